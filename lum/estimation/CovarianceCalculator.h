@@ -1,0 +1,45 @@
+#pragma once
+
+#include "lum/estimation/DenseMatrix.h"
+
+#include <QString>
+
+#include <atomic>
+#include <vector>
+
+namespace lum {
+
+class Func;
+
+// The covariance matrix of maximum likelihood estimates: the inverse of the numerical Hessian
+// of the negative log-likelihood at the estimates. Made for one computation.
+//
+// A Hessian that is singular, that has an element that is not finite (a parameter estimated at
+// exactly 0 gets no difference step), or whose inverse has a variance that is not a positive
+// finite number, gives no covariance: "Singular Hessian in calculating covariance matrix".
+class CovarianceCalculator
+{
+public:
+    // `cancelled` is borrowed; step is the relative difference step.
+    explicit CovarianceCalculator(const std::atomic<bool>& cancelled, double step = 1e-5);
+
+    // Computes the covariance of func at x into `covariance` (numFree x numFree). `hessianOut`,
+    // if given, receives the Hessian. Without `ok`, failures throw NR3::NRError; with `ok`, they
+    // set it to false and errorText() says why. A cancellation leaves `covariance` untouched,
+    // throws nothing, and sets `ok` (if given) to false.
+    void compute(Func& func, const std::vector<double>& x, DenseMatrix& covariance,
+                 DenseMatrix* hessianOut = nullptr, bool* ok = nullptr);
+
+    double step() const { return m_step; }
+    const QString& errorText() const { return m_errorText; }
+
+private:
+    bool computeInto(Func& func, const std::vector<double>& x, DenseMatrix& covariance,
+                     DenseMatrix* hessianOut);
+
+    const std::atomic<bool>& m_cancelled;
+    double m_step = 1e-5;
+    QString m_errorText;
+};
+
+} // namespace lum

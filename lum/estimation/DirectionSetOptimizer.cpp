@@ -1,0 +1,24 @@
+#include "lum/estimation/DirectionSetOptimizer.h"
+
+#include "lum/estimation/PowellMinimizer.h"
+
+namespace lum {
+
+DirectionSetOptimizer::DirectionSetOptimizer(QObject* parent)
+    : OptimizerI(QStringLiteral("Direction Set (Powell's)"), 2, parent),
+      m_maxIterations(addSetting(QStringLiteral("maxIterations"), SettingType::Integer, 200)),
+      m_funcTolerance(addSetting(QStringLiteral("funcTolerance"), SettingType::Double, 1e-8))
+{
+}
+
+void DirectionSetOptimizer::optimize(Func& func, std::vector<double>& x,
+                                     const std::atomic<bool>& cancelled, int& iterations)
+{
+    const double start = announceBegin(func, x);
+    PowellMinimizer minimizer(func, cancelled, integerSetting(m_maxIterations),
+                              doubleSetting(m_funcTolerance));
+    iterations = minimizer.minimize(x, start);
+    announceEnd(func, x, iterations);
+}
+
+} // namespace lum

@@ -1,0 +1,96 @@
+#include "lum/estimation/Func.h"
+
+#include "lum/estimation/PartialEvaluator.h"
+
+#include <cmath>
+#include <limits>
+
+namespace lum {
+
+namespace {
+
+double finiteOrLargest(double value)
+{
+    return std::isfinite(value) ? value : std::numeric_limits<double>::max();
+}
+
+} // namespace
+
+Func::Func() = default;
+
+Func::~Func() = default;
+
+void Func::gradient(const std::vector<double>& x, std::vector<double>& g)
+{
+    constexpr double EPS = 1e-8;
+    if (!m_gradientEvaluator)
+        m_gradientEvaluator = std::make_unique<PartialEvaluator>(*this);
+    PartialEvaluator& evaluator = *m_gradientEvaluator;
+
+    g.resize(x.size());
+    evaluator.moveTo(x);
+    evaluator.setBase();
+    for (std::size_t j = 0; j < x.size(); ++j) {
+        const int index = static_cast<int>(j);
+        if (!evaluator.select(index)) {
+            g[j] = 0.0;
+            continue;
+        }
+        double h = EPS * std::abs(x[j]);
+        if (h == 0.0)
+            h = EPS;
+        const double moved = x[j] + h;
+        h = moved - x[j]; // the step actually taken, exactly representable
+        g[j] = (evaluator.valueWith(index, moved) - evaluator.baseValue()) / h;
+    }
+}
+
+int Func::termCount() const
+{
+    return 1;
+}
+
+const std::vector<int>& Func::termsOfParameter(int /*j*/) const
+{
+    static const std::vector<int> onlyTerm{0};
+    return onlyTerm;
+}
+
+double Func::termsValue(const std::vector<double>& x, const std::vector<int>& terms)
+{
+    if (terms.empty())
+        return 0.0;
+    return finiteOrLargest((*this)(x));
+}
+
+void Func::termValues(const std::vector<double>& x, std::vector<double>& values)
+{
+    const int count = termCount();
+    values.resize(static_cast<std::size_t>(count));
+    for (int t = 0; t < count; ++t) {
+        m_singleTerm[0] = t;
+        values[static_cast<std::size_t>(t)] = termsValue(x, m_singleTerm);
+    }
+}
+
+double Func::countedValue(const std::vector<double>& x)
+{
+    m_termEvaluations += static_cast<std::uint64_t>(termCount());
+    return finiteOrLargest((*this)(x));
+}
+
+double Func::countedTermsValue(const std::vector<double>& x, const std::vector<int>& terms)
+{
+    m_termEvaluations += terms.size();
+    return finiteOrLargest(termsValue(x, terms));
+}
+
+void Func::countedTermValues(const std::vector<double>& x, std::vector<double>& values)
+{
+    m_termEvaluations += static_cast<std::uint64_t>(termCount());
+    termValues(x, values);
+    for (double& v : values)
+        v = finiteOrLargest(v);
+}
+
+} // namespace lum

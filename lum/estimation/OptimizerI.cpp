@@ -1,0 +1,137 @@
+#include "lum/estimation/OptimizerI.h"
+
+#include "lum/estimation/Func.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace lum {
+
+OptimizerI::OptimizerI(QString name, int id, QObject* parent)
+    : QObject(parent), m_name(std::move(name)), m_id(id)
+{
+}
+
+OptimizerI::~OptimizerI() = default;
+
+QString OptimizerI::name() const
+{
+    return m_name;
+}
+
+int OptimizerI::id() const
+{
+    return m_id;
+}
+
+void OptimizerI::resetToDefaults()
+{
+    for (Setting& setting : m_settings)
+        setting.value = setting.defaultValue;
+}
+
+void OptimizerI::setSettingsString(const QString& text)
+{
+    const QStringList fields = text.split(QLatin1Char(';'));
+    QStringList names;
+    QStringList values;
+    for (int i = 1; i < fields.size(); ++i) {
+        const int equals = fields[i].indexOf(QLatin1Char('='));
+        if (equals < 0) {
+            names << fields[i];
+            values << QString();
+        } else {
+            names << fields[i].left(equals);
+            values << fields[i].mid(equals + 1);
+        }
+    }
+    setSettings(names, values);
+}
+
+QString OptimizerI::settingsString() const
+{
+    QString text = QString::number(m_id);
+    for (const Setting& setting : m_settings)
+        text += QLatin1Char(';') + setting.name + QLatin1Char('=') + valueText(setting);
+    return text;
+}
+
+QString OptimizerI::description() const
+{
+    QString text = m_name;
+    for (const Setting& setting : m_settings)
+        text += QLatin1String(", ") + setting.name + QLatin1Char('=') + valueText(setting);
+    return text;
+}
+
+QStringList OptimizerI::settingNames() const
+{
+    QStringList names;
+    for (const Setting& setting : m_settings)
+        names << setting.name;
+    return names;
+}
+
+QStringList OptimizerI::settingValues() const
+{
+    QStringList values;
+    for (const Setting& setting : m_settings)
+        values << valueText(setting);
+    return values;
+}
+
+void OptimizerI::setSettings(const QStringList& names, const QStringList& values)
+{
+    const int count = std::min(names.size(), values.size());
+    for (int i = 0; i < count; ++i) {
+        for (Setting& setting : m_settings) {
+            if (setting.name != names[i])
+                continue;
+            bool ok = false;
+            const double value = setting.type == SettingType::Integer
+                                     ? static_cast<double>(values[i].trimmed().toInt(&ok))
+                                     : values[i].trimmed().toDouble(&ok);
+            // A damaged settings text must not turn a limit or tolerance into nonsense.
+            if (ok && std::isfinite(value))
+                setting.value = value;
+        }
+    }
+}
+
+int OptimizerI::addSetting(const QString& name, SettingType type, double defaultValue)
+{
+    m_settings.push_back(Setting{name, type, defaultValue, defaultValue});
+    return static_cast<int>(m_settings.size()) - 1;
+}
+
+int OptimizerI::integerSetting(int index) const
+{
+    return static_cast<int>(m_settings[static_cast<std::size_t>(index)].value);
+}
+
+double OptimizerI::doubleSetting(int index) const
+{
+    return m_settings[static_cast<std::size_t>(index)].value;
+}
+
+double OptimizerI::announceBegin(Func& func, const std::vector<double>& x)
+{
+    const double value = func.countedValue(x);
+    emit beginOptimization(name(), value);
+    return value;
+}
+
+void OptimizerI::announceEnd(Func& func, const std::vector<double>& x, int iterations)
+{
+    emit endOptimization(name(), func.countedValue(x), iterations);
+}
+
+QString OptimizerI::valueText(const Setting& setting) const
+{
+    if (setting.type == SettingType::Integer)
+        return QString::number(static_cast<int>(setting.value));
+    return QString::number(setting.value, 'g', 6);
+}
+
+} // namespace lum

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <atomic>
+#include <vector>
+
+namespace lum {
+
+class Func;
+
+// The Nelder-Mead downhill simplex method. The starting simplex spreads each component by a
+// step relative to its value.
+class SimplexMinimizer
+{
+public:
+    SimplexMinimizer(Func& func, const std::atomic<bool>& cancelled, int maxFuncEvaluations,
+                     double convergenceTolerance, double stepSize);
+
+    // Minimises from x (replaced by the best vertex) with fx = f(x). Returns the iteration count
+    // to report (function evaluations + 1). Throws NR3::NRError "Maximum number of iterations
+    // exceeded" (code 0).
+    int minimize(std::vector<double>& x, double fx);
+
+private:
+    void rankVertices();
+    void sumVertices();
+    double tryMove(double factor);
+
+    Func& m_func;
+    const std::atomic<bool>& m_cancelled;
+    int m_maxEvaluations;
+    double m_tolerance;
+    double m_stepSize;
+
+    std::vector<std::vector<double>> m_vertices;
+    std::vector<double> m_values;
+    std::vector<double> m_sum;
+    std::vector<double> m_trial;
+    std::size_t m_lowest = 0;
+    std::size_t m_highest = 0;
+    std::size_t m_nextHighest = 0;
+};
+
+} // namespace lum

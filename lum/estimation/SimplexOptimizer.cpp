@@ -1,0 +1,28 @@
+#include "lum/estimation/SimplexOptimizer.h"
+
+#include "lum/estimation/SimplexMinimizer.h"
+
+namespace lum {
+
+SimplexOptimizer::SimplexOptimizer(QObject* parent)
+    : OptimizerI(QStringLiteral("Simplex"), 3, parent),
+      // The setting's name is misspelt on purpose: it is part of stored settings texts.
+      m_maxFuncEvaluations(
+          addSetting(QStringLiteral("maxFuncEvalualtions"), SettingType::Integer, 5000)),
+      m_convergenceTolerance(
+          addSetting(QStringLiteral("convergenceTolerance"), SettingType::Double, 1e-8)),
+      m_stepSize(addSetting(QStringLiteral("stepSize"), SettingType::Double, 0.1))
+{
+}
+
+void SimplexOptimizer::optimize(Func& func, std::vector<double>& x,
+                                const std::atomic<bool>& cancelled, int& iterations)
+{
+    const double start = announceBegin(func, x);
+    SimplexMinimizer minimizer(func, cancelled, integerSetting(m_maxFuncEvaluations),
+                               doubleSetting(m_convergenceTolerance), doubleSetting(m_stepSize));
+    iterations = minimizer.minimize(x, start);
+    announceEnd(func, x, iterations);
+}
+
+} // namespace lum

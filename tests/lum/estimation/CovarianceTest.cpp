@@ -1,0 +1,143 @@
+#include "TestFunctions.h"
+
+#include "lum/estimation/CovarianceCalculator.h"
+#include "lum/estimation/NRError.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using lum::DenseMatrix;
+using rivulet::test::maxDifference;
+
+namespace {
+
+const char* const singular = "Singular Hessian in calculating covariance matrix";
+
+DenseMatrix product(const DenseMatrix& a, const DenseMatrix& b)
+{
+    DenseMatrix c(a.rows(), b.columns());
+    for (int i = 0; i < a.rows(); ++i)
+        for (int j = 0; j < b.columns(); ++j)
+            for (int k = 0; k < a.columns(); ++k)
+                c(i, j) += a(i, k) * b(k, j);
+    return c;
+}
+
+TEST(Covariance, OfAQuadraticIsTheInverseOfItsMatrix)
+{
+    std::unique_ptr<rivulet::test::Quadratic> func = rivulet::test::standardQuadratic();
+    const std::atomic<bool> cancelled{false};
+    lum::CovarianceCalculator calculator(cancelled);
+    DenseMatrix covariance(5, 5);
+    DenseMatrix hessian;
+    bool ok = false;
+    calculator.compute(*func, func->centre(), covariance, &hessian, &ok);
+
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(calculator.errorText().isEmpty());
+    EXPECT_LT(maxDifference(hessian, func->a()), 1e-4);
+    EXPECT_LT(maxDifference(product(func->a(), covariance), DenseMatrix::identity(5)), 1e-4);
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < 5; ++j)
+            EXPECT_NEAR(covariance(i, j), covariance(j, i), 1e-12);
+}
+
+TEST(Covariance, CostsOnePlusTwoNPlusTwoNSquaredMinusNEvaluations)
+{
+    std::unique_ptr<rivulet::test::Quadratic> quadratic = rivulet::test::standardQuadratic();
+    rivulet::test::LambdaFunc func(
+        [&quadratic](const std::vector<double>& x) { return (*quadratic)(x); });
+    const std::atomic<bool> cancelled{false};
+    DenseMatrix covariance(5, 5);
+    lum::CovarianceCalculator(cancelled).compute(func, quadratic->centre(), covariance);
+    EXPECT_EQ(func.evaluations(), 1 + 2 * 5 + 2 * 5 * 4);
+}
+
+// f ignores x1, so row and column 1 of its Hessian are 0.
+double ignoresSecond(const std::vector<double>& x)
+{
+    return (x[0] - 1.0) * (x[0] - 1.0) + 2.0 * (x[2] - 2.0) * (x[2] - 2.0) + 4.0;
+}
+
+void expectNoCovariance(lum::Func& func, const std::vector<double>& x)
+{
+    const std::atomic<bool> cancelled{false};
+    const int n = static_cast<int>(x.size());
+    DenseMatrix covariance(n, n, 7.0);
+    try {
+        lum::CovarianceCalculator(cancelled).compute(func, x, covariance);
+        ADD_FAILURE() << "no error";
+    } catch (const NR3::NRError& e) {
+        EXPECT_STREQ(e.message, singular);
+    }
+    EXPECT_EQ(covariance, DenseMatrix(n, n, 7.0));
+
+    lum::CovarianceCalculator calculator(cancelled);
+    bool ok = true;
+    calculator.compute(func, x, covariance, nullptr, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(calculator.errorText(), QString::fromLatin1(singular));
+    EXPECT_EQ(covariance, DenseMatrix(n, n, 7.0));
+}
+
+TEST(Covariance, ASingularHessianGivesNoCovariance)
+{
+    rivulet::test::LambdaFunc func(ignoresSecond);
+    expectNoCovariance(func, {1.0, 0.5, 2.0});
+}
+
+TEST(Covariance, AParameterEstimatedAtZeroGivesNoCovarianceRatherThanNaN)
+{
+    // The zero component gets no difference step: its Hessian row is 0/0.
+    rivulet::test::LambdaFunc func([](const std::vector<double>& x) {
+        return (x[0] - 1.0) * (x[0] - 1.0) + x[1] * x[1] + 3.0;
+    });
+    expectNoCovariance(func, {1.0, 0.0});
+
+    const std::atomic<bool> cancelled{false};
+    DenseMatrix covariance(2, 2);
+    DenseMatrix hessian;
+    bool ok = true;
+    lum::CovarianceCalculator(cancelled).compute(func, {1.0, 0.0}, covariance, &hessian, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(std::isnan(hessian(1, 1)));
+    EXPECT_TRUE(std::isfinite(hessian(0, 0)));
+}
+
+TEST(Covariance, ANegativeVarianceGivesNoCovariance)
+{
+    // A saddle: the Hessian is regular but its inverse has a negative variance, whose square
+    // root would be NaN.
+    rivulet::test::LambdaFunc func([](const std::vector<double>& x) {
+        return (x[0] - 1.0) * (x[0] - 1.0) - (x[1] - 1.0) * (x[1] - 1.0) + 3.0;
+    });
+    expectNoCovariance(func, {1.0, 1.0});
+}
+
+TEST(Covariance, CancellationStopsWithinOneElementAndLeavesTheMatrix)
+{
+    std::unique_ptr<rivulet::test::Quadratic> quadratic = rivulet::test::standardQuadratic();
+    std::atomic<bool> cancelled{false};
+    rivulet::test::LambdaFunc func(
+        [&quadratic](const std::vector<double>& x) { return (*quadratic)(x); });
+    func.onEvaluate = [&cancelled](int count) {
+        if (count == 10)
+            cancelled = true;
+    };
+    DenseMatrix covariance(5, 5, 7.0);
+    bool ok = true;
+    lum::CovarianceCalculator calculator(cancelled);
+    calculator.compute(func, quadratic->centre(), covariance, nullptr, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(calculator.errorText().isEmpty());
+    EXPECT_LE(func.evaluations(), 10 + 4);
+    EXPECT_EQ(covariance, DenseMatrix(5, 5, 7.0));
+
+    // Without `ok` a cancellation is not an error either.
+    cancelled = true;
+    lum::CovarianceCalculator(cancelled).compute(func, quadratic->centre(), covariance);
+    EXPECT_EQ(covariance, DenseMatrix(5, 5, 7.0));
+}
+
+} // namespace

@@ -1,0 +1,290 @@
+#include "TestFunctions.h"
+
+#include "lum/estimation/NRError.h"
+#include "lum/estimation/OptimizerFactory.h"
+#include "lum/estimation/OptimizerI.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+using rivulet::test::maxDifference;
+
+namespace {
+
+struct Problem
+{
+    const char* name;
+    std::function<std::unique_ptr<lum::Func>()> make;
+    std::vector<double> start;
+    std::vector<double> minimum;
+    double minimumValue;
+    double tolerance;
+};
+
+std::vector<Problem> problems()
+{
+    return {
+        {"Rosenbrock",
+         [] { return std::make_unique<rivulet::test::Rosenbrock>(); },
+         {-1.2, 1.0},
+         {1.0, 1.0},
+         0.0,
+         2e-3},
+        {"Quadratic",
+         []() -> std::unique_ptr<lum::Func> { return rivulet::test::standardQuadratic(); },
+         {0.5, 0.5, 0.5, 0.5, 0.5},
+         {1.0, 2.0, -1.0, 0.5, 3.0},
+         2.5,
+         1e-4},
+        {"Wood",
+         [] { return std::make_unique<rivulet::test::WoodFunction>(); },
+         {-3.0, -1.0, -3.0, -1.0},
+         {1.0, 1.0, 1.0, 1.0},
+         0.0,
+         2e-3},
+    };
+}
+
+class OptimizerOnProblem : public ::testing::TestWithParam<std::tuple<int, int>>
+{
+};
+
+TEST_P(OptimizerOnProblem, ReachesTheKnownMinimumAndReportsIt)
+{
+    const auto [optimizerId, problemIndex] = GetParam();
+    const Problem problem = problems()[static_cast<std::size_t>(problemIndex)];
+    std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QString::number(optimizerId));
+    ASSERT_EQ(optimizer->id(), optimizerId);
+    std::unique_ptr<lum::Func> func = problem.make();
+    QSignalSpy begin(optimizer.get(), &lum::OptimizerI::beginOptimization);
+    QSignalSpy end(optimizer.get(), &lum::OptimizerI::endOptimization);
+
+    std::vector<double> x = problem.start;
+    const double startValue = (*func)(x);
+    const std::atomic<bool> cancelled{false};
+    int iterations = 0;
+    optimizer->optimize(*func, x, cancelled, iterations);
+
+    EXPECT_LT(maxDifference(x, problem.minimum), problem.tolerance)
+        << problem.name << " with " << optimizer->name().toStdString();
+    EXPECT_NEAR((*func)(x), problem.minimumValue, 1e-6);
+    EXPECT_GT(iterations, 0);
+    ASSERT_EQ(begin.size(), 1);
+    ASSERT_EQ(end.size(), 1);
+    EXPECT_EQ(begin[0][0].toString(), optimizer->name());
+    EXPECT_EQ(begin[0][1].toDouble(), startValue);
+    EXPECT_EQ(end[0][0].toString(), optimizer->name());
+    EXPECT_EQ(end[0][1].toDouble(), (*func)(x));
+    EXPECT_EQ(end[0][2].toInt(), iterations);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllOptimizers, OptimizerOnProblem,
+                         ::testing::Combine(::testing::Values(0, 1, 2, 3),
+                                            ::testing::Values(0, 1, 2)));
+
+TEST(OptimizerSettings, DefaultsAndNamesOfTheFourOptimizers)
+{
+    struct Expected
+    {
+        QString text;
+        int id;
+        QString name;
+        QString settings;
+        QString description;
+    };
+    const Expected expected[] = {
+        {"0", 0, "Fletch", "0;maxIterations=200;stepSize=1e-06;precision=1e-06",
+         "Fletch, maxIterations=200, stepSize=1e-06, precision=1e-06"},
+        {"1", 1, "Quasi-Newton", "1;maxIterations=200;gradConv=1e-08",
+         "Quasi-Newton, maxIterations=200, gradConv=1e-08"},
+        {"2", 2, "Direction Set (Powell's)", "2;maxIterations=200;funcTolerance=1e-08",
+         "Direction Set (Powell's), maxIterations=200, funcTolerance=1e-08"},
+        {"3", 3, "Simplex", "3;maxFuncEvalualtions=5000;convergenceTolerance=1e-08;stepSize=0.1",
+         "Simplex, maxFuncEvalualtions=5000, convergenceTolerance=1e-08, stepSize=0.1"},
+    };
+    for (const Expected& e : expected) {
+        std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(e.text);
+        EXPECT_EQ(optimizer->id(), e.id);
+        EXPECT_EQ(optimizer->name(), e.name);
+        EXPECT_EQ(optimizer->settingsString(), e.settings);
+        EXPECT_EQ(optimizer->description(), e.description);
+    }
+}
+
+TEST(OptimizerSettings, FactoryFallsBackToFletchAndAppliesGivenSettings)
+{
+    for (const char* text : {"0", "x", "", "7;maxIterations=5"}) {
+        std::unique_ptr<lum::OptimizerI> optimizer =
+            lum::createOptimizer(QString::fromLatin1(text));
+        EXPECT_EQ(optimizer->name(), QStringLiteral("Fletch")) << text;
+    }
+    EXPECT_EQ(lum::createOptimizer(QStringLiteral("x"))->settingsString(),
+              QStringLiteral("0;maxIterations=200;stepSize=1e-06;precision=1e-06"));
+    EXPECT_EQ(lum::createOptimizer(QStringLiteral("3;maxFuncEvalualtions=100"))->settingsString(),
+              QStringLiteral("3;maxFuncEvalualtions=100;convergenceTolerance=1e-08;stepSize=0.1"));
+    EXPECT_EQ(lum::createOptimizer(QStringLiteral("7;maxIterations=5"))->settingValues(),
+              QStringList({"5", "1e-06", "1e-06"}));
+}
+
+TEST(OptimizerSettings, SettingsStringRoundTripsThroughTheFactory)
+{
+    std::unique_ptr<lum::OptimizerI> original = lum::createOptimizer(QStringLiteral("2"));
+    original->setSettings({"funcTolerance", "unknown", "maxIterations"}, {"2.5e-07", "9", "37"});
+    EXPECT_EQ(original->settingValues(), QStringList({"37", "2.5e-07"}));
+    const QString text = original->settingsString();
+    EXPECT_EQ(text, QStringLiteral("2;maxIterations=37;funcTolerance=2.5e-07"));
+
+    std::unique_ptr<lum::OptimizerI> copy = lum::createOptimizer(text);
+    EXPECT_EQ(copy->id(), 2);
+    EXPECT_EQ(copy->settingsString(), text);
+    EXPECT_EQ(copy->settingNames(), QStringList({"maxIterations", "funcTolerance"}));
+
+    copy->resetToDefaults();
+    EXPECT_EQ(copy->settingsString(), QStringLiteral("2;maxIterations=200;funcTolerance=1e-08"));
+}
+
+TEST(OptimizerSettings, ValuesThatAreNotNumbersOfTheRightTypeAreIgnored)
+{
+    std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QStringLiteral("0"));
+    optimizer->setSettingsString(
+        QStringLiteral("0;maxIterations=many;stepSize=nan;precision=;maxIterations=2.5;junk"));
+    EXPECT_EQ(optimizer->settingsString(),
+              QStringLiteral("0;maxIterations=200;stepSize=1e-06;precision=1e-06"));
+    optimizer->setSettingsString(QStringLiteral("0;precision=0.001;stepSize=2e-7"));
+    EXPECT_EQ(optimizer->settingValues(), QStringList({"200", "2e-07", "0.001"}));
+}
+
+TEST(OptimizerCancel, CancelledBeforeTheStartLeavesXAndStillSignals)
+{
+    for (const int id : {0, 1, 2, 3}) {
+        std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QString::number(id));
+        QSignalSpy begin(optimizer.get(), &lum::OptimizerI::beginOptimization);
+        QSignalSpy end(optimizer.get(), &lum::OptimizerI::endOptimization);
+        rivulet::test::Rosenbrock func;
+        std::vector<double> x{-1.2, 1.0};
+        const std::atomic<bool> cancelled{true};
+        int iterations = -1;
+        optimizer->optimize(func, x, cancelled, iterations);
+        EXPECT_EQ(begin.size(), 1) << id;
+        EXPECT_EQ(end.size(), 1) << id;
+        EXPECT_GE(iterations, 0);
+        if (id != 3) // the simplex returns its best vertex
+            EXPECT_EQ(x, std::vector<double>({-1.2, 1.0})) << id;
+        else
+            EXPECT_LE(func(x), func({-1.2, 1.0}));
+    }
+}
+
+TEST(OptimizerCancel, CancellationDuringTheRunStopsWithinAFewEvaluations)
+{
+    for (const int id : {0, 1, 2, 3}) {
+        std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QString::number(id));
+        QSignalSpy end(optimizer.get(), &lum::OptimizerI::endOptimization);
+        std::atomic<bool> cancelled{false};
+        rivulet::test::Rosenbrock rosenbrock;
+        rivulet::test::LambdaFunc func(
+            [&rosenbrock](const std::vector<double>& x) { return rosenbrock(x); });
+        func.onEvaluate = [&cancelled](int count) {
+            if (count == 30)
+                cancelled = true;
+        };
+        std::vector<double> x{-1.2, 1.0};
+        int iterations = 0;
+        optimizer->optimize(func, x, cancelled, iterations);
+        EXPECT_EQ(end.size(), 1) << id;
+        // After the flag: at most a bracketing or one set of differences, and the end value.
+        EXPECT_LT(func.evaluations(), 60) << id;
+        EXPECT_LE(rosenbrock(x), rosenbrock({-1.2, 1.0})) << id;
+    }
+}
+
+void expectFailure(const QString& settings, lum::Func& func, std::vector<double> x,
+                   const char* message)
+{
+    std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(settings);
+    QSignalSpy end(optimizer.get(), &lum::OptimizerI::endOptimization);
+    const std::atomic<bool> cancelled{false};
+    int iterations = 0;
+    try {
+        optimizer->optimize(func, x, cancelled, iterations);
+        ADD_FAILURE() << "no error for " << settings.toStdString();
+    } catch (const NR3::NRError& e) {
+        EXPECT_STREQ(e.message, message);
+    }
+    EXPECT_EQ(end.size(), 0);
+}
+
+TEST(OptimizerFailure, IterationLimitsThrowTheirMessages)
+{
+    rivulet::test::Rosenbrock func;
+    const std::vector<double> start{-1.2, 1.0};
+    expectFailure("0;maxIterations=3", func, start,
+                  "Maximum number of iterations exceeded in fletch");
+    expectFailure("1;maxIterations=3", func, start, "too many iterations in dfpmin");
+    expectFailure("2;maxIterations=1", func, start, "Maximum number of iterations exceeded");
+    expectFailure("3;maxFuncEvalualtions=20", func, start, "Maximum number of iterations exceeded");
+}
+
+TEST(OptimizerFailure, IterationLimitCodesOfDirectionSetAndSimplexAreZero)
+{
+    rivulet::test::Rosenbrock func;
+    const std::atomic<bool> cancelled{false};
+    int iterations = 0;
+    for (const char* text : {"2;maxIterations=1", "3;maxFuncEvalualtions=20"}) {
+        std::vector<double> x{-1.2, 1.0};
+        try {
+            lum::createOptimizer(QString::fromLatin1(text))
+                ->optimize(func, x, cancelled, iterations);
+            ADD_FAILURE() << text;
+        } catch (const NR3::NRError& e) {
+            EXPECT_EQ(e.code, 0) << text;
+        }
+    }
+}
+
+TEST(OptimizerFailure, BrentRunsOutOfIterationsOnAFlatMinimum)
+{
+    // Near the quartic's minimum at 0 Brent's tolerance is absolute and tiny, and parabolic
+    // steps on the flat bottom shrink the interval too slowly to meet it in 100 iterations.
+    rivulet::test::LambdaFunc func([](const std::vector<double>& x) { return std::pow(x[0], 4); });
+    expectFailure("2", func, {1e-10}, "Too many iterations in brent");
+}
+
+TEST(OptimizerBadPoints, LargestDoubleIsAvoidedNotAnError)
+{
+    // A probability-like domain: outside (0, 1) the objective is the largest double.
+    rivulet::test::LambdaFunc func([](const std::vector<double>& x) {
+        double sum = 0.0;
+        for (const double p : x) {
+            if (!(p > 0.0 && p < 1.0))
+                return std::numeric_limits<double>::max();
+            sum -= 30.0 * std::log(p) + 70.0 * std::log(1.0 - p);
+        }
+        return sum;
+    });
+    for (const int id : {0, 1, 2, 3}) {
+        std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QString::number(id));
+        std::vector<double> x{0.9, 0.05};
+        const std::atomic<bool> cancelled{false};
+        int iterations = 0;
+        optimizer->optimize(func, x, cancelled, iterations);
+        EXPECT_LT(maxDifference(x, {0.3, 0.3}), 1e-4) << id;
+    }
+}
+
+TEST(Simplex, StartVectorOfZerosIsADegenerateSimplex)
+{
+    std::unique_ptr<rivulet::test::Quadratic> func = rivulet::test::standardQuadratic();
+    std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QStringLiteral("3"));
+    std::vector<double> x(5, 0.0);
+    const std::atomic<bool> cancelled{false};
+    int iterations = 0;
+    optimizer->optimize(*func, x, cancelled, iterations);
+    EXPECT_EQ(x, std::vector<double>(5, 0.0));
+}
+
+} // namespace
