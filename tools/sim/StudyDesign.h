@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace rivulet::sim {
+
+// Everything that decides a simulated study: its size, its parameter levels
+// and the seed. The parameter levels are base values; the simulator varies
+// them by site and year in a fixed pattern, so the truth of a design does not
+// depend on the seed, only the sampled fish do.
+struct StudyDesign
+{
+    quint64 seed = 1;
+    int releaseSites = 3;
+    int releaseYears = 2;
+    int years = 3; // migration years, the first being the first release year
+    int detectionSites = 7;
+    int fishPerRelease = 1600;
+    int firstYear = 2008;
+
+    double detection = 0.55;      // mean detection probability at the dams
+    double survival = 0.93;       // main-stem survival per 100 km
+    double holdOver = 0.10;       // share of survivors that hold over before the trap
+    double removal = 0.35;        // share of detected fish transported at the first dam
+    double finalDetection = 0.25; // detection probability at the final site
+
+    static std::optional<StudyDesign> preset(const QString& name);
+    static QStringList presetNames();
+    // An empty text when the design can be simulated, else what is wrong.
+    QString validate() const;
+};
+
+} // namespace rivulet::sim
