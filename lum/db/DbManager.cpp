@@ -1,0 +1,115 @@
+#include "lum/db/DbManager.h"
+
+#include "lum/db/DbTransaction.h"
+
+namespace lum {
+
+DbManager::DbManager()
+{
+    // Makes Qt's connection list exist before this object, so it is still there when a manager
+    // held in a static (the application's database) is destroyed at exit.
+    QSqlDatabase::connectionNames();
+}
+
+DbManager::~DbManager()
+{
+    m_models.clear();
+    if (m_db)
+        m_db->close();
+}
+
+int DbManager::open(const QString& path)
+{
+    if (m_models.empty())
+        registerModels();
+    if (!m_db)
+        m_db = std::make_unique<SqliteDb>();
+    const int error = m_db->open(path);
+    if (error != 0)
+        return error;
+    createTables();
+    return 0;
+}
+
+bool DbManager::isValidDatabase(const QString& path)
+{
+    return SqliteDb::looksLikeDatabase(path) &&
+           QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"));
+}
+
+void DbManager::addModel(int id, std::unique_ptr<DbModel> model)
+{
+    m_models[id] = std::move(model);
+}
+
+DbModel* DbManager::model(int id) const
+{
+    const auto it = m_models.find(id);
+    return it == m_models.end() ? nullptr : it->second.get();
+}
+
+QList<DbModel*> DbManager::models() const
+{
+    QList<DbModel*> list;
+    for (const auto& entry : m_models)
+        list.append(entry.second.get());
+    return list;
+}
+
+QSqlDatabase DbManager::connection() const
+{
+    return m_db ? m_db->db() : QSqlDatabase();
+}
+
+QSqlError DbManager::lastError() const
+{
+    return m_db ? m_db->lastError()
+                : QSqlError(QString(), QStringLiteral("The database is not open."),
+                            QSqlError::ConnectionError);
+}
+
+int DbManager::resetTables(const QList<const DbModel*>& keep)
+{
+    if (!m_db || !m_db->isOpen())
+        return -1;
+    for (const auto& entry : m_models) {
+        DbModel& model = *entry.second;
+        if (keep.contains(&model))
+            continue;
+        if (m_db->tableExists(model)) {
+            if (const int error = m_db->dropTable(model))
+                return error;
+        }
+        if (const int error = m_db->createTable(model))
+            return error;
+        model.afterReset();
+    }
+    return 0;
+}
+
+int DbManager::createTables()
+{
+    if (!m_db || !m_db->isOpen())
+        return -1;
+    QList<const DbModel*> missing;
+    for (const auto& entry : m_models)
+        if (!m_db->tableExists(*entry.second))
+            missing.append(entry.second.get());
+    if (missing.isEmpty())
+        return 0;
+    // One transaction, so that a failure part-way does not leave a table without its indexes
+    // (a table that exists is never touched again).
+    DbTransaction transaction(*m_db);
+    if (transaction.error() != 0)
+        return transaction.error();
+    for (const DbModel* model : missing) {
+        if (const int error = m_db->createTable(*model))
+            return error;
+        for (const int column : model->indexColumns())
+            if (const int error = m_db->createIndex(*model, column))
+                return error;
+    }
+    return transaction.commit();
+}
+
+} // namespace lum

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "lum/db/DbModel.h"
+#include "lum/db/SqliteDb.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+#include <map>
+#include <memory>
+
+namespace lum {
+
+// Owns the database and the table models of one schema. A concrete manager registers its
+// tables in registerModels(); open() creates every missing table with its indexes.
+//
+// Getting at the database from any thread:
+//     SqliteDb* db = manager.database();   // the file; its operations run on the calling
+//                                          // thread's own connection
+//     QSqlDatabase c = manager.connection(); // that connection's Qt handle, for local use only
+class DbManager
+{
+public:
+    DbManager();
+    // Deletes the models, then closes the database.
+    virtual ~DbManager();
+    DbManager(const DbManager&) = delete;
+    DbManager& operator=(const DbManager&) = delete;
+
+    // Registers the models (once per manager: the same model objects stay valid across later
+    // opens), opens the file and creates the missing tables. Returns 0, or the error of a failed
+    // open (lastError() says why; see SqliteDb::open). Opening again switches to the new file.
+    int open(const QString& path);
+    // True when a SQLite database file exists at `path`; never creates a file.
+    static bool isValidDatabase(const QString& path);
+
+    // Stores `model` under `id`, replacing (and deleting) an earlier model with that id.
+    void addModel(int id, std::unique_ptr<DbModel> model);
+    // The model registered under `id`, or null.
+    DbModel* model(int id) const;
+    // Every model in ascending id order.
+    QList<DbModel*> models() const;
+
+    // The database; null before the first open().
+    SqliteDb* database() const { return m_db.get(); }
+    // The calling thread's connection; invalid when the database is not open.
+    QSqlDatabase connection() const;
+    QSqlError lastError() const;
+
+    // Drops and recreates every table whose model is not in `keep`; the recreated tables are
+    // empty and have no indexes. Returns -1 without an open database, else 0 or the first error.
+    virtual int resetTables(const QList<const DbModel*>& keep);
+    // Constructs each table model and adds it with addModel().
+    virtual int registerModels() = 0;
+    // Creates, in id order, each missing table and then its indexes; existing tables are left as
+    // they are. Returns -1 without an open database, else 0 or the first error.
+    virtual int createTables();
+
+private:
+    std::map<int, std::unique_ptr<DbModel>> m_models;
+    std::unique_ptr<SqliteDb> m_db;
+};
+
+} // namespace lum

@@ -1,0 +1,318 @@
+#include "lum/db/SqliteDb.h"
+
+#include "lum/db/ConnectionRegistry.h"
+#include "lum/db/DbModel.h"
+#include "lum/db/SqlStatement.h"
+#include "lum/db/TableData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+namespace lum {
+
+namespace {
+
+const QString driverName = QStringLiteral("QSQLITE");
+
+// Namespace-scope so that they outlive any database held in a function-local static.
+std::mutex openDatabasesMutex;
+std::vector<SqliteDb*> openDatabases;
+
+QSqlError connectionError(const QString& message)
+{
+    return QSqlError(QString(), message, QSqlError::ConnectionError);
+}
+
+QSqlError notOpenError()
+{
+    return connectionError(QStringLiteral("The database is not open."));
+}
+
+// Reads the calling thread's connection to find out whether the file really is a database;
+// SQLite only looks at the file when the first statement runs.
+QSqlError checkReadable(ConnectionRegistry& registry)
+{
+    QSqlDatabase db = registry.connection();
+    if (!db.isOpen())
+        return registry.lastError();
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        return query.lastError();
+    return QSqlError();
+}
+
+// Lets readers go on while a writer works. A database that cannot switch (read-only medium)
+// keeps its rollback journal, which still works, only with less concurrency.
+void useWriteAheadLog(ConnectionRegistry& registry)
+{
+    QSqlQuery query(registry.connection());
+    query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+} // namespace
+
+SqliteDb::SqliteDb()
+{
+    // Makes Qt's connection list exist before this object, so it is still there when a database
+    // held in a static is destroyed at exit.
+    QSqlDatabase::connectionNames();
+}
+
+SqliteDb::~SqliteDb()
+{
+    close();
+}
+
+int SqliteDb::open(const QString& path)
+{
+    close();
+    m_openError = QSqlError();
+    if (path.isEmpty())
+        return fail(QSqlError::ConnectionError, QStringLiteral("No database file name was given."));
+    if (path == QLatin1String(":memory:"))
+        return fail(QSqlError::ConnectionError,
+                    QStringLiteral("An in-memory database cannot be shared between threads."));
+    if (!QSqlDatabase::isDriverAvailable(driverName))
+        return fail(QSqlError::ConnectionError,
+                    QStringLiteral("The SQLite database driver is not available."));
+
+    const QFileInfo info(path);
+    if (info.exists()) {
+        if (!looksLikeDatabase(path))
+            return fail(QSqlError::ConnectionError,
+                        QStringLiteral("The file \"%1\" is not a SQLite database.").arg(path));
+    } else if (!QDir().mkpath(info.absolutePath())) {
+        return fail(
+            QSqlError::ConnectionError,
+            QStringLiteral("Unable to create the folder \"%1\" for the database file \"%2\".")
+                .arg(QDir::toNativeSeparators(info.absolutePath()), path));
+    }
+
+    auto registry = std::make_shared<ConnectionRegistry>(info.absoluteFilePath());
+    const QSqlError error = checkReadable(*registry);
+    if (error.isValid()) {
+        registry->removeAll();
+        return fail(
+            QSqlError::ConnectionError,
+            QStringLiteral("Unable to open the database file \"%1\": %2").arg(path, error.text()));
+    }
+    useWriteAheadLog(*registry);
+    m_registry = std::move(registry);
+    makeDefault();
+    return 0;
+}
+
+int SqliteDb::close()
+{
+    dropDefault();
+    if (m_registry) {
+        m_registry->removeAll();
+        m_registry.reset();
+    }
+    return 0;
+}
+
+bool SqliteDb::isOpen() const
+{
+    return m_registry != nullptr;
+}
+
+QString SqliteDb::path() const
+{
+    return m_registry ? m_registry->path() : QString();
+}
+
+QSqlDatabase SqliteDb::db() const
+{
+    return m_registry ? m_registry->connection() : QSqlDatabase();
+}
+
+QSqlError SqliteDb::lastError() const
+{
+    if (m_registry)
+        return m_registry->lastError();
+    return m_openError.isValid() ? m_openError : notOpenError();
+}
+
+int SqliteDb::connectionCount() const
+{
+    return m_registry ? m_registry->count() : 0;
+}
+
+int SqliteDb::beginTransaction()
+{
+    if (!isOpen())
+        return QSqlError::ConnectionError;
+    // IMMEDIATE takes the write lock now (waiting for another writer), instead of at the first
+    // write, where a conflict could not be waited out.
+    QSqlQuery query(db());
+    if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return record(QSqlError());
+    const QSqlError error = query.lastError();
+    return record(QSqlError(error.driverText(), error.databaseText(), QSqlError::TransactionError,
+                            error.nativeErrorCode()));
+}
+
+int SqliteDb::commit()
+{
+    if (!isOpen())
+        return QSqlError::ConnectionError;
+    QSqlDatabase connection = db();
+    return record(connection.commit() ? QSqlError() : connection.lastError());
+}
+
+int SqliteDb::rollback()
+{
+    if (!isOpen())
+        return QSqlError::ConnectionError;
+    QSqlDatabase connection = db();
+    return record(connection.rollback() ? QSqlError() : connection.lastError());
+}
+
+int SqliteDb::exec(const QString& sql, const QVariantList& values)
+{
+    if (!isOpen())
+        return QSqlError::ConnectionError;
+    QSqlQuery query(db());
+    bool ok = false;
+    if (values.isEmpty()) {
+        ok = query.exec(sql);
+    } else if (query.prepare(sql)) {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    return record(ok ? QSqlError() : query.lastError());
+}
+
+QStringList SqliteDb::tables(int kind) const
+{
+    if (!isOpen())
+        return {};
+    const QSql::TableType type = kind == 0   ? QSql::Tables
+                                 : kind == 1 ? QSql::Views
+                                             : QSql::AllTables;
+    QStringList names = db().tables(type);
+    names.erase(std::remove_if(
+                    names.begin(), names.end(),
+                    [](const QString& name) { return name.startsWith(QLatin1String("sqlite_")); }),
+                names.end());
+    return names;
+}
+
+bool SqliteDb::tableExists(const DbModel& model) const
+{
+    return tables(0).contains(model.tableName());
+}
+
+int SqliteDb::createTable(const DbModel& model)
+{
+    QString sql = QStringLiteral("CREATE TABLE `") + model.tableName() + QStringLiteral("` (");
+    const int count = model.columnNames().size();
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            sql += QStringLiteral(", ");
+        sql += model.columnName(i) + QLatin1Char(' ') + model.columnType(i);
+    }
+    sql += QLatin1Char(')');
+    return exec(sql);
+}
+
+int SqliteDb::createIndex(const DbModel& model, int column)
+{
+    const QString name = model.columnName(column);
+    return exec(QStringLiteral("CREATE INDEX idx_") + model.tableName() + QLatin1Char('_') + name +
+                QStringLiteral(" ON ") + model.tableName() + QStringLiteral(" (") + name +
+                QLatin1Char(')'));
+}
+
+int SqliteDb::dropTable(const DbModel& model)
+{
+    return exec(QStringLiteral("DROP TABLE `") + model.tableName() + QLatin1Char('`'));
+}
+
+void SqliteDb::runQuery(TableData& data, const QString& sql, const QVariantList& values) const
+{
+    data.setQuery(*this, sql, values);
+}
+
+int SqliteDb::prepareInsert(const DbModel& model, SqlStatement& statement) const
+{
+    statement.setDatabase(*this);
+    return statement.prepare(model.insertSql());
+}
+
+bool SqliteDb::findFirst(const DbModel& model, int column, const QVariant& value) const
+{
+    if (!isOpen())
+        return false;
+    QSqlQuery query(db());
+    const bool ok = query.prepare(QStringLiteral("SELECT * FROM ") + model.tableName() +
+                                  QStringLiteral(" WHERE ") + model.qualifiedColumnName(column) +
+                                  QStringLiteral(" = ? LIMIT 1"));
+    if (ok) {
+        query.addBindValue(value);
+        if (query.exec()) {
+            record(QSqlError());
+            return query.next();
+        }
+    }
+    record(query.lastError());
+    return false;
+}
+
+SqliteDb* SqliteDb::defaultDatabase()
+{
+    const std::lock_guard<std::mutex> lock(openDatabasesMutex);
+    return openDatabases.empty() ? nullptr : openDatabases.back();
+}
+
+bool SqliteDb::looksLikeDatabase(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return false;
+    if (info.size() == 0)
+        return true; // SQLite treats an empty file as an empty database.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    static const QByteArray header("SQLite format 3\0", 16);
+    return file.read(header.size()) == header;
+}
+
+int SqliteDb::fail(QSqlError::ErrorType type, const QString& message)
+{
+    m_openError = QSqlError(QString(), message, type);
+    return type;
+}
+
+int SqliteDb::record(const QSqlError& error) const
+{
+    if (m_registry)
+        m_registry->setLastError(error);
+    return error.type();
+}
+
+void SqliteDb::makeDefault()
+{
+    const std::lock_guard<std::mutex> lock(openDatabasesMutex);
+    openDatabases.erase(std::remove(openDatabases.begin(), openDatabases.end(), this),
+                        openDatabases.end());
+    openDatabases.push_back(this);
+}
+
+void SqliteDb::dropDefault()
+{
+    const std::lock_guard<std::mutex> lock(openDatabasesMutex);
+    openDatabases.erase(std::remove(openDatabases.begin(), openDatabases.end(), this),
+                        openDatabases.end());
+}
+
+} // namespace lum

@@ -1,0 +1,23 @@
+#include "rivulet/data/ObservationDbModel.h"
+
+namespace rivulet {
+
+namespace {
+const char* const names[] = {"id",       "tag_id",     "site_id", "migration_year_id",
+                             "obs_time", "disposition"};
+const char* const types[] = {
+    "INTEGER PRIMARY KEY AUTOINCREMENT", "TEXT", "INTEGER", "INTEGER", "TEXT", "INTEGER"};
+} // namespace
+
+ObservationDbModel::ObservationDbModel(QObject* parent)
+    : lum::DbModel(QStringLiteral("observations"), NumColumns, parent)
+{
+    setColumns(NumColumns, names, types);
+}
+
+QList<int> ObservationDbModel::indexColumns() const
+{
+    return {Id, TagId, SiteId, MigrationYearId, Disposition};
+}
+
+} // namespace rivulet

@@ -1,0 +1,23 @@
+#include "rivulet/data/ReleaseDbModel.h"
+
+namespace rivulet {
+
+namespace {
+const char* const names[] = {"id", "release_site_id", "release_year_id", "sequence",
+                             "active_sequence"};
+const char* const types[] = {"INTEGER PRIMARY KEY AUTOINCREMENT", "INTEGER", "INTEGER", "INTEGER",
+                             "INTEGER"};
+} // namespace
+
+ReleaseDbModel::ReleaseDbModel(QObject* parent)
+    : lum::DbModel(QStringLiteral("releases"), NumColumns, parent)
+{
+    setColumns(NumColumns, names, types);
+}
+
+QList<int> ReleaseDbModel::indexColumns() const
+{
+    return {Id, ReleaseSiteId, ReleaseYearId};
+}
+
+} // namespace rivulet

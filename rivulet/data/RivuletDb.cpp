@@ -1,0 +1,33 @@
+#include "rivulet/data/RivuletDb.h"
+
+#include "lum/db/SettingModel.h"
+#include "rivulet/data/CohortDbModel.h"
+#include "rivulet/data/ObservationDbModel.h"
+#include "rivulet/data/ReleaseDbModel.h"
+#include "rivulet/data/SiteDbModel.h"
+#include "rivulet/data/TagDbModel.h"
+#include "rivulet/data/YearDbModel.h"
+
+#include <memory>
+
+namespace rivulet {
+
+RivuletDb& RivuletDb::instance()
+{
+    static RivuletDb db;
+    return db;
+}
+
+int RivuletDb::registerModels()
+{
+    addModel(Cohorts, std::make_unique<CohortDbModel>());
+    addModel(Observations, std::make_unique<ObservationDbModel>());
+    addModel(Releases, std::make_unique<ReleaseDbModel>());
+    addModel(Settings, std::make_unique<lum::SettingModel>());
+    addModel(Sites, std::make_unique<SiteDbModel>());
+    addModel(Tags, std::make_unique<TagDbModel>());
+    addModel(Years, std::make_unique<YearDbModel>());
+    return 1;
+}
+
+} // namespace rivulet

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "lum/db/DbManager.h"
+
+namespace rivulet {
+
+// The application's database: the seven tables of a study. One instance serves the whole
+// process; it is created, unopened, on the first call of instance().
+//
+//     RivuletDb& rdb = RivuletDb::instance();
+//     lum::SqliteDb* db = rdb.database();            // operations run on the calling thread's
+//                                                    // own connection to the file
+//     const lum::DbModel* sites = rdb.model(RivuletDb::Sites);
+//     lum::TableData rows(*db, sites->selectSql({SiteDbModel::Sequence}));
+class RivuletDb : public lum::DbManager
+{
+public:
+    // Table identifiers; tables are created in this order.
+    enum Table
+    {
+        Cohorts = 0,
+        Observations = 1,
+        Releases = 2,
+        Settings = 3,
+        Sites = 4,
+        Tags = 5,
+        Years = 6,
+        NumTables = 7
+    };
+
+    static RivuletDb& instance();
+
+    // Tests may make their own managers; the program uses instance().
+    RivuletDb() = default;
+
+    // Registers the seven table models; returns 1.
+    int registerModels() override;
+};
+
+} // namespace rivulet

@@ -1,0 +1,20 @@
+#include "rivulet/data/TagDbModel.h"
+
+namespace rivulet {
+
+namespace {
+const char* const names[] = {"id", "release_id", "cohort_id", "release_time"};
+const char* const types[] = {"TEXT PRIMARY KEY", "INTEGER", "INTEGER", "TEXT"};
+} // namespace
+
+TagDbModel::TagDbModel(QObject* parent) : lum::DbModel(QStringLiteral("tags"), NumColumns, parent)
+{
+    setColumns(NumColumns, names, types);
+}
+
+QList<int> TagDbModel::indexColumns() const
+{
+    return {Id, ReleaseId, CohortId};
+}
+
+} // namespace rivulet
