@@ -1,0 +1,34 @@
+#pragma once
+
+#include "rivulet/model/CovarianceMapI.h"
+
+namespace lum {
+class DenseMatrix;
+}
+
+namespace rivulet {
+
+class ParameterStructure;
+
+// Covariances of one model's estimates: its structure and covariance matrix (numFree x
+// numFree, or none when it could not be computed), both borrowed and required to outlive
+// the map. A position outside the matrix throws std::out_of_range.
+class CovarianceMap final : public CovarianceMapI
+{
+public:
+    CovarianceMap(const ParameterStructure& structure, const lum::DenseMatrix* covariance);
+    ~CovarianceMap() override;
+
+    double phiCovariance(int r, int s, int y1, int y2, int s2, int y12, int y22) const override;
+    double captureCovariance(int r, int s, int y, int s2, int y2) const override;
+    double lambdaVariance(int r, int y1, int y2) const override;
+    bool hasCovariance() const override;
+
+private:
+    double element(int i, int j) const;
+
+    const ParameterStructure* structure_;
+    const lum::DenseMatrix* covariance_;
+};
+
+} // namespace rivulet

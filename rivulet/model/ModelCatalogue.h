@@ -1,0 +1,65 @@
+#pragma once
+
+#include "rivulet/model/EquatingScheme.h"
+#include "rivulet/model/ModelDefinitionItem.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace rivulet {
+
+class ParameterStructure;
+class ReleaseSummary;
+class ReleasesControllerI;
+class SitesControllerI;
+class YearsControllerI;
+
+// The fixed family of models that can be fitted to the releases in the analysis: which
+// models exist for the data at hand (shown as capture headings with their models), which of
+// them "Fit All Models" fits and in what order, and what each is called.
+//
+// The controllers and the release summary are borrowed and must outlive the catalogue. The
+// lists are valid from one rebuild() to the next.
+class ModelCatalogue
+{
+public:
+    // Data classes: how many release sites and release years the included releases span.
+    static constexpr int OneSiteOneYear = 0;
+    static constexpr int SeveralSitesOneYear = 1;
+    static constexpr int OneSiteSeveralYears = 2;
+    static constexpr int SeveralSitesSeveralYears = 3;
+
+    ModelCatalogue(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                   const YearsControllerI& years, const ReleaseSummary& summary);
+    ModelCatalogue(const ModelCatalogue&) = delete;
+    ModelCatalogue& operator=(const ModelCatalogue&) = delete;
+    ~ModelCatalogue();
+
+    void rebuild();
+    int dataClass() const;
+
+    const std::vector<std::unique_ptr<ModelDefinitionItem>>& definitionItems() const
+    {
+        return definitions_;
+    }
+    const std::vector<EquatingScheme>& fitList() const { return fitList_; }
+
+    static QString modelName(int dataClass, const EquatingScheme& scheme);
+    static QString schemeText(int dataClass, int code);
+
+    // Fixes the parameters the data cannot inform and equates the rest across releases as
+    // the model with these codes prescribes.
+    void applyModel(int captureCode, int survivalCode, ParameterStructure& structure) const;
+
+private:
+    const ReleasesControllerI* releases_;
+    const SitesControllerI* sites_;
+    const YearsControllerI* years_;
+    const ReleaseSummary* summary_;
+    std::vector<std::unique_ptr<ModelDefinitionItem>> definitions_;
+    std::vector<EquatingScheme> fitList_;
+};
+
+} // namespace rivulet

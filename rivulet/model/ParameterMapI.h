@@ -1,0 +1,18 @@
+#pragma once
+
+namespace rivulet {
+
+// Read-only view of a model's parameter values, addressed by release, site and year
+// positions. Fixed parameters answer their fixed value.
+class ParameterMapI
+{
+public:
+    virtual ~ParameterMapI();
+    virtual double phi(int r, int s, int y1, int y2) const = 0;
+    virtual double lambda(int r, int y1, int y2) const = 0;
+    virtual double capture(int r, int s, int y) const = 0;
+    virtual int numParameters() const = 0;
+    virtual int residualizationSite() const = 0;
+};
+
+} // namespace rivulet

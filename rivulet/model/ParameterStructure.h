@@ -1,0 +1,117 @@
+#pragma once
+
+#include "rivulet/model/ParameterEntry.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace rivulet {
+
+class ReleasesControllerI;
+class SitesControllerI;
+class YearsControllerI;
+
+// The full parameter space of the branching model for the releases, sites and years in the
+// analysis, and where each parameter lives: a position in the free parameter vector, or a
+// fixed value. Every model starts from the same structure; applying a model fixes and merges
+// parameters (fix, equate) without ever leaving a gap in the free positions.
+//
+// Index cells hold NoParameter outside the index space, Fixed for a fixed parameter, and
+// otherwise the parameter's free position 0 .. numFree()-1. A value type: each fitted model
+// works on its own copy.
+class ParameterStructure
+{
+public:
+    static constexpr std::int32_t NoParameter = -2;
+    static constexpr std::int32_t Fixed = -1;
+
+    ParameterStructure() = default;
+    // Reads the release positions and the counts from the controllers, which stay borrowed.
+    ParameterStructure(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                       const YearsControllerI& years);
+    // Builds the index space from the positions of each release's site and year alone.
+    ParameterStructure(std::vector<int> releaseSites, std::vector<int> releaseYears, int siteCount,
+                       int yearCount);
+
+    const ReleasesControllerI* releasesController() const { return releases_; }
+    const SitesControllerI* sitesController() const { return sites_; }
+    const YearsControllerI* yearsController() const { return years_; }
+
+    int releaseCount() const { return static_cast<int>(relSites_.size()); }
+    int siteCount() const { return siteCount_; }
+    int yearCount() const { return yearCount_; }
+    int relSite(int r) const { return relSites_[static_cast<std::size_t>(r)]; }
+    int relYear(int r) const { return relYears_[static_cast<std::size_t>(r)]; }
+    // False for a release whose site or year is not in the analysis or whose site leaves no
+    // detection site below it: such a release has no parameters.
+    bool isModelled(int r) const;
+
+    // Flat cell addresses of the three families, -1 outside the tables' dimensions.
+    int phiCell(int r, int s, int y1, int y2) const;
+    int lambdaCell(int r, int y1, int y2) const;
+    int captureCell(int r, int s, int y) const;
+    int cellCount() const { return static_cast<int>(index_.size()); }
+    // The same addresses without range checks, for loops that stay inside the index space.
+    int phiOffset(int r, int s, int y1, int y2) const
+    {
+        return ((r * siteCount_ + s) * yearCount_ + y1) * yearCount_ + y2;
+    }
+    int lambdaOffset(int r, int y1, int y2) const
+    {
+        return lambdaBase_ + (r * yearCount_ + y1) * yearCount_ + y2;
+    }
+    int captureOffset(int r, int s, int y) const
+    {
+        return captureBase_ + (r * siteCount_ + s) * yearCount_ + y;
+    }
+    std::int32_t indexOfCell(int cell) const;
+    double fixedValueOfCell(int cell) const;
+
+    std::int32_t phiIndex(int r, int s, int y1, int y2) const;
+    std::int32_t lambdaIndex(int r, int y1, int y2) const;
+    std::int32_t captureIndex(int r, int s, int y) const;
+    double phiFixed(int r, int s, int y1, int y2) const;
+    double lambdaFixed(int r, int y1, int y2) const;
+    double captureFixed(int r, int s, int y) const;
+
+    // Every parameter of the index space in numbering order.
+    const std::vector<ParameterEntry>& entries() const { return entries_; }
+    std::int32_t entryIndex(int k) const;
+    double entryFixedValue(int k) const;
+
+    std::int32_t numFree() const { return numFree_; }
+
+    // Fixes every parameter at free position i to value; later positions close the gap.
+    // Nothing happens for a negative or unused position.
+    void fix(std::int32_t i, double value);
+    // Merges the parameters at free positions a and b into the lower of the two; later
+    // positions close the gap. Nothing happens unless both are distinct positions in use.
+    void equate(std::int32_t a, std::int32_t b);
+
+    // The last site at which fish may still change year: the final site when any free lambda
+    // spans two years, else the furthest site of a free year-changing phi, else 1.
+    int residualizationSite() const;
+
+private:
+    void dimension();
+    void number();
+    void addEntry(ParameterFamily family, int r, int s, int y1, int y2, int cell);
+
+    const ReleasesControllerI* releases_ = nullptr;
+    const SitesControllerI* sites_ = nullptr;
+    const YearsControllerI* years_ = nullptr;
+    std::vector<int> relSites_;
+    std::vector<int> relYears_;
+    int siteCount_ = 0;
+    int yearCount_ = 0;
+    int lambdaBase_ = 0;
+    int captureBase_ = 0;
+    // The index and fixed-value tables of all three families, one block after the other:
+    // phi [R][S][Y][Y], lambda [R][Y][Y], capture [R][S][Y].
+    std::vector<std::int32_t> index_;
+    std::vector<double> fixed_;
+    std::vector<ParameterEntry> entries_;
+    std::int32_t numFree_ = 0;
+};
+
+} // namespace rivulet

@@ -1,0 +1,298 @@
+#include "rivulet/model/RivuletLikelihood.h"
+
+#include "rivulet/data/NextDetectionsI.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/model/ParameterStructure.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace rivulet {
+
+namespace {
+
+std::vector<int> toVector(const QList<int>& list)
+{
+    return std::vector<int>(list.begin(), list.end());
+}
+
+} // namespace
+
+RivuletLikelihood::RivuletLikelihood(const ParameterStructure& structure,
+                                     const NextDetectionsI& counts,
+                                     const ReleasesControllerI& releases,
+                                     const SitesControllerI& sites, const YearsControllerI& years)
+    : structure_(structure), releaseCount_(releases.count()), siteCount_(sites.count()),
+      yearCount_(years.count()), releaseIds_(toVector(releases.ids())),
+      siteIds_(toVector(sites.ids())), yearIds_(toVector(years.ids()))
+{
+    if (structure.releaseCount() != releaseCount_ || structure.siteCount() != siteCount_ ||
+        structure.yearCount() != yearCount_) {
+        throw std::invalid_argument(
+            "the parameter structure was built for other releases, sites or years");
+    }
+    const int S = siteCount_;
+    const int Y = yearCount_;
+    const int R = releaseCount_;
+    const auto rows = static_cast<std::size_t>(R) * static_cast<std::size_t>(std::max(S - 1, 0)) *
+                      static_cast<std::size_t>(Y);
+    arrivals_.assign(rows * static_cast<std::size_t>(S) * static_cast<std::size_t>(Y), -2.0);
+    neverSeen_.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(S) *
+                          static_cast<std::size_t>(Y),
+                      0.0);
+    parameters_.assign(static_cast<std::size_t>(structure.cellCount()), 0.0);
+    passWeights_.assign(static_cast<std::size_t>(Y), 0.0);
+    buildCells(counts);
+    buildParameterLists();
+}
+
+RivuletLikelihood::~RivuletLikelihood() = default;
+
+void RivuletLikelihood::buildCells(const NextDetectionsI& counts)
+{
+    firstCell_.assign(static_cast<std::size_t>(releaseCount_) + 1, 0);
+    for (int r = 0; r < releaseCount_; ++r) {
+        firstCell_[static_cast<std::size_t>(r)] = static_cast<int>(cells_.size());
+        if (!structure_.isModelled(r)) {
+            continue;
+        }
+        const int release = releaseIds_[static_cast<std::size_t>(r)];
+        const int a0 = structure_.relSite(r);
+        const int b0 = structure_.relYear(r);
+        cells_.emplace_back(structure_, r, a0, b0, counts.releaseNextCounts(release),
+                            counts.releaseNotSeen(release));
+        for (int s = a0 + 1; s <= siteCount_ - 2; ++s) {
+            for (int y = b0; y < yearCount_; ++y) {
+                cells_.emplace_back(structure_, r, s, y, counts.nextCounts(release, s, y),
+                                    counts.notSeenAgain(release, s, y));
+            }
+        }
+    }
+    firstCell_[static_cast<std::size_t>(releaseCount_)] = static_cast<int>(cells_.size());
+}
+
+void RivuletLikelihood::buildParameterLists()
+{
+    const std::vector<ParameterEntry>& entries = structure_.entries();
+    std::vector<std::vector<int>> cellsOfRelease(static_cast<std::size_t>(releaseCount_));
+    termsOfParameter_.assign(static_cast<std::size_t>(structure_.numFree()), {});
+    for (int k = 0; k < static_cast<int>(entries.size()); ++k) {
+        const ParameterEntry& entry = entries[static_cast<std::size_t>(k)];
+        cellsOfRelease[static_cast<std::size_t>(entry.release)].push_back(entry.cell);
+        const int index = structure_.entryIndex(k);
+        if (index >= 0) {
+            termsOfParameter_[static_cast<std::size_t>(index)].push_back(entry.release);
+        }
+    }
+    for (std::vector<int>& terms : termsOfParameter_) {
+        std::sort(terms.begin(), terms.end());
+        terms.erase(std::unique(terms.begin(), terms.end()), terms.end());
+    }
+    firstParameterCell_.assign(static_cast<std::size_t>(releaseCount_) + 1, 0);
+    for (int r = 0; r < releaseCount_; ++r) {
+        firstParameterCell_[static_cast<std::size_t>(r)] = static_cast<int>(parameterCells_.size());
+        const std::vector<int>& cells = cellsOfRelease[static_cast<std::size_t>(r)];
+        parameterCells_.insert(parameterCells_.end(), cells.begin(), cells.end());
+    }
+    firstParameterCell_[static_cast<std::size_t>(releaseCount_)] =
+        static_cast<int>(parameterCells_.size());
+    allTerms_.resize(static_cast<std::size_t>(releaseCount_));
+    for (int r = 0; r < releaseCount_; ++r) {
+        allTerms_[static_cast<std::size_t>(r)] = r;
+    }
+}
+
+double RivuletLikelihood::operator()(const std::vector<double>& x)
+{
+    return termsValue(x, allTerms_);
+}
+
+int RivuletLikelihood::termCount() const
+{
+    return releaseCount_;
+}
+
+const std::vector<int>& RivuletLikelihood::termsOfParameter(int j) const
+{
+    static const std::vector<int> none;
+    if (j < 0 || j >= static_cast<int>(termsOfParameter_.size())) {
+        return none;
+    }
+    return termsOfParameter_[static_cast<std::size_t>(j)];
+}
+
+double RivuletLikelihood::termsValue(const std::vector<double>& x, const std::vector<int>& terms)
+{
+    double sum = 0.0;
+    for (const int r : terms) {
+        if (r < 0 || r >= releaseCount_) {
+            throw std::out_of_range("likelihood term out of range");
+        }
+        sum += releaseLogLikelihood(r, x);
+    }
+    return finiteOrBad(sum);
+}
+
+void RivuletLikelihood::termValues(const std::vector<double>& x, std::vector<double>& values)
+{
+    values.resize(static_cast<std::size_t>(releaseCount_));
+    for (int r = 0; r < releaseCount_; ++r) {
+        values[static_cast<std::size_t>(r)] = finiteOrBad(releaseLogLikelihood(r, x));
+    }
+}
+
+double RivuletLikelihood::finiteOrBad(double logLikelihood)
+{
+    return std::isfinite(logLikelihood) ? -logLikelihood : BadValue;
+}
+
+double RivuletLikelihood::releaseLogLikelihood(int r, const std::vector<double>& x)
+{
+    const int first = firstCell_[static_cast<std::size_t>(r)];
+    const int last = firstCell_[static_cast<std::size_t>(r) + 1];
+    if (first == last) {
+        return 0.0;
+    }
+    resolveParameters(r, x);
+    fillArrivals(r);
+    fillNeverSeen(r);
+    double sum = 0.0;
+    for (int k = first; k < last; ++k) {
+        const LikelihoodCell& cell = cells_[static_cast<std::size_t>(k)];
+        const int a = cell.site();
+        const int b = cell.year();
+        sum += cell.logLikelihood(&arrivals_[arrivalOffset(r, a, b)],
+                                  neverSeen_[neverSeenOffset(r, a, b)], parameters_.data());
+    }
+    return sum;
+}
+
+void RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
+{
+    const int first = firstParameterCell_[static_cast<std::size_t>(r)];
+    const int last = firstParameterCell_[static_cast<std::size_t>(r) + 1];
+    for (int k = first; k < last; ++k) {
+        const int cell = parameterCells_[static_cast<std::size_t>(k)];
+        const int index = structure_.indexOfCell(cell);
+        double value = 0.0;
+        if (index < 0) {
+            value = structure_.fixedValueOfCell(cell);
+        } else if (static_cast<std::size_t>(index) < x.size()) {
+            value = x[static_cast<std::size_t>(index)];
+        } else {
+            throw std::out_of_range("invalid vector<T> subscript");
+        }
+        parameters_[static_cast<std::size_t>(cell)] = value;
+    }
+}
+
+double RivuletLikelihood::phi(int r, int s, int y1, int y2) const
+{
+    return parameters_[static_cast<std::size_t>(structure_.phiOffset(r, s, y1, y2))];
+}
+
+double RivuletLikelihood::lambda(int r, int y1, int y2) const
+{
+    return parameters_[static_cast<std::size_t>(structure_.lambdaOffset(r, y1, y2))];
+}
+
+double RivuletLikelihood::capture(int r, int s, int y) const
+{
+    return parameters_[static_cast<std::size_t>(structure_.captureOffset(r, s, y))];
+}
+
+void RivuletLikelihood::fillArrivals(int r)
+{
+    // Rows further down the river first: every row sums over the row of the next site.
+    const int a0 = structure_.relSite(r);
+    const int b0 = structure_.relYear(r);
+    for (int a = siteCount_ - 2; a > a0; --a) {
+        for (int b = yearCount_ - 1; b >= b0; --b) {
+            fillArrivalRow(r, a, b);
+        }
+    }
+    fillArrivalRow(r, a0, b0);
+}
+
+void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
+{
+    const int S = siteCount_;
+    const int Y = yearCount_;
+    double* row = &arrivals_[arrivalOffset(r, a, b)];
+    if (a == S - 2) {
+        for (int d = b; d < Y; ++d) {
+            row[(S - 1) * Y + d] = lambda(r, b, d);
+        }
+        return;
+    }
+    const int next = a + 1;
+    for (int d = b; d < Y; ++d) {
+        row[next * Y + d] = phi(r, next, b, d);
+    }
+    // Surviving to the next site in year y and passing it undetected.
+    for (int y = b; y < Y; ++y) {
+        passWeights_[static_cast<std::size_t>(y)] = phi(r, next, b, y) * (1 - capture(r, next, y));
+    }
+    const double* below = &arrivals_[arrivalOffset(r, next, 0)];
+    const int yearStride = S * Y;
+    for (int c = a + 2; c < S; ++c) {
+        for (int d = b; d < Y; ++d) {
+            double sum = 0.0;
+            for (int y = b; y <= d; ++y) {
+                sum +=
+                    passWeights_[static_cast<std::size_t>(y)] * below[y * yearStride + c * Y + d];
+            }
+            row[c * Y + d] = sum;
+        }
+    }
+}
+
+double RivuletLikelihood::neverSeenFrom(int r, int a, int b) const
+{
+    const int next = a + 1;
+    double sum = 0.0;
+    for (int d = b; d < yearCount_; ++d) {
+        sum += phi(r, next, b, d) *
+               (1 - (1 - capture(r, next, d)) * neverSeen_[neverSeenOffset(r, next, d)]);
+    }
+    return 1 - sum;
+}
+
+void RivuletLikelihood::fillNeverSeen(int r)
+{
+    const int S = siteCount_;
+    const int Y = yearCount_;
+    const int a0 = structure_.relSite(r);
+    const int b0 = structure_.relYear(r);
+    const int lastYear = a0 < S - 2 ? Y - 1 : b0;
+    for (int b = b0; b <= lastYear; ++b) {
+        double sum = 0.0;
+        for (int d = b; d < Y; ++d) {
+            sum += lambda(r, b, d);
+        }
+        neverSeen_[neverSeenOffset(r, S - 2, b)] = 1 - sum;
+    }
+    for (int a = S - 3; a > a0; --a) {
+        for (int b = b0; b < Y; ++b) {
+            neverSeen_[neverSeenOffset(r, a, b)] = neverSeenFrom(r, a, b);
+        }
+    }
+    if (a0 < S - 2) {
+        neverSeen_[neverSeenOffset(r, a0, b0)] = neverSeenFrom(r, a0, b0);
+    }
+}
+
+double RivuletLikelihood::arrival(int r, int a, int b, int c, int d) const
+{
+    return arrivals_.at(arrivalOffset(r, a, b) + static_cast<std::size_t>(c * yearCount_ + d));
+}
+
+double RivuletLikelihood::neverSeenAgain(int r, int a, int b) const
+{
+    return neverSeen_.at(neverSeenOffset(r, a, b));
+}
+
+} // namespace rivulet

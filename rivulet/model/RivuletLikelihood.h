@@ -1,0 +1,97 @@
+#pragma once
+
+#include "lum/estimation/Func.h"
+#include "rivulet/model/LikelihoodCell.h"
+
+#include <limits>
+#include <vector>
+
+namespace rivulet {
+
+class NextDetectionsI;
+class ParameterStructure;
+class ReleasesControllerI;
+class SitesControllerI;
+class YearsControllerI;
+
+// The negative log-likelihood of the next detections of every included release under the
+// branching model, as a function of one model's free parameter vector.
+//
+// Each release is one term: its multinomials use only its own parameters, so a change of
+// free parameter j changes only the releases listed by termsOfParameter(j), and
+// termsValue() evaluates just those. All tables are sized at construction; an evaluation
+// only overwrites them.
+//
+// The structure, the counts and the controllers are borrowed and must outlive the object.
+// One object serves one thread at a time (evaluations write its scratch tables).
+class RivuletLikelihood : public lum::Func
+{
+public:
+    static constexpr double BadValue = std::numeric_limits<double>::max();
+
+    RivuletLikelihood(const ParameterStructure& structure, const NextDetectionsI& counts,
+                      const ReleasesControllerI& releases, const SitesControllerI& sites,
+                      const YearsControllerI& years);
+    ~RivuletLikelihood() override;
+
+    // The negative log-likelihood at x, or BadValue when it is not a finite number.
+    double operator()(const std::vector<double>& x) override;
+    int termCount() const override;
+    const std::vector<int>& termsOfParameter(int j) const override;
+    // -(sum of the log-likelihoods of the listed releases), or BadValue when not finite.
+    double termsValue(const std::vector<double>& x, const std::vector<int>& terms) override;
+    // Every release's term at x in one pass.
+    void termValues(const std::vector<double>& x, std::vector<double>& values) override;
+
+    const std::vector<LikelihoodCell>& cells() const { return cells_; }
+    // The tables of the last evaluation, for inspection: A[r][a][b][c][d] (arrival at site c
+    // in year d of a fish at site a in year b, undetected in between) and χ[r][a][b] (never
+    // detected again). Cells no computation fills read -2 and 0.
+    double arrival(int r, int a, int b, int c, int d) const;
+    double neverSeenAgain(int r, int a, int b) const;
+
+private:
+    void buildCells(const NextDetectionsI& counts);
+    void buildParameterLists();
+    double releaseLogLikelihood(int r, const std::vector<double>& x);
+    void resolveParameters(int r, const std::vector<double>& x);
+    void fillArrivals(int r);
+    void fillArrivalRow(int r, int a, int b);
+    void fillNeverSeen(int r);
+    double neverSeenFrom(int r, int a, int b) const;
+    static double finiteOrBad(double logLikelihood);
+
+    std::size_t arrivalOffset(int r, int a, int b) const
+    {
+        return static_cast<std::size_t>(((r * (siteCount_ - 1) + a) * yearCount_ + b) * siteCount_ *
+                                        yearCount_);
+    }
+    std::size_t neverSeenOffset(int r, int a, int b) const
+    {
+        return static_cast<std::size_t>((r * siteCount_ + a) * yearCount_ + b);
+    }
+    double phi(int r, int s, int y1, int y2) const;
+    double lambda(int r, int y1, int y2) const;
+    double capture(int r, int s, int y) const;
+
+    const ParameterStructure& structure_;
+    int releaseCount_ = 0;
+    int siteCount_ = 0;
+    int yearCount_ = 0;
+    std::vector<int> releaseIds_;
+    std::vector<int> siteIds_;
+    std::vector<int> yearIds_;
+
+    std::vector<double> arrivals_;    // [R][S-1][Y][S][Y]
+    std::vector<double> neverSeen_;   // [R][S][Y]
+    std::vector<double> parameters_;  // current values by structure cell
+    std::vector<double> passWeights_; // [Y] scratch of one arrival row
+    std::vector<LikelihoodCell> cells_;
+    std::vector<int> firstCell_;          // [R+1]: the cells of release r are first..next-1
+    std::vector<int> parameterCells_;     // the structure cells of each release's parameters
+    std::vector<int> firstParameterCell_; // [R+1]
+    std::vector<std::vector<int>> termsOfParameter_;
+    std::vector<int> allTerms_;
+};
+
+} // namespace rivulet

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "rivulet/data/MockReleasesController.h"
+#include "rivulet/data/MockSitesController.h"
+#include "rivulet/data/MockYearsController.h"
+#include "rivulet/data/NextDetectionsFromFile.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace rivulet::test {
+
+// A data set of the mock mode: mock controllers and counts read from next-detections text.
+struct SimulatedData
+{
+    MockReleasesController releases;
+    MockSitesController sites;
+    MockYearsController years;
+    NextDetectionsFromFile counts{releases, sites, years};
+
+    explicit SimulatedData(const QString& text);
+};
+
+// Next-detections text with random counts for releases at the given site and year
+// positions: each count is 0 with probability emptyShare, otherwise 1 .. maxCount.
+QString randomCounts(int siteCount, int yearCount, const std::vector<int>& relSites,
+                     const std::vector<int>& relYears, unsigned seed, double emptyShare = 0.15,
+                     int maxCount = 40);
+
+} // namespace rivulet::test
