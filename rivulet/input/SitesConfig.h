@@ -1,0 +1,79 @@
+#pragma once
+
+#include "rivulet/input/SitesConfigRecords.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+namespace rivulet {
+
+// The river network as the observation loader needs it: detection and
+// release sites with their codes and river-km positions, and, per detection
+// site code, dated rules that tell from the antenna (coil) whether a fish
+// went on down the river.
+//
+// The program keeps one configuration for the process (`instance`), loaded
+// by the first observation load and cleared when the user picks another
+// file. Other instances are for tests and tools.
+class SitesConfig
+{
+public:
+    SitesConfig() = default;
+    SitesConfig(const SitesConfig&) = delete;
+    SitesConfig& operator=(const SitesConfig&) = delete;
+
+    static SitesConfig& instance();
+
+    // Forgets everything read; `configDate` becomes "??".
+    void clear();
+    // Replaces the configuration by the file's. A file that cannot be opened
+    // leaves it empty (and returns false); unusable lines are skipped and
+    // described in `messages`.
+    bool load(const QString& path);
+    // True once a file with at least one detection site has been read.
+    bool isLoaded() const { return !m_data.detectionSites.empty(); }
+
+    const SiteRecord* findReleaseSite(const QString& name) const;
+    const SiteRecord* findDetectionSite(const QString& code) const;
+    const CodeRecord* findCode(const QString& code) const;
+
+    // Route category (`RouteCategory`) of a detection at the site code on
+    // the coil at `time` (a Julian day number).
+    int classify(const QString& code, const QString& coil, double time) const;
+    // Categories "R" and "B" mean the fish went on in the river
+    // (disposition 1); everything else ends its history (disposition 2).
+    static int dispositionOf(int category);
+
+    // Whether a detection site lies downstream of a release site, from the
+    // two river-km paths (for example 461 is downstream of 522.173).
+    static bool isDownstream(const SiteRecord& detectionSite, const SiteRecord& releaseSite);
+    static bool isDownstream(const QString& detectionKm, const QString& releaseKm);
+
+    // The version date of a configuration file: the second word of the
+    // first line that contains "configDate:", read as "yyyy.M.d"; an
+    // invalid date when there is none.
+    static QDate readConfigDate(QTextStream& stream);
+
+    const std::vector<std::unique_ptr<SiteRecord>>& detectionSites() const
+    {
+        return m_data.detectionSites;
+    }
+    const std::vector<std::unique_ptr<SiteRecord>>& releaseSites() const
+    {
+        return m_data.releaseSites;
+    }
+    const std::vector<std::unique_ptr<CodeRecord>>& codes() const { return m_data.codes; }
+    const QString& configDate() const { return m_data.configDate; }
+    const QString& ptagisDate() const { return m_data.ptagisDate; }
+    // Problems of the last `load`, each as message + " at line " + number.
+    const QStringList& messages() const { return m_messages; }
+
+private:
+    SitesConfigData m_data;
+    QStringList m_messages;
+};
+
+} // namespace rivulet

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace lum {
+class ThreadRunnable;
+}
+
+namespace rivulet {
+
+class SitesConfig;
+class SitesConfigSettingsI;
+
+// Chooses the sites configuration file for an observation load and reads
+// it, at most once per process: an alternate file the user picked wins
+// when it exists; otherwise the shared default file, checked against the
+// published version at most once a day. Reports go through the loading job.
+class SitesConfigLoader
+{
+public:
+    SitesConfigLoader(SitesConfig& config, SitesConfigSettingsI& settings, lum::ThreadRunnable& job)
+        : m_config(config), m_settings(settings), m_job(job)
+    {
+    }
+
+    // `configuredPath` is the file chosen in the settings (empty or the
+    // default path for the default file). False when the load must stop;
+    // the error has been reported through the job.
+    bool ensureLoaded(const QString& configuredPath);
+
+    // What the observation loader calls: the process-wide configuration with
+    // the application's settings, reporting through `job`.
+    static bool ensureInstanceLoaded(lum::ThreadRunnable& job, const QString& configuredPath);
+
+    // For tests: the day the version check takes as today.
+    void setToday(const QDate& today) { m_today = today; }
+
+private:
+    bool isDefault(const QString& configuredPath, const QString& defaultPath) const;
+    void load(const QString& path);
+
+    SitesConfig& m_config;
+    SitesConfigSettingsI& m_settings;
+    lum::ThreadRunnable& m_job;
+    QDate m_today = QDate::currentDate();
+};
+
+} // namespace rivulet

@@ -1,0 +1,420 @@
+#include "rivulet/input/SitesConfig.h"
+#include "rivulet/input/SitesConfigDates.h"
+
+#include "common/TestEnvironment.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+using rivulet::CategoryB;
+using rivulet::CategoryH;
+using rivulet::CategoryOther;
+using rivulet::CategoryR;
+using rivulet::CategoryS;
+using rivulet::CategoryT;
+using rivulet::SiteRecord;
+using rivulet::SitesConfig;
+using rivulet::SitesConfigDates;
+using rivulet::test::TestEnvironment;
+
+namespace {
+
+const char* const sampleConfig = R"(# Sites of the lower river, for tests
+configDate: 2012.3.4
+CONFIGDATE: 2012.3.4
+PTAGISDATE: 2012-03-01
+
+RELSITE: CLWR   # hatchery release
+NAME: Clearwater River
+RIVERK: 522.224
+RELSITE:	SALR
+RIVERK: 522.303.100
+
+SITE: LGR
+SHORTNAME: Granite
+NAME: Lower   Granite	Dam
+RIVERK: 522.173-10
+HUC: 17060103
+INDICATOR: main
+CODES: GRJ GRX
+STAGE: J A
+
+SITE: BON
+NAME: Bonneville Dam
+RIVERK: 234
+TYPE: estuary
+CODES: B2J
+
+CODE: GRJ
+RANGE: 2005-01-01 present
+R: J: 1: Return to river {01 02 03}
+T: J: 2: Transport {0A 0B 01A}
+S: J: 3: 11,12 {}
+EXCEPTION: 2008-03-01 2008-03-05 {H:J:4:Held{01}}
+CODE: B2J
+RANGE: 01-Jan-2000 12/31/2009
+B: J: 1: Bypass {1A 1B}
+RANGE: 2010.1.1 present
+R: J: 1: River {1A}
+CODE: ALL
+)";
+
+QString writeConfig(const QByteArray& content, const QString& name = "sites_config.txt")
+{
+    const QString path = TestEnvironment::freshDir("sites") + "/" + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}
+
+double at(const char* detectionTime)
+{
+    return *SitesConfigDates::detectionTime(QString::fromLatin1(detectionTime));
+}
+
+class SitesConfigSample : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(config.load(writeConfig(sampleConfig))); }
+
+    SitesConfig config;
+};
+
+} // namespace
+
+TEST_F(SitesConfigSample, ReadsSitesInFileOrder)
+{
+    EXPECT_TRUE(config.isLoaded());
+    EXPECT_TRUE(config.messages().isEmpty()) << config.messages().join('\n').toStdString();
+    EXPECT_EQ(config.configDate(), "2012.3.4");
+    EXPECT_EQ(config.ptagisDate(), "2012-03-01");
+
+    ASSERT_EQ(config.releaseSites().size(), 2u);
+    const SiteRecord& clwr = *config.releaseSites()[0];
+    EXPECT_EQ(clwr.name, "CLWR"); // the comment is not part of the identifier
+    EXPECT_EQ(clwr.index, 0);
+    EXPECT_TRUE(clwr.isRelease);
+    EXPECT_EQ(clwr.shortName, "CLWR");
+    EXPECT_EQ(clwr.longName, "Clearwater River");
+    EXPECT_EQ(clwr.type, "dam");
+    EXPECT_EQ(config.releaseSites()[1]->name, "SALR"); // a tab separates words too
+    EXPECT_EQ(config.releaseSites()[1]->index, 1);
+
+    ASSERT_EQ(config.detectionSites().size(), 2u);
+    const SiteRecord& lgr = *config.detectionSites()[0];
+    EXPECT_EQ(lgr.index, 0);
+    EXPECT_FALSE(lgr.isRelease);
+    EXPECT_EQ(lgr.shortName, "Granite");
+    EXPECT_EQ(lgr.longName, "Lower Granite Dam");
+    EXPECT_EQ(lgr.riverKm, "522.173");
+    EXPECT_EQ(lgr.riverKmAlt, "10");
+    EXPECT_EQ(lgr.huc, "17060103");
+    EXPECT_EQ(lgr.indicator, "main");
+    EXPECT_EQ(lgr.codes, QStringList({"GRJ", "GRX"}));
+    EXPECT_EQ(lgr.stages, QStringList({"J", "A"}));
+    const SiteRecord& bon = *config.detectionSites()[1];
+    EXPECT_EQ(bon.index, 1);
+    EXPECT_EQ(bon.riverKm, "234");
+    EXPECT_TRUE(bon.riverKmAlt.isEmpty());
+    EXPECT_EQ(bon.type, "estuary");
+}
+
+TEST_F(SitesConfigSample, ReadsCodesRangesAndRules)
+{
+    ASSERT_EQ(config.codes().size(), 3u);
+    const rivulet::CodeRecord& grj = *config.codes()[0];
+    EXPECT_EQ(grj.name, "GRJ");
+    EXPECT_FALSE(grj.matchesAll);
+    ASSERT_EQ(grj.ranges.size(), 1u);
+    EXPECT_EQ(grj.ranges[0]->end, SitesConfigDates::openEnd);
+    ASSERT_EQ(grj.ranges[0]->rules.size(), 3u);
+    const rivulet::RouteRule& transport = grj.ranges[0]->rules[1];
+    EXPECT_EQ(transport.category, CategoryT);
+    EXPECT_EQ(transport.stage, 1);
+    EXPECT_EQ(transport.number, 2);
+    EXPECT_EQ(transport.text, "Transport");
+    EXPECT_EQ(transport.coils, QStringList({"0A", "0B", "01A"}));
+    EXPECT_EQ(transport.coilValues, QVector<int>({10, 11, 26}));
+    EXPECT_TRUE(grj.ranges[0]->rules[2].coils.isEmpty());
+    ASSERT_EQ(grj.exceptions.size(), 1u);
+    EXPECT_EQ(grj.exceptions[0]->rule.category, CategoryH);
+    EXPECT_EQ(grj.exceptions[0]->rule.text, "Held");
+    EXPECT_EQ(grj.exceptions[0]->rule.coils, QStringList({"01"}));
+    EXPECT_EQ(config.codes()[1]->ranges.size(), 2u);
+    EXPECT_TRUE(config.codes()[2]->matchesAll);
+}
+
+TEST_F(SitesConfigSample, FindsSitesByIdentifierLongNameOrCode)
+{
+    EXPECT_EQ(config.findDetectionSite("LGR"), config.detectionSites()[0].get());
+    EXPECT_EQ(config.findDetectionSite("Lower Granite Dam"), config.detectionSites()[0].get());
+    EXPECT_EQ(config.findDetectionSite(" GRX\t"), config.detectionSites()[0].get());
+    EXPECT_EQ(config.findDetectionSite("B2J"), config.detectionSites()[1].get());
+    EXPECT_EQ(config.findDetectionSite("Granite"), nullptr); // short names do not count
+    EXPECT_EQ(config.findDetectionSite("CLWR"), nullptr);    // a release site
+    EXPECT_EQ(config.findReleaseSite("Clearwater River"), config.releaseSites()[0].get());
+    EXPECT_EQ(config.findReleaseSite("SALR"), config.releaseSites()[1].get());
+    EXPECT_EQ(config.findReleaseSite("LGR"), nullptr);
+}
+
+TEST_F(SitesConfigSample, ClassifiesByCoilListOrRuleText)
+{
+    EXPECT_EQ(config.classify("GRJ", "02", at("2006-05-01 10:00:00")), CategoryR);
+    EXPECT_EQ(config.classify(" GRJ ", " 0B ", at("2006-05-01 10:00:00")), CategoryT);
+    // The rule text with commas read as blanks.
+    EXPECT_EQ(config.classify("GRJ", "11 12", at("2006-05-01 10:00:00")), CategoryS);
+    EXPECT_EQ(config.classify("GRJ", "11,12", at("2006-05-01 10:00:00")), CategoryOther);
+    EXPECT_EQ(config.classify("GRJ", "Return to river", at("2006-05-01 10:00:00")), CategoryR);
+    EXPECT_EQ(config.classify("GRJ", "99", at("2006-05-01 10:00:00")), CategoryOther);
+    EXPECT_EQ(config.classify("XYZ", "01", at("2006-05-01 10:00:00")), CategoryOther);
+}
+
+TEST_F(SitesConfigSample, ComparesCoilsAsHexadecimalNumbers)
+{
+    // "1A" and "01A" are both the number 26.
+    EXPECT_EQ(config.classify("GRJ", "1A", at("2006-05-01 10:00:00")), CategoryT);
+    EXPECT_EQ(config.classify("GRJ", "1", at("2006-05-01 10:00:00")), CategoryR);
+    EXPECT_EQ(config.classify("GRJ", "001", at("2006-05-01 10:00:00")), CategoryR);
+    // Not numbers: compared as text only.
+    EXPECT_EQ(config.classify("GRJ", "0x1A", at("2006-05-01 10:00:00")), CategoryOther);
+    EXPECT_EQ(config.classify("GRJ", "1G", at("2006-05-01 10:00:00")), CategoryOther);
+}
+
+TEST_F(SitesConfigSample, RangesCoverTheirDates)
+{
+    EXPECT_EQ(config.classify("GRJ", "01", at("2004-12-31 23:59:59")), CategoryOther);
+    EXPECT_EQ(config.classify("GRJ", "01", at("2005-01-01 00:00:00")), CategoryR);
+    // "present" leaves the range open.
+    EXPECT_EQ(config.classify("GRJ", "01", at("2150-06-01 12:00:00")), CategoryR);
+    // The first range ends on 31 December 2009 at 23:59:50; the second
+    // starts at midnight, so the last seconds of 2009 fall between them.
+    EXPECT_EQ(config.classify("B2J", "1A", at("2009-12-31 23:59:50")), CategoryB);
+    EXPECT_EQ(config.classify("B2J", "1A", at("2009-12-31 23:59:55")), CategoryOther);
+    EXPECT_EQ(config.classify("B2J", "1A", at("2010-01-01 00:00:00")), CategoryR);
+    EXPECT_EQ(config.classify("B2J", "1B", at("2010-01-01 00:00:00")), CategoryOther);
+}
+
+TEST_F(SitesConfigSample, ExceptionsOverrideRangesWithinTheirDates)
+{
+    EXPECT_EQ(config.classify("GRJ", "01", at("2008-02-29 23:59:59")), CategoryR);
+    EXPECT_EQ(config.classify("GRJ", "01", at("2008-03-01 00:00:00")), CategoryH);
+    EXPECT_EQ(config.classify("GRJ", "1", at("2008-03-03 12:00:00")), CategoryH);
+    EXPECT_EQ(config.classify("GRJ", "01", at("2008-03-05 23:59:50")), CategoryH);
+    EXPECT_EQ(config.classify("GRJ", "01", at("2008-03-05 23:59:55")), CategoryR);
+    // Other coils still follow the range.
+    EXPECT_EQ(config.classify("GRJ", "0A", at("2008-03-03 12:00:00")), CategoryT);
+}
+
+TEST_F(SitesConfigSample, CodeAllSendsEveryCoilOnDownTheRiver)
+{
+    EXPECT_EQ(config.classify("ALL", "anything", at("1990-01-01 00:00:00")), CategoryR);
+    EXPECT_EQ(config.classify("ALL", "", at("2150-01-01 00:00:00")), CategoryR);
+}
+
+TEST(SitesConfig, ExceptionListingTheCoilBeatsAnEarlierOneNamingItInItsText)
+{
+    SitesConfig config;
+    ASSERT_TRUE(config.load(writeConfig("SITE: A\nCODE: A1\n"
+                                        "RANGE: 2000-01-01 present\nT: J: 1: any {0C}\n"
+                                        "EXCEPTION: 2001-01-01 2001-12-31 {S:J:1:0C{}}\n"
+                                        "EXCEPTION: 2001-01-01 2001-12-31 {R:J:2:other{0C}}\n"
+                                        "EXCEPTION: 2001-01-01 2001-12-31 {B:J:3:0D{}}\n")));
+    EXPECT_EQ(config.classify("A1", "0C", at("2001-06-01 00:00:00")), CategoryR);
+    EXPECT_EQ(config.classify("A1", "0D", at("2001-06-01 00:00:00")), CategoryB);
+    EXPECT_EQ(config.classify("A1", "0C", at("2002-06-01 00:00:00")), CategoryT);
+}
+
+TEST(SitesConfig, OnlyTheFirstRangeCoveringTheTimeCounts)
+{
+    SitesConfig config;
+    ASSERT_TRUE(config.load(writeConfig("SITE: A\nCODE: A1\n"
+                                        "RANGE: 2000-01-01 present\nT: J: 1: any {01}\n"
+                                        "RANGE: 2005-01-01 present\nR: J: 1: any {01 02}\n")));
+    EXPECT_EQ(config.classify("A1", "01", at("2006-01-01 00:00:00")), CategoryT);
+    EXPECT_EQ(config.classify("A1", "02", at("2006-01-01 00:00:00")), CategoryOther);
+}
+
+TEST(SitesConfig, RuleCategoriesAndDispositions)
+{
+    SitesConfig config;
+    ASSERT_TRUE(config.load(writeConfig("SITE: A\nCODE: A1\nRANGE: 2000-01-01 present\n"
+                                        "H: A: 1: h {01}\nR: a: 1: r {02}\nS: J: 1: s {03}\n"
+                                        "T: j: 1: t {04}\nU: X: 1: u {05}\nB: J: 1: b {06}\n")));
+    const auto& rules = config.codes()[0]->ranges[0]->rules;
+    ASSERT_EQ(rules.size(), 6u);
+    const int categories[] = {0, 1, 2, 3, 4, 5};
+    const int stages[] = {0, 0, 1, 1, 2, 1};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(rules[i].category, categories[i]) << i;
+        EXPECT_EQ(rules[i].stage, stages[i]) << i;
+    }
+    EXPECT_EQ(SitesConfig::dispositionOf(CategoryR), 1);
+    EXPECT_EQ(SitesConfig::dispositionOf(CategoryB), 1);
+    for (const int category : {0, 2, 3, 4, 7})
+        EXPECT_EQ(SitesConfig::dispositionOf(category), 2) << category;
+}
+
+TEST(SitesConfig, KeywordsMustMatchExactly)
+{
+    SitesConfig config;
+    ASSERT_TRUE(config.load(writeConfig("site: LOWER\nSITE:NOSPACE\nSite: MIXED\n"
+                                        "SITE: REAL extra words\nName: Not Taken\n"
+                                        "NAME:Glued\nSHORTNAME: short other\n# SITE: COMMENTED\n"
+                                        "   # SITE: INDENTED COMMENT\n\n \t \n")));
+    ASSERT_EQ(config.detectionSites().size(), 1u);
+    EXPECT_EQ(config.detectionSites()[0]->name, "REAL");
+    EXPECT_EQ(config.detectionSites()[0]->longName, "REAL");
+    EXPECT_EQ(config.detectionSites()[0]->shortName, "short");
+    EXPECT_TRUE(config.messages().isEmpty());
+}
+
+TEST(SitesConfig, WindowsLineEndingsAndSurroundingSpace)
+{
+    SitesConfig config;
+    ASSERT_TRUE(config.load(writeConfig("  SITE: ABC  # first\r\n\tRIVERK: 461\r\nCODE: A1\r\n"
+                                        "RANGE: 2000-01-01 present\r\nR: J: 1: x {01}\r\n")));
+    ASSERT_EQ(config.detectionSites().size(), 1u);
+    EXPECT_EQ(config.detectionSites()[0]->name, "ABC");
+    EXPECT_EQ(config.detectionSites()[0]->riverKm, "461");
+    EXPECT_EQ(config.classify("A1", "01", at("2001-01-01 00:00:00")), CategoryR);
+}
+
+TEST(SitesConfig, ReportsAndSkipsMalformedLines)
+{
+    SitesConfig config;
+    ASSERT_TRUE(config.load(writeConfig("NAME: Orphan\n"                         // 1
+                                        "SITE: A\nCODES:\n"                      // 2, 3
+                                        "R: J: 1: x {01}\n"                      // 4
+                                        "CODE: A1\nRANGE: 2000-01-01\n"          // 5, 6
+                                        "RANGE: 2000-02-30 present\n"            // 7
+                                        "R: J: 1: x {01}\n"                      // 8
+                                        "RANGE: 2000-01-01 present\n"            // 9
+                                        "R: J: 1\n"                              // 10
+                                        "R: J: 1: kept {01}\n"                   // 11
+                                        "EXCEPTION: 2001-01-01 2001-01-02\n"     // 12
+                                        "EXCEPTION: 2001-01-01 soon {H:J:1:x}\n" // 13
+                                        "CODE: B1\nT: J: 1: lost {02}\n"         // 14, 15
+                                        "CONFIGDATE:\nSITE:\n")));               // 16, 17
+    const QStringList expected = {
+        "NAME: before any SITE: or RELSITE: at line 1",
+        "R: before any RANGE: at line 4",
+        "Missing argument for RANGE: at line 6",
+        "Invalid date \"2000-02-30\" in RANGE: at line 7",
+        "R: before any RANGE: at line 8",
+        "Incomplete rule in R: at line 10",
+        "Incomplete rule in EXCEPTION: at line 12",
+        "Invalid date \"soon\" in EXCEPTION: at line 13",
+        "T: before any RANGE: at line 15",
+        "Missing argument for CONFIGDATE: at line 16",
+        "Missing argument for SITE: at line 17",
+    };
+    EXPECT_EQ(config.messages(), expected);
+    // What was sound is kept; nothing lands in the wrong place.
+    EXPECT_TRUE(config.isLoaded());
+    EXPECT_EQ(config.configDate(), "??");
+    ASSERT_EQ(config.codes().size(), 2u);
+    ASSERT_EQ(config.codes()[0]->ranges.size(), 1u);
+    ASSERT_EQ(config.codes()[0]->ranges[0]->rules.size(), 1u);
+    EXPECT_EQ(config.codes()[0]->ranges[0]->rules[0].text, "kept");
+    EXPECT_TRUE(config.codes()[0]->exceptions.empty());
+    EXPECT_TRUE(config.codes()[1]->ranges.empty());
+}
+
+TEST(SitesConfig, LoadReplacesAndClearEmpties)
+{
+    SitesConfig config;
+    const QString path = writeConfig(sampleConfig);
+    ASSERT_TRUE(config.load(path));
+    ASSERT_TRUE(config.load(path));
+    EXPECT_EQ(config.detectionSites().size(), 2u);
+    EXPECT_EQ(config.codes().size(), 3u);
+
+    config.clear();
+    EXPECT_FALSE(config.isLoaded());
+    EXPECT_TRUE(config.releaseSites().empty());
+    EXPECT_TRUE(config.codes().empty());
+    EXPECT_EQ(config.configDate(), "??");
+    EXPECT_EQ(config.findReleaseSite("CLWR"), nullptr);
+}
+
+TEST(SitesConfig, MissingFileLeavesTheConfigurationEmpty)
+{
+    SitesConfig config;
+    ASSERT_TRUE(config.load(writeConfig(sampleConfig)));
+    const QString missing = TestEnvironment::freshDir("sites") + "/none.txt";
+    EXPECT_FALSE(config.load(missing));
+    EXPECT_FALSE(config.isLoaded());
+    EXPECT_TRUE(config.codes().empty());
+    EXPECT_EQ(config.messages(), QStringList({"Unable to open file \"" + missing + "\""}));
+}
+
+TEST(SitesConfig, DownstreamFollowsTheRiverKmPath)
+{
+    struct Case
+    {
+        const char* detection;
+        const char* release;
+        bool downstream;
+    };
+    const Case cases[] = {
+        {"461", "522.173", true},
+        {"522", "522.173.10", true},
+        {"522.100", "522.173.10", true},
+        {"522.200", "522.173.10", false},
+        {"600", "522.173.10", false},
+        {"522.173", "461", false},
+        {"522.173", "522.173", false},
+        {"522.173.10", "522.173", false},
+        {"522.173", "522.173.10", true},
+        {"522.173.5", "522.173.10", true},
+        {"522.173.20", "522.173.10", false},
+        // A site up another tributary, which joins below the release site.
+        {"461.5", "522.173", false},
+        {"", "522", false},
+        {"461", "", false},
+        {"46l", "522", false},
+        {"461", "522 ", false},
+        {"-461", "522", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SitesConfig::isDownstream(c.detection, c.release), c.downstream)
+            << c.detection << " below " << c.release;
+    }
+}
+
+TEST(SitesConfig, DownstreamUsesTheFirstRiverKmOfEachSite)
+{
+    SiteRecord detection;
+    detection.riverKm = "461";
+    detection.riverKmAlt = "999";
+    SiteRecord release;
+    release.riverKm = "522.173";
+    EXPECT_TRUE(SitesConfig::isDownstream(detection, release));
+    EXPECT_FALSE(SitesConfig::isDownstream(release, detection));
+}
+
+TEST(SitesConfig, ReadsTheVersionDate)
+{
+    struct Case
+    {
+        const char* text;
+        QDate date;
+    };
+    const Case cases[] = {
+        {"CONFIGDATE: 2012.3.4\nconfigDate: 2012.3.5\n", QDate(2012, 3, 5)},
+        {"# header\n   configDate:\t2012.03.04   \nconfigDate: 2013.1.1\n", QDate(2012, 3, 4)},
+        {"CONFIGDATE: 2012.3.4\nconfigdate: 2012.3.4\n", QDate()},
+        {"configDate: 2012-03-04\n", QDate()},
+        {"configDate: 2012.13.1\n", QDate()},
+        {"configDate:\n", QDate()},
+        {"", QDate()},
+    };
+    for (const Case& c : cases) {
+        QByteArray bytes(c.text);
+        QTextStream stream(&bytes);
+        EXPECT_EQ(SitesConfig::readConfigDate(stream), c.date) << c.text;
+    }
+}
