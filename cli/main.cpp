@@ -1,9 +1,34 @@
-#include <QCoreApplication>
+// rivulet-cli: the headless tool. It runs the program's own start-up,
+// database and jobs without a window.
+#include "cli/CliApp.h"
+#include "cli/CliOutput.h"
+
+#include <QGuiApplication>
+
 #include <cstdio>
+
+namespace {
+// Qt's own messages follow the tool's convention on standard error.
+void markQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    const char* mark = "";
+    if (type == QtWarningMsg)
+        mark = "warning: ";
+    else if (type == QtCriticalMsg || type == QtFatalMsg)
+        mark = "error: ";
+    std::fprintf(stderr, "%s%s\n", mark, qPrintable(message));
+    std::fflush(stderr);
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    std::puts("rivulet-cli");
-    return 0;
+    // Reports use text documents, which need a GUI application; the
+    // offscreen platform provides one without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(markQtMessage);
+    QGuiApplication app(argc, argv);
+    rivulet::cli::CliOutput out;
+    return rivulet::cli::CliApp::run(QCoreApplication::arguments().mid(1), out);
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringList>
+
+namespace rivulet::cli {
+
+class CliContext;
+
+// Process exit codes of the tool.
+enum ExitCode
+{
+    ExitSuccess = 0,
+    ExitFailure = 1,
+    ExitUsage = 2
+};
+
+// One command of the tool. A command lives in its own file and is listed
+// once in CommandTable.cpp; it reads the global options and reaches the
+// database, the output and the job runner through the context.
+class CliCommand
+{
+public:
+    virtual ~CliCommand() = default;
+    // Runs with the arguments after the command's name; returns the exit
+    // code (ExitSuccess, ExitFailure after an error, ExitUsage for bad
+    // arguments). Errors are reported through context.out() first.
+    virtual int run(CliContext& context, const QStringList& arguments) = 0;
+
+protected:
+    CliCommand() = default;
+    CliCommand(const CliCommand&) = default;
+    CliCommand& operator=(const CliCommand&) = default;
+};
+
+} // namespace rivulet::cli

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+
+namespace lum {
+
+class ThreadRunner;
+
+// One background job. `run` does the whole job on the runner's thread and
+// reports only through the operations below, which become signals of the
+// runner; a job never touches a widget. Without a runner the job can still
+// run directly: errors then go to standard output.
+//
+// Contract: announce the number of steps with setNumSteps and report each
+// finished step with setStep; one-line captions go to progressStatus, log
+// lines to status, recoverable problems to warning; on a fatal problem call
+// setErrorMessage (and setCanceled(true) if the run is to end as canceled)
+// and return from run.
+class ThreadRunnable : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ThreadRunnable(ThreadRunner* runner = nullptr, QObject* parent = nullptr);
+
+    ThreadRunner* runner() const { return m_runner; }
+    // This job's own cancel state (set through setCanceled).
+    bool isCanceled() const { return m_canceled.load(); }
+    // True when a stop was asked for: the runner's flag when there is a
+    // runner, else this job's own. Jobs poll this between steps.
+    bool cancelRequested() const;
+    QByteArray errorMessage() const { return m_errorMessage; }
+
+    virtual void run() = 0;
+    virtual void progressStatus(const QString& text);
+    virtual void status(const QString& text);
+    virtual void setErrorMessage(const QString& text);
+    virtual void warning(const QString& text);
+    virtual void setNumSteps(int n);
+    virtual void setStep(int i);
+    virtual void busy();
+    virtual void setCanceled(bool value);
+
+    void errorStatus(const QString& text);
+
+private:
+    ThreadRunner* m_runner = nullptr; // not owned
+    std::atomic<bool> m_canceled{false};
+    QByteArray m_errorMessage;
+};
+
+} // namespace lum

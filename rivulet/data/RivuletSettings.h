@@ -1,0 +1,68 @@
+#pragma once
+
+#include "lum/settings/LumSettings.h"
+
+namespace lum {
+class DbModel;
+class SqliteDb;
+} // namespace lum
+
+namespace rivulet {
+
+// The application's settings: one instance per process (instance()), which
+// registers every key with its stored name and default. Most keys live in
+// the per-user store; after the database is open, addDatabaseSettings moves
+// the estimation keys into the database so that they travel with the data.
+//
+//     auto& settings = rivulet::RivuletSettings::instance();
+//     const int decimals = settings.value(RivuletSettings::PrecisionEst).toInt();
+//     settings.setValue(RivuletSettings::PrevFile, folder);
+class RivuletSettings : public lum::LumSettings
+{
+    Q_OBJECT
+
+public:
+    // Key numbers; the stored names are in the constructor.
+    enum Key
+    {
+        CleanExit = 0,
+        CurrentDatasetId = 1,
+        DiagDir = 3,
+        DbName = 6,
+        DbVersion = 7,
+        EstimationEndingCriterion = 8,
+        GeomMainWindow = 9,
+        Optimizer = 10,
+        OptimizerDefault = 11,
+        PrecisionEst = 12,
+        PrecisionErr = 13,
+        PrevFile = 14,
+        ProgramName = 15,
+        SitesConfigFileName = 16,
+        SitesConfigUpdateDate = 17,
+        ShowEstimatesOnDiagram = 18,
+        MockInput = 19,
+        DiagnosticsEnabled = 20,
+        UiExpertMode = 21
+    };
+
+    static RivuletSettings& instance();
+
+    // Tests may make their own; the program uses instance().
+    RivuletSettings();
+
+    // Full path of the database file named by `key` in the per-user folder
+    // of the application, which is created if missing. Empty (and
+    // lastError() set) when the folder cannot be created.
+    QString dbPath(int key);
+    // The shared folder of the sites configuration file, created if
+    // missing. Empty (and lastError() set) when it cannot be created.
+    QString sitesConfigDir();
+
+    // Adds the database store (the connection and the model of its
+    // "settings" table) and registers the estimation keys on it; every
+    // database opened gets db_version 1.
+    void addDatabaseSettings(lum::SqliteDb* db, const lum::DbModel* settingsModel);
+};
+
+} // namespace rivulet
