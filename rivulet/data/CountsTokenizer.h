@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+namespace rivulet {
+
+// Splits a next-detections file into whole-number tokens. Tokens are separated by blanks,
+// tabs and line ends; everything from "#" to the end of a line is ignored. Lines and
+// columns are counted from 1 so that errors point at the offending token.
+class CountsTokenizer
+{
+public:
+    explicit CountsTokenizer(QTextStream& in);
+
+    // The next token as a base-10 integer. Throws lum::ParseError "integer expected" with the
+    // token's position when it is not one, or at the end of the input.
+    int nextInt();
+    // As nextInt, and throws lum::ParseError "value out of range" unless min <= value <= max.
+    int nextInt(int min, int max);
+
+    int line() const { return line_; }
+
+private:
+    bool advance();
+    QString nextToken(int& column);
+    bool readLine();
+
+    QTextStream& in_;
+    QString text_;
+    int line_ = 0;
+    int pos_ = 0;
+};
+
+} // namespace rivulet

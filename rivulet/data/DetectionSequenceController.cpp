@@ -1,0 +1,182 @@
+#include "rivulet/data/DetectionSequenceController.h"
+
+#include "rivulet/data/CohortDbModel.h"
+#include "rivulet/data/CohortsController.h"
+#include "rivulet/data/DetectionSequenceWalker.h"
+#include "rivulet/data/ObservationDbModel.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/RivuletDb.h"
+#include "rivulet/data/SiteDbModel.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/TagDbModel.h"
+#include "rivulet/data/YearDbModel.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace rivulet {
+
+namespace {
+
+// Columns of the history statement.
+enum Field
+{
+    TagField = 0,
+    ReleaseField,
+    SiteField,
+    YearField,
+    DispositionField
+};
+
+const QList<int> noEntries;
+const QStringList noTags;
+
+} // namespace
+
+DetectionSequenceController::DetectionSequenceController(const ReleasesControllerI& releases,
+                                                         const SitesControllerI& sites,
+                                                         RivuletDb& rdb)
+    : releases_(releases), sites_(sites), rdb_(rdb)
+{
+}
+
+DetectionSequenceController::~DetectionSequenceController() = default;
+
+QString DetectionSequenceController::statement(const RivuletDb& rdb, bool cohortFilter)
+{
+    const lum::DbModel& tags = *rdb.model(RivuletDb::Tags);
+    const lum::DbModel& observations = *rdb.model(RivuletDb::Observations);
+    const lum::DbModel& sites = *rdb.model(RivuletDb::Sites);
+    const lum::DbModel& years = *rdb.model(RivuletDb::Years);
+    const lum::DbModel& cohorts = *rdb.model(RivuletDb::Cohorts);
+
+    // A tag whose detections all lie at inactive sites or in inactive years keeps one row
+    // (left join) with empty detection fields.
+    QString sql =
+        QStringLiteral("select ") + tags.qualifiedColumnName(TagDbModel::Id) +
+        QStringLiteral(", ") + tags.qualifiedColumnName(TagDbModel::ReleaseId) +
+        QStringLiteral(", rhs.site, rhs.yr, rhs.disposition from ") + tags.tableName() +
+        QStringLiteral(" left join (select ") +
+        observations.qualifiedColumnName(ObservationDbModel::TagId) +
+        QStringLiteral(" as tag_id, ") + sites.qualifiedColumnName(SiteDbModel::Sequence) +
+        QStringLiteral(" as siteSeq, ") + sites.qualifiedColumnName(SiteDbModel::ActiveSequence) +
+        QStringLiteral(" as site, ") + years.qualifiedColumnName(YearDbModel::Sequence) +
+        QStringLiteral(" as yrSeq, ") + years.qualifiedColumnName(YearDbModel::ActiveSequence) +
+        QStringLiteral(" as yr, ") +
+        observations.qualifiedColumnName(ObservationDbModel::Disposition) +
+        QStringLiteral(" as disposition from ") + observations.tableName() +
+        QStringLiteral(" join ") + sites.tableName() + QStringLiteral(" on ") +
+        observations.qualifiedColumnName(ObservationDbModel::SiteId) + QStringLiteral(" = ") +
+        sites.qualifiedColumnName(SiteDbModel::Id) + QStringLiteral(" join ") + years.tableName() +
+        QStringLiteral(" on ") +
+        observations.qualifiedColumnName(ObservationDbModel::MigrationYearId) +
+        QStringLiteral(" = ") + years.qualifiedColumnName(YearDbModel::Id) +
+        QStringLiteral(" where site > -1 and yr > -1) as rhs on ") +
+        tags.qualifiedColumnName(TagDbModel::Id) + QStringLiteral(" = rhs.tag_id");
+    if (cohortFilter) {
+        sql += QStringLiteral(" join ") + cohorts.tableName() + QStringLiteral(" on ") +
+               tags.qualifiedColumnName(TagDbModel::CohortId) + QStringLiteral(" = ") +
+               cohorts.qualifiedColumnName(CohortDbModel::Id) + QStringLiteral(" where ") +
+               cohorts.qualifiedColumnName(CohortDbModel::Id) + QStringLiteral(" = ?");
+    }
+    sql += QStringLiteral(" order by ") + tags.qualifiedColumnName(TagDbModel::Id) +
+           QStringLiteral(", rhs.siteSeq, rhs.yrSeq");
+    return sql;
+}
+
+int DetectionSequenceController::update()
+{
+    const QList<int> ids = releases_.ids();
+    sequences_.assign(static_cast<std::size_t>(ids.size()), DetectionSequence());
+    positions_.clear();
+    for (int i = 0; i < ids.size(); ++i)
+        positions_.insert(ids.at(i), i);
+    lastError_.clear();
+    if (ids.isEmpty())
+        return 0;
+
+    const int cohortId = CohortsController(rdb_).activeCohortId();
+    const int error = readRows(cohortId);
+    if (error != 0)
+        sequences_.assign(sequences_.size(), DetectionSequence());
+    return error;
+}
+
+int DetectionSequenceController::readRows(int cohortId)
+{
+    const lum::SqliteDb* db = rdb_.database();
+    if (db == nullptr || !db->isOpen()) {
+        lastError_ = QStringLiteral("The database is not open.");
+        return QSqlError::ConnectionError;
+    }
+    const bool cohortFilter = cohortId >= 0;
+    QSqlQuery query(db->db());
+    // Rows are read once, in order: no need to keep them for going back.
+    query.setForwardOnly(true);
+    bool ok = query.prepare(statement(rdb_, cohortFilter));
+    if (ok && cohortFilter)
+        query.addBindValue(cohortId);
+    ok = ok && query.exec();
+
+    DetectionSequenceWalker walker(sites_.count() - 1);
+    QString tag;
+    DetectionSequence* target = nullptr; // the current tag's release; null when not active
+    while (ok && query.next()) {
+        const QString rowTag = query.value(TagField).toString();
+        if (rowTag != tag) {
+            tag = rowTag;
+            const int index = positions_.value(query.value(ReleaseField).toInt(), -1);
+            target = index < 0 ? nullptr : &sequences_[static_cast<std::size_t>(index)];
+        }
+        if (target == nullptr)
+            continue;
+        const QVariant site = query.value(SiteField);
+        walker.addRow(tag, !site.isNull(), site.toInt(), query.value(YearField).toInt(),
+                      query.value(DispositionField).toInt(), *target);
+    }
+    const QSqlError error = query.lastError();
+    if (error.type() == QSqlError::NoError)
+        return 0;
+    lastError_ = error.text();
+    return error.type();
+}
+
+const DetectionSequence* DetectionSequenceController::sequenceOf(int releaseId) const
+{
+    const int index = positions_.value(releaseId, -1);
+    return index < 0 ? nullptr : &sequences_[static_cast<std::size_t>(index)];
+}
+
+QStringList DetectionSequenceController::tagIds(int releaseId) const
+{
+    const DetectionSequence* sequence = sequenceOf(releaseId);
+    return sequence ? sequence->tagIds : noTags;
+}
+
+QList<int> DetectionSequenceController::sites(int releaseId) const
+{
+    const DetectionSequence* sequence = sequenceOf(releaseId);
+    return sequence ? sequence->sites : noEntries;
+}
+
+QList<int> DetectionSequenceController::years(int releaseId) const
+{
+    const DetectionSequence* sequence = sequenceOf(releaseId);
+    return sequence ? sequence->years : noEntries;
+}
+
+QList<int> DetectionSequenceController::dispositions(int releaseId) const
+{
+    const DetectionSequence* sequence = sequenceOf(releaseId);
+    return sequence ? sequence->dispositions : noEntries;
+}
+
+int DetectionSequenceController::entryCount() const
+{
+    int count = 0;
+    for (const DetectionSequence& sequence : sequences_)
+        count += sequence.size();
+    return count;
+}
+
+} // namespace rivulet

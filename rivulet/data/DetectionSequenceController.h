@@ -1,0 +1,79 @@
+#pragma once
+
+#include "rivulet/data/DetectionSequence.h"
+#include "rivulet/data/DetectionSequenceControllerI.h"
+
+#include <QHash>
+#include <QString>
+
+#include <vector>
+
+namespace rivulet {
+
+class ReleasesControllerI;
+class RivuletDb;
+class SitesControllerI;
+
+// The detection histories of the tags of every active release, read from the database and
+// reduced to the active sites and years (see DetectionSequenceWalker for the rules).
+//
+//     DetectionSequenceController sequences(releases, sites);
+//     releases.refresh();
+//     sites.refresh();
+//     years.refresh();
+//     sequences.update();
+//     for (int id : releases.ids())
+//         use(sequences.tagIds(id), sequences.sites(id), sequences.years(id),
+//             sequences.dispositions(id));
+//
+// When the analysis is restricted to one cohort, only that cohort's tags take part.
+//
+// The histories of all releases are read with one statement, ordered by tag and, within a
+// tag, by the sites' and years' down-river and chronological order; each row goes to its
+// tag's release. The per-release lists are the same as a statement per release would give,
+// but the observations table is walked once instead of once per release.
+class DetectionSequenceController : public DetectionSequenceControllerI
+{
+public:
+    // The controllers (borrowed) give the releases and the number of active sites; refresh
+    // them before update().
+    DetectionSequenceController(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                                RivuletDb& rdb);
+    ~DetectionSequenceController() override;
+    DetectionSequenceController(const DetectionSequenceController&) = delete;
+    DetectionSequenceController& operator=(const DetectionSequenceController&) = delete;
+
+    // Recomputes the histories of every active release. Returns 0, or the database error type
+    // of a failed read (lastError() says why); after a failure every release has an empty
+    // history, so no reader sees a part of the data.
+    int update();
+    QString lastError() const { return lastError_; }
+
+    // An empty list for a release that was not active at the last update().
+    QStringList tagIds(int releaseId) const override;
+    QList<int> sites(int releaseId) const override;
+    QList<int> years(int releaseId) const override;
+    QList<int> dispositions(int releaseId) const override;
+
+    // The number of entries of every release together.
+    int entryCount() const;
+
+    // The statement that reads the history rows of every release: tag code, release id,
+    // site position, year position and disposition; with `cohortFilter` a `?` takes the
+    // cohort id.
+    static QString statement(const RivuletDb& rdb, bool cohortFilter);
+
+private:
+    const DetectionSequence* sequenceOf(int releaseId) const;
+    int readRows(int cohortId);
+
+    const ReleasesControllerI& releases_;
+    const SitesControllerI& sites_;
+    RivuletDb& rdb_;
+    // One sequence per active release, in the releases controller's order.
+    std::vector<DetectionSequence> sequences_;
+    QHash<int, int> positions_; // release id -> index in sequences_
+    QString lastError_;
+};
+
+} // namespace rivulet

@@ -1,0 +1,48 @@
+#include "rivulet/data/DetectionSequenceWalker.h"
+
+#include "rivulet/data/DetectionSequence.h"
+
+namespace rivulet {
+
+void DetectionSequenceWalker::addRow(const QString& tag, bool detected, int site, int year,
+                                     int disposition, DetectionSequence& into)
+{
+    if (!hasTag_ || tag != tag_)
+        startTag(tag);
+    else if (ended_)
+        return;
+
+    if (!detected) {
+        into.append(tag_, 0, 0, NoDetection);
+        return;
+    }
+    // Only an ending detection ends a history; any other stored value means the fish went on.
+    disposition = disposition == EndsHistory ? EndsHistory : GoesOn;
+    if (site >= lastSite_) {
+        site = lastSite_;
+        disposition = EndsHistory;
+    }
+    if (site == entrySite_ && year == entryYear_) {
+        // Another detection of the same passage.
+        if (disposition == EndsHistory) {
+            into.dispositions.last() = EndsHistory;
+            ended_ = true;
+        }
+        return;
+    }
+    into.append(tag_, site, year, disposition);
+    entrySite_ = site;
+    entryYear_ = year;
+    ended_ = disposition == EndsHistory;
+}
+
+void DetectionSequenceWalker::startTag(const QString& tag)
+{
+    tag_ = tag;
+    hasTag_ = true;
+    ended_ = false;
+    entrySite_ = -1;
+    entryYear_ = -1;
+}
+
+} // namespace rivulet

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "rivulet/data/YearsControllerI.h"
+
+namespace rivulet {
+
+// Migration years without a database, for simulated data. The id of a year is its
+// position. Starts empty; refresh() does nothing; firstYear() is always 2008, the first
+// year of the simulated data sets, whatever years it holds.
+class MockYearsController : public YearsControllerI
+{
+public:
+    static constexpr int SimulatedFirstYear = 2008;
+
+    void refresh() override {}
+    int count() const override { return ids_.size(); }
+    QList<int> ids() const override { return ids_; }
+    int indexOf(int yearId) const override { return ids_.indexOf(yearId); }
+    QList<int> years() const override { return years_; }
+    QStringList yearLabels() const override { return yearLabels_; }
+    int firstYear() const override { return SimulatedFirstYear; }
+
+    // Replaces the years (calendar years, in chronological order).
+    void setYears(const QList<int>& years);
+    void clear();
+
+private:
+    QList<int> ids_;
+    QList<int> years_;
+    QStringList yearLabels_;
+};
+
+} // namespace rivulet

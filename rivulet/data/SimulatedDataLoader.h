@@ -1,0 +1,42 @@
+#pragma once
+
+class QTextStream;
+
+namespace rivulet {
+
+class MockReleasesController;
+class MockSitesController;
+class MockYearsController;
+class NextDetectionsFromFile;
+
+// Loads a next-detections file as the data set of the mock mode: its header (release, site
+// and year counts, each release's site and year positions, fish numbers) sets the mock
+// controllers, its counts section the counts.
+//
+// Site positions are named "S1", "S2", ... (long names "Simulated site 1", ...); years are
+// the calendar years 2008, 2009, ...; a release is labelled by its site's short name and
+// year ("S1 2008").
+//
+// Everything is read into fresh objects first: a malformed file throws lum::ParseError
+// ("integer expected", or "value out of range" for a count that cannot be, such as a
+// negative count or a release position outside the sites or years) and leaves the
+// controllers and counts given to the loader exactly as they were.
+class SimulatedDataLoader
+{
+public:
+    // Upper bound of the site and year counts accepted from a file.
+    static constexpr int MaxDimension = 1000;
+
+    SimulatedDataLoader(MockReleasesController& releases, MockSitesController& sites,
+                        MockYearsController& years, NextDetectionsFromFile& counts);
+
+    void load(QTextStream& in);
+
+private:
+    MockReleasesController& releases_;
+    MockSitesController& sites_;
+    MockYearsController& years_;
+    NextDetectionsFromFile& counts_;
+};
+
+} // namespace rivulet

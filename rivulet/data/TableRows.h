@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+namespace lum {
+class DbModel;
+class SqliteDb;
+} // namespace lum
+
+namespace rivulet {
+
+// The find-or-insert steps the controllers share. Values are always bound.
+class TableRows
+{
+public:
+    // The first column of the first row of `sql` as an id, or -1 when no row comes back.
+    static int firstId(const lum::SqliteDb& db, const QString& sql, const QVariantList& values);
+    // Inserts `values` into the model's columns after the key and returns the new row's id, or
+    // -1 when the insert fails.
+    static int insert(const lum::SqliteDb& db, const lum::DbModel& model,
+                      const QVariantList& values);
+};
+
+} // namespace rivulet
