@@ -1,8 +1,14 @@
 #include "cli/CommandTable.h"
 
+#include "cli/FitCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LoadAgesCommand.h"
 #include "cli/LoadObservationsCommand.h"
+#include "cli/ModelsCommand.h"
+#include "cli/NextDetectionsCommand.h"
+#include "cli/ReportCommand.h"
+#include "cli/SummaryCommand.h"
+#include "cli/UpdateCommand.h"
 
 namespace rivulet::cli {
 
@@ -29,6 +35,31 @@ const std::vector<CommandEntry>& CommandTable::entries()
          "assign the loaded tags to cohorts from an age data file (tag,cohort or "
          "tag,year,age)",
          &make<LoadAgesCommand>},
+        {"update", "",
+         "bring the data set up to date (histories, next-detection counts, release summary, "
+         "models); print its releases with their fish, sites, years, data class and "
+         "estimability",
+         &make<UpdateCommand>},
+        {"next-detections", "[--write FILE]",
+         "write the next-detection counts in the counts-file format (what --mock reads)",
+         &make<NextDetectionsCommand>},
+        {"summary", "[--json FILE]", "write the release summary as JSON", &make<SummaryCommand>},
+        {"models", "",
+         "list the models of the data set: data class, capture headings, each model's name and "
+         "description, and whether \"Fit All Models\" fits it",
+         &make<ModelsCommand>},
+        {"fit",
+         "[--optimizer TEXT] [--model NAME]... [--out DIR] [--report-model NAME] "
+         "[--precision-est N] [--precision-err N]",
+         "bring the data set up to date and fit the models (all of the fit list, or the named "
+         "ones); print the model comparison, and with --out write comparison.csv, "
+         "estimates.csv and the reports of the best model (or of --report-model): "
+         "survival, capture and performance as HTML and CSV, and releases.html",
+         &make<FitCommand>},
+        {"report", "releases [--html FILE]",
+         "write the release summary report of the data (releases with their site, year and "
+         "number of fish): its text, or with --html the report as HTML",
+         &make<ReportCommand>},
     };
     return table;
 }

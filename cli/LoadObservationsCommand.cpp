@@ -17,7 +17,7 @@ namespace {
 void printSummary(CliOutput& out, const ObsLoadSummary& summary)
 {
     const auto line = [&out](const char* label, int value) {
-        out.status(QStringLiteral("  %1 %2").arg(QString::fromLatin1(label), -44).arg(value));
+        out.status(QStringLiteral("  %1 %2").arg(QString::fromLatin1(label), -48).arg(value));
     };
     out.status(QStringLiteral("Stored:"));
     line("tags", summary.tags);

@@ -2,6 +2,7 @@
 
 #include "rivulet/data/DetectionSequence.h"
 #include "rivulet/data/DetectionSequenceControllerI.h"
+#include "rivulet/data/RivuletDb.h"
 
 #include <QHash>
 #include <QString>
@@ -11,7 +12,6 @@
 namespace rivulet {
 
 class ReleasesControllerI;
-class RivuletDb;
 class SitesControllerI;
 
 // The detection histories of the tags of every active release, read from the database and
@@ -38,7 +38,7 @@ public:
     // The controllers (borrowed) give the releases and the number of active sites; refresh
     // them before update().
     DetectionSequenceController(const ReleasesControllerI& releases, const SitesControllerI& sites,
-                                RivuletDb& rdb);
+                                RivuletDb& rdb = RivuletDb::instance());
     ~DetectionSequenceController() override;
     DetectionSequenceController(const DetectionSequenceController&) = delete;
     DetectionSequenceController& operator=(const DetectionSequenceController&) = delete;

@@ -13,7 +13,10 @@ void DetectionSequenceWalker::addRow(const QString& tag, bool detected, int site
         return;
 
     if (!detected) {
-        into.append(tag_, 0, 0, NoDetection);
+        // An undetected tag reads as site 0; when site 0 is also the last active site it
+        // stands for everything downstream, like every other entry there.
+        into.append(tag_, 0, 0, lastSite_ <= 0 ? EndsHistory : NoDetection);
+        ended_ = lastSite_ <= 0;
         return;
     }
     // Only an ending detection ends a history; any other stored value means the fish went on.

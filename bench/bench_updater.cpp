@@ -1,0 +1,200 @@
+// Runs the data updater on a simulated study of about a million detection rows and a hundred
+// releases (the simulator's "large" study): controllers, detection histories, next-detection
+// counts, release summary and model catalogue. The study is loaded into a database first;
+// only the update is timed. The counts the update derives are compared with the counts the
+// simulator wrote ("counts_match" is 1 when they are the same, byte for byte).
+//
+//   bench_updater                              simulates and loads into a temporary folder
+//   RIVULET_BENCH_STUDY=folder bench_updater   reuses a study written by rivulet-sim --counts
+//   RIVULET_BENCH_DB=file bench_updater        keeps the loaded database in that file and
+//                                              reuses it when it already holds a study
+
+#include "lum/db/TableData.h"
+#include "rivulet/data/DataUpdater.h"
+#include "rivulet/data/DetectionSequenceController.h"
+#include "rivulet/data/NextDetections.h"
+#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/data/ReleasesController.h"
+#include "rivulet/data/RivuletDb.h"
+#include "rivulet/data/SitesController.h"
+#include "rivulet/data/YearsController.h"
+#include "rivulet/input/ObsDataLoader.h"
+#include "rivulet/input/SitesConfig.h"
+#include "rivulet/input/SitesConfigCatalog.h"
+#include "rivulet/input/SitesConfigSettingsI.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "tools/sim/StudyDesign.h"
+#include "tools/sim/StudySimulator.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+// Keeps the load away from the user's settings and shared folders.
+class BenchSitesConfigSettings : public rivulet::SitesConfigSettingsI
+{
+public:
+    explicit BenchSitesConfigSettings(QString dir) : m_dir(std::move(dir)) {}
+    QString sitesConfigDir() const override { return m_dir; }
+    QString sitesConfigFileName() const override { return QStringLiteral("sites_config.txt"); }
+    QDate lastUpdateCheck() const override { return QDate::currentDate(); }
+    void setLastUpdateCheck(const QDate&) override {}
+
+private:
+    QString m_dir;
+};
+
+// The study and its database, made once for every benchmark of the run.
+struct Study
+{
+    QTemporaryDir temporary;
+    QString folder;
+    QString database;
+    rivulet::RivuletDb rdb;
+    rivulet::SitesConfig config;
+    rivulet::SitesConfigCatalog catalog{config};
+    rivulet::SitesController sites{catalog, rdb};
+    rivulet::YearsController years{rdb};
+    rivulet::ReleasesController releases{rdb};
+    QString error;
+
+    QString file(const char* name) const { return folder + QLatin1Char('/') + name; }
+    bool prepare();
+    bool load();
+};
+
+bool Study::prepare()
+{
+    folder = qEnvironmentVariable("RIVULET_BENCH_STUDY");
+    if (folder.isEmpty()) {
+        folder = temporary.path() + QStringLiteral("/study");
+        rivulet::sim::StudySimulator simulator(*rivulet::sim::StudyDesign::preset("large"));
+        rivulet::sim::StudySummary summary;
+        if (!simulator.run(folder, true, &summary, &error))
+            return false;
+    }
+    database = qEnvironmentVariable("RIVULET_BENCH_DB");
+    if (database.isEmpty())
+        database = temporary.path() + QStringLiteral("/bench.db");
+    if (rdb.open(database) != 0) {
+        error = QStringLiteral("cannot open ") + database;
+        return false;
+    }
+    const lum::TableData rows(*rdb.database(), QStringLiteral("select count(*) from observations"));
+    if (rows.intValue(0, 0) > 0)
+        return true;
+    return load();
+}
+
+bool Study::load()
+{
+    const QString work = temporary.path() + QStringLiteral("/shared");
+    QDir().mkpath(work);
+    BenchSitesConfigSettings settings(work);
+    QElapsedTimer timer;
+    timer.start();
+    rivulet::ObsDataLoader loader(file(rivulet::sim::StudySimulator::ObservationsFile), &releases,
+                                  &sites, &years, file(rivulet::sim::StudySimulator::ConfigFile),
+                                  nullptr, &rdb);
+    loader.setSitesConfig(&config, &settings);
+    loader.run();
+    if (loader.failed()) {
+        error = QStringLiteral("the load failed");
+        return false;
+    }
+    std::fprintf(stderr, "loaded %lld rows in %.1f s\n",
+                 static_cast<long long>(loader.summary().rows), timer.elapsed() / 1000.0);
+    return true;
+}
+
+Study& study()
+{
+    static Study s;
+    return s;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void BM_DataUpdater(benchmark::State& state)
+{
+    Study& s = study();
+    if (!s.error.isEmpty()) {
+        state.SkipWithError(qPrintable(s.error));
+        return;
+    }
+    rivulet::DetectionSequenceController sequences(s.releases, s.sites, s.rdb);
+    rivulet::NextDetections counts(s.releases, s.sites, s.years, sequences);
+    rivulet::ReleaseSummary summary(s.releases, s.sites, s.years, counts);
+    rivulet::ModelCatalogue catalogue(s.releases, s.sites, s.years, summary);
+
+    for (auto _ : state) {
+        rivulet::DataUpdater updater(s.releases, s.sites, s.years, &sequences, counts);
+        updater.addRefreshStep([&summary] { summary.update(); });
+        updater.addRefreshStep([&catalogue] { catalogue.rebuild(); });
+        updater.process();
+    }
+
+    QByteArray written;
+    {
+        QTextStream out(&written);
+        counts.write(out);
+    }
+    const QByteArray expected = readFile(s.file(rivulet::sim::StudySimulator::CountsFile));
+    state.counters["releases"] = s.releases.count();
+    state.counters["entries"] = sequences.entryCount();
+    state.counters["models"] = static_cast<double>(catalogue.fitList().size());
+    state.counters["counts_match"] = !expected.isEmpty() && written == expected ? 1 : 0;
+}
+
+BENCHMARK(BM_DataUpdater)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// The reading of the histories alone, the part that walks the observations table.
+void BM_DetectionSequences(benchmark::State& state)
+{
+    Study& s = study();
+    if (!s.error.isEmpty()) {
+        state.SkipWithError(qPrintable(s.error));
+        return;
+    }
+    s.releases.refresh();
+    s.sites.refresh();
+    s.years.refresh();
+    rivulet::DetectionSequenceController sequences(s.releases, s.sites, s.rdb);
+    for (auto _ : state) {
+        if (sequences.update() != 0)
+            state.SkipWithError(qPrintable(sequences.lastError()));
+    }
+    state.counters["entries"] = sequences.entryCount();
+}
+
+BENCHMARK(BM_DetectionSequences)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (!study().prepare())
+        std::fprintf(stderr, "no study: %s\n", qPrintable(study().error));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

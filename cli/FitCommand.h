@@ -1,0 +1,20 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+namespace rivulet::cli {
+
+// "fit [--optimizer TEXT] [--model NAME]... [--out DIR]": brings the data set up to date,
+// then fits the catalogue's fit list ("Fit All Models") or only the named models, in
+// catalogue order, and prints the model comparison. --optimizer replaces the optimizer
+// setting for this run ("id;name=value;..."); --out also writes comparison.csv and
+// estimates.csv into the folder, which is created when missing, and the reports of the
+// best model or of --report-model NAME (FitReports; --precision-est N and --precision-err N
+// set their decimals for the run).
+class FitCommand : public CliCommand
+{
+public:
+    int run(CliContext& context, const QStringList& arguments) override;
+};
+
+} // namespace rivulet::cli

@@ -1,0 +1,312 @@
+#include "rivulet/input/ObsDataLoader.h"
+
+#include "lum/db/DbTransaction.h"
+#include "lum/db/SqliteDb.h"
+#include "rivulet/data/RivuletDb.h"
+#include "rivulet/data/RivuletSettings.h"
+#include "rivulet/input/DataFileReader.h"
+#include "rivulet/input/ObsDateTime.h"
+#include "rivulet/input/ObsRecord.h"
+#include "rivulet/input/ObsStudyWriter.h"
+#include "rivulet/input/SitesConfig.h"
+#include "rivulet/input/SitesConfigAppSettings.h"
+#include "rivulet/input/SitesConfigLoader.h"
+
+#include <QHash>
+#include <QPair>
+
+#include <utility>
+#include <vector>
+
+namespace rivulet {
+
+namespace {
+
+// How often (in lines) a long load looks for a cancel request.
+constexpr int cancelCheckLines = 4096;
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// Finds a site by the text of a field, remembering each distinct text: a file names only a
+// few sites, but on nearly every row.
+template <typename Find>
+const SiteRecord* cachedSite(std::vector<std::pair<QString, const SiteRecord*>>& cache,
+                             const QStringRef& text, Find find)
+{
+    for (const auto& entry : cache) {
+        if (entry.first == text)
+            return entry.second;
+    }
+    const QString key = text.toString();
+    const SiteRecord* site = find(key);
+    cache.emplace_back(key, site);
+    return site;
+}
+
+} // namespace
+
+struct ObsDataLoader::Lookups
+{
+    ObsDateTime time;
+    std::vector<std::pair<QString, const SiteRecord*>> releaseSites;
+    std::vector<std::pair<QString, const SiteRecord*>> detectionSites;
+    QHash<QPair<const SiteRecord*, const SiteRecord*>, bool> downstream;
+};
+
+ObsDataLoader::ObsDataLoader(QString fileName, ReleasesController* releases, SitesController* sites,
+                             YearsController* years, QString sitesConfigPath,
+                             lum::ThreadRunner* runner, RivuletDb* rdb)
+    : lum::ThreadRunnable(runner), m_fileName(std::move(fileName)),
+      m_sitesConfigPath(std::move(sitesConfigPath)), m_releases(releases), m_sites(sites),
+      m_years(years), m_rdb(rdb ? rdb : &RivuletDb::instance()), m_config(&SitesConfig::instance()),
+      m_appSettings(std::make_unique<SitesConfigAppSettings>(RivuletSettings::instance()))
+{
+    m_settings = m_appSettings.get();
+}
+
+ObsDataLoader::~ObsDataLoader() = default;
+
+void ObsDataLoader::setSitesConfig(SitesConfig* config, SitesConfigSettingsI* settings)
+{
+    m_config = config;
+    m_settings = settings;
+}
+
+void ObsDataLoader::run()
+{
+    m_failed = false;
+    m_summary = ObsLoadSummary();
+    m_tagCode.clear();
+    m_releaseSite = nullptr;
+    m_lookups = std::make_unique<Lookups>();
+
+    if (!SitesConfigLoader(*m_config, *m_settings, *this).ensureLoaded(m_sitesConfigPath)) {
+        m_failed = true;
+        setCanceled(true);
+        return;
+    }
+    DataFileReader reader(m_fileName);
+    if (prepareFile(reader))
+        store(reader);
+}
+
+void ObsDataLoader::store(DataFileReader& reader)
+{
+    lum::SqliteDb* db = m_rdb->database();
+    if (!db) {
+        fail(QStringLiteral("The database is not open"));
+        return;
+    }
+    // Leaving early rolls the transaction back: the previous study stays as it was.
+    lum::DbTransaction transaction(*db);
+    if (transaction.error() != 0) {
+        fail(QStringLiteral("Unable to store the data: ") + db->lastError().text());
+        return;
+    }
+    ObsStudyWriter writer(*m_rdb, *m_releases, *m_sites, *m_years);
+    if (writer.start() != 0) {
+        fail(QStringLiteral("Unable to store the data: ") + writer.lastError());
+        return;
+    }
+    if (!readRows(reader, writer))
+        return;
+    reader.close();
+    if (m_summary.rows == 0) {
+        fail(QStringLiteral("No detection records in file ") + quoted(m_fileName));
+        return;
+    }
+    progressStatus(QStringLiteral("Updating"));
+    setStep(m_summary.lines);
+    if (writer.finish() != 0 || transaction.commit() != 0) {
+        fail(QStringLiteral("Unable to store the data: ") +
+             (writer.lastError().isEmpty() ? db->lastError().text() : writer.lastError()));
+        return;
+    }
+    m_summary.tags = writer.tagCount();
+    m_summary.detections = writer.detectionCount();
+    m_summary.releases = writer.releaseCount();
+    m_summary.sites = writer.siteCount();
+    m_summary.years = writer.yearCount();
+}
+
+bool ObsDataLoader::prepareFile(DataFileReader& reader)
+{
+    if (!reader.open()) {
+        fail(QStringLiteral("Unable to open file ") + quoted(m_fileName) +
+             QStringLiteral(" for reading"));
+        return false;
+    }
+    switch (reader.survey()) {
+    case DataFileReader::Text:
+        break;
+    case DataFileReader::Empty:
+        fail(QStringLiteral("File ") + quoted(m_fileName) + QStringLiteral(" is empty"));
+        return false;
+    case DataFileReader::Binary:
+        fail(QStringLiteral("File ") + quoted(m_fileName) + QStringLiteral(" is not a text file"));
+        return false;
+    case DataFileReader::Unreadable:
+        fail(QStringLiteral("Unable to read file ") + quoted(m_fileName));
+        return false;
+    }
+    m_summary.lines = reader.lineCount();
+    setNumSteps(reader.lineCount());
+    progressStatus(QStringLiteral("Loading ") + quoted(m_fileName));
+    return true;
+}
+
+bool ObsDataLoader::readRows(DataFileReader& reader, ObsStudyWriter& writer)
+{
+    QString line;
+    ObsRecord record;
+    while (reader.readLine(line)) {
+        const int number = reader.lineNumber();
+        if (number % cancelCheckLines == 0 && cancelRequested()) {
+            status(QStringLiteral("Loading canceled; the database is unchanged"));
+            m_failed = true;
+            return false;
+        }
+        if (ObsRecord::isSkipped(line))
+            continue;
+        setStep(number);
+        record.split(line);
+        if (m_summary.rows++ == 0 && looksLikeTitles(record)) {
+            fail(QStringLiteral("Column titles instead of data at line ") +
+                 QString::number(number) +
+                 QStringLiteral("; comment the title line out with \"#\""));
+            return false;
+        }
+        if (readRow(record, number, writer) == RowFailed)
+            return false;
+    }
+    return true;
+}
+
+bool ObsDataLoader::looksLikeTitles(const ObsRecord& record) const
+{
+    // A data row has date-times where a title row has words; a row (not filtered out) whose
+    // release time and detection time are both words and whose release site is unknown is
+    // taken for titles.
+    ObsDateTime time;
+    const QStringRef& released = record.field(ObsRecord::ReleaseTime);
+    const QStringRef& observed = record.field(ObsRecord::ObsTime);
+    const QStringRef& site = record.field(ObsRecord::ReleaseSite);
+    return record.field(ObsRecord::RowFilter) != QLatin1String("A") && !released.isEmpty() &&
+           !time.read(released) && !observed.isEmpty() && !time.read(observed) &&
+           !m_config->findReleaseSite(site.toString());
+}
+
+ObsDataLoader::RowResult ObsDataLoader::readRow(const ObsRecord& record, int line,
+                                                ObsStudyWriter& writer)
+{
+    const QStringRef& tag = record.field(ObsRecord::TagCode);
+    if (tag.isEmpty())
+        return fail(QStringLiteral("Missing tagId"), line);
+    if (record.field(ObsRecord::RowFilter) == QLatin1String("A")) {
+        ++m_summary.ignoredRows;
+        return RowDone;
+    }
+    // All rows of one tag follow one another; its release is read from the first.
+    if (tag != m_tagCode && startTag(record, line, writer) == RowFailed)
+        return RowFailed;
+    if (record.field(ObsRecord::ObsTime).isEmpty())
+        return RowDone;
+    return readDetection(record, line, writer);
+}
+
+ObsDataLoader::RowResult ObsDataLoader::startTag(const ObsRecord& record, int line,
+                                                 ObsStudyWriter& writer)
+{
+    m_tagCode = record.field(ObsRecord::TagCode).toString();
+    const QStringRef& siteName = record.field(ObsRecord::ReleaseSite);
+    if (siteName.isEmpty())
+        return fail(QStringLiteral("No release site specified"), line);
+    m_releaseSite = releaseSite(siteName);
+    if (!m_releaseSite)
+        return fail(QStringLiteral("Unrecognized release site"), line);
+    const int siteId = writer.siteId(*m_releaseSite);
+    const QStringRef& releaseTime = record.field(ObsRecord::ReleaseTime);
+    if (siteId != -1 && !m_lookups->time.read(releaseTime))
+        return fail(QStringLiteral("Invalid release time"), line);
+    const int yearId = siteId == -1 ? -1 : writer.yearId(ObsDateTime::yearOf(releaseTime));
+    const int releaseId = yearId == -1 ? -1 : writer.releaseId(siteId, yearId);
+    if (releaseId == -1)
+        return fail(QStringLiteral("Unable to store the data (") + writer.lastError() +
+                        QLatin1Char(')'),
+                    line);
+    switch (writer.insertTag(m_tagCode, releaseId, releaseTime.toString())) {
+    case ObsStudyWriter::TagStored:
+        return RowDone;
+    case ObsStudyWriter::TagDuplicate:
+        return fail(QStringLiteral("Duplicate tag"), line);
+    case ObsStudyWriter::TagFailed:
+        break;
+    }
+    return fail(
+        QStringLiteral("Unable to store the data (") + writer.lastError() + QLatin1Char(')'), line);
+}
+
+ObsDataLoader::RowResult ObsDataLoader::readDetection(const ObsRecord& record, int line,
+                                                      ObsStudyWriter& writer)
+{
+    const QStringRef& obsTime = record.field(ObsRecord::ObsTime);
+    if (!m_lookups->time.read(obsTime))
+        return fail(QStringLiteral("Invalid observation time"), line);
+    const QStringRef& code = record.field(ObsRecord::ObsSite);
+    const SiteRecord* site = detectionSite(code);
+    if (!site)
+        return fail(QStringLiteral("Unrecognized observation site"), line);
+    if (!isDownstream(*site, *m_releaseSite)) {
+        ++m_summary.droppedDetections;
+        return RowDone;
+    }
+    const int siteId = writer.siteId(*site);
+    // A year of this load runs from 1 January 00:00:00 to 31 December 23:59:59, so the
+    // detection's migration year is the year it names.
+    const int yearId = siteId == -1 ? -1 : writer.yearId(ObsDateTime::yearOf(obsTime));
+    const int category = m_config->classify(
+        code.toString(), record.field(ObsRecord::Coil).toString(), m_lookups->time.julianDay());
+    if (yearId == -1 || writer.insertDetection(m_tagCode, siteId, yearId, obsTime.toString(),
+                                               SitesConfig::dispositionOf(category)) != 0)
+        return fail(QStringLiteral("Unable to store the data (") + writer.lastError() +
+                        QLatin1Char(')'),
+                    line);
+    return RowDone;
+}
+
+const SiteRecord* ObsDataLoader::releaseSite(const QStringRef& name)
+{
+    return cachedSite(m_lookups->releaseSites, name,
+                      [this](const QString& key) { return m_config->findReleaseSite(key); });
+}
+
+const SiteRecord* ObsDataLoader::detectionSite(const QStringRef& code)
+{
+    return cachedSite(m_lookups->detectionSites, code,
+                      [this](const QString& key) { return m_config->findDetectionSite(key); });
+}
+
+bool ObsDataLoader::isDownstream(const SiteRecord& detection, const SiteRecord& release)
+{
+    const QPair<const SiteRecord*, const SiteRecord*> key(&detection, &release);
+    const auto found = m_lookups->downstream.constFind(key);
+    if (found != m_lookups->downstream.constEnd())
+        return *found;
+    const bool downstream = SitesConfig::isDownstream(detection, release);
+    m_lookups->downstream.insert(key, downstream);
+    return downstream;
+}
+
+ObsDataLoader::RowResult ObsDataLoader::fail(const QString& message, int line)
+{
+    setErrorMessage(line >= 1 ? message + QStringLiteral(" at line ") + QString::number(line)
+                              : message);
+    setCanceled(true);
+    m_failed = true;
+    return RowFailed;
+}
+
+} // namespace rivulet

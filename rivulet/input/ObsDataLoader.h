@@ -1,0 +1,97 @@
+#pragma once
+
+#include "lum/thread/ThreadRunnable.h"
+#include "rivulet/input/ObsLoadSummary.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace rivulet {
+
+class DataFileReader;
+class ObsRecord;
+class ObsStudyWriter;
+class ReleasesController;
+class RivuletDb;
+class SitesConfig;
+class SitesConfigSettingsI;
+class SitesController;
+class YearsController;
+struct SiteRecord;
+
+// Loads a comma-separated export of PIT-tag detections (one row per detection, the tag's
+// release fields repeated on each row) as the study held in the database. A load replaces
+// the previous study as a whole, in one transaction: when a row is refused, nothing of the
+// file is stored and the previous study stays as it was.
+//
+// Detections are kept only when their site lies downstream of the tag's release site; each
+// gets its disposition from the sites configuration's route rules, and at the end its
+// migration year.
+//
+//     ObsDataLoader loader(path, &releases, &sites, &years, sitesConfigPath, &runner);
+//     runner.setRunnable(&loader);
+//     runner.start();          // errors arrive as the runner's `error` signal
+class ObsDataLoader : public lum::ThreadRunnable
+{
+    Q_OBJECT
+
+public:
+    // Controllers and runner are borrowed.
+    ObsDataLoader(QString fileName, ReleasesController* releases, SitesController* sites,
+                  YearsController* years, QString sitesConfigPath,
+                  lum::ThreadRunner* runner = nullptr, RivuletDb* rdb = nullptr);
+    ~ObsDataLoader() override;
+
+    // The configuration to read sites from and the settings that locate its file (borrowed);
+    // the process-wide configuration and the application's settings by default.
+    void setSitesConfig(SitesConfig* config, SitesConfigSettingsI* settings);
+
+    void run() override;
+
+    QString fileName() const { return m_fileName; }
+    // True when the last run stopped on an error (nothing was stored).
+    bool failed() const { return m_failed; }
+    const ObsLoadSummary& summary() const { return m_summary; }
+
+private:
+    enum RowResult
+    {
+        RowDone,
+        RowFailed
+    };
+
+    bool prepareFile(DataFileReader& reader);
+    void store(DataFileReader& reader);
+    bool readRows(DataFileReader& reader, ObsStudyWriter& writer);
+    RowResult readRow(const ObsRecord& record, int line, ObsStudyWriter& writer);
+    RowResult startTag(const ObsRecord& record, int line, ObsStudyWriter& writer);
+    RowResult readDetection(const ObsRecord& record, int line, ObsStudyWriter& writer);
+    bool looksLikeTitles(const ObsRecord& record) const;
+    const SiteRecord* releaseSite(const QStringRef& name);
+    const SiteRecord* detectionSite(const QStringRef& code);
+    bool isDownstream(const SiteRecord& detection, const SiteRecord& release);
+    // Reports the error of row `line` (none below 1) and marks the run failed and canceled.
+    RowResult fail(const QString& message, int line = 0);
+
+    QString m_fileName;
+    QString m_sitesConfigPath;
+    ReleasesController* m_releases = nullptr; // not owned
+    SitesController* m_sites = nullptr;       // not owned
+    YearsController* m_years = nullptr;       // not owned
+    RivuletDb* m_rdb = nullptr;               // not owned
+    SitesConfig* m_config = nullptr;          // not owned
+    SitesConfigSettingsI* m_settings = nullptr;
+    std::unique_ptr<SitesConfigSettingsI> m_appSettings;
+
+    bool m_failed = false;
+    ObsLoadSummary m_summary;
+    // The run of rows of the tag being read.
+    QString m_tagCode;
+    const SiteRecord* m_releaseSite = nullptr;
+    // Look-ups that repeat on nearly every row, kept for the run.
+    struct Lookups;
+    std::unique_ptr<Lookups> m_lookups;
+};
+
+} // namespace rivulet

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringRef>
+
+#include <array>
+
+namespace rivulet {
+
+// One line of an observation export cut into its comma-separated fields (no quoting). Fields
+// are views into the line, which must outlive them; the object is reused from line to line.
+class ObsRecord
+{
+public:
+    // Fields the loader reads, numbered from 1 as in the export.
+    enum Field
+    {
+        TagCode = 3,
+        ReleaseTime = 5,
+        ReleaseSite = 12,
+        ObsTime = 16,
+        ObsSite = 17,
+        Coil = 18,
+        RowFilter = 19
+    };
+    static constexpr int fieldCount = 19;
+
+    // True for a line that carries no record: empty or blank, a "#" comment, or nothing but
+    // commas.
+    static bool isSkipped(const QString& line);
+
+    // Cuts the line; missing fields are empty and fields beyond the 19th are ignored.
+    void split(const QString& line);
+    // Field `number`, counted from 1.
+    const QStringRef& field(int number) const { return m_fields[number - 1]; }
+
+private:
+    std::array<QStringRef, fieldCount> m_fields;
+};
+
+} // namespace rivulet

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "lum/db/SqlStatement.h"
+
+#include <QString>
+
+namespace rivulet {
+
+class RivuletDb;
+
+// The two statements the age data loader runs on the table "tags", prepared once on the
+// calling thread's connection. Tag codes are bound, so they are compared exactly as text.
+class TagCohortTable
+{
+public:
+    explicit TagCohortTable(RivuletDb& rdb);
+
+    // 0 or the error of preparing the statements.
+    int prepare();
+    bool exists(const QString& tagCode);
+    // 0 or the error.
+    int setCohort(const QString& tagCode, int cohortId);
+    QString lastError() const;
+
+private:
+    RivuletDb& m_rdb;
+    lum::SqlStatement m_exists;
+    lum::SqlStatement m_setCohort;
+    QString m_lastError;
+};
+
+} // namespace rivulet

@@ -1,0 +1,173 @@
+// Runs "fit --out" on simulated counts and reads the reports it writes for the reported
+// model.
+#include "StudyToolFixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+namespace rivulet::test {
+namespace {
+
+// Two releases in one year, at sites 0 and 1, detection sites 1 to 3 and the final site 4;
+// 1500 fish each, simulated with parameters shared by both releases (the counts of the fit
+// command's own tests).
+const char* const kTwoReleases = "2 5 1\n0 1\n0 0\n1500 1500\n\n"
+                                 "387\n699\n292\n86\n36\n"
+                                 "211\n370 \n79 \n39 \n297\n242 \n123 \n262\n145 \n"
+                                 "466\n762\n188\n84\n"
+                                 "363\n277 \n122 \n297\n168 \n";
+
+class FitReports : public StudyToolFixture
+{
+protected:
+    void SetUp() override
+    {
+        dir = TestEnvironment::freshDir("cli-fit-reports");
+        counts = dir + "/counts.txt";
+        write(counts, kTwoReleases);
+    }
+
+    Run mock(const QStringList& arguments) const
+    {
+        return tool(QStringList{"--db", dir + "/settings.db", "--mock", counts} + arguments);
+    }
+
+    // The tables of an HTML file, as rows of cell texts.
+    static std::vector<std::vector<QStringList>> tablesOf(const QString& path)
+    {
+        QTextDocument document;
+        document.setHtml(QString::fromUtf8(contents(path)));
+        std::vector<std::vector<QStringList>> tables;
+        for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+            auto* table = qobject_cast<QTextTable*>(it.currentFrame());
+            if (!table)
+                continue;
+            std::vector<QStringList> rows;
+            for (int r = 0; r < table->rows(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    QTextCursor cursor = cell.firstCursorPosition();
+                    cursor.setPosition(cell.lastCursorPosition().position(),
+                                       QTextCursor::KeepAnchor);
+                    cells << cursor.selectedText();
+                }
+                rows.push_back(cells);
+            }
+            tables.push_back(rows);
+        }
+        return tables;
+    }
+
+    static QStringList lines(const QString& path)
+    {
+        return QString::fromUtf8(contents(path)).split('\n');
+    }
+
+    static bool hasNonFinite(const QString& path)
+    {
+        static const QRegularExpression pattern(QStringLiteral("\\b(nan|inf)\\b"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        return pattern.match(QString::fromUtf8(contents(path))).hasMatch();
+    }
+
+    QString dir;
+    QString counts;
+};
+
+const QStringList kReportFiles = {"survival.html", "survival.csv",     "capture.html",
+                                  "capture.csv",   "performance.html", "performance.csv",
+                                  "releases.html"};
+
+TEST_F(FitReports, WritesEveryReportOfTheBestModel)
+{
+    const QString out = dir + "/run";
+    const Run run = mock({"fit", "--out", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Reports of model M.s.2B:")) << run.out.toStdString();
+    for (const QString& name : kReportFiles) {
+        const QString path = out + "/" + name;
+        ASSERT_TRUE(QFileInfo::exists(path)) << name.toStdString();
+        EXPECT_TRUE(run.out.contains("File \"" + QDir(out).filePath(name) + "\" created."))
+            << name.toStdString();
+        EXPECT_FALSE(hasNonFinite(path)) << name.toStdString();
+    }
+
+    EXPECT_TRUE(lines(out + "/survival.csv").contains("Model:,M.s.2B"));
+    EXPECT_EQ(lines(out + "/capture.csv").value(0), "Capture Parameter Estimates");
+    EXPECT_EQ(lines(out + "/performance.csv").value(0), "Performance Measures");
+
+    // Five sites (named S1 to S5 in a counts file): the cohort table has a column per site before
+    // the final one, a row per release; the second release starts at site 1.
+    const auto performance = tablesOf(out + "/performance.html");
+    ASSERT_GE(performance.size(), 2u);
+    ASSERT_EQ(performance[0].size(), 4u);
+    EXPECT_EQ(performance[0][1], (QStringList{"Release", "S2", "S3", "S4"}));
+    EXPECT_EQ(performance[0][2].at(0), "S1 Sub-Yearlings (2008)");
+    EXPECT_EQ(performance[0][3].at(1), "");
+    const QRegularExpression value(QStringLiteral("^0\\.\\d{4} \\(0\\.\\d{4}\\)$"));
+    EXPECT_TRUE(value.match(performance[0][3].at(2)).hasMatch())
+        << performance[0][3].at(2).toStdString();
+
+    const auto releases = tablesOf(out + "/releases.html");
+    ASSERT_EQ(releases.size(), 1u);
+    EXPECT_EQ(releases[0].size(), 3u);
+    EXPECT_EQ(releases[0][1].at(3), "1500");
+}
+
+TEST_F(FitReports, NamedModelAndPrecisions)
+{
+    const QString out = dir + "/named";
+    const Run run = mock({"fit", "--out", out, "--report-model", "M.s.1A", "--precision-est=2",
+                          "--precision-err", "3"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(lines(out + "/survival.csv").contains("Model:,M.s.1A"));
+    const auto capture = tablesOf(out + "/capture.html");
+    ASSERT_EQ(capture.size(), 2u);
+    const QRegularExpression value(QStringLiteral("^\\d\\.\\d{2} \\(\\d\\.\\d{3}\\)$"));
+    EXPECT_TRUE(value.match(capture[0][1].at(1)).hasMatch()) << capture[0][1].at(1).toStdString();
+}
+
+TEST_F(FitReports, BadReportOptionsFailBeforeAnyFit)
+{
+    for (const QStringList& arguments :
+         {QStringList{"--precision-est", "many"}, QStringList{"--precision-err=-1"},
+          QStringList{"--precision-est"}, QStringList{"--report-model="}}) {
+        const Run run = mock(QStringList{"fit", "--out", dir + "/bad"} + arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_FALSE(run.out.contains("Fitting model"));
+    }
+    const Run unknown = mock({"fit", "--out", dir + "/bad", "--report-model", "M.ys.1A"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains("unknown model \"M.ys.1A\"")) << unknown.err.toStdString();
+    EXPECT_FALSE(unknown.out.contains("Fitting model"));
+}
+
+TEST_F(FitReports, AModelThatWasNotFittedHasNoReports)
+{
+    const QString out = dir + "/unfitted";
+    const Run run = mock({"fit", "--out", out, "--model", "M.s.2B", "--report-model", "M.s.1A"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("Model \"M.s.1A\" was not estimated")) << run.err.toStdString();
+    for (const QString& name : kReportFiles)
+        EXPECT_FALSE(QFileInfo::exists(out + "/" + name)) << name.toStdString();
+}
+
+TEST_F(FitReports, AReportThatCannotBeWrittenIsAnError)
+{
+    const QString out = dir + "/blocked";
+    ASSERT_TRUE(QDir().mkpath(out + "/performance.html"));
+    const Run run = mock({"fit", "--out", out});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("performance.html")) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains("performance.html\" created")) << run.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out + "/releases.html"));
+}
+
+} // namespace
+} // namespace rivulet::test

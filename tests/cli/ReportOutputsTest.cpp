@@ -1,0 +1,93 @@
+#include "StudyToolFixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+namespace rivulet::test {
+namespace {
+
+using ReportOutputs = StudyToolFixture;
+
+// The tables of an HTML file in document order, as rows of cell texts.
+std::vector<std::vector<QStringList>> tablesOf(const QString& html)
+{
+    QTextDocument document;
+    document.setHtml(html);
+    std::vector<std::vector<QStringList>> tables;
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        auto* table = qobject_cast<QTextTable*>(it.currentFrame());
+        if (!table)
+            continue;
+        std::vector<QStringList> rows;
+        for (int r = 0; r < table->rows(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                QTextCursor cursor = cell.firstCursorPosition();
+                cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+                cells << cursor.selectedText();
+            }
+            rows.push_back(cells);
+        }
+        tables.push_back(rows);
+    }
+    return tables;
+}
+
+TEST_F(ReportOutputs, ReleaseSummaryAsTextAndAsHtml)
+{
+    const QString db = sampleDatabase();
+    ASSERT_FALSE(db.isEmpty());
+    const Run text = tool({"--db", db, "report", "releases"});
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.startsWith("Releases:\n")) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(QRegExp("\\nRelease +Site +Year +Count\\n")))
+        << text.out.toStdString();
+    EXPECT_EQ(text.out.count(QRegExp("\\nALD(UPR|MID|PND) 200[89] +ALD(UPR|MID|PND) +200[89] "
+                                     "+1600\\n")),
+              6)
+        << text.out.toStdString();
+
+    const QString file = TestEnvironment::freshDir("releases-html") + "/new/releases.html";
+    const Run html = tool({"--db", db, "report", "releases", "--html", file});
+    ASSERT_EQ(html.exitCode, 0) << html.err.toStdString();
+    EXPECT_TRUE(html.out.contains("File \"" + file + "\" created.")) << html.out.toStdString();
+    const auto tables = tablesOf(QString::fromUtf8(contents(file)));
+    ASSERT_EQ(tables.size(), 1u);
+    ASSERT_EQ(tables[0].size(), 7u);
+    EXPECT_EQ(tables[0][0], (QStringList{"Release", "Site", "Year", "Count"}));
+    for (std::size_t r = 1; r < 7; ++r)
+        EXPECT_EQ(tables[0][r].at(3), "1600") << r;
+}
+
+TEST_F(ReportOutputs, ReleaseSummaryOfSimulatedData)
+{
+    const Run run = tool({"--mock", sample("counts.txt"), "report", "releases"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count(QRegExp("\\nS[123] 200[89] +S[123] +200[89] +1600\\n")), 6)
+        << run.out.toStdString();
+}
+
+TEST_F(ReportOutputs, ReleaseSummaryRefusesBadArgumentsAndUnwritableFiles)
+{
+    EXPECT_EQ(tool({"--mock", sample("counts.txt"), "report"}).exitCode, 2);
+    EXPECT_EQ(tool({"--mock", sample("counts.txt"), "report", "models"}).exitCode, 2);
+    EXPECT_EQ(tool({"--mock", sample("counts.txt"), "report", "releases", "--html"}).exitCode, 2);
+
+    // A folder that cannot be made: its parent is a file.
+    const QString dir = TestEnvironment::freshDir("releases-unwritable");
+    write(dir + "/plain", "not a folder");
+    const QString target = dir + "/plain/releases.html";
+    const Run run = tool({"--mock", sample("counts.txt"), "report", "releases", "--html", target});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("error:")) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains("created")) << run.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+} // namespace
+} // namespace rivulet::test
