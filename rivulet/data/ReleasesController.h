@@ -38,7 +38,8 @@ public:
     int releaseId(int siteId, int yearId);
     // After a load: releases ordered by site, then year; all take part.
     int orderReleases();
-    // Each release's active position becomes its position in `releaseIds`, or -1.
+    // Each release of allIds() (as of the last refresh) gets its position in `releaseIds` as
+    // active position, or -1 when it is not listed. One transaction.
     int setActiveReleases(const QList<int>& releaseIds);
 
 private:

@@ -50,7 +50,8 @@ public:
     // Makes the site at active `position` the last one: it and every site downstream of it
     // share that position.
     int setLastSite(int position);
-    // Takes the site out of the analysis; later sites move up one position.
+    // Takes the site out of the analysis; later sites (of ids() as of the last refresh) move up
+    // one position. One transaction.
     int removeSite(int siteId);
 
 private:

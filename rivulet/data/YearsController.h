@@ -20,7 +20,7 @@ namespace rivulet {
 class YearsController : public YearsControllerI
 {
 public:
-    // The year every detection time falls in when nothing else is known.
+    // firstYear() when no year is active.
     static constexpr int noYear = 3000;
 
     explicit YearsController(RivuletDb& rdb = RivuletDb::instance()) : m_rdb(rdb) {}
@@ -51,7 +51,8 @@ public:
     int orderYears();
     // Every year takes part again, in chronological order.
     int resetActive();
-    // Takes the year out of the analysis; later years move up one position.
+    // Takes the year out of the analysis; later years (of ids() as of the last refresh) move up
+    // one position. One transaction.
     int removeYear(int yearId);
 
 private:

@@ -1,14 +1,11 @@
 // Runs "fit --out" on simulated counts and reads the reports it writes for the reported
 // model.
+#include "ReportTables.h"
 #include "StudyToolFixture.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextFrame>
-#include <QTextTable>
 
 namespace rivulet::test {
 namespace {
@@ -37,31 +34,9 @@ protected:
         return tool(QStringList{"--db", dir + "/settings.db", "--mock", counts} + arguments);
     }
 
-    // The tables of an HTML file, as rows of cell texts.
     static std::vector<std::vector<QStringList>> tablesOf(const QString& path)
     {
-        QTextDocument document;
-        document.setHtml(QString::fromUtf8(contents(path)));
-        std::vector<std::vector<QStringList>> tables;
-        for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
-            auto* table = qobject_cast<QTextTable*>(it.currentFrame());
-            if (!table)
-                continue;
-            std::vector<QStringList> rows;
-            for (int r = 0; r < table->rows(); ++r) {
-                QStringList cells;
-                for (int c = 0; c < table->columns(); ++c) {
-                    const QTextTableCell cell = table->cellAt(r, c);
-                    QTextCursor cursor = cell.firstCursorPosition();
-                    cursor.setPosition(cell.lastCursorPosition().position(),
-                                       QTextCursor::KeepAnchor);
-                    cells << cursor.selectedText();
-                }
-                rows.push_back(cells);
-            }
-            tables.push_back(rows);
-        }
-        return tables;
+        return reportTables(QString::fromUtf8(contents(path)));
     }
 
     static QStringList lines(const QString& path)

@@ -13,7 +13,7 @@ protected:
     {
         catalog.order = QStringList({"A", "B", "C", "D", "E"});
         QMap<QString, int> ids;
-        for (const char* code : {"C", "A", "E", "B", "D"})
+        for (const QString& code : QStringList{"C", "A", "E", "B", "D"})
             ids[code] = sites.siteId(code, "short" + code, "Long " + code);
         EXPECT_EQ(sites.orderSites(), 0);
         sites.refresh();

@@ -1,0 +1,131 @@
+// Wall time of "Fit All Models" on a data set with the default optimizer and ending
+// criterion, model by model, and whether the whole run stays under a limit.
+//
+//   bench_fit_all [counts-file] [--limit SECONDS] [--optimizer TEXT] [--verbose]
+//
+// The counts file is a next-detections file; without one, data/sample/counts.txt of the
+// source tree. Exit status 0 when every model of the fit list was recorded within the limit
+// (60 s by default), 1 otherwise.
+#include "lum/estimation/OptimizerFactory.h"
+#include "lum/estimation/OptimizerI.h"
+#include "rivulet/data/MockReleasesController.h"
+#include "rivulet/data/MockSitesController.h"
+#include "rivulet/data/MockYearsController.h"
+#include "rivulet/data/NextDetectionsFromFile.h"
+#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/data/SimulatedDataLoader.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/model/ModelEstimator.h"
+#include "rivulet/model/ParameterStructure.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <memory>
+
+namespace {
+
+using namespace rivulet;
+
+QString defaultCountsPath()
+{
+    return QFileInfo(QStringLiteral(__FILE__))
+        .dir()
+        .filePath(QStringLiteral("../data/sample/counts.txt"));
+}
+
+// Prints the job's status lines with the time since the start.
+class TimedEstimator : public ModelEstimator
+{
+public:
+    using ModelEstimator::ModelEstimator;
+
+    bool verbose = false;
+    QElapsedTimer clock;
+
+    void status(const QString& text) override
+    {
+        if (verbose || text.startsWith(QLatin1Char('\n'))) {
+            std::printf("%8.2f s  %s\n", clock.elapsed() / 1000.0, qPrintable(text.trimmed()));
+            std::fflush(stdout);
+        }
+    }
+    void warning(const QString& text) override { std::printf("warning: %s\n", qPrintable(text)); }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QString path = defaultCountsPath();
+    QString optimizerText = QStringLiteral("0");
+    double limit = 60.0;
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--limit") == 0 && i + 1 < argc) {
+            limit = std::atof(argv[++i]);
+        } else if (std::strcmp(argv[i], "--optimizer") == 0 && i + 1 < argc) {
+            optimizerText = QString::fromLocal8Bit(argv[++i]);
+        } else if (std::strcmp(argv[i], "--verbose") == 0) {
+            verbose = true;
+        } else {
+            path = QString::fromLocal8Bit(argv[i]);
+        }
+    }
+
+    MockReleasesController releases;
+    MockSitesController sites;
+    MockYearsController years;
+    NextDetectionsFromFile counts(releases, sites, years);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+        return 1;
+    }
+    try {
+        QTextStream in(&file);
+        SimulatedDataLoader(releases, sites, years, counts).load(in);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cannot load %s: %s\n", qPrintable(path), e.what());
+        return 1;
+    }
+
+    QElapsedTimer total;
+    total.start();
+    ReleaseSummary summary(releases, sites, years, counts);
+    summary.update();
+    ModelCatalogue catalogue(releases, sites, years, summary);
+    catalogue.rebuild();
+    const ParameterStructure structure(releases, sites, years);
+    EstimationResults results(releases, sites, years);
+    TimedEstimator job(releases, sites, years, catalogue, results, counts,
+                       lum::createOptimizer(optimizerText), 0.0001);
+    job.verbose = verbose;
+    job.setStructure(structure);
+    std::printf("%s: %d releases, %d sites, %d years; %zu models to fit with %s\n",
+                qPrintable(path), releases.count(), sites.count(), years.count(),
+                catalogue.fitList().size(), qPrintable(job.optimizer().description()));
+    job.clock.start();
+    job.run();
+    const double seconds = total.elapsed() / 1000.0;
+
+    std::printf("\n%-8s %6s %16s %14s %4s\n", "model", "k", "ln L", "AIC", "cov");
+    for (int i = 0; i < results.count(); ++i) {
+        const ModelResult& r = results.result(i);
+        std::printf("%-8s %6d %16.4f %14.4f %4s\n",
+                    qPrintable(ModelCatalogue::modelName(catalogue.dataClass(), r.scheme())),
+                    r.numParameters(), r.logLikelihood, r.aic, r.hasCovariance() ? "yes" : "no");
+    }
+    const bool allFitted = results.count() == static_cast<int>(catalogue.fitList().size());
+    std::printf("\nFit All Models: %d of %zu models recorded in %.2f s (limit %.0f s): %s\n",
+                results.count(), catalogue.fitList().size(), seconds, limit,
+                allFitted && seconds < limit ? "ok" : "FAILED");
+    return allFitted && seconds < limit ? 0 : 1;
+}

@@ -1,0 +1,121 @@
+// Loads a simulated export of about a million detection rows (the simulator's "large" study)
+// into a fresh database and reports the speed in rows per second.
+//
+//   bench_load [--benchmark_...]        the study is written to a temporary folder first
+//   RIVULET_BENCH_STUDY=folder bench_load   reuses a study written by rivulet-sim
+
+#include "rivulet/data/ReleasesController.h"
+#include "rivulet/data/RivuletDb.h"
+#include "rivulet/data/SitesController.h"
+#include "rivulet/data/YearsController.h"
+#include "rivulet/input/ObsDataLoader.h"
+#include "rivulet/input/SitesConfig.h"
+#include "rivulet/input/SitesConfigCatalog.h"
+#include "rivulet/input/SitesConfigSettingsI.h"
+#include "tools/sim/StudyDesign.h"
+#include "tools/sim/StudySimulator.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// Keeps the benchmark away from the user's settings and shared folders.
+class BenchSitesConfigSettings : public rivulet::SitesConfigSettingsI
+{
+public:
+    explicit BenchSitesConfigSettings(QString dir) : m_dir(std::move(dir)) {}
+    QString sitesConfigDir() const override { return m_dir; }
+    QString sitesConfigFileName() const override { return QStringLiteral("sites_config.txt"); }
+    QDate lastUpdateCheck() const override { return QDate::currentDate(); }
+    void setLastUpdateCheck(const QDate&) override {}
+
+private:
+    QString m_dir;
+};
+
+struct Study
+{
+    QTemporaryDir temporary;
+    QString folder;
+    qint64 rows = 0;
+};
+
+Study& study()
+{
+    static Study s;
+    if (!s.folder.isEmpty())
+        return s;
+    s.folder = qEnvironmentVariable("RIVULET_BENCH_STUDY");
+    if (s.folder.isEmpty()) {
+        s.folder = s.temporary.path() + QStringLiteral("/study");
+        rivulet::sim::StudySimulator simulator(*rivulet::sim::StudyDesign::preset("large"));
+        rivulet::sim::StudySummary summary;
+        QString error;
+        if (!simulator.run(s.folder, false, &summary, &error))
+            std::fprintf(stderr, "simulation failed: %s\n", qPrintable(error));
+    }
+    return s;
+}
+
+void BM_LoadObservations(benchmark::State& state)
+{
+    Study& s = study();
+    const QString work = s.temporary.path() + QStringLiteral("/work");
+    QDir().mkpath(work);
+    rivulet::RivuletDb rdb;
+    if (rdb.open(work + QStringLiteral("/bench.db")) != 0) {
+        state.SkipWithError("cannot open the database");
+        return;
+    }
+    rivulet::SitesConfig config;
+    BenchSitesConfigSettings settings(work);
+    rivulet::SitesConfigCatalog catalog(config);
+    rivulet::SitesController sites(catalog, rdb);
+    rivulet::YearsController years(rdb);
+    rivulet::ReleasesController releases(rdb);
+    const QString path =
+        s.folder + QStringLiteral("/") + rivulet::sim::StudySimulator::ObservationsFile;
+    const QString configPath =
+        s.folder + QStringLiteral("/") + rivulet::sim::StudySimulator::ConfigFile;
+
+    rivulet::ObsLoadSummary summary;
+    for (auto _ : state) {
+        rivulet::ObsDataLoader loader(path, &releases, &sites, &years, configPath, nullptr, &rdb);
+        loader.setSitesConfig(&config, &settings);
+        loader.run();
+        if (loader.failed()) {
+            state.SkipWithError("the load failed");
+            return;
+        }
+        summary = loader.summary();
+    }
+    state.counters["rows"] = summary.rows;
+    state.counters["detections"] = summary.detections;
+    state.counters["tags"] = summary.tags;
+    state.counters["rows_per_s"] = benchmark::Counter(
+        static_cast<double>(summary.rows) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_LoadObservations)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    study();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

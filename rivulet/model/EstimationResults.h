@@ -1,0 +1,87 @@
+#pragma once
+
+#include "rivulet/model/EquatingScheme.h"
+#include "rivulet/model/ModelResult.h"
+
+#include <memory>
+#include <vector>
+
+namespace lum {
+class DenseMatrix;
+}
+
+namespace rivulet {
+
+class CovarianceMap;
+class ParameterMap;
+class ParameterStructure;
+class ReleasesControllerI;
+class SitesControllerI;
+class YearsControllerI;
+
+// Every model fitted in one estimation run, in recording order: its scheme, log-likelihood,
+// AIC, estimates, covariance matrix (absent when it could not be computed), parameter
+// structure, the parameter and covariance maps on them, and its ModelResult record. Owns all
+// of it; records, maps and references handed out stay valid until clear() or destruction.
+//
+// Model i of the accessors is the i-th recorded model, 0 <= i < count().
+//
+// Written by the model estimator while it runs; read by the views and reports once it has
+// ended. The controllers are borrowed and must outlive the results.
+class EstimationResults
+{
+public:
+    EstimationResults(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                      const YearsControllerI& years);
+    EstimationResults(const EstimationResults&) = delete;
+    EstimationResults& operator=(const EstimationResults&) = delete;
+    ~EstimationResults();
+
+    // Deletes every record and everything it owns.
+    void clear();
+
+    // Appends one fitted model and takes ownership of its estimates, its covariance matrix
+    // (null when there is none) and its structure; builds the two maps and the record.
+    const ModelResult& record(const EquatingScheme& scheme, double logLikelihood, double aic,
+                              std::vector<double> estimates,
+                              std::unique_ptr<lum::DenseMatrix> covariance,
+                              std::unique_ptr<ParameterStructure> structure);
+
+    int count() const { return static_cast<int>(models_.size()); }
+    bool isEmpty() const { return models_.empty(); }
+
+    EquatingScheme scheme(int i) const;
+    double logLikelihood(int i) const;
+    double aic(int i) const;
+    const std::vector<double>& estimates(int i) const;
+    // Null when the model has no covariance matrix.
+    const lum::DenseMatrix* covariance(int i) const;
+    const ParameterStructure& structure(int i) const;
+    const ParameterMap& parameterMap(int i) const;
+    const CovarianceMap& covarianceMap(int i) const;
+    const ModelResult& result(int i) const;
+    // Every record, in recording order.
+    std::vector<const ModelResult*> results() const;
+
+    // Position of the model with that scheme, -1 when it was not recorded.
+    int indexOf(const EquatingScheme& scheme) const;
+    // The model with the lowest AIC (the first one on equal AICs); -1 when there is none.
+    int bestIndex() const;
+    // AIC of model i minus the lowest AIC.
+    double deltaAic(int i) const;
+
+    const ReleasesControllerI& releasesController() const { return releases_; }
+    const SitesControllerI& sitesController() const { return sites_; }
+    const YearsControllerI& yearsController() const { return years_; }
+
+private:
+    struct FittedModel;
+    const FittedModel& model(int i) const;
+
+    const ReleasesControllerI& releases_;
+    const SitesControllerI& sites_;
+    const YearsControllerI& years_;
+    std::vector<std::unique_ptr<FittedModel>> models_;
+};
+
+} // namespace rivulet

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cmath>
+
+namespace rivulet {
+
+// One derived quantity of a fitted model with its delta-method variance. Without a
+// covariance matrix the variance is 0 and means nothing; a value that cannot be computed
+// (a division by a total of zero) is not finite.
+struct MeasureValue
+{
+    double estimate = 0.0;
+    double variance = 0.0;
+    bool hasCovariance = false;
+
+    bool hasEstimate() const { return std::isfinite(estimate); }
+    // A standard error exists only with a covariance matrix and a usable variance: round-off
+    // can make a variance of a (nearly) fixed quantity slightly negative.
+    bool hasStandardError() const
+    {
+        return hasCovariance && std::isfinite(variance) && variance >= 0.0;
+    }
+    double standardError() const { return std::sqrt(variance); }
+};
+
+} // namespace rivulet

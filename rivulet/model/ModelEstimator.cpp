@@ -1,0 +1,237 @@
+#include "rivulet/model/ModelEstimator.h"
+
+#include "lum/estimation/CovarianceCalculator.h"
+#include "lum/estimation/DenseMatrix.h"
+#include "lum/estimation/Estimator.h"
+#include "lum/estimation/NRError.h"
+#include "lum/estimation/OptimizerFactory.h"
+#include "lum/estimation/OptimizerI.h"
+#include "lum/thread/ThreadRunner.h"
+#include "rivulet/data/RivuletSettings.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/model/CellProbabilityCheck.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/model/RivuletLikelihood.h"
+
+#include <cmath>
+#include <exception>
+#include <stdexcept>
+
+namespace rivulet {
+
+namespace {
+
+const char* const NOT_POSITIVE_DEFINITE = "Covariance matrix is not positive definite";
+
+// The estimation settings live in the database; before one is open they read as their
+// defaults (Fletch, 0.0001).
+std::unique_ptr<lum::OptimizerI> optimizerFromSettings()
+{
+    const QVariant value = RivuletSettings::instance().value(RivuletSettings::Optimizer);
+    return lum::createOptimizer(value.isValid() ? value.toString() : QStringLiteral("0"));
+}
+
+double endingCriterionFromSettings()
+{
+    const QVariant value =
+        RivuletSettings::instance().value(RivuletSettings::EstimationEndingCriterion);
+    bool ok = false;
+    const double criterion = value.toDouble(&ok);
+    // A criterion of 0 or less would re-run the optimizer for ever.
+    return ok && criterion > 0.0 ? criterion : ModelEstimator::DefaultEndingCriterion;
+}
+
+// A covariance matrix whose every linear combination has a positive variance (a Cholesky
+// factorisation exists). Without this, a derived quantity could get a negative variance and
+// so a standard error that is not a number.
+bool isPositiveDefinite(const lum::DenseMatrix& matrix)
+{
+    const int n = matrix.rows();
+    lum::DenseMatrix factor(n, n);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j <= i; ++j) {
+            double sum = matrix(i, j);
+            for (int k = 0; k < j; ++k) {
+                sum -= factor(i, k) * factor(j, k);
+            }
+            if (i == j) {
+                if (!(sum > 0.0) || !std::isfinite(sum)) {
+                    return false;
+                }
+                factor(i, i) = std::sqrt(sum);
+            } else {
+                factor(i, j) = sum / factor(j, j);
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+ModelEstimator::ModelEstimator(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                               const YearsControllerI& years, const ModelCatalogue& catalogue,
+                               EstimationResults& results, const NextDetectionsI& counts,
+                               lum::ThreadRunner* runner, QObject* parent)
+    : ModelEstimator(releases, sites, years, catalogue, results, counts, optimizerFromSettings(),
+                     endingCriterionFromSettings(), runner, parent)
+{
+}
+
+ModelEstimator::ModelEstimator(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                               const YearsControllerI& years, const ModelCatalogue& catalogue,
+                               EstimationResults& results, const NextDetectionsI& counts,
+                               std::unique_ptr<lum::OptimizerI> optimizer, double endingCriterion,
+                               lum::ThreadRunner* runner, QObject* parent)
+    : lum::ThreadRunnable(runner, parent), releases_(releases), sites_(sites), years_(years),
+      catalogue_(catalogue), results_(results), counts_(counts), optimizer_(std::move(optimizer)),
+      cancelFlag_(runner ? runner->canceledFlag() : ownCanceled_)
+{
+    if (!optimizer_) {
+        throw std::invalid_argument("the model estimator needs an optimizer");
+    }
+    estimator_ = std::make_unique<lum::Estimator>(*optimizer_, endingCriterion);
+    // The estimator reports from the worker thread, where this job runs: pass its texts on
+    // at once, in order with the job's own.
+    connect(estimator_.get(), &lum::Estimator::statusMessage, this,
+            &ModelEstimator::onStatusMessage, Qt::DirectConnection);
+}
+
+ModelEstimator::~ModelEstimator() = default;
+
+void ModelEstimator::setStructure(const ParameterStructure& structure)
+{
+    structureTemplate_ = &structure;
+}
+
+void ModelEstimator::setSchemes(std::vector<EquatingScheme> schemes)
+{
+    schemes_ = std::move(schemes);
+}
+
+double ModelEstimator::endingCriterion() const
+{
+    return estimator_->endingCriterion();
+}
+
+void ModelEstimator::setCanceled(bool value)
+{
+    ownCanceled_ = value;
+    lum::ThreadRunnable::setCanceled(value);
+}
+
+void ModelEstimator::onStatusMessage(QString msg)
+{
+    status(msg);
+}
+
+void ModelEstimator::run()
+{
+    // Copies: the catalogue may be rebuilt while the results are read later.
+    const std::vector<EquatingScheme> schemes = schemes_.empty() ? catalogue_.fitList() : schemes_;
+    std::unique_ptr<ParameterStructure> ownTemplate;
+    if (!structureTemplate_) {
+        ownTemplate = std::make_unique<ParameterStructure>(releases_, sites_, years_);
+    }
+    const ParameterStructure& structureTemplate =
+        structureTemplate_ ? *structureTemplate_ : *ownTemplate;
+
+    setNumSteps(static_cast<int>(schemes.size()));
+    setStep(0);
+    for (std::size_t i = 0; i < schemes.size(); ++i) {
+        if (canceled() || fitModel(schemes[i], structureTemplate) == Outcome::Canceled) {
+            return;
+        }
+        setStep(static_cast<int>(i) + 1);
+    }
+}
+
+ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
+                                                 const ParameterStructure& structureTemplate)
+{
+    const QString name = ModelCatalogue::modelName(catalogue_.dataClass(), scheme);
+    status(QStringLiteral("\nFitting model ") + name);
+
+    auto structure = std::make_unique<ParameterStructure>(structureTemplate);
+    catalogue_.applyModel(scheme.captureCode, scheme.survivalCode, *structure);
+    const int k = structure->numFree();
+    std::vector<double> x(static_cast<std::size_t>(k), 1.0 / (years_.count() + 1));
+    RivuletLikelihood likelihood(*structure, counts_, releases_, sites_, years_);
+    auto covariance = std::make_unique<lum::DenseMatrix>(k, k);
+
+    if (!estimate(likelihood, x)) {
+        return Outcome::Skipped;
+    }
+    if (canceled()) {
+        return Outcome::Canceled;
+    }
+    const double f = likelihood(x);
+    // An unbounded likelihood lets an optimizer "converge" to values that are not
+    // probabilities; that is no more an estimate than a bad point is.
+    if (!(f < RivuletLikelihood::BadValue) ||
+        !CellProbabilityCheck::holds(likelihood, *structure, x)) {
+        errorStatus(name + QStringLiteral(": unable to estimate parameters"));
+        return Outcome::Skipped;
+    }
+    const double aic = 2.0 * k + 2.0 * f;
+    if (!computeCovariance(likelihood, x, *covariance)) {
+        covariance.reset();
+    }
+    if (canceled()) {
+        return Outcome::Canceled;
+    }
+    results_.record(scheme, -f, aic, std::move(x), std::move(covariance), std::move(structure));
+    return Outcome::Recorded;
+}
+
+// False (after the warning) when the fit failed.
+bool ModelEstimator::estimate(lum::Func& likelihood, std::vector<double>& x)
+{
+    if (x.empty()) {
+        // Everything is fixed: there is nothing to optimise.
+        return true;
+    }
+    try {
+        estimator_->estimate(likelihood, x, cancelFlag_);
+    } catch (const NR3::NRError& e) {
+        warning(QStringLiteral("Error estimating parameters: ") + QString::fromLatin1(e.message));
+        return false;
+    } catch (const std::exception& e) {
+        // Not a numerical failure, but one model must not end the whole run.
+        warning(QStringLiteral("Error estimating parameters: ") + QString::fromLatin1(e.what()));
+        return false;
+    }
+    return true;
+}
+
+// False when the model is to be recorded without a covariance matrix.
+bool ModelEstimator::computeCovariance(lum::Func& likelihood, const std::vector<double>& x,
+                                       lum::DenseMatrix& covariance)
+{
+    if (x.empty()) {
+        return true;
+    }
+    QString failure;
+    try {
+        lum::CovarianceCalculator(cancelFlag_, HessianStep).compute(likelihood, x, covariance);
+    } catch (const NR3::NRError& e) {
+        failure = QString::fromLatin1(e.message);
+    } catch (const std::exception& e) {
+        failure = QString::fromLatin1(e.what());
+    }
+    if (canceled()) {
+        return false;
+    }
+    if (failure.isEmpty() && !isPositiveDefinite(covariance)) {
+        failure = QString::fromLatin1(NOT_POSITIVE_DEFINITE);
+    }
+    if (!failure.isEmpty()) {
+        warning(QStringLiteral("Error estimating covariance matrix: ") + failure);
+        return false;
+    }
+    return true;
+}
+
+} // namespace rivulet

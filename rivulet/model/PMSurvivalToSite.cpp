@@ -1,0 +1,241 @@
+#include "rivulet/model/PMSurvivalToSite.h"
+
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/model/CovarianceMapI.h"
+#include "rivulet/model/ParameterMapI.h"
+
+namespace rivulet {
+
+PMSurvivalToSite::PMSurvivalToSite(const ReleasesControllerI& releases,
+                                   const SitesControllerI& sites, const YearsControllerI& years,
+                                   const ParameterMapI& parameters,
+                                   const CovarianceMapI& covariances)
+    : parameters_(parameters), covariances_(covariances), releaseCount_(releases.count()),
+      siteCount_(sites.count()), yearCount_(years.count())
+{
+    const QList<int> ids = releases.ids();
+    releaseCount_ = ids.size();
+    for (int id : ids) {
+        relSites_.push_back(sites.indexOf(releases.releaseSiteId(id)));
+        relYears_.push_back(years.indexOf(releases.releaseYearId(id)));
+    }
+    const auto cells = static_cast<std::size_t>(releaseCount_) * siteCount_;
+    survival_.assign(cells, NotComputed);
+    survivalVariance_.assign(cells, NotComputed);
+    survivalByYear_.assign(cells * yearCount_, NotComputed);
+}
+
+PMSurvivalToSite::~PMSurvivalToSite() = default;
+
+int PMSurvivalToSite::relSite(int r) const
+{
+    return r >= 0 && r < releaseCount_ ? relSites_[static_cast<std::size_t>(r)] : -1;
+}
+
+int PMSurvivalToSite::relYear(int r) const
+{
+    return r >= 0 && r < releaseCount_ ? relYears_[static_cast<std::size_t>(r)] : -1;
+}
+
+bool PMSurvivalToSite::isEstimableSite(int r, int s) const
+{
+    const int site = relSite(r);
+    return site >= 0 && relYear(r) >= 0 && s > site && s <= siteCount_ - 2;
+}
+
+std::size_t PMSurvivalToSite::siteCell(int r, int s) const
+{
+    return static_cast<std::size_t>(r) * siteCount_ + static_cast<std::size_t>(s);
+}
+
+bool PMSurvivalToSite::hasCovariance() const
+{
+    return covariances_.hasCovariance();
+}
+
+double PMSurvivalToSite::survivalToSiteInYear(int r, int s, int y) const
+{
+    if (!isValidYear(y))
+        return 0.0;
+    if (s == relSite(r) && s >= 0 && relYear(r) >= 0)
+        return y == relYear(r) ? 1.0 : 0.0;
+    if (!isEstimableSite(r, s) || y < relYear(r))
+        return 0.0;
+    double& cached = survivalByYear_[siteCell(r, s) * yearCount_ + static_cast<std::size_t>(y)];
+    if (cached == NotComputed)
+        cached = computeInYear(r, s, y);
+    return cached;
+}
+
+double PMSurvivalToSite::computeInYear(int r, int s, int y) const
+{
+    const int firstYear = relYear(r);
+    if (s == relSite(r) + 1)
+        return parameters_.phi(r, s, firstYear, y);
+    double sum = 0.0;
+    for (int y1 = firstYear; y1 <= y; ++y1)
+        sum += parameters_.phi(r, s, y1, y) * survivalToSiteInYear(r, s - 1, y1);
+    return sum;
+}
+
+double PMSurvivalToSite::survivalToSite(int r, int s) const
+{
+    if (s == relSite(r) && s >= 0 && relYear(r) >= 0)
+        return 1.0;
+    if (!isEstimableSite(r, s))
+        return 0.0;
+    double& cached = survival_[siteCell(r, s)];
+    if (cached == NotComputed) {
+        double sum = 0.0;
+        for (int y = relYear(r); y < yearCount_; ++y)
+            sum += survivalToSiteInYear(r, s, y);
+        cached = sum;
+    }
+    return cached;
+}
+
+double PMSurvivalToSite::yearCovariance(int r, int s, int y, int y2) const
+{
+    if (!hasCovariance() || !isEstimableSite(r, s) || !isValidYear(y) || !isValidYear(y2))
+        return 0.0;
+    return yearCovarianceMatrix(r, s)(y, y2);
+}
+
+double PMSurvivalToSite::survivalVariance(int r, int s) const
+{
+    if (!hasCovariance() || !isEstimableSite(r, s))
+        return 0.0;
+    double& cached = survivalVariance_[siteCell(r, s)];
+    if (cached == NotComputed) {
+        // Var(sum of P(y)) is the sum of every element of V over the years from the release
+        // year on; V is symmetric, so each pair off the diagonal counts twice.
+        const lum::DenseMatrix& v = yearCovarianceMatrix(r, s);
+        double sum = 0.0;
+        for (int y = relYear(r); y < yearCount_; ++y) {
+            double offDiagonal = 0.0;
+            for (int y2 = y + 1; y2 < yearCount_; ++y2)
+                offDiagonal += v(y, y2);
+            sum += v(y, y) + 2.0 * offDiagonal;
+        }
+        cached = sum;
+    }
+    return cached;
+}
+
+MeasureValue PMSurvivalToSite::survival(int r, int s) const
+{
+    return MeasureValue{survivalToSite(r, s), survivalVariance(r, s), hasCovariance()};
+}
+
+MeasureValue PMSurvivalToSite::overallCohortSurvival() const
+{
+    return survival(0, siteCount_ - 2);
+}
+
+const lum::DenseMatrix& PMSurvivalToSite::yearCovarianceMatrix(int r, int s) const
+{
+    const auto key = std::make_pair(r, s);
+    auto it = yearCovariances_.find(key);
+    if (it == yearCovariances_.end())
+        it = yearCovariances_.emplace(key, computeYearCovariance(r, s)).first;
+    return it->second;
+}
+
+lum::DenseMatrix PMSurvivalToSite::computeYearCovariance(int r, int s) const
+{
+    const std::vector<PhiKey> keys = phiParametersUpTo(r, s);
+    const lum::DenseMatrix g = survivalDerivatives(r, s, keys);
+    const lum::DenseMatrix sigma = parameterCovariance(r, keys);
+    const int k = static_cast<int>(keys.size());
+
+    // V = G * Sigma * G^T, through H = G * Sigma.
+    lum::DenseMatrix h(yearCount_, k);
+    for (int y = 0; y < yearCount_; ++y) {
+        for (int j = 0; j < k; ++j) {
+            double sum = 0.0;
+            for (int i = 0; i < k; ++i)
+                sum += g(y, i) * sigma(i, j);
+            h(y, j) = sum;
+        }
+    }
+    lum::DenseMatrix v(yearCount_, yearCount_);
+    for (int y = 0; y < yearCount_; ++y) {
+        for (int y2 = 0; y2 < yearCount_; ++y2) {
+            double sum = 0.0;
+            for (int j = 0; j < k; ++j)
+                sum += h(y, j) * g(y2, j);
+            v(y, y2) = sum;
+        }
+    }
+    return v;
+}
+
+std::vector<PMSurvivalToSite::PhiKey> PMSurvivalToSite::phiParametersUpTo(int r, int s) const
+{
+    // The index space of release r in numbering order: the first reach leaves the release
+    // site in the release year only; every later reach may be entered in any year.
+    const int firstSite = relSite(r) + 1;
+    const int firstYear = relYear(r);
+    std::vector<PhiKey> keys;
+    for (int y2 = firstYear; y2 < yearCount_; ++y2)
+        keys.push_back(PhiKey{firstSite, firstYear, y2});
+    for (int site = firstSite + 1; site <= s; ++site) {
+        for (int y1 = firstYear; y1 < yearCount_; ++y1) {
+            for (int y2 = y1; y2 < yearCount_; ++y2)
+                keys.push_back(PhiKey{site, y1, y2});
+        }
+    }
+    return keys;
+}
+
+lum::DenseMatrix PMSurvivalToSite::survivalDerivatives(int r, int s,
+                                                       const std::vector<PhiKey>& keys) const
+{
+    // d[y][k] = dP(r, site, y) / dphi_k, carried down-river one site at a time.
+    const int k = static_cast<int>(keys.size());
+    const int firstSite = relSite(r) + 1;
+    const int firstYear = relYear(r);
+    lum::DenseMatrix current(yearCount_, k);
+    for (int j = 0; j < k; ++j) {
+        const PhiKey& key = keys[static_cast<std::size_t>(j)];
+        if (key.site == firstSite)
+            current(key.y2, j) = 1.0;
+    }
+    lum::DenseMatrix previous(yearCount_, k);
+    for (int site = firstSite + 1; site <= s; ++site) {
+        std::swap(previous, current);
+        current.fill(0.0);
+        for (int y = firstYear; y < yearCount_; ++y) {
+            for (int j = 0; j < k; ++j) {
+                const PhiKey& key = keys[static_cast<std::size_t>(j)];
+                if (key.site == site && key.y2 == y) {
+                    current(y, j) = survivalToSiteInYear(r, site - 1, key.y1);
+                } else if (key.site < site && key.y2 <= y) {
+                    double sum = 0.0;
+                    for (int y1 = firstYear; y1 <= y; ++y1)
+                        sum += parameters_.phi(r, site, y1, y) * previous(y1, j);
+                    current(y, j) = sum;
+                }
+            }
+        }
+    }
+    return current;
+}
+
+lum::DenseMatrix PMSurvivalToSite::parameterCovariance(int r, const std::vector<PhiKey>& keys) const
+{
+    const int k = static_cast<int>(keys.size());
+    lum::DenseMatrix sigma(k, k);
+    for (int i = 0; i < k; ++i) {
+        const PhiKey& a = keys[static_cast<std::size_t>(i)];
+        for (int j = 0; j < k; ++j) {
+            const PhiKey& b = keys[static_cast<std::size_t>(j)];
+            sigma(i, j) = covariances_.phiCovariance(r, a.site, a.y1, a.y2, b.site, b.y1, b.y2);
+        }
+    }
+    return sigma;
+}
+
+} // namespace rivulet

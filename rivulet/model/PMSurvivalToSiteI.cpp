@@ -1,0 +1,7 @@
+#include "rivulet/model/PMSurvivalToSiteI.h"
+
+namespace rivulet {
+
+PMSurvivalToSiteI::~PMSurvivalToSiteI() = default;
+
+} // namespace rivulet

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "rivulet/reports/ModelEstimateItem.h"
+
+namespace rivulet {
+
+// The top of the model tree: no code, no text; its column values are the table's titles.
+class ModelEstimateItemRoot final : public ModelEstimateItem
+{
+public:
+    ModelEstimateItemRoot();
+    ~ModelEstimateItemRoot() override;
+};
+
+} // namespace rivulet

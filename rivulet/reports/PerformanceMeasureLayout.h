@@ -1,0 +1,68 @@
+#pragma once
+
+#include "rivulet/model/EquatingScheme.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace rivulet {
+
+class ReleaseSummary;
+class ReleasesControllerI;
+class SitesControllerI;
+class YearsControllerI;
+
+// What the performance measure report and its CSV form list, and how they name it: the
+// labels of age classes and releases, the releases whose survival and movement parameters
+// are joined with the first release's under the model, and the rows of the down-river
+// survival table. Everything borrowed must outlive the layout.
+class PerformanceMeasureLayout
+{
+public:
+    struct DownRiverRow
+    {
+        int release = 0;
+        int year = 0;
+        // The release's label is written on its first row only.
+        bool firstOfRelease = false;
+    };
+
+    PerformanceMeasureLayout(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                             const YearsControllerI& years, const EquatingScheme& modelKey,
+                             const ReleaseSummary& summary);
+
+    int releaseCount() const { return static_cast<int>(releaseSites_.size()); }
+    int siteCount() const { return siteNames_.size(); }
+    int yearCount() const { return yearNames_.size(); }
+    // Site and year positions of release k (-1 when not active).
+    int releaseSite(int k) const;
+    int releaseYear(int k) const;
+
+    const QStringList& siteNames() const { return siteNames_; }
+    const QStringList& siteLongNames() const { return siteLongNames_; }
+    const QStringList& yearNames() const { return yearNames_; }
+
+    // "Sub-Yearlings (2008)", "Yearlings (2009)", "2-Year-Olds (2010)", ...
+    QString ageLabel(int a) const;
+    // The short name of the release site, a blank and the age label of the release year.
+    QString releaseLabel(int k) const;
+    // Whether release k shares its survival and movement parameters with the first release;
+    // the first release always does.
+    bool contributes(int k) const;
+    // One row per release and year from its release year on in which the release's fish
+    // took a path from the first reach that the release summary keeps (not exempt).
+    std::vector<DownRiverRow> downRiverRows() const;
+
+private:
+    const ReleaseSummary& summary_;
+    EquatingScheme modelKey_;
+    QStringList siteNames_;
+    QStringList siteLongNames_;
+    QStringList yearNames_;
+    std::vector<int> releaseSites_;
+    std::vector<int> releaseYears_;
+};
+
+} // namespace rivulet

@@ -1,0 +1,54 @@
+#include "rivulet/reports/ReportNumbers.h"
+
+#include "rivulet/model/MeasureValue.h"
+
+#include <QTextStream>
+
+#include <cmath>
+
+namespace rivulet {
+
+const QString& ReportNumbers::notAvailable()
+{
+    static const QString text = QStringLiteral("NA");
+    return text;
+}
+
+QString ReportNumbers::fixed(double value, int precision)
+{
+    if (!std::isfinite(value))
+        return notAvailable();
+    return QString::number(value, 'f', precision);
+}
+
+QString ReportNumbers::standardErrorText(const MeasureValue& value, int errorPrecision)
+{
+    if (!value.hasStandardError())
+        return notAvailable();
+    return fixed(value.standardError(), errorPrecision);
+}
+
+QString ReportNumbers::valueText(const MeasureValue& value, int estimatePrecision,
+                                 int errorPrecision)
+{
+    return QStringLiteral("%1 (%2)").arg(fixed(value.estimate, estimatePrecision),
+                                         standardErrorText(value, errorPrecision));
+}
+
+void ReportNumbers::writeNumber(QTextStream& out, double value)
+{
+    if (std::isfinite(value))
+        out << value;
+    else
+        out << notAvailable();
+}
+
+void ReportNumbers::writeStandardError(QTextStream& out, const MeasureValue& value)
+{
+    if (value.hasStandardError())
+        writeNumber(out, value.standardError());
+    else
+        out << notAvailable();
+}
+
+} // namespace rivulet

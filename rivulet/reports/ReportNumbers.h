@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class QTextStream;
+
+namespace rivulet {
+
+struct MeasureValue;
+
+// How the reports write numbers. Rich text: an estimate with its standard error reads
+// "%1 (%2)" in fixed notation with the two precisions, and "%1 (NA)" without a covariance
+// matrix. CSV: the stream's own number formatting. A number that is not finite (an
+// undefined share, a negative round-off variance) is written "NA" in both, never "nan" or
+// "inf".
+class ReportNumbers
+{
+public:
+    static const QString& notAvailable();
+
+    // The estimate in fixed notation, or "NA".
+    static QString fixed(double value, int precision);
+    // "%1 (%2)" or "%1 (NA)".
+    static QString valueText(const MeasureValue& value, int estimatePrecision, int errorPrecision);
+    // The standard error of a variance in fixed notation, or "NA" without a covariance
+    // matrix or a usable variance.
+    static QString standardErrorText(const MeasureValue& value, int errorPrecision);
+
+    // The number with the stream's formatting, or "NA".
+    static void writeNumber(QTextStream& out, double value);
+    // The standard error with the stream's formatting, or "NA".
+    static void writeStandardError(QTextStream& out, const MeasureValue& value);
+};
+
+} // namespace rivulet

@@ -1,0 +1,446 @@
+#include "RecoveryStudy.h"
+
+#include "common/TestEnvironment.h"
+
+#include "lum/estimation/DenseMatrix.h"
+#include "lum/estimation/Func.h"
+#include "lum/estimation/NRError.h"
+#include "lum/estimation/OptimizerFactory.h"
+#include "lum/estimation/OptimizerI.h"
+#include "lum/thread/ThreadRunner.h"
+#include "rivulet/data/AppStartup.h"
+#include "rivulet/data/RivuletSettings.h"
+#include "rivulet/model/CovarianceMap.h"
+#include "rivulet/model/ModelEstimator.h"
+#include "rivulet/model/ParameterMap.h"
+#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/model/RivuletLikelihood.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace rivulet::test {
+namespace {
+
+// An optimizer whose runs the test scripts: before each run the hook sees the vector (and
+// may change it, throw or cancel); then the vector is minimised by Fletch, or left as it is.
+class ScriptedOptimizer : public lum::OptimizerI
+{
+public:
+    using Hook = std::function<void(std::vector<double>& x)>;
+
+    ScriptedOptimizer(Hook hook, bool minimise)
+        : lum::OptimizerI(QStringLiteral("Scripted"), 9, nullptr), hook_(std::move(hook)),
+          minimise_(minimise)
+    {
+        connect(inner_.get(), &lum::OptimizerI::beginOptimization, this,
+                &lum::OptimizerI::beginOptimization);
+        connect(inner_.get(), &lum::OptimizerI::endOptimization, this,
+                &lum::OptimizerI::endOptimization);
+    }
+
+    void optimize(lum::Func& func, std::vector<double>& x, const std::atomic<bool>& cancelled,
+                  int& iterations) override
+    {
+        hook_(x);
+        if (minimise_) {
+            inner_->optimize(func, x, cancelled, iterations);
+            return;
+        }
+        announceBegin(func, x);
+        iterations = 1;
+        announceEnd(func, x, iterations);
+    }
+
+private:
+    std::unique_ptr<lum::OptimizerI> inner_ = lum::createOptimizer(QStringLiteral("0"));
+    Hook hook_;
+    bool minimise_ = true;
+};
+
+// Sites 0 and 1 release fish (1 also detects), two years with hold-over: data class 3.
+BranchingTruth studyTruth()
+{
+    BranchingTruth truth;
+    truth.siteCount = 5;
+    truth.yearCount = 2;
+    truth.relSites = {0, 0, 1, 1};
+    truth.relYears = {0, 1, 0, 1};
+    const std::vector<int> sites = truth.relSites;
+    truth.phi = [sites](int r, int s, int y1, int y2) {
+        const double holdOver = s == sites[r] + 1 && y1 == 0 ? 0.1 : 0.0;
+        const double survival = 0.85 - 0.05 * sites[r];
+        return y2 == y1 ? survival * (1 - holdOver) : survival * holdOver;
+    };
+    truth.capture = [](int, int s, int y) { return 0.4 + 0.05 * s + 0.05 * y; };
+    truth.lambda = [](int, int y1, int y2) { return y1 == y2 ? 0.3 : 0.0; };
+    return truth;
+}
+
+const QString& studyCounts()
+{
+    static const QString text = simulateCounts(studyTruth(), 1500, 4242u);
+    return text;
+}
+
+// What a run reported, in order, as "status: ...", "warning: ..." and "error: ..." lines.
+struct Reports
+{
+    QStringList lines;
+    QStringList fitted; // model names of the "Fitting model" lines
+
+    void connectTo(lum::ThreadRunner& runner)
+    {
+        QObject::connect(&runner, &lum::ThreadRunner::status, [this](const QString& text) {
+            lines << QStringLiteral("status: ") + text;
+            if (text.startsWith(QStringLiteral("\nFitting model "))) {
+                fitted << text.mid(15);
+            }
+        });
+        QObject::connect(&runner, &lum::ThreadRunner::warning, [this](const QString& text) {
+            lines << QStringLiteral("warning: ") + text;
+        });
+        QObject::connect(&runner, &lum::ThreadRunner::errorStatus, [this](const QString& text) {
+            lines << QStringLiteral("error: ") + text;
+        });
+    }
+    QStringList problems() const
+    {
+        QStringList found;
+        for (const QString& line : lines) {
+            if (!line.startsWith(QStringLiteral("status: "))) {
+                found << line;
+            }
+        }
+        return found;
+    }
+};
+
+// A data set with its summary and catalogue, and a job on a runner that is not started: run()
+// is called directly, so the runner's signals arrive at once on this thread.
+struct EstimationFixture
+{
+    FittedStudy study;
+    lum::ThreadRunner runner;
+    Reports reports;
+
+    explicit EstimationFixture(const QString& text = studyCounts()) : study(text)
+    {
+        reports.connectTo(runner);
+    }
+
+    std::unique_ptr<ModelEstimator> job(std::unique_ptr<lum::OptimizerI> optimizer,
+                                        lum::ThreadRunner* jobRunner)
+    {
+        return std::make_unique<ModelEstimator>(
+            study.data.releases, study.data.sites, study.data.years, study.catalogue, study.results,
+            study.data.counts, std::move(optimizer), 1e-4, jobRunner);
+    }
+    std::unique_ptr<ModelEstimator> job(ScriptedOptimizer::Hook hook, bool minimise = true)
+    {
+        return job(std::make_unique<ScriptedOptimizer>(std::move(hook), minimise), &runner);
+    }
+    QString name(const EquatingScheme& scheme) const
+    {
+        return ModelCatalogue::modelName(study.catalogue.dataClass(), scheme);
+    }
+};
+
+const std::vector<EquatingScheme> kThreeModels = {{4, 4}, {2, 4}, {1, 1}};
+
+TEST(ModelEstimatorTest, FitsTheFitListInOrderAndRecordsLikelihoodAndAic)
+{
+    EstimationFixture f;
+    const std::vector<EquatingScheme> fitList = f.study.catalogue.fitList();
+    ASSERT_GE(fitList.size(), 3u);
+    const ParameterStructure structure(f.study.data.releases, f.study.data.sites,
+                                       f.study.data.years);
+    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), &f.runner);
+    job->setStructure(structure);
+    job->run();
+
+    EXPECT_TRUE(f.reports.problems().isEmpty()) << f.reports.problems().join('\n').toStdString();
+    ASSERT_EQ(f.study.results.count(), static_cast<int>(fitList.size()));
+    for (int i = 0; i < f.study.results.count(); ++i) {
+        const EquatingScheme scheme = fitList[static_cast<std::size_t>(i)];
+        EXPECT_EQ(f.reports.fitted.value(i), f.name(scheme));
+        const ModelResult& result = f.study.results.result(i);
+        EXPECT_EQ(result.scheme(), scheme);
+        EXPECT_EQ(f.study.results.scheme(i), scheme);
+
+        // The record's figures against the likelihood of the model's own structure.
+        const ParameterStructure& fitted = f.study.results.structure(i);
+        const std::vector<double>& x = f.study.results.estimates(i);
+        RivuletLikelihood likelihood(fitted, f.study.data.counts, f.study.data.releases,
+                                     f.study.data.sites, f.study.data.years);
+        const double value = likelihood(x);
+        const int k = fitted.numFree();
+        EXPECT_EQ(result.numParameters(), k);
+        EXPECT_EQ(static_cast<int>(x.size()), k);
+        EXPECT_DOUBLE_EQ(result.logLikelihood, -value);
+        EXPECT_DOUBLE_EQ(result.aic, 2.0 * k + 2.0 * value);
+        EXPECT_TRUE(result.hasCovariance());
+        ASSERT_NE(f.study.results.covariance(i), nullptr);
+        EXPECT_EQ(f.study.results.covariance(i)->rows(), k);
+        // The structure is the model's, not the template: equating leaves fewer parameters.
+        ParameterStructure expected = structure;
+        f.study.catalogue.applyModel(scheme.captureCode, scheme.survivalCode, expected);
+        EXPECT_EQ(k, expected.numFree());
+    }
+    EXPECT_GT(f.study.results.result(0).numParameters(),
+              f.study.results.result(f.study.results.count() - 1).numParameters());
+}
+
+TEST(ModelEstimatorTest, PassesTheEstimatorsStatusLinesToTheRunner)
+{
+    EstimationFixture f;
+    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), &f.runner);
+    job->setSchemes({{1, 1}});
+    job->run();
+    ASSERT_GE(f.reports.lines.size(), 4);
+    EXPECT_EQ(f.reports.lines[0], QStringLiteral("status: \nFitting model M.ys.4D"));
+    EXPECT_TRUE(f.reports.lines[1].startsWith(
+        QStringLiteral("status: Fletch, beginning function value: ")));
+    EXPECT_TRUE(f.reports.lines.contains(
+        QStringLiteral("status: Re-estimating using previous estimates as seeds...")));
+}
+
+TEST(ModelEstimatorTest, ASecondModelFailingInBrentIsReportedAndTheOthersRecorded)
+{
+    EstimationFixture f;
+    auto job = f.job([&](std::vector<double>&) {
+        if (f.reports.fitted.size() == 2) {
+            throw NR3::NRError("Too many iterations in brent", 0);
+        }
+    });
+    job->setSchemes(kThreeModels);
+    job->run();
+
+    EXPECT_EQ(f.reports.problems(),
+              QStringList{QStringLiteral("warning: Error estimating parameters: Too many "
+                                         "iterations in brent")});
+    ASSERT_EQ(f.study.results.count(), 2);
+    EXPECT_EQ(f.study.results.scheme(0), kThreeModels[0]);
+    EXPECT_EQ(f.study.results.scheme(1), kThreeModels[2]);
+    EXPECT_EQ(f.reports.fitted.size(), 3);
+}
+
+TEST(ModelEstimatorTest, CancelDuringTheSecondModelKeepsTheFirstAndFitsNoMore)
+{
+    EstimationFixture f;
+    auto job = f.job([&](std::vector<double>&) {
+        if (f.reports.fitted.size() == 2) {
+            f.runner.setCanceled(true);
+        }
+    });
+    job->setSchemes(kThreeModels);
+    job->run();
+
+    EXPECT_TRUE(f.reports.problems().isEmpty());
+    ASSERT_EQ(f.study.results.count(), 1);
+    EXPECT_EQ(f.study.results.scheme(0), kThreeModels[0]);
+    EXPECT_EQ(f.reports.fitted, (QStringList{f.name(kThreeModels[0]), f.name(kThreeModels[1])}));
+}
+
+TEST(ModelEstimatorTest, WithoutARunnerTheJobsOwnFlagCancels)
+{
+    EstimationFixture f;
+    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), nullptr);
+    EXPECT_FALSE(job->cancelFlag().load());
+    job->setCanceled(true);
+    EXPECT_TRUE(job->cancelFlag().load());
+    job->run();
+    EXPECT_TRUE(f.study.results.isEmpty());
+
+    job->setCanceled(false);
+    job->setSchemes({{1, 1}});
+    job->run();
+    EXPECT_EQ(f.study.results.count(), 1);
+}
+
+TEST(ModelEstimatorTest, StartsEveryParameterAtOneOverTheNumberOfYearsPlusOne)
+{
+    for (const int years : {1, 2}) {
+        BranchingTruth truth = studyTruth();
+        truth.yearCount = years;
+        truth.relYears.assign(truth.relSites.size(), 0);
+        EstimationFixture f(simulateCounts(truth, 500, 7u));
+        auto job = f.job([](std::vector<double>&) {}, false);
+        job->setSchemes({{1, 1}});
+        job->run();
+        ASSERT_EQ(f.study.results.count(), 1) << f.reports.problems().join('\n').toStdString();
+        for (const double value : f.study.results.estimates(0)) {
+            EXPECT_DOUBLE_EQ(value, 1.0 / (years + 1));
+        }
+    }
+}
+
+// One release, sites 0 (release), 1 and 2 (final), one year. Every fish seen at site 1 was
+// seen again at the final site, so nothing bounds the final reach from above in that group.
+const char* const kSmallStudy = "1 3 1\n0\n0\n100\n\n30\n50\n20\n0\n50 \n";
+
+// The summary is left as it is made (nothing fixed), so the three parameters stay free:
+// phi (0), lambda (1) and p (2).
+struct UnmarkedFixture
+{
+    SimulatedData data{QString::fromLatin1(kSmallStudy)};
+    ReleaseSummary summary{data.releases, data.sites, data.years, data.counts};
+    ModelCatalogue catalogue{data.releases, data.sites, data.years, summary};
+    EstimationResults results{data.releases, data.sites, data.years};
+    lum::ThreadRunner runner;
+    Reports reports;
+
+    UnmarkedFixture()
+    {
+        catalogue.rebuild();
+        reports.connectTo(runner);
+    }
+    void runSetting(const std::vector<double>& values)
+    {
+        ModelEstimator job(data.releases, data.sites, data.years, catalogue, results, data.counts,
+                           std::make_unique<ScriptedOptimizer>(
+                               [values](std::vector<double>& x) { x = values; }, false),
+                           1e-4, &runner);
+        job.run();
+    }
+};
+
+TEST(ModelEstimatorTest, EstimatesThatAreNotProbabilitiesAreNotRecorded)
+{
+    UnmarkedFixture f;
+    ASSERT_EQ(f.catalogue.fitList().size(), 1u);
+    // A final reach of 1.5 keeps every term finite but makes a probability of 1.5.
+    f.runSetting({0.7, 1.5, 0.9});
+    EXPECT_TRUE(f.results.isEmpty());
+    EXPECT_EQ(f.reports.problems(),
+              QStringList{QStringLiteral("error: M.n.1A: unable to estimate parameters")});
+
+    f.reports.lines.clear();
+    f.runSetting({0.7, 0.4, 0.9});
+    EXPECT_EQ(f.results.count(), 1);
+}
+
+TEST(ModelEstimatorTest, ABadPointAtTheEndIsNotRecorded)
+{
+    UnmarkedFixture f;
+    // Detection 1 at site 1, yet fish reached the final site undetected there.
+    f.runSetting({0.7, 0.4, 1.0});
+    EXPECT_TRUE(f.results.isEmpty());
+    EXPECT_EQ(f.reports.problems(),
+              QStringList{QStringLiteral("error: M.n.1A: unable to estimate parameters")});
+}
+
+TEST(ModelEstimatorTest, ASingularHessianRecordsTheModelWithoutCovariance)
+{
+    // Release 1 (at site 1) has no fish at all: with every release on its own parameters,
+    // the likelihood does not depend on its parameters and the Hessian is singular.
+    QString text = QStringLiteral("2 4 1\n0 1\n0 0\n100 0\n\n"
+                                  "30\n40\n10\n20\n" // release 0: never seen, sites 1-3
+                                  "10\n20\n10 \n"    // seen at 1: never again, at 2, at 3
+                                  "8\n12 \n"         // seen at 2
+                                  "0\n0\n0\n"        // release 1: never seen, sites 2-3
+                                  "0\n0 \n");        // release 1 seen at 2
+    SimulatedData data(text);
+    ReleaseSummary summary(data.releases, data.sites, data.years, data.counts);
+    ModelCatalogue catalogue(data.releases, data.sites, data.years, summary);
+    catalogue.rebuild();
+    EstimationResults results(data.releases, data.sites, data.years);
+    lum::ThreadRunner runner;
+    Reports reports;
+    reports.connectTo(runner);
+    ModelEstimator job(data.releases, data.sites, data.years, catalogue, results, data.counts,
+                       lum::createOptimizer(QStringLiteral("0")), 1e-4, &runner);
+    job.setSchemes({{2, 2}});
+    job.run();
+
+    EXPECT_EQ(reports.problems(),
+              QStringList{QStringLiteral("warning: Error estimating covariance matrix: Singular "
+                                         "Hessian in calculating covariance matrix")});
+    ASSERT_EQ(results.count(), 1);
+    const ModelResult& result = results.result(0);
+    EXPECT_FALSE(result.hasCovariance());
+    EXPECT_EQ(results.covariance(0), nullptr);
+    EXPECT_FALSE(results.covarianceMap(0).hasCovariance());
+    EXPECT_EQ(result.covariances->phiCovariance(0, 1, 0, 0, 1, 0, 0), 0.0);
+    EXPECT_EQ(result.covariances->captureCovariance(0, 1, 0, 1, 0), 0.0);
+    EXPECT_EQ(result.covariances->lambdaVariance(0, 0, 0), 0.0);
+    for (const double value : results.estimates(0)) {
+        EXPECT_TRUE(std::isfinite(value));
+    }
+}
+
+TEST(ModelEstimatorTest, TakesTheOptimizerAndEndingCriterionFromTheSettings)
+{
+    EstimationFixture f;
+    const auto makeJob = [&f] {
+        return std::make_unique<ModelEstimator>(f.study.data.releases, f.study.data.sites,
+                                                f.study.data.years, f.study.catalogue,
+                                                f.study.results, f.study.data.counts);
+    };
+    RivuletSettings& settings = RivuletSettings::instance();
+    if (!settings.value(RivuletSettings::Optimizer).isValid()) {
+        // No database yet: the defaults, never an ending criterion of 0.
+        const auto job = makeJob();
+        EXPECT_EQ(job->optimizer().settingsString(),
+                  QStringLiteral("0;maxIterations=200;stepSize=1e-06;precision=1e-06"));
+        EXPECT_DOUBLE_EQ(job->endingCriterion(), 0.0001);
+    }
+
+    const QString db = TestEnvironment::freshDir(QStringLiteral("estimator-settings")) +
+                       QStringLiteral("/settings.db");
+    ASSERT_TRUE(AppStartup::run(StartupOptions{{}, db}).databaseReady);
+    settings.setValue(RivuletSettings::Optimizer, QStringLiteral("3;maxFuncEvalualtions=100"));
+    settings.setValue(RivuletSettings::EstimationEndingCriterion, 0.01);
+    const auto job = makeJob();
+    settings.setValue(RivuletSettings::Optimizer,
+                      settings.defaultValue(RivuletSettings::Optimizer));
+    settings.setValue(RivuletSettings::EstimationEndingCriterion,
+                      settings.defaultValue(RivuletSettings::EstimationEndingCriterion));
+
+    EXPECT_EQ(job->optimizer().settingsString(),
+              QStringLiteral("3;maxFuncEvalualtions=100;convergenceTolerance=1e-08;stepSize=0.1"));
+    EXPECT_DOUBLE_EQ(job->endingCriterion(), 0.01);
+    // Made once: the change of the settings since does not reach the job.
+    EXPECT_EQ(job->optimizer().name(), QStringLiteral("Simplex"));
+    EXPECT_EQ(makeJob()->optimizer().name(), QStringLiteral("Fletch"));
+}
+
+TEST(ModelEstimatorTest, RunsOnTheRunnersThreadAndStopsWhenCanceledThere)
+{
+    EstimationFixture f;
+    QSignalSpy complete(&f.runner, &lum::ThreadRunner::runComplete);
+    QSignalSpy canceled(&f.runner, &lum::ThreadRunner::runCanceled);
+    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), &f.runner);
+    job->setSchemes(kThreeModels);
+    f.runner.setRunnable(job.get());
+    f.runner.start();
+    ASSERT_TRUE(f.runner.wait(60000));
+    EXPECT_EQ(complete.count(), 1);
+    EXPECT_EQ(f.study.results.count(), 3);
+
+    // Canceled from the worker thread while the second model is being fitted.
+    f.study.results.clear();
+    int models = 0;
+    auto cancelling =
+        f.job(std::make_unique<ScriptedOptimizer>(
+                  [&](std::vector<double>& x) {
+                      if (x == std::vector<double>(x.size(), 1.0 / 3) && ++models == 2) {
+                          f.runner.cancel();
+                      }
+                  },
+                  true),
+              &f.runner);
+    cancelling->setSchemes(kThreeModels);
+    f.runner.setRunnable(cancelling.get());
+    f.runner.start();
+    ASSERT_TRUE(f.runner.wait(60000));
+    EXPECT_EQ(canceled.count(), 1);
+    EXPECT_EQ(f.study.results.count(), 1);
+}
+
+} // namespace
+} // namespace rivulet::test

@@ -1,0 +1,262 @@
+#include "PerformanceMeasureFixture.h"
+
+#include "rivulet/model/PMSurvivalToSite.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using rivulet::CovarianceMap;
+using rivulet::CovarianceMapI;
+using rivulet::MeasureValue;
+using rivulet::ParameterMap;
+using rivulet::ParameterMapI;
+using rivulet::PMSurvivalToSite;
+using rivulet::test::FiniteDifferenceTolerance;
+using rivulet::test::MeasureModel;
+
+namespace {
+
+PMSurvivalToSite survivalOf(const MeasureModel& model, const ParameterMap& parameters,
+                            const CovarianceMap& covariances)
+{
+    return PMSurvivalToSite(model.releases, model.sites, model.years, parameters, covariances);
+}
+
+// Survival in year y to site s of release r at the parameter map, for finite differences.
+auto inYear(const MeasureModel& model, int r, int s, int y)
+{
+    return [&model, r, s, y](const ParameterMap& parameters) {
+        const CovarianceMap none(model.structure, nullptr);
+        return survivalOf(model, parameters, none).survivalToSiteInYear(r, s, y);
+    };
+}
+
+auto total(const MeasureModel& model, int r, int s)
+{
+    return [&model, r, s](const ParameterMap& parameters) {
+        const CovarianceMap none(model.structure, nullptr);
+        return survivalOf(model, parameters, none).survivalToSite(r, s);
+    };
+}
+
+// Counts the phi lookups, to show that the caches spare repeated work.
+class CountingMap : public ParameterMapI
+{
+public:
+    explicit CountingMap(const ParameterMapI& inner) : inner_(inner) {}
+    double phi(int r, int s, int y1, int y2) const override
+    {
+        ++phiCalls;
+        return inner_.phi(r, s, y1, y2);
+    }
+    double lambda(int r, int y1, int y2) const override { return inner_.lambda(r, y1, y2); }
+    double capture(int r, int s, int y) const override { return inner_.capture(r, s, y); }
+    int numParameters() const override { return inner_.numParameters(); }
+    int residualizationSite() const override { return inner_.residualizationSite(); }
+
+    mutable int phiCalls = 0;
+
+private:
+    const ParameterMapI& inner_;
+};
+
+} // namespace
+
+TEST(PerformanceMeasureSurvival, OneReleaseOneYearMultipliesTheReaches)
+{
+    MeasureModel model(4, 1, {{0, 0}});
+    model.setPhi(0, 1, 0, 0, 0.8);
+    model.setPhi(0, 2, 0, 0, 0.6);
+    const ParameterMap parameters = model.parameterMap();
+    const CovarianceMap covariances = model.covarianceMap();
+    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 1, 0), 0.8);
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 2, 0), 0.8 * 0.6);
+    EXPECT_DOUBLE_EQ(survival.survivalToSite(0, 2), 0.8 * 0.6);
+    const MeasureValue overall = survival.overallCohortSurvival();
+    EXPECT_DOUBLE_EQ(overall.estimate, 0.48);
+    EXPECT_FALSE(overall.hasCovariance);
+    EXPECT_FALSE(overall.hasStandardError());
+    EXPECT_EQ(overall.variance, 0.0);
+
+    // Fish are alive at their release site; the final site and positions outside the lists
+    // have no survival of their own.
+    EXPECT_EQ(survival.survivalToSite(0, 0), 1.0);
+    EXPECT_EQ(survival.survivalToSite(0, 3), 0.0);
+    EXPECT_EQ(survival.survivalToSite(1, 1), 0.0);
+    EXPECT_EQ(survival.survivalToSiteInYear(0, 1, 1), 0.0);
+    EXPECT_EQ(survival.survivalToSiteInYear(0, 1, -1), 0.0);
+}
+
+TEST(PerformanceMeasureSurvival, HoldOversAddUpOverTheYearsOfTheSiteAbove)
+{
+    MeasureModel model(5, 2, {{0, 0}});
+    model.setPhi(0, 1, 0, 0, 0.5);
+    model.setPhi(0, 1, 0, 1, 0.3);
+    model.setPhi(0, 2, 0, 0, 0.7);
+    model.setPhi(0, 2, 0, 1, 0.2);
+    model.setPhi(0, 2, 1, 1, 0.9);
+    model.setPhi(0, 3, 0, 0, 0.6);
+    model.setPhi(0, 3, 0, 1, 0.1);
+    model.setPhi(0, 3, 1, 1, 0.4);
+    const ParameterMap parameters = model.parameterMap();
+    const CovarianceMap covariances = model.covarianceMap();
+    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+
+    EXPECT_DOUBLE_EQ(survival.survivalToSite(0, 1), 0.8);
+    const double p20 = 0.7 * 0.5;
+    const double p21 = 0.2 * 0.5 + 0.9 * 0.3;
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 2, 0), p20);
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 2, 1), p21);
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 3, 0), 0.6 * p20);
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 3, 1), 0.1 * p20 + 0.4 * p21);
+    EXPECT_DOUBLE_EQ(survival.survivalToSite(0, 3), 0.6 * p20 + 0.1 * p20 + 0.4 * p21);
+    EXPECT_DOUBLE_EQ(survival.overallCohortSurvival().estimate, survival.survivalToSite(0, 3));
+}
+
+TEST(PerformanceMeasureSurvival, LaterReleaseStartsAtItsOwnSiteAndYear)
+{
+    MeasureModel model(5, 3, {{0, 0}, {1, 1}});
+    model.setPhi(1, 2, 1, 1, 0.6);
+    model.setPhi(1, 2, 1, 2, 0.3);
+    model.setPhi(1, 3, 1, 1, 0.5);
+    model.setPhi(1, 3, 1, 2, 0.25);
+    model.setPhi(1, 3, 2, 2, 0.8);
+    const ParameterMap parameters = model.parameterMap();
+    const CovarianceMap covariances = model.covarianceMap();
+    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+
+    EXPECT_EQ(survival.relSite(1), 1);
+    EXPECT_EQ(survival.relYear(1), 1);
+    EXPECT_EQ(survival.survivalToSiteInYear(1, 2, 0), 0.0);
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(1, 2, 1), 0.6);
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(1, 2, 2), 0.3);
+    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(1, 3, 2), 0.25 * 0.6 + 0.8 * 0.3);
+    EXPECT_DOUBLE_EQ(survival.survivalToSite(1, 3), 0.5 * 0.6 + 0.25 * 0.6 + 0.8 * 0.3);
+    EXPECT_EQ(survival.survivalToSite(1, 1), 1.0);
+    EXPECT_EQ(survival.survivalToSite(1, 0), 0.0);
+}
+
+TEST(PerformanceMeasureSurvival, VarianceOfTwoReachProductIsTheDeltaMethod)
+{
+    MeasureModel model(4, 1, {{0, 0}});
+    model.setPhi(0, 1, 0, 0, 0.8);
+    model.setPhi(0, 2, 0, 0, 0.6);
+    model.setRandomCovariance();
+    const ParameterMap parameters = model.parameterMap();
+    const CovarianceMap covariances = model.covarianceMap();
+    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+
+    const double v11 = covariances.phiCovariance(0, 1, 0, 0, 1, 0, 0);
+    const double v22 = covariances.phiCovariance(0, 2, 0, 0, 2, 0, 0);
+    const double v12 = covariances.phiCovariance(0, 1, 0, 0, 2, 0, 0);
+    const double byHand = 0.6 * 0.6 * v11 + 0.8 * 0.8 * v22 + 2.0 * 0.8 * 0.6 * v12;
+    EXPECT_NEAR(survival.survivalVariance(0, 2), byHand, 1e-15);
+    EXPECT_NEAR(survival.survivalVariance(0, 2),
+                model.propagatedCovariance(total(model, 0, 2), total(model, 0, 2)),
+                FiniteDifferenceTolerance);
+    const MeasureValue overall = survival.overallCohortSurvival();
+    EXPECT_TRUE(overall.hasStandardError());
+    EXPECT_NEAR(overall.standardError(), std::sqrt(byHand), 1e-15);
+}
+
+TEST(PerformanceMeasureSurvival, YearCovariancesMatchFiniteDifferencePropagation)
+{
+    MeasureModel model(5, 3, {{0, 0}, {1, 0}});
+    double value = 0.31;
+    for (double& component : model.x) {
+        component = value;
+        value = std::fmod(value + 0.17, 0.9) + 0.05;
+    }
+    model.setRandomCovariance(11);
+    const ParameterMap parameters = model.parameterMap();
+    const CovarianceMap covariances = model.covarianceMap();
+    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+
+    for (int r = 0; r < 2; ++r) {
+        for (int s = r + 1; s <= 3; ++s) {
+            for (int y = 0; y < 3; ++y) {
+                for (int y2 = 0; y2 < 3; ++y2) {
+                    const double expected =
+                        model.propagatedCovariance(inYear(model, r, s, y), inYear(model, r, s, y2));
+                    EXPECT_NEAR(survival.yearCovariance(r, s, y, y2), expected,
+                                FiniteDifferenceTolerance)
+                        << "r " << r << " s " << s << " y " << y << " y2 " << y2;
+                }
+            }
+            EXPECT_NEAR(survival.survivalVariance(r, s),
+                        model.propagatedCovariance(total(model, r, s), total(model, r, s)),
+                        FiniteDifferenceTolerance)
+                << "r " << r << " s " << s;
+        }
+    }
+}
+
+TEST(PerformanceMeasureSurvival, EquatedAndFixedParametersPropagateThroughTheirFreePosition)
+{
+    MeasureModel model(5, 2, {{0, 0}});
+    const auto& s = model.structure;
+    model.structure.equate(s.phiIndex(0, 2, 0, 0), s.phiIndex(0, 3, 0, 0));
+    model.structure.fix(s.phiIndex(0, 2, 1, 1), 1.0);
+    model.resetVector(0.45);
+    model.x.back() = 0.7;
+    model.setRandomCovariance(3);
+    const ParameterMap parameters = model.parameterMap();
+    const CovarianceMap covariances = model.covarianceMap();
+    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+
+    EXPECT_NEAR(survival.survivalVariance(0, 3),
+                model.propagatedCovariance(total(model, 0, 3), total(model, 0, 3)),
+                FiniteDifferenceTolerance);
+    EXPECT_NEAR(survival.yearCovariance(0, 3, 0, 1),
+                model.propagatedCovariance(inYear(model, 0, 3, 0), inYear(model, 0, 3, 1)),
+                FiniteDifferenceTolerance);
+}
+
+TEST(PerformanceMeasureSurvival, WithoutCovarianceEveryVarianceIsZero)
+{
+    MeasureModel model(5, 2, {{0, 0}});
+    const ParameterMap parameters = model.parameterMap();
+    const CovarianceMap covariances = model.covarianceMap();
+    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+
+    EXPECT_FALSE(survival.hasCovariance());
+    EXPECT_EQ(survival.survivalVariance(0, 3), 0.0);
+    EXPECT_EQ(survival.yearCovariance(0, 3, 0, 1), 0.0);
+    const MeasureValue value = survival.survival(0, 2);
+    EXPECT_TRUE(value.hasEstimate());
+    EXPECT_FALSE(value.hasStandardError());
+}
+
+TEST(PerformanceMeasureSurvival, NegativeRoundOffVarianceHasNoStandardError)
+{
+    const MeasureValue roundOff{0.5, -1e-18, true};
+    EXPECT_FALSE(roundOff.hasStandardError());
+    const MeasureValue notFinite{0.5, std::nan(""), true};
+    EXPECT_FALSE(notFinite.hasStandardError());
+    const MeasureValue zero{0.5, 0.0, true};
+    EXPECT_TRUE(zero.hasStandardError());
+}
+
+TEST(PerformanceMeasureSurvival, RepeatedQuestionsAreAnsweredFromTheCaches)
+{
+    MeasureModel model(6, 3, {{0, 0}});
+    model.setRandomCovariance();
+    const ParameterMap inner = model.parameterMap();
+    const CountingMap parameters(inner);
+    const CovarianceMap covariances = model.covarianceMap();
+    const PMSurvivalToSite survival(model.releases, model.sites, model.years, parameters,
+                                    covariances);
+
+    const double first = survival.survivalToSite(0, 4);
+    const double variance = survival.survivalVariance(0, 4);
+    const int calls = parameters.phiCalls;
+    ASSERT_GT(calls, 0);
+    EXPECT_EQ(survival.survivalToSite(0, 4), first);
+    EXPECT_EQ(survival.survivalVariance(0, 4), variance);
+    EXPECT_EQ(survival.survivalToSiteInYear(0, 3, 1), survival.survivalToSiteInYear(0, 3, 1));
+    survival.yearCovariance(0, 4, 1, 2);
+    EXPECT_EQ(parameters.phiCalls, calls);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "SimulatedData.h"
+
+#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/model/EquatingScheme.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/model/ParameterEntry.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace lum {
+class OptimizerI;
+}
+
+namespace rivulet::test {
+
+// The true values of the branching model for a simulated study: site and year positions as
+// in the analysis (site S-1 is the final site), parameters by release position.
+struct BranchingTruth
+{
+    int siteCount = 0;
+    int yearCount = 0;
+    std::vector<int> relSites;
+    std::vector<int> relYears;
+    std::function<double(int r, int s, int y1, int y2)> phi;
+    std::function<double(int r, int s, int y)> capture;
+    std::function<double(int r, int y1, int y2)> lambda;
+
+    int releaseCount() const { return static_cast<int>(relSites.size()); }
+    // The true value of one parameter of a structure's index space.
+    double value(const ParameterEntry& entry) const;
+};
+
+// Releases fishPerRelease fish per release, follows each down the river under the truth and
+// returns the next-detection counts they produce, as next-detections text.
+QString simulateCounts(const BranchingTruth& truth, int fishPerRelease, unsigned seed);
+
+// A simulated data set with its release summary and model catalogue, and the results of the
+// models fitted to it.
+struct FittedStudy
+{
+    SimulatedData data;
+    ReleaseSummary summary{data.releases, data.sites, data.years, data.counts};
+    ModelCatalogue catalogue{data.releases, data.sites, data.years, summary};
+    EstimationResults results{data.releases, data.sites, data.years};
+    QStringList warnings;
+
+    explicit FittedStudy(const QString& text);
+    // Fits the models with the given optimizer and ending criterion; warnings and error
+    // statuses of the job are kept in `warnings`.
+    void fit(const std::vector<EquatingScheme>& schemes, std::unique_ptr<lum::OptimizerI> optimizer,
+             double endingCriterion);
+};
+
+} // namespace rivulet::test
