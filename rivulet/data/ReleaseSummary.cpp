@@ -2,6 +2,7 @@
 
 #include "rivulet/data/CellChecks.h"
 #include "rivulet/data/NextDetectionsI.h"
+#include "rivulet/data/ObservedRouteCheck.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -106,6 +107,8 @@ void ReleaseSummary::update()
     computeTestCounts();
     markPassThroughSites();
     markCertainFinalReach();
+    if (checksObservedRoutes_)
+        reopenObservedRoutes();
     computeIndicators();
 }
 
@@ -680,6 +683,29 @@ void ReleaseSummary::markCertainFinalReach()
         const auto fixAtOne = [](TransitionCell& c) { c.fixedAtOne = true; };
         forCellsWithKey(key, fixAtOne);
         forGroupCellsWithKey(key, fixAtOne);
+    }
+}
+
+// No mark may deny what the fish of a release were seen doing: the detections where fish
+// were seen, and some route to every point where fish were next seen, stay free.
+void ReleaseSummary::reopenObservedRoutes()
+{
+    for (int r = 0; r < releaseCount(); ++r) {
+        if (!isModelled(r))
+            continue;
+        const int id = releaseIds_[static_cast<std::size_t>(r)];
+        const int relSite = relSites_[static_cast<std::size_t>(r)];
+        SummaryTables& tables = releaseTables_[static_cast<std::size_t>(r)];
+        ObservedRouteCheck check(tables, siteCount_, yearCount_);
+        check.openObservedCaptures();
+        for (const auto& entry : tables.captures) {
+            const CaptureKey& from = entry.first;
+            if (from.site >= siteCount_ - 1)
+                continue;
+            check.reopenRoutesFrom(from, from.site == relSite
+                                             ? counts_.releaseNextCounts(id)
+                                             : counts_.nextCounts(id, from.site, from.year));
+        }
     }
 }
 

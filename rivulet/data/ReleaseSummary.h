@@ -54,6 +54,16 @@ class YearsControllerI;
 // table are visited in key order (site, then y1, then y2), which matters where one mark
 // depends on another cell's mark within the same stage (dead ends).
 //
+// Last stage, after the certain final reach and before the indicators: the observed-route
+// check (ObservedRouteCheck). The stages before it judge cells by counts alone; with release
+// sites in series (a release passes release sites below it, which detect nothing) and fish
+// holding over above their first detection site, they can fix at 0 every route to a point
+// where fish of the release were detected, and even the detection there, so that no
+// parameter vector explains the data. The check frees those routes (clears fixedAtZero) and
+// keeps every capture cell with fish free. Exemptions, test counts, pooled and group cells
+// stay as they are: no fish certainly took a freed path, so it stays out of the estimability
+// test. Where the earlier marks are consistent with the data the check changes nothing.
+//
 // The controllers and the counts are borrowed and must outlive the summary.
 class ReleaseSummary
 {
@@ -68,6 +78,8 @@ public:
 
     // Recomputes every table, mark and indicator from the controllers and the counts.
     void update();
+    // On by default; off only to compare the marks with and without the observed-route check.
+    void setChecksObservedRoutes(bool on) { checksObservedRoutes_ = on; }
 
     // 0: one release site and one release year; 1: several sites, one year; 2: one site,
     // several years; 3: several sites and several years.
@@ -138,6 +150,7 @@ private:
     void computeTestCounts();
     void markPassThroughSites();
     void markCertainFinalReach();
+    void reopenObservedRoutes();
     void computeIndicators();
 
     void markDeadEnd(SummaryTables& tables, TransitionCell& cell);
@@ -163,6 +176,7 @@ private:
     bool eachReleaseEstimable_ = true;
     bool firstGroupEstimable_ = true;
     bool secondGroupEstimable_ = true;
+    bool checksObservedRoutes_ = true;
 };
 
 } // namespace rivulet

@@ -31,6 +31,30 @@ void* operator new[](std::size_t size)
     return allocate(size);
 }
 
+// The non-throwing forms must come from the same allocator as the others, or a block
+// taken with one and returned with the other is a mismatch (std::stable_sort uses them).
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (counting)
+        ++allocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+
 void operator delete(void* p) noexcept
 {
     std::free(p);

@@ -1,0 +1,236 @@
+#include "ReleaseSummaryFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace rivulet;
+using namespace rivulet::test;
+
+namespace {
+
+bool isOpen(const TransitionCell& cell)
+{
+    return cell.fixedAtOne || !cell.fixedAtZero;
+}
+
+// Lists the routes one by one: is there a chain of cells not fixed at 0 from the capture
+// cell (year, site) to (targetYear, targetSite)?
+bool openRouteExists(const SummaryTables& tables, int site, int year, int targetSite,
+                     int targetYear)
+{
+    for (const auto& entry : tables.transitions) {
+        const TransitionCell& cell = entry.second;
+        if (!isOpen(cell) || cell.site != site + 1 || cell.y1 != year)
+            continue;
+        if (cell.site == targetSite) {
+            if (cell.y2 == targetYear)
+                return true;
+            continue;
+        }
+        if (tables.capture(CaptureKey{cell.y2, cell.site}) &&
+            openRouteExists(tables, cell.site, cell.y2, targetSite, targetYear))
+            return true;
+    }
+    return false;
+}
+
+// The places where the marks of release r deny what its fish were seen doing: a capture
+// cell with fish fixed at 0, or a point where fish were next seen that no open route reaches.
+std::vector<std::string> contradictions(const SummaryData& d, int r, int S, int Y)
+{
+    const ReleaseSummary& s = d.summary;
+    const SummaryTables& tables = s.releaseTables(r);
+    const int id = d.data.releases.ids().at(r);
+    std::vector<std::string> found;
+    for (const auto& [key, capture] : tables.captures) {
+        std::ostringstream where;
+        where << "release " << r << " from (year " << key.year << ", site " << key.site << ")";
+        if (capture.count >= 1 && capture.fixedAtZero)
+            found.push_back(where.str() + ": detected fish fixed at 0");
+        if (key.site >= S - 1)
+            continue;
+        const CountMatrix& seen = key.site == s.releaseSite(r)
+                                      ? d.data.counts.releaseNextCounts(id)
+                                      : d.data.counts.nextCounts(id, key.site, key.year);
+        for (int s2 = key.site + 1; s2 < S; ++s2)
+            for (int y2 = key.year; y2 < Y; ++y2)
+                if (seen.count(s2, y2) > 0 && !openRouteExists(tables, key.site, key.year, s2, y2))
+                    found.push_back(where.str() + ": no open route to (year " + std::to_string(y2) +
+                                    ", site " + std::to_string(s2) + ")");
+    }
+    return found;
+}
+
+std::vector<std::string> allContradictions(const SummaryData& d, int S, int Y)
+{
+    std::vector<std::string> found;
+    for (int r = 0; r < d.summary.releaseCount(); ++r)
+        for (const std::string& text : contradictions(d, r, S, Y))
+            found.push_back(text);
+    return found;
+}
+
+void describeTables(std::ostringstream& out, const char* name, const SummaryTables& tables)
+{
+    out << name << (tables.estimable ? " estimable\n" : " not estimable\n");
+    for (const auto& [key, cell] : tables.transitions)
+        out << "  (" << key.site << ',' << key.upstreamYear << ',' << key.downstreamYear << ") ["
+            << marks(cell) << "] test " << cell.testCount << '\n';
+    for (const auto& [key, capture] : tables.captures)
+        out << "  capture (" << key.year << ',' << key.site << ')'
+            << (capture.fixedAtZero ? " zero\n" : "\n");
+}
+
+// Every mark, test count and indicator of every table, as text.
+std::string describe(const ReleaseSummary& s)
+{
+    std::ostringstream out;
+    out << "each " << s.eachReleaseEstimable() << " first " << s.firstGroupEstimable() << " second "
+        << s.secondGroupEstimable() << '\n';
+    for (int r = 0; r < s.releaseCount(); ++r)
+        describeTables(out, "release", s.releaseTables(r));
+    describeTables(out, "pooled", s.pooledTables());
+    for (const int key : s.yearGroupKeys())
+        describeTables(out, "year group", s.yearGroup(key));
+    for (const int key : s.siteGroupKeys())
+        describeTables(out, "site group", s.siteGroup(key));
+    return out.str();
+}
+
+// The summary's text without the observed-route check, then with it.
+std::pair<std::string, std::string> describeWithoutAndWith(SummaryData& d)
+{
+    d.data.update();
+    d.summary.setChecksObservedRoutes(false);
+    d.summary.update();
+    const std::string without = describe(d.summary);
+    d.summary.setChecksObservedRoutes(true);
+    d.summary.update();
+    return {without, describe(d.summary)};
+}
+
+// Sites 0 and 1 are release sites in series and detect nothing; site 2 is the first
+// detection site, 3 the final one. Release 0's fish held over above site 2; nobody else did.
+SummaryData& releaseSitesInSeries(SummaryData& d)
+{
+    const int upper = d.data.addRelease(0, 0);
+    const int lower = d.data.addRelease(1, 0);
+    d.data.addTags(upper, 10, {{2, 1, 1}, {3, 1, 1}});
+    d.data.addTags(upper, 5, {{2, 0, 1}, {3, 0, 1}});
+    d.data.addTags(lower, 8, {{2, 0, 1}, {3, 0, 1}});
+    return d;
+}
+
+TEST(ReleaseSummaryObservedRoutes, HoldOverAboveTheFirstDetectionSiteStaysOpen)
+{
+    SummaryData d(4, 2);
+    releaseSitesInSeries(d);
+    d.data.update();
+
+    // Without the check every route of release 0 to (year 1, site 2) is fixed at 0, and so
+    // is the detection of its 10 fish there.
+    d.summary.setChecksObservedRoutes(false);
+    d.summary.update();
+    ASSERT_FALSE(openRouteExists(d.summary.releaseTables(0), 0, 0, 2, 1));
+    ASSERT_TRUE(captureOf(d.summary.captureCells(0), 1, 2).fixedAtZero);
+    const bool passedUnseen = captureOf(d.summary.captureCells(0), 1, 1).fixedAtZero;
+    std::ostringstream lowerBefore;
+    describeTables(lowerBefore, "lower", d.summary.releaseTables(1));
+
+    d.summary.setChecksObservedRoutes(true);
+    d.summary.update();
+    const ReleaseSummary& s = d.summary;
+    const TransitionTable& upper = s.transitionCells(0);
+    EXPECT_TRUE(openRouteExists(s.releaseTables(0), 0, 0, 2, 1));
+    EXPECT_FALSE(captureOf(s.captureCells(0), 1, 2).fixedAtZero);
+    EXPECT_EQ(captureOf(s.captureCells(0), 1, 2).count, 10);
+    // Every path the fish may have taken is free again; no fish certainly took one, so they
+    // stay out of the estimability test.
+    EXPECT_EQ(marks(cellOf(upper, 1, 0, 1)), "exempt");
+    EXPECT_EQ(marks(cellOf(upper, 2, 0, 1)), "exempt");
+    EXPECT_EQ(marks(cellOf(upper, 2, 1, 1)), "exempt");
+    // ... while the detection at site 1, which the fish passed, keeps its mark.
+    EXPECT_EQ(captureOf(s.captureCells(0), 1, 1).fixedAtZero, passedUnseen);
+    // The lower release was consistent already.
+    std::ostringstream lowerAfter;
+    describeTables(lowerAfter, "lower", s.releaseTables(1));
+    EXPECT_EQ(lowerAfter.str(), lowerBefore.str());
+    EXPECT_TRUE(allContradictions(d, 4, 2).empty());
+}
+
+TEST(ReleaseSummaryObservedRoutes, ConsistentMarksAreLeftAlone)
+{
+    // Fish held over at different places in two releases of one site.
+    SummaryData holdOvers(3, 2);
+    const int r0 = holdOvers.data.addRelease(0, 0);
+    const int r1 = holdOvers.data.addRelease(0, 0);
+    holdOvers.data.addTags(r0, 5, {{1, 0, 1}, {2, 1, 1}});
+    holdOvers.data.addTags(r1, 5, {{1, 0, 1}, {2, 0, 1}});
+    const auto [before, after] = describeWithoutAndWith(holdOvers);
+    EXPECT_EQ(after, before);
+    EXPECT_NE(before.find("zero"), std::string::npos); // the case does fix cells at 0
+
+    // Several release sites and years, so the groupings are marked too.
+    SummaryData groups(4, 2);
+    const int a = groups.data.addRelease(0, 0);
+    const int b = groups.data.addRelease(1, 1);
+    const int c = groups.data.addRelease(0, 1);
+    groups.data.addTags(a, 6, {{1, 0, 1}, {2, 0, 1}, {3, 1, 1}});
+    groups.data.addTags(a, 2, {{2, 0, 1}});
+    groups.data.addTags(b, 4, {{2, 1, 1}, {3, 1, 1}});
+    groups.data.addTags(c, 3, {{1, 1, 1}, {3, 1, 1}});
+    const auto [groupsBefore, groupsAfter] = describeWithoutAndWith(groups);
+    ASSERT_EQ(groups.summary.dataClass(), ReleaseSummary::SeveralSitesSeveralYears);
+    EXPECT_EQ(groupsAfter, groupsBefore);
+}
+
+// Random studies with release sites in series that never detect: wherever the marks deny
+// an observation the check repairs it, and wherever they do not it changes nothing.
+TEST(ReleaseSummaryObservedRoutes, MarksNeverDenyObservationsAndChangeOnlyWhereTheyDid)
+{
+    const int S = 6;
+    const int Y = 3;
+    std::mt19937 rng(2611);
+    int repaired = 0;
+    int untouched = 0;
+    for (int round = 0; round < 60; ++round) {
+        // Every other study has a single release.
+        const int siteCount = round % 2 == 0 ? 3 : 1;
+        const int yearCount = round % 2 == 0 ? 2 : 1;
+        SummaryData d(S, Y);
+        for (int site = 0; site < siteCount; ++site) {
+            for (int year = 0; year < yearCount; ++year) {
+                const int r = d.data.addRelease(site, year);
+                const int tags = std::uniform_int_distribution<int>(1, 12)(rng);
+                for (int tag = 0; tag < tags; ++tag) {
+                    std::vector<Seen> seen;
+                    for (const Seen& s : randomHistory(rng, S, Y, site, year))
+                        if (s.site > 2)
+                            seen.push_back(s);
+                    d.data.addTags(r, 1, seen);
+                }
+            }
+        }
+        d.data.update();
+        d.summary.setChecksObservedRoutes(false);
+        d.summary.update();
+        const bool consistent = allContradictions(d, S, Y).empty();
+        const std::string without = describe(d.summary);
+        d.summary.setChecksObservedRoutes(true);
+        d.summary.update();
+        const std::vector<std::string> left = allContradictions(d, S, Y);
+        EXPECT_TRUE(left.empty()) << "round " << round << ": " << left.front();
+        if (consistent) {
+            EXPECT_EQ(describe(d.summary), without) << "round " << round;
+            ++untouched;
+        } else {
+            ++repaired;
+        }
+    }
+    // Both kinds of study occur, so both claims were put to the test.
+    EXPECT_GT(repaired, 0);
+    EXPECT_GT(untouched, 0);
+}
+
+} // namespace
