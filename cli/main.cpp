@@ -11,6 +11,11 @@ namespace {
 // Qt's own messages follow the tool's convention on standard error.
 void markQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
+    // The offscreen platform asks for a runtime folder it never uses; on a
+    // headless machine without a login session that notice is only noise.
+    if (type == QtWarningMsg &&
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
     const char* mark = "";
     if (type == QtWarningMsg)
         mark = "warning: ";
