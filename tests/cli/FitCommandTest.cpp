@@ -1,10 +1,10 @@
 // Runs the built tool's "models" and "fit" commands on simulated counts and on a small
 // study in a database.
+#include "StudyToolFixture.h"
 #include "common/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -13,34 +13,10 @@
 
 namespace {
 
+using rivulet::test::runTool;
 using rivulet::test::TestEnvironment;
-
-struct ToolRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun runTool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(RIVULET_CLI_BINARY), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-void write(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
+using rivulet::test::ToolRun;
+using rivulet::test::writeFile;
 
 // CSV lines split at commas, header first; quoted fields keep their commas.
 QList<QStringList> readCsv(const QString& path)
@@ -67,32 +43,7 @@ QList<QStringList> readCsv(const QString& path)
     return rows;
 }
 
-// Two releases in one year, at sites 0 and 1 (which also detects), detection sites 1 to 3
-// and the final site 4; 1500 fish each, simulated with parameters shared by both releases.
-const char* const kTwoReleases = "2 5 1\n0 1\n0 0\n1500 1500\n\n"
-                                 "387\n699\n292\n86\n36\n"
-                                 "211\n370 \n79 \n39 \n297\n242 \n123 \n262\n145 \n"
-                                 "466\n762\n188\n84\n"
-                                 "363\n277 \n122 \n297\n168 \n";
-
-class FitCommand : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        dir = TestEnvironment::freshDir("cli-fit");
-        counts = dir + "/counts.txt";
-        write(counts, kTwoReleases);
-    }
-
-    ToolRun mock(const QStringList& arguments) const
-    {
-        return runTool(QStringList{"--db", dir + "/settings.db", "--mock", counts} + arguments);
-    }
-
-    QString dir;
-    QString counts;
-};
+using FitCommand = rivulet::test::MockCountsFixture;
 
 TEST_F(FitCommand, ModelsListsTheCatalogueAndTheFitList)
 {
@@ -195,7 +146,7 @@ TEST_F(FitCommand, BadArgumentsAndUnusableOutputFoldersFailBeforeAnyFit)
     EXPECT_EQ(mock({"fit", "--optimizer"}).exitCode, 2);
     EXPECT_EQ(mock({"fit", "--out="}).exitCode, 2);
 
-    write(dir + "/plain", "not a folder");
+    writeFile(dir + "/plain", "not a folder");
     const ToolRun onFile = mock({"fit", "--out", dir + "/plain"});
     EXPECT_EQ(onFile.exitCode, 1);
     EXPECT_TRUE(onFile.err.contains("output folder")) << onFile.err.toStdString();
@@ -218,7 +169,7 @@ TEST_F(FitCommand, AFileThatCannotBeWrittenIsAnError)
 
 TEST_F(FitCommand, ADataSetWithoutReleasesHasNoModels)
 {
-    write(counts, "0 3 1\n\n\n\n\n");
+    writeFile(counts, "0 3 1\n\n\n\n\n");
     const ToolRun models = mock({"models"});
     EXPECT_EQ(models.exitCode, 0) << models.err.toStdString();
     EXPECT_EQ(models.out, "No models: the data set has no releases.\n");
@@ -232,9 +183,9 @@ TEST_F(FitCommand, ADataSetWithoutReleasesHasNoModels)
 TEST(FitCommandDatabase, TheFitOfAStoredStudyMatchesTheClosedFormEstimates)
 {
     const QString dir = TestEnvironment::freshDir("cli-fit-db");
-    write(dir + "/sites.txt", "CONFIGDATE: 2012.3.4\nRELSITE: UPR\nRIVERK: 522.303.100\n"
-                              "SITE: LGR\nRIVERK: 522.173\nCODES: GRJ\nSITE: BON\nRIVERK: 234\n"
-                              "CODE: GRJ\nRANGE: 2005-01-01 present\nR: J: 1: River {01}\n");
+    writeFile(dir + "/sites.txt", "CONFIGDATE: 2012.3.4\nRELSITE: UPR\nRIVERK: 522.303.100\n"
+                                  "SITE: LGR\nRIVERK: 522.173\nCODES: GRJ\nSITE: BON\nRIVERK: 234\n"
+                                  "CODE: GRJ\nRANGE: 2005-01-01 present\nR: J: 1: River {01}\n");
     QByteArray rows = "# export\n";
     int tag = 0;
     const auto add = [&](const char* time, const char* site) {
@@ -249,7 +200,7 @@ TEST(FitCommandDatabase, TheFitOfAStoredStudyMatchesTheClosedFormEstimates)
         if (i >= 16)
             add("", "");
     }
-    write(dir + "/obs.csv", rows);
+    writeFile(dir + "/obs.csv", rows);
     const QStringList db = {"--db", dir + "/study.db", "--sites-config", dir + "/sites.txt"};
     ASSERT_EQ(runTool(db + QStringList{"load-observations", dir + "/obs.csv"}).exitCode, 0);
 

@@ -10,30 +10,9 @@
 namespace rivulet::test {
 namespace {
 
-// Two releases in one year, at sites 0 and 1, detection sites 1 to 3 and the final site 4;
-// 1500 fish each, simulated with parameters shared by both releases (the counts of the fit
-// command's own tests).
-const char* const kTwoReleases = "2 5 1\n0 1\n0 0\n1500 1500\n\n"
-                                 "387\n699\n292\n86\n36\n"
-                                 "211\n370 \n79 \n39 \n297\n242 \n123 \n262\n145 \n"
-                                 "466\n762\n188\n84\n"
-                                 "363\n277 \n122 \n297\n168 \n";
-
-class FitReports : public StudyToolFixture
+class FitReports : public MockCountsFixture
 {
 protected:
-    void SetUp() override
-    {
-        dir = TestEnvironment::freshDir("cli-fit-reports");
-        counts = dir + "/counts.txt";
-        write(counts, kTwoReleases);
-    }
-
-    Run mock(const QStringList& arguments) const
-    {
-        return tool(QStringList{"--db", dir + "/settings.db", "--mock", counts} + arguments);
-    }
-
     static std::vector<std::vector<QStringList>> tablesOf(const QString& path)
     {
         return reportTables(QString::fromUtf8(contents(path)));
@@ -50,9 +29,6 @@ protected:
                                                 QRegularExpression::CaseInsensitiveOption);
         return pattern.match(QString::fromUtf8(contents(path))).hasMatch();
     }
-
-    QString dir;
-    QString counts;
 };
 
 const QStringList kReportFiles = {"survival.html", "survival.csv",     "capture.html",

@@ -1,11 +1,11 @@
 // Runs the built tool, so that every case opens its database in a process
 // of its own, as a user's run does.
+#include "StudyToolFixture.h"
 #include "common/TestEnvironment.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -15,27 +15,9 @@
 
 namespace {
 
+using rivulet::test::runTool;
 using rivulet::test::TestEnvironment;
-
-struct ToolRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun runTool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(RIVULET_CLI_BINARY), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
+using rivulet::test::ToolRun;
 
 // Names of the schema objects of a database file, read with a connection of
 // the test's own.

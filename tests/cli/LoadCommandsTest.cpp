@@ -1,42 +1,18 @@
 // Runs the built tool on small files: the load commands, their output and exit codes.
+#include "StudyToolFixture.h"
 #include "common/TestEnvironment.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using rivulet::test::runTool;
 using rivulet::test::TestEnvironment;
-
-struct ToolRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun runTool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(RIVULET_CLI_BINARY), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-void write(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
+using rivulet::test::ToolRun;
+using rivulet::test::writeFile;
 
 const char* const config = "CONFIGDATE: 2012.3.4\n"
                            "RELSITE: UPR\nRIVERK: 522.303.100\n"
@@ -57,13 +33,13 @@ protected:
     {
         dir = TestEnvironment::freshDir("cli-load");
         db = dir + "/study.db";
-        write(dir + "/sites.txt", config);
+        writeFile(dir + "/sites.txt", config);
     }
 
     ToolRun load(const char* command, const QByteArray& content)
     {
         const QString file = dir + "/input.csv";
-        write(file, content);
+        writeFile(file, content);
         return runTool({"--db", db, "--sites-config", dir + "/sites.txt", command, file});
     }
 

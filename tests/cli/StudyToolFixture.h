@@ -16,28 +16,40 @@ namespace rivulet::test {
 
 // Runs the built tool on the bundled sample study: its sites configuration and export are
 // loaded once, into a database shared by the cases of a suite.
+// The exit code and output of one run of the built tool; exit code -1 when it did not finish.
+struct ToolRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+inline ToolRun runTool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(RIVULET_CLI_BINARY), arguments);
+    ToolRun run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+inline void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(content), content.size());
+}
+
 class StudyToolFixture : public ::testing::Test
 {
 protected:
-    struct Run
-    {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
+    using Run = ToolRun;
 
-    static Run tool(const QStringList& arguments)
-    {
-        QProcess process;
-        process.start(QStringLiteral(RIVULET_CLI_BINARY), arguments);
-        Run run;
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return run;
-        run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
+    static Run tool(const QStringList& arguments) { return runTool(arguments); }
 
     static QString sample(const QString& name)
     {
@@ -50,12 +62,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
     }
 
-    static void write(const QString& path, const QByteArray& content)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(file.write(content), content.size());
-    }
+    static void write(const QString& path, const QByteArray& content) { writeFile(path, content); }
 
     // Runs statements on a database file through a connection of the test's own.
     static bool execOn(const QString& file, const QStringList& statements)
@@ -90,6 +97,34 @@ protected:
         }
         return path;
     }
+};
+
+// Two releases in one year, at sites 0 and 1 (which also detects), detection sites 1 to 3
+// and the final site 4; 1500 fish each, simulated with parameters shared by both releases.
+inline const char* const kTwoReleases = "2 5 1\n0 1\n0 0\n1500 1500\n\n"
+                                        "387\n699\n292\n86\n36\n"
+                                        "211\n370 \n79 \n39 \n297\n242 \n123 \n262\n145 \n"
+                                        "466\n762\n188\n84\n"
+                                        "363\n277 \n122 \n297\n168 \n";
+
+// Runs the tool on those counts as a mock study, with a settings database of the case's own.
+class MockCountsFixture : public StudyToolFixture
+{
+protected:
+    void SetUp() override
+    {
+        dir = TestEnvironment::freshDir("cli-mock");
+        counts = dir + "/counts.txt";
+        write(counts, kTwoReleases);
+    }
+
+    Run mock(const QStringList& arguments) const
+    {
+        return tool(QStringList{"--db", dir + "/settings.db", "--mock", counts} + arguments);
+    }
+
+    QString dir;
+    QString counts;
 };
 
 } // namespace rivulet::test

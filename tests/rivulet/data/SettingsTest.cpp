@@ -106,17 +106,6 @@ TEST_F(RivuletSettingsTest, DbPathIsInTheApplicationFolderOfLocalAppData)
     EXPECT_EQ(settings.dbPath(Key::DbName), local + "/Aldermoor Lab/Rivulet/Other.db");
 }
 
-TEST_F(RivuletSettingsTest, DbPathFailureIsEmptyWithAMessage)
-{
-    const QString dir = TestEnvironment::freshDir("blocked");
-    QFile blocker(dir + "/file");
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    ScopedEnv env("LOCALAPPDATA", QString(dir + "/file").toLocal8Bit());
-    EXPECT_TRUE(settings.dbPath(Key::DbName).isEmpty());
-    EXPECT_EQ(settings.lastError(), "Unable to create db path.");
-}
-
 TEST_F(RivuletSettingsTest, SitesConfigDirIsCreatedUnderProgramData)
 {
     const QString programData = TestEnvironment::freshDir("programdata");
@@ -126,13 +115,19 @@ TEST_F(RivuletSettingsTest, SitesConfigDirIsCreatedUnderProgramData)
     EXPECT_TRUE(QFileInfo(dir).isDir());
 }
 
-TEST_F(RivuletSettingsTest, SitesConfigDirFailureIsEmptyWithAMessage)
+// A data folder variable naming a file, so that no folder can be made below it.
+TEST_F(RivuletSettingsTest, FolderFailuresAreEmptyWithAMessage)
 {
-    const QString dir = TestEnvironment::freshDir("blocked-common");
-    QFile blocker(dir + "/file");
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    ScopedEnv env("ProgramData", QString(dir + "/file").toLocal8Bit());
+    const QString blocker = TestEnvironment::freshDir("blocked") + "/file";
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    {
+        ScopedEnv env("LOCALAPPDATA", blocker.toLocal8Bit());
+        EXPECT_TRUE(settings.dbPath(Key::DbName).isEmpty());
+        EXPECT_EQ(settings.lastError(), "Unable to create db path.");
+    }
+    ScopedEnv env("ProgramData", blocker.toLocal8Bit());
     EXPECT_TRUE(settings.sitesConfigDir().isEmpty());
     EXPECT_EQ(settings.lastError(), "Unable to create sites configuration path");
 }

@@ -160,58 +160,53 @@ TEST_F(SitesConfigSample, FindsSitesByIdentifierLongNameOrCode)
     EXPECT_EQ(config.findReleaseSite("LGR"), nullptr);
 }
 
-TEST_F(SitesConfigSample, ClassifiesByCoilListOrRuleText)
+TEST_F(SitesConfigSample, ClassifiesByCodeCoilAndDetectionTime)
 {
-    EXPECT_EQ(config.classify("GRJ", "02", at("2006-05-01 10:00:00")), CategoryR);
-    EXPECT_EQ(config.classify(" GRJ ", " 0B ", at("2006-05-01 10:00:00")), CategoryT);
-    // The rule text with commas read as blanks.
-    EXPECT_EQ(config.classify("GRJ", "11 12", at("2006-05-01 10:00:00")), CategoryS);
-    EXPECT_EQ(config.classify("GRJ", "11,12", at("2006-05-01 10:00:00")), CategoryOther);
-    EXPECT_EQ(config.classify("GRJ", "Return to river", at("2006-05-01 10:00:00")), CategoryR);
-    EXPECT_EQ(config.classify("GRJ", "99", at("2006-05-01 10:00:00")), CategoryOther);
-    EXPECT_EQ(config.classify("XYZ", "01", at("2006-05-01 10:00:00")), CategoryOther);
-}
-
-TEST_F(SitesConfigSample, ComparesCoilsAsHexadecimalNumbers)
-{
-    // "1A" and "01A" are both the number 26.
-    EXPECT_EQ(config.classify("GRJ", "1A", at("2006-05-01 10:00:00")), CategoryT);
-    EXPECT_EQ(config.classify("GRJ", "1", at("2006-05-01 10:00:00")), CategoryR);
-    EXPECT_EQ(config.classify("GRJ", "001", at("2006-05-01 10:00:00")), CategoryR);
-    // Not numbers: compared as text only.
-    EXPECT_EQ(config.classify("GRJ", "0x1A", at("2006-05-01 10:00:00")), CategoryOther);
-    EXPECT_EQ(config.classify("GRJ", "1G", at("2006-05-01 10:00:00")), CategoryOther);
-}
-
-TEST_F(SitesConfigSample, RangesCoverTheirDates)
-{
-    EXPECT_EQ(config.classify("GRJ", "01", at("2004-12-31 23:59:59")), CategoryOther);
-    EXPECT_EQ(config.classify("GRJ", "01", at("2005-01-01 00:00:00")), CategoryR);
-    // "present" leaves the range open.
-    EXPECT_EQ(config.classify("GRJ", "01", at("2150-06-01 12:00:00")), CategoryR);
-    // The first range ends on 31 December 2009 at 23:59:50; the second
-    // starts at midnight, so the last seconds of 2009 fall between them.
-    EXPECT_EQ(config.classify("B2J", "1A", at("2009-12-31 23:59:50")), CategoryB);
-    EXPECT_EQ(config.classify("B2J", "1A", at("2009-12-31 23:59:55")), CategoryOther);
-    EXPECT_EQ(config.classify("B2J", "1A", at("2010-01-01 00:00:00")), CategoryR);
-    EXPECT_EQ(config.classify("B2J", "1B", at("2010-01-01 00:00:00")), CategoryOther);
-}
-
-TEST_F(SitesConfigSample, ExceptionsOverrideRangesWithinTheirDates)
-{
-    EXPECT_EQ(config.classify("GRJ", "01", at("2008-02-29 23:59:59")), CategoryR);
-    EXPECT_EQ(config.classify("GRJ", "01", at("2008-03-01 00:00:00")), CategoryH);
-    EXPECT_EQ(config.classify("GRJ", "1", at("2008-03-03 12:00:00")), CategoryH);
-    EXPECT_EQ(config.classify("GRJ", "01", at("2008-03-05 23:59:50")), CategoryH);
-    EXPECT_EQ(config.classify("GRJ", "01", at("2008-03-05 23:59:55")), CategoryR);
-    // Other coils still follow the range.
-    EXPECT_EQ(config.classify("GRJ", "0A", at("2008-03-03 12:00:00")), CategoryT);
-}
-
-TEST_F(SitesConfigSample, CodeAllSendsEveryCoilOnDownTheRiver)
-{
-    EXPECT_EQ(config.classify("ALL", "anything", at("1990-01-01 00:00:00")), CategoryR);
-    EXPECT_EQ(config.classify("ALL", "", at("2150-01-01 00:00:00")), CategoryR);
+    struct Case
+    {
+        const char* why;
+        const char* code;
+        const char* coil;
+        const char* time;
+        int expected;
+    };
+    const Case cases[] = {
+        {"coil list", "GRJ", "02", "2006-05-01 10:00:00", CategoryR},
+        {"coil list, padded", " GRJ ", " 0B ", "2006-05-01 10:00:00", CategoryT},
+        {"rule text with commas read as blanks", "GRJ", "11 12", "2006-05-01 10:00:00", CategoryS},
+        {"commas are not in the rule text", "GRJ", "11,12", "2006-05-01 10:00:00", CategoryOther},
+        {"rule text", "GRJ", "Return to river", "2006-05-01 10:00:00", CategoryR},
+        {"unlisted coil", "GRJ", "99", "2006-05-01 10:00:00", CategoryOther},
+        {"unknown code", "XYZ", "01", "2006-05-01 10:00:00", CategoryOther},
+        // Coils compare as hexadecimal numbers: "1A" and "01A" are both 26.
+        {"hex 1A", "GRJ", "1A", "2006-05-01 10:00:00", CategoryT},
+        {"hex 1", "GRJ", "1", "2006-05-01 10:00:00", CategoryR},
+        {"hex 001", "GRJ", "001", "2006-05-01 10:00:00", CategoryR},
+        {"not a number: 0x1A", "GRJ", "0x1A", "2006-05-01 10:00:00", CategoryOther},
+        {"not a number: 1G", "GRJ", "1G", "2006-05-01 10:00:00", CategoryOther},
+        // Ranges cover their dates; "present" leaves the range open.
+        {"before the range", "GRJ", "01", "2004-12-31 23:59:59", CategoryOther},
+        {"range start", "GRJ", "01", "2005-01-01 00:00:00", CategoryR},
+        {"open range", "GRJ", "01", "2150-06-01 12:00:00", CategoryR},
+        // The first range ends on 31 December 2009 at 23:59:50; the second starts at
+        // midnight, so the last seconds of 2009 fall between them.
+        {"first range end", "B2J", "1A", "2009-12-31 23:59:50", CategoryB},
+        {"between ranges", "B2J", "1A", "2009-12-31 23:59:55", CategoryOther},
+        {"second range", "B2J", "1A", "2010-01-01 00:00:00", CategoryR},
+        {"not in the second range", "B2J", "1B", "2010-01-01 00:00:00", CategoryOther},
+        // Exceptions override the range within their dates; other coils still follow it.
+        {"before the exception", "GRJ", "01", "2008-02-29 23:59:59", CategoryR},
+        {"exception start", "GRJ", "01", "2008-03-01 00:00:00", CategoryH},
+        {"within the exception", "GRJ", "1", "2008-03-03 12:00:00", CategoryH},
+        {"exception end", "GRJ", "01", "2008-03-05 23:59:50", CategoryH},
+        {"after the exception", "GRJ", "01", "2008-03-05 23:59:55", CategoryR},
+        {"coil outside the exception", "GRJ", "0A", "2008-03-03 12:00:00", CategoryT},
+        // Code ALL sends every coil on down the river.
+        {"ALL, any coil", "ALL", "anything", "1990-01-01 00:00:00", CategoryR},
+        {"ALL, no coil", "ALL", "", "2150-01-01 00:00:00", CategoryR},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(config.classify(c.code, c.coil, at(c.time)), c.expected) << c.why;
 }
 
 TEST(SitesConfig, ExceptionListingTheCoilBeatsAnEarlierOneNamingItInItsText)
