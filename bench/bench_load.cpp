@@ -4,6 +4,7 @@
 //   bench_load [--benchmark_...]        the study is written to a temporary folder first
 //   RIVULET_BENCH_STUDY=folder bench_load   reuses a study written by rivulet-sim
 
+#include "bench/BenchStudy.h"
 #include "rivulet/data/ReleasesController.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/SitesController.h"
@@ -11,9 +12,6 @@
 #include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/input/SitesConfig.h"
 #include "rivulet/input/SitesConfigCatalog.h"
-#include "rivulet/input/SitesConfigSettingsI.h"
-#include "tools/sim/StudyDesign.h"
-#include "tools/sim/StudySimulator.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -27,20 +25,6 @@
 
 namespace {
 
-// Keeps the benchmark away from the user's settings and shared folders.
-class BenchSitesConfigSettings : public rivulet::SitesConfigSettingsI
-{
-public:
-    explicit BenchSitesConfigSettings(QString dir) : m_dir(std::move(dir)) {}
-    QString sitesConfigDir() const override { return m_dir; }
-    QString sitesConfigFileName() const override { return QStringLiteral("sites_config.txt"); }
-    QDate lastUpdateCheck() const override { return QDate::currentDate(); }
-    void setLastUpdateCheck(const QDate&) override {}
-
-private:
-    QString m_dir;
-};
-
 struct Study
 {
     QTemporaryDir temporary;
@@ -53,15 +37,10 @@ Study& study()
     static Study s;
     if (!s.folder.isEmpty())
         return s;
-    s.folder = qEnvironmentVariable("RIVULET_BENCH_STUDY");
-    if (s.folder.isEmpty()) {
-        s.folder = s.temporary.path() + QStringLiteral("/study");
-        rivulet::sim::StudySimulator simulator(*rivulet::sim::StudyDesign::preset("large"));
-        rivulet::sim::StudySummary summary;
-        QString error;
-        if (!simulator.run(s.folder, false, &summary, &error))
-            std::fprintf(stderr, "simulation failed: %s\n", qPrintable(error));
-    }
+    QString error;
+    s.folder = bench::largeStudyFolder(s.temporary.path(), false, &error);
+    if (s.folder.isEmpty())
+        std::fprintf(stderr, "simulation failed: %s\n", qPrintable(error));
     return s;
 }
 
@@ -76,7 +55,7 @@ void BM_LoadObservations(benchmark::State& state)
         return;
     }
     rivulet::SitesConfig config;
-    BenchSitesConfigSettings settings(work);
+    bench::BenchSitesConfigSettings settings(work);
     rivulet::SitesConfigCatalog catalog(config);
     rivulet::SitesController sites(catalog, rdb);
     rivulet::YearsController years(rdb);

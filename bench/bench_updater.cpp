@@ -9,6 +9,7 @@
 //   RIVULET_BENCH_DB=file bench_updater        keeps the loaded database in that file and
 //                                              reuses it when it already holds a study
 
+#include "bench/BenchStudy.h"
 #include "lum/db/TableData.h"
 #include "rivulet/data/DataUpdater.h"
 #include "rivulet/data/DetectionSequenceController.h"
@@ -21,10 +22,7 @@
 #include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/input/SitesConfig.h"
 #include "rivulet/input/SitesConfigCatalog.h"
-#include "rivulet/input/SitesConfigSettingsI.h"
 #include "rivulet/model/ModelCatalogue.h"
-#include "tools/sim/StudyDesign.h"
-#include "tools/sim/StudySimulator.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -40,20 +38,6 @@
 #include <cstdio>
 
 namespace {
-
-// Keeps the load away from the user's settings and shared folders.
-class BenchSitesConfigSettings : public rivulet::SitesConfigSettingsI
-{
-public:
-    explicit BenchSitesConfigSettings(QString dir) : m_dir(std::move(dir)) {}
-    QString sitesConfigDir() const override { return m_dir; }
-    QString sitesConfigFileName() const override { return QStringLiteral("sites_config.txt"); }
-    QDate lastUpdateCheck() const override { return QDate::currentDate(); }
-    void setLastUpdateCheck(const QDate&) override {}
-
-private:
-    QString m_dir;
-};
 
 // The study and its database, made once for every benchmark of the run.
 struct Study
@@ -76,14 +60,9 @@ struct Study
 
 bool Study::prepare()
 {
-    folder = qEnvironmentVariable("RIVULET_BENCH_STUDY");
-    if (folder.isEmpty()) {
-        folder = temporary.path() + QStringLiteral("/study");
-        rivulet::sim::StudySimulator simulator(*rivulet::sim::StudyDesign::preset("large"));
-        rivulet::sim::StudySummary summary;
-        if (!simulator.run(folder, true, &summary, &error))
-            return false;
-    }
+    folder = bench::largeStudyFolder(temporary.path(), true, &error);
+    if (folder.isEmpty())
+        return false;
     database = qEnvironmentVariable("RIVULET_BENCH_DB");
     if (database.isEmpty())
         database = temporary.path() + QStringLiteral("/bench.db");
@@ -101,7 +80,7 @@ bool Study::load()
 {
     const QString work = temporary.path() + QStringLiteral("/shared");
     QDir().mkpath(work);
-    BenchSitesConfigSettings settings(work);
+    bench::BenchSitesConfigSettings settings(work);
     QElapsedTimer timer;
     timer.start();
     rivulet::ObsDataLoader loader(file(rivulet::sim::StudySimulator::ObservationsFile), &releases,
