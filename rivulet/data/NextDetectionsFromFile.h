@@ -11,11 +11,11 @@ class CountsTokenizer;
 // sites and years the controllers hold (the simulated-data loader sets them from the
 // header).
 //
-// The file holds only the per-release and per-group next-detection counts: it carries
-// neither removals nor the pooled detection tables, so every pooled query (detections and
-// removals by release, by release year, by release site, and the totals) answers 0. The
-// release summary of simulated data therefore differs from that of the same fish loaded
-// from a database; the likelihood reads only the per-release and per-group counts.
+// The file holds only the per-release and per-group next-detection counts. The detections and
+// removals by release, the first detections by release year and release site, and the totals
+// are derived from them, so the release summary of a study read from its counts file is that
+// of the same study read from the database. Only which removed fish had been first detected at
+// a point above the final site is not in the file: those first-removal counts answer 0.
 class NextDetectionsFromFile : public TabulatedNextDetections
 {
 public:
@@ -31,6 +31,7 @@ public:
 
 private:
     void readRelease(CountsTokenizer& tokens, int release);
+    void deriveDetections(int release);
     void readMatrix(CountsTokenizer& tokens, CountMatrix& matrix, int firstSite, int firstYear);
 };
 

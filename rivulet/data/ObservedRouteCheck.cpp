@@ -3,7 +3,6 @@
 #include "rivulet/data/CountMatrix.h"
 
 #include <algorithm>
-#include <iterator>
 #include <limits>
 
 namespace rivulet {
@@ -20,9 +19,8 @@ PathKey pastSite(int site)
 } // namespace
 
 ObservedRouteCheck::ObservedRouteCheck(SummaryTables& tables, int siteCount, int yearCount)
-    : tables_(tables), siteCount_(siteCount), yearCount_(yearCount),
-      reachedByAny_(at(siteCount, 0), 0), reachedByOpen_(at(siteCount, 0), 0),
-      leadsToTarget_(at(siteCount, 0), 0)
+    : tables_(tables), siteCount_(siteCount), yearCount_(yearCount), reached_(at(siteCount, 0), 0),
+      cost_(at(siteCount, 0)), via_(at(siteCount, 0))
 {
 }
 
@@ -42,16 +40,17 @@ void ObservedRouteCheck::openObservedCaptures()
 int ObservedRouteCheck::reopenRoutesFrom(const CaptureKey& from, const CountMatrix& seenNext)
 {
     int reopened = 0;
-    markReachable(from);
+    findRoutes(from);
     for (int s = from.site + 1; s < siteCount_; ++s) {
         for (int y = from.year; y < yearCount_; ++y) {
-            if (seenNext.count(s, y) <= 0 || reachedByOpen_[at(s, y)] ||
+            const std::size_t target = at(s, y);
+            if (seenNext.count(s, y) <= 0 || !reached_[target] || cost_[target].closed == 0 ||
                 !tables_.capture(CaptureKey{y, s}))
                 continue;
-            const int now = reopenRoutesTo(from, CaptureKey{y, s});
+            const int now = reopenRouteTo(from, CaptureKey{y, s});
             // Reopened cells may already lead to later points: look again before judging them.
             if (now > 0)
-                markReachable(from);
+                findRoutes(from);
             reopened += now;
         }
     }
@@ -59,49 +58,46 @@ int ObservedRouteCheck::reopenRoutesFrom(const CaptureKey& from, const CountMatr
 }
 
 // The table is ordered by site, so every cell into site x-1 is settled before the first
-// cell out of it.
-void ObservedRouteCheck::markReachable(const CaptureKey& from)
+// cell out of it, and one pass finds the best route to every point.
+void ObservedRouteCheck::findRoutes(const CaptureKey& from)
 {
-    std::fill(reachedByAny_.begin(), reachedByAny_.end(), 0);
-    std::fill(reachedByOpen_.begin(), reachedByOpen_.end(), 0);
-    reachedByAny_[at(from.site, from.year)] = 1;
-    reachedByOpen_[at(from.site, from.year)] = 1;
+    std::fill(reached_.begin(), reached_.end(), 0);
+    reached_[at(from.site, from.year)] = 1;
+    cost_[at(from.site, from.year)] = RouteCost{};
     for (auto it = tables_.transitions.upper_bound(pastSite(from.site));
          it != tables_.transitions.end(); ++it) {
         const TransitionCell& cell = it->second;
-        if (!tables_.capture(CaptureKey{cell.y2, cell.site}))
-            continue;
         const std::size_t departure = at(cell.site - 1, cell.y1);
+        if (!reached_[departure] || !tables_.capture(CaptureKey{cell.y2, cell.site}))
+            continue;
+        RouteCost cost = cost_[departure];
+        cost.closed += isOpen(cell) ? 0 : 1;
+        cost.holdOvers += cell.y2 != cell.y1 ? 1 : 0;
         const std::size_t arrival = at(cell.site, cell.y2);
-        if (reachedByAny_[departure])
-            reachedByAny_[arrival] = 1;
-        if (reachedByOpen_[departure] && isOpen(cell))
-            reachedByOpen_[arrival] = 1;
+        if (!reached_[arrival] || cost < cost_[arrival]) {
+            reached_[arrival] = 1;
+            cost_[arrival] = cost;
+            via_[arrival] = cell.key();
+        }
     }
 }
 
-// Walks up-river from `to`: a cell lies on a route when its arrival leads to `to` and its
-// departure is reached from `from`. Only the point `to` itself leads anywhere at its site,
-// so a cell reaching that site in another year is no route.
-int ObservedRouteCheck::reopenRoutesTo(const CaptureKey& from, const CaptureKey& to)
+// Walks the best route back from `to`, freeing its closed cells.
+int ObservedRouteCheck::reopenRouteTo(const CaptureKey& from, const CaptureKey& to)
 {
-    if (!reachedByAny_[at(to.site, to.year)])
-        return 0;
     int reopened = 0;
-    std::fill(leadsToTarget_.begin(), leadsToTarget_.end(), 0);
-    leadsToTarget_[at(to.site, to.year)] = 1;
-    auto& transitions = tables_.transitions;
-    for (auto it = std::make_reverse_iterator(transitions.upper_bound(pastSite(to.site)));
-         it != transitions.rend() && it->second.site > from.site; ++it) {
-        TransitionCell& cell = it->second;
-        if (!leadsToTarget_[at(cell.site, cell.y2)] ||
-            !tables_.capture(CaptureKey{cell.y2, cell.site}))
-            continue;
-        leadsToTarget_[at(cell.site - 1, cell.y1)] = 1;
-        if (!reachedByAny_[at(cell.site - 1, cell.y1)] || isOpen(cell))
-            continue;
-        cell.fixedAtZero = false;
-        ++reopened;
+    int site = to.site;
+    int year = to.year;
+    while (site != from.site || year != from.year) {
+        TransitionCell* cell = tables_.transition(via_[at(site, year)]);
+        if (!cell)
+            break;
+        if (!isOpen(*cell)) {
+            cell->fixedAtZero = false;
+            ++reopened;
+        }
+        site = cell->site - 1;
+        year = cell->y1;
     }
     if (to.site != siteCount_ - 1)
         if (CaptureCell* arrival = tables_.capture(to))

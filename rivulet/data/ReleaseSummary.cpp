@@ -95,6 +95,7 @@ void ReleaseSummary::update()
     poolCaptures();
     if (hasGroups())
         buildGroupCaptures();
+    markReleasePassThroughSites();
     markEmptyPooledHoldOvers();
     markEmptyHoldOvers();
     markFirstReach();
@@ -185,6 +186,7 @@ void ReleaseSummary::clear()
     releaseIds_.clear();
     relSites_.clear();
     relYears_.clear();
+    passThrough_.clear();
     releaseTables_.clear();
     pooled_ = SummaryTables();
     yearGroups_.clear();
@@ -205,6 +207,69 @@ void ReleaseSummary::readReleases()
         relYears_.push_back(years_.indexOf(releases_.releaseYearId(id)));
     }
     releaseTables_.resize(releaseIds_.size());
+    passThrough_.resize(releaseIds_.size());
+    for (int r = 0; r < releaseCount(); ++r)
+        if (isModelled(r))
+            passThrough_[static_cast<std::size_t>(r)] = findPassThroughSites(r);
+}
+
+// A site below the release at which none of its fish was ever detected, while some were
+// detected further down, was passed unseen by every fish that went on: a release site lower
+// on the river (it has no detector), or a detector that missed the whole release.
+//
+// The test is made per release, not over all releases. The parameters of a release are fixed
+// from that release's own cells, and a release without a single detection at a site carries no
+// information about it: the detection probability there has its maximum at 0, and survival into
+// the site and out of it can only be estimated as their product. Fixing the reach into the site
+// at 1 and the detection at 0 gives the same maximum of the likelihood and keeps the release's
+// parameters identifiable; judged over all releases, a detector that happened to miss one small
+// release would leave that release with a singular Hessian in every model that keeps it apart.
+std::vector<char> ReleaseSummary::findPassThroughSites(int r) const
+{
+    const int id = releaseIds_[static_cast<std::size_t>(r)];
+    const int a0 = relSites_[static_cast<std::size_t>(r)];
+    const int b0 = relYears_[static_cast<std::size_t>(r)];
+    std::vector<char> passThrough(static_cast<std::size_t>(siteCount_), 0);
+    bool seenBelow = false;
+    for (int s = siteCount_ - 1; s > a0; --s) {
+        bool seenHere = false;
+        for (int y = b0; y < yearCount_; ++y)
+            seenHere = seenHere || counts_.releaseDetections(id, s, y) > 0;
+        if (s < siteCount_ - 1 && !seenHere && seenBelow)
+            passThrough[static_cast<std::size_t>(s)] = 1;
+        seenBelow = seenBelow || seenHere;
+    }
+    return passThrough;
+}
+
+bool ReleaseSummary::isPassThrough(int r, int site) const
+{
+    const auto& sites = passThrough_[static_cast<std::size_t>(r)];
+    return site >= 0 && site < static_cast<int>(sites.size()) &&
+           sites[static_cast<std::size_t>(site)] != 0;
+}
+
+int ReleaseSummary::firstReachSite(int r) const
+{
+    int site = relSites_[static_cast<std::size_t>(r)] + 1;
+    while (isPassThrough(r, site))
+        ++site;
+    return site;
+}
+
+// Where the fish that were at (site, year) were next seen. Nobody is seen at a pass-through
+// site, so its fish are counted at the nearest point above that can see them; the reach into a
+// pass-through site is made in the year the fish left that point.
+const CountMatrix& ReleaseSummary::countsLeaving(int r, int site, int year) const
+{
+    static const CountMatrix none;
+    const int id = releaseIds_[static_cast<std::size_t>(r)];
+    const int a0 = relSites_[static_cast<std::size_t>(r)];
+    while (site > a0 && isPassThrough(r, site))
+        --site;
+    if (site > a0)
+        return counts_.nextCounts(id, site, year);
+    return year == relYears_[static_cast<std::size_t>(r)] ? counts_.releaseNextCounts(id) : none;
 }
 
 int ReleaseSummary::computeDataClass() const
@@ -288,7 +353,7 @@ void ReleaseSummary::buildReleaseTransitions()
             addTransition(table, a0 + 1, b0, y2, first.count(a0 + 1, y2));
         for (int s = a0 + 2; s < siteCount_; ++s) {
             for (int y1 = b0; y1 < yearCount_; ++y1) {
-                const CountMatrix& next = counts_.nextCounts(id, s - 1, y1);
+                const CountMatrix& next = countsLeaving(r, s - 1, y1);
                 for (int y2 = y1; y2 < yearCount_; ++y2)
                     addTransition(table, s, y1, y2, next.count(s, y2));
             }
@@ -380,6 +445,31 @@ void ReleaseSummary::buildGroupCaptures()
 
 // ---- Marking stages ----
 
+// Every fish of the release that went on passed its pass-through sites unseen, in the year it
+// left the point above: that reach is certain, holding over into the site does not happen, and
+// detection there is impossible.
+void ReleaseSummary::markReleasePassThroughSites()
+{
+    for (int r = 0; r < releaseCount(); ++r) {
+        if (!isModelled(r))
+            continue;
+        SummaryTables& tables = releaseTables_[static_cast<std::size_t>(r)];
+        for (auto& [key, cell] : tables.transitions) {
+            if (!isPassThrough(r, cell.site))
+                continue;
+            if (cell.y1 == cell.y2) {
+                cell.fixedAtOne = true;
+            } else {
+                cell.exempt = true;
+                cell.fixedAtZero = true;
+            }
+        }
+        for (auto& [key, capture] : tables.captures)
+            if (isPassThrough(r, capture.site))
+                capture.fixedAtZero = true;
+    }
+}
+
 // No fish of any release took a hold-over path: it has no parameter anywhere.
 void ReleaseSummary::markEmptyPooledHoldOvers()
 {
@@ -414,7 +504,7 @@ void ReleaseSummary::markFirstReach()
         if (!isModelled(r))
             continue;
         SummaryTables& tables = releaseTables_[static_cast<std::size_t>(r)];
-        const int site = relSites_[static_cast<std::size_t>(r)] + 1;
+        const int site = firstReachSite(r);
         const int b0 = relYears_[static_cast<std::size_t>(r)];
         for (int y2 = b0; y2 < yearCount_; ++y2) {
             TransitionCell* cell = tables.transition(PathKey{site, b0, y2});
@@ -433,10 +523,11 @@ void ReleaseSummary::markDeadEnds()
 {
     for (int r = 0; r < releaseCount(); ++r) {
         SummaryTables& tables = releaseTables_[static_cast<std::size_t>(r)];
-        const int a0 = relSites_[static_cast<std::size_t>(r)];
+        const int firstReach = isModelled(r) ? firstReachSite(r) : siteCount_;
         for (auto& entry : tables.transitions) {
             TransitionCell& cell = entry.second;
-            if (cell.site - 1 == a0 || cell.exempt || cell.emptyHoldOver || cell.nextCount != 0)
+            if (cell.site <= firstReach || cell.exempt || cell.fixedAtOne || cell.emptyHoldOver ||
+                cell.nextCount != 0)
                 continue;
             markDeadEnd(tables, cell);
         }
@@ -474,7 +565,7 @@ void ReleaseSummary::markShadowedPaths()
     for (auto& tables : releaseTables_) {
         for (auto& entry : tables.transitions) {
             TransitionCell& cell = entry.second;
-            if (cell.exempt || cell.nextCount >= 1)
+            if (cell.exempt || cell.fixedAtOne || cell.nextCount >= 1)
                 continue;
             for (int y1 = 0; y1 <= cell.y2; ++y1) {
                 const TransitionCell* other = tables.transition(PathKey{cell.site, y1, cell.y2});
@@ -489,7 +580,9 @@ void ReleaseSummary::markShadowedPaths()
 }
 
 // A path from a point that no open path reaches; site by site down-river so that
-// unreachability spreads in one pass.
+// unreachability spreads in one pass. The fixing pass fixes the path and the detection at its
+// unreachable departure, which no fish can inform; the arrival may be reached another way, so
+// its detection stays as it is.
 void ReleaseSummary::markUnreachablePaths(bool fix)
 {
     for (int r = 0; r < releaseCount(); ++r) {
@@ -500,16 +593,20 @@ void ReleaseSummary::markUnreachablePaths(bool fix)
         const int b0 = relYears_[static_cast<std::size_t>(r)];
         for (int a = a0 + 1; a <= siteCount_ - 2; ++a) {
             for (int y1 = b0; y1 < yearCount_; ++y1) {
+                const CaptureKey departure{y1, a};
+                if (CellChecks::isReachable(tables, departure))
+                    continue;
+                if (fix)
+                    markCaptureAtZero(tables, departure);
                 for (int y2 = y1; y2 < yearCount_; ++y2) {
                     TransitionCell* cell = tables.transition(PathKey{a + 1, y1, y2});
-                    if (!cell || cell->exempt || CellChecks::isReachable(tables, CaptureKey{y1, a}))
+                    if (!cell || cell->exempt)
                         continue;
                     cell->exempt = true;
                     if (!fix)
                         continue;
                     cell->fixedAtZero = true;
-                    if (a + 1 != siteCount_ - 1)
-                        markCaptureAtZero(tables, CaptureKey{y2, a + 1});
+                    cell->fixedAtOne = false;
                 }
             }
         }
@@ -522,7 +619,7 @@ void ReleaseSummary::markEmptyFirstReaches()
         if (!isModelled(r))
             continue;
         SummaryTables& tables = releaseTables_[static_cast<std::size_t>(r)];
-        const int site = relSites_[static_cast<std::size_t>(r)] + 1;
+        const int site = firstReachSite(r);
         const int b0 = relYears_[static_cast<std::size_t>(r)];
         for (int y2 = b0; y2 < yearCount_; ++y2) {
             TransitionCell* cell = tables.transition(PathKey{site, b0, y2});
@@ -532,18 +629,24 @@ void ReleaseSummary::markEmptyFirstReaches()
     }
 }
 
-// A pooled (or group) cell is exempt when it is exempt in every release that has it.
+// A pooled (or group) cell is exempt when it is exempt in every release that has it, and
+// certain when every release that has it open passes that site unseen.
 void ReleaseSummary::exemptIfExemptInAll(SummaryTables& target, const std::vector<int>& members)
 {
     for (auto& [key, cell] : target.transitions) {
         bool open = false;
+        bool certain = true;
         for (const int r : members) {
             const TransitionCell* own = releaseTables_[static_cast<std::size_t>(r)].transition(key);
-            if (own && !own->exempt)
+            if (own && !own->exempt) {
                 open = true;
+                certain = certain && own->fixedAtOne;
+            }
         }
         if (!open)
             cell.exempt = true;
+        else if (certain)
+            cell.fixedAtOne = true;
     }
 }
 

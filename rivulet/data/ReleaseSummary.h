@@ -9,6 +9,7 @@
 
 namespace rivulet {
 
+class CountMatrix;
 class NextDetectionsI;
 class ReleasesControllerI;
 class SitesControllerI;
@@ -123,6 +124,11 @@ private:
     std::vector<int> allModelled() const;
     std::vector<int> groupMembers(bool byYear, int key) const;
     std::vector<CaptureKey> captureKeys(int r) const;
+    std::vector<char> findPassThroughSites(int r) const;
+    bool isPassThrough(int r, int site) const;
+    // The first site below the release that is not a pass-through site of it.
+    int firstReachSite(int r) const;
+    const CountMatrix& countsLeaving(int r, int site, int year) const;
     // visit(SummaryTables& group, const std::vector<int>& members) for every group.
     template <typename Visit>
     void forEachGroup(Visit&& visit);
@@ -139,6 +145,7 @@ private:
     void buildReleaseCaptures();
     void poolCaptures();
     void buildGroupCaptures();
+    void markReleasePassThroughSites();
     void markEmptyPooledHoldOvers();
     void markEmptyHoldOvers();
     void markFirstReach();
@@ -169,6 +176,8 @@ private:
     std::vector<int> releaseIds_;
     std::vector<int> relSites_;
     std::vector<int> relYears_;
+    // Per release, by site position: 1 where the release passes the site unseen.
+    std::vector<std::vector<char>> passThrough_;
     std::vector<SummaryTables> releaseTables_;
     SummaryTables pooled_;
     GroupMap yearGroups_;

@@ -43,7 +43,8 @@ TEST(ReleaseSummaryGroups, GroupsPoolTheCellsOfTheirReleases)
     // Year 0: r0 and r2; the keys are r0's, which include r2's.
     const SummaryTables& year0 = s.yearGroup(0);
     EXPECT_EQ(year0.transitions.size(), s.transitionCells(0).size());
-    EXPECT_EQ(cellOf(year0.transitions, 2, 0, 0).nextCount, 10);
+    // r0 passes release site 1 unseen: its fish are counted on the path out of it.
+    EXPECT_EQ(cellOf(year0.transitions, 2, 0, 0).nextCount, 20);
     EXPECT_EQ(cellOf(year0.transitions, 3, 0, 0).nextCount, 18);
     EXPECT_EQ(cellOf(year0.transitions, 3, 0, 1).nextCount, 2);
     // Year 1: r1 alone.
@@ -91,8 +92,8 @@ TEST(ReleaseSummaryGroups, GroupCellsTakeThePooledAndReleaseMarks)
     // Test counts: the sum over the group's releases.
     EXPECT_EQ(cellOf(s.transitionCells(2), 3, 0, 1).testCount, 2);
     EXPECT_EQ(cellOf(year0.transitions, 3, 0, 1).testCount, 2);
-    EXPECT_EQ(cellOf(year0.transitions, 3, 0, 0).testCount, 8);
-    EXPECT_EQ(cellOf(year0.transitions, 2, 0, 0).testCount, 10);
+    EXPECT_EQ(cellOf(year0.transitions, 3, 0, 0).testCount, 18);
+    EXPECT_EQ(cellOf(year0.transitions, 2, 0, 0).testCount, 20);
 
     // Every fish of r1 that went on from site 2 in year 1 reached the final site that year.
     for (const SummaryTables* tables :
@@ -103,23 +104,25 @@ TEST(ReleaseSummaryGroups, GroupCellsTakeThePooledAndReleaseMarks)
     EXPECT_FALSE(cellOf(year0.transitions, 3, 0, 0).fixedAtOne);
 }
 
-// The releases at the upstream site pass the downstream release site, where nobody is
-// ever detected: their first reach is left out, and with it every path below.
-TEST(ReleaseSummaryGroups, IndicatorsPerReleaseGroupAndPool)
+// The releases at the upstream site pass the downstream release site, where nobody is ever
+// detected: that reach is certain in every table that holds it, and every level is estimable.
+TEST(ReleaseSummaryGroups, ReleasesPassingALowerReleaseSiteStayEstimable)
 {
     ThreeReleases d;
     const ReleaseSummary& s = d.summary;
-    EXPECT_FALSE(s.releaseEstimable(0));
-    EXPECT_FALSE(s.releaseEstimable(1));
-    EXPECT_TRUE(s.releaseEstimable(2));
-    EXPECT_FALSE(s.eachReleaseEstimable());
-    EXPECT_TRUE(s.yearGroup(0).estimable);
-    EXPECT_FALSE(s.yearGroup(1).estimable);
-    EXPECT_FALSE(s.firstGroupEstimable());
-    EXPECT_FALSE(s.siteGroup(0).estimable);
-    EXPECT_TRUE(s.siteGroup(1).estimable);
-    EXPECT_FALSE(s.secondGroupEstimable());
-    EXPECT_FALSE(s.pooledEstimable());
+    EXPECT_EQ(marks(cellOf(s.transitionCells(d.r0), 1, 0, 0)), "one");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(d.r1), 1, 1, 1)), "one");
+    EXPECT_TRUE(captureOf(s.captureCells(d.r1), 1, 1).fixedAtZero);
+    for (const SummaryTables* tables : {&s.pooledTables(), &s.siteGroup(0)}) {
+        EXPECT_EQ(marks(cellOf(tables->transitions, 1, 0, 0)), "one");
+        EXPECT_EQ(marks(cellOf(tables->transitions, 1, 1, 1)), "one");
+    }
+    for (int r = 0; r < 3; ++r)
+        EXPECT_TRUE(s.releaseEstimable(r)) << r;
+    EXPECT_TRUE(s.eachReleaseEstimable());
+    EXPECT_TRUE(s.firstGroupEstimable());
+    EXPECT_TRUE(s.secondGroupEstimable());
+    EXPECT_TRUE(s.pooledEstimable());
 }
 
 TEST(ReleaseSummaryGroups, UpdateStartsAfresh)
@@ -143,10 +146,10 @@ TEST(ReleaseSummaryJson, ExportsIndicatorsReleasesPoolAndGroups)
     const QJsonObject root = ReleaseSummaryJson(d.summary, d.data.releases).document().object();
 
     EXPECT_EQ(root.value("dataClass").toInt(), 3);
-    EXPECT_FALSE(root.value("eachReleaseEstimable").toBool());
-    EXPECT_FALSE(root.value("firstGroupEstimable").toBool());
-    EXPECT_FALSE(root.value("secondGroupEstimable").toBool());
-    EXPECT_FALSE(root.value("pooledEstimable").toBool());
+    EXPECT_TRUE(root.value("eachReleaseEstimable").toBool());
+    EXPECT_TRUE(root.value("firstGroupEstimable").toBool());
+    EXPECT_TRUE(root.value("secondGroupEstimable").toBool());
+    EXPECT_TRUE(root.value("pooledEstimable").toBool());
 
     const QJsonArray releases = root.value("releases").toArray();
     ASSERT_EQ(releases.size(), 3);
@@ -186,7 +189,7 @@ TEST(ReleaseSummaryJson, ExportsIndicatorsReleasesPoolAndGroups)
     const QJsonObject pooled = root.value("pooled").toObject();
     EXPECT_EQ(pooled.value("transitionCells").toArray().size(),
               int(d.summary.pooledTransitionCells().size()));
-    EXPECT_FALSE(pooled.value("estimable").toBool());
+    EXPECT_TRUE(pooled.value("estimable").toBool());
     const QJsonArray yearGroups = root.value("yearGroups").toArray();
     ASSERT_EQ(yearGroups.size(), 2);
     EXPECT_EQ(yearGroups.at(1).toObject().value("key").toInt(), 1);

@@ -225,26 +225,60 @@ TEST(ReleaseSummary, EmptyPathShadowedByAnotherPathToTheSamePointIsFixedAtZero)
     EXPECT_TRUE(s.releaseEstimable(0));
 }
 
-// No fish at sites 1, 2 or 3 in the only year, but fish at the final site: the first reach
-// is left out without fixing (fish went on below it, two sites down), and so is everything
-// it no longer reaches.
-TEST(ReleaseSummary, PathsBelowAnEmptyFirstReachAreLeftOutWithoutFixing)
+// No fish at sites 1 and 2 (release sites lower on the river, without a detector), fish at
+// site 3 and the final site: the release passed sites 1 and 2 unseen in its own year, and the
+// fish of the release point are counted on the first path out of site 2.
+TEST(ReleaseSummary, SitesAReleaseNeverSawArePassedUnseen)
 {
-    SummaryData d(5, 1);
+    SummaryData d(5, 2);
     const int r = d.data.addRelease(0, 0);
     d.data.addTags(r, 10, {{3, 0, 1}, {4, 0, 2}});
+    d.data.addTags(r, 4, {{3, 1, 1}, {4, 1, 2}});
     const ReleaseSummary& s = d.update();
     const TransitionTable& cells = s.transitionCells(0);
 
-    EXPECT_EQ(marks(cellOf(cells, 1, 0, 0)), "exempt");
-    EXPECT_EQ(marks(cellOf(cells, 2, 0, 0)), "exempt");
-    EXPECT_EQ(marks(cellOf(cells, 3, 0, 0)), "exempt");
-    EXPECT_EQ(marks(cellOf(cells, 4, 0, 0)), "exempt one");
-    for (int site = 1; site <= 3; ++site)
-        EXPECT_FALSE(captureOf(s.captureCells(0), 0, site).fixedAtZero) << site;
-    // Fish were seen at site 3 but every path there is left out.
-    EXPECT_FALSE(s.releaseEstimable(0));
-    EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), 2, 0, 0)), "exempt");
+    for (const int site : {1, 2}) {
+        SCOPED_TRACE(site);
+        EXPECT_EQ(marks(cellOf(cells, site, 0, 0)), "one");
+        EXPECT_EQ(marks(cellOf(cells, site, 0, 1)), "exempt zero");
+        EXPECT_TRUE(captureOf(s.captureCells(0), 0, site).fixedAtZero);
+        EXPECT_TRUE(captureOf(s.captureCells(0), 1, site).fixedAtZero);
+        EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), site, 0, 0)), "one");
+    }
+    // Nobody can be at site 1 in year 1, so nothing leaves it then.
+    EXPECT_EQ(marks(cellOf(cells, 2, 1, 1)), "exempt zero");
+    EXPECT_EQ(cellOf(cells, 3, 0, 0).nextCount, 10);
+    EXPECT_EQ(cellOf(cells, 3, 0, 1).nextCount, 4);
+    EXPECT_EQ(cellOf(cells, 3, 0, 0).testCount, 10);
+    EXPECT_EQ(cellOf(cells, 3, 0, 1).testCount, 4);
+    EXPECT_FALSE(cellOf(cells, 3, 0, 1).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(0), 0, 3).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(0), 1, 3).fixedAtZero);
+    EXPECT_TRUE(s.releaseEstimable(0));
+    EXPECT_TRUE(s.pooledEstimable());
+}
+
+// A detector that saw the fish of a large release but none of a small one: the small release
+// passes it unseen, the large one keeps its parameters there.
+TEST(ReleaseSummary, ADetectorThatMissedASmallReleaseIsPassedByThatReleaseOnly)
+{
+    SummaryData d(4, 1);
+    const int large = d.data.addRelease(0, 0);
+    const int small = d.data.addRelease(0, 0);
+    d.data.addTags(large, 30, {{1, 0, 1}, {2, 0, 1}, {3, 0, 2}});
+    d.data.addTags(large, 20, {{2, 0, 1}});
+    d.data.addTags(small, 3, {{2, 0, 1}, {3, 0, 2}});
+    const ReleaseSummary& s = d.update();
+
+    EXPECT_EQ(marks(cellOf(s.transitionCells(1), 1, 0, 0)), "one");
+    EXPECT_TRUE(captureOf(s.captureCells(1), 0, 1).fixedAtZero);
+    EXPECT_EQ(cellOf(s.transitionCells(1), 2, 0, 0).nextCount, 3);
+    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 1, 0, 0)), "");
+    EXPECT_FALSE(captureOf(s.captureCells(0), 0, 1).fixedAtZero);
+    EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), 1, 0, 0)), "");
+    EXPECT_EQ(cellOf(s.pooledTransitionCells(), 1, 0, 0).testCount, 30);
+    EXPECT_TRUE(s.eachReleaseEstimable());
+    EXPECT_TRUE(s.pooledEstimable());
 }
 
 TEST(ReleaseSummary, SitePassedWithoutDetectionIsFixedAtOne)
