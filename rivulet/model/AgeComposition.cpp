@@ -60,7 +60,8 @@ double AgeComposition::variance(int s, int y) const
 
 MeasureValue AgeComposition::measure(int s, int y) const
 {
-    return MeasureValue{proportion(s, y), variance(s, y), hasCovariance()};
+    return MeasureValue{proportion(s, y), variance(s, y), hasCovariance(),
+                        survival_.isSurvivalFixed(FirstRelease, s)};
 }
 
 } // namespace rivulet

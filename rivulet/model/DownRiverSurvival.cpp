@@ -51,9 +51,17 @@ double DownRiverSurvival::variance(int r, int y) const
     return sum;
 }
 
+bool DownRiverSurvival::isFixed(int r, int y) const
+{
+    for (int s = residualizationSite_ + 1; s <= siteCount_ - 2; ++s)
+        if (!parameters_.isPhiFixed(r, s, y, y))
+            return false;
+    return true;
+}
+
 MeasureValue DownRiverSurvival::measure(int r, int y) const
 {
-    return MeasureValue{estimate(r, y), variance(r, y), hasCovariance()};
+    return MeasureValue{estimate(r, y), variance(r, y), hasCovariance(), isFixed(r, y)};
 }
 
 } // namespace rivulet

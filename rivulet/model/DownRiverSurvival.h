@@ -26,6 +26,8 @@ public:
     double variance(int r, int y) const;
     bool hasCovariance() const;
     MeasureValue measure(int r, int y) const;
+    // True when no factor of the product is a free parameter.
+    bool isFixed(int r, int y) const;
 
     int residualizationSite() const { return residualizationSite_; }
 

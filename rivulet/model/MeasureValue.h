@@ -12,6 +12,9 @@ struct MeasureValue
     double estimate = 0.0;
     double variance = 0.0;
     bool hasCovariance = false;
+    // The quantity depends on no free parameter: the data fixed it (a site passed unseen is
+    // reached for certain), so it has no standard error to report.
+    bool isFixed = false;
 
     bool hasEstimate() const { return std::isfinite(estimate); }
     // A standard error exists only with a covariance matrix and a usable variance: round-off

@@ -124,9 +124,25 @@ double PMSurvivalToSite::survivalVariance(int r, int s) const
     return cached;
 }
 
+bool PMSurvivalToSite::isSurvivalFixed(int r, int s) const
+{
+    if (!isEstimableSite(r, s))
+        return false;
+    for (int site = relSite(r) + 1; site <= s; ++site) {
+        const int firstY1 = relYear(r);
+        const int lastY1 = site == relSite(r) + 1 ? relYear(r) : yearCount_ - 1;
+        for (int y1 = firstY1; y1 <= lastY1; ++y1)
+            for (int y2 = y1; y2 < yearCount_; ++y2)
+                if (!parameters_.isPhiFixed(r, site, y1, y2))
+                    return false;
+    }
+    return true;
+}
+
 MeasureValue PMSurvivalToSite::survival(int r, int s) const
 {
-    return MeasureValue{survivalToSite(r, s), survivalVariance(r, s), hasCovariance()};
+    return MeasureValue{survivalToSite(r, s), survivalVariance(r, s), hasCovariance(),
+                        isSurvivalFixed(r, s)};
 }
 
 MeasureValue PMSurvivalToSite::overallCohortSurvival() const

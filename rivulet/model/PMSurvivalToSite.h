@@ -44,6 +44,7 @@ public:
     double survivalToSiteInYear(int r, int s, int y) const override;
     double yearCovariance(int r, int s, int y, int y2) const override;
     bool hasCovariance() const override;
+    bool isSurvivalFixed(int r, int s) const override;
 
     // Variance of survivalToSite(r, s): the sum of the year covariances over every pair of
     // years from the release year on. 0 without a covariance matrix.

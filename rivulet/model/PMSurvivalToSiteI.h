@@ -17,6 +17,9 @@ public:
     // covariance matrix.
     virtual double yearCovariance(int r, int s, int y, int y2) const = 0;
     virtual bool hasCovariance() const = 0;
+    // True when survivalToSite(r, s) depends on no free parameter. A source that does not
+    // know answers false.
+    virtual bool isSurvivalFixed(int /*r*/, int /*s*/) const { return false; }
 };
 
 } // namespace rivulet

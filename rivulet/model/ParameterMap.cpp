@@ -33,6 +33,11 @@ double ParameterMap::phi(int r, int s, int y1, int y2) const
     return valueOfCell(structure_->phiCell(r, s, y1, y2));
 }
 
+bool ParameterMap::isPhiFixed(int r, int s, int y1, int y2) const
+{
+    return structure_->phiIndex(r, s, y1, y2) < 0;
+}
+
 double ParameterMap::lambda(int r, int y1, int y2) const
 {
     return valueOfCell(structure_->lambdaCell(r, y1, y2));

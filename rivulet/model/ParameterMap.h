@@ -18,6 +18,7 @@ public:
     ~ParameterMap() override;
 
     double phi(int r, int s, int y1, int y2) const override;
+    bool isPhiFixed(int r, int s, int y1, int y2) const override;
     double lambda(int r, int y1, int y2) const override;
     double capture(int r, int s, int y) const override;
     int numParameters() const override;

@@ -13,6 +13,9 @@ public:
     virtual double capture(int r, int s, int y) const = 0;
     virtual int numParameters() const = 0;
     virtual int residualizationSite() const = 0;
+    // Whether phi(r, s, y1, y2) is fixed (or not a parameter of the model). A map that does
+    // not know treats every parameter as free.
+    virtual bool isPhiFixed(int /*r*/, int /*s*/, int /*y1*/, int /*y2*/) const { return false; }
 };
 
 } // namespace rivulet

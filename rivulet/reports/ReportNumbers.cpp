@@ -21,8 +21,16 @@ QString ReportNumbers::fixed(double value, int precision)
     return QString::number(value, 'f', precision);
 }
 
+const QString& ReportNumbers::fixedByData()
+{
+    static const QString text = QStringLiteral("fixed");
+    return text;
+}
+
 QString ReportNumbers::standardErrorText(const MeasureValue& value, int errorPrecision)
 {
+    if (value.isFixed)
+        return fixedByData();
     if (!value.hasStandardError())
         return notAvailable();
     return fixed(value.standardError(), errorPrecision);
@@ -45,7 +53,9 @@ void ReportNumbers::writeNumber(QTextStream& out, double value)
 
 void ReportNumbers::writeStandardError(QTextStream& out, const MeasureValue& value)
 {
-    if (value.hasStandardError())
+    if (value.isFixed)
+        out << fixedByData();
+    else if (value.hasStandardError())
         writeNumber(out, value.standardError());
     else
         out << notAvailable();

@@ -10,13 +10,16 @@ struct MeasureValue;
 
 // How the reports write numbers. Rich text: an estimate with its standard error reads
 // "%1 (%2)" in fixed notation with the two precisions, and "%1 (NA)" without a covariance
-// matrix. CSV: the stream's own number formatting. A number that is not finite (an
+// matrix, "%1 (fixed)" for a quantity that depends on no free parameter. CSV: the stream's own
+// number formatting. A number that is not finite (an
 // undefined share, a negative round-off variance) is written "NA" in both, never "nan" or
 // "inf".
 class ReportNumbers
 {
 public:
     static const QString& notAvailable();
+    // In place of the standard error of a quantity the data fixed: "fixed".
+    static const QString& fixedByData();
 
     // The estimate in fixed notation, or "NA".
     static QString fixed(double value, int precision);

@@ -377,3 +377,19 @@ TEST(PerformanceMeasureReport, NothingWithoutModelOrReleases)
     EXPECT_TRUE(noItem.csv.isEmpty());
     EXPECT_TRUE(HtmlTables(noItem.html).plainText().trimmed().isEmpty());
 }
+
+// A release site passed unseen is reached for certain: its survival is fixed, not an estimate
+// with a standard error of 0.
+TEST(PerformanceMeasureReport, SurvivalToASitePassedUnseenReadsAsFixed)
+{
+    ReportModel model(4, 1, {{0, 0}});
+    model.structure->fix(model.structure->phiIndex(0, 1, 0, 0), 1.0);
+    model.resetVector();
+    const auto& item = model.fit({1, 1}, true);
+    const Rendered rendered = render(model, &item);
+    const HtmlTables html(rendered.html);
+    QTextTable* cohort = html.table(0);
+    EXPECT_EQ(HtmlTables::cellText(cohort, 2, 1), "1.0000 (fixed)");
+    EXPECT_EQ(HtmlTables::cellText(cohort, 2, 2), "0.5000 (0.0200)");
+    EXPECT_TRUE(rendered.csv.contains(",fixed")) << rendered.csv.toStdString();
+}
