@@ -26,13 +26,14 @@ TEST_F(UpdateCommand, PrintsTheSampleStudyAsTheUpdateLeavesIt)
     ASSERT_FALSE(db.isEmpty());
     const Run run = tool({"--db", db, "update"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(linesAfter(run.out, "Releases:"), QStringList{"2"});
-    EXPECT_EQ(run.out.count(QRegExp("\\n  ALDPND 200[89] +4000 fish")), 2) << run.out.toStdString();
-    EXPECT_EQ(linesAfter(run.out, "Sites:"), QStringList{"8"});
-    EXPECT_TRUE(run.out.contains("7 ESTTRW")) << run.out.toStdString();
+    EXPECT_EQ(linesAfter(run.out, "Releases:"), QStringList{"6"});
+    EXPECT_EQ(run.out.count(QRegExp("\\n  ALD(UPR|MID|PND) 200[89] +1600 fish")), 6)
+        << run.out.toStdString();
+    EXPECT_EQ(linesAfter(run.out, "Sites:"), QStringList{"10"});
+    EXPECT_TRUE(run.out.contains("9 ESTTRW")) << run.out.toStdString();
     EXPECT_EQ(linesAfter(run.out, "Years:"), QStringList{"3"});
     EXPECT_TRUE(run.out.contains("\n  2008 2009 2010\n"));
-    EXPECT_EQ(linesAfter(run.out, "Data class:"), QStringList{"2"});
+    EXPECT_EQ(linesAfter(run.out, "Data class:"), QStringList{"3"});
     for (const char* indicator : {"Each release", "First group", "Second group", "Pooled"}) {
         const QStringList value = linesAfter(run.out, QString(indicator) + " estimable:");
         ASSERT_EQ(value.size(), 1) << indicator;
@@ -45,9 +46,9 @@ TEST_F(UpdateCommand, WorksOnSimulatedDataWithoutADatabase)
     const QString dir = TestEnvironment::freshDir("update-mock");
     const Run run = tool({"--db", dir + "/never.db", "--mock", sample("counts.txt"), "update"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.count(QRegExp("\\n  S1 200[89] +4000 fish")), 2) << run.out.toStdString();
-    EXPECT_EQ(linesAfter(run.out, "Sites:"), QStringList{"8"});
-    EXPECT_EQ(linesAfter(run.out, "Data class:"), QStringList{"2"});
+    EXPECT_EQ(run.out.count(QRegExp("\\n  S[123] 200[89] +1600 fish")), 6) << run.out.toStdString();
+    EXPECT_EQ(linesAfter(run.out, "Sites:"), QStringList{"10"});
+    EXPECT_EQ(linesAfter(run.out, "Data class:"), QStringList{"3"});
     EXPECT_FALSE(QFile::exists(dir + "/never.db"));
     EXPECT_EQ(tool({"--mock", sample("counts.txt"), "update", "now"}).exitCode, 2);
 }
@@ -63,10 +64,10 @@ TEST_F(UpdateCommand, SummaryJsonDescribesEveryReleaseAndAgreesWithTheUpdate)
     const QJsonDocument document = QJsonDocument::fromJson(contents(file), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
     const QJsonObject root = document.object();
-    EXPECT_EQ(root.value("dataClass").toInt(-1), 2);
+    EXPECT_EQ(root.value("dataClass").toInt(-1), 3);
     const QJsonArray releases = root.value("releases").toArray();
-    ASSERT_EQ(releases.size(), 2);
-    EXPECT_EQ(releases.first().toObject().value("label").toString(), "ALDPND 2008");
+    ASSERT_EQ(releases.size(), 6);
+    EXPECT_EQ(releases.first().toObject().value("label").toString(), "ALDUPR 2008");
     EXPECT_FALSE(releases.first().toObject().value("transitionCells").toArray().isEmpty());
 
     const Run update = tool({"--db", db, "update"});
