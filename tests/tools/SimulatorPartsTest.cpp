@@ -229,6 +229,12 @@ TEST(SimulatorDesign, PresetsAndLimits)
     design = StudyDesign();
     design.holdOver = 0.6;
     EXPECT_FALSE(design.validate().isEmpty());
+    design = StudyDesign();
+    design.firstReachHoldOver = 0.0;
+    design.sparseReleaseFish = design.fishPerRelease;
+    EXPECT_TRUE(design.validate().isEmpty());
+    design.sparseReleaseFish = design.fishPerRelease + 1;
+    EXPECT_FALSE(design.validate().isEmpty());
 }
 
 TEST(SimulatorRun, ReportsAFolderThatCannotBeMade)

@@ -1,85 +1,20 @@
-// The simulated counts follow the true parameters within sampling error, and
-// a seed fixes every file.
+// The counts the program derives from a simulated study follow the simulator's true
+// parameters within sampling error, and a seed fixes every file.
 
-#include "StudyReader.h"
+#include "LoadedStudy.h"
 
-#include "common/TestEnvironment.h"
-#include "tools/sim/StudySimulator.h"
+#include "rivulet/data/CountMatrix.h"
 
-#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace rivulet;
-using rivulet::test::TestEnvironment;
+using rivulet::test::LoadedStudy;
 
 namespace {
-
-const QStringList AllFiles = {sim::StudySimulator::ConfigFile,
-                              sim::StudySimulator::ObservationsFile, sim::StudySimulator::AgesFile,
-                              sim::StudySimulator::TruthFile, sim::StudySimulator::CountsFile};
-
-QString simulate(sim::StudyDesign design, const QString& hint)
-{
-    const QString folder = TestEnvironment::freshDir(hint);
-    sim::StudySimulator simulator(design);
-    QString error;
-    EXPECT_TRUE(simulator.run(folder, true, nullptr, &error)) << error.toStdString();
-    return folder;
-}
-
-// The counts file read as the program reads it.
-class CountsFile
-{
-public:
-    explicit CountsFile(const QString& path) : m_numbers(test::readNumbers(path))
-    {
-        R = int(take()), S = int(take()), Y = int(take());
-        for (int r = 0; r < R; ++r)
-            relSite << int(take());
-        for (int r = 0; r < R; ++r)
-            relYear << int(take());
-        for (int r = 0; r < R; ++r)
-            fish << take();
-        for (int r = 0; r < R; ++r) {
-            notSeen << take();
-            for (int s = relSite[r] + 1; s < S; ++s)
-                for (int y = relYear[r]; y < Y; ++y)
-                    first[{r, s, y}] = take();
-            for (int a = relSite[r] + 1; a < S - 1; ++a)
-                for (int b = relYear[r]; b < Y; ++b) {
-                    notSeenAgain[{r, a, b}] = take();
-                    for (int s = a + 1; s < S; ++s)
-                        for (int y = b; y < Y; ++y)
-                            next[{r, a, b, s, y}] = take();
-                }
-        }
-        complete = m_at == m_numbers.size();
-    }
-    // Fish seen at (a, b) that were seen again or never seen again.
-    qint64 groupSize(int r, int a, int b) const
-    {
-        qint64 n = notSeenAgain.value({r, a, b});
-        for (int s = a + 1; s < S; ++s)
-            for (int y = b; y < Y; ++y)
-                n += next.value({r, a, b, s, y});
-        return n;
-    }
-
-    int R = 0, S = 0, Y = 0;
-    QVector<int> relSite, relYear;
-    QVector<qint64> fish, notSeen;
-    QMap<std::tuple<int, int, int>, qint64> first, notSeenAgain;
-    QMap<std::tuple<int, int, int, int, int>, qint64> next;
-    bool complete = false;
-
-private:
-    qint64 take() { return m_at < m_numbers.size() ? m_numbers.at(m_at++) : -1; }
-    QVector<qint64> m_numbers;
-    int m_at = 0;
-};
 
 void expectProportion(qint64 hits, qint64 n, double expected, const std::string& what)
 {
@@ -88,33 +23,68 @@ void expectProportion(qint64 hits, qint64 n, double expected, const std::string&
     EXPECT_NEAR(double(hits) / double(n), expected, 4.0 * se + 1e-12) << what;
 }
 
+// Program counts by release position; the analysis positions are the layout's when every
+// site and year holds data, which the cases check first.
+struct Counts
+{
+    const LoadedStudy& study;
+
+    int id(int r) const { return study.releases.ids().at(r); }
+    qint64 first(int r, int s, int y) const
+    {
+        return study.counts.releaseNextCounts(id(r)).count(s, y);
+    }
+    qint64 next(int r, int a, int b, int s, int y) const
+    {
+        return study.counts.nextCounts(id(r), a, b).count(s, y);
+    }
+    qint64 fish(int r) const
+    {
+        qint64 n = study.counts.releaseNotSeen(id(r));
+        for (int s = 1; s < study.sites.count(); ++s)
+            for (int y = 0; y < study.years.count(); ++y)
+                n += first(r, s, y);
+        return n;
+    }
+    // Fish seen at (a, b) that were seen again or never seen again.
+    qint64 groupSize(int r, int a, int b) const
+    {
+        qint64 n = study.counts.notSeenAgain(id(r), a, b);
+        for (int s = a + 1; s < study.sites.count(); ++s)
+            for (int y = b; y < study.years.count(); ++y)
+                n += next(r, a, b, s, y);
+        return n;
+    }
+};
+
+void expectLayoutPositions(const LoadedStudy& study)
+{
+    ASSERT_EQ(study.sites.count(), study.simulator.layout().siteCount());
+    ASSERT_EQ(study.years.count(), study.simulator.design().years);
+}
+
 TEST(SimulatorStatistics, FirstDetectionsFollowPhiTimesPWithoutHoldOver)
 {
     for (quint64 seed : {3u, 4u}) {
         auto design = sim::StudyDesign::preset("one-year");
         design->seed = seed;
-        const QString folder = simulate(*design, "sim-cjs");
-        const CountsFile counts(QDir(folder).filePath(sim::StudySimulator::CountsFile));
-        ASSERT_TRUE(counts.complete);
-        QStringList problems;
-        const auto truth =
-            test::readTruth(QDir(folder).filePath(sim::StudySimulator::TruthFile), &problems);
-        ASSERT_TRUE(problems.isEmpty());
-        ASSERT_EQ(counts.Y, 1);
+        LoadedStudy study(*design, "sim-cjs");
+        ASSERT_EQ(study.load(), QString());
+        expectLayoutPositions(study);
+        const sim::TrueParameters& truth = study.simulator.truth();
+        const Counts counts{study};
         const int trap = design->releaseSites;
-        for (int r = 0; r < counts.R; ++r) {
-            EXPECT_EQ(counts.fish[r], design->fishPerRelease);
+        for (int r = 0; r < truth.releaseCount(); ++r) {
+            const int relSite = study.simulator.releases().at(r).site;
+            EXPECT_EQ(counts.fish(r), design->fishPerRelease);
             // Passing the other release sites costs nothing.
-            for (int s = counts.relSite[r] + 1; s < trap; ++s)
-                EXPECT_EQ(truth.value({"phi", r, s, 0, 0}), 1.0);
-            const double phiP =
-                truth.value({"phi", r, trap, 0, 0}) * truth.value({"p", r, trap, 0, -1});
-            expectProportion(counts.first.value({r, trap, 0}), counts.fish[r], phiP, "first site");
-            // Fish seen at the trap and then at the next site.
-            const double next =
-                truth.value({"phi", r, trap + 1, 0, 0}) * truth.value({"p", r, trap + 1, 0, -1});
-            expectProportion(counts.next.value({r, trap, 0, trap + 1, 0}),
-                             counts.groupSize(r, trap, 0), next, "trap to next site");
+            for (int s = relSite + 1; s < trap; ++s)
+                EXPECT_EQ(truth.phi(r, s, 0, 0), 1.0);
+            expectProportion(counts.first(r, trap, 0), counts.fish(r),
+                             truth.phi(r, trap, 0, 0) * truth.capture(r, trap, 0), "first site");
+            expectProportion(counts.next(r, trap, 0, trap + 1, 0), counts.groupSize(r, trap, 0),
+                             truth.phi(r, trap + 1, 0, 0) * truth.capture(r, trap + 1, 0),
+                             "trap to next site");
         }
     }
 }
@@ -124,38 +94,69 @@ TEST(SimulatorStatistics, HoldOverAndFinalReachFollowTheirParameters)
     auto design = sim::StudyDesign::preset("sample");
     design->seed = 5;
     design->fishPerRelease = 4000;
-    const QString folder = simulate(*design, "sim-holdover");
-    const CountsFile counts(QDir(folder).filePath(sim::StudySimulator::CountsFile));
-    ASSERT_TRUE(counts.complete);
-    QStringList problems;
-    const auto truth =
-        test::readTruth(QDir(folder).filePath(sim::StudySimulator::TruthFile), &problems);
-    ASSERT_TRUE(problems.isEmpty());
-    const int trap = design->releaseSites, last = counts.S - 1;
-    for (int r = 0; r < counts.R; ++r) {
-        const int b = counts.relYear[r];
+    LoadedStudy study(*design, "sim-holdover");
+    ASSERT_EQ(study.load(), QString());
+    expectLayoutPositions(study);
+    const sim::TrueParameters& truth = study.simulator.truth();
+    const Counts counts{study};
+    const int trap = design->releaseSites;
+    const int last = truth.siteCount() - 1;
+    for (int r = 0; r < truth.releaseCount(); ++r) {
+        const int b = study.simulator.releases().at(r).year;
         double heldOver = 0.0, total = 0.0;
-        for (int y = b; y < counts.Y; ++y) {
-            const double phi = truth.value({"phi", r, trap, b, y});
+        for (int y = b; y < truth.yearCount(); ++y) {
+            const double phi = truth.phi(r, trap, b, y);
             total += phi;
             heldOver += y > b ? phi : 0.0;
             // The trap is the first detection site, so a first detection there in
             // year y is phi(r, trap, b, y) * p(trap, y), hold-over or not.
-            expectProportion(counts.first.value({r, trap, y}), counts.fish[r],
-                             phi * truth.value({"p", r, trap, y, -1}), "first reach");
+            expectProportion(counts.first(r, trap, y), counts.fish(r),
+                             phi * truth.capture(r, trap, y), "first reach");
         }
-        if (b + 1 < counts.Y) {
+        if (b + 1 < truth.yearCount()) {
             EXPECT_GT(heldOver / total, 0.04);
             EXPECT_LT(heldOver / total, 0.16);
         }
-        // From the last dam to the final site.
-        for (int y = b; y < counts.Y; ++y) {
+        for (int y = b; y < truth.yearCount(); ++y) {
             const qint64 n = counts.groupSize(r, last - 1, y);
             if (n > 50)
-                expectProportion(counts.next.value({r, last - 1, y, last, y}), n,
-                                 truth.value({"lambda", r, last, y, y}), "final reach");
+                expectProportion(counts.next(r, last - 1, y, last, y), n, truth.lambda(r, y, y),
+                                 "final reach");
         }
     }
+}
+
+// No fish holds over before the trap, fish still hold over below it, and the last release
+// is the thin one.
+TEST(SimulatorStatistics, FirstReachWithoutHoldOverAndASparseRelease)
+{
+    auto design = sim::StudyDesign::preset("sample");
+    design->releaseSites = 2;
+    design->years = 2;
+    design->detectionSites = 4;
+    design->fishPerRelease = 2000;
+    design->firstReachHoldOver = 0.0;
+    design->sparseReleaseFish = 60;
+    LoadedStudy study(*design, "sim-first-reach");
+    ASSERT_EQ(study.load(), QString());
+    expectLayoutPositions(study);
+    const sim::TrueParameters& truth = study.simulator.truth();
+    const Counts counts{study};
+    const int trap = design->releaseSites;
+    const int R = truth.releaseCount();
+    qint64 heldOverBelow = 0;
+    for (int r = 0; r < R; ++r) {
+        const int b = study.simulator.releases().at(r).year;
+        EXPECT_EQ(counts.fish(r), r == R - 1 ? 60 : 2000);
+        EXPECT_GT(truth.phi(r, trap, b, b), 0.2);
+        if (b + 1 < truth.yearCount()) {
+            EXPECT_EQ(truth.phi(r, trap, b, b + 1), 0.0);
+            EXPECT_EQ(counts.first(r, trap, b + 1), 0);
+            EXPECT_GT(truth.phi(r, trap + 1, b, b + 1), 0.0);
+            heldOverBelow += counts.next(r, trap, b, trap + 1, b + 1);
+        }
+    }
+    EXPECT_GT(heldOverBelow, 0);
 }
 
 TEST(SimulatorStatistics, DetectionProbabilitiesStayWellInsideTheUnitInterval)
@@ -182,26 +183,42 @@ TEST(SimulatorStatistics, DetectionProbabilitiesStayWellInsideTheUnitInterval)
     }
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 TEST(SimulatorStatistics, ASeedFixesEveryFile)
 {
+    const QStringList files = {sim::StudySimulator::ConfigFile,
+                               sim::StudySimulator::ObservationsFile, sim::StudySimulator::AgesFile,
+                               sim::StudySimulator::TruthFile, sim::StudySimulator::CountsFile};
     auto design = sim::StudyDesign::preset("sample");
     design->fishPerRelease = 300;
     design->seed = 42;
-    const QDir a(simulate(*design, "sim-seed-a")), b(simulate(*design, "sim-seed-b"));
+    const auto simulate = [&design](const QString& hint) {
+        const QDir folder(test::TestEnvironment::freshDir(hint));
+        QString error;
+        EXPECT_TRUE(sim::StudySimulator(*design).run(folder.path(), true, nullptr, &error))
+            << error.toStdString();
+        return folder;
+    };
+    const QDir a = simulate("sim-seed-a"), b = simulate("sim-seed-b");
     design->seed = 43;
-    const QDir c(simulate(*design, "sim-seed-c"));
-    for (const QString& name : AllFiles) {
-        const QByteArray bytes = test::fileBytes(a.filePath(name));
+    const QDir c = simulate("sim-seed-c");
+    for (const QString& name : files) {
+        const QByteArray bytes = fileBytes(a.filePath(name));
         ASSERT_FALSE(bytes.isEmpty()) << name.toStdString();
-        EXPECT_EQ(bytes, test::fileBytes(b.filePath(name))) << name.toStdString();
+        EXPECT_EQ(bytes, fileBytes(b.filePath(name))) << name.toStdString();
     }
     // Another seed samples other fish under the same river and the same truth.
-    EXPECT_NE(test::fileBytes(a.filePath(sim::StudySimulator::ObservationsFile)),
-              test::fileBytes(c.filePath(sim::StudySimulator::ObservationsFile)));
-    EXPECT_EQ(test::fileBytes(a.filePath(sim::StudySimulator::ConfigFile)),
-              test::fileBytes(c.filePath(sim::StudySimulator::ConfigFile)));
-    const QByteArray truthA = test::fileBytes(a.filePath(sim::StudySimulator::TruthFile));
-    const QByteArray truthC = test::fileBytes(c.filePath(sim::StudySimulator::TruthFile));
+    EXPECT_NE(fileBytes(a.filePath(sim::StudySimulator::ObservationsFile)),
+              fileBytes(c.filePath(sim::StudySimulator::ObservationsFile)));
+    EXPECT_EQ(fileBytes(a.filePath(sim::StudySimulator::ConfigFile)),
+              fileBytes(c.filePath(sim::StudySimulator::ConfigFile)));
+    const QByteArray truthA = fileBytes(a.filePath(sim::StudySimulator::TruthFile));
+    const QByteArray truthC = fileBytes(c.filePath(sim::StudySimulator::TruthFile));
     EXPECT_EQ(truthA.mid(truthA.indexOf("\nfamily")), truthC.mid(truthC.indexOf("\nfamily")));
 }
 

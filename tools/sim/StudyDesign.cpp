@@ -53,6 +53,10 @@ QString StudyDesign::validate() const
         return "detection, survival and final detection must lie strictly between 0 and 1";
     if (holdOver < 0.0 || holdOver > 0.5)
         return "the hold-over share must be from 0 to 0.5";
+    if (firstReachHoldOver && (*firstReachHoldOver < 0.0 || *firstReachHoldOver > 0.5))
+        return "the first-reach hold-over share must be from 0 to 0.5";
+    if (sparseReleaseFish && (*sparseReleaseFish < 1 || *sparseReleaseFish > fishPerRelease))
+        return "the fish of the sparse release must be from 1 to the fish per release";
     if (removal < 0.0 || removal > 0.9)
         return "the removal share must be from 0 to 0.9";
     return {};

@@ -26,6 +26,19 @@ struct StudyDesign
     double holdOver = 0.10;       // share of survivors that hold over before the trap
     double removal = 0.35;        // share of detected fish transported at the first dam
     double finalDetection = 0.25; // detection probability at the final site
+    // The hold-over share on the way from the release to the first detection site, when it
+    // should differ from holdOver (0 lets every fish reach the trap in its release year,
+    // while fish may still hold over lower down).
+    std::optional<double> firstReachHoldOver;
+    // Fish of the last release, when it should be smaller than the others: a release so
+    // thin that some of its paths see no fish at all.
+    std::optional<int> sparseReleaseFish;
+
+    int fishOfRelease(int release, int releaseCount) const
+    {
+        return sparseReleaseFish && release == releaseCount - 1 ? *sparseReleaseFish
+                                                                : fishPerRelease;
+    }
 
     static std::optional<StudyDesign> preset(const QString& name);
     static QStringList presetNames();

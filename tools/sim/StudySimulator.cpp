@@ -78,15 +78,20 @@ QVector<SimRelease> StudySimulator::planReleases(const StudyDesign& design,
 
 QString StudySimulator::description() const
 {
-    return QString("seed %1; %2 release sites x %3 release years; %4 migration years from %5; "
-                   "%6 detection sites; %7 fish per release")
-        .arg(m_design.seed)
-        .arg(m_design.releaseSites)
-        .arg(m_design.releaseYears)
-        .arg(m_design.years)
-        .arg(m_design.firstYear)
-        .arg(m_design.detectionSites)
-        .arg(m_design.fishPerRelease);
+    QString text = QString("seed %1; %2 release sites x %3 release years; %4 migration years "
+                           "from %5; %6 detection sites; %7 fish per release")
+                       .arg(m_design.seed)
+                       .arg(m_design.releaseSites)
+                       .arg(m_design.releaseYears)
+                       .arg(m_design.years)
+                       .arg(m_design.firstYear)
+                       .arg(m_design.detectionSites)
+                       .arg(m_design.fishPerRelease);
+    if (m_design.firstReachHoldOver)
+        text += QString("; first-reach hold-over %1").arg(*m_design.firstReachHoldOver);
+    if (m_design.sparseReleaseFish)
+        text += QString("; %1 fish in the last release").arg(*m_design.sparseReleaseFish);
+    return text;
 }
 
 bool StudySimulator::writeText(const QString& path, const QString& what, QString* error,
@@ -144,7 +149,7 @@ bool StudySimulator::run(const QString& directory, bool writeCounts, StudySummar
     ages.writeHeader();
     quint32 serial = 0;
     for (int r = 0; r < m_releases.size(); ++r)
-        for (int fish = 0; fish < m_design.fishPerRelease; ++fish)
+        for (int fish = 0; fish < m_design.fishOfRelease(r, m_releases.size()); ++fish)
             writeFish(state, r, serial++);
     for (BufferedFile* file : {&observationFile, &ageFile}) {
         if (!file->close()) {

@@ -67,8 +67,9 @@ void TrueParameters::fillRelease(int r, const SimRelease& release, const StudyDe
                 // more of it the further up the fish were released.
                 const double survival = clamp(
                     std::pow(tributary, distance(release.site, s)) * (1.0 + effect), 0.2, 0.98);
-                const double once = design.holdOver * (0.8 + 0.2 * (release.site % 3));
-                const double twice = design.holdOver * 0.25;
+                const double share = design.firstReachHoldOver.value_or(design.holdOver);
+                const double once = share * (0.8 + 0.2 * (release.site % 3));
+                const double twice = share * 0.25;
                 setPhi(r, s, y1, y1, survival * (1.0 - once - twice));
                 if (y1 + 1 < m_years)
                     setPhi(r, s, y1, y1 + 1, survival * once * WinterSurvival);

@@ -70,6 +70,25 @@ QVector<NumberOption> numberOptions()
          setDouble(&StudyDesign::removal)},
         {{"final-detection", "Detection probability at the final site.", "p"},
          setDouble(&StudyDesign::finalDetection)},
+        {{"first-reach-holdover",
+          "Share of the fish that hold over between their release and the first detection "
+          "site (default: the --holdover share).",
+          "p"},
+         [](StudyDesign& design, const QString& text) {
+             bool ok = false;
+             const double value = text.toDouble(&ok);
+             if (ok)
+                 design.firstReachHoldOver = value;
+             return ok;
+         }},
+        {{"sparse-release-fish", "Fish of the last release, fewer than those of the others.", "n"},
+         [](StudyDesign& design, const QString& text) {
+             bool ok = false;
+             const int value = text.toInt(&ok);
+             if (ok)
+                 design.sparseReleaseFish = value;
+             return ok;
+         }},
     };
 }
 
