@@ -15,7 +15,8 @@ void DirectionSetOptimizer::optimize(Func& func, std::vector<double>& x,
                                      const std::atomic<bool>& cancelled, int& iterations)
 {
     const double start = announceBegin(func, x);
-    PowellMinimizer minimizer(func, cancelled, integerSetting(m_maxIterations),
+    PowellMinimizer minimizer(func, cancelled,
+                              scaledLimit(integerSetting(m_maxIterations), x.size(), 2),
                               doubleSetting(m_funcTolerance));
     iterations = minimizer.minimize(x, start);
     announceEnd(func, x, iterations);

@@ -17,7 +17,7 @@ void FletchOptimizer::optimize(Func& func, std::vector<double>& x,
 {
     const double start = announceBegin(func, x);
     FletchMinimizer::Settings settings;
-    settings.maxIterations = integerSetting(m_maxIterations);
+    settings.maxIterations = scaledLimit(integerSetting(m_maxIterations), x.size(), 4);
     settings.stepSize = doubleSetting(m_stepSize);
     settings.precision = doubleSetting(m_precision);
     FletchMinimizer minimizer(func, cancelled, settings);

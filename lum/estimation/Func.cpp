@@ -2,6 +2,7 @@
 
 #include "lum/estimation/PartialEvaluator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -36,11 +37,12 @@ void Func::gradient(const std::vector<double>& x, std::vector<double>& g)
             g[j] = 0.0;
             continue;
         }
-        double h = EPS * std::abs(x[j]);
-        if (h == 0.0)
-            h = EPS;
-        const double moved = x[j] + h;
-        h = moved - x[j]; // the step actually taken, exactly representable
+        // Relative for large components, absolute near 0: a component that is merely close
+        // to 0 (a coordinate of a probability near its centre) would otherwise get a step
+        // too small to change the value at all.
+        const double h0 = EPS * std::max(std::abs(x[j]), 1.0);
+        const double moved = x[j] + h0;
+        const double h = moved - x[j]; // the step actually taken, exactly representable
         g[j] = (evaluator.valueWith(index, moved) - evaluator.baseValue()) / h;
     }
 }

@@ -38,8 +38,8 @@ public:
     virtual ~Func();
 
     virtual double operator()(const std::vector<double>& x) = 0;
-    // Forward differences with the relative step 1e-8 (1e-8 itself for a component that is 0),
-    // adjusted so that x_j + h is exact. With a term structure only the terms of parameter j
+    // Forward differences with the step 1e-8 * max(|x_j|, 1), adjusted so that x_j + h is
+    // exact. With a term structure only the terms of parameter j
     // are evaluated at x + h e_j.
     virtual void gradient(const std::vector<double>& x, std::vector<double>& g);
 

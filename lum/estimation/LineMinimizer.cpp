@@ -13,6 +13,11 @@ namespace lum {
 namespace {
 
 constexpr double LARGEST = std::numeric_limits<double>::max();
+// Relative differences of values below this are rounding, not slope.
+constexpr double FLAT_TOLERANCE = 1e-13;
+// 0.9 doubled this often reaches about 1900, beyond where a logistic is 0 or 1 to double
+// precision.
+constexpr int PLATEAU_DOUBLINGS = 11;
 
 double withSignOf(double magnitude, double sign)
 {
@@ -46,13 +51,50 @@ double LineMinimizer::minimize(std::vector<double>& x, std::vector<double>& xi, 
         second *= 0.5;
     }
 
+    bool move = !cancelled;
+    if (move && isFlat(b, fx))
+        move = leavePlateau(fx, b);
+
     double fmin = fx;
-    const double step = cancelled ? 0.0 : brent(b, fmin);
+    const double step = move ? brent(b, fmin) : 0.0;
     for (std::size_t j = 0; j < x.size(); ++j) {
         xi[j] *= step;
         x[j] += xi[j];
     }
     return fmin;
+}
+
+// All three points of the bracket at the start value, up to rounding: the line lies on a
+// plateau (a function that flattens towards a bound, such as a logistic far out), where the
+// bracket says nothing about where the function falls.
+bool LineMinimizer::isFlat(const Bracket& b, double fx)
+{
+    const double noise = FLAT_TOLERANCE * (std::abs(fx) + 1.0);
+    return fx != LARGEST && std::abs(b.fa - fx) <= noise && std::abs(b.fb - fx) <= noise &&
+           std::abs(b.fc - fx) <= noise;
+}
+
+// Steps out from a plateau, doubling the step and trying both ways, until a value clearly
+// below the start is found, and brackets from there. Returns false (no move) when the line is
+// flat or rising as far as the steps reach; the bracket is then the start point alone.
+bool LineMinimizer::leavePlateau(double fx, Bracket& b)
+{
+    const double noise = FLAT_TOLERANCE * (std::abs(fx) + 1.0);
+    double step = 0.9;
+    for (int k = 0; k < PLATEAU_DOUBLINGS; ++k) {
+        step *= 2.0;
+        for (const double t : {step, -step}) {
+            if (m_cancelled)
+                return false;
+            const double ft = valueAt(t);
+            if (ft < fx - noise) {
+                bracket(0.0, fx, t, b);
+                return !m_cancelled;
+            }
+        }
+    }
+    b = Bracket{0.0, 0.0, 0.0, fx, fx, fx};
+    return false;
 }
 
 double LineMinimizer::valueAt(double t)

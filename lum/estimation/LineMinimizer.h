@@ -8,7 +8,8 @@ namespace lum {
 class Func;
 
 // Minimises a function along a line: golden-ratio bracketing from the steps 0 and 0.9 (halved
-// while the second start point is a bad point of the objective), then Brent's method.
+// while the second start point is a bad point of the objective), then Brent's method. When the
+// bracket lies on a plateau, steps of growing length look for lower ground first.
 class LineMinimizer
 {
 public:
@@ -32,6 +33,8 @@ private:
 
     double valueAt(double t);
     bool bracket(double start, double fStart, double second, Bracket& b);
+    static bool isFlat(const Bracket& b, double fx);
+    bool leavePlateau(double fx, Bracket& b);
     double brent(const Bracket& b, double& fmin);
 
     Func& m_func;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace lum {
@@ -113,6 +114,13 @@ int OptimizerI::integerSetting(int index) const
 double OptimizerI::doubleSetting(int index) const
 {
     return m_settings[static_cast<std::size_t>(index)].value;
+}
+
+int OptimizerI::scaledLimit(int setting, std::size_t n, int perParameter)
+{
+    const long long scaled = static_cast<long long>(n) * perParameter;
+    return static_cast<int>(
+        std::min<long long>(std::max<long long>(setting, scaled), std::numeric_limits<int>::max()));
 }
 
 double OptimizerI::announceBegin(Func& func, const std::vector<double>& x)

@@ -59,6 +59,10 @@ protected:
     // Declares the next setting; settings keep the order in which they are declared.
     int addSetting(const QString& name, SettingType type, double defaultValue);
     int integerSetting(int index) const;
+    // The limit of a run on n parameters: the setting, or perParameter * n when that is more.
+    // The work a minimiser needs grows with the number of parameters, so a fixed limit that
+    // suits ten parameters would stop a fit of a few hundred long before it converged.
+    static int scaledLimit(int setting, std::size_t n, int perParameter);
     double doubleSetting(int index) const;
     // Emit the two signals around a run; announceBegin() returns the starting value.
     double announceBegin(Func& func, const std::vector<double>& x);

@@ -15,7 +15,8 @@ void QuasiNewtonOptimizer::optimize(Func& func, std::vector<double>& x,
                                     const std::atomic<bool>& cancelled, int& iterations)
 {
     const double start = announceBegin(func, x);
-    QuasiNewtonMinimizer minimizer(func, cancelled, integerSetting(m_maxIterations),
+    QuasiNewtonMinimizer minimizer(func, cancelled,
+                                   scaledLimit(integerSetting(m_maxIterations), x.size(), 4),
                                    doubleSetting(m_gradConv));
     iterations = minimizer.minimize(x, start);
     announceEnd(func, x, iterations);

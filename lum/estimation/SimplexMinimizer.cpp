@@ -3,6 +3,7 @@
 #include "lum/estimation/Func.h"
 #include "lum/estimation/NRError.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace lum {
@@ -22,7 +23,7 @@ int SimplexMinimizer::minimize(std::vector<double>& x, double fx)
     m_vertices.assign(n + 1, x);
     m_values.assign(n + 1, fx);
     for (std::size_t i = 0; i < n; ++i) {
-        m_vertices[i + 1][i] += m_stepSize * x[i];
+        m_vertices[i + 1][i] += startStep(x[i]);
         m_values[i + 1] = m_func.countedValue(m_vertices[i + 1]);
     }
     m_trial.resize(n);
@@ -62,6 +63,15 @@ int SimplexMinimizer::minimize(std::vector<double>& x, double fx)
     }
     x = m_vertices[m_lowest];
     return evaluations + 1;
+}
+
+// Relative to the component from a magnitude of 10 upwards, as large values need; below that
+// ten times the step size (1 at the default), so that a component at or near 0, the centre of
+// a logit coordinate, spreads the simplex by a step that matters on that scale.
+double SimplexMinimizer::startStep(double component) const
+{
+    return component < 0.0 ? m_stepSize * std::min(component, -10.0)
+                           : m_stepSize * std::max(component, 10.0);
 }
 
 void SimplexMinimizer::rankVertices()

@@ -7,8 +7,8 @@ namespace lum {
 
 class Func;
 
-// The Nelder-Mead downhill simplex method. The starting simplex spreads each component by a
-// step relative to its value.
+// The Nelder-Mead downhill simplex method. The starting simplex spreads each component by
+// stepSize times its value, or by 10 * stepSize where the component's magnitude is below 10.
 class SimplexMinimizer
 {
 public:
@@ -21,6 +21,7 @@ public:
     int minimize(std::vector<double>& x, double fx);
 
 private:
+    double startStep(double component) const;
     void rankVertices();
     void sumVertices();
     double tryMove(double factor);

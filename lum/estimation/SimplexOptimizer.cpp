@@ -19,7 +19,8 @@ void SimplexOptimizer::optimize(Func& func, std::vector<double>& x,
                                 const std::atomic<bool>& cancelled, int& iterations)
 {
     const double start = announceBegin(func, x);
-    SimplexMinimizer minimizer(func, cancelled, integerSetting(m_maxFuncEvaluations),
+    SimplexMinimizer minimizer(func, cancelled,
+                               scaledLimit(integerSetting(m_maxFuncEvaluations), x.size(), 2000),
                                doubleSetting(m_convergenceTolerance), doubleSetting(m_stepSize));
     iterations = minimizer.minimize(x, start);
     announceEnd(func, x, iterations);

@@ -6,12 +6,15 @@
 #include "lum/estimation/NRError.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
+#include "lum/estimation/SoftmaxTransform.h"
+#include "lum/estimation/TransformedFunc.h"
 #include "lum/thread/ThreadRunner.h"
 #include "rivulet/data/RivuletSettings.h"
 #include "rivulet/data/YearsControllerI.h"
-#include "rivulet/model/CellProbabilityCheck.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/model/ModelTransform.h"
+#include "rivulet/model/ParameterBoundsCheck.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
 
@@ -161,18 +164,33 @@ ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
     RivuletLikelihood likelihood(*structure, counts_, releases_, sites_, years_);
     auto covariance = std::make_unique<lum::DenseMatrix>(k, k);
 
-    if (!estimate(likelihood, x)) {
+    // The optimizers work in unbounded coordinates, in which no step can leave the
+    // probabilities' domain; the likelihood, the estimates and the covariance stay on the
+    // probability scale.
+    const lum::SoftmaxTransform transform = modelTransform(*structure);
+    lum::TransformedFunc objective(likelihood, transform);
+    std::vector<double> z;
+    transform.toCoordinates(x, z);
+    if (!estimate(objective, z)) {
         return Outcome::Skipped;
     }
     if (canceled()) {
         return Outcome::Canceled;
     }
+    const Outcome settled = settleFarCoordinates(objective, z);
+    if (settled != Outcome::Recorded) {
+        return settled;
+    }
+    transform.toParameters(z, x);
     const double f = likelihood(x);
-    // An unbounded likelihood lets an optimizer "converge" to values that are not
-    // probabilities; that is no more an estimate than a bad point is.
-    if (!(f < RivuletLikelihood::BadValue) ||
-        !CellProbabilityCheck::holds(likelihood, *structure, x)) {
+    if (!(f < RivuletLikelihood::BadValue)) {
         errorStatus(name + QStringLiteral(": unable to estimate parameters"));
+        return Outcome::Skipped;
+    }
+    const QString violation = ParameterBoundsCheck::violation(*structure, x);
+    if (!violation.isEmpty()) {
+        errorStatus(name + QStringLiteral(": internal error, estimates out of bounds: ") +
+                    violation);
         return Outcome::Skipped;
     }
     const double aic = 2.0 * k + 2.0 * f;
@@ -186,15 +204,56 @@ ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
     return Outcome::Recorded;
 }
 
-// False (after the warning) when the fit failed.
-bool ModelEstimator::estimate(lum::Func& likelihood, std::vector<double>& x)
+// A coordinate far out is a probability next to its bound, where the transform is so flat
+// that no optimizer feels a slope: a parameter an early step pushed there stays there even
+// when the optimum has moved inside. So the fit is repeated from a point where such
+// coordinates are pulled back to where the slope is felt, and kept while that improves it. A
+// parameter whose estimate truly is at the bound goes back out, and the fit stands.
+ModelEstimator::Outcome ModelEstimator::settleFarCoordinates(lum::Func& objective,
+                                                             std::vector<double>& z)
 {
-    if (x.empty()) {
+    constexpr double FAR_OUT = 15.0;
+    constexpr double PULLED_BACK = 5.0;
+    constexpr int MAX_RESTARTS = 5;
+    for (int restart = 0; restart < MAX_RESTARTS; ++restart) {
+        std::vector<double> start = z;
+        bool pulled = false;
+        for (double& zi : start) {
+            if (std::abs(zi) > FAR_OUT) {
+                zi = std::copysign(PULLED_BACK, zi);
+                pulled = true;
+            }
+        }
+        if (!pulled) {
+            break;
+        }
+        const double before = objective.countedValue(z);
+        if (!estimate(objective, start)) {
+            return Outcome::Skipped;
+        }
+        if (canceled()) {
+            return Outcome::Canceled;
+        }
+        const double after = objective.countedValue(start);
+        if (after < before) {
+            z = std::move(start);
+        }
+        if (!(after < before - endingCriterion())) {
+            break;
+        }
+    }
+    return Outcome::Recorded;
+}
+
+// False (after the warning) when the fit failed.
+bool ModelEstimator::estimate(lum::Func& objective, std::vector<double>& z)
+{
+    if (z.empty()) {
         // Everything is fixed: there is nothing to optimise.
         return true;
     }
     try {
-        estimator_->estimate(likelihood, x, cancelFlag_);
+        estimator_->estimate(objective, z, cancelFlag_);
     } catch (const NR3::NRError& e) {
         warning(QStringLiteral("Error estimating parameters: ") + QString::fromLatin1(e.message));
         return false;

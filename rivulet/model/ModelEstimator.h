@@ -93,7 +93,8 @@ private:
     };
 
     Outcome fitModel(const EquatingScheme& scheme, const ParameterStructure& structureTemplate);
-    bool estimate(lum::Func& likelihood, std::vector<double>& x);
+    bool estimate(lum::Func& objective, std::vector<double>& z);
+    Outcome settleFarCoordinates(lum::Func& objective, std::vector<double>& z);
     bool computeCovariance(lum::Func& likelihood, const std::vector<double>& x,
                            lum::DenseMatrix& covariance);
     bool canceled() const { return cancelFlag_.load(); }

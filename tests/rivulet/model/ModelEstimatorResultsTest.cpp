@@ -1,13 +1,11 @@
-// The store of fitted models, and the check that keeps non-probabilities out of it.
+// The store of fitted models.
 #include "SimulatedData.h"
 
 #include "lum/estimation/DenseMatrix.h"
-#include "rivulet/model/CellProbabilityCheck.h"
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ParameterMap.h"
 #include "rivulet/model/ParameterStructure.h"
-#include "rivulet/model/RivuletLikelihood.h"
 
 #include <gtest/gtest.h>
 
@@ -92,35 +90,6 @@ TEST(EstimationResultsTest, TheLowestAicIsBestAndTheFirstOfEqualsWins)
     EXPECT_TRUE(f.results.isEmpty());
     EXPECT_EQ(f.results.bestIndex(), -1);
     EXPECT_TRUE(f.results.results().empty());
-}
-
-TEST(CellProbabilityCheckTest, EveryGroupWithFishMustHaveProbabilitiesBetweenZeroAndOne)
-{
-    const SimulatedData data(QString::fromLatin1(kSmallStudy));
-    const ParameterStructure structure(data.releases, data.sites, data.years);
-    RivuletLikelihood likelihood(structure, data.counts, data.releases, data.sites, data.years);
-
-    EXPECT_TRUE(CellProbabilityCheck::holds(likelihood, structure, {0.7, 0.4, 0.9}));
-    EXPECT_TRUE(CellProbabilityCheck::holds(likelihood, structure, {0.7, 1.0, 0.9}));
-    // A final reach of 1.5: finite, but the group at site 1 gets a probability of 1.5.
-    const std::vector<double> runaway = {0.7, 1.5, 0.9};
-    EXPECT_LT(likelihood(runaway), RivuletLikelihood::BadValue);
-    EXPECT_FALSE(CellProbabilityCheck::holds(likelihood, structure, runaway));
-    // Within the tolerance of rounding at the boundary.
-    EXPECT_TRUE(CellProbabilityCheck::holds(likelihood, structure, {0.7, 1.0 + 1e-9, 0.9}));
-    // A negative detection probability makes the release's own arrivals exceed 1.
-    EXPECT_FALSE(CellProbabilityCheck::holds(likelihood, structure, {0.9, 0.9, -0.5}));
-}
-
-TEST(CellProbabilityCheckTest, GroupsWithoutFishAreNotChecked)
-{
-    // Nobody was seen at site 1: the group there has no fish, so its final reach may be
-    // anything the release's own multinomial allows.
-    const SimulatedData data(QStringLiteral("1 3 1\n0\n0\n100\n\n80\n0\n20\n0\n0 \n"));
-    const ParameterStructure structure(data.releases, data.sites, data.years);
-    RivuletLikelihood likelihood(structure, data.counts, data.releases, data.sites, data.years);
-    // Release: P(site 1) = 0.05, P(final) = 0.5 * 0.9 * 1.2 = 0.54, never seen = 0.41.
-    EXPECT_TRUE(CellProbabilityCheck::holds(likelihood, structure, {0.5, 1.2, 0.1}));
 }
 
 } // namespace

@@ -309,26 +309,28 @@ struct UnmarkedFixture
     }
 };
 
-TEST(ModelEstimatorTest, EstimatesThatAreNotProbabilitiesAreNotRecorded)
+TEST(ModelEstimatorTest, TheOptimizerMovesCoordinatesAndTheEstimatesAreTheirProbabilities)
 {
     UnmarkedFixture f;
     ASSERT_EQ(f.catalogue.fitList().size(), 1u);
-    // A final reach of 1.5 keeps every term finite but makes a probability of 1.5.
-    f.runSetting({0.7, 1.5, 0.9});
-    EXPECT_TRUE(f.results.isEmpty());
-    EXPECT_EQ(f.reports.problems(),
-              QStringList{QStringLiteral("error: M.n.1A: unable to estimate parameters")});
-
-    f.reports.lines.clear();
-    f.runSetting({0.7, 0.4, 0.9});
-    EXPECT_EQ(f.results.count(), 1);
+    // One year: each parameter is a set of its own, its coordinate a logit. Values that once
+    // made a final reach of 1.5 now stand for proper probabilities.
+    const std::vector<double> z{0.7, 1.5, -0.9};
+    f.runSetting(z);
+    EXPECT_TRUE(f.reports.problems().isEmpty()) << f.reports.problems().join('\n').toStdString();
+    ASSERT_EQ(f.results.count(), 1);
+    const std::vector<double>& x = f.results.estimates(0);
+    ASSERT_EQ(x.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(x[i], 1.0 / (1.0 + std::exp(-z[i])), 1e-12);
+    }
 }
 
 TEST(ModelEstimatorTest, ABadPointAtTheEndIsNotRecorded)
 {
     UnmarkedFixture f;
-    // Detection 1 at site 1, yet fish reached the final site undetected there.
-    f.runSetting({0.7, 0.4, 1.0});
+    // A coordinate that is not a number leaves a likelihood that is not a number.
+    f.runSetting({0.7, 0.4, std::nan("")});
     EXPECT_TRUE(f.results.isEmpty());
     EXPECT_EQ(f.reports.problems(),
               QStringList{QStringLiteral("error: M.n.1A: unable to estimate parameters")});
@@ -424,16 +426,18 @@ TEST(ModelEstimatorTest, RunsOnTheRunnersThreadAndStopsWhenCanceledThere)
 
     // Canceled from the worker thread while the second model is being fitted.
     f.study.results.clear();
+    // The three models have different numbers of free parameters: a new size is a new model.
     int models = 0;
-    auto cancelling =
-        f.job(std::make_unique<ScriptedOptimizer>(
-                  [&](std::vector<double>& x) {
-                      if (x == std::vector<double>(x.size(), 1.0 / 3) && ++models == 2) {
-                          f.runner.cancel();
-                      }
-                  },
-                  true),
-              &f.runner);
+    std::size_t lastSize = 0;
+    auto cancelling = f.job(std::make_unique<ScriptedOptimizer>(
+                                [&](std::vector<double>& x) {
+                                    if (x.size() != lastSize && ++models == 2) {
+                                        f.runner.cancel();
+                                    }
+                                    lastSize = x.size();
+                                },
+                                true),
+                            &f.runner);
     cancelling->setSchemes(kThreeModels);
     f.runner.setRunnable(cancelling.get());
     f.runner.start();
