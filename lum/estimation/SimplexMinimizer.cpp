@@ -16,9 +16,32 @@ SimplexMinimizer::SimplexMinimizer(Func& func, const std::atomic<bool>& cancelle
 {
 }
 
+namespace {
+constexpr double TINY = 1.0e-10;
+// Fresh simplices at the point found: enough to leave a simplex that collapsed onto a face,
+// few enough that a converged fit pays little for them.
+constexpr int MaxRestarts = 2;
+} // namespace
+
+// A simplex can shrink onto a face and stop short of the minimum; a fresh simplex at the
+// point found moves on when it was not the minimum, and the search ends when one no longer
+// lowers the value by more than the tolerance.
 int SimplexMinimizer::minimize(std::vector<double>& x, double fx)
 {
-    constexpr double TINY = 1.0e-10;
+    m_totalEvaluations = 0;
+    descend(x, fx);
+    for (int restart = 0; restart < MaxRestarts && !m_cancelled; ++restart) {
+        const double before = m_values[m_lowest];
+        descend(x, before);
+        const double after = m_values[m_lowest];
+        if (!(2.0 * (before - after) > m_tolerance * (std::abs(before) + std::abs(after) + TINY)))
+            break;
+    }
+    return m_totalEvaluations + 1;
+}
+
+void SimplexMinimizer::descend(std::vector<double>& x, double fx)
+{
     const std::size_t n = x.size();
     m_vertices.assign(n + 1, x);
     m_values.assign(n + 1, fx);
@@ -29,7 +52,8 @@ int SimplexMinimizer::minimize(std::vector<double>& x, double fx)
     m_trial.resize(n);
     sumVertices();
 
-    int evaluations = 0;
+    // Each fresh simplex has the whole budget: the limit stops a search that does not settle.
+    m_evaluations = 0;
     while (true) {
         rankVertices();
         const double high = m_values[m_highest];
@@ -37,9 +61,9 @@ int SimplexMinimizer::minimize(std::vector<double>& x, double fx)
         const double spread = 2.0 * std::abs(high - low) / (std::abs(high) + std::abs(low) + TINY);
         if (spread < m_tolerance || m_cancelled)
             break;
-        if (evaluations >= m_maxEvaluations)
+        if (m_evaluations >= m_maxEvaluations)
             throw NR3::NRError("Maximum number of iterations exceeded", 0);
-        evaluations += 2;
+        m_evaluations += 2;
         double value = tryMove(-1.0); // reflect the worst vertex through the opposite face
         if (value <= m_values[m_lowest]) {
             tryMove(2.0); // better than the best: expand
@@ -54,15 +78,15 @@ int SimplexMinimizer::minimize(std::vector<double>& x, double fx)
                         m_vertices[i][j] = 0.5 * (m_vertices[i][j] + m_vertices[m_lowest][j]);
                     m_values[i] = m_func.countedValue(m_vertices[i]);
                 }
-                evaluations += static_cast<int>(n);
+                m_evaluations += static_cast<int>(n);
                 sumVertices();
             }
         } else {
-            --evaluations;
+            --m_evaluations;
         }
     }
     x = m_vertices[m_lowest];
-    return evaluations + 1;
+    m_totalEvaluations += m_evaluations;
 }
 
 // Relative to the component from a magnitude of 10 upwards, as large values need; below that

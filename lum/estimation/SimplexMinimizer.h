@@ -21,6 +21,8 @@ public:
     int minimize(std::vector<double>& x, double fx);
 
 private:
+    // One Nelder-Mead search from a fresh simplex at x; x becomes its best vertex.
+    void descend(std::vector<double>& x, double fx);
     double startStep(double component) const;
     void rankVertices();
     void sumVertices();
@@ -39,6 +41,8 @@ private:
     std::size_t m_lowest = 0;
     std::size_t m_highest = 0;
     std::size_t m_nextHighest = 0;
+    int m_evaluations = 0;
+    int m_totalEvaluations = 0;
 };
 
 } // namespace lum
