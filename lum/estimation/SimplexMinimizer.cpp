@@ -61,8 +61,10 @@ void SimplexMinimizer::descend(std::vector<double>& x, double fx)
         const double spread = 2.0 * std::abs(high - low) / (std::abs(high) + std::abs(low) + TINY);
         if (spread < m_tolerance || m_cancelled)
             break;
-        if (m_evaluations >= m_maxEvaluations)
+        if (m_evaluations >= m_maxEvaluations) {
+            x = m_vertices[m_lowest]; // the caller may go on from the best point found
             throw NR3::NRError("Maximum number of iterations exceeded", 0);
+        }
         m_evaluations += 2;
         double value = tryMove(-1.0); // reflect the worst vertex through the opposite face
         if (value <= m_values[m_lowest]) {
