@@ -18,7 +18,7 @@ TEST_F(ReportOutputs, ReleaseSummaryAsTextAndAsHtml)
     EXPECT_TRUE(text.out.contains(QRegExp("\\nRelease +Site +Year +Count\\n")))
         << text.out.toStdString();
     EXPECT_EQ(text.out.count(QRegExp("\\nALD(UPR|MID|PND) 200[89] +ALD(UPR|MID|PND) +200[89] "
-                                     "+1600\\n")),
+                                     "+2000\\n")),
               6)
         << text.out.toStdString();
 
@@ -31,7 +31,7 @@ TEST_F(ReportOutputs, ReleaseSummaryAsTextAndAsHtml)
     ASSERT_EQ(tables[0].size(), 7u);
     EXPECT_EQ(tables[0][0], (QStringList{"Release", "Site", "Year", "Count"}));
     for (std::size_t r = 1; r < 7; ++r)
-        EXPECT_EQ(tables[0][r].at(3), "1600") << r;
+        EXPECT_EQ(tables[0][r].at(3), "2000") << r;
 }
 
 TEST_F(ReportOutputs, ReleaseSummaryRefusesBadArgumentsAndUnwritableFiles)

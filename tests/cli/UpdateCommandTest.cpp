@@ -27,7 +27,7 @@ TEST_F(UpdateCommand, PrintsTheSampleStudyAsTheUpdateLeavesIt)
     const Run run = tool({"--db", db, "update"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(linesAfter(run.out, "Releases:"), QStringList{"6"});
-    EXPECT_EQ(run.out.count(QRegExp("\\n  ALD(UPR|MID|PND) 200[89] +1600 fish")), 6)
+    EXPECT_EQ(run.out.count(QRegExp("\\n  ALD(UPR|MID|PND) 200[89] +2000 fish")), 6)
         << run.out.toStdString();
     EXPECT_EQ(linesAfter(run.out, "Sites:"), QStringList{"10"});
     EXPECT_TRUE(run.out.contains("9 ESTTRW")) << run.out.toStdString();
@@ -46,7 +46,7 @@ TEST_F(UpdateCommand, WorksOnSimulatedDataWithoutADatabase)
     const QString dir = TestEnvironment::freshDir("update-mock");
     const Run run = tool({"--db", dir + "/never.db", "--mock", sample("counts.txt"), "update"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.count(QRegExp("\\n  S[123] 200[89] +1600 fish")), 6) << run.out.toStdString();
+    EXPECT_EQ(run.out.count(QRegExp("\\n  S[123] 200[89] +2000 fish")), 6) << run.out.toStdString();
     EXPECT_EQ(linesAfter(run.out, "Sites:"), QStringList{"10"});
     EXPECT_EQ(linesAfter(run.out, "Data class:"), QStringList{"3"});
     EXPECT_FALSE(QFile::exists(dir + "/never.db"));
