@@ -1,12 +1,20 @@
 #pragma once
 // Shared set-up of the benchmarks that work on the simulator's "large" study.
 
+#include "lum/thread/ThreadRunner.h"
+#include "rivulet/data/RivuletDb.h"
 #include "rivulet/input/SitesConfigSettingsI.h"
+#include "rivulet/study/Study.h"
+#include "rivulet/study/StudyActions.h"
 #include "tools/sim/StudyDesign.h"
 #include "tools/sim/StudySimulator.h"
 
 #include <QDate>
+#include <QFile>
 #include <QString>
+#include <QTextStream>
+
+#include <memory>
 
 namespace bench {
 
@@ -36,6 +44,52 @@ inline QString largeStudyFolder(const QString& scratch, bool withCounts, QString
     rivulet::sim::StudySimulator simulator(*rivulet::sim::StudyDesign::preset("large"));
     rivulet::sim::StudySummary summary;
     return simulator.run(folder, withCounts, &summary, error) ? folder : QString();
+}
+
+// Runs a job of a study's actions on the calling thread: the timings then measure the work
+// alone. True when it neither failed nor was canceled.
+inline bool runHere(lum::ThreadRunnable& job)
+{
+    job.run();
+    return !job.runner()->hasFailed() && !job.runner()->isCanceled();
+}
+
+// The study of a counts file, brought up to date (or not, with `update` false). Null, with
+// `error` set, when the file cannot be read.
+inline std::unique_ptr<rivulet::Study> countsFileStudy(const QString& path, QString* error,
+                                                       bool update = true)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        *error = QStringLiteral("cannot open ") + path;
+        return nullptr;
+    }
+    auto study = std::make_unique<rivulet::Study>(rivulet::Study::CountsFile,
+                                                  rivulet::RivuletDb::instance());
+    QTextStream in(&file);
+    if (!study->readCountsFile(in, error)) {
+        *error = QStringLiteral("cannot load ") + path + QStringLiteral(": ") + *error;
+        return nullptr;
+    }
+    if (update) {
+        lum::ThreadRunner runner;
+        if (!runHere(*rivulet::StudyActions(*study, runner).update())) {
+            *error = QStringLiteral("the update failed");
+            return nullptr;
+        }
+    }
+    return study;
+}
+
+// A database study on `rdb` whose sites configuration settings point into `work`, away from
+// the user's shared folder.
+inline std::unique_ptr<rivulet::Study> databaseStudy(rivulet::RivuletDb& rdb, const QString& work,
+                                                     const QString& sitesConfigPath)
+{
+    auto study = std::make_unique<rivulet::Study>(rivulet::Study::Database, rdb);
+    study->setSitesConfigSettings(std::make_unique<BenchSitesConfigSettings>(work));
+    study->setSitesConfigPath(sitesConfigPath);
+    return study;
 }
 
 } // namespace bench

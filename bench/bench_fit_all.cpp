@@ -6,14 +6,14 @@
 // The counts file is a next-detections file; without one, data/sample/counts.txt of the
 // source tree. Exit status 0 when every model of the fit list was recorded within the limit
 // (60 s by default), 1 otherwise.
+#include "bench/BenchStudy.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
-#include "rivulet/data/MockReleasesController.h"
-#include "rivulet/data/MockSitesController.h"
-#include "rivulet/data/MockYearsController.h"
-#include "rivulet/data/NextDetectionsFromFile.h"
+#include "rivulet/data/NextDetectionsI.h"
 #include "rivulet/data/ReleaseSummary.h"
-#include "rivulet/data/SimulatedDataLoader.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
@@ -80,31 +80,27 @@ int main(int argc, char** argv)
         }
     }
 
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
-    NextDetectionsFromFile counts(releases, sites, years);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+    QString error;
+    const std::unique_ptr<Study> study = bench::countsFileStudy(path, &error, false);
+    if (!study) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    try {
-        QTextStream in(&file);
-        SimulatedDataLoader(releases, sites, years, counts).load(in);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cannot load %s: %s\n", qPrintable(path), e.what());
-        return 1;
-    }
+    const ReleasesControllerI& releases = study->releases();
+    const SitesControllerI& sites = study->sites();
+    const YearsControllerI& years = study->years();
+    const NextDetectionsI& counts = study->nextDetections();
 
     QElapsedTimer total;
     total.start();
-    ReleaseSummary summary(releases, sites, years, counts);
-    summary.update();
-    ModelCatalogue catalogue(releases, sites, years, summary);
-    catalogue.rebuild();
+    lum::ThreadRunner runner;
+    if (!bench::runHere(*StudyActions(*study, runner).update())) {
+        std::fprintf(stderr, "the update failed\n");
+        return 1;
+    }
+    const ModelCatalogue& catalogue = study->catalogue();
     const ParameterStructure structure(releases, sites, years);
-    EstimationResults results(releases, sites, years);
+    EstimationResults& results = study->results();
     TimedEstimator job(releases, sites, years, catalogue, results, counts,
                        lum::createOptimizer(optimizerText), 0.0001);
     job.verbose = verbose;

@@ -9,6 +9,7 @@
 // source tree. The Hessian is taken at the estimates of the model (Fletch, ending criterion
 // 0.0001), or at the start vector with --no-fit or when the fit fails. --no-plain leaves out
 // the run of the plain method, which takes minutes on a large study.
+#include "bench/BenchStudy.h"
 #include "lum/estimation/CovarianceCalculator.h"
 #include "lum/estimation/DenseMatrix.h"
 #include "lum/estimation/Estimator.h"
@@ -16,12 +17,11 @@
 #include "lum/estimation/NRError.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
-#include "rivulet/data/MockReleasesController.h"
-#include "rivulet/data/MockSitesController.h"
-#include "rivulet/data/MockYearsController.h"
-#include "rivulet/data/NextDetectionsFromFile.h"
+#include "rivulet/data/NextDetectionsI.h"
 #include "rivulet/data/ReleaseSummary.h"
-#include "rivulet/data/SimulatedDataLoader.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
@@ -91,26 +91,22 @@ int main(int argc, char** argv)
         else
             path = QString::fromLocal8Bit(argv[i]);
     }
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
-    NextDetectionsFromFile counts(releases, sites, years);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+    QString error;
+    const std::unique_ptr<Study> study = bench::countsFileStudy(path, &error, false);
+    if (!study) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    try {
-        QTextStream in(&file);
-        SimulatedDataLoader(releases, sites, years, counts).load(in);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cannot load %s: %s\n", qPrintable(path), e.what());
+    const ReleasesControllerI& releases = study->releases();
+    const SitesControllerI& sites = study->sites();
+    const YearsControllerI& years = study->years();
+    const NextDetectionsI& counts = study->nextDetections();
+    lum::ThreadRunner runner;
+    if (!bench::runHere(*StudyActions(*study, runner).update())) {
+        std::fprintf(stderr, "the update failed\n");
         return 1;
     }
-    ReleaseSummary summary(releases, sites, years, counts);
-    summary.update();
-    ModelCatalogue catalogue(releases, sites, years, summary);
-    catalogue.rebuild();
+    const ModelCatalogue& catalogue = study->catalogue();
     if (catalogue.definitionItems().size() < 2) {
         std::fprintf(stderr, "the data set has no release to model\n");
         return 1;

@@ -5,12 +5,12 @@
 // The counts file is a next-detections file ("Save Next Detections"); it may also be given
 // by the environment variable RIVULET_BENCH_COUNTS. Without one, a generated data set of
 // twelve releases (four release sites x three years) over nine sites is used.
-#include "rivulet/data/MockReleasesController.h"
-#include "rivulet/data/MockSitesController.h"
-#include "rivulet/data/MockYearsController.h"
-#include "rivulet/data/NextDetectionsFromFile.h"
+#include "bench/BenchStudy.h"
+#include "rivulet/data/NextDetectionsI.h"
 #include "rivulet/data/ReleaseSummary.h"
-#include "rivulet/data/SimulatedDataLoader.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
@@ -85,14 +85,9 @@ QString generatedCounts()
 }
 
 // The data set, its catalogue and the likelihood of the catalogue's largest model.
-struct Study
+struct LikelihoodBench
 {
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
-    NextDetectionsFromFile counts{releases, sites, years};
-    std::unique_ptr<ReleaseSummary> summary;
-    std::unique_ptr<ModelCatalogue> catalogue;
+    std::unique_ptr<Study> study;
     ParameterStructure structure;
     std::unique_ptr<RivuletLikelihood> likelihood;
     std::vector<double> start;
@@ -100,43 +95,48 @@ struct Study
 
     void load(QTextStream& in)
     {
-        SimulatedDataLoader(releases, sites, years, counts).load(in);
-        summary = std::make_unique<ReleaseSummary>(releases, sites, years, counts);
-        summary->update();
-        catalogue = std::make_unique<ModelCatalogue>(releases, sites, years, *summary);
-        catalogue->rebuild();
-        if (catalogue->definitionItems().size() < 2) {
+        study = std::make_unique<Study>(Study::CountsFile, RivuletDb::instance());
+        QString error;
+        if (!study->readCountsFile(in, &error))
+            throw std::runtime_error(error.toStdString());
+        lum::ThreadRunner runner;
+        if (!bench::runHere(*StudyActions(*study, runner).update()))
+            throw std::runtime_error("the update failed");
+        const ModelCatalogue& catalogue = study->catalogue();
+        if (catalogue.definitionItems().size() < 2) {
             throw std::runtime_error("the data set has no release to model");
         }
         // The first model of every data class equates nothing: it has the most parameters.
-        const ModelDefinitionItem& largest = *catalogue->definitionItems()[1];
+        const ModelDefinitionItem& largest = *catalogue.definitionItems()[1];
         modelName = largest.name();
-        structure = ParameterStructure(releases, sites, years);
-        catalogue->applyModel(largest.captureCode(), largest.survivalCode(), structure);
-        likelihood = std::make_unique<RivuletLikelihood>(structure, counts, releases, sites, years);
-        start.assign(static_cast<std::size_t>(structure.numFree()), 1.0 / (years.count() + 1));
+        structure = ParameterStructure(study->releases(), study->sites(), study->years());
+        catalogue.applyModel(largest.captureCode(), largest.survivalCode(), structure);
+        likelihood = std::make_unique<RivuletLikelihood>(
+            structure, study->nextDetections(), study->releases(), study->sites(), study->years());
+        start.assign(static_cast<std::size_t>(structure.numFree()),
+                     1.0 / (study->years().count() + 1));
     }
 };
 
-Study& study()
+LikelihoodBench& study()
 {
-    static Study instance;
+    static LikelihoodBench instance;
     return instance;
 }
 
 void setCounters(benchmark::State& state)
 {
-    const Study& s = study();
-    state.counters["releases"] = s.releases.count();
-    state.counters["sites"] = s.sites.count();
-    state.counters["years"] = s.years.count();
+    const LikelihoodBench& s = study();
+    state.counters["releases"] = s.study->releases().count();
+    state.counters["sites"] = s.study->sites().count();
+    state.counters["years"] = s.study->years().count();
     state.counters["parameters"] = s.structure.numFree();
     state.counters["cells"] = static_cast<double>(s.likelihood->cells().size());
 }
 
 void fullValue(benchmark::State& state)
 {
-    Study& s = study();
+    LikelihoodBench& s = study();
     for (auto _ : state) {
         benchmark::DoNotOptimize((*s.likelihood)(s.start));
     }
@@ -147,7 +147,7 @@ void fullValue(benchmark::State& state)
 // What a finite difference in one parameter costs: the terms of that parameter only.
 void oneParameterTerms(benchmark::State& state)
 {
-    Study& s = study();
+    LikelihoodBench& s = study();
     const std::vector<int>& terms = s.likelihood->termsOfParameter(0);
     for (auto _ : state) {
         benchmark::DoNotOptimize(s.likelihood->termsValue(s.start, terms));
@@ -158,7 +158,7 @@ void oneParameterTerms(benchmark::State& state)
 
 void gradient(benchmark::State& state)
 {
-    Study& s = study();
+    LikelihoodBench& s = study();
     std::vector<double> g(s.start.size());
     for (auto _ : state) {
         s.likelihood->gradient(s.start, g);
@@ -208,10 +208,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot load the counts: %s\n", e.what());
         return 1;
     }
-    const Study& s = study();
+    const LikelihoodBench& s = study();
     std::printf("%s: model %s, %d releases, %d sites, %d years, %d free parameters\n",
                 path.isEmpty() ? "generated data" : qPrintable(path), qPrintable(s.modelName),
-                s.releases.count(), s.sites.count(), s.years.count(), s.structure.numFree());
+                s.study->releases().count(), s.study->sites().count(), s.study->years().count(),
+                s.structure.numFree());
 
     benchmark::RegisterBenchmark("likelihood/value", fullValue);
     benchmark::RegisterBenchmark("likelihood/terms_of_one_parameter", oneParameterTerms);

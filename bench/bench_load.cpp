@@ -5,13 +5,8 @@
 //   RIVULET_BENCH_STUDY=folder bench_load   reuses a study written by rivulet-sim
 
 #include "bench/BenchStudy.h"
-#include "rivulet/data/ReleasesController.h"
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/data/SitesController.h"
-#include "rivulet/data/YearsController.h"
 #include "rivulet/input/ObsDataLoader.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigCatalog.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -54,27 +49,21 @@ void BM_LoadObservations(benchmark::State& state)
         state.SkipWithError("cannot open the database");
         return;
     }
-    rivulet::SitesConfig config;
-    bench::BenchSitesConfigSettings settings(work);
-    rivulet::SitesConfigCatalog catalog(config);
-    rivulet::SitesController sites(catalog, rdb);
-    rivulet::YearsController years(rdb);
-    rivulet::ReleasesController releases(rdb);
     const QString path =
         s.folder + QStringLiteral("/") + rivulet::sim::StudySimulator::ObservationsFile;
-    const QString configPath =
-        s.folder + QStringLiteral("/") + rivulet::sim::StudySimulator::ConfigFile;
+    const auto study = bench::databaseStudy(
+        rdb, work, s.folder + QStringLiteral("/") + rivulet::sim::StudySimulator::ConfigFile);
+    lum::ThreadRunner runner;
+    const rivulet::StudyActions actions(*study, runner);
 
     rivulet::ObsLoadSummary summary;
     for (auto _ : state) {
-        rivulet::ObsDataLoader loader(path, &releases, &sites, &years, configPath, nullptr, &rdb);
-        loader.setSitesConfig(&config, &settings);
-        loader.run();
-        if (loader.failed()) {
+        const auto load = actions.loadObservations(path);
+        if (!bench::runHere(*load) || load->job().failed()) {
             state.SkipWithError("the load failed");
             return;
         }
-        summary = loader.summary();
+        summary = load->job().summary();
     }
     state.counters["rows"] = summary.rows;
     state.counters["detections"] = summary.detections;

@@ -11,17 +11,13 @@
 
 #include "bench/BenchStudy.h"
 #include "lum/db/TableData.h"
-#include "rivulet/data/DataUpdater.h"
 #include "rivulet/data/DetectionSequenceController.h"
-#include "rivulet/data/NextDetections.h"
-#include "rivulet/data/ReleaseSummary.h"
-#include "rivulet/data/ReleasesController.h"
+#include "rivulet/data/NextDetectionsI.h"
+#include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/data/SitesController.h"
-#include "rivulet/data/YearsController.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
 #include "rivulet/input/ObsDataLoader.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigCatalog.h"
 #include "rivulet/model/ModelCatalogue.h"
 
 #include <QCoreApplication>
@@ -46,11 +42,8 @@ struct Study
     QString folder;
     QString database;
     rivulet::RivuletDb rdb;
-    rivulet::SitesConfig config;
-    rivulet::SitesConfigCatalog catalog{config};
-    rivulet::SitesController sites{catalog, rdb};
-    rivulet::YearsController years{rdb};
-    rivulet::ReleasesController releases{rdb};
+    std::unique_ptr<rivulet::Study> study;
+    lum::ThreadRunner runner;
     QString error;
 
     QString file(const char* name) const { return folder + QLatin1Char('/') + name; }
@@ -70,6 +63,9 @@ bool Study::prepare()
         error = QStringLiteral("cannot open ") + database;
         return false;
     }
+    const QString work = temporary.path() + QStringLiteral("/shared");
+    QDir().mkpath(work);
+    study = bench::databaseStudy(rdb, work, file(rivulet::sim::StudySimulator::ConfigFile));
     const lum::TableData rows(*rdb.database(), QStringLiteral("select count(*) from observations"));
     if (rows.intValue(0, 0) > 0)
         return true;
@@ -78,22 +74,16 @@ bool Study::prepare()
 
 bool Study::load()
 {
-    const QString work = temporary.path() + QStringLiteral("/shared");
-    QDir().mkpath(work);
-    bench::BenchSitesConfigSettings settings(work);
     QElapsedTimer timer;
     timer.start();
-    rivulet::ObsDataLoader loader(file(rivulet::sim::StudySimulator::ObservationsFile), &releases,
-                                  &sites, &years, file(rivulet::sim::StudySimulator::ConfigFile),
-                                  nullptr, &rdb);
-    loader.setSitesConfig(&config, &settings);
-    loader.run();
-    if (loader.failed()) {
+    const auto load = rivulet::StudyActions(*study, runner)
+                          .loadObservations(file(rivulet::sim::StudySimulator::ObservationsFile));
+    if (!bench::runHere(*load) || load->job().failed()) {
         error = QStringLiteral("the load failed");
         return false;
     }
     std::fprintf(stderr, "loaded %lld rows in %.1f s\n",
-                 static_cast<long long>(loader.summary().rows), timer.elapsed() / 1000.0);
+                 static_cast<long long>(load->job().summary().rows), timer.elapsed() / 1000.0);
     return true;
 }
 
@@ -116,27 +106,22 @@ void BM_DataUpdater(benchmark::State& state)
         state.SkipWithError(qPrintable(s.error));
         return;
     }
-    rivulet::DetectionSequenceController sequences(s.releases, s.sites, s.rdb);
-    rivulet::NextDetections counts(s.releases, s.sites, s.years, sequences);
-    rivulet::ReleaseSummary summary(s.releases, s.sites, s.years, counts);
-    rivulet::ModelCatalogue catalogue(s.releases, s.sites, s.years, summary);
-
+    rivulet::Study& study = *s.study;
+    const rivulet::StudyActions actions(study, s.runner);
     for (auto _ : state) {
-        rivulet::DataUpdater updater(s.releases, s.sites, s.years, &sequences, counts);
-        updater.addRefreshStep([&summary] { summary.update(); });
-        updater.addRefreshStep([&catalogue] { catalogue.rebuild(); });
-        updater.process();
+        if (!bench::runHere(*actions.update()))
+            state.SkipWithError("the update failed");
     }
 
     QByteArray written;
     {
         QTextStream out(&written);
-        counts.write(out);
+        study.nextDetections().write(out);
     }
     const QByteArray expected = readFile(s.file(rivulet::sim::StudySimulator::CountsFile));
-    state.counters["releases"] = s.releases.count();
-    state.counters["entries"] = sequences.entryCount();
-    state.counters["models"] = static_cast<double>(catalogue.fitList().size());
+    state.counters["releases"] = study.releases().count();
+    state.counters["entries"] = study.sequences()->entryCount();
+    state.counters["models"] = static_cast<double>(study.catalogue().fitList().size());
     state.counters["counts_match"] = !expected.isEmpty() && written == expected ? 1 : 0;
 }
 
@@ -150,10 +135,11 @@ void BM_DetectionSequences(benchmark::State& state)
         state.SkipWithError(qPrintable(s.error));
         return;
     }
-    s.releases.refresh();
-    s.sites.refresh();
-    s.years.refresh();
-    rivulet::DetectionSequenceController sequences(s.releases, s.sites, s.rdb);
+    rivulet::Study& study = *s.study;
+    study.releases().refresh();
+    study.sites().refresh();
+    study.years().refresh();
+    rivulet::DetectionSequenceController& sequences = *study.sequences();
     for (auto _ : state) {
         if (sequences.update() != 0)
             state.SkipWithError(qPrintable(sequences.lastError()));

@@ -1,9 +1,9 @@
 #include "cli/CliApp.h"
 
+#include "cli/ArgumentParser.h"
 #include "cli/CliCommand.h"
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
-#include "cli/CommandLine.h"
 #include "cli/CommandTable.h"
 
 namespace rivulet::cli {
@@ -33,29 +33,39 @@ QString CliApp::usage()
 
 int CliApp::run(const QStringList& arguments, CliOutput& out)
 {
-    const CommandLine line = CommandLine::parse(arguments);
-    if (!line.ok()) {
-        out.error(line.error);
+    ArgumentParser line;
+    line.addOption(QStringLiteral("db"), QStringLiteral("FILE"), ArgumentParser::LastWins);
+    line.addOption(QStringLiteral("sites-config"), QStringLiteral("FILE"),
+                   ArgumentParser::LastWins);
+    line.addOption(QStringLiteral("mock"), QStringLiteral("FILE"), ArgumentParser::LastWins);
+    line.addFlag({QStringLiteral("h"), QStringLiteral("help")});
+    if (!line.parse(arguments)) {
+        out.error(line.error());
         out.error(QStringLiteral("run \"rivulet-cli --help\" for the usage"));
         return ExitUsage;
     }
-    if (line.helpRequested) {
+    if (line.isSet(QStringLiteral("help"))) {
         out.print(usage());
         return ExitSuccess;
     }
-    if (line.command.isEmpty()) {
+    const QStringList commandLine = line.positionalArguments();
+    if (commandLine.isEmpty()) {
         out.error(QStringLiteral("no command given"));
         out.print(usage());
         return ExitUsage;
     }
-    const CommandEntry* entry = CommandTable::find(line.command);
+    const CommandEntry* entry = CommandTable::find(commandLine.first());
     if (!entry) {
-        out.error(QStringLiteral("unknown command \"%1\"").arg(line.command));
+        out.error(QStringLiteral("unknown command \"%1\"").arg(commandLine.first()));
         out.error(QStringLiteral("run \"rivulet-cli --help\" for the commands"));
         return ExitUsage;
     }
-    CliContext context(line.options, out);
-    return entry->create()->run(context, line.commandArguments);
+    GlobalOptions options;
+    options.databasePath = line.value(QStringLiteral("db"));
+    options.sitesConfigPath = line.value(QStringLiteral("sites-config"));
+    options.mockFile = line.value(QStringLiteral("mock"));
+    CliContext context(options, out);
+    return entry->create()->run(context, commandLine.mid(1));
 }
 
 } // namespace rivulet::cli

@@ -15,8 +15,9 @@ enum ExitCode
 };
 
 // One command of the tool. A command lives in its own file and is listed
-// once in CommandTable.cpp; it reads the global options and reaches the
-// database, the output and the job runner through the context.
+// once in CommandTable.cpp; it parses its arguments (ArgumentParser) and
+// calls the study's action, reaching the study, the output and the terminal
+// tracker through the context.
 class CliCommand
 {
 public:

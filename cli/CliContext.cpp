@@ -1,10 +1,16 @@
 #include "cli/CliContext.h"
 
-#include "cli/CliJobRunner.h"
 #include "cli/CliOutput.h"
+#include "cli/TerminalTracker.h"
+#include "rivulet/data/DataUpdater.h"
+#include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/RivuletSettings.h"
+#include "rivulet/study/Study.h"
+#include "rivulet/study/StudyActions.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTextStream>
 
 namespace rivulet::cli {
 
@@ -46,11 +52,63 @@ QString CliContext::sitesConfigPath() const
            settings.value(RivuletSettings::SitesConfigFileName).toString();
 }
 
-CliJobRunner& CliContext::jobs()
+TerminalTracker& CliContext::tracker()
 {
-    if (!m_jobs)
-        m_jobs = std::make_unique<CliJobRunner>(m_out);
-    return *m_jobs;
+    if (!m_tracker)
+        m_tracker = std::make_unique<TerminalTracker>(m_out);
+    return *m_tracker;
+}
+
+Study* CliContext::study()
+{
+    if (m_study)
+        return m_study.get();
+    const QString mockFile = m_options.mockFile;
+    if (mockFile.isEmpty()) {
+        if (!openDatabase())
+            return nullptr;
+        auto study = std::make_unique<Study>(Study::Database, RivuletDb::instance());
+        study->setSitesConfigPath(sitesConfigPath());
+        m_study = std::move(study);
+        return m_study.get();
+    }
+    QFile file(mockFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        m_out.error(QStringLiteral("No such file: %1").arg(mockFile));
+        return nullptr;
+    }
+    auto study = std::make_unique<Study>(Study::CountsFile, RivuletDb::instance());
+    QTextStream in(&file);
+    QString error;
+    if (!study->readCountsFile(in, &error)) {
+        m_out.error(QStringLiteral("%1: %2").arg(mockFile, error));
+        return nullptr;
+    }
+    m_study = std::move(study);
+    return m_study.get();
+}
+
+Study* CliContext::updatedStudy()
+{
+    Study* opened = study();
+    if (!opened)
+        return nullptr;
+    const auto update = actions().update();
+    switch (tracker().run(*update)) {
+    case TerminalTracker::Complete:
+        return opened;
+    case TerminalTracker::Canceled:
+        m_out.warning(QStringLiteral("Update canceled."));
+        return nullptr;
+    case TerminalTracker::Failed:
+        break;
+    }
+    return nullptr;
+}
+
+StudyActions CliContext::actions()
+{
+    return StudyActions(*m_study, tracker().runner());
 }
 
 } // namespace rivulet::cli

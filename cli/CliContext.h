@@ -6,13 +6,19 @@
 #include <memory>
 #include <optional>
 
+namespace rivulet {
+class Study;
+class StudyActions;
+} // namespace rivulet
+
 namespace rivulet::cli {
 
-class CliJobRunner;
 class CliOutput;
+class TerminalTracker;
 
-// What a command works with: the global options, the output, the database
-// (opened on request with the program's own start-up) and a job runner.
+// What a command works with: the global options, the output, the database (opened on
+// request with the program's own start-up), the terminal tracker that runs the jobs, and the
+// study of this run.
 class CliContext
 {
 public:
@@ -36,14 +42,26 @@ public:
     // missing). Empty when the shared folder cannot be created.
     QString sitesConfigPath() const;
 
-    // Runs jobs and waits for them (created on first use).
-    CliJobRunner& jobs();
+    // Runs jobs and shows them (created on first use).
+    TerminalTracker& tracker();
+
+    // The study of this run, without updating it: the database's (opened first), or with
+    // --mock the counts file's. Null, after reporting why, when the database cannot be opened
+    // or the counts file cannot be read (a malformed file is reported with its line and
+    // column). The same study on later calls.
+    Study* study();
+    // study(), then the update job run to its end; null, after reporting why, when that
+    // fails or is canceled.
+    Study* updatedStudy();
+    // The actions of study() on the tracker's runner (valid after study() succeeded).
+    StudyActions actions();
 
 private:
     GlobalOptions m_options;
     CliOutput& m_out;
     std::optional<StartupResult> m_startup;
-    std::unique_ptr<CliJobRunner> m_jobs;
+    std::unique_ptr<TerminalTracker> m_tracker;
+    std::unique_ptr<Study> m_study;
 };
 
 } // namespace rivulet::cli

@@ -1,5 +1,7 @@
 #include "cli/CliOutput.h"
 
+#include <QSaveFile>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -62,6 +64,22 @@ void CliOutput::progress(int percent)
     *m_err << '\r' << QStringLiteral("%1%").arg(percent, 3);
     m_err->flush();
     m_progressShown = true;
+}
+
+bool CliOutput::writeFileOrPrint(const QString& path, const QByteArray& content)
+{
+    if (path.isEmpty()) {
+        print(QString::fromUtf8(content));
+        return true;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
+        !file.commit()) {
+        error(QStringLiteral("Unable to open file \"%1\" for writing: %2")
+                  .arg(path, file.errorString()));
+        return false;
+    }
+    return true;
 }
 
 void CliOutput::endProgress()

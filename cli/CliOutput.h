@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTextStream>
 
@@ -28,6 +29,9 @@ public:
     // Plain text to standard output as it is (help, tables).
     void print(const QString& text);
     void progress(int percent);
+    // Writes `content` to the file, replacing it only once all is written, or prints it when
+    // no file is given. False, after reporting the error, when the file cannot be written.
+    bool writeFileOrPrint(const QString& path, const QByteArray& content);
     // Removes the percentage line, if one is shown.
     void endProgress();
 

@@ -1,20 +1,18 @@
 #include "cli/FitCommand.h"
 
+#include "cli/ArgumentParser.h"
 #include "cli/CliContext.h"
-#include "cli/CliJobRunner.h"
 #include "cli/CliOutput.h"
-#include "cli/EstimatesCsv.h"
-#include "cli/FitReports.h"
-#include "cli/ModelComparison.h"
-#include "cli/StudyContext.h"
-#include "lum/estimation/OptimizerFactory.h"
+#include "cli/TerminalTracker.h"
 #include "lum/estimation/OptimizerI.h"
-#include "lum/report/ReportWriter.h"
-#include "rivulet/data/RivuletSettings.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
-#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/results/ModelComparison.h"
+#include "rivulet/results/ReportSet.h"
+#include "rivulet/results/ResultFilesJob.h"
+#include "rivulet/study/Study.h"
+#include "rivulet/study/StudyActions.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,61 +23,70 @@ namespace rivulet::cli {
 
 namespace {
 
+const QString usageLine =
+    QStringLiteral("usage: rivulet-cli fit [--optimizer TEXT] [--model NAME]... [--out DIR] "
+                   "[--report-model NAME] [--precision-est N] [--precision-err N]");
+
 struct FitArguments
 {
-    std::optional<QString> optimizer;
+    FitJob::Options fit;
     QStringList models;
     QString outDir;
-    // The reports of the reported model that --out also writes.
-    FitReports reports;
+    ReportSet::Options reports;
 };
 
-// Reads "--name VALUE" or "--name=VALUE" at arguments[i], advancing i past it; false when
-// arguments[i] is another option. A missing or empty value is an error.
-bool readOption(const QStringList& arguments, int& i, const QString& name, QString& value,
-                QString& error)
+std::optional<int> precisionOf(const ArgumentParser& parser, const QString& name, QString& error)
 {
-    const QString& argument = arguments.at(i);
-    if (argument == name) {
-        if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
-            error = QStringLiteral("option %1 needs a value").arg(name);
-            return true;
-        }
-        value = arguments.at(++i);
-        return true;
+    if (!parser.isSet(name))
+        return std::nullopt;
+    const QString value = parser.value(name);
+    bool ok = false;
+    const int precision = value.toInt(&ok);
+    if (!ok || precision < 0 || precision > ReportSet::MaxPrecision) {
+        error = QStringLiteral("option --%1 needs a number of decimals from 0 to %2, not \"%3\"")
+                    .arg(name)
+                    .arg(ReportSet::MaxPrecision)
+                    .arg(value);
+        return std::nullopt;
     }
-    if (argument.startsWith(name + QLatin1Char('='))) {
-        value = argument.mid(name.size() + 1);
-        if (value.isEmpty())
-            error = QStringLiteral("option %1 needs a value").arg(name);
-        return true;
-    }
-    return false;
+    return precision;
 }
 
 std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutput& out)
 {
+    ArgumentParser parser(QStringLiteral("fit"));
+    parser.addOption(QStringLiteral("optimizer"), QStringLiteral("TEXT"), ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("model"), QStringLiteral("NAME"), ArgumentParser::Repeated);
+    parser.addOption(QStringLiteral("out"), QStringLiteral("DIR"), ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("report-model"), QStringLiteral("NAME"),
+                     ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("precision-est"), QStringLiteral("N"),
+                     ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("precision-err"), QStringLiteral("N"),
+                     ArgumentParser::LastWins);
     FitArguments parsed;
     QString error;
-    for (int i = 0; i < arguments.size() && error.isEmpty(); ++i) {
-        QString value;
-        if (readOption(arguments, i, QStringLiteral("--optimizer"), value, error)) {
-            parsed.optimizer = value;
-        } else if (readOption(arguments, i, QStringLiteral("--model"), value, error)) {
-            parsed.models << value;
-        } else if (readOption(arguments, i, QStringLiteral("--out"), value, error)) {
-            parsed.outDir = value;
-        } else if (parsed.reports.readOption(arguments, i, error)) {
-            continue;
-        } else {
-            error = QStringLiteral("fit does not take \"%1\"").arg(arguments.at(i));
+    if (!parser.parse(arguments)) {
+        error = parser.error();
+    } else if (!parser.positionalArguments().isEmpty()) {
+        error =
+            QStringLiteral("fit does not take \"%1\"").arg(parser.positionalArguments().first());
+    } else {
+        if (parser.isSet(QStringLiteral("optimizer")))
+            parsed.fit.optimizer = parser.value(QStringLiteral("optimizer"));
+        parsed.models = parser.values(QStringLiteral("model"));
+        parsed.outDir = parser.value(QStringLiteral("out"));
+        parsed.reports.reportModel = parser.value(QStringLiteral("report-model"));
+        parsed.reports.estimatePrecision =
+            precisionOf(parser, QStringLiteral("precision-est"), error);
+        if (error.isEmpty()) {
+            parsed.reports.errorPrecision =
+                precisionOf(parser, QStringLiteral("precision-err"), error);
         }
     }
     if (!error.isEmpty()) {
         out.error(error);
-        out.error(QStringLiteral(
-                      "usage: rivulet-cli fit [--optimizer TEXT] [--model NAME]... [--out DIR] ") +
-                  FitReports::usage());
+        out.error(usageLine);
         return std::nullopt;
     }
     return parsed;
@@ -112,17 +119,6 @@ std::optional<std::vector<EquatingScheme>> namedModels(const ModelCatalogue& cat
     return schemes;
 }
 
-bool writeFile(const QString& path, const QString& text, CliOutput& out)
-{
-    lum::ReportWriter writer;
-    if (writer.writeCsv(path, text))
-        return true;
-    out.error(writer.reason().isEmpty()
-                  ? writer.errorString()
-                  : writer.errorString() + QLatin1Char(' ') + writer.reason());
-    return false;
-}
-
 // Makes the output folder before any work is done, so a bad folder fails at once.
 bool makeOutputFolder(const QString& path, CliOutput& out)
 {
@@ -138,87 +134,67 @@ bool makeOutputFolder(const QString& path, CliOutput& out)
     return true;
 }
 
-std::unique_ptr<ModelEstimator> makeJob(const StudyContext& study, EstimationResults& results,
-                                        const std::optional<QString>& optimizer,
-                                        lum::ThreadRunner& runner)
-{
-    if (!optimizer) {
-        return std::make_unique<ModelEstimator>(study.releases(), study.sites(), study.years(),
-                                                study.catalogue(), results, study.nextDetections(),
-                                                &runner);
-    }
-    const double endingCriterion =
-        RivuletSettings::instance().value(RivuletSettings::EstimationEndingCriterion).toDouble();
-    return std::make_unique<ModelEstimator>(
-        study.releases(), study.sites(), study.years(), study.catalogue(), results,
-        study.nextDetections(), lum::createOptimizer(*optimizer), endingCriterion, &runner);
-}
-
 } // namespace
 
 int FitCommand::run(CliContext& context, const QStringList& arguments)
 {
     CliOutput& out = context.out();
-    const std::optional<FitArguments> parsed = parseArguments(arguments, out);
+    std::optional<FitArguments> parsed = parseArguments(arguments, out);
     if (!parsed)
         return ExitUsage;
     if (!parsed->outDir.isEmpty() && !makeOutputFolder(parsed->outDir, out))
         return ExitFailure;
 
-    StudyContext study(context);
-    if (!study.open())
+    Study* study = context.updatedStudy();
+    if (!study)
         return ExitFailure;
     // The estimation settings live in the database, also when the data are simulated.
     if (!context.openDatabase())
         return ExitFailure;
-    const ModelCatalogue& catalogue = study.catalogue();
-    std::vector<EquatingScheme> schemes = catalogue.fitList();
+    const ModelCatalogue& catalogue = study->catalogue();
     if (!parsed->models.isEmpty()) {
         const auto named = namedModels(catalogue, parsed->models, out);
         if (!named)
             return ExitUsage;
-        schemes = *named;
-    } else if (schemes.empty()) {
+        parsed->fit.schemes = *named;
+    } else if (catalogue.fitList().empty()) {
         out.error(QStringLiteral("None of the models are estimable."));
         return ExitFailure;
     }
-    if (!parsed->reports.checkModel(catalogue, out))
+    const QString unknownReportModel =
+        ReportSet::unknownModelError(catalogue, parsed->reports.reportModel);
+    if (!unknownReportModel.isEmpty()) {
+        out.error(unknownReportModel);
         return ExitUsage;
+    }
 
-    EstimationResults results(study.releases(), study.sites(), study.years());
-    const ParameterStructure structure(study.releases(), study.sites(), study.years());
-    CliJobRunner& jobs = context.jobs();
-    const std::unique_ptr<ModelEstimator> job =
-        makeJob(study, results, parsed->optimizer, jobs.runner());
-    job->setStructure(structure);
-    job->setSchemes(schemes);
+    TerminalTracker& tracker = context.tracker();
+    const auto fit = context.actions().fit(parsed->fit);
     out.status(QStringLiteral("Estimating %1 model(s) with %2")
-                   .arg(schemes.size())
-                   .arg(job->optimizer().description()));
-    if (!jobs.run(*job)) {
+                   .arg(fit->schemes().size())
+                   .arg(fit->estimator().optimizer().description()));
+    switch (tracker.run(*fit)) {
+    case TerminalTracker::Complete:
+        break;
+    case TerminalTracker::Canceled:
         out.warning(QStringLiteral("Model estimation canceled."));
+        return ExitFailure;
+    case TerminalTracker::Failed:
         return ExitFailure;
     }
     out.status(QStringLiteral("Model estimation complete."));
+    const EstimationResults& results = study->results();
     if (results.isEmpty()) {
         out.error(QStringLiteral("No models produced parameter estimates"));
         return ExitFailure;
     }
 
-    const ModelComparison comparison(catalogue, results);
     out.status(QStringLiteral("\nModel Comparison (* lowest AIC)"));
-    out.print(comparison.table());
+    out.print(ModelComparison(catalogue, results).table());
     if (parsed->outDir.isEmpty())
         return ExitSuccess;
-    const QDir dir(parsed->outDir);
-    const QString comparisonFile = dir.filePath(QStringLiteral("comparison.csv"));
-    const QString estimatesFile = dir.filePath(QStringLiteral("estimates.csv"));
-    if (!writeFile(comparisonFile, comparison.csv(), out) ||
-        !writeFile(estimatesFile, EstimatesCsv::text(catalogue, results), out))
-        return ExitFailure;
-    out.status(lum::ReportWriter::createdMessage(comparisonFile));
-    out.status(lum::ReportWriter::createdMessage(estimatesFile));
-    return parsed->reports.write(parsed->outDir, study, results, out) ? ExitSuccess : ExitFailure;
+    const auto files = context.actions().writeResults(parsed->outDir, parsed->reports);
+    return tracker.run(*files) == TerminalTracker::Complete ? ExitSuccess : ExitFailure;
 }
 
 } // namespace rivulet::cli

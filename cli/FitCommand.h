@@ -9,7 +9,7 @@ namespace rivulet::cli {
 // catalogue order, and prints the model comparison. --optimizer replaces the optimizer
 // setting for this run ("id;name=value;..."); --out also writes comparison.csv and
 // estimates.csv into the folder, which is created when missing, and the reports of the
-// best model or of --report-model NAME (FitReports; --precision-est N and --precision-err N
+// best model or of --report-model NAME (ReportSet; --precision-est N and --precision-err N
 // set their decimals for the run).
 class FitCommand : public CliCommand
 {

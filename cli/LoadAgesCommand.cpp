@@ -2,47 +2,17 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
+#include "cli/TerminalTracker.h"
 #include "lum/db/TableData.h"
-#include "lum/thread/WorkerThread.h"
 #include "rivulet/data/CohortDbModel.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/TagDbModel.h"
 #include "rivulet/input/AgeDataLoader.h"
-
-#include <QObject>
-
-#include <memory>
+#include "rivulet/study/StudyActions.h"
 
 namespace rivulet::cli {
 
 namespace {
-
-// What the loader reported, as far as the command needs it afterwards.
-struct AgeRun
-{
-    int totalLines = 0;
-    bool loaded = false;
-};
-
-void connectOutput(AgeDataLoader* loader, QObject* receiver, CliOutput& out, AgeRun& run)
-{
-    QObject::connect(loader, QOverload<const QString&, int>::of(&AgeDataLoader::loadError),
-                     receiver, [&out](const QString& message, int line) {
-                         out.error(line >= 1 ? message + QStringLiteral(" at line ") +
-                                                   QString::number(line)
-                                             : message);
-                     });
-    QObject::connect(loader, &AgeDataLoader::message, receiver, [&out, &run](const QString& text) {
-        run.loaded = true;
-        out.status(text);
-    });
-    QObject::connect(loader, &AgeDataLoader::totalNumLines, receiver,
-                     [&run](int lines) { run.totalLines = lines; });
-    QObject::connect(loader, &AgeDataLoader::progress, receiver, [&out, &run](int line) {
-        if (run.totalLines > 0)
-            out.progress(static_cast<int>(qint64(line) * 100 / run.totalLines));
-    });
-}
 
 void printSummary(CliOutput& out)
 {
@@ -68,18 +38,21 @@ int LoadAgesCommand::run(CliContext& context, const QStringList& arguments)
         context.out().error(QStringLiteral("load-ages takes one argument: the file"));
         return ExitUsage;
     }
-    if (!context.openDatabase())
+    if (!context.openDatabase() || !context.study())
         return ExitFailure;
-    CliOutput& out = context.out();
-    AgeRun run;
-    QObject receiver;
-    lum::WorkerThread::runAndWait(
-        std::make_unique<AgeDataLoader>(arguments.first()),
-        [&](AgeDataLoader* loader, QThread*) { connectOutput(loader, &receiver, out, run); });
-    out.endProgress();
-    if (!run.loaded)
+    const auto load = context.actions().loadAges(arguments.first());
+    switch (context.tracker().run(*load)) {
+    case TerminalTracker::Complete:
+        break;
+    case TerminalTracker::Canceled:
+        context.out().warning(QStringLiteral("Age data load canceled."));
         return ExitFailure;
-    printSummary(out);
+    case TerminalTracker::Failed:
+        return ExitFailure;
+    }
+    if (!load->job().loaded())
+        return ExitFailure;
+    printSummary(context.out());
     return ExitSuccess;
 }
 

@@ -1,14 +1,10 @@
 #include "cli/LoadObservationsCommand.h"
 
 #include "cli/CliContext.h"
-#include "cli/CliJobRunner.h"
 #include "cli/CliOutput.h"
-#include "rivulet/data/ReleasesController.h"
-#include "rivulet/data/SitesController.h"
-#include "rivulet/data/YearsController.h"
+#include "cli/TerminalTracker.h"
 #include "rivulet/input/ObsDataLoader.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigCatalog.h"
+#include "rivulet/study/StudyActions.h"
 
 namespace rivulet::cli {
 
@@ -37,17 +33,21 @@ int LoadObservationsCommand::run(CliContext& context, const QStringList& argumen
         context.out().error(QStringLiteral("load-observations takes one argument: the file"));
         return ExitUsage;
     }
-    if (!context.openDatabase())
+    if (!context.openDatabase() || !context.study())
         return ExitFailure;
-    SitesConfigCatalog catalog(SitesConfig::instance());
-    SitesController sites(catalog);
-    YearsController years;
-    ReleasesController releases;
-    ObsDataLoader loader(arguments.first(), &releases, &sites, &years, context.sitesConfigPath(),
-                         &context.jobs().runner());
-    if (!context.jobs().run(loader) || loader.failed())
+    const auto load = context.actions().loadObservations(arguments.first());
+    switch (context.tracker().run(*load)) {
+    case TerminalTracker::Complete:
+        break;
+    case TerminalTracker::Canceled:
+        context.out().warning(QStringLiteral("Load Data canceled."));
         return ExitFailure;
-    printSummary(context.out(), loader.summary());
+    case TerminalTracker::Failed:
+        return ExitFailure;
+    }
+    if (load->job().failed())
+        return ExitFailure;
+    printSummary(context.out(), load->job().summary());
     return ExitSuccess;
 }
 

@@ -2,8 +2,8 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
-#include "cli/StudyContext.h"
 #include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/study/Study.h"
 
 #include <algorithm>
 
@@ -34,11 +34,11 @@ int ModelsCommand::run(CliContext& context, const QStringList& arguments)
         context.out().error(QStringLiteral("models takes no arguments"));
         return ExitUsage;
     }
-    StudyContext study(context);
-    if (!study.open())
+    const Study* study = context.updatedStudy();
+    if (!study)
         return ExitFailure;
     CliOutput& out = context.out();
-    const ModelCatalogue& catalogue = study.catalogue();
+    const ModelCatalogue& catalogue = study->catalogue();
     if (catalogue.definitionItems().empty()) {
         out.status(QStringLiteral("No models: the data set has no releases."));
         return ExitSuccess;

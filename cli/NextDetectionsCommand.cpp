@@ -1,28 +1,34 @@
 #include "cli/NextDetectionsCommand.h"
 
+#include "cli/ArgumentParser.h"
 #include "cli/CliContext.h"
-#include "cli/FileOption.h"
-#include "cli/StudyContext.h"
-#include "rivulet/data/NextDetectionsI.h"
-
-#include <QTextStream>
+#include "cli/CliOutput.h"
+#include "cli/TerminalTracker.h"
+#include "rivulet/study/SaveNextDetectionsJob.h"
+#include "rivulet/study/StudyActions.h"
 
 namespace rivulet::cli {
 
 int NextDetectionsCommand::run(CliContext& context, const QStringList& arguments)
 {
-    FileOption file(QStringLiteral("write"));
-    if (!file.parse(arguments, context.out(), QStringLiteral("next-detections")))
+    ArgumentParser parser(QStringLiteral("next-detections"));
+    parser.addOption(QStringLiteral("write"), QStringLiteral("FILE"));
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        context.out().error(parser.error().isEmpty()
+                                ? QStringLiteral("next-detections does not take \"%1\"")
+                                      .arg(parser.positionalArguments().value(0))
+                                : parser.error());
         return ExitUsage;
-    StudyContext study(context);
-    if (!study.open())
-        return ExitFailure;
-    QByteArray content;
-    {
-        QTextStream out(&content);
-        study.nextDetections().write(out);
     }
-    return file.write(content, context.out()) ? ExitSuccess : ExitFailure;
+    if (!context.updatedStudy())
+        return ExitFailure;
+    const QString path = parser.value(QStringLiteral("write"));
+    const auto save = context.actions().saveNextDetections(path);
+    if (context.tracker().run(*save) != TerminalTracker::Complete)
+        return ExitFailure;
+    if (path.isEmpty())
+        context.out().print(QString::fromUtf8(save->text()));
+    return ExitSuccess;
 }
 
 } // namespace rivulet::cli

@@ -1,12 +1,12 @@
 #include "cli/ReportCommand.h"
 
+#include "cli/ArgumentParser.h"
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
-#include "cli/FileOption.h"
 #include "cli/ReportText.h"
-#include "cli/StudyContext.h"
 #include "lum/report/ReportWriter.h"
 #include "rivulet/reports/ReleaseSummaryReport.h"
+#include "rivulet/study/Study.h"
 
 namespace rivulet::cli {
 
@@ -28,28 +28,34 @@ int ReportCommand::run(CliContext& context, const QStringList& arguments)
         return usageError(out, QStringLiteral("report needs the name of a report"));
     if (arguments.first() != QLatin1String("releases"))
         return usageError(out, QStringLiteral("unknown report \"%1\"").arg(arguments.first()));
-    FileOption html(QStringLiteral("html"));
-    if (!html.parse(arguments.mid(1), out, QStringLiteral("report releases")))
-        return ExitUsage;
+    ArgumentParser parser(QStringLiteral("report releases"));
+    parser.addOption(QStringLiteral("html"), QStringLiteral("FILE"));
+    if (!parser.parse(arguments.mid(1)))
+        return usageError(out, parser.error());
+    if (!parser.positionalArguments().isEmpty()) {
+        return usageError(out, QStringLiteral("report releases does not take \"%1\"")
+                                   .arg(parser.positionalArguments().first()));
+    }
+    const QString path = parser.value(QStringLiteral("html"));
 
-    StudyContext study(context);
-    if (!study.open())
+    const Study* study = context.updatedStudy();
+    if (!study)
         return ExitFailure;
-    ReleaseSummaryReport report(study.releases(), study.sites(), study.years(),
-                                study.nextDetections());
+    ReleaseSummaryReport report(study->releases(), study->sites(), study->years(),
+                                study->nextDetections());
     report.run();
-    if (html.path().isEmpty()) {
+    if (path.isEmpty()) {
         out.print(ReportText::fromHtml(report.html()));
         return ExitSuccess;
     }
     lum::ReportWriter writer;
-    if (!writer.writeHtml(html.path(), report.html())) {
+    if (!writer.writeHtml(path, report.html())) {
         out.error(writer.reason().isEmpty()
                       ? writer.errorString()
                       : writer.errorString() + QLatin1Char(' ') + writer.reason());
         return ExitFailure;
     }
-    out.status(lum::ReportWriter::createdMessage(html.path()));
+    out.status(lum::ReportWriter::createdMessage(path));
     return ExitSuccess;
 }
 

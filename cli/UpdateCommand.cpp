@@ -2,11 +2,11 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
-#include "cli/StudyContext.h"
 #include "rivulet/data/ReleaseSummary.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
+#include "rivulet/study/Study.h"
 
 namespace rivulet::cli {
 
@@ -17,7 +17,7 @@ QString yesNo(bool value)
     return value ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
-void printReleases(CliOutput& out, const StudyContext& study)
+void printReleases(CliOutput& out, const Study& study)
 {
     const ReleasesControllerI& releases = study.releases();
     const QList<int> ids = releases.ids();
@@ -71,14 +71,14 @@ int UpdateCommand::run(CliContext& context, const QStringList& arguments)
         context.out().error(QStringLiteral("update takes no arguments"));
         return ExitUsage;
     }
-    StudyContext study(context);
-    if (!study.open())
+    const Study* study = context.updatedStudy();
+    if (!study)
         return ExitFailure;
     CliOutput& out = context.out();
-    printReleases(out, study);
-    printSites(out, study.sites());
-    printYears(out, study.years());
-    printIndicators(out, study.summary());
+    printReleases(out, *study);
+    printSites(out, study->sites());
+    printYears(out, study->years());
+    printIndicators(out, study->summary());
     return ExitSuccess;
 }
 

@@ -1,8 +1,5 @@
 #include "lum/report/QtReport.h"
 
-#include "lum/report/QtRTextWidget.h"
-#include "lum/report/QtRTextWindow.h"
-
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -33,13 +30,7 @@ QtReport::QtReport(qint32 kind, ThreadRunner* runner, QObject* parent)
 {
 }
 
-QtReport::~QtReport()
-{
-    // A sub-window that took the viewer may have deleted it already; the
-    // guarded pointers are then null.
-    delete m_textWidget.data();
-    delete m_textWindow.data();
-}
+QtReport::~QtReport() = default;
 
 void QtReport::run()
 {
@@ -53,23 +44,6 @@ void QtReport::run()
     m_html = m_document->toHtml();
 }
 
-QtRTextWidget* QtReport::textWidget()
-{
-    if (!m_textWidget)
-        m_textWidget = createTextWidget();
-    m_textWidget->updateHtml(m_html);
-    return m_textWidget;
-}
-
-QtRTextWindow* QtReport::textWindow()
-{
-    if (!m_textWindow)
-        m_textWindow = createTextWindow();
-    m_textWindow->updateHtml(m_html);
-    m_textWindow->updateCsvText(m_csvText);
-    return m_textWindow;
-}
-
 QTextDocument* QtReport::document() const
 {
     return m_document.get();
@@ -77,23 +51,10 @@ QTextDocument* QtReport::document() const
 
 void QtReport::buildDocument() {}
 
-QtRTextWidget* QtReport::createTextWidget()
-{
-    return new QtRTextWidget;
-}
-
-QtRTextWindow* QtReport::createTextWindow()
-{
-    return new QtRTextWindow;
-}
-
 void QtReport::updateText()
 {
-    if (m_textWidget)
-        m_textWidget->updateHtml(m_html);
-    if (m_textWindow)
-        m_textWindow->updateHtml(m_html);
     m_dirty = false;
+    emit textUpdated();
 }
 
 void QtReport::styleTable(QTextTable* table) const

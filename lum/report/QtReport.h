@@ -3,7 +3,6 @@
 #include "lum/report/LumStyle.h"
 #include "lum/thread/ThreadRunnable.h"
 
-#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -14,9 +13,6 @@ class QTextTable;
 
 namespace lum {
 
-class QtRTextWidget;
-class QtRTextWindow;
-
 // A report: a background job that composes a rich-text document with the
 // numbered formats of its style and keeps the result as HTML text.
 //
@@ -24,8 +20,8 @@ class QtRTextWindow;
 // (`buildReport`, through a cursor on `document()`), keeps its HTML and
 // drops the document again. It touches no widget, so it runs on a worker
 // thread or headless (a QGuiApplication on the offscreen platform is
-// enough). The text reaches a viewer only through `textWidget` or
-// `updateText`, on the GUI thread, after the run.
+// enough). Viewers live in lum/ui (ReportViewers); the text reaches them
+// only through `updateText`, on the GUI thread, after the run.
 class QtReport : public ThreadRunnable, public LumStyle
 {
     Q_OBJECT
@@ -44,12 +40,6 @@ public:
 
     void run() override;
 
-    // The viewer, created on first use and then refreshed with the current
-    // HTML. The report owns it: it is deleted with the report unless a
-    // sub-window holding it deleted it first. GUI thread only.
-    virtual QtRTextWidget* textWidget();
-    // The same for the window-shaped presentation.
-    virtual QtRTextWindow* textWindow();
     // The document being built; null outside `run`.
     virtual QTextDocument* document() const;
     // A hook for reports that want a second entry point into building;
@@ -69,13 +59,12 @@ public:
 signals:
     // Declared for reports that keep CSV text; the framework never emits it.
     void csvTextChanged();
+    // updateText was called: viewers show html() now.
+    void textUpdated();
 
 public slots:
-    // Factories for the viewers; the caller owns what they return.
-    virtual QtRTextWidget* createTextWidget();
-    virtual QtRTextWindow* createTextWindow();
-    // Shows the current HTML in the existing viewers and marks the report
-    // as up to date.
+    // Marks the report as up to date and lets its viewers show the current
+    // HTML.
     virtual void updateText();
     void setDirty(bool value) { m_dirty = value; }
     bool getDirty() const { return m_dirty; }
@@ -86,8 +75,6 @@ protected:
 
 private:
     const qint32 m_kind;
-    QPointer<QtRTextWidget> m_textWidget; // owned (see textWidget)
-    QPointer<QtRTextWindow> m_textWindow; // owned (see textWindow)
     std::unique_ptr<QTextDocument> m_document;
     QString m_name;
     QString m_html;

@@ -9,24 +9,21 @@
 #include <memory>
 #include <vector>
 
-class QSignalMapper;
-class QWidget;
-
 namespace lum {
 
 class LumSettingsProxy;
 
 // Persistent settings addressed by small key numbers. Each key has a stored
 // name, an optional default and the store that was current when the key was
-// registered; an unstored key reads as its default. Editor widgets can be
-// bound to a key (or to one element of an array key) so that every edit is
-// stored at once.
+// registered; an unstored key reads as its default. Editor widgets are bound
+// to keys by lum::SettingsBinding (lum/ui), so that the settings themselves
+// need no widgets.
 class LumSettings : public QObject
 {
     Q_OBJECT
 
 public:
-    // The id of a widget bound to element i of key k is k * arrayIdFactor + i.
+    // The id of element i of array key k is k * arrayIdFactor + i.
     static constexpr int arrayIdFactor = 1000000;
 
     // Starts with the platform's per-user store as the current store.
@@ -71,16 +68,7 @@ public:
     // Removes every stored key (with `all` false, except the preserved
     // ones), so that they read as their defaults again.
     virtual void restoreDefaults(bool all);
-    virtual void bindArrayWidget(QWidget* widget, int key, int index, bool disconnectFirst);
-    virtual void bindWidget(QWidget* widget, int id, const QVariant& value, bool disconnectFirst);
-    virtual void bindWidget(QWidget* widget, int key, bool disconnectFirst);
-    virtual void unbindWidget(QWidget* widget);
 
-public slots:
-    // Stores the current value of the widget bound under `id`.
-    virtual void settingChanged(int id);
-
-public:
     // Registers (or re-registers) a key on the current store; a null
     // default means the key has none.
     virtual void addSetting(int key, const QString& name, const QVariant& defaultValue);
@@ -98,7 +86,6 @@ private:
     QList<int> m_preservedKeys;
     QMap<int, LumSettingsProxy*> m_storeOfKey;
     std::vector<std::unique_ptr<LumSettingsProxy>> m_stores;
-    QSignalMapper* m_mapper = nullptr; // child
     QString m_lastError;
 };
 

@@ -43,10 +43,26 @@ void ThreadRunnable::status(const QString& text)
 void ThreadRunnable::setErrorMessage(const QString& text)
 {
     m_errorMessage = text.toLatin1();
+    if (m_errorCode == JobError::None)
+        m_errorCode = JobError::Failed;
     if (m_runner)
-        m_runner->setErrorMessage(text);
+        m_runner->setError(m_errorCode, text);
     else
         writeToStdout("**** ", text);
+}
+
+void ThreadRunnable::fail(JobError code, const QString& text)
+{
+    // Through the virtual operation, so that a job that watches its own
+    // errors sees these too.
+    m_errorCode = code == JobError::None ? JobError::Failed : code;
+    setErrorMessage(text);
+}
+
+void ThreadRunnable::clearError()
+{
+    m_errorMessage.clear();
+    m_errorCode = JobError::None;
 }
 
 void ThreadRunnable::warning(const QString& text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/thread/JobError.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -18,8 +20,9 @@ class ThreadRunner;
 // Contract: announce the number of steps with setNumSteps and report each
 // finished step with setStep; one-line captions go to progressStatus, log
 // lines to status, recoverable problems to warning; on a fatal problem call
-// setErrorMessage (and setCanceled(true) if the run is to end as canceled)
-// and return from run.
+// fail (or setErrorMessage, which fails with JobError::Failed) and return
+// from run; the run then ends with runFailed, not runCanceled. Cancel is
+// only for a stop that was asked for.
 class ThreadRunnable : public QObject
 {
     Q_OBJECT
@@ -34,6 +37,9 @@ public:
     // runner, else this job's own. Jobs poll this between steps.
     bool cancelRequested() const;
     QByteArray errorMessage() const { return m_errorMessage; }
+    // The failure of this job's last run; JobError::None when it did not fail.
+    JobError errorCode() const { return m_errorCode; }
+    bool hasFailed() const { return m_errorCode != JobError::None; }
 
     virtual void run() = 0;
     virtual void progressStatus(const QString& text);
@@ -46,11 +52,19 @@ public:
     virtual void setCanceled(bool value);
 
     void errorStatus(const QString& text);
+    // Records the failure (code and text) and hands it to the runner
+    // (through setErrorMessage, which fails with JobError::Failed when no
+    // code was given).
+    void fail(JobError code, const QString& text);
+    // Forgets the failure of an earlier run; a job reused for a new run
+    // calls it first.
+    void clearError();
 
 private:
     ThreadRunner* m_runner = nullptr; // not owned
     std::atomic<bool> m_canceled{false};
     QByteArray m_errorMessage;
+    JobError m_errorCode = JobError::None;
 };
 
 } // namespace lum

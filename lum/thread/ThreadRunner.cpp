@@ -40,6 +40,12 @@ QList<ThreadRunnable*> ThreadRunner::runnables() const
 
 void ThreadRunner::start()
 {
+    m_canceled = false;
+    m_errorCode = JobError::None;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_errorText.clear();
+    }
     QThread::start(QThread::InheritPriority);
 }
 
@@ -65,20 +71,27 @@ void ThreadRunner::setStep(int i)
         return;
     }
     // 64-bit product: step counts near INT_MAX / 100 must not overflow.
-    const int percent = static_cast<int>(static_cast<qint64>(i) * 100 / m_numSteps);
-    if (percent > m_lastPercent) {
+    const int percent = static_cast<int>(static_cast<qint64>(i) * 100 / m_numSteps.load());
+    if (percent > m_lastPercent.load()) {
         m_lastPercent = percent;
         emit percentComplete(percent);
     }
 }
 
-void ThreadRunner::setErrorMessage(const QString& text)
+void ThreadRunner::setError(JobError code, const QString& text)
 {
     {
         QMutexLocker lock(&m_mutex);
         m_errorMessage = text.toLatin1();
+        m_errorText = text;
     }
+    m_errorCode = code == JobError::None ? JobError::Failed : code;
     emit error(text);
+}
+
+void ThreadRunner::setErrorMessage(const QString& text)
+{
+    setError(JobError::Failed, text);
 }
 
 void ThreadRunner::clearErrorMessage()
@@ -99,19 +112,26 @@ void ThreadRunner::cancel()
 
 void ThreadRunner::run()
 {
-    m_canceled = false;
     const QList<ThreadRunnable*> jobs = runnables();
     if (jobs.isEmpty())
         return;
     for (ThreadRunnable* job : jobs) {
-        if (m_canceled)
+        if (m_canceled || hasFailed())
             break;
         job->run();
     }
-    if (m_canceled)
+    if (m_canceled) {
         emit runCanceled();
-    else
+    } else if (hasFailed()) {
+        QString text;
+        {
+            QMutexLocker lock(&m_mutex);
+            text = m_errorText;
+        }
+        emit runFailed(static_cast<int>(errorCode()), text);
+    } else {
         emit runComplete();
+    }
 }
 
 } // namespace lum

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/thread/JobError.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMutex>
@@ -16,6 +18,11 @@ class ThreadRunnable;
 // they report (status lines, progress, warnings, errors) as signals. The
 // runner object lives on the thread that created it, so receivers there get
 // the signals queued. It is reused: replace the list, then start it again.
+//
+// A run ends in exactly one of three ways, each followed by `finished`:
+// runComplete, runCanceled (a cancel was asked for; it wins over a failure
+// that the cancel itself may have caused), or runFailed with the error code
+// and text of the job that failed (the jobs after it are not run).
 class ThreadRunner : public QThread
 {
     Q_OBJECT
@@ -30,7 +37,10 @@ public:
     void setRunnables(const QList<ThreadRunnable*>& jobs);
     QList<ThreadRunnable*> runnables() const;
 
-    // Starts the thread with the priority of the creating thread.
+    // Clears the cancel request and the error of the previous run, then
+    // starts the thread with the priority of the creating thread. Clearing
+    // here, on the controlling thread, means a cancel that arrives after
+    // start() returns is never overwritten by the new thread.
     void start();
 
     bool isCanceled() const { return m_canceled.load(); }
@@ -40,9 +50,12 @@ public:
 
     // The last message given to setErrorMessage, as Latin-1.
     QByteArray errorMessage() const;
+    // The error of the current or last run; JobError::None when none failed.
+    JobError errorCode() const { return m_errorCode.load(); }
+    bool hasFailed() const { return errorCode() != JobError::None; }
 
-    int numSteps() const { return m_numSteps; }
-    int lastPercent() const { return m_lastPercent; }
+    int numSteps() const { return m_numSteps.load(); }
+    int lastPercent() const { return m_lastPercent.load(); }
 
     // Progress bookkeeping of the current job; called by the job on the
     // runner's thread (see ThreadRunnable).
@@ -52,6 +65,7 @@ public:
 signals:
     void runComplete();
     void runCanceled();
+    void runFailed(int code, const QString& text);
     void percentComplete(int percent);
     void progressStatus(const QString& text);
     void status(const QString& text);
@@ -61,6 +75,10 @@ signals:
     void busy();
 
 public slots:
+    // Records a failure of the running job: the run ends with runFailed
+    // after that job returns. Emits `error` (text) at once.
+    void setError(lum::JobError code, const QString& text);
+    // setError with JobError::Failed.
     void setErrorMessage(const QString& text);
     void clearErrorMessage();
     void setCanceled(bool value);
@@ -73,10 +91,14 @@ private:
     // Written by the controlling thread, read by the runner's thread and
     // by polling jobs without a lock.
     std::atomic<bool> m_canceled{false};
+    std::atomic<JobError> m_errorCode{JobError::None};
     mutable QMutex m_mutex; // guards m_errorMessage and m_runnables
     QByteArray m_errorMessage;
-    int m_numSteps = 0;
-    int m_lastPercent = 0;
+    QString m_errorText;
+    // Written by the job's thread, read by any thread (the window's progress
+    // dialog, tests).
+    std::atomic<int> m_numSteps{0};
+    std::atomic<int> m_lastPercent{0};
     QList<ThreadRunnable*> m_runnables;
 };
 

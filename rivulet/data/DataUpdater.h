@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/thread/ThreadRunnable.h"
+
 #include <QObject>
 #include <QString>
 
@@ -18,17 +20,19 @@ class NextDetectionsI;
 // counts, and then the refresh steps added with addRefreshStep, in the order they were added
 // (the program adds the release summary, the model catalogue and the model tree).
 //
-// A worker object: run it on a thread of its own, with its `process` slot started by the
-// thread and its `finished` signal ending it (lum::WorkerThread does both):
+// A job like every other long flow: run it on a lum::ThreadRunner, which reports its progress
+// (one step per object brought up to date) and its failure; a cancel is looked at between
+// the steps, so a canceled update leaves the later objects as they were (the study then
+// counts as not up to date). rivulet::Study builds it with the study's own objects:
 //
-//     auto updater = std::make_unique<DataUpdater>(releases, sites, years, &sequences, counts);
-//     updater->addRefreshStep([&summary] { summary.update(); });
-//     updater->addRefreshStep([&catalogue] { catalogue.rebuild(); });
-//     lum::WorkerThread::run(std::move(updater), connectJob);
+//     DataUpdater updater(releases, sites, years, &sequences, counts, &runner);
+//     updater.addRefreshStep([&summary] { summary.update(); });
+//     runner.setRunnable(&updater);
+//     runner.start();
 //
 // Everything handed in is borrowed and must outlive the run; nothing else may use those
-// objects until `finished`.
-class DataUpdater : public QObject
+// objects until the run has ended.
+class DataUpdater : public lum::ThreadRunnable
 {
     Q_OBJECT
 
@@ -36,16 +40,21 @@ public:
     // `sequences` is null when there is no database (simulated data).
     DataUpdater(ControllerI& releases, ControllerI& sites, ControllerI& years,
                 DetectionSequenceController* sequences, NextDetectionsI& counts,
-                QObject* parent = nullptr);
+                lum::ThreadRunner* runner = nullptr, QObject* parent = nullptr);
     ~DataUpdater() override;
 
     // Appends a step that runs after the counts were recomputed.
     void addRefreshStep(std::function<void()> step);
 
+    // The whole update on the calling thread. When the histories cannot be read they are
+    // empty for this run and the job fails (JobError::Database), but the later steps still
+    // run so that every object agrees with them.
+    void run() override;
+
 signals:
-    // The histories could not be read; they are empty for this run, and the later steps
-    // still run so that every object agrees with them. Emitted before `finished`.
+    // The same failure as a plain signal, for callers without a runner.
     void error(const QString& message);
+    // Emitted by process() after run().
     void finished();
 
 public slots:

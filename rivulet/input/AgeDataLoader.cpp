@@ -19,30 +19,53 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+QString atLine(const QString& message, int lineNumber)
+{
+    return lineNumber >= 1 ? message + QStringLiteral(" at line ") + QString::number(lineNumber)
+                           : message;
+}
+
 } // namespace
 
-AgeDataLoader::AgeDataLoader(QString fileName, RivuletDb* rdb, QObject* parent)
-    : QObject(parent), m_fileName(std::move(fileName)), m_rdb(rdb ? rdb : &RivuletDb::instance())
+AgeDataLoader::AgeDataLoader(QString fileName, RivuletDb* rdb, lum::ThreadRunner* runner,
+                             QObject* parent)
+    : lum::ThreadRunnable(runner, parent), m_fileName(std::move(fileName)),
+      m_rdb(rdb ? rdb : &RivuletDb::instance())
 {
+}
+
+void AgeDataLoader::run()
+{
+    clearError();
+    m_loaded = false;
+    m_failed = !load();
 }
 
 void AgeDataLoader::process()
 {
-    m_failed = !load();
+    run();
     emit finished();
 }
 
-bool AgeDataLoader::fail(const QString& message, int lineNumber)
+bool AgeDataLoader::fail(const QString& message, int lineNumber, lum::JobError code)
 {
     emit loadError(message, lineNumber);
+    lum::ThreadRunnable::fail(code, atLine(message, lineNumber));
     return false;
+}
+
+void AgeDataLoader::lineProblem(const QString& message, int lineNumber)
+{
+    emit loadError(message, lineNumber);
+    errorStatus(atLine(message, lineNumber));
 }
 
 bool AgeDataLoader::load()
 {
     DataFileReader reader(m_fileName);
     if (!reader.open())
-        return fail(QStringLiteral("Unable to open file ") + quoted(m_fileName), -1);
+        return fail(QStringLiteral("Unable to open file ") + quoted(m_fileName), -1,
+                    lum::JobError::File);
     switch (reader.survey()) {
     case DataFileReader::Text:
     case DataFileReader::Empty:
@@ -52,49 +75,65 @@ bool AgeDataLoader::load()
                         QStringLiteral(" is not a text file"),
                     -1);
     case DataFileReader::Unreadable:
-        return fail(QStringLiteral("Unable to read file ") + quoted(m_fileName), -1);
+        return fail(QStringLiteral("Unable to read file ") + quoted(m_fileName), -1,
+                    lum::JobError::File);
     }
     emit totalNumLines(reader.lineCount());
+    setNumSteps(reader.lineCount());
 
     lum::SqliteDb* db = m_rdb->database();
     if (!db)
-        return fail(QStringLiteral("The database is not open"), -1);
+        return fail(QStringLiteral("The database is not open"), -1, lum::JobError::Database);
     // Everything of the file or nothing: leaving early rolls back.
     lum::DbTransaction transaction(*db);
     if (transaction.error() != 0)
-        return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1);
+        return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1,
+                    lum::JobError::Database);
     TagCohortTable tags(*m_rdb);
     if (tags.prepare() != 0)
-        return fail(QStringLiteral("Unable to store the age data: ") + tags.lastError(), -1);
+        return fail(QStringLiteral("Unable to store the age data: ") + tags.lastError(), -1,
+                    lum::JobError::Database);
     CohortsController cohorts(*m_rdb);
     // The database is back as it was before the error is reported.
-    const auto abort = [&](const QString& message, int lineNumber) {
+    const auto abort = [&](const QString& message, int lineNumber,
+                           lum::JobError code = lum::JobError::Input) {
         transaction.rollback();
-        return fail(message, lineNumber);
+        return fail(message, lineNumber, code);
     };
 
     QString text;
     while (reader.readLine(text)) {
         const int number = reader.lineNumber();
-        if (number % progressInterval == 0)
+        if (number % progressInterval == 0) {
             emit progress(number);
+            setStep(number);
+            if (cancelRequested()) {
+                transaction.rollback();
+                status(QStringLiteral("Loading canceled; the database is unchanged"));
+                return true;
+            }
+        }
         const AgeLine line = AgeLine::parse(text);
         if (line.kind == AgeLine::Skipped)
             continue;
         if (line.kind == AgeLine::Invalid)
             return abort(line.error, number);
         if (!tags.exists(line.tagCode)) {
-            emit loadError(QStringLiteral("No such tag ") + quoted(line.tagCode), number);
+            lineProblem(QStringLiteral("No such tag ") + quoted(line.tagCode), number);
             continue;
         }
         const int cohortId = cohorts.cohortId(line.cohort);
         if (cohortId == -1 || tags.setCohort(line.tagCode, cohortId) != 0)
             return abort(QStringLiteral("Unable to store the age data: ") +
                              (cohortId == -1 ? db->lastError().text() : tags.lastError()),
-                         number);
+                         number, lum::JobError::Database);
     }
     if (transaction.commit() != 0)
-        return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1);
+        return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1,
+                    lum::JobError::Database);
+    m_loaded = true;
+    setStep(reader.lineCount());
+    status(QStringLiteral("Age data successfully loaded."));
     emit message(QStringLiteral("Age data successfully loaded."));
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/thread/ThreadRunnable.h"
+
 #include <QObject>
 #include <QString>
 
@@ -11,21 +13,27 @@ class RivuletDb;
 // cohort itself or a year (or date) and an age. Cohorts are added to the table "cohorts" and
 // each known tag's `cohort_id` is set, all in one transaction.
 //
-// A worker object: run process() on a thread of its own (lum::WorkerThread) and listen to its
-// signals. Unknown tags are reported one by one and do not stop the load; a malformed line
-// stops it and leaves the database as it was.
-class AgeDataLoader : public QObject
+// A job on a lum::ThreadRunner: progress by line, unknown tags reported one by one through
+// errorStatus (they do not stop the load), a malformed line fails the job and leaves the
+// database as it was, and a cancel rolls back. The same reports also go out as the loader's
+// own signals, for callers that run it without a runner (process()).
+class AgeDataLoader : public lum::ThreadRunnable
 {
     Q_OBJECT
 
 public:
     static constexpr int progressInterval = 10;
 
-    explicit AgeDataLoader(QString fileName, RivuletDb* rdb = nullptr, QObject* parent = nullptr);
+    explicit AgeDataLoader(QString fileName, RivuletDb* rdb = nullptr,
+                           lum::ThreadRunner* runner = nullptr, QObject* parent = nullptr);
 
     QString fileName() const { return m_fileName; }
-    // After finished(): true when the load was stopped by an error and nothing was stored.
+    // After the run: true when the load was stopped by an error and nothing was stored.
     bool failed() const { return m_failed; }
+    // After the run: true when the ages were stored.
+    bool loaded() const { return m_loaded; }
+
+    void run() override;
 
 signals:
     void finished();
@@ -41,11 +49,13 @@ public slots:
 
 private:
     bool load();
-    bool fail(const QString& message, int lineNumber);
+    bool fail(const QString& message, int lineNumber, lum::JobError code = lum::JobError::Input);
+    void lineProblem(const QString& message, int lineNumber);
 
     QString m_fileName;
     RivuletDb* m_rdb = nullptr; // not owned
     bool m_failed = false;
+    bool m_loaded = false;
 };
 
 } // namespace rivulet

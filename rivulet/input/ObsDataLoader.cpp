@@ -61,7 +61,8 @@ ObsDataLoader::ObsDataLoader(QString fileName, ReleasesController* releases, Sit
                              lum::ThreadRunner* runner, RivuletDb* rdb)
     : lum::ThreadRunnable(runner), m_fileName(std::move(fileName)),
       m_sitesConfigPath(std::move(sitesConfigPath)), m_releases(releases), m_sites(sites),
-      m_years(years), m_rdb(rdb ? rdb : &RivuletDb::instance()), m_config(&SitesConfig::instance()),
+      m_years(years), m_rdb(rdb ? rdb : &RivuletDb::instance()),
+      m_ownConfig(std::make_unique<SitesConfig>()), m_config(m_ownConfig.get()),
       m_appSettings(std::make_unique<SitesConfigAppSettings>(RivuletSettings::instance()))
 {
     m_settings = m_appSettings.get();
@@ -71,21 +72,22 @@ ObsDataLoader::~ObsDataLoader() = default;
 
 void ObsDataLoader::setSitesConfig(SitesConfig* config, SitesConfigSettingsI* settings)
 {
-    m_config = config;
-    m_settings = settings;
+    m_config = config ? config : m_ownConfig.get();
+    m_settings = settings ? settings : m_appSettings.get();
 }
 
 void ObsDataLoader::run()
 {
     m_failed = false;
+    clearError();
     m_summary = ObsLoadSummary();
     m_tagCode.clear();
     m_releaseSite = nullptr;
     m_lookups = std::make_unique<Lookups>();
 
     if (!SitesConfigLoader(*m_config, *m_settings, *this).ensureLoaded(m_sitesConfigPath)) {
+        // The configuration step has reported why; its error fails the run.
         m_failed = true;
-        setCanceled(true);
         return;
     }
     DataFileReader reader(m_fileName);
@@ -97,18 +99,20 @@ void ObsDataLoader::store(DataFileReader& reader)
 {
     lum::SqliteDb* db = m_rdb->database();
     if (!db) {
-        fail(QStringLiteral("The database is not open"));
+        fail(QStringLiteral("The database is not open"), 0, lum::JobError::Database);
         return;
     }
     // Leaving early rolls the transaction back: the previous study stays as it was.
     lum::DbTransaction transaction(*db);
     if (transaction.error() != 0) {
-        fail(QStringLiteral("Unable to store the data: ") + db->lastError().text());
+        fail(QStringLiteral("Unable to store the data: ") + db->lastError().text(), 0,
+             lum::JobError::Database);
         return;
     }
     ObsStudyWriter writer(*m_rdb, *m_releases, *m_sites, *m_years);
     if (writer.start() != 0) {
-        fail(QStringLiteral("Unable to store the data: ") + writer.lastError());
+        fail(QStringLiteral("Unable to store the data: ") + writer.lastError(), 0,
+             lum::JobError::Database);
         return;
     }
     if (!readRows(reader, writer))
@@ -122,7 +126,8 @@ void ObsDataLoader::store(DataFileReader& reader)
     setStep(m_summary.lines);
     if (writer.finish() != 0 || transaction.commit() != 0) {
         fail(QStringLiteral("Unable to store the data: ") +
-             (writer.lastError().isEmpty() ? db->lastError().text() : writer.lastError()));
+                 (writer.lastError().isEmpty() ? db->lastError().text() : writer.lastError()),
+             0, lum::JobError::Database);
         return;
     }
     m_summary.tags = writer.tagCount();
@@ -136,7 +141,8 @@ bool ObsDataLoader::prepareFile(DataFileReader& reader)
 {
     if (!reader.open()) {
         fail(QStringLiteral("Unable to open file ") + quoted(m_fileName) +
-             QStringLiteral(" for reading"));
+                 QStringLiteral(" for reading"),
+             0, lum::JobError::File);
         return false;
     }
     switch (reader.survey()) {
@@ -149,7 +155,7 @@ bool ObsDataLoader::prepareFile(DataFileReader& reader)
         fail(QStringLiteral("File ") + quoted(m_fileName) + QStringLiteral(" is not a text file"));
         return false;
     case DataFileReader::Unreadable:
-        fail(QStringLiteral("Unable to read file ") + quoted(m_fileName));
+        fail(QStringLiteral("Unable to read file ") + quoted(m_fileName), 0, lum::JobError::File);
         return false;
     }
     m_summary.lines = reader.lineCount();
@@ -300,12 +306,11 @@ bool ObsDataLoader::isDownstream(const SiteRecord& detection, const SiteRecord& 
     return downstream;
 }
 
-ObsDataLoader::RowResult ObsDataLoader::fail(const QString& message, int line)
+ObsDataLoader::RowResult ObsDataLoader::fail(const QString& message, int line, lum::JobError code)
 {
-    setErrorMessage(line >= 1 ? message + QStringLiteral(" at line ") + QString::number(line)
-                              : message);
-    setCanceled(true);
     m_failed = true;
+    lum::ThreadRunnable::fail(
+        code, line >= 1 ? message + QStringLiteral(" at line ") + QString::number(line) : message);
     return RowFailed;
 }
 

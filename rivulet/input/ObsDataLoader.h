@@ -44,7 +44,8 @@ public:
     ~ObsDataLoader() override;
 
     // The configuration to read sites from and the settings that locate its file (borrowed);
-    // the process-wide configuration and the application's settings by default.
+    // by default a configuration of the loader's own and the application's settings. A study
+    // hands in its own configuration, so that it is read once for all its loads.
     void setSitesConfig(SitesConfig* config, SitesConfigSettingsI* settings);
 
     void run() override;
@@ -71,8 +72,8 @@ private:
     const SiteRecord* releaseSite(const QStringRef& name);
     const SiteRecord* detectionSite(const QStringRef& code);
     bool isDownstream(const SiteRecord& detection, const SiteRecord& release);
-    // Reports the error of row `line` (none below 1) and marks the run failed and canceled.
-    RowResult fail(const QString& message, int line = 0);
+    // Reports the error of row `line` (none below 1) and marks the run failed.
+    RowResult fail(const QString& message, int line = 0, lum::JobError code = lum::JobError::Input);
 
     QString m_fileName;
     QString m_sitesConfigPath;
@@ -80,7 +81,8 @@ private:
     SitesController* m_sites = nullptr;       // not owned
     YearsController* m_years = nullptr;       // not owned
     RivuletDb* m_rdb = nullptr;               // not owned
-    SitesConfig* m_config = nullptr;          // not owned
+    std::unique_ptr<SitesConfig> m_ownConfig;
+    SitesConfig* m_config = nullptr; // m_ownConfig or borrowed
     SitesConfigSettingsI* m_settings = nullptr;
     std::unique_ptr<SitesConfigSettingsI> m_appSettings;
 

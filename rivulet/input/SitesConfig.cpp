@@ -35,21 +35,17 @@ qint64 nextKmNumber(const QString& km, int& pos)
 
 } // namespace
 
-SitesConfig& SitesConfig::instance()
-{
-    static SitesConfig config;
-    return config;
-}
-
 void SitesConfig::clear()
 {
     m_data = SitesConfigData();
     m_messages.clear();
+    m_sourcePath.clear();
 }
 
 bool SitesConfig::load(const QString& path)
 {
     clear();
+    m_sourcePath = path;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         m_messages << QStringLiteral("Unable to open file \"%1\"").arg(path);

@@ -15,17 +15,14 @@ namespace rivulet {
 // site code, dated rules that tell from the antenna (coil) whether a fish
 // went on down the river.
 //
-// The program keeps one configuration for the process (`instance`), loaded
-// by the first observation load and cleared when the user picks another
-// file. Other instances are for tests and tools.
+// A study owns one (rivulet::Study), read by its first observation load and
+// read again when the study is pointed at another file.
 class SitesConfig
 {
 public:
     SitesConfig() = default;
     SitesConfig(const SitesConfig&) = delete;
     SitesConfig& operator=(const SitesConfig&) = delete;
-
-    static SitesConfig& instance();
 
     // Forgets everything read; `configDate` becomes "??".
     void clear();
@@ -35,6 +32,8 @@ public:
     bool load(const QString& path);
     // True once a file with at least one detection site has been read.
     bool isLoaded() const { return !m_data.detectionSites.empty(); }
+    // The file of the last `load`; empty after `clear`.
+    const QString& sourcePath() const { return m_sourcePath; }
 
     const SiteRecord* findReleaseSite(const QString& name) const;
     const SiteRecord* findDetectionSite(const QString& code) const;
@@ -74,6 +73,7 @@ public:
 private:
     SitesConfigData m_data;
     QStringList m_messages;
+    QString m_sourcePath;
 };
 
 } // namespace rivulet

@@ -1,9 +1,7 @@
 #include "rivulet/input/SitesConfigLoader.h"
 
 #include "lum/thread/ThreadRunnable.h"
-#include "rivulet/data/RivuletSettings.h"
 #include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigAppSettings.h"
 #include "rivulet/input/SitesConfigSettingsI.h"
 #include "rivulet/input/SitesConfigUpdate.h"
 
@@ -13,19 +11,24 @@ namespace rivulet {
 
 bool SitesConfigLoader::ensureLoaded(const QString& configuredPath)
 {
-    if (m_config.isLoaded())
-        return true;
     const QString defaultPath = m_settings.defaultSitesConfigPath();
     if (!isDefault(configuredPath, defaultPath)) {
-        if (QFileInfo::exists(configuredPath)) {
-            m_job.status(QStringLiteral("Loading alternate sites configuration file \"") +
-                         configuredPath + QLatin1Char('"'));
-            load(configuredPath);
+        if (holds(configuredPath))
             return true;
+        // A file named on purpose that is not there is a mistake to report,
+        // not a reason to quietly study another river.
+        if (!QFileInfo::exists(configuredPath)) {
+            m_job.setErrorMessage(QStringLiteral("Unable to load configuration file \"") +
+                                  configuredPath + QStringLiteral("\": no such file"));
+            return false;
         }
-        m_job.status(QStringLiteral("Unable to load configuration file \"") + configuredPath +
-                     QStringLiteral("\", will use the default"));
+        m_job.status(QStringLiteral("Loading alternate sites configuration file \"") +
+                     configuredPath + QLatin1Char('"'));
+        load(configuredPath);
+        return true;
     }
+    if (!defaultPath.isEmpty() && holds(defaultPath))
+        return true;
     if (defaultPath.isEmpty()) {
         m_job.setErrorMessage(QStringLiteral("Unable to create sites configuration path"));
         return false;
@@ -44,11 +47,10 @@ bool SitesConfigLoader::ensureLoaded(const QString& configuredPath)
     return true;
 }
 
-bool SitesConfigLoader::ensureInstanceLoaded(lum::ThreadRunnable& job,
-                                             const QString& configuredPath)
+bool SitesConfigLoader::holds(const QString& path) const
 {
-    SitesConfigAppSettings settings(RivuletSettings::instance());
-    return SitesConfigLoader(SitesConfig::instance(), settings, job).ensureLoaded(configuredPath);
+    return m_config.isLoaded() && QFileInfo(m_config.sourcePath()).absoluteFilePath() ==
+                                      QFileInfo(path).absoluteFilePath();
 }
 
 bool SitesConfigLoader::isDefault(const QString& configuredPath, const QString& defaultPath) const

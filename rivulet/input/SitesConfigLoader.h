@@ -13,9 +13,11 @@ class SitesConfig;
 class SitesConfigSettingsI;
 
 // Chooses the sites configuration file for an observation load and reads
-// it, at most once per process: an alternate file the user picked wins
-// when it exists; otherwise the shared default file, checked against the
-// published version at most once a day. Reports go through the loading job.
+// it when the configuration does not hold that file yet: an alternate file
+// the user picked (which must exist), otherwise the shared default file,
+// checked against the published version at most once a day. Choosing
+// another file later reads again, so a study follows a changed setting
+// without a restart. Reports go through the loading job.
 class SitesConfigLoader
 {
 public:
@@ -29,15 +31,12 @@ public:
     // the error has been reported through the job.
     bool ensureLoaded(const QString& configuredPath);
 
-    // What the observation loader calls: the process-wide configuration with
-    // the application's settings, reporting through `job`.
-    static bool ensureInstanceLoaded(lum::ThreadRunnable& job, const QString& configuredPath);
-
     // For tests: the day the version check takes as today.
     void setToday(const QDate& today) { m_today = today; }
 
 private:
     bool isDefault(const QString& configuredPath, const QString& defaultPath) const;
+    bool holds(const QString& path) const;
     void load(const QString& path);
 
     SitesConfig& m_config;

@@ -1,5 +1,6 @@
 #include "rivulet/reports/CaptureParameterCsv.h"
 
+#include "lum/report/CsvText.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -31,20 +32,20 @@ void CaptureParameterCsv::write(QTextStream& out) const
         const int r = releases().indexOf(id);
         const int s0 = sites().indexOf(releases().releaseSiteId(id));
         const int y0 = years().indexOf(releases().releaseYearId(id));
-        out << "\nRelease:," << names.value(r) << '\n';
+        out << "\nRelease:," << lum::csvField(names.value(r)) << '\n';
         if (r < 0 || s0 < 0 || y0 < 0)
             continue;
 
         out << "Downstream";
         for (int s = s0 + 1; s <= lastSite; ++s)
-            out << (s > s0 + 1 ? "," : "") << ',' << siteNames.value(s);
+            out << (s > s0 + 1 ? "," : "") << ',' << lum::csvField(siteNames.value(s));
         out << '\n';
         for (int s = s0 + 1; s <= lastSite; ++s)
             out << ",estimate,s.e";
         out << '\n';
 
         for (int y = y0; y < years().count(); ++y) {
-            out << yearNames.value(y);
+            out << lum::csvField(yearNames.value(y));
             for (int s = s0 + 1; s <= lastSite; ++s) {
                 const MeasureValue value{parameters.capture(r, s, y),
                                          covariances.captureCovariance(r, s, y, s, y),

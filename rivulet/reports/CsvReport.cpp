@@ -1,5 +1,6 @@
 #include "rivulet/reports/CsvReport.h"
 
+#include "lum/report/CsvText.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -33,10 +34,10 @@ void CsvReport::writeHeader(QTextStream& out) const
 {
     out << "Releases\n";
     for (const QString& name : releases_.labels())
-        out << name << '\n';
+        out << lum::csvField(name) << '\n';
     out << '\n';
     const ModelResult* result = modelResult();
-    out << "Model:," << (modelItem_ ? modelItem_->code() : QString()) << '\n';
+    out << "Model:," << lum::csvField(modelItem_ ? modelItem_->code() : QString()) << '\n';
     out << "# releases:," << releases_.count() << '\n';
     out << "# sites:," << sites_.count() << '\n';
     out << "# years:," << years_.count() << '\n';

@@ -1,5 +1,6 @@
 #include "rivulet/reports/PerformanceMeasureCsv.h"
 
+#include "lum/report/CsvText.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/MeasureValue.h"
@@ -58,7 +59,7 @@ void PerformanceMeasureCsv::writeSiteLine(QTextStream& out,
                                           const PerformanceMeasureLayout& layout) const
 {
     for (int c = 1; c <= layout.siteCount() - 2; ++c)
-        out << (c > 1 ? "," : "") << ',' << layout.siteNames().value(c);
+        out << (c > 1 ? "," : "") << ',' << lum::csvField(layout.siteNames().value(c));
     out << '\n';
 }
 
@@ -79,7 +80,7 @@ void PerformanceMeasureCsv::writeCohortSurvival(QTextStream& out,
     writeSiteLine(out, layout);
     writeCaptionLine(out, "Release", layout);
     for (int k = 0; k < layout.releaseCount(); ++k) {
-        out << layout.releaseLabel(k);
+        out << lum::csvField(layout.releaseLabel(k));
         const int releaseSite = layout.releaseSite(k);
         for (int c = 1; c <= layout.siteCount() - 2; ++c) {
             if (releaseSite < 0 || c <= releaseSite)
@@ -101,7 +102,7 @@ void PerformanceMeasureCsv::writeAgeComposition(QTextStream& out,
     writeCaptionLine(out, "Age", layout);
     const int releaseSite = layout.releaseSite(0);
     for (int a = 0; a < layout.yearCount(); ++a) {
-        out << layout.ageLabel(a);
+        out << lum::csvField(layout.ageLabel(a));
         for (int c = 1; c <= layout.siteCount() - 2; ++c) {
             if (releaseSite < 0 || c <= releaseSite)
                 out << ",,";
@@ -119,13 +120,14 @@ void PerformanceMeasureCsv::writeDownRiverSurvival(QTextStream& out,
     const QStringList& longNames = layout.siteLongNames();
     out << '\n';
     out << "Down-River Survivals Below Residualization\n";
-    out << "Release,Year at " << longNames.value(1) << ",Survival to "
-        << longNames.value(layout.siteCount() - 2) << '\n';
+    out << "Release," << lum::csvField(QStringLiteral("Year at ") + longNames.value(1)) << ','
+        << lum::csvField(QStringLiteral("Survival to ") + longNames.value(layout.siteCount() - 2))
+        << '\n';
     out << ",,estimate,s.e\n";
     for (const PerformanceMeasureLayout::DownRiverRow& row : layout.downRiverRows()) {
         if (row.firstOfRelease)
-            out << layout.releaseLabel(row.release);
-        out << ',' << layout.yearNames().value(row.year);
+            out << lum::csvField(layout.releaseLabel(row.release));
+        out << ',' << lum::csvField(layout.yearNames().value(row.year));
         writePair(out, measures.downRiverSurvival(row.release, row.year));
         out << '\n';
     }

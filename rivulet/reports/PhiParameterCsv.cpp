@@ -1,5 +1,6 @@
 #include "rivulet/reports/PhiParameterCsv.h"
 
+#include "lum/report/CsvText.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -31,14 +32,15 @@ void PhiParameterCsv::write(QTextStream& out) const
         const int r = releases().indexOf(id);
         const int s0 = sites().indexOf(releases().releaseSiteId(id));
         const int y0 = years().indexOf(releases().releaseYearId(id));
-        out << "\nRelease:," << names.value(r) << '\n';
+        out << "\nRelease:," << lum::csvField(names.value(r)) << '\n';
         if (r < 0 || s0 < 0 || y0 < 0)
             continue;
         const PhiTableLayout layout(siteNames, years().count(), s0, y0);
 
         out << "Upstream year,Downstream year";
         for (int j = 0; j < layout.reachCount(); ++j)
-            out << (j > 0 ? "," : "") << ",Reach " << layout.reachLabel(j);
+            out << (j > 0 ? "," : "") << ','
+                << lum::csvField(QStringLiteral("Reach ") + layout.reachLabel(j));
         out << '\n';
         out << ",";
         for (int j = 0; j < layout.reachCount(); ++j)
@@ -48,7 +50,7 @@ void PhiParameterCsv::write(QTextStream& out) const
         for (const PhiTableLayout::YearPair& pair : layout.yearPairs()) {
             const int u = pair.upstream;
             const int d = pair.downstream;
-            out << yearNames.value(u) << ',' << yearNames.value(d);
+            out << lum::csvField(yearNames.value(u)) << ',' << lum::csvField(yearNames.value(d));
             for (int j = 0; j < layout.reachCount(); ++j) {
                 out << ',';
                 if (!layout.hasValue(j, pair)) {

@@ -1,15 +1,11 @@
 #include "lum/report/QtReport.h"
 
-#include "lum/report/QtRTextWidget.h"
-#include "lum/report/QtRTextWindow.h"
 #include "lum/thread/ThreadRunner.h"
 
 #include <QColor>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
 #include <QTextFrame>
 #include <QTextTable>
 
@@ -208,54 +204,6 @@ TEST(QtReportTest, RunsOnTheRunnersThread)
     parsed.setHtml(report.html());
     ASSERT_EQ(tablesOf(parsed).size(), 1);
     EXPECT_TRUE(parsed.toPlainText().contains("Alpha 2010"));
-}
-
-TEST(QtReportTest, TextWidgetIsCreatedOnceAndShowsTheLastRun)
-{
-    SampleReport report(writeTableReport);
-    lum::QtRTextWidget* widget = report.textWidget();
-    ASSERT_NE(widget, nullptr);
-    EXPECT_TRUE(widget->editor()->toPlainText().isEmpty());
-    EXPECT_TRUE(widget->editor()->isReadOnly());
-    EXPECT_EQ(widget->editor()->lineWrapMode(), QTextEdit::NoWrap);
-
-    report.run();
-    // The run alone does not reach the viewer.
-    EXPECT_TRUE(widget->editor()->toPlainText().isEmpty());
-    EXPECT_EQ(report.textWidget(), widget);
-    EXPECT_TRUE(widget->editor()->toPlainText().contains("Alpha 2010"));
-}
-
-TEST(QtReportTest, UpdateTextRefreshesViewersAndClearsDirty)
-{
-    SampleReport report(writeTableReport);
-    lum::QtRTextWidget* widget = report.textWidget();
-    lum::QtRTextWindow* window = report.textWindow();
-    report.run();
-    report.updateText();
-    EXPECT_FALSE(report.getDirty());
-    EXPECT_TRUE(widget->editor()->toPlainText().contains("Alpha 2010"));
-    EXPECT_TRUE(window->editor()->toPlainText().contains("Alpha 2010"));
-    report.setDirty(true);
-    EXPECT_TRUE(report.getDirty());
-}
-
-TEST(QtReportTest, ViewersDieWithTheReportUnlessDeletedBefore)
-{
-    QPointer<lum::QtRTextWidget> widget;
-    QPointer<lum::QtRTextWindow> window;
-    {
-        SampleReport report;
-        widget = report.textWidget();
-        window = report.textWindow();
-        // A sub-window holding the widget deletes it when it closes.
-        delete widget.data();
-        EXPECT_TRUE(widget.isNull());
-        widget = report.textWidget();
-        EXPECT_FALSE(widget.isNull());
-    }
-    EXPECT_TRUE(widget.isNull());
-    EXPECT_TRUE(window.isNull());
 }
 
 class CellBlockFormatTest : public ::testing::Test

@@ -212,6 +212,55 @@ TEST(ThreadRunnerRun, JobThatCancelsItselfStopsTheRunAndTheFlagResetsAtNextStart
     EXPECT_EQ(complete.count(), 1);
 }
 
+TEST(ThreadRunnerRun, CancelRightAfterStartIsNeverLost)
+{
+    // The flag is cleared by start() on this thread, not by the new thread,
+    // so a cancel given before the job ends always ends the run canceled,
+    // however late the new thread begins.
+    lum::ThreadRunner runner;
+    QSignalSpy complete(&runner, &lum::ThreadRunner::runComplete);
+    QSignalSpy canceled(&runner, &lum::ThreadRunner::runCanceled);
+    QSemaphore mayFinish;
+    FunctionJob job(&runner, [&mayFinish](FunctionJob&) { mayFinish.acquire(); });
+    runner.setRunnable(&job);
+    for (int i = 0; i < 50; ++i) {
+        runner.start();
+        runner.cancel();
+        mayFinish.release();
+        ASSERT_TRUE(runner.wait(10000));
+        // A run stopped before its job leaves the permit unused.
+        mayFinish.tryAcquire();
+    }
+    EXPECT_EQ(canceled.count(), 50);
+    EXPECT_EQ(complete.count(), 0);
+}
+
+TEST(ThreadRunnerRun, AFailureEndsFailedWithItsCodeAndIsClearedAtTheNextStart)
+{
+    lum::ThreadRunner runner;
+    FunctionJob failing(&runner, [](FunctionJob& job) {
+        job.fail(lum::JobError::File, "Unable to open file \"x\"");
+    });
+    FunctionJob after(&runner, [](FunctionJob&) {});
+    QSignalSpy failed(&runner, &lum::ThreadRunner::runFailed);
+    QSignalSpy canceled(&runner, &lum::ThreadRunner::runCanceled);
+    runner.setRunnables({&failing, &after});
+    runner.start();
+    ASSERT_TRUE(runner.wait(10000));
+    EXPECT_EQ(after.runs, 0);
+    EXPECT_EQ(canceled.count(), 0);
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed.at(0).at(0).toInt(), static_cast<int>(lum::JobError::File));
+    EXPECT_EQ(failed.at(0).at(1).toString(), "Unable to open file \"x\"");
+    EXPECT_TRUE(failing.hasFailed());
+
+    runner.setRunnable(&after);
+    runner.start();
+    ASSERT_TRUE(runner.wait(10000));
+    EXPECT_FALSE(runner.hasFailed());
+    EXPECT_EQ(after.runs, 1);
+}
+
 TEST(ThreadRunnerRun, ReportsReachTheOwningThreadQueuedAndInOrder)
 {
     lum::ThreadRunner runner;

@@ -1,12 +1,14 @@
 #include "rivulet/data/DataUpdater.h"
 #include "DetectionSequenceFixture.h"
-#include "lum/thread/WorkerThread.h"
+#include "lum/thread/ThreadRunner.h"
+
 #include "rivulet/data/MockReleasesController.h"
 #include "rivulet/data/MockSitesController.h"
 #include "rivulet/data/MockYearsController.h"
 #include "rivulet/data/NextDetections.h"
 #include "rivulet/data/NextDetectionsFromFile.h"
 #include "rivulet/data/ReleaseSummary.h"
+#include <QEventLoop>
 
 #include <QSignalSpy>
 #include <QThread>
@@ -62,7 +64,7 @@ TEST(DataUpdater, RefreshesInDependencyOrderThenFinishes)
     EXPECT_EQ(errors.count(), 0);
 }
 
-// The updater as the program runs it: on a thread of its own, on the database.
+// The updater as the program runs it: as a job on a runner's thread, on the database.
 class DataUpdaterOnDatabase : public DetectionSequenceFixture
 {
 protected:
@@ -71,16 +73,20 @@ protected:
     {
         QStringList errors;
         Qt::HANDLE workerThread = nullptr;
-        QObject receiver;
-        auto updater = std::make_unique<DataUpdater>(releases, sites, years, &sequences, counts);
-        updater->addRefreshStep([this, &workerThread] {
+        lum::ThreadRunner runner;
+        QObject::connect(&runner, &lum::ThreadRunner::error, &runner,
+                         [&errors](const QString& message) { errors << message; });
+        DataUpdater updater(releases, sites, years, &sequences, counts, &runner);
+        updater.addRefreshStep([this, &workerThread] {
             summary.update();
             workerThread = QThread::currentThreadId();
         });
-        lum::WorkerThread::runAndWait(std::move(updater), [&](DataUpdater* job, QThread*) {
-            QObject::connect(job, &DataUpdater::error, &receiver,
-                             [&errors](const QString& message) { errors << message; });
-        });
+        runner.setRunnable(&updater);
+        QEventLoop loop;
+        QObject::connect(&runner, &QThread::finished, &loop, &QEventLoop::quit);
+        runner.start();
+        loop.exec();
+        EXPECT_EQ(runner.hasFailed(), !errors.isEmpty());
         EXPECT_NE(workerThread, nullptr);
         EXPECT_NE(workerThread, QThread::currentThreadId());
         return errors;

@@ -2,9 +2,10 @@
 
 #include "common/TestEnvironment.h"
 #include "lum/db/TableData.h"
-#include "lum/thread/WorkerThread.h"
+#include "lum/thread/ThreadRunner.h"
 #include "rivulet/data/RivuletDb.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -165,16 +166,43 @@ TEST_F(AgeDataLoaderTest, AMissingFileIsReported)
     EXPECT_TRUE(loader.failed());
 }
 
-TEST_F(AgeDataLoaderTest, RunsOnAThreadOfItsOwn)
+// As the program runs it: a job on a runner, whose reports say what the signals say.
+TEST_F(AgeDataLoaderTest, RunsAsAJobOnARunner)
 {
-    Emitted out;
-    QObject context;
-    lum::WorkerThread::runAndWait(
-        std::make_unique<AgeDataLoader>(write("T1,2007\nNOPE,1\nT2,2009,1\n"), &rdb),
-        [&](AgeDataLoader* loader, QThread*) { listen(loader, &context, out); });
-    EXPECT_EQ(out.events, QStringList({"error No such tag \"NOPE\" @2",
-                                       "message Age data successfully loaded.", "finished"}));
+    lum::ThreadRunner runner;
+    QStringList reports;
+    QObject::connect(&runner, &lum::ThreadRunner::errorStatus, &runner,
+                     [&reports](const QString& text) { reports << "problem " + text; });
+    QObject::connect(&runner, &lum::ThreadRunner::status, &runner,
+                     [&reports](const QString& text) { reports << "status " + text; });
+    QObject::connect(&runner, &lum::ThreadRunner::runComplete, &runner,
+                     [&reports] { reports << "complete"; });
+    AgeDataLoader loader(write("T1,2007\nNOPE,1\nT2,2009,1\n"), &rdb, &runner);
+    runner.setRunnable(&loader);
+    QEventLoop loop;
+    QObject::connect(&runner, &QThread::finished, &loop, &QEventLoop::quit);
+    runner.start();
+    loop.exec();
+    EXPECT_EQ(reports, QStringList({"problem No such tag \"NOPE\" at line 2",
+                                    "status Age data successfully loaded.", "complete"}));
     EXPECT_EQ(cohorts(), "T1=2007 T2=2008 T3=- t1=-");
+    EXPECT_TRUE(loader.loaded());
+}
+
+TEST_F(AgeDataLoaderTest, AFatalLineFailsTheJobApartFromCancel)
+{
+    lum::ThreadRunner runner;
+    QSignalSpy failed(&runner, &lum::ThreadRunner::runFailed);
+    QSignalSpy canceled(&runner, &lum::ThreadRunner::runCanceled);
+    AgeDataLoader loader(write("T1,2008\nT3,2010,2011\n"), &rdb, &runner);
+    runner.setRunnable(&loader);
+    runner.start();
+    ASSERT_TRUE(runner.wait(10000));
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed.at(0).at(0).toInt(), static_cast<int>(lum::JobError::Input));
+    EXPECT_EQ(failed.at(0).at(1).toString(), "Invalid age at line 2");
+    EXPECT_EQ(canceled.count(), 0);
+    EXPECT_EQ(cohortRows(), 0);
 }
 
 } // namespace

@@ -27,7 +27,9 @@ protected:
         SCOPED_TRACE(message.toStdString());
         const auto loader = load(content, "second.csv");
         EXPECT_TRUE(loader->failed());
-        EXPECT_TRUE(loader->isCanceled());
+        // A refused file is a failure of its own, not a cancel.
+        EXPECT_TRUE(loader->hasFailed());
+        EXPECT_FALSE(loader->isCanceled());
         EXPECT_EQ(loader->errors, QStringList({message}));
         EXPECT_EQ(studyDump(), before);
         EXPECT_EQ(
@@ -123,8 +125,8 @@ TEST_F(ObsDataLoaderErrorsTest, AFileThatCannotBeOpenedChangesNothing)
 
 TEST_F(ObsDataLoaderErrorsTest, AMissingSitesConfigurationRefusesEveryReleaseSite)
 {
-    configPath = dir + "/no_such_config.txt";
-    // The default file in the shared folder is missing too.
+    // The default file in the shared folder is missing.
+    configPath.clear();
     settings.lastCheck = QDate::currentDate();
     config.clear();
     const auto loader = load(good1, "second.csv");

@@ -211,7 +211,7 @@ TEST_F(ObsDataLoaderTest, ASecondStudyReplacesTheFirstAndItsCohorts)
     EXPECT_EQ(sites.shortNames(), QStringList({"Middle", "BON"}));
 }
 
-TEST_F(ObsDataLoaderTest, ReportsThroughTheRunnerAndEndsCanceledOnAnError)
+TEST_F(ObsDataLoaderTest, ReportsThroughTheRunnerAndEndsFailedNotCanceledOnAnError)
 {
     const QString path = dir + "/broken.csv";
     write(path, exportRow("TAG1", "2008-04-01 10:00:00", "NOWHERE"));
@@ -220,14 +220,18 @@ TEST_F(ObsDataLoaderTest, ReportsThroughTheRunnerAndEndsCanceledOnAnError)
     loader.setSitesConfig(&config, &settings);
     QStringList errors;
     bool canceled = false;
+    int failedCode = 0;
     QObject::connect(&runner, &lum::ThreadRunner::error,
                      [&](const QString& text) { errors << text; });
     QObject::connect(&runner, &lum::ThreadRunner::runCanceled, [&] { canceled = true; });
+    QObject::connect(&runner, &lum::ThreadRunner::runFailed,
+                     [&](int code, const QString&) { failedCode = code; });
     runner.setRunnable(&loader);
     runner.start();
     ASSERT_TRUE(runner.wait(30000));
     QCoreApplication::processEvents();
-    EXPECT_TRUE(canceled);
+    EXPECT_FALSE(canceled);
+    EXPECT_EQ(failedCode, static_cast<int>(lum::JobError::Input));
     EXPECT_EQ(errors, QStringList({"Unrecognized release site at line 1"}));
     EXPECT_TRUE(loader.failed());
 }

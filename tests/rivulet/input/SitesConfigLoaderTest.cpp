@@ -87,14 +87,25 @@ TEST_F(SitesConfigLoaderTest, AlternateFileWinsWhenItExists)
     EXPECT_FALSE(settings.lastCheck.isValid());
 }
 
-TEST_F(SitesConfigLoaderTest, MissingAlternateFallsBackToTheDefault)
+TEST_F(SitesConfigLoaderTest, MissingAlternateIsAnErrorNamingTheFile)
 {
     const QString alternate = settings.dir + "/gone.txt";
     settings.lastCheck = today;
+    EXPECT_FALSE(loader.ensureLoaded(alternate));
+    ASSERT_EQ(job.errors.size(), 1);
+    EXPECT_TRUE(job.errors.at(0).contains(alternate)) << job.errors.at(0).toStdString();
+    EXPECT_FALSE(config.isLoaded());
+}
+
+TEST_F(SitesConfigLoaderTest, AnotherFileIsReadAgainInTheSameProcess)
+{
+    settings.lastCheck = today;
+    ASSERT_TRUE(loader.ensureLoaded(QString()));
+    const QString alternate = TestEnvironment::freshDir("switch") + "/mine.txt";
+    writeFile(alternate, configText("2001.1.1", "MINE"));
     EXPECT_TRUE(loader.ensureLoaded(alternate));
-    EXPECT_EQ(job.statuses, QStringList({"Unable to load configuration file \"" + alternate +
-                                             "\", will use the default",
-                                         loadingDefault}));
+    EXPECT_EQ(siteName(), "MINE");
+    EXPECT_TRUE(loader.ensureLoaded(QString()));
     EXPECT_EQ(siteName(), "LOCAL");
 }
 

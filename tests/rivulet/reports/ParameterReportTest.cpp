@@ -171,6 +171,18 @@ TEST(CaptureCsv, WritesEstimatesAndStandardErrorsPerSite)
     EXPECT_EQ(lines, expected);
 }
 
+TEST(CaptureCsv, SiteNamesWithCommasOrQuotesAreQuoted)
+{
+    ReportModel model(4, 2, {{0, 0}});
+    model.sites.setSites({"S0", "Lower, Dam", "The \"Bar\"", "S3"},
+                         {"S0", "Lower, Dam", "The \"Bar\"", "S3"});
+    const auto& item = model.fit({1, 1}, true, -10.5, 33);
+    const QStringList lines =
+        csvLines(csvOf(CaptureParameterCsv(model.releases, model.sites, model.years, &item)));
+    EXPECT_TRUE(lines.contains("Downstream,\"Lower, Dam\",,\"The \"\"Bar\"\"\""))
+        << lines.join('\n').toStdString();
+}
+
 TEST(CaptureCsv, WithoutCovarianceEveryStandardErrorIsNA)
 {
     ReportModel model(4, 2, {{0, 0}});

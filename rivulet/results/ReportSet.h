@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace lum {
+class ThreadRunnable;
+}
+
+namespace rivulet {
+
+class EstimationResults;
+class ModelCatalogue;
+class NextDetectionsI;
+class ReleaseSummary;
+class ReleasesControllerI;
+class SitesControllerI;
+class YearsControllerI;
+
+// The reports of one fitted model as files: the survival-and-movement, capture and
+// performance measure reports as HTML (survival.html, capture.html, performance.html) and as
+// CSV (survival.csv, capture.csv, performance.csv), and the release summary of the data
+// (releases.html). The window saves the same reports one by one; the headless tool writes
+// the whole set beside the model comparison.
+class ReportSet
+{
+public:
+    // More decimals than a double carries only print noise.
+    static constexpr int MaxPrecision = 17;
+
+    struct Options
+    {
+        // The model to report by name; empty for the one with the lowest AIC.
+        QString reportModel;
+        // Replace the settings precision_est and precision_err for these files.
+        std::optional<int> estimatePrecision;
+        std::optional<int> errorPrecision;
+    };
+
+    // Everything is borrowed and read during write() only.
+    ReportSet(const ReleasesControllerI& releases, const SitesControllerI& sites,
+              const YearsControllerI& years, const ModelCatalogue& catalogue,
+              const ReleaseSummary& summary, const NextDetectionsI& counts);
+
+    // The files write() makes, in the order it makes them.
+    static QStringList fileNames();
+    // Why `name` cannot be reported from this catalogue; empty when it can (or is empty).
+    static QString unknownModelError(const ModelCatalogue& catalogue, const QString& name);
+
+    // Writes every report into `outDir`, reporting each file through `job` (status) and the
+    // first problem as the job's failure. Files are replaced only when complete, so a failed
+    // run never leaves a partial report.
+    bool write(const QString& outDir, const EstimationResults& results, const Options& options,
+               lum::ThreadRunnable& job) const;
+
+    const ModelCatalogue& catalogue() const { return catalogue_; }
+
+private:
+    const ReleasesControllerI& releases_;
+    const SitesControllerI& sites_;
+    const YearsControllerI& years_;
+    const ModelCatalogue& catalogue_;
+    const ReleaseSummary& summary_;
+    const NextDetectionsI& counts_;
+};
+
+} // namespace rivulet

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "lum/thread/ThreadRunnable.h"
+#include "rivulet/results/ReportSet.h"
+
+#include <QString>
+
+namespace rivulet {
+
+class EstimationResults;
+
+// Writes the results of an estimation run into a folder: the model comparison
+// (comparison.csv), every parameter of every model (estimates.csv) and the report set of the
+// reported model (ReportSet). Each file is announced with the report writer's "created"
+// line; the first file that cannot be written fails the job (JobError::File).
+class ResultFilesJob : public lum::ThreadRunnable
+{
+    Q_OBJECT
+
+public:
+    // What `reports` and `results` refer to is borrowed for the run.
+    ResultFilesJob(QString outDir, ReportSet reports, const EstimationResults& results,
+                   ReportSet::Options options, lum::ThreadRunner* runner = nullptr,
+                   QObject* parent = nullptr);
+
+    void run() override;
+
+private:
+    bool writeText(const QString& name, const QString& text);
+
+    QString outDir_;
+    const ReportSet reports_;
+    const EstimationResults& results_;
+    ReportSet::Options options_;
+};
+
+} // namespace rivulet

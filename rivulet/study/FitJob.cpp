@@ -1,0 +1,47 @@
+#include "rivulet/study/FitJob.h"
+
+#include "lum/estimation/OptimizerFactory.h"
+#include "lum/estimation/OptimizerI.h"
+#include "rivulet/data/RivuletSettings.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/model/ModelEstimator.h"
+#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/study/Study.h"
+
+namespace rivulet {
+
+FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
+    : lum::ThreadRunnable(runner), study_(study),
+      schemes_(options.schemes.empty() ? study.catalogue().fitList() : options.schemes),
+      structure_(
+          std::make_unique<ParameterStructure>(study.releases(), study.sites(), study.years()))
+{
+    if (options.optimizer) {
+        const double endingCriterion =
+            RivuletSettings::instance().value(RivuletSettings::EstimationEndingCriterion).toDouble();
+        estimator_ = std::make_unique<ModelEstimator>(
+            study.releases(), study.sites(), study.years(), study.catalogue(), study.results(),
+            study.nextDetections(), lum::createOptimizer(*options.optimizer), endingCriterion,
+            runner);
+    } else {
+        estimator_ = std::make_unique<ModelEstimator>(study.releases(), study.sites(),
+                                                      study.years(), study.catalogue(),
+                                                      study.results(), study.nextDetections(),
+                                                      runner);
+    }
+    estimator_->setStructure(*structure_);
+    estimator_->setSchemes(schemes_);
+}
+
+FitJob::~FitJob() = default;
+
+void FitJob::run()
+{
+    clearError();
+    study_.clearResults();
+    estimator_->run();
+    study_.markResultsChanged();
+}
+
+} // namespace rivulet

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "lum/thread/ThreadRunnable.h"
+#include "rivulet/model/EquatingScheme.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace rivulet {
+
+class ModelEstimator;
+class ParameterStructure;
+class Study;
+
+// "Fit All Models" on a study, or the models named: the model estimator with a parameter
+// structure of its own on the study's controllers; the study announces its new results when
+// the run ends (also a canceled one, which keeps the models fitted so far).
+class FitJob : public lum::ThreadRunnable
+{
+    Q_OBJECT
+
+public:
+    struct Options
+    {
+        // An optimizer description ("id;name=value;...") instead of the setting.
+        std::optional<QString> optimizer;
+        // The models to fit, in this order; empty for the catalogue's fit list.
+        std::vector<EquatingScheme> schemes;
+    };
+
+    FitJob(Study& study, const Options& options, lum::ThreadRunner* runner);
+    ~FitJob() override;
+
+    // The schemes this run fits.
+    const std::vector<EquatingScheme>& schemes() const { return schemes_; }
+    const ModelEstimator& estimator() const { return *estimator_; }
+
+    void run() override;
+
+private:
+    Study& study_;
+    std::vector<EquatingScheme> schemes_;
+    std::unique_ptr<ParameterStructure> structure_;
+    std::unique_ptr<ModelEstimator> estimator_;
+};
+
+} // namespace rivulet

@@ -1,0 +1,158 @@
+#include "rivulet/study/Study.h"
+
+#include "lum/db/ParseError.h"
+#include "rivulet/data/DetectionSequenceController.h"
+#include "rivulet/data/MockReleasesController.h"
+#include "rivulet/data/MockSitesController.h"
+#include "rivulet/data/MockYearsController.h"
+#include "rivulet/data/NextDetections.h"
+#include "rivulet/data/NextDetectionsFromFile.h"
+#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/data/ReleasesController.h"
+#include "rivulet/data/RivuletSettings.h"
+#include "rivulet/data/SimulatedDataLoader.h"
+#include "rivulet/data/SitesController.h"
+#include "rivulet/data/YearsController.h"
+#include "rivulet/input/SitesConfig.h"
+#include "rivulet/input/SitesConfigAppSettings.h"
+#include "rivulet/input/SitesConfigCatalog.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+
+namespace rivulet {
+
+struct Study::DatabaseObjects
+{
+    DatabaseObjects(const SitesConfig& config, RivuletDb& rdb)
+        : catalog(config), sites(catalog, rdb), years(rdb), releases(rdb),
+          sequences(releases, sites, rdb), counts(releases, sites, years, sequences)
+    {
+    }
+
+    SitesConfigCatalog catalog;
+    SitesController sites;
+    YearsController years;
+    ReleasesController releases;
+    DetectionSequenceController sequences;
+    NextDetections counts;
+};
+
+struct Study::CountsFileObjects
+{
+    MockSitesController sites;
+    MockYearsController years;
+    MockReleasesController releases;
+    NextDetectionsFromFile counts{releases, sites, years};
+};
+
+Study::Study(Source source, RivuletDb& rdb, QObject* parent)
+    : QObject(parent), source_(source), rdb_(rdb), sitesConfig_(std::make_unique<SitesConfig>()),
+      sitesConfigSettings_(std::make_unique<SitesConfigAppSettings>(RivuletSettings::instance()))
+{
+    if (source == Database) {
+        database_ = std::make_unique<DatabaseObjects>(*sitesConfig_, rdb_);
+        releases_ = &database_->releases;
+        sites_ = &database_->sites;
+        years_ = &database_->years;
+        counts_ = &database_->counts;
+    } else {
+        countsFile_ = std::make_unique<CountsFileObjects>();
+        releases_ = &countsFile_->releases;
+        sites_ = &countsFile_->sites;
+        years_ = &countsFile_->years;
+        counts_ = &countsFile_->counts;
+    }
+    summary_ = std::make_unique<ReleaseSummary>(*releases_, *sites_, *years_, *counts_);
+    catalogue_ = std::make_unique<ModelCatalogue>(*releases_, *sites_, *years_, *summary_);
+    results_ = std::make_unique<EstimationResults>(*releases_, *sites_, *years_);
+}
+
+Study::~Study() = default;
+
+void Study::setSitesConfigPath(const QString& path)
+{
+    sitesConfigPath_ = path;
+}
+
+void Study::setSitesConfigSettings(std::unique_ptr<SitesConfigSettingsI> settings)
+{
+    if (settings)
+        sitesConfigSettings_ = std::move(settings);
+}
+
+bool Study::readCountsFile(QTextStream& in, QString* error)
+{
+    if (!countsFile_) {
+        if (error)
+            *error = QStringLiteral("The study reads its data from the database");
+        return false;
+    }
+    // The loader leaves the objects as they were when the file is malformed.
+    CountsFileObjects& objects = *countsFile_;
+    try {
+        SimulatedDataLoader(objects.releases, objects.sites, objects.years, objects.counts)
+            .load(in);
+    } catch (const lum::ParseError& parseError) {
+        if (error)
+            *error = parseError.text();
+        return false;
+    }
+    markDataLoaded();
+    return true;
+}
+
+ReleasesController* Study::databaseReleases()
+{
+    return database_ ? &database_->releases : nullptr;
+}
+
+SitesController* Study::databaseSites()
+{
+    return database_ ? &database_->sites : nullptr;
+}
+
+YearsController* Study::databaseYears()
+{
+    return database_ ? &database_->years : nullptr;
+}
+
+DetectionSequenceController* Study::sequences()
+{
+    return database_ ? &database_->sequences : nullptr;
+}
+
+const DetectionSequenceControllerI* Study::sequences() const
+{
+    return database_ ? &database_->sequences : nullptr;
+}
+
+int Study::fishCount(int releaseId) const
+{
+    const qint64 seen = counts_->releaseNextCounts(releaseId).sum();
+    return counts_->releaseNotSeen(releaseId) + static_cast<int>(seen);
+}
+
+void Study::markDataLoaded()
+{
+    upToDate_ = false;
+    emit dataLoaded();
+}
+
+void Study::markUpdated()
+{
+    upToDate_ = true;
+    emit dataChanged();
+}
+
+void Study::markResultsChanged()
+{
+    emit resultsChanged();
+}
+
+void Study::clearResults()
+{
+    results_->clear();
+    emit resultsChanged();
+}
+
+} // namespace rivulet

@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+class QTextStream;
+
+namespace rivulet {
+
+class DetectionSequenceController;
+class DetectionSequenceControllerI;
+class EstimationResults;
+class ModelCatalogue;
+class NextDetectionsI;
+class ReleaseSummary;
+class ReleasesController;
+class ReleasesControllerI;
+class RivuletDb;
+class SitesConfig;
+class SitesConfigSettingsI;
+class SitesController;
+class SitesControllerI;
+class YearsController;
+class YearsControllerI;
+
+// One data set and everything derived from it, for the whole run of a program: the sites
+// configuration, the releases, sites and years controllers, the detection histories, the
+// next-detection counts, the release summary, the model catalogue and the estimation
+// results. The window, the headless tool and the benchmarks each hold one; the jobs that
+// change it are built by StudyActions.
+//
+// The data come either from the database (the controllers read it) or from a next-detection
+// counts file (simulated data, "-mock"): then the controllers are the mock ones, there are
+// no histories, and readCountsFile fills them.
+//
+//     Study study(Study::Database, RivuletDb::instance());
+//     StudyActions actions(study, runner);
+//     auto update = actions.update();     // a job; dataChanged() when it is done
+//
+// The signals may come from a job's thread; receivers on another thread get them queued.
+class Study : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Source
+    {
+        Database,
+        CountsFile
+    };
+
+    // `rdb` (borrowed, open) is read only with Source::Database.
+    Study(Source source, RivuletDb& rdb, QObject* parent = nullptr);
+    ~Study() override;
+    Study(const Study&) = delete;
+    Study& operator=(const Study&) = delete;
+
+    Source source() const { return source_; }
+    bool isCountsFile() const { return source_ == CountsFile; }
+
+    // The sites configuration file the next observation load reads: empty for the shared
+    // default file. Changing it makes that load read the file again.
+    const QString& sitesConfigPath() const { return sitesConfigPath_; }
+    void setSitesConfigPath(const QString& path);
+    SitesConfig& sitesConfig() { return *sitesConfig_; }
+    // The settings that locate the shared file and its daily version check.
+    SitesConfigSettingsI& sitesConfigSettings() { return *sitesConfigSettings_; }
+    // Replaces those settings (tools and benchmarks keep away from the user's folders).
+    void setSitesConfigSettings(std::unique_ptr<SitesConfigSettingsI> settings);
+
+    // Reads the controllers and counts of a counts file (Source::CountsFile only).
+    // False, with the reason (the parse error with its line and column), when it cannot;
+    // the data set is then unchanged.
+    bool readCountsFile(QTextStream& in, QString* error);
+
+    RivuletDb& database() { return rdb_; }
+    const ReleasesControllerI& releases() const { return *releases_; }
+    ReleasesControllerI& releases() { return *releases_; }
+    const SitesControllerI& sites() const { return *sites_; }
+    SitesControllerI& sites() { return *sites_; }
+    const YearsControllerI& years() const { return *years_; }
+    YearsControllerI& years() { return *years_; }
+    const NextDetectionsI& nextDetections() const { return *counts_; }
+    NextDetectionsI& nextDetections() { return *counts_; }
+    const ReleaseSummary& summary() const { return *summary_; }
+    ReleaseSummary& summary() { return *summary_; }
+    const ModelCatalogue& catalogue() const { return *catalogue_; }
+    ModelCatalogue& catalogue() { return *catalogue_; }
+    const EstimationResults& results() const { return *results_; }
+    EstimationResults& results() { return *results_; }
+
+    // The database's own controllers and histories; null with a counts file.
+    ReleasesController* databaseReleases();
+    SitesController* databaseSites();
+    YearsController* databaseYears();
+    DetectionSequenceController* sequences();
+    const DetectionSequenceControllerI* sequences() const;
+
+    // True after an update ran to its end; false again after a load or a failed or
+    // canceled update (the derived objects may then disagree with the data).
+    bool isUpToDate() const { return upToDate_.load(); }
+
+    // The number of fish of a release: those never seen and those seen at least once.
+    int fishCount(int releaseId) const;
+
+    // Called by the jobs of StudyActions when they have changed the study.
+    void markDataLoaded();
+    void markUpdated();
+    void markResultsChanged();
+    void clearResults();
+
+signals:
+    // Observations or ages were stored: the derived objects are stale until an update.
+    void dataLoaded();
+    // An update brought the controllers, counts, summary and catalogue up to date.
+    void dataChanged();
+    // The estimation results were cleared or a run recorded new ones.
+    void resultsChanged();
+
+private:
+    struct DatabaseObjects;
+    struct CountsFileObjects;
+
+    const Source source_;
+    RivuletDb& rdb_;
+    QString sitesConfigPath_;
+    std::unique_ptr<SitesConfig> sitesConfig_;
+    std::unique_ptr<SitesConfigSettingsI> sitesConfigSettings_;
+    std::unique_ptr<DatabaseObjects> database_;
+    std::unique_ptr<CountsFileObjects> countsFile_;
+    // Owned by database_ or countsFile_.
+    ReleasesControllerI* releases_ = nullptr;
+    SitesControllerI* sites_ = nullptr;
+    YearsControllerI* years_ = nullptr;
+    NextDetectionsI* counts_ = nullptr;
+    std::unique_ptr<ReleaseSummary> summary_;
+    std::unique_ptr<ModelCatalogue> catalogue_;
+    std::unique_ptr<EstimationResults> results_;
+    std::atomic<bool> upToDate_{false};
+};
+
+} // namespace rivulet

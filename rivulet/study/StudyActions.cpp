@@ -1,0 +1,84 @@
+#include "rivulet/study/StudyActions.h"
+
+#include "rivulet/data/DataUpdater.h"
+#include "rivulet/data/NextDetectionsI.h"
+#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/input/AgeDataLoader.h"
+#include "rivulet/input/ObsDataLoader.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/results/ResultFilesJob.h"
+#include "rivulet/study/SaveNextDetectionsJob.h"
+#include "rivulet/study/Study.h"
+
+namespace rivulet {
+
+std::unique_ptr<StudyJob<ObsDataLoader>> StudyActions::loadObservations(const QString& file) const
+{
+    auto loader = std::make_unique<ObsDataLoader>(
+        file, study_.databaseReleases(), study_.databaseSites(), study_.databaseYears(),
+        study_.sitesConfigPath(), &runner_, &study_.database());
+    loader->setSitesConfig(&study_.sitesConfig(), &study_.sitesConfigSettings());
+    ObsDataLoader* job = loader.get();
+    Study* study = &study_;
+    return std::make_unique<StudyJob<ObsDataLoader>>(
+        std::move(loader),
+        [study, job] {
+            if (!job->failed())
+                study->markDataLoaded();
+        },
+        &runner_);
+}
+
+std::unique_ptr<StudyJob<AgeDataLoader>> StudyActions::loadAges(const QString& file) const
+{
+    auto loader = std::make_unique<AgeDataLoader>(file, &study_.database(), &runner_);
+    AgeDataLoader* job = loader.get();
+    Study* study = &study_;
+    return std::make_unique<StudyJob<AgeDataLoader>>(
+        std::move(loader),
+        [study, job] {
+            if (job->loaded())
+                study->markDataLoaded();
+        },
+        &runner_);
+}
+
+std::unique_ptr<StudyJob<DataUpdater>> StudyActions::update() const
+{
+    Study* study = &study_;
+    auto updater =
+        std::make_unique<DataUpdater>(study_.releases(), study_.sites(), study_.years(),
+                                      study_.sequences(), study_.nextDetections(), &runner_);
+    updater->addRefreshStep([study] { study->summary().update(); });
+    updater->addRefreshStep([study] { study->catalogue().rebuild(); });
+    return std::make_unique<StudyJob<DataUpdater>>(
+        std::move(updater), [study] { study->markUpdated(); }, &runner_);
+}
+
+std::unique_ptr<FitJob> StudyActions::fit(const FitJob::Options& options) const
+{
+    return std::make_unique<FitJob>(study_, options, &runner_);
+}
+
+ReportSet StudyActions::reportSet() const
+{
+    return ReportSet(study_.releases(), study_.sites(), study_.years(), study_.catalogue(),
+                     study_.summary(), study_.nextDetections());
+}
+
+std::unique_ptr<ResultFilesJob> StudyActions::writeResults(const QString& outDir,
+                                                           const ReportSet::Options& options) const
+{
+    return std::make_unique<ResultFilesJob>(outDir, reportSet(), study_.results(), options,
+                                            &runner_);
+}
+
+std::unique_ptr<SaveNextDetectionsJob> StudyActions::saveNextDetections(const QString& path) const
+{
+    return std::make_unique<SaveNextDetectionsJob>(study_.nextDetections(), path, &runner_);
+}
+
+} // namespace rivulet

@@ -1,0 +1,128 @@
+// The comparison table and the estimates CSV of an estimation run, on hand-made results.
+#include "rivulet/results/ModelComparison.h"
+
+#include "lum/estimation/DenseMatrix.h"
+#include "rivulet/data/MockReleasesController.h"
+#include "rivulet/data/MockSitesController.h"
+#include "rivulet/data/MockYearsController.h"
+#include "rivulet/data/NextDetectionsFromFile.h"
+#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/data/SimulatedDataLoader.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/results/EstimatesCsv.h"
+
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+using namespace rivulet;
+
+// Two releases at sites 0 and 1 in one year; sites 1 to 2 detect, 3 is the final site.
+struct Catalogued
+{
+    MockReleasesController releases;
+    MockSitesController sites;
+    MockYearsController years;
+    NextDetectionsFromFile counts{releases, sites, years};
+    ReleaseSummary summary{releases, sites, years, counts};
+    ModelCatalogue catalogue{releases, sites, years, summary};
+    EstimationResults results{releases, sites, years};
+
+    Catalogued()
+    {
+        QString text = "2 4 1\n0 1\n0 0\n10 10\n\n1\n4\n3\n2\n1\n2 \n1 \n1\n2 \n"
+                       "2\n5\n3\n2\n3 \n";
+        QTextStream in(&text);
+        SimulatedDataLoader(releases, sites, years, counts).load(in);
+        catalogue.rebuild();
+    }
+
+    // Records the model with every free parameter at `value` and, when given, a diagonal
+    // covariance matrix of `variance`.
+    void record(const EquatingScheme& scheme, double aic, double value,
+                std::optional<double> variance)
+    {
+        auto structure = std::make_unique<ParameterStructure>(releases, sites, years);
+        catalogue.applyModel(scheme.captureCode, scheme.survivalCode, *structure);
+        const int k = structure->numFree();
+        std::unique_ptr<lum::DenseMatrix> covariance;
+        if (variance) {
+            covariance = std::make_unique<lum::DenseMatrix>(k, k);
+            for (int i = 0; i < k; ++i)
+                (*covariance)(i, i) = *variance;
+        }
+        results.record(scheme, k - aic / 2, aic, std::vector<double>(k, value),
+                       std::move(covariance), std::move(structure));
+    }
+};
+
+TEST(ModelComparisonTest, MarksTheLowestAicAndQuotesDescriptionsInCsv)
+{
+    Catalogued c;
+    c.record({2, 2}, 50.25, 0.5, 0.01);
+    c.record({1, 2}, 48.0, 0.5, 0.01);
+    c.record({1, 1}, 48.0, 0.5, 0.01);
+    const ModelComparison comparison(c.catalogue, c.results);
+    ASSERT_EQ(comparison.rows().size(), 3u);
+    EXPECT_EQ(comparison.rows()[0].name, "M.s.1A");
+    EXPECT_DOUBLE_EQ(comparison.rows()[0].deltaAic, 2.25);
+    EXPECT_FALSE(comparison.rows()[0].best);
+    EXPECT_TRUE(comparison.rows()[1].best);
+    EXPECT_FALSE(comparison.rows()[2].best); // equal AIC: the first recorded is the best
+    EXPECT_EQ(comparison.rows()[2].numParameters, c.results.result(2).numParameters());
+
+    const QStringList table = comparison.table().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(table.size(), 4);
+    EXPECT_TRUE(table[0].startsWith("  Name ")) << table[0].toStdString();
+    EXPECT_TRUE(table[1].startsWith("  M.s.1A       2.2500 ")) << table[1].toStdString();
+    EXPECT_TRUE(table[2].startsWith("* M.s.2A       0.0000 ")) << table[2].toStdString();
+    EXPECT_TRUE(table[3].endsWith("Capture: Equated across all release sites, Survival and "
+                                  "movement: Equated across all release sites"));
+
+    const QStringList csv = comparison.csv().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(csv.size(), 4);
+    EXPECT_EQ(csv[0], "model,description,delta_aic,num_params,log_likelihood,aic,best");
+    EXPECT_TRUE(csv[2].startsWith("M.s.2A,\"Capture: Equated across all release sites, Survival "
+                                  "and movement: All release sites unique\",0,"))
+        << csv[2].toStdString();
+    EXPECT_TRUE(csv[2].endsWith(",48,1")) << csv[2].toStdString();
+}
+
+TEST(ModelComparisonTest, EstimatesWithoutCovarianceOrUsableVarianceHaveNoStandardError)
+{
+    Catalogued c;
+    c.record({1, 1}, 40.0, 0.25, std::nullopt);
+    c.record({2, 2}, 41.0, 0.25, -0.04);
+    c.record({1, 2}, 42.0, 0.25, std::numeric_limits<double>::quiet_NaN());
+    c.record({2, 2}, 43.0, 0.25, 0.04);
+    const QString text = EstimatesCsv::text(c.catalogue, c.results);
+    EXPECT_FALSE(text.contains("nan", Qt::CaseInsensitive)) << text.toStdString();
+    EXPECT_FALSE(text.contains("inf", Qt::CaseInsensitive)) << text.toStdString();
+    const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 1);
+    int withError = 0;
+    for (const QString& line : lines.mid(1)) {
+        const QStringList fields = line.split(',');
+        ASSERT_EQ(fields.size(), 10) << line.toStdString();
+        EXPECT_EQ(fields[7], "0.25");
+        if (!fields[8].isEmpty()) {
+            EXPECT_EQ(fields[8], "0.2");
+            ++withError;
+        }
+    }
+    // Only the last model has usable variances: one standard error per free parameter entry.
+    const ParameterStructure& last = c.results.structure(3);
+    int freeEntries = 0;
+    for (const ParameterEntry& entry : last.entries())
+        freeEntries += last.indexOfCell(entry.cell) >= 0 ? 1 : 0;
+    EXPECT_GT(freeEntries, 0);
+    EXPECT_EQ(withError, freeEntries);
+}
+
+} // namespace
