@@ -562,24 +562,14 @@ void ReleaseSummary::markDeadEnd(SummaryTables& tables, TransitionCell& cell)
 // already reaches.
 void ReleaseSummary::markShadowedPaths()
 {
-    for (int r = 0; r < releaseCount(); ++r) {
-        SummaryTables& tables = releaseTables_[static_cast<std::size_t>(r)];
-        const int a0 = relSites_[static_cast<std::size_t>(r)];
-        // Only a path that fish can take shadows another: one from the release point or from
-        // a point some open path reaches. A path out of a point nobody can be at (its own
-        // paths in are all closed) would otherwise close the one real route into a point.
-        const auto canBeTaken = [&tables, a0](const TransitionCell& path) {
-            return !path.exempt && !path.emptyHoldOver &&
-                   (path.site - 1 == a0 ||
-                    CellChecks::isReachable(tables, CaptureKey{path.y1, path.site - 1}));
-        };
+    for (auto& tables : releaseTables_) {
         for (auto& entry : tables.transitions) {
             TransitionCell& cell = entry.second;
             if (cell.exempt || cell.fixedAtOne || cell.nextCount >= 1)
                 continue;
             for (int y1 = 0; y1 <= cell.y2; ++y1) {
                 const TransitionCell* other = tables.transition(PathKey{cell.site, y1, cell.y2});
-                if (y1 != cell.y1 && other && canBeTaken(*other)) {
+                if (y1 != cell.y1 && other && !other->exempt && !other->emptyHoldOver) {
                     cell.exempt = true;
                     cell.fixedAtZero = true;
                     break;
