@@ -1,0 +1,626 @@
+#include "lum/ui/LumMainWindow.h"
+
+#include "lum/report/QtReport.h"
+#include "lum/report/ReportWriter.h"
+#include "lum/thread/ThreadRunner.h"
+#include "lum/ui/NavPanelItem.h"
+#include "lum/ui/NavPanelModel.h"
+#include "lum/ui/NavPanelView.h"
+#include "lum/ui/QtRTextWidget.h"
+#include "lum/ui/ReportViewers.h"
+#include "lum/ui/UserPrompts.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QLinearGradient>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QSignalMapper>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace lum {
+
+LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFlags flags,
+                             int features)
+    : QMainWindow(parent, flags), m_name(name), m_runner(std::make_unique<ThreadRunner>()),
+      m_prompts(std::make_unique<UserPrompts>())
+{
+    setWindowTitle(name);
+    m_updaterPresent = QFile::exists(m_updaterProgram);
+
+    m_mdiArea = new QMdiArea(this);
+    QLinearGradient gradient(0, 0, 0, 800);
+    gradient.setColorAt(0.0, QColor(206, 206, 206));
+    gradient.setColorAt(1.0, Qt::white);
+    m_mdiArea->setBackground(gradient);
+    setCentralWidget(m_mdiArea);
+
+    buildMenus();
+
+    m_navModel = new NavPanelModel(this);
+    m_navRoot = std::make_unique<NavPanelItem>(QStringLiteral("root"), m_navModel);
+    m_navRoot->setType(NavPanelItem::RootType);
+    m_navRoot->setEnabled(false);
+    m_navModel->setRoot(m_navRoot.get());
+    if (features & NavigationPanelFeature) {
+        m_navView = new NavPanelView;
+        m_navView->setModel(m_navModel);
+        auto* navDock = new QDockWidget(QStringLiteral("Navigation Panel"), this);
+        navDock->setObjectName(QStringLiteral("navigationDock"));
+        navDock->setWidget(m_navView); // the dock owns the view
+        addDock(NavigationDock, navDock, Qt::LeftDockWidgetArea);
+    }
+
+    m_outputDock = new OutputDockWidget(this);
+    addDock(OutputDock, m_outputDock, Qt::BottomDockWidgetArea);
+
+    m_progressDialog = new QProgressDialog(this);
+    m_progressDialog->setWindowTitle(name);
+    m_progressDialog->setWindowModality(Qt::WindowModal);
+    m_progressDialog->reset();
+    m_progressDialog->hide();
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(1000);
+    connect(m_progressTimer, &QTimer::timeout, this, &LumMainWindow::showProgressDialog);
+    connect(m_progressDialog, &QProgressDialog::canceled, this, &LumMainWindow::onProgressCanceled);
+
+    m_navMapper = new QSignalMapper(this);
+    connect(m_navMapper, &QSignalMapper::mappedInt, this,
+            qOverload<int>(&LumMainWindow::onNavItemDoubleClicked));
+
+    ThreadRunner* runner = m_runner.get();
+    connect(runner, &ThreadRunner::runComplete, this, &LumMainWindow::onRunComplete);
+    connect(runner, &ThreadRunner::runCanceled, this, &LumMainWindow::onRunTerminated);
+    connect(runner, &ThreadRunner::runFailed, this, &LumMainWindow::onRunFailed);
+    connect(runner, &ThreadRunner::percentComplete, this, &LumMainWindow::setRunProgress);
+    connect(runner, &ThreadRunner::progressStatus, this, &LumMainWindow::onRunProgressStatus);
+    connect(runner, &ThreadRunner::status, this, &LumMainWindow::onRunStatus);
+    connect(runner, &ThreadRunner::error, this, &LumMainWindow::onRunError);
+    connect(runner, &ThreadRunner::errorStatus, this, &LumMainWindow::onRunErrorStatus);
+    connect(runner, &ThreadRunner::warning, this, &LumMainWindow::onRunWarning);
+    connect(runner, &ThreadRunner::busy, this, &LumMainWindow::onRunBusy);
+
+    if (m_navView) {
+        connect(m_navView, &QTreeView::doubleClicked, this,
+                qOverload<const QModelIndex&>(&LumMainWindow::onNavItemDoubleClicked));
+        connect(m_navView, &QTreeView::clicked, this, &LumMainWindow::onNavItemClicked);
+        connect(m_navView, &QWidget::customContextMenuRequested, this,
+                &LumMainWindow::onNavContextMenuRequested);
+    }
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &LumMainWindow::onSubWindowActivated);
+
+    if (m_updaterPresent)
+        runUpdater({QStringLiteral("/silent")});
+}
+
+LumMainWindow::~LumMainWindow()
+{
+    // Jobs may still report to this window; stop them before anything they use goes.
+    if (m_runner->isRunning()) {
+        m_runner->cancel();
+        m_runner->wait();
+    }
+    m_runner->disconnect(this);
+    // Sub-windows hold report viewers that the reports delete; drop the windows first.
+    for (QMdiSubWindow* window : m_subWindows)
+        delete window;
+    m_subWindows.clear();
+    m_reports.clear();
+    clearNav();
+}
+
+void LumMainWindow::buildMenus()
+{
+    // beforeId 5 names no menu, so each is appended in turn.
+    addMenu(FileMenu, tr("&File"), 5);
+    addMenu(ViewMenu, tr("&View"), 5);
+    addMenu(WindowMenu, tr("&Window"), 5);
+    addMenu(HelpMenu, tr("&Help"), 5);
+
+    connect(addAction(FileMenu, SaveAction, QStringLiteral("Save")), &QAction::triggered, this,
+            &LumMainWindow::doActionSave);
+    connect(addAction(FileMenu, SaveAsAction, QStringLiteral("Save as")), &QAction::triggered, this,
+            &LumMainWindow::doActionSaveAs);
+    connect(addAction(FileMenu, SaveToCsvAction, QStringLiteral("Save to CSV file")),
+            &QAction::triggered, this, &LumMainWindow::doActionSaveToCsv);
+    connect(addAction(FileMenu, PrintPreviewAction, QStringLiteral("Print preview")),
+            &QAction::triggered, this, &LumMainWindow::doActionPrintPreview);
+    connect(addAction(FileMenu, PrintAction, QStringLiteral("Print")), &QAction::triggered, this,
+            &LumMainWindow::doActionPrint);
+    menu(FileMenu)->addSeparator();
+    connect(addAction(FileMenu, ExitAction, QStringLiteral("Exit")), &QAction::triggered, this,
+            &QWidget::close);
+
+    connect(addAction(WindowMenu, TileAction, QStringLiteral("Tile Windows")), &QAction::triggered,
+            this, [this] { m_mdiArea->tileSubWindows(); });
+    connect(addAction(WindowMenu, CascadeAction, QStringLiteral("Cascade Windows")),
+            &QAction::triggered, this, &LumMainWindow::cascadeSubWindows);
+    connect(addAction(WindowMenu, CloseAllAction, QStringLiteral("Close All")), &QAction::triggered,
+            this, [this] { m_mdiArea->closeAllSubWindows(); });
+
+    QAction* about = addAction(HelpMenu, AboutAction, QStringLiteral("About"));
+    connect(about, &QAction::triggered, this, &LumMainWindow::onHelpAbout);
+    auto* check = new QAction(QStringLiteral("Check for updates"), this);
+    connect(check, &QAction::triggered, this, &LumMainWindow::onCheckForUpdates);
+    addMenuAction(menu(HelpMenu), check);
+}
+
+void LumMainWindow::addDock(int id, QDockWidget* dock, Qt::DockWidgetArea area)
+{
+    addDockWidget(area, dock);
+    m_docks.insert(id, dock);
+    if (QMenu* view = menu(ViewMenu))
+        view->addAction(dock->toggleViewAction());
+}
+
+void LumMainWindow::setPrompts(std::unique_ptr<UserPrompts> prompts)
+{
+    if (prompts)
+        m_prompts = std::move(prompts);
+}
+
+QMenu* LumMainWindow::addMenu(int id, const QString& title, int beforeId)
+{
+    QMenu* created = nullptr;
+    if (QMenu* before = menu(beforeId)) {
+        created = new QMenu(title, menuBar());
+        menuBar()->insertMenu(before->menuAction(), created);
+    } else {
+        created = menuBar()->addMenu(tr(qPrintable(title)));
+    }
+    m_menus.insert(id, created);
+    return created;
+}
+
+QAction* LumMainWindow::addAction(int menuId, const QString& text)
+{
+    QMenu* target = menu(menuId);
+    return target ? target->addAction(text) : nullptr;
+}
+
+QAction* LumMainWindow::addAction(int menuId, int actionId, const QString& text)
+{
+    QAction* created = addAction(menuId, text);
+    if (created)
+        m_actions.insert(actionId, created);
+    return created;
+}
+
+void LumMainWindow::addMenuAction(QMenu* target, QAction* item)
+{
+    if (!target || !item)
+        return;
+    // Application entries go above the framework's own in these menus.
+    if (target == menu(FileMenu)) {
+        if (!m_fileSeparator)
+            m_fileSeparator = target->insertSeparator(action(SaveAction));
+        target->insertAction(m_fileSeparator, item);
+    } else if (target == menu(WindowMenu)) {
+        if (!m_windowSeparator)
+            m_windowSeparator = target->addSeparator();
+        target->insertAction(m_windowSeparator, item);
+    } else if (target == menu(HelpMenu)) {
+        if (!m_helpSeparator)
+            m_helpSeparator = target->insertSeparator(action(AboutAction));
+        target->insertAction(m_helpSeparator, item);
+    } else {
+        target->addAction(item);
+    }
+}
+
+void LumMainWindow::setActionEnabled(int actionId, bool enabled)
+{
+    if (QAction* found = action(actionId))
+        found->setEnabled(enabled);
+}
+
+NavPanelItem* LumMainWindow::addNavItem(int key, int type, const QString& name,
+                                        NavPanelItem* parent, QMenu* target)
+{
+    NavPanelItem* under = parent ? parent : m_navRoot.get();
+    m_navModel->announceReset(true);
+    NavPanelItem* item =
+        under->appendChild(std::make_unique<NavPanelItem>(name, m_navModel, under));
+    m_navModel->announceReset(false);
+    item->setType(type);
+    if (target)
+        addMenuAction(target, item);
+    m_navItems.insert(key, item);
+    if (type == NavPanelItem::HeadingType) {
+        setEnabledRecursive(item, false);
+    } else {
+        m_navMapper->setMapping(item, key);
+        connect(item, &QAction::triggered, m_navMapper, qOverload<>(&QSignalMapper::map));
+    }
+    if (m_navView)
+        m_navView->expandAll();
+    return item;
+}
+
+void LumMainWindow::setNavItemEnabled(int key, bool enabled)
+{
+    if (NavPanelItem* item = navItem(key))
+        item->setEnabled(enabled);
+}
+
+void LumMainWindow::setEnabledRecursive(NavPanelItem* item, bool enabled)
+{
+    if (!item)
+        return;
+    item->setNavEnabled(enabled);
+    item->setEnabled(enabled);
+    for (int i = 0; i < item->childCount(); ++i)
+        setEnabledRecursive(item->child(i), enabled);
+}
+
+void LumMainWindow::clearNav()
+{
+    m_navModel->announceReset(true);
+    for (NavPanelItem* item : m_navItems)
+        m_navMapper->removeMappings(item);
+    m_navRoot->clearChildren();
+    m_navItems.clear();
+    m_navModel->announceReset(false);
+}
+
+QMdiSubWindow* LumMainWindow::createSubWindow(int key, QWidget* widget)
+{
+    if (QWidget* old = m_windowWidgets.value(key)) {
+        if (old != widget)
+            delete old;
+        m_windowWidgets.remove(key);
+    }
+    if (key >= 0)
+        m_windowWidgets.insert(key, widget);
+    QMdiSubWindow* window = m_subWindows.value(key);
+    if (!window) {
+        window = new QMdiSubWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_mdiArea->addSubWindow(window);
+        m_subWindows.insert(key, window);
+    }
+    window->setWidget(widget);
+    window->hide();
+    return window;
+}
+
+int LumMainWindow::keyOfSubWindow(const QMdiSubWindow* window) const
+{
+    for (auto it = m_subWindows.cbegin(); it != m_subWindows.cend(); ++it) {
+        if (it.value() == window)
+            return it.key();
+    }
+    return -1;
+}
+
+void LumMainWindow::showSubWindow(int key, bool modal)
+{
+    QMdiSubWindow* window = subWindow(key);
+    if (!window)
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    window->show();
+    if (QWidget* widget = window->widget())
+        widget->show();
+    window->raise();
+    m_mdiArea->setActiveSubWindow(window);
+    if (modal)
+        window->setWindowModality(Qt::WindowModal);
+}
+
+void LumMainWindow::closeSubWindow(int key)
+{
+    QMdiSubWindow* window = m_subWindows.take(key);
+    if (!window)
+        return;
+    m_windowWidgets.remove(key);
+    m_mdiArea->removeSubWindow(window);
+    delete window;
+    updateReportActions(m_mdiArea->activeSubWindow());
+}
+
+void LumMainWindow::deleteSubWindow(int key)
+{
+    // The sub-window deletes the widget it holds (a report's viewer too: the report then
+    // makes a new one when it is shown again).
+    closeSubWindow(key);
+    m_windowWidgets.remove(key);
+}
+
+QMdiSubWindow* LumMainWindow::activeOrFirstSubWindow()
+{
+    if (QMdiSubWindow* active = m_mdiArea->activeSubWindow())
+        return active;
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
+    if (windows.isEmpty())
+        return nullptr;
+    m_mdiArea->setActiveSubWindow(windows.first());
+    return windows.first();
+}
+
+void LumMainWindow::addReport(int key, std::unique_ptr<QtReport> report)
+{
+    removeReport(key);
+    if (report)
+        m_reports[key] = std::move(report);
+}
+
+QtReport* LumMainWindow::report(int key) const
+{
+    const auto found = m_reports.find(key);
+    return found == m_reports.end() ? nullptr : found->second.get();
+}
+
+QList<int> LumMainWindow::reportKeys() const
+{
+    QList<int> keys;
+    for (const auto& entry : m_reports)
+        keys << entry.first;
+    return keys;
+}
+
+void LumMainWindow::removeReport(int key)
+{
+    if (m_reportWindowKey.contains(key)) {
+        const int windowKey = m_reportWindowKey.value(key);
+        const bool shown = reportOfWindow(subWindow(windowKey)) == report(key);
+        m_reportWindowKey.remove(key);
+        if (shown)
+            closeSubWindow(windowKey);
+    }
+    m_reports.erase(key);
+}
+
+QMdiSubWindow* LumMainWindow::addReportWindow(int reportKey, int windowKey)
+{
+    QtReport* shown = report(reportKey);
+    if (!shown)
+        return nullptr;
+    m_reportWindowKey.insert(reportKey, windowKey);
+    QMdiSubWindow* window = createSubWindow(windowKey, ReportViewers::of(*shown).textWidget());
+    connect(window, &QMdiSubWindow::windowStateChanged, this,
+            &LumMainWindow::onReportSubWindowStateChanged, Qt::UniqueConnection);
+    return window;
+}
+
+QtReport* LumMainWindow::reportOfWindow(const QMdiSubWindow* window) const
+{
+    const int key = keyOfSubWindow(window);
+    if (!window || key < 0)
+        return nullptr;
+    for (auto it = m_reportWindowKey.cbegin(); it != m_reportWindowKey.cend(); ++it) {
+        if (it.value() == key)
+            return report(it.key());
+    }
+    return nullptr;
+}
+
+void LumMainWindow::runUpdater(const QStringList& arguments)
+{
+    if (!m_updaterProcess)
+        m_updaterProcess = new QProcess(this);
+    m_updaterProcess->start(m_updaterProgram, arguments, QIODevice::ReadWrite);
+}
+
+void LumMainWindow::onCheckForUpdates()
+{
+    // Only the Windows installation ships an updater; elsewhere say so rather than fail
+    // without a word.
+    if (!QFile::exists(m_updaterProgram)) {
+        warn(QStringLiteral("No updater is installed; updates come with the system's packages "
+                            "or a new build."));
+        return;
+    }
+    runUpdater({QStringLiteral("/checknow")});
+}
+
+void LumMainWindow::onRunComplete()
+{
+    m_progressDialog->hide();
+}
+
+void LumMainWindow::onRunTerminated()
+{
+    m_progressDialog->reset();
+    m_progressDialog->close();
+}
+
+void LumMainWindow::onRunFailed(int, const QString&)
+{
+    stopProgress();
+}
+
+void LumMainWindow::onProgressCanceled()
+{
+    m_runner->setCanceled(true);
+}
+
+void LumMainWindow::setRunProgress(int percentComplete)
+{
+    if (m_progressDialog->maximum() != 100)
+        m_progressDialog->setMaximum(100);
+    m_progressDialog->setValue(percentComplete);
+}
+
+void LumMainWindow::onRunStatus(const QString& text)
+{
+    out(text);
+}
+
+void LumMainWindow::onRunProgressStatus(const QString& text)
+{
+    m_progressDialog->setLabelText(text);
+    out(text);
+}
+
+void LumMainWindow::onRunError(const QString& text)
+{
+    prompts().tell(this, QMessageBox::Critical, m_name, text);
+    err(text);
+}
+
+void LumMainWindow::onRunErrorStatus(const QString& text)
+{
+    err(text);
+}
+
+void LumMainWindow::onRunWarning(const QString& text)
+{
+    warn(text);
+}
+
+void LumMainWindow::onRunBusy()
+{
+    m_progressDialog->setRange(0, 0);
+}
+
+void LumMainWindow::showProgressDialog()
+{
+    m_progressDialog->show();
+}
+
+void LumMainWindow::stopProgress()
+{
+    if (m_progressTimer->isActive())
+        m_progressTimer->stop();
+    m_progressDialog->reset();
+    m_progressDialog->cancel();
+    m_progressDialog->hide();
+}
+
+void LumMainWindow::onSubWindowActivated(QMdiSubWindow* window)
+{
+    if (window)
+        m_currentWindowKey = keyOfSubWindow(window);
+    updateReportActions(window ? window : m_mdiArea->activeSubWindow());
+}
+
+void LumMainWindow::onReportSubWindowStateChanged()
+{
+    updateReportActions(activeOrFirstSubWindow());
+}
+
+void LumMainWindow::updateReportActions(QMdiSubWindow* window)
+{
+    const bool isReport = reportOfWindow(window) != nullptr;
+    for (int id : {PrintAction, PrintPreviewAction, SaveAsAction, SaveToCsvAction})
+        setActionEnabled(id, isReport);
+}
+
+void LumMainWindow::cascadeSubWindows()
+{
+    m_mdiArea->cascadeSubWindows();
+}
+
+bool LumMainWindow::printActiveReport(QPrinter* printer)
+{
+    QMdiSubWindow* window = activeOrFirstSubWindow();
+    if (!reportOfWindow(window))
+        return false;
+    auto* viewer = qobject_cast<QtRTextWidget*>(window->widget());
+    if (!viewer)
+        return false;
+    viewer->editor()->print(printer);
+    return true;
+}
+
+void LumMainWindow::doActionPrint()
+{
+    QMdiSubWindow* window = activeOrFirstSubWindow();
+    if (!window)
+        return;
+    const bool isReport = reportOfWindow(window) != nullptr;
+    QPrinter printer(QPrinter::ScreenResolution);
+    const QString title =
+        isReport ? QStringLiteral("Print Document") : QStringLiteral("Print Plot");
+    if (prompts().setUpPrinter(this, printer, title) && isReport)
+        printActiveReport(&printer);
+}
+
+void LumMainWindow::doActionPrintPreview()
+{
+    if (!activeOrFirstSubWindow())
+        return;
+    QPrinter printer(QPrinter::ScreenResolution);
+    const bool accepted =
+        prompts().preview(this, printer, [this](QPrinter* target) { printActiveReport(target); });
+    if (accepted)
+        printActiveReport(&printer);
+}
+
+void LumMainWindow::doActionSaveAs()
+{
+    QMdiSubWindow* window = activeOrFirstSubWindow();
+    if (!window || !reportOfWindow(window))
+        return;
+    auto* viewer = qobject_cast<QtRTextWidget*>(window->widget());
+    if (!viewer)
+        return;
+    const QString path = prompts().saveFileName(this, QStringLiteral("Save Report"),
+                                                QStringLiteral("report") + QStringLiteral(".rtf"),
+                                                ReportWriter::reportFilter());
+    if (path.isEmpty())
+        return;
+    ReportWriter writer;
+    if (!writer.writeHtml(path, viewer->editor()->toHtml()))
+        prompts().tell(this, QMessageBox::Critical, QString(), ReportWriter::cantOpenMessage(path));
+    rememberReportFolder(path);
+}
+
+void LumMainWindow::out(const QString& text)
+{
+    out(text, OutputDockWidget::Normal);
+}
+
+void LumMainWindow::out(const QString& text, OutputDockWidget::OutputType type)
+{
+    m_outputDock->out(text, type);
+}
+
+void LumMainWindow::heading(const QString& text)
+{
+    out(text, OutputDockWidget::Heading);
+}
+
+void LumMainWindow::err(const QString& text)
+{
+    out(text, OutputDockWidget::Error);
+}
+
+void LumMainWindow::warn(const QString& text)
+{
+    out(text, OutputDockWidget::Warning);
+}
+
+void LumMainWindow::updateNav()
+{
+    m_navModel->announceLayoutChange();
+}
+
+void LumMainWindow::onNavItemDoubleClicked(int) {}
+
+void LumMainWindow::onNavItemDoubleClicked(const QModelIndex& index)
+{
+    NavPanelItem* item = m_navModel->itemAt(index);
+    if (item && item != m_navRoot.get() && item->isEnabled() && item->navEnabled())
+        item->trigger();
+}
+
+void LumMainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_runner->isRunning()) {
+        event->ignore();
+        err(QStringLiteral("Program busy, can't exit. Try after computations have finished."));
+        return;
+    }
+    event->accept();
+}
+
+} // namespace lum
