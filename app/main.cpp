@@ -1,6 +1,6 @@
 // The window program: start-up shared with the command-line tool, then the
 // splash screen and the main window.
-#include "rivulet/data/AppStartup.h"
+#include "rivulet/settings/AppStartup.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -9,8 +9,7 @@
 #include "bench/BenchStudy.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
-#include "rivulet/data/NextDetectionsI.h"
-#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -18,6 +17,7 @@
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
 #include "rivulet/model/ParameterStructure.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 #include <QDir>
 #include <QElapsedTimer>

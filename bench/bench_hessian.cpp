@@ -17,14 +17,14 @@
 #include "lum/estimation/NRError.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
-#include "rivulet/data/NextDetectionsI.h"
-#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 #include <QDir>
 #include <QElapsedTimer>

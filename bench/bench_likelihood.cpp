@@ -6,14 +6,14 @@
 // by the environment variable RIVULET_BENCH_COUNTS. Without one, a generated data set of
 // twelve releases (four release sites x three years) over nine sites is used.
 #include "bench/BenchStudy.h"
-#include "rivulet/data/NextDetectionsI.h"
-#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 #include <QFile>
 #include <QStringList>

@@ -11,8 +11,8 @@
 
 #include "bench/BenchStudy.h"
 #include "lum/db/TableData.h"
+#include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/DetectionSequenceController.h"
-#include "rivulet/data/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/SitesControllerI.h"

@@ -2,9 +2,9 @@
 
 #include "cli/CliOutput.h"
 #include "cli/TerminalTracker.h"
-#include "rivulet/data/DataUpdater.h"
+#include "rivulet/counts/DataUpdater.h"
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/data/RivuletSettings.h"
+#include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
 

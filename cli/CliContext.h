@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/GlobalOptions.h"
-#include "rivulet/data/AppStartup.h"
+#include "rivulet/settings/AppStartup.h"
 
 #include <memory>
 #include <optional>

@@ -5,7 +5,7 @@
 #include "lum/db/TableData.h"
 #include "lum/settings/SettingsController.h"
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/data/RivuletSettings.h"
+#include "rivulet/settings/RivuletSettings.h"
 
 #include <QVariant>
 

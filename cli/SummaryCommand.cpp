@@ -3,8 +3,8 @@
 #include "cli/ArgumentParser.h"
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
-#include "rivulet/data/ReleaseSummaryJson.h"
 #include "rivulet/study/Study.h"
+#include "rivulet/summary/ReleaseSummaryJson.h"
 
 namespace rivulet::cli {
 

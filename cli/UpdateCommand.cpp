@@ -2,11 +2,11 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
-#include "rivulet/data/ReleaseSummary.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/study/Study.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 namespace rivulet::cli {
 

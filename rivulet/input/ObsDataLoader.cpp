@@ -3,7 +3,6 @@
 #include "lum/db/DbTransaction.h"
 #include "lum/db/SqliteDb.h"
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/data/RivuletSettings.h"
 #include "rivulet/input/DataFileReader.h"
 #include "rivulet/input/ObsDateTime.h"
 #include "rivulet/input/ObsRecord.h"
@@ -11,6 +10,7 @@
 #include "rivulet/input/SitesConfig.h"
 #include "rivulet/input/SitesConfigAppSettings.h"
 #include "rivulet/input/SitesConfigLoader.h"
+#include "rivulet/settings/RivuletSettings.h"
 
 #include <QHash>
 #include <QPair>

@@ -1,6 +1,6 @@
 #include "rivulet/input/SitesConfigAppSettings.h"
 
-#include "rivulet/data/RivuletSettings.h"
+#include "rivulet/settings/RivuletSettings.h"
 
 namespace rivulet {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rivulet/data/CountMatrix.h"
+#include "rivulet/counts/CountMatrix.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "rivulet/model/ModelApplication.h"
 
-#include "rivulet/data/ReleaseSummary.h"
 #include "rivulet/model/ParameterStructure.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 namespace rivulet {
 

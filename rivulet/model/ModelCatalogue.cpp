@@ -1,9 +1,9 @@
 #include "rivulet/model/ModelCatalogue.h"
 
-#include "rivulet/data/ReleaseSummary.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/model/CatalogueBuilder.h"
 #include "rivulet/model/ModelApplication.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 namespace rivulet {
 

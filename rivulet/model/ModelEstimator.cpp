@@ -9,7 +9,6 @@
 #include "lum/estimation/SoftmaxTransform.h"
 #include "lum/estimation/TransformedFunc.h"
 #include "lum/thread/ThreadRunner.h"
-#include "rivulet/data/RivuletSettings.h"
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
@@ -17,6 +16,7 @@
 #include "rivulet/model/ParameterBoundsCheck.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
+#include "rivulet/settings/RivuletSettings.h"
 
 #include <cmath>
 #include <exception>

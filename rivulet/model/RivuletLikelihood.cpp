@@ -1,6 +1,6 @@
 #include "rivulet/model/RivuletLikelihood.h"
 
-#include "rivulet/data/NextDetectionsI.h"
+#include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"

@@ -1,9 +1,9 @@
 #include "rivulet/reports/PerformanceMeasureLayout.h"
 
-#include "rivulet/data/ReleaseSummary.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 namespace rivulet {
 

@@ -1,6 +1,6 @@
 #include "rivulet/reports/ReleaseSummaryReport.h"
 
-#include "rivulet/data/NextDetectionsI.h"
+#include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 
 #include <QTextCursor>

@@ -2,7 +2,6 @@
 
 #include "lum/report/ReportWriter.h"
 #include "lum/thread/ThreadRunnable.h"
-#include "rivulet/data/RivuletSettings.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/reports/CaptureParameterCsv.h"
@@ -14,6 +13,7 @@
 #include "rivulet/reports/PhiParameterReport.h"
 #include "rivulet/reports/ReleaseSummaryReport.h"
 #include "rivulet/results/ReportedModel.h"
+#include "rivulet/settings/RivuletSettings.h"
 
 #include <QDir>
 #include <QTextStream>

@@ -2,11 +2,11 @@
 
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
-#include "rivulet/data/RivuletSettings.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
 #include "rivulet/model/ParameterStructure.h"
+#include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 
 namespace rivulet {
@@ -18,17 +18,17 @@ FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
           std::make_unique<ParameterStructure>(study.releases(), study.sites(), study.years()))
 {
     if (options.optimizer) {
-        const double endingCriterion =
-            RivuletSettings::instance().value(RivuletSettings::EstimationEndingCriterion).toDouble();
+        const double endingCriterion = RivuletSettings::instance()
+                                           .value(RivuletSettings::EstimationEndingCriterion)
+                                           .toDouble();
         estimator_ = std::make_unique<ModelEstimator>(
             study.releases(), study.sites(), study.years(), study.catalogue(), study.results(),
             study.nextDetections(), lum::createOptimizer(*options.optimizer), endingCriterion,
             runner);
     } else {
-        estimator_ = std::make_unique<ModelEstimator>(study.releases(), study.sites(),
-                                                      study.years(), study.catalogue(),
-                                                      study.results(), study.nextDetections(),
-                                                      runner);
+        estimator_ = std::make_unique<ModelEstimator>(
+            study.releases(), study.sites(), study.years(), study.catalogue(), study.results(),
+            study.nextDetections(), runner);
     }
     estimator_->setStructure(*structure_);
     estimator_->setSchemes(schemes_);

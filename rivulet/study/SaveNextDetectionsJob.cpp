@@ -1,6 +1,6 @@
 #include "rivulet/study/SaveNextDetectionsJob.h"
 
-#include "rivulet/data/NextDetectionsI.h"
+#include "rivulet/counts/NextDetectionsI.h"
 
 #include <QSaveFile>
 #include <QTextStream>

@@ -1,8 +1,7 @@
 #include "rivulet/study/StudyActions.h"
 
-#include "rivulet/data/DataUpdater.h"
-#include "rivulet/data/NextDetectionsI.h"
-#include "rivulet/data/ReleaseSummary.h"
+#include "rivulet/counts/DataUpdater.h"
+#include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -12,6 +11,7 @@
 #include "rivulet/results/ResultFilesJob.h"
 #include "rivulet/study/SaveNextDetectionsJob.h"
 #include "rivulet/study/Study.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 namespace rivulet {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rivulet/data/DataUpdater.h"
+#include "rivulet/counts/DataUpdater.h"
 #include "rivulet/input/AgeDataLoader.h"
 #include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/results/ReportSet.h"

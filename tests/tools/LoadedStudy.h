@@ -4,9 +4,9 @@
 // see the simulator's files only through the program's own readers.
 
 #include "common/TestEnvironment.h"
-#include "rivulet/data/DataUpdater.h"
+#include "rivulet/counts/DataUpdater.h"
+#include "rivulet/counts/NextDetections.h"
 #include "rivulet/data/DetectionSequenceController.h"
-#include "rivulet/data/NextDetections.h"
 #include "rivulet/data/ReleasesController.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/SitesController.h"

@@ -3,7 +3,7 @@
 
 #include "LoadedStudy.h"
 
-#include "rivulet/data/CountMatrix.h"
+#include "rivulet/counts/CountMatrix.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
 #include "SimulatedData.h"
 
-#include "rivulet/data/ReleaseSummary.h"
 #include "rivulet/model/CatalogueBuilder.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterStructure.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 #include <gtest/gtest.h>
 

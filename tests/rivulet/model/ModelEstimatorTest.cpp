@@ -8,13 +8,13 @@
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
 #include "lum/thread/ThreadRunner.h"
-#include "rivulet/data/AppStartup.h"
-#include "rivulet/data/RivuletSettings.h"
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/ModelEstimator.h"
 #include "rivulet/model/ParameterMap.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
+#include "rivulet/settings/AppStartup.h"
+#include "rivulet/settings/RivuletSettings.h"
 
 #include <QSignalSpy>
 

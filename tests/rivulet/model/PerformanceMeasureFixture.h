@@ -1,9 +1,9 @@
 #pragma once
 
 #include "lum/estimation/DenseMatrix.h"
-#include "rivulet/data/MockReleasesController.h"
-#include "rivulet/data/MockSitesController.h"
-#include "rivulet/data/MockYearsController.h"
+#include "rivulet/filesource/MockReleasesController.h"
+#include "rivulet/filesource/MockSitesController.h"
+#include "rivulet/filesource/MockYearsController.h"
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/ParameterMap.h"
 #include "rivulet/model/ParameterStructure.h"

@@ -2,11 +2,11 @@
 
 #include "SimulatedData.h"
 
-#include "rivulet/data/ReleaseSummary.h"
 #include "rivulet/model/EquatingScheme.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterEntry.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 #include <QString>
 #include <QStringList>

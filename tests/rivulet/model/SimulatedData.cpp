@@ -1,6 +1,6 @@
 #include "SimulatedData.h"
 
-#include "rivulet/data/SimulatedDataLoader.h"
+#include "rivulet/filesource/SimulatedDataLoader.h"
 
 #include <QStringList>
 #include <QTextStream>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "rivulet/data/MockReleasesController.h"
-#include "rivulet/data/MockSitesController.h"
-#include "rivulet/data/MockYearsController.h"
-#include "rivulet/data/NextDetectionsFromFile.h"
+#include "rivulet/filesource/MockReleasesController.h"
+#include "rivulet/filesource/MockSitesController.h"
+#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/NextDetectionsFromFile.h"
 
 #include <QString>
 

@@ -10,7 +10,6 @@
 
 #include "lum/estimation/DenseMatrix.h"
 #include "lum/thread/ThreadRunner.h"
-#include "rivulet/data/ReleaseSummary.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelDefinitionItem.h"
@@ -18,6 +17,7 @@
 #include "rivulet/model/ParameterMap.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
 #pragma once
 
 #include "lum/estimation/DenseMatrix.h"
-#include "rivulet/data/MockReleasesController.h"
-#include "rivulet/data/MockSitesController.h"
-#include "rivulet/data/MockYearsController.h"
-#include "rivulet/data/ReleaseSummary.h"
-#include "rivulet/data/TabulatedNextDetections.h"
+#include "rivulet/counts/TabulatedNextDetections.h"
+#include "rivulet/filesource/MockReleasesController.h"
+#include "rivulet/filesource/MockSitesController.h"
+#include "rivulet/filesource/MockYearsController.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelResult.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/reports/ModelEstimateItemAction.h"
 #include "rivulet/reports/ModelEstimateItemHeading.h"
 #include "rivulet/reports/ModelEstimateItemRoot.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 #include "QStringPrinter.h"
 

@@ -2,16 +2,16 @@
 #include "rivulet/results/ModelComparison.h"
 
 #include "lum/estimation/DenseMatrix.h"
-#include "rivulet/data/MockReleasesController.h"
-#include "rivulet/data/MockSitesController.h"
-#include "rivulet/data/MockYearsController.h"
-#include "rivulet/data/NextDetectionsFromFile.h"
-#include "rivulet/data/ReleaseSummary.h"
-#include "rivulet/data/SimulatedDataLoader.h"
+#include "rivulet/filesource/MockReleasesController.h"
+#include "rivulet/filesource/MockSitesController.h"
+#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/NextDetectionsFromFile.h"
+#include "rivulet/filesource/SimulatedDataLoader.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/results/EstimatesCsv.h"
+#include "rivulet/summary/ReleaseSummary.h"
 
 #include <QTextStream>
 

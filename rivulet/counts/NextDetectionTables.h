@@ -1,0 +1,97 @@
+#pragma once
+
+#include "rivulet/counts/CountMatrix.h"
+
+#include <cstddef>
+#include <functional>
+#include <unordered_map>
+
+namespace rivulet {
+
+// The count tables behind a next-detections source, keyed as the interface asks for them:
+// releases by id, groups by (release id, site position, year position), the pooled
+// first-detection tables by release-year and release-site position. Every matrix has the
+// shape of the data set (Y rows, S-1 columns).
+class NextDetectionTables
+{
+public:
+    struct ReleaseCounts
+    {
+        CountMatrix next;
+        CountMatrix removed;
+        std::int32_t notSeen = 0;
+        // Every counted detection of the release's fish, first or later.
+        CountMatrix detections;
+        CountMatrix detectionRemovals;
+    };
+    struct GroupCounts
+    {
+        CountMatrix next;
+        CountMatrix removed;
+        std::int32_t notSeenAgain = 0;
+    };
+    struct PooledCounts
+    {
+        CountMatrix detections;
+        CountMatrix removals;
+    };
+    struct GroupKey
+    {
+        int release = 0;
+        int site = 0;
+        int year = 0;
+        bool operator==(const GroupKey& o) const
+        {
+            return release == o.release && site == o.site && year == o.year;
+        }
+    };
+    struct GroupKeyHash
+    {
+        std::size_t operator()(const GroupKey& k) const
+        {
+            return std::hash<long long>()((static_cast<long long>(k.release) << 32) ^
+                                          (static_cast<long long>(k.site) << 16) ^
+                                          static_cast<long long>(k.year));
+        }
+    };
+    using GroupMap = std::unordered_map<GroupKey, GroupCounts, GroupKeyHash>;
+
+    // Frees every table and sets the shape of the matrices created from now on.
+    void reset(int siteCount, int yearCount);
+    int siteCount() const { return siteCount_; }
+    int yearCount() const { return yearCount_; }
+
+    // Find-or-create accessors used while counting.
+    ReleaseCounts& release(int release);
+    GroupCounts& group(int release, int sitePos, int yearPos);
+    PooledCounts& releaseYear(int releaseYearPos);
+    PooledCounts& releaseSite(int releaseSitePos);
+    CountMatrix& total() { return total_; }
+    CountMatrix& totalRemoved() { return totalRemoved_; }
+
+    // Lookups; null when the table has no entry.
+    const ReleaseCounts* findRelease(int release) const;
+    const GroupCounts* findGroup(int release, int sitePos, int yearPos) const;
+    const PooledCounts* findReleaseYear(int releaseYearPos) const;
+    const PooledCounts* findReleaseSite(int releaseSitePos) const;
+    const CountMatrix& total() const { return total_; }
+    const CountMatrix& totalRemoved() const { return totalRemoved_; }
+    const GroupMap& groups() const { return groups_; }
+
+    void swap(NextDetectionTables& other) noexcept;
+
+private:
+    CountMatrix newMatrix() const { return CountMatrix::forSitesAndYears(siteCount_, yearCount_); }
+    PooledCounts& pooled(std::unordered_map<int, PooledCounts>& table, int key);
+
+    int siteCount_ = 0;
+    int yearCount_ = 0;
+    std::unordered_map<int, ReleaseCounts> releases_;
+    GroupMap groups_;
+    std::unordered_map<int, PooledCounts> byReleaseYear_;
+    std::unordered_map<int, PooledCounts> byReleaseSite_;
+    CountMatrix total_;
+    CountMatrix totalRemoved_;
+};
+
+} // namespace rivulet

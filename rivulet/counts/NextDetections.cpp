@@ -1,0 +1,161 @@
+#include "rivulet/counts/NextDetections.h"
+
+#include "rivulet/data/DetectionSequenceControllerI.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+
+#include <algorithm>
+
+namespace rivulet {
+
+namespace {
+
+constexpr int NoDetection = 0;
+constexpr int EndsHistory = 2;
+
+} // namespace
+
+NextDetections::NextDetections(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                               const YearsControllerI& years,
+                               const DetectionSequenceControllerI& sequences)
+    : TabulatedNextDetections(releases, sites, years), sequences_(sequences)
+{
+}
+
+void NextDetections::update()
+{
+    tables_.reset(sites_.count(), years_.count());
+    const QList<int> ids = releases_.ids();
+    for (const int release : ids)
+        countRelease(release);
+}
+
+void NextDetections::countRelease(int release)
+{
+    const int S = sites_.count();
+    const int Y = years_.count();
+    const int relSite = releaseSitePos(release);
+    const int relYear = releaseYearPos(release);
+
+    tables_.release(release);
+    tables_.releaseYear(relYear);
+    tables_.releaseSite(relSite);
+    for (int a = 1; a <= S - 2; ++a)
+        for (int b = 0; b < Y; ++b)
+            tables_.group(release, a, b);
+
+    const Rows rows{sequences_.tagIds(release), sequences_.sites(release),
+                    sequences_.years(release), sequences_.dispositions(release)};
+    linkRows(rows);
+    countFirstDetections(release, relSite, relYear);
+    countNextDetections(release, rows);
+}
+
+// Links every detection row to the tag's next detection row (nextRow_) and gathers one
+// history per tag. A row that ends a history links to nothing, so a detection after it is
+// never anyone's next detection.
+void NextDetections::linkRows(const Rows& rows)
+{
+    const int n = std::min(
+        {rows.tags.size(), rows.sites.size(), rows.years.size(), rows.dispositions.size()});
+    nextRow_.assign(static_cast<std::size_t>(n), -1);
+    rowHistory_.assign(static_cast<std::size_t>(n), -1);
+    histories_.clear();
+
+    int current = -1; // index of the current tag's history
+    QString currentTag;
+    int previous = -1;
+    for (int i = 0; i < n; ++i) {
+        const QString& tag = rows.tags.at(i);
+        const int site = rows.sites.at(i);
+        const int disposition = rows.dispositions.at(i);
+        if (current >= 0 && tag == currentTag) {
+            TagHistory& history = histories_[static_cast<std::size_t>(current)];
+            if (history.firstSite < 0) {
+                history.firstSite = site;
+                history.firstYear = rows.years.at(i);
+            }
+            if (previous >= 0)
+                nextRow_[static_cast<std::size_t>(previous)] = i;
+        } else if (disposition != NoDetection) {
+            current = static_cast<int>(histories_.size());
+            histories_.push_back(TagHistory{site, rows.years.at(i), -1, true});
+            currentTag = tag;
+        } else {
+            rowHistory_[static_cast<std::size_t>(i)] = static_cast<int>(histories_.size());
+            histories_.push_back(TagHistory{});
+            continue;
+        }
+        rowHistory_[static_cast<std::size_t>(i)] = current;
+        TagHistory& history = histories_[static_cast<std::size_t>(current)];
+        if (disposition == EndsHistory) {
+            history.removedSite = site;
+            previous = -1;
+        } else {
+            history.removedSite = -1;
+            previous = i;
+        }
+    }
+}
+
+void NextDetections::countFirstDetections(int release, int relSite, int relYear)
+{
+    auto& counts = tables_.release(release);
+    auto& byYear = tables_.releaseYear(relYear);
+    auto& bySite = tables_.releaseSite(relSite);
+    for (const TagHistory& h : histories_) {
+        if (!h.detected) {
+            ++counts.notSeen;
+            continue;
+        }
+        counts.next.add(h.firstSite, h.firstYear);
+        counts.detections.add(h.firstSite, h.firstYear);
+        byYear.detections.add(h.firstSite, h.firstYear);
+        bySite.detections.add(h.firstSite, h.firstYear);
+        tables_.total().add(h.firstSite, h.firstYear);
+        if (h.removedSite == h.firstSite) {
+            counts.removed.add(h.firstSite, h.firstYear);
+            counts.detectionRemovals.add(h.firstSite, h.firstYear);
+            byYear.removals.add(h.firstSite, h.firstYear);
+            bySite.removals.add(h.firstSite, h.firstYear);
+            tables_.totalRemoved().add(h.firstSite, h.firstYear);
+        }
+    }
+}
+
+// Rows at the site where the tag's history ended are not counted as a start of a next
+// detection; rows of tags without detection are no detections at all.
+void NextDetections::countNextDetections(int release, const Rows& rows)
+{
+    auto& counts = tables_.release(release);
+    const auto n = nextRow_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const int row = static_cast<int>(i);
+        if (rows.dispositions.at(row) == NoDetection)
+            continue;
+        const TagHistory& h = histories_[static_cast<std::size_t>(rowHistory_[i])];
+        const int a = rows.sites.at(row);
+        const int b = rows.years.at(row);
+        if (h.removedSite == a)
+            continue;
+        auto& group = tables_.group(release, a, b);
+        const int next = nextRow_[i];
+        if (next < 0) {
+            ++group.notSeenAgain;
+            continue;
+        }
+        const int s = rows.sites.at(next);
+        const int y = rows.years.at(next);
+        group.next.add(s, y);
+        counts.detections.add(s, y);
+        tables_.total().add(s, y);
+        if (h.removedSite == s) {
+            group.removed.add(s, y);
+            counts.detectionRemovals.add(s, y);
+            tables_.totalRemoved().add(s, y);
+        }
+    }
+}
+
+} // namespace rivulet

@@ -1,0 +1,86 @@
+#include "rivulet/counts/NextDetectionsI.h"
+
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace rivulet {
+
+NextDetectionsI::NextDetectionsI(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                                 const YearsControllerI& years)
+    : releases_(releases), sites_(sites), years_(years)
+{
+}
+
+NextDetectionsI::~NextDetectionsI() = default;
+
+int NextDetectionsI::releaseSitePos(int release) const
+{
+    return sites_.indexOf(releases_.releaseSiteId(release));
+}
+
+int NextDetectionsI::releaseYearPos(int release) const
+{
+    return years_.indexOf(releases_.releaseYearId(release));
+}
+
+const CountMatrix& NextDetectionsI::emptyMatrix()
+{
+    static const CountMatrix empty;
+    return empty;
+}
+
+void NextDetectionsI::write(QTextStream& out) const
+{
+    writeHeader(out);
+    const QList<int> ids = releases_.ids();
+    for (const int release : ids)
+        writeRelease(out, release);
+    out.flush();
+}
+
+void NextDetectionsI::writeHeader(QTextStream& out) const
+{
+    const QList<int> ids = releases_.ids();
+    out << ids.size() << ' ' << sites_.count() << ' ' << years_.count() << '\n';
+    QStringList relSites;
+    QStringList relYears;
+    QStringList fish;
+    for (const int release : ids) {
+        relSites << QString::number(releaseSitePos(release));
+        relYears << QString::number(releaseYearPos(release));
+        fish << QString::number(releaseNotSeen(release) + releaseNextCounts(release).sum());
+    }
+    out << relSites.join(QLatin1Char(' ')) << '\n';
+    out << relYears.join(QLatin1Char(' ')) << '\n';
+    out << fish.join(QLatin1Char(' ')) << '\n' << '\n';
+}
+
+void NextDetectionsI::writeRelease(QTextStream& out, int release) const
+{
+    const int S = sites_.count();
+    const int Y = years_.count();
+    const int relSite = releaseSitePos(release);
+    const int relYear = releaseYearPos(release);
+
+    out << releaseNotSeen(release) << '\n';
+    const CountMatrix& first = releaseNextCounts(release);
+    for (int s = relSite + 1; s <= S - 1; ++s)
+        for (int y = relYear; y <= Y - 1; ++y)
+            out << first.count(s, y) << '\n';
+
+    for (int a = relSite + 1; a <= S - 2; ++a) {
+        for (int b = relYear; b <= Y - 1; ++b) {
+            out << notSeenAgain(release, a, b) << '\n';
+            const CountMatrix& next = nextCounts(release, a, b);
+            for (int s = a + 1; s <= S - 1; ++s)
+                for (int y = b; y <= Y - 1; ++y)
+                    out << next.count(s, y) << ' ' << '\n';
+        }
+    }
+}
+
+} // namespace rivulet

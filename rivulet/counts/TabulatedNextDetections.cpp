@@ -1,0 +1,92 @@
+#include "rivulet/counts/TabulatedNextDetections.h"
+
+namespace rivulet {
+
+const CountMatrix& TabulatedNextDetections::releaseNextCounts(int release) const
+{
+    const auto* counts = tables_.findRelease(release);
+    return counts ? counts->next : emptyMatrix();
+}
+
+const CountMatrix& TabulatedNextDetections::releaseRemovedCounts(int release) const
+{
+    const auto* counts = tables_.findRelease(release);
+    return counts ? counts->removed : emptyMatrix();
+}
+
+int TabulatedNextDetections::releaseNotSeen(int release) const
+{
+    const auto* counts = tables_.findRelease(release);
+    return counts ? counts->notSeen : 0;
+}
+
+const CountMatrix& TabulatedNextDetections::nextCounts(int release, int sitePos, int yearPos) const
+{
+    const auto* counts = tables_.findGroup(release, sitePos, yearPos);
+    return counts ? counts->next : emptyMatrix();
+}
+
+const CountMatrix& TabulatedNextDetections::removedCounts(int release, int sitePos,
+                                                          int yearPos) const
+{
+    const auto* counts = tables_.findGroup(release, sitePos, yearPos);
+    return counts ? counts->removed : emptyMatrix();
+}
+
+int TabulatedNextDetections::notSeenAgain(int release, int sitePos, int yearPos) const
+{
+    const auto* counts = tables_.findGroup(release, sitePos, yearPos);
+    return counts ? counts->notSeenAgain : 0;
+}
+
+int TabulatedNextDetections::releaseDetections(int release, int sitePos, int yearPos) const
+{
+    const auto* counts = tables_.findRelease(release);
+    return counts ? counts->detections.count(sitePos, yearPos) : 0;
+}
+
+int TabulatedNextDetections::releaseRemovals(int release, int sitePos, int yearPos) const
+{
+    const auto* counts = tables_.findRelease(release);
+    return counts ? counts->detectionRemovals.count(sitePos, yearPos) : 0;
+}
+
+int TabulatedNextDetections::releaseYearFirstDetections(int releaseYearPos, int sitePos,
+                                                        int yearPos) const
+{
+    const auto* counts = tables_.findReleaseYear(releaseYearPos);
+    return counts ? counts->detections.count(sitePos, yearPos) : 0;
+}
+
+int TabulatedNextDetections::releaseYearFirstRemovals(int releaseYearPos, int sitePos,
+                                                      int yearPos) const
+{
+    const auto* counts = tables_.findReleaseYear(releaseYearPos);
+    return counts ? counts->removals.count(sitePos, yearPos) : 0;
+}
+
+int TabulatedNextDetections::releaseSiteFirstDetections(int releaseSitePos, int sitePos,
+                                                        int yearPos) const
+{
+    const auto* counts = tables_.findReleaseSite(releaseSitePos);
+    return counts ? counts->detections.count(sitePos, yearPos) : 0;
+}
+
+int TabulatedNextDetections::releaseSiteFirstRemovals(int releaseSitePos, int sitePos,
+                                                      int yearPos) const
+{
+    const auto* counts = tables_.findReleaseSite(releaseSitePos);
+    return counts ? counts->removals.count(sitePos, yearPos) : 0;
+}
+
+int TabulatedNextDetections::totalDetections(int sitePos, int yearPos) const
+{
+    return tables_.total().count(sitePos, yearPos);
+}
+
+int TabulatedNextDetections::totalRemovals(int sitePos, int yearPos) const
+{
+    return tables_.totalRemoved().count(sitePos, yearPos);
+}
+
+} // namespace rivulet

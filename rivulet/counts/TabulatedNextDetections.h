@@ -1,0 +1,34 @@
+#pragma once
+
+#include "rivulet/counts/NextDetectionTables.h"
+#include "rivulet/counts/NextDetectionsI.h"
+
+namespace rivulet {
+
+// Answers every count lookup of NextDetectionsI from a set of count tables; the sources
+// (NextDetections, NextDetectionsFromFile) differ only in how they fill them.
+class TabulatedNextDetections : public NextDetectionsI
+{
+public:
+    using NextDetectionsI::NextDetectionsI;
+
+    const CountMatrix& releaseNextCounts(int release) const override;
+    const CountMatrix& releaseRemovedCounts(int release) const override;
+    int releaseNotSeen(int release) const override;
+    const CountMatrix& nextCounts(int release, int sitePos, int yearPos) const override;
+    const CountMatrix& removedCounts(int release, int sitePos, int yearPos) const override;
+    int notSeenAgain(int release, int sitePos, int yearPos) const override;
+    int releaseDetections(int release, int sitePos, int yearPos) const override;
+    int releaseRemovals(int release, int sitePos, int yearPos) const override;
+    int releaseYearFirstDetections(int releaseYearPos, int sitePos, int yearPos) const override;
+    int releaseYearFirstRemovals(int releaseYearPos, int sitePos, int yearPos) const override;
+    int releaseSiteFirstDetections(int releaseSitePos, int sitePos, int yearPos) const override;
+    int releaseSiteFirstRemovals(int releaseSitePos, int sitePos, int yearPos) const override;
+    int totalDetections(int sitePos, int yearPos) const override;
+    int totalRemovals(int sitePos, int yearPos) const override;
+
+protected:
+    NextDetectionTables tables_;
+};
+
+} // namespace rivulet

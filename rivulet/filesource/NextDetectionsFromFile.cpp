@@ -1,0 +1,105 @@
+#include "rivulet/filesource/NextDetectionsFromFile.h"
+
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/filesource/CountsTokenizer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace rivulet {
+
+namespace {
+
+constexpr int MaxCount = std::numeric_limits<int>::max();
+
+} // namespace
+
+void NextDetectionsFromFile::read(CountsTokenizer& tokens)
+{
+    tables_.reset(sites_.count(), years_.count());
+    try {
+        const QList<int> ids = releases_.ids();
+        for (const int release : ids)
+            readRelease(tokens, release);
+        for (const int release : ids)
+            deriveDetections(release);
+    } catch (...) {
+        tables_.reset(sites_.count(), years_.count());
+        throw;
+    }
+}
+
+void NextDetectionsFromFile::readRelease(CountsTokenizer& tokens, int release)
+{
+    const int S = sites_.count();
+    const int Y = years_.count();
+    const int relSite = releaseSitePos(release);
+    const int relYear = releaseYearPos(release);
+
+    auto& counts = tables_.release(release);
+    counts.notSeen = tokens.nextInt(0, MaxCount);
+    readMatrix(tokens, counts.next, relSite + 1, relYear);
+    for (int a = relSite + 1; a <= S - 2; ++a) {
+        for (int b = relYear; b <= Y - 1; ++b) {
+            auto& group = tables_.group(release, a, b);
+            group.notSeenAgain = tokens.nextInt(0, MaxCount);
+            readMatrix(tokens, group.next, a + 1, b);
+        }
+    }
+}
+
+// Every detection of a fish of the release is either its first or some fish's next
+// detection, so the detections at each point are the sum of the release's first detections and
+// every group's next detections there. The fish detected at a point that are neither next seen
+// nor counted as never seen again are those whose history ended there; at the final site every
+// detection ends a history. Which of the removed fish were first detected at a point is not in
+// the file, except at the final site.
+void NextDetectionsFromFile::deriveDetections(int release)
+{
+    const int S = sites_.count();
+    const int Y = years_.count();
+    const int relSite = releaseSitePos(release);
+    const int relYear = releaseYearPos(release);
+    auto& counts = tables_.release(release);
+    counts.detections = counts.next;
+    for (int a = relSite + 1; a <= S - 2; ++a)
+        for (int b = relYear; b <= Y - 1; ++b)
+            if (const auto* group = tables_.findGroup(release, a, b))
+                counts.detections.addMatrix(group->next);
+    counts.detectionRemovals = CountMatrix::forSitesAndYears(S, Y);
+    counts.removed = CountMatrix::forSitesAndYears(S, Y);
+    for (int y = relYear; y <= Y - 1; ++y) {
+        for (int s = relSite + 1; s <= S - 2; ++s) {
+            const auto* group = tables_.findGroup(release, s, y);
+            const std::int64_t wentOn = group ? group->next.sum() + group->notSeenAgain : 0;
+            const std::int64_t removed = counts.detections.count(s, y) - wentOn;
+            counts.detectionRemovals.setCount(s, y,
+                                              static_cast<std::int32_t>(std::max<std::int64_t>(
+                                                  0, std::min<std::int64_t>(removed, MaxCount))));
+        }
+        counts.detectionRemovals.setCount(S - 1, y, counts.detections.count(S - 1, y));
+        counts.removed.setCount(S - 1, y, counts.next.count(S - 1, y));
+    }
+    for (auto* pooled : {&tables_.releaseYear(relYear), &tables_.releaseSite(relSite)}) {
+        pooled->detections.addMatrix(counts.next);
+        pooled->removals.addMatrix(counts.removed);
+    }
+    tables_.total().addMatrix(counts.detections);
+    tables_.totalRemoved().addMatrix(counts.detectionRemovals);
+}
+
+// Elements for sites firstSite .. S-1 (outer) and years firstYear .. Y-1 (inner).
+void NextDetectionsFromFile::readMatrix(CountsTokenizer& tokens, CountMatrix& matrix, int firstSite,
+                                        int firstYear)
+{
+    const int S = sites_.count();
+    const int Y = years_.count();
+    for (int s = firstSite; s <= S - 1; ++s)
+        for (int y = firstYear; y <= Y - 1; ++y)
+            matrix.setCount(s, y, tokens.nextInt(0, MaxCount));
+}
+
+} // namespace rivulet

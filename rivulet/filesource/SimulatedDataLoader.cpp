@@ -1,0 +1,77 @@
+#include "rivulet/filesource/SimulatedDataLoader.h"
+
+#include "rivulet/filesource/CountsTokenizer.h"
+#include "rivulet/filesource/MockReleasesController.h"
+#include "rivulet/filesource/MockSitesController.h"
+#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/NextDetectionsFromFile.h"
+
+#include <QStringList>
+
+#include <limits>
+
+namespace rivulet {
+
+namespace {
+
+QList<int> readLine(CountsTokenizer& tokens, int n, int min, int max)
+{
+    QList<int> values;
+    for (int i = 0; i < n; ++i)
+        values.append(tokens.nextInt(min, max));
+    return values;
+}
+
+} // namespace
+
+SimulatedDataLoader::SimulatedDataLoader(MockReleasesController& releases,
+                                         MockSitesController& sites, MockYearsController& years,
+                                         NextDetectionsFromFile& counts)
+    : releases_(releases), sites_(sites), years_(years), counts_(counts)
+{
+}
+
+void SimulatedDataLoader::load(QTextStream& in)
+{
+    CountsTokenizer tokens(in);
+    const int R = tokens.nextInt(0, std::numeric_limits<int>::max());
+    const int S = tokens.nextInt(0, MaxDimension);
+    const int Y = tokens.nextInt(0, MaxDimension);
+    const QList<int> relSites = readLine(tokens, R, 0, S - 1);
+    const QList<int> relYears = readLine(tokens, R, 0, Y - 1);
+    readLine(tokens, R, 0,
+             std::numeric_limits<int>::max()); // fish per release: implied by the counts
+
+    MockSitesController sites;
+    QStringList shortNames;
+    QStringList longNames;
+    for (int s = 0; s < S; ++s) {
+        shortNames << QStringLiteral("S%1").arg(s + 1);
+        longNames << QStringLiteral("Simulated site %1").arg(s + 1);
+    }
+    sites.setSites(shortNames, longNames);
+
+    MockYearsController years;
+    QList<int> calendarYears;
+    for (int y = 0; y < Y; ++y)
+        calendarYears << MockYearsController::SimulatedFirstYear + y;
+    years.setYears(calendarYears);
+
+    MockReleasesController releases;
+    for (int r = 0; r < R; ++r) {
+        const int site = relSites.at(r);
+        const int year = relYears.at(r);
+        releases.addRelease(site, shortNames.at(site), year, calendarYears.at(year));
+    }
+
+    NextDetectionsFromFile counts(releases, sites, years);
+    counts.read(tokens);
+
+    // Nothing below throws: the data set changes all at once or not at all.
+    sites_ = sites;
+    years_ = years;
+    releases_ = releases;
+    counts_.swapCounts(counts);
+}
+
+} // namespace rivulet

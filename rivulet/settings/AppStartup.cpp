@@ -1,0 +1,101 @@
+#include "rivulet/settings/AppStartup.h"
+
+#include "lum/db/DbModel.h"
+#include "rivulet/data/RivuletDb.h"
+#include "rivulet/settings/RivuletSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace rivulet {
+
+void AppStartup::setIdentity()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Aldermoor Lab"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("aldermoor-lab.example"));
+    QCoreApplication::setApplicationName(QStringLiteral("Rivulet"));
+}
+
+bool AppStartup::hasMockSwitch(const QStringList& arguments)
+{
+    return arguments.contains(QStringLiteral("-mock"), Qt::CaseSensitive);
+}
+
+QString AppStartup::prepareOverride(const QString& path, StartupResult& result)
+{
+    const QFileInfo file(path);
+    const QString absolute = file.absoluteFilePath();
+    result.databasePath = absolute;
+    if (file.isDir()) {
+        result.error = QStringLiteral("\"%1\" is a folder, not a database file").arg(absolute);
+        return {};
+    }
+    if (!QDir().mkpath(file.absolutePath())) {
+        result.error =
+            QStringLiteral("Unable to create the folder of database file \"%1\"").arg(absolute);
+        return {};
+    }
+    return absolute;
+}
+
+bool AppStartup::openDatabase(StartupResult& result)
+{
+    RivuletDb& db = RivuletDb::instance();
+    if (db.open(result.databasePath) != 0) {
+        // The first reason (an uncreatable folder) explains the rest.
+        if (result.error.isEmpty())
+            result.error = QStringLiteral("Unable to open database \"%1\": %2")
+                               .arg(result.databasePath, db.lastError().text());
+        return false;
+    }
+    // Opening creates the missing tables; a file that is read-only or
+    // damaged can fail there while the open itself succeeded.
+    for (const lum::DbModel* model : db.models()) {
+        if (!db.database()->tableExists(*model)) {
+            result.error = QStringLiteral("Unable to create table \"%1\" in database \"%2\": %3")
+                               .arg(model->tableName(), result.databasePath,
+                                    db.database()->lastError().text());
+            return false;
+        }
+    }
+    result.databaseReady = true;
+    return true;
+}
+
+StartupResult AppStartup::run(const StartupOptions& options)
+{
+    StartupResult result;
+    setIdentity();
+    RivuletSettings& settings = RivuletSettings::instance();
+    RivuletDb& db = RivuletDb::instance();
+
+    const bool overridden = !options.databasePath.isEmpty();
+    if (overridden) {
+        if (prepareOverride(options.databasePath, result).isEmpty())
+            return result;
+    } else {
+        result.databasePath = settings.dbPath(RivuletSettings::DbName);
+        if (result.databasePath.isEmpty())
+            result.error = settings.lastError();
+    }
+    result.newDatabase = !QFileInfo::exists(result.databasePath);
+
+    // A new or unusable per-user database starts from default settings. A
+    // file named on the command line belongs to a scripted run and must not
+    // reset the user's settings.
+    if (!overridden && !lum::DbManager::isValidDatabase(result.databasePath))
+        settings.restoreDefaults(false);
+
+    const bool opened = openDatabase(result);
+    if (!opened && overridden)
+        return result;
+
+    settings.addDatabaseSettings(db.database(), db.model(RivuletDb::Settings));
+    settings.setValue(RivuletSettings::CleanExit, false);
+    settings.setValue(RivuletSettings::MockInput, hasMockSwitch(options.arguments));
+    settings.sync();
+    return result;
+}
+
+} // namespace rivulet

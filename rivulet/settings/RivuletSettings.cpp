@@ -1,0 +1,70 @@
+#include "rivulet/settings/RivuletSettings.h"
+
+#include "lum/settings/SettingsController.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace rivulet {
+
+RivuletSettings& RivuletSettings::instance()
+{
+    static RivuletSettings settings;
+    return settings;
+}
+
+RivuletSettings::RivuletSettings()
+{
+    addSetting(CleanExit, QStringLiteral("clean_exit"), true);
+    addSetting(CurrentDatasetId, QStringLiteral("current_dataset_id"), -1);
+    addSetting(DbName, QStringLiteral("db_name"), QStringLiteral("Rivulet.db"));
+    addSetting(PrecisionEst, QStringLiteral("precision_est"), 4);
+    addSetting(PrecisionErr, QStringLiteral("precision_err"), 4);
+    addSetting(GeomMainWindow, QStringLiteral("geom_main_window"), QVariant());
+    addSetting(PrevFile, QStringLiteral("prev_file"), QVariant());
+    addSetting(DiagDir, QStringLiteral("diag_dir"), QVariant());
+    addSetting(ProgramName, QStringLiteral("program_name"), QStringLiteral("Rivulet"));
+    addSetting(ShowEstimatesOnDiagram, QStringLiteral("show_estimates_on_diagram"), false);
+    addSetting(SitesConfigFileName, QStringLiteral("sites_config_file_name"),
+               QStringLiteral("sites_config.txt"));
+    addSetting(SitesConfigUpdateDate, QStringLiteral("sites_config_update_date"), QVariant());
+    addSetting(MockInput, QStringLiteral("mock_input"), 1);
+    addSetting(DiagnosticsEnabled, QStringLiteral("diagnostics_enabled"), false);
+    addSetting(UiExpertMode, QStringLiteral("ui_expert_mode"), 0);
+    // The user's folders survive a reset of the settings. Number 2 names
+    // no key; it is kept for compatibility of the list.
+    setPreservedKeys({PrevFile, DiagDir, 2});
+}
+
+QString RivuletSettings::dbPath(int key)
+{
+    const QString folder = userDataDir(QCoreApplication::applicationName());
+    if (!QDir().mkpath(folder)) {
+        setLastError(QStringLiteral("Unable to create db path."));
+        return {};
+    }
+    return folder + QDir::separator() + value(key).toString();
+}
+
+QString RivuletSettings::sitesConfigDir()
+{
+    const QString folder = commonDataDir(QStringLiteral("Common"));
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        setLastError(QStringLiteral("Unable to create sites configuration path"));
+        return {};
+    }
+    return folder;
+}
+
+void RivuletSettings::addDatabaseSettings(lum::SqliteDb* db, const lum::DbModel* settingsModel)
+{
+    addStore(std::make_unique<lum::SettingsController>(db, settingsModel));
+    addSetting(EstimationEndingCriterion, QStringLiteral("estimation_ending_criterion"), 0.0001);
+    addSetting(Optimizer, QStringLiteral("optimizer"), 0);
+    addSetting(OptimizerDefault, QStringLiteral("optimizer_default"), 0);
+    addSetting(DbVersion, QStringLiteral("db_version"), 1);
+    writeMissingDefaults();
+    setValue(DbVersion, defaultValue(DbVersion));
+}
+
+} // namespace rivulet

@@ -1,0 +1,191 @@
+#pragma once
+
+#include "rivulet/summary/SummaryTables.h"
+
+#include <QList>
+
+#include <map>
+#include <vector>
+
+namespace rivulet {
+
+class CountMatrix;
+class NextDetectionsI;
+class ReleasesControllerI;
+class SitesControllerI;
+class YearsControllerI;
+
+// Decides, before any model is fitted, which survival, movement and capture parameters the
+// data can inform. From the next-detection counts it builds, for every release, transition
+// cells (site s, year y1 at site s-1, year y2 at site s) and capture cells (year, site),
+// marks the cells whose parameters must be fixed at 0 or 1, pools the cells over releases
+// and derives the estimability indicators that choose the models "Fit All Models" fits.
+//
+// Releases are addressed by their index in the releases controller; sites and years by
+// their positions. A release whose site or year is not active, or whose site is the final
+// one, has empty tables (it has no parameters).
+//
+// Capture cells of a release: one at the release point (release year, release site) and
+// one at every point its transition cells arrive at, i.e. every (y, s) with
+// s = relSite+1 .. S-1 and y = relYear .. Y-1. So every chain of transition cells runs from
+// capture cell to capture cell, and the release point's leaving cells are the release's
+// first-reach cells (its fish are the release's first detections).
+//
+// Groupings (data class 3 only: several release sites and several release years). The year
+// grouping pools the releases of one release-year position, the site grouping those of one
+// release-site position. Each group is built exactly as the pooled tables are built from
+// all releases, restricted to the group's releases:
+//  - transition cells: one for every key of a cell of the group's releases, nextCount the
+//    sum of those cells' nextCount (built with the pooled transition cells, before any mark);
+//  - capture cells: one for every capture key of the group's releases; count and removals
+//    the sums of releaseDetections / releaseRemovals over the group's releases (the group's
+//    share of totalDetections / totalRemovals); arriving and leaving cells as in the pooled
+//    table;
+//  - marks: an empty pooled hold-over, a pass-through site and a certain final reach mark
+//    the group cells with that key like the release cells; a group cell becomes exempt when
+//    every release of the group has no cell with its key or has it exempt;
+//  - test counts: every group cell that is not exempt gets the sum of the testCount of the
+//    group's release cells with its key;
+//  - each group has its own indicator, computed like a release's from its tables;
+//    firstGroupEstimable is true when every year group is, secondGroupEstimable when every
+//    site group is.
+// Groups have no emptyHoldOver marks (like the pooled table, only releases have them).
+//
+// Marking stages run in their fixed order (see update()); within a stage the cells of a
+// table are visited in key order (site, then y1, then y2), which matters where one mark
+// depends on another cell's mark within the same stage (dead ends).
+//
+// Last stage, after the certain final reach and before the indicators: the observed-route
+// check (ObservedRouteCheck). The stages before it judge cells by counts alone; with release
+// sites in series (a release passes release sites below it, which detect nothing) and fish
+// holding over above their first detection site, they can fix at 0 every route to a point
+// where fish of the release were detected, and even the detection there, so that no
+// parameter vector explains the data. The check frees those routes (clears fixedAtZero) and
+// keeps every capture cell with fish free. Exemptions, test counts, pooled and group cells
+// stay as they are: no fish certainly took a freed path, so it stays out of the estimability
+// test. Where the earlier marks are consistent with the data the check changes nothing.
+//
+// The controllers and the counts are borrowed and must outlive the summary.
+class ReleaseSummary
+{
+public:
+    static constexpr int SeveralSitesSeveralYears = 3;
+
+    ReleaseSummary(const ReleasesControllerI& releases, const SitesControllerI& sites,
+                   const YearsControllerI& years, const NextDetectionsI& counts);
+    ReleaseSummary(const ReleaseSummary&) = delete;
+    ReleaseSummary& operator=(const ReleaseSummary&) = delete;
+    ~ReleaseSummary();
+
+    // Recomputes every table, mark and indicator from the controllers and the counts.
+    void update();
+    // On by default; off only to compare the marks with and without the observed-route check.
+    void setChecksObservedRoutes(bool on) { checksObservedRoutes_ = on; }
+
+    // 0: one release site and one release year; 1: several sites, one year; 2: one site,
+    // several years; 3: several sites and several years.
+    int dataClass() const { return dataClass_; }
+
+    // True when no unfixed cell without fish exists at that level of pooling.
+    bool eachReleaseEstimable() const { return eachReleaseEstimable_; }
+    bool firstGroupEstimable() const { return firstGroupEstimable_; }
+    bool secondGroupEstimable() const { return secondGroupEstimable_; }
+    bool pooledEstimable() const { return pooled_.estimable; }
+
+    int releaseCount() const { return static_cast<int>(releaseTables_.size()); }
+    // Site and year positions of the release (-1 when not active).
+    int releaseSite(int releaseIndex) const;
+    int releaseYear(int releaseIndex) const;
+    // The release's tables; empty tables for an index out of range.
+    const TransitionTable& transitionCells(int releaseIndex) const;
+    const CaptureTable& captureCells(int releaseIndex) const;
+    const SummaryTables& releaseTables(int releaseIndex) const;
+    bool releaseEstimable(int releaseIndex) const;
+
+    // Keys (release-year positions / release-site positions) in ascending order.
+    QList<int> yearGroupKeys() const;
+    QList<int> siteGroupKeys() const;
+    // The group's tables and indicator; empty tables (estimable false) for an unknown key.
+    const SummaryTables& yearGroup(int key) const;
+    const SummaryTables& siteGroup(int key) const;
+
+    const TransitionTable& pooledTransitionCells() const { return pooled_.transitions; }
+    const CaptureTable& pooledCaptureCells() const { return pooled_.captures; }
+    const SummaryTables& pooledTables() const { return pooled_; }
+
+private:
+    using GroupMap = std::map<int, SummaryTables>;
+
+    void clear();
+    void readReleases();
+    int computeDataClass() const;
+    bool isModelled(int r) const;
+    bool hasGroups() const { return dataClass_ == SeveralSitesSeveralYears; }
+    std::vector<int> allModelled() const;
+    std::vector<int> groupMembers(bool byYear, int key) const;
+    std::vector<CaptureKey> captureKeys(int r) const;
+    std::vector<char> findPassThroughSites(int r) const;
+    bool isPassThrough(int r, int site) const;
+    // The first site below the release that is not a pass-through site of it.
+    int firstReachSite(int r) const;
+    const CountMatrix& countsLeaving(int r, int site, int year) const;
+    // visit(SummaryTables& group, const std::vector<int>& members) for every group.
+    template <typename Visit>
+    void forEachGroup(Visit&& visit);
+    // visit(TransitionCell&) for every release cell / group cell with that key.
+    template <typename Visit>
+    void forCellsWithKey(const PathKey& key, Visit&& visit);
+    template <typename Visit>
+    void forGroupCellsWithKey(const PathKey& key, Visit&& visit);
+
+    // Marking stages, in the order update() runs them.
+    void buildReleaseTransitions();
+    void poolTransitions();
+    void buildGroupTransitions();
+    void buildReleaseCaptures();
+    void poolCaptures();
+    void buildGroupCaptures();
+    void markReleasePassThroughSites();
+    void markEmptyPooledHoldOvers();
+    void markEmptyHoldOvers();
+    void markFirstReach();
+    void markDeadEnds();
+    void markShadowedPaths();
+    void markUnreachablePaths(bool fix);
+    void markEmptyFirstReaches();
+    void markPooledExemptions();
+    void computeTestCounts();
+    void markPassThroughSites();
+    void markCertainFinalReach();
+    void reopenObservedRoutes();
+    void computeIndicators();
+
+    void markDeadEnd(SummaryTables& tables, TransitionCell& cell);
+    void countRoutesFrom(int r, const CaptureCell& from);
+    void sumTestCounts(SummaryTables& target, const std::vector<int>& members);
+    void exemptIfExemptInAll(SummaryTables& target, const std::vector<int>& members);
+
+    const ReleasesControllerI& releases_;
+    const SitesControllerI& sites_;
+    const YearsControllerI& years_;
+    const NextDetectionsI& counts_;
+
+    int siteCount_ = 0;
+    int yearCount_ = 0;
+    int dataClass_ = 0;
+    std::vector<int> releaseIds_;
+    std::vector<int> relSites_;
+    std::vector<int> relYears_;
+    // Per release, by site position: 1 where the release passes the site unseen.
+    std::vector<std::vector<char>> passThrough_;
+    std::vector<SummaryTables> releaseTables_;
+    SummaryTables pooled_;
+    GroupMap yearGroups_;
+    GroupMap siteGroups_;
+    bool eachReleaseEstimable_ = true;
+    bool firstGroupEstimable_ = true;
+    bool secondGroupEstimable_ = true;
+    bool checksObservedRoutes_ = true;
+};
+
+} // namespace rivulet

@@ -1,0 +1,158 @@
+#include "rivulet/counts/DataUpdater.h"
+#include "lum/thread/ThreadRunner.h"
+#include "rivulet/data/DetectionSequenceFixture.h"
+
+#include "rivulet/counts/NextDetections.h"
+#include "rivulet/filesource/MockReleasesController.h"
+#include "rivulet/filesource/MockSitesController.h"
+#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/NextDetectionsFromFile.h"
+#include "rivulet/summary/ReleaseSummary.h"
+#include <QEventLoop>
+
+#include <QSignalSpy>
+#include <QThread>
+
+namespace rivulet::test {
+namespace {
+
+// Mock controllers and counts that note when they are refreshed.
+template <typename Base>
+class Noting : public Base
+{
+public:
+    Noting(QStringList& log, QString name) : log_(log), name_(std::move(name)) {}
+    void refresh() override { log_ << name_; }
+
+private:
+    QStringList& log_;
+    QString name_;
+};
+
+class NotingCounts : public NextDetectionsFromFile
+{
+public:
+    NotingCounts(QStringList& log, const ReleasesControllerI& releases,
+                 const SitesControllerI& sites, const YearsControllerI& years)
+        : NextDetectionsFromFile(releases, sites, years), log_(log)
+    {
+    }
+    void update() override { log_ << QStringLiteral("counts"); }
+
+private:
+    QStringList& log_;
+};
+
+TEST(DataUpdater, RefreshesInDependencyOrderThenFinishes)
+{
+    QStringList log;
+    Noting<MockReleasesController> releases(log, "releases");
+    Noting<MockSitesController> sites(log, "sites");
+    Noting<MockYearsController> years(log, "years");
+    NotingCounts counts(log, releases, sites, years);
+    DataUpdater updater(releases, sites, years, nullptr, counts);
+    updater.addRefreshStep([&log] { log << "summary"; });
+    updater.addRefreshStep([&log] { log << "catalogue"; });
+    QSignalSpy finished(&updater, &DataUpdater::finished);
+    QSignalSpy errors(&updater, &DataUpdater::error);
+    QObject::connect(&updater, &DataUpdater::finished, [&log] { log << "finished"; });
+
+    updater.process();
+    EXPECT_EQ(log, (QStringList{"releases", "sites", "years", "counts", "summary", "catalogue",
+                                "finished"}));
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(errors.count(), 0);
+}
+
+// The updater as the program runs it: as a job on a runner's thread, on the database.
+class DataUpdaterOnDatabase : public DetectionSequenceFixture
+{
+protected:
+    // Runs an updater with the counts and the release summary; returns its error messages.
+    QStringList runUpdater()
+    {
+        QStringList errors;
+        Qt::HANDLE workerThread = nullptr;
+        lum::ThreadRunner runner;
+        QObject::connect(&runner, &lum::ThreadRunner::error, &runner,
+                         [&errors](const QString& message) { errors << message; });
+        DataUpdater updater(releases, sites, years, &sequences, counts, &runner);
+        updater.addRefreshStep([this, &workerThread] {
+            summary.update();
+            workerThread = QThread::currentThreadId();
+        });
+        runner.setRunnable(&updater);
+        QEventLoop loop;
+        QObject::connect(&runner, &QThread::finished, &loop, &QEventLoop::quit);
+        runner.start();
+        loop.exec();
+        EXPECT_EQ(runner.hasFailed(), !errors.isEmpty());
+        EXPECT_NE(workerThread, nullptr);
+        EXPECT_NE(workerThread, QThread::currentThreadId());
+        return errors;
+    }
+
+    NextDetections counts{releases, sites, years, sequences};
+    ReleaseSummary summary{releases, sites, years, counts};
+};
+
+TEST_F(DataUpdaterOnDatabase, DerivesCountsAndSummaryFromTheStoredDetections)
+{
+    addTag("A"); // seen twice at the trap, then at the second dam
+    addDetection("A", 1, 0);
+    addDetection("A", 1, 0);
+    addDetection("A", 3, 0);
+    addTag("B"); // taken out at the trap
+    addDetection("B", 1, 0);
+    addDetection("B", 1, 0, 2);
+    addTag("C");
+
+    EXPECT_TRUE(runUpdater().isEmpty());
+    // The controllers were refreshed by the updater itself.
+    ASSERT_EQ(releases.ids(), QList<int>{release});
+    EXPECT_EQ(sites.count(), 5);
+    EXPECT_EQ(years.count(), 3);
+
+    EXPECT_EQ(counts.releaseNotSeen(release), 1);
+    EXPECT_EQ(counts.releaseNextCounts(release).count(1, 0), 2);
+    EXPECT_EQ(counts.releaseRemovedCounts(release).count(1, 0), 1);
+    EXPECT_EQ(counts.nextCounts(release, 1, 0).count(3, 0), 1);
+    EXPECT_EQ(counts.notSeenAgain(release, 3, 0), 1);
+    // One fish, one detection at the trap, however many antennas saw it.
+    EXPECT_EQ(counts.releaseDetections(release, 1, 0), 2);
+    EXPECT_EQ(counts.releaseRemovals(release, 1, 0), 1);
+    EXPECT_EQ(summary.releaseCount(), 1);
+    EXPECT_EQ(summary.dataClass(), 0);
+
+    // A configuration change followed by an update reaches every object.
+    setSiteActive(1, -1);
+    setSiteActive(2, 1);
+    setSiteActive(3, 2);
+    setSiteActive(4, 3);
+    EXPECT_TRUE(runUpdater().isEmpty());
+    EXPECT_EQ(sites.count(), 4);
+    EXPECT_EQ(counts.releaseNotSeen(release), 2);
+    EXPECT_EQ(counts.releaseNextCounts(release).count(2, 0), 1);
+    EXPECT_EQ(counts.releaseDetections(release, 1, 0), 0);
+}
+
+TEST_F(DataUpdaterOnDatabase, AFailedReadIsReportedAndEveryObjectAgreesWithEmptyHistories)
+{
+    addTag("A");
+    addDetection("A", 1, 0);
+    EXPECT_TRUE(runUpdater().isEmpty());
+    ASSERT_EQ(counts.releaseNextCounts(release).count(1, 0), 1);
+
+    ASSERT_EQ(exec("drop table tags"), 0);
+    const QStringList errors = runUpdater();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().startsWith("Unable to read the detection histories: "))
+        << errors.first().toStdString();
+    EXPECT_TRUE(sequences.tagIds(release).isEmpty());
+    EXPECT_EQ(counts.releaseNextCounts(release).count(1, 0), 0);
+    EXPECT_EQ(counts.releaseNotSeen(release), 0);
+    EXPECT_EQ(summary.releaseCount(), 1);
+}
+
+} // namespace
+} // namespace rivulet::test

@@ -1,0 +1,219 @@
+#include "rivulet/counts/NextDetectionsFixture.h"
+
+#include "lum/db/ParseError.h"
+#include "rivulet/filesource/CountsTokenizer.h"
+#include "rivulet/filesource/NextDetectionsFromFile.h"
+#include "rivulet/filesource/SimulatedDataLoader.h"
+
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace rivulet;
+using rivulet::test::HistoryData;
+using rivulet::test::Seen;
+
+namespace {
+
+QString written(const NextDetectionsI& counts)
+{
+    QString text;
+    QTextStream out(&text);
+    counts.write(out);
+    return text;
+}
+
+// A loaded simulated data set.
+struct Loaded
+{
+    explicit Loaded(QString text) : text_(std::move(text))
+    {
+        QTextStream in(&text_);
+        SimulatedDataLoader(releases, sites, years, counts).load(in);
+    }
+    QString text_;
+    MockSitesController sites;
+    MockYearsController years;
+    MockReleasesController releases;
+    NextDetectionsFromFile counts{releases, sites, years};
+};
+
+lum::ParseError parseErrorOf(const QString& text)
+{
+    try {
+        Loaded loaded(text);
+    } catch (const lum::ParseError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no parse error for: " << text.toStdString();
+    return lum::ParseError(QString(), 0, 0);
+}
+
+TEST(NextDetectionsFile, WritesTheDocumentedLayout)
+{
+    HistoryData data(3, 1);
+    const int r = data.addRelease(0, 0);
+    data.addTags(r, 2, {{1, 0, 1}, {2, 0, 2}});
+    data.addTags(r, 1, {});
+    data.addTags(r, 1, {{1, 0, 1}});
+    data.update();
+
+    EXPECT_EQ(written(data.counts), QStringLiteral("1 3 1\n"
+                                                   "0\n"
+                                                   "0\n"
+                                                   "4\n"
+                                                   "\n"
+                                                   "1\n" // never seen
+                                                   "3\n" // first seen at site 1
+                                                   "0\n" // first seen at the final site
+                                                   "1\n" // seen at site 1, not again
+                                                   "2 \n"));
+}
+
+TEST(NextDetectionsFile, ReadingWhatWasWrittenGivesTheSameCounts)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 40; ++round) {
+        const int S = std::uniform_int_distribution<int>(2, 6)(rng);
+        const int Y = std::uniform_int_distribution<int>(1, 3)(rng);
+        HistoryData data(S, Y);
+        const int releases = std::uniform_int_distribution<int>(1, 3)(rng);
+        for (int k = 0; k < releases; ++k) {
+            const int relSite = std::uniform_int_distribution<int>(0, S - 2)(rng);
+            const int relYear = std::uniform_int_distribution<int>(0, Y - 1)(rng);
+            const int r = data.addRelease(relSite, relYear);
+            for (int t = 0; t < 20; ++t) {
+                const int s1 = std::uniform_int_distribution<int>(relSite + 1, S - 1)(rng);
+                const int y1 = std::uniform_int_distribution<int>(relYear, Y - 1)(rng);
+                const int s2 = std::uniform_int_distribution<int>(s1, S - 1)(rng);
+                const int y2 = std::uniform_int_distribution<int>(y1, Y - 1)(rng);
+                if (t % 5 == 0)
+                    data.addTags(r, 1, {});
+                else if (s2 == s1)
+                    data.addTags(r, 1, {{s1, y1, 1}});
+                else
+                    data.addTags(r, 1, {{s1, y1, 1}, {s2, y2, 1}});
+            }
+        }
+        data.update();
+        const QString text = written(data.counts);
+        Loaded loaded(text);
+        SCOPED_TRACE(text.toStdString());
+
+        ASSERT_EQ(loaded.releases.ids(), data.releases.ids());
+        for (const int r : data.releases.ids()) {
+            EXPECT_EQ(loaded.counts.releaseNotSeen(r), data.counts.releaseNotSeen(r));
+            EXPECT_EQ(loaded.counts.releaseNextCounts(r), data.counts.releaseNextCounts(r));
+            for (int a = 1; a <= S - 2; ++a)
+                for (int b = 0; b < Y; ++b) {
+                    EXPECT_EQ(loaded.counts.notSeenAgain(r, a, b),
+                              data.counts.notSeenAgain(r, a, b));
+                    EXPECT_EQ(loaded.counts.nextCounts(r, a, b).sum(),
+                              data.counts.nextCounts(r, a, b).sum());
+                    for (int s = 1; s < S; ++s)
+                        for (int y = 0; y < Y; ++y)
+                            EXPECT_EQ(loaded.counts.nextCounts(r, a, b).count(s, y),
+                                      data.counts.nextCounts(r, a, b).count(s, y));
+                }
+        }
+        EXPECT_EQ(written(loaded.counts), text);
+    }
+}
+
+// The file holds only next detections; the pooled tables derived from them must be those the
+// histories give.
+TEST(NextDetectionsFile, AFileSourceDerivesThePooledTablesOfTheHistories)
+{
+    HistoryData data(5, 2);
+    const int a = data.addRelease(0, 0);
+    const int b = data.addRelease(1, 1);
+    data.addTags(a, 3, {{1, 0, 1}, {3, 1, 1}, {4, 1, 1}});
+    data.addTags(a, 2, {{2, 0, 1}});
+    data.addTags(a, 5, {{1, 0, 1}, {2, 0, 2}});
+    data.addTags(a, 1, {{3, 0, 2}});
+    data.addTags(b, 4, {{2, 1, 1}, {4, 1, 1}});
+    data.addTags(b, 2, {{3, 1, 2}});
+    data.update();
+    Loaded loaded(written(data.counts));
+
+    ASSERT_GT(data.counts.totalRemovals(2, 0), 0);
+    for (int s = 1; s < 5; ++s)
+        for (int y = 0; y < 2; ++y) {
+            SCOPED_TRACE(testing::Message() << "site " << s << ", year " << y);
+            EXPECT_EQ(loaded.counts.totalDetections(s, y), data.counts.totalDetections(s, y));
+            EXPECT_EQ(loaded.counts.totalRemovals(s, y), data.counts.totalRemovals(s, y));
+            for (const int r : {a, b}) {
+                EXPECT_EQ(loaded.counts.releaseDetections(r, s, y),
+                          data.counts.releaseDetections(r, s, y));
+                EXPECT_EQ(loaded.counts.releaseRemovals(r, s, y),
+                          data.counts.releaseRemovals(r, s, y));
+            }
+            for (int p = 0; p < 2; ++p) {
+                EXPECT_EQ(loaded.counts.releaseYearFirstDetections(p, s, y),
+                          data.counts.releaseYearFirstDetections(p, s, y));
+                EXPECT_EQ(loaded.counts.releaseSiteFirstDetections(p, s, y),
+                          data.counts.releaseSiteFirstDetections(p, s, y));
+            }
+        }
+}
+
+TEST(NextDetectionsFile, CommentsAndLayoutDoNotMatter)
+{
+    Loaded loaded(QStringLiteral("# simulated\n1 3 1 # releases sites years\n0 0\t4\n"
+                                 "\n1 3 0 1\n2#last\n"));
+    EXPECT_EQ(loaded.counts.releaseNotSeen(0), 1);
+    EXPECT_EQ(loaded.counts.releaseNextCounts(0).count(1, 0), 3);
+    EXPECT_EQ(loaded.counts.notSeenAgain(0, 1, 0), 1);
+    EXPECT_EQ(loaded.counts.nextCounts(0, 1, 0).count(2, 0), 2);
+}
+
+TEST(NextDetectionsFile, AWordWhereANumberBelongsReportsItsPosition)
+{
+    const lum::ParseError e =
+        parseErrorOf(QStringLiteral("1 3 1\n0\n0\n4\n\n1\n3\n  zero\n1\n2\n"));
+    EXPECT_EQ(e.message(), QStringLiteral("integer expected"));
+    EXPECT_EQ(e.line(), 8);
+    EXPECT_EQ(e.column(), 3);
+    EXPECT_EQ(e.token(), QStringLiteral("zero"));
+    EXPECT_EQ(e.text(), QStringLiteral("integer expected at line 8, column 3"));
+}
+
+TEST(NextDetectionsFile, MalformedNumbersAndEarlyEndAreRejected)
+{
+    const lum::ParseError decimal =
+        parseErrorOf(QStringLiteral("1 3 1\n0\n0\n4\n\n1\n3\n0\n1\n2.5\n"));
+    EXPECT_EQ(decimal.message(), QStringLiteral("integer expected"));
+    EXPECT_EQ(decimal.line(), 10);
+    EXPECT_EQ(decimal.column(), 1);
+
+    const lum::ParseError hex = parseErrorOf(QStringLiteral("1 3 0x1\n"));
+    EXPECT_EQ(hex.message(), QStringLiteral("integer expected"));
+    EXPECT_EQ(hex.column(), 5);
+
+    const lum::ParseError early = parseErrorOf(QStringLiteral("1 3 1\n0\n0\n4\n\n1\n3\n"));
+    EXPECT_EQ(early.message(), QStringLiteral("integer expected"));
+    EXPECT_TRUE(early.token().isEmpty());
+}
+
+TEST(NextDetectionsFile, CountsThatCannotBeAreRejected)
+{
+    const lum::ParseError negative =
+        parseErrorOf(QStringLiteral("1 3 1\n0\n0\n4\n\n1\n-3\n0\n1\n2\n"));
+    EXPECT_EQ(negative.message(), QStringLiteral("value out of range"));
+    EXPECT_EQ(negative.line(), 7);
+
+    const lum::ParseError site = parseErrorOf(QStringLiteral("1 3 1\n3\n0\n4\n"));
+    EXPECT_EQ(site.message(), QStringLiteral("value out of range"));
+    EXPECT_EQ(site.line(), 2);
+
+    const lum::ParseError year = parseErrorOf(QStringLiteral("1 3 1\n0\n1\n4\n"));
+    EXPECT_EQ(year.message(), QStringLiteral("value out of range"));
+    EXPECT_EQ(year.line(), 3);
+
+    EXPECT_EQ(parseErrorOf(QStringLiteral("1 1001 1\n")).message(),
+              QStringLiteral("value out of range"));
+}
+
+} // namespace

@@ -1,0 +1,200 @@
+#include "ReleaseSummaryFixture.h"
+
+#include "rivulet/summary/ReleaseSummaryJson.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace rivulet;
+using namespace rivulet::test;
+
+namespace {
+
+// Two release sites (0 and 1) above detection site 2 and the final site 3, two years:
+// r0 at site 0 in year 0, r1 at site 0 in year 1, r2 at site 1 in year 0.
+struct ThreeReleases : SummaryData
+{
+    ThreeReleases() : SummaryData(4, 2)
+    {
+        r0 = data.addRelease(0, 0);
+        r1 = data.addRelease(0, 1);
+        r2 = data.addRelease(1, 0);
+        data.addTags(r0, 10, {{2, 0, 1}, {3, 0, 2}});
+        data.addTags(r1, 6, {{2, 1, 1}, {3, 1, 2}});
+        data.addTags(r2, 8, {{2, 0, 1}, {3, 0, 2}});
+        data.addTags(r2, 2, {{2, 0, 1}, {3, 1, 2}});
+        update();
+    }
+    int r0 = 0;
+    int r1 = 0;
+    int r2 = 0;
+};
+
+TEST(ReleaseSummaryGroups, GroupsPoolTheCellsOfTheirReleases)
+{
+    ThreeReleases d;
+    const ReleaseSummary& s = d.summary;
+    ASSERT_EQ(s.dataClass(), 3);
+    EXPECT_EQ(s.yearGroupKeys(), (QList<int>{0, 1}));
+    EXPECT_EQ(s.siteGroupKeys(), (QList<int>{0, 1}));
+
+    // Year 0: r0 and r2; the keys are r0's, which include r2's.
+    const SummaryTables& year0 = s.yearGroup(0);
+    EXPECT_EQ(year0.transitions.size(), s.transitionCells(0).size());
+    // r0 passes release site 1 unseen: its fish are counted on the path out of it.
+    EXPECT_EQ(cellOf(year0.transitions, 2, 0, 0).nextCount, 20);
+    EXPECT_EQ(cellOf(year0.transitions, 3, 0, 0).nextCount, 18);
+    EXPECT_EQ(cellOf(year0.transitions, 3, 0, 1).nextCount, 2);
+    // Year 1: r1 alone.
+    const SummaryTables& year1 = s.yearGroup(1);
+    EXPECT_EQ(year1.transitions.size(), 3u);
+    EXPECT_EQ(cellOf(year1.transitions, 3, 1, 1).nextCount, 6);
+    // Site 1: r2 alone.
+    const SummaryTables& site1 = s.siteGroup(1);
+    EXPECT_EQ(site1.transitions.size(), s.transitionCells(2).size());
+    EXPECT_EQ(cellOf(site1.transitions, 3, 0, 0).nextCount, 8);
+
+    // Capture counts: the group's share of every counted detection.
+    EXPECT_EQ(captureOf(year0.captures, 0, 2).count, 20);
+    EXPECT_EQ(captureOf(year0.captures, 0, 3).count, 18);
+    EXPECT_EQ(captureOf(year0.captures, 1, 3).count, 2);
+    EXPECT_EQ(captureOf(s.siteGroup(0).captures, 0, 3).count, 10);
+    EXPECT_EQ(captureOf(s.siteGroup(0).captures, 1, 3).count, 6);
+    EXPECT_EQ(captureOf(s.pooledCaptureCells(), 0, 2).count, 20);
+    EXPECT_EQ(captureOf(s.pooledCaptureCells(), 1, 2).count, 6);
+    EXPECT_EQ(captureOf(year0.captures, 0, 2).arriving, (QVector<PathKey>{{2, 0, 0}}));
+
+    // An unknown key has no tables and counts as not estimable.
+    EXPECT_TRUE(s.yearGroup(7).transitions.empty());
+    EXPECT_FALSE(s.yearGroup(7).estimable);
+}
+
+TEST(ReleaseSummaryGroups, GroupCellsTakeThePooledAndReleaseMarks)
+{
+    ThreeReleases d;
+    const ReleaseSummary& s = d.summary;
+    const SummaryTables& year0 = s.yearGroup(0);
+
+    // Nobody held over before site 2: fixed in every release and group with the key.
+    EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), 2, 0, 1)), "exempt");
+    EXPECT_EQ(marks(cellOf(year0.transitions, 2, 0, 1)), "exempt zero");
+    EXPECT_EQ(marks(cellOf(s.siteGroup(1).transitions, 2, 0, 1)), "exempt zero");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(2), 2, 0, 1)), "exempt zero");
+
+    // Exempt in a group when exempt in every release of the group that has the cell.
+    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 3, 0, 1)), "exempt holdover zero");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(2), 3, 0, 1)), "");
+    EXPECT_EQ(marks(cellOf(year0.transitions, 3, 0, 1)), "");
+    EXPECT_EQ(marks(cellOf(s.siteGroup(0).transitions, 3, 0, 1)), "exempt");
+
+    // Test counts: the sum over the group's releases.
+    EXPECT_EQ(cellOf(s.transitionCells(2), 3, 0, 1).testCount, 2);
+    EXPECT_EQ(cellOf(year0.transitions, 3, 0, 1).testCount, 2);
+    EXPECT_EQ(cellOf(year0.transitions, 3, 0, 0).testCount, 18);
+    EXPECT_EQ(cellOf(year0.transitions, 2, 0, 0).testCount, 20);
+
+    // Every fish of r1 that went on from site 2 in year 1 reached the final site that year.
+    for (const SummaryTables* tables :
+         {&s.pooledTables(), &s.yearGroup(0), &s.yearGroup(1), &s.siteGroup(0), &s.siteGroup(1)})
+        EXPECT_TRUE(cellOf(tables->transitions, 3, 1, 1).fixedAtOne);
+    for (int r = 0; r < 3; ++r)
+        EXPECT_TRUE(cellOf(s.transitionCells(r), 3, 1, 1).fixedAtOne);
+    EXPECT_FALSE(cellOf(year0.transitions, 3, 0, 0).fixedAtOne);
+}
+
+// The releases at the upstream site pass the downstream release site, where nobody is ever
+// detected: that reach is certain in every table that holds it, and every level is estimable.
+TEST(ReleaseSummaryGroups, ReleasesPassingALowerReleaseSiteStayEstimable)
+{
+    ThreeReleases d;
+    const ReleaseSummary& s = d.summary;
+    EXPECT_EQ(marks(cellOf(s.transitionCells(d.r0), 1, 0, 0)), "one");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(d.r1), 1, 1, 1)), "one");
+    EXPECT_TRUE(captureOf(s.captureCells(d.r1), 1, 1).fixedAtZero);
+    for (const SummaryTables* tables : {&s.pooledTables(), &s.siteGroup(0)}) {
+        EXPECT_EQ(marks(cellOf(tables->transitions, 1, 0, 0)), "one");
+        EXPECT_EQ(marks(cellOf(tables->transitions, 1, 1, 1)), "one");
+    }
+    for (int r = 0; r < 3; ++r)
+        EXPECT_TRUE(s.releaseEstimable(r)) << r;
+    EXPECT_TRUE(s.eachReleaseEstimable());
+    EXPECT_TRUE(s.firstGroupEstimable());
+    EXPECT_TRUE(s.secondGroupEstimable());
+    EXPECT_TRUE(s.pooledEstimable());
+}
+
+TEST(ReleaseSummaryGroups, UpdateStartsAfresh)
+{
+    ThreeReleases d;
+    d.data.releases.clear();
+    d.data.addRelease(1, 0);
+    d.data.addTags(0, 1, {{2, 0, 1}});
+    const ReleaseSummary& s = d.update();
+    EXPECT_EQ(s.dataClass(), 0);
+    EXPECT_EQ(s.releaseCount(), 1);
+    EXPECT_TRUE(s.yearGroupKeys().isEmpty());
+    EXPECT_TRUE(s.siteGroupKeys().isEmpty());
+    EXPECT_TRUE(s.firstGroupEstimable());
+    EXPECT_TRUE(s.secondGroupEstimable());
+}
+
+TEST(ReleaseSummaryJson, ExportsIndicatorsReleasesPoolAndGroups)
+{
+    ThreeReleases d;
+    const QJsonObject root = ReleaseSummaryJson(d.summary, d.data.releases).document().object();
+
+    EXPECT_EQ(root.value("dataClass").toInt(), 3);
+    EXPECT_TRUE(root.value("eachReleaseEstimable").toBool());
+    EXPECT_TRUE(root.value("firstGroupEstimable").toBool());
+    EXPECT_TRUE(root.value("secondGroupEstimable").toBool());
+    EXPECT_TRUE(root.value("pooledEstimable").toBool());
+
+    const QJsonArray releases = root.value("releases").toArray();
+    ASSERT_EQ(releases.size(), 3);
+    const QJsonObject third = releases.at(2).toObject();
+    EXPECT_EQ(third.value("label").toString(), QStringLiteral("S1 2008"));
+    EXPECT_EQ(third.value("site").toInt(), 1);
+    EXPECT_EQ(third.value("year").toInt(), 0);
+    EXPECT_TRUE(third.value("estimable").toBool());
+    const QJsonArray cells = third.value("transitionCells").toArray();
+    ASSERT_EQ(cells.size(), 5);
+    // Down-river key order: (2,0,0), (2,0,1), (3,0,0), (3,0,1), (3,1,1).
+    const QJsonObject holdOver = cells.at(1).toObject();
+    EXPECT_EQ(holdOver.value("site").toInt(), 2);
+    EXPECT_EQ(holdOver.value("y1").toInt(), 0);
+    EXPECT_EQ(holdOver.value("y2").toInt(), 1);
+    EXPECT_TRUE(holdOver.value("exempt").toBool());
+    EXPECT_TRUE(holdOver.value("fixedAtZero").toBool());
+    EXPECT_FALSE(holdOver.value("fixedAtOne").toBool());
+    EXPECT_FALSE(holdOver.value("emptyHoldOver").toBool());
+    const QJsonObject last = cells.at(4).toObject();
+    EXPECT_TRUE(last.value("fixedAtOne").toBool());
+    const QJsonObject direct = cells.at(2).toObject();
+    EXPECT_EQ(direct.value("nextCount").toInt(), 8);
+    EXPECT_EQ(direct.value("testCount").toInt(), 8);
+
+    const QJsonArray captures = third.value("captureCells").toArray();
+    ASSERT_EQ(captures.size(), 1 + 2 * 2);
+    const QJsonObject releasePoint = captures.at(0).toObject();
+    EXPECT_EQ(releasePoint.value("year").toInt(), 0);
+    EXPECT_EQ(releasePoint.value("site").toInt(), 1);
+    const QJsonObject atSite2 = captures.at(1).toObject();
+    EXPECT_EQ(atSite2.value("site").toInt(), 2);
+    EXPECT_EQ(atSite2.value("count").toInt(), 10);
+    EXPECT_EQ(atSite2.value("removals").toInt(), 0);
+    EXPECT_FALSE(atSite2.value("fixedAtZero").toBool());
+
+    const QJsonObject pooled = root.value("pooled").toObject();
+    EXPECT_EQ(pooled.value("transitionCells").toArray().size(),
+              int(d.summary.pooledTransitionCells().size()));
+    EXPECT_TRUE(pooled.value("estimable").toBool());
+    const QJsonArray yearGroups = root.value("yearGroups").toArray();
+    ASSERT_EQ(yearGroups.size(), 2);
+    EXPECT_EQ(yearGroups.at(1).toObject().value("key").toInt(), 1);
+    EXPECT_TRUE(yearGroups.at(0).toObject().value("estimable").toBool());
+    EXPECT_EQ(root.value("siteGroups").toArray().size(), 2);
+}
+
+} // namespace
