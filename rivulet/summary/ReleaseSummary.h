@@ -1,19 +1,19 @@
 #pragma once
 
+#include "rivulet/summary/SummaryIndicators.h"
 #include "rivulet/summary/SummaryTables.h"
 
 #include <QList>
 
-#include <map>
-#include <vector>
+#include <memory>
 
 namespace rivulet {
 
-class CountMatrix;
 class NextDetectionsI;
 class ReleasesControllerI;
 class SitesControllerI;
 class YearsControllerI;
+struct SummaryState;
 
 // Decides, before any model is fitted, which survival, movement and capture parameters the
 // data can inform. From the next-detection counts it builds, for every release, transition
@@ -51,15 +51,15 @@ class YearsControllerI;
 //    site group is.
 // Groups have no emptyHoldOver marks (like the pooled table, only releases have them).
 //
-// Marking stages run in their fixed order (see update()); within a stage the cells of a
-// table are visited in key order (site, then y1, then y2), which matters where one mark
-// depends on another cell's mark within the same stage (dead ends).
+// The work is split in three: SummaryTableBuilder lays out the cells, the marking stages
+// (MarkingStages.h) mark them in the order update() lists, and SummaryIndicators reads the
+// indicators off the marked tables.
 //
-// Last stage, after the certain final reach and before the indicators: the observed-route
-// check (ObservedRouteCheck). The stages before it judge cells by counts alone; with release
-// sites in series (a release passes release sites below it, which detect nothing) and fish
-// holding over above their first detection site, they can fix at 0 every route to a point
-// where fish of the release were detected, and even the detection there, so that no
+// The last stage, after the certain final reach and before the indicators, is the
+// observed-route check (ObservedRouteCheck). The stages before it judge cells by counts alone;
+// with release sites in series (a release passes release sites below it, which detect nothing)
+// and fish holding over above their first detection site, they can fix at 0 every route to a
+// point where fish of the release were detected, and even the detection there, so that no
 // parameter vector explains the data. The check frees those routes (clears fixedAtZero) and
 // keeps every capture cell with fish free. Exemptions, test counts, pooled and group cells
 // stay as they are: no fish certainly took a freed path, so it stays out of the estimability
@@ -87,12 +87,12 @@ public:
     int dataClass() const { return dataClass_; }
 
     // True when no unfixed cell without fish exists at that level of pooling.
-    bool eachReleaseEstimable() const { return eachReleaseEstimable_; }
-    bool firstGroupEstimable() const { return firstGroupEstimable_; }
-    bool secondGroupEstimable() const { return secondGroupEstimable_; }
-    bool pooledEstimable() const { return pooled_.estimable; }
+    bool eachReleaseEstimable() const { return indicators_.eachRelease; }
+    bool firstGroupEstimable() const { return indicators_.firstGroup; }
+    bool secondGroupEstimable() const { return indicators_.secondGroup; }
+    bool pooledEstimable() const { return pooledTables().estimable; }
 
-    int releaseCount() const { return static_cast<int>(releaseTables_.size()); }
+    int releaseCount() const;
     // Site and year positions of the release (-1 when not active).
     int releaseSite(int releaseIndex) const;
     int releaseYear(int releaseIndex) const;
@@ -109,82 +109,23 @@ public:
     const SummaryTables& yearGroup(int key) const;
     const SummaryTables& siteGroup(int key) const;
 
-    const TransitionTable& pooledTransitionCells() const { return pooled_.transitions; }
-    const CaptureTable& pooledCaptureCells() const { return pooled_.captures; }
-    const SummaryTables& pooledTables() const { return pooled_; }
+    const TransitionTable& pooledTransitionCells() const { return pooledTables().transitions; }
+    const CaptureTable& pooledCaptureCells() const { return pooledTables().captures; }
+    const SummaryTables& pooledTables() const;
 
 private:
-    using GroupMap = std::map<int, SummaryTables>;
-
-    void clear();
-    void readReleases();
     int computeDataClass() const;
-    bool isModelled(int r) const;
     bool hasGroups() const { return dataClass_ == SeveralSitesSeveralYears; }
-    std::vector<int> allModelled() const;
-    std::vector<int> groupMembers(bool byYear, int key) const;
-    std::vector<CaptureKey> captureKeys(int r) const;
-    std::vector<char> findPassThroughSites(int r) const;
-    bool isPassThrough(int r, int site) const;
-    // The first site below the release that is not a pass-through site of it.
-    int firstReachSite(int r) const;
-    const CountMatrix& countsLeaving(int r, int site, int year) const;
-    // visit(SummaryTables& group, const std::vector<int>& members) for every group.
-    template <typename Visit>
-    void forEachGroup(Visit&& visit);
-    // visit(TransitionCell&) for every release cell / group cell with that key.
-    template <typename Visit>
-    void forCellsWithKey(const PathKey& key, Visit&& visit);
-    template <typename Visit>
-    void forGroupCellsWithKey(const PathKey& key, Visit&& visit);
-
-    // Marking stages, in the order update() runs them.
-    void buildReleaseTransitions();
-    void poolTransitions();
-    void buildGroupTransitions();
-    void buildReleaseCaptures();
-    void poolCaptures();
-    void buildGroupCaptures();
-    void markReleasePassThroughSites();
-    void markEmptyPooledHoldOvers();
-    void markEmptyHoldOvers();
-    void markFirstReach();
-    void markDeadEnds();
-    void markShadowedPaths();
-    void markUnreachablePaths(bool fix);
-    void markEmptyFirstReaches();
-    void markPooledExemptions();
-    void computeTestCounts();
-    void markPassThroughSites();
-    void markCertainFinalReach();
-    void reopenObservedRoutes();
-    void computeIndicators();
-
-    void markDeadEnd(SummaryTables& tables, TransitionCell& cell);
-    void countRoutesFrom(int r, const CaptureCell& from);
-    void sumTestCounts(SummaryTables& target, const std::vector<int>& members);
-    void exemptIfExemptInAll(SummaryTables& target, const std::vector<int>& members);
 
     const ReleasesControllerI& releases_;
     const SitesControllerI& sites_;
     const YearsControllerI& years_;
     const NextDetectionsI& counts_;
 
-    int siteCount_ = 0;
-    int yearCount_ = 0;
     int dataClass_ = 0;
-    std::vector<int> releaseIds_;
-    std::vector<int> relSites_;
-    std::vector<int> relYears_;
-    // Per release, by site position: 1 where the release passes the site unseen.
-    std::vector<std::vector<char>> passThrough_;
-    std::vector<SummaryTables> releaseTables_;
-    SummaryTables pooled_;
-    GroupMap yearGroups_;
-    GroupMap siteGroups_;
-    bool eachReleaseEstimable_ = true;
-    bool firstGroupEstimable_ = true;
-    bool secondGroupEstimable_ = true;
+    // Empty until the first update().
+    std::unique_ptr<SummaryState> state_;
+    SummaryIndicators indicators_;
     bool checksObservedRoutes_ = true;
 };
 

@@ -1,0 +1,176 @@
+#include "rivulet/summary/SummaryTableBuilder.h"
+
+#include "rivulet/counts/NextDetectionsI.h"
+#include "rivulet/summary/SummaryState.h"
+
+namespace rivulet {
+
+namespace {
+
+void addTransition(TransitionTable& table, int site, int y1, int y2, int nextCount)
+{
+    TransitionCell cell;
+    cell.site = site;
+    cell.y1 = y1;
+    cell.y2 = y2;
+    cell.nextCount = nextCount;
+    table.emplace(cell.key(), cell);
+}
+
+// Adds the cells of source that are not exempt to target, summing their counts.
+void poolTransitionsInto(TransitionTable& target, const TransitionTable& source)
+{
+    for (const auto& [key, cell] : source) {
+        if (cell.exempt)
+            continue;
+        auto it = target.find(key);
+        if (it == target.end())
+            addTransition(target, cell.site, cell.y1, cell.y2, cell.nextCount);
+        else
+            it->second.nextCount += cell.nextCount;
+    }
+}
+
+// A capture cell at (year, site) with its arriving cells (site, y2 == year) and leaving
+// cells (site + 1, y1 == year) among the cells of transitions that are not exempt.
+CaptureCell makeCapture(const TransitionTable& transitions, int year, int site, int yearCount)
+{
+    CaptureCell capture;
+    capture.year = year;
+    capture.site = site;
+    for (int y1 = 0; y1 <= year; ++y1) {
+        const auto it = transitions.find(PathKey{site, y1, year});
+        if (it != transitions.end() && !it->second.exempt)
+            capture.arriving.append(it->first);
+    }
+    for (int y2 = year; y2 < yearCount; ++y2) {
+        const auto it = transitions.find(PathKey{site + 1, year, y2});
+        if (it != transitions.end() && !it->second.exempt)
+            capture.leaving.append(it->first);
+    }
+    return capture;
+}
+
+// The release point and every point below it that the release's cells arrive at.
+std::vector<CaptureKey> captureKeys(const SummaryState& state, int r)
+{
+    std::vector<CaptureKey> keys;
+    if (!state.isModelled(r))
+        return keys;
+    const SummaryRelease& release = state.release(r);
+    keys.push_back(CaptureKey{release.year, release.site});
+    for (int s = release.site + 1; s < state.siteCount; ++s)
+        for (int y = release.year; y < state.yearCount; ++y)
+            keys.push_back(CaptureKey{y, s});
+    return keys;
+}
+
+} // namespace
+
+void SummaryTableBuilder::build(bool withGroups)
+{
+    buildReleaseTransitions();
+    poolTransitions();
+    if (withGroups)
+        buildGroupTransitions();
+    buildReleaseCaptures();
+    poolCaptures();
+    if (withGroups)
+        buildGroupCaptures();
+}
+
+// Release r's cells: the first reach (relSite+1, relYear, y2) from its first detections,
+// then every (s, y1, y2) below from the next detections of the fish seen at (s-1, y1).
+void SummaryTableBuilder::buildReleaseTransitions()
+{
+    for (int r = 0; r < state_.releaseCount(); ++r) {
+        if (!state_.isModelled(r))
+            continue;
+        const SummaryRelease& release = state_.release(r);
+        const int a0 = release.site;
+        const int b0 = release.year;
+        TransitionTable& table = state_.tablesOf(r).transitions;
+        const CountMatrix& first = state_.counts.releaseNextCounts(release.id);
+        for (int y2 = b0; y2 < state_.yearCount; ++y2)
+            addTransition(table, a0 + 1, b0, y2, first.count(a0 + 1, y2));
+        for (int s = a0 + 2; s < state_.siteCount; ++s) {
+            for (int y1 = b0; y1 < state_.yearCount; ++y1) {
+                const CountMatrix& next = state_.countsLeaving(r, s - 1, y1);
+                for (int y2 = y1; y2 < state_.yearCount; ++y2)
+                    addTransition(table, s, y1, y2, next.count(s, y2));
+            }
+        }
+    }
+}
+
+void SummaryTableBuilder::poolTransitions()
+{
+    for (const auto& tables : state_.releaseTables)
+        poolTransitionsInto(state_.pooled.transitions, tables.transitions);
+}
+
+void SummaryTableBuilder::buildGroupTransitions()
+{
+    for (int r = 0; r < state_.releaseCount(); ++r) {
+        if (!state_.isModelled(r))
+            continue;
+        const auto& source = state_.tablesOf(r).transitions;
+        poolTransitionsInto(state_.yearGroups[state_.release(r).year].transitions, source);
+        poolTransitionsInto(state_.siteGroups[state_.release(r).site].transitions, source);
+    }
+}
+
+void SummaryTableBuilder::buildReleaseCaptures()
+{
+    const NextDetectionsI& counts = state_.counts;
+    for (int r = 0; r < state_.releaseCount(); ++r) {
+        const int id = state_.release(r).id;
+        SummaryTables& tables = state_.tablesOf(r);
+        for (const CaptureKey& key : captureKeys(state_, r)) {
+            CaptureCell capture =
+                makeCapture(tables.transitions, key.year, key.site, state_.yearCount);
+            capture.count = counts.releaseDetections(id, key.site, key.year);
+            capture.removals = counts.releaseRemovals(id, key.site, key.year);
+            tables.captures.emplace(key, capture);
+        }
+    }
+}
+
+void SummaryTableBuilder::poolCaptures()
+{
+    SummaryTables& pooled = state_.pooled;
+    for (int r = 0; r < state_.releaseCount(); ++r) {
+        for (const CaptureKey& key : captureKeys(state_, r)) {
+            if (pooled.captures.count(key))
+                continue;
+            CaptureCell capture =
+                makeCapture(pooled.transitions, key.year, key.site, state_.yearCount);
+            capture.count = state_.counts.totalDetections(key.site, key.year);
+            capture.removals = state_.counts.totalRemovals(key.site, key.year);
+            pooled.captures.emplace(key, capture);
+        }
+    }
+}
+
+void SummaryTableBuilder::buildGroupCaptures()
+{
+    const SummaryState& state = state_;
+    state_.forEachGroup([&state](SummaryTables& group, const std::vector<int>& members) {
+        for (const int r : members) {
+            for (const CaptureKey& key : captureKeys(state, r)) {
+                if (group.captures.count(key))
+                    continue;
+                CaptureCell capture =
+                    makeCapture(group.transitions, key.year, key.site, state.yearCount);
+                for (const int m : members) {
+                    const int id = state.release(m).id;
+                    capture.count += state.counts.releaseDetections(id, key.site, key.year);
+                    capture.removals += state.counts.releaseRemovals(id, key.site, key.year);
+                }
+                group.captures.emplace(key, capture);
+            }
+        }
+    });
+}
+
+} // namespace rivulet
