@@ -11,16 +11,16 @@ namespace rivulet::cli {
 
 namespace {
 
-QString dataClassText(int dataClass)
+QString dataClassText(DataClass dataClass)
 {
     switch (dataClass) {
-    case ModelCatalogue::OneSiteOneYear:
+    case DataClass::OneSiteOneYear:
         return QStringLiteral("one release site, one release year");
-    case ModelCatalogue::SeveralSitesOneYear:
+    case DataClass::SeveralSitesOneYear:
         return QStringLiteral("several release sites, one release year");
-    case ModelCatalogue::OneSiteSeveralYears:
+    case DataClass::OneSiteSeveralYears:
         return QStringLiteral("one release site, several release years");
-    case ModelCatalogue::SeveralSitesSeveralYears:
+    case DataClass::SeveralSitesSeveralYears:
         return QStringLiteral("several release sites, several release years");
     }
     return QString();
@@ -43,8 +43,10 @@ int ModelsCommand::run(CliContext& context, const QStringList& arguments)
         out.status(QStringLiteral("No models: the data set has no releases."));
         return ExitSuccess;
     }
-    const int dataClass = catalogue.dataClass();
-    out.status(QStringLiteral("Data class %1: %2").arg(dataClass).arg(dataClassText(dataClass)));
+    const DataClass dataClass = catalogue.dataClass();
+    out.status(QStringLiteral("Data class %1: %2")
+                   .arg(dataClassNumber(dataClass))
+                   .arg(dataClassText(dataClass)));
     const auto& fitList = catalogue.fitList();
     for (const auto& item : catalogue.definitionItems()) {
         if (item->isHeading()) {

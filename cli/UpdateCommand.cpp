@@ -53,7 +53,7 @@ void printYears(CliOutput& out, const YearsControllerI& years)
 
 void printIndicators(CliOutput& out, const ReleaseSummary& summary)
 {
-    out.status(QStringLiteral("Data class: %1").arg(summary.dataClass()));
+    out.status(QStringLiteral("Data class: %1").arg(dataClassNumber(summary.dataClass())));
     out.status(
         QStringLiteral("Each release estimable: %1").arg(yesNo(summary.eachReleaseEstimable())));
     out.status(

@@ -1,6 +1,7 @@
 #include "rivulet/counts/NextDetections.h"
 
 #include "rivulet/data/DetectionSequenceControllerI.h"
+#include "rivulet/data/Disposition.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -8,13 +9,6 @@
 #include <algorithm>
 
 namespace rivulet {
-
-namespace {
-
-constexpr int NoDetection = 0;
-constexpr int EndsHistory = 2;
-
-} // namespace
 
 NextDetections::NextDetections(const ReleasesControllerI& releases, const SitesControllerI& sites,
                                const YearsControllerI& years,
@@ -78,7 +72,7 @@ void NextDetections::linkRows(const Rows& rows)
             }
             if (previous >= 0)
                 nextRow_[static_cast<std::size_t>(previous)] = i;
-        } else if (disposition != NoDetection) {
+        } else if (disposition != dispositionCode(Disposition::NoDetection)) {
             current = static_cast<int>(histories_.size());
             histories_.push_back(TagHistory{site, rows.years.at(i), -1, true});
             currentTag = tag;
@@ -89,7 +83,7 @@ void NextDetections::linkRows(const Rows& rows)
         }
         rowHistory_[static_cast<std::size_t>(i)] = current;
         TagHistory& history = histories_[static_cast<std::size_t>(current)];
-        if (disposition == EndsHistory) {
+        if (disposition == dispositionCode(Disposition::EndsHistory)) {
             history.removedSite = site;
             previous = -1;
         } else {
@@ -132,7 +126,7 @@ void NextDetections::countNextDetections(int release, const Rows& rows)
     const auto n = nextRow_.size();
     for (std::size_t i = 0; i < n; ++i) {
         const int row = static_cast<int>(i);
-        if (rows.dispositions.at(row) == NoDetection)
+        if (rows.dispositions.at(row) == dispositionCode(Disposition::NoDetection))
             continue;
         const TagHistory& h = histories_[static_cast<std::size_t>(rowHistory_[i])];
         const int a = rows.sites.at(row);

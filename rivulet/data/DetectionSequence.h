@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rivulet/data/Disposition.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,12 +19,12 @@ struct DetectionSequence
 
     int size() const { return tagIds.size(); }
 
-    void append(const QString& tag, int site, int year, int disposition)
+    void append(const QString& tag, int site, int year, Disposition disposition)
     {
         tagIds.append(tag);
         sites.append(site);
         years.append(year);
-        dispositions.append(disposition);
+        dispositions.append(dispositionCode(disposition));
     }
 };
 

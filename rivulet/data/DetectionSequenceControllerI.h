@@ -8,8 +8,7 @@ namespace rivulet {
 // The detection histories of the tags of each release, reduced to the active sites and
 // years. The four lists of one release are parallel: entry k says that tag tagIds[k] was
 // seen at site position sites[k] in year position years[k] with disposition
-// dispositions[k] (1: went on in the river; 2: the history ends here; 0: the tag has no
-// detection at all, and site and year carry no meaning). The entries of one tag are
+// dispositions[k] (the number of a Disposition). The entries of one tag are
 // consecutive, in down-river order and, within a site, in year order.
 class DetectionSequenceControllerI
 {

@@ -27,10 +27,6 @@ struct DetectionSequence;
 class DetectionSequenceWalker
 {
 public:
-    static constexpr int NoDetection = 0;
-    static constexpr int GoesOn = 1;
-    static constexpr int EndsHistory = 2;
-
     // `lastSite`: position of the last active site.
     explicit DetectionSequenceWalker(int lastSite) : lastSite_(lastSite) {}
 

@@ -1,5 +1,6 @@
 #include "rivulet/input/SitesConfig.h"
 
+#include "rivulet/data/Disposition.h"
 #include "rivulet/input/SitesConfigParser.h"
 
 #include <QFile>
@@ -119,7 +120,9 @@ int SitesConfig::classify(const QString& code, const QString& coil, double time)
 
 int SitesConfig::dispositionOf(int category)
 {
-    return category == CategoryR || category == CategoryB ? 1 : 2;
+    return dispositionCode(category == CategoryR || category == CategoryB
+                               ? Disposition::GoesOn
+                               : Disposition::EndsHistory);
 }
 
 bool SitesConfig::isDownstream(const SiteRecord& detectionSite, const SiteRecord& releaseSite)

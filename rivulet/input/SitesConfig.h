@@ -42,8 +42,8 @@ public:
     // Route category (`RouteCategory`) of a detection at the site code on
     // the coil at `time` (a Julian day number).
     int classify(const QString& code, const QString& coil, double time) const;
-    // Categories "R" and "B" mean the fish went on in the river
-    // (disposition 1); everything else ends its history (disposition 2).
+    // The number of the Disposition: categories "R" and "B" mean the fish
+    // went on in the river; everything else ends its history.
     static int dispositionOf(int category);
 
     // Whether a detection site lies downstream of a release site, from the

@@ -31,45 +31,45 @@ void CatalogueBuilder::model(const EquatingScheme& scheme, bool fitted)
     }
 }
 
-void CatalogueBuilder::build(int dataClass, const EstimabilityIndicators& indicators)
+void CatalogueBuilder::build(DataClass dataClass, const EstimabilityIndicators& indicators)
 {
     dataClass_ = dataClass;
     const bool pooled = indicators.pooled;
     const bool each = indicators.eachRelease;
     const bool second = indicators.secondGroup;
     switch (dataClass) {
-    case ModelCatalogue::OneSiteOneYear:
-        heading(1);
-        model({1, 1}, pooled);
+    case DataClass::OneSiteOneYear:
+        heading(EquatingScheme::AllReleases);
+        model({EquatingScheme::AllReleases, EquatingScheme::AllReleases}, pooled);
         break;
-    case ModelCatalogue::SeveralSitesOneYear:
-        heading(2);
-        model({2, 2}, each);
-        heading(1);
-        model({1, 2}, pooled && each);
-        model({1, 1}, pooled);
+    case DataClass::SeveralSitesOneYear:
+        heading(EquatingScheme::SameReleaseSite);
+        model({EquatingScheme::SameReleaseSite, EquatingScheme::SameReleaseSite}, each);
+        heading(EquatingScheme::AllReleases);
+        model({EquatingScheme::AllReleases, EquatingScheme::SameReleaseSite}, pooled && each);
+        model({EquatingScheme::AllReleases, EquatingScheme::AllReleases}, pooled);
         break;
-    case ModelCatalogue::OneSiteSeveralYears:
-        heading(3);
-        model({3, 3}, each);
-        heading(1);
-        model({1, 3}, pooled && each);
-        model({1, 1}, pooled);
+    case DataClass::OneSiteSeveralYears:
+        heading(EquatingScheme::SameReleaseYear);
+        model({EquatingScheme::SameReleaseYear, EquatingScheme::SameReleaseYear}, each);
+        heading(EquatingScheme::AllReleases);
+        model({EquatingScheme::AllReleases, EquatingScheme::SameReleaseYear}, pooled && each);
+        model({EquatingScheme::AllReleases, EquatingScheme::AllReleases}, pooled);
         break;
-    case ModelCatalogue::SeveralSitesSeveralYears:
-        heading(4);
-        model({4, 4}, second);
-        heading(2);
-        model({2, 4}, second && each);
-        model({2, 2}, second);
-        heading(3);
-        model({3, 4}, second && each);
-        model({3, 3}, second);
-        heading(1);
-        model({1, 4}, pooled && each);
-        model({1, 2}, pooled && second);
-        model({1, 3}, pooled && second);
-        model({1, 1}, pooled);
+    case DataClass::SeveralSitesSeveralYears:
+        heading(EquatingScheme::Unique);
+        model({EquatingScheme::Unique, EquatingScheme::Unique}, second);
+        heading(EquatingScheme::SameReleaseSite);
+        model({EquatingScheme::SameReleaseSite, EquatingScheme::Unique}, second && each);
+        model({EquatingScheme::SameReleaseSite, EquatingScheme::SameReleaseSite}, second);
+        heading(EquatingScheme::SameReleaseYear);
+        model({EquatingScheme::SameReleaseYear, EquatingScheme::Unique}, second && each);
+        model({EquatingScheme::SameReleaseYear, EquatingScheme::SameReleaseYear}, second);
+        heading(EquatingScheme::AllReleases);
+        model({EquatingScheme::AllReleases, EquatingScheme::Unique}, pooled && each);
+        model({EquatingScheme::AllReleases, EquatingScheme::SameReleaseSite}, pooled && second);
+        model({EquatingScheme::AllReleases, EquatingScheme::SameReleaseYear}, pooled && second);
+        model({EquatingScheme::AllReleases, EquatingScheme::AllReleases}, pooled);
         break;
     default:
         break;

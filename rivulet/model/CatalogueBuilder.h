@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rivulet/data/DataClass.h"
 #include "rivulet/model/EquatingScheme.h"
 #include "rivulet/model/ModelDefinitionItem.h"
 
@@ -25,7 +26,7 @@ public:
     CatalogueBuilder(std::vector<std::unique_ptr<ModelDefinitionItem>>& definitions,
                      std::vector<EquatingScheme>& fitList);
 
-    void build(int dataClass, const EstimabilityIndicators& indicators);
+    void build(DataClass dataClass, const EstimabilityIndicators& indicators);
 
 private:
     void heading(int captureCode);
@@ -33,7 +34,7 @@ private:
 
     std::vector<std::unique_ptr<ModelDefinitionItem>>& definitions_;
     std::vector<EquatingScheme>& fitList_;
-    int dataClass_ = 0;
+    DataClass dataClass_ = DataClass::OneSiteOneYear;
 };
 
 } // namespace rivulet

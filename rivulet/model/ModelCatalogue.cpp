@@ -15,23 +15,9 @@ ModelCatalogue::ModelCatalogue(const ReleasesControllerI& releases, const SitesC
 
 ModelCatalogue::~ModelCatalogue() = default;
 
-int ModelCatalogue::dataClass() const
+DataClass ModelCatalogue::dataClass() const
 {
-    const auto ids = releases_->ids();
-    bool severalSites = false;
-    bool severalYears = false;
-    if (!ids.isEmpty()) {
-        const int firstSite = releases_->releaseSiteId(ids.first());
-        const int firstYear = releases_->releaseYearId(ids.first());
-        for (const int id : ids) {
-            severalSites = severalSites || releases_->releaseSiteId(id) != firstSite;
-            severalYears = severalYears || releases_->releaseYearId(id) != firstYear;
-        }
-    }
-    if (severalSites) {
-        return severalYears ? SeveralSitesSeveralYears : SeveralSitesOneYear;
-    }
-    return severalYears ? OneSiteSeveralYears : OneSiteOneYear;
+    return dataClassOf(*releases_);
 }
 
 void ModelCatalogue::rebuild()
@@ -48,39 +34,45 @@ void ModelCatalogue::rebuild()
     CatalogueBuilder(definitions_, fitList_).build(dataClass(), indicators);
 }
 
-QString ModelCatalogue::modelName(int dataClass, const EquatingScheme& scheme)
+QString ModelCatalogue::modelName(DataClass dataClass, const EquatingScheme& scheme)
 {
     const int capture = scheme.captureCode;
     const int survival = scheme.survivalCode;
     switch (dataClass) {
-    case OneSiteOneYear:
+    case DataClass::OneSiteOneYear:
         return QStringLiteral("M.n.1A");
-    case SeveralSitesOneYear:
-        if (capture == 2 && survival == 2) {
+    case DataClass::SeveralSitesOneYear:
+        if (capture == EquatingScheme::SameReleaseSite &&
+            survival == EquatingScheme::SameReleaseSite) {
             return QStringLiteral("M.s.1A");
         }
-        return survival == 2 ? QStringLiteral("M.s.2A") : QStringLiteral("M.s.2B");
-    case OneSiteSeveralYears:
-        if (capture == 3 && survival == 3) {
+        return survival == EquatingScheme::SameReleaseSite ? QStringLiteral("M.s.2A")
+                                                           : QStringLiteral("M.s.2B");
+    case DataClass::OneSiteSeveralYears:
+        if (capture == EquatingScheme::SameReleaseYear &&
+            survival == EquatingScheme::SameReleaseYear) {
             return QStringLiteral("M.y.1A");
         }
-        return survival == 3 ? QStringLiteral("M.y.2A") : QStringLiteral("M.y.2B");
-    case SeveralSitesSeveralYears:
-        if (capture == 4 && survival == 4) {
+        return survival == EquatingScheme::SameReleaseYear ? QStringLiteral("M.y.2A")
+                                                           : QStringLiteral("M.y.2B");
+    case DataClass::SeveralSitesSeveralYears:
+        if (capture == EquatingScheme::Unique && survival == EquatingScheme::Unique) {
             return QStringLiteral("M.ys.1A");
         }
-        if (capture == 2) {
-            return survival == 4 ? QStringLiteral("M.ys.2A") : QStringLiteral("M.ys.2B");
+        if (capture == EquatingScheme::SameReleaseSite) {
+            return survival == EquatingScheme::Unique ? QStringLiteral("M.ys.2A")
+                                                      : QStringLiteral("M.ys.2B");
         }
-        if (capture == 3) {
-            return survival == 4 ? QStringLiteral("M.ys.3A") : QStringLiteral("M.ys.3B");
+        if (capture == EquatingScheme::SameReleaseYear) {
+            return survival == EquatingScheme::Unique ? QStringLiteral("M.ys.3A")
+                                                      : QStringLiteral("M.ys.3B");
         }
         switch (survival) {
-        case 4:
+        case EquatingScheme::Unique:
             return QStringLiteral("M.ys.4A");
-        case 2:
+        case EquatingScheme::SameReleaseSite:
             return QStringLiteral("M.ys.4B");
-        case 3:
+        case EquatingScheme::SameReleaseYear:
             return QStringLiteral("M.ys.4C");
         default:
             return QStringLiteral("M.ys.4D");
@@ -90,30 +82,33 @@ QString ModelCatalogue::modelName(int dataClass, const EquatingScheme& scheme)
     }
 }
 
-QString ModelCatalogue::schemeText(int dataClass, int code)
+QString ModelCatalogue::schemeText(DataClass dataClass, int code)
 {
     switch (dataClass) {
-    case OneSiteOneYear:
-        return code == 1 ? QStringLiteral("Equated across all releases") : QString();
-    case SeveralSitesOneYear:
-        if (code == 1) {
+    case DataClass::OneSiteOneYear:
+        return code == EquatingScheme::AllReleases ? QStringLiteral("Equated across all releases")
+                                                   : QString();
+    case DataClass::SeveralSitesOneYear:
+        if (code == EquatingScheme::AllReleases) {
             return QStringLiteral("Equated across all release sites");
         }
-        return code == 2 ? QStringLiteral("All release sites unique") : QString();
-    case OneSiteSeveralYears:
-        if (code == 1) {
+        return code == EquatingScheme::SameReleaseSite ? QStringLiteral("All release sites unique")
+                                                       : QString();
+    case DataClass::OneSiteSeveralYears:
+        if (code == EquatingScheme::AllReleases) {
             return QStringLiteral("Equated across all release years");
         }
-        return code == 3 ? QStringLiteral("All release years unique") : QString();
-    case SeveralSitesSeveralYears:
+        return code == EquatingScheme::SameReleaseYear ? QStringLiteral("All release years unique")
+                                                       : QString();
+    case DataClass::SeveralSitesSeveralYears:
         switch (code) {
-        case 1:
+        case EquatingScheme::AllReleases:
             return QStringLiteral("Equated across all release sites and release years");
-        case 2:
+        case EquatingScheme::SameReleaseSite:
             return QStringLiteral("Equated across all release years, release sites unique");
-        case 3:
+        case EquatingScheme::SameReleaseYear:
             return QStringLiteral("Equated across all release sites, release years unique");
-        case 4:
+        case EquatingScheme::Unique:
             return QStringLiteral("All release sites and release years unique");
         default:
             return QString();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rivulet/data/DataClass.h"
 #include "rivulet/model/EquatingScheme.h"
 #include "rivulet/model/ModelDefinitionItem.h"
 
@@ -25,12 +26,6 @@ class YearsControllerI;
 class ModelCatalogue
 {
 public:
-    // Data classes: how many release sites and release years the included releases span.
-    static constexpr int OneSiteOneYear = 0;
-    static constexpr int SeveralSitesOneYear = 1;
-    static constexpr int OneSiteSeveralYears = 2;
-    static constexpr int SeveralSitesSeveralYears = 3;
-
     ModelCatalogue(const ReleasesControllerI& releases, const SitesControllerI& sites,
                    const YearsControllerI& years, const ReleaseSummary& summary);
     ModelCatalogue(const ModelCatalogue&) = delete;
@@ -38,7 +33,7 @@ public:
     ~ModelCatalogue();
 
     void rebuild();
-    int dataClass() const;
+    DataClass dataClass() const;
 
     const std::vector<std::unique_ptr<ModelDefinitionItem>>& definitionItems() const
     {
@@ -46,8 +41,8 @@ public:
     }
     const std::vector<EquatingScheme>& fitList() const { return fitList_; }
 
-    static QString modelName(int dataClass, const EquatingScheme& scheme);
-    static QString schemeText(int dataClass, int code);
+    static QString modelName(DataClass dataClass, const EquatingScheme& scheme);
+    static QString schemeText(DataClass dataClass, int code);
 
     // Fixes the parameters the data cannot inform and equates the rest across releases as
     // the model with these codes prescribes.

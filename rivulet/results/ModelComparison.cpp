@@ -25,7 +25,7 @@ QString precise(double value)
 ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results)
 {
     const int best = results.bestIndex();
-    const int dataClass = catalogue.dataClass();
+    const DataClass dataClass = catalogue.dataClass();
     for (int i = 0; i < results.count(); ++i) {
         const ModelResult& result = results.result(i);
         Row row;

@@ -5,8 +5,6 @@
 #include "rivulet/summary/SummaryState.h"
 #include "rivulet/summary/SummaryTableBuilder.h"
 
-#include <QSet>
-
 namespace rivulet {
 
 namespace {
@@ -37,7 +35,7 @@ ReleaseSummary::~ReleaseSummary() = default;
 void ReleaseSummary::update()
 {
     state_ = std::make_unique<SummaryState>(SummaryState::read(releases_, sites_, years_, counts_));
-    dataClass_ = computeDataClass();
+    dataClass_ = dataClassOf(releases_);
     SummaryTableBuilder(*state_).build(hasGroups());
 
     using namespace marking;
@@ -52,17 +50,6 @@ void ReleaseSummary::update()
         reopenObservedRoutes(*state_);
 
     indicators_ = SummaryIndicators::compute(*state_);
-}
-
-int ReleaseSummary::computeDataClass() const
-{
-    QSet<int> siteIds;
-    QSet<int> yearIds;
-    for (const SummaryRelease& release : state_->releases) {
-        siteIds.insert(releases_.releaseSiteId(release.id));
-        yearIds.insert(releases_.releaseYearId(release.id));
-    }
-    return (siteIds.size() > 1 ? 1 : 0) + (yearIds.size() > 1 ? 2 : 0);
 }
 
 int ReleaseSummary::releaseCount() const

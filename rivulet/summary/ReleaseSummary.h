@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rivulet/data/DataClass.h"
 #include "rivulet/summary/SummaryIndicators.h"
 #include "rivulet/summary/SummaryTables.h"
 
@@ -69,8 +70,6 @@ struct SummaryState;
 class ReleaseSummary
 {
 public:
-    static constexpr int SeveralSitesSeveralYears = 3;
-
     ReleaseSummary(const ReleasesControllerI& releases, const SitesControllerI& sites,
                    const YearsControllerI& years, const NextDetectionsI& counts);
     ReleaseSummary(const ReleaseSummary&) = delete;
@@ -82,9 +81,7 @@ public:
     // On by default; off only to compare the marks with and without the observed-route check.
     void setChecksObservedRoutes(bool on) { checksObservedRoutes_ = on; }
 
-    // 0: one release site and one release year; 1: several sites, one year; 2: one site,
-    // several years; 3: several sites and several years.
-    int dataClass() const { return dataClass_; }
+    DataClass dataClass() const { return dataClass_; }
 
     // True when no unfixed cell without fish exists at that level of pooling.
     bool eachReleaseEstimable() const { return indicators_.eachRelease; }
@@ -114,15 +111,14 @@ public:
     const SummaryTables& pooledTables() const;
 
 private:
-    int computeDataClass() const;
-    bool hasGroups() const { return dataClass_ == SeveralSitesSeveralYears; }
+    bool hasGroups() const { return dataClass_ == DataClass::SeveralSitesSeveralYears; }
 
     const ReleasesControllerI& releases_;
     const SitesControllerI& sites_;
     const YearsControllerI& years_;
     const NextDetectionsI& counts_;
 
-    int dataClass_ = 0;
+    DataClass dataClass_ = DataClass::OneSiteOneYear;
     // Empty until the first update().
     std::unique_ptr<SummaryState> state_;
     SummaryIndicators indicators_;

@@ -68,7 +68,7 @@ ReleaseSummaryJson::ReleaseSummaryJson(const ReleaseSummary& summary,
 
 QJsonDocument ReleaseSummaryJson::document() const
 {
-    QJsonObject root{{QStringLiteral("dataClass"), summary_.dataClass()},
+    QJsonObject root{{QStringLiteral("dataClass"), dataClassNumber(summary_.dataClass())},
                      {QStringLiteral("eachReleaseEstimable"), summary_.eachReleaseEstimable()},
                      {QStringLiteral("firstGroupEstimable"), summary_.firstGroupEstimable()},
                      {QStringLiteral("secondGroupEstimable"), summary_.secondGroupEstimable()},

@@ -122,7 +122,7 @@ TEST_F(DataUpdaterOnDatabase, DerivesCountsAndSummaryFromTheStoredDetections)
     EXPECT_EQ(counts.releaseDetections(release, 1, 0), 2);
     EXPECT_EQ(counts.releaseRemovals(release, 1, 0), 1);
     EXPECT_EQ(summary.releaseCount(), 1);
-    EXPECT_EQ(summary.dataClass(), 0);
+    EXPECT_EQ(summary.dataClass(), DataClass::OneSiteOneYear);
 
     // A configuration change followed by an update reaches every object.
     setSiteActive(1, -1);

@@ -97,7 +97,7 @@ TEST_P(ClosedFormTest, EquatedOneYearFitMatchesJollySeberEstimates)
 {
     FittedStudy study(simulateCounts(oneYearTruth(), 6000, 1234u));
     const EquatingScheme everythingEquated{1, 1};
-    ASSERT_EQ(study.catalogue.dataClass(), ModelCatalogue::SeveralSitesOneYear);
+    ASSERT_EQ(study.catalogue.dataClass(), DataClass::SeveralSitesOneYear);
     const auto& fitList = study.catalogue.fitList();
     ASSERT_NE(std::find(fitList.begin(), fitList.end(), everythingEquated), fitList.end());
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 using rivulet::CatalogueBuilder;
+using rivulet::DataClass;
 using rivulet::EquatingScheme;
 using rivulet::EstimabilityIndicators;
 using rivulet::ModelCatalogue;
@@ -32,7 +33,8 @@ struct Lists
 Lists build(int dataClass, const EstimabilityIndicators& indicators = {})
 {
     Lists lists;
-    CatalogueBuilder(lists.definitions, lists.fitList).build(dataClass, indicators);
+    CatalogueBuilder(lists.definitions, lists.fitList)
+        .build(static_cast<DataClass>(dataClass), indicators);
     return lists;
 }
 
@@ -169,18 +171,18 @@ TEST(ModelCatalogue, FitListHoldsTheModelsWhoseConditionHolds)
 
 TEST(ModelCatalogue, ModelNamesAndSchemeTexts)
 {
-    EXPECT_EQ(ModelCatalogue::modelName(1, {1, 1}), "M.s.2B");
-    EXPECT_EQ(ModelCatalogue::modelName(1, {2, 1}), "M.s.2B");
-    EXPECT_EQ(ModelCatalogue::modelName(2, {3, 1}), "M.y.2B");
-    EXPECT_EQ(ModelCatalogue::modelName(3, {2, 3}), "M.ys.2B");
-    EXPECT_EQ(ModelCatalogue::modelName(3, {1, 2}), "M.ys.4B");
-    EXPECT_EQ(ModelCatalogue::modelName(3, {4, 1}), "M.ys.4D");
-    EXPECT_EQ(ModelCatalogue::modelName(0, {4, 4}), "M.n.1A");
-    EXPECT_TRUE(ModelCatalogue::modelName(5, {1, 1}).isEmpty());
-    EXPECT_TRUE(ModelCatalogue::schemeText(0, 2).isEmpty());
-    EXPECT_TRUE(ModelCatalogue::schemeText(1, 3).isEmpty());
-    EXPECT_TRUE(ModelCatalogue::schemeText(2, 2).isEmpty());
-    EXPECT_TRUE(ModelCatalogue::schemeText(-1, 1).isEmpty());
+    EXPECT_EQ(ModelCatalogue::modelName(DataClass::SeveralSitesOneYear, {1, 1}), "M.s.2B");
+    EXPECT_EQ(ModelCatalogue::modelName(DataClass::SeveralSitesOneYear, {2, 1}), "M.s.2B");
+    EXPECT_EQ(ModelCatalogue::modelName(DataClass::OneSiteSeveralYears, {3, 1}), "M.y.2B");
+    EXPECT_EQ(ModelCatalogue::modelName(DataClass::SeveralSitesSeveralYears, {2, 3}), "M.ys.2B");
+    EXPECT_EQ(ModelCatalogue::modelName(DataClass::SeveralSitesSeveralYears, {1, 2}), "M.ys.4B");
+    EXPECT_EQ(ModelCatalogue::modelName(DataClass::SeveralSitesSeveralYears, {4, 1}), "M.ys.4D");
+    EXPECT_EQ(ModelCatalogue::modelName(DataClass::OneSiteOneYear, {4, 4}), "M.n.1A");
+    EXPECT_TRUE(ModelCatalogue::modelName(DataClass(5), {1, 1}).isEmpty());
+    EXPECT_TRUE(ModelCatalogue::schemeText(DataClass::OneSiteOneYear, 2).isEmpty());
+    EXPECT_TRUE(ModelCatalogue::schemeText(DataClass::SeveralSitesOneYear, 3).isEmpty());
+    EXPECT_TRUE(ModelCatalogue::schemeText(DataClass::OneSiteSeveralYears, 2).isEmpty());
+    EXPECT_TRUE(ModelCatalogue::schemeText(DataClass(-1), 1).isEmpty());
 }
 
 TEST(ModelCatalogue, RebuildFollowsTheIncludedReleases)
@@ -198,7 +200,7 @@ TEST(ModelCatalogue, RebuildFollowsTheIncludedReleases)
     ReleaseSummary summary(twins.releases, twins.sites, twins.years, twins.counts);
     summary.update();
     ModelCatalogue catalogue(twins.releases, twins.sites, twins.years, summary);
-    EXPECT_EQ(catalogue.dataClass(), 0);
+    EXPECT_EQ(catalogue.dataClass(), DataClass::OneSiteOneYear);
     catalogue.rebuild();
     ASSERT_EQ(catalogue.definitionItems().size(), 2u);
     EXPECT_TRUE(catalogue.definitionItems()[0]->isHeading());
@@ -215,7 +217,8 @@ TEST(ModelCatalogue, DataClassFromReleaseSitesAndYears)
     const auto classOf = [](const std::vector<int>& sites, const std::vector<int>& years) {
         SimulatedData data = dataWith(5, 3, sites, years);
         ReleaseSummary summary(data.releases, data.sites, data.years, data.counts);
-        return ModelCatalogue(data.releases, data.sites, data.years, summary).dataClass();
+        return dataClassNumber(
+            ModelCatalogue(data.releases, data.sites, data.years, summary).dataClass());
     };
     EXPECT_EQ(classOf({1}, {2}), 0);
     EXPECT_EQ(classOf({0, 1}, {1, 1}), 1);

@@ -104,7 +104,7 @@ TEST(RecoveryTest, ModelsContainingTheTruthRecoverItAcrossSitesYearsAndHoldOver)
 {
     const BranchingTruth truth = twoSitesTwoYears();
     FittedStudy study(simulateCounts(truth, 5000, 20240607u));
-    ASSERT_EQ(study.catalogue.dataClass(), ModelCatalogue::SeveralSitesSeveralYears);
+    ASSERT_EQ(study.catalogue.dataClass(), DataClass::SeveralSitesSeveralYears);
     // Unique, capture by release site, and both groups by release site.
     const std::vector<EquatingScheme> schemes = {{4, 4}, {2, 4}, {2, 2}};
     study.fit(schemes, lum::createOptimizer(QStringLiteral("0")), 1e-4);
@@ -150,7 +150,7 @@ TEST(RecoveryTest, EquatedModelsRecoverATruthSharedByEveryReleaseYear)
 {
     const BranchingTruth truth = oneSiteThreeYears();
     FittedStudy study(simulateCounts(truth, 4000, 977u));
-    ASSERT_EQ(study.catalogue.dataClass(), ModelCatalogue::OneSiteSeveralYears);
+    ASSERT_EQ(study.catalogue.dataClass(), DataClass::OneSiteSeveralYears);
     const std::vector<EquatingScheme> schemes = {{3, 3}, {1, 3}, {1, 1}};
     study.fit(schemes, lum::createOptimizer(QStringLiteral("0")), 1e-4);
     expectRecovered(study, truth, schemes);

@@ -33,16 +33,16 @@ namespace {
 
 struct Shape
 {
-    int dataClass;
+    DataClass dataClass;
     int releaseSites;
     int releaseYears;
     int years;
     EquatingScheme unique;
 };
 
-const Shape SeveralSites{ModelCatalogue::SeveralSitesOneYear, 2, 1, 2, {2, 2}};
-const Shape SeveralYears{ModelCatalogue::OneSiteSeveralYears, 1, 3, 3, {3, 3}};
-const Shape SitesAndYears{ModelCatalogue::SeveralSitesSeveralYears, 2, 2, 2, {4, 4}};
+const Shape SeveralSites{DataClass::SeveralSitesOneYear, 2, 1, 2, {2, 2}};
+const Shape SeveralYears{DataClass::OneSiteSeveralYears, 1, 3, 3, {3, 3}};
+const Shape SitesAndYears{DataClass::SeveralSitesSeveralYears, 2, 2, 2, {4, 4}};
 
 // Whether the study has a sparse last release.
 enum class Sparse
@@ -195,7 +195,7 @@ void expectRecovery(const Shape& shape, quint64 seed, Sparse sparse)
     SimulatedFit fit(design(shape, seed, sparse));
     ASSERT_EQ(fit.loadAndFit(), QString());
     ASSERT_EQ(fit.matchReleases(), "");
-    const int dataClass = fit.catalogue.dataClass();
+    const DataClass dataClass = fit.catalogue.dataClass();
     ASSERT_EQ(dataClass, shape.dataClass);
     const auto names = [dataClass](const std::vector<EquatingScheme>& schemes) {
         QStringList list;
@@ -267,7 +267,8 @@ void expectRecovery(const Shape& shape, quint64 seed, Sparse sparse)
     EXPECT_GE(compared, 1);
     std::printf("class %d seed %llu: %d models, %d compared with the truth, smallest finite "
                 "LL(fit) - LL(truth) %.3f, unique model coverage %.1f%%\n",
-                dataClass, static_cast<unsigned long long>(seed), fit.results.count(), compared,
+                dataClassNumber(dataClass), static_cast<unsigned long long>(seed),
+                fit.results.count(), compared,
                 closest < std::numeric_limits<double>::max() ? closest : NAN, 100.0 * coverage);
 }
 

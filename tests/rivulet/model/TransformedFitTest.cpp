@@ -38,7 +38,7 @@ struct OptimizerCase
 {
     const char* name;
     BranchingTruth truth;
-    int dataClass;
+    DataClass dataClass;
 };
 
 void PrintTo(const OptimizerCase& c, std::ostream* os)
@@ -83,7 +83,7 @@ OptimizerCase oneReleaseSite()
 {
     BranchingTruth truth = heldOverTruth({0, 0}, {0, 1});
     truth.capture = [](int, int s, int y) { return 0.45 + 0.1 * s - 0.05 * y; };
-    return {"OneReleaseSiteTwoYears", truth, ModelCatalogue::OneSiteSeveralYears};
+    return {"OneReleaseSiteTwoYears", truth, DataClass::OneSiteSeveralYears};
 }
 
 // Fish are released at sites 0 and 1; site 1 detects nothing, fish just pass it.
@@ -91,7 +91,7 @@ OptimizerCase releaseSitesInSeries()
 {
     BranchingTruth truth = heldOverTruth({0, 0, 1, 1}, {0, 1, 0, 1});
     truth.capture = [](int, int s, int y) { return s == 1 ? 0.0 : 0.4 + 0.1 * s + 0.05 * y; };
-    return {"ReleaseSitesInSeries", truth, ModelCatalogue::SeveralSitesSeveralYears};
+    return {"ReleaseSitesInSeries", truth, DataClass::SeveralSitesSeveralYears};
 }
 
 INSTANTIATE_TEST_SUITE_P(Studies, AllOptimizers,

@@ -36,7 +36,7 @@ TEST(ReleaseSummaryGroups, GroupsPoolTheCellsOfTheirReleases)
 {
     ThreeReleases d;
     const ReleaseSummary& s = d.summary;
-    ASSERT_EQ(s.dataClass(), 3);
+    ASSERT_EQ(s.dataClass(), DataClass::SeveralSitesSeveralYears);
     EXPECT_EQ(s.yearGroupKeys(), (QList<int>{0, 1}));
     EXPECT_EQ(s.siteGroupKeys(), (QList<int>{0, 1}));
 
@@ -132,7 +132,7 @@ TEST(ReleaseSummaryGroups, UpdateStartsAfresh)
     d.data.addRelease(1, 0);
     d.data.addTags(0, 1, {{2, 0, 1}});
     const ReleaseSummary& s = d.update();
-    EXPECT_EQ(s.dataClass(), 0);
+    EXPECT_EQ(s.dataClass(), DataClass::OneSiteOneYear);
     EXPECT_EQ(s.releaseCount(), 1);
     EXPECT_TRUE(s.yearGroupKeys().isEmpty());
     EXPECT_TRUE(s.siteGroupKeys().isEmpty());

@@ -166,7 +166,7 @@ TEST(ReleaseSummaryObservedRoutes, ConsistentMarksAreLeftAlone)
     groups.data.addTags(b, 4, {{2, 1, 1}, {3, 1, 1}});
     groups.data.addTags(c, 3, {{1, 1, 1}, {3, 1, 1}});
     const auto [groupsBefore, groupsAfter] = describeWithoutAndWith(groups);
-    ASSERT_EQ(groups.summary.dataClass(), ReleaseSummary::SeveralSitesSeveralYears);
+    ASSERT_EQ(groups.summary.dataClass(), DataClass::SeveralSitesSeveralYears);
     EXPECT_EQ(groupsAfter, groupsBefore);
 }
 

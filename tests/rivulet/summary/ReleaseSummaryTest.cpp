@@ -121,7 +121,7 @@ TEST(ReleaseSummary, FirstReachWithoutFishOrFishBelowIsFixedAtZero)
     EXPECT_EQ(cellOf(s.pooledTransitionCells(), 2, 1, 1).testCount, 6);
     EXPECT_TRUE(s.eachReleaseEstimable());
     EXPECT_TRUE(s.pooledEstimable());
-    EXPECT_EQ(s.dataClass(), 0);
+    EXPECT_EQ(s.dataClass(), DataClass::OneSiteOneYear);
 }
 
 TEST(ReleaseSummary, FirstReachOfTheFinalSiteLeavesItsCaptureAlone)
@@ -355,14 +355,14 @@ TEST(ReleaseSummary, DataClassFollowsReleaseSitesAndYears)
     SummaryData sites(4, 2);
     sites.data.addRelease(0, 0);
     sites.data.addRelease(1, 0);
-    EXPECT_EQ(sites.update().dataClass(), 1);
+    EXPECT_EQ(sites.update().dataClass(), DataClass::SeveralSitesOneYear);
     EXPECT_TRUE(sites.summary.yearGroupKeys().isEmpty());
     EXPECT_TRUE(sites.summary.siteGroupKeys().isEmpty());
 
     SummaryData years(4, 2);
     years.data.addRelease(0, 0);
     years.data.addRelease(0, 1);
-    EXPECT_EQ(years.update().dataClass(), 2);
+    EXPECT_EQ(years.update().dataClass(), DataClass::OneSiteSeveralYears);
     EXPECT_TRUE(years.summary.yearGroupKeys().isEmpty());
 }
 
