@@ -1,10 +1,12 @@
 // The window program: start-up shared with the command-line tool, then the
-// splash screen and the main window.
+// splash screen and the application window.
+//
+//     rivulet [-mock] [--db FILE] [--sites-config FILE]
+#include "rivulet/data/RivuletDb.h"
 #include "rivulet/settings/AppStartup.h"
+#include "rivulet/views/RivuletWindow.h"
 
 #include <QApplication>
-#include <QIcon>
-#include <QMainWindow>
 #include <QPixmap>
 #include <QSplashScreen>
 #include <QTimer>
@@ -12,34 +14,55 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+// The value of "--name FILE" or "--name=FILE"; Qt's own options stay with Qt.
+QString optionValue(const QStringList& arguments, const QString& name)
+{
+    const QString prefix = name + QLatin1Char('=');
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == name && i + 1 < arguments.size())
+            return arguments[i + 1];
+        if (arguments[i].startsWith(prefix))
+            return arguments[i].mid(prefix.size());
+    }
+    return {};
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     rivulet::AppStartup::setIdentity();
+    QCoreApplication::setApplicationVersion(QStringLiteral(RIVULET_VERSION));
+    // Lives as long as the window, which shows it again on request.
     auto splash = std::make_unique<QSplashScreen>(
         QPixmap(QStringLiteral(":/images/SplashScreen.png")), Qt::WindowStaysOnTopHint);
 
+    const QStringList arguments = QCoreApplication::arguments();
     rivulet::StartupOptions options;
-    options.arguments = QCoreApplication::arguments();
+    options.arguments = arguments;
+    options.databasePath = optionValue(arguments, QStringLiteral("--db"));
     const rivulet::StartupResult startup = rivulet::AppStartup::run(options);
-    // The window works without data until the user acts; database
-    // operations report their own errors then. Leave a trace for support.
-    if (!startup.ok())
-        std::fprintf(stderr, "warning: %s\n", qPrintable(startup.error));
+    if (!startup.ok()) {
+        std::fprintf(stderr, "rivulet: %s\n", qPrintable(startup.error));
+        // A database named on the command line that cannot be used is never replaced.
+        if (!options.databasePath.isEmpty())
+            return 1;
+    }
 
     QCoreApplication::processEvents();
 
-    // The application window takes this place once it exists; until then
-    // an empty main window with the program's name and icon.
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Rivulet"));
-    window.setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-
+    // The splash screen is up before the window is built, so that the window's first data
+    // update reports on it rather than in a progress dialog without a window behind it.
     splash->show();
-    QTimer::singleShot(3000, splash.get(), [&splash] {
-        splash->clearMessage();
-        splash->close();
-    });
-    window.show();
+    QCoreApplication::processEvents();
+    // Declared after the splash screen, so it goes first and never points at a dead one.
+    auto window = std::make_unique<rivulet::RivuletWindow>(
+        splash.get(), rivulet::RivuletDb::instance(), nullptr, QStringLiteral("Rivulet"),
+        Qt::WindowFlags(), optionValue(arguments, QStringLiteral("--sites-config")));
+    QTimer::singleShot(3000, window.get(), &rivulet::RivuletWindow::splashScreenTimeout);
+    window->show();
     return app.exec();
 }

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "rivulet/model/EquatingScheme.h"
+
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+namespace rivulet {
+
+class ModelCatalogue;
+class ModelEstimateItem;
+class ModelEstimateItemRoot;
+struct ModelResult;
+
+// The catalogue's headings and models as a tree that records which models were fitted,
+// which has the lowest AIC and which one the user has selected. The window keeps one for its
+// whole life, rebuilds it after every data update, feeds it the records of each estimation
+// run and gives the reports the selected model's item. GUI thread only.
+class ModelEstimateModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The catalogue is borrowed and must outlive the model.
+    explicit ModelEstimateModel(const ModelCatalogue& catalogue, QObject* parent = nullptr);
+    ~ModelEstimateModel() override;
+
+    // A new tree from the catalogue: nothing estimated, nothing selected.
+    void rebuild();
+    // Records one result (borrowed; it must outlive its use here).
+    void setResult(const ModelResult& result);
+    void setSelected(ModelEstimateItem* item);
+
+    // The row item with that key; null when there is none.
+    ModelEstimateItem* findRow(const EquatingScheme& key) const;
+    bool isEstimated(const EquatingScheme& key) const;
+
+    ModelEstimateItem* selected() const { return selected_; }
+    const ModelEstimateItemRoot* root() const { return root_.get(); }
+    const std::vector<ModelEstimateItem*>& rows() const { return rows_; }
+    ModelEstimateItem* itemAt(int row) const;
+    double bestAic() const { return bestAic_; }
+    int bestRow() const { return bestRow_; }
+    // The item with the lowest AIC; null before any result.
+    ModelEstimateItem* best() const { return itemAt(bestRow_); }
+    bool hasResults() const { return hasResults_; }
+
+signals:
+    void selectionChanged();
+    // The tree was rebuilt: views drop what they showed.
+    void rebuilt();
+
+private:
+    const ModelCatalogue& catalogue_;
+    ModelEstimateItem* selected_ = nullptr;
+    std::unique_ptr<ModelEstimateItemRoot> root_;
+    std::vector<ModelEstimateItem*> rows_; // owned by the tree
+    double bestAic_ = 0.0;
+    int bestRow_ = -1;
+    bool hasResults_ = false;
+};
+
+} // namespace rivulet

@@ -1,0 +1,137 @@
+#include "rivulet/views/ResultsTableModel.h"
+
+#include "rivulet/model/ModelResult.h"
+#include "rivulet/reports/ModelEstimateItem.h"
+#include "rivulet/reports/ModelEstimateItemRoot.h"
+#include "rivulet/views/ModelEstimateModel.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+
+namespace rivulet {
+
+ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent)
+    : QAbstractItemModel(parent), estimates_(estimates)
+{
+    connect(&estimates, &ModelEstimateModel::selectionChanged, this,
+            &ResultsTableModel::onSelectionChanged);
+    connect(&estimates, &ModelEstimateModel::rebuilt, this, [this] {
+        beginResetModel();
+        endResetModel();
+    });
+}
+
+QModelIndex ResultsTableModel::index(int row, int column, const QModelIndex&) const
+{
+    ModelEstimateItem* item = estimates_.itemAt(row);
+    if (!item || column < 0 || column >= ModelEstimateItem::ColumnCount)
+        return {};
+    return createIndex(row, column, item);
+}
+
+QModelIndex ResultsTableModel::parent(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return {};
+    const auto* item = static_cast<const ModelEstimateItem*>(index.internalPointer());
+    const ModelEstimateItem* heading = item->parent();
+    if (!heading || !heading->parent())
+        return {};
+    return createIndex(heading->row(), 0, const_cast<ModelEstimateItem*>(heading));
+}
+
+int ResultsTableModel::rowCount(const QModelIndex&) const
+{
+    return static_cast<int>(estimates_.rows().size());
+}
+
+int ResultsTableModel::columnCount(const QModelIndex&) const
+{
+    return ModelEstimateItem::ColumnCount;
+}
+
+Qt::ItemFlags ResultsTableModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+}
+
+QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || !estimates_.root())
+        return {};
+    return estimates_.root()->columnValue(section);
+}
+
+QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const ModelEstimateItem* item = estimates_.itemAt(index.row());
+    if (!item)
+        return {};
+    const int column = index.column();
+    const bool isHeading = item->parent() && !item->parent()->parent();
+    const bool estimated = item->isEstimated() && item->result();
+    const ModelResult* result = item->result();
+    switch (role) {
+    case Qt::DisplayRole:
+        if (column == 0) {
+            if (isHeading)
+                return item->text();
+            return QString(QStringLiteral("\t") + item->code() + QStringLiteral(": ") +
+                           item->text());
+        }
+        if (!estimated) {
+            if (isHeading)
+                return QString();
+            return estimates_.hasResults() ? QStringLiteral("Non-Est.") : QStringLiteral("NA");
+        }
+        if (column == 1)
+            return QString::number(result->aic - estimates_.bestAic(), 'f', Precision);
+        if (column == 2)
+            return QString::number(result->numParameters());
+        return QString::number(result->logLikelihood, 'f', Precision);
+    case Qt::ToolTipRole:
+        if (column != 0 || isHeading)
+            return {};
+        return item->fullDescription();
+    case Qt::FontRole: {
+        QFont font;
+        if (column == 0 && isHeading)
+            font.setWeight(75);
+        else if (column > 0 && !estimated)
+            font.setItalic(true);
+        return font;
+    }
+    case Qt::TextAlignmentRole:
+        if (column == 0)
+            return {};
+        return static_cast<int>(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole: {
+        if (rowCount() <= 2)
+            return {};
+        if (index.row() == estimates_.bestRow())
+            return QBrush(QColor(255, 255, 204));
+        const ModelEstimateItem* selected = estimates_.selected();
+        if (selected && selected == item)
+            return QBrush(QColor(204, 255, 153));
+        return {};
+    }
+    case Qt::ForegroundRole:
+        if (column > 0 && !estimated)
+            return QBrush(Qt::lightGray);
+        return QBrush(Qt::black);
+    default:
+        return {};
+    }
+}
+
+void ResultsTableModel::onSelectionChanged()
+{
+    emit layoutChanged();
+}
+
+} // namespace rivulet

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QAbstractItemModel>
+
+namespace rivulet {
+
+class ModelEstimateModel;
+
+// The model tree as the flat four-column table of the "Model Comparison" window: headings
+// and models in catalogue order with the AIC difference to the best model, the number of
+// parameters and the log-likelihood; the best row light yellow, the selected one light green.
+class ResultsTableModel : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int Precision = 4;
+
+    // `estimates` is borrowed and must outlive this model.
+    ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent = nullptr);
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& index) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+public slots:
+    void onSelectionChanged();
+
+private:
+    const ModelEstimateModel& estimates_;
+};
+
+} // namespace rivulet

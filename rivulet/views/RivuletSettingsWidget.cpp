@@ -1,0 +1,189 @@
+#include "rivulet/views/RivuletSettingsWidget.h"
+
+#include "lum/ui/UserPrompts.h"
+#include "rivulet/settings/RivuletSettings.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace rivulet {
+
+namespace {
+
+QSpinBox* decimalsBox(const QString& name, QWidget* parent)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(1, 10);
+    return box;
+}
+
+} // namespace
+
+RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget* parent)
+    : QWidget(parent), prompts_(prompts)
+{
+    setWindowTitle(QStringLiteral("Settings"));
+    setBaseSize(574, 449);
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("tabWidget"));
+
+    auto* general = new QWidget;
+    auto* decimals = new QGroupBox(QStringLiteral("Decimals Reported in Reports"), general);
+    estimates_ = decimalsBox(QStringLiteral("estimatesSpinBox"), decimals);
+    errors_ = decimalsBox(QStringLiteral("errorsSpinBox"), decimals);
+    auto* decimalsForm = new QFormLayout(decimals);
+    decimalsForm->addRow(QStringLiteral("Estimates:"), estimates_);
+    decimalsForm->addRow(QStringLiteral("Standard Errors: "), errors_);
+    auto* ui = new QGroupBox(QStringLiteral("User Interface Settings"), general);
+    expert_ = new QCheckBox(QStringLiteral("Use expert mode - allow model selection"), ui);
+    expert_->setObjectName(QStringLiteral("expertCheckBox"));
+    (new QVBoxLayout(ui))->addWidget(expert_);
+    auto* generalLayout = new QVBoxLayout(general);
+    generalLayout->addWidget(decimals);
+    generalLayout->addWidget(ui);
+    generalLayout->addStretch();
+    tabs_->addTab(general, QStringLiteral("General"));
+
+    auto* sites = new QWidget;
+    auto* choice = new QGroupBox(sites);
+    useDefault_ = new QRadioButton(QStringLiteral("Use default"), choice);
+    useDefault_->setChecked(true);
+    useAlternate_ =
+        new QRadioButton(QStringLiteral("Use alternate sites configuration file"), choice);
+    auto* choiceLayout = new QVBoxLayout(choice);
+    choiceLayout->addWidget(useDefault_);
+    choiceLayout->addWidget(useAlternate_);
+    alternateGroup_ = new QGroupBox(QStringLiteral("Alternate sites configuration file"), sites);
+    alternateGroup_->setEnabled(false);
+    alternateFile_ = new QLineEdit(alternateGroup_);
+    alternateFile_->setReadOnly(true);
+    auto* browse = new QPushButton(QStringLiteral("..."), alternateGroup_);
+    auto* fileLayout = new QHBoxLayout(alternateGroup_);
+    fileLayout->addWidget(alternateFile_);
+    fileLayout->addWidget(browse);
+    auto* sitesLayout = new QVBoxLayout(sites);
+    sitesLayout->addWidget(choice);
+    sitesLayout->addWidget(alternateGroup_);
+    sitesLayout->addStretch();
+    tabs_->addTab(sites, QStringLiteral("Sites Configuration"));
+
+    auto* advanced = new QWidget;
+    auto* advancedGroup = new QGroupBox(QStringLiteral("Advanced Settings"), advanced);
+    diagnostics_ = new QCheckBox(QStringLiteral("Show Diagnostic Tools"), advancedGroup);
+    diagnostics_->setObjectName(QStringLiteral("diagnosticsCheckBox"));
+    (new QVBoxLayout(advancedGroup))->addWidget(diagnostics_);
+    auto* advancedLayout = new QVBoxLayout(advanced);
+    advancedLayout->addWidget(advancedGroup);
+    advancedLayout->addStretch();
+    tabs_->addTab(advanced, QStringLiteral("Advanced"));
+    tabs_->setCurrentIndex(0);
+
+    apply_ = new QPushButton(QStringLiteral("Apply"), this);
+    apply_->setObjectName(QStringLiteral("applyButton"));
+    done_ = new QPushButton(QStringLiteral("Done"), this);
+    done_->setObjectName(QStringLiteral("doneButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(apply_);
+    buttons->addWidget(done_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addLayout(buttons);
+
+    const RivuletSettings& settings = RivuletSettings::instance();
+    estimates_->setValue(settings.value(RivuletSettings::PrecisionEst).toInt());
+    errors_->setValue(settings.value(RivuletSettings::PrecisionErr).toInt());
+    expert_->setChecked(settings.value(RivuletSettings::UiExpertMode).toBool());
+    diagnostics_->setChecked(settings.value(RivuletSettings::DiagnosticsEnabled).toBool());
+    apply_->setEnabled(false);
+
+    connect(estimates_, qOverload<int>(&QSpinBox::valueChanged), this,
+            &RivuletSettingsWidget::onSettingsChanged);
+    connect(errors_, qOverload<int>(&QSpinBox::valueChanged), this,
+            &RivuletSettingsWidget::onSettingsChanged);
+    connect(expert_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
+    connect(diagnostics_, &QCheckBox::stateChanged, this,
+            &RivuletSettingsWidget::onSettingsChanged);
+    connect(browse, &QPushButton::clicked, this,
+            &RivuletSettingsWidget::onSelectAlternateConfigFile);
+    connect(useAlternate_, &QRadioButton::toggled, this,
+            &RivuletSettingsWidget::sitesConfigToggled);
+    connect(apply_, &QPushButton::clicked, this, &RivuletSettingsWidget::onApplyClicked);
+    connect(done_, &QPushButton::clicked, this, &RivuletSettingsWidget::onDoneClicked);
+}
+
+void RivuletSettingsWidget::onSettingsChanged()
+{
+    apply_->setEnabled(true);
+}
+
+void RivuletSettingsWidget::onApplyClicked()
+{
+    RivuletSettings& settings = RivuletSettings::instance();
+    const bool precisionChanged =
+        settings.value(RivuletSettings::PrecisionEst).toInt() != estimates_->value() ||
+        settings.value(RivuletSettings::PrecisionErr).toInt() != errors_->value();
+    const bool uiChanged =
+        settings.value(RivuletSettings::DiagnosticsEnabled).toBool() != diagnostics_->isChecked() ||
+        settings.value(RivuletSettings::UiExpertMode).toBool() != expert_->isChecked();
+    settings.setValue(RivuletSettings::PrecisionEst, estimates_->value());
+    settings.setValue(RivuletSettings::PrecisionErr, errors_->value());
+    settings.setValue(RivuletSettings::UiExpertMode, expert_->isChecked());
+    settings.setValue(RivuletSettings::DiagnosticsEnabled, diagnostics_->isChecked());
+    apply_->setEnabled(false);
+    if (precisionChanged)
+        emit precisionSettingsChanged();
+    if (uiChanged)
+        emit uiSettingsChanged();
+}
+
+void RivuletSettingsWidget::onDoneClicked()
+{
+    if (apply_->isEnabled() &&
+        prompts_.ask(this, QMessageBox::Warning, QStringLiteral("Confirm exit"),
+                     QStringLiteral("You have un-applied changes. Quit anyway?"),
+                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::No)
+        return;
+    emit doneClicked();
+}
+
+void RivuletSettingsWidget::onSelectAlternateConfigFile()
+{
+    alternateSitesConfigFile_ = prompts_.openFileName(
+        this, QStringLiteral("Select alternate sites configuration file"), QString(), QString());
+    alternateFile_->setText(alternateSitesConfigFile_);
+    if (!alternateSitesConfigFile_.isEmpty())
+        validate();
+}
+
+void RivuletSettingsWidget::sitesConfigToggled()
+{
+    prompts_.tell(this, QMessageBox::Warning, QStringLiteral("Sites Configuration"),
+                  QStringLiteral("Changing the sites configuration file will only affect "
+                                 "subsequently\nloaded data, not data currently loaded."));
+    alternateGroup_->setEnabled(useAlternate_->isChecked());
+    if (useDefault_->isChecked()) {
+        alternateSitesConfigFile_.clear();
+        alternateFile_->clear();
+    }
+    validate();
+}
+
+void RivuletSettingsWidget::validate()
+{
+    const bool valid = useDefault_->isChecked() || !alternateFile_->text().isEmpty();
+    done_->setEnabled(valid);
+    apply_->setEnabled(valid);
+}
+
+} // namespace rivulet

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+
+namespace lum {
+class UserPrompts;
+}
+
+namespace rivulet {
+
+// The "Settings" window: decimals of the reports, the expert and diagnostics switches, and
+// the sites configuration file of later observation loads. "Apply" stores the precisions and
+// switches and says what changed; the file choice is taken by the window on "Done".
+class RivuletSettingsWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `prompts` (borrowed) asks for the file and shows the warnings.
+    explicit RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget* parent = nullptr);
+
+    // Empty for the shared default file.
+    const QString& alternateSitesConfigFile() const { return alternateSitesConfigFile_; }
+
+    QSpinBox* estimatesSpinBox() const { return estimates_; }
+    QSpinBox* errorsSpinBox() const { return errors_; }
+    QCheckBox* expertCheckBox() const { return expert_; }
+    QCheckBox* diagnosticsCheckBox() const { return diagnostics_; }
+    QRadioButton* defaultConfigButton() const { return useDefault_; }
+    QRadioButton* alternateConfigButton() const { return useAlternate_; }
+    QPushButton* applyButton() const { return apply_; }
+    QPushButton* doneButton() const { return done_; }
+
+signals:
+    void precisionSettingsChanged();
+    void uiSettingsChanged();
+    void doneClicked();
+
+public slots:
+    void onSettingsChanged();
+    void onApplyClicked();
+    void onDoneClicked();
+    void onSelectAlternateConfigFile();
+    void sitesConfigToggled();
+    void validate();
+
+private:
+    lum::UserPrompts& prompts_;
+    QString alternateSitesConfigFile_;
+    QTabWidget* tabs_ = nullptr;
+    QSpinBox* estimates_ = nullptr;
+    QSpinBox* errors_ = nullptr;
+    QCheckBox* expert_ = nullptr;
+    QCheckBox* diagnostics_ = nullptr;
+    QRadioButton* useDefault_ = nullptr;
+    QRadioButton* useAlternate_ = nullptr;
+    QGroupBox* alternateGroup_ = nullptr;
+    QLineEdit* alternateFile_ = nullptr;
+    QPushButton* apply_ = nullptr;
+    QPushButton* done_ = nullptr;
+};
+
+} // namespace rivulet

@@ -1,0 +1,931 @@
+#include "rivulet/views/RivuletWindow.h"
+
+#include "lum/report/ReportWriter.h"
+#include "lum/thread/ThreadRunner.h"
+#include "lum/ui/NavPanelItem.h"
+#include "lum/ui/NavPanelModel.h"
+#include "lum/ui/QtRTextWidget.h"
+#include "lum/ui/ReportViewers.h"
+#include "lum/ui/UserPrompts.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/RivuletDb.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/reports/CaptureParameterCsv.h"
+#include "rivulet/reports/CaptureParameterReport.h"
+#include "rivulet/reports/ModelEstimateItem.h"
+#include "rivulet/reports/PerformanceMeasureCsv.h"
+#include "rivulet/reports/PerformanceMeasureReport.h"
+#include "rivulet/reports/PhiParameterCsv.h"
+#include "rivulet/reports/PhiParameterReport.h"
+#include "rivulet/reports/ReleaseSummaryReport.h"
+#include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/study/Study.h"
+#include "rivulet/study/StudyActions.h"
+#include "rivulet/views/ModelEstimateModel.h"
+#include "rivulet/views/ResultsTableModel.h"
+#include "rivulet/views/RivuletInfoDialog.h"
+#include "rivulet/views/RivuletSettingsWidget.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QSplashScreen>
+#include <QTableView>
+#include <QTextStream>
+
+#include <algorithm>
+#include <array>
+
+namespace rivulet {
+
+namespace {
+
+// Navigation key of each catalogue entry, in key order from 20.
+constexpr std::array<EquatingScheme, 13> modelKeys = {{{4, 0},
+                                                       {4, 4},
+                                                       {2, 0},
+                                                       {2, 4},
+                                                       {2, 2},
+                                                       {3, 0},
+                                                       {3, 4},
+                                                       {3, 3},
+                                                       {1, 0},
+                                                       {1, 4},
+                                                       {1, 2},
+                                                       {1, 3},
+                                                       {1, 1}}};
+
+constexpr std::array<int, 3> modelReportTypes = {
+    RivuletWindow::SurvivalReport, RivuletWindow::CaptureReport, RivuletWindow::PerformanceReport};
+
+RivuletSettings& settings()
+{
+    return RivuletSettings::instance();
+}
+
+int windowKeyOfReport(int type)
+{
+    return type + RivuletWindow::SurvivalReportWindow;
+}
+
+int reportTypeOfNavKey(int key)
+{
+    switch (key) {
+    case RivuletWindow::SurvivalReportItem:
+        return RivuletWindow::SurvivalReport;
+    case RivuletWindow::CaptureReportItem:
+        return RivuletWindow::CaptureReport;
+    case RivuletWindow::PerformanceReportItem:
+        return RivuletWindow::PerformanceReport;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+int RivuletWindow::modelKey(const EquatingScheme& scheme)
+{
+    for (std::size_t i = 0; i < modelKeys.size(); ++i) {
+        if (modelKeys[i] == scheme)
+            return FirstModelKey + static_cast<int>(i);
+    }
+    return -1;
+}
+
+EquatingScheme RivuletWindow::schemeOfKey(int key)
+{
+    const int index = key - FirstModelKey;
+    if (index < 0 || index >= static_cast<int>(modelKeys.size()))
+        return {};
+    return modelKeys[static_cast<std::size_t>(index)];
+}
+
+RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent,
+                             const QString& name, Qt::WindowFlags flags,
+                             const QString& sitesConfigPath)
+    : lum::LumMainWindow(parent, name, flags, 0x6000000), splash_(splash),
+      mock_(settings().value(RivuletSettings::MockInput).toBool())
+{
+    updateProgressDialog_ = new QProgressDialog(this);
+    updateProgressDialog_->setWindowTitle(name);
+    updateProgressDialog_->setCancelButtonText(QString());
+    updateProgressDialog_->reset();
+    updateProgressDialog_->hide();
+
+    study_ = std::make_unique<Study>(mock_ ? Study::CountsFile : Study::Database, rdb);
+    actions_ = std::make_unique<StudyActions>(*study_, runner());
+
+    setWindowTitle(QStringLiteral("Rivulet Model Estimation"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+    progressDialog()->setAutoClose(false);
+
+    connect(addAction(HelpMenu, ShowSplashAction, QStringLiteral("Show Initial Startup Window")),
+            &QAction::triggered, this, &RivuletWindow::onShowSplashScreen);
+    addMenu(EditMenu, QStringLiteral("Edit"), ViewMenu);
+    connect(addAction(EditMenu, SettingsAction, QStringLiteral("Settings")), &QAction::triggered,
+            this, &RivuletWindow::showSettingsWidget);
+    addMenu(DataMenu, QStringLiteral("Data"), EditMenu);
+    menu(DataMenu)->addSeparator();
+    connect(addAction(DataMenu, ClearAllDataAction, QStringLiteral("Clear All Data")),
+            &QAction::triggered, this, &RivuletWindow::onReset);
+
+    action(SaveAction)->setVisible(false);
+    for (int id : {PrintAction, PrintPreviewAction, SaveAsAction, SaveToCsvAction})
+        setActionEnabled(id, false);
+
+    reportRunner_ = std::make_unique<lum::ThreadRunner>();
+    connect(reportRunner_.get(), &QThread::finished, this, &RivuletWindow::onReportComplete);
+    modelTree_ = new ModelEstimateModel(study_->catalogue(), this);
+    modelTree_->rebuild();
+    buildNavigation();
+
+    hasData_ = study_->releases().count() > 0;
+
+    const QVariant geometry = settings().value(RivuletSettings::GeomMainWindow);
+    if (geometry.isNull() || geometry.toByteArray().isEmpty()) {
+        move(100, 100);
+        resize(1200, 800);
+    } else {
+        restoreGeometry(geometry.toByteArray());
+    }
+
+    const QString folder = settings().sitesConfigDir();
+    if (!folder.isEmpty())
+        defaultSitesConfigPath_ = folder + QDir::separator() +
+                                  settings().value(RivuletSettings::SitesConfigFileName).toString();
+    if (!sitesConfigPath.isEmpty())
+        defaultSitesConfigPath_ = sitesConfigPath;
+    sitesConfigPath_ = defaultSitesConfigPath_;
+    study_->setSitesConfigPath(sitesConfigPath_);
+
+    auto summary = std::make_unique<ReleaseSummaryReport>(study_->releases(), study_->sites(),
+                                                          study_->years(), study_->nextDetections(),
+                                                          nullptr, reportRunner_.get());
+    summary->setName(summary->reportTitle());
+    releaseSummaryReport_ = summary.get();
+    addReport(ReleaseSummaryType, std::move(summary));
+    auto* dock = new QDockWidget(QStringLiteral("Releases Summary"), this);
+    dock->setObjectName(QStringLiteral("releasesSummaryDock"));
+    dock->setWidget(lum::ReportViewers::of(*releaseSummaryReport_).textWidget());
+    addDock(ReleasesSummaryDock, dock, Qt::RightDockWidgetArea);
+    // Room for the item names and the summary's four columns; the document area keeps the rest.
+    resizeDocks({this->dock(NavigationDock), dock}, {380, 330}, Qt::Horizontal);
+    resizeDocks({outputDock()}, {170}, Qt::Vertical);
+
+    setActionsEnabled(false);
+    startUpdate();
+    updateNav();
+}
+
+RivuletWindow::~RivuletWindow()
+{
+    if (reportRunner_->isRunning()) {
+        reportRunner_->cancel();
+        reportRunner_->wait();
+    }
+    reportRunner_->disconnect(this);
+    if (runner().isRunning()) {
+        runner().cancel();
+        runner().wait();
+    }
+    runner().disconnect(this);
+    // Reports and windows read the study and the model tree; they go first.
+    for (int type : modelReportTypes)
+        removeReport(type);
+    removeReport(ReleaseSummaryType);
+    deleteSubWindow(ModelComparisonWindow);
+}
+
+void RivuletWindow::buildNavigation()
+{
+    clearNav();
+    const bool diagnostics =
+        mock_ || settings().value(RivuletSettings::DiagnosticsEnabled).toBool();
+    const bool expert = settings().value(RivuletSettings::UiExpertMode).toBool();
+    QMenu* data = menu(DataMenu);
+    QMenu* windows = menu(WindowMenu);
+
+    addNavItem(DataHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Data"), nullptr);
+    if (mock_) {
+        addNavItem(LoadSimulatedDataItem, lum::NavPanelItem::ActionType,
+                   QStringLiteral("Load Simulated Data"), navItem(DataHeading), data);
+    } else {
+        addNavItem(LoadObservationsItem, lum::NavPanelItem::ActionType,
+                   QStringLiteral("Load Observations"), navItem(DataHeading), data);
+        addNavItem(LoadAgeDataItem, lum::NavPanelItem::ActionType, QStringLiteral("Load Age Data"),
+                   navItem(DataHeading), data);
+    }
+    if (diagnostics) {
+        addNavItem(DiagnosticsHeading, lum::NavPanelItem::HeadingType,
+                   QStringLiteral("Diagnostic Tools"), nullptr);
+        addNavItem(SaveNextDetectionsItem, lum::NavPanelItem::ActionType,
+                   QStringLiteral("Save Next Detections"), navItem(DiagnosticsHeading), data);
+    }
+    addNavItem(EstimationHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Estimation"),
+               nullptr);
+    addNavItem(FitAllModelsItem, lum::NavPanelItem::ActionType, QStringLiteral("Fit All Models"),
+               navItem(EstimationHeading), data);
+    if (expert) {
+        addNavItem(ModelSelectionHeading, lum::NavPanelItem::HeadingType,
+                   QStringLiteral("Model Selection"), nullptr);
+        lum::NavPanelItem* heading = navItem(ModelSelectionHeading);
+        QString headingText;
+        for (const auto& definition : study_->catalogue().definitionItems()) {
+            const int key = modelKey(definition->scheme());
+            if (key < 0)
+                continue;
+            if (definition->isHeading()) {
+                headingText = definition->description();
+                lum::NavPanelItem* item = addNavItem(key, lum::NavPanelItem::HeadingType,
+                                                     headingText, navItem(ModelSelectionHeading));
+                item->setToolTip(headingText);
+                heading = item;
+            } else {
+                lum::NavPanelItem* item = addNavItem(
+                    key, lum::NavPanelItem::ActionType,
+                    definition->name() + QStringLiteral(": ") + definition->description(), heading);
+                item->setToolTip(headingText + QStringLiteral(", ") + definition->description());
+                item->setSelected(key == currentModelKey_);
+            }
+        }
+    }
+    addNavItem(ResultsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Results"), nullptr);
+    addNavItem(ModelComparisonItem, lum::NavPanelItem::ActionType,
+               QStringLiteral("Model Comparison"), navItem(ResultsHeading), windows);
+    addNavItem(ReportsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Reports"),
+               navItem(ResultsHeading));
+    for (int type : modelReportTypes) {
+        const int key = type == SurvivalReport  ? SurvivalReportItem
+                        : type == CaptureReport ? CaptureReportItem
+                                                : PerformanceReportItem;
+        addNavItem(key, lum::NavPanelItem::ReportType, RivuletReport::reportTitle(type),
+                   navItem(ReportsHeading), windows);
+    }
+}
+
+void RivuletWindow::setActionsEnabled(bool enable)
+{
+    const auto set = [this](int key, bool on) {
+        if (lum::NavPanelItem* item = navItem(key))
+            setEnabledRecursive(item, on);
+    };
+    // Children first would be undone by their heading; headings first, then their entries.
+    set(DataHeading, enable);
+    set(mock_ ? LoadSimulatedDataItem : LoadObservationsItem, enable);
+    const bool loaded = enable && hasData_;
+    setActionEnabled(ClearAllDataAction, loaded);
+    for (int key : {LoadAgeDataItem, DiagnosticsHeading, SaveNextDetectionsItem, EstimationHeading,
+                    FitAllModelsItem, ResultsHeading, ModelSelectionHeading, ReportsHeading})
+        set(key, loaded);
+    if (settings().value(RivuletSettings::UiExpertMode).toBool()) {
+        for (const auto& definition : study_->catalogue().definitionItems()) {
+            const int key = modelKey(definition->scheme());
+            if (definition->isHeading())
+                set(key, loaded);
+            else
+                set(key, enable && modelTree_->isEstimated(definition->scheme()));
+        }
+    }
+    const bool selected = enable && currentModelKey_ != NoModelKey;
+    set(ModelComparisonItem, selected);
+    for (int key : {SurvivalReportItem, CaptureReportItem, PerformanceReportItem})
+        set(key, selected && hasData_);
+    // Headings stay black; their entries show the state.
+    updateNav();
+}
+
+void RivuletWindow::onNavItemDoubleClicked(int key)
+{
+    const int type = reportTypeOfNavKey(key);
+    if (type >= 0) {
+        showReportSubWindow(type);
+        return;
+    }
+    switch (key) {
+    case ModelComparisonItem:
+        createWindow(ModelComparisonWindow);
+        prepareWindow(ModelComparisonWindow);
+        showSubWindow(ModelComparisonWindow);
+        return;
+    case LoadObservationsItem:
+        loadObservations();
+        return;
+    case LoadAgeDataItem:
+        loadAgeData();
+        return;
+    case LoadSimulatedDataItem:
+        loadSimulatedData();
+        return;
+    case FitAllModelsItem:
+        fitAllModels();
+        return;
+    case SaveNextDetectionsItem:
+        saveNextDetections();
+        return;
+    default:
+        selectModel(key);
+        updateNav();
+    }
+}
+
+void RivuletWindow::startJob(std::unique_ptr<lum::ThreadRunnable> job, RunKind kind)
+{
+    // The previous job's thread has finished (finishRun waited for it).
+    job_ = std::move(job);
+    runKind_ = kind;
+    runner().setRunnable(job_.get());
+    runner().start();
+}
+
+void RivuletWindow::finishRun()
+{
+    // The runner reports the end of a run from inside its thread; wait for the thread itself
+    // so that the next job can start on it at once.
+    runner().wait();
+}
+
+void RivuletWindow::dropResultWindows()
+{
+    deleteSubWindow(ModelComparisonWindow);
+    for (int type : modelReportTypes)
+        removeReport(type);
+    if (lum::NavPanelItem* item = navItem(currentModelKey_))
+        navModel()->setItemSelected(item, false);
+    currentModelKey_ = NoModelKey;
+    selectedModelItem_ = nullptr;
+}
+
+void RivuletWindow::loadObservations()
+{
+    if (mock_)
+        return;
+    setActionsEnabled(false);
+    const QString path = prompts().openFileName(
+        this, QStringLiteral("Select Data File"),
+        settings().value(RivuletSettings::PrevFile).toString(), QStringLiteral("CSV File (*.csv)"));
+    if (path.isEmpty()) {
+        setActionsEnabled(true);
+        return;
+    }
+    dropResultWindows();
+    progressDialog()->setRange(0, 100);
+    progressDialog()->setValue(0);
+    progressDialog()->setLabelText(QStringLiteral("Loading observation data..."));
+    showProgressDialog();
+    settings().setDirectoryOf(RivuletSettings::PrevFile, path);
+    study_->setSitesConfigPath(sitesConfigPath_);
+    startJob(actions_->loadObservations(path), LoadRun);
+}
+
+void RivuletWindow::loadSimulatedData()
+{
+    const QString path = prompts().openFileName(this, QStringLiteral("Select Simulated Data File"),
+                                                QString(), QString());
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        prompts().tell(this, QMessageBox::Critical, messageTitle_, QStringLiteral("No such file"));
+        return;
+    }
+    QTextStream in(&file);
+    QString error;
+    setActionsEnabled(false);
+    dropResultWindows();
+    if (!study_->readCountsFile(in, &error)) {
+        // The study keeps the data it had.
+        const QString text = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error);
+        err(text);
+        prompts().tell(this, QMessageBox::Critical, messageTitle_, text);
+        setActionsEnabled(true);
+        return;
+    }
+    out(QStringLiteral("Simulated data loaded from %1.").arg(QDir::toNativeSeparators(path)));
+    hasData_ = true;
+    startUpdate();
+}
+
+void RivuletWindow::loadAgeData()
+{
+    const QString path = prompts().openFileName(
+        this, QStringLiteral("Select Age Data File"),
+        settings().value(RivuletSettings::PrevFile).toString(), QStringLiteral("CSV File (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        prompts().tell(this, QMessageBox::Critical, messageTitle_, QStringLiteral("No such file"));
+        return;
+    }
+    file.close();
+    setActionsEnabled(false);
+    progressDialog()->setLabelText(QStringLiteral("Loading age data..."));
+    progressDialog()->setRange(0, 100);
+    progressDialog()->setValue(0);
+    showProgressDialog();
+    startJob(actions_->loadAges(path), AgesRun);
+}
+
+void RivuletWindow::startUpdate()
+{
+    // Results belong to the data they were fitted on.
+    dropResultWindows();
+    study_->clearResults();
+    modelTree_->rebuild();
+    if (splash_ && splash_->isVisible()) {
+        splash_->showMessage(QStringLiteral("Loading data..."), Qt::AlignHCenter | Qt::AlignBottom,
+                             Qt::white);
+    } else {
+        updateProgressDialog_->setLabelText(QStringLiteral("Updating..."));
+        updateProgressDialog_->setRange(0, 0);
+        updateProgressDialog_->show();
+    }
+    startJob(actions_->update(), UpdateRun);
+}
+
+void RivuletWindow::onUpdateComplete()
+{
+    updateProgressDialog_->cancel();
+    updateProgressDialog_->hide();
+    if (splash_)
+        splash_->clearMessage();
+    hasData_ = hasData_ || study_->releases().count() > 0;
+    releaseSummaryReport_->setDirty(true);
+    releaseSummaryReport_->run();
+    releaseSummaryReport_->updateText();
+    modelTree_->rebuild();
+    currentModelKey_ = NoModelKey;
+    selectedModelItem_ = nullptr;
+    buildNavigation();
+    setActionsEnabled(true);
+    updateNav();
+}
+
+void RivuletWindow::fitAllModels()
+{
+    if (study_->catalogue().fitList().empty()) {
+        prompts().tell(this, QMessageBox::Critical, messageTitle_,
+                       QStringLiteral("None of the models are estimable."));
+        return;
+    }
+    setActionsEnabled(false);
+    dropResultWindows();
+    modelTree_->rebuild();
+    study_->clearResults();
+    progressDialog()->setRange(0, 0);
+    out(QStringLiteral("========================"));
+    onRunProgressStatus(QStringLiteral("Estimating ..."));
+    showProgressDialog();
+    startJob(actions_->fit({}), EstimationRun);
+}
+
+void RivuletWindow::onRunComplete()
+{
+    finishRun();
+    stopProgress();
+    const int kind = runKind_;
+    runKind_ = NoRun;
+    switch (kind) {
+    case LoadRun:
+        hasData_ = true;
+        out(QStringLiteral("Observation data loaded."));
+        startUpdate();
+        return;
+    case AgesRun:
+        hasAgeData_ = true;
+        out(QStringLiteral("Age data loaded."));
+        // Cohorts come from the ages: the derived data follow them.
+        startUpdate();
+        return;
+    case UpdateRun:
+        onUpdateComplete();
+        return;
+    case EstimationRun:
+        out(QStringLiteral("Model estimation complete."));
+        processEstimationResults();
+        if (!study_->results().isEmpty()) {
+            createWindow(ModelComparisonWindow);
+            showSubWindow(ModelComparisonWindow);
+        }
+        break;
+    case SaveNextDetectionsRun:
+        settings().setValue(
+            RivuletSettings::DiagDir,
+            pendingNextDetectionsFile_.left(pendingNextDetectionsFile_.lastIndexOf(
+                pendingNextDetectionsFile_.contains(QLatin1Char('\\')) ? QLatin1Char('\\')
+                                                                       : QLatin1Char('/'))));
+        out(QStringLiteral("Next detections saved to %1.")
+                .arg(QDir::toNativeSeparators(pendingNextDetectionsFile_)));
+        prompts().tell(this, QMessageBox::Information, QStringLiteral("Save Next Detections"),
+                       QStringLiteral("Next Detections successfully saved."));
+        break;
+    default:
+        break;
+    }
+    updateNav();
+    setActionsEnabled(true);
+}
+
+void RivuletWindow::onRunTerminated()
+{
+    finishRun();
+    stopProgress();
+    updateProgressDialog_->hide();
+    const int kind = runKind_;
+    runKind_ = NoRun;
+    switch (kind) {
+    case LoadRun:
+        warn(QStringLiteral("Load Data canceled."));
+        warn(QStringLiteral("The stored study is unchanged."));
+        startUpdate();
+        return;
+    case AgesRun:
+        warn(QStringLiteral("Load Age Data canceled."));
+        break;
+    case EstimationRun:
+        warn(QStringLiteral("Model estimation canceled."));
+        break;
+    case UpdateRun:
+        warn(QStringLiteral("Update canceled; the derived data may not match the stored data."));
+        break;
+    default:
+        break;
+    }
+    setActionsEnabled(true);
+}
+
+void RivuletWindow::onRunFailed(int, const QString&)
+{
+    finishRun();
+    stopProgress();
+    updateProgressDialog_->hide();
+    const int kind = runKind_;
+    runKind_ = NoRun;
+    switch (kind) {
+    case LoadRun:
+        warn(QStringLiteral("Load Data failed; the stored study is unchanged."));
+        // Bring the derived objects back in line with the stored study.
+        startUpdate();
+        return;
+    case AgesRun:
+        warn(QStringLiteral("Load Age Data failed; the stored ages are unchanged."));
+        break;
+    case EstimationRun:
+        warn(QStringLiteral("Model estimation failed."));
+        break;
+    case UpdateRun:
+        onUpdateComplete();
+        return;
+    default:
+        break;
+    }
+    setActionsEnabled(true);
+}
+
+void RivuletWindow::onRunError(const QString& text)
+{
+    if (runKind_ == SaveNextDetectionsRun) {
+        err(text);
+        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
+                       QStringLiteral("Unable to open file \"%1\" for writing.")
+                           .arg(pendingNextDetectionsFile_));
+        return;
+    }
+    lum::LumMainWindow::onRunError(text);
+}
+
+void RivuletWindow::processEstimationResults()
+{
+    const EstimationResults& results = study_->results();
+    if (results.isEmpty()) {
+        const QString text = QStringLiteral("No models produced parameter estimates");
+        err(text);
+        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Estimation Error"), text);
+        return;
+    }
+    for (const ModelResult* result : results.results())
+        modelTree_->setResult(*result);
+    if (const ModelEstimateItem* best = modelTree_->best())
+        selectModel(modelKey(best->key()));
+}
+
+void RivuletWindow::selectModel(int key)
+{
+    if (currentModelKey_ != NoModelKey) {
+        if (lum::NavPanelItem* previous = navItem(currentModelKey_))
+            navModel()->setItemSelected(previous, false);
+    }
+    currentModelKey_ = key;
+    if (lum::NavPanelItem* item = navItem(key))
+        navModel()->setItemSelected(item, true);
+    selectedModelItem_ = modelTree_->findRow(schemeOfKey(key));
+    if (selectedModelItem_ && selectedModelItem_->isEstimated())
+        modelTree_->setSelected(selectedModelItem_);
+    onPrecisionSettingsChanged();
+    updateWidgets();
+    setActionsEnabled(true);
+}
+
+ParameterReport* RivuletWindow::parameterReport(int type) const
+{
+    return qobject_cast<ParameterReport*>(report(type));
+}
+
+lum::QtReport* RivuletWindow::ensureReport(int type)
+{
+    if (lum::QtReport* existing = report(type))
+        return existing;
+    const int estimates = settings().value(RivuletSettings::PrecisionEst).toInt();
+    const int errors = settings().value(RivuletSettings::PrecisionErr).toInt();
+    std::unique_ptr<ParameterReport> created;
+    switch (type) {
+    case SurvivalReport:
+        created = std::make_unique<PhiParameterReport>(study_->releases(), study_->sites(),
+                                                       study_->years(), estimates, errors, nullptr,
+                                                       reportRunner_.get());
+        break;
+    case CaptureReport:
+        created = std::make_unique<CaptureParameterReport>(study_->releases(), study_->sites(),
+                                                           study_->years(), estimates, errors,
+                                                           nullptr, reportRunner_.get());
+        break;
+    case PerformanceReport:
+        created = std::make_unique<PerformanceMeasureReport>(
+            study_->releases(), study_->sites(), study_->years(), study_->catalogue(),
+            study_->summary(), estimates, errors, nullptr, reportRunner_.get());
+        break;
+    default:
+        return nullptr;
+    }
+    created->setName(created->reportTitle());
+    created->setModelItem(selectedModelItem_);
+    ParameterReport* made = created.get();
+    addReport(type, std::move(created));
+    return made;
+}
+
+void RivuletWindow::showReportSubWindow(int type)
+{
+    auto* shown = qobject_cast<ParameterReport*>(ensureReport(type));
+    if (!shown)
+        return;
+    shown->setModelItem(selectedModelItem_);
+    shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
+                         settings().value(RivuletSettings::PrecisionErr).toInt());
+    if (reportRunner_->isRunning())
+        reportRunner_->wait();
+    shown->run();
+    const int windowKey = windowKeyOfReport(type);
+    if (!subWindow(windowKey)) {
+        QMdiSubWindow* window = addReportWindow(type, windowKey);
+        window->setWindowTitle(shown->name());
+        window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+        window->setGeometry(100, 100, 600, 400);
+    }
+    shown->updateText();
+    showSubWindow(windowKey);
+    updateReportActions(subWindow(windowKey));
+}
+
+void RivuletWindow::onPrecisionSettingsChanged()
+{
+    const int estimates = settings().value(RivuletSettings::PrecisionEst).toInt();
+    const int errors = settings().value(RivuletSettings::PrecisionErr).toInt();
+    QList<lum::ThreadRunnable*> visible;
+    for (int type : modelReportTypes) {
+        ParameterReport* shown = parameterReport(type);
+        if (!shown)
+            continue;
+        shown->setPrecisions(estimates, errors);
+        shown->setModelItem(selectedModelItem_);
+        QMdiSubWindow* window = subWindow(windowKeyOfReport(type));
+        if (window && window->isVisible())
+            visible << shown;
+        else
+            shown->setDirty(true);
+    }
+    if (visible.isEmpty())
+        return;
+    if (reportRunner_->isRunning())
+        reportRunner_->wait();
+    reportRunner_->setRunnables(visible);
+    reportRunner_->start();
+}
+
+void RivuletWindow::onReportComplete()
+{
+    for (lum::ThreadRunnable* job : reportRunner_->runnables()) {
+        for (int type : modelReportTypes) {
+            if (report(type) != job)
+                continue;
+            report(type)->updateText();
+            showSubWindow(windowKeyOfReport(type));
+        }
+    }
+}
+
+void RivuletWindow::updateWidgets()
+{
+    if (QMdiSubWindow* window = subWindow(ModelComparisonWindow))
+        window->widget()->update();
+}
+
+void RivuletWindow::createWindow(int key)
+{
+    if (subWindow(key))
+        return;
+    if (key == ModelComparisonWindow) {
+        auto* view = new QTableView;
+        view->setWindowTitle(QStringLiteral("Model Comparison"));
+        view->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+        view->setModel(new ResultsTableModel(*modelTree_, view));
+        view->setWordWrap(false);
+        view->resizeColumnsToContents();
+        QMdiSubWindow* window = createSubWindow(key, view);
+        window->setWindowTitle(QStringLiteral("Model Comparison"));
+        window->setWindowIcon(view->windowIcon());
+        int width = view->verticalHeader()->width() + 20;
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            width += view->columnWidth(c);
+        int height = view->horizontalHeader()->height() + 40;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            height += view->rowHeight(r);
+        // The whole table when it fits; otherwise the model names give way (elided, with the
+        // full text as tooltip) so that the figures stay in sight.
+        const QSize room = mdiArea()->viewport()->size() - QSize(120, 120);
+        if (width > room.width() && room.width() > 0) {
+            const int excess = width - room.width();
+            view->setColumnWidth(0, std::max(200, view->columnWidth(0) - excess));
+            width = room.width();
+        }
+        if (room.height() > 0)
+            height = std::min(height, room.height());
+        window->setGeometry(100, 100, width, height);
+    } else if (key == SettingsWindow) {
+        auto* widget = new RivuletSettingsWidget(prompts());
+        QMdiSubWindow* window = createSubWindow(key, widget);
+        window->setWindowTitle(QStringLiteral("Settings"));
+        window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+        window->setGeometry(100, 100, 600, 400);
+        connect(widget, &RivuletSettingsWidget::precisionSettingsChanged, this,
+                &RivuletWindow::onPrecisionSettingsChanged);
+        connect(widget, &RivuletSettingsWidget::uiSettingsChanged, this,
+                &RivuletWindow::onUiSettingsChanged);
+        connect(widget, &RivuletSettingsWidget::doneClicked, this, &RivuletWindow::onSettingsDone);
+    }
+}
+
+void RivuletWindow::prepareWindow(int key)
+{
+    if (QMdiSubWindow* window = subWindow(key))
+        window->widget()->update();
+}
+
+void RivuletWindow::showWindow(int key, bool modal)
+{
+    createWindow(key);
+    showSubWindow(key, modal);
+}
+
+void RivuletWindow::showSettingsWidget()
+{
+    showWindow(SettingsWindow);
+}
+
+void RivuletWindow::onUiSettingsChanged()
+{
+    const int selected = currentModelKey_;
+    buildNavigation();
+    if (lum::NavPanelItem* item = navItem(selected))
+        navModel()->setItemSelected(item, true);
+    setActionsEnabled(true);
+}
+
+void RivuletWindow::onSettingsDone()
+{
+    auto* widget = qobject_cast<RivuletSettingsWidget*>(windowWidget(SettingsWindow));
+    if (widget) {
+        const QString chosen = widget->alternateSitesConfigFile();
+        sitesConfigPath_ = chosen.isEmpty() ? defaultSitesConfigPath_ : chosen;
+        study_->setSitesConfigPath(sitesConfigPath_);
+    }
+    deleteSubWindow(SettingsWindow);
+}
+
+void RivuletWindow::onReset()
+{
+    if (prompts().ask(this, QMessageBox::Warning, QStringLiteral("Reset"),
+                      QStringLiteral("This will delete all data. Continue?"),
+                      QMessageBox::Ok | QMessageBox::Cancel,
+                      QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+    setActionsEnabled(false);
+    dropResultWindows();
+    RivuletDb& rdb = study_->database();
+    // The table models stay registered: the controllers hold them for the whole run.
+    rdb.resetTables({});
+    rdb.createTables();
+    out(QStringLiteral("All data deleted."));
+    startUpdate();
+}
+
+void RivuletWindow::saveNextDetections()
+{
+    const QString path = prompts().saveFileName(
+        this, QStringLiteral("Next detections file name"),
+        settings().value(RivuletSettings::DiagDir).toString(), QStringLiteral("Text File (*.txt)"));
+    if (path.isEmpty()) {
+        setActionsEnabled(true);
+        return;
+    }
+    setActionsEnabled(false);
+    pendingNextDetectionsFile_ = path;
+    startJob(actions_->saveNextDetections(path), SaveNextDetectionsRun);
+}
+
+void RivuletWindow::doActionSaveToCsv()
+{
+    QMdiSubWindow* window = activeOrFirstSubWindow();
+    const int key = keyOfSubWindow(window);
+    if (!window || key < SurvivalReportWindow || key > PerformanceReportWindow)
+        return;
+    const QString path = prompts().saveFileName(this, QStringLiteral("Save CSV report"), QString(),
+                                                lum::ReportWriter::csvFilter());
+    if (path.isEmpty())
+        return;
+    std::unique_ptr<CsvReport> writer;
+    if (key == SurvivalReportWindow)
+        writer = std::make_unique<PhiParameterCsv>(study_->releases(), study_->sites(),
+                                                   study_->years(), selectedModelItem_);
+    else if (key == CaptureReportWindow)
+        writer = std::make_unique<CaptureParameterCsv>(study_->releases(), study_->sites(),
+                                                       study_->years(), selectedModelItem_);
+    else
+        writer = std::make_unique<PerformanceMeasureCsv>(study_->releases(), study_->sites(),
+                                                         study_->years(), study_->catalogue(),
+                                                         study_->summary(), selectedModelItem_);
+    lum::ReportWriter file;
+    if (!file.writeStream(path, [&writer](QTextStream& stream) { writer->write(stream); })) {
+        prompts().tell(this, QMessageBox::Critical, messageTitle_,
+                       lum::ReportWriter::cantOpenMessage(path));
+        return;
+    }
+    out(lum::ReportWriter::createdMessage(path));
+    prompts().tell(this, QMessageBox::Information, messageTitle_,
+                   lum::ReportWriter::createdMessage(path));
+}
+
+void RivuletWindow::rememberReportFolder(const QString& filePath)
+{
+    settings().setDirectoryOf(RivuletSettings::PrevFile, filePath);
+}
+
+void RivuletWindow::onHelpAbout()
+{
+    if (!aboutDialog_) {
+        aboutDialog_ = new RivuletInfoDialog(this);
+        aboutDialog_->setWindowTitle(messageTitle_);
+        QString version = QSettings().value(QStringLiteral("Version")).toString();
+        // Installations that never stored a version show the version this program was built as.
+        if (version.isEmpty())
+            version = QCoreApplication::applicationVersion();
+        aboutDialog_->setVersion(version);
+    }
+    aboutDialog_->setModal(true);
+    aboutDialog_->show();
+    aboutDialog_->raise();
+}
+
+void RivuletWindow::splashScreenTimeout()
+{
+    if (!splash_)
+        return;
+    splash_->clearMessage();
+    splash_->close();
+}
+
+void RivuletWindow::onShowSplashScreen()
+{
+    if (splash_)
+        splash_->show();
+}
+
+void RivuletWindow::closeEvent(QCloseEvent* event)
+{
+    settings().setValue(RivuletSettings::GeomMainWindow, saveGeometry());
+    lum::LumMainWindow::closeEvent(event);
+}
+
+} // namespace rivulet

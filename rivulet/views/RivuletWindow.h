@@ -1,0 +1,191 @@
+#pragma once
+
+#include "lum/ui/LumMainWindow.h"
+#include "rivulet/model/EquatingScheme.h"
+
+#include <QMap>
+#include <QPointer>
+
+#include <memory>
+
+class QProgressDialog;
+class QSplashScreen;
+
+namespace lum {
+class ThreadRunnable;
+}
+
+namespace rivulet {
+
+class ModelEstimateItem;
+class ModelEstimateModel;
+class ParameterReport;
+class ReleaseSummaryReport;
+class RivuletDb;
+class RivuletInfoDialog;
+class Study;
+class StudyActions;
+
+// The program's main window. It holds the study of this run and turns every menu action and
+// navigation item into one of the study's flows (load observations or simulated data, load
+// ages, derive detection sequences, fit all models, select a model, reports, save next
+// detections, clear all data), each run as a job of StudyActions on the main runner. Items
+// are enabled as the data set goes from empty to loaded to estimated, and every step is
+// written to the output dock.
+class RivuletWindow : public lum::LumMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Navigation keys.
+    enum NavKey
+    {
+        DataHeading = 0,
+        LoadObservationsItem = 1,
+        LoadAgeDataItem = 2,
+        LoadSimulatedDataItem = 3,
+        DiagnosticsHeading = 7,
+        SaveNextDetectionsItem = 9,
+        EstimationHeading = 10,
+        FitAllModelsItem = 11,
+        ResultsHeading = 12,
+        ModelSelectionHeading = 13,
+        ReportsHeading = 14,
+        ModelComparisonItem = 15,
+        SurvivalReportItem = 16,
+        CaptureReportItem = 17,
+        PerformanceReportItem = 19,
+        FirstModelKey = 20,
+        NoModelKey = 33
+    };
+    // Sub-window keys.
+    enum WindowKey
+    {
+        SurvivalReportWindow = 4,
+        CaptureReportWindow = 5,
+        PerformanceReportWindow = 6,
+        ModelComparisonWindow = 7,
+        SettingsWindow = 8
+    };
+    // What runs on the main runner.
+    enum RunKind
+    {
+        NoRun = 0,
+        LoadRun = 1,
+        EstimationRun = 2,
+        UpdateRun = 3,
+        AgesRun = 4,
+        SaveNextDetectionsRun = 5
+    };
+    // Menu and action ids of the application.
+    enum
+    {
+        DataMenu = 1000,
+        ShowSplashAction = 1001,
+        ClearAllDataAction = 1002,
+        EditMenu = 1003,
+        SettingsAction = 1004
+    };
+    // Report types (also the report registry keys).
+    enum ReportType
+    {
+        SurvivalReport = 0,
+        CaptureReport = 1,
+        PerformanceReport = 2,
+        ReleaseSummaryType = 3
+    };
+    static constexpr int ReleasesSummaryDock = 2;
+
+    // `splash` is shown and closed by the window, not owned; `rdb` (borrowed, open) holds the
+    // study unless the settings ask for simulated data ("-mock"). `sitesConfigPath` replaces
+    // the shared sites configuration file when not empty.
+    RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent = nullptr,
+                  const QString& name = QStringLiteral("Rivulet"), Qt::WindowFlags flags = {},
+                  const QString& sitesConfigPath = QString());
+    ~RivuletWindow() override;
+
+    Study& study() const { return *study_; }
+    ModelEstimateModel& modelTree() const { return *modelTree_; }
+    lum::ThreadRunner& reportRunner() const { return *reportRunner_; }
+    bool isMock() const { return mock_; }
+    bool hasData() const { return hasData_; }
+    bool hasAgeData() const { return hasAgeData_; }
+    int runKind() const { return runKind_; }
+    int currentModelKey() const { return currentModelKey_; }
+    ModelEstimateItem* selectedModelItem() const { return selectedModelItem_; }
+    const QString& sitesConfigPath() const { return sitesConfigPath_; }
+    // The report of a type, created on first request (types 0, 1 and 2).
+    lum::QtReport* ensureReport(int type);
+    ReleaseSummaryReport* releaseSummaryReport() const { return releaseSummaryReport_; }
+    RivuletInfoDialog* aboutDialog() const { return aboutDialog_; }
+    // The navigation key of a catalogue scheme; -1 for a scheme without one.
+    static int modelKey(const EquatingScheme& scheme);
+    static EquatingScheme schemeOfKey(int key);
+
+public slots:
+    void splashScreenTimeout();
+    void onShowSplashScreen();
+    void showReportSubWindow(int type);
+    void showSettingsWidget();
+    void showWindow(int key, bool modal = false);
+    void updateWidgets();
+    void onReset();
+    void onPrecisionSettingsChanged();
+    void onUiSettingsChanged();
+    void onSettingsDone();
+    void onReportComplete();
+    void onHelpAbout() override;
+    void doActionSaveToCsv() override;
+    void onNavItemDoubleClicked(int key) override;
+    void onRunComplete() override;
+    void onRunTerminated() override;
+    void onRunFailed(int code, const QString& text) override;
+    void onRunError(const QString& text) override;
+    void selectModel(int key);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void rememberReportFolder(const QString& filePath) override;
+
+private:
+    void buildNavigation();
+    void setActionsEnabled(bool enable);
+    void loadObservations();
+    void loadSimulatedData();
+    void loadAgeData();
+    void startUpdate();
+    void onUpdateComplete();
+    void fitAllModels();
+    void processEstimationResults();
+    void saveNextDetections();
+    void createWindow(int key);
+    void prepareWindow(int key);
+    // Drops the model comparison and the model reports: they show results of data that are
+    // about to change.
+    void dropResultWindows();
+    void startJob(std::unique_ptr<lum::ThreadRunnable> job, RunKind kind);
+    void finishRun();
+    ParameterReport* parameterReport(int type) const;
+
+    QSplashScreen* splash_ = nullptr;          // not owned
+    RivuletInfoDialog* aboutDialog_ = nullptr; // child, made on first use
+    const QString messageTitle_;
+    const bool mock_;
+    std::unique_ptr<Study> study_;
+    std::unique_ptr<StudyActions> actions_;
+    std::unique_ptr<lum::ThreadRunner> reportRunner_;
+    ModelEstimateModel* modelTree_ = nullptr; // child
+    std::unique_ptr<lum::ThreadRunnable> job_;
+    ReleaseSummaryReport* releaseSummaryReport_ = nullptr; // registered as report type 3
+    QProgressDialog* updateProgressDialog_ = nullptr;      // child
+    int runKind_ = NoRun;
+    bool hasData_ = false;
+    bool hasAgeData_ = false;
+    int currentModelKey_ = NoModelKey;
+    ModelEstimateItem* selectedModelItem_ = nullptr; // owned by the model tree
+    QString defaultSitesConfigPath_;
+    QString sitesConfigPath_;
+    QString pendingNextDetectionsFile_;
+};
+
+} // namespace rivulet

@@ -1,0 +1,109 @@
+#pragma once
+
+// The application window on a small simulated study, driven through its real slots with the
+// prompts answered by a script.
+#include "common/TestEnvironment.h"
+#include "lum/thread/ThreadRunner.h"
+#include "lum/ui/NavPanelItem.h"
+#include "lum/ui/ScriptedPrompts.h"
+#include "rivulet/data/RivuletDb.h"
+#include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/views/RivuletWindow.h"
+#include "tools/sim/StudySimulator.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace rivulet::test {
+
+class WindowFixture : public ::testing::Test
+{
+protected:
+    // Two release sites in one year, four detection sites: every flow in a second or two.
+    static sim::StudyDesign smallDesign()
+    {
+        sim::StudyDesign design;
+        design.seed = 7;
+        design.releaseSites = 2;
+        design.releaseYears = 1;
+        design.years = 2;
+        design.detectionSites = 4;
+        design.fishPerRelease = 400;
+        return design;
+    }
+
+    void SetUp() override
+    {
+        folder = TestEnvironment::freshDir(QStringLiteral("window"));
+        QString error;
+        sim::StudySimulator simulator(smallDesign());
+        ASSERT_TRUE(simulator.run(folder, true, nullptr, &error)) << error.toStdString();
+        ASSERT_EQ(rdb.open(file(sim::StudySimulator::ConfigFile) + QStringLiteral(".db")), 0);
+        auto& settings = RivuletSettings::instance();
+        settings.setValue(RivuletSettings::UiExpertMode, true);
+        settings.setValue(RivuletSettings::DiagnosticsEnabled, false);
+        settings.setValue(RivuletSettings::PrecisionEst, 4);
+        settings.setValue(RivuletSettings::PrecisionErr, 4);
+    }
+
+    void TearDown() override { window.reset(); }
+
+    void openWindow(bool mock)
+    {
+        RivuletSettings::instance().setValue(RivuletSettings::MockInput, mock);
+        window = std::make_unique<RivuletWindow>(nullptr, rdb, nullptr, QStringLiteral("Rivulet"),
+                                                 Qt::WindowFlags(),
+                                                 file(sim::StudySimulator::ConfigFile));
+        auto scripted = std::make_unique<lum::ScriptedPrompts>();
+        prompts = scripted.get();
+        window->setPrompts(std::move(scripted));
+        window->show();
+        ASSERT_TRUE(settle());
+    }
+
+    // Lets the window work until every flow it started has ended.
+    bool settle()
+    {
+        const QDeadlineTimer deadline(120000);
+        while (!deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (window->runKind() == RivuletWindow::NoRun && !window->runner().isRunning() &&
+                !window->reportRunner().isRunning()) {
+                QCoreApplication::processEvents();
+                return true;
+            }
+            QThread::msleep(5);
+        }
+        return false;
+    }
+
+    // Triggers a navigation entry and waits for the flow it starts.
+    bool trigger(int key)
+    {
+        window->onNavItemDoubleClicked(key);
+        return settle();
+    }
+
+    bool enabled(int key) const
+    {
+        const lum::NavPanelItem* item = window->navItem(key);
+        return item && item->isEnabled();
+    }
+
+    QStringList lines() const { return window->outputDock()->lines(); }
+
+    QString file(const char* name) const { return QDir(folder).filePath(name); }
+
+    QString folder;
+    RivuletDb rdb;
+    std::unique_ptr<RivuletWindow> window;
+    lum::ScriptedPrompts* prompts = nullptr; // owned by the window
+};
+
+} // namespace rivulet::test

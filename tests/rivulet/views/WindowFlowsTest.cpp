@@ -1,0 +1,337 @@
+// The application window from an empty study to compared models, their reports saved and
+// printed, the settings followed, and all data cleared; mock mode; failed and canceled loads.
+#include "WindowFixture.h"
+
+#include "lum/ui/NavPanelItem.h"
+#include "lum/ui/OutputDockWidget.h"
+#include "lum/ui/QtRTextWidget.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/reports/ModelEstimateItem.h"
+#include "rivulet/reports/ReleaseSummaryReport.h"
+#include "rivulet/study/Study.h"
+#include "rivulet/views/ModelEstimateModel.h"
+#include "rivulet/views/RivuletInfoDialog.h"
+#include "rivulet/views/RivuletSettingsWidget.h"
+
+#include <QAbstractItemModel>
+#include <QBrush>
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace rivulet::test {
+namespace {
+
+QString readAll(const QString& path)
+{
+    QFile in(path);
+    return in.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(in.readAll())
+                                                          : QString();
+}
+
+QString plainTextOfHtml(const QString& html)
+{
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText();
+}
+
+// The text a report sub-window shows.
+QString shownText(RivuletWindow& window, int windowKey)
+{
+    QMdiSubWindow* sub = window.subWindow(windowKey);
+    auto* viewer = sub ? qobject_cast<lum::QtRTextWidget*>(sub->widget()) : nullptr;
+    return viewer ? viewer->editor()->toPlainText() : QString();
+}
+
+using WindowFlows = WindowFixture;
+
+TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
+{
+    openWindow(false);
+    // Empty: only the "Data" group works; windows of later work have no entries yet.
+    EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
+    for (int key : {RivuletWindow::LoadAgeDataItem, RivuletWindow::FitAllModelsItem,
+                    RivuletWindow::ModelComparisonItem, RivuletWindow::SurvivalReportItem})
+        EXPECT_FALSE(enabled(key)) << key;
+    for (int key : {3, 5, 6, 8, 9, 18})
+        EXPECT_EQ(window->navItem(key), nullptr) << key;
+    EXPECT_EQ(window->study().releases().count(), 0);
+
+    prompts->files << file(sim::StudySimulator::ObservationsFile);
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    EXPECT_EQ(prompts->fileRequests.last().title, QStringLiteral("Select Data File"));
+    EXPECT_TRUE(lines().contains(QStringLiteral("Observation data loaded.")));
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_TRUE(window->study().isUpToDate());
+    for (int key : {RivuletWindow::LoadAgeDataItem, RivuletWindow::FitAllModelsItem})
+        EXPECT_TRUE(enabled(key)) << key;
+    EXPECT_FALSE(enabled(RivuletWindow::ModelComparisonItem));
+    auto* dockViewer = qobject_cast<lum::QtRTextWidget*>(
+        window->dock(RivuletWindow::ReleasesSummaryDock)->widget());
+    ASSERT_NE(dockViewer, nullptr);
+    const QString summary = dockViewer->editor()->toPlainText();
+    EXPECT_TRUE(summary.contains(QStringLiteral("Releases:")));
+    EXPECT_TRUE(summary.contains(QStringLiteral("400")));
+
+    // Ages through the menu entry of the same item.
+    prompts->files << file(sim::StudySimulator::AgesFile);
+    window->navItem(RivuletWindow::LoadAgeDataItem)->trigger();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(window->hasAgeData());
+    EXPECT_TRUE(lines().contains(QStringLiteral("Age data loaded.")));
+
+    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
+    const QStringList log = lines();
+    const int start = log.indexOf(QStringLiteral("========================"));
+    ASSERT_GE(start, 0);
+    EXPECT_EQ(log.value(start + 1), QStringLiteral("Estimating ..."));
+    EXPECT_TRUE(log.contains(QStringLiteral("Model estimation complete.")));
+    const EstimationResults& results = window->study().results();
+    ASSERT_GT(results.count(), 1);
+
+    // The best model is selected, marked in the panel and yellow in the comparison.
+    const int bestKey = RivuletWindow::modelKey(results.scheme(results.bestIndex()));
+    EXPECT_EQ(window->currentModelKey(), bestKey);
+    EXPECT_TRUE(window->navItem(bestKey)->isSelected());
+    QMdiSubWindow* comparison = window->subWindow(RivuletWindow::ModelComparisonWindow);
+    ASSERT_NE(comparison, nullptr);
+    EXPECT_TRUE(comparison->isVisible());
+    const QAbstractItemModel* table = qobject_cast<QTableView*>(comparison->widget())->model();
+    const int bestRow = window->modelTree().bestRow();
+    EXPECT_EQ(table->index(bestRow, 1).data().toString(), QStringLiteral("0.0000"));
+    EXPECT_EQ(table->index(bestRow, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(255, 255, 204));
+    for (int key : {RivuletWindow::ModelComparisonItem, RivuletWindow::SurvivalReportItem,
+                    RivuletWindow::CaptureReportItem, RivuletWindow::PerformanceReportItem})
+        EXPECT_TRUE(enabled(key)) << key;
+
+    // Another estimated model from the panel: green in the table, the best stays yellow.
+    const int otherIndex = results.bestIndex() == 0 ? 1 : 0;
+    const int otherKey = RivuletWindow::modelKey(results.scheme(otherIndex));
+    ASSERT_TRUE(enabled(otherKey));
+    ASSERT_TRUE(trigger(otherKey));
+    EXPECT_FALSE(window->navItem(bestKey)->isSelected());
+    const ModelEstimateItem* other = window->selectedModelItem();
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->key(), results.scheme(otherIndex));
+    const int otherRow = static_cast<int>(
+        std::find(window->modelTree().rows().begin(), window->modelTree().rows().end(), other) -
+        window->modelTree().rows().begin());
+    EXPECT_EQ(table->index(otherRow, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(204, 255, 153));
+    ASSERT_TRUE(trigger(bestKey));
+    const QString bestCode = window->selectedModelItem()->code();
+
+    // Each report window: shown, saved as rich text and as CSV, and read back.
+    const QString out = TestEnvironment::freshDir(QStringLiteral("window-reports"));
+    const struct
+    {
+        int item;
+        int window;
+        const char* title;
+    } reports[] = {
+        {RivuletWindow::SurvivalReportItem, RivuletWindow::SurvivalReportWindow,
+         "Survival and Movement Parameter Estimates"},
+        {RivuletWindow::CaptureReportItem, RivuletWindow::CaptureReportWindow,
+         "Capture Parameter Estimates"},
+        {RivuletWindow::PerformanceReportItem, RivuletWindow::PerformanceReportWindow,
+         "Performance Measures"},
+    };
+    for (const auto& report : reports) {
+        SCOPED_TRACE(report.title);
+        ASSERT_TRUE(trigger(report.item));
+        QMdiSubWindow* sub = window->subWindow(report.window);
+        ASSERT_NE(sub, nullptr);
+        EXPECT_TRUE(sub->isVisible());
+        EXPECT_EQ(sub->windowTitle(), QString::fromLatin1(report.title));
+        EXPECT_TRUE(window->action(lum::LumMainWindow::SaveToCsvAction)->isEnabled());
+
+        const QString rtf = out + QStringLiteral("/%1.rtf").arg(report.window);
+        prompts->files << rtf;
+        window->action(lum::LumMainWindow::SaveAsAction)->trigger();
+        const QString saved = plainTextOfHtml(readAll(rtf));
+        EXPECT_TRUE(saved.contains(QString::fromLatin1(report.title)));
+        EXPECT_TRUE(saved.contains(bestCode));
+        EXPECT_EQ(saved.trimmed(), shownText(*window, report.window).trimmed());
+
+        const QString csv = out + QStringLiteral("/%1.csv").arg(report.window);
+        prompts->files << csv;
+        window->action(lum::LumMainWindow::SaveToCsvAction)->trigger();
+        const QStringList csvLines = readAll(csv).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_GT(csvLines.size(), 3);
+        EXPECT_TRUE(csvLines.join(QLatin1Char('\n')).contains(bestCode));
+        EXPECT_EQ(prompts->messages.last().text, QStringLiteral("File \"%1\" created.").arg(csv));
+    }
+
+    // Printing the active report into a PDF file, and its preview.
+    prompts->pdfFile = out + QStringLiteral("/report.pdf");
+    window->action(lum::LumMainWindow::PrintAction)->trigger();
+    EXPECT_EQ(prompts->printTitles.last(), QStringLiteral("Print Document"));
+    QFile pdf(prompts->pdfFile);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(4) == "%PDF");
+    EXPECT_GT(pdf.size(), 1000);
+    window->action(lum::LumMainWindow::PrintPreviewAction)->trigger();
+    EXPECT_EQ(prompts->previewPaints, 1);
+
+    // Settings: fewer decimals of estimates reach the open reports; the expert switch off
+    // drops the model list and keeps the selection.
+    const QRegularExpression fourAndFour(QStringLiteral("\\d\\.\\d{4} \\(\\d\\.\\d{4}\\)"));
+    const QRegularExpression twoAndFour(QStringLiteral("\\d\\.\\d{2} \\(\\d\\.\\d{4}\\)"));
+    EXPECT_TRUE(shownText(*window, RivuletWindow::CaptureReportWindow).contains(fourAndFour));
+    window->showSettingsWidget();
+    auto* settingsWidget =
+        qobject_cast<RivuletSettingsWidget*>(window->windowWidget(RivuletWindow::SettingsWindow));
+    ASSERT_NE(settingsWidget, nullptr);
+    settingsWidget->estimatesSpinBox()->setValue(2);
+    settingsWidget->expertCheckBox()->setChecked(false);
+    ASSERT_TRUE(settingsWidget->applyButton()->isEnabled());
+    settingsWidget->applyButton()->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(RivuletSettings::instance().value(RivuletSettings::PrecisionEst).toInt(), 2);
+    const QString capture = shownText(*window, RivuletWindow::CaptureReportWindow);
+    EXPECT_TRUE(capture.contains(twoAndFour));
+    EXPECT_FALSE(capture.contains(fourAndFour));
+    EXPECT_EQ(window->navItem(RivuletWindow::ModelSelectionHeading), nullptr);
+    EXPECT_EQ(window->currentModelKey(), bestKey);
+    EXPECT_TRUE(enabled(RivuletWindow::ModelComparisonItem));
+    settingsWidget->doneButton()->click();
+    EXPECT_EQ(window->subWindow(RivuletWindow::SettingsWindow), nullptr);
+
+    QCoreApplication::setApplicationVersion(QStringLiteral("3.2.1"));
+    window->onHelpAbout();
+    ASSERT_NE(window->aboutDialog(), nullptr);
+    EXPECT_TRUE(window->aboutDialog()->isVisible());
+    EXPECT_EQ(window->aboutDialog()->versionText(), QStringLiteral("v3.2.1"));
+    window->aboutDialog()->accept();
+
+    // "Clear All Data": Cancel keeps everything, OK empties the study.
+    prompts->answers << QMessageBox::Cancel;
+    window->action(RivuletWindow::ClearAllDataAction)->trigger();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_NE(window->subWindow(RivuletWindow::ModelComparisonWindow), nullptr);
+    prompts->answers << QMessageBox::Ok;
+    window->action(RivuletWindow::ClearAllDataAction)->trigger();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(prompts->messages.last().title, QStringLiteral("Reset"));
+    EXPECT_TRUE(lines().contains(QStringLiteral("All data deleted.")));
+    EXPECT_EQ(window->study().releases().count(), 0);
+    EXPECT_EQ(window->subWindow(RivuletWindow::ModelComparisonWindow), nullptr);
+    EXPECT_EQ(window->subWindow(RivuletWindow::SurvivalReportWindow), nullptr);
+    EXPECT_FALSE(enabled(RivuletWindow::ModelComparisonItem));
+    EXPECT_EQ(dockViewer->editor()->toPlainText(), QStringLiteral("No data loaded"));
+}
+
+TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
+{
+    openWindow(true);
+    EXPECT_NE(window->navItem(RivuletWindow::LoadSimulatedDataItem), nullptr);
+    EXPECT_EQ(window->navItem(RivuletWindow::LoadObservationsItem), nullptr);
+    EXPECT_EQ(window->navItem(RivuletWindow::LoadAgeDataItem), nullptr);
+    // Diagnostic tools come with mock mode even with the setting off.
+    ASSERT_NE(window->navItem(RivuletWindow::SaveNextDetectionsItem), nullptr);
+
+    // A malformed file is refused with its position; the study keeps nothing of it.
+    const QString broken = folder + QStringLiteral("/broken.txt");
+    QFile brokenFile(broken);
+    ASSERT_TRUE(brokenFile.open(QIODevice::WriteOnly | QIODevice::Text));
+    brokenFile.write("2 4 1\n0 x\n");
+    brokenFile.close();
+    prompts->files << broken;
+    ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
+    ASSERT_FALSE(prompts->messages.isEmpty());
+    EXPECT_EQ(prompts->messages.last().icon, QMessageBox::Critical);
+    EXPECT_TRUE(prompts->messages.last().text.contains(QStringLiteral("integer expected")));
+    EXPECT_TRUE(lines().last().contains(QStringLiteral("integer expected")));
+    EXPECT_EQ(window->study().releases().count(), 0);
+    EXPECT_FALSE(enabled(RivuletWindow::FitAllModelsItem));
+
+    prompts->files << file(sim::StudySimulator::CountsFile);
+    ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
+    EXPECT_FALSE(window->study().results().isEmpty());
+    EXPECT_NE(window->currentModelKey(), RivuletWindow::NoModelKey);
+
+    const QString saved =
+        TestEnvironment::freshDir(QStringLiteral("window-next")) + QStringLiteral("/next.txt");
+    prompts->files << saved;
+    ASSERT_TRUE(trigger(RivuletWindow::SaveNextDetectionsItem));
+    EXPECT_EQ(prompts->messages.last().text, QStringLiteral("Next Detections successfully saved."));
+    EXPECT_EQ(RivuletSettings::instance().value(RivuletSettings::DiagDir).toString(),
+              QFileInfo(saved).path());
+    // What was saved reads back as the same study.
+    Study reread(Study::CountsFile, rdb);
+    QFile in(saved);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly | QIODevice::Text));
+    QTextStream stream(&in);
+    QString error;
+    ASSERT_TRUE(reread.readCountsFile(stream, &error)) << error.toStdString();
+    EXPECT_EQ(reread.releases().count(), 2);
+    EXPECT_EQ(reread.sites().count(), window->study().sites().count());
+}
+
+TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
+{
+    openWindow(false);
+    prompts->files << file(sim::StudySimulator::ObservationsFile);
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_EQ(window->study().releases().count(), 2);
+    const int releaseId = window->study().releases().ids().first();
+    const int fish = window->study().fishCount(releaseId);
+
+    // The first tag's release site unknown, on physical line 2 (below the titles comment).
+    QStringList rows = readAll(file(sim::StudySimulator::ObservationsFile)).split('\n');
+    ASSERT_GT(rows.size(), 4);
+    QStringList fields = rows[1].split(',');
+    ASSERT_GT(fields.size(), 11);
+    fields[11] = QStringLiteral("NOSUCH");
+    rows[1] = fields.join(',');
+    const QString broken = folder + QStringLiteral("/broken.csv");
+    QFile brokenFile(broken);
+    ASSERT_TRUE(brokenFile.open(QIODevice::WriteOnly | QIODevice::Text));
+    brokenFile.write(rows.join('\n').toUtf8());
+    brokenFile.close();
+
+    prompts->files << broken;
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    EXPECT_TRUE(lines().contains(QStringLiteral("Unrecognized release site at line 2")))
+        << lines().join('\n').toStdString();
+    EXPECT_TRUE(
+        lines().contains(QStringLiteral("Load Data failed; the stored study is unchanged.")));
+    EXPECT_EQ(prompts->messages.last().icon, QMessageBox::Critical);
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_EQ(window->study().fishCount(releaseId), fish);
+    EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+
+    // Canceled from the progress dialog as soon as it starts.
+    prompts->files << file(sim::StudySimulator::ObservationsFile);
+    window->onNavItemDoubleClicked(RivuletWindow::LoadObservationsItem);
+    EXPECT_FALSE(enabled(RivuletWindow::LoadObservationsItem));
+    window->onProgressCanceled();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(lines().contains(QStringLiteral("Load Data canceled.")));
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_EQ(window->study().fishCount(releaseId), fish);
+    EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
+}
+
+} // namespace
+} // namespace rivulet::test
