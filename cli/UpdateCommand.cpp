@@ -26,7 +26,7 @@ void printReleases(CliOutput& out, const Study& study)
     for (int i = 0; i < ids.size(); ++i) {
         out.status(QStringLiteral("  %1 %2 fish")
                        .arg(labels.value(i), -24)
-                       .arg(study.fishCount(ids.at(i)), 8));
+                       .arg(study.fishCount(ReleaseId{ids.at(i)}), 8));
     }
 }
 

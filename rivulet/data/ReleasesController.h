@@ -24,7 +24,10 @@ public:
     // Read from the table at each call; -1 for an unknown release.
     int releaseSiteId(int releaseId) const override;
     int releaseYearId(int releaseId) const override;
-    int indexOf(int releaseId) const override { return m_positions.value(releaseId, -1); }
+    ReleasePos indexOf(ReleaseId release) const override
+    {
+        return ReleasePos{m_positions.value(release.value, -1)};
+    }
     QStringList labels() const override { return m_labels; }
     QStringList siteNames() const override { return m_siteNames; }
     QList<int> years() const override { return m_years; }

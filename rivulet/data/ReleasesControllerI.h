@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rivulet/data/ControllerI.h"
+#include "rivulet/data/ReleaseKeys.h"
 
 #include <QList>
 #include <QStringList>
@@ -16,8 +17,8 @@ public:
     virtual int releaseSiteId(int releaseId) const = 0;
     // The year id of the release's release year; pass it to YearsControllerI::indexOf.
     virtual int releaseYearId(int releaseId) const = 0;
-    // Position of the release in ids(), or -1 when it is not active.
-    virtual int indexOf(int releaseId) const = 0;
+    // Position of the release in ids(); invalid when it is not active.
+    virtual ReleasePos indexOf(ReleaseId release) const = 0;
     // For each active release: site short name, a blank and the year ("XYZ 2008").
     virtual QStringList labels() const = 0;
     // Short names of the active releases' sites.

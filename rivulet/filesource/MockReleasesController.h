@@ -20,7 +20,10 @@ public:
     QList<int> ids() const override { return ids_; }
     int releaseSiteId(int releaseId) const override;
     int releaseYearId(int releaseId) const override;
-    int indexOf(int releaseId) const override { return ids_.indexOf(releaseId); }
+    ReleasePos indexOf(ReleaseId release) const override
+    {
+        return ReleasePos{ids_.indexOf(release.value)};
+    }
     QStringList labels() const override { return labels_; }
     QStringList siteNames() const override { return siteNames_; }
     QList<int> years() const override { return years_; }

@@ -17,7 +17,7 @@ void ModelApplication::fixByData(const ReleaseSummary& summary, ParameterStructu
 {
     const int finalSite = structure.siteCount() - 1;
     for (int r = 0; r < structure.releaseCount(); ++r) {
-        for (const auto& [key, t] : summary.transitionCells(r)) {
+        for (const auto& [key, t] : summary.transitionCells(ReleasePos{r})) {
             if (!t.fixedAtOne && !t.fixedAtZero) {
                 continue;
             }
@@ -27,7 +27,7 @@ void ModelApplication::fixByData(const ReleaseSummary& summary, ParameterStructu
                     : structure.phiIndex(r, key.site, key.upstreamYear, key.downstreamYear);
             structure.fix(index, t.fixedAtOne ? 1.0 : 0.0);
         }
-        for (const auto& [key, c] : summary.captureCells(r)) {
+        for (const auto& [key, c] : summary.captureCells(ReleasePos{r})) {
             if (c.fixedAtZero) {
                 structure.fix(structure.captureIndex(r, key.site, key.year), 0.0);
             }

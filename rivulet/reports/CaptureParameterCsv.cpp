@@ -29,7 +29,7 @@ void CaptureParameterCsv::write(QTextStream& out) const
     const ParameterMap& parameters = *result->parameters;
     const CovarianceMap& covariances = *result->covariances;
     for (int id : releases().ids()) {
-        const int r = releases().indexOf(id);
+        const int r = releases().indexOf(ReleaseId{id}).value;
         const int s0 = sites().indexOf(releases().releaseSiteId(id));
         const int y0 = years().indexOf(releases().releaseYearId(id));
         out << "\nRelease:," << lum::csvField(names.value(r)) << '\n';

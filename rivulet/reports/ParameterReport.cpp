@@ -117,7 +117,7 @@ void ParameterReport::writeEstimateReport(const TableWriter& writeTable) const
 
     const QStringList names = releases().labels();
     for (int id : releases().ids()) {
-        const ReleaseStart start{releases().indexOf(id),
+        const ReleaseStart start{releases().indexOf(ReleaseId{id}).value,
                                  sites().indexOf(releases().releaseSiteId(id)),
                                  years().indexOf(releases().releaseYearId(id))};
         cursor.insertBlock(blockFormat(5));

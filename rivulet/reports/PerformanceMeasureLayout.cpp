@@ -82,7 +82,7 @@ std::vector<PerformanceMeasureLayout::DownRiverRow> PerformanceMeasureLayout::do
         const int releaseYear = this->releaseYear(k);
         if (releaseYear < 0)
             continue;
-        const TransitionTable& cells = summary_.transitionCells(k);
+        const TransitionTable& cells = summary_.transitionCells(ReleasePos{k});
         bool first = true;
         for (int y = releaseYear; y < yearCount(); ++y) {
             const auto it = cells.find(PathKey{FirstDetectionSite, releaseYear, y});

@@ -126,10 +126,10 @@ const DetectionSequenceControllerI* Study::sequences() const
     return database_ ? &database_->sequences : nullptr;
 }
 
-int Study::fishCount(int releaseId) const
+int Study::fishCount(ReleaseId release) const
 {
-    const qint64 seen = counts_->releaseNextCounts(releaseId).sum();
-    return counts_->releaseNotSeen(releaseId) + static_cast<int>(seen);
+    const qint64 seen = counts_->releaseNextCounts(release.value).sum();
+    return counts_->releaseNotSeen(release.value) + static_cast<int>(seen);
 }
 
 void Study::markDataLoaded()

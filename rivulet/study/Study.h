@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rivulet/data/ReleaseKeys.h"
+
 #include <QObject>
 #include <QString>
 
@@ -104,7 +106,7 @@ public:
     bool isUpToDate() const { return upToDate_.load(); }
 
     // The number of fish of a release: those never seen and those seen at least once.
-    int fishCount(int releaseId) const;
+    int fishCount(ReleaseId release) const;
 
     // Called by the jobs of StudyActions when they have changed the study.
     void markDataLoaded();

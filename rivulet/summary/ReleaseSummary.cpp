@@ -57,37 +57,39 @@ int ReleaseSummary::releaseCount() const
     return state_->releaseCount();
 }
 
-int ReleaseSummary::releaseSite(int releaseIndex) const
+bool ReleaseSummary::isKnown(ReleasePos release) const
 {
-    return releaseIndex >= 0 && releaseIndex < releaseCount() ? state_->release(releaseIndex).site
-                                                              : -1;
+    return release.value >= 0 && release.value < releaseCount();
 }
 
-int ReleaseSummary::releaseYear(int releaseIndex) const
+int ReleaseSummary::releaseSite(ReleasePos release) const
 {
-    return releaseIndex >= 0 && releaseIndex < releaseCount() ? state_->release(releaseIndex).year
-                                                              : -1;
+    return isKnown(release) ? state_->release(release.value).site : -1;
 }
 
-const SummaryTables& ReleaseSummary::releaseTables(int releaseIndex) const
+int ReleaseSummary::releaseYear(ReleasePos release) const
 {
-    return releaseIndex >= 0 && releaseIndex < releaseCount() ? state_->tablesOf(releaseIndex)
-                                                              : noTables();
+    return isKnown(release) ? state_->release(release.value).year : -1;
 }
 
-const TransitionTable& ReleaseSummary::transitionCells(int releaseIndex) const
+const SummaryTables& ReleaseSummary::releaseTables(ReleasePos release) const
 {
-    return releaseTables(releaseIndex).transitions;
+    return isKnown(release) ? state_->tablesOf(release.value) : noTables();
 }
 
-const CaptureTable& ReleaseSummary::captureCells(int releaseIndex) const
+const TransitionTable& ReleaseSummary::transitionCells(ReleasePos release) const
 {
-    return releaseTables(releaseIndex).captures;
+    return releaseTables(release).transitions;
 }
 
-bool ReleaseSummary::releaseEstimable(int releaseIndex) const
+const CaptureTable& ReleaseSummary::captureCells(ReleasePos release) const
 {
-    return releaseTables(releaseIndex).estimable;
+    return releaseTables(release).captures;
+}
+
+bool ReleaseSummary::releaseEstimable(ReleasePos release) const
+{
+    return releaseTables(release).estimable;
 }
 
 QList<int> ReleaseSummary::yearGroupKeys() const

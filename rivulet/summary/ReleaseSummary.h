@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rivulet/data/DataClass.h"
+#include "rivulet/data/ReleaseKeys.h"
 #include "rivulet/summary/SummaryIndicators.h"
 #include "rivulet/summary/SummaryTables.h"
 
@@ -22,7 +23,7 @@ struct SummaryState;
 // marks the cells whose parameters must be fixed at 0 or 1, pools the cells over releases
 // and derives the estimability indicators that choose the models "Fit All Models" fits.
 //
-// Releases are addressed by their index in the releases controller; sites and years by
+// Releases are addressed by their position in the releases controller; sites and years by
 // their positions. A release whose site or year is not active, or whose site is the final
 // one, has empty tables (it has no parameters).
 //
@@ -91,13 +92,13 @@ public:
 
     int releaseCount() const;
     // Site and year positions of the release (-1 when not active).
-    int releaseSite(int releaseIndex) const;
-    int releaseYear(int releaseIndex) const;
-    // The release's tables; empty tables for an index out of range.
-    const TransitionTable& transitionCells(int releaseIndex) const;
-    const CaptureTable& captureCells(int releaseIndex) const;
-    const SummaryTables& releaseTables(int releaseIndex) const;
-    bool releaseEstimable(int releaseIndex) const;
+    int releaseSite(ReleasePos release) const;
+    int releaseYear(ReleasePos release) const;
+    // The release's tables; empty tables for a position out of range.
+    const TransitionTable& transitionCells(ReleasePos release) const;
+    const CaptureTable& captureCells(ReleasePos release) const;
+    const SummaryTables& releaseTables(ReleasePos release) const;
+    bool releaseEstimable(ReleasePos release) const;
 
     // Keys (release-year positions / release-site positions) in ascending order.
     QList<int> yearGroupKeys() const;
@@ -111,6 +112,7 @@ public:
     const SummaryTables& pooledTables() const;
 
 private:
+    bool isKnown(ReleasePos release) const;
     bool hasGroups() const { return dataClass_ == DataClass::SeveralSitesSeveralYears; }
 
     const ReleasesControllerI& releases_;

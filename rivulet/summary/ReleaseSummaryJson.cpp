@@ -78,9 +78,9 @@ QJsonDocument ReleaseSummaryJson::document() const
     QJsonArray releases;
     for (int r = 0; r < summary_.releaseCount(); ++r) {
         QJsonObject release{{QStringLiteral("label"), r < labels.size() ? labels.at(r) : QString()},
-                            {QStringLiteral("site"), summary_.releaseSite(r)},
-                            {QStringLiteral("year"), summary_.releaseYear(r)}};
-        addTables(release, summary_.releaseTables(r));
+                            {QStringLiteral("site"), summary_.releaseSite(ReleasePos{r})},
+                            {QStringLiteral("year"), summary_.releaseYear(ReleasePos{r})}};
+        addTables(release, summary_.releaseTables(ReleasePos{r}));
         releases.append(release);
     }
     root.insert(QStringLiteral("releases"), releases);

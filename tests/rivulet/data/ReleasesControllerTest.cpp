@@ -60,7 +60,7 @@ TEST_F(ReleasesControllerTest, OrdersBySiteThenYearAndLabelsWithShortNameAndYear
     EXPECT_EQ(releases.years(), QList<int>({2008, 2009, 2009}));
     EXPECT_EQ(releases.allIds(), releases.ids());
     EXPECT_EQ(releases.allLabels(), releases.labels());
-    EXPECT_EQ(releases.indexOf(midLate), 2);
+    EXPECT_EQ(releases.indexOf(ReleaseId{midLate}).value, 2);
 }
 
 TEST_F(ReleasesControllerTest, ActiveReleasesFollowTheGivenSelection)
@@ -75,7 +75,7 @@ TEST_F(ReleasesControllerTest, ActiveReleasesFollowTheGivenSelection)
     ASSERT_EQ(releases.setActiveReleases({c, a}), 0);
     releases.refresh();
     EXPECT_EQ(releases.ids(), QList<int>({c, a}));
-    EXPECT_EQ(releases.indexOf(b), -1);
+    EXPECT_EQ(releases.indexOf(ReleaseId{b}).value, -1);
     EXPECT_EQ(releases.allIds(), QList<int>({a, b, c})) << "all releases keep their order";
 
     ASSERT_EQ(releases.setActiveReleases({}), 0);

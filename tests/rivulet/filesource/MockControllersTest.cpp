@@ -18,7 +18,7 @@ TEST(MockControllers, StartEmpty)
     EXPECT_EQ(releases.count(), 0);
     EXPECT_EQ(sites.indexOf(0), -1);
     EXPECT_EQ(years.indexOf(0), -1);
-    EXPECT_EQ(releases.indexOf(0), -1);
+    EXPECT_EQ(releases.indexOf(ReleaseId{0}).value, -1);
     EXPECT_EQ(releases.releaseSiteId(0), MockReleasesController::UnknownRelease);
     EXPECT_EQ(releases.releaseYearId(0), MockReleasesController::UnknownRelease);
     EXPECT_EQ(years.firstYear(), 2008);

@@ -19,6 +19,7 @@ using rivulet::EstimabilityIndicators;
 using rivulet::ModelCatalogue;
 using rivulet::ModelDefinitionItem;
 using rivulet::ParameterStructure;
+using rivulet::ReleasePos;
 using rivulet::ReleaseSummary;
 using rivulet::test::SimulatedData;
 
@@ -244,7 +245,7 @@ TEST(ModelCatalogue, ApplyModelFixesWhatTheSummaryMarks)
     catalogue.applyModel(1, 1, structure);
 
     int marked = 0;
-    for (const auto& [key, cell] : summary.transitionCells(0)) {
+    for (const auto& [key, cell] : summary.transitionCells(ReleasePos{0})) {
         const bool final = key.site == 3;
         const int index =
             final ? structure.lambdaIndex(0, key.upstreamYear, key.downstreamYear)
@@ -263,7 +264,7 @@ TEST(ModelCatalogue, ApplyModelFixesWhatTheSummaryMarks)
             EXPECT_GE(index, 0);
         }
     }
-    for (const auto& [key, cell] : summary.captureCells(0)) {
+    for (const auto& [key, cell] : summary.captureCells(ReleasePos{0})) {
         const int index = structure.captureIndex(0, key.site, key.year);
         if (index == ParameterStructure::NoParameter) {
             continue;

@@ -210,7 +210,8 @@ void expectRecovery(const Shape& shape, quint64 seed, Sparse sparse)
     } else {
         const int sparseRelease = fit.summary.releaseCount() - 1;
         for (int r = 0; r < fit.summary.releaseCount(); ++r)
-            EXPECT_EQ(fit.summary.releaseEstimable(r), r != sparseRelease) << "release " << r;
+            EXPECT_EQ(fit.summary.releaseEstimable(ReleasePos{r}), r != sparseRelease)
+                << "release " << r;
         EXPECT_FALSE(fit.summary.eachReleaseEstimable());
         EXPECT_TRUE(fit.summary.pooledEstimable());
     }

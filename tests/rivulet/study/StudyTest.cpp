@@ -61,7 +61,7 @@ TEST(StudyTest, ActionsUpdateFitAndSaveAndTheStudySaysWhatChanged)
     EXPECT_TRUE(study.isUpToDate());
     EXPECT_EQ(dataChanged.count(), 1);
     ASSERT_FALSE(study.catalogue().fitList().empty());
-    EXPECT_EQ(study.fishCount(study.releases().ids().value(0)), 10);
+    EXPECT_EQ(study.fishCount(ReleaseId{study.releases().ids().value(0)}), 10);
 
     FitJob::Options options;
     options.schemes = {study.catalogue().fitList().front()};

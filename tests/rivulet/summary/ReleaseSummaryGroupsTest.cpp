@@ -42,7 +42,7 @@ TEST(ReleaseSummaryGroups, GroupsPoolTheCellsOfTheirReleases)
 
     // Year 0: r0 and r2; the keys are r0's, which include r2's.
     const SummaryTables& year0 = s.yearGroup(0);
-    EXPECT_EQ(year0.transitions.size(), s.transitionCells(0).size());
+    EXPECT_EQ(year0.transitions.size(), s.transitionCells(ReleasePos{0}).size());
     // r0 passes release site 1 unseen: its fish are counted on the path out of it.
     EXPECT_EQ(cellOf(year0.transitions, 2, 0, 0).nextCount, 20);
     EXPECT_EQ(cellOf(year0.transitions, 3, 0, 0).nextCount, 18);
@@ -53,7 +53,7 @@ TEST(ReleaseSummaryGroups, GroupsPoolTheCellsOfTheirReleases)
     EXPECT_EQ(cellOf(year1.transitions, 3, 1, 1).nextCount, 6);
     // Site 1: r2 alone.
     const SummaryTables& site1 = s.siteGroup(1);
-    EXPECT_EQ(site1.transitions.size(), s.transitionCells(2).size());
+    EXPECT_EQ(site1.transitions.size(), s.transitionCells(ReleasePos{2}).size());
     EXPECT_EQ(cellOf(site1.transitions, 3, 0, 0).nextCount, 8);
 
     // Capture counts: the group's share of every counted detection.
@@ -81,16 +81,16 @@ TEST(ReleaseSummaryGroups, GroupCellsTakeThePooledAndReleaseMarks)
     EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), 2, 0, 1)), "exempt");
     EXPECT_EQ(marks(cellOf(year0.transitions, 2, 0, 1)), "exempt zero");
     EXPECT_EQ(marks(cellOf(s.siteGroup(1).transitions, 2, 0, 1)), "exempt zero");
-    EXPECT_EQ(marks(cellOf(s.transitionCells(2), 2, 0, 1)), "exempt zero");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{2}), 2, 0, 1)), "exempt zero");
 
     // Exempt in a group when exempt in every release of the group that has the cell.
-    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 3, 0, 1)), "exempt holdover zero");
-    EXPECT_EQ(marks(cellOf(s.transitionCells(2), 3, 0, 1)), "");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{0}), 3, 0, 1)), "exempt holdover zero");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{2}), 3, 0, 1)), "");
     EXPECT_EQ(marks(cellOf(year0.transitions, 3, 0, 1)), "");
     EXPECT_EQ(marks(cellOf(s.siteGroup(0).transitions, 3, 0, 1)), "exempt");
 
     // Test counts: the sum over the group's releases.
-    EXPECT_EQ(cellOf(s.transitionCells(2), 3, 0, 1).testCount, 2);
+    EXPECT_EQ(cellOf(s.transitionCells(ReleasePos{2}), 3, 0, 1).testCount, 2);
     EXPECT_EQ(cellOf(year0.transitions, 3, 0, 1).testCount, 2);
     EXPECT_EQ(cellOf(year0.transitions, 3, 0, 0).testCount, 18);
     EXPECT_EQ(cellOf(year0.transitions, 2, 0, 0).testCount, 20);
@@ -100,7 +100,7 @@ TEST(ReleaseSummaryGroups, GroupCellsTakeThePooledAndReleaseMarks)
          {&s.pooledTables(), &s.yearGroup(0), &s.yearGroup(1), &s.siteGroup(0), &s.siteGroup(1)})
         EXPECT_TRUE(cellOf(tables->transitions, 3, 1, 1).fixedAtOne);
     for (int r = 0; r < 3; ++r)
-        EXPECT_TRUE(cellOf(s.transitionCells(r), 3, 1, 1).fixedAtOne);
+        EXPECT_TRUE(cellOf(s.transitionCells(ReleasePos{r}), 3, 1, 1).fixedAtOne);
     EXPECT_FALSE(cellOf(year0.transitions, 3, 0, 0).fixedAtOne);
 }
 
@@ -110,15 +110,15 @@ TEST(ReleaseSummaryGroups, ReleasesPassingALowerReleaseSiteStayEstimable)
 {
     ThreeReleases d;
     const ReleaseSummary& s = d.summary;
-    EXPECT_EQ(marks(cellOf(s.transitionCells(d.r0), 1, 0, 0)), "one");
-    EXPECT_EQ(marks(cellOf(s.transitionCells(d.r1), 1, 1, 1)), "one");
-    EXPECT_TRUE(captureOf(s.captureCells(d.r1), 1, 1).fixedAtZero);
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{d.r0}), 1, 0, 0)), "one");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{d.r1}), 1, 1, 1)), "one");
+    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{d.r1}), 1, 1).fixedAtZero);
     for (const SummaryTables* tables : {&s.pooledTables(), &s.siteGroup(0)}) {
         EXPECT_EQ(marks(cellOf(tables->transitions, 1, 0, 0)), "one");
         EXPECT_EQ(marks(cellOf(tables->transitions, 1, 1, 1)), "one");
     }
     for (int r = 0; r < 3; ++r)
-        EXPECT_TRUE(s.releaseEstimable(r)) << r;
+        EXPECT_TRUE(s.releaseEstimable(ReleasePos{r})) << r;
     EXPECT_TRUE(s.eachReleaseEstimable());
     EXPECT_TRUE(s.firstGroupEstimable());
     EXPECT_TRUE(s.secondGroupEstimable());

@@ -40,7 +40,7 @@ bool openRouteExists(const SummaryTables& tables, int site, int year, int target
 std::vector<std::string> contradictions(const SummaryData& d, int r, int S, int Y)
 {
     const ReleaseSummary& s = d.summary;
-    const SummaryTables& tables = s.releaseTables(r);
+    const SummaryTables& tables = s.releaseTables(ReleasePos{r});
     const int id = d.data.releases.ids().at(r);
     std::vector<std::string> found;
     for (const auto& [key, capture] : tables.captures) {
@@ -50,7 +50,7 @@ std::vector<std::string> contradictions(const SummaryData& d, int r, int S, int 
             found.push_back(where.str() + ": detected fish fixed at 0");
         if (key.site >= S - 1)
             continue;
-        const CountMatrix& seen = key.site == s.releaseSite(r)
+        const CountMatrix& seen = key.site == s.releaseSite(ReleasePos{r})
                                       ? d.data.counts.releaseNextCounts(id)
                                       : d.data.counts.nextCounts(id, key.site, key.year);
         for (int s2 = key.site + 1; s2 < S; ++s2)
@@ -89,7 +89,7 @@ std::string describe(const ReleaseSummary& s)
     out << "each " << s.eachReleaseEstimable() << " first " << s.firstGroupEstimable() << " second "
         << s.secondGroupEstimable() << '\n';
     for (int r = 0; r < s.releaseCount(); ++r)
-        describeTables(out, "release", s.releaseTables(r));
+        describeTables(out, "release", s.releaseTables(ReleasePos{r}));
     describeTables(out, "pooled", s.pooledTables());
     for (const int key : s.yearGroupKeys())
         describeTables(out, "year group", s.yearGroup(key));
@@ -131,15 +131,15 @@ TEST(ReleaseSummaryObservedRoutes, HoldOverAboveTheFirstDetectionSiteStaysOpen)
     const auto [without, with] = describeWithoutAndWith(d);
     EXPECT_EQ(with, without);
     const ReleaseSummary& s = d.summary;
-    const TransitionTable& upper = s.transitionCells(0);
-    EXPECT_TRUE(openRouteExists(s.releaseTables(0), 0, 0, 2, 1));
+    const TransitionTable& upper = s.transitionCells(ReleasePos{0});
+    EXPECT_TRUE(openRouteExists(s.releaseTables(ReleasePos{0}), 0, 0, 2, 1));
     EXPECT_EQ(marks(cellOf(upper, 1, 0, 0)), "one");
     EXPECT_EQ(marks(cellOf(upper, 1, 0, 1)), "exempt zero");
     EXPECT_EQ(marks(cellOf(upper, 2, 0, 1)), "");
     EXPECT_EQ(cellOf(upper, 2, 0, 1).testCount, 10);
     EXPECT_EQ(cellOf(upper, 2, 0, 0).testCount, 5);
-    EXPECT_FALSE(captureOf(s.captureCells(0), 1, 2).fixedAtZero);
-    EXPECT_TRUE(captureOf(s.captureCells(0), 1, 1).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 1, 2).fixedAtZero);
+    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{0}), 1, 1).fixedAtZero);
     EXPECT_TRUE(s.eachReleaseEstimable());
     EXPECT_TRUE(allContradictions(d, 4, 2).empty());
 }

@@ -33,13 +33,13 @@ void collectRouteEnds(const SummaryTables& tables, int site, int year, int targe
 std::map<PathKey, int> listedTestCounts(const SummaryData& d, int r, int S, int Y)
 {
     const ReleaseSummary& s = d.summary;
-    const SummaryTables& tables = s.releaseTables(r);
+    const SummaryTables& tables = s.releaseTables(ReleasePos{r});
     const int id = d.data.releases.ids().at(r);
     std::map<PathKey, int> counts;
     for (const auto& [key, capture] : tables.captures) {
         if (capture.site >= S - 1)
             continue;
-        const CountMatrix& seen = capture.site == s.releaseSite(r)
+        const CountMatrix& seen = capture.site == s.releaseSite(ReleasePos{r})
                                       ? d.data.counts.releaseNextCounts(id)
                                       : d.data.counts.nextCounts(id, capture.site, capture.year);
         for (int s2 = capture.site + 1; s2 < S; ++s2)
@@ -73,7 +73,7 @@ TEST(ReleaseSummaryRoutes, TestCountsEqualThoseOfListedRoutes)
         d.update();
         for (int r = 0; r < releases; ++r) {
             const auto expected = listedTestCounts(d, r, S, Y);
-            for (const auto& [key, cell] : d.summary.transitionCells(r)) {
+            for (const auto& [key, cell] : d.summary.transitionCells(ReleasePos{r})) {
                 const auto it = expected.find(key);
                 ASSERT_EQ(cell.testCount, it == expected.end() ? 0 : it->second)
                     << "round " << round << " release " << r << " cell (" << key.site << ", "

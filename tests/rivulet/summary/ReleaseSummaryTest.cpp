@@ -20,8 +20,8 @@ TEST(ReleaseSummary, WithoutReleasesEverythingIsEmptyAndEstimable)
     EXPECT_TRUE(s.firstGroupEstimable());
     EXPECT_TRUE(s.secondGroupEstimable());
     EXPECT_TRUE(s.pooledEstimable());
-    EXPECT_TRUE(s.transitionCells(0).empty());
-    EXPECT_FALSE(s.releaseEstimable(0));
+    EXPECT_TRUE(s.transitionCells(ReleasePos{0}).empty());
+    EXPECT_FALSE(s.releaseEstimable(ReleasePos{0}));
 }
 
 TEST(ReleaseSummary, BuildsCellsAndCapturesFromTheCounts)
@@ -31,7 +31,7 @@ TEST(ReleaseSummary, BuildsCellsAndCapturesFromTheCounts)
     d.data.addTags(r, 7, {{1, 0, 1}, {2, 1, 1}, {3, 1, 1}});
     d.data.addTags(r, 3, {{2, 0, 2}});
     const ReleaseSummary& s = d.update();
-    const TransitionTable& cells = s.transitionCells(0);
+    const TransitionTable& cells = s.transitionCells(ReleasePos{0});
 
     // First reach from the release, then every (s, y1, y2) with y1 <= y2 below it.
     EXPECT_EQ(cells.size(), 2u + 3u + 3u);
@@ -42,7 +42,7 @@ TEST(ReleaseSummary, BuildsCellsAndCapturesFromTheCounts)
     EXPECT_EQ(cells.count(PathKey{1, 1, 1}), 0u); // no first reach from a later year
 
     // The release point and every point below it, with what arrives and what leaves.
-    const CaptureTable& captures = s.captureCells(0);
+    const CaptureTable& captures = s.captureCells(ReleasePos{0});
     EXPECT_EQ(captures.size(), 1u + 3u * 2u);
     const CaptureCell& start = captureOf(captures, 0, 0);
     EXPECT_EQ(start.leaving, (QVector<PathKey>{{1, 0, 0}, {1, 0, 1}}));
@@ -53,8 +53,8 @@ TEST(ReleaseSummary, BuildsCellsAndCapturesFromTheCounts)
     EXPECT_EQ(site2.count, 7);
     EXPECT_EQ(captureOf(captures, 0, 2).count, 3);
     EXPECT_EQ(captureOf(captures, 0, 2).removals, 3);
-    EXPECT_EQ(s.releaseSite(0), 0);
-    EXPECT_EQ(s.releaseYear(0), 0);
+    EXPECT_EQ(s.releaseSite(ReleasePos{0}), 0);
+    EXPECT_EQ(s.releaseYear(ReleasePos{0}), 0);
 }
 
 TEST(ReleaseSummary, FishSeenOnlyAtTheirFirstSiteLeaveAnUntestedPathBelow)
@@ -63,7 +63,7 @@ TEST(ReleaseSummary, FishSeenOnlyAtTheirFirstSiteLeaveAnUntestedPathBelow)
     const int r = d.data.addRelease(0, 0);
     d.data.addTags(r, 10, {{1, 0, 1}});
     const ReleaseSummary& s = d.update();
-    const TransitionTable& cells = s.transitionCells(0);
+    const TransitionTable& cells = s.transitionCells(ReleasePos{0});
 
     EXPECT_EQ(cellOf(cells, 1, 0, 0).nextCount, 10);
     EXPECT_EQ(cellOf(cells, 2, 0, 0).nextCount, 0);
@@ -74,7 +74,7 @@ TEST(ReleaseSummary, FishSeenOnlyAtTheirFirstSiteLeaveAnUntestedPathBelow)
     EXPECT_EQ(marks(cellOf(cells, 3, 0, 0)), "");
     EXPECT_EQ(cellOf(cells, 1, 0, 0).testCount, 10);
     EXPECT_EQ(cellOf(cells, 2, 0, 0).testCount, 0);
-    EXPECT_FALSE(s.releaseEstimable(0));
+    EXPECT_FALSE(s.releaseEstimable(ReleasePos{0}));
     EXPECT_FALSE(s.eachReleaseEstimable());
     EXPECT_FALSE(s.pooledEstimable());
 }
@@ -89,28 +89,28 @@ TEST(ReleaseSummary, FirstReachWithoutFishOrFishBelowIsFixedAtZero)
     d.data.addTags(r0, 10, {{1, 0, 1}, {2, 0, 1}, {3, 0, 2}});
     d.data.addTags(r1, 6, {{1, 1, 1}, {2, 1, 1}, {3, 1, 2}});
     const ReleaseSummary& s = d.update();
-    const TransitionTable& a = s.transitionCells(0);
-    const TransitionTable& b = s.transitionCells(1);
+    const TransitionTable& a = s.transitionCells(ReleasePos{0});
+    const TransitionTable& b = s.transitionCells(ReleasePos{1});
 
     // First reach in year 1 is empty for r0 and nothing of r0 is seen below it in year 1.
     EXPECT_EQ(marks(cellOf(a, 1, 0, 1)), "exempt holdover zero");
-    EXPECT_TRUE(captureOf(s.captureCells(0), 1, 1).fixedAtZero);
+    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{0}), 1, 1).fixedAtZero);
     EXPECT_EQ(marks(cellOf(a, 1, 0, 0)), "");
-    EXPECT_FALSE(captureOf(s.captureCells(0), 0, 1).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 0, 1).fixedAtZero);
     // And the other way round for r1.
     EXPECT_EQ(marks(cellOf(b, 1, 0, 0)), "exempt zero");
-    EXPECT_TRUE(captureOf(s.captureCells(1), 0, 1).fixedAtZero);
+    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{1}), 0, 1).fixedAtZero);
     EXPECT_EQ(marks(cellOf(b, 1, 0, 1)), "");
-    EXPECT_FALSE(captureOf(s.captureCells(1), 1, 1).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{1}), 1, 1).fixedAtZero);
 
     // Below a closed first reach nothing can be reached: fixed, captures too, except at the
     // final site.
     EXPECT_EQ(marks(cellOf(a, 2, 1, 1)), "exempt zero");
-    EXPECT_TRUE(captureOf(s.captureCells(0), 1, 2).fixedAtZero);
+    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{0}), 1, 2).fixedAtZero);
     EXPECT_EQ(marks(cellOf(a, 3, 1, 1)), "exempt zero one");
-    EXPECT_FALSE(captureOf(s.captureCells(0), 1, 3).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 1, 3).fixedAtZero);
     EXPECT_EQ(marks(cellOf(b, 2, 0, 0)), "exempt zero");
-    EXPECT_TRUE(captureOf(s.captureCells(1), 0, 2).fixedAtZero);
+    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{1}), 0, 2).fixedAtZero);
     EXPECT_EQ(marks(cellOf(a, 2, 0, 0)), "");
 
     // Pooled: open where one release is open.
@@ -130,9 +130,9 @@ TEST(ReleaseSummary, FirstReachOfTheFinalSiteLeavesItsCaptureAlone)
     const int r = d.data.addRelease(1, 0);
     d.data.addTags(r, 5, {{2, 0, 2}});
     const ReleaseSummary& s = d.update();
-    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 2, 0, 1)), "exempt zero");
-    EXPECT_FALSE(captureOf(s.captureCells(0), 1, 2).fixedAtZero);
-    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 2, 0, 0)), "");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{0}), 2, 0, 1)), "exempt zero");
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 1, 2).fixedAtZero);
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{0}), 2, 0, 0)), "");
 }
 
 TEST(ReleaseSummary, EmptyPooledHoldOverIsFixedInEveryRelease)
@@ -143,8 +143,8 @@ TEST(ReleaseSummary, EmptyPooledHoldOverIsFixedInEveryRelease)
     d.data.addTags(r0, 5, {{1, 0, 1}, {2, 1, 1}});
     d.data.addTags(r1, 5, {{1, 0, 1}, {2, 0, 1}});
     const ReleaseSummary& s = d.update();
-    const TransitionTable& a = s.transitionCells(0);
-    const TransitionTable& b = s.transitionCells(1);
+    const TransitionTable& a = s.transitionCells(ReleasePos{0});
+    const TransitionTable& b = s.transitionCells(ReleasePos{1});
     const TransitionTable& pooled = s.pooledTransitionCells();
 
     // Nobody held over before site 1.
@@ -172,8 +172,8 @@ TEST(ReleaseSummary, DeadEndBesideAnOpenPathIsFixedAtZero)
     const int r = d.data.addRelease(0, 0);
     d.data.addTags(r, 10, {{1, 0, 1}, {2, 0, 1}, {3, 1, 1}, {4, 1, 2}});
     const ReleaseSummary& s = d.update();
-    const TransitionTable& cells = s.transitionCells(0);
-    const CaptureTable& captures = s.captureCells(0);
+    const TransitionTable& cells = s.transitionCells(ReleasePos{0});
+    const CaptureTable& captures = s.captureCells(ReleasePos{0});
 
     EXPECT_EQ(marks(cellOf(cells, 3, 0, 0)), "exempt zero");
     EXPECT_TRUE(captureOf(captures, 0, 3).fixedAtZero);
@@ -190,7 +190,7 @@ TEST(ReleaseSummary, DeadEndBesideAnOpenPathIsFixedAtZero)
     EXPECT_EQ(marks(cellOf(cells, 2, 1, 1)), "exempt zero");
     EXPECT_TRUE(captureOf(captures, 1, 2).fixedAtZero);
     EXPECT_EQ(marks(cellOf(cells, 4, 1, 1)), "one");
-    EXPECT_TRUE(s.releaseEstimable(0));
+    EXPECT_TRUE(s.releaseEstimable(ReleasePos{0}));
 }
 
 TEST(ReleaseSummary, DeadEndIntoTheFinalSiteLeavesItsCaptureAlone)
@@ -199,9 +199,9 @@ TEST(ReleaseSummary, DeadEndIntoTheFinalSiteLeavesItsCaptureAlone)
     const int r = d.data.addRelease(0, 0);
     d.data.addTags(r, 10, {{1, 0, 1}, {2, 0, 1}, {3, 1, 2}});
     const ReleaseSummary& s = d.update();
-    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 3, 0, 0)), "exempt zero");
-    EXPECT_FALSE(captureOf(s.captureCells(0), 0, 3).fixedAtZero);
-    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 3, 0, 1)), "");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{0}), 3, 0, 0)), "exempt zero");
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 0, 3).fixedAtZero);
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{0}), 3, 0, 1)), "");
 }
 
 TEST(ReleaseSummary, EmptyPathShadowedByAnotherPathToTheSamePointIsFixedAtZero)
@@ -212,17 +212,17 @@ TEST(ReleaseSummary, EmptyPathShadowedByAnotherPathToTheSamePointIsFixedAtZero)
     d.data.addTags(r, 4, {{1, 0, 1}, {2, 1, 2}});
     d.data.addTags(r, 3, {{1, 1, 1}});
     const ReleaseSummary& s = d.update();
-    const TransitionTable& cells = s.transitionCells(0);
+    const TransitionTable& cells = s.transitionCells(ReleasePos{0});
 
     EXPECT_EQ(marks(cellOf(cells, 2, 1, 1)), "exempt zero");
-    EXPECT_FALSE(captureOf(s.captureCells(0), 1, 2).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 1, 2).fixedAtZero);
     EXPECT_EQ(marks(cellOf(cells, 2, 0, 1)), "");
     EXPECT_EQ(marks(cellOf(cells, 2, 0, 0)), "");
     EXPECT_EQ(marks(cellOf(cells, 1, 0, 1)), "");
     EXPECT_EQ(cellOf(cells, 2, 0, 1).testCount, 4);
     EXPECT_EQ(cellOf(cells, 2, 0, 0).testCount, 10);
     EXPECT_EQ(cellOf(cells, 1, 0, 1).testCount, 3);
-    EXPECT_TRUE(s.releaseEstimable(0));
+    EXPECT_TRUE(s.releaseEstimable(ReleasePos{0}));
 }
 
 // No fish at sites 1 and 2 (release sites lower on the river, without a detector), fish at
@@ -235,14 +235,14 @@ TEST(ReleaseSummary, SitesAReleaseNeverSawArePassedUnseen)
     d.data.addTags(r, 10, {{3, 0, 1}, {4, 0, 2}});
     d.data.addTags(r, 4, {{3, 1, 1}, {4, 1, 2}});
     const ReleaseSummary& s = d.update();
-    const TransitionTable& cells = s.transitionCells(0);
+    const TransitionTable& cells = s.transitionCells(ReleasePos{0});
 
     for (const int site : {1, 2}) {
         SCOPED_TRACE(site);
         EXPECT_EQ(marks(cellOf(cells, site, 0, 0)), "one");
         EXPECT_EQ(marks(cellOf(cells, site, 0, 1)), "exempt zero");
-        EXPECT_TRUE(captureOf(s.captureCells(0), 0, site).fixedAtZero);
-        EXPECT_TRUE(captureOf(s.captureCells(0), 1, site).fixedAtZero);
+        EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{0}), 0, site).fixedAtZero);
+        EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{0}), 1, site).fixedAtZero);
         EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), site, 0, 0)), "one");
     }
     // Nobody can be at site 1 in year 1, so nothing leaves it then.
@@ -252,9 +252,9 @@ TEST(ReleaseSummary, SitesAReleaseNeverSawArePassedUnseen)
     EXPECT_EQ(cellOf(cells, 3, 0, 0).testCount, 10);
     EXPECT_EQ(cellOf(cells, 3, 0, 1).testCount, 4);
     EXPECT_FALSE(cellOf(cells, 3, 0, 1).fixedAtZero);
-    EXPECT_FALSE(captureOf(s.captureCells(0), 0, 3).fixedAtZero);
-    EXPECT_FALSE(captureOf(s.captureCells(0), 1, 3).fixedAtZero);
-    EXPECT_TRUE(s.releaseEstimable(0));
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 0, 3).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 1, 3).fixedAtZero);
+    EXPECT_TRUE(s.releaseEstimable(ReleasePos{0}));
     EXPECT_TRUE(s.pooledEstimable());
 }
 
@@ -270,11 +270,11 @@ TEST(ReleaseSummary, ADetectorThatMissedASmallReleaseIsPassedByThatReleaseOnly)
     d.data.addTags(small, 3, {{2, 0, 1}, {3, 0, 2}});
     const ReleaseSummary& s = d.update();
 
-    EXPECT_EQ(marks(cellOf(s.transitionCells(1), 1, 0, 0)), "one");
-    EXPECT_TRUE(captureOf(s.captureCells(1), 0, 1).fixedAtZero);
-    EXPECT_EQ(cellOf(s.transitionCells(1), 2, 0, 0).nextCount, 3);
-    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 1, 0, 0)), "");
-    EXPECT_FALSE(captureOf(s.captureCells(0), 0, 1).fixedAtZero);
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{1}), 1, 0, 0)), "one");
+    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{1}), 0, 1).fixedAtZero);
+    EXPECT_EQ(cellOf(s.transitionCells(ReleasePos{1}), 2, 0, 0).nextCount, 3);
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{0}), 1, 0, 0)), "");
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 0, 1).fixedAtZero);
     EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), 1, 0, 0)), "");
     EXPECT_EQ(cellOf(s.pooledTransitionCells(), 1, 0, 0).testCount, 30);
     EXPECT_TRUE(s.eachReleaseEstimable());
@@ -287,16 +287,16 @@ TEST(ReleaseSummary, SitePassedWithoutDetectionIsFixedAtOne)
     const int r = d.data.addRelease(0, 0);
     d.data.addTags(r, 10, {{1, 0, 1}, {3, 0, 2}});
     const ReleaseSummary& s = d.update();
-    const TransitionTable& cells = s.transitionCells(0);
+    const TransitionTable& cells = s.transitionCells(ReleasePos{0});
 
     EXPECT_EQ(marks(cellOf(cells, 2, 0, 0)), "one");
     EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), 2, 0, 0)), "one");
-    EXPECT_TRUE(captureOf(s.captureCells(0), 0, 2).fixedAtZero);
-    EXPECT_FALSE(captureOf(s.captureCells(0), 0, 1).fixedAtZero);
+    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{0}), 0, 2).fixedAtZero);
+    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 0, 1).fixedAtZero);
     EXPECT_EQ(marks(cellOf(cells, 1, 0, 0)), "");
     EXPECT_EQ(marks(cellOf(cells, 3, 0, 0)), "");
     EXPECT_EQ(cellOf(cells, 3, 0, 0).testCount, 10);
-    EXPECT_TRUE(s.releaseEstimable(0));
+    EXPECT_TRUE(s.releaseEstimable(ReleasePos{0}));
     EXPECT_TRUE(s.pooledEstimable());
 }
 
@@ -307,7 +307,7 @@ TEST(ReleaseSummary, FinalReachIsCertainWhenEveryFishThatWentOnArrived)
     d.data.addTags(r0, 8, {{1, 0, 1}, {2, 0, 2}});
     d.data.addTags(r0, 2, {{1, 0, 2}}); // removed at site 1: they did not go on
     const ReleaseSummary& s = d.update();
-    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 2, 0, 0)), "one");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{0}), 2, 0, 0)), "one");
     EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), 2, 0, 0)), "one");
 }
 
@@ -320,8 +320,8 @@ TEST(ReleaseSummary, FinalReachIsNotCertainWhenOneReleaseLostAFish)
     d.data.addTags(r1, 2, {{1, 0, 1}, {2, 0, 2}});
     d.data.addTags(r1, 1, {{1, 0, 1}});
     const ReleaseSummary& s = d.update();
-    EXPECT_EQ(marks(cellOf(s.transitionCells(0), 2, 0, 0)), "");
-    EXPECT_EQ(marks(cellOf(s.transitionCells(1), 2, 0, 0)), "");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{0}), 2, 0, 0)), "");
+    EXPECT_EQ(marks(cellOf(s.transitionCells(ReleasePos{1}), 2, 0, 0)), "");
     EXPECT_EQ(marks(cellOf(s.pooledTransitionCells(), 2, 0, 0)), "");
 }
 
@@ -335,7 +335,7 @@ TEST(ReleaseSummary, TestCountsCreditOnlyPathsEveryRouteGoesThrough)
     d.data.addTags(r, 4, {{3, 1, 2}}); // could have come by year 0 or year 1 at site 2
     d.data.addTags(r, 3, {{3, 0, 2}}); // only one way to the final site in year 0
     const ReleaseSummary& s = d.update();
-    const TransitionTable& cells = s.transitionCells(0);
+    const TransitionTable& cells = s.transitionCells(ReleasePos{0});
 
     EXPECT_EQ(cellOf(cells, 1, 0, 0).testCount, 15);
     EXPECT_EQ(cellOf(cells, 2, 0, 0).testCount, 10);
@@ -347,7 +347,7 @@ TEST(ReleaseSummary, TestCountsCreditOnlyPathsEveryRouteGoesThrough)
     EXPECT_EQ(marks(cellOf(cells, 2, 1, 1)), "exempt zero");
     EXPECT_EQ(marks(cellOf(cells, 3, 1, 1)), "one");
     EXPECT_EQ(cellOf(s.pooledTransitionCells(), 3, 0, 0).testCount, 8);
-    EXPECT_TRUE(s.releaseEstimable(0));
+    EXPECT_TRUE(s.releaseEstimable(ReleasePos{0}));
 }
 
 TEST(ReleaseSummary, DataClassFollowsReleaseSitesAndYears)
