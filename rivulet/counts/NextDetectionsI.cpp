@@ -38,7 +38,7 @@ void NextDetectionsI::write(QTextStream& out) const
     writeHeader(out);
     const QList<int> ids = releases_.ids();
     for (const int release : ids)
-        writeRelease(out, release);
+        writeRelease(out, ReleaseId{release});
     out.flush();
 }
 
@@ -52,19 +52,20 @@ void NextDetectionsI::writeHeader(QTextStream& out) const
     for (const int release : ids) {
         relSites << QString::number(releaseSitePos(release));
         relYears << QString::number(releaseYearPos(release));
-        fish << QString::number(releaseNotSeen(release) + releaseNextCounts(release).sum());
+        fish << QString::number(releaseNotSeen(ReleaseId{release}) +
+                                releaseNextCounts(ReleaseId{release}).sum());
     }
     out << relSites.join(QLatin1Char(' ')) << '\n';
     out << relYears.join(QLatin1Char(' ')) << '\n';
     out << fish.join(QLatin1Char(' ')) << '\n' << '\n';
 }
 
-void NextDetectionsI::writeRelease(QTextStream& out, int release) const
+void NextDetectionsI::writeRelease(QTextStream& out, ReleaseId release) const
 {
     const int S = sites_.count();
     const int Y = years_.count();
-    const int relSite = releaseSitePos(release);
-    const int relYear = releaseYearPos(release);
+    const int relSite = releaseSitePos(release.value);
+    const int relYear = releaseYearPos(release.value);
 
     out << releaseNotSeen(release) << '\n';
     const CountMatrix& first = releaseNextCounts(release);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rivulet/counts/CountMatrix.h"
+#include "rivulet/data/ReleaseKeys.h"
 
 class QTextStream;
 
@@ -12,8 +13,8 @@ class YearsControllerI;
 
 // Where the fish of each release were seen next: the counts the likelihood reads.
 //
-// Releases are named by their id as the releases controller gives it; sites and years by
-// their positions in the sites and years controllers. A "group" (release, sitePos, yearPos)
+// Releases are named by their id (ReleaseId) as the releases controller gives it; sites and years
+// by their positions in the sites and years controllers. A "group" (release, sitePos, yearPos)
 // holds the fish of the release detected at that site in that year, and where they were
 // detected next.
 //
@@ -43,14 +44,14 @@ public:
     NextDetectionsI& operator=(const NextDetectionsI&) = delete;
     virtual ~NextDetectionsI();
 
-    virtual const CountMatrix& releaseNextCounts(int release) const = 0;
-    virtual const CountMatrix& releaseRemovedCounts(int release) const = 0;
-    virtual int releaseNotSeen(int release) const = 0;
-    virtual const CountMatrix& nextCounts(int release, int sitePos, int yearPos) const = 0;
-    virtual const CountMatrix& removedCounts(int release, int sitePos, int yearPos) const = 0;
-    virtual int notSeenAgain(int release, int sitePos, int yearPos) const = 0;
-    virtual int releaseDetections(int release, int sitePos, int yearPos) const = 0;
-    virtual int releaseRemovals(int release, int sitePos, int yearPos) const = 0;
+    virtual const CountMatrix& releaseNextCounts(ReleaseId release) const = 0;
+    virtual const CountMatrix& releaseRemovedCounts(ReleaseId release) const = 0;
+    virtual int releaseNotSeen(ReleaseId release) const = 0;
+    virtual const CountMatrix& nextCounts(ReleaseId release, int sitePos, int yearPos) const = 0;
+    virtual const CountMatrix& removedCounts(ReleaseId release, int sitePos, int yearPos) const = 0;
+    virtual int notSeenAgain(ReleaseId release, int sitePos, int yearPos) const = 0;
+    virtual int releaseDetections(ReleaseId release, int sitePos, int yearPos) const = 0;
+    virtual int releaseRemovals(ReleaseId release, int sitePos, int yearPos) const = 0;
     virtual int releaseYearFirstDetections(int releaseYearPos, int sitePos, int yearPos) const = 0;
     virtual int releaseYearFirstRemovals(int releaseYearPos, int sitePos, int yearPos) const = 0;
     virtual int releaseSiteFirstDetections(int releaseSitePos, int sitePos, int yearPos) const = 0;
@@ -88,7 +89,7 @@ protected:
 
 private:
     void writeHeader(QTextStream& out) const;
-    void writeRelease(QTextStream& out, int release) const;
+    void writeRelease(QTextStream& out, ReleaseId release) const;
 };
 
 } // namespace rivulet

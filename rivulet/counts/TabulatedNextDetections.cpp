@@ -2,52 +2,53 @@
 
 namespace rivulet {
 
-const CountMatrix& TabulatedNextDetections::releaseNextCounts(int release) const
+const CountMatrix& TabulatedNextDetections::releaseNextCounts(ReleaseId release) const
 {
-    const auto* counts = tables_.findRelease(release);
+    const auto* counts = tables_.findRelease(release.value);
     return counts ? counts->next : emptyMatrix();
 }
 
-const CountMatrix& TabulatedNextDetections::releaseRemovedCounts(int release) const
+const CountMatrix& TabulatedNextDetections::releaseRemovedCounts(ReleaseId release) const
 {
-    const auto* counts = tables_.findRelease(release);
+    const auto* counts = tables_.findRelease(release.value);
     return counts ? counts->removed : emptyMatrix();
 }
 
-int TabulatedNextDetections::releaseNotSeen(int release) const
+int TabulatedNextDetections::releaseNotSeen(ReleaseId release) const
 {
-    const auto* counts = tables_.findRelease(release);
+    const auto* counts = tables_.findRelease(release.value);
     return counts ? counts->notSeen : 0;
 }
 
-const CountMatrix& TabulatedNextDetections::nextCounts(int release, int sitePos, int yearPos) const
+const CountMatrix& TabulatedNextDetections::nextCounts(ReleaseId release, int sitePos,
+                                                       int yearPos) const
 {
-    const auto* counts = tables_.findGroup(release, sitePos, yearPos);
+    const auto* counts = tables_.findGroup(release.value, sitePos, yearPos);
     return counts ? counts->next : emptyMatrix();
 }
 
-const CountMatrix& TabulatedNextDetections::removedCounts(int release, int sitePos,
+const CountMatrix& TabulatedNextDetections::removedCounts(ReleaseId release, int sitePos,
                                                           int yearPos) const
 {
-    const auto* counts = tables_.findGroup(release, sitePos, yearPos);
+    const auto* counts = tables_.findGroup(release.value, sitePos, yearPos);
     return counts ? counts->removed : emptyMatrix();
 }
 
-int TabulatedNextDetections::notSeenAgain(int release, int sitePos, int yearPos) const
+int TabulatedNextDetections::notSeenAgain(ReleaseId release, int sitePos, int yearPos) const
 {
-    const auto* counts = tables_.findGroup(release, sitePos, yearPos);
+    const auto* counts = tables_.findGroup(release.value, sitePos, yearPos);
     return counts ? counts->notSeenAgain : 0;
 }
 
-int TabulatedNextDetections::releaseDetections(int release, int sitePos, int yearPos) const
+int TabulatedNextDetections::releaseDetections(ReleaseId release, int sitePos, int yearPos) const
 {
-    const auto* counts = tables_.findRelease(release);
+    const auto* counts = tables_.findRelease(release.value);
     return counts ? counts->detections.count(sitePos, yearPos) : 0;
 }
 
-int TabulatedNextDetections::releaseRemovals(int release, int sitePos, int yearPos) const
+int TabulatedNextDetections::releaseRemovals(ReleaseId release, int sitePos, int yearPos) const
 {
-    const auto* counts = tables_.findRelease(release);
+    const auto* counts = tables_.findRelease(release.value);
     return counts ? counts->detectionRemovals.count(sitePos, yearPos) : 0;
 }
 

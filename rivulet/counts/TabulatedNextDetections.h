@@ -12,14 +12,14 @@ class TabulatedNextDetections : public NextDetectionsI
 public:
     using NextDetectionsI::NextDetectionsI;
 
-    const CountMatrix& releaseNextCounts(int release) const override;
-    const CountMatrix& releaseRemovedCounts(int release) const override;
-    int releaseNotSeen(int release) const override;
-    const CountMatrix& nextCounts(int release, int sitePos, int yearPos) const override;
-    const CountMatrix& removedCounts(int release, int sitePos, int yearPos) const override;
-    int notSeenAgain(int release, int sitePos, int yearPos) const override;
-    int releaseDetections(int release, int sitePos, int yearPos) const override;
-    int releaseRemovals(int release, int sitePos, int yearPos) const override;
+    const CountMatrix& releaseNextCounts(ReleaseId release) const override;
+    const CountMatrix& releaseRemovedCounts(ReleaseId release) const override;
+    int releaseNotSeen(ReleaseId release) const override;
+    const CountMatrix& nextCounts(ReleaseId release, int sitePos, int yearPos) const override;
+    const CountMatrix& removedCounts(ReleaseId release, int sitePos, int yearPos) const override;
+    int notSeenAgain(ReleaseId release, int sitePos, int yearPos) const override;
+    int releaseDetections(ReleaseId release, int sitePos, int yearPos) const override;
+    int releaseRemovals(ReleaseId release, int sitePos, int yearPos) const override;
     int releaseYearFirstDetections(int releaseYearPos, int sitePos, int yearPos) const override;
     int releaseYearFirstRemovals(int releaseYearPos, int sitePos, int yearPos) const override;
     int releaseSiteFirstDetections(int releaseSitePos, int sitePos, int yearPos) const override;

@@ -59,7 +59,7 @@ void RivuletLikelihood::buildCells(const NextDetectionsI& counts)
         if (!structure_.isModelled(r)) {
             continue;
         }
-        const int release = releaseIds_[static_cast<std::size_t>(r)];
+        const ReleaseId release{releaseIds_[static_cast<std::size_t>(r)]};
         const int a0 = structure_.relSite(r);
         const int b0 = structure_.relYear(r);
         cells_.emplace_back(structure_, r, a0, b0, counts.releaseNextCounts(release),

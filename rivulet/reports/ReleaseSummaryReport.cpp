@@ -26,7 +26,8 @@ ReleaseSummaryReport::~ReleaseSummaryReport() = default;
 
 qint64 ReleaseSummaryReport::releaseSize(int releaseId) const
 {
-    return counts_.releaseNextCounts(releaseId).sum() + counts_.releaseNotSeen(releaseId);
+    const ReleaseId release{releaseId};
+    return counts_.releaseNextCounts(release).sum() + counts_.releaseNotSeen(release);
 }
 
 void ReleaseSummaryReport::buildReport()

@@ -128,8 +128,8 @@ const DetectionSequenceControllerI* Study::sequences() const
 
 int Study::fishCount(ReleaseId release) const
 {
-    const qint64 seen = counts_->releaseNextCounts(release.value).sum();
-    return counts_->releaseNotSeen(release.value) + static_cast<int>(seen);
+    const qint64 seen = counts_->releaseNextCounts(release).sum();
+    return counts_->releaseNotSeen(release) + static_cast<int>(seen);
 }
 
 void Study::markDataLoaded()

@@ -14,7 +14,7 @@ SummaryState SummaryState::read(const ReleasesControllerI& releases, const Sites
     const QList<int> ids = releases.ids();
     for (const int id : ids) {
         SummaryRelease release;
-        release.id = id;
+        release.id = ReleaseId{id};
         release.site = sites.indexOf(releases.releaseSiteId(id));
         release.year = years.indexOf(releases.releaseYearId(id));
         state.releases.push_back(release);

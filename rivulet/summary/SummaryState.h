@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rivulet/data/ReleaseKeys.h"
 #include "rivulet/summary/SummaryTables.h"
 
 #include <map>
@@ -17,7 +18,7 @@ class YearsControllerI;
 // its fish passed unseen.
 struct SummaryRelease
 {
-    int id = 0;
+    ReleaseId id;
     int site = -1;
     int year = -1;
     // By site position: 1 where the release passes the site unseen.

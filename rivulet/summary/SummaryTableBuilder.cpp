@@ -124,7 +124,7 @@ void SummaryTableBuilder::buildReleaseCaptures()
 {
     const NextDetectionsI& counts = state_.counts;
     for (int r = 0; r < state_.releaseCount(); ++r) {
-        const int id = state_.release(r).id;
+        const ReleaseId id = state_.release(r).id;
         SummaryTables& tables = state_.tablesOf(r);
         for (const CaptureKey& key : captureKeys(state_, r)) {
             CaptureCell capture =
@@ -163,7 +163,7 @@ void SummaryTableBuilder::buildGroupCaptures()
                 CaptureCell capture =
                     makeCapture(group.transitions, key.year, key.site, state.yearCount);
                 for (const int m : members) {
-                    const int id = state.release(m).id;
+                    const ReleaseId id = state.release(m).id;
                     capture.count += state.counts.releaseDetections(id, key.site, key.year);
                     capture.removals += state.counts.releaseRemovals(id, key.site, key.year);
                 }

@@ -65,7 +65,7 @@ TEST_F(SimulatedStudyFiles, LoaderKeepsEveryFishAndDropsOnlyWhatItShould)
     int removed = 0;
     const int last = study->sites.count() - 1;
     for (int r = 0; r < study->releases.count(); ++r)
-        neverDetected += study->counts.releaseNotSeen(study->releases.ids().at(r));
+        neverDetected += study->counts.releaseNotSeen(ReleaseId{study->releases.ids().at(r)});
     for (int s = 1; s < last; ++s)
         for (int y = 0; y < study->years.count(); ++y)
             removed += study->counts.totalRemovals(s, y);

@@ -32,15 +32,15 @@ struct Counts
     int id(int r) const { return study.releases.ids().at(r); }
     qint64 first(int r, int s, int y) const
     {
-        return study.counts.releaseNextCounts(id(r)).count(s, y);
+        return study.counts.releaseNextCounts(ReleaseId{id(r)}).count(s, y);
     }
     qint64 next(int r, int a, int b, int s, int y) const
     {
-        return study.counts.nextCounts(id(r), a, b).count(s, y);
+        return study.counts.nextCounts(ReleaseId{id(r)}, a, b).count(s, y);
     }
     qint64 fish(int r) const
     {
-        qint64 n = study.counts.releaseNotSeen(id(r));
+        qint64 n = study.counts.releaseNotSeen(ReleaseId{id(r)});
         for (int s = 1; s < study.sites.count(); ++s)
             for (int y = 0; y < study.years.count(); ++y)
                 n += first(r, s, y);
@@ -49,7 +49,7 @@ struct Counts
     // Fish seen at (a, b) that were seen again or never seen again.
     qint64 groupSize(int r, int a, int b) const
     {
-        qint64 n = study.counts.notSeenAgain(id(r), a, b);
+        qint64 n = study.counts.notSeenAgain(ReleaseId{id(r)}, a, b);
         for (int s = a + 1; s < study.sites.count(); ++s)
             for (int y = b; y < study.years.count(); ++y)
                 n += next(r, a, b, s, y);

@@ -113,14 +113,14 @@ TEST_F(DataUpdaterOnDatabase, DerivesCountsAndSummaryFromTheStoredDetections)
     EXPECT_EQ(sites.count(), 5);
     EXPECT_EQ(years.count(), 3);
 
-    EXPECT_EQ(counts.releaseNotSeen(release), 1);
-    EXPECT_EQ(counts.releaseNextCounts(release).count(1, 0), 2);
-    EXPECT_EQ(counts.releaseRemovedCounts(release).count(1, 0), 1);
-    EXPECT_EQ(counts.nextCounts(release, 1, 0).count(3, 0), 1);
-    EXPECT_EQ(counts.notSeenAgain(release, 3, 0), 1);
+    EXPECT_EQ(counts.releaseNotSeen(ReleaseId{release}), 1);
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{release}).count(1, 0), 2);
+    EXPECT_EQ(counts.releaseRemovedCounts(ReleaseId{release}).count(1, 0), 1);
+    EXPECT_EQ(counts.nextCounts(ReleaseId{release}, 1, 0).count(3, 0), 1);
+    EXPECT_EQ(counts.notSeenAgain(ReleaseId{release}, 3, 0), 1);
     // One fish, one detection at the trap, however many antennas saw it.
-    EXPECT_EQ(counts.releaseDetections(release, 1, 0), 2);
-    EXPECT_EQ(counts.releaseRemovals(release, 1, 0), 1);
+    EXPECT_EQ(counts.releaseDetections(ReleaseId{release}, 1, 0), 2);
+    EXPECT_EQ(counts.releaseRemovals(ReleaseId{release}, 1, 0), 1);
     EXPECT_EQ(summary.releaseCount(), 1);
     EXPECT_EQ(summary.dataClass(), DataClass::OneSiteOneYear);
 
@@ -131,9 +131,9 @@ TEST_F(DataUpdaterOnDatabase, DerivesCountsAndSummaryFromTheStoredDetections)
     setSiteActive(4, 3);
     EXPECT_TRUE(runUpdater().isEmpty());
     EXPECT_EQ(sites.count(), 4);
-    EXPECT_EQ(counts.releaseNotSeen(release), 2);
-    EXPECT_EQ(counts.releaseNextCounts(release).count(2, 0), 1);
-    EXPECT_EQ(counts.releaseDetections(release, 1, 0), 0);
+    EXPECT_EQ(counts.releaseNotSeen(ReleaseId{release}), 2);
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{release}).count(2, 0), 1);
+    EXPECT_EQ(counts.releaseDetections(ReleaseId{release}, 1, 0), 0);
 }
 
 TEST_F(DataUpdaterOnDatabase, AFailedReadIsReportedAndEveryObjectAgreesWithEmptyHistories)
@@ -141,7 +141,7 @@ TEST_F(DataUpdaterOnDatabase, AFailedReadIsReportedAndEveryObjectAgreesWithEmpty
     addTag("A");
     addDetection("A", 1, 0);
     EXPECT_TRUE(runUpdater().isEmpty());
-    ASSERT_EQ(counts.releaseNextCounts(release).count(1, 0), 1);
+    ASSERT_EQ(counts.releaseNextCounts(ReleaseId{release}).count(1, 0), 1);
 
     ASSERT_EQ(exec("drop table tags"), 0);
     const QStringList errors = runUpdater();
@@ -149,8 +149,8 @@ TEST_F(DataUpdaterOnDatabase, AFailedReadIsReportedAndEveryObjectAgreesWithEmpty
     EXPECT_TRUE(errors.first().startsWith("Unable to read the detection histories: "))
         << errors.first().toStdString();
     EXPECT_TRUE(sequences.tagIds(release).isEmpty());
-    EXPECT_EQ(counts.releaseNextCounts(release).count(1, 0), 0);
-    EXPECT_EQ(counts.releaseNotSeen(release), 0);
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{release}).count(1, 0), 0);
+    EXPECT_EQ(counts.releaseNotSeen(ReleaseId{release}), 0);
     EXPECT_EQ(summary.releaseCount(), 1);
 }
 

@@ -22,14 +22,14 @@ TEST(NextDetections, RemovalAtFirstDetectionCountsOnlyInReleaseTables)
     data.addTags(r, 1, {{2, 1, 2}});
     const NextDetections& counts = data.update();
 
-    EXPECT_EQ(counts.releaseNextCounts(r).count(2, 1), 1);
-    EXPECT_EQ(counts.releaseRemovedCounts(r).count(2, 1), 1);
-    EXPECT_EQ(counts.releaseRemovals(r, 2, 1), 1);
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).count(2, 1), 1);
+    EXPECT_EQ(counts.releaseRemovedCounts(ReleaseId{r}).count(2, 1), 1);
+    EXPECT_EQ(counts.releaseRemovals(ReleaseId{r}, 2, 1), 1);
     EXPECT_EQ(counts.totalRemovals(2, 1), 1);
     for (int a = 1; a <= 4; ++a)
         for (int b = 0; b < 2; ++b) {
-            EXPECT_EQ(counts.nextCounts(r, a, b).sum(), 0);
-            EXPECT_EQ(counts.notSeenAgain(r, a, b), 0);
+            EXPECT_EQ(counts.nextCounts(ReleaseId{r}, a, b).sum(), 0);
+            EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, a, b), 0);
         }
 }
 
@@ -40,16 +40,16 @@ TEST(NextDetections, TagSeenAtTwoSitesCountsFirstNextAndNotSeenAgain)
     data.addTags(r, 1, {{2, 0, 1}, {4, 0, 1}});
     const NextDetections& counts = data.update();
 
-    EXPECT_EQ(counts.releaseNextCounts(r).count(2, 0), 1);
-    EXPECT_EQ(counts.releaseNextCounts(r).sum(), 1);
-    EXPECT_EQ(counts.nextCounts(r, 2, 0).count(4, 0), 1);
-    EXPECT_EQ(counts.nextCounts(r, 2, 0).sum(), 1);
-    EXPECT_EQ(counts.notSeenAgain(r, 4, 0), 1);
-    EXPECT_EQ(counts.notSeenAgain(r, 2, 0), 0);
-    EXPECT_EQ(counts.releaseRemovedCounts(r).sum(), 0);
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).count(2, 0), 1);
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).sum(), 1);
+    EXPECT_EQ(counts.nextCounts(ReleaseId{r}, 2, 0).count(4, 0), 1);
+    EXPECT_EQ(counts.nextCounts(ReleaseId{r}, 2, 0).sum(), 1);
+    EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, 4, 0), 1);
+    EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, 2, 0), 0);
+    EXPECT_EQ(counts.releaseRemovedCounts(ReleaseId{r}).sum(), 0);
     // Every counted detection, first or later.
-    EXPECT_EQ(counts.releaseDetections(r, 2, 0), 1);
-    EXPECT_EQ(counts.releaseDetections(r, 4, 0), 1);
+    EXPECT_EQ(counts.releaseDetections(ReleaseId{r}, 2, 0), 1);
+    EXPECT_EQ(counts.releaseDetections(ReleaseId{r}, 4, 0), 1);
     EXPECT_EQ(counts.totalDetections(4, 0), 1);
     // First detections only in the release-year and release-site tables.
     EXPECT_EQ(counts.releaseYearFirstDetections(0, 2, 0), 1);
@@ -64,9 +64,9 @@ TEST(NextDetections, TagNeverDetectedCountsOnlyAsNotSeen)
     data.addTags(r, 3, {});
     const NextDetections& counts = data.update();
 
-    EXPECT_EQ(counts.releaseNotSeen(r), 3);
-    EXPECT_EQ(counts.releaseNextCounts(r).sum(), 0);
-    EXPECT_EQ(counts.notSeenAgain(r, 0, 0), 0);
+    EXPECT_EQ(counts.releaseNotSeen(ReleaseId{r}), 3);
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).sum(), 0);
+    EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, 0, 0), 0);
     EXPECT_EQ(counts.totalDetections(1, 0), 0);
 }
 
@@ -78,11 +78,11 @@ TEST(NextDetections, DetectionAfterEndOfHistoryIsNobodysNextDetection)
     data.sequences.addTag(r, QStringLiteral("A"), {{1, 0, 1}, {2, 0, 2}, {4, 0, 1}});
     const NextDetections& counts = data.update();
 
-    EXPECT_EQ(counts.nextCounts(r, 1, 0).count(2, 0), 1);
+    EXPECT_EQ(counts.nextCounts(ReleaseId{r}, 1, 0).count(2, 0), 1);
     // The later row reopens the history, so it has no removal at all.
-    EXPECT_EQ(counts.removedCounts(r, 1, 0).count(2, 0), 0);
-    EXPECT_EQ(counts.nextCounts(r, 2, 0).sum(), 0);
-    EXPECT_EQ(counts.notSeenAgain(r, 4, 0), 1);
+    EXPECT_EQ(counts.removedCounts(ReleaseId{r}, 1, 0).count(2, 0), 0);
+    EXPECT_EQ(counts.nextCounts(ReleaseId{r}, 2, 0).sum(), 0);
+    EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, 4, 0), 1);
 }
 
 TEST(NextDetections, UpdateReplacesEveryTable)
@@ -96,7 +96,7 @@ TEST(NextDetections, UpdateReplacesEveryTable)
     ASSERT_EQ(other, r); // the mock hands out ids by position
     data.update();
     // Same id, same histories: counted once, not added to the previous update.
-    EXPECT_EQ(data.counts.releaseNextCounts(r).count(1, 0), 4);
+    EXPECT_EQ(data.counts.releaseNextCounts(ReleaseId{r}).count(1, 0), 4);
     EXPECT_EQ(data.counts.totalDetections(1, 0), 4);
 }
 
@@ -211,29 +211,30 @@ TEST(NextDetections, CountsEqualARecountOfRandomHistories)
             }
         }
         for (const int r : data.releases.ids()) {
-            EXPECT_EQ(counts.releaseNotSeen(r), valueOf(expected.notSeen, r));
+            EXPECT_EQ(counts.releaseNotSeen(ReleaseId{r}), valueOf(expected.notSeen, r));
             for (int s = 1; s < S; ++s) {
                 for (int y = 0; y < Y; ++y) {
                     const Key3 k{r, s, y};
-                    EXPECT_EQ(counts.releaseNextCounts(r).count(s, y),
+                    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).count(s, y),
                               valueOf(expected.releaseNext, k));
-                    EXPECT_EQ(counts.releaseRemovedCounts(r).count(s, y),
+                    EXPECT_EQ(counts.releaseRemovedCounts(ReleaseId{r}).count(s, y),
                               valueOf(expected.releaseRemoved, k));
-                    EXPECT_EQ(counts.releaseDetections(r, s, y), valueOf(expected.detections, k));
-                    EXPECT_EQ(counts.releaseRemovals(r, s, y),
+                    EXPECT_EQ(counts.releaseDetections(ReleaseId{r}, s, y),
+                              valueOf(expected.detections, k));
+                    EXPECT_EQ(counts.releaseRemovals(ReleaseId{r}, s, y),
                               valueOf(expected.detectionRemovals, k));
                 }
             }
             for (int a = 0; a < S; ++a) {
                 for (int b = 0; b < Y; ++b) {
-                    EXPECT_EQ(counts.notSeenAgain(r, a, b),
+                    EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, a, b),
                               valueOf(expected.notSeenAgain, Key3{r, a, b}));
                     for (int s = 1; s < S; ++s)
                         for (int y = 0; y < Y; ++y) {
                             const std::tuple<int, int, int, int, int> k{r, a, b, s, y};
-                            ASSERT_EQ(counts.nextCounts(r, a, b).count(s, y),
+                            ASSERT_EQ(counts.nextCounts(ReleaseId{r}, a, b).count(s, y),
                                       valueOf(expected.next, k));
-                            ASSERT_EQ(counts.removedCounts(r, a, b).count(s, y),
+                            ASSERT_EQ(counts.removedCounts(ReleaseId{r}, a, b).count(s, y),
                                       valueOf(expected.removed, k));
                         }
                 }

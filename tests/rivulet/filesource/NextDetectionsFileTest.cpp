@@ -104,18 +104,20 @@ TEST(NextDetectionsFile, ReadingWhatWasWrittenGivesTheSameCounts)
 
         ASSERT_EQ(loaded.releases.ids(), data.releases.ids());
         for (const int r : data.releases.ids()) {
-            EXPECT_EQ(loaded.counts.releaseNotSeen(r), data.counts.releaseNotSeen(r));
-            EXPECT_EQ(loaded.counts.releaseNextCounts(r), data.counts.releaseNextCounts(r));
+            EXPECT_EQ(loaded.counts.releaseNotSeen(ReleaseId{r}),
+                      data.counts.releaseNotSeen(ReleaseId{r}));
+            EXPECT_EQ(loaded.counts.releaseNextCounts(ReleaseId{r}),
+                      data.counts.releaseNextCounts(ReleaseId{r}));
             for (int a = 1; a <= S - 2; ++a)
                 for (int b = 0; b < Y; ++b) {
-                    EXPECT_EQ(loaded.counts.notSeenAgain(r, a, b),
-                              data.counts.notSeenAgain(r, a, b));
-                    EXPECT_EQ(loaded.counts.nextCounts(r, a, b).sum(),
-                              data.counts.nextCounts(r, a, b).sum());
+                    EXPECT_EQ(loaded.counts.notSeenAgain(ReleaseId{r}, a, b),
+                              data.counts.notSeenAgain(ReleaseId{r}, a, b));
+                    EXPECT_EQ(loaded.counts.nextCounts(ReleaseId{r}, a, b).sum(),
+                              data.counts.nextCounts(ReleaseId{r}, a, b).sum());
                     for (int s = 1; s < S; ++s)
                         for (int y = 0; y < Y; ++y)
-                            EXPECT_EQ(loaded.counts.nextCounts(r, a, b).count(s, y),
-                                      data.counts.nextCounts(r, a, b).count(s, y));
+                            EXPECT_EQ(loaded.counts.nextCounts(ReleaseId{r}, a, b).count(s, y),
+                                      data.counts.nextCounts(ReleaseId{r}, a, b).count(s, y));
                 }
         }
         EXPECT_EQ(written(loaded.counts), text);
@@ -145,10 +147,10 @@ TEST(NextDetectionsFile, AFileSourceDerivesThePooledTablesOfTheHistories)
             EXPECT_EQ(loaded.counts.totalDetections(s, y), data.counts.totalDetections(s, y));
             EXPECT_EQ(loaded.counts.totalRemovals(s, y), data.counts.totalRemovals(s, y));
             for (const int r : {a, b}) {
-                EXPECT_EQ(loaded.counts.releaseDetections(r, s, y),
-                          data.counts.releaseDetections(r, s, y));
-                EXPECT_EQ(loaded.counts.releaseRemovals(r, s, y),
-                          data.counts.releaseRemovals(r, s, y));
+                EXPECT_EQ(loaded.counts.releaseDetections(ReleaseId{r}, s, y),
+                          data.counts.releaseDetections(ReleaseId{r}, s, y));
+                EXPECT_EQ(loaded.counts.releaseRemovals(ReleaseId{r}, s, y),
+                          data.counts.releaseRemovals(ReleaseId{r}, s, y));
             }
             for (int p = 0; p < 2; ++p) {
                 EXPECT_EQ(loaded.counts.releaseYearFirstDetections(p, s, y),
@@ -163,10 +165,10 @@ TEST(NextDetectionsFile, CommentsAndLayoutDoNotMatter)
 {
     Loaded loaded(QStringLiteral("# simulated\n1 3 1 # releases sites years\n0 0\t4\n"
                                  "\n1 3 0 1\n2#last\n"));
-    EXPECT_EQ(loaded.counts.releaseNotSeen(0), 1);
-    EXPECT_EQ(loaded.counts.releaseNextCounts(0).count(1, 0), 3);
-    EXPECT_EQ(loaded.counts.notSeenAgain(0, 1, 0), 1);
-    EXPECT_EQ(loaded.counts.nextCounts(0, 1, 0).count(2, 0), 2);
+    EXPECT_EQ(loaded.counts.releaseNotSeen(ReleaseId{0}), 1);
+    EXPECT_EQ(loaded.counts.releaseNextCounts(ReleaseId{0}).count(1, 0), 3);
+    EXPECT_EQ(loaded.counts.notSeenAgain(ReleaseId{0}, 1, 0), 1);
+    EXPECT_EQ(loaded.counts.nextCounts(ReleaseId{0}, 1, 0).count(2, 0), 2);
 }
 
 TEST(NextDetectionsFile, AWordWhereANumberBelongsReportsItsPosition)

@@ -69,21 +69,21 @@ TEST(SimulatedDataLoader, ReadsTheCountsOfEveryRelease)
     const int first = data.releases.ids().at(0);
     const int second = data.releases.ids().at(1);
 
-    EXPECT_EQ(data.counts.releaseNotSeen(first), 5);
-    EXPECT_EQ(data.counts.releaseNextCounts(first).count(1, 0), 6);
-    EXPECT_EQ(data.counts.releaseNextCounts(first).count(2, 1), 0);
-    EXPECT_EQ(data.counts.releaseNextCounts(first).count(3, 1), 3);
-    EXPECT_EQ(data.counts.notSeenAgain(first, 1, 0), 1);
-    EXPECT_EQ(data.counts.nextCounts(first, 1, 0).count(2, 0), 2);
-    EXPECT_EQ(data.counts.nextCounts(first, 1, 0).count(3, 1), 1);
-    EXPECT_EQ(data.counts.nextCounts(first, 1, 1).count(3, 1), 1);
-    EXPECT_EQ(data.counts.notSeenAgain(first, 2, 1), 0);
-    EXPECT_EQ(data.counts.nextCounts(first, 2, 1).count(3, 1), 1);
-    EXPECT_EQ(data.counts.releaseNotSeen(second), 2);
-    EXPECT_EQ(data.counts.releaseNextCounts(second).count(2, 1), 4);
-    EXPECT_EQ(data.counts.nextCounts(second, 2, 1).count(3, 1), 3);
+    EXPECT_EQ(data.counts.releaseNotSeen(ReleaseId{first}), 5);
+    EXPECT_EQ(data.counts.releaseNextCounts(ReleaseId{first}).count(1, 0), 6);
+    EXPECT_EQ(data.counts.releaseNextCounts(ReleaseId{first}).count(2, 1), 0);
+    EXPECT_EQ(data.counts.releaseNextCounts(ReleaseId{first}).count(3, 1), 3);
+    EXPECT_EQ(data.counts.notSeenAgain(ReleaseId{first}, 1, 0), 1);
+    EXPECT_EQ(data.counts.nextCounts(ReleaseId{first}, 1, 0).count(2, 0), 2);
+    EXPECT_EQ(data.counts.nextCounts(ReleaseId{first}, 1, 0).count(3, 1), 1);
+    EXPECT_EQ(data.counts.nextCounts(ReleaseId{first}, 1, 1).count(3, 1), 1);
+    EXPECT_EQ(data.counts.notSeenAgain(ReleaseId{first}, 2, 1), 0);
+    EXPECT_EQ(data.counts.nextCounts(ReleaseId{first}, 2, 1).count(3, 1), 1);
+    EXPECT_EQ(data.counts.releaseNotSeen(ReleaseId{second}), 2);
+    EXPECT_EQ(data.counts.releaseNextCounts(ReleaseId{second}).count(2, 1), 4);
+    EXPECT_EQ(data.counts.nextCounts(ReleaseId{second}, 2, 1).count(3, 1), 3);
     // Every detection at the final site ends a history; no other first removal is in the file.
-    EXPECT_EQ(data.counts.releaseRemovedCounts(first).sum(), 6);
+    EXPECT_EQ(data.counts.releaseRemovedCounts(ReleaseId{first}).sum(), 6);
 }
 
 TEST(SimulatedDataLoader, AMalformedFileLeavesTheDataSetAsItWas)
@@ -105,15 +105,15 @@ TEST(SimulatedDataLoader, AMalformedFileLeavesTheDataSetAsItWas)
     }
     EXPECT_EQ(data.releases.labels(), labels);
     EXPECT_EQ(data.sites.count(), 4);
-    EXPECT_EQ(data.counts.releaseNextCounts(first).count(1, 0), 6);
-    EXPECT_EQ(data.counts.notSeenAgain(first, 1, 0), 1);
+    EXPECT_EQ(data.counts.releaseNextCounts(ReleaseId{first}).count(1, 0), 6);
+    EXPECT_EQ(data.counts.notSeenAgain(ReleaseId{first}, 1, 0), 1);
 
     // A smaller data set replaces everything at once.
     data.load(QStringLiteral("1 2 1\n0\n0\n3\n\n1\n2\n"));
     EXPECT_EQ(data.releases.count(), 1);
     EXPECT_EQ(data.sites.count(), 2);
-    EXPECT_EQ(data.counts.releaseNextCounts(first).count(1, 0), 2);
-    EXPECT_EQ(data.counts.notSeenAgain(first, 1, 0), 0);
+    EXPECT_EQ(data.counts.releaseNextCounts(ReleaseId{first}).count(1, 0), 2);
+    EXPECT_EQ(data.counts.notSeenAgain(ReleaseId{first}, 1, 0), 0);
 }
 
 } // namespace

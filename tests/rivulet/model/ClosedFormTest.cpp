@@ -50,14 +50,14 @@ struct JollySeber
         const QList<int> ids = data.releases.ids();
         for (int r = 0; r < ids.size(); ++r) {
             const int a0 = data.releases.releaseSiteId(ids[r]);
-            const CountMatrix& first = data.counts.releaseNextCounts(ids[r]);
-            released[a0] += data.counts.releaseNotSeen(ids[r]) + first.sum();
+            const CountMatrix& first = data.counts.releaseNextCounts(ReleaseId{ids[r]});
+            released[a0] += data.counts.releaseNotSeen(ReleaseId{ids[r]}) + first.sum();
             for (int j = a0 + 1; j <= k; ++j) {
                 m[a0][j] += first.count(j, 0);
             }
             for (int a = a0 + 1; a < k; ++a) {
-                const CountMatrix& next = data.counts.nextCounts(ids[r], a, 0);
-                released[a] += data.counts.notSeenAgain(ids[r], a, 0) + next.sum();
+                const CountMatrix& next = data.counts.nextCounts(ReleaseId{ids[r]}, a, 0);
+                released[a] += data.counts.notSeenAgain(ReleaseId{ids[r]}, a, 0) + next.sum();
                 for (int j = a + 1; j <= k; ++j) {
                     m[a][j] += next.count(j, 0);
                 }

@@ -16,6 +16,7 @@
 using rivulet::LikelihoodCell;
 using rivulet::ParameterMap;
 using rivulet::ParameterStructure;
+using rivulet::ReleaseId;
 using rivulet::RivuletLikelihood;
 using rivulet::test::SimulatedData;
 
@@ -185,11 +186,11 @@ TEST(RivuletLikelihood, SumsTheMultinomialsOfAllCells)
         for (int a = a0; a <= S - 2; ++a) {
             const bool releaseCell = a == a0;
             for (int b = b0; b <= (releaseCell ? b0 : Y - 1); ++b) {
-                const rivulet::CountMatrix& n = releaseCell
-                                                    ? fit.data.counts.releaseNextCounts(ids[r])
-                                                    : fit.data.counts.nextCounts(ids[r], a, b);
-                const int n0 = releaseCell ? fit.data.counts.releaseNotSeen(ids[r])
-                                           : fit.data.counts.notSeenAgain(ids[r], a, b);
+                const rivulet::CountMatrix& n =
+                    releaseCell ? fit.data.counts.releaseNextCounts(ReleaseId{ids[r]})
+                                : fit.data.counts.nextCounts(ReleaseId{ids[r]}, a, b);
+                const int n0 = releaseCell ? fit.data.counts.releaseNotSeen(ReleaseId{ids[r]})
+                                           : fit.data.counts.notSeenAgain(ReleaseId{ids[r]}, a, b);
                 double N = n0;
                 double l = n0 > 0 ? n0 * std::log(f.neverSeenAgain(r, a, b)) : 0.0;
                 for (int s = a + 1; s < S; ++s) {

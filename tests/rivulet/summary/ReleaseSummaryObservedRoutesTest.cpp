@@ -51,8 +51,8 @@ std::vector<std::string> contradictions(const SummaryData& d, int r, int S, int 
         if (key.site >= S - 1)
             continue;
         const CountMatrix& seen = key.site == s.releaseSite(ReleasePos{r})
-                                      ? d.data.counts.releaseNextCounts(id)
-                                      : d.data.counts.nextCounts(id, key.site, key.year);
+                                      ? d.data.counts.releaseNextCounts(ReleaseId{id})
+                                      : d.data.counts.nextCounts(ReleaseId{id}, key.site, key.year);
         for (int s2 = key.site + 1; s2 < S; ++s2)
             for (int y2 = key.year; y2 < Y; ++y2)
                 if (seen.count(s2, y2) > 0 && !openRouteExists(tables, key.site, key.year, s2, y2))

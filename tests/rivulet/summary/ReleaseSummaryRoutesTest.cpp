@@ -39,9 +39,10 @@ std::map<PathKey, int> listedTestCounts(const SummaryData& d, int r, int S, int 
     for (const auto& [key, capture] : tables.captures) {
         if (capture.site >= S - 1)
             continue;
-        const CountMatrix& seen = capture.site == s.releaseSite(ReleasePos{r})
-                                      ? d.data.counts.releaseNextCounts(id)
-                                      : d.data.counts.nextCounts(id, capture.site, capture.year);
+        const CountMatrix& seen =
+            capture.site == s.releaseSite(ReleasePos{r})
+                ? d.data.counts.releaseNextCounts(ReleaseId{id})
+                : d.data.counts.nextCounts(ReleaseId{id}, capture.site, capture.year);
         for (int s2 = capture.site + 1; s2 < S; ++s2)
             for (int y2 = capture.year; y2 < Y; ++y2) {
                 std::set<PathKey> ends;
