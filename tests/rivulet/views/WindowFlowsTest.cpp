@@ -295,7 +295,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
     ASSERT_EQ(window->study().releases().count(), 2);
     const int releaseId = window->study().releases().ids().first();
-    const int fish = window->study().fishCount(releaseId);
+    const int fish = window->study().fishCount(ReleaseId{releaseId});
 
     // The first tag's release site unknown, on physical line 2 (below the titles comment).
     QStringList rows = readAll(file(sim::StudySimulator::ObservationsFile)).split('\n');
@@ -318,7 +318,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
         lines().contains(QStringLiteral("Load Data failed; the stored study is unchanged.")));
     EXPECT_EQ(prompts->messages.last().icon, QMessageBox::Critical);
     EXPECT_EQ(window->study().releases().count(), 2);
-    EXPECT_EQ(window->study().fishCount(releaseId), fish);
+    EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
 
     // Canceled from the progress dialog as soon as it starts.
@@ -329,7 +329,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     ASSERT_TRUE(settle());
     EXPECT_TRUE(lines().contains(QStringLiteral("Load Data canceled.")));
     EXPECT_EQ(window->study().releases().count(), 2);
-    EXPECT_EQ(window->study().fishCount(releaseId), fish);
+    EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
 }
 
