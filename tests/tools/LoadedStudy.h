@@ -4,17 +4,17 @@
 // see the simulator's files only through the program's own readers.
 
 #include "common/TestEnvironment.h"
+#include "lum/thread/ThreadRunner.h"
 #include "rivulet/counts/DataUpdater.h"
-#include "rivulet/counts/NextDetections.h"
-#include "rivulet/data/DetectionSequenceController.h"
-#include "rivulet/data/ReleasesController.h"
+#include "rivulet/counts/NextDetectionsI.h"
+#include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/data/SitesController.h"
-#include "rivulet/data/YearsController.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
 #include "rivulet/input/MockSitesConfigSettings.h"
 #include "rivulet/input/ObsDataLoader.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigCatalog.h"
+#include "rivulet/study/Study.h"
+#include "rivulet/study/StudyActions.h"
 #include "tools/sim/StudySimulator.h"
 
 #include <QDate>
@@ -22,15 +22,17 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
 namespace rivulet::test {
 
-// Writes the study of a design into a fresh folder, loads its sites configuration and export
-// through the observation loader into a database of its own, and runs the data update that
-// derives the detection histories and the next-detection counts, followed by the given
-// refresh steps (the program adds the release summary and the model catalogue there).
+// Writes the study of a design into a fresh folder and loads it into a rivulet::Study on a
+// database of its own with the study's own jobs: the observation load of its sites
+// configuration and export, then the data update that derives the detection histories, the
+// next-detection counts, the study's release summary and catalogue, followed by the given
+// refresh steps.
 class LoadedStudy
 {
 public:
@@ -50,21 +52,27 @@ public:
             return error;
         if (rdb.open(folder + QStringLiteral("/study.db")) != 0)
             return QStringLiteral("cannot open the study database");
-        settings.lastCheck = QDate::currentDate();
-        ObsDataLoader loader(file(sim::StudySimulator::ObservationsFile), &releases, &sites, &years,
-                             file(sim::StudySimulator::ConfigFile), nullptr, &rdb);
-        loader.setSitesConfig(&config, &settings);
-        loader.run();
-        if (loader.failed())
+        auto settings = std::make_unique<MockSitesConfigSettings>(
+            TestEnvironment::freshDir("loaded-study-shared"));
+        settings->lastCheck = QDate::currentDate();
+        study.setSitesConfigSettings(std::move(settings));
+        study.setSitesConfigPath(file(sim::StudySimulator::ConfigFile));
+
+        lum::ThreadRunner runner;
+        const StudyActions actions(study, runner);
+        const auto loader = actions.loadObservations(file(sim::StudySimulator::ObservationsFile));
+        loader->run();
+        if (loader->job().failed())
             return QStringLiteral("the observation loader refused the export");
-        loaded = loader.summary();
-        DataUpdater updater(releases, sites, years, &sequences, counts);
+        loaded = loader->job().summary();
+
+        const auto update = actions.update();
         for (const std::function<void()>& step : refreshSteps)
-            updater.addRefreshStep(step);
+            update->job().addRefreshStep(step);
         QString updateError;
-        QObject::connect(&updater, &DataUpdater::error,
+        QObject::connect(&update->job(), &DataUpdater::error,
                          [&updateError](const QString& message) { updateError = message; });
-        updater.process();
+        update->run();
         return updateError;
     }
 
@@ -75,14 +83,11 @@ public:
     sim::StudySummary written;
     ObsLoadSummary loaded;
     RivuletDb rdb;
-    SitesConfig config;
-    MockSitesConfigSettings settings{TestEnvironment::freshDir("loaded-study-shared")};
-    SitesConfigCatalog catalog{config};
-    SitesController sites{catalog, rdb};
-    YearsController years{rdb};
-    ReleasesController releases{rdb};
-    DetectionSequenceController sequences{releases, sites, rdb};
-    NextDetections counts{releases, sites, years, sequences};
+    Study study{Study::Database, rdb};
+    const ReleasesControllerI& releases = study.releases();
+    const SitesControllerI& sites = study.sites();
+    const YearsControllerI& years = study.years();
+    const NextDetectionsI& counts = study.nextDetections();
 };
 
 } // namespace rivulet::test
