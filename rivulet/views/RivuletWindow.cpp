@@ -181,7 +181,7 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     dock->setWidget(lum::ReportViewers::of(*releaseSummaryReport_).textWidget());
     addDock(ReleasesSummaryDock, dock, Qt::RightDockWidgetArea);
     // Room for the item names and the summary's four columns; the document area keeps the rest.
-    resizeDocks({this->dock(NavigationDock), dock}, {380, 330}, Qt::Horizontal);
+    resizeDocks({this->dock(NavigationDock), dock}, {480, 290}, Qt::Horizontal);
     resizeDocks({outputDock()}, {170}, Qt::Vertical);
 
     setActionsEnabled(false);

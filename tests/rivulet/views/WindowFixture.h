@@ -56,6 +56,7 @@ protected:
 
     void openWindow(bool mock)
     {
+        window.reset();
         RivuletSettings::instance().setValue(RivuletSettings::MockInput, mock);
         window = std::make_unique<RivuletWindow>(nullptr, rdb, nullptr, QStringLiteral("Rivulet"),
                                                  Qt::WindowFlags(),

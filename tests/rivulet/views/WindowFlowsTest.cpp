@@ -331,6 +331,11 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
+
+    // The stored study opens ready to fit in a new window on the same database.
+    openWindow(false);
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
 }
 
 } // namespace
