@@ -277,6 +277,10 @@ void RivuletWindow::buildNavigation()
 
 void RivuletWindow::setActionsEnabled(bool enable)
 {
+    if (enable && navStale_) {
+        onUiSettingsChanged();
+        return;
+    }
     const auto set = [this](int key, bool on) {
         if (lum::NavPanelItem* item = navItem(key))
             setEnabledRecursive(item, on);
@@ -806,6 +810,12 @@ void RivuletWindow::showSettingsWidget()
 
 void RivuletWindow::onUiSettingsChanged()
 {
+    // A running update rebuilds the catalogue the model entries are read from.
+    if (runner().isRunning()) {
+        navStale_ = true;
+        return;
+    }
+    navStale_ = false;
     const int selected = currentModelKey_;
     buildNavigation();
     if (lum::NavPanelItem* item = navItem(selected))

@@ -186,6 +186,8 @@ private:
     QString defaultSitesConfigPath_;
     QString sitesConfigPath_;
     QString pendingNextDetectionsFile_;
+    // The panel must be rebuilt from the catalogue once the running job lets go of it.
+    bool navStale_ = false;
 };
 
 } // namespace rivulet
