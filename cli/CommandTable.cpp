@@ -1,12 +1,15 @@
 #include "cli/CommandTable.h"
 
+#include "cli/DiagramCommand.h"
 #include "cli/FitCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LoadAgesCommand.h"
 #include "cli/LoadObservationsCommand.h"
 #include "cli/ModelsCommand.h"
 #include "cli/NextDetectionsCommand.h"
+#include "cli/ReleasesCommand.h"
 #include "cli/ReportCommand.h"
+#include "cli/SitesCommand.h"
 #include "cli/SummaryCommand.h"
 #include "cli/UpdateCommand.h"
 
@@ -60,6 +63,25 @@ const std::vector<CommandEntry>& CommandTable::entries()
          "write the release summary report of the data (releases with their site, year and "
          "number of fish): its text, or with --html the report as HTML",
          &make<ReportCommand>},
+        {"sites", "[remove CODE | last CODE | reset]",
+         "list every site (code, short name, active position or removed), or remove a site, "
+         "make it the last one (the sites below are merged into it) or make every site and "
+         "year take part again; an edit derives the detection sequences again",
+         &make<SitesCommand>},
+        {"years", "[remove YEAR]",
+         "list the migration years, or take one out of the analysis (not a release year)",
+         &make<YearsCommand>},
+        {"releases", "[include LABEL | exclude LABEL]",
+         "list the releases with whether they take part, or include or exclude one (\"SITE "
+         "YEAR\")",
+         &make<ReleasesCommand>},
+        {"diagram", "[--model NAME] [--release LABEL] --png FILE",
+         "fit the model (default: the fit list, keeping the lowest AIC) and write the estimates "
+         "diagram of the release (default: the first) as a PNG picture",
+         &make<DiagramCommand>},
+        {"cohort", "[NUMBER | all]",
+         "list the cohorts, or restrict the analysis to one cohort (all: every cohort)",
+         &make<CohortCommand>},
     };
     return table;
 }

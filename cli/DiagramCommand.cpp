@@ -1,0 +1,107 @@
+#include "cli/DiagramCommand.h"
+
+#include "cli/ArgumentParser.h"
+#include "cli/CliContext.h"
+#include "cli/CliOutput.h"
+#include "cli/TerminalTracker.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/diagram/ReleaseEstimates.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/study/Study.h"
+#include "rivulet/study/StudyActions.h"
+
+namespace rivulet::cli {
+
+namespace {
+
+int usage(CliOutput& out, const QString& text)
+{
+    out.error(text);
+    out.error(
+        QStringLiteral("usage: rivulet-cli diagram [--model NAME] [--release LABEL] --png FILE"));
+    return ExitUsage;
+}
+
+int setting(int key)
+{
+    return RivuletSettings::instance().value(key).toInt();
+}
+
+} // namespace
+
+int DiagramCommand::run(CliContext& context, const QStringList& arguments)
+{
+    CliOutput& out = context.out();
+    ArgumentParser parser(QStringLiteral("diagram"));
+    parser.addOption(QStringLiteral("model"), QStringLiteral("NAME"), ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("release"), QStringLiteral("LABEL"), ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("png"), QStringLiteral("FILE"), ArgumentParser::LastWins);
+    if (!parser.parse(arguments))
+        return usage(out, parser.error());
+    if (!parser.positionalArguments().isEmpty())
+        return usage(out, QStringLiteral("diagram does not take \"%1\"")
+                              .arg(parser.positionalArguments().first()));
+    const QString png = parser.value(QStringLiteral("png"));
+    if (png.isEmpty())
+        return usage(out, QStringLiteral("diagram needs --png FILE"));
+
+    Study* study = context.updatedStudy();
+    if (!study || !context.openDatabase())
+        return ExitFailure;
+    const QStringList labels = study->releases().labels();
+    const QString releaseLabel = parser.value(QStringLiteral("release"));
+    const int release = releaseLabel.isEmpty() ? 0 : labels.indexOf(releaseLabel);
+    if (release < 0 || release >= labels.size()) {
+        out.error(QStringLiteral("No release \"%1\"; the releases are: %2")
+                      .arg(releaseLabel, labels.join(QStringLiteral(", "))));
+        return ExitUsage;
+    }
+    const ModelCatalogue& catalogue = study->catalogue();
+    const QString modelName = parser.value(QStringLiteral("model"));
+    FitJob::Options options;
+    if (!modelName.isEmpty()) {
+        for (const auto& item : catalogue.definitionItems()) {
+            if (!item->isHeading() && item->name() == modelName)
+                options.schemes.push_back(item->scheme());
+        }
+        if (options.schemes.empty()) {
+            out.error(QStringLiteral("unknown model \"%1\"").arg(modelName));
+            return ExitUsage;
+        }
+    } else if (catalogue.fitList().empty()) {
+        out.error(QStringLiteral("None of the models are estimable."));
+        return ExitFailure;
+    }
+    const auto fit = context.actions().fit(options);
+    if (context.tracker().run(*fit) != TerminalTracker::Complete)
+        return ExitFailure;
+    const EstimationResults& results = study->results();
+    if (results.isEmpty()) {
+        out.error(QStringLiteral("No models produced parameter estimates"));
+        return ExitFailure;
+    }
+    const ModelResult& result = results.result(results.bestIndex());
+
+    const QStringList sites = study->sites().shortNames();
+    const QStringList years = study->years().yearLabels();
+    const ReleaseEstimates estimates(study->summary(), ReleasePos{release}, &result, sites, years,
+                                     setting(RivuletSettings::PrecisionEst),
+                                     setting(RivuletSettings::PrecisionErr));
+    DiagramPicture picture(sites, years);
+    picture.setTitle(labels.at(release) + QStringLiteral(" - ") +
+                     ModelCatalogue::modelName(catalogue.dataClass(), result.scheme()));
+    for (const DiagramPathSpec& path : estimates.paths())
+        picture.addPath(path);
+    if (!picture.toImage().save(png, "PNG")) {
+        out.error(QStringLiteral("Can't write \"%1\"").arg(png));
+        return ExitFailure;
+    }
+    out.status(QStringLiteral("Wrote %1").arg(png));
+    return ExitSuccess;
+}
+
+} // namespace rivulet::cli

@@ -1,0 +1,221 @@
+#include "rivulet/study/StudyConfiguration.h"
+
+#include "lum/db/TableData.h"
+#include "rivulet/data/CohortsController.h"
+#include "rivulet/data/ReleasesController.h"
+#include "rivulet/data/RivuletDb.h"
+#include "rivulet/data/SiteDbModel.h"
+#include "rivulet/data/SitesController.h"
+#include "rivulet/data/YearsController.h"
+#include "rivulet/study/Study.h"
+
+#include <algorithm>
+
+namespace rivulet {
+
+StudyConfiguration::StudyConfiguration(ReleasesController& releases, SitesController& sites,
+                                       YearsController& years, RivuletDb& rdb)
+    : releases_(releases), sites_(sites), years_(years), rdb_(rdb)
+{
+}
+
+StudyConfiguration::StudyConfiguration(Study& study)
+    : StudyConfiguration(*study.databaseReleases(), *study.databaseSites(), *study.databaseYears(),
+                         study.database())
+{
+}
+
+int StudyConfiguration::sitePosition(const QString& nameOrCode) const
+{
+    const int byName = sites_.shortNames().indexOf(nameOrCode);
+    if (byName >= 0)
+        return byName;
+    for (const SiteState& site : siteStates()) {
+        if (site.activePosition >= 0 && !site.merged &&
+            (site.code == nameOrCode || site.shortName == nameOrCode))
+            return site.activePosition;
+    }
+    return -1;
+}
+
+int StudyConfiguration::yearPosition(const QString& label) const
+{
+    return years_.yearLabels().indexOf(label);
+}
+
+bool StudyConfiguration::isReleaseSite(int position) const
+{
+    if (position < 0 || position >= sites_.count())
+        return false;
+    const int siteId = sites_.ids().at(position);
+    for (int releaseId : releases_.ids()) {
+        if (releases_.releaseSiteId(releaseId) == siteId)
+            return true;
+    }
+    return false;
+}
+
+bool StudyConfiguration::isReleaseYear(int position) const
+{
+    if (position < 0 || position >= years_.count())
+        return false;
+    const int yearId = years_.ids().at(position);
+    for (int releaseId : releases_.ids()) {
+        if (releases_.releaseYearId(releaseId) == yearId)
+            return true;
+    }
+    return false;
+}
+
+bool StudyConfiguration::canRemoveSite(int position) const
+{
+    return position >= 0 && position < sites_.count() && !isReleaseSite(position);
+}
+
+bool StudyConfiguration::canMakeLastSite(int position) const
+{
+    return canRemoveSite(position) && position > 1;
+}
+
+bool StudyConfiguration::canRemoveYear(int position) const
+{
+    return position >= 0 && position < years_.count() && !isReleaseYear(position);
+}
+
+bool StudyConfiguration::removeSite(int position)
+{
+    return canRemoveSite(position) && sites_.removeSite(sites_.ids().at(position)) == 0;
+}
+
+bool StudyConfiguration::setLastSite(int position)
+{
+    return canMakeLastSite(position) && sites_.setLastSite(position) == 0;
+}
+
+bool StudyConfiguration::removeYear(int position)
+{
+    return canRemoveYear(position) && years_.removeYear(years_.ids().at(position)) == 0;
+}
+
+bool StudyConfiguration::reset()
+{
+    const bool sitesDone = sites_.resetActive() == 0;
+    const bool yearsDone = years_.resetActive() == 0;
+    return sitesDone && yearsDone;
+}
+
+QList<StudyConfiguration::SiteState> StudyConfiguration::siteStates() const
+{
+    QList<SiteState> states;
+    if (!rdb_.database())
+        return states;
+    const lum::DbModel& model = *rdb_.model(RivuletDb::Sites);
+    const auto column = [&model](int c) { return model.quotedColumnName(c); };
+    const lum::TableData rows(
+        *rdb_.database(),
+        QStringLiteral("select ") + column(SiteDbModel::Id) + QStringLiteral(", ") +
+            column(SiteDbModel::Code) + QStringLiteral(", ") + column(SiteDbModel::ShortName) +
+            QStringLiteral(", ") + column(SiteDbModel::LongName) + QStringLiteral(", ") +
+            column(SiteDbModel::ActiveSequence) + QStringLiteral(" from ") + model.tableName() +
+            QStringLiteral(" order by ") + column(SiteDbModel::Sequence));
+    QList<int> releaseSiteIds;
+    for (int releaseId : releases_.ids())
+        releaseSiteIds.append(releases_.releaseSiteId(releaseId));
+    int lastPosition = -1;
+    for (int r = 0; r < rows.numRows(); ++r) {
+        SiteState state;
+        state.code = rows.stringValue(r, 1);
+        state.shortName = rows.stringValue(r, 2);
+        state.longName = rows.stringValue(r, 3);
+        state.activePosition = rows.intValue(r, 4);
+        state.releaseSite = releaseSiteIds.contains(rows.intValue(r, 0));
+        if (state.activePosition >= 0) {
+            state.merged = state.activePosition == lastPosition;
+            lastPosition = state.activePosition;
+        }
+        states.append(state);
+    }
+    return states;
+}
+
+QList<StudyConfiguration::ReleaseState> StudyConfiguration::releaseStates() const
+{
+    QList<ReleaseState> states;
+    const QList<int> ids = releases_.allIds();
+    const QStringList labels = releases_.allLabels();
+    const QList<int> active = releases_.ids();
+    for (int i = 0; i < ids.size(); ++i)
+        states.append(ReleaseState{ids.at(i), labels.value(i), active.contains(ids.at(i))});
+    return states;
+}
+
+bool StudyConfiguration::setActiveReleases(const QList<int>& releaseIds)
+{
+    return releases_.setActiveReleases(releaseIds) == 0;
+}
+
+bool StudyConfiguration::setReleaseActive(const QString& label, bool active)
+{
+    const QList<ReleaseState> states = releaseStates();
+    bool known = false;
+    QList<int> selection;
+    for (const ReleaseState& state : states) {
+        const bool match = state.label == label;
+        known = known || match;
+        if (match ? active : state.active)
+            selection.append(state.id);
+    }
+    if (!known)
+        return false;
+    // The active ones keep their order; an included release takes its place by sequence.
+    QList<int> ordered = releases_.ids();
+    ordered.erase(std::remove_if(ordered.begin(), ordered.end(),
+                                 [&selection](int id) { return !selection.contains(id); }),
+                  ordered.end());
+    for (int id : selection) {
+        if (ordered.contains(id))
+            continue;
+        int at = 0;
+        const int sequence = releases_.allIds().indexOf(id);
+        while (at < ordered.size() && releases_.allIds().indexOf(ordered.at(at)) < sequence)
+            ++at;
+        ordered.insert(at, id);
+    }
+    return setActiveReleases(ordered);
+}
+
+bool StudyConfiguration::includeRelease(const QString& label)
+{
+    return setReleaseActive(label, true);
+}
+
+bool StudyConfiguration::excludeRelease(const QString& label)
+{
+    return setReleaseActive(label, false);
+}
+
+QList<int> StudyConfiguration::cohortNumbers() const
+{
+    return CohortsController(rdb_).cohortNumbers();
+}
+
+int StudyConfiguration::activeCohortNumber() const
+{
+    const CohortsController cohorts(rdb_);
+    const int index = cohorts.cohortIds().indexOf(cohorts.activeCohortId());
+    return index < 0 ? 0 : cohorts.cohortNumbers().at(index);
+}
+
+bool StudyConfiguration::setCohort(int cohortNumber)
+{
+    CohortsController cohorts(rdb_);
+    const int index = cohorts.cohortNumbers().indexOf(cohortNumber);
+    return index >= 0 && cohorts.setActiveCohort(cohorts.cohortIds().at(index)) == 0;
+}
+
+bool StudyConfiguration::clearCohort()
+{
+    return CohortsController(rdb_).clearActiveCohort() == 0;
+}
+
+} // namespace rivulet
