@@ -847,6 +847,13 @@ void RivuletWindow::onReset()
     // The table models stay registered: the controllers hold them for the whole run.
     rdb.resetTables({});
     rdb.createTables();
+    if (mock_) {
+        // Simulated data live in the study, not in the database: an empty counts file
+        // (no sites, years or releases) empties it.
+        QString none = QStringLiteral("0 0 0\n");
+        QTextStream in(&none);
+        study_->readCountsFile(in, nullptr);
+    }
     out(QStringLiteral("All data deleted."));
     startUpdate();
 }

@@ -286,6 +286,12 @@ TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
     ASSERT_TRUE(reread.readCountsFile(stream, &error)) << error.toStdString();
     EXPECT_EQ(reread.releases().count(), 2);
     EXPECT_EQ(reread.sites().count(), window->study().sites().count());
+
+    prompts->answers << QMessageBox::Ok;
+    window->action(RivuletWindow::ClearAllDataAction)->trigger();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(window->study().releases().count(), 0);
+    EXPECT_TRUE(lines().contains(QStringLiteral("All data deleted.")));
 }
 
 TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
