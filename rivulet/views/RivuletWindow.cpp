@@ -551,8 +551,8 @@ void RivuletWindow::onRunTerminated()
     runKind_ = NoRun;
     switch (kind) {
     case LoadRun:
+        // The loader itself says that the database is unchanged.
         warn(QStringLiteral("Load Data canceled."));
-        warn(QStringLiteral("The stored study is unchanged."));
         startUpdate();
         return;
     case AgesRun:
