@@ -1,5 +1,7 @@
 #include "lum/estimation/DirectionSetOptimizer.h"
 
+#include "lum/estimation/OptimizerFactory.h"
+
 #include "lum/estimation/PowellMinimizer.h"
 
 namespace lum {
@@ -20,6 +22,11 @@ void DirectionSetOptimizer::optimize(Func& func, std::vector<double>& x,
                               doubleSetting(m_funcTolerance));
     iterations = minimizer.minimize(x, start);
     announceEnd(func, x, iterations);
+}
+
+std::unique_ptr<OptimizerI> DirectionSetOptimizer::clone() const
+{
+    return createOptimizer(settingsString());
 }
 
 } // namespace lum

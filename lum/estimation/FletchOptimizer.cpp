@@ -1,5 +1,7 @@
 #include "lum/estimation/FletchOptimizer.h"
 
+#include "lum/estimation/OptimizerFactory.h"
+
 #include "lum/estimation/FletchMinimizer.h"
 
 namespace lum {
@@ -23,6 +25,11 @@ void FletchOptimizer::optimize(Func& func, std::vector<double>& x,
     FletchMinimizer minimizer(func, cancelled, settings);
     iterations = minimizer.minimize(x, start);
     announceEnd(func, x, iterations);
+}
+
+std::unique_ptr<OptimizerI> FletchOptimizer::clone() const
+{
+    return createOptimizer(settingsString());
 }
 
 } // namespace lum

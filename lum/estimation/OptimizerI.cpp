@@ -50,6 +50,11 @@ void OptimizerI::setSettingsString(const QString& text)
     setSettings(names, values);
 }
 
+std::unique_ptr<OptimizerI> OptimizerI::clone() const
+{
+    return nullptr;
+}
+
 QString OptimizerI::settingsString() const
 {
     QString text = QString::number(m_id);

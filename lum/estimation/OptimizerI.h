@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 namespace lum {
@@ -31,6 +32,9 @@ public:
     // steps and returns early once it is true. Stores the number of iterations.
     virtual void optimize(Func& func, std::vector<double>& x, const std::atomic<bool>& cancelled,
                           int& iterations) = 0;
+    // A new optimizer of the same kind and settings, for a fit on another thread; null when
+    // this one cannot be copied.
+    virtual std::unique_ptr<OptimizerI> clone() const;
     virtual QString name() const;
     virtual int id() const;
     virtual void resetToDefaults();

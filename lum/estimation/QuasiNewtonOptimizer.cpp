@@ -1,5 +1,7 @@
 #include "lum/estimation/QuasiNewtonOptimizer.h"
 
+#include "lum/estimation/OptimizerFactory.h"
+
 #include "lum/estimation/QuasiNewtonMinimizer.h"
 
 namespace lum {
@@ -20,6 +22,11 @@ void QuasiNewtonOptimizer::optimize(Func& func, std::vector<double>& x,
                                    doubleSetting(m_gradConv));
     iterations = minimizer.minimize(x, start);
     announceEnd(func, x, iterations);
+}
+
+std::unique_ptr<OptimizerI> QuasiNewtonOptimizer::clone() const
+{
+    return createOptimizer(settingsString());
 }
 
 } // namespace lum

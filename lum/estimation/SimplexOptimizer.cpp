@@ -1,5 +1,7 @@
 #include "lum/estimation/SimplexOptimizer.h"
 
+#include "lum/estimation/OptimizerFactory.h"
+
 #include "lum/estimation/SimplexMinimizer.h"
 
 namespace lum {
@@ -24,6 +26,11 @@ void SimplexOptimizer::optimize(Func& func, std::vector<double>& x,
                                doubleSetting(m_convergenceTolerance), doubleSetting(m_stepSize));
     iterations = minimizer.minimize(x, start);
     announceEnd(func, x, iterations);
+}
+
+std::unique_ptr<OptimizerI> SimplexOptimizer::clone() const
+{
+    return createOptimizer(settingsString());
 }
 
 } // namespace lum

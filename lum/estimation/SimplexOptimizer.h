@@ -14,6 +14,7 @@ public:
 
     void optimize(Func& func, std::vector<double>& x, const std::atomic<bool>& cancelled,
                   int& iterations) override;
+    std::unique_ptr<OptimizerI> clone() const override;
 
 private:
     // Positions of this optimizer's settings.

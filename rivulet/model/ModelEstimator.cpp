@@ -1,5 +1,6 @@
 #include "rivulet/model/ModelEstimator.h"
 
+#include "lum/estimation/BlockFunc.h"
 #include "lum/estimation/CovarianceCalculator.h"
 #include "lum/estimation/DenseMatrix.h"
 #include "lum/estimation/Estimator.h"
@@ -18,11 +19,22 @@
 #include "rivulet/model/RivuletLikelihood.h"
 #include "rivulet/settings/RivuletSettings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
+#include <numeric>
 #include <stdexcept>
+#include <thread>
 
 namespace rivulet {
+
+// Free parameters (ascending) that share no term and no transform group with any other
+// parameter, and the terms (ascending) they enter.
+struct ParameterBlock
+{
+    std::vector<int> parameters;
+    std::vector<int> terms;
+};
 
 namespace {
 
@@ -70,6 +82,219 @@ bool isPositiveDefinite(const lum::DenseMatrix& matrix)
         }
     }
     return true;
+}
+
+// The connected components of the free parameters, two parameters joined when they enter a
+// common term or move together in the transform; in the order of their lowest parameter.
+std::vector<ParameterBlock> parameterBlocks(const lum::Func& likelihood,
+                                            const lum::SoftmaxTransform& transform)
+{
+    const int k = transform.size();
+    std::vector<int> parent(static_cast<std::size_t>(k));
+    std::iota(parent.begin(), parent.end(), 0);
+    const auto root = [&parent](int i) {
+        while (parent[static_cast<std::size_t>(i)] != i) {
+            int& up = parent[static_cast<std::size_t>(i)];
+            up = parent[static_cast<std::size_t>(up)];
+            i = up;
+        }
+        return i;
+    };
+    const auto join = [&](int a, int b) { parent[static_cast<std::size_t>(root(a))] = root(b); };
+    std::vector<int> firstOfTerm(static_cast<std::size_t>(likelihood.termCount()), -1);
+    for (int j = 0; j < k; ++j) {
+        for (const int t : likelihood.termsOfParameter(j)) {
+            int& first = firstOfTerm[static_cast<std::size_t>(t)];
+            if (first < 0) {
+                first = j;
+            } else {
+                join(j, first);
+            }
+        }
+    }
+    for (int g = 0; g < transform.groupCount(); ++g) {
+        const std::vector<int>& members = transform.members(g);
+        for (std::size_t m = 1; m < members.size(); ++m) {
+            join(members[0], members[m]);
+        }
+    }
+    std::vector<int> blockOfRoot(static_cast<std::size_t>(k), -1);
+    std::vector<ParameterBlock> blocks;
+    for (int j = 0; j < k; ++j) {
+        int& b = blockOfRoot[static_cast<std::size_t>(root(j))];
+        if (b < 0) {
+            b = static_cast<int>(blocks.size());
+            blocks.emplace_back();
+        }
+        ParameterBlock& block = blocks[static_cast<std::size_t>(b)];
+        block.parameters.push_back(j);
+        const std::vector<int>& terms = likelihood.termsOfParameter(j);
+        block.terms.insert(block.terms.end(), terms.begin(), terms.end());
+    }
+    for (ParameterBlock& block : blocks) {
+        std::sort(block.terms.begin(), block.terms.end());
+        block.terms.erase(std::unique(block.terms.begin(), block.terms.end()), block.terms.end());
+    }
+    return blocks;
+}
+
+// The transform of a block's parameters alone (local positions), its groups in the order of
+// their lowest member. Every group of the whole transform lies in one block.
+lum::SoftmaxTransform blockTransform(const lum::SoftmaxTransform& transform,
+                                     const std::vector<int>& parameters)
+{
+    std::vector<lum::SoftmaxTransform::Group> groups;
+    std::vector<int> seen;
+    for (const int p : parameters) {
+        const int g = transform.groupOf(p);
+        if (std::find(seen.begin(), seen.end(), g) != seen.end()) {
+            continue;
+        }
+        seen.push_back(g);
+        lum::SoftmaxTransform::Group group;
+        group.budget = transform.budget(g);
+        for (const int member : transform.members(g)) {
+            const auto at = std::lower_bound(parameters.begin(), parameters.end(), member);
+            group.members.push_back(static_cast<int>(at - parameters.begin()));
+        }
+        groups.push_back(std::move(group));
+    }
+    return lum::SoftmaxTransform(static_cast<int>(parameters.size()), std::move(groups));
+}
+
+// Minimises objective from z with the estimator; false with the reason when the fit failed.
+bool runEstimator(lum::Estimator& estimator, lum::Func& objective, std::vector<double>& z,
+                  const std::atomic<bool>& cancel, QString& failure)
+{
+    if (z.empty()) {
+        // Everything is fixed: there is nothing to optimise.
+        return true;
+    }
+    try {
+        estimator.estimate(objective, z, cancel);
+    } catch (const NR3::NRError& e) {
+        failure = QString::fromLatin1(e.message);
+        return false;
+    } catch (const std::exception& e) {
+        // Not a numerical failure, but one model must not end the whole run.
+        failure = QString::fromLatin1(e.what());
+        return false;
+    }
+    return true;
+}
+
+enum class Settled
+{
+    Done,
+    Failed,
+    Canceled
+};
+
+// A coordinate far out is a probability next to its bound, where the transform is so flat
+// that no optimizer feels a slope: a parameter an early step pushed there stays there even
+// when the optimum has moved inside. So the fit is repeated from a point where such
+// coordinates are pulled back to where the slope is felt, and kept while that improves it. A
+// parameter whose estimate truly is at the bound goes back out, and the fit stands.
+Settled settleFar(lum::Estimator& estimator, lum::Func& objective, std::vector<double>& z,
+                  const std::atomic<bool>& cancel, QString& failure)
+{
+    constexpr double FAR_OUT = 15.0;
+    constexpr double PULLED_BACK = 5.0;
+    constexpr int MAX_RESTARTS = 5;
+    for (int restart = 0; restart < MAX_RESTARTS; ++restart) {
+        std::vector<double> start = z;
+        bool pulled = false;
+        for (double& zi : start) {
+            if (std::abs(zi) > FAR_OUT) {
+                zi = std::copysign(PULLED_BACK, zi);
+                pulled = true;
+            }
+        }
+        if (!pulled) {
+            break;
+        }
+        const double before = objective.countedValue(z);
+        if (!runEstimator(estimator, objective, start, cancel, failure)) {
+            return Settled::Failed;
+        }
+        if (cancel.load()) {
+            return Settled::Canceled;
+        }
+        const double after = objective.countedValue(start);
+        if (after < before) {
+            z = std::move(start);
+        }
+        if (!(after < before - estimator.endingCriterion())) {
+            break;
+        }
+    }
+    return Settled::Done;
+}
+
+// The covariance of func at x into `covariance`; false with the reason when there is none.
+bool blockCovariance(lum::Func& func, const std::vector<double>& x, const std::atomic<bool>& cancel,
+                     lum::DenseMatrix& covariance, QString& failure)
+{
+    try {
+        lum::CovarianceCalculator(cancel, ModelEstimator::HessianStep).compute(func, x, covariance);
+    } catch (const NR3::NRError& e) {
+        failure = QString::fromLatin1(e.message);
+    } catch (const std::exception& e) {
+        failure = QString::fromLatin1(e.what());
+    }
+    if (cancel.load()) {
+        return false;
+    }
+    if (failure.isEmpty() && !isPositiveDefinite(covariance)) {
+        failure = QString::fromLatin1(NOT_POSITIVE_DEFINITE);
+    }
+    return failure.isEmpty();
+}
+
+// What the fit of one block came to.
+struct BlockFit
+{
+    QString failure; // the fit failed
+    QString covarianceFailure;
+    bool canceled = false;
+    bool hasCovariance = false;
+    lum::DenseMatrix covariance;
+};
+
+// Fits one block from its part of `point`, which receives its estimates, and computes its
+// covariance. Touches only the block's parameters of `point` and the block's terms of the
+// likelihood, so blocks run side by side.
+void fitBlock(const ParameterBlock& block, lum::Func& likelihood,
+              const lum::SoftmaxTransform& transform, std::vector<double>& point,
+              lum::Estimator& estimator, const std::atomic<bool>& cancel, BlockFit& fit)
+{
+    try {
+        lum::BlockFunc func(likelihood, point, block.parameters, block.terms);
+        const lum::SoftmaxTransform local = blockTransform(transform, block.parameters);
+        lum::TransformedFunc objective(func, local);
+        std::vector<double> x;
+        std::vector<double> z;
+        func.gather(point, x);
+        local.toCoordinates(x, z);
+        if (!runEstimator(estimator, objective, z, cancel, fit.failure)) {
+            return;
+        }
+        if (cancel.load()) {
+            fit.canceled = true;
+            return;
+        }
+        const Settled settled = settleFar(estimator, objective, z, cancel, fit.failure);
+        if (settled != Settled::Done) {
+            fit.canceled = settled == Settled::Canceled;
+            return;
+        }
+        local.toParameters(z, x);
+        fit.hasCovariance = blockCovariance(func, x, cancel, fit.covariance, fit.covarianceFailure);
+        fit.canceled = cancel.load();
+        func.scatter(x, point);
+    } catch (const std::exception& e) {
+        fit.failure = QString::fromLatin1(e.what());
+    }
 }
 
 } // namespace
@@ -162,26 +387,36 @@ ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
     const int k = structure->numFree();
     std::vector<double> x(static_cast<std::size_t>(k), 1.0 / (years_.count() + 1));
     RivuletLikelihood likelihood(*structure, counts_, releases_, sites_, years_);
-    auto covariance = std::make_unique<lum::DenseMatrix>(k, k);
+    std::unique_ptr<lum::DenseMatrix> covariance;
 
     // The optimizers work in unbounded coordinates, in which no step can leave the
     // probabilities' domain; the likelihood, the estimates and the covariance stay on the
     // probability scale.
     const lum::SoftmaxTransform transform = modelTransform(*structure);
-    lum::TransformedFunc objective(likelihood, transform);
-    std::vector<double> z;
-    transform.toCoordinates(x, z);
-    if (!estimate(objective, z)) {
-        return Outcome::Skipped;
+    const std::vector<ParameterBlock> blocks = parameterBlocks(likelihood, transform);
+    // Blocks run on copies of the optimizer; one that cannot be copied fits the whole model.
+    const bool inBlocks = blocks.size() > 1 && optimizer_->clone() != nullptr;
+    if (inBlocks) {
+        const Outcome fitted = fitBlocks(blocks, likelihood, transform, x, covariance);
+        if (fitted != Outcome::Recorded) {
+            return fitted;
+        }
+    } else {
+        lum::TransformedFunc objective(likelihood, transform);
+        std::vector<double> z;
+        transform.toCoordinates(x, z);
+        if (!estimate(objective, z)) {
+            return Outcome::Skipped;
+        }
+        if (canceled()) {
+            return Outcome::Canceled;
+        }
+        const Outcome settled = settleFarCoordinates(objective, z);
+        if (settled != Outcome::Recorded) {
+            return settled;
+        }
+        transform.toParameters(z, x);
     }
-    if (canceled()) {
-        return Outcome::Canceled;
-    }
-    const Outcome settled = settleFarCoordinates(objective, z);
-    if (settled != Outcome::Recorded) {
-        return settled;
-    }
-    transform.toParameters(z, x);
     const double f = likelihood(x);
     if (!(f < RivuletLikelihood::BadValue)) {
         errorStatus(name + QStringLiteral(": unable to estimate parameters"));
@@ -194,8 +429,11 @@ ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
         return Outcome::Skipped;
     }
     const double aic = 2.0 * k + 2.0 * f;
-    if (!computeCovariance(likelihood, x, *covariance)) {
-        covariance.reset();
+    if (!inBlocks) {
+        covariance = std::make_unique<lum::DenseMatrix>(k, k);
+        if (!computeCovariance(likelihood, x, *covariance)) {
+            covariance.reset();
+        }
     }
     if (canceled()) {
         return Outcome::Canceled;
@@ -204,68 +442,96 @@ ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
     return Outcome::Recorded;
 }
 
-// A coordinate far out is a probability next to its bound, where the transform is so flat
-// that no optimizer feels a slope: a parameter an early step pushed there stays there even
-// when the optimum has moved inside. So the fit is repeated from a point where such
-// coordinates are pulled back to where the slope is felt, and kept while that improves it. A
-// parameter whose estimate truly is at the bound goes back out, and the fit stands.
+ModelEstimator::Outcome ModelEstimator::fitBlocks(const std::vector<ParameterBlock>& blocks,
+                                                  lum::Func& likelihood,
+                                                  const lum::SoftmaxTransform& transform,
+                                                  std::vector<double>& x,
+                                                  std::unique_ptr<lum::DenseMatrix>& covariance)
+{
+    status(QStringLiteral("Fitting ") + QString::number(blocks.size()) +
+           QStringLiteral(" independent blocks of parameters"));
+    std::vector<BlockFit> fits(blocks.size());
+    // Every block writes its own parameters of x, and evaluates its own releases.
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&](lum::Estimator& estimator) {
+        for (std::size_t b = next++; b < blocks.size() && !failed.load() && !canceled();
+             b = next++) {
+            fitBlock(blocks[b], likelihood, transform, x, estimator, cancelFlag_, fits[b]);
+            if (!fits[b].failure.isEmpty()) {
+                failed = true;
+            }
+        }
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t threads = std::min<std::size_t>(cores, blocks.size());
+    std::vector<std::thread> workers;
+    workers.reserve(threads);
+    for (std::size_t t = 0; t < threads; ++t) {
+        workers.emplace_back([&] {
+            const std::unique_ptr<lum::OptimizerI> optimizer = optimizer_->clone();
+            lum::Estimator estimator(*optimizer, endingCriterion());
+            work(estimator);
+        });
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    for (const BlockFit& fit : fits) {
+        if (!fit.failure.isEmpty()) {
+            warning(QStringLiteral("Error estimating parameters: ") + fit.failure);
+            return Outcome::Skipped;
+        }
+    }
+    if (canceled()) {
+        return Outcome::Canceled;
+    }
+    std::vector<std::vector<int>> indices;
+    std::vector<lum::DenseMatrix> values;
+    indices.reserve(blocks.size());
+    values.reserve(blocks.size());
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        if (!fits[b].hasCovariance) {
+            warning(QStringLiteral("Error estimating covariance matrix: ") +
+                    fits[b].covarianceFailure);
+            return Outcome::Recorded;
+        }
+        indices.push_back(blocks[b].parameters);
+        values.push_back(std::move(fits[b].covariance));
+    }
+    covariance = std::make_unique<lum::DenseMatrix>(
+        lum::DenseMatrix::blockDiagonal(static_cast<int>(x.size()), indices, values));
+    return Outcome::Recorded;
+}
+
 ModelEstimator::Outcome ModelEstimator::settleFarCoordinates(lum::Func& objective,
                                                              std::vector<double>& z)
 {
-    constexpr double FAR_OUT = 15.0;
-    constexpr double PULLED_BACK = 5.0;
-    constexpr int MAX_RESTARTS = 5;
-    for (int restart = 0; restart < MAX_RESTARTS; ++restart) {
-        std::vector<double> start = z;
-        bool pulled = false;
-        for (double& zi : start) {
-            if (std::abs(zi) > FAR_OUT) {
-                zi = std::copysign(PULLED_BACK, zi);
-                pulled = true;
-            }
-        }
-        if (!pulled) {
-            break;
-        }
-        const double before = objective.countedValue(z);
-        if (!estimate(objective, start)) {
-            return Outcome::Skipped;
-        }
-        if (canceled()) {
-            return Outcome::Canceled;
-        }
-        const double after = objective.countedValue(start);
-        if (after < before) {
-            z = std::move(start);
-        }
-        if (!(after < before - endingCriterion())) {
-            break;
-        }
+    QString failure;
+    switch (settleFar(*estimator_, objective, z, cancelFlag_, failure)) {
+    case Settled::Done:
+        return Outcome::Recorded;
+    case Settled::Canceled:
+        return Outcome::Canceled;
+    case Settled::Failed:
+        break;
     }
-    return Outcome::Recorded;
+    warning(QStringLiteral("Error estimating parameters: ") + failure);
+    return Outcome::Skipped;
 }
 
 // False (after the warning) when the fit failed.
 bool ModelEstimator::estimate(lum::Func& objective, std::vector<double>& z)
 {
-    if (z.empty()) {
-        // Everything is fixed: there is nothing to optimise.
+    QString failure;
+    if (runEstimator(*estimator_, objective, z, cancelFlag_, failure)) {
         return true;
     }
-    try {
-        estimator_->estimate(objective, z, cancelFlag_);
-    } catch (const NR3::NRError& e) {
-        warning(QStringLiteral("Error estimating parameters: ") + QString::fromLatin1(e.message));
-        return false;
-    } catch (const std::exception& e) {
-        // Not a numerical failure, but one model must not end the whole run.
-        warning(QStringLiteral("Error estimating parameters: ") + QString::fromLatin1(e.what()));
-        return false;
-    }
-    return true;
+    warning(QStringLiteral("Error estimating parameters: ") + failure);
+    return false;
 }
 
-// False when the model is to be recorded without a covariance matrix.
+// False (after the warning) when the model is to be recorded without a covariance matrix.
 bool ModelEstimator::computeCovariance(lum::Func& likelihood, const std::vector<double>& x,
                                        lum::DenseMatrix& covariance)
 {
@@ -273,24 +539,13 @@ bool ModelEstimator::computeCovariance(lum::Func& likelihood, const std::vector<
         return true;
     }
     QString failure;
-    try {
-        lum::CovarianceCalculator(cancelFlag_, HessianStep).compute(likelihood, x, covariance);
-    } catch (const NR3::NRError& e) {
-        failure = QString::fromLatin1(e.message);
-    } catch (const std::exception& e) {
-        failure = QString::fromLatin1(e.what());
+    if (blockCovariance(likelihood, x, cancelFlag_, covariance, failure)) {
+        return true;
     }
-    if (canceled()) {
-        return false;
-    }
-    if (failure.isEmpty() && !isPositiveDefinite(covariance)) {
-        failure = QString::fromLatin1(NOT_POSITIVE_DEFINITE);
-    }
-    if (!failure.isEmpty()) {
+    if (!canceled()) {
         warning(QStringLiteral("Error estimating covariance matrix: ") + failure);
-        return false;
     }
-    return true;
+    return false;
 }
 
 } // namespace rivulet

@@ -14,12 +14,14 @@ class DenseMatrix;
 class Estimator;
 class Func;
 class OptimizerI;
+class SoftmaxTransform;
 class ThreadRunner;
 } // namespace lum
 
 namespace rivulet {
 
 class EstimationResults;
+struct ParameterBlock;
 class ModelCatalogue;
 class NextDetectionsI;
 class ParameterStructure;
@@ -32,6 +34,14 @@ class YearsControllerI;
 // parameter structure, minimises the negative log-likelihood with the estimator, computes
 // the covariance matrix from the numerical Hessian and records the model in the estimation
 // results. A model whose fit fails is reported and left out; the others are still fitted.
+//
+// The likelihood is a sum of release terms. Free parameters that share no term (and no set of
+// movement probabilities) are independent, so they fall into blocks: the connected components
+// of the releases linked by shared parameters (one block per release in the unique model). A
+// model of several blocks is fitted block by block, each as its own problem, on as many
+// threads as the machine has cores, each with a copy of the optimizer (one that cannot be
+// copied fits the whole model as one problem); its covariance is block-diagonal, kept as the
+// blocks alone.
 //
 // Everything given at construction is borrowed except the optimizer; the optimizer and the
 // estimator are made once, so a change of the settings takes effect with the next job
@@ -93,6 +103,11 @@ private:
     };
 
     Outcome fitModel(const EquatingScheme& scheme, const ParameterStructure& structureTemplate);
+    // Fits the blocks, each from its part of x; x receives the estimates. Null covariance
+    // when it could not be computed (after the warning).
+    Outcome fitBlocks(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
+                      const lum::SoftmaxTransform& transform, std::vector<double>& x,
+                      std::unique_ptr<lum::DenseMatrix>& covariance);
     bool estimate(lum::Func& objective, std::vector<double>& z);
     Outcome settleFarCoordinates(lum::Func& objective, std::vector<double>& z);
     bool computeCovariance(lum::Func& likelihood, const std::vector<double>& x,

@@ -44,7 +44,7 @@ RivuletLikelihood::RivuletLikelihood(const ParameterStructure& structure,
                           static_cast<std::size_t>(Y),
                       0.0);
     parameters_.assign(static_cast<std::size_t>(structure.cellCount()), 0.0);
-    passWeights_.assign(static_cast<std::size_t>(Y), 0.0);
+    passWeights_.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(Y), 0.0);
     buildCells(counts);
     buildParameterLists();
 }
@@ -233,8 +233,9 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
         row[next * Y + d] = phi(r, next, b, d);
     }
     // Surviving to the next site in year y and passing it undetected.
+    double* passWeights = &passWeights_[static_cast<std::size_t>(r) * static_cast<std::size_t>(Y)];
     for (int y = b; y < Y; ++y) {
-        passWeights_[static_cast<std::size_t>(y)] = phi(r, next, b, y) * (1 - capture(r, next, y));
+        passWeights[y] = phi(r, next, b, y) * (1 - capture(r, next, y));
     }
     const double* below = &arrivals_[arrivalOffset(r, next, 0)];
     const int yearStride = S * Y;
@@ -242,8 +243,7 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
         for (int d = b; d < Y; ++d) {
             double sum = 0.0;
             for (int y = b; y <= d; ++y) {
-                sum +=
-                    passWeights_[static_cast<std::size_t>(y)] * below[y * yearStride + c * Y + d];
+                sum += passWeights[y] * below[y * yearStride + c * Y + d];
             }
             row[c * Y + d] = sum;
         }

@@ -23,7 +23,9 @@ class YearsControllerI;
 // only overwrites them.
 //
 // The structure, the counts and the controllers are borrowed and must outlive the object.
-// One object serves one thread at a time (evaluations write its scratch tables).
+// Evaluations write scratch tables, each release its own part of them: one object serves
+// several threads at once only while they evaluate disjoint sets of releases (and each reads
+// only its releases' parameters of the vector it passes).
 class RivuletLikelihood : public lum::Func
 {
 public:
@@ -85,7 +87,7 @@ private:
     std::vector<double> arrivals_;    // [R][S-1][Y][S][Y]
     std::vector<double> neverSeen_;   // [R][S][Y]
     std::vector<double> parameters_;  // current values by structure cell
-    std::vector<double> passWeights_; // [Y] scratch of one arrival row
+    std::vector<double> passWeights_; // [R][Y] scratch of one arrival row
     std::vector<LikelihoodCell> cells_;
     std::vector<int> firstCell_;          // [R+1]: the cells of release r are first..next-1
     std::vector<int> parameterCells_;     // the structure cells of each release's parameters

@@ -2,14 +2,18 @@
 
 #include "common/TestEnvironment.h"
 
+#include "lum/estimation/CovarianceCalculator.h"
 #include "lum/estimation/DenseMatrix.h"
+#include "lum/estimation/Estimator.h"
 #include "lum/estimation/Func.h"
 #include "lum/estimation/NRError.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
+#include "lum/estimation/TransformedFunc.h"
 #include "lum/thread/ThreadRunner.h"
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/ModelEstimator.h"
+#include "rivulet/model/ModelTransform.h"
 #include "rivulet/model/ParameterMap.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
@@ -193,6 +197,56 @@ TEST(ModelEstimatorTest, FitsTheFitListInOrderAndRecordsLikelihoodAndAic)
     }
     EXPECT_GT(f.study.results.result(0).numParameters(),
               f.study.results.result(f.study.results.count() - 1).numParameters());
+}
+
+TEST(ModelEstimatorTest, TheUniqueModelFittedReleaseByReleaseEqualsTheJointFit)
+{
+    EstimationFixture f;
+    const EquatingScheme unique{4, 4};
+    auto job = std::make_unique<ModelEstimator>(
+        f.study.data.releases, f.study.data.sites, f.study.data.years, f.study.catalogue,
+        f.study.results, f.study.data.counts, lum::createOptimizer(QStringLiteral("0")), 1e-9,
+        &f.runner);
+    job->setSchemes({unique});
+    job->run();
+    ASSERT_EQ(f.study.results.count(), 1) << f.reports.problems().join('\n').toStdString();
+    // Four releases on parameters of their own: four problems.
+    EXPECT_TRUE(f.reports.lines.contains(
+        QStringLiteral("status: Fitting 4 independent blocks of parameters")));
+
+    // The same model as one problem of every parameter.
+    ParameterStructure structure(f.study.data.releases, f.study.data.sites, f.study.data.years);
+    f.study.catalogue.applyModel(unique.captureCode, unique.survivalCode, structure);
+    const int k = structure.numFree();
+    RivuletLikelihood likelihood(structure, f.study.data.counts, f.study.data.releases,
+                                 f.study.data.sites, f.study.data.years);
+    const lum::SoftmaxTransform transform = modelTransform(structure);
+    lum::TransformedFunc objective(likelihood, transform);
+    std::vector<double> x(static_cast<std::size_t>(k), 1.0 / (f.study.data.years.count() + 1));
+    std::vector<double> z;
+    transform.toCoordinates(x, z);
+    const std::unique_ptr<lum::OptimizerI> fletch = lum::createOptimizer(QStringLiteral("0"));
+    lum::Estimator estimator(*fletch, 1e-9);
+    const std::atomic<bool> never{false};
+    estimator.estimate(objective, z, never);
+    transform.toParameters(z, x);
+    lum::DenseMatrix joint;
+    lum::CovarianceCalculator(never, ModelEstimator::HessianStep).compute(likelihood, x, joint);
+
+    EXPECT_NEAR(f.study.results.logLikelihood(0), -likelihood(x), 1e-6);
+    const std::vector<double>& estimates = f.study.results.estimates(0);
+    ASSERT_EQ(static_cast<int>(estimates.size()), k);
+    const lum::DenseMatrix* blocks = f.study.results.covariance(0);
+    ASSERT_NE(blocks, nullptr);
+    ASSERT_EQ(blocks->rows(), k);
+    for (int i = 0; i < k; ++i) {
+        EXPECT_NEAR(estimates[static_cast<std::size_t>(i)], x[static_cast<std::size_t>(i)], 1e-4)
+            << i;
+        for (int j = 0; j < k; ++j) {
+            const double scale = std::sqrt(joint(i, i) * joint(j, j));
+            EXPECT_NEAR((*blocks)(i, j), joint(i, j), 1e-2 * scale) << i << ", " << j;
+        }
+    }
 }
 
 TEST(ModelEstimatorTest, PassesTheEstimatorsStatusLinesToTheRunner)
