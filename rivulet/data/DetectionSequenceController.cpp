@@ -50,29 +50,34 @@ QString DetectionSequenceController::statement(const RivuletDb& rdb, bool cohort
     const lum::DbModel& years = *rdb.model(RivuletDb::Years);
     const lum::DbModel& cohorts = *rdb.model(RivuletDb::Cohorts);
 
-    // A tag whose detections all lie at inactive sites or in inactive years keeps one row
-    // (left join) with empty detection fields.
+    // One pass over the tags in key order, each tag's detections looked up through the index
+    // on their tag: nothing is materialised or sorted but the few rows of one tag. A tag
+    // whose detections all lie at inactive sites or in inactive years keeps one row (left
+    // join) with empty detection fields.
+    const QString observationSite = observations.qualifiedColumnName(ObservationDbModel::SiteId);
+    const QString observationYear =
+        observations.qualifiedColumnName(ObservationDbModel::MigrationYearId);
+    const QString siteId = sites.qualifiedColumnName(SiteDbModel::Id);
+    const QString yearId = years.qualifiedColumnName(YearDbModel::Id);
     QString sql =
         QStringLiteral("select ") + tags.qualifiedColumnName(TagDbModel::Id) +
         QStringLiteral(", ") + tags.qualifiedColumnName(TagDbModel::ReleaseId) +
-        QStringLiteral(", rhs.site, rhs.yr, rhs.disposition from ") + tags.tableName() +
-        QStringLiteral(" left join (select ") +
-        observations.qualifiedColumnName(ObservationDbModel::TagId) +
-        QStringLiteral(" as tag_id, ") + sites.qualifiedColumnName(SiteDbModel::Sequence) +
-        QStringLiteral(" as siteSeq, ") + sites.qualifiedColumnName(SiteDbModel::ActiveSequence) +
-        QStringLiteral(" as site, ") + years.qualifiedColumnName(YearDbModel::Sequence) +
-        QStringLiteral(" as yrSeq, ") + years.qualifiedColumnName(YearDbModel::ActiveSequence) +
-        QStringLiteral(" as yr, ") +
-        observations.qualifiedColumnName(ObservationDbModel::Disposition) +
-        QStringLiteral(" as disposition from ") + observations.tableName() +
-        QStringLiteral(" join ") + sites.tableName() + QStringLiteral(" on ") +
-        observations.qualifiedColumnName(ObservationDbModel::SiteId) + QStringLiteral(" = ") +
-        sites.qualifiedColumnName(SiteDbModel::Id) + QStringLiteral(" join ") + years.tableName() +
-        QStringLiteral(" on ") +
-        observations.qualifiedColumnName(ObservationDbModel::MigrationYearId) +
-        QStringLiteral(" = ") + years.qualifiedColumnName(YearDbModel::Id) +
-        QStringLiteral(" where site > -1 and yr > -1) as rhs on ") +
-        tags.qualifiedColumnName(TagDbModel::Id) + QStringLiteral(" = rhs.tag_id");
+        QStringLiteral(", ") + sites.qualifiedColumnName(SiteDbModel::ActiveSequence) +
+        QStringLiteral(", ") + years.qualifiedColumnName(YearDbModel::ActiveSequence) +
+        QStringLiteral(", ") + observations.qualifiedColumnName(ObservationDbModel::Disposition) +
+        QStringLiteral(" from ") + tags.tableName() + QStringLiteral(" left join ") +
+        observations.tableName() + QStringLiteral(" on ") +
+        observations.qualifiedColumnName(ObservationDbModel::TagId) + QStringLiteral(" = ") +
+        tags.qualifiedColumnName(TagDbModel::Id) + QStringLiteral(" and ") + observationSite +
+        QStringLiteral(" in (select ") + siteId + QStringLiteral(" from ") + sites.tableName() +
+        QStringLiteral(" where ") + sites.qualifiedColumnName(SiteDbModel::ActiveSequence) +
+        QStringLiteral(" > -1) and ") + observationYear + QStringLiteral(" in (select ") + yearId +
+        QStringLiteral(" from ") + years.tableName() + QStringLiteral(" where ") +
+        years.qualifiedColumnName(YearDbModel::ActiveSequence) +
+        QStringLiteral(" > -1) left join ") + sites.tableName() + QStringLiteral(" on ") + siteId +
+        QStringLiteral(" = ") + observationSite + QStringLiteral(" left join ") +
+        years.tableName() + QStringLiteral(" on ") + yearId + QStringLiteral(" = ") +
+        observationYear;
     if (cohortFilter) {
         sql += QStringLiteral(" join ") + cohorts.tableName() + QStringLiteral(" on ") +
                tags.qualifiedColumnName(TagDbModel::CohortId) + QStringLiteral(" = ") +
@@ -80,7 +85,8 @@ QString DetectionSequenceController::statement(const RivuletDb& rdb, bool cohort
                cohorts.qualifiedColumnName(CohortDbModel::Id) + QStringLiteral(" = ?");
     }
     sql += QStringLiteral(" order by ") + tags.qualifiedColumnName(TagDbModel::Id) +
-           QStringLiteral(", rhs.siteSeq, rhs.yrSeq");
+           QStringLiteral(", ") + sites.qualifiedColumnName(SiteDbModel::Sequence) +
+           QStringLiteral(", ") + years.qualifiedColumnName(YearDbModel::Sequence);
     return sql;
 }
 
