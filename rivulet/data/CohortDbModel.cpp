@@ -13,4 +13,9 @@ CohortDbModel::CohortDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
+QList<int> CohortDbModel::indexColumns() const
+{
+    return {Id};
+}
+
 } // namespace rivulet

@@ -19,6 +19,8 @@ public:
     };
 
     explicit CohortDbModel(QObject* parent = nullptr);
+
+    QList<int> indexColumns() const override;
 };
 
 } // namespace rivulet

@@ -15,10 +15,9 @@ ReleaseDbModel::ReleaseDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
-// The key has the primary key's own index; these serve the joins and filters of the queries.
 QList<int> ReleaseDbModel::indexColumns() const
 {
-    return {ReleaseSiteId, ReleaseYearId};
+    return {Id, ReleaseSiteId, ReleaseYearId};
 }
 
 } // namespace rivulet

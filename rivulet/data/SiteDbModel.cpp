@@ -15,4 +15,9 @@ SiteDbModel::SiteDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
+QList<int> SiteDbModel::indexColumns() const
+{
+    return {Id};
+}
+
 } // namespace rivulet

@@ -22,6 +22,8 @@ public:
     };
 
     explicit SiteDbModel(QObject* parent = nullptr);
+
+    QList<int> indexColumns() const override;
 };
 
 } // namespace rivulet

@@ -14,4 +14,9 @@ YearDbModel::YearDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
+QList<int> YearDbModel::indexColumns() const
+{
+    return {Id};
+}
+
 } // namespace rivulet

@@ -22,6 +22,8 @@ public:
     };
 
     explicit YearDbModel(QObject* parent = nullptr);
+
+    QList<int> indexColumns() const override;
 };
 
 } // namespace rivulet

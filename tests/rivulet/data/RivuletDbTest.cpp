@@ -50,10 +50,20 @@ int insertTag(RivuletDb& rdb, const QString& code, int releaseId)
 }
 
 const QStringList allIndexes = {
-    "idx_observations_disposition", "idx_observations_migration_year_id",
-    "idx_observations_site_id",     "idx_observations_tag_id",
-    "idx_releases_release_site_id", "idx_releases_release_year_id",
-    "idx_tags_cohort_id",           "idx_tags_release_id",
+    "idx_cohorts_id",
+    "idx_observations_disposition",
+    "idx_observations_id",
+    "idx_observations_migration_year_id",
+    "idx_observations_site_id",
+    "idx_observations_tag_id",
+    "idx_releases_id",
+    "idx_releases_release_site_id",
+    "idx_releases_release_year_id",
+    "idx_sites_id",
+    "idx_tags_cohort_id",
+    "idx_tags_id",
+    "idx_tags_release_id",
+    "idx_years_id",
 };
 const QStringList allTables = {"cohorts", "observations", "releases", "settings",
                                "sites",   "tags",         "years"};
@@ -67,7 +77,7 @@ TEST(RivuletDb, freshDatabaseHoldsTheWholeSchema)
     const lum::SqliteDb& db = *rdb.database();
     EXPECT_EQ(namesOf(db, "table"), allTables);
     EXPECT_EQ(namesOf(db, "index"), allIndexes);
-    EXPECT_EQ(allIndexes.size(), 8);
+    EXPECT_EQ(allIndexes.size(), 14);
     // The schema alone writes no settings row; "db_version" is stored by the settings layer
     // once the database is open.
     EXPECT_EQ(countRows(db, "settings"), 0);
@@ -82,7 +92,7 @@ TEST(RivuletDb, emptyFileBecomesADatabase)
     RivuletDb rdb;
     ASSERT_EQ(rdb.open(path), 0);
     EXPECT_EQ(namesOf(*rdb.database(), "table"), allTables);
-    EXPECT_EQ(namesOf(*rdb.database(), "index").size(), 8);
+    EXPECT_EQ(namesOf(*rdb.database(), "index").size(), 14);
 }
 
 TEST(RivuletDb, reopeningKeepsDataAndSchema)
@@ -113,8 +123,9 @@ TEST(RivuletDb, resetKeepsOnlyTheListedTables)
         EXPECT_EQ(countRows(db, table), table == "observations" ? 1 : 0) << table.toStdString();
     EXPECT_EQ(namesOf(db, "table"), allTables);
     EXPECT_EQ(namesOf(db, "index"),
-              QStringList({"idx_observations_disposition", "idx_observations_migration_year_id",
-                           "idx_observations_site_id", "idx_observations_tag_id"}));
+              QStringList({"idx_observations_disposition", "idx_observations_id",
+                           "idx_observations_migration_year_id", "idx_observations_site_id",
+                           "idx_observations_tag_id"}));
 
     ASSERT_EQ(rdb.resetTables({}), 0);
     EXPECT_EQ(countRows(db, "observations"), 0);

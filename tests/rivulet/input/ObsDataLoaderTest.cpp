@@ -65,7 +65,7 @@ TEST_F(ObsDataLoaderTest, StoresTagsReleasesAndDetectionsWithDispositionsAndYear
     EXPECT_EQ(
         count("select count(*) from sqlite_master where type = 'index' and name like 'idx_%' and "
               "tbl_name in ('tags', 'observations')"),
-        6);
+        8);
 }
 
 TEST_F(ObsDataLoaderTest, OrdersSitesYearsAndReleasesForTheAnalysis)
