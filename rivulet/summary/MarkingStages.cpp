@@ -209,9 +209,12 @@ void markEmptyHoldOvers(SummaryState& state)
         }
 }
 
-// No fish reached the first site below the release in year y2 and none can have passed
-// it unseen: the path and the detection there have no parameter.
-void markFirstReach(SummaryState& state)
+namespace {
+
+// visit(tables, cell) for every first-reach cell of every modelled release: the paths from the
+// release point, over the sites it passes unseen, into its first site that can see fish.
+template <typename Visit>
+void forEachFirstReachCell(SummaryState& state, Visit&& visit)
 {
     for (int r = 0; r < state.releaseCount(); ++r) {
         if (!state.isModelled(r))
@@ -219,16 +222,26 @@ void markFirstReach(SummaryState& state)
         SummaryTables& tables = state.tablesOf(r);
         const int site = state.firstReachSite(r);
         const int b0 = state.release(r).year;
-        for (int y2 = b0; y2 < state.yearCount; ++y2) {
-            TransitionCell* cell = tables.transition(PathKey{site, b0, y2});
-            const CaptureKey arrival{y2, site};
-            if (!cell || cell->nextCount >= 1 || CellChecks::passesDownstream(tables, arrival))
-                continue;
-            fixAtZero(*cell);
-            if (site != state.siteCount - 1)
-                markCaptureAtZero(tables, arrival);
-        }
+        for (int y2 = b0; y2 < state.yearCount; ++y2)
+            if (TransitionCell* cell = tables.transition(PathKey{site, b0, y2}))
+                visit(tables, *cell);
     }
+}
+
+} // namespace
+
+// No fish reached the first site below the release in year y2 and none can have passed
+// it unseen: the path and the detection there have no parameter.
+void markFirstReach(SummaryState& state)
+{
+    forEachFirstReachCell(state, [&state](SummaryTables& tables, TransitionCell& cell) {
+        const CaptureKey arrival{cell.y2, cell.site};
+        if (cell.nextCount >= 1 || CellChecks::passesDownstream(tables, arrival))
+            return;
+        fixAtZero(cell);
+        if (cell.site != state.siteCount - 1)
+            markCaptureAtZero(tables, arrival);
+    });
 }
 
 void markDeadEnds(SummaryState& state)
@@ -278,18 +291,10 @@ void markUnreachablePaths(SummaryState& state)
 
 void markEmptyFirstReaches(SummaryState& state)
 {
-    for (int r = 0; r < state.releaseCount(); ++r) {
-        if (!state.isModelled(r))
-            continue;
-        SummaryTables& tables = state.tablesOf(r);
-        const int site = state.firstReachSite(r);
-        const int b0 = state.release(r).year;
-        for (int y2 = b0; y2 < state.yearCount; ++y2) {
-            TransitionCell* cell = tables.transition(PathKey{site, b0, y2});
-            if (cell && !cell->exempt && cell->nextCount < 1)
-                cell->exempt = true;
-        }
-    }
+    forEachFirstReachCell(state, [](SummaryTables&, TransitionCell& cell) {
+        if (!cell.exempt && cell.nextCount < 1)
+            cell.exempt = true;
+    });
 }
 
 void markPooledExemptions(SummaryState& state)

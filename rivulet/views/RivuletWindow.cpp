@@ -542,13 +542,20 @@ void RivuletWindow::onRunComplete()
     setActionsEnabled(true);
 }
 
-void RivuletWindow::onRunTerminated()
+// Closes the progress of the run that ended and says which kind it was.
+int RivuletWindow::endRun()
 {
     finishRun();
     stopProgress();
     updateProgressDialog_->hide();
     const int kind = runKind_;
     runKind_ = NoRun;
+    return kind;
+}
+
+void RivuletWindow::onRunTerminated()
+{
+    const int kind = endRun();
     switch (kind) {
     case LoadRun:
         // The loader itself says that the database is unchanged.
@@ -572,11 +579,7 @@ void RivuletWindow::onRunTerminated()
 
 void RivuletWindow::onRunFailed(int, const QString&)
 {
-    finishRun();
-    stopProgress();
-    updateProgressDialog_->hide();
-    const int kind = runKind_;
-    runKind_ = NoRun;
+    const int kind = endRun();
     switch (kind) {
     case LoadRun:
         warn(QStringLiteral("Load Data failed; the stored study is unchanged."));

@@ -165,6 +165,7 @@ private:
     void dropResultWindows();
     void startJob(std::unique_ptr<lum::ThreadRunnable> job, RunKind kind);
     void finishRun();
+    int endRun();
     ParameterReport* parameterReport(int type) const;
 
     QSplashScreen* splash_ = nullptr;          // not owned
