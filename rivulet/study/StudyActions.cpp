@@ -1,6 +1,7 @@
 #include "rivulet/study/StudyActions.h"
 
 #include "rivulet/counts/DataUpdater.h"
+#include "rivulet/counts/NextDetections.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
@@ -52,6 +53,7 @@ std::unique_ptr<StudyJob<DataUpdater>> StudyActions::update() const
     auto updater =
         std::make_unique<DataUpdater>(study_.releases(), study_.sites(), study_.years(),
                                       study_.sequences(), study_.nextDetections(), &runner_);
+    updater->keepCountsIn(study_.derivedDataStore(), study_.databaseCounts());
     updater->addRefreshStep([study] { study->summary().update(); });
     updater->addRefreshStep([study] { study->catalogue().rebuild(); });
     return std::make_unique<StudyJob<DataUpdater>>(
