@@ -36,6 +36,8 @@ public:
     // The comparison of the recorded models: its AICc figures stand beside the tree's, and
     // its best model (by AIC or AICc) becomes the best row.
     void setComparison(std::unique_ptr<const ModelComparison> comparison);
+    // Null before the first comparison since the last rebuild.
+    const ModelComparison* comparison() const { return comparison_.get(); }
     // The comparison's row of an estimated model; null without one.
     const ModelComparison::Row* comparisonRow(const ModelEstimateItem* item) const;
 

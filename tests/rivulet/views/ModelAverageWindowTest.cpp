@@ -58,6 +58,8 @@ TEST_F(ModelAverageWindow, ComparisonShowsAiccAndWeightsAndTheAveragedReportOpen
     }
     EXPECT_EQ(estimated, results.count());
     EXPECT_NEAR(weights, 1.0, 1e-3 * estimated);
+    ASSERT_NE(window->modelTree().comparison(), nullptr);
+    EXPECT_EQ(window->modelTree().comparison()->criterion(), ModelSelectionCriterion::Aic);
 
     // Marking by AICc moves the yellow row to the model with the lowest AICc.
     window->showSettingsWidget();
@@ -67,6 +69,8 @@ TEST_F(ModelAverageWindow, ComparisonShowsAiccAndWeightsAndTheAveragedReportOpen
     settings->aiccCheckBox()->setChecked(true);
     settings->applyButton()->click();
     ASSERT_TRUE(settle());
+    ASSERT_NE(window->modelTree().comparison(), nullptr);
+    EXPECT_EQ(window->modelTree().comparison()->criterion(), ModelSelectionCriterion::Aicc);
     const StudyActions actions(window->study(), window->runner());
     const ModelComparison byAicc = actions.comparison(ModelSelectionCriterion::Aicc);
     const EquatingScheme aiccBest =
