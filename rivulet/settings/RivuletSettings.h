@@ -43,7 +43,8 @@ public:
         ShowEstimatesOnDiagram = 18,
         MockInput = 19,
         DiagnosticsEnabled = 20,
-        UiExpertMode = 21
+        UiExpertMode = 21,
+        BestModelCriterion = 22
     };
 
     static RivuletSettings& instance();

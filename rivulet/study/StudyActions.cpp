@@ -9,6 +9,7 @@
 #include "rivulet/input/AgeDataLoader.h"
 #include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/results/ReleasedFish.h"
 #include "rivulet/results/ResultFilesJob.h"
 #include "rivulet/study/SaveNextDetectionsJob.h"
 #include "rivulet/study/Study.h"
@@ -71,11 +72,24 @@ ReportSet StudyActions::reportSet() const
                      study_.summary(), study_.nextDetections());
 }
 
-std::unique_ptr<ResultFilesJob> StudyActions::writeResults(const QString& outDir,
-                                                           const ReportSet::Options& options) const
+std::unique_ptr<ResultFilesJob>
+StudyActions::writeResults(const QString& outDir, const ResultFilesJob::Options& options) const
 {
     return std::make_unique<ResultFilesJob>(outDir, reportSet(), study_.results(), options,
                                             &runner_);
+}
+
+ModelComparison StudyActions::comparison(ModelSelectionCriterion::Kind criterion) const
+{
+    return ModelComparison(study_.catalogue(), study_.results(),
+                           ReleasedFish::count(study_.nextDetections()), criterion);
+}
+
+ModelAveragedEstimates StudyActions::averagedEstimates() const
+{
+    // The weights do not depend on which model is marked best.
+    return ModelAveragedEstimates(study_.results(), comparison(ModelSelectionCriterion::Aic),
+                                  study_.summary());
 }
 
 std::unique_ptr<SaveNextDetectionsJob> StudyActions::saveNextDetections(const QString& path) const

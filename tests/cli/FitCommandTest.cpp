@@ -77,13 +77,14 @@ TEST_F(FitCommand, FitsTheFitListAndWritesComparisonAndEstimates)
 
     const QList<QStringList> comparison = readCsv(out + "/comparison.csv");
     ASSERT_EQ(comparison.size(), 4);
-    EXPECT_EQ(comparison[0], (QStringList{"model", "description", "delta_aic", "num_params",
-                                          "log_likelihood", "aic", "best"}));
+    EXPECT_EQ(comparison[0],
+              (QStringList{"model", "description", "delta_aic", "num_params", "log_likelihood",
+                           "aic", "best", "aicc", "delta_aicc", "weight"}));
     double lowest = HUGE_VAL;
     for (int i = 1; i < 4; ++i)
         lowest = std::min(lowest, comparison[i][5].toDouble());
     for (int i = 1; i < 4; ++i) {
-        ASSERT_EQ(comparison[i].size(), 7);
+        ASSERT_EQ(comparison[i].size(), 10);
         const double aic = comparison[i][5].toDouble();
         EXPECT_NEAR(comparison[i][2].toDouble(), aic - lowest, 1e-9);
         EXPECT_NEAR(aic, 2 * comparison[i][3].toDouble() - 2 * comparison[i][4].toDouble(), 1e-6);
@@ -95,12 +96,13 @@ TEST_F(FitCommand, FitsTheFitListAndWritesComparisonAndEstimates)
 
     const QList<QStringList> estimates = readCsv(out + "/estimates.csv");
     ASSERT_EQ(estimates.size(), 1 + 3 * 12);
-    EXPECT_EQ(estimates[0], (QStringList{"model", "family", "release_label", "release", "site",
-                                         "year1", "year2", "estimate", "se", "fixed"}));
+    EXPECT_EQ(estimates[0],
+              (QStringList{"model", "family", "release_label", "release", "site", "year1", "year2",
+                           "estimate", "se", "fixed", "lcl", "ucl"}));
     QMap<QString, double> equated;
     for (int i = 1; i < estimates.size(); ++i) {
         const QStringList& row = estimates[i];
-        ASSERT_EQ(row.size(), 10) << row.join(',').toStdString();
+        ASSERT_EQ(row.size(), 12) << row.join(',').toStdString();
         EXPECT_TRUE(row[1] == "phi" || row[1] == "lambda" || row[1] == "p");
         EXPECT_EQ(row[6].isEmpty(), row[1] == "p");
         const double estimate = row[7].toDouble();

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <limits>
+
 namespace rivulet::test {
 namespace {
 
@@ -88,7 +91,8 @@ TEST_F(FitReports, BadReportOptionsFailBeforeAnyFit)
 {
     for (const QStringList& arguments :
          {QStringList{"--precision-est", "many"}, QStringList{"--precision-err=-1"},
-          QStringList{"--precision-est"}, QStringList{"--report-model="}}) {
+          QStringList{"--precision-est"}, QStringList{"--report-model="},
+          QStringList{"--best-by", "BIC"}}) {
         const Run run = mock(QStringList{"fit", "--out", dir + "/bad"} + arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_FALSE(run.out.contains("Fitting model"));
@@ -97,6 +101,94 @@ TEST_F(FitReports, BadReportOptionsFailBeforeAnyFit)
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.err.contains("unknown model \"M.ys.1A\"")) << unknown.err.toStdString();
     EXPECT_FALSE(unknown.out.contains("Fitting model"));
+}
+
+// Rows of a result file without its header; every field split at commas (the files checked
+// here quote no field).
+std::vector<QStringList> csvRows(const QString& text)
+{
+    std::vector<QStringList> rows;
+    for (const QString& line : text.split('\n', Qt::SkipEmptyParts).mid(1))
+        rows.push_back(line.split(','));
+    return rows;
+}
+
+// lcl and ucl of a row: both "NA", or an interval inside [0, 1] around the estimate.
+void expectInterval(const QStringList& row, int estimate, int lcl)
+{
+    const QString text = row.join(',');
+    if (row.at(lcl) == "NA") {
+        EXPECT_EQ(row.at(lcl + 1), "NA") << text.toStdString();
+        return;
+    }
+    const double value = row.at(estimate).toDouble();
+    EXPECT_GT(value, 0.0) << text.toStdString();
+    EXPECT_LT(value, 1.0) << text.toStdString();
+    EXPECT_GE(row.at(lcl).toDouble(), 0.0) << text.toStdString();
+    EXPECT_LE(row.at(lcl).toDouble(), value) << text.toStdString();
+    EXPECT_GE(row.at(lcl + 1).toDouble(), value) << text.toStdString();
+    EXPECT_LE(row.at(lcl + 1).toDouble(), 1.0) << text.toStdString();
+}
+
+TEST_F(FitReports, AverageWritesIntervalsWeightsMeasuresAndAveragedEstimates)
+{
+    const QString out = dir + "/average";
+    const Run run = mock({"fit", "--average", "--out", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("AICc")) << run.out.toStdString();
+
+    // n = 1500 + 1500 fish released; the fields from the end: num_params, log_likelihood,
+    // aic, best, aicc, delta_aicc, weight.
+    const QString comparison = QString::fromUtf8(contents(out + "/comparison.csv"));
+    EXPECT_TRUE(comparison.startsWith(
+        "model,description,delta_aic,num_params,log_likelihood,aic,best,aicc,delta_aicc,weight\n"));
+    double weights = 0.0;
+    double lowest = std::numeric_limits<double>::max();
+    for (const QStringList& row : csvRows(comparison)) {
+        const int n = static_cast<int>(row.size());
+        const double k = row.at(n - 7).toDouble();
+        EXPECT_NEAR(row.at(n - 3).toDouble(),
+                    row.at(n - 5).toDouble() + 2 * k * (k + 1) / (3000 - k - 1), 1e-6);
+        lowest = std::min(lowest, row.at(n - 2).toDouble());
+        weights += row.at(n - 1).toDouble();
+    }
+    EXPECT_NEAR(weights, 1.0, 1e-9);
+    EXPECT_EQ(lowest, 0.0);
+
+    const auto estimates = csvRows(QString::fromUtf8(contents(out + "/estimates.csv")));
+    ASSERT_FALSE(estimates.empty());
+    int firstModelPhi = 0;
+    for (const QStringList& row : estimates) {
+        ASSERT_EQ(row.size(), 12) << row.join(',').toStdString();
+        expectInterval(row, 7, 10);
+        firstModelPhi += row.at(0) == estimates.front().at(0) && row.at(1) == "phi" ? 1 : 0;
+    }
+
+    const auto measures = csvRows(QString::fromUtf8(contents(out + "/measures.csv")));
+    ASSERT_FALSE(measures.empty());
+    for (const QStringList& row : measures) {
+        ASSERT_EQ(row.size(), 9) << row.join(',').toStdString();
+        expectInterval(row, 5, 7);
+    }
+    EXPECT_EQ(measures.front().mid(1, 3),
+              (QStringList{"cohort_survival", "S1 Sub-Yearlings (2008)", "S2"}));
+
+    // Every model has every parameter of the data's index space.
+    const auto averaged = csvRows(QString::fromUtf8(contents(out + "/averaged.csv")));
+    int phi = 0;
+    int measured = 0;
+    for (const QStringList& row : averaged) {
+        ASSERT_EQ(row.size(), 10) << row.join(',').toStdString();
+        expectInterval(row, 6, 8);
+        phi += row.at(0) == "parameter" && row.at(1) == "phi" ? 1 : 0;
+        measured += row.at(0) == "measure" ? 1 : 0;
+    }
+    EXPECT_EQ(phi, firstModelPhi);
+    EXPECT_GT(measured, 0);
+
+    const Run byAicc = mock({"fit", "--best-by", "aicc"});
+    ASSERT_EQ(byAicc.exitCode, 0) << byAicc.err.toStdString();
+    EXPECT_TRUE(byAicc.out.contains("(* lowest AICc)")) << byAicc.out.toStdString();
 }
 
 TEST_F(FitReports, AModelThatWasNotFittedHasNoReports)

@@ -64,6 +64,7 @@ TEST_F(RivuletSettingsTest, RegistersThePerUserKeysWithTheirDefaults)
         {19, "mock_input", 1},
         {20, "diagnostics_enabled", false},
         {21, "ui_expert_mode", 0},
+        {22, "best_model_criterion", 0},
     };
     QList<int> keys;
     for (const KeyEntry& entry : entries) {
