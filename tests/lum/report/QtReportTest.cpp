@@ -64,7 +64,11 @@ TEST(QtReportTest, RunGivesHtmlWithAHeaderShadedTableAndDropsTheDocument)
         QTextCursor cursor(r.document());
         cursor.insertText(QString("Estimates %1").arg(++round), r.charFormat(5));
         QTextTable* table = cursor.insertTable(3, 4, r.tableFormat(0));
-        table->cellAt(2, 3).firstCursorPosition().insertText("2.3", r.cellFormat(3));
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 4; ++column)
+                table->cellAt(row, column)
+                    .firstCursorPosition()
+                    .insertText(QString("%1.%2").arg(row).arg(column), r.cellFormat(3));
         r.styleTable(table);
     });
     EXPECT_TRUE(report.html().isEmpty());

@@ -57,6 +57,7 @@ TEST_F(ReleasesControllerTest, ActiveReleasesFollowTheGivenSelection)
     const int b = releases.releaseId(up, y2009);
     const int c = releases.releaseId(mid, y2009);
     releases.orderReleases();
+    releases.refresh();
     ASSERT_EQ(releases.setActiveReleases({c, a}), 0);
     releases.refresh();
     EXPECT_EQ(releases.ids(), QList<int>({c, a}));
