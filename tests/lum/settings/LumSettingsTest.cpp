@@ -17,6 +17,7 @@ TEST(LumSettings, StoredValuesWinOverDefaultsAndSurviveANewSettingsObject)
         TestSettings settings;
         settings.addSetting(12, "precision", 4);
         settings.addSetting(14, "folder", QVariant());
+        settings.restoreDefaults(true); // the per-user store is shared by every case
         EXPECT_EQ(settings.value(12), QVariant(4));
         EXPECT_FALSE(settings.value(14).isValid());
         settings.setValue(12, 7);

@@ -29,6 +29,8 @@ protected:
         settings.addSetting(12, "precision", 4);
         settings.addSetting(14, "prev_file", QVariant());
         settings.addSetting(20, "diagnostics_enabled", false);
+        // The per-user store is shared by every case of the binary.
+        settings.restoreDefaults(true);
     }
     lum::LumSettings settings;
     lum::SettingsBinding binding{settings};
