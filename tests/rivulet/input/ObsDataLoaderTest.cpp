@@ -75,7 +75,7 @@ TEST_F(ObsDataLoaderTest, OrdersSitesYearsAndReleasesForTheAnalysis)
     years.refresh();
     releases.refresh();
     // Release sites first, then down-river.
-    EXPECT_EQ(sites.shortNames(), QStringList({"UPR", "Middle", "Trap", "LGR", "BON"}));
+    ASSERT_EQ(sites.shortNames(), QStringList({"UPR", "Middle", "Trap", "LGR", "BON"}));
     EXPECT_EQ(sites.longNames().at(2), "Upper Trap");
     EXPECT_EQ(years.years(), QList<int>({2008, 2009}));
     EXPECT_EQ(releases.labels(), QStringList({"UPR 2008", "Middle 2009"}));
