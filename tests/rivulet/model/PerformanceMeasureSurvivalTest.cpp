@@ -66,6 +66,14 @@ TEST(PerformanceMeasureSurvival, OneReleaseOneYearMultipliesTheReaches)
     EXPECT_EQ(survival.survivalToSite(1, 1), 0.0);
     EXPECT_EQ(survival.survivalToSiteInYear(0, 1, 1), 0.0);
     EXPECT_EQ(survival.survivalToSiteInYear(0, 1, -1), 0.0);
+    // Only survival that no free parameter moves is fixed, and so has no standard error.
+    EXPECT_FALSE(survival.survival(0, 1).isFixed);
+    MeasureModel fixedReach(3, 1, {{0, 0}});
+    fixedReach.structure.fix(fixedReach.structure.phiIndex(0, 1, 0, 0), 1.0);
+    fixedReach.resetVector();
+    const ParameterMap fixedParameters = fixedReach.parameterMap();
+    const CovarianceMap fixedCovariances = fixedReach.covarianceMap();
+    EXPECT_TRUE(survivalOf(fixedReach, fixedParameters, fixedCovariances).survival(0, 1).isFixed);
 }
 
 TEST(PerformanceMeasureSurvival, HoldOversAddUpOverTheYearsOfTheSiteAbove)
