@@ -76,7 +76,7 @@ TEST(SitesConfigDates, RangeLimitsDefaultToTheStartAndNearEndOfTheDayPresentIsOp
                 secondTolerance);
     EXPECT_NEAR(*SitesConfigDates::rangeEnd("2008-03-01+12:30:15"),
                 day + (12 * 3600 + 30 * 60 + 15) / 86400.0, secondTolerance);
-    // "present" in small letters or capitals is an open end, never a beginning.
+    // "present", whatever its letter case, is an open end, never a beginning.
     EXPECT_EQ(*SitesConfigDates::rangeEnd("present"), 1e8);
     EXPECT_EQ(*SitesConfigDates::rangeEnd("PRESENT"), 1e8);
     EXPECT_EQ(*SitesConfigDates::rangeEnd("Present"), SitesConfigDates::openEnd);
