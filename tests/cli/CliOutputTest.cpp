@@ -1,5 +1,10 @@
 #include "cli/CliOutput.h"
 
+#include "common/FileSizeLimit.h"
+#include "common/TestEnvironment.h"
+
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,6 +52,23 @@ TEST(CliOutput, ProgressOnTerminalIsRewrittenAndClearedBeforeTheNextLine)
         output.progress(7);
     }
     EXPECT_EQ(c.err, "\r  5%\r100%\r    \rwarning: w\n\r  7%\r    \r");
+}
+
+// A full disk used to leave an empty or cut file behind a successful exit.
+TEST(CliOutput, FailedFileWriteIsAnErrorWithTheReasonAndKeepsTheOldFile)
+{
+    const QString path = rivulet::test::TestEnvironment::freshDir("cli-full") + "/counts.txt";
+    Captured c;
+    CliOutput output(c.outStream, c.errStream, false);
+    ASSERT_TRUE(output.writeFileOrPrint(path, "old\n"));
+    {
+        const rivulet::test::FileSizeLimit full(10);
+        EXPECT_FALSE(output.writeFileOrPrint(path, QByteArray(5000, '1')));
+    }
+    EXPECT_EQ(c.err, "error: Unable to write file \"" + path + "\": File too large\n");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "old\n");
 }
 
 } // namespace
