@@ -1,5 +1,6 @@
 #include "rivulet/counts/DataUpdater.h"
 
+#include "lum/db/DbTransaction.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ControllerI.h"
 #include "rivulet/data/DetectionSequenceController.h"
@@ -26,6 +27,8 @@ void DataUpdater::addRefreshStep(std::function<void()> step)
 void DataUpdater::run()
 {
     clearError();
+    // The later steps (summary, catalogue) may read the database too.
+    const lum::DbReadTransaction oneState(database_);
     int done = 0;
     setNumSteps(static_cast<int>(refreshSteps_.size()) + 3);
     // True when the update may go on to the next step.

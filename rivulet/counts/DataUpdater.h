@@ -8,6 +8,10 @@
 #include <functional>
 #include <vector>
 
+namespace lum {
+class SqliteDb;
+}
+
 namespace rivulet {
 
 class ControllerI;
@@ -45,6 +49,9 @@ public:
 
     // Appends a step that runs after the counts were recomputed.
     void addRefreshStep(std::function<void()> step);
+    // The database the controllers and histories read (borrowed): a run reads it in one read
+    // transaction, so a load committed by another process meanwhile cannot mix two studies.
+    void setDatabase(const lum::SqliteDb* db) { database_ = db; }
 
     // The whole update on the calling thread. When the histories cannot be read they are
     // empty for this run and the job fails (JobError::Database), but the later steps still
@@ -66,6 +73,7 @@ private:
     ControllerI& years_;
     DetectionSequenceController* sequences_ = nullptr;
     NextDetectionsI& counts_;
+    const lum::SqliteDb* database_ = nullptr;
     std::vector<std::function<void()>> refreshSteps_;
 };
 

@@ -3,6 +3,7 @@
 #include "rivulet/counts/DataUpdater.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/input/AgeDataLoader.h"
@@ -52,6 +53,8 @@ std::unique_ptr<StudyJob<DataUpdater>> StudyActions::update() const
     auto updater =
         std::make_unique<DataUpdater>(study_.releases(), study_.sites(), study_.years(),
                                       study_.sequences(), study_.nextDetections(), &runner_);
+    if (study_.sequences())
+        updater->setDatabase(study_.database().database());
     updater->addRefreshStep([study] { study->summary().update(); });
     updater->addRefreshStep([study] { study->catalogue().rebuild(); });
     return std::make_unique<StudyJob<DataUpdater>>(
