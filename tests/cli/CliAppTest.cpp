@@ -2,6 +2,9 @@
 #include "cli/CliCommand.h"
 #include "cli/CliOutput.h"
 #include "cli/CommandTable.h"
+#include "common/TestEnvironment.h"
+
+#include <QFileInfo>
 
 #include <QSet>
 
@@ -55,6 +58,16 @@ TEST(CliApp, BadGlobalOptionIsAUsageError)
     const AppRun r = runApp({"--db"});
     EXPECT_EQ(r.code, rivulet::cli::ExitUsage);
     EXPECT_TRUE(r.err.startsWith("error: option --db needs a file name"));
+}
+
+TEST(CliApp, SitesConfigurationThatIsAFolderIsRefused)
+{
+    const QString folder = rivulet::test::TestEnvironment::freshDir("config-folder");
+    const AppRun r = runApp({"--db", folder + "/x.db", "--sites-config", folder, "info"});
+    EXPECT_EQ(r.code, rivulet::cli::ExitUsage);
+    EXPECT_EQ(r.err, "error: --sites-config \"" + folder +
+                         "\" is a folder, not a sites configuration file\n");
+    EXPECT_FALSE(QFileInfo::exists(folder + "/x.db"));
 }
 
 TEST(CliApp, InfoWithArgumentsIsAUsageError)

@@ -1,5 +1,6 @@
 #include "TestDbManager.h"
 
+#include "common/FileSizeLimit.h"
 #include "common/TestEnvironment.h"
 #include "lum/db/DbTransaction.h"
 #include "lum/db/SqlStatement.h"
@@ -9,6 +10,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -287,6 +290,46 @@ TEST_F(SqliteDbTest, transactions)
     ASSERT_EQ(rows.numRows(), 2);
     EXPECT_EQ(rows.stringValue(0, 0), "kept");
     EXPECT_EQ(rows.stringValue(1, 0), "committed");
+}
+
+// On a full disk the load said "cannot rollback - no transaction is active".
+TEST_F(SqliteDbTest, aFailedCommitKeepsItsCauseThroughTheRollback)
+{
+    insertItem("before", 1);
+    lum::DbTransaction transaction(db);
+    ASSERT_EQ(db.exec("INSERT INTO items (name, qty) VALUES (?, 2)", {QString(400000, 'x')}), 0);
+    int error = 0;
+    {
+        const rivulet::test::FileSizeLimit full(QFileInfo(path).size() + 8192);
+        error = transaction.commit();
+    }
+    EXPECT_NE(error, 0);
+    const QString cause = db.lastError().text();
+    EXPECT_FALSE(cause.contains("no transaction is active")) << cause.toStdString();
+    EXPECT_TRUE(cause.contains("disk")) << cause.toStdString();
+    const TableData rows(db, "SELECT name FROM items");
+    ASSERT_EQ(rows.numRows(), 1);
+    EXPECT_EQ(rows.stringValue(0, 0), "before");
+}
+
+// Waits out the busy timeout once: another process holds the write lock throughout.
+TEST_F(SqliteDbTest, aSecondWriterIsToldThatAnotherProcessIsWriting)
+{
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-writer");
+        other.setDatabaseName(path);
+        ASSERT_TRUE(other.open());
+        QSqlQuery lock(other);
+        ASSERT_TRUE(lock.exec("BEGIN IMMEDIATE"));
+        EXPECT_EQ(db.beginTransaction(), 3);
+        EXPECT_TRUE(db.lastError().text().startsWith(
+            "Another process is writing to the database \"" + QFileInfo(path).absoluteFilePath() +
+            "\"; run the command again once it has finished"))
+            << db.lastError().text().toStdString();
+        lock.exec("ROLLBACK");
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("other-writer");
 }
 
 TEST(SqliteDbStatic, looksLikeDatabaseNeverCreatesAFile)

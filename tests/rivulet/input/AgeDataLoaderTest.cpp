@@ -125,6 +125,19 @@ TEST_F(AgeDataLoaderTest, AFatalLineRollsEverythingBack)
     EXPECT_EQ(cohortRows(), 0);
 }
 
+// A read-only database gave "Unable to store the age data:  at line 2", with no reason.
+TEST_F(AgeDataLoaderTest, AReadOnlyDatabaseIsNamedAsTheReason)
+{
+    ASSERT_EQ(rdb.database()->exec("PRAGMA query_only = 1"), 0);
+    const Emitted out = load("T1,2008\nT2,2009\n");
+    rdb.database()->exec("PRAGMA query_only = 0");
+    ASSERT_FALSE(out.events.isEmpty());
+    EXPECT_TRUE(out.events.first().startsWith("error Unable to store the age data: "));
+    EXPECT_TRUE(out.events.first().contains("readonly database"))
+        << out.events.first().toStdString();
+    EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=-");
+}
+
 TEST_F(AgeDataLoaderTest, OnlyUnknownTagsStillEndsSuccessfully)
 {
     const Emitted out = load("X1,2008\nX2,2009\n");
