@@ -156,6 +156,13 @@ TEST_F(FitCommand, BadArgumentsAndUnusableOutputFoldersFailBeforeAnyFit)
     EXPECT_EQ(below.exitCode, 1);
     EXPECT_TRUE(below.err.contains("Can't create the output folder")) << below.err.toStdString();
     EXPECT_FALSE(below.out.contains("Fitting model"));
+
+    // A folder that exists but takes no files, even from a privileged user.
+    const ToolRun unwritable = mock({"fit", "--out", "/proc"});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.err.startsWith("error: Can't write into the output folder \"/proc\": "))
+        << unwritable.err.toStdString();
+    EXPECT_FALSE(unwritable.out.contains("Estimating")) << unwritable.out.toStdString();
 }
 
 TEST_F(FitCommand, AFileThatCannotBeWrittenIsAnError)
@@ -165,6 +172,16 @@ TEST_F(FitCommand, AFileThatCannotBeWrittenIsAnError)
     const ToolRun run = mock({"fit", "--model", "M.s.2B", "--out", out});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("estimates.csv")) << run.err.toStdString();
+}
+
+TEST_F(FitCommand, AllZeroCountsAreNothingToFit)
+{
+    writeFile(counts, "1 3 1\n0\n0\n0\n\n0\n0 0\n0 0\n");
+    const ToolRun fit = mock({"fit"});
+    EXPECT_EQ(fit.exitCode, 1);
+    EXPECT_TRUE(fit.err.contains("There is nothing to fit: no release has any fish."))
+        << fit.err.toStdString();
+    EXPECT_FALSE(fit.out.contains("Model Comparison")) << fit.out.toStdString();
 }
 
 TEST_F(FitCommand, ADataSetWithoutReleasesHasNoModels)
