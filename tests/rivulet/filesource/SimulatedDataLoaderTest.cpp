@@ -119,7 +119,7 @@ TEST(SimulatedDataLoader, AMalformedFileLeavesTheDataSetAsItWas)
 // Each value fits a count but their sums did not: a release of "-2147483614 fish".
 TEST(SimulatedDataLoader, CountsThatAddUpBeyondACountOrMissTheFishNumberAreRefused)
 {
-    const auto refusal = [](const char* text) {
+    const auto refusal = [](const char* text) -> QString {
         DataSet data;
         try {
             data.load(QString::fromLatin1(text));
