@@ -73,7 +73,9 @@ QSqlError explained(const QSqlError& error, const QString& path)
                          error.type(), error.nativeErrorCode());
     }
     const QString folder = QFileInfo(path).absolutePath();
-    if (error.databaseText().contains(QLatin1String("unable to open database file")) &&
+    const QString text = error.databaseText();
+    if ((text.contains(QLatin1String("unable to open database file")) ||
+         text.contains(QLatin1String("attempt to write a readonly database"))) &&
         !QFileInfo(folder).isWritable()) {
         return QSqlError(error.driverText(),
                          QStringLiteral("The folder \"%1\" is read-only, and the database needs "

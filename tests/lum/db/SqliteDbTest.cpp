@@ -9,6 +9,7 @@
 #include "lum/db/TableData.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -330,6 +331,33 @@ TEST_F(SqliteDbTest, aSecondWriterIsToldThatAnotherProcessIsWriting)
         other.close();
     }
     QSqlDatabase::removeDatabase("other-writer");
+}
+
+// SQLite only says "unable to open database file" when the folder keeps it from making "-shm".
+TEST(SqliteDbStatic, aReadOnlyFolderIsNamedWhenTheDatabaseCannotOpen)
+{
+    const QString dir = TestEnvironment::freshDir("sqlite-readonly");
+    {
+        SqliteDb db;
+        ASSERT_EQ(db.open(dir + "/study.db"), 0);
+        ASSERT_EQ(db.exec("CREATE TABLE t (a)"), 0);
+    }
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile probe(dir + "/probe");
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner);
+        GTEST_SKIP() << "a privileged user writes into read-only folders";
+    }
+    SqliteDb db;
+    const int error = db.open(dir + "/study.db");
+    QFile::setPermissions(dir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(error, 1);
+    EXPECT_TRUE(db.lastError().text().contains("\" is read-only, and the database needs to create "
+                                               "its \"-shm\" and \"-wal\" files beside it"))
+        << db.lastError().text().toStdString();
 }
 
 TEST(SqliteDbStatic, looksLikeDatabaseNeverCreatesAFile)
