@@ -6,6 +6,8 @@
 #include "cli/CliOutput.h"
 #include "cli/CommandTable.h"
 
+#include <QFileInfo>
+
 namespace rivulet::cli {
 
 QString CliApp::usage()
@@ -63,6 +65,13 @@ int CliApp::run(const QStringList& arguments, CliOutput& out)
     GlobalOptions options;
     options.databasePath = line.value(QStringLiteral("db"));
     options.sitesConfigPath = line.value(QStringLiteral("sites-config"));
+    // A folder opens and reads as an empty configuration, which would reject every row later.
+    if (QFileInfo(options.sitesConfigPath).isDir()) {
+        out.error(
+            QStringLiteral("--sites-config \"%1\" is a folder, not a sites configuration file")
+                .arg(options.sitesConfigPath));
+        return ExitUsage;
+    }
     options.mockFile = line.value(QStringLiteral("mock"));
     CliContext context(options, out);
     return entry->create()->run(context, commandLine.mid(1));

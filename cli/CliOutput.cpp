@@ -1,6 +1,6 @@
 #include "cli/CliOutput.h"
 
-#include <QSaveFile>
+#include "lum/db/FileReplacer.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -72,11 +72,9 @@ bool CliOutput::writeFileOrPrint(const QString& path, const QByteArray& content)
         print(QString::fromUtf8(content));
         return true;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.commit()) {
-        error(QStringLiteral("Unable to open file \"%1\" for writing: %2")
-                  .arg(path, file.errorString()));
+    lum::FileReplacer file(path);
+    if (!file.replace(content)) {
+        error(file.errorString());
         return false;
     }
     return true;

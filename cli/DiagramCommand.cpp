@@ -4,6 +4,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
 #include "cli/TerminalTracker.h"
+#include "lum/db/FileReplacer.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -13,6 +14,8 @@
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
+
+#include <QBuffer>
 
 namespace rivulet::cli {
 
@@ -96,8 +99,16 @@ int DiagramCommand::run(CliContext& context, const QStringList& arguments)
                      ModelCatalogue::modelName(catalogue.dataClass(), result.scheme()));
     for (const DiagramPathSpec& path : estimates.paths())
         picture.addPath(path);
-    if (!picture.toImage().save(png, "PNG")) {
-        out.error(QStringLiteral("Can't write \"%1\"").arg(png));
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.toImage().save(&buffer, "PNG")) {
+        out.error(QStringLiteral("Can't write \"%1\": the picture could not be encoded").arg(png));
+        return ExitFailure;
+    }
+    lum::FileReplacer file(png);
+    if (!file.replace(encoded)) {
+        out.error(QStringLiteral("Can't write \"%1\": %2").arg(png, file.reason()));
         return ExitFailure;
     }
     out.status(QStringLiteral("Wrote %1").arg(png));

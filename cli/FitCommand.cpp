@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <optional>
 
@@ -144,6 +145,13 @@ bool makeOutputFolder(const QString& path, CliOutput& out)
     }
     if (!QDir().mkpath(path)) {
         out.error(QStringLiteral("Can't create the output folder \"%1\".").arg(path));
+        return false;
+    }
+    // A folder that exists may still refuse new files; find out before a long fit, not after.
+    QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".rivulet-probe-XXXXXX")));
+    if (!probe.open()) {
+        out.error(QStringLiteral("Can't write into the output folder \"%1\": %2")
+                      .arg(path, probe.errorString()));
         return false;
     }
     return true;

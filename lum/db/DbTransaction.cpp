@@ -3,6 +3,7 @@
 #include "lum/db/SqliteDb.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace lum {
 
@@ -35,6 +36,23 @@ int DbTransaction::rollback()
         return 0;
     m_active = false;
     return m_db.rollback();
+}
+
+DbReadTransaction::DbReadTransaction(const SqliteDb* db) : m_db(db)
+{
+    if (!m_db || !m_db->isOpen())
+        return;
+    // Fails, and is then not ours to end, when a transaction is already open.
+    QSqlQuery begin(m_db->db());
+    m_began = begin.exec(QStringLiteral("BEGIN DEFERRED"));
+}
+
+DbReadTransaction::~DbReadTransaction()
+{
+    if (!m_began || !m_db->isOpen())
+        return;
+    QSqlQuery end(m_db->db());
+    end.exec(QStringLiteral("COMMIT"));
 }
 
 } // namespace lum

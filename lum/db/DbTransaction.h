@@ -31,4 +31,25 @@ private:
     bool m_active = false;
 };
 
+// A read transaction (deferred BEGIN ... COMMIT) on the calling thread's connection: every read
+// made while it lives sees one state of the database, however many statements it takes, even
+// when another process commits meanwhile. Inside a transaction that is already open on the
+// connection it does nothing, and that transaction keeps its reads together. A null or closed
+// database is allowed (the reads then come from elsewhere).
+class DbReadTransaction
+{
+public:
+    explicit DbReadTransaction(const SqliteDb* db);
+    ~DbReadTransaction();
+    DbReadTransaction(const DbReadTransaction&) = delete;
+    DbReadTransaction& operator=(const DbReadTransaction&) = delete;
+
+    // True when this object began the transaction (and so ends it).
+    bool began() const { return m_began; }
+
+private:
+    const SqliteDb* m_db = nullptr;
+    bool m_began = false;
+};
+
 } // namespace lum

@@ -56,6 +56,33 @@ void configureDatabase(ConnectionRegistry& registry)
     query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
+// SQLite's own words leave out whose lock it is, and what a read-only folder blocks.
+QSqlError explained(const QSqlError& error, const QString& path)
+{
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    const int busy = 5;
+    const int locked = 6;
+    if (code == busy || code == locked) {
+        return QSqlError(error.driverText(),
+                         QStringLiteral("Another process is writing to the database \"%1\"; run "
+                                        "the command again once it has finished (%2)")
+                             .arg(path, error.databaseText()),
+                         error.type(), error.nativeErrorCode());
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString text = error.databaseText();
+    if ((text.contains(QLatin1String("unable to open database file")) ||
+         text.contains(QLatin1String("attempt to write a readonly database"))) &&
+        !QFileInfo(folder).isWritable()) {
+        return QSqlError(error.driverText(),
+                         QStringLiteral("The folder \"%1\" is read-only, and the database needs "
+                                        "to create its \"-shm\" and \"-wal\" files beside it (%2)")
+                             .arg(QDir::toNativeSeparators(folder), error.databaseText()),
+                         error.type(), error.nativeErrorCode());
+    }
+    return error;
+}
+
 } // namespace
 
 SqliteDb::SqliteDb()
@@ -96,7 +123,7 @@ int SqliteDb::open(const QString& path)
     }
 
     auto registry = std::make_shared<ConnectionRegistry>(info.absoluteFilePath());
-    const QSqlError error = checkReadable(*registry);
+    const QSqlError error = explained(checkReadable(*registry), info.absoluteFilePath());
     if (error.isValid()) {
         registry->removeAll();
         return fail(
@@ -172,8 +199,14 @@ int SqliteDb::rollback()
 {
     if (!isOpen())
         return QSqlError::ConnectionError;
+    const QSqlError cause = m_registry->lastError();
     QSqlDatabase connection = db();
-    return record(connection.rollback() ? QSqlError() : connection.lastError());
+    if (connection.rollback())
+        return cause.isValid() ? 0 : record(QSqlError());
+    const QSqlError error = connection.lastError();
+    if (!cause.isValid())
+        record(error);
+    return error.type();
 }
 
 int SqliteDb::exec(const QString& sql, const QVariantList& values)
@@ -297,8 +330,14 @@ int SqliteDb::fail(QSqlError::ErrorType type, const QString& message)
 int SqliteDb::record(const QSqlError& error) const
 {
     if (m_registry)
-        m_registry->setLastError(error);
+        m_registry->setLastError(error.isValid() ? explained(error, m_registry->path()) : error);
     return error.type();
+}
+
+void SqliteDb::noteError(const QSqlError& error) const
+{
+    if (error.isValid())
+        record(error);
 }
 
 void SqliteDb::makeDefault()

@@ -66,10 +66,15 @@ public:
     QSqlDatabase db() const;
     // The calling thread's last error, or why open() failed.
     QSqlError lastError() const;
+    // Makes the failure of a statement run on the calling thread's connection (through
+    // SqlStatement) its last error, so that a caller reporting lastError() names it.
+    void noteError(const QSqlError& error) const;
     // Number of live connections (one per thread that used the database and has not finished).
     int connectionCount() const;
 
-    // Transaction on the calling thread's connection.
+    // Transaction on the calling thread's connection. A rollback follows a failure, so it keeps
+    // that failure as lastError() (SQLite may have rolled back already after a failed commit,
+    // and the rollback's own "no transaction is active" would hide the cause).
     int beginTransaction();
     int commit();
     int rollback();

@@ -1,8 +1,9 @@
 #include "lum/report/ReportWriter.h"
 
+#include "lum/db/FileReplacer.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace lum {
@@ -51,22 +52,22 @@ bool ReportWriter::writeStream(const QString& filePath, const StreamWriter& writ
     if (info.isDir())
         return fail(cantOpenMessage(filePath), QStringLiteral("It is a folder."));
 
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return fail(cantOpenMessage(filePath), file.errorString());
-
-    QTextStream out(&file);
-    out.setCodec("UTF-8");
+    // Reports are small: compose the whole text first so that a failed write is seen
+    // before anything replaces the file.
+    QString text;
+    QTextStream out(&text);
     write(out);
     out.flush();
-    if (out.status() != QTextStream::Ok) {
-        file.cancelWriting();
+    if (out.status() != QTextStream::Ok)
         return fail(QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
-                    file.errorString());
+                    QStringLiteral("The report's text could not be composed."));
+    FileReplacer file(filePath);
+    if (!file.replace(text.toUtf8())) {
+        return fail(file.failedToOpen()
+                        ? cantOpenMessage(filePath)
+                        : QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
+                    file.reason());
     }
-    if (!file.commit())
-        return fail(QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
-                    file.errorString());
     return true;
 }
 

@@ -73,6 +73,13 @@ QVariant LumSettings::value(int key) const
     return storeFor(key)->value(m_names.value(key), m_defaults.value(key));
 }
 
+QVariant LumSettings::storedValue(int key) const
+{
+    if (!isRegistered(key))
+        return {};
+    return storeFor(key)->value(m_names.value(key), QVariant());
+}
+
 QVariant LumSettings::defaultValue(int key) const
 {
     return m_defaults.value(key);

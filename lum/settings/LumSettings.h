@@ -32,6 +32,8 @@ public:
 
     QVariant value(int key) const;
     QVariant defaultValue(int key) const;
+    // What the key's store holds, without falling back to the default: invalid when unset.
+    QVariant storedValue(int key) const;
     void setValue(int key, const QVariant& value);
     // With index -1 the plain value, otherwise element `index` of the array.
     void setValue(int key, int index, const QVariant& value);

@@ -1,5 +1,6 @@
 #include "rivulet/counts/DataUpdater.h"
 
+#include "lum/db/DbTransaction.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/counts/TabulatedNextDetections.h"
 #include "rivulet/data/ControllerI.h"
@@ -34,6 +35,18 @@ void DataUpdater::addRefreshStep(std::function<void()> step)
 void DataUpdater::run()
 {
     clearError();
+    QByteArray fingerprint;
+    const bool derived = readAndDerive(fingerprint);
+    // Stored only after the read transaction has ended; the store checks in its own write
+    // transaction that the data are still those the fingerprint was taken of.
+    if (derived && !fingerprint.isEmpty())
+        store_->save(fingerprint, storedCounts_->tablesToBytes());
+}
+
+bool DataUpdater::readAndDerive(QByteArray& fingerprint)
+{
+    // The later steps (summary, catalogue) may read the database too.
+    const lum::DbReadTransaction oneState(database_);
     int done = 0;
     setNumSteps(static_cast<int>(refreshSteps_.size()) + 3);
     // True when the update may go on to the next step.
@@ -45,12 +58,12 @@ void DataUpdater::run()
     sites_.refresh();
     years_.refresh();
     if (!stepDone())
-        return;
+        return false;
     const bool keep = store_ != nullptr && storedCounts_ != nullptr && sequences_ != nullptr;
-    // Taken before the histories are read, so that counts a concurrent load overtook are
-    // never stored under the new data's fingerprint.
-    const QByteArray fingerprint = keep ? store_->fingerprint() : QByteArray();
-    if (keep && storedCounts_->restoreTables(store_->load(fingerprint))) {
+    // Taken in the same state of the file as the histories are read in.
+    const QByteArray current = keep ? store_->fingerprint() : QByteArray();
+    bool derived = false;
+    if (keep && storedCounts_->restoreTables(store_->load(current))) {
         setStep(done += 2);
     } else {
         bool read = true;
@@ -62,18 +75,20 @@ void DataUpdater::run()
             read = false;
         }
         if (!stepDone())
-            return;
+            return false;
         counts_.update();
-        if (keep && read)
-            store_->save(fingerprint, storedCounts_->tablesToBytes());
+        derived = keep && read;
         if (!stepDone())
-            return;
+            return false;
     }
     for (const std::function<void()>& step : refreshSteps_) {
         step();
         if (!stepDone())
-            return;
+            return false;
     }
+    if (derived)
+        fingerprint = current;
+    return derived;
 }
 
 void DataUpdater::process()

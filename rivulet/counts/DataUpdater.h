@@ -2,11 +2,16 @@
 
 #include "lum/thread/ThreadRunnable.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <vector>
+
+namespace lum {
+class SqliteDb;
+}
 
 namespace rivulet {
 
@@ -52,6 +57,9 @@ public:
 
     // Appends a step that runs after the counts were recomputed.
     void addRefreshStep(std::function<void()> step);
+    // The database the controllers and histories read (borrowed): a run reads it in one read
+    // transaction, so a load committed by another process meanwhile cannot mix two studies.
+    void setDatabase(const lum::SqliteDb* db) { database_ = db; }
 
     // The whole update on the calling thread. When the histories cannot be read they are
     // empty for this run and the job fails (JobError::Database), but the later steps still
@@ -68,6 +76,10 @@ public slots:
     void process();
 
 private:
+    // Everything but the storing of the counts, in one read transaction; true, with the
+    // fingerprint of what was read, when the counts were derived and may be kept.
+    bool readAndDerive(QByteArray& fingerprint);
+
     ControllerI& releases_;
     ControllerI& sites_;
     ControllerI& years_;
@@ -75,6 +87,7 @@ private:
     NextDetectionsI& counts_;
     const DerivedDataStore* store_ = nullptr;
     TabulatedNextDetections* storedCounts_ = nullptr;
+    const lum::SqliteDb* database_ = nullptr;
     std::vector<std::function<void()>> refreshSteps_;
 };
 

@@ -33,10 +33,8 @@ QByteArray DerivedDataStore::fingerprint() const
     lum::SqliteDb* db = rdb_.database();
     if (db == nullptr || !db->isOpen())
         return QByteArray();
-    // One snapshot of the file for every table.
-    lum::DbTransaction transaction(*db);
-    if (transaction.error() != 0)
-        return QByteArray();
+    // One state of the file for every table (the caller's, when it has a transaction open).
+    const lum::DbReadTransaction oneState(db);
     return fingerprintOf(*db);
 }
 

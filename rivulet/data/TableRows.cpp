@@ -17,12 +17,17 @@ int TableRows::insert(const lum::SqliteDb& db, const lum::DbModel& model,
                       const QVariantList& values)
 {
     lum::SqlStatement statement(db);
-    if (statement.prepare(model.insertSql()) != 0)
+    // The statement's failure becomes the database's last error, which the callers report.
+    if (statement.prepare(model.insertSql()) != 0) {
+        db.noteError(statement.lastError());
         return -1;
+    }
     for (int i = 0; i < values.size(); ++i)
         statement.bindValue(i, values.at(i));
-    if (statement.step() != lum::SqlStatement::Done)
+    if (statement.step() != lum::SqlStatement::Done) {
+        db.noteError(statement.lastError());
         return -1;
+    }
     return statement.lastInsertId();
 }
 

@@ -70,6 +70,7 @@ int CountsTokenizer::nextInt(int min, int max)
 {
     int column = 0;
     const QString token = nextToken(column);
+    column_ = column;
     bool ok = false;
     const int value = token.toInt(&ok, 10);
     if (!ok)

@@ -22,6 +22,8 @@ public:
     int nextInt(int min, int max);
 
     int line() const { return line_; }
+    // The column of the token read last, counted from 1.
+    int column() const { return column_; }
 
 private:
     bool advance();
@@ -32,6 +34,7 @@ private:
     QString text_;
     int line_ = 0;
     int pos_ = 0;
+    int column_ = 0;
 };
 
 } // namespace rivulet

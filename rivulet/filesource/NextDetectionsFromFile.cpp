@@ -1,5 +1,6 @@
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 
+#include "lum/db/ParseError.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -20,6 +21,7 @@ constexpr int MaxCount = std::numeric_limits<int>::max();
 void NextDetectionsFromFile::read(CountsTokenizer& tokens)
 {
     tables_.reset(sites_.count(), years_.count());
+    total_ = 0;
     try {
         const QList<int> ids = releases_.ids();
         for (const int release : ids)
@@ -40,12 +42,12 @@ void NextDetectionsFromFile::readRelease(CountsTokenizer& tokens, int release)
     const int relYear = releaseYearPos(release);
 
     auto& counts = tables_.release(release);
-    counts.notSeen = tokens.nextInt(0, MaxCount);
+    counts.notSeen = readCount(tokens);
     readMatrix(tokens, counts.next, relSite + 1, relYear);
     for (int a = relSite + 1; a <= S - 2; ++a) {
         for (int b = relYear; b <= Y - 1; ++b) {
             auto& group = tables_.group(release, a, b);
-            group.notSeenAgain = tokens.nextInt(0, MaxCount);
+            group.notSeenAgain = readCount(tokens);
             readMatrix(tokens, group.next, a + 1, b);
         }
     }
@@ -99,7 +101,20 @@ void NextDetectionsFromFile::readMatrix(CountsTokenizer& tokens, CountMatrix& ma
     const int Y = years_.count();
     for (int s = firstSite; s <= S - 1; ++s)
         for (int y = firstYear; y <= Y - 1; ++y)
-            matrix.setCount(s, y, tokens.nextInt(0, MaxCount));
+            matrix.setCount(s, y, readCount(tokens));
+}
+
+// Every pooled count and total is a sum of some of the file's counts, each taken once: when
+// all of them together fit, so does every sum.
+int NextDetectionsFromFile::readCount(CountsTokenizer& tokens)
+{
+    const int count = tokens.nextInt(0, MaxCount);
+    total_ += count;
+    if (total_ > MaxCount)
+        throw lum::ParseError(
+            QStringLiteral("the counts add up to more than %1 fish").arg(MaxCount), tokens.line(),
+            tokens.column(), QString::number(count));
+    return count;
 }
 
 } // namespace rivulet

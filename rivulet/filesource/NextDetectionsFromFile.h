@@ -2,6 +2,8 @@
 
 #include "rivulet/counts/TabulatedNextDetections.h"
 
+#include <cstdint>
+
 namespace rivulet {
 
 class CountsTokenizer;
@@ -22,7 +24,8 @@ public:
     using TabulatedNextDetections::TabulatedNextDetections;
 
     // Empties every table, then reads the counts section of the file. Throws lum::ParseError on a
-    // malformed number; the tables are then left empty.
+    // malformed number, or when the counts add up to more than a count can hold (every pooled
+    // count and total is then sure to fit); the tables are then left empty.
     void read(CountsTokenizer& tokens);
     // Nothing to recompute: the counts are those of the file.
     void update() override {}
@@ -33,6 +36,9 @@ private:
     void readRelease(CountsTokenizer& tokens, int release);
     void deriveDetections(int release);
     void readMatrix(CountsTokenizer& tokens, CountMatrix& matrix, int firstSite, int firstYear);
+    int readCount(CountsTokenizer& tokens);
+
+    std::int64_t total_ = 0;
 };
 
 } // namespace rivulet

@@ -1,5 +1,6 @@
 #include "rivulet/filesource/SimulatedDataLoader.h"
 
+#include "lum/db/ParseError.h"
 #include "rivulet/filesource/CountsTokenizer.h"
 #include "rivulet/filesource/MockReleasesController.h"
 #include "rivulet/filesource/MockSitesController.h"
@@ -8,7 +9,9 @@
 
 #include <QStringList>
 
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace rivulet {
 
@@ -39,8 +42,18 @@ void SimulatedDataLoader::load(QTextStream& in)
     const int Y = tokens.nextInt(0, MaxDimension);
     const QList<int> relSites = readLine(tokens, R, 0, S - 1);
     const QList<int> relYears = readLine(tokens, R, 0, Y - 1);
-    readLine(tokens, R, 0,
-             std::numeric_limits<int>::max()); // fish per release: implied by the counts
+    // The fish of each release, with where they stand, to be checked against the counts.
+    struct FishNumber
+    {
+        int value;
+        int line;
+        int column;
+    };
+    std::vector<FishNumber> fish;
+    for (int r = 0; r < R; ++r) {
+        const int value = tokens.nextInt(0, std::numeric_limits<int>::max());
+        fish.push_back({value, tokens.line(), tokens.column()});
+    }
 
     MockSitesController sites;
     QStringList shortNames;
@@ -66,6 +79,19 @@ void SimulatedDataLoader::load(QTextStream& in)
 
     NextDetectionsFromFile counts(releases, sites, years);
     counts.read(tokens);
+    const QList<int> ids = releases.ids();
+    for (int r = 0; r < R; ++r) {
+        const ReleaseId id{ids.at(r)};
+        const std::int64_t counted = counts.releaseNotSeen(id) + counts.releaseNextCounts(id).sum();
+        if (counted != fish[static_cast<std::size_t>(r)].value) {
+            const FishNumber& number = fish[static_cast<std::size_t>(r)];
+            throw lum::ParseError(
+                QStringLiteral("the fish number of release %1 does not match its counts (%2)")
+                    .arg(r + 1)
+                    .arg(counted),
+                number.line, number.column, QString::number(number.value));
+        }
+    }
 
     // Nothing below throws: the data set changes all at once or not at all.
     sites_ = sites;

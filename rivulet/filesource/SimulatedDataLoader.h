@@ -19,8 +19,10 @@ class NextDetectionsFromFile;
 //
 // Everything is read into fresh objects first: a malformed file throws lum::ParseError
 // ("integer expected", or "value out of range" for a count that cannot be, such as a
-// negative count or a release position outside the sites or years) and leaves the
-// controllers and counts given to the loader exactly as they were.
+// negative count or a release position outside the sites or years; counts that add up to
+// more than a count can hold; a release's fish number that is not its never-seen fish plus
+// its first detections) and leaves the controllers and counts given to the loader exactly
+// as they were.
 class SimulatedDataLoader
 {
 public:

@@ -210,7 +210,7 @@ ObsDataLoader::RowResult ObsDataLoader::readRow(const ObsRecord& record, int lin
 {
     const QStringRef& tag = record.field(ObsRecord::TagCode);
     if (tag.isEmpty())
-        return fail(QStringLiteral("Missing tagId"), line);
+        return failOnField(QStringLiteral("Missing tagId"), line, record, ObsRecord::TagCode);
     if (record.field(ObsRecord::RowFilter) == QLatin1String("A")) {
         ++m_summary.ignoredRows;
         return RowDone;
@@ -229,14 +229,17 @@ ObsDataLoader::RowResult ObsDataLoader::startTag(const ObsRecord& record, int li
     m_tagCode = record.field(ObsRecord::TagCode).toString();
     const QStringRef& siteName = record.field(ObsRecord::ReleaseSite);
     if (siteName.isEmpty())
-        return fail(QStringLiteral("No release site specified"), line);
+        return failOnField(QStringLiteral("No release site specified"), line, record,
+                           ObsRecord::ReleaseSite);
     m_releaseSite = releaseSite(siteName);
     if (!m_releaseSite)
-        return fail(QStringLiteral("Unrecognized release site"), line);
+        return failOnField(QStringLiteral("Unrecognized release site"), line, record,
+                           ObsRecord::ReleaseSite);
     const int siteId = writer.siteId(*m_releaseSite);
     const QStringRef& releaseTime = record.field(ObsRecord::ReleaseTime);
     if (siteId != -1 && !m_lookups->time.read(releaseTime))
-        return fail(QStringLiteral("Invalid release time"), line);
+        return failOnField(QStringLiteral("Invalid release time"), line, record,
+                           ObsRecord::ReleaseTime);
     const int yearId = siteId == -1 ? -1 : writer.yearId(ObsDateTime::yearOf(releaseTime));
     const int releaseId = yearId == -1 ? -1 : writer.releaseId(siteId, yearId);
     if (releaseId == -1)
@@ -247,7 +250,7 @@ ObsDataLoader::RowResult ObsDataLoader::startTag(const ObsRecord& record, int li
     case ObsStudyWriter::TagStored:
         return RowDone;
     case ObsStudyWriter::TagDuplicate:
-        return fail(QStringLiteral("Duplicate tag"), line);
+        return failOnField(QStringLiteral("Duplicate tag"), line, record, ObsRecord::TagCode);
     case ObsStudyWriter::TagFailed:
         break;
     }
@@ -260,11 +263,13 @@ ObsDataLoader::RowResult ObsDataLoader::readDetection(const ObsRecord& record, i
 {
     const QStringRef& obsTime = record.field(ObsRecord::ObsTime);
     if (!m_lookups->time.read(obsTime))
-        return fail(QStringLiteral("Invalid observation time"), line);
+        return failOnField(QStringLiteral("Invalid observation time"), line, record,
+                           ObsRecord::ObsTime);
     const QStringRef& code = record.field(ObsRecord::ObsSite);
     const SiteRecord* site = detectionSite(code);
     if (!site)
-        return fail(QStringLiteral("Unrecognized observation site"), line);
+        return failOnField(QStringLiteral("Unrecognized observation site"), line, record,
+                           ObsRecord::ObsSite);
     if (!isDownstream(*site, *m_releaseSite)) {
         ++m_summary.droppedDetections;
         return RowDone;
@@ -311,6 +316,22 @@ ObsDataLoader::RowResult ObsDataLoader::fail(const QString& message, int line, l
     m_failed = true;
     lum::ThreadRunnable::fail(
         code, line >= 1 ? message + QStringLiteral(" at line ") + QString::number(line) : message);
+    return RowFailed;
+}
+
+ObsDataLoader::RowResult ObsDataLoader::failOnField(const QString& message, int line,
+                                                    const ObsRecord& record, int field)
+{
+    const auto number = static_cast<ObsRecord::Field>(field);
+    const QStringRef& value = record.field(number);
+    const QString column = quoted(ObsRecord::fieldName(number));
+    m_failed = true;
+    lum::ThreadRunnable::fail(
+        lum::JobError::Input,
+        message + QStringLiteral(" at line ") + QString::number(line) + QStringLiteral(" of ") +
+            quoted(m_fileName) + QStringLiteral(": column ") + column +
+            (value.isEmpty() ? QStringLiteral(" is empty")
+                             : QStringLiteral(" holds ") + quoted(value.toString())));
     return RowFailed;
 }
 

@@ -74,6 +74,9 @@ private:
     bool isDownstream(const SiteRecord& detection, const SiteRecord& release);
     // Reports the error of row `line` (none below 1) and marks the run failed.
     RowResult fail(const QString& message, int line = 0, lum::JobError code = lum::JobError::Input);
+    // A row refused for the value of one field: the message names the file, the line, the
+    // field's title and its value.
+    RowResult failOnField(const QString& message, int line, const ObsRecord& record, int field);
 
     QString m_fileName;
     QString m_sitesConfigPath;

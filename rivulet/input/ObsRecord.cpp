@@ -2,6 +2,27 @@
 
 namespace rivulet {
 
+QString ObsRecord::fieldName(Field number)
+{
+    switch (number) {
+    case TagCode:
+        return QStringLiteral("Tag Code");
+    case ReleaseTime:
+        return QStringLiteral("Release Date");
+    case ReleaseSite:
+        return QStringLiteral("Release Site");
+    case ObsTime:
+        return QStringLiteral("Event Date");
+    case ObsSite:
+        return QStringLiteral("Event Site");
+    case Coil:
+        return QStringLiteral("Antenna");
+    case RowFilter:
+        return QStringLiteral("Row Filter");
+    }
+    return QStringLiteral("field %1").arg(int(number));
+}
+
 bool ObsRecord::isSkipped(const QString& line)
 {
     if (line.isEmpty() || line.at(0) == QLatin1Char('#'))

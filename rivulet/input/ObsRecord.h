@@ -25,6 +25,9 @@ public:
     };
     static constexpr int fieldCount = 19;
 
+    // The title of field `number` in the export ("Release Site").
+    static QString fieldName(Field number);
+
     // True for a line that carries no record: empty or blank, a "#" comment, or nothing but
     // commas.
     static bool isSkipped(const QString& line);

@@ -4,6 +4,7 @@
 #include "rivulet/input/SitesConfigParser.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -47,6 +48,12 @@ bool SitesConfig::load(const QString& path)
 {
     clear();
     m_sourcePath = path;
+    // A folder opens like a file and reads as nothing: it would pass for an empty
+    // configuration.
+    if (QFileInfo(path).isDir()) {
+        m_messages << QStringLiteral("Unable to open file \"%1\": it is a folder").arg(path);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         m_messages << QStringLiteral("Unable to open file \"%1\"").arg(path);

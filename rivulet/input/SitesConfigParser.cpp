@@ -17,15 +17,16 @@ QString toText(const std::string& text)
     return QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
 }
 
-// The line without its comment and without surrounding white space.
+// The line without its comment and without surrounding white space. Trimmed by hand: a
+// backtracking pattern gives up (and throws) on a line of many thousand blanks.
 std::string contentOf(const std::string& line)
 {
-    static const boost::regex surroundingSpace("^([\\s\\n]*)(.*?)([\\s\\n]*)$");
+    static const char* const space = " \t\n\r\f\v";
     const std::string uncommented = line.substr(0, line.find('#'));
-    boost::smatch match;
-    if (!boost::regex_match(uncommented, match, surroundingSpace))
-        return uncommented;
-    return match[2].str();
+    const std::size_t first = uncommented.find_first_not_of(space);
+    if (first == std::string::npos)
+        return std::string();
+    return uncommented.substr(first, uncommented.find_last_not_of(space) - first + 1);
 }
 
 // Words separated by blanks and tabs; empty words are dropped.
@@ -85,7 +86,17 @@ void SitesConfigParser::parse(QIODevice& device)
 void SitesConfigParser::parseLine(const std::string& line, int lineNumber)
 {
     m_lineNumber = lineNumber;
-    const std::string content = contentOf(line);
+    // A matcher that gives up on a hostile line throws; the line is then reported, never the
+    // end of the program.
+    try {
+        parseContent(contentOf(line));
+    } catch (const std::exception& error) {
+        report(QStringLiteral("Unreadable line (%1)").arg(QString::fromLocal8Bit(error.what())));
+    }
+}
+
+void SitesConfigParser::parseContent(const std::string& content)
+{
     QStringList words = wordsOf(content);
     if (words.isEmpty())
         return;

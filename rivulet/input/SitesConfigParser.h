@@ -40,6 +40,7 @@ private:
     using Handler = void (SitesConfigParser::*)(const QString& keyword, const QStringList& args,
                                                 const std::string& line);
     static Handler handlerOf(const std::string& keyword);
+    void parseContent(const std::string& content);
 
     void onConfigDate(const QString& keyword, const QStringList& args, const std::string& line);
     void onPtagisDate(const QString& keyword, const QStringList& args, const std::string& line);

@@ -1,5 +1,6 @@
 #include "rivulet/input/SitesConfigUpdate.h"
 
+#include "lum/db/FileReplacer.h"
 #include "lum/thread/ThreadRunnable.h"
 #include "rivulet/input/SitesConfig.h"
 #include "rivulet/input/SitesConfigSettingsI.h"
@@ -28,14 +29,6 @@ std::optional<QDate> versionOf(const QString& path)
     return SitesConfig::readConfigDate(stream);
 }
 
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(content) == content.size() && file.flush();
-}
-
 } // namespace
 
 QUrl SitesConfigUpdate::publishedUrl()
@@ -57,8 +50,10 @@ bool SitesConfigUpdate::run()
     if (localPath.isEmpty())
         return fail(QStringLiteral("Unable to create sites configuration path"));
     const QString downloadPath = localPath + QLatin1Char('.') + m_today.toString("yyyyMMdd");
-    if (!writeFile(downloadPath, download.body()))
-        return fail(QStringLiteral("Unable to create file ") + downloadPath);
+    lum::FileReplacer file(downloadPath);
+    if (!file.replace(download.body()))
+        return fail(QStringLiteral("Unable to create file ") + downloadPath + QStringLiteral(": ") +
+                    file.reason());
     return compareAndReplace(localPath, downloadPath);
 }
 

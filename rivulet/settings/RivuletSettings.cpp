@@ -66,7 +66,11 @@ void RivuletSettings::addDatabaseSettings(lum::SqliteDb* db, const lum::DbModel*
     addSetting(OptimizerDefault, QStringLiteral("optimizer_default"), 0);
     addSetting(DbVersion, QStringLiteral("db_version"), 1);
     writeMissingDefaults();
-    setValue(DbVersion, defaultValue(DbVersion));
+    // Written only when it changes: a write would make a command that only reads wait for
+    // another process's load.
+    const QVariant version = storedValue(DbVersion);
+    if (!version.isValid() || version.toInt() != defaultValue(DbVersion).toInt())
+        setValue(DbVersion, defaultValue(DbVersion));
 }
 
 } // namespace rivulet

@@ -2,6 +2,7 @@
 
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
+#include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
@@ -39,6 +40,15 @@ FitJob::~FitJob() = default;
 void FitJob::run()
 {
     clearError();
+    std::int64_t fish = 0;
+    for (const int release : study_.releases().ids())
+        fish += study_.fishCount(ReleaseId{release});
+    if (fish == 0) {
+        // Every model would be fitted with no free parameter and reported as a result.
+        fail(lum::JobError::NoData,
+             QStringLiteral("There is nothing to fit: no release has any fish."));
+        return;
+    }
     study_.clearResults();
     estimator_->run();
     study_.markResultsChanged();

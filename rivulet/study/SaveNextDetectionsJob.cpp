@@ -1,8 +1,8 @@
 #include "rivulet/study/SaveNextDetectionsJob.h"
 
+#include "lum/db/FileReplacer.h"
 #include "rivulet/counts/NextDetectionsI.h"
 
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <utility>
@@ -25,11 +25,9 @@ void SaveNextDetectionsJob::run()
     }
     if (path_.isEmpty())
         return;
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text_) != text_.size() || !file.commit()) {
-        fail(lum::JobError::File, QStringLiteral("Unable to open file \"%1\" for writing: %2")
-                                      .arg(path_, file.errorString()));
-    }
+    lum::FileReplacer file(path_);
+    if (!file.replace(text_))
+        fail(lum::JobError::File, file.errorString());
 }
 
 } // namespace rivulet

@@ -139,10 +139,9 @@ const DetectionSequenceControllerI* Study::sequences() const
     return database_ ? &database_->sequences : nullptr;
 }
 
-int Study::fishCount(ReleaseId release) const
+std::int64_t Study::fishCount(ReleaseId release) const
 {
-    const qint64 seen = counts_->releaseNextCounts(release).sum();
-    return counts_->releaseNotSeen(release) + static_cast<int>(seen);
+    return counts_->releaseNotSeen(release) + counts_->releaseNextCounts(release).sum();
 }
 
 void Study::markDataLoaded()

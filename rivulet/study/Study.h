@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 class QTextStream;
@@ -111,7 +112,7 @@ public:
     bool isUpToDate() const { return upToDate_.load(); }
 
     // The number of fish of a release: those never seen and those seen at least once.
-    int fishCount(ReleaseId release) const;
+    std::int64_t fishCount(ReleaseId release) const;
 
     // Called by the jobs of StudyActions when they have changed the study.
     void markDataLoaded();

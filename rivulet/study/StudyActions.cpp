@@ -4,6 +4,7 @@
 #include "rivulet/counts/NextDetections.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/input/AgeDataLoader.h"
@@ -55,6 +56,8 @@ std::unique_ptr<StudyJob<DataUpdater>> StudyActions::update() const
         std::make_unique<DataUpdater>(study_.releases(), study_.sites(), study_.years(),
                                       study_.sequences(), study_.nextDetections(), &runner_);
     updater->keepCountsIn(study_.derivedDataStore(), study_.databaseCounts());
+    if (study_.sequences())
+        updater->setDatabase(study_.database().database());
     updater->addRefreshStep([study] { study->summary().update(); });
     updater->addRefreshStep([study] { study->catalogue().rebuild(); });
     return std::make_unique<StudyJob<DataUpdater>>(

@@ -20,9 +20,9 @@ struct CaptureCell
     QVector<PathKey> arriving;
     QVector<PathKey> leaving;
     // Fish detected at this site in this year.
-    std::int32_t count = 0;
+    std::int64_t count = 0;
     // Those of them whose detection here ended their history.
-    std::int32_t removals = 0;
+    std::int64_t removals = 0;
     // The capture probability p(r, site, year) is fixed at 0.
     bool fixedAtZero = false;
 

@@ -15,8 +15,8 @@ QJsonObject transitionJson(const TransitionCell& cell)
     return QJsonObject{{QStringLiteral("site"), cell.site},
                        {QStringLiteral("y1"), cell.y1},
                        {QStringLiteral("y2"), cell.y2},
-                       {QStringLiteral("nextCount"), cell.nextCount},
-                       {QStringLiteral("testCount"), cell.testCount},
+                       {QStringLiteral("nextCount"), qint64(cell.nextCount)},
+                       {QStringLiteral("testCount"), qint64(cell.testCount)},
                        {QStringLiteral("exempt"), cell.exempt},
                        {QStringLiteral("emptyHoldOver"), cell.emptyHoldOver},
                        {QStringLiteral("fixedAtZero"), cell.fixedAtZero},
@@ -27,8 +27,8 @@ QJsonObject captureJson(const CaptureCell& cell)
 {
     return QJsonObject{{QStringLiteral("year"), cell.year},
                        {QStringLiteral("site"), cell.site},
-                       {QStringLiteral("count"), cell.count},
-                       {QStringLiteral("removals"), cell.removals},
+                       {QStringLiteral("count"), qint64(cell.count)},
+                       {QStringLiteral("removals"), qint64(cell.removals)},
                        {QStringLiteral("fixedAtZero"), cell.fixedAtZero}};
 }
 

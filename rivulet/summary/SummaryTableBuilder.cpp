@@ -7,7 +7,7 @@ namespace rivulet {
 
 namespace {
 
-void addTransition(TransitionTable& table, int site, int y1, int y2, int nextCount)
+void addTransition(TransitionTable& table, int site, int y1, int y2, std::int64_t nextCount)
 {
     TransitionCell cell;
     cell.site = site;

@@ -19,9 +19,10 @@ struct TransitionCell
     // A hold-over path (y2 != y1) that no fish of this release took, though other releases did.
     bool emptyHoldOver = false;
     // Fish seen at s-1 in y1 (or released there) whose next detection was at s in y2.
-    std::int32_t nextCount = 0;
-    // The fish that certainly took this path on their way to a later detection.
-    std::int32_t testCount = 0;
+    std::int64_t nextCount = 0;
+    // The fish that certainly took this path on their way to a later detection. Sums over
+    // releases and capture points: 64 bits, as every count summed here.
+    std::int64_t testCount = 0;
     // The parameter of this path is fixed at 0 ...
     bool fixedAtZero = false;
     // ... or at 1 (fixedAtOne wins when both are set).

@@ -3,8 +3,11 @@
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
 #include "cli/CommandTable.h"
-
+#include "common/FileSizeLimit.h"
 #include "common/TestEnvironment.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -52,6 +55,18 @@ TEST(CliApp, UsageErrorsExitWithTwoAndSayWhy)
     }
 }
 
+TEST(CliApp, SitesConfigurationThatIsAFolderIsRefused)
+{
+    const QString folder = rivulet::test::TestEnvironment::freshDir("config-folder");
+    Captured c;
+    CliOutput output(c.outStream, c.errStream, false);
+    EXPECT_EQ(CliApp::run({"--db", folder + "/x.db", "--sites-config", folder, "info"}, output),
+              rivulet::cli::ExitUsage);
+    EXPECT_EQ(c.err, "error: --sites-config \"" + folder +
+                         "\" is a folder, not a sites configuration file\n");
+    EXPECT_FALSE(QFileInfo::exists(folder + "/x.db"));
+}
+
 // Off a terminal the progress stays silent, so that piped output holds only its lines.
 TEST(CliOutput, StatusToOutputWarningsAndErrorsMarkedAndNoProgressOffTerminal)
 {
@@ -77,6 +92,23 @@ TEST(CliContext, TheSitesConfigOptionWinsOverTheSharedFile)
     rivulet::cli::GlobalOptions options;
     options.sitesConfigPath = "my/sites_config.txt";
     EXPECT_EQ(rivulet::cli::CliContext(options, output).sitesConfigPath(), "my/sites_config.txt");
+}
+
+// A full disk used to leave an empty or cut file behind a successful exit.
+TEST(CliOutput, FailedFileWriteIsAnErrorWithTheReasonAndKeepsTheOldFile)
+{
+    const QString path = rivulet::test::TestEnvironment::freshDir("cli-full") + "/counts.txt";
+    Captured c;
+    CliOutput output(c.outStream, c.errStream, false);
+    ASSERT_TRUE(output.writeFileOrPrint(path, "old\n"));
+    {
+        const rivulet::test::FileSizeLimit full(10);
+        EXPECT_FALSE(output.writeFileOrPrint(path, QByteArray(5000, '1')));
+    }
+    EXPECT_EQ(c.err, "error: Unable to write file \"" + path + "\": File too large\n");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "old\n");
 }
 
 } // namespace

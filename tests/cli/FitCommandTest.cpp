@@ -141,6 +141,8 @@ TEST_F(FitCommand, BadArgumentsAndUnusableOutputFoldersFailBeforeAnyFit)
         {{"--out", bad, "--report-model", "M.ys.1A"}, 2, "unknown model \"M.ys.1A\""},
         {{"--out", dir + "/plain"}, 1, "output folder"},
         {{"--out", dir + "/plain/sub"}, 1, "Can't create the output folder"},
+        // A folder that exists but takes no files, even from a privileged user.
+        {{"--out", "/proc"}, 1, "error: Can't write into the output folder \"/proc\": "},
     };
     for (const auto& bad : cases) {
         const ToolRun run = mock(QStringList{"fit"} + bad.arguments);
@@ -195,6 +197,16 @@ TEST_F(FitCommand, NamedModelsReportModelAndPrecisions)
         << other.err.toStdString();
     for (const char* name : kReportFiles)
         EXPECT_FALSE(QFileInfo::exists(unfitted + "/" + name)) << name;
+}
+
+TEST_F(FitCommand, AllZeroCountsAreNothingToFit)
+{
+    writeFile(counts, "1 3 1\n0\n0\n0\n\n0\n0 0\n0 0\n");
+    const ToolRun fit = mock({"fit"});
+    EXPECT_EQ(fit.exitCode, 1);
+    EXPECT_TRUE(fit.err.contains("There is nothing to fit: no release has any fish."))
+        << fit.err.toStdString();
+    EXPECT_FALSE(fit.out.contains("Model Comparison")) << fit.out.toStdString();
 }
 
 TEST_F(FitCommand, ADataSetWithoutReleasesHasNoModels)

@@ -76,7 +76,13 @@ bool SitesConfigWriter::write(const QString& path, QString* error) const
     QTextStream out(&file);
     write(out);
     out.flush();
-    return file.error() == QFileDevice::NoError;
+    // The file's own buffer is written only here; its failure would be lost in the destructor.
+    if (out.status() != QTextStream::Ok || !file.flush()) {
+        if (error)
+            *error = "Unable to write \"" + path + "\": " + file.errorString();
+        return false;
+    }
+    return true;
 }
 
 void SitesConfigWriter::write(QTextStream& out) const

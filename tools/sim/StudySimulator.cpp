@@ -106,7 +106,8 @@ bool StudySimulator::writeText(const QString& path, const QString& what, QString
     if (!body(out, error))
         return false;
     out.flush();
-    if (out.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
+    // The file's own buffer is written only here; its failure would be lost in the destructor.
+    if (out.status() != QTextStream::Ok || !file.flush()) {
         *error = "Unable to write the " + what + " \"" + path + "\": " + file.errorString();
         return false;
     }

@@ -1,5 +1,6 @@
 #include "TestDbManager.h"
 
+#include "common/FileSizeLimit.h"
 #include "common/TestEnvironment.h"
 #include "lum/db/DbTransaction.h"
 #include "lum/db/SqlStatement.h"
@@ -8,7 +9,10 @@
 #include "lum/db/TableData.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -207,6 +211,73 @@ TEST_F(SqliteDbTest, transactions)
     ASSERT_EQ(rows.numRows(), 2);
     EXPECT_EQ(rows.stringValue(0, 0), "kept");
     EXPECT_EQ(rows.stringValue(1, 0), "committed");
+}
+
+// On a full disk the load said "cannot rollback - no transaction is active".
+TEST_F(SqliteDbTest, aFailedCommitKeepsItsCauseThroughTheRollback)
+{
+    insertItem("before", 1);
+    lum::DbTransaction transaction(db);
+    ASSERT_EQ(db.exec("INSERT INTO items (name, qty) VALUES (?, 2)", {QString(400000, 'x')}), 0);
+    int error = 0;
+    {
+        const rivulet::test::FileSizeLimit full(QFileInfo(path).size() + 8192);
+        error = transaction.commit();
+    }
+    EXPECT_NE(error, 0);
+    const QString cause = db.lastError().text();
+    EXPECT_FALSE(cause.contains("no transaction is active")) << cause.toStdString();
+    EXPECT_TRUE(cause.contains("disk")) << cause.toStdString();
+    const TableData rows(db, "SELECT name FROM items");
+    ASSERT_EQ(rows.numRows(), 1);
+    EXPECT_EQ(rows.stringValue(0, 0), "before");
+}
+
+// Waits out the busy timeout once: another process holds the write lock throughout.
+TEST_F(SqliteDbTest, aSecondWriterIsToldThatAnotherProcessIsWriting)
+{
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-writer");
+        other.setDatabaseName(path);
+        ASSERT_TRUE(other.open());
+        QSqlQuery lock(other);
+        ASSERT_TRUE(lock.exec("BEGIN IMMEDIATE"));
+        EXPECT_EQ(db.beginTransaction(), 3);
+        EXPECT_TRUE(db.lastError().text().startsWith(
+            "Another process is writing to the database \"" + QFileInfo(path).absoluteFilePath() +
+            "\"; run the command again once it has finished"))
+            << db.lastError().text().toStdString();
+        lock.exec("ROLLBACK");
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("other-writer");
+}
+
+// SQLite only says "unable to open database file" when the folder keeps it from making "-shm".
+TEST(SqliteDbStatic, aReadOnlyFolderIsNamedWhenTheDatabaseCannotOpen)
+{
+    const QString dir = TestEnvironment::freshDir("sqlite-readonly");
+    {
+        SqliteDb db;
+        ASSERT_EQ(db.open(dir + "/study.db"), 0);
+        ASSERT_EQ(db.exec("CREATE TABLE t (a)"), 0);
+    }
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile probe(dir + "/probe");
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner);
+        GTEST_SKIP() << "a privileged user writes into read-only folders";
+    }
+    SqliteDb db;
+    const int error = db.open(dir + "/study.db");
+    QFile::setPermissions(dir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(error, 1);
+    EXPECT_TRUE(db.lastError().text().contains("\" is read-only, and the database needs to create "
+                                               "its \"-shm\" and \"-wal\" files beside it"))
+        << db.lastError().text().toStdString();
 }
 
 TEST(SqliteDbStatic, looksLikeDatabaseNeverCreatesAFile)

@@ -6,6 +6,9 @@
 #include "rivulet/summary/ReleaseSummary.h"
 #include <QEventLoop>
 
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 
 namespace rivulet::test {
@@ -16,14 +19,16 @@ class DataUpdaterOnDatabase : public DetectionSequenceFixture
 {
 protected:
     // Runs an updater with the counts and the release summary; returns its error messages.
-    QStringList runUpdater()
+    QStringList runUpdater(ControllerI* releasesAsRead = nullptr)
     {
         QStringList errors;
         Qt::HANDLE workerThread = nullptr;
         lum::ThreadRunner runner;
         QObject::connect(&runner, &lum::ThreadRunner::error, &runner,
                          [&errors](const QString& message) { errors << message; });
-        DataUpdater updater(releases, sites, years, &sequences, counts, &runner);
+        DataUpdater updater(releasesAsRead ? *releasesAsRead : releases, sites, years, &sequences,
+                            counts, &runner);
+        updater.setDatabase(rdb.database());
         updater.addRefreshStep([this, &workerThread] {
             summary.update();
             workerThread = QThread::currentThreadId();
@@ -78,6 +83,49 @@ TEST_F(DataUpdaterOnDatabase, DerivesCountsAndSummaryFromTheStoredDetections)
     EXPECT_EQ(counts.releaseNotSeen(ReleaseId{release}), 2);
     EXPECT_EQ(counts.releaseNextCounts(ReleaseId{release}).count(2, 0), 1);
     EXPECT_EQ(counts.releaseDetections(ReleaseId{release}, 1, 0), 0);
+}
+
+// The releases as the updater reads them, after which another process commits a new study
+// (here: one without detections), before the histories are read.
+class ReleasesThenAnotherLoad : public ControllerI
+{
+public:
+    ReleasesThenAnotherLoad(ReleasesController& releases, QString path)
+        : releases_(releases), path_(std::move(path))
+    {
+    }
+    void refresh() override
+    {
+        releases_.refresh();
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "another-process");
+            other.setDatabaseName(path_);
+            committed_ = other.open() && QSqlQuery(other).exec("delete from observations");
+        }
+        QSqlDatabase::removeDatabase("another-process");
+    }
+    int count() const override { return releases_.count(); }
+    QList<int> ids() const override { return releases_.ids(); }
+    bool committed() const { return committed_; }
+
+private:
+    ReleasesController& releases_;
+    QString path_;
+    bool committed_ = false;
+};
+
+// Seen twice in 600 races: the old study's releases with the new study's histories.
+TEST_F(DataUpdaterOnDatabase, AnUpdateReadsOneStudyWhileAnotherProcessLoads)
+{
+    addTag("A");
+    addDetection("A", 1, 0);
+    ReleasesThenAnotherLoad racing(releases, rdb.database()->path());
+    EXPECT_TRUE(runUpdater(&racing).isEmpty());
+    ASSERT_TRUE(racing.committed());
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{release}).count(1, 0), 1);
+    // The next update sees the new study whole.
+    EXPECT_TRUE(runUpdater().isEmpty());
+    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{release}).count(1, 0), 0);
 }
 
 TEST_F(DataUpdaterOnDatabase, AFailedReadIsReportedAndEveryObjectAgreesWithEmptyHistories)

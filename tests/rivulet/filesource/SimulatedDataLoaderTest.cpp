@@ -105,4 +105,23 @@ TEST(SimulatedDataLoader, AMalformedFileLeavesTheDataSetAsItWas)
     EXPECT_EQ(data.counts.notSeenAgain(ReleaseId{first}, 1, 0), 0);
 }
 
+// Each value fits a count but their sums did not: a release of "-2147483614 fish".
+TEST(SimulatedDataLoader, CountsThatAddUpBeyondACountOrMissTheFishNumberAreRefused)
+{
+    const auto refusal = [](const char* text) -> QString {
+        DataSet data;
+        try {
+            data.load(QString::fromLatin1(text));
+        } catch (const lum::ParseError& e) {
+            return e.text() + " [" + e.token() + "]";
+        }
+        return QStringLiteral("accepted");
+    };
+    EXPECT_EQ(refusal("1 2 1\n0\n0\n2147483647\n\n2147483647\n1\n"),
+              "the counts add up to more than 2147483647 fish at line 7, column 1 [1]");
+    EXPECT_EQ(refusal("1 2 1\n0\n0\n4\n\n1\n2\n"),
+              "the fish number of release 1 does not match its counts (3) at line 4, column 1 [4]");
+    EXPECT_EQ(refusal("1 2 1\n0\n0\n2147483647\n\n2147483640\n7\n"), "accepted");
+}
+
 } // namespace

@@ -125,6 +125,22 @@ TEST_F(AgeDataLoaderTest, AFatalLineRollsEverythingBack)
     EXPECT_EQ(cohortRows(), 0);
 }
 
+// A database that refused the cohort (read-only) gave "Unable to store the age data:  at
+// line 2", with no reason. The trigger stands in for the refusal.
+TEST_F(AgeDataLoaderTest, ARefusedCohortNamesTheDatabasesReason)
+{
+    ASSERT_EQ(rdb.database()->exec("CREATE TRIGGER refuse BEFORE INSERT ON cohorts "
+                                   "BEGIN SELECT RAISE(ABORT, 'no room for cohorts'); END"),
+              0);
+    const Emitted out = load("# ages\nT1,2008\n");
+    ASSERT_FALSE(out.events.isEmpty());
+    EXPECT_TRUE(
+        out.events.first().startsWith("error Unable to store the age data: no room for cohorts"))
+        << out.events.first().toStdString();
+    EXPECT_TRUE(out.events.first().endsWith("@2")) << out.events.first().toStdString();
+    EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=-");
+}
+
 TEST_F(AgeDataLoaderTest, UnknownTagsAloneStillSucceedAndLoadingTwiceGivesTheSameResult)
 {
     const Emitted out = load("X1,2008\nX2,2009\n");

@@ -48,24 +48,33 @@ TEST_F(ObsDataLoaderErrorsTest, RowErrorsNameTheirPhysicalLine)
 {
     // Comments and blank lines count: the faulty row is always on line 4.
     const QByteArray head = "# header\n" + good1 + "\n";
+    // Each message names the file, the line, the column and the value.
     const struct
     {
         QByteArray row;
         const char* message;
+        const char* field;
     } cases[] = {
-        {exportRow("", "2008-04-01 10:00:00", "UPR"), "Missing tagId"},
-        {exportRow("T2", "2008-04-01 10:00:00", ""), "No release site specified"},
-        {exportRow("T2", "2008-04-01 10:00:00", "NOWHERE"), "Unrecognized release site"},
-        {exportRow("T2", "2008-02-30 10:00:00", "UPR"), "Invalid release time"},
-        {exportRow("T2", "2008-04-01 24:00:00", "UPR"), "Invalid release time"},
-        {exportRow("T2", "2008-4-01 10:00:00", "UPR"), "Invalid release time"},
+        {exportRow("", "2008-04-01 10:00:00", "UPR"), "Missing tagId",
+         "column \"Tag Code\" is empty"},
+        {exportRow("T2", "2008-04-01 10:00:00", ""), "No release site specified",
+         "column \"Release Site\" is empty"},
+        {exportRow("T2", "2008-04-01 10:00:00", "NOWHERE"), "Unrecognized release site",
+         "column \"Release Site\" holds \"NOWHERE\""},
+        {exportRow("T2", "2008-02-30 10:00:00", "UPR"), "Invalid release time",
+         "column \"Release Date\" holds \"2008-02-30 10:00:00\""},
+        {exportRow("T2", "2008-04-01 24:00:00", "UPR"), "Invalid release time",
+         "column \"Release Date\" holds \"2008-04-01 24:00:00\""},
+        {exportRow("T2", "2008-4-01 10:00:00", "UPR"), "Invalid release time",
+         "column \"Release Date\" holds \"2008-4-01 10:00:00\""},
         {exportRow("T1", "2008-04-01 10:00:00", "UPR", "2008-13-01 10:00:00", "GRJ"),
-         "Invalid observation time"},
+         "Invalid observation time", "column \"Event Date\" holds \"2008-13-01 10:00:00\""},
         {exportRow("T1", "2008-04-01 10:00:00", "UPR", "2008-05-01 10:00:00", "XYZ"),
-         "Unrecognized observation site"},
+         "Unrecognized observation site", "column \"Event Site\" holds \"XYZ\""},
     };
     for (const auto& c : cases)
-        expectRefused(head + c.row + good1, QString(c.message) + " at line 4");
+        expectRefused(head + c.row + good1,
+                      QString(c.message) + " at line 4 of \"" + dir + "/second.csv\": " + c.field);
 }
 
 TEST_F(ObsDataLoaderErrorsTest, ASplitRunOfATagIsADuplicate)
@@ -73,7 +82,8 @@ TEST_F(ObsDataLoaderErrorsTest, ASplitRunOfATagIsADuplicate)
     const QByteArray content =
         good1 + exportRow("T2", "2008-04-01 10:00:00", "UPR") +
         exportRow("T1", "2008-04-01 10:00:00", "UPR", "2008-06-10 08:00:00", "B2J", "1");
-    expectRefused(content, "Duplicate tag at line 3");
+    expectRefused(content, "Duplicate tag at line 3 of \"" + dir +
+                               "/second.csv\": column \"Tag Code\" holds \"T1\"");
 }
 
 TEST_F(ObsDataLoaderErrorsTest, FilesThatHoldNoExportAreRefused)
@@ -132,7 +142,7 @@ TEST_F(ObsDataLoaderErrorsTest, AMissingSitesConfigurationRefusesEveryReleaseSit
     config.clear();
     const auto loader = load(good1, "second.csv");
     EXPECT_TRUE(loader->failed());
-    EXPECT_EQ(loader->errors.value(0), "Unrecognized release site at line 1");
+    EXPECT_TRUE(loader->errors.value(0).startsWith("Unrecognized release site at line 1 of "));
     EXPECT_EQ(studyDump(), before);
 }
 

@@ -108,7 +108,8 @@ TEST_F(ObsDataLoaderTest, FilteredRowsAreIgnoredWhateverTheyHold)
 
     // An empty tag code is refused even on a filtered row.
     const auto refused = load(exportRow("", "2008-04-01 10:00:00", "UPR", "", "", "", "A"));
-    EXPECT_EQ(refused->errors, QStringList({"Missing tagId at line 1"}));
+    EXPECT_EQ(refused->errors, QStringList({"Missing tagId at line 1 of \"" + dir +
+                                            "/export.csv\": column \"Tag Code\" is empty"}));
 }
 
 TEST_F(ObsDataLoaderTest, TheLastSecondOfAYearBelongsToThatYear)
@@ -220,7 +221,8 @@ TEST_F(ObsDataLoaderTest, ReportsThroughTheRunnerAndEndsFailedNotCanceledOnAnErr
     QCoreApplication::processEvents();
     EXPECT_FALSE(canceled);
     EXPECT_EQ(failedCode, static_cast<int>(lum::JobError::Input));
-    EXPECT_EQ(errors, QStringList({"Unrecognized release site at line 1"}));
+    EXPECT_EQ(errors, QStringList({"Unrecognized release site at line 1 of \"" + path +
+                                   "\": column \"Release Site\" holds \"NOWHERE\""}));
     EXPECT_TRUE(loader.failed());
 }
 

@@ -287,6 +287,30 @@ TEST(SitesConfig, LoadReplacesAndAMissingFileLeavesTheConfigurationEmpty)
     EXPECT_EQ(config.messages(), QStringList({"Unable to open file \"" + missing + "\""}));
 }
 
+TEST(SitesConfig, FolderIsRefusedNotReadAsAnEmptyConfiguration)
+{
+    SitesConfig config;
+    const QString folder = TestEnvironment::freshDir("sites-folder");
+    EXPECT_FALSE(config.load(folder));
+    EXPECT_FALSE(config.isLoaded());
+    EXPECT_EQ(config.messages(),
+              QStringList({"Unable to open file \"" + folder + "\": it is a folder"}));
+}
+
+// Thousands of blanks between words once made the trimming pattern give up and end the program.
+TEST(SitesConfig, LongRunsOfBlanksAreReadLikeOne)
+{
+    const std::string blanks(14000, ' ');
+    const std::string text = "SITE:" + blanks + "A\nNAME:\t" + blanks + "Long" + blanks + "Name" +
+                             blanks + "\n" + blanks + "\n";
+    SitesConfig config;
+    ASSERT_TRUE(config.load(writeConfig(text.c_str())));
+    EXPECT_TRUE(config.messages().isEmpty()) << config.messages().join('\n').toStdString();
+    ASSERT_EQ(config.detectionSites().size(), 1u);
+    EXPECT_EQ(config.detectionSites()[0]->name, "A");
+    EXPECT_EQ(config.detectionSites()[0]->longName, "Long Name");
+}
+
 TEST(SitesConfig, DownstreamFollowsTheRiverKmPath)
 {
     struct Case

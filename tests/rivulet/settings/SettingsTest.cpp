@@ -120,5 +120,19 @@ TEST_F(RivuletSettingsDatabase, EveryDatabaseGetsVersionOneKeysAsOneRowEachAndRe
     EXPECT_EQ(settings.value(Key::Optimizer).toInt(), 0);
 }
 
+// Rewriting an unchanged version made every command wait for another process's write lock.
+TEST_F(RivuletSettingsDatabase, CurrentVersionIsNotWrittenAgain)
+{
+    db.database()->exec("INSERT INTO settings (key, position, value) VALUES (?, ?, ?)",
+                        {"db_version", 0, "1"});
+    const auto changes = [this] {
+        return lum::TableData(*db.database(), "SELECT total_changes()").intValue(0, 0);
+    };
+    const int before = changes();
+    addDatabase();
+    EXPECT_EQ(changes(), before);
+    EXPECT_EQ(settingsRows(), QStringList{"db_version|0|1"});
+}
+
 } // namespace
 } // namespace rivulet

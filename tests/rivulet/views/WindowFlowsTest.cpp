@@ -319,7 +319,8 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
 
     prompts->files << broken;
     ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
-    EXPECT_TRUE(lines().contains(QStringLiteral("Unrecognized release site at line 2")))
+    EXPECT_TRUE(lines().contains("Unrecognized release site at line 2 of \"" + broken +
+                                 "\": column \"Release Site\" holds \"NOSUCH\""))
         << lines().join('\n').toStdString();
     EXPECT_TRUE(
         lines().contains(QStringLiteral("Load Data failed; the stored study is unchanged.")));

@@ -1,0 +1,37 @@
+// The observation loader on arbitrary exports, against the bundled study's sites
+// configuration: a row is stored or refused, never the end of the program.
+#include "FuzzStudy.h"
+
+#include "rivulet/data/ReleasesController.h"
+#include "rivulet/data/SitesController.h"
+#include "rivulet/data/YearsController.h"
+#include "rivulet/input/ObsDataLoader.h"
+#include "rivulet/input/SitesConfig.h"
+#include "rivulet/input/SitesConfigCatalog.h"
+
+namespace {
+
+struct Loaders
+{
+    rivulet::fuzz::FuzzStudy& study = rivulet::fuzz::FuzzStudy::instance();
+    rivulet::SitesConfig config;
+    rivulet::fuzz::FuzzSitesConfigSettings settings{study.folder()};
+    rivulet::SitesConfigCatalog catalog{config};
+    rivulet::SitesController sites{catalog, study.db()};
+    rivulet::YearsController years{study.db()};
+    rivulet::ReleasesController releases{study.db()};
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Loaders loaders;
+    const QString path = loaders.study.writeInput(data, size);
+    rivulet::ObsDataLoader loader(path, &loaders.releases, &loaders.sites, &loaders.years,
+                                  QStringLiteral(RIVULET_FUZZ_SITES_CONFIG), nullptr,
+                                  &loaders.study.db());
+    loader.setSitesConfig(&loaders.config, &loaders.settings);
+    loader.run();
+    return 0;
+}
