@@ -13,9 +13,4 @@ CohortDbModel::CohortDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
-QList<int> CohortDbModel::indexColumns() const
-{
-    return {Id};
-}
-
 } // namespace rivulet

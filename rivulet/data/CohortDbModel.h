@@ -19,8 +19,6 @@ public:
     };
 
     explicit CohortDbModel(QObject* parent = nullptr);
-
-    QList<int> indexColumns() const override;
 };
 
 } // namespace rivulet

@@ -15,9 +15,10 @@ ObservationDbModel::ObservationDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
+// The key has the primary key's own index; these serve the joins and filters of the queries.
 QList<int> ObservationDbModel::indexColumns() const
 {
-    return {Id, TagId, SiteId, MigrationYearId, Disposition};
+    return {TagId, SiteId, MigrationYearId, Disposition};
 }
 
 } // namespace rivulet

@@ -15,9 +15,10 @@ ReleaseDbModel::ReleaseDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
+// The key has the primary key's own index; these serve the joins and filters of the queries.
 QList<int> ReleaseDbModel::indexColumns() const
 {
-    return {Id, ReleaseSiteId, ReleaseYearId};
+    return {ReleaseSiteId, ReleaseYearId};
 }
 
 } // namespace rivulet

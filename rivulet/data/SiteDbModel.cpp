@@ -15,9 +15,4 @@ SiteDbModel::SiteDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
-QList<int> SiteDbModel::indexColumns() const
-{
-    return {Id};
-}
-
 } // namespace rivulet

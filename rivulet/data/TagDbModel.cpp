@@ -12,9 +12,10 @@ TagDbModel::TagDbModel(QObject* parent) : lum::DbModel(QStringLiteral("tags"), N
     setColumns(NumColumns, names, types);
 }
 
+// The key has the primary key's own index; these serve the joins and filters of the queries.
 QList<int> TagDbModel::indexColumns() const
 {
-    return {Id, ReleaseId, CohortId};
+    return {ReleaseId, CohortId};
 }
 
 } // namespace rivulet

@@ -14,9 +14,4 @@ YearDbModel::YearDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
-QList<int> YearDbModel::indexColumns() const
-{
-    return {Id};
-}
-
 } // namespace rivulet

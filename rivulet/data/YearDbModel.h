@@ -22,8 +22,6 @@ public:
     };
 
     explicit YearDbModel(QObject* parent = nullptr);
-
-    QList<int> indexColumns() const override;
 };
 
 } // namespace rivulet

@@ -61,11 +61,11 @@ TEST_F(ObsDataLoaderTest, StoresTagsReleasesAndDetectionsWithDispositionsYearsAn
     EXPECT_EQ(summary.releases, 2);
     EXPECT_EQ(summary.sites, 5);
     EXPECT_EQ(summary.years, 2);
-    // Seven tables' indexes: the ones of tags and detections were rebuilt after the rows.
+    // The indexes of tags and detections were rebuilt after the rows.
     EXPECT_EQ(
         count("select count(*) from sqlite_master where type = 'index' and name like 'idx_%' and "
               "tbl_name in ('tags', 'observations')"),
-        8);
+        6);
 
     // Release sites first, then down-river; years and releases in the analysis order.
     sites.refresh();
