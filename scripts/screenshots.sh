@@ -2,7 +2,9 @@
 # Pictures of the window program: builds Rivulet if needed, runs the bundled
 # sample study through the application window's own flows (load observations,
 # load ages, Fit All Models, a report) and writes PNG pictures of the main
-# window, the settings window and the about box.
+# window, the settings window, the about box, the estimates diagram of the
+# best model, the sites and years configuration, the releases and cohorts
+# configuration and the next detections view.
 #
 #   scripts/screenshots.sh [DIR]        (default: docs/)
 #
@@ -40,7 +42,8 @@ else
   QT_QPA_PLATFORM=offscreen "${tool[@]}" >/dev/null 2>"$scratch/stderr" ||
     { cat "$scratch/stderr" >&2; exit 1; }
 fi
-for picture in main-window settings about; do
+for picture in main-window settings about graphical-results sites-years-release \
+  sites-years-pooled sites-years-unestimable releases-cohorts next-detections; do
   cp "$scratch/pictures/$picture.png" "$out/$picture.png"
   echo "$out/$picture.png"
 done

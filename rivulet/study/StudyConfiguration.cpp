@@ -149,6 +149,11 @@ QList<StudyConfiguration::ReleaseState> StudyConfiguration::releaseStates() cons
     return states;
 }
 
+QList<int> StudyConfiguration::activeReleaseIds() const
+{
+    return releases_.ids();
+}
+
 bool StudyConfiguration::setActiveReleases(const QList<int>& releaseIds)
 {
     return releases_.setActiveReleases(releaseIds) == 0;

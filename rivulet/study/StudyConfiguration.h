@@ -85,6 +85,8 @@ public:
     // Releases and cohorts ----------------------------------------------------------------
 
     QList<ReleaseState> releaseStates() const;
+    // The ids of the releases that take part, in their active order.
+    QList<int> activeReleaseIds() const;
     // The ids of the releases that are to take part, in the order given: each gets its
     // position as active sequence, every other release -1.
     bool setActiveReleases(const QList<int>& releaseIds);

@@ -24,7 +24,11 @@
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
+#include "rivulet/views/ConfigReleasesCohortsWidget.h"
+#include "rivulet/views/ConfigSitesYearsWidget.h"
+#include "rivulet/views/EstimatesWidget.h"
 #include "rivulet/views/ModelEstimateModel.h"
+#include "rivulet/views/NextDetectionsWidget.h"
 #include "rivulet/views/ResultsTableModel.h"
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletSettingsWidget.h"
@@ -80,6 +84,31 @@ int windowKeyOfReport(int type)
 {
     return type + RivuletWindow::SurvivalReportWindow;
 }
+
+// The window a navigation entry opens; -1 for entries that open none.
+int windowKeyOfNavKey(int key)
+{
+    switch (key) {
+    case RivuletWindow::ReleasesCohortsItem:
+        return RivuletWindow::ReleasesCohortsWindow;
+    case RivuletWindow::SitesYearsItem:
+        return RivuletWindow::SitesYearsWindow;
+    case RivuletWindow::NextDetectionsItem:
+        return RivuletWindow::NextDetectionsWindow;
+    case RivuletWindow::ModelComparisonItem:
+        return RivuletWindow::ModelComparisonWindow;
+    case RivuletWindow::GraphicalResultsItem:
+        return RivuletWindow::DiagramWindow;
+    default:
+        return -1;
+    }
+}
+
+// Windows that show the study's data and must go before it.
+constexpr std::array<int, 5> dataWindows = {
+    RivuletWindow::DiagramWindow, RivuletWindow::NextDetectionsWindow,
+    RivuletWindow::ReleasesCohortsWindow, RivuletWindow::SitesYearsWindow,
+    RivuletWindow::ModelComparisonWindow};
 
 int reportTypeOfNavKey(int key)
 {
@@ -208,7 +237,8 @@ RivuletWindow::~RivuletWindow()
         removeReport(type);
     removeReport(ReleaseSummaryType);
     removeReport(ModelAverageReportType);
-    deleteSubWindow(ModelComparisonWindow);
+    for (int key : dataWindows)
+        deleteSubWindow(key);
 }
 
 void RivuletWindow::buildNavigation()
@@ -230,9 +260,19 @@ void RivuletWindow::buildNavigation()
         addNavItem(LoadAgeDataItem, lum::NavPanelItem::ActionType, QStringLiteral("Load Age Data"),
                    navItem(DataHeading), data);
     }
+    addNavItem(ConfigurationHeading, lum::NavPanelItem::HeadingType,
+               QStringLiteral("Configuration"), nullptr);
+    addNavItem(ReleasesCohortsItem, lum::NavPanelItem::ActionType,
+               QStringLiteral("Releases and Cohorts Configuration"), navItem(ConfigurationHeading),
+               data);
+    addNavItem(SitesYearsItem, lum::NavPanelItem::ActionType,
+               QStringLiteral("Sites and Years Configuration"), navItem(ConfigurationHeading),
+               data);
     if (diagnostics) {
         addNavItem(DiagnosticsHeading, lum::NavPanelItem::HeadingType,
                    QStringLiteral("Diagnostic Tools"), nullptr);
+        addNavItem(NextDetectionsItem, lum::NavPanelItem::ActionType,
+                   QStringLiteral("Next Detections"), navItem(DiagnosticsHeading), data);
         addNavItem(SaveNextDetectionsItem, lum::NavPanelItem::ActionType,
                    QStringLiteral("Save Next Detections"), navItem(DiagnosticsHeading), data);
     }
@@ -267,6 +307,8 @@ void RivuletWindow::buildNavigation()
     addNavItem(ResultsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Results"), nullptr);
     addNavItem(ModelComparisonItem, lum::NavPanelItem::ActionType,
                QStringLiteral("Model Comparison"), navItem(ResultsHeading), windows);
+    addNavItem(GraphicalResultsItem, lum::NavPanelItem::ActionType,
+               QStringLiteral("Graphical Results"), navItem(ResultsHeading), windows);
     addNavItem(ReportsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Reports"),
                navItem(ResultsHeading));
     for (int type : modelReportTypes) {
@@ -296,8 +338,10 @@ void RivuletWindow::setActionsEnabled(bool enable)
     set(mock_ ? LoadSimulatedDataItem : LoadObservationsItem, enable);
     const bool loaded = enable && hasData_;
     setActionEnabled(ClearAllDataAction, loaded);
-    for (int key : {LoadAgeDataItem, DiagnosticsHeading, SaveNextDetectionsItem, EstimationHeading,
-                    FitAllModelsItem, ResultsHeading, ModelSelectionHeading, ReportsHeading})
+    for (int key :
+         {LoadAgeDataItem, ConfigurationHeading, ReleasesCohortsItem, SitesYearsItem,
+          DiagnosticsHeading, NextDetectionsItem, SaveNextDetectionsItem, EstimationHeading,
+          FitAllModelsItem, ResultsHeading, ModelSelectionHeading, ReportsHeading})
         set(key, loaded);
     if (settings().value(RivuletSettings::UiExpertMode).toBool()) {
         for (const auto& definition : study_->catalogue().definitionItems()) {
@@ -310,6 +354,7 @@ void RivuletWindow::setActionsEnabled(bool enable)
     }
     const bool selected = enable && currentModelKey_ != NoModelKey;
     set(ModelComparisonItem, selected);
+    set(GraphicalResultsItem, selected);
     for (int key : {SurvivalReportItem, CaptureReportItem, PerformanceReportItem})
         set(key, selected && hasData_);
     set(ModelAverageReportItem, enable && !study_->results().isEmpty());
@@ -324,15 +369,23 @@ void RivuletWindow::onNavItemDoubleClicked(int key)
         showReportSubWindow(type);
         return;
     }
-    switch (key) {
-    case ModelAverageReportItem:
+    if (key == ModelAverageReportItem) {
         showModelAverageReport();
         return;
-    case ModelComparisonItem:
-        createWindow(ModelComparisonWindow);
-        prepareWindow(ModelComparisonWindow);
-        showSubWindow(ModelComparisonWindow);
+    }
+    const int windowKey = windowKeyOfNavKey(key);
+    if (windowKey >= 0) {
+        createWindow(windowKey);
+        prepareWindow(windowKey);
+        // Choices left unapplied when the window was last shown are forgotten.
+        if (auto* releases =
+                qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(ReleasesCohortsWindow));
+            releases && windowKey == ReleasesCohortsWindow)
+            releases->reload();
+        showSubWindow(windowKey);
         return;
+    }
+    switch (key) {
     case LoadObservationsItem:
         loadObservations();
         return;
@@ -372,6 +425,7 @@ void RivuletWindow::finishRun()
 
 void RivuletWindow::dropResultWindows()
 {
+    deleteSubWindow(DiagramWindow);
     deleteSubWindow(ModelComparisonWindow);
     for (int type : modelReportTypes)
         removeReport(type);
@@ -395,6 +449,9 @@ void RivuletWindow::loadObservations()
         return;
     }
     dropResultWindows();
+    // The configuration windows show the study that is about to be replaced.
+    closeSubWindow(ReleasesCohortsWindow);
+    closeSubWindow(SitesYearsWindow);
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     progressDialog()->setLabelText(QStringLiteral("Loading observation data..."));
@@ -457,6 +514,14 @@ void RivuletWindow::startUpdate()
 {
     // Results belong to the data they were fitted on.
     dropResultWindows();
+    // The counts it shows are about to be derived again.
+    deleteSubWindow(NextDetectionsWindow);
+    // The configuration views read the summary the update rewrites: no edits, no tab
+    // changes until it is done.
+    for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
+        if (QWidget* widget = windowWidget(key))
+            widget->setEnabled(false);
+    }
     study_->clearResults();
     modelTree_->rebuild();
     if (splash_ && splash_->isVisible()) {
@@ -480,6 +545,16 @@ void RivuletWindow::onUpdateComplete()
     releaseSummaryReport_->setDirty(true);
     releaseSummaryReport_->run();
     releaseSummaryReport_->updateText();
+    if (auto* sitesYears =
+            qobject_cast<ConfigSitesYearsWidgetBase*>(windowWidget(SitesYearsWindow))) {
+        sitesYears->rebuildTabs();
+        sitesYears->setEnabled(true);
+    }
+    if (auto* releases =
+            qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(ReleasesCohortsWindow))) {
+        releases->reload();
+        releases->setEnabled(true);
+    }
     modelTree_->rebuild();
     currentModelKey_ = NoModelKey;
     selectedModelItem_ = nullptr;
@@ -581,6 +656,10 @@ void RivuletWindow::onRunTerminated()
         break;
     case UpdateRun:
         warn(QStringLiteral("Update canceled; the derived data may not match the stored data."));
+        for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
+            if (QWidget* widget = windowWidget(key))
+                widget->setEnabled(true);
+        }
         break;
     default:
         break;
@@ -755,6 +834,7 @@ void RivuletWindow::showModelAverageReport()
 
 void RivuletWindow::onPrecisionSettingsChanged()
 {
+    prepareWindow(DiagramWindow);
     const int estimates = settings().value(RivuletSettings::PrecisionEst).toInt();
     const int errors = settings().value(RivuletSettings::PrecisionErr).toInt();
     QList<lum::ThreadRunnable*> visible;
@@ -792,8 +872,15 @@ void RivuletWindow::onReportComplete()
 
 void RivuletWindow::updateWidgets()
 {
-    if (QMdiSubWindow* window = subWindow(ModelComparisonWindow))
-        window->widget()->update();
+    for (int key : dataWindows)
+        prepareWindow(key);
+}
+
+void RivuletWindow::updateConfiguration()
+{
+    setActionsEnabled(false);
+    dropResultWindows();
+    startUpdate();
 }
 
 void RivuletWindow::createWindow(int key)
@@ -827,6 +914,52 @@ void RivuletWindow::createWindow(int key)
         if (room.height() > 0)
             height = std::min(height, room.height());
         window->setGeometry(100, 100, width, height);
+    } else if (key == DiagramWindow) {
+        auto* widget = new EstimatesWidget(
+            study_->releases(), study_->sites(), study_->years(), study_->summary(),
+            settings().value(RivuletSettings::PrecisionEst).toInt(),
+            settings().value(RivuletSettings::PrecisionErr).toInt(),
+            selectedModelItem_ ? selectedModelItem_->result() : nullptr);
+        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 660));
+        connect(
+            widget, &EstimatesWidget::doneClicked, this, [this] { closeSubWindow(DiagramWindow); },
+            Qt::QueuedConnection);
+    } else if (key == NextDetectionsWindow) {
+        auto* widget = new NextDetectionsWidget(study_->releases(), study_->sites(),
+                                                study_->years(), study_->nextDetections());
+        placeWindow(key, widget, QStringLiteral("Next Detections"), QRect(100, 100, 600, 400));
+        connect(
+            widget, &NextDetectionsWidget::doneClicked, this,
+            [this] { closeSubWindow(NextDetectionsWindow); }, Qt::QueuedConnection);
+    } else if (key == ReleasesCohortsWindow) {
+        // A counts file fixes its releases.
+        if (mock_)
+            return;
+        auto* widget = new ConfigReleasesCohortsWidget(*study_, prompts());
+        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
+        connect(widget, &ConfigReleasesCohortsWidget::dataChanged, this,
+                &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
+        connect(
+            widget, &ConfigReleasesCohortsWidget::doneClicked, this,
+            [this] { closeSubWindow(ReleasesCohortsWindow); }, Qt::QueuedConnection);
+    } else if (key == SitesYearsWindow) {
+        ConfigSitesYearsWidgetBase* widget = nullptr;
+        if (mock_) {
+            widget = new ShowSitesYearsWidget(study_->releases(), study_->sites(), study_->years(),
+                                              study_->summary());
+        } else {
+            auto* editable = new ConfigSitesYearsWidget(
+                *study_->databaseReleases(), *study_->databaseSites(), *study_->databaseYears(),
+                study_->summary(), study_->database());
+            connect(editable, &ConfigSitesYearsWidget::dataChanged, this,
+                    &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
+            widget = editable;
+        }
+        widget->rebuildTabs();
+        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
+        connect(
+            widget, &ConfigSitesYearsWidgetBase::doneClicked, this,
+            [this] { closeSubWindow(SitesYearsWindow); }, Qt::QueuedConnection);
     } else if (key == SettingsWindow) {
         auto* widget = new RivuletSettingsWidget(prompts());
         QMdiSubWindow* window = createSubWindow(key, widget);
@@ -841,10 +974,27 @@ void RivuletWindow::createWindow(int key)
     }
 }
 
+void RivuletWindow::placeWindow(int key, QWidget* widget, const QString& title,
+                                const QRect& geometry)
+{
+    QMdiSubWindow* window = createSubWindow(key, widget);
+    window->setWindowTitle(title);
+    window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+    window->setGeometry(geometry);
+}
+
 void RivuletWindow::prepareWindow(int key)
 {
-    if (QMdiSubWindow* window = subWindow(key))
-        window->widget()->update();
+    QMdiSubWindow* window = subWindow(key);
+    if (!window)
+        return;
+    if (auto* diagram = qobject_cast<EstimatesWidget*>(windowWidget(DiagramWindow));
+        diagram && key == DiagramWindow) {
+        diagram->setResult(selectedModelItem_ ? selectedModelItem_->result() : nullptr);
+        diagram->setPrecision(settings().value(RivuletSettings::PrecisionEst).toInt(),
+                              settings().value(RivuletSettings::PrecisionErr).toInt());
+    }
+    window->widget()->update();
 }
 
 void RivuletWindow::showWindow(int key, bool modal)
@@ -894,6 +1044,8 @@ void RivuletWindow::onReset()
         return;
     setActionsEnabled(false);
     dropResultWindows();
+    closeSubWindow(ReleasesCohortsWindow);
+    closeSubWindow(SitesYearsWindow);
     RivuletDb& rdb = study_->database();
     // The table models stay registered: the controllers hold them for the whole run.
     rdb.resetTables({});

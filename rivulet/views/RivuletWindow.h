@@ -44,7 +44,11 @@ public:
         LoadObservationsItem = 1,
         LoadAgeDataItem = 2,
         LoadSimulatedDataItem = 3,
+        ConfigurationHeading = 4,
+        ReleasesCohortsItem = 5,
+        SitesYearsItem = 6,
         DiagnosticsHeading = 7,
+        NextDetectionsItem = 8,
         SaveNextDetectionsItem = 9,
         EstimationHeading = 10,
         FitAllModelsItem = 11,
@@ -54,6 +58,7 @@ public:
         ModelComparisonItem = 15,
         SurvivalReportItem = 16,
         CaptureReportItem = 17,
+        GraphicalResultsItem = 18,
         PerformanceReportItem = 19,
         FirstModelKey = 20,
         NoModelKey = 33,
@@ -62,6 +67,10 @@ public:
     // Sub-window keys.
     enum WindowKey
     {
+        DiagramWindow = 0,
+        NextDetectionsWindow = 1,
+        ReleasesCohortsWindow = 2,
+        SitesYearsWindow = 3,
         SurvivalReportWindow = 4,
         CaptureReportWindow = 5,
         PerformanceReportWindow = 6,
@@ -147,6 +156,9 @@ public slots:
     void onRunFailed(int code, const QString& text) override;
     void onRunError(const QString& text) override;
     void selectModel(int key);
+    // A configuration window changed what takes part in the analysis: the results go and the
+    // detection sequences are derived again.
+    void updateConfiguration();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -168,6 +180,8 @@ private:
     void saveNextDetections();
     void createWindow(int key);
     void prepareWindow(int key);
+    // Wraps a view in the sub-window of that key.
+    void placeWindow(int key, QWidget* widget, const QString& title, const QRect& geometry);
     // Drops the model comparison and the model reports: they show results of data that are
     // about to change.
     void dropResultWindows();

@@ -6,8 +6,10 @@
 #include "lum/thread/ThreadRunner.h"
 #include "lum/ui/NavPanelItem.h"
 #include "lum/ui/ScriptedPrompts.h"
+#include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/study/Study.h"
 #include "rivulet/views/RivuletWindow.h"
 #include "tools/sim/StudySimulator.h"
 
@@ -38,11 +40,14 @@ protected:
         return design;
     }
 
+    // The study a case works on.
+    virtual sim::StudyDesign design() const { return smallDesign(); }
+
     void SetUp() override
     {
         folder = TestEnvironment::freshDir(QStringLiteral("window"));
         QString error;
-        sim::StudySimulator simulator(smallDesign());
+        sim::StudySimulator simulator(design());
         ASSERT_TRUE(simulator.run(folder, true, nullptr, &error)) << error.toStdString();
         ASSERT_EQ(rdb.open(file(sim::StudySimulator::ConfigFile) + QStringLiteral(".db")), 0);
         auto& settings = RivuletSettings::instance();
@@ -82,6 +87,14 @@ protected:
             QThread::msleep(5);
         }
         return false;
+    }
+
+    // Loads the simulated observations through the window.
+    bool load()
+    {
+        prompts->files << file(sim::StudySimulator::ObservationsFile);
+        return trigger(RivuletWindow::LoadObservationsItem) &&
+               window->study().releases().count() > 0;
     }
 
     // Triggers a navigation entry and waits for the flow it starts.

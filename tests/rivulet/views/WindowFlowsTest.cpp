@@ -12,6 +12,7 @@
 #include "rivulet/reports/ModelEstimateItem.h"
 #include "rivulet/reports/ReleaseSummaryReport.h"
 #include "rivulet/study/Study.h"
+#include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/ModelEstimateModel.h"
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletSettingsWidget.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -68,8 +70,10 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     for (int key : {RivuletWindow::LoadAgeDataItem, RivuletWindow::FitAllModelsItem,
                     RivuletWindow::ModelComparisonItem, RivuletWindow::SurvivalReportItem})
         EXPECT_FALSE(enabled(key)) << key;
-    for (int key : {3, 5, 6, 8, 9, 18})
+    for (int key : {3, 8, 9})
         EXPECT_EQ(window->navItem(key), nullptr) << key;
+    for (int key : {5, 6, 18})
+        EXPECT_FALSE(enabled(key)) << key;
     EXPECT_EQ(window->study().releases().count(), 0);
 
     prompts->files << file(sim::StudySimulator::ObservationsFile);
@@ -270,6 +274,15 @@ TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
     ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
     EXPECT_FALSE(window->study().results().isEmpty());
     EXPECT_NE(window->currentModelKey(), RivuletWindow::NoModelKey);
+    // A counts file fixes its releases; its sites and years are shown, not edited.
+    ASSERT_TRUE(trigger(RivuletWindow::ReleasesCohortsItem));
+    EXPECT_EQ(window->subWindow(RivuletWindow::ReleasesCohortsWindow), nullptr);
+    ASSERT_TRUE(trigger(RivuletWindow::SitesYearsItem));
+    auto* shown =
+        qobject_cast<ShowSitesYearsWidget*>(window->windowWidget(RivuletWindow::SitesYearsWindow));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(shown->resetButton()->isEnabled());
+    EXPECT_EQ(shown->tabWidget()->count(), 3);
 
     const QString saved =
         TestEnvironment::freshDir(QStringLiteral("window-next")) + QStringLiteral("/next.txt");

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QStringList>
+
+namespace rivulet {
+
+class StudyConfiguration;
+
+// Every release of the study, active or not, with a check box that says whether it takes
+// part. The release labels are the row headings; a click toggles the check. Nothing is
+// written until apply().
+class ConfigReleasesTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    // `configuration` is borrowed and must outlive the model.
+    explicit ConfigReleasesTableModel(StudyConfiguration& configuration, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // The releases and their state as stored.
+    void load();
+    bool hasChanges() const;
+    // Writes the checked releases, in list order, as the releases that take part.
+    void apply();
+
+    const QList<int>& selection() const { return selection_; }
+
+private:
+    StudyConfiguration& configuration_;
+    QList<int> releaseIds_;
+    QStringList labels_;
+    QList<bool> checked_;
+    QList<int> savedSelection_;
+    QList<int> selection_;
+};
+
+} // namespace rivulet
