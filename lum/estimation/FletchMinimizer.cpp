@@ -26,7 +26,8 @@ double dot(const std::vector<double>& a, const std::vector<double>& b)
 
 FletchMinimizer::FletchMinimizer(Func& func, const std::atomic<bool>& cancelled,
                                  const Settings& settings)
-    : m_func(func), m_cancelled(cancelled), m_settings(settings), m_evaluator(func)
+    : m_func(func), m_cancelled(cancelled), m_settings(settings), m_evaluator(func),
+      m_useExactGradient(func.hasExactGradient())
 {
 }
 
@@ -81,6 +82,12 @@ void FletchMinimizer::computeScales()
 void FletchMinimizer::differences(Mode mode)
 {
     const std::vector<double>& x = *m_x;
+    if (m_useExactGradient) {
+        // Exact in both modes: the central mode is then one more run from where the first
+        // ended.
+        m_func.gradient(x, m_gradient);
+        return;
+    }
     m_evaluator.moveTo(x);
     if (mode == Mode::Forward)
         m_evaluator.setKnownBase(m_f);

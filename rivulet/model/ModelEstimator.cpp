@@ -58,6 +58,13 @@ double endingCriterionFromSettings()
     return ok && criterion > 0.0 ? criterion : ModelEstimator::DefaultEndingCriterion;
 }
 
+ModelEstimator::Gradient gradientFromSettings()
+{
+    const QVariant value = RivuletSettings::instance().value(RivuletSettings::EstimationGradient);
+    return value.isValid() && value.toInt() == 1 ? ModelEstimator::Gradient::FiniteDifferences
+                                                 : ModelEstimator::Gradient::Exact;
+}
+
 // A covariance matrix whose every linear combination has a positive variance (a Cholesky
 // factorisation exists). Without this, a derived quantity could get a negative variance and
 // so a standard error that is not a number.
@@ -306,6 +313,7 @@ ModelEstimator::ModelEstimator(const ReleasesControllerI& releases, const SitesC
     : ModelEstimator(releases, sites, years, catalogue, results, counts, optimizerFromSettings(),
                      endingCriterionFromSettings(), runner, parent)
 {
+    gradient_ = gradientFromSettings();
 }
 
 ModelEstimator::ModelEstimator(const ReleasesControllerI& releases, const SitesControllerI& sites,
@@ -387,6 +395,7 @@ ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
     const int k = structure->numFree();
     std::vector<double> x(static_cast<std::size_t>(k), 1.0 / (years_.count() + 1));
     RivuletLikelihood likelihood(*structure, counts_, releases_, sites_, years_);
+    likelihood.setExactGradient(gradient_ == Gradient::Exact);
     std::unique_ptr<lum::DenseMatrix> covariance;
 
     // The optimizers work in unbounded coordinates, in which no step can leave the

@@ -43,7 +43,9 @@ public:
         ShowEstimatesOnDiagram = 18,
         MockInput = 19,
         DiagnosticsEnabled = 20,
-        UiExpertMode = 21
+        UiExpertMode = 21,
+        // 0: the optimizers take the likelihood's exact gradient; 1: finite differences.
+        EstimationGradient = 22
     };
 
     static RivuletSettings& instance();
