@@ -202,11 +202,14 @@ enum class Settled
 // when the optimum has moved inside. So the fit is repeated from a point where such
 // coordinates are pulled back to where the slope is felt, and kept while that improves it. A
 // parameter whose estimate truly is at the bound goes back out, and the fit stands.
+// "Far" begins at 8 (a probability within 3e-4 of its bound): there the slope in the
+// coordinate is the slope in the probability shrunk by that distance, small enough for the
+// stopping tests of an exact gradient to take a stuck parameter for a settled one.
 Settled settleFar(lum::Estimator& estimator, lum::Func& objective, std::vector<double>& z,
                   const std::atomic<bool>& cancel, QString& failure)
 {
-    constexpr double FAR_OUT = 15.0;
-    constexpr double PULLED_BACK = 5.0;
+    constexpr double FAR_OUT = 8.0;
+    constexpr double PULLED_BACK = 3.0;
     constexpr int MAX_RESTARTS = 5;
     for (int restart = 0; restart < MAX_RESTARTS; ++restart) {
         std::vector<double> start = z;
