@@ -4,6 +4,8 @@
 #include "RecoveryStudy.h"
 
 #include "lum/estimation/BlockFunc.h"
+#include "lum/estimation/DenseMatrix.h"
+#include "lum/estimation/NumericalHessian.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
 #include "lum/estimation/SoftmaxTransform.h"
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <ostream>
 #include <random>
@@ -190,6 +193,36 @@ TEST_P(ExactGradient, CanBeSwitchedToDifferences)
         EXPECT_NEAR(forward[j], exact[j], 1e-3 * std::max(1.0, std::abs(exact[j]))) << j;
     }
     EXPECT_GT(largest, 0.0) << "the two gradients come from different computations";
+}
+
+// The Hessian of the covariance from differences of the exact gradient against the one from
+// differences of values, on the unique model at a point inside the domain.
+TEST_P(ExactGradient, HessianFromTheGradientMatchesTheHessianFromValues)
+{
+    const GradientCase& c = GetParam();
+    FittedStudy study(simulateCounts(c.truth, 800, 7u));
+    ParameterStructure structure(study.data.releases, study.data.sites, study.data.years);
+    study.catalogue.applyModel(4, 4, structure);
+    RivuletLikelihood likelihood(structure, study.data.counts, study.data.releases,
+                                 study.data.sites, study.data.years);
+    std::vector<double> x;
+    modelTransform(structure).toParameters(
+        uniformVector(static_cast<std::size_t>(structure.numFree()), -3.0, 0.5, 5u), x);
+    const std::atomic<bool> cancelled{false};
+    lum::DenseMatrix fromGradient;
+    lum::DenseMatrix fromValues;
+    ASSERT_TRUE(lum::NumericalHessian(cancelled, 1e-5).compute(likelihood, x, fromGradient));
+    likelihood.setExactGradient(false);
+    ASSERT_TRUE(lum::NumericalHessian(cancelled, 1e-5).compute(likelihood, x, fromValues));
+    double scale = 0.0;
+    for (int i = 0; i < fromValues.rows(); ++i)
+        scale = std::max(scale, std::abs(fromValues(i, i)));
+    for (int i = 0; i < fromValues.rows(); ++i) {
+        for (int j = 0; j < fromValues.columns(); ++j) {
+            EXPECT_EQ(fromGradient(i, j), fromGradient(j, i));
+            EXPECT_NEAR(fromGradient(i, j), fromValues(i, j), 1e-4 * scale) << i << ", " << j;
+        }
+    }
 }
 
 // Every model of the fit list, fitted with the exact gradient and with differences by the two
