@@ -28,6 +28,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -116,19 +117,23 @@ int main(int argc, char** argv)
     job.setStructure(structure);
     job.setGradient(differences ? ModelEstimator::Gradient::FiniteDifferences
                                 : ModelEstimator::Gradient::Exact);
+    // Several codes can share a name: the fit list's model of that name first.
+    std::vector<EquatingScheme> candidates = catalogue.fitList();
+    for (int c = 1; c <= 4; ++c) {
+        for (int s = 1; s <= 4; ++s)
+            candidates.push_back(EquatingScheme{c, s});
+    }
     std::vector<EquatingScheme> schemes;
     for (const QString& name : modelNames) {
-        for (int c = 1; c <= 4; ++c) {
-            for (int s = 1; s <= 4; ++s) {
-                const EquatingScheme scheme{c, s};
-                if (ModelCatalogue::modelName(catalogue.dataClass(), scheme) == name)
-                    schemes.push_back(scheme);
-            }
+        const auto named =
+            std::find_if(candidates.begin(), candidates.end(), [&](const EquatingScheme& scheme) {
+                return ModelCatalogue::modelName(catalogue.dataClass(), scheme) == name;
+            });
+        if (named == candidates.end()) {
+            std::fprintf(stderr, "unknown model name %s\n", qPrintable(name));
+            return 1;
         }
-    }
-    if (schemes.size() != static_cast<std::size_t>(modelNames.size())) {
-        std::fprintf(stderr, "unknown model name\n");
-        return 1;
+        schemes.push_back(*named);
     }
     job.setSchemes(schemes);
     const std::size_t modelCount = schemes.empty() ? catalogue.fitList().size() : schemes.size();
