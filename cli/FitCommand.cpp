@@ -8,7 +8,9 @@
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
+#include "rivulet/results/ModelAveragedEstimates.h"
 #include "rivulet/results/ModelComparison.h"
+#include "rivulet/results/ModelSelectionCriterion.h"
 #include "rivulet/results/ReportSet.h"
 #include "rivulet/results/ResultFilesJob.h"
 #include "rivulet/study/Study.h"
@@ -25,14 +27,15 @@ namespace {
 
 const QString usageLine =
     QStringLiteral("usage: rivulet-cli fit [--optimizer TEXT] [--model NAME]... [--out DIR] "
-                   "[--report-model NAME] [--precision-est N] [--precision-err N]");
+                   "[--report-model NAME] [--precision-est N] [--precision-err N] [--average] "
+                   "[--best-by AIC|AICc]");
 
 struct FitArguments
 {
     FitJob::Options fit;
     QStringList models;
     QString outDir;
-    ReportSet::Options reports;
+    ResultFilesJob::Options files;
 };
 
 std::optional<int> precisionOf(const ArgumentParser& parser, const QString& name, QString& error)
@@ -64,7 +67,11 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
                      ArgumentParser::LastWins);
     parser.addOption(QStringLiteral("precision-err"), QStringLiteral("N"),
                      ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("best-by"), QStringLiteral("CRITERION"),
+                     ArgumentParser::LastWins);
+    parser.addFlag({QStringLiteral("average")});
     FitArguments parsed;
+    parsed.files.criterion = ModelSelectionCriterion::fromSettings();
     QString error;
     if (!parser.parse(arguments)) {
         error = parser.error();
@@ -76,12 +83,20 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
             parsed.fit.optimizer = parser.value(QStringLiteral("optimizer"));
         parsed.models = parser.values(QStringLiteral("model"));
         parsed.outDir = parser.value(QStringLiteral("out"));
-        parsed.reports.reportModel = parser.value(QStringLiteral("report-model"));
-        parsed.reports.estimatePrecision =
+        parsed.files.reports.reportModel = parser.value(QStringLiteral("report-model"));
+        parsed.files.reports.estimatePrecision =
             precisionOf(parser, QStringLiteral("precision-est"), error);
         if (error.isEmpty()) {
-            parsed.reports.errorPrecision =
+            parsed.files.reports.errorPrecision =
                 precisionOf(parser, QStringLiteral("precision-err"), error);
+        }
+        parsed.files.average = parser.isSet(QStringLiteral("average"));
+        if (error.isEmpty() && parser.isSet(QStringLiteral("best-by"))) {
+            const QString text = parser.value(QStringLiteral("best-by"));
+            if (const auto criterion = ModelSelectionCriterion::parse(text))
+                parsed.files.criterion = *criterion;
+            else
+                error = QStringLiteral("option --best-by needs AIC or AICc, not \"%1\"").arg(text);
         }
     }
     if (!error.isEmpty()) {
@@ -162,7 +177,7 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
         return ExitFailure;
     }
     const QString unknownReportModel =
-        ReportSet::unknownModelError(catalogue, parsed->reports.reportModel);
+        ReportSet::unknownModelError(catalogue, parsed->files.reports.reportModel);
     if (!unknownReportModel.isEmpty()) {
         out.error(unknownReportModel);
         return ExitUsage;
@@ -189,11 +204,26 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
         return ExitFailure;
     }
 
-    out.status(QStringLiteral("\nModel Comparison (* lowest AIC)"));
-    out.print(ModelComparison(catalogue, results).table());
+    const ModelSelectionCriterion::Kind criterion = parsed->files.criterion;
+    out.status(QStringLiteral("\nModel Comparison (* lowest %1)")
+                   .arg(ModelSelectionCriterion::name(criterion)));
+    out.print(context.actions().comparison(criterion).table());
+    if (parsed->files.average) {
+        const ModelAveragedEstimates averaged = context.actions().averagedEstimates();
+        if (averaged.modelCount() == 0) {
+            out.error(QStringLiteral("No model has an AICc (too few fish for its number of "
+                                     "parameters); nothing can be averaged."));
+            return ExitFailure;
+        }
+        out.status(QStringLiteral("%1 over %2 model(s) by Akaike weight (AICc)")
+                       .arg(ModelAveragedEstimates::title())
+                       .arg(averaged.modelCount()));
+        if (parsed->outDir.isEmpty())
+            out.print(averaged.csv());
+    }
     if (parsed->outDir.isEmpty())
         return ExitSuccess;
-    const auto files = context.actions().writeResults(parsed->outDir, parsed->reports);
+    const auto files = context.actions().writeResults(parsed->outDir, parsed->files);
     return tracker.run(*files) == TerminalTracker::Complete ? ExitSuccess : ExitFailure;
 }
 

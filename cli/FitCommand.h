@@ -10,7 +10,9 @@ namespace rivulet::cli {
 // setting for this run ("id;name=value;..."); --out also writes comparison.csv and
 // estimates.csv into the folder, which is created when missing, and the reports of the
 // best model or of --report-model NAME (ReportSet; --precision-est N and --precision-err N
-// set their decimals for the run).
+// set their decimals for the run), and measures.csv. --average also averages the estimates
+// over the fitted models (averaged.csv with --out, else printed). --best-by AIC|AICc
+// replaces the setting that chooses how the best model is marked, for this run.
 class FitCommand : public CliCommand
 {
 public:

@@ -7,7 +7,9 @@
 #
 # rivulet_add_test(<area> [LIBS <libs>...])
 #   One GoogleTest binary per test folder, made of every .cpp in it plus
-#   the shared test main, registered with ctest under the folder's name.
+#   the shared test main. Every test case is its own ctest entry, named
+#   "<area>.<Suite>.<Case>", so a failure names its case and a hang costs
+#   only that case's timeout.
 
 function(rivulet_add_library target)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
@@ -34,8 +36,11 @@ function(rivulet_add_test area)
   set(target test_${area})
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE rivulet_test_support ${ARG_LIBS})
-  add_test(NAME ${area} COMMAND ${target})
-  set_tests_properties(${area} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;RIVULET_SOURCE_DIR=${PROJECT_SOURCE_DIR};RIVULET_BINARY_DIR=${PROJECT_BINARY_DIR}"
-    TIMEOUT 1800)
+  gtest_discover_tests(${target}
+    TEST_PREFIX "${area}."
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;RIVULET_SOURCE_DIR=${PROJECT_SOURCE_DIR};RIVULET_BINARY_DIR=${PROJECT_BINARY_DIR}"
+      TIMEOUT 600)
 endfunction()

@@ -3,6 +3,7 @@
 #include "lum/db/SqliteDb.h"
 
 #include <QMutexLocker>
+#include <QSqlQuery>
 #include <QThread>
 
 #include <atomic>
@@ -91,8 +92,16 @@ QSqlDatabase ConnectionRegistry::addConnection(Qt::HANDLE thread)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), entry.name);
     db.setDatabaseName(m_path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(SqliteDb::busyTimeoutMs));
-    if (!db.open())
+    if (!db.open()) {
         entry.lastError = db.lastError();
+    } else {
+        // Every thread's connection, not only the first: the long queries run on the jobs'
+        // threads. Their sorts and temporary indexes stay in memory instead of temporary
+        // files, and the page cache may grow to 64 MiB (it takes only what a query reads).
+        QSqlQuery pragma(db);
+        pragma.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
+        pragma.exec(QStringLiteral("PRAGMA cache_size=-65536"));
+    }
 
     // Only the owning thread removes its connection when it ends, so the finished handler runs
     // in that thread (finished is emitted from the thread itself).

@@ -48,15 +48,12 @@ QSqlError checkReadable(ConnectionRegistry& registry)
 }
 
 // Lets readers go on while a writer works. A database that cannot switch (read-only medium)
-// keeps its rollback journal, which still works, only with less concurrency. Sorts and
-// temporary indexes of the long queries stay in memory instead of temporary files, and the
-// page cache may grow to 64 MiB (it takes only what a query reads).
-void configureConnection(ConnectionRegistry& registry)
+// keeps its rollback journal, which still works, only with less concurrency. The journal mode
+// is stored in the file; the settings of each connection are made by the registry.
+void configureDatabase(ConnectionRegistry& registry)
 {
     QSqlQuery query(registry.connection());
     query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-    query.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
-    query.exec(QStringLiteral("PRAGMA cache_size=-65536"));
 }
 
 } // namespace
@@ -106,7 +103,7 @@ int SqliteDb::open(const QString& path)
             QSqlError::ConnectionError,
             QStringLiteral("Unable to open the database file \"%1\": %2").arg(path, error.text()));
     }
-    configureConnection(*registry);
+    configureDatabase(*registry);
     m_registry = std::move(registry);
     makeDefault();
     return 0;

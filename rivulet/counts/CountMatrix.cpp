@@ -1,5 +1,7 @@
 #include "rivulet/counts/CountMatrix.h"
 
+#include <QDataStream>
+
 #include <algorithm>
 #include <numeric>
 
@@ -55,6 +57,38 @@ void CountMatrix::addMatrix(const CountMatrix& other)
 std::int64_t CountMatrix::sum() const
 {
     return std::accumulate(elements_.begin(), elements_.end(), std::int64_t{0});
+}
+
+void CountMatrix::write(QDataStream& out) const
+{
+    out << static_cast<qint32>(rows_) << static_cast<qint32>(columns_);
+    for (const std::int32_t element : elements_)
+        out << static_cast<qint32>(element);
+}
+
+bool CountMatrix::read(QDataStream& in)
+{
+    qint32 rows = 0;
+    qint32 columns = 0;
+    in >> rows >> columns;
+    // A damaged stream must not make us allocate its idea of a size.
+    constexpr qint32 limit = 1 << 12;
+    if (in.status() != QDataStream::Ok || rows < 0 || columns < 0 || rows > limit ||
+        columns > limit) {
+        *this = CountMatrix();
+        return false;
+    }
+    *this = CountMatrix(rows, columns);
+    for (std::int32_t& element : elements_) {
+        qint32 value = 0;
+        in >> value;
+        element = value;
+    }
+    if (in.status() != QDataStream::Ok) {
+        *this = CountMatrix();
+        return false;
+    }
+    return true;
 }
 
 bool CountMatrix::operator==(const CountMatrix& other) const

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+class QDataStream;
+
 namespace rivulet {
 
 // Counts of fish by year (rows) and site (columns), for the sites below the most upstream
@@ -36,6 +38,11 @@ public:
 
     // Sum of all elements.
     std::int64_t sum() const;
+
+    // The shape and elements, as NextDetectionTables stores them.
+    void write(QDataStream& out) const;
+    // False, leaving an empty matrix, when the stream does not hold a whole matrix.
+    bool read(QDataStream& in);
 
     bool operator==(const CountMatrix& other) const;
     bool operator!=(const CountMatrix& other) const { return !(*this == other); }

@@ -1,7 +1,9 @@
 #include "rivulet/counts/DataUpdater.h"
 
 #include "rivulet/counts/NextDetectionsI.h"
+#include "rivulet/counts/TabulatedNextDetections.h"
 #include "rivulet/data/ControllerI.h"
+#include "rivulet/data/DerivedDataStore.h"
 #include "rivulet/data/DetectionSequenceController.h"
 
 #include <utility>
@@ -17,6 +19,12 @@ DataUpdater::DataUpdater(ControllerI& releases, ControllerI& sites, ControllerI&
 }
 
 DataUpdater::~DataUpdater() = default;
+
+void DataUpdater::keepCountsIn(const DerivedDataStore* store, TabulatedNextDetections* counts)
+{
+    store_ = store;
+    storedCounts_ = counts;
+}
 
 void DataUpdater::addRefreshStep(std::function<void()> step)
 {
@@ -38,17 +46,29 @@ void DataUpdater::run()
     years_.refresh();
     if (!stepDone())
         return;
-    if (sequences_ != nullptr && sequences_->update() != 0) {
-        const QString message =
-            QStringLiteral("Unable to read the detection histories: ") + sequences_->lastError();
-        emit error(message);
-        fail(lum::JobError::Database, message);
+    const bool keep = store_ != nullptr && storedCounts_ != nullptr && sequences_ != nullptr;
+    // Taken before the histories are read, so that counts a concurrent load overtook are
+    // never stored under the new data's fingerprint.
+    const QByteArray fingerprint = keep ? store_->fingerprint() : QByteArray();
+    if (keep && storedCounts_->restoreTables(store_->load(fingerprint))) {
+        setStep(done += 2);
+    } else {
+        bool read = true;
+        if (sequences_ != nullptr && sequences_->update() != 0) {
+            const QString message = QStringLiteral("Unable to read the detection histories: ") +
+                                    sequences_->lastError();
+            emit error(message);
+            fail(lum::JobError::Database, message);
+            read = false;
+        }
+        if (!stepDone())
+            return;
+        counts_.update();
+        if (keep && read)
+            store_->save(fingerprint, storedCounts_->tablesToBytes());
+        if (!stepDone())
+            return;
     }
-    if (!stepDone())
-        return;
-    counts_.update();
-    if (!stepDone())
-        return;
     for (const std::function<void()>& step : refreshSteps_) {
         step();
         if (!stepDone())

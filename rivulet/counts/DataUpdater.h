@@ -11,8 +11,10 @@
 namespace rivulet {
 
 class ControllerI;
+class DerivedDataStore;
 class DetectionSequenceController;
 class NextDetectionsI;
+class TabulatedNextDetections;
 
 // Brings every object derived from the data up to date after the data or the configuration
 // changed, in the order each depends on the one before: the releases, sites and years
@@ -43,6 +45,11 @@ public:
                 lum::ThreadRunner* runner = nullptr, QObject* parent = nullptr);
     ~DataUpdater() override;
 
+    // Keeps the counts in the database between runs (see DerivedDataStore): an update of data
+    // that have not changed since the last stored one reads the counts back instead of the
+    // histories. `counts` is the counts object given to the constructor; both are borrowed.
+    void keepCountsIn(const DerivedDataStore* store, TabulatedNextDetections* counts);
+
     // Appends a step that runs after the counts were recomputed.
     void addRefreshStep(std::function<void()> step);
 
@@ -66,6 +73,8 @@ private:
     ControllerI& years_;
     DetectionSequenceController* sequences_ = nullptr;
     NextDetectionsI& counts_;
+    const DerivedDataStore* store_ = nullptr;
+    TabulatedNextDetections* storedCounts_ = nullptr;
     std::vector<std::function<void()>> refreshSteps_;
 };
 

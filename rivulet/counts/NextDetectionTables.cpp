@@ -1,8 +1,44 @@
 #include "rivulet/counts/NextDetectionTables.h"
 
+#include <QByteArray>
+#include <QDataStream>
+
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace rivulet {
+
+namespace {
+
+// Changes whenever the layout below changes, so an old form is derived again, not misread.
+constexpr qint32 formatVersion = 1;
+
+template <typename Map>
+std::vector<typename Map::key_type> sortedKeys(const Map& map)
+{
+    std::vector<typename Map::key_type> keys;
+    keys.reserve(map.size());
+    for (const auto& entry : map)
+        keys.push_back(entry.first);
+    return keys;
+}
+
+void writePooled(QDataStream& out,
+                 const std::unordered_map<int, NextDetectionTables::PooledCounts>& table)
+{
+    std::vector<int> keys = sortedKeys(table);
+    std::sort(keys.begin(), keys.end());
+    out << static_cast<qint32>(keys.size());
+    for (const int key : keys) {
+        const NextDetectionTables::PooledCounts& counts = table.at(key);
+        out << static_cast<qint32>(key);
+        counts.detections.write(out);
+        counts.removals.write(out);
+    }
+}
+
+} // namespace
 
 void NextDetectionTables::reset(int siteCount, int yearCount)
 {
@@ -87,6 +123,91 @@ NextDetectionTables::findReleaseSite(int releaseSitePos) const
 {
     const auto it = byReleaseSite_.find(releaseSitePos);
     return it == byReleaseSite_.end() ? nullptr : &it->second;
+}
+
+QByteArray NextDetectionTables::toBytes() const
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << formatVersion << static_cast<qint32>(siteCount_) << static_cast<qint32>(yearCount_);
+    std::vector<int> releaseKeys = sortedKeys(releases_);
+    std::sort(releaseKeys.begin(), releaseKeys.end());
+    out << static_cast<qint32>(releaseKeys.size());
+    for (const int key : releaseKeys) {
+        const ReleaseCounts& counts = releases_.at(key);
+        out << static_cast<qint32>(key) << static_cast<qint32>(counts.notSeen);
+        for (const CountMatrix* matrix :
+             {&counts.next, &counts.removed, &counts.detections, &counts.detectionRemovals})
+            matrix->write(out);
+    }
+    out << static_cast<qint32>(groups_.size());
+    for (const auto& entry : groups_) {
+        out << static_cast<qint32>(entry.first.release) << static_cast<qint32>(entry.first.site)
+            << static_cast<qint32>(entry.first.year)
+            << static_cast<qint32>(entry.second.notSeenAgain);
+        entry.second.next.write(out);
+        entry.second.removed.write(out);
+    }
+    writePooled(out, byReleaseYear_);
+    writePooled(out, byReleaseSite_);
+    total_.write(out);
+    totalRemoved_.write(out);
+    // Most counts are 0: the stored form is a fraction of the tables' size.
+    return qCompress(bytes);
+}
+
+bool NextDetectionTables::fromBytes(const QByteArray& compressed)
+{
+    const QByteArray bytes = qUncompress(compressed);
+    QDataStream in(bytes);
+    NextDetectionTables tables;
+    qint32 version = 0;
+    qint32 sites = 0;
+    qint32 years = 0;
+    in >> version >> sites >> years;
+    bool ok = in.status() == QDataStream::Ok && version == formatVersion;
+    tables.reset(sites, years);
+    const auto readCount = [&in, &ok] {
+        qint32 n = 0;
+        in >> n;
+        ok = ok && in.status() == QDataStream::Ok && n >= 0;
+        return ok ? n : 0;
+    };
+    for (qint32 i = 0, n = readCount(); ok && i < n; ++i) {
+        qint32 key = 0;
+        qint32 notSeen = 0;
+        in >> key >> notSeen;
+        ReleaseCounts& counts = tables.releases_[key];
+        counts.notSeen = notSeen;
+        for (CountMatrix* matrix :
+             {&counts.next, &counts.removed, &counts.detections, &counts.detectionRemovals})
+            ok = ok && matrix->read(in);
+    }
+    for (qint32 i = 0, n = ok ? readCount() : 0; ok && i < n; ++i) {
+        qint32 release = 0;
+        qint32 site = 0;
+        qint32 year = 0;
+        qint32 notSeenAgain = 0;
+        in >> release >> site >> year >> notSeenAgain;
+        GroupCounts& counts = tables.groups_[GroupKey{release, site, year}];
+        counts.notSeenAgain = notSeenAgain;
+        ok = ok && counts.next.read(in) && counts.removed.read(in);
+    }
+    for (auto* table : {&tables.byReleaseYear_, &tables.byReleaseSite_}) {
+        for (qint32 i = 0, n = ok ? readCount() : 0; ok && i < n; ++i) {
+            qint32 key = 0;
+            in >> key;
+            PooledCounts& counts = (*table)[key];
+            ok = ok && counts.detections.read(in) && counts.removals.read(in);
+        }
+    }
+    ok = ok && tables.total_.read(in) && tables.totalRemoved_.read(in);
+    if (!ok || in.status() != QDataStream::Ok || !in.atEnd()) {
+        reset(0, 0);
+        return false;
+    }
+    swap(tables);
+    return true;
 }
 
 void NextDetectionTables::swap(NextDetectionTables& other) noexcept

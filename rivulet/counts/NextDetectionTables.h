@@ -2,6 +2,8 @@
 
 #include "rivulet/counts/CountMatrix.h"
 
+#include <QByteArray>
+
 #include <cstddef>
 #include <functional>
 #include <unordered_map>
@@ -79,6 +81,11 @@ public:
     const GroupMap& groups() const { return groups_; }
 
     void swap(NextDetectionTables& other) noexcept;
+
+    // Every table in a compact form, and back; read() is false, leaving the tables empty, when
+    // the data are not such a form.
+    QByteArray toBytes() const;
+    bool fromBytes(const QByteArray& bytes);
 
 private:
     CountMatrix newMatrix() const { return CountMatrix::forSitesAndYears(siteCount_, yearCount_); }

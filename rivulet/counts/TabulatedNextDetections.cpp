@@ -2,6 +2,17 @@
 
 namespace rivulet {
 
+bool TabulatedNextDetections::restoreTables(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return false;
+    NextDetectionTables tables;
+    if (!tables.fromBytes(bytes))
+        return false;
+    tables_.swap(tables);
+    return true;
+}
+
 const CountMatrix& TabulatedNextDetections::releaseNextCounts(ReleaseId release) const
 {
     const auto* counts = tables_.findRelease(release.value);

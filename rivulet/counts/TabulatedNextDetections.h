@@ -27,6 +27,11 @@ public:
     int totalDetections(int sitePos, int yearPos) const override;
     int totalRemovals(int sitePos, int yearPos) const override;
 
+    // Every table in a compact form, and back; restoreTables is false, leaving the tables
+    // as they were, when the bytes are not such a form (empty, or from another version).
+    QByteArray tablesToBytes() const { return tables_.toBytes(); }
+    bool restoreTables(const QByteArray& bytes);
+
 protected:
     NextDetectionTables tables_;
 };

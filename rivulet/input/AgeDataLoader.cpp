@@ -3,6 +3,7 @@
 #include "lum/db/DbTransaction.h"
 #include "lum/db/SqliteDb.h"
 #include "rivulet/data/CohortsController.h"
+#include "rivulet/data/DerivedDataStore.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/input/AgeLine.h"
 #include "rivulet/input/DataFileReader.h"
@@ -87,6 +88,10 @@ bool AgeDataLoader::load()
     // Everything of the file or nothing: leaving early rolls back.
     lum::DbTransaction transaction(*db);
     if (transaction.error() != 0)
+        return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1,
+                    lum::JobError::Database);
+    // The cohorts of the tags decide which histories a cohort's update reads.
+    if (DerivedDataStore::forget(*db) != 0)
         return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1,
                     lum::JobError::Database);
     TagCohortTable tags(*m_rdb);

@@ -3,6 +3,7 @@
 #include "lum/db/DbModel.h"
 #include "lum/db/SqliteDb.h"
 #include "lum/db/TableData.h"
+#include "rivulet/data/DerivedDataStore.h"
 #include "rivulet/data/ObservationDbModel.h"
 #include "rivulet/data/ReleasesController.h"
 #include "rivulet/data/RivuletDb.h"
@@ -59,6 +60,9 @@ int ObsStudyWriter::clearStudy()
         if (db->exec(m_rdb.model(table)->deleteSql(QString())) != 0)
             return fail(db->lastError().text());
     }
+    // Counts kept from the study being replaced must not outlive it.
+    if (DerivedDataStore::forget(*db) != 0)
+        return fail(db->lastError().text());
     return 0;
 }
 

@@ -22,6 +22,8 @@ QString RivuletReport::reportTitle(qint32 kind)
         return QStringLiteral("Performance Measures");
     case ReleaseSummaryKind:
         return QStringLiteral("Releases Summary");
+    case ModelAverageKind:
+        return QStringLiteral("Model-Averaged Estimates");
     default:
         return QString();
     }

@@ -20,6 +20,7 @@ public:
     static constexpr qint32 CaptureParameterKind = 1;
     static constexpr qint32 PerformanceMeasureKind = 2;
     static constexpr qint32 ReleaseSummaryKind = 3;
+    static constexpr qint32 ModelAverageKind = 4;
 
     RivuletReport(qint32 kind, const ReleasesControllerI& releases, const SitesControllerI& sites,
                   const YearsControllerI& years, lum::ThreadRunner* runner = nullptr,
@@ -27,7 +28,8 @@ public:
     ~RivuletReport() override;
 
     // "Survival and Movement Parameter Estimates", "Capture Parameter Estimates",
-    // "Performance Measures", "Releases Summary"; empty for any other kind.
+    // "Performance Measures", "Releases Summary", "Model-Averaged Estimates"; empty for any
+    // other kind.
     static QString reportTitle(qint32 kind);
     QString reportTitle() const { return reportTitle(kind()); }
 

@@ -3,6 +3,7 @@
 #include "lum/report/CsvText.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/results/AkaikeWeights.h"
 
 #include <QStringList>
 
@@ -20,24 +21,50 @@ QString precise(double value)
     return QString::number(value, 'g', 12);
 }
 
+QString fixed4(const std::optional<double>& value)
+{
+    return value ? fixed4(*value) : QStringLiteral("NA");
+}
+
+QString precise(const std::optional<double>& value)
+{
+    return value ? precise(*value) : QStringLiteral("NA");
+}
+
 } // namespace
 
-ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results)
+ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results,
+                                 qint64 releasedFish, ModelSelectionCriterion::Kind criterion)
+    : criterion_(criterion)
 {
-    const int best = results.bestIndex();
     const DataClass dataClass = catalogue.dataClass();
+    std::vector<AkaikeWeights::Model> models;
     for (int i = 0; i < results.count(); ++i) {
         const ModelResult& result = results.result(i);
         Row row;
         row.name = ModelCatalogue::modelName(dataClass, result.scheme());
         row.description = fullDescription(catalogue, result.scheme());
+        row.scheme = result.scheme();
         row.deltaAic = results.deltaAic(i);
         row.numParameters = result.numParameters();
         row.logLikelihood = result.logLikelihood;
         row.aic = result.aic;
-        row.best = i == best;
         rows_.push_back(row);
+        models.push_back({result.aic, row.numParameters});
     }
+    const AkaikeWeights weights(models, releasedFish);
+    for (int i = 0; i < weights.count(); ++i) {
+        Row& row = rows_[static_cast<std::size_t>(i)];
+        row.aicc = weights.aicc(i);
+        row.deltaAicc = weights.deltaAicc(i);
+        row.weight = weights.weight(i);
+    }
+    // Without any AICc (too few fish for every model) the lowest AIC still names a best model.
+    best_ = criterion == ModelSelectionCriterion::Aicc && weights.bestIndex() >= 0
+                ? weights.bestIndex()
+                : results.bestIndex();
+    if (best_ >= 0)
+        rows_[static_cast<std::size_t>(best_)].best = true;
 }
 
 QString ModelComparison::fullDescription(const ModelCatalogue& catalogue,
@@ -60,21 +87,27 @@ QString ModelComparison::table() const
     for (const Row& row : rows_) {
         nameWidth = std::max(nameWidth, static_cast<int>(row.name.size()));
     }
-    QString text = QStringLiteral("  %1 %2 %3 %4 %5  %6\n")
+    QString text = QStringLiteral("  %1 %2 %3 %4 %5 %6 %7 %8  %9\n")
                        .arg(QStringLiteral("Name"), -nameWidth)
                        .arg(QStringLiteral("Delta AIC"), 12)
                        .arg(QStringLiteral("Num Params"), 10)
                        .arg(QStringLiteral("Ln Likelihood"), 16)
                        .arg(QStringLiteral("AIC"), 14)
+                       .arg(QStringLiteral("AICc"), 14)
+                       .arg(QStringLiteral("Delta AICc"), 12)
+                       .arg(QStringLiteral("Weight"), 8)
                        .arg(QStringLiteral("Description"));
     for (const Row& row : rows_) {
-        text += QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+        text += QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9  %10\n")
                     .arg(row.best ? QLatin1Char('*') : QLatin1Char(' '))
                     .arg(row.name, -nameWidth)
                     .arg(fixed4(row.deltaAic), 12)
                     .arg(row.numParameters, 10)
                     .arg(fixed4(row.logLikelihood), 16)
                     .arg(fixed4(row.aic), 14)
+                    .arg(fixed4(row.aicc), 14)
+                    .arg(fixed4(row.deltaAicc), 12)
+                    .arg(fixed4(row.weight), 8)
                     .arg(row.description);
     }
     return text;
@@ -85,12 +118,14 @@ QString ModelComparison::csv() const
     QString text = lum::csvLine({QStringLiteral("model"), QStringLiteral("description"),
                                  QStringLiteral("delta_aic"), QStringLiteral("num_params"),
                                  QStringLiteral("log_likelihood"), QStringLiteral("aic"),
-                                 QStringLiteral("best")});
+                                 QStringLiteral("best"), QStringLiteral("aicc"),
+                                 QStringLiteral("delta_aicc"), QStringLiteral("weight")});
     for (const Row& row : rows_) {
         text +=
             lum::csvLine({row.name, row.description, precise(row.deltaAic),
                           QString::number(row.numParameters), precise(row.logLikelihood),
-                          precise(row.aic), row.best ? QStringLiteral("1") : QStringLiteral("0")});
+                          precise(row.aic), row.best ? QStringLiteral("1") : QStringLiteral("0"),
+                          precise(row.aicc), precise(row.deltaAicc), precise(row.weight)});
     }
     return text;
 }

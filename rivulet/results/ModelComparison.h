@@ -1,9 +1,11 @@
 #pragma once
 
 #include "rivulet/model/EquatingScheme.h"
+#include "rivulet/results/ModelSelectionCriterion.h"
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace rivulet {
@@ -12,8 +14,11 @@ class EstimationResults;
 class ModelCatalogue;
 
 // The fitted models of an estimation run side by side, in recording order: name and
-// description, AIC difference to the best model (the lowest AIC; the first of equals),
-// number of parameters, log-likelihood and AIC.
+// description, AIC difference to the lowest AIC, number of parameters, log-likelihood and
+// AIC, then AICc, its difference to the lowest AICc and the Akaike weight (AkaikeWeights;
+// n is the number of fish released in the releases of the analysis). The best model is the
+// one with the lowest AIC, or the lowest AICc when the criterion says so and some model has
+// one (the first of equals).
 class ModelComparison
 {
 public:
@@ -21,20 +26,30 @@ public:
     {
         QString name;
         QString description;
+        EquatingScheme scheme;
         double deltaAic = 0.0;
         int numParameters = 0;
         double logLikelihood = 0.0;
         double aic = 0.0;
+        std::optional<double> aicc;
+        std::optional<double> deltaAicc;
+        std::optional<double> weight;
         bool best = false;
     };
 
     // Both are read at construction only.
-    ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results);
+    ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results,
+                    qint64 releasedFish = 0,
+                    ModelSelectionCriterion::Kind criterion = ModelSelectionCriterion::Aic);
 
     const std::vector<Row>& rows() const { return rows_; }
+    // Position of the best model in rows(); -1 when there is none.
+    int bestIndex() const { return best_; }
+    ModelSelectionCriterion::Kind criterion() const { return criterion_; }
     // A table for the terminal; the best model is marked with "*".
     QString table() const;
-    // The same columns as CSV with a header line; best is 1 for the best model, else 0.
+    // The same columns as CSV with a header line; best is 1 for the best model, else 0; the
+    // AICc columns come last and read "NA" where there is no AICc.
     QString csv() const;
 
     // The heading's description, ", " and the model's description, as the model tree shows
@@ -43,6 +58,8 @@ public:
 
 private:
     std::vector<Row> rows_;
+    int best_ = -1;
+    ModelSelectionCriterion::Kind criterion_;
 };
 
 } // namespace rivulet

@@ -56,6 +56,8 @@ public:
                lum::ThreadRunnable& job) const;
 
     const ModelCatalogue& catalogue() const { return catalogue_; }
+    const ReleaseSummary& summary() const { return summary_; }
+    const NextDetectionsI& counts() const { return counts_; }
 
 private:
     const ReleasesControllerI& releases_;

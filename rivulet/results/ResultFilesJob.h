@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lum/thread/ThreadRunnable.h"
+#include "rivulet/results/ModelSelectionCriterion.h"
 #include "rivulet/results/ReportSet.h"
 
 #include <QString>
@@ -10,18 +11,28 @@ namespace rivulet {
 class EstimationResults;
 
 // Writes the results of an estimation run into a folder: the model comparison
-// (comparison.csv), every parameter of every model (estimates.csv) and the report set of the
-// reported model (ReportSet). Each file is announced with the report writer's "created"
-// line; the first file that cannot be written fails the job (JobError::File).
+// (comparison.csv), every parameter of every model (estimates.csv), every performance
+// measure of every model (measures.csv), on request the model-averaged estimates
+// (averaged.csv), and the report set of the reported model (ReportSet; by default the best
+// model of the comparison). Each file is announced with the report writer's "created" line;
+// the first file that cannot be written fails the job (JobError::File).
 class ResultFilesJob : public lum::ThreadRunnable
 {
     Q_OBJECT
 
 public:
+    struct Options
+    {
+        ReportSet::Options reports;
+        // Also write averaged.csv.
+        bool average = false;
+        // Which model the comparison marks best (and the reports show by default).
+        ModelSelectionCriterion::Kind criterion = ModelSelectionCriterion::Aic;
+    };
+
     // What `reports` and `results` refer to is borrowed for the run.
     ResultFilesJob(QString outDir, ReportSet reports, const EstimationResults& results,
-                   ReportSet::Options options, lum::ThreadRunner* runner = nullptr,
-                   QObject* parent = nullptr);
+                   Options options, lum::ThreadRunner* runner = nullptr, QObject* parent = nullptr);
 
     void run() override;
 
@@ -31,7 +42,7 @@ private:
     QString outDir_;
     const ReportSet reports_;
     const EstimationResults& results_;
-    ReportSet::Options options_;
+    Options options_;
 };
 
 } // namespace rivulet

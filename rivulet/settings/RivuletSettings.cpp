@@ -31,6 +31,8 @@ RivuletSettings::RivuletSettings()
     addSetting(MockInput, QStringLiteral("mock_input"), 1);
     addSetting(DiagnosticsEnabled, QStringLiteral("diagnostics_enabled"), false);
     addSetting(UiExpertMode, QStringLiteral("ui_expert_mode"), 0);
+    // 0: the best model is the one with the lowest AIC; 1: the lowest AICc.
+    addSetting(BestModelCriterion, QStringLiteral("best_model_criterion"), 0);
     // The user's folders survive a reset of the settings. Number 2 names
     // no key; it is kept for compatibility of the list.
     setPreservedKeys({PrevFile, DiagDir, 2});

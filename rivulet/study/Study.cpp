@@ -2,6 +2,7 @@
 
 #include "lum/db/ParseError.h"
 #include "rivulet/counts/NextDetections.h"
+#include "rivulet/data/DerivedDataStore.h"
 #include "rivulet/data/DetectionSequenceController.h"
 #include "rivulet/data/ReleasesController.h"
 #include "rivulet/data/SitesController.h"
@@ -25,7 +26,8 @@ struct Study::DatabaseObjects
 {
     DatabaseObjects(const SitesConfig& config, RivuletDb& rdb)
         : catalog(config), sites(catalog, rdb), years(rdb), releases(rdb),
-          sequences(releases, sites, rdb), counts(releases, sites, years, sequences)
+          sequences(releases, sites, rdb), counts(releases, sites, years, sequences),
+          derivedData(rdb)
     {
     }
 
@@ -35,6 +37,7 @@ struct Study::DatabaseObjects
     ReleasesController releases;
     DetectionSequenceController sequences;
     NextDetections counts;
+    DerivedDataStore derivedData;
 };
 
 struct Study::CountsFileObjects
@@ -114,6 +117,16 @@ SitesController* Study::databaseSites()
 YearsController* Study::databaseYears()
 {
     return database_ ? &database_->years : nullptr;
+}
+
+NextDetections* Study::databaseCounts()
+{
+    return database_ ? &database_->counts : nullptr;
+}
+
+const DerivedDataStore* Study::derivedDataStore() const
+{
+    return database_ ? &database_->derivedData : nullptr;
 }
 
 DetectionSequenceController* Study::sequences()

@@ -12,10 +12,12 @@ class QTextStream;
 
 namespace rivulet {
 
+class DerivedDataStore;
 class DetectionSequenceController;
 class DetectionSequenceControllerI;
 class EstimationResults;
 class ModelCatalogue;
+class NextDetections;
 class NextDetectionsI;
 class ReleaseSummary;
 class ReleasesController;
@@ -100,6 +102,9 @@ public:
     YearsController* databaseYears();
     DetectionSequenceController* sequences();
     const DetectionSequenceControllerI* sequences() const;
+    NextDetections* databaseCounts();
+    // Where an update keeps the counts it derived for the next run; null with a counts file.
+    const DerivedDataStore* derivedDataStore() const;
 
     // True after an update ran to its end; false again after a load or a failed or
     // canceled update (the derived objects may then disagree with the data).

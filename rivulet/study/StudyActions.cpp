@@ -1,6 +1,7 @@
 #include "rivulet/study/StudyActions.h"
 
 #include "rivulet/counts/DataUpdater.h"
+#include "rivulet/counts/NextDetections.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
@@ -8,6 +9,7 @@
 #include "rivulet/input/AgeDataLoader.h"
 #include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/results/ReleasedFish.h"
 #include "rivulet/results/ResultFilesJob.h"
 #include "rivulet/study/SaveNextDetectionsJob.h"
 #include "rivulet/study/Study.h"
@@ -52,6 +54,7 @@ std::unique_ptr<StudyJob<DataUpdater>> StudyActions::update() const
     auto updater =
         std::make_unique<DataUpdater>(study_.releases(), study_.sites(), study_.years(),
                                       study_.sequences(), study_.nextDetections(), &runner_);
+    updater->keepCountsIn(study_.derivedDataStore(), study_.databaseCounts());
     updater->addRefreshStep([study] { study->summary().update(); });
     updater->addRefreshStep([study] { study->catalogue().rebuild(); });
     return std::make_unique<StudyJob<DataUpdater>>(
@@ -69,11 +72,24 @@ ReportSet StudyActions::reportSet() const
                      study_.summary(), study_.nextDetections());
 }
 
-std::unique_ptr<ResultFilesJob> StudyActions::writeResults(const QString& outDir,
-                                                           const ReportSet::Options& options) const
+std::unique_ptr<ResultFilesJob>
+StudyActions::writeResults(const QString& outDir, const ResultFilesJob::Options& options) const
 {
     return std::make_unique<ResultFilesJob>(outDir, reportSet(), study_.results(), options,
                                             &runner_);
+}
+
+ModelComparison StudyActions::comparison(ModelSelectionCriterion::Kind criterion) const
+{
+    return ModelComparison(study_.catalogue(), study_.results(),
+                           ReleasedFish::count(study_.nextDetections()), criterion);
+}
+
+ModelAveragedEstimates StudyActions::averagedEstimates() const
+{
+    // The weights do not depend on which model is marked best.
+    return ModelAveragedEstimates(study_.results(), comparison(ModelSelectionCriterion::Aic),
+                                  study_.summary());
 }
 
 std::unique_ptr<SaveNextDetectionsJob> StudyActions::saveNextDetections(const QString& path) const

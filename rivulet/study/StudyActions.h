@@ -3,6 +3,8 @@
 #include "rivulet/counts/DataUpdater.h"
 #include "rivulet/input/AgeDataLoader.h"
 #include "rivulet/input/ObsDataLoader.h"
+#include "rivulet/results/ModelAveragedEstimates.h"
+#include "rivulet/results/ModelComparison.h"
 #include "rivulet/results/ReportSet.h"
 #include "rivulet/results/ResultFilesJob.h"
 #include "rivulet/study/FitJob.h"
@@ -45,14 +47,19 @@ public:
     std::unique_ptr<StudyJob<DataUpdater>> update() const;
     // "Fit All Models" (or the models of the options); the study's results are replaced.
     std::unique_ptr<FitJob> fit(const FitJob::Options& options) const;
-    // The comparison, the estimates and the report set of the study's results in `outDir`.
+    // The comparison, the estimates, the measures (and the averaged estimates) and the report
+    // set of the study's results in `outDir`.
     std::unique_ptr<ResultFilesJob> writeResults(const QString& outDir,
-                                                 const ReportSet::Options& options) const;
+                                                 const ResultFilesJob::Options& options) const;
     // "Save Next Detections" to `path` (empty: keep the text in the job).
     std::unique_ptr<SaveNextDetectionsJob> saveNextDetections(const QString& path) const;
 
     // The report set of the study's current data and results.
     ReportSet reportSet() const;
+    // The study's fitted models compared, the best one marked by `criterion`.
+    ModelComparison comparison(ModelSelectionCriterion::Kind criterion) const;
+    // The study's estimates averaged over its fitted models.
+    ModelAveragedEstimates averagedEstimates() const;
 
 private:
     Study& study_;

@@ -6,6 +6,8 @@
 #include "rivulet/reports/ModelEstimateItemHeading.h"
 #include "rivulet/reports/ModelEstimateItemRoot.h"
 
+#include <algorithm>
+
 namespace rivulet {
 
 namespace {
@@ -40,6 +42,7 @@ void ModelEstimateModel::rebuild()
     root_ = std::make_unique<ModelEstimateItemRoot>();
     bestRow_ = -1;
     hasResults_ = false;
+    comparison_.reset();
     ModelEstimateItem* heading = nullptr;
     for (const auto& definition : catalogue_.definitionItems()) {
         if (definition->isHeading()) {
@@ -79,6 +82,31 @@ void ModelEstimateModel::setSelected(ModelEstimateItem* item)
 {
     selected_ = item;
     emit selectionChanged();
+}
+
+void ModelEstimateModel::setComparison(std::unique_ptr<const ModelComparison> comparison)
+{
+    comparison_ = std::move(comparison);
+    const int best = comparison_->bestIndex();
+    if (best >= 0) {
+        const ModelEstimateItem* item =
+            findRow(comparison_->rows()[static_cast<std::size_t>(best)].scheme);
+        const auto it = std::find(rows_.begin(), rows_.end(), item);
+        if (item && it != rows_.end())
+            bestRow_ = static_cast<int>(it - rows_.begin());
+    }
+    emit comparisonChanged();
+}
+
+const ModelComparison::Row* ModelEstimateModel::comparisonRow(const ModelEstimateItem* item) const
+{
+    if (!comparison_ || !item || !item->isEstimated())
+        return nullptr;
+    for (const ModelComparison::Row& row : comparison_->rows()) {
+        if (row.scheme == item->key())
+            return &row;
+    }
+    return nullptr;
 }
 
 ModelEstimateItem* ModelEstimateModel::findRow(const EquatingScheme& key) const

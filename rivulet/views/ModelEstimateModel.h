@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rivulet/model/EquatingScheme.h"
+#include "rivulet/results/ModelComparison.h"
 
 #include <QObject>
 
@@ -32,6 +33,13 @@ public:
     // Records one result (borrowed; it must outlive its use here).
     void setResult(const ModelResult& result);
     void setSelected(ModelEstimateItem* item);
+    // The comparison of the recorded models: its AICc figures stand beside the tree's, and
+    // its best model (by AIC or AICc) becomes the best row.
+    void setComparison(std::unique_ptr<const ModelComparison> comparison);
+    // Null before the first comparison since the last rebuild.
+    const ModelComparison* comparison() const { return comparison_.get(); }
+    // The comparison's row of an estimated model; null without one.
+    const ModelComparison::Row* comparisonRow(const ModelEstimateItem* item) const;
 
     // The row item with that key; null when there is none.
     ModelEstimateItem* findRow(const EquatingScheme& key) const;
@@ -51,6 +59,7 @@ signals:
     void selectionChanged();
     // The tree was rebuilt: views drop what they showed.
     void rebuilt();
+    void comparisonChanged();
 
 private:
     const ModelCatalogue& catalogue_;
@@ -60,6 +69,7 @@ private:
     double bestAic_ = 0.0;
     int bestRow_ = -1;
     bool hasResults_ = false;
+    std::unique_ptr<const ModelComparison> comparison_;
 };
 
 } // namespace rivulet

@@ -11,10 +11,28 @@
 
 namespace rivulet {
 
+namespace {
+
+QString comparisonText(const ModelComparison::Row* row, int column)
+{
+    std::optional<double> value;
+    if (row) {
+        value = column == ModelEstimateItem::ColumnCount       ? row->aicc
+                : column == ModelEstimateItem::ColumnCount + 1 ? row->deltaAicc
+                                                               : row->weight;
+    }
+    return value ? QString::number(*value, 'f', ResultsTableModel::Precision)
+                 : QStringLiteral("NA");
+}
+
+} // namespace
+
 ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent)
     : QAbstractItemModel(parent), estimates_(estimates)
 {
     connect(&estimates, &ModelEstimateModel::selectionChanged, this,
+            &ResultsTableModel::onSelectionChanged);
+    connect(&estimates, &ModelEstimateModel::comparisonChanged, this,
             &ResultsTableModel::onSelectionChanged);
     connect(&estimates, &ModelEstimateModel::rebuilt, this, [this] {
         beginResetModel();
@@ -25,7 +43,7 @@ ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObjec
 QModelIndex ResultsTableModel::index(int row, int column, const QModelIndex&) const
 {
     ModelEstimateItem* item = estimates_.itemAt(row);
-    if (!item || column < 0 || column >= ModelEstimateItem::ColumnCount)
+    if (!item || column < 0 || column >= ColumnCount)
         return {};
     return createIndex(row, column, item);
 }
@@ -48,7 +66,7 @@ int ResultsTableModel::rowCount(const QModelIndex&) const
 
 int ResultsTableModel::columnCount(const QModelIndex&) const
 {
-    return ModelEstimateItem::ColumnCount;
+    return ColumnCount;
 }
 
 Qt::ItemFlags ResultsTableModel::flags(const QModelIndex& index) const
@@ -62,7 +80,16 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || !estimates_.root())
         return {};
-    return estimates_.root()->columnValue(section);
+    switch (section) {
+    case ModelEstimateItem::ColumnCount:
+        return QStringLiteral("AICc");
+    case ModelEstimateItem::ColumnCount + 1:
+        return QStringLiteral("Delta AICc");
+    case ModelEstimateItem::ColumnCount + 2:
+        return QStringLiteral("Weight");
+    default:
+        return estimates_.root()->columnValue(section);
+    }
 }
 
 QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
@@ -89,6 +116,8 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
                 return QString();
             return estimates_.hasResults() ? QStringLiteral("Non-Est.") : QStringLiteral("NA");
         }
+        if (column >= ModelEstimateItem::ColumnCount)
+            return comparisonText(estimates_.comparisonRow(item), column);
         if (column == 1)
             return QString::number(result->aic - estimates_.bestAic(), 'f', Precision);
         if (column == 2)

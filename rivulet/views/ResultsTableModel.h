@@ -6,15 +6,18 @@ namespace rivulet {
 
 class ModelEstimateModel;
 
-// The model tree as the flat four-column table of the "Model Comparison" window: headings
-// and models in catalogue order with the AIC difference to the best model, the number of
-// parameters and the log-likelihood; the best row light yellow, the selected one light green.
+// The model tree as the flat table of the "Model Comparison" window: headings and models in
+// catalogue order with the AIC difference to the lowest AIC, the number of parameters and the
+// log-likelihood, then AICc, its difference to the lowest AICc and the Akaike weight from the
+// tree's comparison; the best row light yellow, the selected one light green.
 class ResultsTableModel : public QAbstractItemModel
 {
     Q_OBJECT
 
 public:
     static constexpr int Precision = 4;
+    // The tree's own columns, then AICc, "Delta AICc" and "Weight".
+    static constexpr int ColumnCount = 7;
 
     // `estimates` is borrowed and must outlive this model.
     ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent = nullptr);

@@ -1,6 +1,7 @@
 #include "rivulet/views/RivuletSettingsWidget.h"
 
 #include "lum/ui/UserPrompts.h"
+#include "rivulet/results/ModelSelectionCriterion.h"
 #include "rivulet/settings/RivuletSettings.h"
 
 #include <QCheckBox>
@@ -48,9 +49,14 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     expert_ = new QCheckBox(QStringLiteral("Use expert mode - allow model selection"), ui);
     expert_->setObjectName(QStringLiteral("expertCheckBox"));
     (new QVBoxLayout(ui))->addWidget(expert_);
+    auto* comparison = new QGroupBox(QStringLiteral("Model Comparison"), general);
+    aicc_ = new QCheckBox(QStringLiteral("Mark the best model by AICc instead of AIC"), comparison);
+    aicc_->setObjectName(QStringLiteral("aiccCheckBox"));
+    (new QVBoxLayout(comparison))->addWidget(aicc_);
     auto* generalLayout = new QVBoxLayout(general);
     generalLayout->addWidget(decimals);
     generalLayout->addWidget(ui);
+    generalLayout->addWidget(comparison);
     generalLayout->addStretch();
     tabs_->addTab(general, QStringLiteral("General"));
 
@@ -105,6 +111,7 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     errors_->setValue(settings.value(RivuletSettings::PrecisionErr).toInt());
     expert_->setChecked(settings.value(RivuletSettings::UiExpertMode).toBool());
     diagnostics_->setChecked(settings.value(RivuletSettings::DiagnosticsEnabled).toBool());
+    aicc_->setChecked(ModelSelectionCriterion::fromSettings() == ModelSelectionCriterion::Aicc);
     apply_->setEnabled(false);
 
     connect(estimates_, qOverload<int>(&QSpinBox::valueChanged), this,
@@ -114,6 +121,7 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     connect(expert_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
     connect(diagnostics_, &QCheckBox::stateChanged, this,
             &RivuletSettingsWidget::onSettingsChanged);
+    connect(aicc_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
     connect(browse, &QPushButton::clicked, this,
             &RivuletSettingsWidget::onSelectAlternateConfigFile);
     connect(useAlternate_, &QRadioButton::toggled, this,
@@ -133,13 +141,17 @@ void RivuletSettingsWidget::onApplyClicked()
     const bool precisionChanged =
         settings.value(RivuletSettings::PrecisionEst).toInt() != estimates_->value() ||
         settings.value(RivuletSettings::PrecisionErr).toInt() != errors_->value();
+    const ModelSelectionCriterion::Kind criterion =
+        aicc_->isChecked() ? ModelSelectionCriterion::Aicc : ModelSelectionCriterion::Aic;
     const bool uiChanged =
         settings.value(RivuletSettings::DiagnosticsEnabled).toBool() != diagnostics_->isChecked() ||
-        settings.value(RivuletSettings::UiExpertMode).toBool() != expert_->isChecked();
+        settings.value(RivuletSettings::UiExpertMode).toBool() != expert_->isChecked() ||
+        ModelSelectionCriterion::fromSettings() != criterion;
     settings.setValue(RivuletSettings::PrecisionEst, estimates_->value());
     settings.setValue(RivuletSettings::PrecisionErr, errors_->value());
     settings.setValue(RivuletSettings::UiExpertMode, expert_->isChecked());
     settings.setValue(RivuletSettings::DiagnosticsEnabled, diagnostics_->isChecked());
+    ModelSelectionCriterion::store(criterion);
     apply_->setEnabled(false);
     if (precisionChanged)
         emit precisionSettingsChanged();

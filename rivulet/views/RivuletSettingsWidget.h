@@ -16,8 +16,9 @@ class UserPrompts;
 
 namespace rivulet {
 
-// The "Settings" window: decimals of the reports, the expert and diagnostics switches, and
-// the sites configuration file of later observation loads. "Apply" stores the precisions and
+// The "Settings" window: decimals of the reports, the expert and diagnostics switches, the
+// criterion that marks the best model, and the sites configuration file of later observation
+// loads. "Apply" stores the precisions and
 // switches and says what changed; the file choice is taken by the window on "Done".
 class RivuletSettingsWidget : public QWidget
 {
@@ -34,6 +35,7 @@ public:
     QSpinBox* errorsSpinBox() const { return errors_; }
     QCheckBox* expertCheckBox() const { return expert_; }
     QCheckBox* diagnosticsCheckBox() const { return diagnostics_; }
+    QCheckBox* aiccCheckBox() const { return aicc_; }
     QRadioButton* defaultConfigButton() const { return useDefault_; }
     QRadioButton* alternateConfigButton() const { return useAlternate_; }
     QPushButton* applyButton() const { return apply_; }
@@ -60,6 +62,7 @@ private:
     QSpinBox* errors_ = nullptr;
     QCheckBox* expert_ = nullptr;
     QCheckBox* diagnostics_ = nullptr;
+    QCheckBox* aicc_ = nullptr;
     QRadioButton* useDefault_ = nullptr;
     QRadioButton* useAlternate_ = nullptr;
     QGroupBox* alternateGroup_ = nullptr;

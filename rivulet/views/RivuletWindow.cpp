@@ -19,6 +19,8 @@
 #include "rivulet/reports/PhiParameterCsv.h"
 #include "rivulet/reports/PhiParameterReport.h"
 #include "rivulet/reports/ReleaseSummaryReport.h"
+#include "rivulet/results/ModelAverageReport.h"
+#include "rivulet/results/ModelSelectionCriterion.h"
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
@@ -205,6 +207,7 @@ RivuletWindow::~RivuletWindow()
     for (int type : modelReportTypes)
         removeReport(type);
     removeReport(ReleaseSummaryType);
+    removeReport(ModelAverageReportType);
     deleteSubWindow(ModelComparisonWindow);
 }
 
@@ -273,6 +276,9 @@ void RivuletWindow::buildNavigation()
         addNavItem(key, lum::NavPanelItem::ReportType, RivuletReport::reportTitle(type),
                    navItem(ReportsHeading), windows);
     }
+    addNavItem(ModelAverageReportItem, lum::NavPanelItem::ReportType,
+               RivuletReport::reportTitle(RivuletReport::ModelAverageKind), navItem(ReportsHeading),
+               windows);
 }
 
 void RivuletWindow::setActionsEnabled(bool enable)
@@ -306,6 +312,7 @@ void RivuletWindow::setActionsEnabled(bool enable)
     set(ModelComparisonItem, selected);
     for (int key : {SurvivalReportItem, CaptureReportItem, PerformanceReportItem})
         set(key, selected && hasData_);
+    set(ModelAverageReportItem, enable && !study_->results().isEmpty());
     // Headings stay black; their entries show the state.
     updateNav();
 }
@@ -318,6 +325,9 @@ void RivuletWindow::onNavItemDoubleClicked(int key)
         return;
     }
     switch (key) {
+    case ModelAverageReportItem:
+        showModelAverageReport();
+        return;
     case ModelComparisonItem:
         createWindow(ModelComparisonWindow);
         prepareWindow(ModelComparisonWindow);
@@ -365,6 +375,7 @@ void RivuletWindow::dropResultWindows()
     deleteSubWindow(ModelComparisonWindow);
     for (int type : modelReportTypes)
         removeReport(type);
+    removeReport(ModelAverageReportType);
     if (lum::NavPanelItem* item = navItem(currentModelKey_))
         navModel()->setItemSelected(item, false);
     currentModelKey_ = NoModelKey;
@@ -624,8 +635,17 @@ void RivuletWindow::processEstimationResults()
     }
     for (const ModelResult* result : results.results())
         modelTree_->setResult(*result);
+    markBestModel();
     if (const ModelEstimateItem* best = modelTree_->best())
         selectModel(modelKey(best->key()));
+}
+
+void RivuletWindow::markBestModel()
+{
+    if (study_->results().isEmpty() || !modelTree_->hasResults())
+        return;
+    modelTree_->setComparison(std::make_unique<const ModelComparison>(
+        actions_->comparison(ModelSelectionCriterion::fromSettings())));
 }
 
 void RivuletWindow::selectModel(int key)
@@ -704,6 +724,33 @@ void RivuletWindow::showReportSubWindow(int type)
     shown->updateText();
     showSubWindow(windowKey);
     updateReportActions(subWindow(windowKey));
+}
+
+void RivuletWindow::showModelAverageReport()
+{
+    auto* shown = qobject_cast<ModelAverageReport*>(report(ModelAverageReportType));
+    if (!shown) {
+        auto created = std::make_unique<ModelAverageReport>(
+            study_->releases(), study_->sites(), study_->years(), study_->catalogue(),
+            study_->summary(), study_->nextDetections(), study_->results(), reportRunner_.get());
+        created->setName(created->reportTitle());
+        shown = created.get();
+        addReport(ModelAverageReportType, std::move(created));
+    }
+    shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
+                         settings().value(RivuletSettings::PrecisionErr).toInt());
+    if (reportRunner_->isRunning())
+        reportRunner_->wait();
+    shown->run();
+    if (!subWindow(ModelAverageReportWindow)) {
+        QMdiSubWindow* window = addReportWindow(ModelAverageReportType, ModelAverageReportWindow);
+        window->setWindowTitle(shown->name());
+        window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+        window->setGeometry(100, 100, 760, 400);
+    }
+    shown->updateText();
+    showSubWindow(ModelAverageReportWindow);
+    updateReportActions(subWindow(ModelAverageReportWindow));
 }
 
 void RivuletWindow::onPrecisionSettingsChanged()
@@ -819,6 +866,7 @@ void RivuletWindow::onUiSettingsChanged()
         return;
     }
     navStale_ = false;
+    markBestModel();
     const int selected = currentModelKey_;
     buildNavigation();
     if (lum::NavPanelItem* item = navItem(selected))
@@ -879,7 +927,8 @@ void RivuletWindow::doActionSaveToCsv()
 {
     QMdiSubWindow* window = activeOrFirstSubWindow();
     const int key = keyOfSubWindow(window);
-    if (!window || key < SurvivalReportWindow || key > PerformanceReportWindow)
+    const bool averaged = window && key == ModelAverageReportWindow;
+    if (!window || ((key < SurvivalReportWindow || key > PerformanceReportWindow) && !averaged))
         return;
     const QString path = prompts().saveFileName(this, QStringLiteral("Save CSV report"), QString(),
                                                 lum::ReportWriter::csvFilter());
@@ -892,12 +941,16 @@ void RivuletWindow::doActionSaveToCsv()
     else if (key == CaptureReportWindow)
         writer = std::make_unique<CaptureParameterCsv>(study_->releases(), study_->sites(),
                                                        study_->years(), selectedModelItem_);
-    else
+    else if (!averaged)
         writer = std::make_unique<PerformanceMeasureCsv>(study_->releases(), study_->sites(),
                                                          study_->years(), study_->catalogue(),
                                                          study_->summary(), selectedModelItem_);
     lum::ReportWriter file;
-    if (!file.writeStream(path, [&writer](QTextStream& stream) { writer->write(stream); })) {
+    const bool written =
+        averaged
+            ? file.writeCsv(path, actions_->averagedEstimates().csv())
+            : file.writeStream(path, [&writer](QTextStream& stream) { writer->write(stream); });
+    if (!written) {
         prompts().tell(this, QMessageBox::Critical, messageTitle_,
                        lum::ReportWriter::cantOpenMessage(path));
         return;

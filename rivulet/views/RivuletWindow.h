@@ -56,7 +56,8 @@ public:
         CaptureReportItem = 17,
         PerformanceReportItem = 19,
         FirstModelKey = 20,
-        NoModelKey = 33
+        NoModelKey = 33,
+        ModelAverageReportItem = 34
     };
     // Sub-window keys.
     enum WindowKey
@@ -65,7 +66,8 @@ public:
         CaptureReportWindow = 5,
         PerformanceReportWindow = 6,
         ModelComparisonWindow = 7,
-        SettingsWindow = 8
+        SettingsWindow = 8,
+        ModelAverageReportWindow = 9
     };
     // What runs on the main runner.
     enum RunKind
@@ -92,7 +94,8 @@ public:
         SurvivalReport = 0,
         CaptureReport = 1,
         PerformanceReport = 2,
-        ReleaseSummaryType = 3
+        ReleaseSummaryType = 3,
+        ModelAverageReportType = 4
     };
     static constexpr int ReleasesSummaryDock = 2;
 
@@ -126,6 +129,8 @@ public slots:
     void splashScreenTimeout();
     void onShowSplashScreen();
     void showReportSubWindow(int type);
+    // "Model-Averaged Estimates" of the fitted models.
+    void showModelAverageReport();
     void showSettingsWidget();
     void showWindow(int key, bool modal = false);
     void updateWidgets();
@@ -157,6 +162,9 @@ private:
     void onUpdateComplete();
     void fitAllModels();
     void processEstimationResults();
+    // Gives the model tree the comparison of the fitted models, the best one marked by the
+    // criterion of the settings.
+    void markBestModel();
     void saveNextDetections();
     void createWindow(int key);
     void prepareWindow(int key);

@@ -1,9 +1,10 @@
 #include "cli/CliApp.h"
 #include "cli/CliCommand.h"
+#include "cli/CliContext.h"
 #include "cli/CliOutput.h"
 #include "cli/CommandTable.h"
 
-#include <QSet>
+#include "common/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -12,68 +13,70 @@ namespace {
 using rivulet::cli::CliApp;
 using rivulet::cli::CliOutput;
 
-struct AppRun
+struct Captured
 {
-    int code = -1;
     QString out;
     QString err;
+    QTextStream outStream{&out};
+    QTextStream errStream{&err};
 };
-
-AppRun runApp(const QStringList& arguments)
-{
-    AppRun r;
-    QTextStream outStream(&r.out);
-    QTextStream errStream(&r.err);
-    CliOutput output(outStream, errStream, false);
-    r.code = CliApp::run(arguments, output);
-    return r;
-}
 
 TEST(CliApp, HelpListsEveryCommandAndSucceeds)
 {
-    const AppRun r = runApp({"--help"});
-    EXPECT_EQ(r.code, rivulet::cli::ExitSuccess);
-    EXPECT_TRUE(r.out.startsWith("usage: rivulet-cli"));
+    Captured c;
+    CliOutput output(c.outStream, c.errStream, false);
+    EXPECT_EQ(CliApp::run({"--help"}, output), rivulet::cli::ExitSuccess);
+    EXPECT_TRUE(c.out.startsWith("usage: rivulet-cli"));
     for (const auto& entry : rivulet::cli::CommandTable::entries())
-        EXPECT_TRUE(r.out.contains(QString("  ") + entry.name)) << entry.name;
-    EXPECT_TRUE(r.err.isEmpty());
+        EXPECT_TRUE(c.out.contains(QString("  ") + entry.name)) << entry.name;
+    EXPECT_TRUE(c.err.isEmpty());
 }
 
-TEST(CliApp, MissingOrUnknownCommandIsAUsageError)
+TEST(CliApp, UsageErrorsExitWithTwoAndSayWhy)
 {
-    const AppRun none = runApp({});
-    EXPECT_EQ(none.code, rivulet::cli::ExitUsage);
-    EXPECT_TRUE(none.err.startsWith("error: no command given"));
-
-    const AppRun unknown = runApp({"--db", "x.db", "frobnicate"});
-    EXPECT_EQ(unknown.code, rivulet::cli::ExitUsage);
-    EXPECT_TRUE(unknown.err.startsWith("error: unknown command \"frobnicate\""));
-}
-
-TEST(CliApp, BadGlobalOptionIsAUsageError)
-{
-    const AppRun r = runApp({"--db"});
-    EXPECT_EQ(r.code, rivulet::cli::ExitUsage);
-    EXPECT_TRUE(r.err.startsWith("error: option --db needs a file name"));
-}
-
-TEST(CliApp, InfoWithArgumentsIsAUsageError)
-{
-    const AppRun r = runApp({"info", "extra"});
-    EXPECT_EQ(r.code, rivulet::cli::ExitUsage);
-    EXPECT_TRUE(r.err.startsWith("error: info takes no arguments"));
-}
-
-TEST(CommandTable, NamesAreUniqueAndFindable)
-{
-    QSet<QString> names;
-    for (const auto& entry : rivulet::cli::CommandTable::entries()) {
-        EXPECT_FALSE(names.contains(entry.name)) << entry.name;
-        names.insert(entry.name);
-        EXPECT_EQ(rivulet::cli::CommandTable::find(entry.name), &entry);
-        EXPECT_NE(entry.create(), nullptr);
+    const struct
+    {
+        QStringList arguments;
+        const char* error;
+    } cases[] = {
+        {{}, "error: no command given"},
+        {{"--db", "x.db", "frobnicate"}, "error: unknown command \"frobnicate\""},
+        {{"--db"}, "error: option --db needs a file name"},
+        {{"info", "extra"}, "error: info takes no arguments"},
+    };
+    for (const auto& usage : cases) {
+        Captured c;
+        CliOutput output(c.outStream, c.errStream, false);
+        EXPECT_EQ(CliApp::run(usage.arguments, output), rivulet::cli::ExitUsage) << usage.error;
+        EXPECT_TRUE(c.err.startsWith(usage.error)) << c.err.toStdString();
     }
-    EXPECT_EQ(rivulet::cli::CommandTable::find("nope"), nullptr);
+}
+
+// Off a terminal the progress stays silent, so that piped output holds only its lines.
+TEST(CliOutput, StatusToOutputWarningsAndErrorsMarkedAndNoProgressOffTerminal)
+{
+    Captured c;
+    CliOutput output(c.outStream, c.errStream, false);
+    output.status("Loading");
+    output.progress(10);
+    output.warning("odd row");
+    output.error("broken");
+    output.endProgress();
+    EXPECT_EQ(c.out, "Loading\n");
+    EXPECT_EQ(c.err, "warning: odd row\nerror: broken\n");
+}
+
+TEST(CliContext, TheSitesConfigOptionWinsOverTheSharedFile)
+{
+    Captured c;
+    CliOutput output(c.outStream, c.errStream, false);
+    const QString programData = rivulet::test::TestEnvironment::freshDir("cli-programdata");
+    rivulet::test::ScopedEnv env("ProgramData", programData.toLocal8Bit());
+    const rivulet::cli::CliContext shared(rivulet::cli::GlobalOptions(), output);
+    EXPECT_EQ(shared.sitesConfigPath(), programData + "/Aldermoor Lab/Common/sites_config.txt");
+    rivulet::cli::GlobalOptions options;
+    options.sitesConfigPath = "my/sites_config.txt";
+    EXPECT_EQ(rivulet::cli::CliContext(options, output).sitesConfigPath(), "my/sites_config.txt");
 }
 
 } // namespace

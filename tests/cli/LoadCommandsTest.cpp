@@ -1,11 +1,7 @@
 // Runs the built tool on small files: the load commands, their output and exit codes.
 #include "StudyToolFixture.h"
-#include "common/TestEnvironment.h"
 
-#include <QFile>
 #include <QRegularExpression>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -47,28 +43,22 @@ protected:
     QString db;
 };
 
-TEST_F(LoadCommands, LoadObservationsPrintsWhatWasStored)
+TEST_F(LoadCommands, LoadObservationsAndAgesPrintWhatWasStored)
 {
     const ToolRun run =
         load("load-observations", "# export\n" + row("T1", "2008-05-01 10:00:00", "GRJ") +
                                       row("T1", "2009-05-01 10:00:00", "BON") + row("T2"));
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains("Loading alternate sites configuration file"))
-        << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QRegularExpression("tags +2\n"))) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QRegularExpression("detections kept +2\n")))
-        << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QRegularExpression("releases +1\n"))) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QRegularExpression("sites +3\n"))) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QRegularExpression("years +2\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("Loading alternate sites configuration file"));
+    for (const char* line :
+         {"tags +2\n", "detections kept +2\n", "releases +1\n", "sites +3\n", "years +2\n"})
+        EXPECT_TRUE(run.out.contains(QRegularExpression(line))) << line << run.out.toStdString();
 
     const ToolRun ages = load("load-ages", "T1,2007\nT9,2007\nT2,2008,1\n");
     ASSERT_EQ(ages.exitCode, 0) << ages.err.toStdString();
     EXPECT_TRUE(ages.err.contains("No such tag \"T9\" at line 2")) << ages.err.toStdString();
     EXPECT_TRUE(ages.out.contains("Age data successfully loaded.")) << ages.out.toStdString();
-    EXPECT_TRUE(ages.out.contains(QRegularExpression("cohorts +1\n"))) << ages.out.toStdString();
-    EXPECT_TRUE(ages.out.contains(QRegularExpression("tags with a cohort +2\n")))
-        << ages.out.toStdString();
+    EXPECT_TRUE(ages.out.contains(QRegularExpression("tags with a cohort +2\n")));
 }
 
 TEST_F(LoadCommands, LoadErrorsExitNonZero)

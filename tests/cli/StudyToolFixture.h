@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
@@ -14,8 +12,6 @@
 
 namespace rivulet::test {
 
-// Runs the built tool on the bundled sample study: its sites configuration and export are
-// loaded once, into a database shared by the cases of a suite.
 // The exit code and output of one run of the built tool; exit code -1 when it did not finish.
 struct ToolRun
 {
@@ -37,6 +33,12 @@ inline ToolRun runTool(const QStringList& arguments)
     return run;
 }
 
+inline QByteArray fileContents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
 inline void writeFile(const QString& path, const QByteArray& content)
 {
     QFile file(path);
@@ -44,6 +46,8 @@ inline void writeFile(const QString& path, const QByteArray& content)
     ASSERT_EQ(file.write(content), content.size());
 }
 
+// Runs the built tool on the bundled sample study: its sites configuration and export are
+// loaded once, into a database shared by the cases of a suite.
 class StudyToolFixture : public ::testing::Test
 {
 protected:
@@ -56,32 +60,9 @@ protected:
         return TestEnvironment::sourceDir() + QStringLiteral("/data/sample/") + name;
     }
 
-    static QByteArray contents(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-    }
+    static QByteArray contents(const QString& path) { return fileContents(path); }
 
     static void write(const QString& path, const QByteArray& content) { writeFile(path, content); }
-
-    // Runs statements on a database file through a connection of the test's own.
-    static bool execOn(const QString& file, const QStringList& statements)
-    {
-        const QString name = QStringLiteral("study-tool-fixture");
-        bool ok = true;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(file);
-            ok = db.open();
-            for (const QString& statement : statements) {
-                QSqlQuery query(db);
-                ok = ok && query.exec(statement);
-            }
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-        return ok;
-    }
 
     // The database holding the sample study, loaded on first use.
     static QString sampleDatabase()

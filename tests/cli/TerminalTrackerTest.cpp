@@ -78,14 +78,4 @@ TEST_F(TerminalTrackerTest, InterruptCancelsTheRunningJob)
     EXPECT_EQ(jobs.run(polling), TerminalTracker::Canceled);
 }
 
-TEST_F(TerminalTrackerTest, JobOfAnotherRunnerIsRefused)
-{
-    lum::ThreadRunner other;
-    bool ran = false;
-    ScriptedJob job(&other, [&](ScriptedJob&) { ran = true; });
-    EXPECT_EQ(jobs.run(job), TerminalTracker::Failed);
-    EXPECT_FALSE(ran);
-    EXPECT_TRUE(err.startsWith("error: "));
-}
-
 } // namespace

@@ -126,63 +126,6 @@ TEST(SimulatorStatistics, HoldOverAndFinalReachFollowTheirParameters)
     }
 }
 
-// No fish holds over before the trap, fish still hold over below it, and the last release
-// is the thin one.
-TEST(SimulatorStatistics, FirstReachWithoutHoldOverAndASparseRelease)
-{
-    auto design = sim::StudyDesign::preset("sample");
-    design->releaseSites = 2;
-    design->years = 2;
-    design->detectionSites = 4;
-    design->fishPerRelease = 2000;
-    design->firstReachHoldOver = 0.0;
-    design->sparseReleaseFish = 60;
-    LoadedStudy study(*design, "sim-first-reach");
-    ASSERT_EQ(study.load(), QString());
-    expectLayoutPositions(study);
-    const sim::TrueParameters& truth = study.simulator.truth();
-    const Counts counts{study};
-    const int trap = design->releaseSites;
-    const int R = truth.releaseCount();
-    qint64 heldOverBelow = 0;
-    for (int r = 0; r < R; ++r) {
-        const int b = study.simulator.releases().at(r).year;
-        EXPECT_EQ(counts.fish(r), r == R - 1 ? 60 : 2000);
-        EXPECT_GT(truth.phi(r, trap, b, b), 0.2);
-        if (b + 1 < truth.yearCount()) {
-            EXPECT_EQ(truth.phi(r, trap, b, b + 1), 0.0);
-            EXPECT_EQ(counts.first(r, trap, b + 1), 0);
-            EXPECT_GT(truth.phi(r, trap + 1, b, b + 1), 0.0);
-            heldOverBelow += counts.next(r, trap, b, trap + 1, b + 1);
-        }
-    }
-    EXPECT_GT(heldOverBelow, 0);
-}
-
-TEST(SimulatorStatistics, DetectionProbabilitiesStayWellInsideTheUnitInterval)
-{
-    auto design = sim::StudyDesign::preset("large");
-    sim::StudySimulator simulator(*design);
-    const sim::TrueParameters& truth = simulator.truth();
-    const int first = design->releaseSites;
-    for (int r = 0; r < truth.releaseCount(); ++r) {
-        const int rs = simulator.releases().at(r).site, ry = simulator.releases().at(r).year;
-        for (int s = first; s < truth.siteCount() - 1; ++s) {
-            for (int y = ry; y < truth.yearCount(); ++y) {
-                EXPECT_GT(truth.capture(r, s, y), 0.1);
-                EXPECT_LT(truth.capture(r, s, y), 0.9);
-                double sum = 0.0;
-                for (int y2 = y; y2 < truth.yearCount(); ++y2)
-                    sum += truth.phi(r, s, y, y2);
-                EXPECT_GT(sum, 0.3);
-                EXPECT_LE(sum, 1.0);
-            }
-        }
-        EXPECT_LT(rs, first);
-        EXPECT_GT(truth.lambda(r, ry, ry), 0.05);
-    }
-}
-
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);

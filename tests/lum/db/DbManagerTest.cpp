@@ -18,17 +18,6 @@ QString freshPath()
     return TestEnvironment::freshDir("manager") + "/test.db";
 }
 
-TEST(DbManager, beforeOpen)
-{
-    TestDbManager manager;
-    EXPECT_EQ(manager.database(), nullptr);
-    EXPECT_EQ(manager.model(0), nullptr);
-    EXPECT_EQ(manager.createTables(), -1);
-    EXPECT_EQ(manager.resetTables({}), -1);
-    EXPECT_FALSE(manager.connection().isValid());
-    EXPECT_EQ(manager.lastError().type(), 1);
-}
-
 TEST(DbManager, openCreatesTablesWithTheirIndexes)
 {
     TestDbManager manager;
@@ -63,20 +52,6 @@ TEST(DbManager, existingTablesAreLeftAsTheyAre)
     EXPECT_EQ(rows.stringValue(0, 0), "old");
 }
 
-TEST(DbManager, reopeningKeepsTheModelsAndSwitchesFiles)
-{
-    TestDbManager manager;
-    ASSERT_EQ(manager.open(freshPath()), 0);
-    lum::DbModel* const items = manager.model(TestDbManager::Items);
-    ASSERT_EQ(
-        manager.database()->exec("INSERT INTO items (name, qty) VALUES (?, ?)", {QString("a"), 1}),
-        0);
-    ASSERT_EQ(manager.open(freshPath()), 0);
-    EXPECT_EQ(manager.registrations, 1);
-    EXPECT_EQ(manager.model(TestDbManager::Items), items);
-    EXPECT_EQ(lum::test::countRows(*manager.database(), "items"), 0);
-}
-
 TEST(DbManager, failedOpenIsReportedAndNothingIsWritten)
 {
     const QString dir = TestEnvironment::freshDir("manager");
@@ -92,24 +67,6 @@ TEST(DbManager, failedOpenIsReportedAndNothingIsWritten)
     EXPECT_EQ(lum::test::fileBytes(path), bytes);
     // The models are there even so, for code that only reads names.
     EXPECT_NE(manager.model(TestDbManager::Notes), nullptr);
-}
-
-TEST(DbManager, isValidDatabaseDoesNotCreateTheFile)
-{
-    const QString path = freshPath();
-    EXPECT_FALSE(TestDbManager::isValidDatabase(path));
-    EXPECT_FALSE(QFileInfo::exists(path));
-    EXPECT_FALSE(TestDbManager::isValidDatabase(QString()));
-}
-
-TEST(DbManager, addModelReplaces)
-{
-    TestDbManager manager;
-    manager.addModel(5, std::make_unique<lum::test::NoteModel>());
-    manager.addModel(5, std::make_unique<lum::test::ItemModel>());
-    ASSERT_NE(manager.model(5), nullptr);
-    EXPECT_EQ(manager.model(5)->tableName(), "items");
-    EXPECT_EQ(manager.models().size(), 1);
 }
 
 TEST(DbManager, resetTablesKeepsTheListedTables)

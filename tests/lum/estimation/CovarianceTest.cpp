@@ -43,17 +43,6 @@ TEST(Covariance, OfAQuadraticIsTheInverseOfItsMatrix)
             EXPECT_NEAR(covariance(i, j), covariance(j, i), 1e-12);
 }
 
-TEST(Covariance, CostsOnePlusTwoNPlusTwoNSquaredMinusNEvaluations)
-{
-    std::unique_ptr<rivulet::test::Quadratic> quadratic = rivulet::test::standardQuadratic();
-    rivulet::test::LambdaFunc func(
-        [&quadratic](const std::vector<double>& x) { return (*quadratic)(x); });
-    const std::atomic<bool> cancelled{false};
-    DenseMatrix covariance(5, 5);
-    lum::CovarianceCalculator(cancelled).compute(func, quadratic->centre(), covariance);
-    EXPECT_EQ(func.evaluations(), 1 + 2 * 5 + 2 * 5 * 4);
-}
-
 // f ignores x1, so row and column 1 of its Hessian are 0.
 double ignoresSecond(const std::vector<double>& x)
 {

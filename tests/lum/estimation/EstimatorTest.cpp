@@ -142,18 +142,6 @@ TEST(Estimator, OptimizerErrorsPassThrough)
     EXPECT_EQ(x, std::vector<double>({4.0}));
 }
 
-TEST(Estimator, StatusNumbersHaveTwelveSignificantDigits)
-{
-    MockOptimizer optimizer({{4.0}});
-    lum::Estimator estimator(optimizer, 0.0001);
-    QSignalSpy status(&estimator, &lum::Estimator::statusMessage);
-    estimator.onBeginOptimization(QStringLiteral("Fletch"), 1234.567890123456);
-    estimator.onEndOptimization(QStringLiteral("Simplex"), 1.5e-20, 42);
-    EXPECT_EQ(messages(status),
-              QStringList({"Fletch, beginning function value: 1234.56789012",
-                           "Simplex, ending function value: 1.5e-20, number of iterations: 42"}));
-}
-
 TEST(Estimator, RealOptimizersEstimateTheMinimum)
 {
     for (const int id : {0, 1, 2, 3}) {

@@ -113,16 +113,12 @@ void expectValidDecomposition(const DenseMatrix& a)
     EXPECT_TRUE(std::is_sorted(svd.w().rbegin(), svd.w().rend()));
 }
 
-TEST(SVD, DecomposesSquareAndTallMatrices)
+TEST(SVD, DecomposesSquareAndTallMatricesIntoKnownSortedValues)
 {
     expectValidDecomposition(matrix(3, 3, {4.0, 1.0, -2.0, 1.0, 3.0, 0.5, -2.0, 0.5, 5.0}));
     expectValidDecomposition(
         matrix(4, 3, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 10.0, -1.0, 0.5, 2.0}));
     expectValidDecomposition(matrix(2, 2, {0.0, 0.0, 0.0, 0.0}));
-}
-
-TEST(SVD, SingularValuesOfAKnownMatrixAreSortedDescending)
-{
     const NR3::SVD svd(matrix(2, 2, {3.0, 0.0, 4.0, 5.0}));
     EXPECT_NEAR(svd.w()[0], std::sqrt(45.0), 1e-13);
     EXPECT_NEAR(svd.w()[1], std::sqrt(5.0), 1e-13);
@@ -150,8 +146,6 @@ TEST(Gammln, AgreesWithTheLibraryLogGamma)
         const double expected = std::lgamma(x);
         EXPECT_NEAR(NR3::gammln(x), expected, 1e-13 * std::max(1.0, std::abs(expected))) << x;
     }
-    EXPECT_NEAR(NR3::gammln(1.0), 0.0, 1e-15);
-    EXPECT_NEAR(NR3::gammln(5.0), std::log(24.0), 1e-14);
     expectNRError([] { NR3::gammln(0.0); }, "bad arg in gammln");
     expectNRError([] { NR3::gammln(-2.5); }, "bad arg in gammln");
 }

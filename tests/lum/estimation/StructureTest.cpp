@@ -35,19 +35,6 @@ TEST(FuncGradient, ForwardDifferencesWithExactSteps)
     EXPECT_EQ(func.termEvaluations(), 4u);
 }
 
-TEST(FuncTerms, DefaultsDescribeOneTermThatEveryParameterEnters)
-{
-    rivulet::test::Rosenbrock func;
-    EXPECT_EQ(func.termCount(), 1);
-    EXPECT_EQ(func.termsOfParameter(1), std::vector<int>({0}));
-    const std::vector<double> x{0.5, 2.0};
-    EXPECT_EQ(func.termsValue(x, {0}), func(x));
-    EXPECT_EQ(func.termsValue(x, {}), 0.0);
-    std::vector<double> values;
-    func.termValues(x, values);
-    EXPECT_EQ(values, std::vector<double>({func(x)}));
-}
-
 TEST(FuncTerms, CountedValuesReplaceNonFiniteValuesByTheLargestDouble)
 {
     rivulet::test::LambdaFunc func([](const std::vector<double>& x) { return std::log(x[0]); });

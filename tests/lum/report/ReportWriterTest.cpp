@@ -33,60 +33,42 @@ QStringList entriesOf(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-TEST(ReportWriterTest, HtmlIsWrittenWithATrailingLineEnd)
+TEST(ReportWriterTest, WritesHtmlCsvAndStreamsIntoNewFoldersReplacingOldFiles)
 {
-    const QString dir = TestEnvironment::freshDir("writer-html");
-    const QString path = dir + "/report.rtf";
+    const QString dir = TestEnvironment::freshDir("writer-ok");
+    writeFile(dir + "/out.csv", "old content that is longer than the new one\n");
     lum::ReportWriter writer;
-    ASSERT_TRUE(writer.writeHtml(path, "<html><body>Å</body></html>"));
-    EXPECT_TRUE(writer.errorString().isEmpty());
-    EXPECT_EQ(QString::fromUtf8(readAll(path)), QString("<html><body>Å</body></html>\n"));
-    EXPECT_EQ(entriesOf(dir), QStringList{"report.rtf"});
+    ASSERT_FALSE(writer.writeCsv(QString(), "a"));
+    ASSERT_TRUE(writer.writeHtml(dir + "/report.rtf", "<html><body>Å</body></html>"));
+    EXPECT_TRUE(writer.errorString().isEmpty()); // a success clears the last failure
+    EXPECT_TRUE(writer.reason().isEmpty());
+    EXPECT_EQ(QString::fromUtf8(readAll(dir + "/report.rtf")), "<html><body>Å</body></html>\n");
+    ASSERT_TRUE(writer.writeCsv(dir + "/out.csv", "a,b\n1,2\n"));
+    EXPECT_EQ(readAll(dir + "/out.csv"), QByteArray("a,b\n1,2\n"));
+    ASSERT_TRUE(writer.writeStream(dir + "/a/b/c.csv", [](QTextStream& out) {
+        out << "x," << 2.5 << '\n';
+    })) << qPrintable(writer.reason());
+    EXPECT_EQ(readAll(dir + "/a/b/c.csv"), QByteArray("x,2.5\n"));
+    EXPECT_EQ(entriesOf(dir), (QStringList{"a", "out.csv", "report.rtf"}));
+    EXPECT_EQ(lum::ReportWriter::createdMessage(dir + "/out.csv"),
+              "File \"" + dir + "/out.csv\" created.");
 }
 
-TEST(ReportWriterTest, CsvTextIsWrittenAsGivenAndReplacesAnOldFile)
-{
-    const QString dir = TestEnvironment::freshDir("writer-csv");
-    const QString path = dir + "/out.csv";
-    writeFile(path, "old content that is longer than the new one\n");
-    lum::ReportWriter writer;
-    ASSERT_TRUE(writer.writeCsv(path, "a,b\n1,2\n"));
-    EXPECT_EQ(readAll(path), QByteArray("a,b\n1,2\n"));
-    EXPECT_EQ(lum::ReportWriter::createdMessage(path), "File \"" + path + "\" created.");
-}
-
-TEST(ReportWriterTest, StreamWriterOutputAndMissingFoldersAreCreated)
-{
-    const QString dir = TestEnvironment::freshDir("writer-stream");
-    const QString path = dir + "/a/b/c.csv";
-    lum::ReportWriter writer;
-    ASSERT_TRUE(writer.writeStream(path, [](QTextStream& out) { out << "x," << 2.5 << '\n'; }))
-        << qPrintable(writer.reason());
-    EXPECT_EQ(readAll(path), QByteArray("x,2.5\n"));
-}
-
-TEST(ReportWriterTest, FolderThatCannotBeCreatedFailsNamingTheFile)
+TEST(ReportWriterTest, PathThatCannotBeAFileFailsNamingItAndLeavesTheFolderAlone)
 {
     const QString dir = TestEnvironment::freshDir("writer-nofolder");
     writeFile(dir + "/blocker", "a file where a folder should be");
-    const QString path = dir + "/blocker/sub/report.rtf";
-    lum::ReportWriter writer;
-    EXPECT_FALSE(writer.writeHtml(path, "<p>x</p>"));
-    EXPECT_EQ(writer.errorString(), "Can't open \"" + path + "\" for writing.");
-    EXPECT_TRUE(writer.reason().contains(dir + "/blocker/sub")) << qPrintable(writer.reason());
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(entriesOf(dir), QStringList{"blocker"});
-}
-
-TEST(ReportWriterTest, FolderAsTargetFailsAndStaysUntouched)
-{
-    const QString dir = TestEnvironment::freshDir("writer-isdir");
     ASSERT_TRUE(QDir(dir).mkdir("taken.csv"));
     lum::ReportWriter writer;
+    const QString underFile = dir + "/blocker/sub/report.rtf";
+    EXPECT_FALSE(writer.writeHtml(underFile, "<p>x</p>"));
+    EXPECT_EQ(writer.errorString(), "Can't open \"" + underFile + "\" for writing.");
+    EXPECT_TRUE(writer.reason().contains(dir + "/blocker/sub")) << qPrintable(writer.reason());
     EXPECT_FALSE(writer.writeCsv(dir + "/taken.csv", "a\n"));
     EXPECT_EQ(writer.errorString(), "Can't open \"" + dir + "/taken.csv\" for writing.");
     EXPECT_TRUE(QFileInfo(dir + "/taken.csv").isDir());
-    EXPECT_EQ(entriesOf(dir), QStringList{"taken.csv"});
+    EXPECT_EQ(entriesOf(dir), (QStringList{"blocker", "taken.csv"}));
+    EXPECT_EQ(readAll(dir + "/blocker"), QByteArray("a file where a folder should be"));
 }
 
 TEST(ReportWriterTest, FailedWriteKeepsTheOldFileAndLeavesNoTemporary)
@@ -127,16 +109,6 @@ TEST(ReportWriterTest, ReadOnlyFolderFailsWithoutLeavingAFile)
     EXPECT_EQ(writer.errorString(), "Can't open \"" + path + "\" for writing.");
     EXPECT_FALSE(writer.reason().isEmpty());
     EXPECT_TRUE(entriesOf(dir).isEmpty());
-}
-
-TEST(ReportWriterTest, ErrorIsClearedBySuccessfulWrite)
-{
-    const QString dir = TestEnvironment::freshDir("writer-reuse");
-    lum::ReportWriter writer;
-    ASSERT_FALSE(writer.writeCsv(QString(), "a"));
-    ASSERT_TRUE(writer.writeCsv(dir + "/ok.csv", "a"));
-    EXPECT_TRUE(writer.errorString().isEmpty());
-    EXPECT_TRUE(writer.reason().isEmpty());
 }
 
 } // namespace

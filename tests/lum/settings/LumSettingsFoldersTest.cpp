@@ -61,12 +61,4 @@ INSTANTIATE_TEST_SUITE_P(
                         "/home/fish/.local/share/Shared/Aldermoor Lab/Common")));
 #endif
 
-TEST(LumSettingsFolderNames, EmptySubFolderAddsNothing)
-{
-    ScopedEnv a("LOCALAPPDATA", "/la");
-    ScopedEnv b("ProgramData", "/pd");
-    EXPECT_EQ(lum::LumSettings::userDataDir(""), "/la/Aldermoor Lab");
-    EXPECT_EQ(lum::LumSettings::commonDataDir(""), "/pd/Aldermoor Lab");
-}
-
 } // namespace

@@ -3,66 +3,13 @@
 #include "rivulet/data/DetectionSequenceFixture.h"
 
 #include "rivulet/counts/NextDetections.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
-#include "rivulet/filesource/NextDetectionsFromFile.h"
 #include "rivulet/summary/ReleaseSummary.h"
 #include <QEventLoop>
 
-#include <QSignalSpy>
 #include <QThread>
 
 namespace rivulet::test {
 namespace {
-
-// Mock controllers and counts that note when they are refreshed.
-template <typename Base>
-class Noting : public Base
-{
-public:
-    Noting(QStringList& log, QString name) : log_(log), name_(std::move(name)) {}
-    void refresh() override { log_ << name_; }
-
-private:
-    QStringList& log_;
-    QString name_;
-};
-
-class NotingCounts : public NextDetectionsFromFile
-{
-public:
-    NotingCounts(QStringList& log, const ReleasesControllerI& releases,
-                 const SitesControllerI& sites, const YearsControllerI& years)
-        : NextDetectionsFromFile(releases, sites, years), log_(log)
-    {
-    }
-    void update() override { log_ << QStringLiteral("counts"); }
-
-private:
-    QStringList& log_;
-};
-
-TEST(DataUpdater, RefreshesInDependencyOrderThenFinishes)
-{
-    QStringList log;
-    Noting<MockReleasesController> releases(log, "releases");
-    Noting<MockSitesController> sites(log, "sites");
-    Noting<MockYearsController> years(log, "years");
-    NotingCounts counts(log, releases, sites, years);
-    DataUpdater updater(releases, sites, years, nullptr, counts);
-    updater.addRefreshStep([&log] { log << "summary"; });
-    updater.addRefreshStep([&log] { log << "catalogue"; });
-    QSignalSpy finished(&updater, &DataUpdater::finished);
-    QSignalSpy errors(&updater, &DataUpdater::error);
-    QObject::connect(&updater, &DataUpdater::finished, [&log] { log << "finished"; });
-
-    updater.process();
-    EXPECT_EQ(log, (QStringList{"releases", "sites", "years", "counts", "summary", "catalogue",
-                                "finished"}));
-    EXPECT_EQ(finished.count(), 1);
-    EXPECT_EQ(errors.count(), 0);
-}
 
 // The updater as the program runs it: as a job on a runner's thread, on the database.
 class DataUpdaterOnDatabase : public DetectionSequenceFixture
@@ -114,13 +61,10 @@ TEST_F(DataUpdaterOnDatabase, DerivesCountsAndSummaryFromTheStoredDetections)
     EXPECT_EQ(years.count(), 3);
 
     EXPECT_EQ(counts.releaseNotSeen(ReleaseId{release}), 1);
-    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{release}).count(1, 0), 2);
     EXPECT_EQ(counts.releaseRemovedCounts(ReleaseId{release}).count(1, 0), 1);
     EXPECT_EQ(counts.nextCounts(ReleaseId{release}, 1, 0).count(3, 0), 1);
-    EXPECT_EQ(counts.notSeenAgain(ReleaseId{release}, 3, 0), 1);
     // One fish, one detection at the trap, however many antennas saw it.
     EXPECT_EQ(counts.releaseDetections(ReleaseId{release}, 1, 0), 2);
-    EXPECT_EQ(counts.releaseRemovals(ReleaseId{release}, 1, 0), 1);
     EXPECT_EQ(summary.releaseCount(), 1);
     EXPECT_EQ(summary.dataClass(), DataClass::OneSiteOneYear);
 

@@ -13,62 +13,7 @@ using rivulet::test::Seen;
 
 namespace {
 
-// ---- Hand-made histories ----
-
-TEST(NextDetections, RemovalAtFirstDetectionCountsOnlyInReleaseTables)
-{
-    HistoryData data(6, 2);
-    const int r = data.addRelease(0, 0);
-    data.addTags(r, 1, {{2, 1, 2}});
-    const NextDetections& counts = data.update();
-
-    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).count(2, 1), 1);
-    EXPECT_EQ(counts.releaseRemovedCounts(ReleaseId{r}).count(2, 1), 1);
-    EXPECT_EQ(counts.releaseRemovals(ReleaseId{r}, 2, 1), 1);
-    EXPECT_EQ(counts.totalRemovals(2, 1), 1);
-    for (int a = 1; a <= 4; ++a)
-        for (int b = 0; b < 2; ++b) {
-            EXPECT_EQ(counts.nextCounts(ReleaseId{r}, a, b).sum(), 0);
-            EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, a, b), 0);
-        }
-}
-
-TEST(NextDetections, TagSeenAtTwoSitesCountsFirstNextAndNotSeenAgain)
-{
-    HistoryData data(6, 1);
-    const int r = data.addRelease(0, 0);
-    data.addTags(r, 1, {{2, 0, 1}, {4, 0, 1}});
-    const NextDetections& counts = data.update();
-
-    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).count(2, 0), 1);
-    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).sum(), 1);
-    EXPECT_EQ(counts.nextCounts(ReleaseId{r}, 2, 0).count(4, 0), 1);
-    EXPECT_EQ(counts.nextCounts(ReleaseId{r}, 2, 0).sum(), 1);
-    EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, 4, 0), 1);
-    EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, 2, 0), 0);
-    EXPECT_EQ(counts.releaseRemovedCounts(ReleaseId{r}).sum(), 0);
-    // Every counted detection, first or later.
-    EXPECT_EQ(counts.releaseDetections(ReleaseId{r}, 2, 0), 1);
-    EXPECT_EQ(counts.releaseDetections(ReleaseId{r}, 4, 0), 1);
-    EXPECT_EQ(counts.totalDetections(4, 0), 1);
-    // First detections only in the release-year and release-site tables.
-    EXPECT_EQ(counts.releaseYearFirstDetections(0, 2, 0), 1);
-    EXPECT_EQ(counts.releaseYearFirstDetections(0, 4, 0), 0);
-    EXPECT_EQ(counts.releaseSiteFirstDetections(0, 2, 0), 1);
-}
-
-TEST(NextDetections, TagNeverDetectedCountsOnlyAsNotSeen)
-{
-    HistoryData data(4, 2);
-    const int r = data.addRelease(0, 0);
-    data.addTags(r, 3, {});
-    const NextDetections& counts = data.update();
-
-    EXPECT_EQ(counts.releaseNotSeen(ReleaseId{r}), 3);
-    EXPECT_EQ(counts.releaseNextCounts(ReleaseId{r}).sum(), 0);
-    EXPECT_EQ(counts.notSeenAgain(ReleaseId{r}, 0, 0), 0);
-    EXPECT_EQ(counts.totalDetections(1, 0), 0);
-}
+// Shapes the random histories below never take.
 
 TEST(NextDetections, DetectionAfterEndOfHistoryIsNobodysNextDetection)
 {

@@ -29,26 +29,17 @@ protected:
     int up = -1, mid = -1, y2008 = -1, y2009 = -1;
 };
 
-TEST_F(ReleasesControllerTest, FindsOrCreatesAReleasePerSiteAndYear)
-{
-    ReleasesController releases(rdb);
-    const int r = releases.releaseId(up, y2008);
-    ASSERT_GT(r, 0);
-    EXPECT_EQ(releases.releaseId(up, y2008), r);
-    EXPECT_NE(releases.releaseId(up, y2009), r);
-    EXPECT_NE(releases.releaseId(mid, y2008), r);
-    EXPECT_EQ(intAt("select count(*) from releases"), 3);
-    EXPECT_EQ(releases.releaseSiteId(r), up);
-    EXPECT_EQ(releases.releaseYearId(r), y2008);
-    EXPECT_EQ(releases.releaseSiteId(9999), -1);
-}
-
-TEST_F(ReleasesControllerTest, OrdersBySiteThenYearAndLabelsWithShortNameAndYear)
+TEST_F(ReleasesControllerTest, OneReleasePerSiteAndYearOrderedBySiteThenYear)
 {
     ReleasesController releases(rdb);
     const int midLate = releases.releaseId(mid, y2009);
     const int upLate = releases.releaseId(up, y2009);
     const int upEarly = releases.releaseId(up, y2008);
+    EXPECT_EQ(releases.releaseId(up, y2009), upLate);
+    EXPECT_EQ(intAt("select count(*) from releases"), 3);
+    EXPECT_EQ(releases.releaseSiteId(upEarly), up);
+    EXPECT_EQ(releases.releaseYearId(upEarly), y2008);
+    EXPECT_EQ(releases.releaseSiteId(9999), -1);
     releases.refresh();
     EXPECT_EQ(releases.count(), 0);
 
@@ -56,11 +47,7 @@ TEST_F(ReleasesControllerTest, OrdersBySiteThenYearAndLabelsWithShortNameAndYear
     releases.refresh();
     EXPECT_EQ(releases.ids(), QList<int>({upEarly, upLate, midLate}));
     EXPECT_EQ(releases.labels(), QStringList({"XYZ 2008", "XYZ 2009", "MID 2009"}));
-    EXPECT_EQ(releases.siteNames(), QStringList({"XYZ", "XYZ", "MID"}));
     EXPECT_EQ(releases.years(), QList<int>({2008, 2009, 2009}));
-    EXPECT_EQ(releases.allIds(), releases.ids());
-    EXPECT_EQ(releases.allLabels(), releases.labels());
-    EXPECT_EQ(releases.indexOf(ReleaseId{midLate}).value, 2);
 }
 
 TEST_F(ReleasesControllerTest, ActiveReleasesFollowTheGivenSelection)
@@ -71,17 +58,14 @@ TEST_F(ReleasesControllerTest, ActiveReleasesFollowTheGivenSelection)
     const int c = releases.releaseId(mid, y2009);
     releases.orderReleases();
     releases.refresh();
-
     ASSERT_EQ(releases.setActiveReleases({c, a}), 0);
     releases.refresh();
     EXPECT_EQ(releases.ids(), QList<int>({c, a}));
     EXPECT_EQ(releases.indexOf(ReleaseId{b}).value, -1);
     EXPECT_EQ(releases.allIds(), QList<int>({a, b, c})) << "all releases keep their order";
-
     ASSERT_EQ(releases.setActiveReleases({}), 0);
     releases.refresh();
     EXPECT_EQ(releases.count(), 0);
-    EXPECT_EQ(releases.allIds().size(), 3);
 }
 
 } // namespace

@@ -110,6 +110,7 @@ TEST_F(ObsDataLoaderErrorsTest, ACanceledLoadChangesNothing)
     loader.run();
     EXPECT_TRUE(loader.failed());
     EXPECT_TRUE(loader.errors.isEmpty());
+    ASSERT_FALSE(loader.statuses.isEmpty());
     EXPECT_EQ(loader.statuses.last(), "Loading canceled; the database is unchanged");
     EXPECT_EQ(studyDump(), before);
 }

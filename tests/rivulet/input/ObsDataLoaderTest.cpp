@@ -18,7 +18,7 @@ QByteArray twoTagExport()
            exportRow("TAG2", "2009-04-02 11:00:00", "MIDR", "2009-05-11 09:30:00", "GRJ", "0A");
 }
 
-TEST_F(ObsDataLoaderTest, StoresTagsReleasesAndDetectionsWithDispositionsAndYears)
+TEST_F(ObsDataLoaderTest, StoresTagsReleasesAndDetectionsWithDispositionsYearsAndOrder)
 {
     const auto loader = load(twoTagExport());
     ASSERT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
@@ -66,16 +66,12 @@ TEST_F(ObsDataLoaderTest, StoresTagsReleasesAndDetectionsWithDispositionsAndYear
         count("select count(*) from sqlite_master where type = 'index' and name like 'idx_%' and "
               "tbl_name in ('tags', 'observations')"),
         8);
-}
 
-TEST_F(ObsDataLoaderTest, OrdersSitesYearsAndReleasesForTheAnalysis)
-{
-    ASSERT_FALSE(load(twoTagExport())->failed());
+    // Release sites first, then down-river; years and releases in the analysis order.
     sites.refresh();
     years.refresh();
     releases.refresh();
-    // Release sites first, then down-river.
-    EXPECT_EQ(sites.shortNames(), QStringList({"UPR", "Middle", "Trap", "LGR", "BON"}));
+    ASSERT_EQ(sites.shortNames(), QStringList({"UPR", "Middle", "Trap", "LGR", "BON"}));
     EXPECT_EQ(sites.longNames().at(2), "Upper Trap");
     EXPECT_EQ(years.years(), QList<int>({2008, 2009}));
     EXPECT_EQ(releases.labels(), QStringList({"UPR 2008", "Middle 2009"}));
@@ -145,37 +141,29 @@ TEST_F(ObsDataLoaderTest, TagCodesThatLookLikeSqlTouchOnlyTheirOwnRows)
               2);
 }
 
-TEST_F(ObsDataLoaderTest, ReadsWindowsLineEndsAndByteOrderMark)
+// Windows line ends with a UTF-8 mark (before a comment or right before the first tag code),
+// and UTF-16 with its mark.
+TEST_F(ObsDataLoaderTest, ReadsWindowsLineEndsAndByteOrderMarks)
 {
-    QByteArray windows = "\xEF\xBB\xBF" + twoTagExport();
-    windows.replace("\n", "\r\n");
-    const auto loader = load(windows);
-    ASSERT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
-    EXPECT_EQ(rowsIn("tags"), 2);
-    EXPECT_EQ(rowsIn("observations"), 4);
-    // Nothing of the line ends reached the stored texts.
-    EXPECT_EQ(count("select count(*) from observations where obs_time like '%' || char(13)"), 0);
-    EXPECT_EQ(count("select count(*) from tags where id = 'TAG1'"), 1);
-
-    // The same rows without a comment line: the mark sits right before the first tag code.
-    QByteArray bomFirst = "\xEF\xBB\xBF" + twoTagExport().mid(twoTagExport().indexOf('\n') + 1);
-    bomFirst.replace("\n", "\r\n");
-    ASSERT_FALSE(load(bomFirst)->failed());
-    EXPECT_EQ(count("select count(*) from tags where id = 'TAG1'"), 1);
-}
-
-TEST_F(ObsDataLoaderTest, ReadsUtf16WithByteOrderMark)
-{
+    const QByteArray rows = twoTagExport().mid(twoTagExport().indexOf('\n') + 1);
     const QString text = QString::fromUtf8(twoTagExport()).replace("\n", "\r\n");
     QByteArray utf16("\xFF\xFE", 2);
     for (const QChar c : text) {
         utf16.append(char(c.unicode() & 0xFF));
         utf16.append(char(c.unicode() >> 8));
     }
-    const auto loader = load(utf16);
-    ASSERT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
-    EXPECT_EQ(count("select count(*) from tags where id in ('TAG1', 'TAG2')"), 2);
-    EXPECT_EQ(rowsIn("observations"), 4);
+    const QByteArray contents[] = {
+        QByteArray("\xEF\xBB\xBF") + text.toUtf8(),
+        QByteArray("\xEF\xBB\xBF") + QByteArray(rows).replace("\n", "\r\n"), utf16};
+    for (const QByteArray& content : contents) {
+        const auto loader = load(content);
+        ASSERT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
+        EXPECT_EQ(count("select count(*) from tags where id in ('TAG1', 'TAG2')"), 2);
+        EXPECT_EQ(rowsIn("observations"), 4);
+        // Nothing of the line ends reached the stored texts.
+        EXPECT_EQ(count("select count(*) from observations where obs_time like '%' || char(13)"),
+                  0);
+    }
 }
 
 TEST_F(ObsDataLoaderTest, ShortRowsArePaddedAndCommaOnlyLinesSkipped)

@@ -13,7 +13,7 @@ using rivulet::SitesConfigAppSettings;
 using rivulet::test::ScopedEnv;
 using rivulet::test::TestEnvironment;
 
-TEST(SitesConfigAppSettings, LocatesTheSharedFileFromTheSettings)
+TEST(SitesConfigAppSettings, LocatesTheSharedFileAndKeepsTheDayOfTheLastCheck)
 {
     const QString programData = TestEnvironment::freshDir("programdata");
     ScopedEnv env("ProgramData", QFile::encodeName(programData));
@@ -30,18 +30,13 @@ TEST(SitesConfigAppSettings, LocatesTheSharedFileFromTheSettings)
     EXPECT_EQ(sites.sitesConfigFileName(), "lower_river.txt");
     settings.setValue(RivuletSettings::SitesConfigFileName, "");
     EXPECT_EQ(sites.sitesConfigFileName(), "sites_config.txt");
-}
 
-TEST(SitesConfigAppSettings, KeepsTheDayOfTheLastCheck)
-{
-    RivuletSettings settings;
-    SitesConfigAppSettings sites(settings);
+    // The day of the last check is shared with every settings object.
     settings.setValue(RivuletSettings::SitesConfigUpdateDate, QVariant());
     EXPECT_FALSE(sites.lastUpdateCheck().isValid());
 
     sites.setLastUpdateCheck(QDate(2013, 6, 10));
     EXPECT_EQ(settings.value(RivuletSettings::SitesConfigUpdateDate).toString(), "2013-06-10");
-    // Another settings object reads the same store.
     RivuletSettings other;
     EXPECT_EQ(SitesConfigAppSettings(other).lastUpdateCheck(), QDate(2013, 6, 10));
 

@@ -35,7 +35,7 @@ TEST(SitesConfigDates, JulianDayNumbersAcrossTheCalendarReform)
     EXPECT_DOUBLE_EQ(*SitesConfigDates::midnight(2000, 1, 1), 2451544.5);
 }
 
-TEST(SitesConfigDates, EveryDateFormReadsTheSameDay)
+TEST(SitesConfigDates, EveryDateFormReadsTheSameDayAndTwoDigitYearsPivotAt81)
 {
     for (const char* text : {"2008-03-01", "01-Mar-2008", "1-MAR-2008", "01-mar-2008", "2008.3.1",
                              "2008.03.01", "3/1/2008", "03/01/08", "20080301"}) {
@@ -45,26 +45,28 @@ TEST(SitesConfigDates, EveryDateFormReadsTheSameDay)
         EXPECT_EQ(date->month, 3) << text;
         EXPECT_EQ(date->day, 1) << text;
     }
-}
-
-TEST(SitesConfigDates, TwoDigitYearsOfTheSlashFormPivotAt81)
-{
+    // Two-digit years of the slash form pivot at 81.
     EXPECT_EQ(SitesConfigDates::readDate("12/31/80")->year, 2080);
     EXPECT_EQ(SitesConfigDates::readDate("12/31/81")->year, 1981);
     EXPECT_EQ(SitesConfigDates::readDate("1/2/5")->year, 2005);
     EXPECT_EQ(SitesConfigDates::readDate("1/2/0081")->year, 81);
 }
 
-TEST(SitesConfigDates, RejectsWhatIsNotADate)
+TEST(SitesConfigDates, RejectsWhatIsNotADateOrTime)
 {
     for (const char* text :
          {"", "present", "2008-02-30", "2008-13-01", "2008-3", "01-Mrz-2008", "01-03-2008",
           "2008/3/1", "2008031", "2008030a", "2008-03-01x", "2008..1", "x/1/2008"}) {
         EXPECT_FALSE(SitesConfigDates::readDate(QString::fromLatin1(text)).has_value()) << text;
     }
+    for (const char* text : {"2008-03-01+24:00:00", "2008-03-01+06:60:00", "2008-03-01+06",
+                             "2008-03-01+", "2008-03-01+06:00:00:00", "2008-03-01+6h"}) {
+        EXPECT_FALSE(SitesConfigDates::rangeBegin(QString::fromLatin1(text)).has_value()) << text;
+        EXPECT_FALSE(SitesConfigDates::rangeEnd(QString::fromLatin1(text)).has_value()) << text;
+    }
 }
 
-TEST(SitesConfigDates, RangeLimitsDefaultToTheStartAndNearEndOfTheDay)
+TEST(SitesConfigDates, RangeLimitsDefaultToTheStartAndNearEndOfTheDayPresentIsOpen)
 {
     const double day = midnightOf(QDate(2008, 3, 1));
     EXPECT_DOUBLE_EQ(*SitesConfigDates::rangeBegin("2008-03-01"), day);
@@ -74,23 +76,11 @@ TEST(SitesConfigDates, RangeLimitsDefaultToTheStartAndNearEndOfTheDay)
                 secondTolerance);
     EXPECT_NEAR(*SitesConfigDates::rangeEnd("2008-03-01+12:30:15"),
                 day + (12 * 3600 + 30 * 60 + 15) / 86400.0, secondTolerance);
-}
-
-TEST(SitesConfigDates, PresentIsAnOpenEndOnly)
-{
+    // "present", whatever its letter case, is an open end, never a beginning.
     EXPECT_EQ(*SitesConfigDates::rangeEnd("present"), 1e8);
     EXPECT_EQ(*SitesConfigDates::rangeEnd("PRESENT"), 1e8);
     EXPECT_EQ(*SitesConfigDates::rangeEnd("Present"), SitesConfigDates::openEnd);
     EXPECT_FALSE(SitesConfigDates::rangeBegin("present").has_value());
-}
-
-TEST(SitesConfigDates, RejectsBadTimes)
-{
-    for (const char* text : {"2008-03-01+24:00:00", "2008-03-01+06:60:00", "2008-03-01+06",
-                             "2008-03-01+", "2008-03-01+06:00:00:00", "2008-03-01+6h"}) {
-        EXPECT_FALSE(SitesConfigDates::rangeBegin(QString::fromLatin1(text)).has_value()) << text;
-        EXPECT_FALSE(SitesConfigDates::rangeEnd(QString::fromLatin1(text)).has_value()) << text;
-    }
 }
 
 TEST(SitesConfigDates, DetectionTimes)

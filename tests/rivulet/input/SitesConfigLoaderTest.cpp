@@ -63,7 +63,8 @@ TEST_F(SitesConfigLoaderTest, CheckedTodayLoadsTheDefaultWithoutNetwork)
     EXPECT_EQ(server.requestCount(), 0);
 }
 
-TEST_F(SitesConfigLoaderTest, LoadsOncePerProcess)
+// The same file is read once per process; another file, or the default again, is read anew.
+TEST_F(SitesConfigLoaderTest, LoadsEachFileOncePerProcess)
 {
     settings.lastCheck = today;
     ASSERT_TRUE(loader.ensureLoaded(QString()));
@@ -72,13 +73,27 @@ TEST_F(SitesConfigLoaderTest, LoadsOncePerProcess)
     EXPECT_TRUE(loader.ensureLoaded(QString()));
     EXPECT_TRUE(job.statuses.isEmpty());
     EXPECT_EQ(siteName(), "LOCAL");
+
+    const QString alternate = TestEnvironment::freshDir("switch") + "/mine.txt";
+    writeFile(alternate, configText("2001.1.1", "MINE"));
+    EXPECT_TRUE(loader.ensureLoaded(alternate));
+    EXPECT_EQ(siteName(), "MINE");
+    EXPECT_TRUE(loader.ensureLoaded(QString()));
+    EXPECT_EQ(siteName(), "CHANGED");
 }
 
-TEST_F(SitesConfigLoaderTest, AlternateFileWinsWhenItExists)
+TEST_F(SitesConfigLoaderTest, AnAlternateFileMustExistAndIsLoadedWithoutCheck)
 {
+    const QString gone = settings.dir + "/gone.txt";
+    EXPECT_FALSE(loader.ensureLoaded(gone));
+    ASSERT_EQ(job.errors.size(), 1);
+    EXPECT_TRUE(job.errors.at(0).contains(gone)) << job.errors.at(0).toStdString();
+    EXPECT_FALSE(config.isLoaded());
+
     const QString alternate = TestEnvironment::freshDir("alternate") + "/mine.txt";
     writeFile(alternate, configText("2001.1.1", "MINE"));
     server.serve(configText("2013.5.6", "PUBLISHED"));
+    job.statuses.clear();
     EXPECT_TRUE(loader.ensureLoaded(alternate));
     EXPECT_EQ(job.statuses,
               QStringList({"Loading alternate sites configuration file \"" + alternate + "\""}));
@@ -87,29 +102,7 @@ TEST_F(SitesConfigLoaderTest, AlternateFileWinsWhenItExists)
     EXPECT_FALSE(settings.lastCheck.isValid());
 }
 
-TEST_F(SitesConfigLoaderTest, MissingAlternateIsAnErrorNamingTheFile)
-{
-    const QString alternate = settings.dir + "/gone.txt";
-    settings.lastCheck = today;
-    EXPECT_FALSE(loader.ensureLoaded(alternate));
-    ASSERT_EQ(job.errors.size(), 1);
-    EXPECT_TRUE(job.errors.at(0).contains(alternate)) << job.errors.at(0).toStdString();
-    EXPECT_FALSE(config.isLoaded());
-}
-
-TEST_F(SitesConfigLoaderTest, AnotherFileIsReadAgainInTheSameProcess)
-{
-    settings.lastCheck = today;
-    ASSERT_TRUE(loader.ensureLoaded(QString()));
-    const QString alternate = TestEnvironment::freshDir("switch") + "/mine.txt";
-    writeFile(alternate, configText("2001.1.1", "MINE"));
-    EXPECT_TRUE(loader.ensureLoaded(alternate));
-    EXPECT_EQ(siteName(), "MINE");
-    EXPECT_TRUE(loader.ensureLoaded(QString()));
-    EXPECT_EQ(siteName(), "LOCAL");
-}
-
-TEST_F(SitesConfigLoaderTest, DailyCheckInstallsANewerVersionBeforeLoading)
+TEST_F(SitesConfigLoaderTest, DailyCheckInstallsANewerOrAFirstVersionBeforeLoading)
 {
     settings.lastCheck = today.addDays(-1);
     server.serve(configText("2013.5.6", "PUBLISHED"));
@@ -119,6 +112,15 @@ TEST_F(SitesConfigLoaderTest, DailyCheckInstallsANewerVersionBeforeLoading)
               QStringList({checking, "Updating configuration file to version 2013.5.6"}));
     EXPECT_EQ(settings.lastCheck, today);
     EXPECT_EQ(siteName(), "PUBLISHED");
+
+    // On a first run without a local file the download is installed and loaded.
+    QFile::remove(defaultPath());
+    config.clear();
+    settings.lastCheck = QDate();
+    server.serve(configText("2014.1.1", "FIRST"));
+    EXPECT_TRUE(loader.ensureLoaded(QString()));
+    EXPECT_TRUE(job.errors.isEmpty());
+    EXPECT_EQ(siteName(), "FIRST");
 }
 
 TEST_F(SitesConfigLoaderTest, NoConnectionUsesTheLocalFileAndRetriesOnTheNextLoad)
@@ -135,15 +137,6 @@ TEST_F(SitesConfigLoaderTest, NoConnectionUsesTheLocalFileAndRetriesOnTheNextLoa
     job.statuses.clear();
     EXPECT_TRUE(loader.ensureLoaded(QString()));
     EXPECT_EQ(job.statuses.value(0), checking);
-}
-
-TEST_F(SitesConfigLoaderTest, FirstRunWithoutLocalFileUsesTheDownload)
-{
-    QFile::remove(defaultPath());
-    server.serve(configText("2013.5.6", "PUBLISHED"));
-    EXPECT_TRUE(loader.ensureLoaded(QString()));
-    EXPECT_TRUE(job.errors.isEmpty());
-    EXPECT_EQ(siteName(), "PUBLISHED");
 }
 
 TEST_F(SitesConfigLoaderTest, FailedCheckStopsTheLoad)

@@ -45,39 +45,31 @@ protected:
 
 } // namespace
 
-TEST_F(SitesConfigUpdateTest, WithoutServerKeepsTheLocalFileAndTriesAgainNextTime)
+// No server, an error page or a server that never answers: the local file stays, and the
+// check is made again on the next load.
+TEST_F(SitesConfigUpdateTest, WithoutAnAnswerKeepsTheLocalFileAndTriesAgainNextTime)
 {
-    writeFile(localPath(), configText("2012.3.4", "OLD"));
-    update.setUrl(LocalHttpServer::closedUrl());
-    EXPECT_TRUE(update.run());
-    EXPECT_EQ(job.statuses, QStringList({checking, noConnection}));
-    EXPECT_TRUE(job.errors.isEmpty());
-    EXPECT_FALSE(settings.lastCheck.isValid());
-    EXPECT_EQ(filesIn(settings.dir), QStringList({"sites_config.txt"}));
-    EXPECT_EQ(readFile(localPath()), configText("2012.3.4", "OLD"));
-}
-
-TEST_F(SitesConfigUpdateTest, ServerErrorCountsAsNoConnection)
-{
-    writeFile(localPath(), configText("2012.3.4", "OLD"));
-    server.serve("<html>Not Found</html>", 404);
-    EXPECT_TRUE(update.run());
-    EXPECT_EQ(server.requestCount(), 1);
-    EXPECT_EQ(job.statuses, QStringList({checking, noConnection}));
-    EXPECT_TRUE(job.errors.isEmpty());
-    EXPECT_FALSE(settings.lastCheck.isValid());
-    EXPECT_EQ(filesIn(settings.dir), QStringList({"sites_config.txt"}));
-}
-
-TEST_F(SitesConfigUpdateTest, HungServerTimesOut)
-{
-    writeFile(localPath(), configText("2012.3.4", "OLD"));
-    server.hang();
-    update.setTimeout(200);
-    EXPECT_TRUE(update.run());
-    EXPECT_EQ(server.requestCount(), 1);
-    EXPECT_EQ(job.statuses, QStringList({checking, noConnection}));
-    EXPECT_FALSE(settings.lastCheck.isValid());
+    for (int failure = 0; failure < 3; ++failure) {
+        SCOPED_TRACE(failure);
+        writeFile(localPath(), configText("2012.3.4", "OLD"));
+        job.statuses.clear();
+        if (failure == 0) {
+            update.setUrl(LocalHttpServer::closedUrl());
+        } else if (failure == 1) {
+            update.setUrl(server.url());
+            server.serve("<html>Not Found</html>", 404);
+        } else {
+            server.hang();
+            update.setTimeout(200);
+        }
+        EXPECT_TRUE(update.run());
+        EXPECT_EQ(server.requestCount(), failure);
+        EXPECT_EQ(job.statuses, QStringList({checking, noConnection}));
+        EXPECT_TRUE(job.errors.isEmpty());
+        EXPECT_FALSE(settings.lastCheck.isValid());
+        EXPECT_EQ(filesIn(settings.dir), QStringList({"sites_config.txt"}));
+        EXPECT_EQ(readFile(localPath()), configText("2012.3.4", "OLD"));
+    }
 }
 
 TEST_F(SitesConfigUpdateTest, SameOrOlderPublishedVersionKeepsTheLocalFile)
@@ -105,12 +97,14 @@ TEST_F(SitesConfigUpdateTest, NewerVersionReplacesTheLocalFileAndKeepsOneBackup)
 {
     writeFile(localPath(), configText("2012.3.4", "LOCAL"));
     writeFile(localPath() + ".2011.1.1", configText("2011.1.1", "OLDER"));
+    // The local file was restored by hand after an update had backed it up.
+    writeFile(localPath() + ".2012.3.4", "stale backup");
     server.serve(configText("2013.5.6", "PUBLISHED"));
 
     EXPECT_TRUE(update.run());
     EXPECT_EQ(job.statuses,
               QStringList({checking, "Updating configuration file to version 2013.5.6"}));
-    EXPECT_TRUE(job.errors.isEmpty());
+    EXPECT_TRUE(job.errors.isEmpty()) << job.errors.join('\n').toStdString();
     EXPECT_EQ(settings.lastCheck, today);
     EXPECT_EQ(filesIn(settings.dir),
               QStringList({"sites_config.txt", "sites_config.txt.2012.3.4"}));
@@ -137,37 +131,34 @@ TEST_F(SitesConfigUpdateTest, RunsOnAWorkerThread)
     EXPECT_EQ(readFile(localPath()), configText("2013.5.6", "PUBLISHED"));
 }
 
-TEST_F(SitesConfigUpdateTest, BackupOfTheSameVersionIsReplaced)
+TEST_F(SitesConfigUpdateTest, AFileWithoutVersionStopsTheLoadAndChangesNothing)
 {
-    // The local file was restored by hand after an update had backed it up.
-    writeFile(localPath(), configText("2012.3.4", "LOCAL"));
-    writeFile(localPath() + ".2012.3.4", "stale backup");
-    server.serve(configText("2013.5.6", "PUBLISHED"));
-
-    EXPECT_TRUE(update.run());
-    EXPECT_TRUE(job.errors.isEmpty()) << job.errors.join('\n').toStdString();
-    EXPECT_EQ(readFile(localPath()), configText("2013.5.6", "PUBLISHED"));
-    EXPECT_EQ(readFile(localPath() + ".2012.3.4"), configText("2012.3.4", "LOCAL"));
-}
-
-TEST_F(SitesConfigUpdateTest, PublishedFileWithoutVersionStopsTheLoad)
-{
-    writeFile(localPath(), configText("2012.3.4", "LOCAL"));
-    server.serve("SITE: NOVERSION\n");
-    EXPECT_FALSE(update.run());
-    EXPECT_EQ(job.errors, QStringList({"Invalid format of configuration file " + downloadPath()}));
-    EXPECT_FALSE(settings.lastCheck.isValid());
-    EXPECT_EQ(readFile(localPath()), configText("2012.3.4", "LOCAL"));
-}
-
-TEST_F(SitesConfigUpdateTest, LocalFileWithoutVersionStopsTheLoad)
-{
-    writeFile(localPath(), "SITE: NOVERSION\n");
-    server.serve(configText("2013.5.6", "PUBLISHED"));
-    EXPECT_FALSE(update.run());
-    EXPECT_EQ(job.errors, QStringList({"Invalid format of configuration file " + localPath()}));
-    EXPECT_FALSE(settings.lastCheck.isValid());
-    EXPECT_EQ(readFile(localPath()), "SITE: NOVERSION\n");
+    const struct
+    {
+        QByteArray local; // empty: no local file yet
+        QByteArray published;
+        bool localIsFaulty;
+    } cases[] = {
+        {configText("2012.3.4", "LOCAL"), "SITE: NOVERSION\n", false},
+        {"SITE: NOVERSION\n", configText("2013.5.6", "PUBLISHED"), true},
+        {QByteArray(), "SITE: NOVERSION\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.local.constData());
+        QFile::remove(localPath());
+        if (!c.local.isEmpty())
+            writeFile(localPath(), c.local);
+        job.errors.clear();
+        server.serve(c.published);
+        EXPECT_FALSE(update.run());
+        EXPECT_EQ(job.errors, QStringList({"Invalid format of configuration file " +
+                                           (c.localIsFaulty ? localPath() : downloadPath())}));
+        EXPECT_FALSE(settings.lastCheck.isValid());
+        if (c.local.isEmpty())
+            EXPECT_FALSE(QFile::exists(localPath()));
+        else
+            EXPECT_EQ(readFile(localPath()), c.local);
+    }
 }
 
 TEST_F(SitesConfigUpdateTest, FirstRunInstallsTheDownload)
@@ -180,15 +171,6 @@ TEST_F(SitesConfigUpdateTest, FirstRunInstallsTheDownload)
     EXPECT_EQ(settings.lastCheck, today);
     EXPECT_EQ(filesIn(settings.dir), QStringList({"sites_config.txt"}));
     EXPECT_EQ(readFile(localPath()), configText("2013.5.6", "PUBLISHED"));
-}
-
-TEST_F(SitesConfigUpdateTest, FirstRunRejectsADownloadWithoutVersion)
-{
-    server.serve("SITE: NOVERSION\n");
-    EXPECT_FALSE(update.run());
-    EXPECT_EQ(job.errors, QStringList({"Invalid format of configuration file " + downloadPath()}));
-    EXPECT_FALSE(QFile::exists(localPath()));
-    EXPECT_FALSE(settings.lastCheck.isValid());
 }
 
 TEST_F(SitesConfigUpdateTest, CleanUpFollowsTheConfiguredFileName)

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 using rivulet::ModelApplication;
@@ -85,7 +86,6 @@ TEST(ParameterStructure, NumbersTheOneReleaseExampleInOrder)
     EXPECT_EQ(structure.captureIndex(0, 0, 0), ParameterStructure::NoParameter);
     EXPECT_EQ(structure.captureIndex(0, 3, 0), ParameterStructure::NoParameter);
     EXPECT_EQ(structure.captureIndex(1, 1, 0), ParameterStructure::NoParameter);
-    EXPECT_EQ(structure.phiIndex(0, 9, 0, 0), ParameterStructure::NoParameter);
     EXPECT_EQ(structure.lambdaIndex(0, -1, 0), ParameterStructure::NoParameter);
 }
 
@@ -112,13 +112,15 @@ TEST(ParameterStructure, ReleasesLowInTheRiverHaveFewerParameters)
     expectDenseNumbering(structure);
 }
 
-TEST(ParameterStructure, FixIgnoresPositionsNotInUse)
+TEST(ParameterStructure, FixAndEquateIgnorePositionsNotInUse)
 {
     ParameterStructure structure = oneReleaseFourSitesTwoYears();
     const std::vector<int> before = indices(structure);
-    structure.fix(-2, 1.0);
-    structure.fix(-1, 1.0);
-    structure.fix(12, 1.0);
+    for (const int position : {-2, -1, 12})
+        structure.fix(position, 1.0);
+    for (const auto& [a, b] :
+         std::vector<std::pair<int, int>>{{3, 3}, {-1, 2}, {2, -1}, {-2, -2}, {2, 12}})
+        structure.equate(a, b);
     EXPECT_EQ(indices(structure), before);
     EXPECT_EQ(structure.numFree(), 12);
 }
@@ -140,19 +142,6 @@ TEST(ParameterStructure, FixClosesTheGapBehindTheFixedPosition)
     EXPECT_DOUBLE_EQ(structure.phiFixed(0, 1, 0, 0), 1.0);
     EXPECT_DOUBLE_EQ(structure.captureFixed(0, 2, 1), 0.0);
     expectDenseNumbering(structure);
-}
-
-TEST(ParameterStructure, EquateIgnoresEqualNegativeAndUnusedPositions)
-{
-    ParameterStructure structure = oneReleaseFourSitesTwoYears();
-    const std::vector<int> before = indices(structure);
-    structure.equate(3, 3);
-    structure.equate(-1, 2);
-    structure.equate(2, -1);
-    structure.equate(-2, -2);
-    structure.equate(2, 12);
-    EXPECT_EQ(indices(structure), before);
-    EXPECT_EQ(structure.numFree(), 12);
 }
 
 TEST(ParameterStructure, EquateKeepsTheLowerPositionWhicheverComesFirst)

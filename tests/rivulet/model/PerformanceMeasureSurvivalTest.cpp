@@ -10,7 +10,6 @@ using rivulet::CovarianceMap;
 using rivulet::CovarianceMapI;
 using rivulet::MeasureValue;
 using rivulet::ParameterMap;
-using rivulet::ParameterMapI;
 using rivulet::PMSurvivalToSite;
 using rivulet::test::FiniteDifferenceTolerance;
 using rivulet::test::MeasureModel;
@@ -40,27 +39,6 @@ auto total(const MeasureModel& model, int r, int s)
     };
 }
 
-// Counts the phi lookups, to show that the caches spare repeated work.
-class CountingMap : public ParameterMapI
-{
-public:
-    explicit CountingMap(const ParameterMapI& inner) : inner_(inner) {}
-    double phi(int r, int s, int y1, int y2) const override
-    {
-        ++phiCalls;
-        return inner_.phi(r, s, y1, y2);
-    }
-    double lambda(int r, int y1, int y2) const override { return inner_.lambda(r, y1, y2); }
-    double capture(int r, int s, int y) const override { return inner_.capture(r, s, y); }
-    int numParameters() const override { return inner_.numParameters(); }
-    int residualizationSite() const override { return inner_.residualizationSite(); }
-
-    mutable int phiCalls = 0;
-
-private:
-    const ParameterMapI& inner_;
-};
-
 } // namespace
 
 TEST(PerformanceMeasureSurvival, OneReleaseOneYearMultipliesTheReaches)
@@ -88,6 +66,14 @@ TEST(PerformanceMeasureSurvival, OneReleaseOneYearMultipliesTheReaches)
     EXPECT_EQ(survival.survivalToSite(1, 1), 0.0);
     EXPECT_EQ(survival.survivalToSiteInYear(0, 1, 1), 0.0);
     EXPECT_EQ(survival.survivalToSiteInYear(0, 1, -1), 0.0);
+    // Only survival that no free parameter moves is fixed, and so has no standard error.
+    EXPECT_FALSE(survival.survival(0, 1).isFixed);
+    MeasureModel fixedReach(3, 1, {{0, 0}});
+    fixedReach.structure.fix(fixedReach.structure.phiIndex(0, 1, 0, 0), 1.0);
+    fixedReach.resetVector();
+    const ParameterMap fixedParameters = fixedReach.parameterMap();
+    const CovarianceMap fixedCovariances = fixedReach.covarianceMap();
+    EXPECT_TRUE(survivalOf(fixedReach, fixedParameters, fixedCovariances).survival(0, 1).isFixed);
 }
 
 TEST(PerformanceMeasureSurvival, HoldOversAddUpOverTheYearsOfTheSiteAbove)
@@ -215,7 +201,7 @@ TEST(PerformanceMeasureSurvival, EquatedAndFixedParametersPropagateThroughTheirF
                 FiniteDifferenceTolerance);
 }
 
-TEST(PerformanceMeasureSurvival, WithoutCovarianceEveryVarianceIsZero)
+TEST(PerformanceMeasureSurvival, WithoutCovarianceOrWithANegativeVarianceThereIsNoStandardError)
 {
     MeasureModel model(5, 2, {{0, 0}});
     const ParameterMap parameters = model.parameterMap();
@@ -228,35 +214,12 @@ TEST(PerformanceMeasureSurvival, WithoutCovarianceEveryVarianceIsZero)
     const MeasureValue value = survival.survival(0, 2);
     EXPECT_TRUE(value.hasEstimate());
     EXPECT_FALSE(value.hasStandardError());
-}
 
-TEST(PerformanceMeasureSurvival, NegativeRoundOffVarianceHasNoStandardError)
-{
+    // A variance that round-off left negative, or one that is not a number, has none either.
     const MeasureValue roundOff{0.5, -1e-18, true};
     EXPECT_FALSE(roundOff.hasStandardError());
     const MeasureValue notFinite{0.5, std::nan(""), true};
     EXPECT_FALSE(notFinite.hasStandardError());
     const MeasureValue zero{0.5, 0.0, true};
     EXPECT_TRUE(zero.hasStandardError());
-}
-
-TEST(PerformanceMeasureSurvival, RepeatedQuestionsAreAnsweredFromTheCaches)
-{
-    MeasureModel model(6, 3, {{0, 0}});
-    model.setRandomCovariance();
-    const ParameterMap inner = model.parameterMap();
-    const CountingMap parameters(inner);
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival(model.releases, model.sites, model.years, parameters,
-                                    covariances);
-
-    const double first = survival.survivalToSite(0, 4);
-    const double variance = survival.survivalVariance(0, 4);
-    const int calls = parameters.phiCalls;
-    ASSERT_GT(calls, 0);
-    EXPECT_EQ(survival.survivalToSite(0, 4), first);
-    EXPECT_EQ(survival.survivalVariance(0, 4), variance);
-    EXPECT_EQ(survival.survivalToSiteInYear(0, 3, 1), survival.survivalToSiteInYear(0, 3, 1));
-    survival.yearCovariance(0, 4, 1, 2);
-    EXPECT_EQ(parameters.phiCalls, calls);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/TestEnvironment.h"
 #include "lum/estimation/DenseMatrix.h"
 #include "rivulet/counts/TabulatedNextDetections.h"
 #include "rivulet/filesource/MockReleasesController.h"
@@ -13,12 +14,15 @@
 #include "rivulet/reports/ModelEstimateItemRoot.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
-#include "QStringPrinter.h"
-
+#include <QFile>
 #include <QRegularExpression>
-#include <QString>
-#include <QStringList>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
 #include <QTextStream>
+#include <QTextTable>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
@@ -34,9 +38,9 @@ public:
     NextDetectionTables& tables() { return tables_; }
 };
 
-// A study of S sites and Y years ("S0" ... with long names "Site 0" ..., years 2008 ...),
-// releases at given site and year positions, and one fitted model of it whose estimates and
-// variances the test sets: every parameter starts at 0.5 with variance 0.0004 (s.e. 0.02).
+// A study of S sites ("S0" ..., long names "Site 0" ...) and Y years (2008 ...), releases at
+// given site and year positions, and one fitted model of it: every parameter starts at 0.5
+// with variance 0.0004 (s.e. 0.02) unless the test sets it.
 class ReportModel
 {
 public:
@@ -63,8 +67,7 @@ public:
             releases.addRelease(release.site, shortNames.value(release.site), release.year,
                                 2008 + release.year);
         structure = std::make_unique<ParameterStructure>(releases, sites, years);
-        x.assign(static_cast<std::size_t>(structure->numFree()), 0.5);
-        variances.assign(x.size(), 0.0004);
+        resetVector();
         counts.tables().reset(siteCount, yearCount);
     }
 
@@ -75,23 +78,14 @@ public:
         variances.assign(x.size(), 0.0004);
     }
 
-    void setPhi(int r, int s, int y1, int y2, double value)
+    void setPhi(int r, int s, int y1, int y2, double value, double variance = 0.0004)
     {
-        x.at(static_cast<std::size_t>(structure->phiIndex(r, s, y1, y2))) = value;
+        set(structure->phiIndex(r, s, y1, y2), value, variance);
     }
-    void setPhiVariance(int r, int s, int y1, int y2, double value)
+    void setCapture(int r, int s, int y, double value, double variance = 0.0004)
     {
-        variances.at(static_cast<std::size_t>(structure->phiIndex(r, s, y1, y2))) = value;
+        set(structure->captureIndex(r, s, y), value, variance);
     }
-    void setCapture(int r, int s, int y, double value)
-    {
-        x.at(static_cast<std::size_t>(structure->captureIndex(r, s, y))) = value;
-    }
-    void setCaptureVariance(int r, int s, int y, double value)
-    {
-        variances.at(static_cast<std::size_t>(structure->captureIndex(r, s, y))) = value;
-    }
-    void setAllValues(double value) { x.assign(x.size(), value); }
 
     // Records the model (with a diagonal covariance matrix of the variances, or none) and
     // makes its item of the model tree: code "M.test", text "Survival and movement: test".
@@ -126,11 +120,6 @@ public:
         release.detections.add(s, y, fish);
     }
     void setNeverSeen(int r, int fish) { counts.tables().release(r).notSeen = fish; }
-    const ReleaseSummary& updateSummary()
-    {
-        summary.update();
-        return summary;
-    }
 
     MockReleasesController releases;
     MockSitesController sites;
@@ -143,20 +132,23 @@ public:
     ReleaseSummary summary{releases, sites, years, counts};
     std::unique_ptr<ModelEstimateItemRoot> root;
     ModelEstimateItem* item = nullptr;
+
+private:
+    void set(int index, double value, double variance)
+    {
+        x.at(static_cast<std::size_t>(index)) = value;
+        variances.at(static_cast<std::size_t>(index)) = variance;
+    }
 };
 
-// The lines of CSV text and the fields of one of them.
-inline QStringList csvLines(const QString& text)
+template <typename Writer>
+QString csvOf(const Writer& writer)
 {
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-inline QStringList fields(const QString& line)
-{
-    return line.split(QLatin1Char(','));
+    QString text;
+    QTextStream out(&text);
+    writer.write(out);
+    out.flush();
+    return text;
 }
 
 // True when the text shows a number that is not finite.
@@ -167,14 +159,60 @@ inline bool hasNonFinite(const QString& text)
     return pattern.match(text).hasMatch();
 }
 
-template <typename Writer>
-QString csvOf(const Writer& writer)
+// The HTML of a report as a reader sees it: a line per paragraph, a line per table row with
+// its cells (a spanned cell once) between " | ", and the colour of every shaded cell.
+inline QString readerText(const QString& html)
 {
-    QString text;
-    QTextStream out(&text);
-    writer.write(out);
-    out.flush();
-    return text;
+    QTextDocument document;
+    document.setHtml(html);
+    QStringList lines;
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        auto* table = qobject_cast<QTextTable*>(it.currentFrame());
+        if (!table) {
+            lines << it.currentBlock().text();
+            continue;
+        }
+        for (int r = 0; r < table->rows(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (cell.column() != c)
+                    continue;
+                QTextCursor cursor = cell.firstCursorPosition();
+                cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+                const QBrush shade = cell.firstCursorPosition().blockFormat().background();
+                cells << cursor.selectedText() + (shade.style() == Qt::NoBrush
+                                                      ? QString()
+                                                      : " {" + shade.color().name() + "}");
+            }
+            lines << cells.join(QStringLiteral(" | "));
+        }
+    }
+    return lines.join('\n').replace(QChar::LineSeparator, '\n').trimmed() + '\n';
+}
+
+// The text without the model lines of the header every report shares, which the approved copy
+// of the capture report holds.
+inline QString withoutModelLines(QString text)
+{
+    static const QRegularExpression lines(
+        QStringLiteral("\nModel:[^\n]*\n(?:[^\n]*\n)*?AIC:[^\n]*\n"));
+    return text.replace(lines, QStringLiteral("\n[model lines]\n"));
+}
+
+// Compares a report with its approved copy in approved/. After a change to a report, run with
+// RIVULET_APPROVE=1 to write the new text there, and read the difference before committing it.
+inline void expectApproved(const char* name, const QString& text)
+{
+    const QString path = TestEnvironment::sourceDir() + "/tests/rivulet/reports/approved/" + name;
+    QFile file(path);
+    if (qEnvironmentVariableIsSet("RIVULET_APPROVE")) {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Text)) << path.toStdString();
+        file.write(text.toUtf8());
+        return;
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << path.toStdString();
+    EXPECT_EQ(text.toStdString(), file.readAll().toStdString()) << path.toStdString();
 }
 
 } // namespace rivulet::test

@@ -11,13 +11,16 @@
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/results/EstimatesCsv.h"
+#include "rivulet/results/ReleasedFish.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
 #include <QTextStream>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -87,11 +90,60 @@ TEST(ModelComparisonTest, MarksTheLowestAicAndQuotesDescriptionsInCsv)
 
     const QStringList csv = comparison.csv().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(csv.size(), 4);
-    EXPECT_EQ(csv[0], "model,description,delta_aic,num_params,log_likelihood,aic,best");
+    EXPECT_EQ(csv[0], "model,description,delta_aic,num_params,log_likelihood,aic,best,aicc,"
+                      "delta_aicc,weight");
     EXPECT_TRUE(csv[2].startsWith("M.s.2A,\"Capture: Equated across all release sites, Survival "
                                   "and movement: All release sites unique\",0,"))
         << csv[2].toStdString();
-    EXPECT_TRUE(csv[2].endsWith(",48,1")) << csv[2].toStdString();
+    // No number of released fish given: no AICc.
+    EXPECT_TRUE(csv[2].endsWith(",48,1,NA,NA,NA")) << csv[2].toStdString();
+}
+
+TEST(ModelComparisonTest, AiccOfTheReleasedFishAndTheCriterionThatMarksTheBest)
+{
+    Catalogued c;
+    const auto freeParameters = [&c](const EquatingScheme& scheme) {
+        ParameterStructure structure(c.releases, c.sites, c.years);
+        c.catalogue.applyModel(scheme.captureCode, scheme.survivalCode, structure);
+        return structure.numFree();
+    };
+    EquatingScheme large{1, 1};
+    EquatingScheme small{2, 2};
+    if (freeParameters(large) < freeParameters(small))
+        std::swap(large, small);
+    const double kl = freeParameters(large);
+    const double ks = freeParameters(small);
+    ASSERT_GT(kl, ks);
+    ASSERT_LT(kl, 18.0);
+    // Equal AICs: AIC keeps the first recorded, AICc prefers fewer parameters.
+    c.record(large, 40.0, 0.5, 0.01);
+    c.record(small, 40.0, 0.5, 0.01);
+    EXPECT_EQ(ReleasedFish::count(c.counts), 20); // 10 + 10 fish released
+    const ModelComparison byAic(c.catalogue, c.results, 20);
+    const ModelComparison byAicc(c.catalogue, c.results, 20, ModelSelectionCriterion::Aicc);
+    EXPECT_TRUE(byAic.rows()[0].best);
+    EXPECT_TRUE(byAicc.rows()[1].best);
+    EXPECT_EQ(byAicc.bestIndex(), 1);
+
+    const double aiccLarge = 40.0 + 2 * kl * (kl + 1) / (20 - kl - 1);
+    const double aiccSmall = 40.0 + 2 * ks * (ks + 1) / (20 - ks - 1);
+    const double delta = aiccLarge - aiccSmall;
+    EXPECT_NEAR(*byAicc.rows()[0].aicc, aiccLarge, 1e-9);
+    EXPECT_NEAR(*byAicc.rows()[0].deltaAicc, delta, 1e-9);
+    EXPECT_NEAR(*byAicc.rows()[0].weight, std::exp(-delta / 2) / (1 + std::exp(-delta / 2)), 1e-12);
+    EXPECT_NEAR(*byAicc.rows()[1].weight, 1 / (1 + std::exp(-delta / 2)), 1e-12);
+
+    const QStringList csv = byAicc.csv().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(csv.size(), 3);
+    EXPECT_TRUE(csv[0].endsWith(",aic,best,aicc,delta_aicc,weight"));
+    EXPECT_TRUE(csv[2].endsWith(",1," + QString::number(aiccSmall, 'g', 12) + ",0," +
+                                QString::number(*byAicc.rows()[1].weight, 'g', 12)))
+        << csv[2].toStdString();
+    // Too few fish for any model: no AICc and no weight; the lowest AIC marks the best.
+    const ModelComparison few(c.catalogue, c.results, 2, ModelSelectionCriterion::Aicc);
+    EXPECT_EQ(few.bestIndex(), 0);
+    EXPECT_TRUE(few.csv().endsWith(",0,NA,NA,NA\n"));
+    EXPECT_TRUE(few.table().contains(" NA ")) << few.table().toStdString();
 }
 
 TEST(ModelComparisonTest, EstimatesWithoutCovarianceOrUsableVarianceHaveNoStandardError)
@@ -109,11 +161,17 @@ TEST(ModelComparisonTest, EstimatesWithoutCovarianceOrUsableVarianceHaveNoStanda
     int withError = 0;
     for (const QString& line : lines.mid(1)) {
         const QStringList fields = line.split(',');
-        ASSERT_EQ(fields.size(), 10) << line.toStdString();
+        ASSERT_EQ(fields.size(), 12) << line.toStdString();
         EXPECT_EQ(fields[7], "0.25");
         if (!fields[8].isEmpty()) {
             EXPECT_EQ(fields[8], "0.2");
+            // logit(0.25) ± 1.96 · 0.2 / 0.1875, mapped back.
+            EXPECT_EQ(fields[10], "0.03957117397");
+            EXPECT_EQ(fields[11], "0.7294935094");
             ++withError;
+        } else {
+            EXPECT_EQ(fields[10], "NA");
+            EXPECT_EQ(fields[11], "NA");
         }
     }
     // Only the last model has usable variances: one standard error per free parameter entry.

@@ -150,7 +150,6 @@ TEST_F(StudyConfigurationTest, RemovingASiteMovesItsFishToTheirNextDetectionOrTo
     for (int id : study->releases.ids()) {
         const CountMatrix& first = study->counts.releaseNextCounts(ReleaseId{id});
         EXPECT_EQ(first.columns(), siteCount - 2);
-        EXPECT_GE(onlyAtX[id], 0);
         EXPECT_EQ(after[id].notSeen, before[id].notSeen + onlyAtX[id]) << "release " << id;
         movedToNeverSeen += onlyAtX[id];
         // Sites above x keep their first detections; the fish first seen at x that were seen
@@ -274,12 +273,10 @@ TEST_F(StudyConfigurationTest, ReleasesAndTheCohortChooseTheFishTheCountsHold)
     ASSERT_TRUE(update());
     EXPECT_EQ(study->releases.labels(), QStringList{labels.at(1)});
     QStringList header = written();
+    ASSERT_EQ(header.size(), 4);
     EXPECT_TRUE(header.at(0).startsWith(QStringLiteral("1 "))) << header.join('|').toStdString();
     EXPECT_EQ(header.at(3).trimmed().toInt(), fishOf(ids.at(1)));
-
     ASSERT_TRUE(configuration->includeRelease(labels.at(0)));
-    ASSERT_TRUE(update());
-    EXPECT_EQ(study->releases.labels(), labels);
 
     // Ages give cohorts; one cohort keeps only its fish in every release.
     lum::ThreadRunner runner;
@@ -293,8 +290,10 @@ TEST_F(StudyConfigurationTest, ReleasesAndTheCohortChooseTheFishTheCountsHold)
     EXPECT_FALSE(configuration->setCohort(-7));
     ASSERT_TRUE(configuration->setCohort(cohorts.at(0)));
     ASSERT_TRUE(update());
+    EXPECT_EQ(study->releases.labels(), labels);
     EXPECT_EQ(configuration->activeCohortNumber(), cohorts.at(0));
     header = written();
+    ASSERT_EQ(header.size(), 4);
     QStringList expectedFish;
     for (int id : study->releases.ids())
         expectedFish << QString::number(fishOf(id, cohorts.at(0)));

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace rivulet::test {
@@ -65,6 +66,44 @@ inline std::string marks(const TransitionCell& cell)
     add(cell.fixedAtZero, "zero");
     add(cell.fixedAtOne, "one");
     return text;
+}
+
+// Cells with the marks each must carry (and, by leaving one out, must not), cells with their
+// test counts, and capture cells (year, site) with whether each is fixed at 0.
+struct Marked
+{
+    int site, y1, y2;
+    const char* marks;
+};
+struct Tested
+{
+    int site, y1, y2, count;
+};
+struct Capture
+{
+    int year, site;
+    bool fixedAtZero;
+};
+
+inline void expectMarks(const TransitionTable& table, std::initializer_list<Marked> cells)
+{
+    for (const Marked& c : cells)
+        EXPECT_EQ(marks(cellOf(table, c.site, c.y1, c.y2)), c.marks)
+            << "cell (" << c.site << ", " << c.y1 << ", " << c.y2 << ")";
+}
+
+inline void expectTestCounts(const TransitionTable& table, std::initializer_list<Tested> cells)
+{
+    for (const Tested& c : cells)
+        EXPECT_EQ(cellOf(table, c.site, c.y1, c.y2).testCount, c.count)
+            << "cell (" << c.site << ", " << c.y1 << ", " << c.y2 << ")";
+}
+
+inline void expectCaptures(const CaptureTable& table, std::initializer_list<Capture> cells)
+{
+    for (const Capture& c : cells)
+        EXPECT_EQ(captureOf(table, c.year, c.site).fixedAtZero, c.fixedAtZero)
+            << "capture (year " << c.year << ", site " << c.site << ")";
 }
 
 } // namespace rivulet::test

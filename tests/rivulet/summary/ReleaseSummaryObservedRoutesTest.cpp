@@ -133,41 +133,11 @@ TEST(ReleaseSummaryObservedRoutes, HoldOverAboveTheFirstDetectionSiteStaysOpen)
     const ReleaseSummary& s = d.summary;
     const TransitionTable& upper = s.transitionCells(ReleasePos{0});
     EXPECT_TRUE(openRouteExists(s.releaseTables(ReleasePos{0}), 0, 0, 2, 1));
-    EXPECT_EQ(marks(cellOf(upper, 1, 0, 0)), "one");
-    EXPECT_EQ(marks(cellOf(upper, 1, 0, 1)), "exempt zero");
-    EXPECT_EQ(marks(cellOf(upper, 2, 0, 1)), "");
-    EXPECT_EQ(cellOf(upper, 2, 0, 1).testCount, 10);
-    EXPECT_EQ(cellOf(upper, 2, 0, 0).testCount, 5);
-    EXPECT_FALSE(captureOf(s.captureCells(ReleasePos{0}), 1, 2).fixedAtZero);
-    EXPECT_TRUE(captureOf(s.captureCells(ReleasePos{0}), 1, 1).fixedAtZero);
+    expectMarks(upper, {{1, 0, 0, "one"}, {1, 0, 1, "exempt zero"}, {2, 0, 1, ""}});
+    expectTestCounts(upper, {{2, 0, 1, 10}, {2, 0, 0, 5}});
+    expectCaptures(s.captureCells(ReleasePos{0}), {{1, 2, false}, {1, 1, true}});
     EXPECT_TRUE(s.eachReleaseEstimable());
     EXPECT_TRUE(allContradictions(d, 4, 2).empty());
-}
-
-TEST(ReleaseSummaryObservedRoutes, ConsistentMarksAreLeftAlone)
-{
-    // Fish held over at different places in two releases of one site.
-    SummaryData holdOvers(3, 2);
-    const int r0 = holdOvers.data.addRelease(0, 0);
-    const int r1 = holdOvers.data.addRelease(0, 0);
-    holdOvers.data.addTags(r0, 5, {{1, 0, 1}, {2, 1, 1}});
-    holdOvers.data.addTags(r1, 5, {{1, 0, 1}, {2, 0, 1}});
-    const auto [before, after] = describeWithoutAndWith(holdOvers);
-    EXPECT_EQ(after, before);
-    EXPECT_NE(before.find("zero"), std::string::npos); // the case does fix cells at 0
-
-    // Several release sites and years, so the groupings are marked too.
-    SummaryData groups(4, 2);
-    const int a = groups.data.addRelease(0, 0);
-    const int b = groups.data.addRelease(1, 1);
-    const int c = groups.data.addRelease(0, 1);
-    groups.data.addTags(a, 6, {{1, 0, 1}, {2, 0, 1}, {3, 1, 1}});
-    groups.data.addTags(a, 2, {{2, 0, 1}});
-    groups.data.addTags(b, 4, {{2, 1, 1}, {3, 1, 1}});
-    groups.data.addTags(c, 3, {{1, 1, 1}, {3, 1, 1}});
-    const auto [groupsBefore, groupsAfter] = describeWithoutAndWith(groups);
-    ASSERT_EQ(groups.summary.dataClass(), DataClass::SeveralSitesSeveralYears);
-    EXPECT_EQ(groupsAfter, groupsBefore);
 }
 
 // Random studies with release sites in series that never detect: wherever the marks deny

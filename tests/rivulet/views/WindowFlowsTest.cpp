@@ -79,7 +79,7 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_TRUE(window->study().isUpToDate());
     for (int key : {RivuletWindow::LoadAgeDataItem, RivuletWindow::FitAllModelsItem})
-        EXPECT_TRUE(enabled(key)) << key;
+        ASSERT_TRUE(enabled(key)) << key;
     EXPECT_FALSE(enabled(RivuletWindow::ModelComparisonItem));
     auto* dockViewer = qobject_cast<lum::QtRTextWidget*>(
         window->dock(RivuletWindow::ReleasesSummaryDock)->widget());
@@ -107,6 +107,7 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     // The best model is selected, marked in the panel and yellow in the comparison.
     const int bestKey = RivuletWindow::modelKey(results.scheme(results.bestIndex()));
     EXPECT_EQ(window->currentModelKey(), bestKey);
+    ASSERT_NE(window->navItem(bestKey), nullptr);
     EXPECT_TRUE(window->navItem(bestKey)->isSelected());
     QMdiSubWindow* comparison = window->subWindow(RivuletWindow::ModelComparisonWindow);
     ASSERT_NE(comparison, nullptr);

@@ -1,0 +1,123 @@
+#include "rivulet/data/DerivedDataStore.h"
+
+#include "lum/db/DbModel.h"
+#include "lum/db/DbTransaction.h"
+#include "lum/db/SqliteDb.h"
+#include "rivulet/data/RivuletDb.h"
+
+#include <QCryptographicHash>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace rivulet {
+
+namespace {
+
+const QString tableName = QStringLiteral("derived_data");
+
+// One row (id 1): the generation, and the fingerprint and payload of the last stored update.
+int createTable(lum::SqliteDb& db)
+{
+    return db.exec(QStringLiteral("create table if not exists ") + tableName +
+                   QStringLiteral(" (id integer primary key check (id = 1), generation integer "
+                                  "not null, fingerprint blob, payload blob)"));
+}
+
+} // namespace
+
+DerivedDataStore::DerivedDataStore(RivuletDb& rdb) : rdb_(rdb) {}
+
+QByteArray DerivedDataStore::fingerprint() const
+{
+    lum::SqliteDb* db = rdb_.database();
+    if (db == nullptr || !db->isOpen())
+        return QByteArray();
+    // One snapshot of the file for every table.
+    lum::DbTransaction transaction(*db);
+    if (transaction.error() != 0)
+        return QByteArray();
+    return fingerprintOf(*db);
+}
+
+QByteArray DerivedDataStore::fingerprintOf(lum::SqliteDb& db) const
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const auto addRows = [&hash, &db](const QString& sql) {
+        QSqlQuery query(db.db());
+        query.setForwardOnly(true);
+        if (!query.exec(sql))
+            return false;
+        while (query.next()) {
+            const QSqlRecord record = query.record();
+            for (int i = 0; i < record.count(); ++i) {
+                hash.addData(record.value(i).toString().toUtf8());
+                hash.addData("\x1f", 1);
+            }
+            hash.addData("\x1e", 1);
+        }
+        return true;
+    };
+    // The small tables whole: every edit of the configuration changes one of them.
+    for (const int table :
+         {RivuletDb::Releases, RivuletDb::Sites, RivuletDb::Years, RivuletDb::Cohorts}) {
+        if (!addRows(QStringLiteral("select * from ") + rdb_.model(table)->tableName() +
+                     QStringLiteral(" order by rowid")))
+            return QByteArray();
+    }
+    // The large ones by their extent, which costs a look at the end of each b-tree.
+    for (const int table : {RivuletDb::Tags, RivuletDb::Observations}) {
+        if (!addRows(QStringLiteral("select max(rowid) from ") + rdb_.model(table)->tableName()))
+            return QByteArray();
+    }
+    // Generation 0 until a writer first advances it, whether the table exists yet or not.
+    if (!addRows(db.tables().contains(tableName)
+                     ? QStringLiteral("select coalesce(max(generation), 0) from ") + tableName
+                     : QStringLiteral("select 0")))
+        return QByteArray();
+    return hash.result();
+}
+
+QByteArray DerivedDataStore::load(const QByteArray& fingerprint) const
+{
+    lum::SqliteDb* db = rdb_.database();
+    if (fingerprint.isEmpty() || db == nullptr || !db->isOpen() ||
+        !db->tables().contains(tableName))
+        return QByteArray();
+    QSqlQuery query(db->db());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("select fingerprint, payload from ") + tableName) ||
+        !query.next() || query.value(0).toByteArray() != fingerprint)
+        return QByteArray();
+    return query.value(1).toByteArray();
+}
+
+bool DerivedDataStore::save(const QByteArray& fingerprint, const QByteArray& payload) const
+{
+    lum::SqliteDb* db = rdb_.database();
+    if (fingerprint.isEmpty() || db == nullptr || !db->isOpen())
+        return false;
+    lum::DbTransaction transaction(*db);
+    if (transaction.error() != 0 || fingerprintOf(*db) != fingerprint || createTable(*db) != 0)
+        return false;
+    // The generation stays: the fingerprint just checked includes it.
+    if (db->exec(QStringLiteral("insert into ") + tableName +
+                     QStringLiteral(" (id, generation, fingerprint, payload) values (1, 0, ?, ?) "
+                                    "on conflict(id) do update set fingerprint = "
+                                    "excluded.fingerprint, payload = excluded.payload"),
+                 {fingerprint, payload}) != 0)
+        return false;
+    return transaction.commit() == 0;
+}
+
+int DerivedDataStore::forget(lum::SqliteDb& db)
+{
+    if (const int error = createTable(db))
+        return error;
+    return db.exec(QStringLiteral("insert into ") + tableName +
+                   QStringLiteral(" (id, generation) values (1, 1) on conflict(id) do update set "
+                                  "generation = generation + 1, fingerprint = null, "
+                                  "payload = null"));
+}
+
+} // namespace rivulet

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace lum {
+class SqliteDb;
+}
+
+namespace rivulet {
+
+class RivuletDb;
+
+// Keeps what an update derived from the detection histories (the next-detection counts) in
+// the database, so that the next command or run on the same data reads it back instead of
+// reading a million history rows again.
+//
+// What is stored is tied to a fingerprint of what the derivation reads besides the histories
+// (releases, sites, years and cohorts with their order and active flags), of the histories'
+// extent, and of a generation that every writer of histories (observation and age loads)
+// advances inside its own transaction. A load that keeps the same numbers of rows therefore
+// cannot leave counts of the old study behind, and a derivation that a load overtook is not
+// stored: its fingerprint, taken before it read, no longer matches when it is saved.
+//
+//     const QByteArray fingerprint = store.fingerprint();
+//     QByteArray payload = store.load(fingerprint);
+//     if (payload.isEmpty()) { payload = derive(); store.save(fingerprint, payload); }
+class DerivedDataStore
+{
+public:
+    explicit DerivedDataStore(RivuletDb& rdb);
+
+    // The fingerprint of the data as they are now; empty when the database cannot be read.
+    QByteArray fingerprint() const;
+    // The stored payload when it was stored under `fingerprint`; empty otherwise.
+    QByteArray load(const QByteArray& fingerprint) const;
+    // Stores the payload derived from the data whose fingerprint was taken before the
+    // derivation read them; nothing when the data have changed since. False when nothing
+    // was stored (changed data, read-only file, another writer): the next command then
+    // derives the data again.
+    bool save(const QByteArray& fingerprint, const QByteArray& payload) const;
+
+    // Forgets the stored payload and advances the generation; 0 or the database's error code.
+    // Called by every writer of histories inside its transaction.
+    static int forget(lum::SqliteDb& db);
+
+private:
+    QByteArray fingerprintOf(lum::SqliteDb& db) const;
+
+    RivuletDb& rdb_;
+};
+
+} // namespace rivulet

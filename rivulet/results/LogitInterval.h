@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace rivulet {
+
+// The 95% confidence interval of a probability, found on the logit scale and mapped back so
+// that it always lies inside [0, 1]: logit(θ) ± 1.96 · se / (θ(1 − θ)). There is none for an
+// estimate at 0 or 1 (the logit is infinite there) or without a standard error.
+class LogitInterval
+{
+public:
+    static constexpr double Z95 = 1.96;
+
+    static std::optional<LogitInterval> of(double estimate, std::optional<double> standardError);
+
+    double lower() const { return lower_; }
+    double upper() const { return upper_; }
+
+    // The two bounds as CSV fields, "NA" when there is no interval.
+    static QString lowerText(const std::optional<LogitInterval>& interval);
+    static QString upperText(const std::optional<LogitInterval>& interval);
+
+private:
+    LogitInterval(double lower, double upper) : lower_(lower), upper_(upper) {}
+
+    double lower_ = 0.0;
+    double upper_ = 0.0;
+};
+
+} // namespace rivulet

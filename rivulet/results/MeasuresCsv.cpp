@@ -1,0 +1,34 @@
+#include "rivulet/results/MeasuresCsv.h"
+
+#include "lum/report/CsvText.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/results/CsvNumber.h"
+#include "rivulet/results/LogitInterval.h"
+#include "rivulet/results/MeasureRows.h"
+
+namespace rivulet {
+
+QString MeasuresCsv::text(const ModelCatalogue& catalogue, const EstimationResults& results,
+                          const ReleaseSummary& summary)
+{
+    QString text = lum::csvLine(
+        {QStringLiteral("model"), QStringLiteral("measure"), QStringLiteral("release_or_age_class"),
+         QStringLiteral("site"), QStringLiteral("year"), QStringLiteral("estimate"),
+         QStringLiteral("se"), QStringLiteral("lcl"), QStringLiteral("ucl")});
+    for (int i = 0; i < results.count(); ++i) {
+        const QString name = ModelCatalogue::modelName(catalogue.dataClass(), results.scheme(i));
+        const MeasureRows measures(results.releasesController(), results.sitesController(),
+                                   results.yearsController(), summary, results.result(i));
+        for (const QuantityRow& row : measures.rows()) {
+            const auto interval = LogitInterval::of(row.estimate, row.standardError);
+            text += lum::csvLine({name, row.name, row.group, row.site, row.year1,
+                                  csvNumber(row.estimate), csvNumber(row.standardError),
+                                  LogitInterval::lowerText(interval),
+                                  LogitInterval::upperText(interval)});
+        }
+    }
+    return text;
+}
+
+} // namespace rivulet

@@ -1,0 +1,106 @@
+#include "rivulet/results/ModelAverageReport.h"
+
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/results/LogitInterval.h"
+#include "rivulet/results/ModelAveragedEstimates.h"
+#include "rivulet/results/ModelComparison.h"
+#include "rivulet/results/ReleasedFish.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
+
+#include <cmath>
+
+namespace rivulet {
+
+namespace {
+
+QString fixed(double value, int precision)
+{
+    return std::isfinite(value) ? QString::number(value, 'f', precision) : QStringLiteral("NA");
+}
+
+} // namespace
+
+ModelAverageReport::ModelAverageReport(const ReleasesControllerI& releases,
+                                       const SitesControllerI& sites, const YearsControllerI& years,
+                                       const ModelCatalogue& catalogue,
+                                       const ReleaseSummary& summary, const NextDetectionsI& counts,
+                                       const EstimationResults& results, lum::ThreadRunner* runner,
+                                       QObject* parent)
+    : RivuletReport(ModelAverageKind, releases, sites, years, runner, parent),
+      catalogue_(catalogue), summary_(summary), counts_(counts), results_(results)
+{
+}
+
+void ModelAverageReport::setPrecisions(int estimatePrecision, int errorPrecision)
+{
+    estimatePrecision_ = estimatePrecision;
+    errorPrecision_ = errorPrecision;
+}
+
+void ModelAverageReport::buildReport()
+{
+    QTextDocument* doc = document();
+    if (!doc || results_.isEmpty())
+        return;
+    // The weights come from AICc whichever criterion marks the best model.
+    const ModelComparison comparison(catalogue_, results_, ReleasedFish::count(counts_));
+    const ModelAveragedEstimates averaged(results_, comparison, summary_);
+
+    QTextCursor cursor(doc);
+    cursor.setBlockFormat(blockFormat(2));
+    cursor.insertText(reportTitle(), charFormat(5));
+    cursor.insertBlock(blockFormat(4));
+    if (averaged.modelCount() == 0) {
+        cursor.insertText(QStringLiteral("No model has an AICc (too few fish for its number of "
+                                         "parameters); nothing can be averaged."),
+                          charFormat(0));
+        return;
+    }
+    cursor.insertText(
+        QStringLiteral("Averaged over %1 model(s) by their Akaike weights from AICc, with the "
+                       "unconditional standard error (Burnham and Anderson 2002, eq. 4.9) and "
+                       "the 95% interval on the logit scale. Only the quantities that every "
+                       "model estimates are averaged.")
+            .arg(averaged.modelCount()),
+        charFormat(0));
+    cursor.insertBlock(blockFormat(4));
+
+    const QStringList headers = {
+        QStringLiteral("Quantity"),    QStringLiteral("Release or Age Class"),
+        QStringLiteral("Site"),        QStringLiteral("Year"),
+        QStringLiteral("Estimate"),    QStringLiteral("S.E."),
+        QStringLiteral("95% Interval")};
+    const int columns = static_cast<int>(headers.size());
+    const auto& rows = averaged.rows();
+    QTextTable* table =
+        cursor.insertTable(static_cast<int>(rows.size()) + 1, columns, tableFormat(0));
+    setCellBlockFormat(table, 0, 0, 1, columns, blockFormat(9));
+    for (int c = 0; c < columns; ++c)
+        table->cellAt(0, c).firstCursorPosition().insertText(headers.at(c), cellFormat(1));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const QuantityRow& row = rows[i];
+        const auto interval = LogitInterval::of(row.estimate, row.standardError);
+        const QString year =
+            row.year2.isEmpty() ? row.year1 : row.year1 + QStringLiteral(" to ") + row.year2;
+        const QStringList cells = {
+            row.name,
+            row.group,
+            row.site,
+            year,
+            fixed(row.estimate, estimatePrecision_),
+            row.standardError ? fixed(*row.standardError, errorPrecision_) : QStringLiteral("NA"),
+            interval ? QStringLiteral("%1 - %2").arg(fixed(interval->lower(), estimatePrecision_),
+                                                     fixed(interval->upper(), estimatePrecision_))
+                     : QStringLiteral("NA")};
+        for (int c = 0; c < columns; ++c)
+            table->cellAt(static_cast<int>(i) + 1, c)
+                .firstCursorPosition()
+                .insertText(cells.at(c), cellFormat(3));
+    }
+    cursor.movePosition(QTextCursor::Start);
+}
+
+} // namespace rivulet

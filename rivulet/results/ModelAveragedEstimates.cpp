@@ -1,0 +1,59 @@
+#include "rivulet/results/ModelAveragedEstimates.h"
+
+#include "lum/report/CsvText.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/results/CsvNumber.h"
+#include "rivulet/results/LogitInterval.h"
+#include "rivulet/results/MeasureRows.h"
+#include "rivulet/results/ModelAverage.h"
+#include "rivulet/results/ModelComparison.h"
+#include "rivulet/results/ParameterRows.h"
+
+namespace rivulet {
+
+const QString& ModelAveragedEstimates::title()
+{
+    static const QString text = QStringLiteral("Model-Averaged Estimates");
+    return text;
+}
+
+ModelAveragedEstimates::ModelAveragedEstimates(const EstimationResults& results,
+                                               const ModelComparison& comparison,
+                                               const ReleaseSummary& summary)
+{
+    std::vector<ModelAverage::Model> models;
+    const auto& rows = comparison.rows();
+    for (int i = 0; i < results.count() && i < static_cast<int>(rows.size()); ++i) {
+        const auto& weight = rows[static_cast<std::size_t>(i)].weight;
+        if (!weight)
+            continue;
+        ModelAverage::Model model;
+        model.weight = *weight;
+        model.rows = ParameterRows(results, i).quantities();
+        const MeasureRows measures(results.releasesController(), results.sitesController(),
+                                   results.yearsController(), summary, results.result(i));
+        model.rows.insert(model.rows.end(), measures.rows().begin(), measures.rows().end());
+        models.push_back(std::move(model));
+    }
+    modelCount_ = static_cast<int>(models.size());
+    rows_ = ModelAverage::average(models);
+}
+
+QString ModelAveragedEstimates::csv() const
+{
+    QString text =
+        lum::csvLine({QStringLiteral("kind"), QStringLiteral("name"),
+                      QStringLiteral("release_or_age_class"), QStringLiteral("site"),
+                      QStringLiteral("year1"), QStringLiteral("year2"), QStringLiteral("estimate"),
+                      QStringLiteral("se"), QStringLiteral("lcl"), QStringLiteral("ucl")});
+    for (const QuantityRow& row : rows_) {
+        const auto interval = LogitInterval::of(row.estimate, row.standardError);
+        text +=
+            lum::csvLine({row.kind, row.name, row.group, row.site, row.year1, row.year2,
+                          csvNumber(row.estimate), csvNumber(row.standardError),
+                          LogitInterval::lowerText(interval), LogitInterval::upperText(interval)});
+    }
+    return text;
+}
+
+} // namespace rivulet

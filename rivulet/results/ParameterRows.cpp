@@ -1,0 +1,78 @@
+#include "rivulet/results/ParameterRows.h"
+
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/model/CovarianceMap.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ParameterMap.h"
+#include "rivulet/model/ParameterStructure.h"
+
+#include <cmath>
+
+namespace rivulet {
+
+namespace {
+
+struct Value
+{
+    const char* family;
+    double estimate;
+    double variance;
+};
+
+Value valueOf(const ParameterEntry& e, const ParameterMap& parameters,
+              const CovarianceMap& covariances)
+{
+    switch (e.family) {
+    case ParameterFamily::Phi:
+        return {"phi", parameters.phi(e.release, e.site, e.year1, e.year2),
+                covariances.phiCovariance(e.release, e.site, e.year1, e.year2, e.site, e.year1,
+                                          e.year2)};
+    case ParameterFamily::Lambda:
+        return {"lambda", parameters.lambda(e.release, e.year1, e.year2),
+                covariances.lambdaVariance(e.release, e.year1, e.year2)};
+    case ParameterFamily::Capture:
+        break;
+    }
+    return {"p", parameters.capture(e.release, e.site, e.year1),
+            covariances.captureCovariance(e.release, e.site, e.year1, e.site, e.year1)};
+}
+
+} // namespace
+
+ParameterRows::ParameterRows(const EstimationResults& results, int model)
+{
+    const ParameterStructure& structure = results.structure(model);
+    const ParameterMap& parameters = results.parameterMap(model);
+    const CovarianceMap& covariances = results.covarianceMap(model);
+    const bool hasCovariance = covariances.hasCovariance();
+    const QStringList releases = results.releasesController().labels();
+    const QStringList sites = results.sitesController().shortNames();
+    const QStringList years = results.yearsController().yearLabels();
+    for (const ParameterEntry& entry : structure.entries()) {
+        const Value value = valueOf(entry, parameters, covariances);
+        Row row;
+        row.entry = entry;
+        row.family = QString::fromLatin1(value.family);
+        row.estimate = value.estimate;
+        if (hasCovariance && std::isfinite(value.variance) && value.variance >= 0.0)
+            row.standardError = std::sqrt(value.variance);
+        row.fixed = structure.indexOfCell(entry.cell) < 0;
+        rows_.push_back(row);
+
+        QuantityRow quantity;
+        quantity.kind = QStringLiteral("parameter");
+        quantity.name = row.family;
+        quantity.group = releases.value(entry.release);
+        quantity.site = sites.value(entry.site);
+        quantity.year1 = years.value(entry.year1);
+        if (entry.family != ParameterFamily::Capture)
+            quantity.year2 = years.value(entry.year2);
+        quantity.estimate = row.estimate;
+        quantity.standardError = row.standardError;
+        quantities_.push_back(quantity);
+    }
+}
+
+} // namespace rivulet
