@@ -56,6 +56,28 @@ void BlockFunc::termValues(const std::vector<double>& x, std::vector<double>& va
     }
 }
 
+bool BlockFunc::hasExactGradient() const
+{
+    return m_whole.hasExactGradient();
+}
+
+void BlockFunc::addTermsGradient(const std::vector<double>& x, const std::vector<int>& terms,
+                                 std::vector<double>& g)
+{
+    scatter(x, m_point);
+    m_wholeTerms.clear();
+    for (const int t : terms)
+        m_wholeTerms.push_back(m_terms.at(static_cast<std::size_t>(t)));
+    // The block's terms enter only the block's parameters, so only those elements of the
+    // whole-sized gradient are cleared and read.
+    m_wholeGradient.resize(m_point.size());
+    for (const int p : m_parameters)
+        m_wholeGradient[static_cast<std::size_t>(p)] = 0.0;
+    m_whole.addTermsGradient(m_point, m_wholeTerms, m_wholeGradient);
+    for (std::size_t i = 0; i < m_parameters.size(); ++i)
+        g[i] += m_wholeGradient[static_cast<std::size_t>(m_parameters[i])];
+}
+
 void BlockFunc::gather(const std::vector<double>& whole, std::vector<double>& local) const
 {
     local.resize(m_parameters.size());

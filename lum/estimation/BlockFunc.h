@@ -29,6 +29,10 @@ public:
     const std::vector<int>& termsOfParameter(int j) const override;
     double termsValue(const std::vector<double>& x, const std::vector<int>& terms) override;
     void termValues(const std::vector<double>& x, std::vector<double>& values) override;
+    // The whole function's, restricted to the block's parameters.
+    bool hasExactGradient() const override;
+    void addTermsGradient(const std::vector<double>& x, const std::vector<int>& terms,
+                          std::vector<double>& g) override;
 
     const std::vector<int>& parameters() const { return m_parameters; }
     const std::vector<int>& terms() const { return m_terms; }
@@ -43,6 +47,7 @@ private:
     std::vector<int> m_terms;
     std::vector<std::vector<int>> m_localTerms; // per local parameter
     std::vector<int> m_wholeTerms;              // scratch of one evaluation
+    std::vector<double> m_wholeGradient;        // scratch of one gradient, whole-sized
 };
 
 } // namespace lum

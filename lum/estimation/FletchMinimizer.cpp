@@ -13,6 +13,9 @@ namespace {
 
 constexpr int EXTENSION_EVALUATIONS = 100000;
 constexpr int REDUCTION_EVALUATIONS = 1000000;
+// With an exact gradient: an iteration that lowers the value by less than this share of it
+// ends the mode (the "moderate accuracy" of factr = 1e7 in L-BFGS-B).
+constexpr double STALLED = 1e-9;
 
 double dot(const std::vector<double>& a, const std::vector<double>& b)
 {
@@ -26,7 +29,8 @@ double dot(const std::vector<double>& a, const std::vector<double>& b)
 
 FletchMinimizer::FletchMinimizer(Func& func, const std::atomic<bool>& cancelled,
                                  const Settings& settings)
-    : m_func(func), m_cancelled(cancelled), m_settings(settings), m_evaluator(func)
+    : m_func(func), m_cancelled(cancelled), m_settings(settings), m_evaluator(func),
+      m_useExactGradient(func.hasExactGradient())
 {
 }
 
@@ -81,6 +85,12 @@ void FletchMinimizer::computeScales()
 void FletchMinimizer::differences(Mode mode)
 {
     const std::vector<double>& x = *m_x;
+    if (m_useExactGradient) {
+        // Exact in both modes: the central mode is then one more run from where the first
+        // ended.
+        m_func.gradient(x, m_gradient);
+        return;
+    }
     m_evaluator.moveTo(x);
     if (mode == Mode::Forward)
         m_evaluator.setKnownBase(m_f);
@@ -109,6 +119,15 @@ FletchMinimizer::Outcome FletchMinimizer::iterate(Mode mode)
     const double gs = dot(m_gradient, m_direction);
     if (gs >= 0.0)
         return Outcome::ModeEnded;
+    // The decrease the quadratic model expects of a full step is -gs / 2. Differences stop
+    // showing descent once it sinks into their rounding; an exact gradient shows descent far
+    // below anything that matters (a parameter drifting along a flat bound keeps the search
+    // going for ever), so the run ends where steps of the relative size `precision` could no
+    // longer change the value.
+    const double negligible =
+        m_settings.precision * m_settings.precision * std::max(std::abs(m_f), 1.0);
+    if (m_useExactGradient && -gs <= negligible)
+        return Outcome::ModeEnded;
 
     double largest = 0.0;
     for (std::size_t i = 0; i < m_direction.size(); ++i)
@@ -123,6 +142,11 @@ FletchMinimizer::Outcome FletchMinimizer::iterate(Mode mode)
         m_expectedReduction = fBefore - m_f;
     if (outcome != Outcome::Moved)
         return outcome;
+    // Along a weakly determined direction (parameters that trade off against each other, or
+    // one drifting along a flat bound) an exact gradient keeps finding descent, and the search
+    // creeps on by amounts no estimate would show.
+    if (m_useExactGradient && fBefore - m_f <= STALLED * std::max(std::abs(fBefore), 1.0))
+        return Outcome::ModeEnded;
 
     std::swap(m_previousGradient, m_gradient);
     differences(mode);

@@ -12,6 +12,7 @@ class Func;
 
 // Fletcher's quasi-Newton method without derivatives: the gradient comes from finite
 // differences (forward differences first, central differences once those stop giving descent),
+// or from the function itself when it has an exact gradient (Func::hasExactGradient()),
 // the Hessian approximation is held as LDL^T factors and corrected by the BFGS formula, and each
 // step is found by a simple search that extends a successful step and interpolates an
 // unsuccessful one. The differences evaluate only the terms a moved parameter enters.
@@ -59,6 +60,7 @@ private:
     const std::atomic<bool>& m_cancelled;
     Settings m_settings;
     PartialEvaluator m_evaluator;
+    bool m_useExactGradient = false;
 
     std::vector<double>* m_x = nullptr;
     double m_f = 0.0;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
+#include <stdexcept>
 
 namespace lum {
 
@@ -23,6 +25,16 @@ Func::~Func() = default;
 
 void Func::gradient(const std::vector<double>& x, std::vector<double>& g)
 {
+    if (hasExactGradient()) {
+        const auto count = static_cast<std::size_t>(termCount());
+        if (m_allTerms.size() != count) {
+            m_allTerms.resize(count);
+            std::iota(m_allTerms.begin(), m_allTerms.end(), 0);
+        }
+        g.assign(x.size(), 0.0);
+        addTermsGradient(x, m_allTerms, g);
+        return;
+    }
     constexpr double EPS = 1e-8;
     if (!m_gradientEvaluator)
         m_gradientEvaluator = std::make_unique<PartialEvaluator>(*this);
@@ -45,6 +57,17 @@ void Func::gradient(const std::vector<double>& x, std::vector<double>& g)
         const double h = moved - x[j]; // the step actually taken, exactly representable
         g[j] = (evaluator.valueWith(index, moved) - evaluator.baseValue()) / h;
     }
+}
+
+bool Func::hasExactGradient() const
+{
+    return false;
+}
+
+void Func::addTermsGradient(const std::vector<double>& /*x*/, const std::vector<int>& /*terms*/,
+                            std::vector<double>& /*g*/)
+{
+    throw std::logic_error("this function has no exact gradient");
 }
 
 int Func::termCount() const

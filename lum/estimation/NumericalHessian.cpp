@@ -3,6 +3,8 @@
 #include "lum/estimation/Func.h"
 #include "lum/estimation/PartialEvaluator.h"
 
+#include <algorithm>
+
 namespace lum {
 
 NumericalHessian::NumericalHessian(const std::atomic<bool>& cancelled, double step)
@@ -12,6 +14,8 @@ NumericalHessian::NumericalHessian(const std::atomic<bool>& cancelled, double st
 
 bool NumericalHessian::compute(Func& func, const std::vector<double>& x, DenseMatrix& hessian)
 {
+    if (func.hasExactGradient())
+        return fromGradient(func, x, hessian);
     const int n = static_cast<int>(x.size());
     hessian.resize(n, n);
     std::vector<double> h(x.size());
@@ -45,6 +49,37 @@ bool NumericalHessian::compute(Func& func, const std::vector<double>& x, DenseMa
             const double mp = evaluator.valueWith(i, xi - hi, j, xj + hj);
             hessian(i, j) = hessian(j, i) = (pp - pm - mp + mm) / (4.0 * hi * hj);
         }
+    }
+    return true;
+}
+
+bool NumericalHessian::fromGradient(Func& func, const std::vector<double>& x, DenseMatrix& hessian)
+{
+    const int n = static_cast<int>(x.size());
+    hessian.resize(n, n);
+    std::vector<double> point = x;
+    std::vector<double> up(x.size());
+    std::vector<double> down(x.size());
+    for (int i = 0; i < n; ++i) {
+        if (m_cancelled)
+            return false;
+        const std::vector<int>& terms = func.termsOfParameter(i);
+        if (terms.empty())
+            continue;
+        const double hi = x[i] * m_step;
+        std::fill(up.begin(), up.end(), 0.0);
+        std::fill(down.begin(), down.end(), 0.0);
+        point[i] = x[i] + hi;
+        func.addTermsGradient(point, terms, up);
+        point[i] = x[i] - hi;
+        func.addTermsGradient(point, terms, down);
+        point[i] = x[i];
+        for (int j = 0; j < n; ++j)
+            hessian(j, i) = (up[j] - down[j]) / (2.0 * hi);
+    }
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < i; ++j)
+            hessian(i, j) = hessian(j, i) = 0.5 * (hessian(i, j) + hessian(j, i));
     }
     return true;
 }

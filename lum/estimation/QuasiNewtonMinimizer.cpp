@@ -13,6 +13,9 @@ namespace {
 
 constexpr double EPS = 2.220446049250313e-16;
 constexpr double LARGEST = std::numeric_limits<double>::max();
+// With an exact gradient: an iteration that lowers the value by less than this share of it
+// ends the run (the "moderate accuracy" of factr = 1e7 in L-BFGS-B).
+constexpr double STALLED = 1e-9;
 
 double dot(const std::vector<double>& a, const std::vector<double>& b)
 {
@@ -38,6 +41,7 @@ int QuasiNewtonMinimizer::minimize(std::vector<double>& x, double fx)
     const int size = static_cast<int>(n);
 
     double fp = fx;
+    const bool exact = m_func.hasExactGradient();
     m_func.gradient(x, m_gradient);
     m_inverseHessian = DenseMatrix::identity(size);
     m_direction.resize(n);
@@ -57,12 +61,15 @@ int QuasiNewtonMinimizer::minimize(std::vector<double>& x, double fx)
             return its + 1;
         double fret = fp;
         lineSearch(x, fp, stpmax, fret);
+        // An exact gradient keeps finding descent along weakly determined directions, by
+        // amounts no estimate would show; differences stop there by themselves.
+        const bool stalled = exact && fp - fret <= STALLED * std::max(std::abs(fp), 1.0);
         fp = fret;
         for (std::size_t i = 0; i < n; ++i) {
             m_direction[i] = m_newPoint[i] - x[i]; // the step taken
             x[i] = m_newPoint[i];
         }
-        if (largestRelative(m_direction, x) < TOLX)
+        if (largestRelative(m_direction, x) < TOLX || stalled)
             return its + 1;
 
         m_gradientChange = m_gradient;

@@ -66,6 +66,25 @@ void SoftmaxTransform::groupToParameters(int g, const std::vector<double>& z,
         x[static_cast<std::size_t>(i)] = scale * std::exp(z[static_cast<std::size_t>(i)] - largest);
 }
 
+void SoftmaxTransform::addCoordinateGradient(const std::vector<double>& x,
+                                             const std::vector<double>& gx,
+                                             std::vector<double>& gz) const
+{
+    for (std::size_t g = 0; g < m_groups.size(); ++g) {
+        const Group& group = m_groups[g];
+        if (group.budget <= 0.0)
+            continue;
+        double weighted = 0.0;
+        for (const int i : group.members)
+            weighted += gx[static_cast<std::size_t>(i)] * x[static_cast<std::size_t>(i)];
+        const double perBudget = weighted / (group.budget * m_shrink[g]);
+        for (const int i : group.members) {
+            const auto k = static_cast<std::size_t>(i);
+            gz[k] += x[k] * (gx[k] - perBudget);
+        }
+    }
+}
+
 void SoftmaxTransform::toCoordinates(const std::vector<double>& x, std::vector<double>& z) const
 {
     z.assign(m_groupOf.size(), 0.0);

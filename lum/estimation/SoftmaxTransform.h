@@ -49,6 +49,12 @@ public:
     void toParameters(const std::vector<double>& z, std::vector<double>& x) const;
     // The members of group g only; x must have size() elements already.
     void groupToParameters(int g, const std::vector<double>& z, std::vector<double>& x) const;
+    // The chain rule through the transform: adds to gz (size() elements) the gradient in the
+    // coordinates of a function whose gradient in the parameters is gx, where x are the
+    // parameters of the coordinates. Within a group of effective budget B (the budget times the
+    // shrink factor), dx_i/dz_k = x_i (δ_ik - x_k / B); a group without room adds nothing.
+    void addCoordinateGradient(const std::vector<double>& x, const std::vector<double>& gx,
+                               std::vector<double>& gz) const;
     // z (resized to size()) from x, the inverse of toParameters() for members in (0, B) with a
     // sum below B. A member at or below 0 gets a coordinate far out (about -700, where the
     // member is 0 to double precision); a group without room gets coordinates 0.

@@ -50,6 +50,20 @@ void TransformedFunc::termValues(const std::vector<double>& z, std::vector<doubl
     m_inner.termValues(m_x, values);
 }
 
+bool TransformedFunc::hasExactGradient() const
+{
+    return m_inner.hasExactGradient();
+}
+
+void TransformedFunc::addTermsGradient(const std::vector<double>& z, const std::vector<int>& terms,
+                                       std::vector<double>& g)
+{
+    moveTo(z);
+    m_parameterGradient.assign(m_x.size(), 0.0);
+    m_inner.addTermsGradient(m_x, terms, m_parameterGradient);
+    m_transform.addCoordinateGradient(m_x, m_parameterGradient, g);
+}
+
 const std::vector<double>& TransformedFunc::parametersAt(const std::vector<double>& z)
 {
     moveTo(z);

@@ -28,6 +28,10 @@ public:
     const std::vector<int>& termsOfParameter(int j) const override;
     double termsValue(const std::vector<double>& z, const std::vector<int>& terms) override;
     void termValues(const std::vector<double>& z, std::vector<double>& values) override;
+    // The inner function's gradient carried to the coordinates by the chain rule.
+    bool hasExactGradient() const override;
+    void addTermsGradient(const std::vector<double>& z, const std::vector<int>& terms,
+                          std::vector<double>& g) override;
 
     // The parameters at z; valid until the next evaluation.
     const std::vector<double>& parametersAt(const std::vector<double>& z);
@@ -39,6 +43,7 @@ private:
     const SoftmaxTransform& m_transform;
     std::vector<double> m_z; // the coordinates m_x belongs to
     std::vector<double> m_x;
+    std::vector<double> m_parameterGradient; // scratch of one gradient
     bool m_current = false;
     std::vector<std::vector<int>> m_groupTerms;
 };

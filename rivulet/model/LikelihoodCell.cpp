@@ -51,4 +51,20 @@ double LikelihoodCell::logLikelihood(const double* arrivals, double neverSeenAga
     return sum;
 }
 
+void LikelihoodCell::addAdjoints(const double* arrivals, double neverSeenAgain,
+                                 const double* parameters, double* arrivalAdjoints,
+                                 double& neverSeenAdjoint, double* parameterAdjoints) const
+{
+    if (neverSeen_ >= 1) {
+        neverSeenAdjoint += neverSeen_ / neverSeenAgain;
+    }
+    // n ln(A p) = n ln A + n ln p.
+    for (const Term& term : terms_) {
+        arrivalAdjoints[term.arrival] += term.count / arrivals[term.arrival];
+        if (term.captureCell >= 0) {
+            parameterAdjoints[term.captureCell] += term.count / parameters[term.captureCell];
+        }
+    }
+}
+
 } // namespace rivulet

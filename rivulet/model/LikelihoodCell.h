@@ -39,6 +39,11 @@ public:
     // holds the current parameter values addressed by the structure's cells.
     double logLikelihood(const double* arrivals, double neverSeenAgain,
                          const double* parameters) const;
+    // The derivatives of logLikelihood() by its inputs, added to arrivalAdjoints (laid out as
+    // arrivals), neverSeenAdjoint and parameterAdjoints (addressed as parameters).
+    void addAdjoints(const double* arrivals, double neverSeenAgain, const double* parameters,
+                     double* arrivalAdjoints, double& neverSeenAdjoint,
+                     double* parameterAdjoints) const;
 
 private:
     // A next detection at (s, y) with a positive count n: P = arrivals[arrival], times the

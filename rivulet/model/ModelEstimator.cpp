@@ -58,6 +58,13 @@ double endingCriterionFromSettings()
     return ok && criterion > 0.0 ? criterion : ModelEstimator::DefaultEndingCriterion;
 }
 
+ModelEstimator::Gradient gradientFromSettings()
+{
+    const QVariant value = RivuletSettings::instance().value(RivuletSettings::EstimationGradient);
+    return value.isValid() && value.toInt() == 1 ? ModelEstimator::Gradient::FiniteDifferences
+                                                 : ModelEstimator::Gradient::Exact;
+}
+
 // A covariance matrix whose every linear combination has a positive variance (a Cholesky
 // factorisation exists). Without this, a derived quantity could get a negative variance and
 // so a standard error that is not a number.
@@ -195,11 +202,14 @@ enum class Settled
 // when the optimum has moved inside. So the fit is repeated from a point where such
 // coordinates are pulled back to where the slope is felt, and kept while that improves it. A
 // parameter whose estimate truly is at the bound goes back out, and the fit stands.
+// "Far" begins at 8 (a probability within 3e-4 of its bound): there the slope in the
+// coordinate is the slope in the probability shrunk by that distance, small enough for the
+// stopping tests of an exact gradient to take a stuck parameter for a settled one.
 Settled settleFar(lum::Estimator& estimator, lum::Func& objective, std::vector<double>& z,
                   const std::atomic<bool>& cancel, QString& failure)
 {
-    constexpr double FAR_OUT = 15.0;
-    constexpr double PULLED_BACK = 5.0;
+    constexpr double FAR_OUT = 8.0;
+    constexpr double PULLED_BACK = 3.0;
     constexpr int MAX_RESTARTS = 5;
     for (int restart = 0; restart < MAX_RESTARTS; ++restart) {
         std::vector<double> start = z;
@@ -306,6 +316,7 @@ ModelEstimator::ModelEstimator(const ReleasesControllerI& releases, const SitesC
     : ModelEstimator(releases, sites, years, catalogue, results, counts, optimizerFromSettings(),
                      endingCriterionFromSettings(), runner, parent)
 {
+    gradient_ = gradientFromSettings();
 }
 
 ModelEstimator::ModelEstimator(const ReleasesControllerI& releases, const SitesControllerI& sites,
@@ -387,6 +398,7 @@ ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
     const int k = structure->numFree();
     std::vector<double> x(static_cast<std::size_t>(k), 1.0 / (years_.count() + 1));
     RivuletLikelihood likelihood(*structure, counts_, releases_, sites_, years_);
+    likelihood.setExactGradient(gradient_ == Gradient::Exact);
     std::unique_ptr<lum::DenseMatrix> covariance;
 
     // The optimizers work in unbounded coordinates, in which no step can leave the

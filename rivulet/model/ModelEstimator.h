@@ -63,13 +63,22 @@ public:
     // The ending criterion when the setting has no usable value.
     static constexpr double DefaultEndingCriterion = 0.0001;
 
-    // Optimizer and ending criterion from the settings "optimizer" and
-    // "estimation_ending_criterion" (their defaults while no database is open).
+    // How the optimizers get the gradient of the likelihood.
+    enum class Gradient
+    {
+        Exact,            // the likelihood's own, in reverse mode
+        FiniteDifferences // the optimizers' differences
+    };
+
+    // Optimizer, ending criterion and gradient from the settings "optimizer",
+    // "estimation_ending_criterion" and "estimation_gradient" (their defaults while no
+    // database is open).
     ModelEstimator(const ReleasesControllerI& releases, const SitesControllerI& sites,
                    const YearsControllerI& years, const ModelCatalogue& catalogue,
                    EstimationResults& results, const NextDetectionsI& counts,
                    lum::ThreadRunner* runner = nullptr, QObject* parent = nullptr);
-    // A given optimizer (not null) and ending criterion instead of the settings.
+    // A given optimizer (not null) and ending criterion instead of the settings; the exact
+    // gradient unless setGradient() says otherwise.
     ModelEstimator(const ReleasesControllerI& releases, const SitesControllerI& sites,
                    const YearsControllerI& years, const ModelCatalogue& catalogue,
                    EstimationResults& results, const NextDetectionsI& counts,
@@ -83,6 +92,8 @@ public:
     // Fits these models, in this order, instead of the catalogue's fit list; an empty list
     // goes back to the fit list.
     void setSchemes(std::vector<EquatingScheme> schemes);
+    void setGradient(Gradient gradient) { gradient_ = gradient; }
+    Gradient gradient() const { return gradient_; }
 
     void run() override;
     void setCanceled(bool value) override;
@@ -126,6 +137,7 @@ private:
     const std::atomic<bool>& cancelFlag_;
     const ParameterStructure* structureTemplate_ = nullptr;
     std::vector<EquatingScheme> schemes_;
+    Gradient gradient_ = Gradient::Exact;
 };
 
 } // namespace rivulet

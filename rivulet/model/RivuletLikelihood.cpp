@@ -47,6 +47,7 @@ RivuletLikelihood::RivuletLikelihood(const ParameterStructure& structure,
     passWeights_.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(Y), 0.0);
     buildCells(counts);
     buildParameterLists();
+    allocateAdjoints();
 }
 
 RivuletLikelihood::~RivuletLikelihood() = default;
@@ -92,13 +93,29 @@ void RivuletLikelihood::buildParameterLists()
         terms.erase(std::unique(terms.begin(), terms.end()), terms.end());
     }
     firstParameterCell_.assign(static_cast<std::size_t>(releaseCount_) + 1, 0);
+    firstFreeCell_.assign(static_cast<std::size_t>(releaseCount_) + 1, 0);
+    indexLimit_.assign(static_cast<std::size_t>(releaseCount_), 0);
     for (int r = 0; r < releaseCount_; ++r) {
         firstParameterCell_[static_cast<std::size_t>(r)] = static_cast<int>(parameterCells_.size());
+        firstFreeCell_[static_cast<std::size_t>(r)] = static_cast<int>(freeCells_.size());
         const std::vector<int>& cells = cellsOfRelease[static_cast<std::size_t>(r)];
         parameterCells_.insert(parameterCells_.end(), cells.begin(), cells.end());
+        // The structure does not change while the likelihood lives: where each value comes
+        // from is looked up once.
+        for (const int cell : cells) {
+            const int index = structure_.indexOfCell(cell);
+            if (index < 0) {
+                parameters_[static_cast<std::size_t>(cell)] = structure_.fixedValueOfCell(cell);
+            } else {
+                freeCells_.push_back({cell, index});
+                int& limit = indexLimit_[static_cast<std::size_t>(r)];
+                limit = std::max(limit, index + 1);
+            }
+        }
     }
     firstParameterCell_[static_cast<std::size_t>(releaseCount_)] =
         static_cast<int>(parameterCells_.size());
+    firstFreeCell_[static_cast<std::size_t>(releaseCount_)] = static_cast<int>(freeCells_.size());
     allTerms_.resize(static_cast<std::size_t>(releaseCount_));
     for (int r = 0; r < releaseCount_; ++r) {
         allTerms_[static_cast<std::size_t>(r)] = r;
@@ -172,20 +189,15 @@ double RivuletLikelihood::releaseLogLikelihood(int r, const std::vector<double>&
 
 void RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
 {
-    const int first = firstParameterCell_[static_cast<std::size_t>(r)];
-    const int last = firstParameterCell_[static_cast<std::size_t>(r) + 1];
-    for (int k = first; k < last; ++k) {
-        const int cell = parameterCells_[static_cast<std::size_t>(k)];
-        const int index = structure_.indexOfCell(cell);
-        double value = 0.0;
-        if (index < 0) {
-            value = structure_.fixedValueOfCell(cell);
-        } else if (static_cast<std::size_t>(index) < x.size()) {
-            value = x[static_cast<std::size_t>(index)];
-        } else {
-            throw std::out_of_range("invalid vector<T> subscript");
-        }
-        parameters_[static_cast<std::size_t>(cell)] = value;
+    if (static_cast<std::size_t>(indexLimit_[static_cast<std::size_t>(r)]) > x.size()) {
+        throw std::out_of_range("invalid vector<T> subscript");
+    }
+    const FreeCell* cell = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
+    const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
+    double* const parameters = parameters_.data();
+    const double* const values = x.data();
+    for (; cell != end; ++cell) {
+        parameters[cell->cell] = values[cell->index];
     }
 }
 
@@ -293,6 +305,190 @@ double RivuletLikelihood::arrival(int r, int a, int b, int c, int d) const
 double RivuletLikelihood::neverSeenAgain(int r, int a, int b) const
 {
     return neverSeen_.at(neverSeenOffset(r, a, b));
+}
+
+inline double& RivuletLikelihood::phiAdjoint(int r, int s, int y1, int y2)
+{
+    return parameterAdjoints_[static_cast<std::size_t>(structure_.phiOffset(r, s, y1, y2))];
+}
+
+inline double& RivuletLikelihood::lambdaAdjoint(int r, int y1, int y2)
+{
+    return parameterAdjoints_[static_cast<std::size_t>(structure_.lambdaOffset(r, y1, y2))];
+}
+
+inline double& RivuletLikelihood::captureAdjoint(int r, int s, int y)
+{
+    return parameterAdjoints_[static_cast<std::size_t>(structure_.captureOffset(r, s, y))];
+}
+
+void RivuletLikelihood::setExactGradient(bool exact)
+{
+    exactGradient_ = exact;
+    allocateAdjoints();
+}
+
+void RivuletLikelihood::allocateAdjoints()
+{
+    if (exactGradient_) {
+        arrivalAdjoints_.assign(arrivals_.size(), 0.0);
+        neverSeenAdjoints_.assign(neverSeen_.size(), 0.0);
+        parameterAdjoints_.assign(parameters_.size(), 0.0);
+    } else {
+        std::vector<double>().swap(arrivalAdjoints_);
+        std::vector<double>().swap(neverSeenAdjoints_);
+        std::vector<double>().swap(parameterAdjoints_);
+    }
+}
+
+void RivuletLikelihood::addTermsGradient(const std::vector<double>& x,
+                                         const std::vector<int>& terms, std::vector<double>& g)
+{
+    if (!exactGradient_) {
+        throw std::logic_error("the exact gradient of the likelihood is switched off");
+    }
+    for (const int r : terms) {
+        if (r < 0 || r >= releaseCount_) {
+            throw std::out_of_range("likelihood term out of range");
+        }
+        addReleaseGradient(r, x, g);
+    }
+}
+
+// Reverse mode: the forward pass leaves A, χ and the parameters of the release in the tables;
+// the cells seed the derivatives of their inputs, and the recursions are walked backwards,
+// each table entry passing its derivative on to the entries and parameters it was made of.
+void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
+                                           std::vector<double>& g)
+{
+    const int first = firstCell_[static_cast<std::size_t>(r)];
+    const int last = firstCell_[static_cast<std::size_t>(r) + 1];
+    if (first == last || !std::isfinite(releaseLogLikelihood(r, x))) {
+        return;
+    }
+    const std::size_t rows = arrivalOffset(r + 1, 0, 0) - arrivalOffset(r, 0, 0);
+    std::fill_n(arrivalAdjoints_.begin() + static_cast<std::ptrdiff_t>(arrivalOffset(r, 0, 0)),
+                rows, 0.0);
+    std::fill_n(neverSeenAdjoints_.begin() + static_cast<std::ptrdiff_t>(neverSeenOffset(r, 0, 0)),
+                static_cast<std::size_t>(siteCount_ * yearCount_), 0.0);
+    const int firstParameter = firstParameterCell_[static_cast<std::size_t>(r)];
+    const int lastParameter = firstParameterCell_[static_cast<std::size_t>(r) + 1];
+    for (int k = firstParameter; k < lastParameter; ++k) {
+        parameterAdjoints_[static_cast<std::size_t>(parameterCells_[static_cast<std::size_t>(k)])] =
+            0.0;
+    }
+
+    for (int k = first; k < last; ++k) {
+        const LikelihoodCell& cell = cells_[static_cast<std::size_t>(k)];
+        const std::size_t arrivalAt = arrivalOffset(r, cell.site(), cell.year());
+        const std::size_t neverSeenAt = neverSeenOffset(r, cell.site(), cell.year());
+        cell.addAdjoints(&arrivals_[arrivalAt], neverSeen_[neverSeenAt], parameters_.data(),
+                         &arrivalAdjoints_[arrivalAt], neverSeenAdjoints_[neverSeenAt],
+                         parameterAdjoints_.data());
+    }
+    neverSeenAdjoints(r);
+    arrivalAdjoints(r);
+
+    // The function is minus the log-likelihood.
+    const FreeCell* cell = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
+    const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
+    for (; cell != end; ++cell) {
+        g[static_cast<std::size_t>(cell->index)] -=
+            parameterAdjoints_[static_cast<std::size_t>(cell->cell)];
+    }
+}
+
+// fillNeverSeen() backwards: the release row first, then down the river.
+void RivuletLikelihood::neverSeenAdjoints(int r)
+{
+    const int S = siteCount_;
+    const int Y = yearCount_;
+    const int a0 = structure_.relSite(r);
+    const int b0 = structure_.relYear(r);
+    if (a0 < S - 2) {
+        neverSeenFromAdjoint(r, a0, b0);
+    }
+    for (int a = a0 + 1; a <= S - 3; ++a) {
+        for (int b = b0; b < Y; ++b) {
+            neverSeenFromAdjoint(r, a, b);
+        }
+    }
+    const int lastYear = a0 < S - 2 ? Y - 1 : b0;
+    for (int b = b0; b <= lastYear; ++b) {
+        const double adjoint = neverSeenAdjoints_[neverSeenOffset(r, S - 2, b)];
+        for (int d = b; d < Y; ++d) {
+            lambdaAdjoint(r, b, d) -= adjoint;
+        }
+    }
+}
+
+// χ(a, b) = 1 - Σ_d φ(a+1, b, d) (1 - (1 - p(a+1, d)) χ(a+1, d)).
+void RivuletLikelihood::neverSeenFromAdjoint(int r, int a, int b)
+{
+    const double adjoint = neverSeenAdjoints_[neverSeenOffset(r, a, b)];
+    if (adjoint == 0.0) {
+        return;
+    }
+    const int next = a + 1;
+    const double* below = &neverSeen_[neverSeenOffset(r, next, 0)];
+    double* belowAdjoint = &neverSeenAdjoints_[neverSeenOffset(r, next, 0)];
+    for (int d = b; d < yearCount_; ++d) {
+        const double survival = phi(r, next, b, d);
+        const double passed = 1 - capture(r, next, d);
+        phiAdjoint(r, next, b, d) -= adjoint * (1 - passed * below[d]);
+        captureAdjoint(r, next, d) -= adjoint * survival * below[d];
+        belowAdjoint[d] += adjoint * survival * passed;
+    }
+}
+
+// fillArrivals() backwards: the release row first, then the rows further down the river, each
+// after every row that read it.
+void RivuletLikelihood::arrivalAdjoints(int r)
+{
+    const int a0 = structure_.relSite(r);
+    const int b0 = structure_.relYear(r);
+    arrivalRowAdjoint(r, a0, b0);
+    for (int a = a0 + 1; a <= siteCount_ - 2; ++a) {
+        for (int b = b0; b < yearCount_; ++b) {
+            arrivalRowAdjoint(r, a, b);
+        }
+    }
+}
+
+// A(a, b, a+1, d) = φ(a+1, b, d); A(a, b, c, d) = Σ_{y=b..d} w(y) A(a+1, y, c, d) for c > a+1,
+// with w(y) = φ(a+1, b, y) (1 - p(a+1, y)); the final reach A(S-2, b, S-1, d) = λ(b, d).
+void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b)
+{
+    const int S = siteCount_;
+    const int Y = yearCount_;
+    const double* rowAdjoint = &arrivalAdjoints_[arrivalOffset(r, a, b)];
+    if (a == S - 2) {
+        for (int d = b; d < Y; ++d) {
+            lambdaAdjoint(r, b, d) += rowAdjoint[(S - 1) * Y + d];
+        }
+        return;
+    }
+    const int next = a + 1;
+    for (int d = b; d < Y; ++d) {
+        phiAdjoint(r, next, b, d) += rowAdjoint[next * Y + d];
+    }
+    for (int y = b; y < Y; ++y) {
+        const double survival = phi(r, next, b, y);
+        const double passed = 1 - capture(r, next, y);
+        const double weight = survival * passed;
+        const double* below = &arrivals_[arrivalOffset(r, next, y)];
+        double* belowAdjoint = &arrivalAdjoints_[arrivalOffset(r, next, y)];
+        double weightAdjoint = 0.0;
+        for (int c = a + 2; c < S; ++c) {
+            for (int d = y; d < Y; ++d) {
+                const double adjoint = rowAdjoint[c * Y + d];
+                weightAdjoint += adjoint * below[c * Y + d];
+                belowAdjoint[c * Y + d] += weight * adjoint;
+            }
+        }
+        phiAdjoint(r, next, b, y) += weightAdjoint * passed;
+        captureAdjoint(r, next, y) -= weightAdjoint * survival;
+    }
 }
 
 } // namespace rivulet

@@ -17,6 +17,10 @@ class YearsControllerI;
 // The negative log-likelihood of the next detections of every included release under the
 // branching model, as a function of one model's free parameter vector.
 //
+// The gradient is exact (reverse mode through the arrival and never-seen recursions of each
+// release: a few evaluations' work for all parameters at once) unless setExactGradient(false)
+// asks for the finite differences of lum::Func.
+//
 // Each release is one term: its multinomials use only its own parameters, so a change of
 // free parameter j changes only the releases listed by termsOfParameter(j), and
 // termsValue() evaluates just those. All tables are sized at construction; an evaluation
@@ -44,6 +48,14 @@ public:
     double termsValue(const std::vector<double>& x, const std::vector<int>& terms) override;
     // Every release's term at x in one pass.
     void termValues(const std::vector<double>& x, std::vector<double>& values) override;
+    bool hasExactGradient() const override { return exactGradient_; }
+    // Minus the derivatives of the listed releases' log-likelihoods, added at the free positions
+    // of their parameters. Throws std::logic_error while the exact gradient is switched off.
+    void addTermsGradient(const std::vector<double>& x, const std::vector<int>& terms,
+                          std::vector<double>& g) override;
+    // On by default. Off frees the gradient's tables, and the gradient is finite differences.
+    // Not while another thread evaluates.
+    void setExactGradient(bool exact);
 
     const std::vector<LikelihoodCell>& cells() const { return cells_; }
     // The tables of the last evaluation, for inspection: A[r][a][b][c][d] (arrival at site c
@@ -61,6 +73,12 @@ private:
     void fillArrivalRow(int r, int a, int b);
     void fillNeverSeen(int r);
     double neverSeenFrom(int r, int a, int b) const;
+    void addReleaseGradient(int r, const std::vector<double>& x, std::vector<double>& g);
+    void neverSeenAdjoints(int r);
+    void neverSeenFromAdjoint(int r, int a, int b);
+    void arrivalAdjoints(int r);
+    void arrivalRowAdjoint(int r, int a, int b);
+    void allocateAdjoints();
     static double finiteOrBad(double logLikelihood);
 
     std::size_t arrivalOffset(int r, int a, int b) const
@@ -75,6 +93,9 @@ private:
     double phi(int r, int s, int y1, int y2) const;
     double lambda(int r, int y1, int y2) const;
     double capture(int r, int s, int y) const;
+    double& phiAdjoint(int r, int s, int y1, int y2);
+    double& lambdaAdjoint(int r, int y1, int y2);
+    double& captureAdjoint(int r, int s, int y);
 
     const ParameterStructure& structure_;
     int releaseCount_ = 0;
@@ -89,9 +110,25 @@ private:
     std::vector<double> parameters_;  // current values by structure cell
     std::vector<double> passWeights_; // [R][Y] scratch of one arrival row
     std::vector<LikelihoodCell> cells_;
-    std::vector<int> firstCell_;          // [R+1]: the cells of release r are first..next-1
+    std::vector<int> firstCell_; // [R+1]: the cells of release r are first..next-1
+    // The free parameters of each release: structure cell and free position. Fixed values are
+    // written into parameters_ once, at construction.
+    struct FreeCell
+    {
+        int cell = 0;
+        int index = 0;
+    };
+    std::vector<FreeCell> freeCells_;
+    std::vector<int> firstFreeCell_;      // [R+1]
+    std::vector<int> indexLimit_;         // [R]: 1 + the largest free position of the release
     std::vector<int> parameterCells_;     // the structure cells of each release's parameters
     std::vector<int> firstParameterCell_; // [R+1]
+    bool exactGradient_ = true;
+    // The derivatives of a release's log-likelihood by its tables and parameters, laid out as
+    // arrivals_, neverSeen_ and parameters_ (each release its own part).
+    std::vector<double> arrivalAdjoints_;
+    std::vector<double> neverSeenAdjoints_;
+    std::vector<double> parameterAdjoints_;
     std::vector<std::vector<int>> termsOfParameter_;
     std::vector<int> allTerms_;
 };

@@ -64,6 +64,7 @@ void RivuletSettings::addDatabaseSettings(lum::SqliteDb* db, const lum::DbModel*
     addSetting(EstimationEndingCriterion, QStringLiteral("estimation_ending_criterion"), 0.0001);
     addSetting(Optimizer, QStringLiteral("optimizer"), 0);
     addSetting(OptimizerDefault, QStringLiteral("optimizer_default"), 0);
+    addSetting(EstimationGradient, QStringLiteral("estimation_gradient"), 0);
     addSetting(DbVersion, QStringLiteral("db_version"), 1);
     writeMissingDefaults();
     // Written only when it changes: a write would make a command that only reads wait for

@@ -44,7 +44,9 @@ public:
         MockInput = 19,
         DiagnosticsEnabled = 20,
         UiExpertMode = 21,
-        BestModelCriterion = 22
+        BestModelCriterion = 22,
+        // 0: the optimizers take the likelihood's exact gradient; 1: finite differences.
+        EstimationGradient = 23
     };
 
     static RivuletSettings& instance();

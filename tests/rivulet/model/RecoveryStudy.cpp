@@ -147,7 +147,8 @@ FittedStudy::FittedStudy(const QString& text) : data(text)
 }
 
 void FittedStudy::fit(const std::vector<EquatingScheme>& schemes,
-                      std::unique_ptr<lum::OptimizerI> optimizer, double endingCriterion)
+                      std::unique_ptr<lum::OptimizerI> optimizer, double endingCriterion,
+                      ModelEstimator::Gradient gradient)
 {
     lum::ThreadRunner runner;
     QObject::connect(&runner, &lum::ThreadRunner::warning,
@@ -157,6 +158,7 @@ void FittedStudy::fit(const std::vector<EquatingScheme>& schemes,
     ModelEstimator job(data.releases, data.sites, data.years, catalogue, results, data.counts,
                        std::move(optimizer), endingCriterion, &runner);
     job.setSchemes(schemes);
+    job.setGradient(gradient);
     job.run();
 }
 

@@ -5,6 +5,7 @@
 #include "rivulet/model/EquatingScheme.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/model/ModelEstimator.h"
 #include "rivulet/model/ParameterEntry.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
@@ -56,7 +57,8 @@ struct FittedStudy
     // Fits the models with the given optimizer and ending criterion; warnings and error
     // statuses of the job are kept in `warnings`.
     void fit(const std::vector<EquatingScheme>& schemes, std::unique_ptr<lum::OptimizerI> optimizer,
-             double endingCriterion);
+             double endingCriterion,
+             ModelEstimator::Gradient gradient = ModelEstimator::Gradient::Exact);
 };
 
 } // namespace rivulet::test
