@@ -2,23 +2,11 @@
 
 #include "rivulet/study/StudyConfiguration.h"
 
-#include <QFont>
-
 namespace rivulet {
 
 ConfigCohortsTableModel::ConfigCohortsTableModel(StudyConfiguration& configuration, QObject* parent)
-    : QAbstractTableModel(parent), configuration_(configuration)
+    : CheckListTableModel(parent), configuration_(configuration)
 {
-}
-
-int ConfigCohortsTableModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : labels_.size();
-}
-
-int ConfigCohortsTableModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : 1;
 }
 
 QVariant ConfigCohortsTableModel::data(const QModelIndex& index, int role) const
@@ -26,26 +14,6 @@ QVariant ConfigCohortsTableModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || role != Qt::CheckStateRole)
         return {};
     return index.row() == selectedRow_ ? Qt::Checked : Qt::Unchecked;
-}
-
-QVariant ConfigCohortsTableModel::headerData(int section, Qt::Orientation orientation,
-                                             int role) const
-{
-    if (orientation != Qt::Vertical)
-        return {};
-    if (role == Qt::DisplayRole)
-        return labels_.value(section);
-    if (role == Qt::FontRole) {
-        QFont font;
-        font.setWeight(QFont::Bold);
-        return font;
-    }
-    return {};
-}
-
-Qt::ItemFlags ConfigCohortsTableModel::flags(const QModelIndex& index) const
-{
-    return QAbstractTableModel::flags(index) | Qt::ItemIsUserCheckable;
 }
 
 bool ConfigCohortsTableModel::setData(const QModelIndex& index, const QVariant&, int role)

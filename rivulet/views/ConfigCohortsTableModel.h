@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QAbstractTableModel>
+#include "rivulet/views/CheckListTableModel.h"
+
 #include <QList>
 #include <QStringList>
 
@@ -11,7 +12,7 @@ class StudyConfiguration;
 // The cohorts of the age data, with at most one checked: the cohort the analysis is
 // restricted to. Clicking the checked cohort unchecks it (every cohort takes part). Nothing
 // is written until apply().
-class ConfigCohortsTableModel : public QAbstractTableModel
+class ConfigCohortsTableModel : public CheckListTableModel
 {
     Q_OBJECT
 
@@ -19,11 +20,7 @@ public:
     // `configuration` is borrowed and must outlive the model.
     explicit ConfigCohortsTableModel(StudyConfiguration& configuration, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     void load();
@@ -36,7 +33,6 @@ private:
     StudyConfiguration& configuration_;
     // Cohorts are named by number, as the headless tool's "cohort" command names them.
     QList<int> cohortNumbers_;
-    QStringList labels_;
     int selectedRow_ = -1;
     int savedRow_ = -1;
 };

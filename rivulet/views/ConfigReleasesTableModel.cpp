@@ -2,24 +2,12 @@
 
 #include "rivulet/study/StudyConfiguration.h"
 
-#include <QFont>
-
 namespace rivulet {
 
 ConfigReleasesTableModel::ConfigReleasesTableModel(StudyConfiguration& configuration,
                                                    QObject* parent)
-    : QAbstractTableModel(parent), configuration_(configuration)
+    : CheckListTableModel(parent), configuration_(configuration)
 {
-}
-
-int ConfigReleasesTableModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : labels_.size();
-}
-
-int ConfigReleasesTableModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : 1;
 }
 
 QVariant ConfigReleasesTableModel::data(const QModelIndex& index, int role) const
@@ -27,26 +15,6 @@ QVariant ConfigReleasesTableModel::data(const QModelIndex& index, int role) cons
     if (!index.isValid() || role != Qt::CheckStateRole || index.row() >= checked_.size())
         return {};
     return checked_.at(index.row()) ? Qt::Checked : Qt::Unchecked;
-}
-
-QVariant ConfigReleasesTableModel::headerData(int section, Qt::Orientation orientation,
-                                              int role) const
-{
-    if (orientation != Qt::Vertical)
-        return {};
-    if (role == Qt::DisplayRole)
-        return labels_.value(section);
-    if (role == Qt::FontRole) {
-        QFont font;
-        font.setWeight(QFont::Bold);
-        return font;
-    }
-    return {};
-}
-
-Qt::ItemFlags ConfigReleasesTableModel::flags(const QModelIndex& index) const
-{
-    return QAbstractTableModel::flags(index) | Qt::ItemIsUserCheckable;
 }
 
 bool ConfigReleasesTableModel::setData(const QModelIndex& index, const QVariant&, int role)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QAbstractTableModel>
+#include "rivulet/views/CheckListTableModel.h"
+
 #include <QList>
 #include <QStringList>
 
@@ -11,7 +12,7 @@ class StudyConfiguration;
 // Every release of the study, active or not, with a check box that says whether it takes
 // part. The release labels are the row headings; a click toggles the check. Nothing is
 // written until apply().
-class ConfigReleasesTableModel : public QAbstractTableModel
+class ConfigReleasesTableModel : public CheckListTableModel
 {
     Q_OBJECT
 
@@ -19,11 +20,7 @@ public:
     // `configuration` is borrowed and must outlive the model.
     explicit ConfigReleasesTableModel(StudyConfiguration& configuration, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     // The releases and their state as stored.
@@ -37,7 +34,6 @@ public:
 private:
     StudyConfiguration& configuration_;
     QList<int> releaseIds_;
-    QStringList labels_;
     QList<bool> checked_;
     QList<int> savedSelection_;
     QList<int> selection_;
