@@ -11,8 +11,11 @@
 #include "rivulet/data/TagDbModel.h"
 #include "rivulet/data/YearDbModel.h"
 
+#include "lum/db/NativeStatement.h"
+
 #include <QSqlError>
-#include <QSqlQuery>
+
+#include <cstring>
 
 namespace rivulet {
 
@@ -116,35 +119,37 @@ int DetectionSequenceController::readRows(int cohortId)
         return QSqlError::ConnectionError;
     }
     const bool cohortFilter = cohortId >= 0;
-    QSqlQuery query(db->db());
-    // Rows are read once, in order: no need to keep them for going back.
-    query.setForwardOnly(true);
-    bool ok = query.prepare(statement(rdb_, cohortFilter));
-    if (ok && cohortFilter)
-        query.addBindValue(cohortId);
-    ok = ok && query.exec();
+    // A million rows: read straight from SQLite, and the tag's text made once per tag.
+    lum::NativeStatement query;
+    if (query.prepare(*db, statement(rdb_, cohortFilter)) != 0) {
+        lastError_ = query.errorText();
+        return QSqlError::StatementError;
+    }
+    if (cohortFilter)
+        query.bindInt(1, cohortId);
 
     DetectionSequenceWalker walker(sites_.count() - 1);
+    QByteArray tagBytes;
     QString tag;
     DetectionSequence* target = nullptr; // the current tag's release; null when not active
-    while (ok && query.next()) {
-        const QString rowTag = query.value(TagField).toString();
-        if (rowTag != tag) {
-            tag = rowTag;
-            const int index = positions_.value(query.value(ReleaseField).toInt(), -1);
+    while (query.next()) {
+        int size = 0;
+        const char* rowTag = query.columnText(TagField, &size);
+        if (size != tagBytes.size() || std::memcmp(rowTag, tagBytes.constData(), size) != 0) {
+            tagBytes = QByteArray(rowTag, size);
+            tag = QString::fromUtf8(tagBytes);
+            const int index = positions_.value(query.columnInt(ReleaseField), -1);
             target = index < 0 ? nullptr : &sequences_[static_cast<std::size_t>(index)];
         }
         if (target == nullptr)
             continue;
-        const QVariant site = query.value(SiteField);
-        walker.addRow(tag, !site.isNull(), site.toInt(), query.value(YearField).toInt(),
-                      query.value(DispositionField).toInt(), *target);
+        walker.addRow(tag, !query.isNull(SiteField), query.columnInt(SiteField),
+                      query.columnInt(YearField), query.columnInt(DispositionField), *target);
     }
-    const QSqlError error = query.lastError();
-    if (error.type() == QSqlError::NoError)
+    if (!query.failed())
         return 0;
-    lastError_ = error.text();
-    return error.type();
+    lastError_ = query.errorText();
+    return QSqlError::StatementError;
 }
 
 const DetectionSequence* DetectionSequenceController::sequenceOf(int releaseId) const

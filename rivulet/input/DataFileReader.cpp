@@ -80,6 +80,10 @@ DataFileReader::Content DataFileReader::survey()
         return Unreadable;
     m_stream = std::make_unique<QTextStream>(&m_file);
     m_lineNumber = 0;
+    m_wide = wide;
+    m_buffer.clear();
+    m_bufferPos = 0;
+    m_atEnd = false;
     return hasText ? Text : Empty;
 }
 
@@ -93,6 +97,54 @@ bool DataFileReader::readLine(QString& line)
     if (line.endsWith(QLatin1Char('\r')))
         line.chop(1);
     return true;
+}
+
+bool DataFileReader::readLine(QByteArray& line)
+{
+    if (m_wide) {
+        if (!readLine(m_wideLine))
+            return false;
+        line = m_wideLine.toUtf8();
+        return true;
+    }
+    if (!nextRawLine(line))
+        return false;
+    ++m_lineNumber;
+    if (m_lineNumber == 1 && line.startsWith("\xEF\xBB\xBF"))
+        line.remove(0, 3);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    const bool ascii = std::all_of(line.cbegin(), line.cend(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii)
+        line = QString::fromUtf8(line).toUtf8();
+    return true;
+}
+
+bool DataFileReader::nextRawLine(QByteArray& line)
+{
+    for (;;) {
+        const char* data = m_buffer.constData() + m_bufferPos;
+        const int available = m_buffer.size() - m_bufferPos;
+        const auto* newline = static_cast<const char*>(std::memchr(data, '\n', available));
+        if (newline != nullptr || (m_atEnd && available > 0)) {
+            const int length = newline ? static_cast<int>(newline - data) : available;
+            line.resize(length);
+            std::memcpy(line.data(), data, static_cast<size_t>(length));
+            m_bufferPos += newline ? length + 1 : length;
+            return true;
+        }
+        if (m_atEnd || !m_file.isOpen())
+            return false;
+        // Keeps the start of a line cut by the end of the buffer.
+        m_buffer.remove(0, m_bufferPos);
+        m_bufferPos = 0;
+        const int kept = m_buffer.size();
+        m_buffer.resize(kept + static_cast<int>(chunkSize));
+        const qint64 n = m_file.read(m_buffer.data() + kept, chunkSize);
+        m_buffer.resize(kept + static_cast<int>(std::max<qint64>(n, 0)));
+        m_atEnd = n <= 0;
+    }
 }
 
 } // namespace rivulet

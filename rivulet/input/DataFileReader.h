@@ -39,15 +39,29 @@ public:
     int lineCount() const { return m_lineCount; }
 
     // The next line without its line end; false at the end of the file. Reuses `line`'s
-    // storage.
+    // storage. Use one of the two forms for the whole file.
     bool readLine(QString& line);
+    // The same line as UTF-8 (a UTF-16 file is converted, bytes that are not UTF-8 become
+    // U+FFFD as in the text form). Reads ASCII lines without decoding them, for files of a
+    // million lines.
+    bool readLine(QByteArray& line);
     int lineNumber() const { return m_lineNumber; }
 
 private:
+    // Moves the next raw line (up to, without, its "\n") into `line`; false at the end.
+    bool nextRawLine(QByteArray& line);
+
     QFile m_file;
     std::unique_ptr<QTextStream> m_stream;
     int m_lineCount = 0;
     int m_lineNumber = 0;
+    // Set by survey(): the file starts with a UTF-16 byte-order mark.
+    bool m_wide = false;
+    // Bytes read ahead of the lines handed out.
+    QByteArray m_buffer;
+    int m_bufferPos = 0;
+    bool m_atEnd = false;
+    QString m_wideLine;
 };
 
 } // namespace rivulet

@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QPair>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -30,20 +31,34 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// Finds a site by the text of a field, remembering each distinct text: a file names only a
-// few sites, but on nearly every row.
-template <typename Find>
-const SiteRecord* cachedSite(std::vector<std::pair<QString, const SiteRecord*>>& cache,
-                             const QStringRef& text, Find find)
+std::string_view viewOf(const QByteArray& bytes)
+{
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// A field's text remembered with what it stands for: a file names only a few sites and
+// antennas, but on nearly every row.
+template <typename Value>
+struct Remembered
+{
+    QByteArray bytes;
+    QString text;
+    Value value;
+};
+
+template <typename Value, typename Find>
+const Remembered<Value>& remembered(std::vector<Remembered<Value>>& cache, std::string_view bytes,
+                                    Find find)
 {
     for (const auto& entry : cache) {
-        if (entry.first == text)
-            return entry.second;
+        if (viewOf(entry.bytes) == bytes)
+            return entry;
     }
-    const QString key = text.toString();
-    const SiteRecord* site = find(key);
-    cache.emplace_back(key, site);
-    return site;
+    const QByteArray key(bytes.data(), static_cast<int>(bytes.size()));
+    QString text = QString::fromUtf8(key);
+    Value value = find(text);
+    cache.push_back({key, std::move(text), value});
+    return cache.back();
 }
 
 } // namespace
@@ -51,8 +66,9 @@ const SiteRecord* cachedSite(std::vector<std::pair<QString, const SiteRecord*>>&
 struct ObsDataLoader::Lookups
 {
     ObsDateTime time;
-    std::vector<std::pair<QString, const SiteRecord*>> releaseSites;
-    std::vector<std::pair<QString, const SiteRecord*>> detectionSites;
+    std::vector<Remembered<const SiteRecord*>> releaseSites;
+    std::vector<Remembered<const SiteRecord*>> detectionSites;
+    std::vector<Remembered<bool>> coils;
     QHash<QPair<const SiteRecord*, const SiteRecord*>, bool> downstream;
 };
 
@@ -166,7 +182,7 @@ bool ObsDataLoader::prepareFile(DataFileReader& reader)
 
 bool ObsDataLoader::readRows(DataFileReader& reader, ObsStudyWriter& writer)
 {
-    QString line;
+    QByteArray line;
     ObsRecord record;
     while (reader.readLine(line)) {
         const int number = reader.lineNumber();
@@ -197,28 +213,27 @@ bool ObsDataLoader::looksLikeTitles(const ObsRecord& record) const
     // release time and detection time are both words and whose release site is unknown is
     // taken for titles.
     ObsDateTime time;
-    const QStringRef& released = record.field(ObsRecord::ReleaseTime);
-    const QStringRef& observed = record.field(ObsRecord::ObsTime);
-    const QStringRef& site = record.field(ObsRecord::ReleaseSite);
-    return record.field(ObsRecord::RowFilter) != QLatin1String("A") && !released.isEmpty() &&
-           !time.read(released) && !observed.isEmpty() && !time.read(observed) &&
-           !m_config->findReleaseSite(site.toString());
+    const std::string_view released = record.field(ObsRecord::ReleaseTime);
+    const std::string_view observed = record.field(ObsRecord::ObsTime);
+    return record.field(ObsRecord::RowFilter) != "A" && !released.empty() && !time.read(released) &&
+           !observed.empty() && !time.read(observed) &&
+           !m_config->findReleaseSite(record.fieldText(ObsRecord::ReleaseSite));
 }
 
 ObsDataLoader::RowResult ObsDataLoader::readRow(const ObsRecord& record, int line,
                                                 ObsStudyWriter& writer)
 {
-    const QStringRef& tag = record.field(ObsRecord::TagCode);
-    if (tag.isEmpty())
+    const std::string_view tag = record.field(ObsRecord::TagCode);
+    if (tag.empty())
         return failOnField(QStringLiteral("Missing tagId"), line, record, ObsRecord::TagCode);
-    if (record.field(ObsRecord::RowFilter) == QLatin1String("A")) {
+    if (record.field(ObsRecord::RowFilter) == "A") {
         ++m_summary.ignoredRows;
         return RowDone;
     }
     // All rows of one tag follow one another; its release is read from the first.
-    if (tag != m_tagCode && startTag(record, line, writer) == RowFailed)
+    if (tag != viewOf(m_tagCode) && startTag(record, line, writer) == RowFailed)
         return RowFailed;
-    if (record.field(ObsRecord::ObsTime).isEmpty())
+    if (record.field(ObsRecord::ObsTime).empty())
         return RowDone;
     return readDetection(record, line, writer);
 }
@@ -226,9 +241,11 @@ ObsDataLoader::RowResult ObsDataLoader::readRow(const ObsRecord& record, int lin
 ObsDataLoader::RowResult ObsDataLoader::startTag(const ObsRecord& record, int line,
                                                  ObsStudyWriter& writer)
 {
-    m_tagCode = record.field(ObsRecord::TagCode).toString();
-    const QStringRef& siteName = record.field(ObsRecord::ReleaseSite);
-    if (siteName.isEmpty())
+    const std::string_view tag = record.field(ObsRecord::TagCode);
+    m_tagCode.resize(static_cast<int>(tag.size()));
+    std::copy(tag.begin(), tag.end(), m_tagCode.begin());
+    const std::string_view siteName = record.field(ObsRecord::ReleaseSite);
+    if (siteName.empty())
         return failOnField(QStringLiteral("No release site specified"), line, record,
                            ObsRecord::ReleaseSite);
     m_releaseSite = releaseSite(siteName);
@@ -236,17 +253,17 @@ ObsDataLoader::RowResult ObsDataLoader::startTag(const ObsRecord& record, int li
         return failOnField(QStringLiteral("Unrecognized release site"), line, record,
                            ObsRecord::ReleaseSite);
     const int siteId = writer.siteId(*m_releaseSite);
-    const QStringRef& releaseTime = record.field(ObsRecord::ReleaseTime);
+    const std::string_view releaseTime = record.field(ObsRecord::ReleaseTime);
     if (siteId != -1 && !m_lookups->time.read(releaseTime))
         return failOnField(QStringLiteral("Invalid release time"), line, record,
                            ObsRecord::ReleaseTime);
-    const int yearId = siteId == -1 ? -1 : writer.yearId(ObsDateTime::yearOf(releaseTime));
+    const int yearId = siteId == -1 ? -1 : writer.yearId(m_lookups->time.year());
     const int releaseId = yearId == -1 ? -1 : writer.releaseId(siteId, yearId);
     if (releaseId == -1)
         return fail(QStringLiteral("Unable to store the data (") + writer.lastError() +
                         QLatin1Char(')'),
                     line);
-    switch (writer.insertTag(m_tagCode, releaseId, releaseTime.toString())) {
+    switch (writer.insertTag(tag, releaseId, releaseTime)) {
     case ObsStudyWriter::TagStored:
         return RowDone;
     case ObsStudyWriter::TagDuplicate:
@@ -261,12 +278,12 @@ ObsDataLoader::RowResult ObsDataLoader::startTag(const ObsRecord& record, int li
 ObsDataLoader::RowResult ObsDataLoader::readDetection(const ObsRecord& record, int line,
                                                       ObsStudyWriter& writer)
 {
-    const QStringRef& obsTime = record.field(ObsRecord::ObsTime);
+    const std::string_view obsTime = record.field(ObsRecord::ObsTime);
     if (!m_lookups->time.read(obsTime))
         return failOnField(QStringLiteral("Invalid observation time"), line, record,
                            ObsRecord::ObsTime);
-    const QStringRef& code = record.field(ObsRecord::ObsSite);
-    const SiteRecord* site = detectionSite(code);
+    const QString* code = nullptr;
+    const SiteRecord* site = detectionSite(record.field(ObsRecord::ObsSite), &code);
     if (!site)
         return failOnField(QStringLiteral("Unrecognized observation site"), line, record,
                            ObsRecord::ObsSite);
@@ -277,10 +294,10 @@ ObsDataLoader::RowResult ObsDataLoader::readDetection(const ObsRecord& record, i
     const int siteId = writer.siteId(*site);
     // A year of this load runs from 1 January 00:00:00 to 31 December 23:59:59, so the
     // detection's migration year is the year it names.
-    const int yearId = siteId == -1 ? -1 : writer.yearId(ObsDateTime::yearOf(obsTime));
-    const int category = m_config->classify(
-        code.toString(), record.field(ObsRecord::Coil).toString(), m_lookups->time.julianDay());
-    if (yearId == -1 || writer.insertDetection(m_tagCode, siteId, yearId, obsTime.toString(),
+    const int yearId = siteId == -1 ? -1 : writer.yearId(m_lookups->time.year());
+    const int category = m_config->classify(*code, coilText(record.field(ObsRecord::Coil)),
+                                            m_lookups->time.julianDay());
+    if (yearId == -1 || writer.insertDetection(viewOf(m_tagCode), siteId, yearId, obsTime,
                                                SitesConfig::dispositionOf(category)) != 0)
         return fail(QStringLiteral("Unable to store the data (") + writer.lastError() +
                         QLatin1Char(')'),
@@ -288,16 +305,32 @@ ObsDataLoader::RowResult ObsDataLoader::readDetection(const ObsRecord& record, i
     return RowDone;
 }
 
-const SiteRecord* ObsDataLoader::releaseSite(const QStringRef& name)
+const SiteRecord* ObsDataLoader::releaseSite(std::string_view name)
 {
-    return cachedSite(m_lookups->releaseSites, name,
-                      [this](const QString& key) { return m_config->findReleaseSite(key); });
+    return remembered(m_lookups->releaseSites, name,
+                      [this](const QString& text) { return m_config->findReleaseSite(text); })
+        .value;
 }
 
-const SiteRecord* ObsDataLoader::detectionSite(const QStringRef& code)
+const SiteRecord* ObsDataLoader::detectionSite(std::string_view code, const QString** text)
 {
-    return cachedSite(m_lookups->detectionSites, code,
-                      [this](const QString& key) { return m_config->findDetectionSite(key); });
+    const auto& entry = remembered(m_lookups->detectionSites, code, [this](const QString& key) {
+        return m_config->findDetectionSite(key);
+    });
+    *text = &entry.text;
+    return entry.value;
+}
+
+const QString& ObsDataLoader::coilText(std::string_view coil)
+{
+    // A file with an unexpected variety of antenna texts is read without remembering them all.
+    constexpr std::size_t manyCoils = 256;
+    auto& coils = m_lookups->coils;
+    if (coils.size() >= manyCoils &&
+        std::none_of(coils.begin(), coils.end(),
+                     [coil](const Remembered<bool>& entry) { return viewOf(entry.bytes) == coil; }))
+        coils.pop_back();
+    return remembered(coils, coil, [](const QString&) { return true; }).text;
 }
 
 bool ObsDataLoader::isDownstream(const SiteRecord& detection, const SiteRecord& release)
@@ -323,15 +356,15 @@ ObsDataLoader::RowResult ObsDataLoader::failOnField(const QString& message, int 
                                                     const ObsRecord& record, int field)
 {
     const auto number = static_cast<ObsRecord::Field>(field);
-    const QStringRef& value = record.field(number);
+    const QString value = record.fieldText(number);
     const QString column = quoted(ObsRecord::fieldName(number));
     m_failed = true;
-    lum::ThreadRunnable::fail(
-        lum::JobError::Input,
-        message + QStringLiteral(" at line ") + QString::number(line) + QStringLiteral(" of ") +
-            quoted(m_fileName) + QStringLiteral(": column ") + column +
-            (value.isEmpty() ? QStringLiteral(" is empty")
-                             : QStringLiteral(" holds ") + quoted(value.toString())));
+    lum::ThreadRunnable::fail(lum::JobError::Input,
+                              message + QStringLiteral(" at line ") + QString::number(line) +
+                                  QStringLiteral(" of ") + quoted(m_fileName) +
+                                  QStringLiteral(": column ") + column +
+                                  (value.isEmpty() ? QStringLiteral(" is empty")
+                                                   : QStringLiteral(" holds ") + quoted(value)));
     return RowFailed;
 }
 

@@ -3,9 +3,11 @@
 #include "lum/thread/ThreadRunnable.h"
 #include "rivulet/input/ObsLoadSummary.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
+#include <string_view>
 
 namespace rivulet {
 
@@ -69,8 +71,10 @@ private:
     RowResult startTag(const ObsRecord& record, int line, ObsStudyWriter& writer);
     RowResult readDetection(const ObsRecord& record, int line, ObsStudyWriter& writer);
     bool looksLikeTitles(const ObsRecord& record) const;
-    const SiteRecord* releaseSite(const QStringRef& name);
-    const SiteRecord* detectionSite(const QStringRef& code);
+    const SiteRecord* releaseSite(std::string_view name);
+    // The detection site and its code as text.
+    const SiteRecord* detectionSite(std::string_view code, const QString** text);
+    const QString& coilText(std::string_view coil);
     bool isDownstream(const SiteRecord& detection, const SiteRecord& release);
     // Reports the error of row `line` (none below 1) and marks the run failed.
     RowResult fail(const QString& message, int line = 0, lum::JobError code = lum::JobError::Input);
@@ -92,7 +96,7 @@ private:
     bool m_failed = false;
     ObsLoadSummary m_summary;
     // The run of rows of the tag being read.
-    QString m_tagCode;
+    QByteArray m_tagCode;
     const SiteRecord* m_releaseSite = nullptr;
     // Look-ups that repeat on nearly every row, kept for the run.
     struct Lookups;

@@ -8,14 +8,14 @@ namespace rivulet {
 
 namespace {
 
-constexpr int fixedWidth = 19;
+constexpr std::size_t fixedWidth = 19;
 
 // The decimal number of `count` digits at `pos`, or -1 when one of them is not a digit.
-int digits(const QStringRef& text, int pos, int count)
+int digits(std::string_view text, std::size_t pos, std::size_t count)
 {
     int value = 0;
-    for (int i = pos; i < pos + count; ++i) {
-        const ushort c = text.at(i).unicode();
+    for (std::size_t i = pos; i < pos + count; ++i) {
+        const char c = text[i];
         if (c < '0' || c > '9')
             return -1;
         value = value * 10 + (c - '0');
@@ -25,11 +25,10 @@ int digits(const QStringRef& text, int pos, int count)
 
 } // namespace
 
-bool ObsDateTime::read(const QStringRef& text)
+bool ObsDateTime::read(std::string_view text)
 {
-    if (text.size() != fixedWidth || text.at(4) != QLatin1Char('-') ||
-        text.at(7) != QLatin1Char('-') || text.at(10) != QLatin1Char(' ') ||
-        text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':'))
+    if (text.size() != fixedWidth || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':')
         return false;
     const int year = digits(text, 0, 4);
     const int month = digits(text, 5, 2);
@@ -45,13 +44,8 @@ bool ObsDateTime::read(const QStringRef& text)
     if (!midnight)
         return false;
     m_julianDay = *midnight + (hour * 3600 + minute * 60 + second) / 86400.0;
+    m_year = year;
     return true;
-}
-
-int ObsDateTime::yearOf(const QStringRef& text)
-{
-    const int dash = text.indexOf(QLatin1Char('-'));
-    return (dash < 0 ? text : text.left(dash)).toInt();
 }
 
 } // namespace rivulet

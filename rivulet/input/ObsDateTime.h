@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QStringRef>
+#include <string_view>
 
 namespace rivulet {
 
@@ -14,11 +13,11 @@ class ObsDateTime
 public:
     static constexpr const char* format = "yyyy-MM-dd HH:mm:ss";
 
-    // False when the text is not a valid date-time in that format.
-    bool read(const QStringRef& text);
+    // False when the text (UTF-8) is not a valid date-time in that format.
+    bool read(std::string_view text);
 
-    // The calendar year as the program files detections by: the number before the first "-".
-    static int yearOf(const QStringRef& text);
+    // The calendar year of the last date-time read, as the program files detections by.
+    int year() const { return m_year; }
 
     // Julian day number of the instant (midnight ends in .5, the time of day as a fraction),
     // the scale of the sites configuration's date ranges.
@@ -26,6 +25,7 @@ public:
 
 private:
     double m_julianDay = 0.0;
+    int m_year = 0;
 };
 
 } // namespace rivulet

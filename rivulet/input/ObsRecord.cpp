@@ -23,31 +23,44 @@ QString ObsRecord::fieldName(Field number)
     return QStringLiteral("field %1").arg(int(number));
 }
 
-bool ObsRecord::isSkipped(const QString& line)
+bool ObsRecord::isSkipped(const QByteArray& line)
 {
-    if (line.isEmpty() || line.at(0) == QLatin1Char('#'))
+    if (line.isEmpty() || line.at(0) == '#')
         return true;
-    for (const QChar c : line) {
+    for (const char c : line) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            break; // blanks beyond ASCII are told by the text itself
+        if (c != ',' && c != ' ' && (c < '\t' || c > '\r'))
+            return false;
+    }
+    for (const QChar c : QString::fromUtf8(line)) {
         if (c != QLatin1Char(',') && !c.isSpace())
             return false;
     }
     return true;
 }
 
-void ObsRecord::split(const QString& line)
+void ObsRecord::split(const QByteArray& line)
 {
-    int start = 0;
+    const std::string_view text(line.constData(), static_cast<std::size_t>(line.size()));
+    std::size_t start = 0;
     for (int i = 0; i < fieldCount; ++i) {
-        if (start > line.size()) {
-            m_fields[i] = QStringRef();
+        if (start > text.size()) {
+            m_fields[i] = std::string_view();
             continue;
         }
-        int end = line.indexOf(QLatin1Char(','), start);
-        if (end < 0)
-            end = line.size();
-        m_fields[i] = QStringRef(&line, start, end - start);
+        std::size_t end = text.find(',', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        m_fields[i] = text.substr(start, end - start);
         start = end + 1;
     }
+}
+
+QString ObsRecord::fieldText(int number) const
+{
+    const std::string_view text = field(number);
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
 }
 
 } // namespace rivulet

@@ -1,14 +1,16 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <QStringRef>
 
 #include <array>
+#include <string_view>
 
 namespace rivulet {
 
-// One line of an observation export cut into its comma-separated fields (no quoting). Fields
-// are views into the line, which must outlive them; the object is reused from line to line.
+// One line of an observation export (UTF-8) cut into its comma-separated fields (no quoting).
+// Fields are views into the line, which must outlive them; the object is reused from line to
+// line, so a million rows cost no allocation.
 class ObsRecord
 {
 public:
@@ -30,15 +32,16 @@ public:
 
     // True for a line that carries no record: empty or blank, a "#" comment, or nothing but
     // commas.
-    static bool isSkipped(const QString& line);
+    static bool isSkipped(const QByteArray& line);
 
     // Cuts the line; missing fields are empty and fields beyond the 19th are ignored.
-    void split(const QString& line);
+    void split(const QByteArray& line);
     // Field `number`, counted from 1.
-    const QStringRef& field(int number) const { return m_fields[number - 1]; }
+    std::string_view field(int number) const { return m_fields[number - 1]; }
+    QString fieldText(int number) const;
 
 private:
-    std::array<QStringRef, fieldCount> m_fields;
+    std::array<std::string_view, fieldCount> m_fields;
 };
 
 } // namespace rivulet

@@ -1,6 +1,7 @@
 #include "rivulet/input/ObsStudyWriter.h"
 
 #include "lum/db/DbModel.h"
+#include "lum/db/SqlStatement.h"
 #include "lum/db/SqliteDb.h"
 #include "lum/db/TableData.h"
 #include "rivulet/data/DerivedDataStore.h"
@@ -13,7 +14,20 @@
 
 #include <QSqlError>
 
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
 namespace rivulet {
+
+ObsStudyWriter::ObsStudyWriter(RivuletDb& rdb, ReleasesController& releases, SitesController& sites,
+                               YearsController& years)
+    : m_rdb(rdb), m_releases(releases), m_sites(sites), m_years(years),
+      m_tagCodes(
+          0, [this](std::size_t tag) { return std::hash<std::string_view>()(codeOf(tag)); },
+          [this](std::size_t a, std::size_t b) { return codeOf(a) == codeOf(b); })
+{
+}
 
 ObsStudyWriter::~ObsStudyWriter()
 {
@@ -43,12 +57,8 @@ int ObsStudyWriter::start()
         return error;
     if (const int error = dropIndexes())
         return error;
-    m_tagInsert.setDatabase(*db);
-    if (m_tagInsert.prepare(m_rdb.model(RivuletDb::Tags)->insertSql(0)) != 0)
-        return fail(m_tagInsert.lastError().text());
-    m_detectionInsert.setDatabase(*db);
-    if (db->prepareInsert(*m_rdb.model(RivuletDb::Observations), m_detectionInsert) != 0)
-        return fail(m_detectionInsert.lastError().text());
+    if (m_detectionInsert.prepare(*db, m_rdb.model(RivuletDb::Observations)->insertSql()) != 0)
+        return fail(m_detectionInsert.errorText());
     return 0;
 }
 
@@ -144,40 +154,83 @@ int ObsStudyWriter::releaseId(int siteId, int yearId)
     return id;
 }
 
-ObsStudyWriter::TagResult ObsStudyWriter::insertTag(const QString& code, int releaseId,
-                                                    const QString& releaseTime)
+std::string_view ObsStudyWriter::codeOf(std::size_t tag) const
 {
-    // The tables were emptied at the start, so only this load's tags can collide.
-    if (m_tags.contains(code))
-        return TagDuplicate;
-    m_tagInsert.bindValue(0, code);
-    m_tagInsert.bindValue(1, releaseId);
-    m_tagInsert.bindValue(2, -1);
-    m_tagInsert.bindValue(3, releaseTime);
-    if (m_tagInsert.step() != lum::SqlStatement::Done) {
-        fail(m_tagInsert.lastError().text());
+    const PendingTag& pending = m_tags[tag];
+    return std::string_view(m_tagText).substr(pending.offset, pending.codeSize);
+}
+
+std::string_view ObsStudyWriter::releaseTimeOf(std::size_t tag) const
+{
+    const PendingTag& pending = m_tags[tag];
+    return std::string_view(m_tagText).substr(pending.offset + pending.codeSize, pending.timeSize);
+}
+
+ObsStudyWriter::TagResult ObsStudyWriter::insertTag(std::string_view code, int releaseId,
+                                                    std::string_view releaseTime)
+{
+    constexpr std::size_t maxField = std::numeric_limits<std::uint16_t>::max();
+    if (code.size() > maxField || releaseTime.size() > maxField ||
+        m_tagText.size() + code.size() + releaseTime.size() >
+            std::numeric_limits<std::uint32_t>::max()) {
+        fail(QStringLiteral("The tags of the file do not fit in memory."));
         return TagFailed;
     }
-    m_tags.insert(code);
+    m_tags.push_back({static_cast<std::uint32_t>(m_tagText.size()),
+                      static_cast<std::uint16_t>(code.size()),
+                      static_cast<std::uint16_t>(releaseTime.size()), releaseId});
+    m_tagText.append(code);
+    m_tagText.append(releaseTime);
+    // The tables were emptied at the start, so only this load's tags can collide.
+    if (!m_tagCodes.insert(m_tags.size() - 1).second) {
+        m_tagText.resize(m_tags.back().offset);
+        m_tags.pop_back();
+        return TagDuplicate;
+    }
     return TagStored;
 }
 
-int ObsStudyWriter::insertDetection(const QString& tagCode, int siteId, int migrationYearId,
-                                    const QString& obsTime, int disposition)
+int ObsStudyWriter::insertDetection(std::string_view tagCode, int siteId, int migrationYearId,
+                                    std::string_view obsTime, int disposition)
 {
-    m_detectionInsert.bindText(1, tagCode);
+    m_detectionInsert.bindText(1, tagCode.data(), static_cast<int>(tagCode.size()));
     m_detectionInsert.bindInt(2, siteId);
     m_detectionInsert.bindInt(3, migrationYearId);
-    m_detectionInsert.bindText(4, obsTime);
+    m_detectionInsert.bindText(4, obsTime.data(), static_cast<int>(obsTime.size()));
     m_detectionInsert.bindInt(5, disposition);
-    if (m_detectionInsert.step() != lum::SqlStatement::Done)
-        return fail(m_detectionInsert.lastError().text());
+    if (m_detectionInsert.step() != lum::NativeStatement::Done)
+        return fail(m_detectionInsert.errorText());
     ++m_detectionCount;
+    return 0;
+}
+
+int ObsStudyWriter::storeTags()
+{
+    lum::NativeStatement insert;
+    if (insert.prepare(*m_rdb.database(), m_rdb.model(RivuletDb::Tags)->insertSql(0)) != 0)
+        return fail(insert.errorText());
+    std::vector<std::size_t> order(m_tags.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    // Byte order of UTF-8 is the order of SQLite's text key.
+    std::sort(order.begin(), order.end(),
+              [this](std::size_t a, std::size_t b) { return codeOf(a) < codeOf(b); });
+    for (const std::size_t tag : order) {
+        const std::string_view code = codeOf(tag);
+        const std::string_view releaseTime = releaseTimeOf(tag);
+        insert.bindText(1, code.data(), static_cast<int>(code.size()));
+        insert.bindInt(2, m_tags[tag].releaseId);
+        insert.bindInt(3, -1);
+        insert.bindText(4, releaseTime.data(), static_cast<int>(releaseTime.size()));
+        if (insert.step() != lum::NativeStatement::Done)
+            return fail(insert.errorText());
+    }
     return 0;
 }
 
 int ObsStudyWriter::finish()
 {
+    if (const int error = storeTags())
+        return error;
     // Release order follows the order of sites and years, so those come first.
     if (m_sites.orderSites() != 0 || m_years.orderYears() != 0 || m_releases.orderReleases() != 0)
         return fail(m_rdb.database()->lastError().text());

@@ -1,11 +1,17 @@
 #pragma once
 
-#include "lum/db/SqlStatement.h"
+#include "lum/db/NativeStatement.h"
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 #include <QVariant>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 namespace rivulet {
 
@@ -16,9 +22,11 @@ class YearsController;
 struct SiteRecord;
 
 // Stores one observation load in the tables of a study. The ids of sites, years and releases
-// are asked of the controllers once each and kept here, and the two insert statements are
-// prepared once, so a row costs one insert. Everything runs on the calling thread's
-// connection, inside the transaction the loader holds.
+// are asked of the controllers once each and kept here, and the insert statements are
+// prepared once, so a detection costs one insert. Tags are kept until finish() and stored in
+// the order of their code, which is their key: appended to the end of the key's b-tree instead
+// of scattered through it. Everything runs on the calling thread's connection, inside the
+// transaction the loader holds.
 class ObsStudyWriter
 {
 public:
@@ -30,10 +38,7 @@ public:
     };
 
     ObsStudyWriter(RivuletDb& rdb, ReleasesController& releases, SitesController& sites,
-                   YearsController& years)
-        : m_rdb(rdb), m_releases(releases), m_sites(sites), m_years(years)
-    {
-    }
+                   YearsController& years);
     // Gives the connection its own page cache size back.
     ~ObsStudyWriter();
     ObsStudyWriter(const ObsStudyWriter&) = delete;
@@ -49,19 +54,19 @@ public:
     int yearId(int calendarYear);
     int releaseId(int siteId, int yearId);
 
-    // Adds the tag; a code already stored by this load is a duplicate.
-    TagResult insertTag(const QString& code, int releaseId, const QString& releaseTime);
+    // Adds the tag (texts in UTF-8); a code already added by this load is a duplicate.
+    TagResult insertTag(std::string_view code, int releaseId, std::string_view releaseTime);
     // `migrationYearId` is the year the caller knows to bracket `obsTime`, or -1 to leave it
     // to finish(). 0 or the error.
-    int insertDetection(const QString& tagCode, int siteId, int migrationYearId,
-                        const QString& obsTime, int disposition);
+    int insertDetection(std::string_view tagCode, int siteId, int migrationYearId,
+                        std::string_view obsTime, int disposition);
 
-    // Orders sites, years and releases, gives each detection still without one its migration
-    // year (the year whose first and last instants bracket it; -1 when none does) and builds
-    // the indexes again. 0 or the error.
+    // Stores the tags, orders sites, years and releases, gives each detection still without
+    // one its migration year (the year whose first and last instants bracket it; -1 when none
+    // does) and builds the indexes again. 0 or the error.
     int finish();
 
-    int tagCount() const { return m_tags.size(); }
+    int tagCount() const { return static_cast<int>(m_tags.size()); }
     int detectionCount() const { return m_detectionCount; }
     int siteCount() const { return m_siteIds.size(); }
     int yearCount() const { return m_yearIds.size(); }
@@ -75,19 +80,35 @@ private:
     // building an index once is much cheaper than keeping it up to date row by row.
     int dropIndexes();
     int createIndexes();
+    int storeTags();
     int assignMigrationYears();
     int fail(const QString& text);
+
+    // A tag waiting for finish(): its code and release time lie in m_tagText.
+    struct PendingTag
+    {
+        std::uint32_t offset;
+        std::uint16_t codeSize;
+        std::uint16_t timeSize;
+        int releaseId;
+    };
+    std::string_view codeOf(std::size_t tag) const;
+    std::string_view releaseTimeOf(std::size_t tag) const;
 
     RivuletDb& m_rdb;
     ReleasesController& m_releases;
     SitesController& m_sites;
     YearsController& m_years;
-    lum::SqlStatement m_tagInsert;
-    lum::SqlStatement m_detectionInsert;
+    lum::NativeStatement m_detectionInsert;
     QHash<const SiteRecord*, int> m_siteIds;
     QHash<int, int> m_yearIds;
     QHash<qint64, int> m_releaseIds;
-    QSet<QString> m_tags;
+    std::string m_tagText;
+    std::vector<PendingTag> m_tags;
+    // Indexes into m_tags, told apart by code.
+    std::unordered_set<std::size_t, std::function<std::size_t(std::size_t)>,
+                       std::function<bool(std::size_t, std::size_t)>>
+        m_tagCodes;
     int m_detectionCount = 0;
     QVariant m_previousCacheSize;
     QString m_lastError;
