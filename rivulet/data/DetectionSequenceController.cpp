@@ -1,35 +1,17 @@
 #include "rivulet/data/DetectionSequenceController.h"
 
-#include "rivulet/data/CohortDbModel.h"
 #include "rivulet/data/CohortsController.h"
+#include "rivulet/data/DetectionHistoryReader.h"
 #include "rivulet/data/DetectionSequenceWalker.h"
-#include "rivulet/data/ObservationDbModel.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/data/SiteDbModel.h"
 #include "rivulet/data/SitesControllerI.h"
-#include "rivulet/data/TagDbModel.h"
-#include "rivulet/data/YearDbModel.h"
-
-#include "lum/db/NativeStatement.h"
 
 #include <QSqlError>
-
-#include <cstring>
 
 namespace rivulet {
 
 namespace {
-
-// Columns of the history statement.
-enum Field
-{
-    TagField = 0,
-    ReleaseField,
-    SiteField,
-    YearField,
-    DispositionField
-};
 
 const QList<int> noEntries;
 const QStringList noTags;
@@ -44,54 +26,6 @@ DetectionSequenceController::DetectionSequenceController(const ReleasesControlle
 }
 
 DetectionSequenceController::~DetectionSequenceController() = default;
-
-QString DetectionSequenceController::statement(const RivuletDb& rdb, bool cohortFilter)
-{
-    const lum::DbModel& tags = *rdb.model(RivuletDb::Tags);
-    const lum::DbModel& observations = *rdb.model(RivuletDb::Observations);
-    const lum::DbModel& sites = *rdb.model(RivuletDb::Sites);
-    const lum::DbModel& years = *rdb.model(RivuletDb::Years);
-    const lum::DbModel& cohorts = *rdb.model(RivuletDb::Cohorts);
-
-    // One pass over the tags in key order, each tag's detections looked up through the index
-    // on their tag: nothing is materialised or sorted but the few rows of one tag. A tag
-    // whose detections all lie at inactive sites or in inactive years keeps one row (left
-    // join) with empty detection fields.
-    const QString observationSite = observations.qualifiedColumnName(ObservationDbModel::SiteId);
-    const QString observationYear =
-        observations.qualifiedColumnName(ObservationDbModel::MigrationYearId);
-    const QString siteId = sites.qualifiedColumnName(SiteDbModel::Id);
-    const QString yearId = years.qualifiedColumnName(YearDbModel::Id);
-    QString sql =
-        QStringLiteral("select ") + tags.qualifiedColumnName(TagDbModel::Id) +
-        QStringLiteral(", ") + tags.qualifiedColumnName(TagDbModel::ReleaseId) +
-        QStringLiteral(", ") + sites.qualifiedColumnName(SiteDbModel::ActiveSequence) +
-        QStringLiteral(", ") + years.qualifiedColumnName(YearDbModel::ActiveSequence) +
-        QStringLiteral(", ") + observations.qualifiedColumnName(ObservationDbModel::Disposition) +
-        QStringLiteral(" from ") + tags.tableName() + QStringLiteral(" left join ") +
-        observations.tableName() + QStringLiteral(" on ") +
-        observations.qualifiedColumnName(ObservationDbModel::TagId) + QStringLiteral(" = ") +
-        tags.qualifiedColumnName(TagDbModel::Id) + QStringLiteral(" and ") + observationSite +
-        QStringLiteral(" in (select ") + siteId + QStringLiteral(" from ") + sites.tableName() +
-        QStringLiteral(" where ") + sites.qualifiedColumnName(SiteDbModel::ActiveSequence) +
-        QStringLiteral(" > -1) and ") + observationYear + QStringLiteral(" in (select ") + yearId +
-        QStringLiteral(" from ") + years.tableName() + QStringLiteral(" where ") +
-        years.qualifiedColumnName(YearDbModel::ActiveSequence) +
-        QStringLiteral(" > -1) left join ") + sites.tableName() + QStringLiteral(" on ") + siteId +
-        QStringLiteral(" = ") + observationSite + QStringLiteral(" left join ") +
-        years.tableName() + QStringLiteral(" on ") + yearId + QStringLiteral(" = ") +
-        observationYear;
-    if (cohortFilter) {
-        sql += QStringLiteral(" join ") + cohorts.tableName() + QStringLiteral(" on ") +
-               tags.qualifiedColumnName(TagDbModel::CohortId) + QStringLiteral(" = ") +
-               cohorts.qualifiedColumnName(CohortDbModel::Id) + QStringLiteral(" where ") +
-               cohorts.qualifiedColumnName(CohortDbModel::Id) + QStringLiteral(" = ?");
-    }
-    sql += QStringLiteral(" order by ") + tags.qualifiedColumnName(TagDbModel::Id) +
-           QStringLiteral(", ") + sites.qualifiedColumnName(SiteDbModel::Sequence) +
-           QStringLiteral(", ") + years.qualifiedColumnName(YearDbModel::Sequence);
-    return sql;
-}
 
 int DetectionSequenceController::update()
 {
@@ -113,43 +47,23 @@ int DetectionSequenceController::update()
 
 int DetectionSequenceController::readRows(int cohortId)
 {
-    const lum::SqliteDb* db = rdb_.database();
-    if (db == nullptr || !db->isOpen()) {
-        lastError_ = QStringLiteral("The database is not open.");
-        return QSqlError::ConnectionError;
-    }
-    const bool cohortFilter = cohortId >= 0;
-    // A million rows: read straight from SQLite, and the tag's text made once per tag.
-    lum::NativeStatement query;
-    if (query.prepare(*db, statement(rdb_, cohortFilter)) != 0) {
-        lastError_ = query.errorText();
-        return QSqlError::StatementError;
-    }
-    if (cohortFilter)
-        query.bindInt(1, cohortId);
-
     DetectionSequenceWalker walker(sites_.count() - 1);
-    QByteArray tagBytes;
-    QString tag;
-    DetectionSequence* target = nullptr; // the current tag's release; null when not active
-    while (query.next()) {
-        int size = 0;
-        const char* rowTag = query.columnText(TagField, &size);
-        if (size != tagBytes.size() || std::memcmp(rowTag, tagBytes.constData(), size) != 0) {
-            tagBytes = QByteArray(rowTag, size);
-            tag = QString::fromUtf8(tagBytes);
-            const int index = positions_.value(query.columnInt(ReleaseField), -1);
-            target = index < 0 ? nullptr : &sequences_[static_cast<std::size_t>(index)];
-        }
-        if (target == nullptr)
-            continue;
-        walker.addRow(tag, !query.isNull(SiteField), query.columnInt(SiteField),
-                      query.columnInt(YearField), query.columnInt(DispositionField), *target);
-    }
-    if (!query.failed())
-        return 0;
-    lastError_ = query.errorText();
-    return QSqlError::StatementError;
+    DetectionHistoryReader reader(rdb_);
+    const int error = reader.read(
+        cohortId, [this, &walker](std::string_view code, int releaseId,
+                                  const std::vector<DetectionHistoryReader::Row>& rows) {
+            const int index = positions_.value(releaseId, -1);
+            if (index < 0)
+                return;
+            DetectionSequence& target = sequences_[static_cast<std::size_t>(index)];
+            const QString tag = QString::fromUtf8(code.data(), static_cast<int>(code.size()));
+            if (rows.empty())
+                walker.addRow(tag, false, 0, 0, 0, target);
+            for (const DetectionHistoryReader::Row& row : rows)
+                walker.addRow(tag, true, row.site, row.year, row.disposition, target);
+        });
+    lastError_ = reader.lastError();
+    return error;
 }
 
 const DetectionSequence* DetectionSequenceController::sequenceOf(int releaseId) const

@@ -28,9 +28,9 @@ class SitesControllerI;
 //
 // When the analysis is restricted to one cohort, only that cohort's tags take part.
 //
-// The histories of all releases are read with one statement, ordered by tag and, within a
-// tag, by the sites' and years' down-river and chronological order; each row goes to its
-// tag's release. The per-release lists are the same as a statement per release would give,
+// The histories of all releases are read in one pass (DetectionHistoryReader), ordered by tag
+// and, within a tag, by the sites' and years' down-river and chronological order; each tag
+// goes to its release. The per-release lists are the same as a read per release would give,
 // but the observations table is walked once instead of once per release.
 class DetectionSequenceController : public DetectionSequenceControllerI
 {
@@ -57,11 +57,6 @@ public:
 
     // The number of entries of every release together.
     int entryCount() const;
-
-    // The statement that reads the history rows of every release: tag code, release id,
-    // site position, year position and disposition; with `cohortFilter` a `?` takes the
-    // cohort id.
-    static QString statement(const RivuletDb& rdb, bool cohortFilter);
 
 private:
     const DetectionSequence* sequenceOf(int releaseId) const;

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rivulet {
+
+class RivuletDb;
+
+// Reads every tag with its detections at the active sites in the active years, tag by tag in
+// the order of the tag codes, each tag's detections down-river and then by year.
+//
+// A million detections are read in two plain passes that SQLite serves from the tables'
+// b-trees: the detections in storage order (the rows of one tag lie together there, as a load
+// writes them) and the tags in key order; the two are matched in memory. A join that looks up
+// each tag's detections through an index costs a b-tree search per tag and per detection.
+//
+//     DetectionHistoryReader reader(rdb);
+//     reader.read(cohortId, [](std::string_view tag, int releaseId, const auto& rows) { ... });
+class DetectionHistoryReader
+{
+public:
+    // A detection of the tag: the site's and the year's position among the active ones.
+    struct Row
+    {
+        int site;
+        int year;
+        int disposition;
+        // Down-river and chronological order of all sites and years (active or not).
+        int siteOrder;
+        int yearOrder;
+    };
+    // Called once per tag with its release and its detections (none when the tag was not seen
+    // at an active site in an active year).
+    using Visit =
+        std::function<void(std::string_view tag, int releaseId, const std::vector<Row>& rows)>;
+
+    explicit DetectionHistoryReader(RivuletDb& rdb) : rdb_(rdb) {}
+
+    // With `cohortId` >= 0 only the tags of that cohort. 0, or the database error type of a
+    // failed read (lastError() says why).
+    int read(int cohortId, const Visit& visit);
+    QString lastError() const { return lastError_; }
+
+private:
+    // A stretch of consecutive detections of one tag in storage order.
+    struct Run
+    {
+        std::size_t textOffset;
+        std::size_t textSize;
+        std::size_t firstRow;
+        std::size_t rowCount;
+    };
+
+    int readDetections();
+    int visitTags(int cohortId, const Visit& visit);
+    std::string_view tagOf(const Run& run) const;
+
+    RivuletDb& rdb_;
+    std::string tagText_;
+    std::vector<Run> runs_;
+    std::vector<Row> rows_;
+    QString lastError_;
+};
+
+} // namespace rivulet
