@@ -12,10 +12,11 @@ TagDbModel::TagDbModel(QObject* parent) : lum::DbModel(QStringLiteral("tags"), N
     setColumns(NumColumns, names, types);
 }
 
-// The key has the primary key's own index; these serve the joins and filters of the queries.
+// The key has the primary key's own index; the tags of one cohort are searched for, those of a
+// release never are (they are read with all the others).
 QList<int> TagDbModel::indexColumns() const
 {
-    return {ReleaseId, CohortId};
+    return {CohortId};
 }
 
 } // namespace rivulet

@@ -23,9 +23,7 @@ namespace rivulet {
 ObsStudyWriter::ObsStudyWriter(RivuletDb& rdb, ReleasesController& releases, SitesController& sites,
                                YearsController& years)
     : m_rdb(rdb), m_releases(releases), m_sites(sites), m_years(years),
-      m_tagCodes(
-          0, [this](std::size_t tag) { return std::hash<std::string_view>()(codeOf(tag)); },
-          [this](std::size_t a, std::size_t b) { return codeOf(a) == codeOf(b); })
+      m_tagCodes(0, CodeHash{this}, SameCode{this})
 {
 }
 
@@ -81,20 +79,24 @@ namespace {
 // The tables whose indexes are rebuilt after a load.
 constexpr int indexedTables[] = {RivuletDb::Observations, RivuletDb::Tags};
 
-QString indexName(const lum::DbModel& model, int column)
-{
-    return QStringLiteral("idx_") + model.tableName() + QLatin1Char('_') + model.columnName(column);
-}
-
 } // namespace
 
 int ObsStudyWriter::dropIndexes()
 {
     lum::SqliteDb* db = m_rdb.database();
     for (const int table : indexedTables) {
-        const lum::DbModel* model = m_rdb.model(table);
-        for (const int column : model->indexColumns()) {
-            if (db->exec(QStringLiteral("DROP INDEX IF EXISTS ") + indexName(*model, column)) != 0)
+        // Every index of the table, so that one an older version made is not kept up to date
+        // row by row either; those the schema still has are built again at the end.
+        lum::TableData indexes(*db,
+                               QStringLiteral("select name from sqlite_master where type = "
+                                              "'index' and tbl_name = ? and sql is not null"),
+                               {m_rdb.model(table)->tableName()});
+        if (indexes.errorCode() != 0)
+            return fail(db->lastError().text());
+        for (int row = 0; row < indexes.numRows(); ++row) {
+            QString name = indexes.stringValue(row, 0);
+            name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+            if (db->exec(QStringLiteral("DROP INDEX IF EXISTS \"") + name + QLatin1Char('"')) != 0)
                 return fail(db->lastError().text());
         }
     }
@@ -201,6 +203,8 @@ int ObsStudyWriter::insertDetection(std::string_view tagCode, int siteId, int mi
     if (m_detectionInsert.step() != lum::NativeStatement::Done)
         return fail(m_detectionInsert.errorText());
     ++m_detectionCount;
+    if (migrationYearId == -1)
+        ++m_undatedCount;
     return 0;
 }
 
@@ -241,6 +245,9 @@ int ObsStudyWriter::finish()
 
 int ObsStudyWriter::assignMigrationYears()
 {
+    // Each year is a pass over every detection: none when all have their year.
+    if (m_undatedCount == 0)
+        return 0;
     lum::SqliteDb* db = m_rdb.database();
     const lum::DbModel* observations = m_rdb.model(RivuletDb::Observations);
     const QString obsTime = observations->quotedColumnName(ObservationDbModel::ObsTime);

@@ -106,10 +106,25 @@ private:
     std::string m_tagText;
     std::vector<PendingTag> m_tags;
     // Indexes into m_tags, told apart by code.
-    std::unordered_set<std::size_t, std::function<std::size_t(std::size_t)>,
-                       std::function<bool(std::size_t, std::size_t)>>
-        m_tagCodes;
+    struct CodeHash
+    {
+        const ObsStudyWriter* writer;
+        std::size_t operator()(std::size_t tag) const
+        {
+            return std::hash<std::string_view>()(writer->codeOf(tag));
+        }
+    };
+    struct SameCode
+    {
+        const ObsStudyWriter* writer;
+        bool operator()(std::size_t a, std::size_t b) const
+        {
+            return writer->codeOf(a) == writer->codeOf(b);
+        }
+    };
+    std::unordered_set<std::size_t, CodeHash, SameCode> m_tagCodes;
     int m_detectionCount = 0;
+    int m_undatedCount = 0; // detections stored without their migration year
     QVariant m_previousCacheSize;
     QString m_lastError;
 };

@@ -47,10 +47,10 @@ int insertTag(RivuletDb& rdb, const QString& code, int releaseId)
 }
 
 const QStringList allIndexes = {
-    "idx_observations_disposition", "idx_observations_migration_year_id",
-    "idx_observations_site_id",     "idx_observations_tag_id",
-    "idx_releases_release_site_id", "idx_releases_release_year_id",
-    "idx_tags_cohort_id",           "idx_tags_release_id",
+    "idx_observations_tag_id",
+    "idx_releases_release_site_id",
+    "idx_releases_release_year_id",
+    "idx_tags_cohort_id",
 };
 const QStringList allTables = {"cohorts", "observations", "releases", "settings",
                                "sites",   "tags",         "years"};
