@@ -16,6 +16,8 @@
 #include <QPair>
 
 #include <algorithm>
+#include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -36,39 +38,61 @@ std::string_view viewOf(const QByteArray& bytes)
     return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// A field's text remembered with what it stands for: a file names only a few sites and
-// antennas, but on nearly every row.
+// The texts of a field remembered with what each stands for: a file names only a few sites and
+// antennas, but on nearly every row, and mostly the same as on the row before.
 template <typename Value>
-struct Remembered
+class Remembered
 {
-    QByteArray bytes;
-    QString text;
-    Value value;
-};
+public:
+    struct Entry
+    {
+        QByteArray bytes;
+        QString text;
+        Value value;
+    };
 
-template <typename Value, typename Find>
-const Remembered<Value>& remembered(std::vector<Remembered<Value>>& cache, std::string_view bytes,
-                                    Find find)
-{
-    for (const auto& entry : cache) {
-        if (viewOf(entry.bytes) == bytes)
-            return entry;
+    // The entry of `bytes`, made with `find(text)` the first time. Entries stay where they
+    // are until clear().
+    template <typename Find>
+    const Entry& get(std::string_view bytes, Find find)
+    {
+        if (m_last != nullptr && viewOf(m_last->bytes) == bytes)
+            return *m_last;
+        const auto found = m_entries.find(bytes);
+        if (found != m_entries.end()) {
+            m_last = found->second.get();
+            return *m_last;
+        }
+        auto entry = std::make_unique<Entry>();
+        entry->bytes = QByteArray(bytes.data(), static_cast<int>(bytes.size()));
+        entry->text = QString::fromUtf8(entry->bytes);
+        entry->value = find(entry->text);
+        m_last = entry.get();
+        m_entries.emplace(viewOf(entry->bytes), std::move(entry));
+        return *m_last;
     }
-    const QByteArray key(bytes.data(), static_cast<int>(bytes.size()));
-    QString text = QString::fromUtf8(key);
-    Value value = find(text);
-    cache.push_back({key, std::move(text), value});
-    return cache.back();
-}
+
+    std::size_t size() const { return m_entries.size(); }
+    void clear()
+    {
+        m_last = nullptr;
+        m_entries.clear();
+    }
+
+private:
+    // Keyed by views of the entries' own bytes.
+    std::unordered_map<std::string_view, std::unique_ptr<Entry>> m_entries;
+    const Entry* m_last = nullptr;
+};
 
 } // namespace
 
 struct ObsDataLoader::Lookups
 {
     ObsDateTime time;
-    std::vector<Remembered<const SiteRecord*>> releaseSites;
-    std::vector<Remembered<const SiteRecord*>> detectionSites;
-    std::vector<Remembered<bool>> coils;
+    Remembered<const SiteRecord*> releaseSites;
+    Remembered<const SiteRecord*> detectionSites;
+    Remembered<bool> coils;
     QHash<QPair<const SiteRecord*, const SiteRecord*>, bool> downstream;
 };
 
@@ -307,16 +331,15 @@ ObsDataLoader::RowResult ObsDataLoader::readDetection(const ObsRecord& record, i
 
 const SiteRecord* ObsDataLoader::releaseSite(std::string_view name)
 {
-    return remembered(m_lookups->releaseSites, name,
-                      [this](const QString& text) { return m_config->findReleaseSite(text); })
+    return m_lookups->releaseSites
+        .get(name, [this](const QString& text) { return m_config->findReleaseSite(text); })
         .value;
 }
 
 const SiteRecord* ObsDataLoader::detectionSite(std::string_view code, const QString** text)
 {
-    const auto& entry = remembered(m_lookups->detectionSites, code, [this](const QString& key) {
-        return m_config->findDetectionSite(key);
-    });
+    const auto& entry = m_lookups->detectionSites.get(
+        code, [this](const QString& key) { return m_config->findDetectionSite(key); });
     *text = &entry.text;
     return entry.value;
 }
@@ -325,12 +348,9 @@ const QString& ObsDataLoader::coilText(std::string_view coil)
 {
     // A file with an unexpected variety of antenna texts is read without remembering them all.
     constexpr std::size_t manyCoils = 256;
-    auto& coils = m_lookups->coils;
-    if (coils.size() >= manyCoils &&
-        std::none_of(coils.begin(), coils.end(),
-                     [coil](const Remembered<bool>& entry) { return viewOf(entry.bytes) == coil; }))
-        coils.pop_back();
-    return remembered(coils, coil, [](const QString&) { return true; }).text;
+    if (m_lookups->coils.size() >= manyCoils)
+        m_lookups->coils.clear();
+    return m_lookups->coils.get(coil, [](const QString&) { return true; }).text;
 }
 
 bool ObsDataLoader::isDownstream(const SiteRecord& detection, const SiteRecord& release)

@@ -195,11 +195,21 @@ ObsStudyWriter::TagResult ObsStudyWriter::insertTag(std::string_view code, int r
 int ObsStudyWriter::insertDetection(std::string_view tagCode, int siteId, int migrationYearId,
                                     std::string_view obsTime, int disposition)
 {
-    m_detectionInsert.bindText(1, tagCode.data(), static_cast<int>(tagCode.size()));
-    m_detectionInsert.bindInt(2, siteId);
-    m_detectionInsert.bindInt(3, migrationYearId);
+    // Bindings outlast a run of the statement, and consecutive detections mostly share their
+    // tag, site, year and disposition: only what changed is bound again.
+    if (m_detectionCount == 0 || tagCode != m_boundTag) {
+        m_detectionInsert.bindText(1, tagCode.data(), static_cast<int>(tagCode.size()));
+        m_boundTag.assign(tagCode);
+    }
+    const int values[] = {siteId, migrationYearId, disposition};
+    const int positions[] = {2, 3, 5};
+    for (int i = 0; i < 3; ++i) {
+        if (m_detectionCount == 0 || values[i] != m_boundValues[i]) {
+            m_detectionInsert.bindInt(positions[i], values[i]);
+            m_boundValues[i] = values[i];
+        }
+    }
     m_detectionInsert.bindText(4, obsTime.data(), static_cast<int>(obsTime.size()));
-    m_detectionInsert.bindInt(5, disposition);
     if (m_detectionInsert.step() != lum::NativeStatement::Done)
         return fail(m_detectionInsert.errorText());
     ++m_detectionCount;

@@ -100,6 +100,9 @@ private:
     SitesController& m_sites;
     YearsController& m_years;
     lum::NativeStatement m_detectionInsert;
+    // What the detection insert has bound: tag code; site, year and disposition.
+    std::string m_boundTag;
+    int m_boundValues[3] = {};
     QHash<const SiteRecord*, int> m_siteIds;
     QHash<int, int> m_yearIds;
     QHash<qint64, int> m_releaseIds;
