@@ -15,12 +15,4 @@ ObservationDbModel::ObservationDbModel(QObject* parent)
     setColumns(NumColumns, names, types);
 }
 
-// The key has the primary key's own index. The detections of a tag are looked up by its code;
-// sites, years and dispositions are read with the detections, never searched for, so an index
-// on them would only slow a load down.
-QList<int> ObservationDbModel::indexColumns() const
-{
-    return {TagId};
-}
-
 } // namespace rivulet

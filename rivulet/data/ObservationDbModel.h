@@ -22,8 +22,6 @@ public:
     };
 
     explicit ObservationDbModel(QObject* parent = nullptr);
-
-    QList<int> indexColumns() const override;
 };
 
 } // namespace rivulet

@@ -47,7 +47,6 @@ int insertTag(RivuletDb& rdb, const QString& code, int releaseId)
 }
 
 const QStringList allIndexes = {
-    "idx_observations_tag_id",
     "idx_releases_release_site_id",
     "idx_releases_release_year_id",
     "idx_tags_cohort_id",

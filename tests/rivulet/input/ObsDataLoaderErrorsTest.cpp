@@ -34,7 +34,7 @@ protected:
         EXPECT_EQ(studyDump(), before);
         EXPECT_EQ(
             count("select count(*) from sqlite_master where type = 'index' and name like 'idx_%'"),
-            4)
+            3)
             << "indexes dropped for the load are back";
     }
 

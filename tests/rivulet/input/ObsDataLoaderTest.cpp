@@ -65,7 +65,7 @@ TEST_F(ObsDataLoaderTest, StoresTagsReleasesAndDetectionsWithDispositionsYearsAn
     EXPECT_EQ(
         count("select count(*) from sqlite_master where type = 'index' and name like 'idx_%' and "
               "tbl_name in ('tags', 'observations')"),
-        2);
+        1);
 
     // Release sites first, then down-river; years and releases in the analysis order.
     sites.refresh();
