@@ -24,6 +24,22 @@ TEST_F(DetectionSequenceTest, EntriesGoByTagThenDownRiverThenByYear)
                                       "B 3/1/1"}));
 }
 
+// Written otherwise than by a load: a tag's detections apart in the table, and a detection of
+// a tag the study does not hold.
+TEST_F(DetectionSequenceTest, DetectionsApartInTheTableMakeOneHistoryAndUnknownTagsNone)
+{
+    addTag("B");
+    addTag("A");
+    addDetection("B", 2, 0);
+    addDetection("A", 3, 0);
+    addDetection("B", 1, 0);
+    addDetection("Z", 1, 0);
+    addDetection("A", 1, 0);
+
+    ASSERT_EQ(update(), 0);
+    EXPECT_EQ(history(), (QStringList{"A 1/0/1", "A 3/0/1", "B 1/0/1", "B 2/0/1"}));
+}
+
 TEST_F(DetectionSequenceTest, AHistoryEndsAtItsRemovalAndAtTheLastSite)
 {
     addTag("A"); // taken out at the trap, caught again further down

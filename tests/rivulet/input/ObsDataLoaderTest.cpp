@@ -142,6 +142,17 @@ TEST_F(ObsDataLoaderTest, TagCodesThatLookLikeSqlTouchOnlyTheirOwnRows)
               2);
 }
 
+TEST_F(ObsDataLoaderTest, ALoadDropsTheIndexesAnOlderVersionKeptOnTheDetections)
+{
+    ASSERT_EQ(
+        rdb.database()->exec("create index idx_observations_site_id on observations (site_id)"), 0);
+    const auto loader = load(twoTagExport());
+    ASSERT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
+    EXPECT_EQ(count("select count(*) from sqlite_master where type = 'index' and "
+                    "tbl_name = 'observations'"),
+              0);
+}
+
 // Windows line ends with a UTF-8 mark (before a comment or right before the first tag code),
 // and UTF-16 with its mark.
 TEST_F(ObsDataLoaderTest, ReadsWindowsLineEndsAndByteOrderMarks)
