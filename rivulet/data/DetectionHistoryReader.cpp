@@ -126,8 +126,10 @@ int DetectionHistoryReader::readDetections()
         return QSqlError::StatementError;
     }
     // By tag code in the byte order of SQLite's text key, the runs of one tag in storage order.
-    std::stable_sort(runs_.begin(), runs_.end(),
-                     [this](const Run& a, const Run& b) { return tagOf(a) < tagOf(b); });
+    std::sort(runs_.begin(), runs_.end(), [this](const Run& a, const Run& b) {
+        const int order = tagOf(a).compare(tagOf(b));
+        return order != 0 ? order < 0 : a.firstRow < b.firstRow;
+    });
     return 0;
 }
 
