@@ -22,8 +22,7 @@ namespace rivulet {
 
 ObsStudyWriter::ObsStudyWriter(RivuletDb& rdb, ReleasesController& releases, SitesController& sites,
                                YearsController& years)
-    : m_rdb(rdb), m_releases(releases), m_sites(sites), m_years(years),
-      m_tagCodes(0, CodeHash{this}, SameCode{this})
+    : m_rdb(rdb), m_releases(releases), m_sites(sites), m_years(years)
 {
 }
 
@@ -168,6 +167,41 @@ std::string_view ObsStudyWriter::releaseTimeOf(std::size_t tag) const
     return std::string_view(m_tagText).substr(pending.offset + pending.codeSize, pending.timeSize);
 }
 
+bool ObsStudyWriter::addLastCode()
+{
+    constexpr std::uint64_t upperHalf = 0xFFFFFFFF00000000ULL;
+    const auto hashOf = [this](std::size_t tag) -> std::uint64_t {
+        return std::hash<std::string_view>()(codeOf(tag));
+    };
+    // Kept at most half full.
+    if (m_tags.size() * 2 > m_codeSlots.size()) {
+        std::vector<std::uint64_t> grown(std::max<std::size_t>(1024, m_codeSlots.size() * 2), 0);
+        const std::size_t mask = grown.size() - 1;
+        for (const std::uint64_t slot : m_codeSlots) {
+            if (slot == 0)
+                continue;
+            std::size_t i = hashOf((slot & ~upperHalf) - 1) & mask;
+            while (grown[i] != 0)
+                i = (i + 1) & mask;
+            grown[i] = slot;
+        }
+        m_codeSlots.swap(grown);
+    }
+    const std::size_t tag = m_tags.size() - 1;
+    const std::uint64_t hash = hashOf(tag);
+    const std::size_t mask = m_codeSlots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint64_t slot = m_codeSlots[i];
+        if (slot == 0) {
+            m_codeSlots[i] = (hash & upperHalf) | (tag + 1);
+            return true;
+        }
+        if ((slot & upperHalf) == (hash & upperHalf) &&
+            codeOf((slot & ~upperHalf) - 1) == codeOf(tag))
+            return false;
+    }
+}
+
 ObsStudyWriter::TagResult ObsStudyWriter::insertTag(std::string_view code, int releaseId,
                                                     std::string_view releaseTime)
 {
@@ -184,7 +218,7 @@ ObsStudyWriter::TagResult ObsStudyWriter::insertTag(std::string_view code, int r
     m_tagText.append(code);
     m_tagText.append(releaseTime);
     // The tables were emptied at the start, so only this load's tags can collide.
-    if (!m_tagCodes.insert(m_tags.size() - 1).second) {
+    if (!addLastCode()) {
         m_tagText.resize(m_tags.back().offset);
         m_tags.pop_back();
         return TagDuplicate;

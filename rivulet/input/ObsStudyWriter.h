@@ -7,10 +7,8 @@
 #include <QVariant>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace rivulet {
@@ -94,6 +92,8 @@ private:
     };
     std::string_view codeOf(std::size_t tag) const;
     std::string_view releaseTimeOf(std::size_t tag) const;
+    // Adds the last tag of m_tags to m_codeSlots; false when its code is there already.
+    bool addLastCode();
 
     RivuletDb& m_rdb;
     ReleasesController& m_releases;
@@ -108,24 +108,10 @@ private:
     QHash<qint64, int> m_releaseIds;
     std::string m_tagText;
     std::vector<PendingTag> m_tags;
-    // Indexes into m_tags, told apart by code.
-    struct CodeHash
-    {
-        const ObsStudyWriter* writer;
-        std::size_t operator()(std::size_t tag) const
-        {
-            return std::hash<std::string_view>()(writer->codeOf(tag));
-        }
-    };
-    struct SameCode
-    {
-        const ObsStudyWriter* writer;
-        bool operator()(std::size_t a, std::size_t b) const
-        {
-            return writer->codeOf(a) == writer->codeOf(b);
-        }
-    };
-    std::unordered_set<std::size_t, CodeHash, SameCode> m_tagCodes;
+    // The tags told apart by code, an open-addressing table: each slot holds the upper half
+    // of the code's hash and the tag's index + 1 (0 for an empty slot). A node-based set costs
+    // an allocation and a cache miss per tag.
+    std::vector<std::uint64_t> m_codeSlots;
     int m_detectionCount = 0;
     int m_undatedCount = 0; // detections stored without their migration year
     QVariant m_previousCacheSize;

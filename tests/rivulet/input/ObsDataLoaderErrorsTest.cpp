@@ -86,6 +86,16 @@ TEST_F(ObsDataLoaderErrorsTest, ASplitRunOfATagIsADuplicate)
                                "/second.csv\": column \"Tag Code\" holds \"T1\"");
 }
 
+TEST_F(ObsDataLoaderErrorsTest, ATagRepeatedAfterThousandsOfOthersIsADuplicate)
+{
+    QByteArray content = good1;
+    for (int i = 0; i < 3000; ++i)
+        content += exportRow("N" + QByteArray::number(i), "2008-04-01 10:00:00", "UPR");
+    content += exportRow("N17", "2008-04-01 10:00:00", "UPR");
+    expectRefused(content, "Duplicate tag at line 3002 of \"" + dir +
+                               "/second.csv\": column \"Tag Code\" holds \"N17\"");
+}
+
 TEST_F(ObsDataLoaderErrorsTest, FilesThatHoldNoExportAreRefused)
 {
     const QString name = dir + "/second.csv";
