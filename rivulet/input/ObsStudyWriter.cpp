@@ -20,6 +20,20 @@
 
 namespace rivulet {
 
+namespace {
+
+// The model's insert statement (key column left out) for `rows` rows.
+QString insertRowsSql(const lum::DbModel& model, int rows)
+{
+    QString sql = model.insertSql();
+    const QString values = sql.mid(sql.lastIndexOf(QLatin1Char('(')));
+    for (int row = 1; row < rows; ++row)
+        sql += QStringLiteral(", ") + values;
+    return sql;
+}
+
+} // namespace
+
 ObsStudyWriter::ObsStudyWriter(RivuletDb& rdb, ReleasesController& releases, SitesController& sites,
                                YearsController& years)
     : m_rdb(rdb), m_releases(releases), m_sites(sites), m_years(years)
@@ -54,8 +68,9 @@ int ObsStudyWriter::start()
         return error;
     if (const int error = dropIndexes())
         return error;
-    if (m_detectionInsert.prepare(*db, m_rdb.model(RivuletDb::Observations)->insertSql()) != 0)
-        return fail(m_detectionInsert.errorText());
+    if (m_batchInsert.prepare(*db,
+                              insertRowsSql(*m_rdb.model(RivuletDb::Observations), batchRows)) != 0)
+        return fail(m_batchInsert.errorText());
     return 0;
 }
 
@@ -229,26 +244,34 @@ ObsStudyWriter::TagResult ObsStudyWriter::insertTag(std::string_view code, int r
 int ObsStudyWriter::insertDetection(std::string_view tagCode, int siteId, int migrationYearId,
                                     std::string_view obsTime, int disposition)
 {
-    // Bindings outlast a run of the statement, and consecutive detections mostly share their
-    // tag, site, year and disposition: only what changed is bound again.
-    if (m_detectionCount == 0 || tagCode != m_boundTag) {
-        m_detectionInsert.bindText(1, tagCode.data(), static_cast<int>(tagCode.size()));
-        m_boundTag.assign(tagCode);
-    }
-    const int values[] = {siteId, migrationYearId, disposition};
-    const int positions[] = {2, 3, 5};
-    for (int i = 0; i < 3; ++i) {
-        if (m_detectionCount == 0 || values[i] != m_boundValues[i]) {
-            m_detectionInsert.bindInt(positions[i], values[i]);
-            m_boundValues[i] = values[i];
-        }
-    }
-    m_detectionInsert.bindText(4, obsTime.data(), static_cast<int>(obsTime.size()));
-    if (m_detectionInsert.step() != lum::NativeStatement::Done)
-        return fail(m_detectionInsert.errorText());
+    PendingDetection& pending = m_pending[m_pendingCount++];
+    pending.tagCode.assign(tagCode);
+    pending.obsTime.assign(obsTime);
+    pending.siteId = siteId;
+    pending.migrationYearId = migrationYearId;
+    pending.disposition = disposition;
     ++m_detectionCount;
     if (migrationYearId == -1)
         ++m_undatedCount;
+    return m_pendingCount == batchRows ? insertPending(m_batchInsert, batchRows) : 0;
+}
+
+int ObsStudyWriter::insertPending(lum::NativeStatement& insert, int count)
+{
+    for (int row = 0; row < count; ++row) {
+        const PendingDetection& pending = m_pending[row];
+        const int first = row * 5;
+        insert.bindText(first + 1, pending.tagCode.data(),
+                        static_cast<int>(pending.tagCode.size()));
+        insert.bindInt(first + 2, pending.siteId);
+        insert.bindInt(first + 3, pending.migrationYearId);
+        insert.bindText(first + 4, pending.obsTime.data(),
+                        static_cast<int>(pending.obsTime.size()));
+        insert.bindInt(first + 5, pending.disposition);
+    }
+    m_pendingCount = 0;
+    if (insert.step() != lum::NativeStatement::Done)
+        return fail(insert.errorText());
     return 0;
 }
 
@@ -277,6 +300,14 @@ int ObsStudyWriter::storeTags()
 
 int ObsStudyWriter::finish()
 {
+    if (m_pendingCount > 0) {
+        lum::NativeStatement insert;
+        if (insert.prepare(*m_rdb.database(), insertRowsSql(*m_rdb.model(RivuletDb::Observations),
+                                                            m_pendingCount)) != 0)
+            return fail(insert.errorText());
+        if (const int error = insertPending(insert, m_pendingCount))
+            return error;
+    }
     if (const int error = storeTags())
         return error;
     // Release order follows the order of sites and years, so those come first.

@@ -55,7 +55,8 @@ public:
     // Adds the tag (texts in UTF-8); a code already added by this load is a duplicate.
     TagResult insertTag(std::string_view code, int releaseId, std::string_view releaseTime);
     // `migrationYearId` is the year the caller knows to bracket `obsTime`, or -1 to leave it
-    // to finish(). 0 or the error.
+    // to finish(). 0 or the error (of this or of an earlier detection still waiting to be
+    // stored with it).
     int insertDetection(std::string_view tagCode, int siteId, int migrationYearId,
                         std::string_view obsTime, int disposition);
 
@@ -99,10 +100,23 @@ private:
     ReleasesController& m_releases;
     SitesController& m_sites;
     YearsController& m_years;
-    lum::NativeStatement m_detectionInsert;
-    // What the detection insert has bound: tag code; site, year and disposition.
-    std::string m_boundTag;
-    int m_boundValues[3] = {};
+    // Detections are inserted a batch at a time: one run of a statement costs far more than
+    // binding a row, so a statement of many rows costs much less per row.
+    static constexpr int batchRows = 64;
+    struct PendingDetection
+    {
+        std::string tagCode;
+        std::string obsTime;
+        int siteId = 0;
+        int migrationYearId = 0;
+        int disposition = 0;
+    };
+    // Inserts the first `count` pending detections with `insert` (a statement of that many
+    // rows). 0 or the error.
+    int insertPending(lum::NativeStatement& insert, int count);
+    lum::NativeStatement m_batchInsert;
+    PendingDetection m_pending[batchRows];
+    int m_pendingCount = 0;
     QHash<const SiteRecord*, int> m_siteIds;
     QHash<int, int> m_yearIds;
     QHash<qint64, int> m_releaseIds;
