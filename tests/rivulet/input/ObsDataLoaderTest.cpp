@@ -142,6 +142,23 @@ TEST_F(ObsDataLoaderTest, TagCodesThatLookLikeSqlTouchOnlyTheirOwnRows)
               2);
 }
 
+// More detections than one batch of inserts holds, and a part batch after them.
+TEST_F(ObsDataLoaderTest, EveryDetectionIsStoredInTheOrderOfTheFile)
+{
+    QByteArray content;
+    for (int i = 0; i < 130; ++i) {
+        const QByteArray time =
+            QString::asprintf("2008-05-10 08:%02d:%02d", i / 60, i % 60).toUtf8();
+        content += exportRow("TAG1", "2008-04-01 10:00:00", "UPR", time, "GRJ", "01");
+    }
+    const auto loader = load(content);
+    ASSERT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
+    EXPECT_EQ(rowsIn("observations"), 130);
+    EXPECT_EQ(count("select count(*) from observations a join observations b on b.id = a.id + 1 "
+                    "where b.obs_time > a.obs_time and b.tag_id = 'TAG1'"),
+              129);
+}
+
 TEST_F(ObsDataLoaderTest, ALoadDropsTheIndexesAnOlderVersionKeptOnTheDetections)
 {
     ASSERT_EQ(
