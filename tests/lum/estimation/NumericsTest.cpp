@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 using lum::DenseMatrix;
 using rivulet::test::maxDifference;
@@ -111,6 +112,8 @@ void expectValidDecomposition(const DenseMatrix& a)
     EXPECT_LT(maxDifference(utu, DenseMatrix::identity(n)), 1e-12);
     EXPECT_LT(maxDifference(product(svd.v(), svd.v(), true), DenseMatrix::identity(n)), 1e-12);
     EXPECT_TRUE(std::is_sorted(svd.w().rbegin(), svd.w().rend()));
+    // The rank test's shortcut must not change a single value.
+    EXPECT_EQ(NR3::SVD(a, NR3::SVD::Parts::ValuesOnly).w(), svd.w());
 }
 
 TEST(SVD, DecomposesSquareAndTallMatricesIntoKnownSortedValues)
@@ -119,6 +122,13 @@ TEST(SVD, DecomposesSquareAndTallMatricesIntoKnownSortedValues)
     expectValidDecomposition(
         matrix(4, 3, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 10.0, -1.0, 0.5, 2.0}));
     expectValidDecomposition(matrix(2, 2, {0.0, 0.0, 0.0, 0.0}));
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> element(-1.0, 1.0);
+    DenseMatrix large(40, 30);
+    for (int i = 0; i < large.rows(); ++i)
+        for (int j = 0; j < large.columns(); ++j)
+            large(i, j) = element(random);
+    expectValidDecomposition(large);
     const NR3::SVD svd(matrix(2, 2, {3.0, 0.0, 4.0, 5.0}));
     EXPECT_NEAR(svd.w()[0], std::sqrt(45.0), 1e-13);
     EXPECT_NEAR(svd.w()[1], std::sqrt(5.0), 1e-13);
@@ -152,25 +162,31 @@ TEST(Gammln, AgreesWithTheLibraryLogGamma)
 
 TEST(LdlFactors, RankOneCorrectionsMatchTheDenseUpdate)
 {
+    // Seven rows: the factors are worked on in groups of rows, with a remainder.
+    constexpr int N = 7;
     lum::LdlFactors factors;
-    factors.setIdentity(3);
-    DenseMatrix expected = DenseMatrix::identity(3);
-    const std::vector<std::pair<double, std::vector<double>>> corrections = {
-        {2.0, {1.0, -1.0, 0.5}}, {0.5, {0.0, 2.0, 1.0}}, {-0.3, {1.0, 0.5, -0.2}}};
-    for (const auto& [sigma, z] : corrections) {
+    factors.setIdentity(N);
+    DenseMatrix expected = DenseMatrix::identity(N);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> element(-1.0, 1.0);
+    for (const double sigma : {2.0, 0.5, -0.3, 1.5, -0.1}) {
+        std::vector<double> z(N);
+        for (double& zi : z)
+            zi = element(random);
         factors.rankOneUpdate(sigma, z);
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < N; ++i)
+            for (int j = 0; j < N; ++j)
                 expected(i, j) += sigma * z[i] * z[j];
         EXPECT_LT(maxDifference(factors.matrix(), expected), 1e-13);
     }
+    const std::vector<double> rhs = {1.0, 2.0, 3.0, -1.0, 0.5, 0.0, 4.0};
     std::vector<double> x;
-    factors.solve({1.0, 2.0, 3.0}, x);
-    std::vector<double> bx(3, 0.0);
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
+    factors.solve(rhs, x);
+    std::vector<double> bx(N, 0.0);
+    for (int i = 0; i < N; ++i)
+        for (int j = 0; j < N; ++j)
             bx[i] += expected(i, j) * x[j];
-    EXPECT_LT(maxDifference(bx, {1.0, 2.0, 3.0}), 1e-13);
+    EXPECT_LT(maxDifference(bx, rhs), 1e-12);
 }
 
 TEST(LdlFactors, ADowndateThatWouldBreakPositiveDefinitenessIsLimited)
