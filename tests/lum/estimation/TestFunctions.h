@@ -48,7 +48,6 @@ public:
     double termsValue(const std::vector<double>& x, const std::vector<int>& terms) override;
     // The exact Hessian at x.
     lum::DenseMatrix exactHessian(const std::vector<double>& x) const;
-    int parameterCount() const { return 7; }
     double term(const std::vector<double>& x, int t) const;
 
 private:

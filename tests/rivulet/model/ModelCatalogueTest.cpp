@@ -19,7 +19,6 @@ using rivulet::EstimabilityIndicators;
 using rivulet::ModelCatalogue;
 using rivulet::ModelDefinitionItem;
 using rivulet::ParameterStructure;
-using rivulet::ReleasePos;
 using rivulet::ReleaseSummary;
 using rivulet::test::SimulatedData;
 

@@ -167,11 +167,11 @@ TEST(PerformanceMeasureSurvival, WithoutCovarianceOrWithANegativeVarianceThereIs
     EXPECT_TRUE(value.hasEstimate());
     EXPECT_FALSE(value.hasStandardError());
     // Only survival that no free parameter moves is fixed, and so has no standard error.
-    EXPECT_FALSE(value.isFixed);
-    MeasureModel fixedReach(3, 1, {{0, 0}});
-    fixedReach.structure.fix(fixedReach.structure.phiIndex(0, 1, 0, 0), 1.0);
-    fixedReach.resetVector();
-    EXPECT_TRUE(Survival(fixedReach).measure.survival(0, 1).isFixed);
+    MeasureModel oneReach(3, 1, {{0, 0}});
+    EXPECT_FALSE(Survival(oneReach).measure.survival(0, 1).isFixed);
+    oneReach.structure.fix(oneReach.structure.phiIndex(0, 1, 0, 0), 1.0);
+    oneReach.resetVector();
+    EXPECT_TRUE(Survival(oneReach).measure.survival(0, 1).isFixed);
 
     // A variance that round-off left negative, or one that is not a number, has none either.
     const MeasureValue roundOff{0.5, -1e-18, true};
