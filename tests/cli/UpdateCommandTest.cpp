@@ -43,6 +43,9 @@ TEST_F(UpdateCommand, PrintsTheSampleStudyFromTheDatabaseOrTheCountsFile)
         EXPECT_EQ(linesAfter(run.out, "Sites:"), QStringList{"10"});
         EXPECT_EQ(linesAfter(run.out, "Years:"), QStringList{"3"});
         EXPECT_EQ(linesAfter(run.out, "Data class:"), QStringList{"3"});
+        EXPECT_EQ(run.out.count(QRegularExpression(
+                      "\n(Each release|First group|Second group|Pooled) estimable: (yes|no)\n")),
+                  4);
     }
 
     const ToolRun json = runTool({"--db", db, "summary", "--json", dir + "/summary.json"});

@@ -12,9 +12,11 @@
 #include "rivulet/views/EstimatesWidget.h"
 #include "rivulet/views/RivuletDiagram.h"
 
+#include <QBrush>
 #include <QGraphicsSceneHoverEvent>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTableView>
 
 namespace rivulet::test {
 namespace {
@@ -69,6 +71,21 @@ TEST_F(GraphicalResults, OnePathPerParameterLabelledAtTheReportPrecisionAndAHove
     EXPECT_EQ(widget->infoLabel()->text(), QStringLiteral("The probability of a released fish "
                                                           "migrating to site ") +
                                                site1 + QStringLiteral(" in ") + year0);
+    // Its estimate in the table, and only it, is highlighted.
+    QAbstractItemModel* table = widget->tableView()->model();
+    ASSERT_EQ(table, widget->tableModel(0));
+    QStringList highlighted;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            if (table->index(row, column).data(Qt::BackgroundRole).value<QBrush>() ==
+                QBrush(Qt::yellow))
+                highlighted << table->headerData(row, Qt::Vertical).toString() + ' ' +
+                                   table->headerData(column, Qt::Horizontal).toString() + ' ' +
+                                   table->index(row, column).data().toString().section(' ', 0, 0);
+        }
+    }
+    EXPECT_EQ(highlighted, QStringList(year0 + '-' + year0 + " Release-" + site1 + ' ' +
+                                       path->label()->toPlainText()));
     QGraphicsSceneHoverEvent leave(QEvent::GraphicsSceneHoverLeave);
     diagram->sendEvent(path->label(), &leave);
     EXPECT_TRUE(widget->infoLabel()->text().isEmpty());

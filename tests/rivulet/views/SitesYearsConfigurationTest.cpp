@@ -115,6 +115,7 @@ TEST_F(SitesYearsConfiguration, CountsThatMakeAModelUnestimableAreRedAndEditsAre
         view->siteMenuEntries(names.at(2)),
         QStringList({QStringLiteral("Remove site ") + names.at(2),
                      QStringLiteral("Set ") + names.at(2) + QStringLiteral(" as last site")}));
+    EXPECT_TRUE(view->yearMenuEntries(window->study().years().yearLabels().at(0)).isEmpty());
 
     view->chooseSiteEntry(names.at(2), 0);
     ASSERT_TRUE(settle());
