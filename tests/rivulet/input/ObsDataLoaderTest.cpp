@@ -64,7 +64,7 @@ TEST_F(ObsDataLoaderTest, KeepsTagsWithoutDetectionsAndDropsDetectionsNotDownstr
     EXPECT_TRUE(loader->warnings.isEmpty());
 }
 
-TEST_F(ObsDataLoaderTest, FilteredRowsAreIgnoredWhateverTheyHoldButATagCode)
+TEST_F(ObsDataLoaderTest, FilteredRowsAreIgnoredWhateverTheyHoldButATagCodeAndShortRowsArePadded)
 {
     const auto loader =
         load(exportRow("BAD", "not a time", "NOWHERE", "never", "NOSITE", "", "A") +
@@ -75,19 +75,13 @@ TEST_F(ObsDataLoaderTest, FilteredRowsAreIgnoredWhateverTheyHoldButATagCode)
     EXPECT_EQ(rows("select tag_id from observations"), QStringList({"TAG1"}));
     EXPECT_EQ(loader->summary().ignoredRows, 2);
 
+    // Short rows are padded; lines of commas are skipped.
+    const auto shortRows = load(",,,,,,,\n\nM,x,TAG9,,2008-04-01 10:00:00,,,,,,,UPR\n");
+    EXPECT_EQ(shortRows->summary().rows, 1) << shortRows->errors.join("; ").toStdString();
+    EXPECT_EQ(rows("select id from tags"), QStringList({"TAG9"}));
     const auto refused = load(exportRow("", "2008-04-01 10:00:00", "UPR", "", "", "", "A"));
     EXPECT_EQ(refused->errors, QStringList({"Missing tagId at line 1 of \"" + dir +
                                             "/export.csv\": column \"Tag Code\" is empty"}));
-}
-
-TEST_F(ObsDataLoaderTest, TheLastSecondOfAYearBelongsToThatYear)
-{
-    ASSERT_FALSE(
-        load(exportRow("TAG1", "2011-04-01 10:00:00", "UPR", "2011-12-31 23:59:59", "GRJ", "01") +
-             exportRow("TAG1", "2011-04-01 10:00:00", "UPR", "2012-01-01 00:00:00", "B2J", "1"))
-            ->failed());
-    EXPECT_EQ(rows(observationsSql), QStringList({"TAG1 LGR 2011 2011-12-31 23:59:59 1",
-                                                  "TAG1 BON 2012 2012-01-01 00:00:00 2"}));
 }
 
 TEST_F(ObsDataLoaderTest, TagCodesThatLookLikeSqlTouchOnlyTheirOwnRows)
@@ -104,8 +98,7 @@ TEST_F(ObsDataLoaderTest, TagCodesThatLookLikeSqlTouchOnlyTheirOwnRows)
               QStringList({"id 1", "x\" or \"1\"=\"1 2", "Id 1"}));
 }
 
-// Windows line ends with a UTF-8 mark (before a comment or right before the first tag code),
-// and UTF-16 with its mark.
+// Windows line ends with a UTF-8 mark (before a comment or the first tag code), and UTF-16.
 TEST_F(ObsDataLoaderTest, ReadsWindowsLineEndsAndByteOrderMarks)
 {
     const QByteArray body = twoTagExport().mid(twoTagExport().indexOf('\n') + 1);
@@ -126,14 +119,6 @@ TEST_F(ObsDataLoaderTest, ReadsWindowsLineEndsAndByteOrderMarks)
     }
 }
 
-TEST_F(ObsDataLoaderTest, ShortRowsArePaddedAndCommaOnlyLinesSkipped)
-{
-    const auto loader = load(",,,,,,,\n\nM,x,TAG9,,2008-04-01 10:00:00,,,,,,,UPR\n");
-    ASSERT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
-    EXPECT_EQ(rowsIn("tags"), 1);
-    EXPECT_EQ(loader->summary().rows, 1);
-}
-
 TEST_F(ObsDataLoaderTest, ASecondStudyReplacesTheFirstAndItsCohorts)
 {
     ASSERT_FALSE(load(twoTagExport())->failed());
@@ -151,6 +136,125 @@ TEST_F(ObsDataLoaderTest, ASecondStudyReplacesTheFirstAndItsCohorts)
               QList<int>({1, 0, 1, 1, 2}));
     sites.refresh();
     EXPECT_EQ(sites.shortNames(), QStringList({"Middle", "BON"}));
+}
+
+// Each refused file ends the load with its message and leaves the study loaded before it
+// exactly as it was.
+class ObsDataLoaderErrorsTest : public test::ObsDataLoaderFixture
+{
+protected:
+    void SetUp() override
+    {
+        ObsDataLoaderFixture::SetUp();
+        const auto first = load(
+            exportRow("OLD1", "2007-04-01 10:00:00", "UPR", "2007-05-01 10:00:00", "GRJ", "01") +
+                exportRow("OLD2", "2007-04-01 10:00:00", "UPR"),
+            "first.csv");
+        ASSERT_FALSE(first->failed());
+        rdb.database()->exec("insert into cohorts (cohort, active) values (2005, 1)");
+        before = studyDump();
+    }
+
+    void expectRefused(const QByteArray& content, const QString& message)
+    {
+        SCOPED_TRACE(message.toStdString());
+        const auto loader = load(content, "second.csv");
+        EXPECT_TRUE(loader->failed());
+        // A refused file is a failure of its own, not a cancel.
+        EXPECT_TRUE(loader->hasFailed());
+        EXPECT_FALSE(loader->isCanceled());
+        EXPECT_EQ(loader->errors, QStringList({message}));
+        EXPECT_EQ(studyDump(), before);
+        EXPECT_EQ(
+            rows("select count(*) from sqlite_master where type = 'index' and name like 'idx_%'"),
+            QStringList({"8"}))
+            << "indexes dropped for the load are back";
+    }
+
+    QStringList before;
+};
+
+const QByteArray good1 =
+    exportRow("T1", "2008-04-01 10:00:00", "UPR", "2008-05-10 08:00:00", "GRJ", "01");
+
+TEST_F(ObsDataLoaderErrorsTest, RowErrorsNameTheirPhysicalLine)
+{
+    // Comments and blank lines count: the faulty row is always on line 4.
+    const QByteArray head = "# header\n" + good1 + "\n";
+    // Each message names the file, the line, the column and the value.
+    const struct
+    {
+        QByteArray row;
+        const char* message;
+        const char* field;
+    } cases[] = {
+        {exportRow("T2", "2008-04-01 10:00:00", ""), "No release site specified",
+         "column \"Release Site\" is empty"},
+        {exportRow("T2", "2008-04-01 10:00:00", "NOWHERE"), "Unrecognized release site",
+         "column \"Release Site\" holds \"NOWHERE\""},
+        {exportRow("T2", "2008-04-01 24:00:00", "UPR"), "Invalid release time",
+         "column \"Release Date\" holds \"2008-04-01 24:00:00\""},
+        {exportRow("T1", "2008-04-01 10:00:00", "UPR", "2008-13-01 10:00:00", "GRJ"),
+         "Invalid observation time", "column \"Event Date\" holds \"2008-13-01 10:00:00\""},
+        {exportRow("T1", "2008-04-01 10:00:00", "UPR", "2008-05-01 10:00:00", "XYZ"),
+         "Unrecognized observation site", "column \"Event Site\" holds \"XYZ\""},
+    };
+    for (const auto& c : cases)
+        expectRefused(head + c.row + good1,
+                      QString(c.message) + " at line 4 of \"" + dir + "/second.csv\": " + c.field);
+}
+
+TEST_F(ObsDataLoaderErrorsTest, ASplitRunOfATagIsADuplicate)
+{
+    const QByteArray content =
+        good1 + exportRow("T2", "2008-04-01 10:00:00", "UPR") +
+        exportRow("T1", "2008-04-01 10:00:00", "UPR", "2008-06-10 08:00:00", "B2J", "1");
+    expectRefused(content, "Duplicate tag at line 3 of \"" + dir +
+                               "/second.csv\": column \"Tag Code\" holds \"T1\"");
+}
+
+TEST_F(ObsDataLoaderErrorsTest, FilesThatHoldNoExportAreRefusedAndAMissingOneChangesNothing)
+{
+    const QString name = dir + "/second.csv";
+    expectRefused("", "File \"" + name + "\" is empty");
+    expectRefused("\xEF\xBB\xBF \r\n\r\n", "File \"" + name + "\" is empty");
+    expectRefused(QByteArray("PK\x03\x04\x00\x00binary", 12) + good1,
+                  "File \"" + name + "\" is not a text file");
+    expectRefused("# only a comment\n,,,,\n", "No detection records in file \"" + name + "\"");
+
+    const auto missing = loadFile(dir + "/missing.csv");
+    EXPECT_EQ(missing->errors,
+              QStringList({"Unable to open file \"" + dir + "/missing.csv\" for reading"}));
+    EXPECT_EQ(studyDump(), before);
+}
+
+TEST_F(ObsDataLoaderErrorsTest, AColumnTitleRowIsRefusedUnlessCommentedOut)
+{
+    const QByteArray titles = "Mark File,Mark Site,Tag Code,Species,Release Date,a,b,c,d,e,f,"
+                              "Release Site,g,h,i,Obs Time,Obs Site,Coil,Filter\n";
+    expectRefused(titles + good1, "Column titles instead of data at line 1; comment the title "
+                                  "line out with \"#\"");
+    const auto loader = load("#" + titles + good1, "commented.csv");
+    EXPECT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
+    EXPECT_EQ(rowsIn("tags"), 1);
+}
+
+TEST_F(ObsDataLoaderErrorsTest, ACanceledLoadChangesNothing)
+{
+    QByteArray content;
+    for (int i = 0; i < 5000; ++i)
+        content += exportRow("C" + QByteArray::number(i), "2008-04-01 10:00:00", "UPR");
+    const QString path = dir + "/long.csv";
+    test::writeFile(path, content);
+    test::RecordingObsDataLoader loader(path, &releases, &sites, &years, configPath, nullptr, &rdb);
+    loader.setSitesConfig(&config, &settings);
+    loader.setCanceled(true);
+    loader.run();
+    EXPECT_TRUE(loader.failed());
+    EXPECT_TRUE(loader.errors.isEmpty());
+    EXPECT_EQ(loader.statuses.value(loader.statuses.size() - 1),
+              "Loading canceled; the database is unchanged");
+    EXPECT_EQ(studyDump(), before);
 }
 
 } // namespace
