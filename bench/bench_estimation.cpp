@@ -9,8 +9,10 @@
 #include "lum/estimation/CovarianceCalculator.h"
 #include "lum/estimation/DenseMatrix.h"
 #include "lum/estimation/Func.h"
+#include "lum/estimation/LUdcmp.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
+#include "lum/estimation/SVD.h"
 
 #include <benchmark/benchmark.h>
 
@@ -157,6 +159,40 @@ void BM_Gradient(benchmark::State& state)
     state.SetLabel(structured ? "terms" : "plain");
 }
 BENCHMARK(BM_Gradient)->Arg(0)->Arg(1);
+
+// The linear algebra of the covariance step alone, up to the size of the largest block of the
+// simulator's large study: the rank test of the Hessian (values only, as the covariance step
+// does it, or with the vectors) and its inverse.
+lum::DenseMatrix hessianLike(int n)
+{
+    lum::DenseMatrix hessian(n, n);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            hessian(i, j) = i == j ? n + 1.0 : 1.0 / (1.0 + i + j);
+    return hessian;
+}
+
+void BM_RankTest(benchmark::State& state)
+{
+    const lum::DenseMatrix hessian = hessianLike(static_cast<int>(state.range(0)));
+    const auto parts =
+        state.range(1) != 0 ? NR3::SVD::Parts::ValuesOnly : NR3::SVD::Parts::ValuesAndVectors;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NR3::SVD(hessian, parts).rank());
+    state.SetLabel(state.range(1) != 0 ? "values only" : "values and vectors");
+}
+BENCHMARK(BM_RankTest)->ArgsProduct({{300, 1300}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+void BM_Inverse(benchmark::State& state)
+{
+    const lum::DenseMatrix hessian = hessianLike(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        lum::DenseMatrix inverse;
+        NR3::LUdcmp(hessian).inverse(inverse);
+        benchmark::DoNotOptimize(inverse.elements().data());
+    }
+}
+BENCHMARK(BM_Inverse)->Arg(300)->Arg(1300)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

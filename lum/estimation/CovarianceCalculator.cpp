@@ -64,7 +64,7 @@ bool CovarianceCalculator::computeInto(Func& func, const std::vector<double>& x,
 
     if (!hessian.isFinite())
         throw NR3::NRError(SINGULAR_HESSIAN);
-    const NR3::SVD svd(hessian);
+    const NR3::SVD svd(hessian, NR3::SVD::Parts::ValuesOnly);
     if (svd.rank() < n)
         throw NR3::NRError(SINGULAR_HESSIAN);
     DenseMatrix inverse;

@@ -26,6 +26,9 @@ public:
     DenseMatrix matrix() const;
 
 private:
+    void forwardSubstitute(const double* rhs, double* x) const;
+    void correctRows(const double* z);
+
     static std::size_t index(int r, int c)
     {
         return static_cast<std::size_t>(r) * static_cast<std::size_t>(r + 1) / 2 +
@@ -34,7 +37,7 @@ private:
 
     int m_n = 0;
     std::vector<double> m_packed;
-    std::vector<double> m_w;
+    std::vector<double> m_beta;
     std::vector<double> m_v;
     std::vector<double> m_t;
 };

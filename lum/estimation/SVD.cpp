@@ -34,36 +34,41 @@ double withSignOf(double magnitude, double sign)
 
 } // namespace
 
-SVD::SVD(const lum::DenseMatrix& a) : m_m(a.rows()), m_n(a.columns())
+SVD::SVD(const lum::DenseMatrix& a, Parts parts) : m_m(a.rows()), m_n(a.columns())
 {
+    const bool withVectors = parts == Parts::ValuesAndVectors;
     // The reduction below is written with indices from 1, as the algorithm is usually stated;
     // row and column 0 of the work arrays are unused.
     Matrix u(static_cast<std::size_t>(m_m + 1), std::vector<double>(m_n + 1, 0.0));
-    Matrix v(static_cast<std::size_t>(m_n + 1), std::vector<double>(m_n + 1, 0.0));
+    Matrix v(withVectors ? static_cast<std::size_t>(m_n + 1) : 0U,
+             std::vector<double>(m_n + 1, 0.0));
     std::vector<double> w(static_cast<std::size_t>(m_n + 1), 0.0);
     for (int i = 0; i < m_m; ++i)
         for (int j = 0; j < m_n; ++j)
             u[i + 1][j + 1] = a(i, j);
 
-    decompose(u, w, v);
+    decompose(u, w, v, withVectors);
 
-    m_u.resize(m_m, m_n);
-    m_v.resize(m_n, m_n);
     m_w.assign(w.begin() + 1, w.end());
-    for (int i = 0; i < m_m; ++i)
-        for (int j = 0; j < m_n; ++j)
-            m_u(i, j) = u[i + 1][j + 1];
-    for (int i = 0; i < m_n; ++i)
-        for (int j = 0; j < m_n; ++j)
-            m_v(i, j) = v[i + 1][j + 1];
+    if (withVectors) {
+        m_u.resize(m_m, m_n);
+        m_v.resize(m_n, m_n);
+        for (int i = 0; i < m_m; ++i)
+            for (int j = 0; j < m_n; ++j)
+                m_u(i, j) = u[i + 1][j + 1];
+        for (int i = 0; i < m_n; ++i)
+            for (int j = 0; j < m_n; ++j)
+                m_v(i, j) = v[i + 1][j + 1];
+    }
     reorder();
 }
 
-void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v) const
+void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v, bool withVectors) const
 {
     const int m = m_m;
     const int n = m_n;
     std::vector<double> rv1(static_cast<std::size_t>(n + 1), 0.0);
+    std::vector<double> work(static_cast<std::size_t>(n + 1), 0.0);
     double g = 0.0;
     double scale = 0.0;
     double anorm = 0.0;
@@ -88,13 +93,22 @@ void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v) const
                 g = -withSignOf(std::sqrt(s), f);
                 const double h = f * g - s;
                 a[i][i] = f - g;
-                for (int j = l; j <= n; ++j) {
-                    double sum = 0.0;
-                    for (int k = i; k <= m; ++k)
-                        sum += a[k][i] * a[k][j];
-                    const double factor = sum / h;
-                    for (int k = i; k <= m; ++k)
-                        a[k][j] += factor * a[k][i];
+                // Column i reflects every later column. The sums run down the rows, as the
+                // matrix is stored by rows, in the same order as a column-wise loop would.
+                std::fill(work.begin() + l, work.end(), 0.0);
+                for (int k = i; k <= m; ++k) {
+                    const double aki = a[k][i];
+                    const double* row = a[k].data();
+                    for (int j = l; j <= n; ++j)
+                        work[j] += aki * row[j];
+                }
+                for (int j = l; j <= n; ++j)
+                    work[j] /= h;
+                for (int k = i; k <= m; ++k) {
+                    const double aki = a[k][i];
+                    double* row = a[k].data();
+                    for (int j = l; j <= n; ++j)
+                        row[j] += work[j] * aki;
                 }
                 for (int k = i; k <= m; ++k)
                     a[k][i] *= scale;
@@ -133,7 +147,7 @@ void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v) const
     }
 
     // Accumulation of the right-hand transformations.
-    for (int i = n; i >= 1; --i) {
+    for (int i = n; withVectors && i >= 1; --i) {
         if (i < n) {
             if (g != 0.0) {
                 for (int j = l; j <= n; ++j) // double division avoids a possible underflow
@@ -155,7 +169,7 @@ void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v) const
     }
 
     // Accumulation of the left-hand transformations.
-    for (int i = std::min(m, n); i >= 1; --i) {
+    for (int i = std::min(m, n); withVectors && i >= 1; --i) {
         l = i + 1;
         g = w[i];
         for (int j = l; j <= n; ++j)
@@ -208,7 +222,7 @@ void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v) const
                     h = 1.0 / h;
                     c = g * h;
                     s = -f * h;
-                    for (int j = 1; j <= m; ++j) {
+                    for (int j = 1; withVectors && j <= m; ++j) {
                         const double y = a[j][nm];
                         const double z = a[j][i];
                         a[j][nm] = y * c + z * s;
@@ -220,7 +234,7 @@ void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v) const
             if (l == k) { // convergence: make the singular value non-negative
                 if (z < 0.0) {
                     w[k] = -z;
-                    for (int j = 1; j <= n; ++j)
+                    for (int j = 1; withVectors && j <= n; ++j)
                         v[j][k] = -v[j][k];
                 }
                 break;
@@ -251,7 +265,7 @@ void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v) const
                 g = g * c - x * s;
                 h = y * s;
                 y *= c;
-                for (int jj = 1; jj <= n; ++jj) {
+                for (int jj = 1; withVectors && jj <= n; ++jj) {
                     x = v[jj][j];
                     z = v[jj][i];
                     v[jj][j] = x * c + z * s;
@@ -266,7 +280,7 @@ void SVD::decompose(Matrix& a, std::vector<double>& w, Matrix& v) const
                 }
                 f = c * g + s * y;
                 x = c * y - s * g;
-                for (int jj = 1; jj <= m; ++jj) {
+                for (int jj = 1; withVectors && jj <= m; ++jj) {
                     y = a[jj][j];
                     z = a[jj][i];
                     a[jj][j] = y * c + z * s;
@@ -287,11 +301,14 @@ void SVD::reorder()
     std::stable_sort(order.begin(), order.end(), [this](int a, int b) { return m_w[a] > m_w[b]; });
 
     const std::vector<double> w = m_w;
+    for (int k = 0; k < m_n; ++k)
+        m_w[k] = w[order[k]];
+    if (m_u.isEmpty())
+        return;
     const lum::DenseMatrix u = m_u;
     const lum::DenseMatrix v = m_v;
     for (int k = 0; k < m_n; ++k) {
         const int from = order[k];
-        m_w[k] = w[from];
         for (int i = 0; i < m_m; ++i)
             m_u(i, k) = u(i, from);
         for (int i = 0; i < m_n; ++i)

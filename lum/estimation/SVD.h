@@ -10,13 +10,22 @@ namespace NR3 {
 // bidiagonal form and implicit-shift QR (Golub-Reinsch). The singular values are sorted in
 // descending order together with their vectors. Throws NRError "no convergence in 30 svdcmp
 // iterations" when a singular value does not converge.
+//
+// A rank test needs the values alone: without the vectors the decomposition skips their
+// accumulation and rotation, most of its work, and gives the same values to the last bit.
 class SVD
 {
 public:
-    explicit SVD(const lum::DenseMatrix& a);
+    enum class Parts
+    {
+        ValuesAndVectors,
+        ValuesOnly
+    };
 
-    const lum::DenseMatrix& u() const { return m_u; }    // m x n
-    const lum::DenseMatrix& v() const { return m_v; }    // n x n
+    explicit SVD(const lum::DenseMatrix& a, Parts parts = Parts::ValuesAndVectors);
+
+    const lum::DenseMatrix& u() const { return m_u; }    // m x n; empty with the values only
+    const lum::DenseMatrix& v() const { return m_v; }    // n x n; empty with the values only
     const std::vector<double>& w() const { return m_w; } // n singular values, descending
 
     // The default threshold below which a singular value counts as zero:
@@ -28,7 +37,7 @@ public:
 
 private:
     void decompose(std::vector<std::vector<double>>& a, std::vector<double>& w,
-                   std::vector<std::vector<double>>& v) const;
+                   std::vector<std::vector<double>>& v, bool withVectors) const;
     void reorder();
 
     int m_m = 0;

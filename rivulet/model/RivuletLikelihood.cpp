@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 namespace rivulet {
@@ -116,6 +117,9 @@ void RivuletLikelihood::buildParameterLists()
     firstParameterCell_[static_cast<std::size_t>(releaseCount_)] =
         static_cast<int>(parameterCells_.size());
     firstFreeCell_[static_cast<std::size_t>(releaseCount_)] = static_cast<int>(freeCells_.size());
+    filledValues_.assign(freeCells_.size(), 0.0);
+    filledLikelihood_.assign(static_cast<std::size_t>(releaseCount_), 0.0);
+    filled_.assign(static_cast<std::size_t>(releaseCount_), 0);
     allTerms_.resize(static_cast<std::size_t>(releaseCount_));
     for (int r = 0; r < releaseCount_; ++r) {
         allTerms_[static_cast<std::size_t>(r)] = r;
@@ -174,6 +178,9 @@ double RivuletLikelihood::releaseLogLikelihood(int r, const std::vector<double>&
         return 0.0;
     }
     resolveParameters(r, x);
+    if (tablesHold(r, x)) {
+        return filledLikelihood_[static_cast<std::size_t>(r)];
+    }
     fillArrivals(r);
     fillNeverSeen(r);
     double sum = 0.0;
@@ -184,7 +191,31 @@ double RivuletLikelihood::releaseLogLikelihood(int r, const std::vector<double>&
         sum += cell.logLikelihood(&arrivals_[arrivalOffset(r, a, b)],
                                   neverSeen_[neverSeenOffset(r, a, b)], parameters_.data());
     }
+    const FreeCell* cell = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
+    const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
+    double* filled = filledValues_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
+    for (; cell != end; ++cell, ++filled) {
+        *filled = x[static_cast<std::size_t>(cell->index)];
+    }
+    filledLikelihood_[static_cast<std::size_t>(r)] = sum;
+    filled_[static_cast<std::size_t>(r)] = 1;
     return sum;
+}
+
+bool RivuletLikelihood::tablesHold(int r, const std::vector<double>& x) const
+{
+    if (filled_[static_cast<std::size_t>(r)] == 0) {
+        return false;
+    }
+    const FreeCell* cell = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
+    const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
+    const double* filled = filledValues_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
+    for (; cell != end; ++cell, ++filled) {
+        if (std::memcmp(filled, &x[static_cast<std::size_t>(cell->index)], sizeof(double)) != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
@@ -366,9 +397,17 @@ void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
     if (first == last || !std::isfinite(releaseLogLikelihood(r, x))) {
         return;
     }
-    const std::size_t rows = arrivalOffset(r + 1, 0, 0) - arrivalOffset(r, 0, 0);
-    std::fill_n(arrivalAdjoints_.begin() + static_cast<std::ptrdiff_t>(arrivalOffset(r, 0, 0)),
-                rows, 0.0);
+    // Only the rows the backward pass reads are cleared, and of each only the sites below the
+    // row's own: clearing the whole table of every release cost more than the recursions.
+    const int S = siteCount_;
+    const int Y = yearCount_;
+    for (int a = structure_.relSite(r); a <= S - 2; ++a) {
+        for (int b = structure_.relYear(r); b < Y; ++b) {
+            const std::size_t from = arrivalOffset(r, a, b) + static_cast<std::size_t>((a + 1) * Y);
+            std::fill_n(arrivalAdjoints_.begin() + static_cast<std::ptrdiff_t>(from),
+                        static_cast<std::size_t>((S - 1 - a) * Y), 0.0);
+        }
+    }
     std::fill_n(neverSeenAdjoints_.begin() + static_cast<std::ptrdiff_t>(neverSeenOffset(r, 0, 0)),
                 static_cast<std::size_t>(siteCount_ * yearCount_), 0.0);
     const int firstParameter = firstParameterCell_[static_cast<std::size_t>(r)];

@@ -69,6 +69,7 @@ private:
     void buildParameterLists();
     double releaseLogLikelihood(int r, const std::vector<double>& x);
     void resolveParameters(int r, const std::vector<double>& x);
+    bool tablesHold(int r, const std::vector<double>& x) const;
     void fillArrivals(int r);
     void fillArrivalRow(int r, int a, int b);
     void fillNeverSeen(int r);
@@ -119,10 +120,15 @@ private:
         int index = 0;
     };
     std::vector<FreeCell> freeCells_;
-    std::vector<int> firstFreeCell_;      // [R+1]
-    std::vector<int> indexLimit_;         // [R]: 1 + the largest free position of the release
-    std::vector<int> parameterCells_;     // the structure cells of each release's parameters
-    std::vector<int> firstParameterCell_; // [R+1]
+    std::vector<int> firstFreeCell_; // [R+1]
+    std::vector<int> indexLimit_;    // [R]: 1 + the largest free position of the release
+    // The values each release's tables were last filled with, and the log-likelihood they gave:
+    // the gradient at the point just evaluated finds its forward pass done.
+    std::vector<double> filledValues_;     // by free cell
+    std::vector<double> filledLikelihood_; // [R]
+    std::vector<char> filled_;             // [R]; char, so releases of other threads stay apart
+    std::vector<int> parameterCells_;      // the structure cells of each release's parameters
+    std::vector<int> firstParameterCell_;  // [R+1]
     bool exactGradient_ = true;
     // The derivatives of a release's log-likelihood by its tables and parameters, laid out as
     // arrivals_, neverSeen_ and parameters_ (each release its own part).

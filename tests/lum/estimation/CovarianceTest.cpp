@@ -9,20 +9,11 @@
 
 using lum::DenseMatrix;
 using rivulet::test::maxDifference;
+using rivulet::test::product;
 
 namespace {
 
 const char* const singular = "Singular Hessian in calculating covariance matrix";
-
-DenseMatrix product(const DenseMatrix& a, const DenseMatrix& b)
-{
-    DenseMatrix c(a.rows(), b.columns());
-    for (int i = 0; i < a.rows(); ++i)
-        for (int j = 0; j < b.columns(); ++j)
-            for (int k = 0; k < a.columns(); ++k)
-                c(i, j) += a(i, k) * b(k, j);
-    return c;
-}
 
 TEST(Covariance, OfAQuadraticIsTheInverseOfItsMatrix)
 {
@@ -83,15 +74,6 @@ TEST(Covariance, AParameterEstimatedAtZeroGivesNoCovarianceRatherThanNaN)
         return (x[0] - 1.0) * (x[0] - 1.0) + x[1] * x[1] + 3.0;
     });
     expectNoCovariance(func, {1.0, 0.0});
-
-    const std::atomic<bool> cancelled{false};
-    DenseMatrix covariance(2, 2);
-    DenseMatrix hessian;
-    bool ok = true;
-    lum::CovarianceCalculator(cancelled).compute(func, {1.0, 0.0}, covariance, &hessian, &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_TRUE(std::isnan(hessian(1, 1)));
-    EXPECT_TRUE(std::isfinite(hessian(0, 0)));
 }
 
 TEST(Covariance, ANegativeVarianceGivesNoCovariance)
@@ -121,11 +103,6 @@ TEST(Covariance, CancellationStopsWithinOneElementAndLeavesTheMatrix)
     EXPECT_FALSE(ok);
     EXPECT_TRUE(calculator.errorText().isEmpty());
     EXPECT_LE(func.evaluations(), 10 + 4);
-    EXPECT_EQ(covariance, DenseMatrix(5, 5, 7.0));
-
-    // Without `ok` a cancellation is not an error either.
-    cancelled = true;
-    lum::CovarianceCalculator(cancelled).compute(func, quadratic->centre(), covariance);
     EXPECT_EQ(covariance, DenseMatrix(5, 5, 7.0));
 }
 

@@ -1,6 +1,5 @@
 #include "TestFunctions.h"
 
-#include "lum/estimation/Gammln.h"
 #include "lum/estimation/LUdcmp.h"
 #include "lum/estimation/LdlFactors.h"
 #include "lum/estimation/NRError.h"
@@ -9,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 using lum::DenseMatrix;
 using rivulet::test::maxDifference;
+using rivulet::test::product;
 
 namespace {
 
@@ -24,33 +25,6 @@ DenseMatrix matrix(int rows, int columns, std::initializer_list<double> values)
         ++k;
     }
     return m;
-}
-
-DenseMatrix product(const DenseMatrix& a, const DenseMatrix& b, bool transposeB = false)
-{
-    const int inner = a.columns();
-    const int columns = transposeB ? b.rows() : b.columns();
-    DenseMatrix c(a.rows(), columns);
-    for (int i = 0; i < a.rows(); ++i)
-        for (int j = 0; j < columns; ++j) {
-            double sum = 0.0;
-            for (int k = 0; k < inner; ++k)
-                sum += a(i, k) * (transposeB ? b(j, k) : b(k, j));
-            c(i, j) = sum;
-        }
-    return c;
-}
-
-template <typename F>
-void expectNRError(F&& f, const char* message)
-{
-    try {
-        f();
-        ADD_FAILURE() << "expected " << message;
-    } catch (const NR3::NRError& e) {
-        EXPECT_STREQ(e.message, message);
-        EXPECT_EQ(e.code, 1);
-    }
 }
 
 TEST(LUdcmp, SolvesInvertsAndHasTheDeterminantOfAKnownMatrix)
@@ -69,29 +43,13 @@ TEST(LUdcmp, SolvesInvertsAndHasTheDeterminantOfAKnownMatrix)
     const DenseMatrix expected = matrix(3, 3, {-0.2, 0.4, 0.2, 0.2, 0.6, -0.2, 0.6, -1.2, 0.4});
     EXPECT_LT(maxDifference(inverse, expected), 1e-14);
     EXPECT_LT(maxDifference(product(a, inverse), DenseMatrix::identity(3)), 1e-14);
-}
 
-TEST(LUdcmp, FailuresHaveTheirMessages)
-{
-    expectNRError(
-        [] {
-            NR3::LUdcmp(matrix(2, 2, {1.0, 2.0, 0.0, 0.0}));
-        },
-        "Singular matrix in LUdcmp");
-    const NR3::LUdcmp lu(DenseMatrix::identity(2));
-    std::vector<double> x(2);
-    expectNRError([&] { lu.solve({1.0, 2.0, 3.0}, x); }, "LUdcmp::solve bad sizes");
-    std::vector<double> tooShort(1);
-    expectNRError([&] { lu.solve({1.0, 2.0}, tooShort); }, "LUdcmp::solve bad sizes");
-}
-
-TEST(LUdcmp, ZeroPivotIsReplacedSoASingularMatrixStillDecomposes)
-{
-    // Rows are not zero, but the matrix is singular: the inverse is huge, not an exception.
-    const NR3::LUdcmp lu(matrix(2, 2, {1.0, 2.0, 2.0, 4.0}));
-    DenseMatrix inverse;
-    lu.inverse(inverse);
-    EXPECT_GT(std::abs(inverse(0, 0)), 1e30);
+    try {
+        NR3::LUdcmp(matrix(2, 2, {1.0, 2.0, 0.0, 0.0}));
+        ADD_FAILURE() << "a zero row decomposed";
+    } catch (const NR3::NRError& e) {
+        EXPECT_STREQ(e.message, "Singular matrix in LUdcmp");
+    }
 }
 
 void expectValidDecomposition(const DenseMatrix& a)
@@ -103,14 +61,10 @@ void expectValidDecomposition(const DenseMatrix& a)
         w(i, i) = svd.w()[i];
     const DenseMatrix rebuilt = product(product(svd.u(), w), svd.v(), true);
     EXPECT_LT(maxDifference(rebuilt, a), 1e-12);
-    DenseMatrix utu(n, n);
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            for (int k = 0; k < a.rows(); ++k)
-                utu(i, j) += svd.u()(k, i) * svd.u()(k, j);
-    EXPECT_LT(maxDifference(utu, DenseMatrix::identity(n)), 1e-12);
     EXPECT_LT(maxDifference(product(svd.v(), svd.v(), true), DenseMatrix::identity(n)), 1e-12);
     EXPECT_TRUE(std::is_sorted(svd.w().rbegin(), svd.w().rend()));
+    // The rank test's shortcut must not change a single value.
+    EXPECT_EQ(NR3::SVD(a, NR3::SVD::Parts::ValuesOnly).w(), svd.w());
 }
 
 TEST(SVD, DecomposesSquareAndTallMatricesIntoKnownSortedValues)
@@ -118,13 +72,16 @@ TEST(SVD, DecomposesSquareAndTallMatricesIntoKnownSortedValues)
     expectValidDecomposition(matrix(3, 3, {4.0, 1.0, -2.0, 1.0, 3.0, 0.5, -2.0, 0.5, 5.0}));
     expectValidDecomposition(
         matrix(4, 3, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 10.0, -1.0, 0.5, 2.0}));
-    expectValidDecomposition(matrix(2, 2, {0.0, 0.0, 0.0, 0.0}));
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> element(-1.0, 1.0);
+    DenseMatrix large(40, 30);
+    for (int i = 0; i < large.rows(); ++i)
+        for (int j = 0; j < large.columns(); ++j)
+            large(i, j) = element(random);
+    expectValidDecomposition(large);
     const NR3::SVD svd(matrix(2, 2, {3.0, 0.0, 4.0, 5.0}));
     EXPECT_NEAR(svd.w()[0], std::sqrt(45.0), 1e-13);
     EXPECT_NEAR(svd.w()[1], std::sqrt(5.0), 1e-13);
-
-    const NR3::SVD diagonal(matrix(3, 3, {1.0, 0.0, 0.0, 0.0, 7.0, 0.0, 0.0, 0.0, 3.0}));
-    EXPECT_EQ(diagonal.w(), std::vector<double>({7.0, 3.0, 1.0}));
 }
 
 TEST(SVD, RankCountsSingularValuesAboveTheThreshold)
@@ -133,44 +90,39 @@ TEST(SVD, RankCountsSingularValuesAboveTheThreshold)
     const NR3::SVD svd(identicalRows);
     EXPECT_EQ(svd.rank(), 2);
     EXPECT_EQ(svd.nullity(), 1);
-    EXPECT_EQ(NR3::SVD(DenseMatrix::identity(4)).rank(), 4);
     EXPECT_EQ(NR3::SVD(DenseMatrix(3, 3)).rank(), 0);
     // An explicit threshold.
     EXPECT_EQ(NR3::SVD(matrix(2, 2, {1.0, 0.0, 0.0, 1e-3})).rank(1e-2), 1);
     EXPECT_EQ(NR3::SVD(matrix(2, 2, {1.0, 0.0, 0.0, 1e-3})).rank(), 2);
 }
 
-TEST(Gammln, AgreesWithTheLibraryLogGamma)
-{
-    for (const double x : {1.0, 1.5, 2.0, 3.7, 10.0, 101.0, 1234.5, 1e6, 0.01}) {
-        const double expected = std::lgamma(x);
-        EXPECT_NEAR(NR3::gammln(x), expected, 1e-13 * std::max(1.0, std::abs(expected))) << x;
-    }
-    expectNRError([] { NR3::gammln(0.0); }, "bad arg in gammln");
-    expectNRError([] { NR3::gammln(-2.5); }, "bad arg in gammln");
-}
-
 TEST(LdlFactors, RankOneCorrectionsMatchTheDenseUpdate)
 {
+    // Seven rows: the factors are worked on in groups of rows, with a remainder.
+    constexpr int N = 7;
     lum::LdlFactors factors;
-    factors.setIdentity(3);
-    DenseMatrix expected = DenseMatrix::identity(3);
-    const std::vector<std::pair<double, std::vector<double>>> corrections = {
-        {2.0, {1.0, -1.0, 0.5}}, {0.5, {0.0, 2.0, 1.0}}, {-0.3, {1.0, 0.5, -0.2}}};
-    for (const auto& [sigma, z] : corrections) {
+    factors.setIdentity(N);
+    DenseMatrix expected = DenseMatrix::identity(N);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> element(-1.0, 1.0);
+    for (const double sigma : {2.0, 0.5, -0.3, 1.5, -0.1}) {
+        std::vector<double> z(N);
+        for (double& zi : z)
+            zi = element(random);
         factors.rankOneUpdate(sigma, z);
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < N; ++i)
+            for (int j = 0; j < N; ++j)
                 expected(i, j) += sigma * z[i] * z[j];
         EXPECT_LT(maxDifference(factors.matrix(), expected), 1e-13);
     }
+    const std::vector<double> rhs = {1.0, 2.0, 3.0, -1.0, 0.5, 0.0, 4.0};
     std::vector<double> x;
-    factors.solve({1.0, 2.0, 3.0}, x);
-    std::vector<double> bx(3, 0.0);
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
+    factors.solve(rhs, x);
+    std::vector<double> bx(N, 0.0);
+    for (int i = 0; i < N; ++i)
+        for (int j = 0; j < N; ++j)
             bx[i] += expected(i, j) * x[j];
-    EXPECT_LT(maxDifference(bx, {1.0, 2.0, 3.0}), 1e-13);
+    EXPECT_LT(maxDifference(bx, rhs), 1e-12);
 }
 
 TEST(LdlFactors, ADowndateThatWouldBreakPositiveDefinitenessIsLimited)

@@ -15,105 +15,62 @@ using rivulet::test::maxDifference;
 
 namespace {
 
-struct Problem
-{
-    const char* name;
-    std::function<std::unique_ptr<lum::Func>()> make;
-    std::vector<double> start;
-    std::vector<double> minimum;
-    double minimumValue;
-    double tolerance;
-};
-
-std::vector<Problem> problems()
-{
-    return {
-        {"Rosenbrock",
-         [] { return std::make_unique<rivulet::test::Rosenbrock>(); },
-         {-1.2, 1.0},
-         {1.0, 1.0},
-         0.0,
-         2e-3},
-        {"Quadratic",
-         []() -> std::unique_ptr<lum::Func> { return rivulet::test::standardQuadratic(); },
-         {0.5, 0.5, 0.5, 0.5, 0.5},
-         {1.0, 2.0, -1.0, 0.5, 3.0},
-         2.5,
-         1e-4},
-        {"Wood",
-         [] { return std::make_unique<rivulet::test::WoodFunction>(); },
-         {-3.0, -1.0, -3.0, -1.0},
-         {1.0, 1.0, 1.0, 1.0},
-         0.0,
-         2e-3},
-    };
-}
-
-class OptimizerOnProblem : public ::testing::TestWithParam<std::tuple<int, int>>
+class OptimizerOnProblem : public ::testing::TestWithParam<int>
 {
 };
 
 TEST_P(OptimizerOnProblem, ReachesTheKnownMinimumAndReportsIt)
 {
-    const auto [optimizerId, problemIndex] = GetParam();
-    const Problem problem = problems()[static_cast<std::size_t>(problemIndex)];
-    std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QString::number(optimizerId));
-    ASSERT_EQ(optimizer->id(), optimizerId);
-    std::unique_ptr<lum::Func> func = problem.make();
-    QSignalSpy begin(optimizer.get(), &lum::OptimizerI::beginOptimization);
-    QSignalSpy end(optimizer.get(), &lum::OptimizerI::endOptimization);
-
-    std::vector<double> x = problem.start;
-    const double startValue = (*func)(x);
-    const std::atomic<bool> cancelled{false};
-    int iterations = 0;
-    optimizer->optimize(*func, x, cancelled, iterations);
-
-    EXPECT_LT(maxDifference(x, problem.minimum), problem.tolerance)
-        << problem.name << " with " << optimizer->name().toStdString();
-    EXPECT_NEAR((*func)(x), problem.minimumValue, 1e-6);
-    EXPECT_GT(iterations, 0);
-    ASSERT_EQ(begin.size(), 1);
-    ASSERT_EQ(end.size(), 1);
-    EXPECT_EQ(begin[0][0].toString(), optimizer->name());
-    EXPECT_EQ(begin[0][1].toDouble(), startValue);
-    EXPECT_EQ(end[0][0].toString(), optimizer->name());
-    EXPECT_EQ(end[0][1].toDouble(), (*func)(x));
-    EXPECT_EQ(end[0][2].toInt(), iterations);
-}
-
-INSTANTIATE_TEST_SUITE_P(AllOptimizers, OptimizerOnProblem,
-                         ::testing::Combine(::testing::Values(0, 1, 2, 3),
-                                            ::testing::Values(0, 1, 2)));
-
-TEST(OptimizerSettings, FactoryFallsBackToFletchAndAppliesGivenSettings)
-{
-    for (const char* text : {"0", "x", "", "7;maxIterations=5"}) {
+    rivulet::test::Rosenbrock rosenbrock;
+    const std::unique_ptr<rivulet::test::Quadratic> quadratic = rivulet::test::standardQuadratic();
+    struct Problem
+    {
+        lum::Func& func;
+        std::vector<double> start;
+        std::vector<double> minimum;
+        double minimumValue;
+        double tolerance;
+    };
+    const Problem problems[] = {
+        {rosenbrock, {-1.2, 1.0}, {1.0, 1.0}, 0.0, 2e-3},
+        {*quadratic, std::vector<double>(5, 0.5), quadratic->centre(), 2.5, 1e-4}};
+    for (const Problem& problem : problems) {
         std::unique_ptr<lum::OptimizerI> optimizer =
-            lum::createOptimizer(QString::fromLatin1(text));
-        EXPECT_EQ(optimizer->name(), QStringLiteral("Fletch")) << text;
+            lum::createOptimizer(QString::number(GetParam()));
+        ASSERT_EQ(optimizer->id(), GetParam());
+        QSignalSpy begin(optimizer.get(), &lum::OptimizerI::beginOptimization);
+        QSignalSpy end(optimizer.get(), &lum::OptimizerI::endOptimization);
+        std::vector<double> x = problem.start;
+        const double startValue = problem.func(x);
+        const std::atomic<bool> cancelled{false};
+        int iterations = 0;
+        optimizer->optimize(problem.func, x, cancelled, iterations);
+
+        EXPECT_LT(maxDifference(x, problem.minimum), problem.tolerance) << problem.minimumValue;
+        EXPECT_NEAR(problem.func(x), problem.minimumValue, 1e-6);
+        EXPECT_GT(iterations, 0);
+        ASSERT_EQ(begin.size(), 1);
+        ASSERT_EQ(end.size(), 1);
+        EXPECT_EQ(begin[0][1].toDouble(), startValue);
+        EXPECT_EQ(end[0][1].toDouble(), problem.func(x));
+        EXPECT_EQ(end[0][2].toInt(), iterations);
     }
-    EXPECT_EQ(lum::createOptimizer(QStringLiteral("x"))->settingsString(),
-              QStringLiteral("0;maxIterations=200;stepSize=1e-06;precision=1e-06"));
-    EXPECT_EQ(lum::createOptimizer(QStringLiteral("3;maxFuncEvalualtions=100"))->settingsString(),
-              QStringLiteral("3;maxFuncEvalualtions=100;convergenceTolerance=1e-08;stepSize=0.1"));
-    EXPECT_EQ(lum::createOptimizer(QStringLiteral("7;maxIterations=5"))->settingValues(),
-              QStringList({"5", "1e-06", "1e-06"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(AllOptimizers, OptimizerOnProblem, ::testing::Values(0, 1, 2, 3));
 
 TEST(OptimizerSettings, SettingsStringRoundTripsThroughTheFactory)
 {
+    // An unknown id falls back to Fletch with its defaults; unknown names are dropped.
+    EXPECT_EQ(lum::createOptimizer(QStringLiteral("7;maxIterations=5"))->settingsString(),
+              QStringLiteral("0;maxIterations=5;stepSize=1e-06;precision=1e-06"));
     std::unique_ptr<lum::OptimizerI> original = lum::createOptimizer(QStringLiteral("2"));
     original->setSettings({"funcTolerance", "unknown", "maxIterations"}, {"2.5e-07", "9", "37"});
-    EXPECT_EQ(original->settingValues(), QStringList({"37", "2.5e-07"}));
     const QString text = original->settingsString();
     EXPECT_EQ(text, QStringLiteral("2;maxIterations=37;funcTolerance=2.5e-07"));
 
     std::unique_ptr<lum::OptimizerI> copy = lum::createOptimizer(text);
-    EXPECT_EQ(copy->id(), 2);
     EXPECT_EQ(copy->settingsString(), text);
-    EXPECT_EQ(copy->settingNames(), QStringList({"maxIterations", "funcTolerance"}));
-
     copy->resetToDefaults();
     EXPECT_EQ(copy->settingsString(), QStringLiteral("2;maxIterations=200;funcTolerance=1e-08"));
 }
@@ -125,8 +82,6 @@ TEST(OptimizerSettings, ValuesThatAreNotNumbersOfTheRightTypeAreIgnored)
         QStringLiteral("0;maxIterations=many;stepSize=nan;precision=;maxIterations=2.5;junk"));
     EXPECT_EQ(optimizer->settingsString(),
               QStringLiteral("0;maxIterations=200;stepSize=1e-06;precision=1e-06"));
-    optimizer->setSettingsString(QStringLiteral("0;precision=0.001;stepSize=2e-7"));
-    EXPECT_EQ(optimizer->settingValues(), QStringList({"200", "2e-07", "0.001"}));
 }
 
 TEST(OptimizerCancel, CancellationDuringTheRunStopsWithinAFewEvaluations)
@@ -211,18 +166,6 @@ TEST(OptimizerBadPoints, LargestDoubleIsAvoidedNotAnError)
         optimizer->optimize(func, x, cancelled, iterations);
         EXPECT_LT(maxDifference(x, {0.3, 0.3}), 1e-4) << id;
     }
-}
-
-TEST(Simplex, AStartVectorOfZerosStillSpreadsTheSimplex)
-{
-    // The centre of logit coordinates: a relative step alone would give no spread at all.
-    std::unique_ptr<rivulet::test::Quadratic> func = rivulet::test::standardQuadratic();
-    std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QStringLiteral("3"));
-    std::vector<double> x(5, 0.0);
-    const std::atomic<bool> cancelled{false};
-    int iterations = 0;
-    optimizer->optimize(*func, x, cancelled, iterations);
-    EXPECT_LT((*func)(x), 2.5 + 1e-4);
 }
 
 } // namespace

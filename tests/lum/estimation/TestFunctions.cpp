@@ -14,32 +14,17 @@ double Rosenbrock::operator()(const std::vector<double>& x)
     return 100.0 * a * a + b * b;
 }
 
-double WoodFunction::operator()(const std::vector<double>& x)
-{
-    const double a = x[1] - x[0] * x[0];
-    const double b = x[3] - x[2] * x[2];
-    return 100.0 * a * a + (1.0 - x[0]) * (1.0 - x[0]) + 90.0 * b * b +
-           (1.0 - x[2]) * (1.0 - x[2]) +
-           10.1 * ((x[1] - 1.0) * (x[1] - 1.0) + (x[3] - 1.0) * (x[3] - 1.0)) +
-           19.8 * (x[1] - 1.0) * (x[3] - 1.0);
-}
-
 Quadratic::Quadratic(lum::DenseMatrix a, std::vector<double> centre, double offset)
-    : m_a(std::move(a)), m_centre(std::move(centre)), m_offset(offset),
-      m_difference(m_centre.size())
+    : m_a(std::move(a)), m_centre(std::move(centre)), m_offset(offset)
 {
 }
 
 double Quadratic::operator()(const std::vector<double>& x)
 {
-    const std::size_t n = m_centre.size();
-    for (std::size_t i = 0; i < n; ++i)
-        m_difference[i] = x[i] - m_centre[i];
     double sum = 0.0;
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j)
-            sum +=
-                m_difference[i] * m_a(static_cast<int>(i), static_cast<int>(j)) * m_difference[j];
+    for (int i = 0; i < m_a.rows(); ++i)
+        for (int j = 0; j < m_a.columns(); ++j)
+            sum += (x[i] - m_centre[i]) * m_a(i, j) * (x[j] - m_centre[j]);
     return m_offset + 0.5 * sum;
 }
 
@@ -144,6 +129,17 @@ double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
 double maxDifference(const lum::DenseMatrix& a, const lum::DenseMatrix& b)
 {
     return maxDifference(a.elements(), b.elements());
+}
+
+lum::DenseMatrix product(const lum::DenseMatrix& a, const lum::DenseMatrix& b, bool transposeB)
+{
+    const int columns = transposeB ? b.rows() : b.columns();
+    lum::DenseMatrix c(a.rows(), columns);
+    for (int i = 0; i < a.rows(); ++i)
+        for (int j = 0; j < columns; ++j)
+            for (int k = 0; k < a.columns(); ++k)
+                c(i, j) += a(i, k) * (transposeB ? b(j, k) : b(k, j));
+    return c;
 }
 
 } // namespace rivulet::test

@@ -17,13 +17,6 @@ public:
     double operator()(const std::vector<double>& x) override;
 };
 
-// Wood's four-parameter function: minimum 0 at (1, 1, 1, 1).
-class WoodFunction : public lum::Func
-{
-public:
-    double operator()(const std::vector<double>& x) override;
-};
-
 // offset + 1/2 (x - c)^T A (x - c), A symmetric positive definite.
 class Quadratic : public lum::Func
 {
@@ -37,7 +30,6 @@ private:
     lum::DenseMatrix m_a;
     std::vector<double> m_centre;
     double m_offset;
-    std::vector<double> m_difference;
 };
 
 // A 5 x 5 positive definite quadratic with its minimum 2.5 at (1, 2, -1, 0.5, 3).
@@ -56,7 +48,6 @@ public:
     double termsValue(const std::vector<double>& x, const std::vector<int>& terms) override;
     // The exact Hessian at x.
     lum::DenseMatrix exactHessian(const std::vector<double>& x) const;
-    int parameterCount() const { return 7; }
     double term(const std::vector<double>& x, int t) const;
 
 private:
@@ -99,5 +90,9 @@ private:
 // Largest |a_i - b_i|.
 double maxDifference(const std::vector<double>& a, const std::vector<double>& b);
 double maxDifference(const lum::DenseMatrix& a, const lum::DenseMatrix& b);
+
+// a * b, or a * b^T.
+lum::DenseMatrix product(const lum::DenseMatrix& a, const lum::DenseMatrix& b,
+                         bool transposeB = false);
 
 } // namespace rivulet::test

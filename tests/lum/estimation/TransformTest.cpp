@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 using rivulet::test::maxDifference;
 
@@ -63,13 +61,6 @@ TEST(SoftmaxTransform, MembersStayWithinTheirBudgetForAnyCoordinates)
     EXPECT_NEAR(x[3], 0.2, 1e-12);
 }
 
-TEST(SoftmaxTransform, EveryParameterBelongsToExactlyOneGroup)
-{
-    EXPECT_THROW(lum::SoftmaxTransform(3, {{{0, 1}, 1.0}}), std::invalid_argument);
-    EXPECT_THROW(lum::SoftmaxTransform(2, {{{0, 1}, 1.0}, {{1}, 1.0}}), std::invalid_argument);
-    EXPECT_THROW(lum::SoftmaxTransform(2, {{{0, 2}, 1.0}}), std::invalid_argument);
-}
-
 TEST(TransformedFunc, ACoordinateEntersTheTermsOfEveryMemberOfItsGroup)
 {
     rivulet::test::SeparableFunction separable;
@@ -79,24 +70,13 @@ TEST(TransformedFunc, ACoordinateEntersTheTermsOfEveryMemberOfItsGroup)
     lum::TransformedFunc aware(separable, transform);
     lum::TransformedFunc reference(plain, transform);
 
-    EXPECT_EQ(aware.termCount(), separable.termCount());
-    for (int j = 0; j < 7; ++j) {
-        std::vector<int> expected;
-        for (const int member : transform.members(transform.groupOf(j))) {
-            for (const int t : separable.termsOfParameter(member))
-                expected.push_back(t);
-        }
-        std::sort(expected.begin(), expected.end());
-        expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
-        EXPECT_EQ(aware.termsOfParameter(j), expected) << j;
-    }
-
     const std::vector<double> z{0.3, -1.2, 0.8, -0.4, 1.5, 0.1, -2.0};
     std::vector<double> x;
     transform.toParameters(z, x);
     EXPECT_EQ(aware(z), separable(x));
     EXPECT_EQ(aware.parametersAt(z), x);
-    // Differences that evaluate only the listed terms agree with full evaluations.
+    // Differences that evaluate only the terms a coordinate enters agree with full evaluations:
+    // a term left out of a coordinate's list would change its component.
     std::vector<double> gAware;
     std::vector<double> gReference;
     aware.gradient(z, gAware);

@@ -1,37 +1,26 @@
 #include "rivulet/input/AgeDataLoader.h"
+#include "rivulet/input/AgeLine.h"
 
+#include "SitesConfigFiles.h"
 #include "common/TestEnvironment.h"
 #include "lum/db/TableData.h"
 #include "lum/thread/ThreadRunner.h"
 #include "rivulet/data/RivuletDb.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace rivulet {
 namespace {
-
-using test::TestEnvironment;
-
-// What one age load emitted, in order.
-struct Emitted
-{
-    QStringList events;
-    QList<int> progress;
-    int totalLines = -1;
-};
 
 class AgeDataLoaderTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        dir = TestEnvironment::freshDir("ageload");
+        dir = test::TestEnvironment::freshDir("ageload");
         ASSERT_EQ(rdb.open(dir + "/study.db"), 0);
         for (const char* tag : {"T1", "T2", "T3", "t1"})
             ASSERT_EQ(rdb.database()->exec("insert into tags values (?, 1, -1, "
@@ -42,41 +31,28 @@ protected:
 
     QString write(const QByteArray& content)
     {
-        const QString path = dir + "/ages.csv";
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-        return path;
+        test::writeFile(dir + "/ages.csv", content);
+        return dir + "/ages.csv";
     }
 
-    static void listen(AgeDataLoader* loader, QObject* context, Emitted& out)
+    // Runs the load on the calling thread; what it emitted, in order.
+    QStringList loadPath(const QString& path)
     {
-        QObject::connect(loader, QOverload<const QString&, int>::of(&AgeDataLoader::loadError),
-                         context, [&out](const QString& msg, int line) {
-                             out.events << "error " + msg + " @" + QString::number(line);
+        QStringList events;
+        AgeDataLoader loader(path, &rdb);
+        QObject::connect(&loader, QOverload<const QString&, int>::of(&AgeDataLoader::loadError),
+                         [&events](const QString& msg, int line) {
+                             events << "error " + msg + " @" + QString::number(line);
                          });
-        QObject::connect(loader, &AgeDataLoader::message, context,
-                         [&out](const QString& msg) { out.events << "message " + msg; });
-        QObject::connect(loader, &AgeDataLoader::finished, context,
-                         [&out] { out.events << "finished"; });
-        QObject::connect(loader, &AgeDataLoader::progress, context,
-                         [&out](int line) { out.progress << line; });
-        QObject::connect(loader, &AgeDataLoader::totalNumLines, context,
-                         [&out](int lines) { out.totalLines = lines; });
-    }
-
-    // Runs the load on the calling thread.
-    Emitted load(const QByteArray& content)
-    {
-        Emitted out;
-        AgeDataLoader loader(write(content), &rdb);
-        QObject context;
-        listen(&loader, &context, out);
+        QObject::connect(&loader, &AgeDataLoader::message,
+                         [&events](const QString& msg) { events << "message " + msg; });
+        QObject::connect(&loader, &AgeDataLoader::finished, [&events] { events << "finished"; });
         loader.process();
-        return out;
+        return events;
     }
+    QStringList load(const QByteArray& content) { return loadPath(write(content)); }
 
-    // Each tag with its cohort number ("-" for none), in tag order.
+    // Each tag with its cohort number ("-" for none), in tag order, then the cohort rows.
     QString cohorts() const
     {
         const lum::TableData rows(*rdb.database(),
@@ -85,44 +61,56 @@ protected:
         QStringList out;
         for (int r = 0; r < rows.numRows(); ++r)
             out << rows.stringValue(r, 0) + "=" + rows.stringValue(r, 1);
-        return out.join(' ');
-    }
-
-    int cohortRows() const
-    {
-        return lum::TableData(*rdb.database(), "select count(*) from cohorts").intValue(0, 0);
+        const lum::TableData stored(*rdb.database(), "select count(*), sum(active) from cohorts");
+        return out.join(' ') + QStringLiteral(" (%1 cohorts, %2 active)")
+                                   .arg(stored.intValue(0, 0))
+                                   .arg(stored.intValue(0, 1));
     }
 
     QString dir;
     RivuletDb rdb;
 };
 
-TEST_F(AgeDataLoaderTest, AssignsCohortsAndReportsUnknownTagsWithoutStopping)
+TEST_F(AgeDataLoaderTest, AssignsCohortsReportsUnknownTagsWithoutStoppingAndReloadsTheSame)
 {
-    const Emitted out = load("# tag,cohort or tag,year,age\n"
-                             "T1,2008\n"
-                             "\n"
-                             "NOPE,2008\n"
-                             "T2,5/17/2010,2\n"
-                             "T3,2010,NA\n"
-                             "t1,2010,0\n");
-    EXPECT_EQ(out.totalLines, 7);
-    EXPECT_EQ(out.events, QStringList({"error No such tag \"NOPE\" @4",
-                                       "message Age data successfully loaded.", "finished"}));
-    EXPECT_EQ(cohorts(), "T1=2008 T2=2008 T3=- t1=2010");
-    EXPECT_EQ(cohortRows(), 2);
-    EXPECT_EQ(lum::TableData(*rdb.database(), "select count(*) from cohorts where active = 0")
-                  .intValue(0, 0),
-              2);
+    const QByteArray content = "\xEF\xBB\xBF# tag,cohort or tag,year,age\r\n"
+                               " T1 , 2008 \r\n"
+                               "   \r\n"
+                               "NOPE,2008\r\n"
+                               "T2,5/17/2010,2\r\n"
+                               "T3,2010,NA\r\n"
+                               "T3, Na \r\n"
+                               "t1,12/31/2010,0\r\n";
+    EXPECT_EQ(load(content), QStringList({"error No such tag \"NOPE\" @4",
+                                          "message Age data successfully loaded.", "finished"}));
+    EXPECT_EQ(cohorts(), "T1=2008 T2=2008 T3=- t1=2010 (2 cohorts, 0 active)");
+    load(content);
+    EXPECT_EQ(cohorts(), "T1=2008 T2=2008 T3=- t1=2010 (2 cohorts, 0 active)");
 }
 
-TEST_F(AgeDataLoaderTest, AFatalLineRollsEverythingBack)
+TEST_F(AgeDataLoaderTest, AFatalLineOrAMissingFileChangesNothing)
 {
-    const Emitted out = load("T1,2008\nT2,2009\nNOPE,2001\nT3,2010,2011\nT1,2000\n");
-    EXPECT_EQ(out.events,
+    EXPECT_EQ(load("T1,2008\nT2,2009\nNOPE,2001\nT3,2010,2011\nT1,2000\n"),
               QStringList({"error No such tag \"NOPE\" @3", "error Invalid age @4", "finished"}));
-    EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=-");
-    EXPECT_EQ(cohortRows(), 0);
+    EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
+    EXPECT_EQ(
+        loadPath(dir + "/missing.csv"),
+        QStringList({"error Unable to open file \"" + dir + "/missing.csv\" @-1", "finished"}));
+}
+
+TEST(AgeLine, NamesWhatIsWrongWithALine)
+{
+    const std::pair<const char*, const char*> cases[] = {{"T1,2010,1.5", "Invalid age"},
+                                                         {"T1,abc", "Invalid cohort"},
+                                                         {"T1,2/30/2010,1", "Invalid date"},
+                                                         {"T1,NA,3", "Invalid date"},
+                                                         {"T1,2010,1,4", "Invalid format"}};
+    for (const auto& [text, error] : cases) {
+        const AgeLine line = AgeLine::parse(QString::fromLatin1(text));
+        EXPECT_EQ(line.kind, AgeLine::Invalid) << text;
+        EXPECT_EQ(line.error, error) << text;
+    }
+    EXPECT_EQ(AgeLine::parse("# T1,abc").kind, AgeLine::Skipped);
 }
 
 // A database that refused the cohort (read-only) gave "Unable to store the age data:  at
@@ -132,87 +120,34 @@ TEST_F(AgeDataLoaderTest, ARefusedCohortNamesTheDatabasesReason)
     ASSERT_EQ(rdb.database()->exec("CREATE TRIGGER refuse BEFORE INSERT ON cohorts "
                                    "BEGIN SELECT RAISE(ABORT, 'no room for cohorts'); END"),
               0);
-    const Emitted out = load("# ages\nT1,2008\n");
-    ASSERT_FALSE(out.events.isEmpty());
+    const QStringList events = load("# ages\nT1,2008\n");
+    ASSERT_FALSE(events.isEmpty());
     EXPECT_TRUE(
-        out.events.first().startsWith("error Unable to store the age data: no room for cohorts"))
-        << out.events.first().toStdString();
-    EXPECT_TRUE(out.events.first().endsWith("@2")) << out.events.first().toStdString();
-    EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=-");
+        events.first().startsWith("error Unable to store the age data: no room for cohorts"))
+        << events.first().toStdString();
+    EXPECT_TRUE(events.first().endsWith("@2")) << events.first().toStdString();
+    EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
 }
 
-TEST_F(AgeDataLoaderTest, UnknownTagsAloneStillSucceedAndLoadingTwiceGivesTheSameResult)
-{
-    const Emitted out = load("X1,2008\nX2,2009\n");
-    EXPECT_EQ(out.events, QStringList({"error No such tag \"X1\" @1", "error No such tag \"X2\" @2",
-                                       "message Age data successfully loaded.", "finished"}));
-    EXPECT_EQ(cohortRows(), 0);
-
-    const QByteArray content = "T1,2008\nT2,2008\nT3,2009\n";
-    load(content);
-    const QString first = cohorts();
-    load(content);
-    EXPECT_EQ(cohorts(), first);
-    EXPECT_EQ(cohortRows(), 2);
-}
-
-TEST_F(AgeDataLoaderTest, ProgressEveryTenthLineAndWindowsFiles)
-{
-    QByteArray content = "\xEF\xBB\xBFT1,2008\r\n";
-    for (int i = 2; i <= 25; ++i)
-        content += "# filler\r\n";
-    const Emitted out = load(content);
-    EXPECT_EQ(out.progress, QList<int>({10, 20}));
-    EXPECT_EQ(out.totalLines, 25);
-    EXPECT_EQ(cohorts(), "T1=2008 T2=- T3=- t1=-");
-}
-
-TEST_F(AgeDataLoaderTest, AMissingFileIsReported)
-{
-    Emitted out;
-    AgeDataLoader loader(dir + "/missing.csv", &rdb);
-    QObject context;
-    listen(&loader, &context, out);
-    loader.process();
-    EXPECT_EQ(out.events, QStringList({"error Unable to open file \"" + dir + "/missing.csv\" @-1",
-                                       "finished"}));
-    EXPECT_TRUE(loader.failed());
-}
-
-// As the program runs it: a job on a runner, whose reports say what the signals say; a fatal
-// line fails the job, which is not a cancel.
-TEST_F(AgeDataLoaderTest, RunsAsAJobOnARunner)
+// As the program runs it: a job on a runner (the tool's load of ages shows its reports). A
+// fatal line fails the job, which is not a cancel, and changes nothing.
+TEST_F(AgeDataLoaderTest, AFatalLineFailsTheJobOnARunner)
 {
     lum::ThreadRunner runner;
-    QStringList reports;
-    QObject::connect(&runner, &lum::ThreadRunner::errorStatus, &runner,
-                     [&reports](const QString& text) { reports << "problem " + text; });
-    QObject::connect(&runner, &lum::ThreadRunner::status, &runner,
-                     [&reports](const QString& text) { reports << "status " + text; });
-    QObject::connect(&runner, &lum::ThreadRunner::runComplete, &runner,
-                     [&reports] { reports << "complete"; });
     QSignalSpy failed(&runner, &lum::ThreadRunner::runFailed);
     QSignalSpy canceled(&runner, &lum::ThreadRunner::runCanceled);
-    const auto run = [&](const QByteArray& content) {
-        AgeDataLoader loader(write(content), &rdb, &runner);
-        runner.setRunnable(&loader);
-        QEventLoop loop;
-        QObject::connect(&runner, &QThread::finished, &loop, &QEventLoop::quit);
-        runner.start();
-        loop.exec();
-        return loader.loaded();
-    };
-    EXPECT_TRUE(run("T1,2007\nNOPE,1\nT2,2009,1\n"));
-    EXPECT_EQ(reports, QStringList({"problem No such tag \"NOPE\" at line 2",
-                                    "status Age data successfully loaded.", "complete"}));
-    EXPECT_EQ(cohorts(), "T1=2007 T2=2008 T3=- t1=-");
-
-    EXPECT_FALSE(run("T1,2008\nT3,2010,2011\n"));
+    AgeDataLoader loader(write("T1,2008\nT3,2010,2011\n"), &rdb, &runner);
+    runner.setRunnable(&loader);
+    QEventLoop loop;
+    QObject::connect(&runner, &QThread::finished, &loop, &QEventLoop::quit);
+    runner.start();
+    loop.exec();
+    EXPECT_FALSE(loader.loaded());
     ASSERT_EQ(failed.count(), 1);
     EXPECT_EQ(failed.at(0).at(0).toInt(), static_cast<int>(lum::JobError::Input));
     EXPECT_EQ(failed.at(0).at(1).toString(), "Invalid age at line 2");
     EXPECT_EQ(canceled.count(), 0);
-    EXPECT_EQ(cohorts(), "T1=2007 T2=2008 T3=- t1=-");
+    EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MockSitesConfigSettings.h"
+#include "SitesConfigFiles.h"
 #include "common/TestEnvironment.h"
 #include "lum/db/TableData.h"
 #include "rivulet/data/ReleasesController.h"
@@ -11,7 +12,6 @@
 #include "rivulet/input/SitesConfig.h"
 #include "rivulet/input/SitesConfigCatalog.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -20,12 +20,10 @@
 
 namespace rivulet::test {
 
-// Two release sites up a tributary, a trap between them, a dam below the confluence and one
-// far down-river. Code GRJ has route rules; the trap's code lets every fish go on; B2J has no
-// rules at all.
+// Two release sites up a tributary with a trap between them, a dam below the confluence and
+// one far down-river; code GRJ has route rules, the trap's sends every fish on, B2J has none.
 inline const char* const loaderSitesConfig = R"(CONFIGDATE: 2012.3.4
 RELSITE: UPR
-NAME: Upper Release
 RIVERK: 522.303.100
 RELSITE: MIDR
 SHORTNAME: Middle
@@ -36,11 +34,9 @@ NAME: Upper Trap
 RIVERK: 522.303.80
 CODES: TRP
 SITE: LGR
-NAME: Lower Granite Dam
 RIVERK: 522.173
 CODES: GRJ
 SITE: BON
-NAME: Bonneville Dam
 RIVERK: 234
 CODES: B2J
 CODE: GRJ
@@ -98,14 +94,7 @@ protected:
         dir = TestEnvironment::freshDir("obsload");
         ASSERT_EQ(rdb.open(dir + "/study.db"), 0);
         configPath = dir + "/alternate_sites.txt";
-        write(configPath, loaderSitesConfig);
-    }
-
-    static void write(const QString& path, const QByteArray& content)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(file.write(content), content.size());
+        writeFile(configPath, loaderSitesConfig);
     }
 
     // Writes `content` as an export and loads it.
@@ -113,7 +102,7 @@ protected:
                                                  const QString& name = "export.csv")
     {
         const QString path = dir + "/" + name;
-        write(path, content);
+        writeFile(path, content);
         return loadFile(path);
     }
 
@@ -126,31 +115,32 @@ protected:
         return loader;
     }
 
-    int count(const QString& sql, const QVariantList& values = {}) const
+    int rowsIn(const QString& table) const
     {
-        const lum::TableData rows(*rdb.database(), sql, values);
-        EXPECT_EQ(rows.errorCode(), 0) << sql.toStdString();
-        return rows.intValue(0, 0);
+        return rows("select count(*) from " + table).value(0).toInt();
     }
 
-    int rowsIn(const QString& table) const { return count("select count(*) from " + table); }
+    // Each row of a query as its values separated by blanks.
+    QStringList rows(const QString& sql) const
+    {
+        const lum::TableData data(*rdb.database(), sql);
+        EXPECT_EQ(data.errorCode(), 0) << sql.toStdString();
+        QStringList out;
+        for (int r = 0; r < data.numRows(); ++r) {
+            QStringList values;
+            for (int c = 0; c < data.numColumns(); ++c)
+                values << data.stringValue(r, c);
+            out << values.join(' ');
+        }
+        return out;
+    }
 
     // Every table of a study as text, to compare states before and after a load.
-    QString studyDump() const
+    QStringList studyDump() const
     {
-        QString dump;
-        for (const char* sql :
-             {"select * from sites order by id", "select * from years order by id",
-              "select * from releases order by id", "select * from tags order by id",
-              "select * from observations order by id", "select * from cohorts order by id"}) {
-            const lum::TableData rows(*rdb.database(), sql);
-            for (int r = 0; r < rows.numRows(); ++r) {
-                for (int c = 0; c < rows.numColumns(); ++c)
-                    dump += rows.stringValue(r, c) + '|';
-                dump += '\n';
-            }
-            dump += "--\n";
-        }
+        QStringList dump;
+        for (const char* table : {"sites", "years", "releases", "tags", "observations", "cohorts"})
+            dump << rows(QStringLiteral("select * from %1 order by id").arg(table)) << "--";
         return dump;
     }
 

@@ -1,10 +1,16 @@
+// The daily check of the published sites configuration, and the load that runs it first.
+
 #include "rivulet/input/SitesConfigUpdate.h"
+
+#include "rivulet/input/SitesConfig.h"
+#include "rivulet/input/SitesConfigAppSettings.h"
+#include "rivulet/input/SitesConfigLoader.h"
 
 #include "LocalHttpServer.h"
 #include "MockSitesConfigSettings.h"
-#include "RecordingJob.h"
 #include "SitesConfigFiles.h"
 #include "common/TestEnvironment.h"
+#include "rivulet/settings/RivuletSettings.h"
 
 #include <QEventLoop>
 #include <QThread>
@@ -13,15 +19,15 @@
 
 #include <memory>
 
+using namespace rivulet;
 using namespace rivulet::test;
-using rivulet::SitesConfigUpdate;
 
 namespace {
 
 const QString checking = QStringLiteral("Checking the sites configuration version");
-const QString noConnection =
-    QStringLiteral("Failed to connect to LUM website, using current configuration file.");
 
+// A shared folder whose sites configuration is version 2012.3.4 with the site LOCAL, a local
+// server publishing the configuration, and the update and the loader on them.
 class SitesConfigUpdateTest : public ::testing::Test
 {
 protected:
@@ -29,29 +35,35 @@ protected:
     {
         update.setUrl(server.url());
         update.setToday(today);
+        loader.setToday(today);
+        writeFile(localPath(), configText("2012.3.4", "LOCAL"));
     }
 
     QString localPath() const { return settings.dir + "/sites_config.txt"; }
-    QString downloadPath() const { return localPath() + ".20130610"; }
+    QString siteName() const
+    {
+        return config.isLoaded() ? config.detectionSites()[0]->name : QString();
+    }
 
     // Proxies from the environment must not intercept the local server.
     ScopedEnv noProxy{"no_proxy", "127.0.0.1,localhost"};
+    LocalHttpServer server;
+    ScopedEnv url{SitesConfigUpdate::urlVariable, server.url().toEncoded()};
     const QDate today{2013, 6, 10};
     MockSitesConfigSettings settings{TestEnvironment::freshDir("update")};
     RecordingJob job;
-    LocalHttpServer server;
     SitesConfigUpdate update{settings, job};
+    SitesConfig config;
+    SitesConfigLoader loader{config, settings, job};
 };
 
 } // namespace
 
-// No server, an error page or a server that never answers: the local file stays, and the
-// check is made again on the next load.
+// No server, an error page or no answer: the local file stays; the next load checks again.
 TEST_F(SitesConfigUpdateTest, WithoutAnAnswerKeepsTheLocalFileAndTriesAgainNextTime)
 {
     for (int failure = 0; failure < 3; ++failure) {
         SCOPED_TRACE(failure);
-        writeFile(localPath(), configText("2012.3.4", "OLD"));
         job.statuses.clear();
         if (failure == 0) {
             update.setUrl(LocalHttpServer::closedUrl());
@@ -64,18 +76,19 @@ TEST_F(SitesConfigUpdateTest, WithoutAnAnswerKeepsTheLocalFileAndTriesAgainNextT
         }
         EXPECT_TRUE(update.run());
         EXPECT_EQ(server.requestCount(), failure);
-        EXPECT_EQ(job.statuses, QStringList({checking, noConnection}));
+        EXPECT_EQ(job.statuses,
+                  QStringList({checking, "Failed to connect to LUM website, using current "
+                                         "configuration file."}));
         EXPECT_TRUE(job.errors.isEmpty());
         EXPECT_FALSE(settings.lastCheck.isValid());
         EXPECT_EQ(filesIn(settings.dir), QStringList({"sites_config.txt"}));
-        EXPECT_EQ(readFile(localPath()), configText("2012.3.4", "OLD"));
+        EXPECT_EQ(readFile(localPath()), configText("2012.3.4", "LOCAL"));
     }
 }
 
 TEST_F(SitesConfigUpdateTest, SameOrOlderPublishedVersionKeepsTheLocalFile)
 {
     for (const QByteArray& published : {QByteArray("2012.3.4"), QByteArray("2011.12.31")}) {
-        writeFile(localPath(), configText("2012.3.4", "LOCAL"));
         // A backup from an earlier update and the download of an earlier day.
         writeFile(localPath() + ".2011.1.1", configText("2011.1.1", "OLDER"));
         writeFile(localPath() + ".20130609", configText("2012.3.4", "LOCAL"));
@@ -86,7 +99,6 @@ TEST_F(SitesConfigUpdateTest, SameOrOlderPublishedVersionKeepsTheLocalFile)
 
         EXPECT_TRUE(update.run()) << published.constData();
         EXPECT_EQ(job.statuses, QStringList({checking})) << published.constData();
-        EXPECT_TRUE(job.errors.isEmpty());
         EXPECT_EQ(settings.lastCheck, today);
         EXPECT_EQ(filesIn(settings.dir), QStringList({"other.txt", "sites_config.txt"}));
         EXPECT_EQ(readFile(localPath()), configText("2012.3.4", "LOCAL"));
@@ -95,7 +107,6 @@ TEST_F(SitesConfigUpdateTest, SameOrOlderPublishedVersionKeepsTheLocalFile)
 
 TEST_F(SitesConfigUpdateTest, NewerVersionReplacesTheLocalFileAndKeepsOneBackup)
 {
-    writeFile(localPath(), configText("2012.3.4", "LOCAL"));
     writeFile(localPath() + ".2011.1.1", configText("2011.1.1", "OLDER"));
     // The local file was restored by hand after an update had backed it up.
     writeFile(localPath() + ".2012.3.4", "stale backup");
@@ -112,11 +123,11 @@ TEST_F(SitesConfigUpdateTest, NewerVersionReplacesTheLocalFileAndKeepsOneBackup)
     EXPECT_EQ(readFile(localPath() + ".2012.3.4"), configText("2012.3.4", "LOCAL"));
 }
 
-TEST_F(SitesConfigUpdateTest, RunsOnAWorkerThread)
+TEST_F(SitesConfigUpdateTest, FirstRunInstallsTheDownloadOnAWorkerThread)
 {
-    // As inside a job: the download needs its own thread's event loop, while
-    // this thread's loop keeps serving.
-    writeFile(localPath(), configText("2012.3.4", "LOCAL"));
+    // As inside a job: the download needs its own thread's event loop, while this thread's
+    // loop keeps serving.
+    QFile::remove(localPath());
     server.serve(configText("2013.5.6", "PUBLISHED"));
     bool ok = false;
     std::unique_ptr<QThread> worker(QThread::create([&] { ok = update.run(); }));
@@ -127,77 +138,119 @@ TEST_F(SitesConfigUpdateTest, RunsOnAWorkerThread)
     worker->wait();
 
     EXPECT_TRUE(ok);
-    EXPECT_EQ(server.requestCount(), 1);
-    EXPECT_EQ(readFile(localPath()), configText("2013.5.6", "PUBLISHED"));
-}
-
-TEST_F(SitesConfigUpdateTest, AFileWithoutVersionStopsTheLoadAndChangesNothing)
-{
-    const struct
-    {
-        QByteArray local; // empty: no local file yet
-        QByteArray published;
-        bool localIsFaulty;
-    } cases[] = {
-        {configText("2012.3.4", "LOCAL"), "SITE: NOVERSION\n", false},
-        {"SITE: NOVERSION\n", configText("2013.5.6", "PUBLISHED"), true},
-        {QByteArray(), "SITE: NOVERSION\n", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.local.constData());
-        QFile::remove(localPath());
-        if (!c.local.isEmpty())
-            writeFile(localPath(), c.local);
-        job.errors.clear();
-        server.serve(c.published);
-        EXPECT_FALSE(update.run());
-        EXPECT_EQ(job.errors, QStringList({"Invalid format of configuration file " +
-                                           (c.localIsFaulty ? localPath() : downloadPath())}));
-        EXPECT_FALSE(settings.lastCheck.isValid());
-        if (c.local.isEmpty())
-            EXPECT_FALSE(QFile::exists(localPath()));
-        else
-            EXPECT_EQ(readFile(localPath()), c.local);
-    }
-}
-
-TEST_F(SitesConfigUpdateTest, FirstRunInstallsTheDownload)
-{
-    server.serve(configText("2013.5.6", "PUBLISHED"));
-    EXPECT_TRUE(update.run());
     EXPECT_EQ(job.statuses,
               QStringList({checking, "Installing configuration file version 2013.5.6"}));
-    EXPECT_TRUE(job.errors.isEmpty());
     EXPECT_EQ(settings.lastCheck, today);
     EXPECT_EQ(filesIn(settings.dir), QStringList({"sites_config.txt"}));
     EXPECT_EQ(readFile(localPath()), configText("2013.5.6", "PUBLISHED"));
 }
 
-TEST_F(SitesConfigUpdateTest, CleanUpFollowsTheConfiguredFileName)
+TEST_F(SitesConfigUpdateTest, AFileWithoutVersionStopsTheLoadAndChangesNothing)
 {
-    settings.fileName = "lower_river.txt";
-    const QString local = settings.dir + "/lower_river.txt";
-    writeFile(local, configText("2012.3.4", "LOCAL"));
-    writeFile(local + ".2010.1.1", "old backup");
-    writeFile(settings.dir + "/sites_config.txt", "not ours");
-    server.serve(configText("2013.5.6", "PUBLISHED"));
+    server.serve("SITE: NOVERSION\n");
+    EXPECT_FALSE(loader.ensureLoaded(QString()));
+    EXPECT_EQ(job.errors,
+              QStringList({"Invalid format of configuration file " + localPath() + ".20130610"}));
+    EXPECT_FALSE(config.isLoaded());
+    EXPECT_EQ(readFile(localPath()), configText("2012.3.4", "LOCAL"));
 
-    EXPECT_TRUE(update.run());
-    EXPECT_EQ(filesIn(settings.dir),
-              QStringList({"lower_river.txt", "lower_river.txt.2012.3.4", "sites_config.txt"}));
-    EXPECT_EQ(readFile(local), configText("2013.5.6", "PUBLISHED"));
+    writeFile(localPath(), "SITE: NOVERSION\n");
+    server.serve(configText("2013.5.6", "PUBLISHED"));
+    job.errors.clear();
+    EXPECT_FALSE(update.run());
+    EXPECT_EQ(job.errors, QStringList({"Invalid format of configuration file " + localPath()}));
+    EXPECT_FALSE(settings.lastCheck.isValid());
+    EXPECT_EQ(readFile(localPath()), "SITE: NOVERSION\n");
+
+    QFile::remove(localPath());
+    server.serve("SITE: NOVERSION\n");
+    EXPECT_FALSE(update.run()) << "a first run installs no faulty download";
+    EXPECT_FALSE(QFile::exists(localPath()));
 }
 
-TEST(SitesConfigUpdateUrl, EnvironmentOverridesTheMakersAddress)
+TEST_F(SitesConfigUpdateTest, CheckedTodayTheLoaderReadsTheDefaultWithoutNetworkOncePerProcess)
 {
-    {
-        ScopedEnv unset(SitesConfigUpdate::urlVariable, QByteArray());
-        const QUrl url = SitesConfigUpdate::publishedUrl();
-        EXPECT_TRUE(url.isValid());
-        EXPECT_EQ(url.scheme(), "https");
-        EXPECT_EQ(url.fileName(), "sites_config.txt");
+    settings.lastCheck = today;
+    server.serve(configText("2013.5.6", "PUBLISHED"));
+    for (const QString& configured :
+         QStringList{QString(), localPath(), settings.dir + "/./sites_config.txt"}) {
+        config.clear();
+        job.statuses.clear();
+        EXPECT_TRUE(loader.ensureLoaded(configured));
+        EXPECT_EQ(job.statuses, QStringList({"Loading sites configuration"}))
+            << configured.toStdString();
+        EXPECT_EQ(siteName(), "LOCAL");
     }
-    ScopedEnv set(SitesConfigUpdate::urlVariable, "http://mirror.example/data/sites_config.txt");
-    EXPECT_EQ(SitesConfigUpdate::publishedUrl(),
-              QUrl("http://mirror.example/data/sites_config.txt"));
+    EXPECT_EQ(server.requestCount(), 0);
+
+    // The same file is read once per process; another file, or the default again, anew.
+    writeFile(localPath(), configText("2012.3.4", "CHANGED"));
+    job.statuses.clear();
+    EXPECT_TRUE(loader.ensureLoaded(QString()));
+    EXPECT_TRUE(job.statuses.isEmpty());
+    EXPECT_EQ(siteName(), "LOCAL");
+    const QString alternate = TestEnvironment::freshDir("switch") + "/mine.txt";
+    writeFile(alternate, configText("2001.1.1", "MINE"));
+    EXPECT_TRUE(loader.ensureLoaded(alternate));
+    EXPECT_EQ(siteName(), "MINE");
+    EXPECT_TRUE(loader.ensureLoaded(QString()));
+    EXPECT_EQ(siteName(), "CHANGED");
+}
+
+TEST_F(SitesConfigUpdateTest, AnAlternateFileMustExistAndIsLoadedWithoutCheck)
+{
+    const QString gone = settings.dir + "/gone.txt";
+    EXPECT_FALSE(loader.ensureLoaded(gone));
+    EXPECT_TRUE(job.errors.value(0).contains(gone)) << job.errors.join('\n').toStdString();
+    EXPECT_FALSE(config.isLoaded());
+
+    const QString alternate = TestEnvironment::freshDir("alternate") + "/mine.txt";
+    writeFile(alternate, configText("2001.1.1", "MINE"));
+    server.serve(configText("2013.5.6", "PUBLISHED"));
+    EXPECT_TRUE(loader.ensureLoaded(alternate));
+    EXPECT_EQ(job.statuses,
+              QStringList({"Loading alternate sites configuration file \"" + alternate + "\""}));
+    EXPECT_EQ(siteName(), "MINE");
+    EXPECT_EQ(server.requestCount(), 0);
+}
+
+TEST_F(SitesConfigUpdateTest, TheDailyCheckOfTheLoaderInstallsANewerVersionBeforeLoading)
+{
+    settings.lastCheck = today.addDays(-1);
+    server.serve(configText("2013.5.6", "PUBLISHED"));
+    EXPECT_TRUE(loader.ensureLoaded(QString()));
+    EXPECT_EQ(server.requestCount(), 1);
+    EXPECT_EQ(job.statuses,
+              QStringList({checking, "Updating configuration file to version 2013.5.6"}));
+    EXPECT_EQ(siteName(), "PUBLISHED");
+}
+
+TEST_F(SitesConfigUpdateTest, TheLoaderWarnsOfFileProblemsAndNeedsTheSharedFolder)
+{
+    settings.lastCheck = today;
+    writeFile(localPath(), configText("2012.3.4", "LOCAL") + "R: J: 1: x {01}\n");
+    EXPECT_TRUE(loader.ensureLoaded(QString()));
+    EXPECT_EQ(job.warnings, QStringList({"R: before any RANGE: at line 7"}));
+    EXPECT_EQ(siteName(), "LOCAL");
+
+    settings.dir.clear();
+    config.clear();
+    EXPECT_FALSE(loader.ensureLoaded(QString()));
+    EXPECT_EQ(job.errors, QStringList({"Unable to create sites configuration path"}));
+}
+
+// The settings the program keeps them in: the file name and the day of the last check,
+// shared with every settings object.
+TEST(SitesConfigAppSettings, KeepTheFileNameAndTheDayOfTheLastCheck)
+{
+    ScopedEnv env("ProgramData", QFile::encodeName(TestEnvironment::freshDir("programdata")));
+    RivuletSettings settings;
+    SitesConfigAppSettings sites(settings);
+    settings.setValue(RivuletSettings::SitesConfigFileName, "lower_river.txt");
+    EXPECT_EQ(sites.sitesConfigFileName(), "lower_river.txt");
+    sites.setLastUpdateCheck(QDate(2013, 6, 10));
+    RivuletSettings other;
+    EXPECT_EQ(SitesConfigAppSettings(other).lastUpdateCheck(), QDate(2013, 6, 10));
+    settings.setValue(RivuletSettings::SitesConfigUpdateDate, "not a date");
+    EXPECT_FALSE(sites.lastUpdateCheck().isValid());
 }

@@ -1,7 +1,6 @@
 #include "PerformanceMeasureFixture.h"
 
 #include "rivulet/model/AgeComposition.h"
-#include "rivulet/model/PMSurvivalToSite.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +13,7 @@ using rivulet::ParameterMap;
 using rivulet::PMSurvivalToSite;
 using rivulet::test::FiniteDifferenceTolerance;
 using rivulet::test::MeasureModel;
+using rivulet::test::Survival;
 
 namespace {
 
@@ -43,13 +43,10 @@ MeasureModel twoYearModel()
 TEST(AgeComposition, SharesOfTheTwoMigrationYearsAtTheFirstSite)
 {
     const MeasureModel model = twoYearModel();
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival(model.releases, model.sites, model.years, parameters,
-                                    covariances);
-    const AgeComposition ages(model.releases, model.years, survival);
+    const Survival survival(model);
+    const AgeComposition ages(model.releases, model.years, survival.measure);
 
-    EXPECT_DOUBLE_EQ(survival.survivalToSite(0, 1), 0.8);
+    EXPECT_DOUBLE_EQ(survival.measure.survivalToSite(0, 1), 0.8);
     EXPECT_DOUBLE_EQ(ages.proportion(1, 0), 0.625);
     EXPECT_DOUBLE_EQ(ages.proportion(1, 1), 0.375);
     EXPECT_DOUBLE_EQ(ages.proportion(2, 0) + ages.proportion(2, 1), 1.0);
@@ -63,11 +60,8 @@ TEST(AgeComposition, VarianceMatchesFiniteDifferencePropagation)
 {
     MeasureModel model = twoYearModel();
     model.setRandomCovariance(5);
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival(model.releases, model.sites, model.years, parameters,
-                                    covariances);
-    const AgeComposition ages(model.releases, model.years, survival);
+    const Survival survival(model);
+    const AgeComposition ages(model.releases, model.years, survival.measure);
 
     for (int s = 1; s <= 2; ++s) {
         for (int y = 0; y < 2; ++y) {
@@ -88,11 +82,8 @@ TEST(AgeComposition, ZeroTotalSurvivalLeavesTheShareUndefined)
     model.setPhi(0, 1, 0, 0, 0.0);
     model.setPhi(0, 1, 0, 1, 0.0);
     model.setRandomCovariance();
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival(model.releases, model.sites, model.years, parameters,
-                                    covariances);
-    const AgeComposition ages(model.releases, model.years, survival);
+    const Survival survival(model);
+    const AgeComposition ages(model.releases, model.years, survival.measure);
 
     const MeasureValue value = ages.measure(1, 0);
     EXPECT_FALSE(value.hasEstimate());
@@ -105,11 +96,8 @@ TEST(AgeComposition, YearsBeforeTheReleaseYearHaveNoMigrants)
     MeasureModel model(4, 3, {{0, 1}});
     model.setPhi(0, 1, 1, 1, 0.4);
     model.setPhi(0, 1, 1, 2, 0.4);
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival(model.releases, model.sites, model.years, parameters,
-                                    covariances);
-    const AgeComposition ages(model.releases, model.years, survival);
+    const Survival survival(model);
+    const AgeComposition ages(model.releases, model.years, survival.measure);
 
     EXPECT_EQ(ages.releaseYear(), 1);
     EXPECT_EQ(ages.proportion(1, 0), 0.0);

@@ -10,6 +10,7 @@ using rivulet::MeasureValue;
 using rivulet::ParameterMap;
 using rivulet::test::FiniteDifferenceTolerance;
 using rivulet::test::MeasureModel;
+using rivulet::test::Survival;
 
 namespace {
 
@@ -44,15 +45,22 @@ TEST(DownRiverSurvival, NothingBelowTheResidualizationSiteGivesOne)
 {
     MeasureModel model(3, 1, {{0, 0}});
     model.setRandomCovariance();
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const DownRiverSurvival downRiver(model.sites, parameters, covariances);
-
+    const Survival survival(model);
+    const DownRiverSurvival downRiver(model.sites, survival.parameters, survival.covariances);
     ASSERT_EQ(downRiver.residualizationSite(), 1);
     const MeasureValue value = downRiver.measure(0, 0);
     EXPECT_EQ(value.estimate, 1.0);
     EXPECT_EQ(value.variance, 0.0);
     EXPECT_TRUE(value.hasStandardError());
+
+    // A free hold-over into the final site makes that the residualization site.
+    MeasureModel holdOver(5, 2, {{0, 0}});
+    const Survival noCovariance(holdOver);
+    const DownRiverSurvival atFinal(holdOver.sites, noCovariance.parameters,
+                                    noCovariance.covariances);
+    EXPECT_EQ(atFinal.residualizationSite(), 4);
+    EXPECT_EQ(atFinal.estimate(0, 1), 1.0);
+    EXPECT_FALSE(atFinal.measure(0, 1).hasStandardError());
 }
 
 TEST(DownRiverSurvival, ProductOfTheSameYearReachesBelowResidualization)
@@ -64,34 +72,19 @@ TEST(DownRiverSurvival, ProductOfTheSameYearReachesBelowResidualization)
     model.setPhi(0, 3, 1, 1, 0.6);
     model.setPhi(0, 4, 1, 1, 0.5);
     model.setRandomCovariance(9);
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const DownRiverSurvival downRiver(model.sites, parameters, covariances);
+    const Survival survival(model);
+    const DownRiverSurvival downRiver(model.sites, survival.parameters, survival.covariances);
 
     ASSERT_EQ(downRiver.residualizationSite(), 2);
     EXPECT_DOUBLE_EQ(downRiver.estimate(0, 0), 0.9 * 0.7);
     EXPECT_DOUBLE_EQ(downRiver.estimate(0, 1), 0.6 * 0.5);
-    const double v33 = covariances.phiCovariance(0, 3, 1, 1, 3, 1, 1);
-    const double v44 = covariances.phiCovariance(0, 4, 1, 1, 4, 1, 1);
-    const double v34 = covariances.phiCovariance(0, 3, 1, 1, 4, 1, 1);
+    const double v33 = survival.covariances.phiCovariance(0, 3, 1, 1, 3, 1, 1);
+    const double v44 = survival.covariances.phiCovariance(0, 4, 1, 1, 4, 1, 1);
+    const double v34 = survival.covariances.phiCovariance(0, 3, 1, 1, 4, 1, 1);
     EXPECT_NEAR(downRiver.variance(0, 1), 0.25 * v33 + 0.36 * v44 + 2 * 0.3 * v34, 1e-15);
     for (int y = 0; y < 2; ++y) {
         EXPECT_NEAR(downRiver.variance(0, y),
                     model.propagatedCovariance(product(model, 0, y), product(model, 0, y)),
                     FiniteDifferenceTolerance);
     }
-}
-
-TEST(DownRiverSurvival, AFreeHoldOverIntoTheFinalSiteLeavesNothingBelow)
-{
-    MeasureModel model(5, 2, {{0, 0}});
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const DownRiverSurvival downRiver(model.sites, parameters, covariances);
-
-    EXPECT_EQ(downRiver.residualizationSite(), 4);
-    EXPECT_EQ(downRiver.estimate(0, 1), 1.0);
-    EXPECT_FALSE(downRiver.hasCovariance());
-    EXPECT_EQ(downRiver.variance(0, 1), 0.0);
-    EXPECT_FALSE(downRiver.measure(0, 1).hasStandardError());
 }

@@ -5,7 +5,6 @@
 #include "lum/estimation/CovarianceCalculator.h"
 #include "lum/estimation/DenseMatrix.h"
 #include "lum/estimation/Estimator.h"
-#include "lum/estimation/Func.h"
 #include "lum/estimation/NRError.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
@@ -14,12 +13,12 @@
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/ModelEstimator.h"
 #include "rivulet/model/ModelTransform.h"
-#include "rivulet/model/ParameterMap.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
 #include "rivulet/settings/AppStartup.h"
 #include "rivulet/settings/RivuletSettings.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -114,13 +113,7 @@ struct Reports
     }
     QStringList problems() const
     {
-        QStringList found;
-        for (const QString& line : lines) {
-            if (!line.startsWith(QStringLiteral("status: "))) {
-                found << line;
-            }
-        }
-        return found;
+        return lines.filter(QRegularExpression(QStringLiteral("^(warning|error): ")));
     }
 };
 
@@ -138,11 +131,11 @@ struct EstimationFixture
     }
 
     std::unique_ptr<ModelEstimator> job(std::unique_ptr<lum::OptimizerI> optimizer,
-                                        lum::ThreadRunner* jobRunner)
+                                        lum::ThreadRunner* jobRunner, double criterion = 1e-4)
     {
         return std::make_unique<ModelEstimator>(
             study.data.releases, study.data.sites, study.data.years, study.catalogue, study.results,
-            study.data.counts, std::move(optimizer), 1e-4, jobRunner);
+            study.data.counts, std::move(optimizer), criterion, jobRunner);
     }
     std::unique_ptr<ModelEstimator> job(ScriptedOptimizer::Hook hook, bool minimise = true)
     {
@@ -161,45 +154,31 @@ TEST(ModelEstimatorTest, FitsTheFitListInOrderAndRecordsLikelihoodAndAic)
     EstimationFixture f;
     const std::vector<EquatingScheme> fitList = f.study.catalogue.fitList();
     ASSERT_GE(fitList.size(), 3u);
-    const ParameterStructure structure(f.study.data.releases, f.study.data.sites,
-                                       f.study.data.years);
     auto job = f.job(lum::createOptimizer(QStringLiteral("0")), &f.runner);
-    job->setStructure(structure);
     job->run();
 
     EXPECT_TRUE(f.reports.problems().isEmpty()) << f.reports.problems().join('\n').toStdString();
     EXPECT_FALSE(
         f.reports.lines.filter(QStringLiteral("status: Fletch, beginning function value: "))
             .isEmpty());
-    EXPECT_TRUE(f.reports.lines.contains(
-        QStringLiteral("status: Re-estimating using previous estimates as seeds...")));
     ASSERT_EQ(f.study.results.count(), static_cast<int>(fitList.size()));
     for (int i = 0; i < f.study.results.count(); ++i) {
         const EquatingScheme scheme = fitList[static_cast<std::size_t>(i)];
         EXPECT_EQ(f.reports.fitted.value(i), f.name(scheme));
         const ModelResult& result = f.study.results.result(i);
         EXPECT_EQ(result.scheme(), scheme);
-        EXPECT_EQ(f.study.results.scheme(i), scheme);
-
-        // The record's figures against the likelihood of the model's own structure.
+        // The record's figures at its own estimates, on the model's own structure.
         const ParameterStructure& fitted = f.study.results.structure(i);
-        const std::vector<double>& x = f.study.results.estimates(i);
         RivuletLikelihood likelihood(fitted, f.study.data.counts, f.study.data.releases,
                                      f.study.data.sites, f.study.data.years);
-        const double value = likelihood(x);
+        const double value = likelihood(f.study.results.estimates(i));
         const int k = fitted.numFree();
         EXPECT_EQ(result.numParameters(), k);
-        EXPECT_EQ(static_cast<int>(x.size()), k);
         EXPECT_DOUBLE_EQ(result.logLikelihood, -value);
         EXPECT_DOUBLE_EQ(result.aic, 2.0 * k + 2.0 * value);
         EXPECT_TRUE(result.hasCovariance());
-        ASSERT_NE(f.study.results.covariance(i), nullptr);
-        EXPECT_EQ(f.study.results.covariance(i)->rows(), k);
-        // The structure is the model's, not the template: equating leaves fewer parameters.
-        ParameterStructure expected = structure;
-        f.study.catalogue.applyModel(scheme.captureCode, scheme.survivalCode, expected);
-        EXPECT_EQ(k, expected.numFree());
     }
+    // Equating leaves the later models fewer parameters.
     EXPECT_GT(f.study.results.result(0).numParameters(),
               f.study.results.result(f.study.results.count() - 1).numParameters());
 }
@@ -208,10 +187,7 @@ TEST(ModelEstimatorTest, TheUniqueModelFittedReleaseByReleaseEqualsTheJointFit)
 {
     EstimationFixture f;
     const EquatingScheme unique{4, 4};
-    auto job = std::make_unique<ModelEstimator>(
-        f.study.data.releases, f.study.data.sites, f.study.data.years, f.study.catalogue,
-        f.study.results, f.study.data.counts, lum::createOptimizer(QStringLiteral("0")), 1e-9,
-        &f.runner);
+    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), &f.runner, 1e-9);
     job->setSchemes({unique});
     job->run();
     ASSERT_EQ(f.study.results.count(), 1) << f.reports.problems().join('\n').toStdString();
@@ -274,136 +250,45 @@ TEST(ModelEstimatorTest, ASecondModelFailingInBrentIsReportedAndTheOthersRecorde
     EXPECT_EQ(f.reports.fitted.size(), 3);
 }
 
-TEST(ModelEstimatorTest, WithoutARunnerTheJobsOwnFlagCancels)
-{
-    EstimationFixture f;
-    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), nullptr);
-    EXPECT_FALSE(job->cancelFlag().load());
-    job->setCanceled(true);
-    EXPECT_TRUE(job->cancelFlag().load());
-    job->run();
-    EXPECT_TRUE(f.study.results.isEmpty());
-
-    job->setCanceled(false);
-    job->setSchemes({{1, 1}});
-    job->run();
-    EXPECT_EQ(f.study.results.count(), 1);
-}
-
-TEST(ModelEstimatorTest, StartsEveryParameterAtOneOverTheNumberOfYearsPlusOne)
-{
-    for (const int years : {1, 2}) {
-        BranchingTruth truth = studyTruth();
-        truth.yearCount = years;
-        truth.relYears.assign(truth.relSites.size(), 0);
-        EstimationFixture f(simulateCounts(truth, 500, 7u));
-        auto job = f.job([](std::vector<double>&) {}, false);
-        job->setSchemes({{1, 1}});
-        job->run();
-        ASSERT_EQ(f.study.results.count(), 1) << f.reports.problems().join('\n').toStdString();
-        for (const double value : f.study.results.estimates(0)) {
-            EXPECT_DOUBLE_EQ(value, 1.0 / (years + 1));
-        }
-    }
-}
-
-// One release, sites 0 (release), 1 and 2 (final), one year. Every fish seen at site 1 was
-// seen again at the final site, so nothing bounds the final reach from above in that group.
-const char* const kSmallStudy = "1 3 1\n0\n0\n100\n\n30\n50\n20\n0\n50 \n";
-
-// The summary is left as it is made (nothing fixed), so the three parameters stay free:
-// phi (0), lambda (1) and p (2).
-struct UnmarkedFixture
-{
-    SimulatedData data{QString::fromLatin1(kSmallStudy)};
-    ReleaseSummary summary{data.releases, data.sites, data.years, data.counts};
-    ModelCatalogue catalogue{data.releases, data.sites, data.years, summary};
-    EstimationResults results{data.releases, data.sites, data.years};
-    lum::ThreadRunner runner;
-    Reports reports;
-
-    UnmarkedFixture()
-    {
-        catalogue.rebuild();
-        reports.connectTo(runner);
-    }
-    void runSetting(const std::vector<double>& values)
-    {
-        ModelEstimator job(data.releases, data.sites, data.years, catalogue, results, data.counts,
-                           std::make_unique<ScriptedOptimizer>(
-                               [values](std::vector<double>& x) { x = values; }, false),
-                           1e-4, &runner);
-        job.run();
-    }
-};
-
-TEST(ModelEstimatorTest, TheOptimizerMovesCoordinatesAndTheEstimatesAreTheirProbabilities)
-{
-    UnmarkedFixture f;
-    ASSERT_EQ(f.catalogue.fitList().size(), 1u);
-    // One year: each parameter is a set of its own, its coordinate a logit. Values that once
-    // made a final reach of 1.5 now stand for proper probabilities.
-    const std::vector<double> z{0.7, 1.5, -0.9};
-    f.runSetting(z);
-    EXPECT_TRUE(f.reports.problems().isEmpty()) << f.reports.problems().join('\n').toStdString();
-    ASSERT_EQ(f.results.count(), 1);
-    const std::vector<double>& x = f.results.estimates(0);
-    ASSERT_EQ(x.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_NEAR(x[i], 1.0 / (1.0 + std::exp(-z[i])), 1e-12);
-    }
-}
-
 TEST(ModelEstimatorTest, ABadPointAtTheEndIsNotRecorded)
 {
-    UnmarkedFixture f;
+    EstimationFixture f;
     // A coordinate that is not a number leaves a likelihood that is not a number.
-    f.runSetting({0.7, 0.4, std::nan("")});
-    EXPECT_TRUE(f.results.isEmpty());
-    EXPECT_EQ(f.reports.problems(),
-              QStringList{QStringLiteral("error: M.n.1A: unable to estimate parameters")});
+    auto job = f.job([](std::vector<double>& x) { x.back() = std::nan(""); }, false);
+    job->setSchemes({{1, 1}});
+    job->run();
+    EXPECT_TRUE(f.study.results.isEmpty());
+    EXPECT_EQ(f.reports.problems(), QStringList{QStringLiteral("error: ") + f.name({1, 1}) +
+                                                QStringLiteral(": unable to estimate parameters")});
 }
 
 TEST(ModelEstimatorTest, ASingularHessianRecordsTheModelWithoutCovariance)
 {
     // Release 1 (at site 1) has no fish at all: with every release on its own parameters,
-    // the likelihood does not depend on its parameters and the Hessian is singular.
-    QString text = QStringLiteral("2 4 1\n0 1\n0 0\n100 0\n\n"
-                                  "30\n40\n10\n20\n" // release 0: never seen, sites 1-3
-                                  "10\n20\n10 \n"    // seen at 1: never again, at 2, at 3
-                                  "8\n12 \n"         // seen at 2
-                                  "0\n0\n0\n"        // release 1: never seen, sites 2-3
-                                  "0\n0 \n");        // release 1 seen at 2
-    SimulatedData data(text);
-    ReleaseSummary summary(data.releases, data.sites, data.years, data.counts);
-    ModelCatalogue catalogue(data.releases, data.sites, data.years, summary);
-    catalogue.rebuild();
-    EstimationResults results(data.releases, data.sites, data.years);
-    lum::ThreadRunner runner;
-    Reports reports;
-    reports.connectTo(runner);
-    ModelEstimator job(data.releases, data.sites, data.years, catalogue, results, data.counts,
-                       lum::createOptimizer(QStringLiteral("0")), 1e-4, &runner);
-    job.setSchemes({{2, 2}});
-    job.run();
+    // the likelihood does not depend on its parameters and the Hessian is singular. The summary
+    // is left as it is made, so that nothing is fixed.
+    FittedStudy study(QStringLiteral("2 4 1\n0 1\n0 0\n100 0\n\n"
+                                     "30\n40\n10\n20\n" // release 0: never seen, sites 1-3
+                                     "10\n20\n10 \n"    // seen at 1: never again, at 2, at 3
+                                     "8\n12 \n"         // seen at 2
+                                     "0\n0\n0\n"        // release 1: never seen, sites 2-3
+                                     "0\n0 \n"),
+                      false); // release 1 seen at 2
+    study.fit({{2, 2}}, lum::createOptimizer(QStringLiteral("0")), 1e-4);
 
-    EXPECT_EQ(reports.problems(),
-              QStringList{QStringLiteral("warning: Error estimating covariance matrix: Singular "
-                                         "Hessian in calculating covariance matrix")});
-    ASSERT_EQ(results.count(), 1);
-    const ModelResult& result = results.result(0);
-    EXPECT_FALSE(result.hasCovariance());
-    EXPECT_EQ(results.covariance(0), nullptr);
-    EXPECT_FALSE(results.covarianceMap(0).hasCovariance());
-    EXPECT_EQ(result.covariances->phiCovariance(0, 1, 0, 0, 1, 0, 0), 0.0);
-    EXPECT_EQ(result.covariances->captureCovariance(0, 1, 0, 1, 0), 0.0);
-    EXPECT_EQ(result.covariances->lambdaVariance(0, 0, 0), 0.0);
-    for (const double value : results.estimates(0)) {
+    EXPECT_EQ(study.warnings, QStringList{QStringLiteral("Error estimating covariance matrix: "
+                                                         "Singular Hessian in calculating "
+                                                         "covariance matrix")});
+    ASSERT_EQ(study.results.count(), 1);
+    EXPECT_FALSE(study.results.result(0).hasCovariance());
+    EXPECT_EQ(study.results.covariance(0), nullptr);
+    EXPECT_EQ(study.results.result(0).covariances->lambdaVariance(0, 0, 0), 0.0);
+    for (const double value : study.results.estimates(0)) {
         EXPECT_TRUE(std::isfinite(value));
     }
 }
 
-TEST(ModelEstimatorTest, TakesTheOptimizerAndEndingCriterionFromTheSettings)
+TEST(ModelEstimatorTest, TakesTheOptimizerAndEndingCriterionFromTheSettingsWhenMade)
 {
     EstimationFixture f;
     const auto makeJob = [&f] {
@@ -426,26 +311,14 @@ TEST(ModelEstimatorTest, TakesTheOptimizerAndEndingCriterionFromTheSettings)
     EXPECT_EQ(job->optimizer().settingsString(),
               QStringLiteral("3;maxFuncEvalualtions=100;convergenceTolerance=1e-08;stepSize=0.1"));
     EXPECT_DOUBLE_EQ(job->endingCriterion(), 0.01);
-    // Made once: the change of the settings since does not reach the job.
-    EXPECT_EQ(job->optimizer().name(), QStringLiteral("Simplex"));
     EXPECT_EQ(makeJob()->optimizer().name(), QStringLiteral("Fletch"));
 }
 
-TEST(ModelEstimatorTest, RunsOnTheRunnersThreadAndStopsWhenCanceledThere)
+TEST(ModelEstimatorTest, StopsWhenCanceledOnTheRunnersThread)
 {
     EstimationFixture f;
-    QSignalSpy complete(&f.runner, &lum::ThreadRunner::runComplete);
     QSignalSpy canceled(&f.runner, &lum::ThreadRunner::runCanceled);
-    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), &f.runner);
-    job->setSchemes(kThreeModels);
-    f.runner.setRunnable(job.get());
-    f.runner.start();
-    ASSERT_TRUE(f.runner.wait(60000));
-    EXPECT_EQ(complete.count(), 1);
-    EXPECT_EQ(f.study.results.count(), 3);
-
     // Canceled from the worker thread while the second model is being fitted.
-    f.study.results.clear();
     // The three models have different numbers of free parameters: a new size is a new model.
     int models = 0;
     std::size_t lastSize = 0;

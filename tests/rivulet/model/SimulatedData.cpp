@@ -72,4 +72,14 @@ QString randomCounts(int siteCount, int yearCount, const std::vector<int>& relSi
     return text;
 }
 
+std::vector<double> uniformVector(int n, double low, double high, unsigned seed)
+{
+    std::mt19937 engine(seed);
+    std::uniform_real_distribution<double> value(low, high);
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (double& v : x)
+        v = value(engine);
+    return x;
+}
+
 } // namespace rivulet::test

@@ -28,4 +28,7 @@ QString randomCounts(int siteCount, int yearCount, const std::vector<int>& relSi
                      const std::vector<int>& relYears, unsigned seed, double emptyShare = 0.15,
                      int maxCount = 40);
 
+// n values drawn uniformly from [low, high).
+std::vector<double> uniformVector(int n, double low, double high, unsigned seed);
+
 } // namespace rivulet::test

@@ -22,8 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <limits>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -164,29 +162,23 @@ struct SimulatedFit
 // phi(r, s, y1, .) and lambda(r, y1, .).
 void expectProbabilities(const SimulatedFit& fit, int i, const std::string& name)
 {
-    std::string outside;
     const std::vector<double>& x = fit.results.estimates(i);
     for (std::size_t j = 0; j < x.size(); ++j)
-        if (!(x[j] >= 0.0 && x[j] <= 1.0))
-            outside += " #" + std::to_string(j) + " = " + std::to_string(x[j]);
-    EXPECT_TRUE(outside.empty()) << name << ": estimates outside [0, 1]:" << outside;
+        EXPECT_TRUE(x[j] >= 0.0 && x[j] <= 1.0) << name << ": #" << j << " = " << x[j];
 
     const ParameterMap& map = fit.results.parameterMap(i);
-    std::map<std::tuple<char, int, int, int>, double> sums;
+    std::map<std::tuple<ParameterFamily, int, int, int>, double> sums;
     for (const ParameterEntry& e : fit.results.structure(i).entries()) {
         if (e.family == ParameterFamily::Phi)
-            sums[{'p', e.release, e.site, e.year1}] += map.phi(e.release, e.site, e.year1, e.year2);
+            sums[{e.family, e.release, e.site, e.year1}] +=
+                map.phi(e.release, e.site, e.year1, e.year2);
         else if (e.family == ParameterFamily::Lambda)
-            sums[{'l', e.release, 0, e.year1}] += map.lambda(e.release, e.year1, e.year2);
+            sums[{e.family, e.release, 0, e.year1}] += map.lambda(e.release, e.year1, e.year2);
     }
-    std::string above;
     for (const auto& [point, sum] : sums)
-        if (!(sum <= 1.0 + 1e-9))
-            above += std::string(std::get<0>(point) == 'p' ? " phi(r" : " lambda(r") +
-                     std::to_string(std::get<1>(point)) + ", s" +
-                     std::to_string(std::get<2>(point)) + ", y" +
-                     std::to_string(std::get<3>(point)) + ") = " + std::to_string(sum);
-    EXPECT_TRUE(above.empty()) << name << ": movement sets above one:" << above;
+        EXPECT_LE(sum, 1.0 + 1e-9)
+            << name << ": the set of release " << std::get<1>(point) << ", site "
+            << std::get<2>(point) << ", year " << std::get<3>(point);
 }
 
 void expectRecovery(const Shape& shape, quint64 seed, Sparse sparse)
@@ -208,10 +200,6 @@ void expectRecovery(const Shape& shape, quint64 seed, Sparse sparse)
         EXPECT_EQ(names(fit.catalogue.fitList()), names(fit.models))
             << "every model of the class is estimable";
     } else {
-        const int sparseRelease = fit.summary.releaseCount() - 1;
-        for (int r = 0; r < fit.summary.releaseCount(); ++r)
-            EXPECT_EQ(fit.summary.releaseEstimable(ReleasePos{r}), r != sparseRelease)
-                << "release " << r;
         EXPECT_FALSE(fit.summary.eachReleaseEstimable());
         EXPECT_TRUE(fit.summary.pooledEstimable());
     }
@@ -222,8 +210,6 @@ void expectRecovery(const Shape& shape, quint64 seed, Sparse sparse)
     }
 
     int compared = 0;
-    double closest = std::numeric_limits<double>::max();
-    double coverage = 0.0;
     for (int i = 0; i < fit.results.count(); ++i) {
         const EquatingScheme scheme = fit.results.scheme(i);
         const std::string name = ModelCatalogue::modelName(dataClass, scheme).toStdString();
@@ -237,40 +223,22 @@ void expectRecovery(const Shape& shape, quint64 seed, Sparse sparse)
             continue;
         RivuletLikelihood likelihood(structure, fit.study.counts, fit.study.releases,
                                      fit.study.sites, fit.study.years);
-        const double atTruth = -likelihood(*truth);
-        EXPECT_GE(fit.results.logLikelihood(i), atTruth) << name;
-        if (atTruth > -RivuletLikelihood::BadValue)
-            closest = std::min(closest, fit.results.logLikelihood(i) - atTruth);
+        EXPECT_GE(fit.results.logLikelihood(i), -likelihood(*truth)) << name;
         ++compared;
         if (scheme != shape.unique || !allEstimable)
             continue;
         const lum::DenseMatrix* covariance = fit.results.covariance(i);
-        EXPECT_NE(covariance, nullptr) << name << " has no covariance";
-        if (!covariance)
-            continue;
+        ASSERT_NE(covariance, nullptr) << name << " has no covariance";
         const std::vector<double>& x = fit.results.estimates(i);
         int within = 0;
-        std::string misses;
         for (std::size_t j = 0; j < x.size(); ++j) {
-            const int k = static_cast<int>(j);
-            const double se = std::sqrt((*covariance)(k, k));
-            const double distance = std::fabs(x[j] - (*truth)[j]) / se;
-            if (distance <= 3.0)
-                ++within;
-            else
-                misses += " #" + std::to_string(k) + " (" + std::to_string(x[j]) + " vs " +
-                          std::to_string((*truth)[j]) + ", se " + std::to_string(se) + ")";
+            const double se = std::sqrt((*covariance)(static_cast<int>(j), static_cast<int>(j)));
+            within += std::fabs(x[j] - (*truth)[j]) <= 3.0 * se ? 1 : 0;
         }
-        coverage = double(within) / double(x.size());
-        EXPECT_GE(coverage, 0.95) << name << ": " << within << " of " << x.size()
-                                  << " within three standard errors; outside:" << misses;
+        EXPECT_GE(within, 0.95 * static_cast<double>(x.size()))
+            << name << ": " << within << " of " << x.size() << " within three standard errors";
     }
     EXPECT_GE(compared, 1);
-    std::printf("class %d seed %llu: %d models, %d compared with the truth, smallest finite "
-                "LL(fit) - LL(truth) %.3f, unique model coverage %.1f%%\n",
-                dataClassNumber(dataClass), static_cast<unsigned long long>(seed),
-                fit.results.count(), compared,
-                closest < std::numeric_limits<double>::max() ? closest : NAN, 100.0 * coverage);
 }
 
 TEST(StudyRecovery, SeveralReleaseSitesInSeriesInOneYear)

@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace rivulet::test {
@@ -44,11 +45,8 @@ public:
 class ReportModel
 {
 public:
-    struct Release
-    {
-        int site = 0;
-        int year = 0;
-    };
+    // A release by its site and year positions.
+    using Release = std::pair<int, int>;
 
     ReportModel(int siteCount, int yearCount, const std::vector<Release>& releaseList)
     {
@@ -63,9 +61,8 @@ public:
         for (int y = 0; y < yearCount; ++y)
             calendar << 2008 + y;
         years.setYears(calendar);
-        for (const Release& release : releaseList)
-            releases.addRelease(release.site, shortNames.value(release.site), release.year,
-                                2008 + release.year);
+        for (const auto& [site, year] : releaseList)
+            releases.addRelease(site, shortNames.value(site), year, 2008 + year);
         structure = std::make_unique<ParameterStructure>(releases, sites, years);
         resetVector();
         counts.tables().reset(siteCount, yearCount);
@@ -119,7 +116,6 @@ public:
         release.next.add(s, y, fish);
         release.detections.add(s, y, fish);
     }
-    void setNeverSeen(int r, int fish) { counts.tables().release(r).notSeen = fish; }
 
     MockReleasesController releases;
     MockSitesController sites;
@@ -149,14 +145,6 @@ QString csvOf(const Writer& writer)
     writer.write(out);
     out.flush();
     return text;
-}
-
-// True when the text shows a number that is not finite.
-inline bool hasNonFinite(const QString& text)
-{
-    static const QRegularExpression pattern(QStringLiteral("\\b(nan|inf|infinity)\\b"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    return pattern.match(text).hasMatch();
 }
 
 // The HTML of a report as a reader sees it: a line per paragraph, a line per table row with
@@ -191,8 +179,7 @@ inline QString readerText(const QString& html)
     return lines.join('\n').replace(QChar::LineSeparator, '\n').trimmed() + '\n';
 }
 
-// The text without the model lines of the header every report shares, which the approved copy
-// of the capture report holds.
+// The text without the model lines every report shares (the capture report's copy keeps them).
 inline QString withoutModelLines(QString text)
 {
     static const QRegularExpression lines(

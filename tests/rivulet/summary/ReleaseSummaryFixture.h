@@ -68,16 +68,12 @@ inline std::string marks(const TransitionCell& cell)
     return text;
 }
 
-// Cells with the marks each must carry (and, by leaving one out, must not), cells with their
-// test counts, and capture cells (year, site) with whether each is fixed at 0.
+// Cells with the marks each must carry (and, by leaving one out, must not), and capture cells
+// (year, site) with whether each is fixed at 0.
 struct Marked
 {
     int site, y1, y2;
     const char* marks;
-};
-struct Tested
-{
-    int site, y1, y2, count;
 };
 struct Capture
 {
@@ -89,13 +85,6 @@ inline void expectMarks(const TransitionTable& table, std::initializer_list<Mark
 {
     for (const Marked& c : cells)
         EXPECT_EQ(marks(cellOf(table, c.site, c.y1, c.y2)), c.marks)
-            << "cell (" << c.site << ", " << c.y1 << ", " << c.y2 << ")";
-}
-
-inline void expectTestCounts(const TransitionTable& table, std::initializer_list<Tested> cells)
-{
-    for (const Tested& c : cells)
-        EXPECT_EQ(cellOf(table, c.site, c.y1, c.y2).testCount, c.count)
             << "cell (" << c.site << ", " << c.y1 << ", " << c.y2 << ")";
 }
 

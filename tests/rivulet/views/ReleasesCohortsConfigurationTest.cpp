@@ -1,10 +1,7 @@
-// The "Releases and Cohorts Configuration" window: what it applies changes the fish the next
-// fit counts, and its edits (with those of the sites view) leave the database exactly as the
-// headless tool's commands leave it.
+// The "Releases and Cohorts Configuration" window: the window's loads and edits, with those of
+// the sites view, leave the database (the counts of the next fit too) the headless tool leaves.
 #include "WindowFixture.h"
 
-#include "lum/db/TableData.h"
-#include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/views/ConfigCohortsTableModel.h"
 #include "rivulet/views/ConfigReleasesCohortsWidget.h"
@@ -40,6 +37,7 @@ QStringList dump(const QString& file)
         }
     }
     QSqlDatabase::removeDatabase(file);
+    rows.sort();
     return rows;
 }
 
@@ -58,70 +56,11 @@ protected:
             window->windowWidget(RivuletWindow::ReleasesCohortsWindow));
     }
 
-    int tags(const QString& where, const QVariantList& values = {}) const
-    {
-        return lum::TableData(*rdb.database(),
-                              QStringLiteral("select count(*) from tags left join cohorts on "
-                                             "tags.cohort_id = cohorts.id") +
-                                  where,
-                              values)
-            .intValue(0, 0);
-    }
-
-    // The fish of the active releases as the next fit reads them.
-    int fishOfNextFit() const
-    {
-        const NextDetectionsI& counts = window->study().nextDetections();
-        int fish = 0;
-        for (int id : window->study().releases().ids())
-            fish += counts.releaseNotSeen(ReleaseId{id}) +
-                    int(counts.releaseNextCounts(ReleaseId{id}).sum());
-        return fish;
-    }
-
     static void click(QAbstractItemModel* model, int row)
     {
         model->setData(model->index(row, 0), Qt::Checked, Qt::CheckStateRole);
     }
 };
-
-TEST_F(ReleasesCohortsConfiguration, AppliedReleasesAndCohortChangeTheFishOfTheNextFit)
-{
-    openWindow(false);
-    ConfigReleasesCohortsWidget* view = openView();
-    ASSERT_NE(view, nullptr);
-    const QList<int> ids = window->study().releases().ids();
-    ASSERT_EQ(view->releasesModel()->rowCount(), 2);
-    EXPECT_EQ(fishOfNextFit(), tags(QString()));
-
-    click(view->releasesModel(), 0);
-    view->onApply();
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(window->study().releases().ids(), QList<int>{ids.at(1)});
-    EXPECT_EQ(fishOfNextFit(), tags(QStringLiteral(" where release_id = ?"), {ids.at(1)}));
-
-    // The reloaded view shows the stored state; a cohort narrows the fish further.
-    EXPECT_EQ(view->releasesModel()->selection(), QList<int>{ids.at(1)});
-    click(view->releasesModel(), 0);
-    ConfigCohortsTableModel* cohorts = view->cohortsModel();
-    ASSERT_GE(cohorts->rowCount(), 2);
-    click(cohorts, 0);
-    view->onApply();
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(window->study().releases().count(), 2);
-    const int cohortFish = tags(QStringLiteral(" where cohorts.cohort = ?"),
-                                {cohorts->headerData(0, Qt::Vertical, Qt::DisplayRole)});
-    EXPECT_GT(cohortFish, 0);
-    EXPECT_LT(cohortFish, tags(QString()));
-    EXPECT_EQ(fishOfNextFit(), cohortFish);
-
-    // Unchecking the cohort brings every fish back.
-    click(cohorts, 0);
-    EXPECT_EQ(cohorts->selectedRow(), -1);
-    view->onApply();
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(fishOfNextFit(), tags(QString()));
-}
 
 TEST_F(ReleasesCohortsConfiguration, ViewEditsLeaveTheDatabaseTheHeadlessToolLeaves)
 {
@@ -129,35 +68,28 @@ TEST_F(ReleasesCohortsConfiguration, ViewEditsLeaveTheDatabaseTheHeadlessToolLea
     ConfigReleasesCohortsWidget* view = openView();
     ASSERT_NE(view, nullptr);
     const QString copy = QDir(folder).filePath(QStringLiteral("by-tool.db"));
-    {
-        // A snapshot through a connection of the test's own, as the tool will see the file.
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), copy);
-        db.setDatabaseName(file(sim::StudySimulator::ConfigFile) + ".db");
-        ASSERT_TRUE(db.open());
-        QSqlQuery vacuum(db);
-        vacuum.prepare(QStringLiteral("vacuum into ?"));
-        vacuum.addBindValue(copy);
-        ASSERT_TRUE(vacuum.exec());
-    }
-    QSqlDatabase::removeDatabase(copy);
-    ASSERT_TRUE(QFile::exists(copy));
     const QString release = window->study().releases().labels().at(0);
     const QString site = window->study().sites().shortNames().at(3);
     const QString cohort =
         view->cohortsModel()->headerData(1, Qt::Vertical, Qt::DisplayRole).toString();
+    const QList<int> ids = window->study().releases().ids();
     click(view->releasesModel(), 0);
     click(view->cohortsModel(), 1);
     view->onApply();
-    ASSERT_TRUE(settle() && trigger(RivuletWindow::SitesYearsItem));
+    ASSERT_TRUE(settle());
+    // The reloaded view shows the stored state.
+    EXPECT_EQ(view->releasesModel()->selection(), ids.mid(1));
+    ASSERT_TRUE(trigger(RivuletWindow::SitesYearsItem));
     auto* sites = qobject_cast<ConfigSitesYearsWidget*>(
         window->windowWidget(RivuletWindow::SitesYearsWindow));
     ASSERT_NE(sites, nullptr);
     sites->chooseSiteEntry(site, 0);
     ASSERT_TRUE(settle());
-    EXPECT_EQ(window->study().releases().count(), 1);
 
     for (const QStringList& command :
-         {QStringList{"releases", "exclude", release}, QStringList{"cohort", cohort},
+         {QStringList{"load-observations", file(sim::StudySimulator::ObservationsFile)},
+          QStringList{"load-ages", file(sim::StudySimulator::AgesFile)},
+          QStringList{"releases", "exclude", release}, QStringList{"cohort", cohort},
           QStringList{"sites", "remove", site}}) {
         QProcess tool;
         tool.start(
@@ -169,15 +101,8 @@ TEST_F(ReleasesCohortsConfiguration, ViewEditsLeaveTheDatabaseTheHeadlessToolLea
     }
     window.reset();
     const QStringList byView = dump(file(sim::StudySimulator::ConfigFile) + ".db");
-    const QStringList byTool = dump(copy);
     EXPECT_GT(byView.size(), 100);
-    EXPECT_EQ(byView.size(), byTool.size());
-    QStringList differing;
-    for (const QString& row : byView + byTool) {
-        if (!byView.contains(row) || !byTool.contains(row))
-            differing << row;
-    }
-    EXPECT_TRUE(differing.isEmpty()) << differing.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(byView, dump(copy));
 }
 
 } // namespace

@@ -55,6 +55,7 @@ protected:
         settings.setValue(RivuletSettings::DiagnosticsEnabled, false);
         settings.setValue(RivuletSettings::PrecisionEst, 4);
         settings.setValue(RivuletSettings::PrecisionErr, 4);
+        settings.setValue(RivuletSettings::BestModelCriterion, 0);
     }
 
     void TearDown() override { window.reset(); }

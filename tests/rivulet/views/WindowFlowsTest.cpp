@@ -6,11 +6,8 @@
 #include "lum/ui/OutputDockWidget.h"
 #include "lum/ui/QtRTextWidget.h"
 #include "rivulet/data/ReleasesControllerI.h"
-#include "rivulet/data/SitesControllerI.h"
 #include "rivulet/model/EstimationResults.h"
-#include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/reports/ModelEstimateItem.h"
-#include "rivulet/reports/ReleaseSummaryReport.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/ModelEstimateModel.h"
@@ -27,11 +24,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QTextStream>
 
 #include <algorithm>
 
@@ -43,6 +38,13 @@ QString readAll(const QString& path)
     QFile in(path);
     return in.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(in.readAll())
                                                           : QString();
+}
+
+void writeAll(const QString& path, const QByteArray& content)
+{
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Text));
+    ASSERT_EQ(out.write(content), content.size());
 }
 
 QString plainTextOfHtml(const QString& html)
@@ -70,41 +72,22 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     for (int key : {RivuletWindow::LoadAgeDataItem, RivuletWindow::FitAllModelsItem,
                     RivuletWindow::ModelComparisonItem, RivuletWindow::SurvivalReportItem})
         EXPECT_FALSE(enabled(key)) << key;
-    for (int key : {3, 8, 9})
-        EXPECT_EQ(window->navItem(key), nullptr) << key;
-    for (int key : {5, 6, 18})
-        EXPECT_FALSE(enabled(key)) << key;
-    EXPECT_EQ(window->study().releases().count(), 0);
 
     prompts->files << file(sim::StudySimulator::ObservationsFile);
     ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
     EXPECT_EQ(prompts->fileRequests.last().title, QStringLiteral("Select Data File"));
     EXPECT_TRUE(lines().contains(QStringLiteral("Observation data loaded.")));
     EXPECT_EQ(window->study().releases().count(), 2);
-    EXPECT_TRUE(window->study().isUpToDate());
-    for (int key : {RivuletWindow::LoadAgeDataItem, RivuletWindow::FitAllModelsItem})
-        ASSERT_TRUE(enabled(key)) << key;
-    EXPECT_FALSE(enabled(RivuletWindow::ModelComparisonItem));
+    ASSERT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
     auto* dockViewer = qobject_cast<lum::QtRTextWidget*>(
         window->dock(RivuletWindow::ReleasesSummaryDock)->widget());
     ASSERT_NE(dockViewer, nullptr);
     const QString summary = dockViewer->editor()->toPlainText();
-    EXPECT_TRUE(summary.contains(QStringLiteral("Releases:")));
     EXPECT_TRUE(summary.contains(QStringLiteral("400")));
 
-    // Ages through the menu entry of the same item.
-    prompts->files << file(sim::StudySimulator::AgesFile);
-    window->navItem(RivuletWindow::LoadAgeDataItem)->trigger();
-    ASSERT_TRUE(settle());
-    EXPECT_TRUE(window->hasAgeData());
-    EXPECT_TRUE(lines().contains(QStringLiteral("Age data loaded.")));
-
     ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
-    const QStringList log = lines();
-    const int start = log.indexOf(QStringLiteral("========================"));
-    ASSERT_GE(start, 0);
-    EXPECT_EQ(log.value(start + 1), QStringLiteral("Estimating ..."));
-    EXPECT_TRUE(log.contains(QStringLiteral("Model estimation complete.")));
+    EXPECT_TRUE(lines().contains(QStringLiteral("Estimating ...")));
+    EXPECT_TRUE(lines().contains(QStringLiteral("Model estimation complete.")));
     const EstimationResults& results = window->study().results();
     ASSERT_GT(results.count(), 1);
 
@@ -115,31 +98,28 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     EXPECT_TRUE(window->navItem(bestKey)->isSelected());
     QMdiSubWindow* comparison = window->subWindow(RivuletWindow::ModelComparisonWindow);
     ASSERT_NE(comparison, nullptr);
-    EXPECT_TRUE(comparison->isVisible());
     const QAbstractItemModel* table = qobject_cast<QTableView*>(comparison->widget())->model();
     const int bestRow = window->modelTree().bestRow();
     EXPECT_EQ(table->index(bestRow, 1).data().toString(), QStringLiteral("0.0000"));
     EXPECT_EQ(table->index(bestRow, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
               QColor(255, 255, 204));
-    for (int key : {RivuletWindow::ModelComparisonItem, RivuletWindow::SurvivalReportItem,
-                    RivuletWindow::CaptureReportItem, RivuletWindow::PerformanceReportItem})
-        EXPECT_TRUE(enabled(key)) << key;
+    QStringList headers;
+    for (int c = 0; c < table->columnCount(); ++c)
+        headers << table->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headers.mid(3), (QStringList{"Ln Likelihood", "AICc", "Delta AICc", "Weight"}));
 
-    // Another estimated model from the panel: green in the table, the best stays yellow.
-    const int otherIndex = results.bestIndex() == 0 ? 1 : 0;
-    const int otherKey = RivuletWindow::modelKey(results.scheme(otherIndex));
-    ASSERT_TRUE(enabled(otherKey));
+    // Another estimated model from the panel: selected, and green in the comparison.
+    const int otherKey = RivuletWindow::modelKey(results.scheme(results.bestIndex() == 0 ? 1 : 0));
     ASSERT_TRUE(trigger(otherKey));
     EXPECT_FALSE(window->navItem(bestKey)->isSelected());
-    const ModelEstimateItem* other = window->selectedModelItem();
-    ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->key(), results.scheme(otherIndex));
-    const int otherRow = static_cast<int>(
-        std::find(window->modelTree().rows().begin(), window->modelTree().rows().end(), other) -
-        window->modelTree().rows().begin());
-    EXPECT_EQ(table->index(otherRow, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
-              QColor(204, 255, 153));
+    const auto& rows = window->modelTree().rows();
+    const auto other = std::find(rows.begin(), rows.end(), window->selectedModelItem());
+    ASSERT_NE(other, rows.end());
+    EXPECT_EQ(
+        table->index(int(other - rows.begin()), 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+        QColor(204, 255, 153));
     ASSERT_TRUE(trigger(bestKey));
+
     const QString bestCode = window->selectedModelItem()->code();
 
     // Each report window: shown, saved as rich text and as CSV, and read back.
@@ -162,9 +142,7 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
         ASSERT_TRUE(trigger(report.item));
         QMdiSubWindow* sub = window->subWindow(report.window);
         ASSERT_NE(sub, nullptr);
-        EXPECT_TRUE(sub->isVisible());
         EXPECT_EQ(sub->windowTitle(), QString::fromLatin1(report.title));
-        EXPECT_TRUE(window->action(lum::LumMainWindow::SaveToCsvAction)->isEnabled());
 
         const QString rtf = out + QStringLiteral("/%1.rtf").arg(report.window);
         prompts->files << rtf;
@@ -178,10 +156,13 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
         prompts->files << csv;
         window->action(lum::LumMainWindow::SaveToCsvAction)->trigger();
         const QStringList csvLines = readAll(csv).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        EXPECT_GT(csvLines.size(), 3);
         EXPECT_TRUE(csvLines.join(QLatin1Char('\n')).contains(bestCode));
         EXPECT_EQ(prompts->messages.last().text, QStringLiteral("File \"%1\" created.").arg(csv));
     }
+
+    ASSERT_TRUE(trigger(RivuletWindow::ModelAverageReportItem));
+    EXPECT_TRUE(shownText(*window, RivuletWindow::ModelAverageReportWindow)
+                    .contains(QStringLiteral("Averaged over %1 model(s)").arg(results.count())));
 
     // Printing the active report into a PDF file, and its preview.
     prompts->pdfFile = out + QStringLiteral("/report.pdf");
@@ -194,8 +175,8 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     window->action(lum::LumMainWindow::PrintPreviewAction)->trigger();
     EXPECT_EQ(prompts->previewPaints, 1);
 
-    // Settings: fewer decimals of estimates reach the open reports; the expert switch off
-    // drops the model list and keeps the selection.
+    // Settings: fewer decimals of estimates reach the open reports; marking by AICc moves the
+    // best row to the lowest AICc; the expert switch off drops the model list.
     const QRegularExpression fourAndFour(QStringLiteral("\\d\\.\\d{4} \\(\\d\\.\\d{4}\\)"));
     const QRegularExpression twoAndFour(QStringLiteral("\\d\\.\\d{2} \\(\\d\\.\\d{4}\\)"));
     EXPECT_TRUE(shownText(*window, RivuletWindow::CaptureReportWindow).contains(fourAndFour));
@@ -205,6 +186,7 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     ASSERT_NE(settingsWidget, nullptr);
     settingsWidget->estimatesSpinBox()->setValue(2);
     settingsWidget->expertCheckBox()->setChecked(false);
+    settingsWidget->aiccCheckBox()->setChecked(true);
     ASSERT_TRUE(settingsWidget->applyButton()->isEnabled());
     settingsWidget->applyButton()->click();
     ASSERT_TRUE(settle());
@@ -212,16 +194,14 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     const QString capture = shownText(*window, RivuletWindow::CaptureReportWindow);
     EXPECT_TRUE(capture.contains(twoAndFour));
     EXPECT_FALSE(capture.contains(fourAndFour));
+    EXPECT_EQ(table->index(window->modelTree().bestRow(), 5).data().toString(),
+              QStringLiteral("0.0000"));
     EXPECT_EQ(window->navItem(RivuletWindow::ModelSelectionHeading), nullptr);
-    EXPECT_EQ(window->currentModelKey(), bestKey);
-    EXPECT_TRUE(enabled(RivuletWindow::ModelComparisonItem));
     settingsWidget->doneButton()->click();
-    EXPECT_EQ(window->subWindow(RivuletWindow::SettingsWindow), nullptr);
 
     QCoreApplication::setApplicationVersion(QStringLiteral("3.2.1"));
     window->onHelpAbout();
     ASSERT_NE(window->aboutDialog(), nullptr);
-    EXPECT_TRUE(window->aboutDialog()->isVisible());
     EXPECT_EQ(window->aboutDialog()->versionText(), QStringLiteral("v3.2.1"));
     window->aboutDialog()->accept();
 
@@ -237,7 +217,6 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     EXPECT_EQ(prompts->messages.last().title, QStringLiteral("Reset"));
     EXPECT_TRUE(lines().contains(QStringLiteral("All data deleted.")));
     EXPECT_EQ(window->study().releases().count(), 0);
-    EXPECT_EQ(window->subWindow(RivuletWindow::ModelComparisonWindow), nullptr);
     EXPECT_EQ(window->subWindow(RivuletWindow::SurvivalReportWindow), nullptr);
     EXPECT_FALSE(enabled(RivuletWindow::ModelComparisonItem));
     EXPECT_EQ(dockViewer->editor()->toPlainText(), QStringLiteral("No data loaded"));
@@ -246,33 +225,24 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
 TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
 {
     openWindow(true);
-    EXPECT_NE(window->navItem(RivuletWindow::LoadSimulatedDataItem), nullptr);
     EXPECT_EQ(window->navItem(RivuletWindow::LoadObservationsItem), nullptr);
-    EXPECT_EQ(window->navItem(RivuletWindow::LoadAgeDataItem), nullptr);
     // Diagnostic tools come with mock mode even with the setting off.
     ASSERT_NE(window->navItem(RivuletWindow::SaveNextDetectionsItem), nullptr);
 
     // A malformed file is refused with its position; the study keeps nothing of it.
     const QString broken = folder + QStringLiteral("/broken.txt");
-    QFile brokenFile(broken);
-    ASSERT_TRUE(brokenFile.open(QIODevice::WriteOnly | QIODevice::Text));
-    brokenFile.write("2 4 1\n0 x\n");
-    brokenFile.close();
+    writeAll(broken, "2 4 1\n0 x\n");
     prompts->files << broken;
     ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
     ASSERT_FALSE(prompts->messages.isEmpty());
     EXPECT_EQ(prompts->messages.last().icon, QMessageBox::Critical);
     EXPECT_TRUE(prompts->messages.last().text.contains(QStringLiteral("integer expected")));
-    EXPECT_TRUE(lines().last().contains(QStringLiteral("integer expected")));
     EXPECT_EQ(window->study().releases().count(), 0);
-    EXPECT_FALSE(enabled(RivuletWindow::FitAllModelsItem));
 
     prompts->files << file(sim::StudySimulator::CountsFile);
     ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
     EXPECT_EQ(window->study().releases().count(), 2);
-    EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
     ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
-    EXPECT_FALSE(window->study().results().isEmpty());
     EXPECT_NE(window->currentModelKey(), RivuletWindow::NoModelKey);
     // A counts file fixes its releases; its sites and years are shown, not edited.
     ASSERT_TRUE(trigger(RivuletWindow::ReleasesCohortsItem));
@@ -282,7 +252,6 @@ TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
         qobject_cast<ShowSitesYearsWidget*>(window->windowWidget(RivuletWindow::SitesYearsWindow));
     ASSERT_NE(shown, nullptr);
     EXPECT_FALSE(shown->resetButton()->isEnabled());
-    EXPECT_EQ(shown->tabWidget()->count(), 3);
 
     const QString saved =
         TestEnvironment::freshDir(QStringLiteral("window-next")) + QStringLiteral("/next.txt");
@@ -291,21 +260,6 @@ TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
     EXPECT_EQ(prompts->messages.last().text, QStringLiteral("Next Detections successfully saved."));
     EXPECT_EQ(RivuletSettings::instance().value(RivuletSettings::DiagDir).toString(),
               QFileInfo(saved).path());
-    // What was saved reads back as the same study.
-    Study reread(Study::CountsFile, rdb);
-    QFile in(saved);
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly | QIODevice::Text));
-    QTextStream stream(&in);
-    QString error;
-    ASSERT_TRUE(reread.readCountsFile(stream, &error)) << error.toStdString();
-    EXPECT_EQ(reread.releases().count(), 2);
-    EXPECT_EQ(reread.sites().count(), window->study().sites().count());
-
-    prompts->answers << QMessageBox::Ok;
-    window->action(RivuletWindow::ClearAllDataAction)->trigger();
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(window->study().releases().count(), 0);
-    EXPECT_TRUE(lines().contains(QStringLiteral("All data deleted.")));
 }
 
 TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
@@ -325,10 +279,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     fields[11] = QStringLiteral("NOSUCH");
     rows[1] = fields.join(',');
     const QString broken = folder + QStringLiteral("/broken.csv");
-    QFile brokenFile(broken);
-    ASSERT_TRUE(brokenFile.open(QIODevice::WriteOnly | QIODevice::Text));
-    brokenFile.write(rows.join('\n').toUtf8());
-    brokenFile.close();
+    writeAll(broken, rows.join('\n').toUtf8());
 
     prompts->files << broken;
     ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
