@@ -14,6 +14,7 @@
 #include <QSqlError>
 
 #include <algorithm>
+#include <limits>
 
 namespace rivulet {
 
@@ -56,6 +57,7 @@ int DetectionHistoryReader::read(int cohortId, const Visit& visit)
     lastError_.clear();
     tagText_.clear();
     runs_.clear();
+    cells_.clear();
     rows_.clear();
     const lum::SqliteDb* db = rdb_.database();
     if (db == nullptr || !db->isOpen()) {
@@ -67,7 +69,7 @@ int DetectionHistoryReader::read(int cohortId, const Visit& visit)
     return visitTags(cohortId, visit);
 }
 
-int DetectionHistoryReader::readDetections()
+bool DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf)
 {
     const lum::SqliteDb& db = *rdb_.database();
     QHash<int, Position> sites;
@@ -76,6 +78,42 @@ int DetectionHistoryReader::readDetections()
                        SiteDbModel::ActiveSequence, sites, lastError_) ||
         !readPositions(db, *rdb_.model(RivuletDb::Years), YearDbModel::Sequence,
                        YearDbModel::ActiveSequence, years, lastError_))
+        return false;
+    struct Candidate
+    {
+        Position site;
+        Position year;
+        qint64 key;
+    };
+    std::vector<Candidate> candidates;
+    for (auto site = sites.cbegin(); site != sites.cend(); ++site) {
+        for (auto year = years.cbegin(); year != years.cend(); ++year) {
+            if (site->active >= 0 && year->active >= 0)
+                candidates.push_back(
+                    {*site, *year, (qint64(site.key()) << 32) | quint32(year.key())});
+        }
+    }
+    const auto before = [](const Candidate& a, const Candidate& b) {
+        return a.site.order != b.site.order ? a.site.order < b.site.order
+                                            : a.year.order < b.year.order;
+    };
+    std::sort(candidates.begin(), candidates.end(), before);
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const Candidate& c = candidates[i];
+        // Cells the order cannot tell apart share a rank, and keep their storage order.
+        const int rank =
+            i > 0 && !before(candidates[i - 1], c) ? cells_.back().rank : static_cast<int>(i);
+        cellOf.insert(c.key, static_cast<int>(cells_.size()));
+        cells_.push_back(Cell{c.site.active, c.year.active, rank});
+    }
+    return true;
+}
+
+int DetectionHistoryReader::readDetections()
+{
+    const lum::SqliteDb& db = *rdb_.database();
+    QHash<qint64, int> cellOf;
+    if (!readCells(cellOf))
         return QSqlError::StatementError;
 
     const lum::DbModel& observations = *rdb_.model(RivuletDb::Observations);
@@ -93,32 +131,36 @@ int DetectionHistoryReader::readDetections()
         lastError_ = query.errorText();
         return QSqlError::StatementError;
     }
-    // The last site and year looked up: consecutive detections mostly share them.
-    int siteId = 0;
-    int yearId = 0;
-    Position site{0, -1};
-    Position year{0, -1};
+    // The cell last looked up: consecutive detections mostly share it.
+    qint64 key = 0;
+    int cell = -1;
     bool known = false;
     while (query.next()) {
         if (query.isNull(1) || query.isNull(2))
             continue;
-        if (!known || query.columnInt(1) != siteId || query.columnInt(2) != yearId) {
-            siteId = query.columnInt(1);
-            yearId = query.columnInt(2);
-            site = sites.value(siteId, Position{0, -1});
-            year = years.value(yearId, Position{0, -1});
+        const qint64 rowKey = (qint64(query.columnInt(1)) << 32) | quint32(query.columnInt(2));
+        if (!known || rowKey != key) {
+            key = rowKey;
+            cell = cellOf.value(key, -1);
             known = true;
         }
-        if (site.active < 0 || year.active < 0)
+        if (cell < 0)
             continue;
         int size = 0;
         const char* tag = query.columnText(0, &size);
         const std::string_view text(tag, static_cast<std::size_t>(size));
         if (runs_.empty() || tagOf(runs_.back()) != text) {
-            runs_.push_back(Run{tagText_.size(), text.size(), rows_.size(), 0});
+            if (tagText_.size() + text.size() > std::numeric_limits<std::uint32_t>::max() ||
+                rows_.size() >= std::numeric_limits<std::uint32_t>::max()) {
+                lastError_ = QStringLiteral("The detections do not fit in memory.");
+                return QSqlError::UnknownError;
+            }
+            runs_.push_back(Run{static_cast<std::uint32_t>(tagText_.size()),
+                                static_cast<std::uint32_t>(text.size()),
+                                static_cast<std::uint32_t>(rows_.size()), 0});
             tagText_.append(text);
         }
-        rows_.push_back(Row{site.active, year.active, query.columnInt(3), site.order, year.order});
+        rows_.push_back(StoredRow{cell, query.columnInt(3)});
         ++runs_.back().rowCount;
     }
     if (query.failed()) {
@@ -156,6 +198,7 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
     if (cohortId >= 0)
         query.bindInt(1, cohortId);
 
+    std::vector<StoredRow> stored;
     std::vector<Row> rows;
     auto run = runs_.cbegin();
     while (query.next()) {
@@ -164,15 +207,20 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
         const std::string_view tag(text, static_cast<std::size_t>(size));
         while (run != runs_.cend() && tagOf(*run) < tag)
             ++run;
-        rows.clear();
-        for (; run != runs_.cend() && tagOf(*run) == tag; ++run)
-            rows.insert(rows.end(), rows_.cbegin() + static_cast<std::ptrdiff_t>(run->firstRow),
-                        rows_.cbegin() +
-                            static_cast<std::ptrdiff_t>(run->firstRow + run->rowCount));
-        std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-            return a.siteOrder != b.siteOrder ? a.siteOrder < b.siteOrder
-                                              : a.yearOrder < b.yearOrder;
+        stored.clear();
+        for (; run != runs_.cend() && tagOf(*run) == tag; ++run) {
+            const auto first = rows_.cbegin() + static_cast<std::ptrdiff_t>(run->firstRow);
+            stored.insert(stored.end(), first, first + static_cast<std::ptrdiff_t>(run->rowCount));
+        }
+        std::stable_sort(stored.begin(), stored.end(), [this](StoredRow a, StoredRow b) {
+            return cells_[static_cast<std::size_t>(a.cell)].rank <
+                   cells_[static_cast<std::size_t>(b.cell)].rank;
         });
+        rows.clear();
+        for (const StoredRow& row : stored) {
+            const Cell& cell = cells_[static_cast<std::size_t>(row.cell)];
+            rows.push_back(Row{cell.site, cell.year, row.disposition});
+        }
         visit(tag, query.columnInt(1), rows);
     }
     if (query.failed()) {

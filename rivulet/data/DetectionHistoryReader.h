@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -30,9 +32,6 @@ public:
         int site;
         int year;
         int disposition;
-        // Down-river and chronological order of all sites and years (active or not).
-        int siteOrder;
-        int yearOrder;
     };
     // Called once per tag with its release and its detections (none when the tag was not seen
     // at an active site in an active year).
@@ -50,12 +49,27 @@ private:
     // A stretch of consecutive detections of one tag in storage order.
     struct Run
     {
-        std::size_t textOffset;
-        std::size_t textSize;
-        std::size_t firstRow;
-        std::size_t rowCount;
+        std::uint32_t textOffset;
+        std::uint32_t textSize;
+        std::uint32_t firstRow;
+        std::uint32_t rowCount;
+    };
+    // An active site in an active year; `rank` orders cells down-river, then by year.
+    struct Cell
+    {
+        int site;
+        int year;
+        int rank;
+    };
+    // A detection as kept between the two passes: a million of them.
+    struct StoredRow
+    {
+        int cell;
+        int disposition;
     };
 
+    // Cells of every active site and year, by (site id, year id).
+    bool readCells(QHash<qint64, int>& cellOf);
     int readDetections();
     int visitTags(int cohortId, const Visit& visit);
     std::string_view tagOf(const Run& run) const;
@@ -63,7 +77,8 @@ private:
     RivuletDb& rdb_;
     std::string tagText_;
     std::vector<Run> runs_;
-    std::vector<Row> rows_;
+    std::vector<Cell> cells_;
+    std::vector<StoredRow> rows_;
     QString lastError_;
 };
 
