@@ -293,8 +293,15 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
 
-    // Canceled from the progress dialog as soon as it starts.
-    prompts->files << file(sim::StudySimulator::ObservationsFile);
+    // Canceled from the progress dialog as soon as it starts. The file is large enough that the
+    // load cannot be over before the cancel, even on a busy machine.
+    sim::StudyDesign large = design();
+    large.fishPerRelease = 100000;
+    const QString largeFolder = folder + QStringLiteral("/large");
+    QString error;
+    ASSERT_TRUE(sim::StudySimulator(large).run(largeFolder, false, nullptr, &error))
+        << error.toStdString();
+    prompts->files << largeFolder + QLatin1Char('/') + sim::StudySimulator::ObservationsFile;
     window->onNavItemDoubleClicked(RivuletWindow::LoadObservationsItem);
     EXPECT_FALSE(enabled(RivuletWindow::LoadObservationsItem));
     window->onProgressCanceled();
