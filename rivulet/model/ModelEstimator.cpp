@@ -414,6 +414,8 @@ ModelEstimator::Outcome ModelEstimator::fitModel(const EquatingScheme& scheme,
             return fitted;
         }
     } else {
+        // One piece: the cores that would fit other blocks share its releases instead.
+        likelihood.setHalvesInParallel(std::thread::hardware_concurrency() > 1);
         lum::TransformedFunc objective(likelihood, transform);
         std::vector<double> z;
         transform.toCoordinates(x, z);

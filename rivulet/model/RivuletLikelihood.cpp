@@ -9,11 +9,46 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <stdexcept>
+#include <thread>
 
 namespace rivulet {
 
 namespace {
+
+// Runs both; the second on a thread of its own when in parallel. What either throws is thrown
+// again once both have ended.
+template <typename First, typename Second>
+void runBoth(bool inParallel, First first, Second second)
+{
+    if (!inParallel) {
+        first();
+        second();
+        return;
+    }
+    std::exception_ptr secondFailure;
+    std::thread worker([&] {
+        try {
+            second();
+        } catch (...) {
+            secondFailure = std::current_exception();
+        }
+    });
+    std::exception_ptr firstFailure;
+    try {
+        first();
+    } catch (...) {
+        firstFailure = std::current_exception();
+    }
+    worker.join();
+    if (firstFailure) {
+        std::rethrow_exception(firstFailure);
+    }
+    if (secondFailure) {
+        std::rethrow_exception(secondFailure);
+    }
+}
 
 std::vector<int> toVector(const QList<int>& list)
 {
@@ -147,14 +182,61 @@ const std::vector<int>& RivuletLikelihood::termsOfParameter(int j) const
 
 double RivuletLikelihood::termsValue(const std::vector<double>& x, const std::vector<int>& terms)
 {
+    checkTerms(terms);
+    const int* const begin = terms.data();
+    const int* const end = begin + terms.size();
+    const std::size_t half = halfOf(terms);
+    if (half == 0) {
+        return finiteOrBad(sumOfReleases(x, begin, end));
+    }
+    double first = 0.0;
+    double second = 0.0;
+    runBoth(
+        halvesInParallel_, [&] { first = sumOfReleases(x, begin, begin + half); },
+        [&] { second = sumOfReleases(x, begin + half, end); });
+    return finiteOrBad(first + second);
+}
+
+double RivuletLikelihood::sumOfReleases(const std::vector<double>& x, const int* first,
+                                        const int* last)
+{
     double sum = 0.0;
+    for (; first != last; ++first) {
+        sum += releaseLogLikelihood(*first, x);
+    }
+    return sum;
+}
+
+void RivuletLikelihood::checkTerms(const std::vector<int>& terms) const
+{
     for (const int r : terms) {
         if (r < 0 || r >= releaseCount_) {
             throw std::out_of_range("likelihood term out of range");
         }
-        sum += releaseLogLikelihood(r, x);
     }
-    return finiteOrBad(sum);
+}
+
+std::size_t RivuletLikelihood::halfOf(const std::vector<int>& terms) const
+{
+    constexpr std::size_t SHORTEST_HALVED = 16;
+    if (terms.size() < SHORTEST_HALVED) {
+        return 0;
+    }
+    const auto cellsOf = [this](int r) {
+        return static_cast<long long>(firstCell_[static_cast<std::size_t>(r) + 1] -
+                                      firstCell_[static_cast<std::size_t>(r)]);
+    };
+    long long total = 0;
+    for (const int r : terms) {
+        total += cellsOf(r);
+    }
+    long long sum = 0;
+    std::size_t half = 0;
+    while (half + 1 < terms.size() && 2 * sum < total) {
+        sum += cellsOf(terms[half]);
+        ++half;
+    }
+    return std::max<std::size_t>(half, 1);
 }
 
 void RivuletLikelihood::termValues(const std::vector<double>& x, std::vector<double>& values)
@@ -378,11 +460,32 @@ void RivuletLikelihood::addTermsGradient(const std::vector<double>& x,
     if (!exactGradient_) {
         throw std::logic_error("the exact gradient of the likelihood is switched off");
     }
-    for (const int r : terms) {
-        if (r < 0 || r >= releaseCount_) {
-            throw std::out_of_range("likelihood term out of range");
-        }
-        addReleaseGradient(r, x, g);
+    checkTerms(terms);
+    const int* const begin = terms.data();
+    const int* const end = begin + terms.size();
+    const std::size_t half = halfOf(terms);
+    if (half == 0) {
+        addReleasesGradient(x, begin, end, g);
+        return;
+    }
+    // The second half adds into a gradient of its own, added to g at the end, whether it ran
+    // on another thread or not: the sums come out the same either way.
+    static thread_local std::vector<double> ownGradient;
+    std::vector<double>& second = ownGradient; // the caller's, also on the other thread
+    second.assign(g.size(), 0.0);
+    runBoth(
+        halvesInParallel_, [&] { addReleasesGradient(x, begin, begin + half, g); },
+        [&] { addReleasesGradient(x, begin + half, end, second); });
+    for (std::size_t i = 0; i < g.size(); ++i) {
+        g[i] += second[i];
+    }
+}
+
+void RivuletLikelihood::addReleasesGradient(const std::vector<double>& x, const int* first,
+                                            const int* last, std::vector<double>& g)
+{
+    for (; first != last; ++first) {
+        addReleaseGradient(*first, x, g);
     }
 }
 

@@ -56,6 +56,11 @@ public:
     // On by default. Off frees the gradient's tables, and the gradient is finite differences.
     // Not while another thread evaluates.
     void setExactGradient(bool exact);
+    // A long list of releases is always summed in two halves, one after the other; with this
+    // on, the second half is evaluated on a thread of its own. For a model fitted as one piece,
+    // which would otherwise leave the other cores idle. The numbers do not depend on it.
+    // Not while another thread evaluates.
+    void setHalvesInParallel(bool parallel) { halvesInParallel_ = parallel; }
 
     const std::vector<LikelihoodCell>& cells() const { return cells_; }
     // The tables of the last evaluation, for inspection: A[r][a][b][c][d] (arrival at site c
@@ -68,6 +73,13 @@ private:
     void buildCells(const NextDetectionsI& counts);
     void buildParameterLists();
     double releaseLogLikelihood(int r, const std::vector<double>& x);
+    double sumOfReleases(const std::vector<double>& x, const int* first, const int* last);
+    void checkTerms(const std::vector<int>& terms) const;
+    void addReleasesGradient(const std::vector<double>& x, const int* first, const int* last,
+                             std::vector<double>& g);
+    // Where a list of releases is cut in two halves of about equal work; 0 for a list too
+    // short to be worth cutting.
+    std::size_t halfOf(const std::vector<int>& terms) const;
     void resolveParameters(int r, const std::vector<double>& x);
     bool tablesHold(int r, const std::vector<double>& x) const;
     void fillArrivals(int r);
@@ -130,6 +142,7 @@ private:
     std::vector<int> parameterCells_;      // the structure cells of each release's parameters
     std::vector<int> firstParameterCell_;  // [R+1]
     bool exactGradient_ = true;
+    bool halvesInParallel_ = false;
     // The derivatives of a release's log-likelihood by its tables and parameters, laid out as
     // arrivals_, neverSeen_ and parameters_ (each release its own part).
     std::vector<double> arrivalAdjoints_;

@@ -142,6 +142,41 @@ TEST_P(ExactGradient, HessianFromTheGradientMatchesTheHessianFromValues)
     }
 }
 
+// Sixteen releases: enough that the likelihood sums them in two halves, here on one thread
+// and on two, which must give the same numbers to the last bit.
+TEST(ExactGradientOfManyReleases, MatchesDifferencesOnOneThreadOrTwo)
+{
+    BranchingTruth truth = truthOf(DataClass::SeveralSitesSeveralYears);
+    truth.siteCount = 11;
+    truth.relSites.clear();
+    truth.relYears.clear();
+    for (int site = 0; site < 8; ++site) {
+        for (int year = 0; year < 2; ++year) {
+            truth.relSites.push_back(site);
+            truth.relYears.push_back(year);
+        }
+    }
+    FittedStudy study(simulateCounts(truth, 300, 11u));
+    ParameterStructure structure(study.data.releases, study.data.sites, study.data.years);
+    study.catalogue.applyModel(4, 4, structure);
+    std::vector<double> x;
+    modelTransform(structure).toParameters(uniformVector(structure.numFree(), -3.0, 0.5, 3u), x);
+
+    RivuletLikelihood oneThread(structure, study.data.counts, study.data.releases, study.data.sites,
+                                study.data.years);
+    RivuletLikelihood twoThreads(structure, study.data.counts, study.data.releases,
+                                 study.data.sites, study.data.years);
+    twoThreads.setHalvesInParallel(true);
+    ASSERT_EQ(oneThread.termCount(), 16);
+    EXPECT_EQ(twoThreads(x), oneThread(x));
+    std::vector<double> g1;
+    std::vector<double> g2;
+    oneThread.gradient(x, g1);
+    twoThreads.gradient(x, g2);
+    EXPECT_EQ(g2, g1);
+    expectGradientMatches(twoThreads, x, 1e-6, "sixteen releases");
+}
+
 INSTANTIATE_TEST_SUITE_P(Classes, ExactGradient,
                          ::testing::Values(DataClass::SeveralSitesOneYear,
                                            DataClass::OneSiteSeveralYears,
