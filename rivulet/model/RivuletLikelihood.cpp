@@ -152,7 +152,6 @@ void RivuletLikelihood::buildParameterLists()
     firstParameterCell_[static_cast<std::size_t>(releaseCount_)] =
         static_cast<int>(parameterCells_.size());
     firstFreeCell_[static_cast<std::size_t>(releaseCount_)] = static_cast<int>(freeCells_.size());
-    filledValues_.assign(freeCells_.size(), 0.0);
     filledLikelihood_.assign(static_cast<std::size_t>(releaseCount_), 0.0);
     filled_.assign(static_cast<std::size_t>(releaseCount_), 0);
     allTerms_.resize(static_cast<std::size_t>(releaseCount_));
@@ -259,8 +258,7 @@ double RivuletLikelihood::releaseLogLikelihood(int r, const std::vector<double>&
     if (first == last) {
         return 0.0;
     }
-    resolveParameters(r, x);
-    if (tablesHold(r, x)) {
+    if (!resolveParameters(r, x) && filled_[static_cast<std::size_t>(r)] != 0) {
         return filledLikelihood_[static_cast<std::size_t>(r)];
     }
     fillArrivals(r);
@@ -273,34 +271,12 @@ double RivuletLikelihood::releaseLogLikelihood(int r, const std::vector<double>&
         sum += cell.logLikelihood(&arrivals_[arrivalOffset(r, a, b)],
                                   neverSeen_[neverSeenOffset(r, a, b)], parameters_.data());
     }
-    const FreeCell* cell = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
-    const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
-    double* filled = filledValues_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
-    for (; cell != end; ++cell, ++filled) {
-        *filled = x[static_cast<std::size_t>(cell->index)];
-    }
     filledLikelihood_[static_cast<std::size_t>(r)] = sum;
     filled_[static_cast<std::size_t>(r)] = 1;
     return sum;
 }
 
-bool RivuletLikelihood::tablesHold(int r, const std::vector<double>& x) const
-{
-    if (filled_[static_cast<std::size_t>(r)] == 0) {
-        return false;
-    }
-    const FreeCell* cell = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
-    const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
-    const double* filled = filledValues_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
-    for (; cell != end; ++cell, ++filled) {
-        if (std::memcmp(filled, &x[static_cast<std::size_t>(cell->index)], sizeof(double)) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
+bool RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
 {
     if (static_cast<std::size_t>(indexLimit_[static_cast<std::size_t>(r)]) > x.size()) {
         throw std::out_of_range("invalid vector<T> subscript");
@@ -309,9 +285,13 @@ void RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
     const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
     double* const parameters = parameters_.data();
     const double* const values = x.data();
+    bool changed = false;
     for (; cell != end; ++cell) {
-        parameters[cell->cell] = values[cell->index];
+        double& parameter = parameters[cell->cell];
+        changed = changed || std::memcmp(&parameter, &values[cell->index], sizeof(double)) != 0;
+        parameter = values[cell->index];
     }
+    return changed;
 }
 
 double RivuletLikelihood::phi(int r, int s, int y1, int y2) const

@@ -80,8 +80,9 @@ private:
     // Where a list of releases is cut in two halves of about equal work; 0 for a list too
     // short to be worth cutting.
     std::size_t halfOf(const std::vector<int>& terms) const;
-    void resolveParameters(int r, const std::vector<double>& x);
-    bool tablesHold(int r, const std::vector<double>& x) const;
+    // Writes the release's free values of x into parameters_; true when any of them differs
+    // from what was there.
+    bool resolveParameters(int r, const std::vector<double>& x);
     void fillArrivals(int r);
     void fillArrivalRow(int r, int a, int b);
     void fillNeverSeen(int r);
@@ -134,9 +135,9 @@ private:
     std::vector<FreeCell> freeCells_;
     std::vector<int> firstFreeCell_; // [R+1]
     std::vector<int> indexLimit_;    // [R]: 1 + the largest free position of the release
-    // The values each release's tables were last filled with, and the log-likelihood they gave:
-    // the gradient at the point just evaluated finds its forward pass done.
-    std::vector<double> filledValues_;     // by free cell
+    // Whether each release's tables have been filled, and the log-likelihood they gave. They
+    // hold for as long as the release's values in parameters_ stay the same: the gradient at
+    // the point just evaluated finds its forward pass done.
     std::vector<double> filledLikelihood_; // [R]
     std::vector<char> filled_;             // [R]; char, so releases of other threads stay apart
     std::vector<int> parameterCells_;      // the structure cells of each release's parameters
