@@ -8,11 +8,12 @@
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
+#include "rivulet/reports/ReportSet.h"
+#include "rivulet/reports/ResultFilesJob.h"
 #include "rivulet/results/ModelAveragedEstimates.h"
 #include "rivulet/results/ModelComparison.h"
 #include "rivulet/results/ModelSelectionCriterion.h"
-#include "rivulet/results/ReportSet.h"
-#include "rivulet/results/ResultFilesJob.h"
+#include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
 
@@ -37,6 +38,9 @@ struct FitArguments
     QStringList models;
     QString outDir;
     ResultFilesJob::Options files;
+    // --precision-est and --precision-err; the settings otherwise.
+    std::optional<int> estimatePrecision;
+    std::optional<int> errorPrecision;
 };
 
 std::optional<int> precisionOf(const ArgumentParser& parser, const QString& name, QString& error)
@@ -85,11 +89,9 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
         parsed.models = parser.values(QStringLiteral("model"));
         parsed.outDir = parser.value(QStringLiteral("out"));
         parsed.files.reports.reportModel = parser.value(QStringLiteral("report-model"));
-        parsed.files.reports.estimatePrecision =
-            precisionOf(parser, QStringLiteral("precision-est"), error);
+        parsed.estimatePrecision = precisionOf(parser, QStringLiteral("precision-est"), error);
         if (error.isEmpty()) {
-            parsed.files.reports.errorPrecision =
-                precisionOf(parser, QStringLiteral("precision-err"), error);
+            parsed.errorPrecision = precisionOf(parser, QStringLiteral("precision-err"), error);
         }
         parsed.files.average = parser.isSet(QStringLiteral("average"));
         if (error.isEmpty() && parser.isSet(QStringLiteral("best-by"))) {
@@ -231,6 +233,11 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
     }
     if (parsed->outDir.isEmpty())
         return ExitSuccess;
+    const RivuletSettings& settings = RivuletSettings::instance();
+    parsed->files.reports.estimatePrecision =
+        parsed->estimatePrecision.value_or(settings.value(RivuletSettings::PrecisionEst).toInt());
+    parsed->files.reports.errorPrecision =
+        parsed->errorPrecision.value_or(settings.value(RivuletSettings::PrecisionErr).toInt());
     const auto files = context.actions().writeResults(parsed->outDir, parsed->files);
     return tracker.run(*files) == TerminalTracker::Complete ? ExitSuccess : ExitFailure;
 }

@@ -72,6 +72,8 @@ public slots:
 protected:
     // Writes the report's content into document().
     virtual void buildReport() = 0;
+    // For reports that keep a CSV form of what they build.
+    void setCsvText(const QString& text) { m_csvText = text; }
 
 private:
     const qint32 m_kind;

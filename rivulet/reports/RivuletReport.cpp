@@ -1,5 +1,7 @@
 #include "rivulet/reports/RivuletReport.h"
 
+#include "rivulet/results/ModelDocuments.h"
+
 namespace rivulet {
 
 RivuletReport::RivuletReport(qint32 kind, const ReleasesControllerI& releases,
@@ -15,11 +17,11 @@ QString RivuletReport::reportTitle(qint32 kind)
 {
     switch (kind) {
     case PhiParameterKind:
-        return QStringLiteral("Survival and Movement Parameter Estimates");
+        return ModelDocuments::title(ModelDocuments::Kind::Survival);
     case CaptureParameterKind:
-        return QStringLiteral("Capture Parameter Estimates");
+        return ModelDocuments::title(ModelDocuments::Kind::Capture);
     case PerformanceMeasureKind:
-        return QStringLiteral("Performance Measures");
+        return ModelDocuments::title(ModelDocuments::Kind::Performance);
     case ReleaseSummaryKind:
         return QStringLiteral("Releases Summary");
     case ModelAverageKind:

@@ -5,7 +5,7 @@
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/results/CsvNumber.h"
 #include "rivulet/results/LogitInterval.h"
-#include "rivulet/results/MeasureRows.h"
+#include "rivulet/results/PerformanceTables.h"
 
 namespace rivulet {
 
@@ -18,9 +18,7 @@ QString MeasuresCsv::text(const ModelCatalogue& catalogue, const EstimationResul
          QStringLiteral("se"), QStringLiteral("lcl"), QStringLiteral("ucl")});
     for (int i = 0; i < results.count(); ++i) {
         const QString name = ModelCatalogue::modelName(catalogue.dataClass(), results.scheme(i));
-        const MeasureRows measures(results.releasesController(), results.sitesController(),
-                                   results.yearsController(), summary, results.result(i));
-        for (const QuantityRow& row : measures.rows()) {
+        for (const QuantityRow& row : PerformanceTables::measuresOf(results, i, summary)) {
             const auto interval = LogitInterval::of(row.estimate, row.standardError);
             text += lum::csvLine({name, row.name, row.group, row.site, row.year1,
                                   csvNumber(row.estimate), csvNumber(row.standardError),

@@ -4,10 +4,10 @@
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/results/CsvNumber.h"
 #include "rivulet/results/LogitInterval.h"
-#include "rivulet/results/MeasureRows.h"
 #include "rivulet/results/ModelAverage.h"
 #include "rivulet/results/ModelComparison.h"
 #include "rivulet/results/ParameterRows.h"
+#include "rivulet/results/PerformanceTables.h"
 
 namespace rivulet {
 
@@ -30,9 +30,9 @@ ModelAveragedEstimates::ModelAveragedEstimates(const EstimationResults& results,
         ModelAverage::Model model;
         model.weight = *weight;
         model.rows = ParameterRows(results, i).quantities();
-        const MeasureRows measures(results.releasesController(), results.sitesController(),
-                                   results.yearsController(), summary, results.result(i));
-        model.rows.insert(model.rows.end(), measures.rows().begin(), measures.rows().end());
+        const std::vector<QuantityRow> measures =
+            PerformanceTables::measuresOf(results, i, summary);
+        model.rows.insert(model.rows.end(), measures.begin(), measures.end());
         models.push_back(std::move(model));
     }
     modelCount_ = static_cast<int>(models.size());

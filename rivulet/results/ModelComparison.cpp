@@ -4,6 +4,7 @@
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/results/AkaikeWeights.h"
+#include "rivulet/results/ModelDescription.h"
 
 #include <QStringList>
 
@@ -43,7 +44,7 @@ ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const Estimati
         const ModelResult& result = results.result(i);
         Row row;
         row.name = ModelCatalogue::modelName(dataClass, result.scheme());
-        row.description = fullDescription(catalogue, result.scheme());
+        row.description = ModelDescription::of(catalogue, result.scheme()).fullDescription;
         row.scheme = result.scheme();
         row.deltaAic = results.deltaAic(i);
         row.numParameters = result.numParameters();
@@ -65,20 +66,6 @@ ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const Estimati
                 : results.bestIndex();
     if (best_ >= 0)
         rows_[static_cast<std::size_t>(best_)].best = true;
-}
-
-QString ModelComparison::fullDescription(const ModelCatalogue& catalogue,
-                                         const EquatingScheme& scheme)
-{
-    QString heading;
-    for (const auto& item : catalogue.definitionItems()) {
-        if (item->isHeading()) {
-            heading = item->description();
-        } else if (item->scheme() == scheme) {
-            return heading + QStringLiteral(", ") + item->description();
-        }
-    }
-    return QString();
 }
 
 QString ModelComparison::table() const

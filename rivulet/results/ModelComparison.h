@@ -52,10 +52,6 @@ public:
     // AICc columns come last and read "NA" where there is no AICc.
     QString csv() const;
 
-    // The heading's description, ", " and the model's description, as the model tree shows
-    // it; empty for a scheme the catalogue does not hold.
-    static QString fullDescription(const ModelCatalogue& catalogue, const EquatingScheme& scheme);
-
 private:
     std::vector<Row> rows_;
     int best_ = -1;

@@ -2,9 +2,9 @@
 
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelResult.h"
-#include "rivulet/reports/ModelEstimateItemAction.h"
-#include "rivulet/reports/ModelEstimateItemHeading.h"
-#include "rivulet/reports/ModelEstimateItemRoot.h"
+#include "rivulet/views/ModelEstimateItemAction.h"
+#include "rivulet/views/ModelEstimateItemHeading.h"
+#include "rivulet/views/ModelEstimateItemRoot.h"
 
 #include <algorithm>
 

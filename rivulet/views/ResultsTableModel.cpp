@@ -1,8 +1,8 @@
 #include "rivulet/views/ResultsTableModel.h"
 
 #include "rivulet/model/ModelResult.h"
-#include "rivulet/reports/ModelEstimateItem.h"
-#include "rivulet/reports/ModelEstimateItemRoot.h"
+#include "rivulet/views/ModelEstimateItem.h"
+#include "rivulet/views/ModelEstimateItemRoot.h"
 #include "rivulet/views/ModelEstimateModel.h"
 
 #include <QBrush>

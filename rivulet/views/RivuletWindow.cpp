@@ -11,15 +11,11 @@
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
-#include "rivulet/reports/CaptureParameterCsv.h"
-#include "rivulet/reports/CaptureParameterReport.h"
-#include "rivulet/reports/ModelEstimateItem.h"
-#include "rivulet/reports/PerformanceMeasureCsv.h"
-#include "rivulet/reports/PerformanceMeasureReport.h"
-#include "rivulet/reports/PhiParameterCsv.h"
-#include "rivulet/reports/PhiParameterReport.h"
+#include "rivulet/reports/ModelAverageReport.h"
+#include "rivulet/reports/ModelReport.h"
 #include "rivulet/reports/ReleaseSummaryReport.h"
-#include "rivulet/results/ModelAverageReport.h"
+#include "rivulet/results/CsvRenderer.h"
+#include "rivulet/results/ModelDescription.h"
 #include "rivulet/results/ModelSelectionCriterion.h"
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
@@ -27,6 +23,7 @@
 #include "rivulet/views/ConfigReleasesCohortsWidget.h"
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/EstimatesWidget.h"
+#include "rivulet/views/ModelEstimateItem.h"
 #include "rivulet/views/ModelEstimateModel.h"
 #include "rivulet/views/NextDetectionsWidget.h"
 #include "rivulet/views/ResultsTableModel.h"
@@ -744,50 +741,55 @@ void RivuletWindow::selectModel(int key)
     setActionsEnabled(true);
 }
 
-ParameterReport* RivuletWindow::parameterReport(int type) const
+ModelReport* RivuletWindow::modelReport(int type) const
 {
-    return qobject_cast<ParameterReport*>(report(type));
+    return qobject_cast<ModelReport*>(report(type));
+}
+
+void RivuletWindow::setReportedModel(ModelReport& report) const
+{
+    if (selectedModelItem_)
+        report.setModel(ModelDescription::of(study_->catalogue(), selectedModelItem_->key()),
+                        selectedModelItem_->result());
+    else
+        report.clearModel();
 }
 
 lum::QtReport* RivuletWindow::ensureReport(int type)
 {
     if (lum::QtReport* existing = report(type))
         return existing;
-    const int estimates = settings().value(RivuletSettings::PrecisionEst).toInt();
-    const int errors = settings().value(RivuletSettings::PrecisionErr).toInt();
-    std::unique_ptr<ParameterReport> created;
+    ModelDocuments::Kind kind = ModelDocuments::Kind::Performance;
     switch (type) {
     case SurvivalReport:
-        created = std::make_unique<PhiParameterReport>(study_->releases(), study_->sites(),
-                                                       study_->years(), estimates, errors, nullptr,
-                                                       reportRunner_.get());
+        kind = ModelDocuments::Kind::Survival;
         break;
     case CaptureReport:
-        created = std::make_unique<CaptureParameterReport>(study_->releases(), study_->sites(),
-                                                           study_->years(), estimates, errors,
-                                                           nullptr, reportRunner_.get());
+        kind = ModelDocuments::Kind::Capture;
         break;
     case PerformanceReport:
-        created = std::make_unique<PerformanceMeasureReport>(
-            study_->releases(), study_->sites(), study_->years(), study_->catalogue(),
-            study_->summary(), estimates, errors, nullptr, reportRunner_.get());
         break;
     default:
         return nullptr;
     }
+    auto created =
+        std::make_unique<ModelReport>(kind, study_->releases(), study_->sites(), study_->years(),
+                                      study_->summary(), nullptr, reportRunner_.get());
+    created->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
+                           settings().value(RivuletSettings::PrecisionErr).toInt());
     created->setName(created->reportTitle());
-    created->setModelItem(selectedModelItem_);
-    ParameterReport* made = created.get();
+    setReportedModel(*created);
+    ModelReport* made = created.get();
     addReport(type, std::move(created));
     return made;
 }
 
 void RivuletWindow::showReportSubWindow(int type)
 {
-    auto* shown = qobject_cast<ParameterReport*>(ensureReport(type));
+    auto* shown = qobject_cast<ModelReport*>(ensureReport(type));
     if (!shown)
         return;
-    shown->setModelItem(selectedModelItem_);
+    setReportedModel(*shown);
     shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
                          settings().value(RivuletSettings::PrecisionErr).toInt());
     if (reportRunner_->isRunning())
@@ -839,11 +841,11 @@ void RivuletWindow::onPrecisionSettingsChanged()
     const int errors = settings().value(RivuletSettings::PrecisionErr).toInt();
     QList<lum::ThreadRunnable*> visible;
     for (int type : modelReportTypes) {
-        ParameterReport* shown = parameterReport(type);
+        ModelReport* shown = modelReport(type);
         if (!shown)
             continue;
         shown->setPrecisions(estimates, errors);
-        shown->setModelItem(selectedModelItem_);
+        setReportedModel(*shown);
         QMdiSubWindow* window = subWindow(windowKeyOfReport(type));
         if (window && window->isVisible())
             visible << shown;
@@ -1086,22 +1088,17 @@ void RivuletWindow::doActionSaveToCsv()
                                                 lum::ReportWriter::csvFilter());
     if (path.isEmpty())
         return;
-    std::unique_ptr<CsvReport> writer;
-    if (key == SurvivalReportWindow)
-        writer = std::make_unique<PhiParameterCsv>(study_->releases(), study_->sites(),
-                                                   study_->years(), selectedModelItem_);
-    else if (key == CaptureReportWindow)
-        writer = std::make_unique<CaptureParameterCsv>(study_->releases(), study_->sites(),
-                                                       study_->years(), selectedModelItem_);
-    else if (!averaged)
-        writer = std::make_unique<PerformanceMeasureCsv>(study_->releases(), study_->sites(),
-                                                         study_->years(), study_->catalogue(),
-                                                         study_->summary(), selectedModelItem_);
+    QString text;
+    if (averaged) {
+        text = actions_->averagedEstimates().csv();
+    } else if (ModelReport* shown = modelReport(key - SurvivalReportWindow)) {
+        // The model shown now, even when its window has not been brought up to date.
+        setReportedModel(*shown);
+        if (const std::optional<ReportDocument> document = shown->buildModelDocument())
+            text = CsvRenderer::render(*document);
+    }
     lum::ReportWriter file;
-    const bool written =
-        averaged
-            ? file.writeCsv(path, actions_->averagedEstimates().csv())
-            : file.writeStream(path, [&writer](QTextStream& stream) { writer->write(stream); });
+    const bool written = file.writeCsv(path, text);
     if (!written) {
         prompts().tell(this, QMessageBox::Critical, messageTitle_,
                        lum::ReportWriter::cantOpenMessage(path));

@@ -19,7 +19,7 @@ namespace rivulet {
 
 class ModelEstimateItem;
 class ModelEstimateModel;
-class ParameterReport;
+class ModelReport;
 class ReleaseSummaryReport;
 class RivuletDb;
 class RivuletInfoDialog;
@@ -188,7 +188,9 @@ private:
     void startJob(std::unique_ptr<lum::ThreadRunnable> job, RunKind kind);
     void finishRun();
     int endRun();
-    ParameterReport* parameterReport(int type) const;
+    ModelReport* modelReport(int type) const;
+    // The selected model, or none, as the model of a report.
+    void setReportedModel(ModelReport& report) const;
 
     QSplashScreen* splash_ = nullptr;          // not owned
     RivuletInfoDialog* aboutDialog_ = nullptr; // child, made on first use

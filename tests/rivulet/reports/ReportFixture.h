@@ -9,9 +9,7 @@
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelResult.h"
 #include "rivulet/model/ParameterStructure.h"
-#include "rivulet/reports/ModelEstimateItemAction.h"
-#include "rivulet/reports/ModelEstimateItemHeading.h"
-#include "rivulet/reports/ModelEstimateItemRoot.h"
+#include "rivulet/results/ModelDescription.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
 #include <QFile>
@@ -84,10 +82,17 @@ public:
         set(structure->captureIndex(r, s, y), value, variance);
     }
 
-    // Records the model (with a diagonal covariance matrix of the variances, or none) and
-    // makes its item of the model tree: code "M.test", text "Survival and movement: test".
-    const ModelEstimateItem& fit(const EquatingScheme& scheme, bool withCovariance,
-                                 double logLikelihood = -123.4567891, double aic = 250.9135782)
+    // A recorded model as the reports are given it.
+    struct Fitted
+    {
+        ModelDescription description;
+        const ModelResult* result = nullptr;
+    };
+
+    // Records the model (with a diagonal covariance matrix of the variances, or none), named
+    // "M.test", "Capture: test, Survival and movement: test".
+    Fitted fit(const EquatingScheme& scheme, bool withCovariance,
+               double logLikelihood = -123.4567891, double aic = 250.9135782)
     {
         std::unique_ptr<lum::DenseMatrix> covariance;
         if (withCovariance) {
@@ -99,14 +104,9 @@ public:
         const ModelResult& result =
             results.record(scheme, logLikelihood, aic, x, std::move(covariance),
                            std::make_unique<ParameterStructure>(*structure));
-        root = std::make_unique<ModelEstimateItemRoot>();
-        auto* heading = root->appendChild(
-            std::make_unique<ModelEstimateItemHeading>(QStringLiteral("Capture: test"), scheme));
-        item = heading->appendChild(std::make_unique<ModelEstimateItemAction>(
-            QStringLiteral("M.test"), QStringLiteral("Survival and movement: test"),
-            QStringLiteral("Capture: test, Survival and movement: test"), scheme));
-        item->setResult(&result);
-        return *item;
+        return {{QStringLiteral("M.test"),
+                 QStringLiteral("Capture: test, Survival and movement: test"), scheme},
+                &result};
     }
 
     // Fish of release r first detected at site s in year y.
@@ -126,8 +126,6 @@ public:
     EstimationResults results{releases, sites, years};
     HandCounts counts{releases, sites, years};
     ReleaseSummary summary{releases, sites, years, counts};
-    std::unique_ptr<ModelEstimateItemRoot> root;
-    ModelEstimateItem* item = nullptr;
 
 private:
     void set(int index, double value, double variance)
@@ -136,16 +134,6 @@ private:
         variances.at(static_cast<std::size_t>(index)) = variance;
     }
 };
-
-template <typename Writer>
-QString csvOf(const Writer& writer)
-{
-    QString text;
-    QTextStream out(&text);
-    writer.write(out);
-    out.flush();
-    return text;
-}
 
 // The HTML of a report as a reader sees it: a line per paragraph, a line per table row with
 // its cells (a spanned cell once) between " | ", and the colour of every shaded cell.

@@ -6,10 +6,10 @@
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/ModelResult.h"
 #include "rivulet/model/ParameterMap.h"
-#include "rivulet/reports/ModelEstimateItem.h"
 #include "rivulet/summary/ReleaseSummary.h"
 #include "rivulet/views/DiagramItems.h"
 #include "rivulet/views/EstimatesWidget.h"
+#include "rivulet/views/ModelEstimateItem.h"
 #include "rivulet/views/RivuletDiagram.h"
 
 #include <QBrush>

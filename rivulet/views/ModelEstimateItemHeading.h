@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rivulet/reports/ModelEstimateItem.h"
+#include "rivulet/views/ModelEstimateItem.h"
 
 namespace rivulet {
 

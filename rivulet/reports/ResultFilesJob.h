@@ -1,8 +1,8 @@
 #pragma once
 
 #include "lum/thread/ThreadRunnable.h"
+#include "rivulet/reports/ReportSet.h"
 #include "rivulet/results/ModelSelectionCriterion.h"
-#include "rivulet/results/ReportSet.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "rivulet/reports/ModelEstimateItemRoot.h"
+#include "rivulet/views/ModelEstimateItemRoot.h"
 
 namespace rivulet {
 

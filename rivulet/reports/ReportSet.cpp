@@ -1,33 +1,20 @@
-#include "rivulet/results/ReportSet.h"
+#include "rivulet/reports/ReportSet.h"
 
 #include "lum/report/ReportWriter.h"
 #include "lum/thread/ThreadRunnable.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
-#include "rivulet/reports/CaptureParameterCsv.h"
-#include "rivulet/reports/CaptureParameterReport.h"
-#include "rivulet/reports/ModelEstimateItem.h"
-#include "rivulet/reports/PerformanceMeasureCsv.h"
-#include "rivulet/reports/PerformanceMeasureReport.h"
-#include "rivulet/reports/PhiParameterCsv.h"
-#include "rivulet/reports/PhiParameterReport.h"
+#include "rivulet/reports/ModelReport.h"
 #include "rivulet/reports/ReleaseSummaryReport.h"
-#include "rivulet/results/ReportedModel.h"
-#include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/results/ModelDescription.h"
 
 #include <QDir>
-#include <QTextStream>
 
 #include <functional>
 
 namespace rivulet {
 
 namespace {
-
-int setting(int key)
-{
-    return RivuletSettings::instance().value(key).toInt();
-}
 
 // One report file and how to write it.
 struct ReportFile
@@ -95,56 +82,44 @@ bool ReportSet::write(const QString& outDir, const EstimationResults& results,
                      .arg(options.reportModel));
         return false;
     }
-    const ReportedModel model(catalogue_, results.result(index));
-    const ModelEstimateItem* item = &model.item();
-    const int estimatePrecision =
-        options.estimatePrecision.value_or(setting(RivuletSettings::PrecisionEst));
-    const int errorPrecision =
-        options.errorPrecision.value_or(setting(RivuletSettings::PrecisionErr));
+    const ModelDescription model = ModelDescription::of(catalogue_, results.scheme(index));
+    const ModelResult* result = &results.result(index);
 
-    const auto html = [&](ParameterReport& report) {
-        report.setModelItem(item);
-        report.setPrecisions(estimatePrecision, errorPrecision);
-        report.run();
-        return report.html();
-    };
-    const auto csv = [](const CsvReport& writer) {
-        return [&writer](QTextStream& stream) { writer.write(stream); };
-    };
-
-    PhiParameterReport survival(releases_, sites_, years_);
-    CaptureParameterReport capture(releases_, sites_, years_);
-    PerformanceMeasureReport performance(releases_, sites_, years_, catalogue_, summary_);
+    // Each report is built once and written in both formats.
+    std::vector<std::unique_ptr<ModelReport>> reports;
+    for (const ModelDocuments::Kind kind :
+         {ModelDocuments::Kind::Survival, ModelDocuments::Kind::Capture,
+          ModelDocuments::Kind::Performance}) {
+        auto report = std::make_unique<ModelReport>(kind, releases_, sites_, years_, summary_);
+        report->setModel(model, result);
+        report->setPrecisions(options.estimatePrecision, options.errorPrecision);
+        reports.push_back(std::move(report));
+    }
     ReleaseSummaryReport releaseSummary(releases_, sites_, years_, counts_);
-    const PhiParameterCsv survivalCsv(releases_, sites_, years_, item);
-    const CaptureParameterCsv captureCsv(releases_, sites_, years_, item);
-    const PerformanceMeasureCsv performanceCsv(releases_, sites_, years_, catalogue_, summary_,
-                                               item);
+    for (const auto& report : reports)
+        report->run();
+    releaseSummary.run();
+    const auto html = [](const lum::QtReport& report) {
+        return [&report](lum::ReportWriter& w, const QString& p) {
+            return w.writeHtml(p, report.html());
+        };
+    };
+    const auto csv = [](const lum::QtReport& report) {
+        return [&report](lum::ReportWriter& w, const QString& p) {
+            return w.writeCsv(p, report.csvText());
+        };
+    };
     const std::vector<ReportFile> files = {
-        {QStringLiteral("survival.html"),
-         [&](lum::ReportWriter& w, const QString& p) { return w.writeHtml(p, html(survival)); }},
-        {QStringLiteral("survival.csv"),
-         [&](lum::ReportWriter& w, const QString& p) {
-             return w.writeStream(p, csv(survivalCsv));
-         }},
-        {QStringLiteral("capture.html"),
-         [&](lum::ReportWriter& w, const QString& p) { return w.writeHtml(p, html(capture)); }},
-        {QStringLiteral("capture.csv"),
-         [&](lum::ReportWriter& w, const QString& p) { return w.writeStream(p, csv(captureCsv)); }},
-        {QStringLiteral("performance.html"),
-         [&](lum::ReportWriter& w, const QString& p) { return w.writeHtml(p, html(performance)); }},
-        {QStringLiteral("performance.csv"),
-         [&](lum::ReportWriter& w, const QString& p) {
-             return w.writeStream(p, csv(performanceCsv));
-         }},
-        {QStringLiteral("releases.html"),
-         [&](lum::ReportWriter& w, const QString& p) {
-             releaseSummary.run();
-             return w.writeHtml(p, releaseSummary.html());
-         }},
+        {QStringLiteral("survival.html"), html(*reports[0])},
+        {QStringLiteral("survival.csv"), csv(*reports[0])},
+        {QStringLiteral("capture.html"), html(*reports[1])},
+        {QStringLiteral("capture.csv"), csv(*reports[1])},
+        {QStringLiteral("performance.html"), html(*reports[2])},
+        {QStringLiteral("performance.csv"), csv(*reports[2])},
+        {QStringLiteral("releases.html"), html(releaseSummary)},
     };
 
-    job.status(QStringLiteral("Reports of model %1:").arg(item->code()));
+    job.status(QStringLiteral("Reports of model %1:").arg(model.code));
     job.setNumSteps(static_cast<int>(files.size()));
     const QDir dir(outDir);
     int done = 0;

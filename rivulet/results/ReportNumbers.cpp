@@ -1,4 +1,4 @@
-#include "rivulet/reports/ReportNumbers.h"
+#include "rivulet/results/ReportNumbers.h"
 
 #include "rivulet/model/MeasureValue.h"
 

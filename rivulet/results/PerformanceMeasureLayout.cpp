@@ -1,4 +1,4 @@
-#include "rivulet/reports/PerformanceMeasureLayout.h"
+#include "rivulet/results/PerformanceMeasureLayout.h"
 
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"

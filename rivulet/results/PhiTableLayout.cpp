@@ -1,4 +1,4 @@
-#include "rivulet/reports/PhiTableLayout.h"
+#include "rivulet/results/PhiTableLayout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "rivulet/results/ModelAverageReport.h"
+#include "rivulet/reports/ModelAverageReport.h"
 
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/results/LogitInterval.h"

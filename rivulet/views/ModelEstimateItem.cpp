@@ -1,4 +1,4 @@
-#include "rivulet/reports/ModelEstimateItem.h"
+#include "rivulet/views/ModelEstimateItem.h"
 
 #include "rivulet/model/ModelResult.h"
 

@@ -1,4 +1,4 @@
-#include "rivulet/reports/ModelEstimateItemAction.h"
+#include "rivulet/views/ModelEstimateItemAction.h"
 
 namespace rivulet {
 

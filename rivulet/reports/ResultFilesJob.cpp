@@ -1,4 +1,4 @@
-#include "rivulet/results/ResultFilesJob.h"
+#include "rivulet/reports/ResultFilesJob.h"
 
 #include "lum/report/ReportWriter.h"
 #include "rivulet/model/EstimationResults.h"

@@ -1,4 +1,4 @@
-#include "rivulet/reports/ModelEstimateItemHeading.h"
+#include "rivulet/views/ModelEstimateItemHeading.h"
 
 namespace rivulet {
 

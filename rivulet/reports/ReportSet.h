@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace lum {
 class ThreadRunnable;
 }
@@ -34,9 +32,9 @@ public:
     {
         // The model to report by name; empty for the one with the lowest AIC.
         QString reportModel;
-        // Replace the settings precision_est and precision_err for these files.
-        std::optional<int> estimatePrecision;
-        std::optional<int> errorPrecision;
+        // Decimals of the estimates and of their standard errors in the HTML reports.
+        int estimatePrecision = 4;
+        int errorPrecision = 4;
     };
 
     // Everything is borrowed and read during write() only.
