@@ -82,7 +82,7 @@ void ModelAverageReport::buildReport()
         table->cellAt(0, c).firstCursorPosition().insertText(headers.at(c), cellFormat(1));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const QuantityRow& row = rows[i];
-        const auto interval = LogitInterval::of(row.estimate, row.standardError);
+        const std::optional<LogitInterval>& interval = row.interval;
         const QString year =
             row.year2.isEmpty() ? row.year1 : row.year1 + QStringLiteral(" to ") + row.year2;
         const QStringList cells = {

@@ -31,15 +31,17 @@ QString EstimatesCsv::text(const ModelCatalogue& catalogue, const EstimationResu
         const ParameterRows parameters(results, i);
         for (const ParameterRows::Row& row : parameters.rows()) {
             const ParameterEntry& entry = row.entry;
-            const auto interval = LogitInterval::of(row.estimate, row.standardError);
+            const QuantityRow& quantity = row.quantity;
             text += lum::csvLine(
-                {name, row.family, labels.value(entry.release), QString::number(entry.release),
+                {name, quantity.name, labels.value(entry.release), QString::number(entry.release),
                  QString::number(entry.site), QString::number(entry.year1),
                  entry.family == ParameterFamily::Capture ? QString()
                                                           : QString::number(entry.year2),
-                 number(row.estimate), row.standardError ? number(*row.standardError) : QString(),
+                 number(quantity.estimate),
+                 quantity.standardError ? number(*quantity.standardError) : QString(),
                  row.fixed ? QStringLiteral("1") : QStringLiteral("0"),
-                 LogitInterval::lowerText(interval), LogitInterval::upperText(interval)});
+                 LogitInterval::lowerText(quantity.interval),
+                 LogitInterval::upperText(quantity.interval)});
         }
     }
     return text;

@@ -19,11 +19,10 @@ QString MeasuresCsv::text(const ModelCatalogue& catalogue, const EstimationResul
     for (int i = 0; i < results.count(); ++i) {
         const QString name = ModelCatalogue::modelName(catalogue.dataClass(), results.scheme(i));
         for (const QuantityRow& row : PerformanceTables::measuresOf(results, i, summary)) {
-            const auto interval = LogitInterval::of(row.estimate, row.standardError);
             text += lum::csvLine({name, row.name, row.group, row.site, row.year1,
                                   csvNumber(row.estimate), csvNumber(row.standardError),
-                                  LogitInterval::lowerText(interval),
-                                  LogitInterval::upperText(interval)});
+                                  LogitInterval::lowerText(row.interval),
+                                  LogitInterval::upperText(row.interval)});
         }
     }
     return text;

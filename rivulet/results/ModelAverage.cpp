@@ -44,7 +44,7 @@ std::vector<QuantityRow> ModelAverage::average(const std::vector<Model>& models)
         }
         QuantityRow row = first;
         row.estimate = mean;
-        row.standardError = hasErrors ? std::optional<double>(std::sqrt(variance)) : std::nullopt;
+        row.setStandardError(hasErrors ? std::optional<double>(std::sqrt(variance)) : std::nullopt);
         averaged.push_back(row);
     }
     return averaged;

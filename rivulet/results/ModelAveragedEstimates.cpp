@@ -47,11 +47,10 @@ QString ModelAveragedEstimates::csv() const
                       QStringLiteral("year1"), QStringLiteral("year2"), QStringLiteral("estimate"),
                       QStringLiteral("se"), QStringLiteral("lcl"), QStringLiteral("ucl")});
     for (const QuantityRow& row : rows_) {
-        const auto interval = LogitInterval::of(row.estimate, row.standardError);
-        text +=
-            lum::csvLine({row.kind, row.name, row.group, row.site, row.year1, row.year2,
-                          csvNumber(row.estimate), csvNumber(row.standardError),
-                          LogitInterval::lowerText(interval), LogitInterval::upperText(interval)});
+        text += lum::csvLine({row.kind, row.name, row.group, row.site, row.year1, row.year2,
+                              csvNumber(row.estimate), csvNumber(row.standardError),
+                              LogitInterval::lowerText(row.interval),
+                              LogitInterval::upperText(row.interval)});
     }
     return text;
 }

@@ -54,25 +54,31 @@ ParameterRows::ParameterRows(const EstimationResults& results, int model)
         const Value value = valueOf(entry, parameters, covariances);
         Row row;
         row.entry = entry;
-        row.family = QString::fromLatin1(value.family);
-        row.estimate = value.estimate;
-        if (hasCovariance && std::isfinite(value.variance) && value.variance >= 0.0)
-            row.standardError = std::sqrt(value.variance);
         row.fixed = structure.indexOfCell(entry.cell) < 0;
-        rows_.push_back(row);
-
-        QuantityRow quantity;
+        QuantityRow& quantity = row.quantity;
         quantity.kind = QStringLiteral("parameter");
-        quantity.name = row.family;
+        quantity.name = QString::fromLatin1(value.family);
         quantity.group = releases.value(entry.release);
         quantity.site = sites.value(entry.site);
         quantity.year1 = years.value(entry.year1);
         if (entry.family != ParameterFamily::Capture)
             quantity.year2 = years.value(entry.year2);
-        quantity.estimate = row.estimate;
-        quantity.standardError = row.standardError;
-        quantities_.push_back(quantity);
+        quantity.estimate = value.estimate;
+        quantity.setStandardError(hasCovariance && std::isfinite(value.variance) &&
+                                          value.variance >= 0.0
+                                      ? std::optional<double>(std::sqrt(value.variance))
+                                      : std::nullopt);
+        rows_.push_back(std::move(row));
     }
+}
+
+std::vector<QuantityRow> ParameterRows::quantities() const
+{
+    std::vector<QuantityRow> quantities;
+    quantities.reserve(rows_.size());
+    for (const Row& row : rows_)
+        quantities.push_back(row.quantity);
+    return quantities;
 }
 
 } // namespace rivulet

@@ -19,10 +19,9 @@ public:
     struct Row
     {
         ParameterEntry entry;
-        // "phi", "lambda" or "p".
-        QString family;
-        double estimate = 0.0;
-        std::optional<double> standardError;
+        // Named by family ("phi", "lambda" or "p"), release label, site short name and year
+        // names, with its estimate, standard error and interval.
+        QuantityRow quantity;
         bool fixed = false;
     };
 
@@ -30,12 +29,11 @@ public:
     ParameterRows(const EstimationResults& results, int model);
 
     const std::vector<Row>& rows() const { return rows_; }
-    // The same parameters named by release label, site short name and year names.
-    const std::vector<QuantityRow>& quantities() const { return quantities_; }
+    // The quantities of the rows alone.
+    std::vector<QuantityRow> quantities() const;
 
 private:
     std::vector<Row> rows_;
-    std::vector<QuantityRow> quantities_;
 };
 
 } // namespace rivulet

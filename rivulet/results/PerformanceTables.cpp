@@ -26,7 +26,7 @@ QuantityRow measureRow(const char* name, const QString& group, const QString& si
     row.year1 = year;
     row.estimate = value.estimate;
     if (value.hasStandardError())
-        row.standardError = value.standardError();
+        row.setStandardError(value.standardError());
     return row;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rivulet/results/LogitInterval.h"
+
 #include <QString>
 
 #include <optional>
@@ -20,6 +22,15 @@ struct QuantityRow
     QString year2;
     double estimate = 0.0;
     std::optional<double> standardError;
+    // The 95% interval; none without a standard error or for an estimate at 0 or 1.
+    std::optional<LogitInterval> interval;
+
+    // The standard error of the estimate (set first) and the interval that follows from it.
+    void setStandardError(std::optional<double> error)
+    {
+        standardError = error;
+        interval = LogitInterval::of(estimate, error);
+    }
 
     // What identifies the quantity across models.
     QString key() const

@@ -103,6 +103,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
     const bool isHeading = item->parent() && !item->parent()->parent();
     const bool estimated = item->isEstimated() && item->result();
     const ModelResult* result = item->result();
+    const ModelComparison::Row* comparison = estimated ? estimates_.comparisonRow(item) : nullptr;
     switch (role) {
     case Qt::DisplayRole:
         if (column == 0) {
@@ -117,12 +118,17 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
             return estimates_.hasResults() ? QStringLiteral("Non-Est.") : QStringLiteral("NA");
         }
         if (column >= ModelEstimateItem::ColumnCount)
-            return comparisonText(estimates_.comparisonRow(item), column);
+            return comparisonText(comparison, column);
+        // The comparison's figures where it has the model; the record's until it is made.
         if (column == 1)
-            return QString::number(result->aic - estimates_.bestAic(), 'f', Precision);
+            return QString::number(comparison ? comparison->deltaAic
+                                              : result->aic - estimates_.bestAic(),
+                                   'f', Precision);
         if (column == 2)
-            return QString::number(result->numParameters());
-        return QString::number(result->logLikelihood, 'f', Precision);
+            return QString::number(comparison ? comparison->numParameters
+                                              : result->numParameters());
+        return QString::number(comparison ? comparison->logLikelihood : result->logLikelihood, 'f',
+                               Precision);
     case Qt::ToolTipRole:
         if (column != 0 || isHeading)
             return {};
