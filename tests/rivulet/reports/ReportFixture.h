@@ -98,7 +98,7 @@ public:
         }
         const ModelResult& result =
             results.record(scheme, logLikelihood, aic, x, std::move(covariance),
-                           std::make_unique<ParameterStructure>(*structure));
+                           std::make_unique<ParameterStructure>(*structure), FitSummary{});
         root = std::make_unique<ModelEstimateItemRoot>();
         auto* heading = root->appendChild(
             std::make_unique<ModelEstimateItemHeading>(QStringLiteral("Capture: test"), scheme));
