@@ -329,31 +329,27 @@ TEST(ModelEstimatorTest, ABadPointAtTheEndIsNotRecorded)
                                                 QStringLiteral(": unable to estimate parameters")});
 }
 
-// The optimizers' own limits, set far too low: the fit is not an estimate.
+// A simplex that may never call itself converged runs into its limit of evaluations: the fit
+// is not an estimate. (The optimizers' codes for their limits are checked with them.)
 TEST(ModelEstimatorTest, AFitStoppedAtItsIterationLimitIsReportedAndNotRecorded)
 {
     EstimationFixture f;
     const EquatingScheme scheme{2, 4};
-    for (const char* optimizer : {"0;maxIterations=1", "2;maxIterations=1"}) {
-        FitOptions options;
-        options.optimizer = QString::fromLatin1(optimizer);
-        const ModelFit fit = f.fit(scheme, options);
-        EXPECT_EQ(fit.summary.ending, FitEnding::IterationLimit) << optimizer;
-        EXPECT_EQ(fit.summary.statusText(), QStringLiteral("iteration limit"));
-        EXPECT_TRUE(fit.summary.message.startsWith(QStringLiteral("Error estimating parameters: ")))
-            << fit.summary.message.toStdString();
-        EXPECT_EQ(fit.covariance, nullptr);
-    }
     FitOptions options;
-    options.optimizer = QStringLiteral("0;maxIterations=1");
+    options.optimizer = QStringLiteral("3;maxFuncEvalualtions=1;convergenceTolerance=0");
+    const ModelFit fit = f.fit(scheme, options);
+    EXPECT_EQ(fit.summary.ending, FitEnding::IterationLimit);
+    EXPECT_EQ(fit.summary.statusText(), QStringLiteral("iteration limit"));
+    EXPECT_EQ(fit.summary.message,
+              QStringLiteral("Error estimating parameters: Maximum number of iterations exceeded"));
+    EXPECT_EQ(fit.covariance, nullptr);
+
     auto job = f.job(options, &f.runner);
     job->setSchemes({scheme});
     job->run();
     EXPECT_TRUE(f.study.results.isEmpty());
-    EXPECT_EQ(f.reports.problems(),
-              QStringList{QStringLiteral("warning: ") + f.name(scheme) +
-                          QStringLiteral(": Error estimating parameters: Maximum number of "
-                                         "iterations exceeded in fletch")});
+    EXPECT_EQ(f.reports.problems(), QStringList{QStringLiteral("warning: ") + f.name(scheme) +
+                                                QStringLiteral(": ") + fit.summary.message});
     EXPECT_EQ(statusLine(f.reports, f.name(scheme)),
               f.name(scheme) +
                   QStringLiteral(": stopped at the iteration limit; no covariance; not recorded"));
