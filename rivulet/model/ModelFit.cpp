@@ -250,12 +250,11 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
                        const std::atomic<bool>& cancel, PieceFit& fit)
 {
     BlockCovariance& status = fit.covarianceStatus;
+    status.status = CovarianceStatus::Computed;
     if (x.empty()) {
         fit.covariance.resize(0, 0);
-        status.status = CovarianceStatus::Computed;
         return;
     }
-    status.status = CovarianceStatus::Computed;
     try {
         lum::CovarianceCalculator(cancel, ModelFit::HessianStep).compute(func, x, fit.covariance);
     } catch (const NR3::NRError& e) {

@@ -158,7 +158,7 @@ TEST_F(FitCommand, NamedModelsReportModelAndPrecisions)
     EXPECT_TRUE(first >= 0 && first < run.out.indexOf("Fitting model M.s.2B"));
     // Each model's fit ends with one line that names it and says how the fit ended.
     EXPECT_TRUE(run.out.contains(
-        QRegularExpression("\nM\.s\.1A: converged in [1-9][0-9]* iterations; covariance ")))
+        QRegularExpression("\nM\\.s\\.1A: converged in [1-9][0-9]* iterations; covariance ")))
         << run.out.toStdString();
     EXPECT_TRUE(fileContents(out + "/survival.csv").contains("\nModel:,M.s.1A\n"));
     const QString capture = QString::fromUtf8(fileContents(out + "/capture.html"));
