@@ -9,8 +9,6 @@
 // next-detections file; without one, data/sample/counts.txt of the source tree. Exit status 0 when
 // every model of the fit list was recorded within the limit (60 s by default), 1 otherwise.
 #include "bench/BenchStudy.h"
-#include "lum/estimation/OptimizerFactory.h"
-#include "lum/estimation/OptimizerI.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
@@ -111,12 +109,13 @@ int main(int argc, char** argv)
     const ModelCatalogue& catalogue = study->catalogue();
     const ParameterStructure structure(releases, sites, years);
     EstimationResults& results = study->results();
-    TimedEstimator job(releases, sites, years, catalogue, results, counts,
-                       lum::createOptimizer(optimizerText), 0.0001);
+    FitOptions options;
+    options.optimizer = optimizerText;
+    options.gradient =
+        differences ? FitOptions::Gradient::FiniteDifferences : FitOptions::Gradient::Exact;
+    TimedEstimator job(releases, sites, years, catalogue, results, counts, options);
     job.verbose = verbose;
     job.setStructure(structure);
-    job.setGradient(differences ? ModelEstimator::Gradient::FiniteDifferences
-                                : ModelEstimator::Gradient::Exact);
     // Several codes can share a name: the fit list's model of that name first.
     std::vector<EquatingScheme> candidates = catalogue.fitList();
     for (int c = 1; c <= 4; ++c) {
@@ -139,7 +138,7 @@ int main(int argc, char** argv)
     const std::size_t modelCount = schemes.empty() ? catalogue.fitList().size() : schemes.size();
     std::printf("%s: %d releases, %d sites, %d years; %zu models to fit with %s, %s\n",
                 qPrintable(path), releases.count(), sites.count(), years.count(), modelCount,
-                qPrintable(job.optimizer().description()),
+                qPrintable(options.optimizerDescription()),
                 differences ? "finite differences" : "exact gradient");
     job.clock.start();
     job.run();

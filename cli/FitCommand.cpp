@@ -4,7 +4,6 @@
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
 #include "cli/TerminalTracker.h"
-#include "lum/estimation/OptimizerI.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
@@ -197,7 +196,7 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
     const auto fit = context.actions().fit(parsed->fit);
     out.status(QStringLiteral("Estimating %1 model(s) with %2")
                    .arg(fit->schemes().size())
-                   .arg(fit->estimator().optimizer().description()));
+                   .arg(fit->estimator().options().optimizerDescription()));
     switch (tracker.run(*fit)) {
     case TerminalTracker::Complete:
         break;

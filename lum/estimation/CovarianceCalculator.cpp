@@ -12,8 +12,6 @@ namespace lum {
 
 namespace {
 
-const char* const SINGULAR_HESSIAN = "Singular Hessian in calculating covariance matrix";
-
 // Standard errors are the square roots of the variances: each must be a positive number.
 bool hasUsableVariances(const DenseMatrix& covariance)
 {
@@ -26,6 +24,9 @@ bool hasUsableVariances(const DenseMatrix& covariance)
 }
 
 } // namespace
+
+const char* const CovarianceCalculator::SingularHessian =
+    "Singular Hessian in calculating covariance matrix";
 
 CovarianceCalculator::CovarianceCalculator(const std::atomic<bool>& cancelled, double step)
     : m_cancelled(cancelled), m_step(step)
@@ -63,14 +64,14 @@ bool CovarianceCalculator::computeInto(Func& func, const std::vector<double>& x,
         *hessianOut = hessian;
 
     if (!hessian.isFinite())
-        throw NR3::NRError(SINGULAR_HESSIAN);
+        throw NR3::NRError(SingularHessian);
     const NR3::SVD svd(hessian, NR3::SVD::Parts::ValuesOnly);
     if (svd.rank() < n)
-        throw NR3::NRError(SINGULAR_HESSIAN);
+        throw NR3::NRError(SingularHessian);
     DenseMatrix inverse;
     NR3::LUdcmp(hessian).inverse(inverse);
     if (!hasUsableVariances(inverse))
-        throw NR3::NRError(SINGULAR_HESSIAN);
+        throw NR3::NRError(SingularHessian);
     covariance = inverse;
     return true;
 }

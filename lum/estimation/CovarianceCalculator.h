@@ -20,6 +20,9 @@ class Func;
 class CovarianceCalculator
 {
 public:
+    // The text of every failure that comes from the Hessian itself.
+    static const char* const SingularHessian;
+
     // `cancelled` is borrowed; step is the relative difference step.
     explicit CovarianceCalculator(const std::atomic<bool>& cancelled, double step = 1e-5);
 

@@ -26,6 +26,7 @@ Estimator::Estimator(OptimizerI& optimizer, double endingCriterion, QObject* par
 void Estimator::estimate(Func& func, std::vector<double>& x, const std::atomic<bool>& cancelled)
 {
     m_runs = 0;
+    m_iterations = 0;
     if (!runOptimizer(func, x, cancelled))
         return;
     double previous = func.countedValue(x);
@@ -48,6 +49,7 @@ bool Estimator::runOptimizer(Func& func, std::vector<double>& x, const std::atom
     int iterations = 0;
     m_optimizer.optimize(func, x, cancelled, iterations);
     ++m_runs;
+    m_iterations += iterations;
     return !cancelled;
 }
 

@@ -30,6 +30,9 @@ public:
     double endingCriterion() const { return m_endingCriterion; }
     // Optimizer runs of the last estimate().
     int runs() const { return m_runs; }
+    // Iterations of the runs of the last estimate() that returned; a run that threw counts
+    // none, as its optimizer reports its count only on return.
+    int iterations() const { return m_iterations; }
 
 signals:
     void statusMessage(QString msg);
@@ -44,6 +47,7 @@ private:
     OptimizerI& m_optimizer;
     double m_endingCriterion = 0.0001;
     int m_runs = 0;
+    int m_iterations = 0;
 };
 
 } // namespace lum

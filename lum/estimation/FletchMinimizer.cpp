@@ -65,7 +65,8 @@ int FletchMinimizer::minimize(std::vector<double>& x, double fx)
         if (outcome == Outcome::Cancelled || (outcome == Outcome::IterationLimit && m_cancelled))
             return iterations;
         if (outcome == Outcome::IterationLimit)
-            throw NR3::NRError("Maximum number of iterations exceeded in fletch");
+            throw NR3::NRError("Maximum number of iterations exceeded in fletch",
+                               NR3::NRError::IterationLimit);
     }
     return iterations;
 }

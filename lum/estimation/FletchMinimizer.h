@@ -29,8 +29,9 @@ public:
     FletchMinimizer(Func& func, const std::atomic<bool>& cancelled, const Settings& settings);
 
     // Minimises from x (replaced by the result) with fx = f(x). Returns the number of
-    // iterations. Throws NR3::NRError "Maximum number of iterations exceeded in fletch" when the
-    // iteration or evaluation limits end the run (unless it was cancelled).
+    // iterations. Throws NR3::NRError "Maximum number of iterations exceeded in fletch" (code
+    // IterationLimit) when the iteration or evaluation limits end the run (unless it was
+    // cancelled).
     int minimize(std::vector<double>& x, double fx);
 
 private:

@@ -101,18 +101,21 @@ void Func::termValues(const std::vector<double>& x, std::vector<double>& values)
 double Func::countedValue(const std::vector<double>& x)
 {
     m_termEvaluations += static_cast<std::uint64_t>(termCount());
+    ++m_evaluations;
     return finiteOrLargest((*this)(x));
 }
 
 double Func::countedTermsValue(const std::vector<double>& x, const std::vector<int>& terms)
 {
     m_termEvaluations += terms.size();
+    ++m_evaluations;
     return finiteOrLargest(termsValue(x, terms));
 }
 
 void Func::countedTermValues(const std::vector<double>& x, std::vector<double>& values)
 {
     m_termEvaluations += static_cast<std::uint64_t>(termCount());
+    ++m_evaluations;
     termValues(x, values);
     for (double& v : values)
         v = finiteOrLargest(v);

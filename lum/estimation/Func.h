@@ -74,9 +74,13 @@ public:
 
     std::uint64_t termEvaluations() const { return m_termEvaluations; }
     void resetTermEvaluations() { m_termEvaluations = 0; }
+    // Calls of the three counted evaluations, whole or partial: what a fit reports as its
+    // number of evaluations.
+    std::uint64_t evaluations() const { return m_evaluations; }
 
 private:
     std::uint64_t m_termEvaluations = 0;
+    std::uint64_t m_evaluations = 0;
     std::vector<int> m_singleTerm = std::vector<int>(1, 0);
     std::vector<int> m_allTerms;
     std::unique_ptr<PartialEvaluator> m_gradientEvaluator;

@@ -47,7 +47,8 @@ int PowellMinimizer::minimize(std::vector<double>& x, double fx)
         if (2.0 * (fp - fret) <= m_funcTolerance * (std::abs(fp) + std::abs(fret)) + TINY)
             return iteration + 1;
         if (iteration == m_maxIterations)
-            throw NR3::NRError("Maximum number of iterations exceeded", 0);
+            throw NR3::NRError("Maximum number of iterations exceeded",
+                               NR3::NRError::IterationLimit);
 
         for (std::size_t j = 0; j < n; ++j) {
             extrapolated[j] = 2.0 * x[j] - start[j];

@@ -19,7 +19,8 @@ public:
                     double funcTolerance);
 
     // Minimises from x (replaced by the result) with fx = f(x). Returns the iteration count to
-    // report. Throws NR3::NRError "Maximum number of iterations exceeded" (code 0).
+    // report. Throws NR3::NRError "Maximum number of iterations exceeded" (code
+    // IterationLimit).
     int minimize(std::vector<double>& x, double fx);
 
 private:

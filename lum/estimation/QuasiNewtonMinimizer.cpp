@@ -93,7 +93,7 @@ int QuasiNewtonMinimizer::minimize(std::vector<double>& x, double fx)
             m_direction[static_cast<std::size_t>(i)] = sum;
         }
     }
-    throw NR3::NRError("too many iterations in dfpmin");
+    throw NR3::NRError("too many iterations in dfpmin", NR3::NRError::IterationLimit);
 }
 
 // BFGS update of the inverse Hessian from the step (m_direction) and the gradient change,

@@ -18,8 +18,8 @@ public:
                          double gradConv);
 
     // Minimises from x (replaced by the result) with fx = f(x). Returns the iteration count to
-    // report. Throws NR3::NRError "too many iterations in dfpmin" or "Roundoff problem in
-    // lnsrch.".
+    // report. Throws NR3::NRError "too many iterations in dfpmin" (code IterationLimit)
+    // or "Roundoff problem in lnsrch.".
     int minimize(std::vector<double>& x, double fx);
 
 private:

@@ -63,7 +63,8 @@ void SimplexMinimizer::descend(std::vector<double>& x, double fx)
             break;
         if (m_evaluations >= m_maxEvaluations) {
             x = m_vertices[m_lowest]; // the caller may go on from the best point found
-            throw NR3::NRError("Maximum number of iterations exceeded", 0);
+            throw NR3::NRError("Maximum number of iterations exceeded",
+                               NR3::NRError::IterationLimit);
         }
         m_evaluations += 2;
         double value = tryMove(-1.0); // reflect the worst vertex through the opposite face

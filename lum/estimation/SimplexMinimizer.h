@@ -17,7 +17,7 @@ public:
 
     // Minimises from x (replaced by the best vertex) with fx = f(x). Returns the iteration count
     // to report (function evaluations + 1). Throws NR3::NRError "Maximum number of iterations
-    // exceeded" (code 0).
+    // exceeded" (code IterationLimit).
     int minimize(std::vector<double>& x, double fx);
 
 private:

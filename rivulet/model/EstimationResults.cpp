@@ -15,7 +15,7 @@ struct EstimationResults::FittedModel
 {
     FittedModel(const EquatingScheme& fittedScheme, double lnL, double modelAic,
                 std::vector<double> x, std::unique_ptr<lum::DenseMatrix> matrix,
-                std::unique_ptr<ParameterStructure> modelStructure)
+                std::unique_ptr<ParameterStructure> modelStructure, FitSummary fitSummary)
         : scheme(fittedScheme), logLikelihood(lnL), aic(modelAic), estimates(std::move(x)),
           covariance(std::move(matrix)), structure(std::move(modelStructure)),
           parameterMap(*structure, estimates), covarianceMap(*structure, covariance.get())
@@ -26,6 +26,7 @@ struct EstimationResults::FittedModel
         result.logLikelihood = logLikelihood;
         result.parameters = &parameterMap;
         result.covariances = &covarianceMap;
+        result.summary = std::move(fitSummary);
     }
     FittedModel(const FittedModel&) = delete;
     FittedModel& operator=(const FittedModel&) = delete;
@@ -57,14 +58,15 @@ void EstimationResults::clear()
 const ModelResult& EstimationResults::record(const EquatingScheme& scheme, double logLikelihood,
                                              double aic, std::vector<double> estimates,
                                              std::unique_ptr<lum::DenseMatrix> covariance,
-                                             std::unique_ptr<ParameterStructure> structure)
+                                             std::unique_ptr<ParameterStructure> structure,
+                                             FitSummary summary)
 {
     if (!structure) {
         throw std::invalid_argument("a fitted model needs its parameter structure");
     }
     models_.push_back(std::make_unique<FittedModel>(scheme, logLikelihood, aic,
                                                     std::move(estimates), std::move(covariance),
-                                                    std::move(structure)));
+                                                    std::move(structure), std::move(summary)));
     return models_.back()->result;
 }
 

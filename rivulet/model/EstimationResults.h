@@ -41,11 +41,12 @@ public:
     void clear();
 
     // Appends one fitted model and takes ownership of its estimates, its covariance matrix
-    // (null when there is none) and its structure; builds the two maps and the record.
+    // (null when there is none) and its structure; builds the two maps and the record, which
+    // keeps the fit's summary.
     const ModelResult& record(const EquatingScheme& scheme, double logLikelihood, double aic,
                               std::vector<double> estimates,
                               std::unique_ptr<lum::DenseMatrix> covariance,
-                              std::unique_ptr<ParameterStructure> structure);
+                              std::unique_ptr<ParameterStructure> structure, FitSummary summary);
 
     int count() const { return static_cast<int>(models_.size()); }
     bool isEmpty() const { return models_.empty(); }

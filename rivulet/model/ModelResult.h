@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rivulet/model/EquatingScheme.h"
+#include "rivulet/model/FitSummary.h"
 
 #include <cstdint>
 
@@ -23,6 +24,9 @@ struct ModelResult
     const ParameterMap* parameters = nullptr;
     // hasCovariance() is false when the covariance matrix could not be computed.
     const CovarianceMap* covariances = nullptr;
+    // How the fit ended (always converged for a recorded model), its work, and the status of
+    // the covariance of each block of parameters.
+    FitSummary summary;
 
     EquatingScheme scheme() const { return {captureCode, survivalCode}; }
     int numParameters() const;

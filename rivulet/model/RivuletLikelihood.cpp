@@ -1,5 +1,6 @@
 #include "rivulet/model/RivuletLikelihood.h"
 
+#include "lum/thread/WorkerPool.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
@@ -9,45 +10,29 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <exception>
 #include <stdexcept>
-#include <thread>
 
 namespace rivulet {
 
 namespace {
 
-// Runs both; the second on a thread of its own when in parallel. What either throws is thrown
-// again once both have ended.
+// Runs both; with a pool, the second may run on one of its workers. What either throws is
+// thrown again once both have ended, the first's before the second's.
 template <typename First, typename Second>
-void runBoth(bool inParallel, First first, Second second)
+void runBoth(lum::WorkerPool* pool, First first, Second second)
 {
-    if (!inParallel) {
+    if (!pool) {
         first();
         second();
         return;
     }
-    std::exception_ptr secondFailure;
-    std::thread worker([&] {
-        try {
+    pool->parallelFor(2, [&](std::size_t half) {
+        if (half == 0) {
+            first();
+        } else {
             second();
-        } catch (...) {
-            secondFailure = std::current_exception();
         }
     });
-    std::exception_ptr firstFailure;
-    try {
-        first();
-    } catch (...) {
-        firstFailure = std::current_exception();
-    }
-    worker.join();
-    if (firstFailure) {
-        std::rethrow_exception(firstFailure);
-    }
-    if (secondFailure) {
-        std::rethrow_exception(secondFailure);
-    }
 }
 
 std::vector<int> toVector(const QList<int>& list)
@@ -191,7 +176,7 @@ double RivuletLikelihood::termsValue(const std::vector<double>& x, const std::ve
     double first = 0.0;
     double second = 0.0;
     runBoth(
-        halvesInParallel_, [&] { first = sumOfReleases(x, begin, begin + half); },
+        halvesPool_, [&] { first = sumOfReleases(x, begin, begin + half); },
         [&] { second = sumOfReleases(x, begin + half, end); });
     return finiteOrBad(first + second);
 }
@@ -454,7 +439,7 @@ void RivuletLikelihood::addTermsGradient(const std::vector<double>& x,
     std::vector<double>& second = ownGradient; // the caller's, also on the other thread
     second.assign(g.size(), 0.0);
     runBoth(
-        halvesInParallel_, [&] { addReleasesGradient(x, begin, begin + half, g); },
+        halvesPool_, [&] { addReleasesGradient(x, begin, begin + half, g); },
         [&] { addReleasesGradient(x, begin + half, end, second); });
     for (std::size_t i = 0; i < g.size(); ++i) {
         g[i] += second[i];

@@ -6,6 +6,10 @@
 #include <limits>
 #include <vector>
 
+namespace lum {
+class WorkerPool;
+}
+
 namespace rivulet {
 
 class NextDetectionsI;
@@ -56,11 +60,12 @@ public:
     // On by default. Off frees the gradient's tables, and the gradient is finite differences.
     // Not while another thread evaluates.
     void setExactGradient(bool exact);
-    // A long list of releases is always summed in two halves, one after the other; with this
-    // on, the second half is evaluated on a thread of its own. For a model fitted as one piece,
-    // which would otherwise leave the other cores idle. The numbers do not depend on it.
+    // A long list of releases is always summed in two halves, each into a sum of its own, added
+    // first to second; with a pool (borrowed), the second half may be evaluated by one of its
+    // workers. For a model fitted as one piece, which would otherwise leave the other cores
+    // idle. The numbers do not depend on it. Null (the default): one half after the other.
     // Not while another thread evaluates.
-    void setHalvesInParallel(bool parallel) { halvesInParallel_ = parallel; }
+    void setHalvesPool(lum::WorkerPool* pool) { halvesPool_ = pool; }
 
     const std::vector<LikelihoodCell>& cells() const { return cells_; }
     // The tables of the last evaluation, for inspection: A[r][a][b][c][d] (arrival at site c
@@ -143,7 +148,7 @@ private:
     std::vector<int> parameterCells_;      // the structure cells of each release's parameters
     std::vector<int> firstParameterCell_;  // [R+1]
     bool exactGradient_ = true;
-    bool halvesInParallel_ = false;
+    lum::WorkerPool* halvesPool_ = nullptr;
     // The derivatives of a release's log-likelihood by its tables and parameters, laid out as
     // arrivals_, neverSeen_ and parameters_ (each release its own part).
     std::vector<double> arrivalAdjoints_;

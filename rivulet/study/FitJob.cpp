@@ -1,13 +1,11 @@
 #include "rivulet/study/FitJob.h"
 
-#include "lum/estimation/OptimizerFactory.h"
-#include "lum/estimation/OptimizerI.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
 #include "rivulet/model/ParameterStructure.h"
-#include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/study/FitSettings.h"
 #include "rivulet/study/Study.h"
 
 namespace rivulet {
@@ -18,19 +16,13 @@ FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
       structure_(
           std::make_unique<ParameterStructure>(study.releases(), study.sites(), study.years()))
 {
+    FitOptions fitOptions = fitOptionsFromSettings();
     if (options.optimizer) {
-        const double endingCriterion = RivuletSettings::instance()
-                                           .value(RivuletSettings::EstimationEndingCriterion)
-                                           .toDouble();
-        estimator_ = std::make_unique<ModelEstimator>(
-            study.releases(), study.sites(), study.years(), study.catalogue(), study.results(),
-            study.nextDetections(), lum::createOptimizer(*options.optimizer), endingCriterion,
-            runner);
-    } else {
-        estimator_ = std::make_unique<ModelEstimator>(
-            study.releases(), study.sites(), study.years(), study.catalogue(), study.results(),
-            study.nextDetections(), runner);
+        fitOptions.optimizer = *options.optimizer;
     }
+    estimator_ = std::make_unique<ModelEstimator>(study.releases(), study.sites(), study.years(),
+                                                  study.catalogue(), study.results(),
+                                                  study.nextDetections(), fitOptions, runner);
     estimator_->setStructure(*structure_);
     estimator_->setSchemes(schemes_);
 }

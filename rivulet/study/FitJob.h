@@ -25,7 +25,8 @@ class FitJob : public lum::ThreadRunnable
 public:
     struct Options
     {
-        // An optimizer description ("id;name=value;...") instead of the setting.
+        // An optimizer description ("id;name=value;...") instead of the setting; the ending
+        // criterion and the gradient still come from the settings.
         std::optional<QString> optimizer;
         // The models to fit, in this order; empty for the catalogue's fit list.
         std::vector<EquatingScheme> schemes;

@@ -156,6 +156,10 @@ TEST_F(FitCommand, NamedModelsReportModelAndPrecisions)
         << run.out.toStdString();
     const int first = run.out.indexOf("Fitting model M.s.1A");
     EXPECT_TRUE(first >= 0 && first < run.out.indexOf("Fitting model M.s.2B"));
+    // Each model's fit ends with one line that names it and says how the fit ended.
+    EXPECT_TRUE(run.out.contains(
+        QRegularExpression("\nM\\.s\\.1A: converged in [1-9][0-9]* iterations; covariance ")))
+        << run.out.toStdString();
     EXPECT_TRUE(fileContents(out + "/survival.csv").contains("\nModel:,M.s.1A\n"));
     const QString capture = QString::fromUtf8(fileContents(out + "/capture.html"));
     EXPECT_TRUE(capture.contains(QRegularExpression(">\\d\\.\\d{2} \\(\\d\\.\\d{3}\\)<")))

@@ -107,8 +107,9 @@ TEST(OptimizerCancel, CancellationDuringTheRunStopsWithinAFewEvaluations)
     }
 }
 
+// A failure with its message and its code, which tells the optimizer's own limit from the rest.
 void expectFailure(const QString& settings, lum::Func& func, std::vector<double> x,
-                   const char* message)
+                   const char* message, int code = NR3::NRError::IterationLimit)
 {
     std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(settings);
     QSignalSpy end(optimizer.get(), &lum::OptimizerI::endOptimization);
@@ -119,6 +120,7 @@ void expectFailure(const QString& settings, lum::Func& func, std::vector<double>
         ADD_FAILURE() << "no error for " << settings.toStdString();
     } catch (const NR3::NRError& e) {
         EXPECT_STREQ(e.message, message);
+        EXPECT_EQ(e.code, code) << settings.toStdString();
     }
     EXPECT_EQ(end.size(), 0);
 }
@@ -143,7 +145,7 @@ TEST(OptimizerFailure, BrentRunsOutOfIterationsOnAFlatMinimum)
     // Near the quartic's minimum at 0 Brent's tolerance is absolute and tiny, and parabolic
     // steps on the flat bottom shrink the interval too slowly to meet it in 100 iterations.
     rivulet::test::LambdaFunc func([](const std::vector<double>& x) { return std::pow(x[0], 4); });
-    expectFailure("2", func, {1e-10}, "Too many iterations in brent");
+    expectFailure("2", func, {1e-10}, "Too many iterations in brent", NR3::NRError::Other);
 }
 
 TEST(OptimizerBadPoints, LargestDoubleIsAvoidedNotAnError)

@@ -4,8 +4,6 @@
 // across releases must reproduce them.
 #include "RecoveryStudy.h"
 
-#include "lum/estimation/OptimizerFactory.h"
-#include "lum/estimation/OptimizerI.h"
 #include "rivulet/model/ModelResult.h"
 #include "rivulet/model/ParameterMap.h"
 
@@ -101,7 +99,9 @@ TEST_P(ClosedFormTest, EquatedOneYearFitMatchesJollySeberEstimates)
     const auto& fitList = study.catalogue.fitList();
     ASSERT_NE(std::find(fitList.begin(), fitList.end(), everythingEquated), fitList.end());
 
-    study.fit({everythingEquated}, lum::createOptimizer(QString::fromLatin1(GetParam())), 1e-4);
+    FitOptions options;
+    options.optimizer = QString::fromLatin1(GetParam());
+    study.fit({everythingEquated}, options);
     ASSERT_EQ(study.results.count(), 1) << study.warnings.join(QLatin1Char('\n')).toStdString();
     const ModelResult& result = study.results.result(0);
     const ParameterMap& estimates = *result.parameters;

@@ -7,6 +7,7 @@
 #include "lum/estimation/NumericalHessian.h"
 #include "lum/estimation/SoftmaxTransform.h"
 #include "lum/estimation/TransformedFunc.h"
+#include "lum/thread/WorkerPool.h"
 #include "rivulet/model/ModelTransform.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
@@ -166,7 +167,8 @@ TEST(ExactGradientOfManyReleases, MatchesDifferencesOnOneThreadOrTwo)
                                 study.data.years);
     RivuletLikelihood twoThreads(structure, study.data.counts, study.data.releases,
                                  study.data.sites, study.data.years);
-    twoThreads.setHalvesInParallel(true);
+    lum::WorkerPool pool(1);
+    twoThreads.setHalvesPool(&pool);
     ASSERT_EQ(oneThread.termCount(), 16);
     EXPECT_EQ(twoThreads(x), oneThread(x));
     std::vector<double> g1;

@@ -1,7 +1,5 @@
 #include "RecoveryStudy.h"
 
-#include "common/TestEnvironment.h"
-
 #include "lum/estimation/CovarianceCalculator.h"
 #include "lum/estimation/DenseMatrix.h"
 #include "lum/estimation/Estimator.h"
@@ -10,13 +8,13 @@
 #include "lum/estimation/OptimizerI.h"
 #include "lum/estimation/TransformedFunc.h"
 #include "lum/thread/ThreadRunner.h"
+#include "lum/thread/WorkerPool.h"
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/ModelEstimator.h"
+#include "rivulet/model/ModelFit.h"
 #include "rivulet/model/ModelTransform.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
-#include "rivulet/settings/AppStartup.h"
-#include "rivulet/settings/RivuletSettings.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -130,16 +128,27 @@ struct EstimationFixture
         reports.connectTo(runner);
     }
 
-    std::unique_ptr<ModelEstimator> job(std::unique_ptr<lum::OptimizerI> optimizer,
-                                        lum::ThreadRunner* jobRunner, double criterion = 1e-4)
+    std::unique_ptr<ModelEstimator> job(const FitOptions& options, lum::ThreadRunner* jobRunner)
     {
-        return std::make_unique<ModelEstimator>(
-            study.data.releases, study.data.sites, study.data.years, study.catalogue, study.results,
-            study.data.counts, std::move(optimizer), criterion, jobRunner);
+        return std::make_unique<ModelEstimator>(study.data.releases, study.data.sites,
+                                                study.data.years, study.catalogue, study.results,
+                                                study.data.counts, options, jobRunner);
     }
     std::unique_ptr<ModelEstimator> job(ScriptedOptimizer::Hook hook, bool minimise = true)
     {
-        return job(std::make_unique<ScriptedOptimizer>(std::move(hook), minimise), &runner);
+        FitOptions options;
+        options.prototype = std::make_shared<ScriptedOptimizer>(std::move(hook), minimise);
+        return job(options, &runner);
+    }
+    // The model applied to a structure of the study's, and the fit function's result on it.
+    ModelFit fit(const EquatingScheme& scheme, const FitOptions& options,
+                 const std::atomic<bool>& cancel = std::atomic<bool>{false})
+    {
+        ParameterStructure structure(study.data.releases, study.data.sites, study.data.years);
+        study.catalogue.applyModel(scheme.captureCode, scheme.survivalCode, structure);
+        return fitModel(FitProblem{structure, study.data.counts, study.data.releases,
+                                   study.data.sites, study.data.years},
+                        options, cancel);
     }
     QString name(const EquatingScheme& scheme) const
     {
@@ -149,18 +158,23 @@ struct EstimationFixture
 
 const std::vector<EquatingScheme> kThreeModels = {{4, 4}, {2, 4}, {1, 1}};
 
-TEST(ModelEstimatorTest, FitsTheFitListInOrderAndRecordsLikelihoodAndAic)
+// The status line the job writes after a model.
+QString statusLine(const Reports& reports, const QString& model)
+{
+    const QStringList lines = reports.lines.filter(QRegularExpression(
+        QStringLiteral("^status: ") + QRegularExpression::escape(model) + QStringLiteral(": ")));
+    return lines.size() == 1 ? lines.first().mid(8) : lines.join(QStringLiteral(" | "));
+}
+
+TEST(ModelEstimatorTest, FitsTheFitListInOrderAndRecordsLikelihoodAicAndSummary)
 {
     EstimationFixture f;
     const std::vector<EquatingScheme> fitList = f.study.catalogue.fitList();
     ASSERT_GE(fitList.size(), 3u);
-    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), &f.runner);
+    auto job = f.job(FitOptions{}, &f.runner);
     job->run();
 
     EXPECT_TRUE(f.reports.problems().isEmpty()) << f.reports.problems().join('\n').toStdString();
-    EXPECT_FALSE(
-        f.reports.lines.filter(QStringLiteral("status: Fletch, beginning function value: "))
-            .isEmpty());
     ASSERT_EQ(f.study.results.count(), static_cast<int>(fitList.size()));
     for (int i = 0; i < f.study.results.count(); ++i) {
         const EquatingScheme scheme = fitList[static_cast<std::size_t>(i)];
@@ -177,6 +191,23 @@ TEST(ModelEstimatorTest, FitsTheFitListInOrderAndRecordsLikelihoodAndAic)
         EXPECT_DOUBLE_EQ(result.logLikelihood, -value);
         EXPECT_DOUBLE_EQ(result.aic, 2.0 * k + 2.0 * value);
         EXPECT_TRUE(result.hasCovariance());
+
+        const FitSummary& summary = result.summary;
+        EXPECT_EQ(summary.ending, FitEnding::Converged);
+        EXPECT_EQ(summary.statusText(), QStringLiteral("converged"));
+        EXPECT_EQ(summary.logLikelihood, result.logLikelihood);
+        EXPECT_GT(summary.iterations, 0);
+        EXPECT_GT(summary.evaluations, summary.iterations);
+        std::size_t covered = 0;
+        for (const BlockCovariance& block : summary.blocks) {
+            EXPECT_EQ(block.status, CovarianceStatus::Computed);
+            covered += block.parameters.size();
+        }
+        EXPECT_EQ(covered, static_cast<std::size_t>(k));
+        EXPECT_EQ(statusLine(f.reports, f.name(scheme)),
+                  f.name(scheme) + QStringLiteral(": converged in %1 iterations; covariance "
+                                                  "computed")
+                                       .arg(summary.iterations));
     }
     // Equating leaves the later models fewer parameters.
     EXPECT_GT(f.study.results.result(0).numParameters(),
@@ -187,13 +218,16 @@ TEST(ModelEstimatorTest, TheUniqueModelFittedReleaseByReleaseEqualsTheJointFit)
 {
     EstimationFixture f;
     const EquatingScheme unique{4, 4};
-    auto job = f.job(lum::createOptimizer(QStringLiteral("0")), &f.runner, 1e-9);
+    FitOptions options;
+    options.endingCriterion = 1e-9;
+    auto job = f.job(options, &f.runner);
     job->setSchemes({unique});
     job->run();
     ASSERT_EQ(f.study.results.count(), 1) << f.reports.problems().join('\n').toStdString();
     // Four releases on parameters of their own: four problems.
     EXPECT_TRUE(f.reports.lines.contains(
         QStringLiteral("status: Fitting 4 independent blocks of parameters")));
+    EXPECT_EQ(f.study.results.result(0).summary.blocks.size(), 4u);
 
     // The same model as one problem of every parameter.
     ParameterStructure structure(f.study.data.releases, f.study.data.sites, f.study.data.years);
@@ -212,7 +246,7 @@ TEST(ModelEstimatorTest, TheUniqueModelFittedReleaseByReleaseEqualsTheJointFit)
     estimator.estimate(objective, z, never);
     transform.toParameters(z, x);
     lum::DenseMatrix joint;
-    lum::CovarianceCalculator(never, ModelEstimator::HessianStep).compute(likelihood, x, joint);
+    lum::CovarianceCalculator(never, ModelFit::HessianStep).compute(likelihood, x, joint);
 
     EXPECT_NEAR(f.study.results.logLikelihood(0), -likelihood(x), 1e-6);
     const std::vector<double>& estimates = f.study.results.estimates(0);
@@ -230,20 +264,53 @@ TEST(ModelEstimatorTest, TheUniqueModelFittedReleaseByReleaseEqualsTheJointFit)
     }
 }
 
-TEST(ModelEstimatorTest, ASecondModelFailingInBrentIsReportedAndTheOthersRecorded)
+// A model in blocks and one fitted as one piece (its halves summed on the pool): the fit
+// function's numbers are the job's, to the last digit, whatever threads the pool has.
+TEST(ModelEstimatorTest, TheFitFunctionGivesTheSameNumbersOnAnyNumberOfThreads)
+{
+    EstimationFixture f;
+    const std::vector<EquatingScheme> schemes = {{4, 4}, {1, 1}};
+    auto job = f.job(FitOptions{}, &f.runner);
+    job->setSchemes(schemes);
+    job->run();
+    ASSERT_EQ(f.study.results.count(), 2) << f.reports.problems().join('\n').toStdString();
+    lum::WorkerPool alone(0);
+    lum::WorkerPool three(3);
+    for (int i = 0; i < 2; ++i) {
+        for (lum::WorkerPool* pool : {&alone, &three}) {
+            FitOptions options;
+            options.pool = pool;
+            const ModelFit fit = f.fit(schemes[static_cast<std::size_t>(i)], options);
+            ASSERT_EQ(fit.summary.ending, FitEnding::Converged)
+                << fit.summary.message.toStdString();
+            EXPECT_EQ(fit.summary.message, QString());
+            EXPECT_EQ(fit.estimates, f.study.results.estimates(i)) << pool->concurrency();
+            EXPECT_EQ(fit.summary.logLikelihood, f.study.results.logLikelihood(i));
+            EXPECT_EQ(fit.summary.iterations, f.study.results.result(i).summary.iterations);
+            ASSERT_NE(fit.covariance, nullptr);
+            EXPECT_TRUE(*fit.covariance == *f.study.results.covariance(i));
+        }
+    }
+}
+
+TEST(ModelEstimatorTest, AFailedFitIsReportedByNameAndTheOthersRecorded)
 {
     EstimationFixture f;
     auto job = f.job([&](std::vector<double>&) {
         if (f.reports.fitted.size() == 2) {
-            throw NR3::NRError("Too many iterations in brent", 0);
+            throw NR3::NRError("Too many iterations in brent");
         }
     });
     job->setSchemes(kThreeModels);
     job->run();
 
+    const QString second = f.name(kThreeModels[1]);
     EXPECT_EQ(f.reports.problems(),
-              QStringList{QStringLiteral("warning: Error estimating parameters: Too many "
-                                         "iterations in brent")});
+              QStringList{QStringLiteral("warning: ") + second +
+                          QStringLiteral(": Error estimating parameters: Too many iterations in "
+                                         "brent")});
+    EXPECT_EQ(statusLine(f.reports, second),
+              second + QStringLiteral(": failed; no covariance; not recorded"));
     ASSERT_EQ(f.study.results.count(), 2);
     EXPECT_EQ(f.study.results.scheme(0), kThreeModels[0]);
     EXPECT_EQ(f.study.results.scheme(1), kThreeModels[2]);
@@ -258,11 +325,37 @@ TEST(ModelEstimatorTest, ABadPointAtTheEndIsNotRecorded)
     job->setSchemes({{1, 1}});
     job->run();
     EXPECT_TRUE(f.study.results.isEmpty());
-    EXPECT_EQ(f.reports.problems(), QStringList{QStringLiteral("error: ") + f.name({1, 1}) +
+    EXPECT_EQ(f.reports.problems(), QStringList{QStringLiteral("warning: ") + f.name({1, 1}) +
                                                 QStringLiteral(": unable to estimate parameters")});
 }
 
-TEST(ModelEstimatorTest, ASingularHessianRecordsTheModelWithoutCovariance)
+// A simplex that may never call itself converged runs into its limit of evaluations: the fit
+// is not an estimate. (The optimizers' codes for their limits are checked with them.)
+TEST(ModelEstimatorTest, AFitStoppedAtItsIterationLimitIsReportedAndNotRecorded)
+{
+    EstimationFixture f;
+    const EquatingScheme scheme{2, 4};
+    FitOptions options;
+    options.optimizer = QStringLiteral("3;maxFuncEvalualtions=1;convergenceTolerance=0");
+    const ModelFit fit = f.fit(scheme, options);
+    EXPECT_EQ(fit.summary.ending, FitEnding::IterationLimit);
+    EXPECT_EQ(fit.summary.statusText(), QStringLiteral("iteration limit"));
+    EXPECT_EQ(fit.summary.message,
+              QStringLiteral("Error estimating parameters: Maximum number of iterations exceeded"));
+    EXPECT_EQ(fit.covariance, nullptr);
+
+    auto job = f.job(options, &f.runner);
+    job->setSchemes({scheme});
+    job->run();
+    EXPECT_TRUE(f.study.results.isEmpty());
+    EXPECT_EQ(f.reports.problems(), QStringList{QStringLiteral("warning: ") + f.name(scheme) +
+                                                QStringLiteral(": ") + fit.summary.message});
+    EXPECT_EQ(statusLine(f.reports, f.name(scheme)),
+              f.name(scheme) +
+                  QStringLiteral(": stopped at the iteration limit; no covariance; not recorded"));
+}
+
+TEST(ModelEstimatorTest, ASingularHessianRecordsTheModelWithoutCovarianceAndSaysWhich)
 {
     // Release 1 (at site 1) has no fish at all: with every release on its own parameters,
     // the likelihood does not depend on its parameters and the Hessian is singular. The summary
@@ -274,69 +367,69 @@ TEST(ModelEstimatorTest, ASingularHessianRecordsTheModelWithoutCovariance)
                                      "0\n0\n0\n"        // release 1: never seen, sites 2-3
                                      "0\n0 \n"),
                       false); // release 1 seen at 2
-    study.fit({{2, 2}}, lum::createOptimizer(QStringLiteral("0")), 1e-4);
+    const EquatingScheme scheme{2, 2};
+    study.fit({scheme});
+    const QString name = ModelCatalogue::modelName(study.catalogue.dataClass(), scheme);
 
-    EXPECT_EQ(study.warnings, QStringList{QStringLiteral("Error estimating covariance matrix: "
-                                                         "Singular Hessian in calculating "
-                                                         "covariance matrix")});
+    EXPECT_EQ(study.warnings, QStringList{name + QStringLiteral(": Error estimating covariance "
+                                                                "matrix: Singular Hessian in "
+                                                                "calculating covariance matrix")});
     ASSERT_EQ(study.results.count(), 1);
-    EXPECT_FALSE(study.results.result(0).hasCovariance());
+    const ModelResult& result = study.results.result(0);
+    EXPECT_FALSE(result.hasCovariance());
     EXPECT_EQ(study.results.covariance(0), nullptr);
-    EXPECT_EQ(study.results.result(0).covariances->lambdaVariance(0, 0, 0), 0.0);
+    EXPECT_EQ(result.covariances->lambdaVariance(0, 0, 0), 0.0);
     for (const double value : study.results.estimates(0)) {
         EXPECT_TRUE(std::isfinite(value));
     }
+    // Only the block of the release without fish lacks its covariance.
+    const FitSummary& summary = result.summary;
+    EXPECT_EQ(summary.ending, FitEnding::Converged);
+    EXPECT_EQ(summary.covarianceStatus(), CovarianceStatus::Singular);
+    EXPECT_EQ(summary.statusText(), QStringLiteral("converged; covariance singular"));
+    ASSERT_EQ(summary.blocks.size(), 2u);
+    EXPECT_EQ(summary.blocks[0].status, CovarianceStatus::Computed);
+    EXPECT_EQ(summary.blocks[1].status, CovarianceStatus::Singular);
+    EXPECT_EQ(summary.blocks[1].message,
+              QStringLiteral("Singular Hessian in calculating covariance matrix"));
+    EXPECT_TRUE(study.statuses.contains(
+        name + QStringLiteral(": converged in %1 iterations; covariance singular (block of %2 "
+                              "parameters)")
+                   .arg(summary.iterations)
+                   .arg(summary.blocks[1].parameters.size())))
+        << study.statuses.join('\n').toStdString();
 }
 
-TEST(ModelEstimatorTest, TakesTheOptimizerAndEndingCriterionFromTheSettingsWhenMade)
+TEST(ModelEstimatorTest, ACanceledFitIsNeitherRecordedNorFollowedByTheNextModel)
 {
     EstimationFixture f;
-    const auto makeJob = [&f] {
-        return std::make_unique<ModelEstimator>(f.study.data.releases, f.study.data.sites,
-                                                f.study.data.years, f.study.catalogue,
-                                                f.study.results, f.study.data.counts);
-    };
-    RivuletSettings& settings = RivuletSettings::instance();
-    const QString db = TestEnvironment::freshDir(QStringLiteral("estimator-settings")) +
-                       QStringLiteral("/settings.db");
-    ASSERT_TRUE(AppStartup::run(StartupOptions{{}, db}).databaseReady);
-    settings.setValue(RivuletSettings::Optimizer, QStringLiteral("3;maxFuncEvalualtions=100"));
-    settings.setValue(RivuletSettings::EstimationEndingCriterion, 0.01);
-    const auto job = makeJob();
-    settings.setValue(RivuletSettings::Optimizer,
-                      settings.defaultValue(RivuletSettings::Optimizer));
-    settings.setValue(RivuletSettings::EstimationEndingCriterion,
-                      settings.defaultValue(RivuletSettings::EstimationEndingCriterion));
+    const std::atomic<bool> canceled{true};
+    const ModelFit fit = f.fit({1, 1}, FitOptions{}, canceled);
+    EXPECT_EQ(fit.summary.ending, FitEnding::Canceled);
+    EXPECT_EQ(fit.summary.statusText(), QStringLiteral("canceled"));
+    EXPECT_EQ(fit.covariance, nullptr);
 
-    EXPECT_EQ(job->optimizer().settingsString(),
-              QStringLiteral("3;maxFuncEvalualtions=100;convergenceTolerance=1e-08;stepSize=0.1"));
-    EXPECT_DOUBLE_EQ(job->endingCriterion(), 0.01);
-    EXPECT_EQ(makeJob()->optimizer().name(), QStringLiteral("Fletch"));
-}
-
-TEST(ModelEstimatorTest, StopsWhenCanceledOnTheRunnersThread)
-{
-    EstimationFixture f;
-    QSignalSpy canceled(&f.runner, &lum::ThreadRunner::runCanceled);
+    QSignalSpy canceledRuns(&f.runner, &lum::ThreadRunner::runCanceled);
     // Canceled from the worker thread while the second model is being fitted.
     // The three models have different numbers of free parameters: a new size is a new model.
     int models = 0;
     std::size_t lastSize = 0;
-    auto cancelling = f.job(std::make_unique<ScriptedOptimizer>(
-                                [&](std::vector<double>& x) {
-                                    if (x.size() != lastSize && ++models == 2) {
-                                        f.runner.cancel();
-                                    }
-                                    lastSize = x.size();
-                                },
-                                true),
-                            &f.runner);
+    auto cancelling = f.job(
+        [&](std::vector<double>& x) {
+            if (x.size() != lastSize && ++models == 2) {
+                f.runner.cancel();
+            }
+            lastSize = x.size();
+        },
+        true);
     cancelling->setSchemes(kThreeModels);
     f.runner.setRunnable(cancelling.get());
     f.runner.start();
     ASSERT_TRUE(f.runner.wait(60000));
-    EXPECT_EQ(canceled.count(), 1);
-    EXPECT_EQ(f.study.results.count(), 1);
+    EXPECT_EQ(canceledRuns.count(), 1);
+    ASSERT_EQ(f.study.results.count(), 1);
+    EXPECT_EQ(f.study.results.scheme(0), kThreeModels[0]);
+    EXPECT_EQ(f.reports.fitted.size(), 2);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "RecoveryStudy.h"
 
-#include "lum/estimation/OptimizerI.h"
 #include "lum/thread/ThreadRunner.h"
+#include "rivulet/model/ModelEstimator.h"
 
 #include <QTextStream>
 
@@ -124,16 +124,17 @@ FittedStudy::FittedStudy(const QString& text, bool updateSummary) : data(text)
     catalogue.rebuild();
 }
 
-void FittedStudy::fit(const std::vector<EquatingScheme>& schemes,
-                      std::unique_ptr<lum::OptimizerI> optimizer, double endingCriterion)
+void FittedStudy::fit(const std::vector<EquatingScheme>& schemes, const FitOptions& options)
 {
     lum::ThreadRunner runner;
     QObject::connect(&runner, &lum::ThreadRunner::warning,
                      [this](const QString& text) { warnings << text; });
     QObject::connect(&runner, &lum::ThreadRunner::errorStatus,
                      [this](const QString& text) { warnings << text; });
+    QObject::connect(&runner, &lum::ThreadRunner::status,
+                     [this](const QString& text) { statuses << text; });
     ModelEstimator job(data.releases, data.sites, data.years, catalogue, results, data.counts,
-                       std::move(optimizer), endingCriterion, &runner);
+                       options, &runner);
     job.setSchemes(schemes);
     job.run();
 }

@@ -4,8 +4,8 @@
 
 #include "rivulet/model/EquatingScheme.h"
 #include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/FitOptions.h"
 #include "rivulet/model/ModelCatalogue.h"
-#include "rivulet/model/ModelEstimator.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
 #include <QString>
@@ -14,10 +14,6 @@
 #include <functional>
 #include <memory>
 #include <vector>
-
-namespace lum {
-class OptimizerI;
-}
 
 namespace rivulet::test {
 
@@ -49,12 +45,12 @@ struct FittedStudy
     ModelCatalogue catalogue{data.releases, data.sites, data.years, summary};
     EstimationResults results{data.releases, data.sites, data.years};
     QStringList warnings;
+    QStringList statuses;
 
     explicit FittedStudy(const QString& text, bool updateSummary = true);
-    // Fits the models with the given optimizer and ending criterion; warnings and error
-    // statuses of the job are kept in `warnings`.
-    void fit(const std::vector<EquatingScheme>& schemes, std::unique_ptr<lum::OptimizerI> optimizer,
-             double endingCriterion);
+    // Fits the models with the model estimator; its warnings are kept in `warnings`, its
+    // status lines in `statuses`.
+    void fit(const std::vector<EquatingScheme>& schemes, const FitOptions& options = {});
 };
 
 } // namespace rivulet::test

@@ -98,7 +98,7 @@ struct SimulatedFit
         QObject::connect(&runner, &lum::ThreadRunner::warning, keep);
         QObject::connect(&runner, &lum::ThreadRunner::errorStatus, keep);
         ModelEstimator job(study.releases, study.sites, study.years, catalogue, results,
-                           study.counts, &runner);
+                           study.counts, FitOptions{}, &runner);
         job.setSchemes(models);
         job.run();
         return {};

@@ -103,10 +103,22 @@ public:
         }
         const ModelResult& result =
             results.record(scheme, logLikelihood, aic, x, std::move(covariance),
-                           std::make_unique<ParameterStructure>(*structure));
+                           std::make_unique<ParameterStructure>(*structure),
+                           convergedSummary(logLikelihood, withCovariance));
         return {{QStringLiteral("M.test"),
                  QStringLiteral("Capture: test, Survival and movement: test"), scheme},
                 &result};
+    }
+
+    static FitSummary convergedSummary(double logLikelihood, bool withCovariance)
+    {
+        FitSummary summary;
+        summary.ending = FitEnding::Converged;
+        summary.logLikelihood = logLikelihood;
+        summary.blocks.push_back(
+            {withCovariance ? CovarianceStatus::Computed : CovarianceStatus::Singular, QString(),
+             {}});
+        return summary;
     }
 
     // Fish of release r first detected at site s in year y.

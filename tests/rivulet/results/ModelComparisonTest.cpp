@@ -61,7 +61,7 @@ struct Catalogued
                 (*covariance)(i, i) = *variance;
         }
         results.record(scheme, k - aic / 2, aic, std::vector<double>(k, value),
-                       std::move(covariance), std::move(structure));
+                       std::move(covariance), std::move(structure), FitSummary{});
     }
 };
 

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace lum {
+class OptimizerI;
+class WorkerPool;
+} // namespace lum
+
+namespace rivulet {
+
+// How a model is fitted. The defaults are the program's own defaults, which the settings
+// start from.
+struct FitOptions
+{
+    static constexpr double DefaultEndingCriterion = 0.0001;
+
+    // How the optimizers get the gradient of the likelihood.
+    enum class Gradient
+    {
+        Exact,            // the likelihood's own, in reverse mode
+        FiniteDifferences // the optimizers' differences
+    };
+
+    // The optimizer as lum::createOptimizer() reads it ("id;name=value;...").
+    QString optimizer = QStringLiteral("0");
+    // An optimizer to use instead of the text: every fit works on its own copy (clone()); one
+    // that cannot be copied is used as it is, by one fit at a time, and fits a model of
+    // several blocks as one piece.
+    std::shared_ptr<lum::OptimizerI> prototype;
+    // The estimator re-runs the optimizer until the objective changes by no more than this.
+    double endingCriterion = DefaultEndingCriterion;
+    Gradient gradient = Gradient::Exact;
+    // The threads that fit blocks side by side and sum the halves of a model fitted as one
+    // piece (borrowed); null for the process-wide pool. The numbers never depend on it.
+    lum::WorkerPool* pool = nullptr;
+
+    // A new optimizer for one fit: a copy of the prototype, or one made from the text. Null
+    // when the prototype cannot be copied.
+    std::unique_ptr<lum::OptimizerI> newOptimizer() const;
+    // The optimizer in words ("Fletch, maxIterations=200, ...").
+    QString optimizerDescription() const;
+    lum::WorkerPool& workerPool() const;
+};
+
+} // namespace rivulet

@@ -1,0 +1,492 @@
+#include "rivulet/model/ModelFit.h"
+
+#include "lum/estimation/BlockFunc.h"
+#include "lum/estimation/CovarianceCalculator.h"
+#include "lum/estimation/DenseMatrix.h"
+#include "lum/estimation/Estimator.h"
+#include "lum/estimation/NRError.h"
+#include "lum/estimation/OptimizerI.h"
+#include "lum/estimation/SoftmaxTransform.h"
+#include "lum/estimation/TransformedFunc.h"
+#include "lum/thread/WorkerPool.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/model/ModelTransform.h"
+#include "rivulet/model/ParameterBoundsCheck.h"
+#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/model/RivuletLikelihood.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <numeric>
+
+namespace rivulet {
+
+namespace {
+
+const char* const NOT_POSITIVE_DEFINITE = "Covariance matrix is not positive definite";
+
+// Free parameters (ascending) that share no term and no transform group with any other
+// parameter, and the terms (ascending) they enter.
+struct ParameterBlock
+{
+    std::vector<int> parameters;
+    std::vector<int> terms;
+};
+
+// A covariance matrix whose every linear combination has a positive variance (a Cholesky
+// factorisation exists). Without this, a derived quantity could get a negative variance and
+// so a standard error that is not a number.
+bool isPositiveDefinite(const lum::DenseMatrix& matrix)
+{
+    const int n = matrix.rows();
+    lum::DenseMatrix factor(n, n);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j <= i; ++j) {
+            double sum = matrix(i, j);
+            for (int k = 0; k < j; ++k) {
+                sum -= factor(i, k) * factor(j, k);
+            }
+            if (i == j) {
+                if (!(sum > 0.0) || !std::isfinite(sum)) {
+                    return false;
+                }
+                factor(i, i) = std::sqrt(sum);
+            } else {
+                factor(i, j) = sum / factor(j, j);
+            }
+        }
+    }
+    return true;
+}
+
+// The connected components of the free parameters, two parameters joined when they enter a
+// common term or move together in the transform; in the order of their lowest parameter.
+std::vector<ParameterBlock> parameterBlocks(const lum::Func& likelihood,
+                                            const lum::SoftmaxTransform& transform)
+{
+    const int k = transform.size();
+    std::vector<int> parent(static_cast<std::size_t>(k));
+    std::iota(parent.begin(), parent.end(), 0);
+    const auto root = [&parent](int i) {
+        while (parent[static_cast<std::size_t>(i)] != i) {
+            int& up = parent[static_cast<std::size_t>(i)];
+            up = parent[static_cast<std::size_t>(up)];
+            i = up;
+        }
+        return i;
+    };
+    const auto join = [&](int a, int b) { parent[static_cast<std::size_t>(root(a))] = root(b); };
+    std::vector<int> firstOfTerm(static_cast<std::size_t>(likelihood.termCount()), -1);
+    for (int j = 0; j < k; ++j) {
+        for (const int t : likelihood.termsOfParameter(j)) {
+            int& first = firstOfTerm[static_cast<std::size_t>(t)];
+            if (first < 0) {
+                first = j;
+            } else {
+                join(j, first);
+            }
+        }
+    }
+    for (int g = 0; g < transform.groupCount(); ++g) {
+        const std::vector<int>& members = transform.members(g);
+        for (std::size_t m = 1; m < members.size(); ++m) {
+            join(members[0], members[m]);
+        }
+    }
+    std::vector<int> blockOfRoot(static_cast<std::size_t>(k), -1);
+    std::vector<ParameterBlock> blocks;
+    for (int j = 0; j < k; ++j) {
+        int& b = blockOfRoot[static_cast<std::size_t>(root(j))];
+        if (b < 0) {
+            b = static_cast<int>(blocks.size());
+            blocks.emplace_back();
+        }
+        ParameterBlock& block = blocks[static_cast<std::size_t>(b)];
+        block.parameters.push_back(j);
+        const std::vector<int>& terms = likelihood.termsOfParameter(j);
+        block.terms.insert(block.terms.end(), terms.begin(), terms.end());
+    }
+    for (ParameterBlock& block : blocks) {
+        std::sort(block.terms.begin(), block.terms.end());
+        block.terms.erase(std::unique(block.terms.begin(), block.terms.end()), block.terms.end());
+    }
+    return blocks;
+}
+
+// The transform of a block's parameters alone (local positions), its groups in the order of
+// their lowest member. Every group of the whole transform lies in one block.
+lum::SoftmaxTransform blockTransform(const lum::SoftmaxTransform& transform,
+                                     const std::vector<int>& parameters)
+{
+    std::vector<lum::SoftmaxTransform::Group> groups;
+    std::vector<int> seen;
+    for (const int p : parameters) {
+        const int g = transform.groupOf(p);
+        if (std::find(seen.begin(), seen.end(), g) != seen.end()) {
+            continue;
+        }
+        seen.push_back(g);
+        lum::SoftmaxTransform::Group group;
+        group.budget = transform.budget(g);
+        for (const int member : transform.members(g)) {
+            const auto at = std::lower_bound(parameters.begin(), parameters.end(), member);
+            group.members.push_back(static_cast<int>(at - parameters.begin()));
+        }
+        groups.push_back(std::move(group));
+    }
+    return lum::SoftmaxTransform(static_cast<int>(parameters.size()), std::move(groups));
+}
+
+// What the fit of one piece (the whole model, or one block) came to.
+struct PieceFit
+{
+    FitEnding ending = FitEnding::Converged;
+    QString message;
+    int iterations = 0;
+    long long evaluations = 0;
+    BlockCovariance covarianceStatus;
+    lum::DenseMatrix covariance;
+
+    void fail(FitEnding how, const QString& why)
+    {
+        ending = how;
+        message = QStringLiteral("Error estimating parameters: ") + why;
+    }
+};
+
+// Minimises objective from z with the estimator; false, with the ending and the reason in
+// `fit`, when the fit failed.
+bool runEstimator(lum::Estimator& estimator, lum::Func& objective, std::vector<double>& z,
+                  const std::atomic<bool>& cancel, PieceFit& fit)
+{
+    if (z.empty()) {
+        // Everything is fixed: there is nothing to optimise.
+        return true;
+    }
+    bool ok = true;
+    try {
+        estimator.estimate(objective, z, cancel);
+    } catch (const NR3::NRError& e) {
+        // A limit the user can raise is told from a fit that went wrong.
+        fit.fail(e.code == NR3::NRError::IterationLimit ? FitEnding::IterationLimit
+                                                        : FitEnding::Failed,
+                 QString::fromLatin1(e.message));
+        ok = false;
+    } catch (const std::exception& e) {
+        // Not a numerical failure, but one model must not end the whole run.
+        fit.fail(FitEnding::Failed, QString::fromLatin1(e.what()));
+        ok = false;
+    }
+    fit.iterations += estimator.iterations();
+    return ok;
+}
+
+// A coordinate far out is a probability next to its bound, where the transform is so flat
+// that no optimizer feels a slope: a parameter an early step pushed there stays there even
+// when the optimum has moved inside. So the fit is repeated from a point where such
+// coordinates are pulled back to where the slope is felt, and kept while that improves it. A
+// parameter whose estimate truly is at the bound goes back out, and the fit stands.
+// "Far" begins at 8 (a probability within 3e-4 of its bound): there the slope in the
+// coordinate is the slope in the probability shrunk by that distance, small enough for the
+// stopping tests of an exact gradient to take a stuck parameter for a settled one.
+// False, with the ending in `fit`, when a restart failed or was canceled.
+bool settleFar(lum::Estimator& estimator, lum::Func& objective, std::vector<double>& z,
+               const std::atomic<bool>& cancel, PieceFit& fit)
+{
+    constexpr double FAR_OUT = 8.0;
+    constexpr double PULLED_BACK = 3.0;
+    constexpr int MAX_RESTARTS = 5;
+    for (int restart = 0; restart < MAX_RESTARTS; ++restart) {
+        std::vector<double> start = z;
+        bool pulled = false;
+        for (double& zi : start) {
+            if (std::abs(zi) > FAR_OUT) {
+                zi = std::copysign(PULLED_BACK, zi);
+                pulled = true;
+            }
+        }
+        if (!pulled) {
+            break;
+        }
+        const double before = objective.countedValue(z);
+        if (!runEstimator(estimator, objective, start, cancel, fit)) {
+            return false;
+        }
+        if (cancel.load()) {
+            fit.ending = FitEnding::Canceled;
+            return false;
+        }
+        const double after = objective.countedValue(start);
+        if (after < before) {
+            z = std::move(start);
+        }
+        if (!(after < before - estimator.endingCriterion())) {
+            break;
+        }
+    }
+    return true;
+}
+
+// Minimises objective from z (which receives the point reached): the estimator's runs, then
+// the restarts from far coordinates. False, with the ending in `fit`, when it did not converge.
+bool minimise(lum::Estimator& estimator, lum::Func& objective, std::vector<double>& z,
+              const std::atomic<bool>& cancel, PieceFit& fit)
+{
+    if (!runEstimator(estimator, objective, z, cancel, fit)) {
+        return false;
+    }
+    if (cancel.load()) {
+        fit.ending = FitEnding::Canceled;
+        return false;
+    }
+    return settleFar(estimator, objective, z, cancel, fit);
+}
+
+// The covariance of func at x into fit.covariance, and its status. A cancellation leaves it
+// NotComputed.
+void computeCovariance(lum::Func& func, const std::vector<double>& x,
+                       const std::atomic<bool>& cancel, PieceFit& fit)
+{
+    BlockCovariance& status = fit.covarianceStatus;
+    status.status = CovarianceStatus::Computed;
+    if (x.empty()) {
+        fit.covariance.resize(0, 0);
+        return;
+    }
+    try {
+        lum::CovarianceCalculator(cancel, ModelFit::HessianStep).compute(func, x, fit.covariance);
+    } catch (const NR3::NRError& e) {
+        const bool singular =
+            std::strcmp(e.message, lum::CovarianceCalculator::SingularHessian) == 0;
+        status.status = singular ? CovarianceStatus::Singular : CovarianceStatus::NotComputed;
+        status.message = QString::fromLatin1(e.message);
+    } catch (const std::exception& e) {
+        status.status = CovarianceStatus::NotComputed;
+        status.message = QString::fromLatin1(e.what());
+    }
+    if (cancel.load()) {
+        status.status = CovarianceStatus::NotComputed;
+        status.message.clear();
+        return;
+    }
+    if (status.status == CovarianceStatus::Computed && !isPositiveDefinite(fit.covariance)) {
+        status.status = CovarianceStatus::NotPositiveDefinite;
+        status.message = QString::fromLatin1(NOT_POSITIVE_DEFINITE);
+    }
+}
+
+// Fits one block from its part of `point`, which receives its estimates, and computes its
+// covariance. Touches only the block's parameters of `point` and the block's terms of the
+// likelihood, so blocks run side by side.
+void fitBlock(const ParameterBlock& block, lum::Func& likelihood,
+              const lum::SoftmaxTransform& transform, std::vector<double>& point,
+              lum::Estimator& estimator, const std::atomic<bool>& cancel, PieceFit& fit)
+{
+    try {
+        lum::BlockFunc func(likelihood, point, block.parameters, block.terms);
+        const lum::SoftmaxTransform local = blockTransform(transform, block.parameters);
+        lum::TransformedFunc objective(func, local);
+        std::vector<double> x;
+        std::vector<double> z;
+        func.gather(point, x);
+        local.toCoordinates(x, z);
+        const bool converged = minimise(estimator, objective, z, cancel, fit);
+        if (converged) {
+            local.toParameters(z, x);
+            computeCovariance(func, x, cancel, fit);
+            if (cancel.load()) {
+                fit.ending = FitEnding::Canceled;
+            }
+            func.scatter(x, point);
+        }
+        fit.evaluations += static_cast<long long>(objective.evaluations() + func.evaluations());
+    } catch (const std::exception& e) {
+        fit.fail(FitEnding::Failed, QString::fromLatin1(e.what()));
+    }
+}
+
+// Whether the point reached is one to report: a finite likelihood, every estimate inside its
+// bounds. Otherwise the summary says why not. `value` receives the negative log-likelihood.
+bool usablePoint(RivuletLikelihood& likelihood, const ParameterStructure& structure,
+                 const std::vector<double>& x, FitSummary& summary, double& value)
+{
+    value = likelihood(x);
+    if (!(value < RivuletLikelihood::BadValue)) {
+        summary.ending = FitEnding::Failed;
+        summary.message = QStringLiteral("unable to estimate parameters");
+        return false;
+    }
+    const QString violation = ParameterBoundsCheck::violation(structure, x);
+    if (!violation.isEmpty()) {
+        summary.ending = FitEnding::Failed;
+        summary.message = QStringLiteral("internal error, estimates out of bounds: ") + violation;
+        return false;
+    }
+    return true;
+}
+
+// Fits the blocks side by side on the pool, each from its part of x, which receives the
+// estimates; the summary and the block-diagonal covariance (when every block has one) into
+// `result`.
+void fitBlocks(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
+               const lum::SoftmaxTransform& transform, std::vector<double>& x,
+               const FitOptions& options, const std::atomic<bool>& cancel, ModelFit& result)
+{
+    std::vector<PieceFit> fits(blocks.size());
+    std::vector<char> ran(blocks.size(), 0);
+    // Every block writes its own parameters of x and evaluates its own releases, on its own
+    // copy of the optimizer, so where it runs does not change its numbers.
+    std::atomic<bool> failed{false};
+    options.workerPool().parallelFor(blocks.size(), [&](std::size_t b) {
+        // A failed block fails the model: the blocks not begun are not worth fitting.
+        if (failed.load() || cancel.load()) {
+            return;
+        }
+        ran[b] = 1;
+        const std::unique_ptr<lum::OptimizerI> optimizer = options.newOptimizer();
+        lum::Estimator estimator(*optimizer, options.endingCriterion);
+        fitBlock(blocks[b], likelihood, transform, x, estimator, cancel, fits[b]);
+        if (fits[b].ending == FitEnding::Failed || fits[b].ending == FitEnding::IterationLimit) {
+            failed = true;
+        }
+    });
+    FitSummary& summary = result.summary;
+    summary.ending = FitEnding::Converged;
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        summary.iterations += fits[b].iterations;
+        summary.evaluations += fits[b].evaluations;
+        BlockCovariance covariance = fits[b].covarianceStatus;
+        covariance.parameters = blocks[b].parameters;
+        summary.blocks.push_back(std::move(covariance));
+    }
+    // The first block in order that failed names the failure, whichever thread saw it first.
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        if (ran[b] &&
+            (fits[b].ending == FitEnding::Failed || fits[b].ending == FitEnding::IterationLimit)) {
+            summary.ending = fits[b].ending;
+            summary.message = fits[b].message;
+            return;
+        }
+    }
+    if (cancel.load()) {
+        summary.ending = FitEnding::Canceled;
+        return;
+    }
+    if (!summary.hasCovariance()) {
+        return;
+    }
+    std::vector<std::vector<int>> indices;
+    std::vector<lum::DenseMatrix> values;
+    indices.reserve(blocks.size());
+    values.reserve(blocks.size());
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        indices.push_back(blocks[b].parameters);
+        values.push_back(std::move(fits[b].covariance));
+    }
+    result.covariance = std::make_unique<lum::DenseMatrix>(
+        lum::DenseMatrix::blockDiagonal(static_cast<int>(x.size()), indices, values));
+}
+
+// Fits the model as one problem of every parameter; its summary and covariance into `result`.
+void fitWhole(RivuletLikelihood& likelihood, const lum::SoftmaxTransform& transform,
+              const ParameterStructure& structure, lum::OptimizerI& optimizer,
+              std::vector<double>& x, const FitOptions& options, const std::atomic<bool>& cancel,
+              const std::function<void(const QString&)>& log, ModelFit& result)
+{
+    // The cores that would fit other blocks share its releases instead.
+    lum::WorkerPool& pool = options.workerPool();
+    likelihood.setHalvesPool(pool.concurrency() > 1 ? &pool : nullptr);
+    lum::Estimator estimator(optimizer, options.endingCriterion);
+    if (log) {
+        QObject::connect(&estimator, &lum::Estimator::statusMessage,
+                         [&log](const QString& text) { log(text); });
+    }
+    lum::TransformedFunc objective(likelihood, transform);
+    std::vector<double> z;
+    transform.toCoordinates(x, z);
+    PieceFit fit;
+    const bool converged = minimise(estimator, objective, z, cancel, fit);
+    FitSummary& summary = result.summary;
+    summary.iterations = fit.iterations;
+    summary.ending = fit.ending;
+    summary.message = fit.message;
+    BlockCovariance block;
+    block.parameters.resize(x.size());
+    std::iota(block.parameters.begin(), block.parameters.end(), 0);
+    const auto finish = [&] {
+        summary.evaluations =
+            static_cast<long long>(objective.evaluations() + likelihood.evaluations());
+        summary.blocks.push_back(std::move(block));
+    };
+    if (!converged) {
+        finish();
+        return;
+    }
+    transform.toParameters(z, x);
+    // Checked before the covariance, which is not worth computing for such a point.
+    double value = 0.0;
+    if (!usablePoint(likelihood, structure, x, summary, value)) {
+        finish();
+        return;
+    }
+    summary.logLikelihood = -value;
+    computeCovariance(likelihood, x, cancel, fit);
+    if (cancel.load()) {
+        summary.ending = FitEnding::Canceled;
+    } else if (fit.covarianceStatus.status == CovarianceStatus::Computed) {
+        result.covariance = std::make_unique<lum::DenseMatrix>(std::move(fit.covariance));
+    }
+    block.status = fit.covarianceStatus.status;
+    block.message = fit.covarianceStatus.message;
+    finish();
+}
+
+} // namespace
+
+ModelFit fitModel(const FitProblem& problem, const FitOptions& options,
+                  const std::atomic<bool>& cancel, const std::function<void(const QString&)>& log)
+{
+    ModelFit result;
+    try {
+        const ParameterStructure& structure = problem.structure;
+        const int k = structure.numFree();
+        std::vector<double> x(static_cast<std::size_t>(k), 1.0 / (problem.years.count() + 1));
+        RivuletLikelihood likelihood(structure, problem.counts, problem.releases, problem.sites,
+                                     problem.years);
+        likelihood.setExactGradient(options.gradient == FitOptions::Gradient::Exact);
+        const lum::SoftmaxTransform transform = modelTransform(structure);
+        const std::vector<ParameterBlock> blocks = parameterBlocks(likelihood, transform);
+        std::unique_ptr<lum::OptimizerI> optimizer = options.newOptimizer();
+        // An optimizer that cannot be copied fits the whole model.
+        if (blocks.size() > 1 && optimizer) {
+            if (log) {
+                log(QStringLiteral("Fitting %1 independent blocks of parameters")
+                        .arg(blocks.size()));
+            }
+            fitBlocks(blocks, likelihood, transform, x, options, cancel, result);
+            double value = 0.0;
+            // The blocks' point is checked as the whole one's is, but after their covariance.
+            if (result.summary.ending == FitEnding::Converged &&
+                usablePoint(likelihood, structure, x, result.summary, value)) {
+                result.summary.logLikelihood = -value;
+            }
+        } else {
+            fitWhole(likelihood, transform, structure, optimizer ? *optimizer : *options.prototype,
+                     x, options, cancel, log, result);
+        }
+        if (result.summary.ending != FitEnding::Converged) {
+            result.summary.logLikelihood = 0.0;
+            result.covariance.reset();
+        }
+        result.estimates = std::move(x);
+    } catch (const std::exception& e) {
+        result.summary.ending = FitEnding::Failed;
+        result.summary.message = QString::fromLatin1(e.what());
+        result.covariance.reset();
+    }
+    return result;
+}
+
+} // namespace rivulet
