@@ -71,6 +71,8 @@ void RichTextRenderer::renderHeader(const ModelHeader& header, QTextCursor& curs
     item(QStringLiteral("Num parameters: "), QString::number(header.parameterCount));
     item(QStringLiteral("Log-likelihood: "), QString::number(header.logLikelihood, 'g', 6));
     item(QStringLiteral("AIC: "), QString::number(header.aic, 'g', 6));
+    if (!header.fitStatus.isEmpty())
+        item(QStringLiteral("Fit: "), header.fitStatus);
 }
 
 void RichTextRenderer::render(const ReportDocument& document, QTextCursor& cursor) const

@@ -27,6 +27,8 @@ void writeHeader(QTextStream& out, const ModelHeader& header)
     out << "AIC:,";
     ReportNumbers::writeNumber(out, header.aic);
     out << '\n';
+    if (!header.fitStatus.isEmpty())
+        out << "fit:," << lum::csvField(header.fitStatus) << '\n';
     out << '\n';
 }
 

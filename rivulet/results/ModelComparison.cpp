@@ -50,6 +50,7 @@ ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const Estimati
         row.numParameters = result.numParameters();
         row.logLikelihood = result.logLikelihood;
         row.aic = result.aic;
+        row.status = result.summary.statusText();
         rows_.push_back(row);
         models.push_back({result.aic, row.numParameters});
     }
@@ -102,17 +103,17 @@ QString ModelComparison::table() const
 
 QString ModelComparison::csv() const
 {
-    QString text = lum::csvLine({QStringLiteral("model"), QStringLiteral("description"),
-                                 QStringLiteral("delta_aic"), QStringLiteral("num_params"),
-                                 QStringLiteral("log_likelihood"), QStringLiteral("aic"),
-                                 QStringLiteral("best"), QStringLiteral("aicc"),
-                                 QStringLiteral("delta_aicc"), QStringLiteral("weight")});
+    QString text = lum::csvLine(
+        {QStringLiteral("model"), QStringLiteral("description"), QStringLiteral("delta_aic"),
+         QStringLiteral("num_params"), QStringLiteral("log_likelihood"), QStringLiteral("aic"),
+         QStringLiteral("best"), QStringLiteral("aicc"), QStringLiteral("delta_aicc"),
+         QStringLiteral("weight"), QStringLiteral("status")});
     for (const Row& row : rows_) {
-        text +=
-            lum::csvLine({row.name, row.description, precise(row.deltaAic),
-                          QString::number(row.numParameters), precise(row.logLikelihood),
-                          precise(row.aic), row.best ? QStringLiteral("1") : QStringLiteral("0"),
-                          precise(row.aicc), precise(row.deltaAicc), precise(row.weight)});
+        text += lum::csvLine(
+            {row.name, row.description, precise(row.deltaAic), QString::number(row.numParameters),
+             precise(row.logLikelihood), precise(row.aic),
+             row.best ? QStringLiteral("1") : QStringLiteral("0"), precise(row.aicc),
+             precise(row.deltaAicc), precise(row.weight), row.status});
     }
     return text;
 }

@@ -35,6 +35,8 @@ public:
         std::optional<double> deltaAicc;
         std::optional<double> weight;
         bool best = false;
+        // How the fit ended and whether the model has a covariance matrix (FitSummary).
+        QString status;
     };
 
     // Both are read at construction only.
@@ -49,7 +51,7 @@ public:
     // A table for the terminal; the best model is marked with "*".
     QString table() const;
     // The same columns as CSV with a header line; best is 1 for the best model, else 0; the
-    // AICc columns come last and read "NA" where there is no AICc.
+    // AICc columns follow and read "NA" where there is no AICc; status comes last.
     QString csv() const;
 
 private:

@@ -176,6 +176,8 @@ ModelHeader ModelDocuments::header(Kind kind, const ReportSources& sources,
     header.parameterCount = result.numParameters();
     header.logLikelihood = result.logLikelihood;
     header.aic = result.aic;
+    if (!result.hasCovariance())
+        header.fitStatus = result.summary.statusText();
     return header;
 }
 

@@ -101,6 +101,9 @@ struct ModelHeader
     int parameterCount = 0;
     double logLikelihood = 0.0;
     double aic = 0.0;
+    // How the fit ended, shown when it explains missing standard errors (no covariance
+    // matrix); empty otherwise.
+    QString fitStatus;
 };
 
 struct ReportDocument

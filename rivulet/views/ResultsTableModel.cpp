@@ -15,6 +15,8 @@ namespace {
 
 QString comparisonText(const ModelComparison::Row* row, int column)
 {
+    if (column == ResultsTableModel::FitColumn)
+        return row ? row->status : QString();
     std::optional<double> value;
     if (row) {
         value = column == ModelEstimateItem::ColumnCount       ? row->aicc
@@ -87,6 +89,8 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Delta AICc");
     case ModelEstimateItem::ColumnCount + 2:
         return QStringLiteral("Weight");
+    case FitColumn:
+        return QStringLiteral("Fit");
     default:
         return estimates_.root()->columnValue(section);
     }
@@ -142,7 +146,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
         return font;
     }
     case Qt::TextAlignmentRole:
-        if (column == 0)
+        if (column == 0 || column == FitColumn)
             return {};
         return static_cast<int>(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::BackgroundRole: {

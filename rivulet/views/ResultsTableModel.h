@@ -8,16 +8,18 @@ class ModelEstimateModel;
 
 // The model tree as the flat table of the "Model Comparison" window: headings and models in
 // catalogue order with the AIC difference to the lowest AIC, the number of parameters and the
-// log-likelihood, then AICc, its difference to the lowest AICc and the Akaike weight from the
-// tree's comparison; the best row light yellow, the selected one light green.
+// log-likelihood, then AICc, its difference to the lowest AICc, the Akaike weight and the fit's
+// status from the tree's comparison; the best row light yellow, the selected one light green.
 class ResultsTableModel : public QAbstractItemModel
 {
     Q_OBJECT
 
 public:
     static constexpr int Precision = 4;
-    // The tree's own columns, then AICc, "Delta AICc" and "Weight".
-    static constexpr int ColumnCount = 7;
+    // The tree's own columns, then AICc, "Delta AICc", "Weight" and "Fit" (how the fit ended
+    // and whether the model has a covariance matrix).
+    static constexpr int ColumnCount = 8;
+    static constexpr int FitColumn = ColumnCount - 1;
 
     // `estimates` is borrowed and must outlive this model.
     ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent = nullptr);

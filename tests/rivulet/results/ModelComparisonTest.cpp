@@ -60,8 +60,12 @@ struct Catalogued
             for (int i = 0; i < k; ++i)
                 (*covariance)(i, i) = *variance;
         }
+        FitSummary summary;
+        summary.ending = FitEnding::Converged;
+        summary.blocks.push_back(
+            {variance ? CovarianceStatus::Computed : CovarianceStatus::Singular, QString(), {}});
         results.record(scheme, k - aic / 2, aic, std::vector<double>(k, value),
-                       std::move(covariance), std::move(structure), FitSummary{});
+                       std::move(covariance), std::move(structure), summary);
     }
 };
 
@@ -91,12 +95,12 @@ TEST(ModelComparisonTest, MarksTheLowestAicAndQuotesDescriptionsInCsv)
     const QStringList csv = comparison.csv().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(csv.size(), 4);
     EXPECT_EQ(csv[0], "model,description,delta_aic,num_params,log_likelihood,aic,best,aicc,"
-                      "delta_aicc,weight");
+                      "delta_aicc,weight,status");
     EXPECT_TRUE(csv[2].startsWith("M.s.2A,\"Capture: Equated across all release sites, Survival "
                                   "and movement: All release sites unique\",0,"))
         << csv[2].toStdString();
     // No number of released fish given: no AICc.
-    EXPECT_TRUE(csv[2].endsWith(",48,1,NA,NA,NA")) << csv[2].toStdString();
+    EXPECT_TRUE(csv[2].endsWith(",48,1,NA,NA,NA,converged")) << csv[2].toStdString();
 }
 
 TEST(ModelComparisonTest, AiccOfTheReleasedFishAndTheCriterionThatMarksTheBest)
@@ -135,14 +139,14 @@ TEST(ModelComparisonTest, AiccOfTheReleasedFishAndTheCriterionThatMarksTheBest)
 
     const QStringList csv = byAicc.csv().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(csv.size(), 3);
-    EXPECT_TRUE(csv[0].endsWith(",aic,best,aicc,delta_aicc,weight"));
+    EXPECT_TRUE(csv[0].endsWith(",aic,best,aicc,delta_aicc,weight,status"));
     EXPECT_TRUE(csv[2].endsWith(",1," + QString::number(aiccSmall, 'g', 12) + ",0," +
-                                QString::number(*byAicc.rows()[1].weight, 'g', 12)))
+                                QString::number(*byAicc.rows()[1].weight, 'g', 12) + ",converged"))
         << csv[2].toStdString();
     // Too few fish for any model: no AICc and no weight; the lowest AIC marks the best.
     const ModelComparison few(c.catalogue, c.results, 2, ModelSelectionCriterion::Aicc);
     EXPECT_EQ(few.bestIndex(), 0);
-    EXPECT_TRUE(few.csv().endsWith(",0,NA,NA,NA\n"));
+    EXPECT_TRUE(few.csv().endsWith(",0,NA,NA,NA,converged\n"));
     EXPECT_TRUE(few.table().contains(" NA ")) << few.table().toStdString();
 }
 
@@ -153,6 +157,8 @@ TEST(ModelComparisonTest, EstimatesWithoutCovarianceOrUsableVarianceHaveNoStanda
     c.record({2, 2}, 41.0, 0.25, -0.04);
     c.record({1, 2}, 42.0, 0.25, std::numeric_limits<double>::quiet_NaN());
     c.record({2, 2}, 43.0, 0.25, 0.04);
+    EXPECT_EQ(ModelComparison(c.catalogue, c.results).rows()[0].status,
+              "converged; covariance singular");
     const QString text = EstimatesCsv::text(c.catalogue, c.results);
     EXPECT_FALSE(text.contains("nan", Qt::CaseInsensitive)) << text.toStdString();
     EXPECT_FALSE(text.contains("inf", Qt::CaseInsensitive)) << text.toStdString();

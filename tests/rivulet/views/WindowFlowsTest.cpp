@@ -11,6 +11,7 @@
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/ModelEstimateItem.h"
 #include "rivulet/views/ModelEstimateModel.h"
+#include "rivulet/views/ResultsTableModel.h"
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletSettingsWidget.h"
 
@@ -106,7 +107,10 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     QStringList headers;
     for (int c = 0; c < table->columnCount(); ++c)
         headers << table->headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(headers.mid(3), (QStringList{"Ln Likelihood", "AICc", "Delta AICc", "Weight"}));
+    EXPECT_EQ(headers.mid(3),
+              (QStringList{"Ln Likelihood", "AICc", "Delta AICc", "Weight", "Fit"}));
+    EXPECT_EQ(table->index(bestRow, ResultsTableModel::FitColumn).data().toString(),
+              QStringLiteral("converged"));
 
     // Another estimated model from the panel: selected, and green in the comparison.
     const int otherKey = RivuletWindow::modelKey(results.scheme(results.bestIndex() == 0 ? 1 : 0));
