@@ -1,11 +1,11 @@
 #include "rivulet/diagram/ReleaseEstimates.h"
 
 #include "rivulet/model/CovarianceMap.h"
+#include "rivulet/model/MeasureValue.h"
 #include "rivulet/model/ModelResult.h"
 #include "rivulet/model/ParameterMap.h"
+#include "rivulet/results/ReportNumbers.h"
 #include "rivulet/summary/ReleaseSummary.h"
-
-#include <QtMath>
 
 #include <algorithm>
 
@@ -102,11 +102,8 @@ QString ReleaseEstimates::cellText(int row, int column) const
     if (!hasValue(row, column))
         return QStringLiteral("NA");
     const PathKey key{columns_.at(column), rows_.at(row).first, rows_.at(row).second};
-    const QString error = result_->hasCovariance()
-                              ? QString::number(qSqrt(variance(key)), 'f', errorPrecision_)
-                              : QStringLiteral("NA");
-    return QString::number(estimate(key), 'f', estimatePrecision_) + QStringLiteral(" (") + error +
-           QLatin1Char(')');
+    return ReportNumbers::valueText({estimate(key), variance(key), result_->hasCovariance()},
+                                    estimatePrecision_, errorPrecision_);
 }
 
 QString ReleaseEstimates::explanation(const PathKey& key) const
