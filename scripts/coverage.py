@@ -21,10 +21,17 @@ SEEDS = int(sys.argv[2]) if len(sys.argv) > 2 else 8
 SIM = os.path.join(BUILD, "tools", "rivulet-sim")
 CLI = os.path.join(BUILD, "cli", "rivulet-cli")
 
+RICH = ["--years", "2", "--fish", "3000"]
 CLASSES = {
-    "one release site, one release year": ["--release-sites", "1", "--release-years", "1"],
-    "several release sites, one release year": ["--release-sites", "3", "--release-years", "1"],
-    "several release sites and release years": ["--release-sites", "2", "--release-years", "2"],
+    "one release site, one release year": RICH + ["--release-sites", "1", "--release-years", "1"],
+    "several release sites, one release year":
+        RICH + ["--release-sites", "3", "--release-years", "1"],
+    "several release sites and release years":
+        RICH + ["--release-sites", "2", "--release-years", "2"],
+    # Few fish hold over, so cells are empty and estimates sit at their bounds, as in most
+    # real studies.
+    "sparse, several release sites and years":
+        ["--years", "4", "--fish", "800", "--release-sites", "2", "--release-years", "3"],
 }
 
 
@@ -44,7 +51,8 @@ def read_csv(path):
 
 
 def check(folder):
-    """(inside, total, outside [0, 1]) of one fitted study, or None when it did not fit."""
+    """(inside, total, outside [0, 1], with a standard error, inside their space) of one fitted
+    study, or None when it did not fit."""
     db = os.path.join(folder, "study.db")
     out = os.path.join(folder, "out")
     if not (run([CLI, "--db", db, "--sites-config", os.path.join(folder, "sites_config.txt"),
@@ -55,17 +63,20 @@ def check(folder):
              for t in read_csv(os.path.join(folder, "truth.csv"))}
     general = max(read_csv(os.path.join(out, "comparison.csv")),
                   key=lambda row: int(row["num_params"]))["model"]
-    inside = total = outside = 0
+    inside = total = outside = with_error = interior = 0
     for e in read_csv(os.path.join(out, "estimates.csv")):
         if not 0.0 <= float(e["estimate"]) <= 1.0:
             outside += 1
+        if e["model"] == general and e["status"] in ("estimated", "not estimable"):
+            interior += 1
+            with_error += e["se"] not in ("", "NA")
         if e["model"] != general or e["fixed"] == "1" or e["lcl"] in ("", "NA"):
             continue
         key = (e["family"], e["release"], e["site"], e["year1"], e["year2"])
         if key in truth:
             total += 1
             inside += float(e["lcl"]) <= truth[key] <= float(e["ucl"])
-    return inside, total, outside
+    return inside, total, outside, with_error, interior
 
 
 def main():
@@ -75,11 +86,10 @@ def main():
                          "XDG_CACHE_HOME"):
             ENV[variable] = scratch
         for index, (name, options) in enumerate(CLASSES.items(), start=1):
-            inside = total = outside = failed = 0
+            inside = total = outside = failed = with_error = interior = 0
             for seed in range(1, SEEDS + 1):
                 folder = os.path.join(scratch, f"class{index}-seed{seed}")
-                if not run([SIM, "--seed", str(seed), "--years", "2", "--fish", "3000"] + options
-                           + [folder]):
+                if not run([SIM, "--seed", str(seed)] + options + [folder]):
                     failed += 1
                     continue
                 result = check(folder)
@@ -89,9 +99,14 @@ def main():
                 inside += result[0]
                 total += result[1]
                 outside += result[2]
+                with_error += result[3]
+                interior += result[4]
             share = inside / total if total else 0.0
+            errors = with_error / interior if interior else 0.0
             print(f"{name}: {SEEDS} studies, {failed} failed, {outside} estimates outside [0, 1], "
-                  f"truth inside the 95% interval {inside} of {total} ({share:.1%})")
+                  f"truth inside the 95% interval {inside} of {total} ({share:.1%}), "
+                  f"standard errors for {with_error} of {interior} estimates not at a bound "
+                  f"({errors:.1%})")
 
 
 if __name__ == "__main__":

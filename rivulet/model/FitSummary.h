@@ -21,7 +21,17 @@ enum class CovarianceStatus
     Computed,
     Singular,            // the Hessian is singular or has an unusable inverse
     NotPositiveDefinite, // the inverse exists but gives some combination a variance <= 0
-    NotComputed          // never tried (the fit did not converge) or failed otherwise
+    NotComputed,         // never tried (the fit did not converge) or failed otherwise
+    Reduced              // computed with the estimates at a bound and those the data do not
+                         // inform set aside (EstimateStatus)
+};
+
+// What a free parameter's estimate is, for its standard error.
+enum class EstimateStatus
+{
+    Estimated,   // inside its space, with a standard error
+    AtBound,     // at 0 or 1 (or using up its set's budget): held there, no standard error
+    NotEstimable // the data inform only combinations of it with others: no standard error
 };
 
 // The covariance of one block of parameters that the fit treated as its own problem.
@@ -32,6 +42,9 @@ struct BlockCovariance
     QString message;
     // The model's free parameters of the block, ascending.
     std::vector<int> parameters;
+    // With a Reduced covariance: how many of them were set aside.
+    int atBound = 0;
+    int notEstimable = 0;
 };
 
 // What a model's fit came to, apart from its numbers: kept with every recorded model so that a
@@ -45,11 +58,20 @@ struct FitSummary
     double logLikelihood = 0.0;          // ln L at the estimates (0 when not converged)
     std::vector<BlockCovariance> blocks; // one per parameter block (one for a model fitted as
                                          // one piece)
+    // Per free parameter, once the covariance is known; empty otherwise.
+    std::vector<EstimateStatus> estimates;
+    // The number of parameter directions the data inform: the free parameters less those at a
+    // bound and those not estimable, less any further flat combination.
+    int informedParameters = 0;
 
-    // Every block Computed.
+    // Every block Computed or Reduced.
     bool hasCovariance() const;
-    // The first non-Computed block's status, else Computed.
+    // The first status of a block without a covariance, else Reduced when a block has a
+    // reduced one, else Computed.
     CovarianceStatus covarianceStatus() const;
+    // Estimates set aside in a reduced covariance, over the blocks.
+    int atBound() const;
+    int notEstimable() const;
     // A short text for tables: "converged", "converged; covariance singular", "converged;
     // covariance not positive definite", "iteration limit", "canceled", "failed".
     QString statusText() const;

@@ -2,9 +2,13 @@
 
 #include "lum/estimation/DenseMatrix.h"
 #include "lum/thread/ThreadRunner.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelFit.h"
+#include "rivulet/model/ParameterEntry.h"
 #include "rivulet/model/ParameterStructure.h"
 
 #include <memory>
@@ -75,14 +79,8 @@ bool ModelEstimator::fitAndRecord(const EquatingScheme& scheme,
     if (summary.ending == FitEnding::Failed || summary.ending == FitEnding::IterationLimit) {
         warning(name + QStringLiteral(": ") + summary.message);
     }
-    if (converged && !summary.hasCovariance()) {
-        for (const BlockCovariance& block : summary.blocks) {
-            if (block.status != CovarianceStatus::Computed) {
-                warning(name + QStringLiteral(": Error estimating covariance matrix: ") +
-                        block.message);
-                break;
-            }
-        }
+    if (converged) {
+        warnOfCovariance(name, summary, *structure);
     }
     // A fit that did not converge is not recorded: its point is not an estimate.
     status(name + QStringLiteral(": ") + summary.description() +
@@ -96,6 +94,101 @@ bool ModelEstimator::fitAndRecord(const EquatingScheme& scheme,
     results_.record(scheme, logLikelihood, aic, std::move(fit.estimates), std::move(fit.covariance),
                     std::move(structure), std::move(fit.summary));
     return true;
+}
+
+void ModelEstimator::warnOfCovariance(const QString& name, const FitSummary& summary,
+                                      const ParameterStructure& structure)
+{
+    for (const BlockCovariance& block : summary.blocks) {
+        if (block.status != CovarianceStatus::Computed &&
+            block.status != CovarianceStatus::Reduced) {
+            warning(name + QStringLiteral(": Error estimating covariance matrix: ") +
+                    block.message);
+            return;
+        }
+    }
+    if (summary.estimates.empty()) {
+        return;
+    }
+    // The free parameters by name, for the reader to find them in the reports.
+    std::vector<const ParameterEntry*> entryOf(static_cast<std::size_t>(structure.numFree()),
+                                               nullptr);
+    for (const ParameterEntry& entry : structure.entries()) {
+        const int index = structure.indexOfCell(entry.cell);
+        if (index >= 0 && index < static_cast<int>(entryOf.size())) {
+            entryOf[static_cast<std::size_t>(index)] = &entry;
+        }
+    }
+    const QStringList releases = releases_.labels();
+    const QStringList sites = sites_.shortNames();
+    const QStringList years = years_.yearLabels();
+    const auto nameOf = [&](int index) -> QString {
+        const ParameterEntry* entry = entryOf[static_cast<std::size_t>(index)];
+        if (!entry) {
+            return QString::number(index);
+        }
+        const QString family = entry->family == ParameterFamily::Phi      ? QStringLiteral("phi")
+                               : entry->family == ParameterFamily::Lambda ? QStringLiteral("lambda")
+                                                                          : QStringLiteral("p");
+        QString where = releases.value(entry->release) + QLatin1Char(' ') +
+                        sites.value(entry->site) + QLatin1Char(' ') + years.value(entry->year1);
+        if (entry->family != ParameterFamily::Capture) {
+            where += QLatin1Char('-') + years.value(entry->year2);
+        }
+        return family + QLatin1Char('(') + where + QLatin1Char(')');
+    };
+    // Enough to act on without flooding the log of a study of a hundred releases.
+    constexpr int MostBlocks = 5;
+    constexpr int MostNames = 6;
+    int reported = 0;
+    int reduced = 0;
+    for (std::size_t b = 0; b < summary.blocks.size(); ++b) {
+        const BlockCovariance& block = summary.blocks[b];
+        if (block.status != CovarianceStatus::Reduced) {
+            continue;
+        }
+        ++reduced;
+        if (reported == MostBlocks) {
+            continue;
+        }
+        ++reported;
+        QStringList atBound;
+        QStringList notEstimable;
+        for (const int p : block.parameters) {
+            const EstimateStatus status = summary.estimates[static_cast<std::size_t>(p)];
+            if (status == EstimateStatus::AtBound) {
+                atBound << nameOf(p);
+            } else if (status == EstimateStatus::NotEstimable) {
+                notEstimable << nameOf(p);
+            }
+        }
+        const auto list = [](const QStringList& names) -> QString {
+            return names.size() <= MostNames
+                       ? names.join(QStringLiteral(", "))
+                       : QStringList(names.mid(0, MostNames)).join(QStringLiteral(", ")) +
+                             QStringLiteral(" and %1 more").arg(names.size() - MostNames);
+        };
+        QString text = name + QStringLiteral(": block %1 of %2 (%3 parameters): standard errors "
+                                             "without")
+                                  .arg(b + 1)
+                                  .arg(summary.blocks.size())
+                                  .arg(block.parameters.size());
+        if (!atBound.isEmpty()) {
+            text += QStringLiteral(" %1 at a bound (%2)").arg(atBound.size()).arg(list(atBound));
+        }
+        if (!notEstimable.isEmpty()) {
+            text += QStringLiteral("%1 %2 not estimable (%3)")
+                        .arg(atBound.isEmpty() ? QString() : QStringLiteral(" and"))
+                        .arg(notEstimable.size())
+                        .arg(list(notEstimable));
+        }
+        warning(text);
+    }
+    if (reduced > reported) {
+        warning(
+            name +
+            QStringLiteral(": %1 more blocks with estimates set aside").arg(reduced - reported));
+    }
 }
 
 } // namespace rivulet

@@ -15,6 +15,8 @@ class ThreadRunner;
 
 namespace rivulet {
 
+struct FitSummary;
+
 class EstimationResults;
 class ModelCatalogue;
 class NextDetectionsI;
@@ -71,6 +73,10 @@ public:
 private:
     // False when the run was canceled.
     bool fitAndRecord(const EquatingScheme& scheme, const ParameterStructure& structureTemplate);
+    // The warnings of a converged fit whose covariance is missing or reduced: the first block
+    // without one, and the parameters each reduced block set aside.
+    void warnOfCovariance(const QString& name, const FitSummary& summary,
+                          const ParameterStructure& structure);
 
     const ReleasesControllerI& releases_;
     const SitesControllerI& sites_;

@@ -6,6 +6,7 @@
 #include "lum/estimation/Estimator.h"
 #include "lum/estimation/NRError.h"
 #include "lum/estimation/OptimizerI.h"
+#include "lum/estimation/ReducedCovariance.h"
 #include "lum/estimation/SoftmaxTransform.h"
 #include "lum/estimation/TransformedFunc.h"
 #include "lum/thread/WorkerPool.h"
@@ -148,6 +149,10 @@ struct PieceFit
     long long evaluations = 0;
     BlockCovariance covarianceStatus;
     lum::DenseMatrix covariance;
+    // Per parameter of the piece, and the directions the data inform, once the covariance is
+    // known.
+    std::vector<EstimateStatus> estimates;
+    int informed = 0;
 
     void fail(FitEnding how, const QString& why)
     {
@@ -244,13 +249,59 @@ bool minimise(lum::Estimator& estimator, lum::Func& objective, std::vector<doubl
     return settleFar(estimator, objective, z, cancel, fit);
 }
 
+EstimateStatus estimateStatus(lum::ReducedCovariance::Status status)
+{
+    switch (status) {
+    case lum::ReducedCovariance::Status::Estimated:
+        return EstimateStatus::Estimated;
+    case lum::ReducedCovariance::Status::AtBound:
+        return EstimateStatus::AtBound;
+    case lum::ReducedCovariance::Status::NotEstimable:
+        break;
+    }
+    return EstimateStatus::NotEstimable;
+}
+
+// Where the plain inverse of the Hessian fails, the covariance with the estimates at a bound
+// and the directions the data do not inform set aside (ReducedCovariance); the failure stays
+// the status when even that cannot be had.
+void reduceCovariance(lum::Func& func, const std::vector<double>& x,
+                      const lum::SoftmaxTransform& transform, const std::atomic<bool>& cancel,
+                      PieceFit& fit)
+{
+    lum::ReducedCovariance::Result reduced;
+    try {
+        if (!lum::ReducedCovariance(cancel, ModelFit::HessianStep)
+                 .compute(func, x, transform, reduced))
+            return;
+    } catch (const std::exception&) {
+        return;
+    }
+    BlockCovariance& status = fit.covarianceStatus;
+    status.status = CovarianceStatus::Reduced;
+    status.atBound = reduced.atBound();
+    status.notEstimable = reduced.notEstimable();
+    status.message = QStringLiteral("%1 (%2 estimates at a bound and %3 not estimable set aside)")
+                         .arg(status.message)
+                         .arg(status.atBound)
+                         .arg(status.notEstimable);
+    fit.covariance = std::move(reduced.covariance);
+    fit.informed = reduced.rank;
+    fit.estimates.clear();
+    for (const lum::ReducedCovariance::Status s : reduced.statuses)
+        fit.estimates.push_back(estimateStatus(s));
+}
+
 // The covariance of func at x into fit.covariance, and its status. A cancellation leaves it
 // NotComputed.
 void computeCovariance(lum::Func& func, const std::vector<double>& x,
-                       const std::atomic<bool>& cancel, PieceFit& fit)
+                       const lum::SoftmaxTransform& transform, const std::atomic<bool>& cancel,
+                       PieceFit& fit)
 {
     BlockCovariance& status = fit.covarianceStatus;
     status.status = CovarianceStatus::Computed;
+    fit.estimates.assign(x.size(), EstimateStatus::Estimated);
+    fit.informed = static_cast<int>(x.size());
     if (x.empty()) {
         fit.covariance.resize(0, 0);
         return;
@@ -275,6 +326,9 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
         status.status = CovarianceStatus::NotPositiveDefinite;
         status.message = QString::fromLatin1(NOT_POSITIVE_DEFINITE);
     }
+    if (status.status != CovarianceStatus::Computed) {
+        reduceCovariance(func, x, transform, cancel, fit);
+    }
 }
 
 // Fits one block from its part of `point`, which receives its estimates, and computes its
@@ -295,7 +349,7 @@ void fitBlock(const ParameterBlock& block, lum::Func& likelihood,
         const bool converged = minimise(estimator, objective, z, cancel, fit);
         if (converged) {
             local.toParameters(z, x);
-            computeCovariance(func, x, cancel, fit);
+            computeCovariance(func, x, local, cancel, fit);
             if (cancel.load()) {
                 fit.ending = FitEnding::Canceled;
             }
@@ -377,6 +431,13 @@ void fitBlocks(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
     if (!summary.hasCovariance()) {
         return;
     }
+    summary.estimates.assign(x.size(), EstimateStatus::Estimated);
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        const std::vector<int>& parameters = blocks[b].parameters;
+        for (std::size_t i = 0; i < parameters.size() && i < fits[b].estimates.size(); ++i)
+            summary.estimates[static_cast<std::size_t>(parameters[i])] = fits[b].estimates[i];
+        summary.informedParameters += fits[b].informed;
+    }
     std::vector<std::vector<int>> indices;
     std::vector<lum::DenseMatrix> values;
     indices.reserve(blocks.size());
@@ -432,14 +493,19 @@ void fitWhole(RivuletLikelihood& likelihood, const lum::SoftmaxTransform& transf
         return;
     }
     summary.logLikelihood = -value;
-    computeCovariance(likelihood, x, cancel, fit);
+    computeCovariance(likelihood, x, transform, cancel, fit);
     if (cancel.load()) {
         summary.ending = FitEnding::Canceled;
-    } else if (fit.covarianceStatus.status == CovarianceStatus::Computed) {
+    } else if (fit.covarianceStatus.status == CovarianceStatus::Computed ||
+               fit.covarianceStatus.status == CovarianceStatus::Reduced) {
         result.covariance = std::make_unique<lum::DenseMatrix>(std::move(fit.covariance));
+        summary.estimates = std::move(fit.estimates);
+        summary.informedParameters = fit.informed;
     }
     block.status = fit.covarianceStatus.status;
     block.message = fit.covarianceStatus.message;
+    block.atBound = fit.covarianceStatus.atBound;
+    block.notEstimable = fit.covarianceStatus.notEstimable;
     finish();
 }
 

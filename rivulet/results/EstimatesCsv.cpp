@@ -24,7 +24,8 @@ QString EstimatesCsv::text(const ModelCatalogue& catalogue, const EstimationResu
         {QStringLiteral("model"), QStringLiteral("family"), QStringLiteral("release_label"),
          QStringLiteral("release"), QStringLiteral("site"), QStringLiteral("year1"),
          QStringLiteral("year2"), QStringLiteral("estimate"), QStringLiteral("se"),
-         QStringLiteral("fixed"), QStringLiteral("lcl"), QStringLiteral("ucl")});
+         QStringLiteral("fixed"), QStringLiteral("lcl"), QStringLiteral("ucl"),
+         QStringLiteral("status"), QStringLiteral("interval")});
     const QStringList labels = results.releasesController().labels();
     for (int i = 0; i < results.count(); ++i) {
         const QString name = ModelCatalogue::modelName(catalogue.dataClass(), results.scheme(i));
@@ -41,7 +42,8 @@ QString EstimatesCsv::text(const ModelCatalogue& catalogue, const EstimationResu
                  quantity.standardError ? number(*quantity.standardError) : QString(),
                  row.fixed ? QStringLiteral("1") : QStringLiteral("0"),
                  LogitInterval::lowerText(quantity.interval),
-                 LogitInterval::upperText(quantity.interval)});
+                 LogitInterval::upperText(quantity.interval), row.status,
+                 quantity.interval ? QStringLiteral("wald") : QStringLiteral("none")});
         }
     }
     return text;

@@ -14,6 +14,19 @@ namespace rivulet {
 
 namespace {
 
+QString statusText(EstimateStatus status)
+{
+    switch (status) {
+    case EstimateStatus::Estimated:
+        return QStringLiteral("estimated");
+    case EstimateStatus::AtBound:
+        return QStringLiteral("at a bound");
+    case EstimateStatus::NotEstimable:
+        break;
+    }
+    return QStringLiteral("not estimable");
+}
+
 struct Value
 {
     const char* family;
@@ -47,6 +60,7 @@ ParameterRows::ParameterRows(const EstimationResults& results, int model)
     const ParameterMap& parameters = results.parameterMap(model);
     const CovarianceMap& covariances = results.covarianceMap(model);
     const bool hasCovariance = covariances.hasCovariance();
+    const std::vector<EstimateStatus>& statuses = results.result(model).summary.estimates;
     const QStringList releases = results.releasesController().labels();
     const QStringList sites = results.sitesController().shortNames();
     const QStringList years = results.yearsController().yearLabels();
@@ -54,7 +68,12 @@ ParameterRows::ParameterRows(const EstimationResults& results, int model)
         const Value value = valueOf(entry, parameters, covariances);
         Row row;
         row.entry = entry;
-        row.fixed = structure.indexOfCell(entry.cell) < 0;
+        const int index = structure.indexOfCell(entry.cell);
+        row.fixed = index < 0;
+        const EstimateStatus status = !row.fixed && index < static_cast<int>(statuses.size())
+                                          ? statuses[static_cast<std::size_t>(index)]
+                                          : EstimateStatus::Estimated;
+        row.status = row.fixed ? QStringLiteral("fixed") : statusText(status);
         QuantityRow& quantity = row.quantity;
         quantity.kind = QStringLiteral("parameter");
         quantity.name = QString::fromLatin1(value.family);
@@ -64,8 +83,9 @@ ParameterRows::ParameterRows(const EstimationResults& results, int model)
         if (entry.family != ParameterFamily::Capture)
             quantity.year2 = years.value(entry.year2);
         quantity.estimate = value.estimate;
-        quantity.setStandardError(hasCovariance && std::isfinite(value.variance) &&
-                                          value.variance >= 0.0
+        // An estimate held at its bound has a variance of 0, but no standard error.
+        quantity.setStandardError(hasCovariance && status == EstimateStatus::Estimated &&
+                                          std::isfinite(value.variance) && value.variance >= 0.0
                                       ? std::optional<double>(std::sqrt(value.variance))
                                       : std::nullopt);
         rows_.push_back(std::move(row));

@@ -23,6 +23,9 @@ public:
         // names, with its estimate, standard error and interval.
         QuantityRow quantity;
         bool fixed = false;
+        // "estimated", "at a bound", "not estimable" or "fixed" (by the data): why a row has
+        // or lacks its standard error.
+        QString status;
     };
 
     // The results are read at construction only.

@@ -69,9 +69,11 @@ TEST_F(FitCommand, FitsTheFitListAndWritesComparisonEstimatesAveragesAndReports)
     ASSERT_EQ(estimates.size(), 1 + 3 * 12);
     EXPECT_EQ(estimates[0],
               (QStringList{"model", "family", "release_label", "release", "site", "year1", "year2",
-                           "estimate", "se", "fixed", "lcl", "ucl"}));
+                           "estimate", "se", "fixed", "lcl", "ucl", "status", "interval"}));
     for (const QStringList& row : estimates.mid(1)) {
-        ASSERT_EQ(row.size(), 12) << row.join(',').toStdString();
+        ASSERT_EQ(row.size(), 14) << row.join(',').toStdString();
+        EXPECT_EQ(row[12], row[9] == "1" ? "fixed" : "estimated");
+        EXPECT_EQ(row[13], row[10] == "NA" ? "none" : "wald");
         EXPECT_EQ(row[6].isEmpty(), row[1] == "p");
         const double estimate = row[7].toDouble();
         EXPECT_TRUE(estimate > 0.0 && estimate < 1.0) << row.join(',').toStdString();

@@ -355,11 +355,11 @@ TEST(ModelEstimatorTest, AFitStoppedAtItsIterationLimitIsReportedAndNotRecorded)
                   QStringLiteral(": stopped at the iteration limit; no covariance; not recorded"));
 }
 
-TEST(ModelEstimatorTest, ASingularHessianRecordsTheModelWithoutCovarianceAndSaysWhich)
+TEST(ModelEstimatorTest, ParametersTheDataDoNotInformCostNoOtherBlockItsStandardErrors)
 {
     // Release 1 (at site 1) has no fish at all: with every release on its own parameters,
-    // the likelihood does not depend on its parameters and the Hessian is singular. The summary
-    // is left as it is made, so that nothing is fixed.
+    // the likelihood does not depend on its parameters and their Hessian is singular. The
+    // summary is left as it is made, so that nothing is fixed.
     FittedStudy study(QStringLiteral("2 4 1\n0 1\n0 0\n100 0\n\n"
                                      "30\n40\n10\n20\n" // release 0: never seen, sites 1-3
                                      "10\n20\n10 \n"    // seen at 1: never again, at 2, at 3
@@ -371,32 +371,40 @@ TEST(ModelEstimatorTest, ASingularHessianRecordsTheModelWithoutCovarianceAndSays
     study.fit({scheme});
     const QString name = ModelCatalogue::modelName(study.catalogue.dataClass(), scheme);
 
-    EXPECT_EQ(study.warnings, QStringList{name + QStringLiteral(": Error estimating covariance "
-                                                                "matrix: Singular Hessian in "
-                                                                "calculating covariance matrix")});
     ASSERT_EQ(study.results.count(), 1);
     const ModelResult& result = study.results.result(0);
-    EXPECT_FALSE(result.hasCovariance());
-    EXPECT_EQ(study.results.covariance(0), nullptr);
-    EXPECT_EQ(result.covariances->lambdaVariance(0, 0, 0), 0.0);
+    ASSERT_TRUE(result.hasCovariance());
     for (const double value : study.results.estimates(0)) {
         EXPECT_TRUE(std::isfinite(value));
     }
-    // Only the block of the release without fish lacks its covariance.
+    // The block of the release without fish is not estimable; the other keeps its covariance.
     const FitSummary& summary = result.summary;
     EXPECT_EQ(summary.ending, FitEnding::Converged);
-    EXPECT_EQ(summary.covarianceStatus(), CovarianceStatus::Singular);
-    EXPECT_EQ(summary.statusText(), QStringLiteral("converged; covariance singular"));
     ASSERT_EQ(summary.blocks.size(), 2u);
     EXPECT_EQ(summary.blocks[0].status, CovarianceStatus::Computed);
-    EXPECT_EQ(summary.blocks[1].status, CovarianceStatus::Singular);
-    EXPECT_EQ(summary.blocks[1].message,
-              QStringLiteral("Singular Hessian in calculating covariance matrix"));
+    EXPECT_EQ(summary.blocks[1].status, CovarianceStatus::Reduced);
+    const int unknown = static_cast<int>(summary.blocks[1].parameters.size());
+    EXPECT_EQ(summary.blocks[1].notEstimable, unknown);
+    EXPECT_EQ(summary.informedParameters, static_cast<int>(summary.blocks[0].parameters.size()));
+    EXPECT_GT(result.covariances->lambdaVariance(0, 0, 0), 0.0);
+    EXPECT_TRUE(std::isnan(result.covariances->lambdaVariance(1, 0, 0)));
+    for (const int p : summary.blocks[0].parameters)
+        EXPECT_EQ(summary.estimates[static_cast<std::size_t>(p)], EstimateStatus::Estimated);
+    for (const int p : summary.blocks[1].parameters)
+        EXPECT_EQ(summary.estimates[static_cast<std::size_t>(p)], EstimateStatus::NotEstimable);
+    EXPECT_EQ(summary.statusText(), QStringLiteral("converged; %1 not estimable").arg(unknown));
+    // The warning names the model, the block and its parameters.
+    ASSERT_EQ(study.warnings.size(), 1);
+    EXPECT_TRUE(study.warnings[0].startsWith(
+        name + QStringLiteral(": block 2 of 2 (%1 parameters): standard errors without %1 not "
+                              "estimable (")
+                   .arg(unknown)))
+        << study.warnings[0].toStdString();
     EXPECT_TRUE(study.statuses.contains(
-        name + QStringLiteral(": converged in %1 iterations; covariance singular (block of %2 "
-                              "parameters)")
+        name + QStringLiteral(": converged in %1 iterations; covariance computed with %2 not "
+                              "estimable set aside")
                    .arg(summary.iterations)
-                   .arg(summary.blocks[1].parameters.size())))
+                   .arg(unknown)))
         << study.statuses.join('\n').toStdString();
 }
 

@@ -167,7 +167,7 @@ TEST(ModelComparisonTest, EstimatesWithoutCovarianceOrUsableVarianceHaveNoStanda
     int withError = 0;
     for (const QString& line : lines.mid(1)) {
         const QStringList fields = line.split(',');
-        ASSERT_EQ(fields.size(), 12) << line.toStdString();
+        ASSERT_EQ(fields.size(), 14) << line.toStdString();
         EXPECT_EQ(fields[7], "0.25");
         if (!fields[8].isEmpty()) {
             EXPECT_EQ(fields[8], "0.2");
