@@ -29,7 +29,7 @@ namespace {
 const QString usageLine =
     QStringLiteral("usage: rivulet-cli fit [--optimizer TEXT] [--model NAME]... [--out DIR] "
                    "[--report-model NAME] [--precision-est N] [--precision-err N] [--average] "
-                   "[--best-by AIC|AICc]");
+                   "[--best-by AIC|AICc] [--count-by free|estimable]");
 
 struct FitArguments
 {
@@ -73,9 +73,11 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
                      ArgumentParser::LastWins);
     parser.addOption(QStringLiteral("best-by"), QStringLiteral("CRITERION"),
                      ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("count-by"), QStringLiteral("COUNT"), ArgumentParser::LastWins);
     parser.addFlag({QStringLiteral("average")});
     FitArguments parsed;
     parsed.files.criterion = ModelSelectionCriterion::fromSettings();
+    parsed.files.count = ModelSelectionCriterion::countFromSettings();
     QString error;
     if (!parser.parse(arguments)) {
         error = parser.error();
@@ -99,6 +101,14 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
                 parsed.files.criterion = *criterion;
             else
                 error = QStringLiteral("option --best-by needs AIC or AICc, not \"%1\"").arg(text);
+        }
+        if (error.isEmpty() && parser.isSet(QStringLiteral("count-by"))) {
+            const QString text = parser.value(QStringLiteral("count-by"));
+            if (const auto count = ModelSelectionCriterion::parseCount(text))
+                parsed.files.count = *count;
+            else
+                error = QStringLiteral("option --count-by needs free or estimable, not \"%1\"")
+                            .arg(text);
         }
     }
     if (!error.isEmpty()) {
@@ -216,9 +226,10 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
     const ModelSelectionCriterion::Kind criterion = parsed->files.criterion;
     out.status(QStringLiteral("\nModel Comparison (* lowest %1)")
                    .arg(ModelSelectionCriterion::name(criterion)));
-    out.print(context.actions().comparison(criterion).table());
+    out.print(context.actions().comparison(criterion, parsed->files.count).table());
     if (parsed->files.average) {
-        const ModelAveragedEstimates averaged = context.actions().averagedEstimates();
+        const ModelAveragedEstimates averaged =
+            context.actions().averagedEstimates(parsed->files.count);
         if (averaged.modelCount() == 0) {
             out.error(QStringLiteral("No model has an AICc (too few fish for its number of "
                                      "parameters); nothing can be averaged."));

@@ -46,7 +46,8 @@ void ModelAverageReport::buildReport()
     if (!doc || results_.isEmpty())
         return;
     // The weights come from AICc whichever criterion marks the best model.
-    const ModelComparison comparison(catalogue_, results_, ReleasedFish::count(counts_));
+    const ModelComparison comparison(catalogue_, results_, ReleasedFish::count(counts_),
+                                     ModelSelectionCriterion::Aic, count_);
     const ModelAveragedEstimates averaged(results_, comparison, summary_);
 
     QTextCursor cursor(doc);

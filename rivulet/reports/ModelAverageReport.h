@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rivulet/reports/RivuletReport.h"
+#include "rivulet/results/ModelSelectionCriterion.h"
 
 namespace rivulet {
 
@@ -25,6 +26,8 @@ public:
                        QObject* parent = nullptr);
 
     void setPrecisions(int estimatePrecision, int errorPrecision);
+    // Which parameters the weights count.
+    void setParameterCount(ModelSelectionCriterion::Count count) { count_ = count; }
 
 protected:
     void buildReport() override;
@@ -34,6 +37,7 @@ private:
     const ReleaseSummary& summary_;
     const NextDetectionsI& counts_;
     const EstimationResults& results_;
+    ModelSelectionCriterion::Count count_ = ModelSelectionCriterion::Count::Free;
     int estimatePrecision_ = 4;
     int errorPrecision_ = 4;
 };

@@ -26,7 +26,7 @@ void ResultFilesJob::run()
     clearError();
     const ModelCatalogue& catalogue = reports_.catalogue();
     const ModelComparison comparison(catalogue, results_, ReleasedFish::count(reports_.counts()),
-                                     options_.criterion);
+                                     options_.criterion, options_.count);
     if (!writeText(QStringLiteral("comparison.csv"), comparison.csv()) ||
         !writeText(QStringLiteral("estimates.csv"), EstimatesCsv::text(catalogue, results_)) ||
         !writeText(QStringLiteral("measures.csv"),

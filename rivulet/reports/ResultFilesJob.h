@@ -28,6 +28,8 @@ public:
         bool average = false;
         // Which model the comparison marks best (and the reports show by default).
         ModelSelectionCriterion::Kind criterion = ModelSelectionCriterion::Aic;
+        // Which parameters AIC, AICc and the weights count.
+        ModelSelectionCriterion::Count count = ModelSelectionCriterion::Count::Free;
     };
 
     // What `reports` and `results` refer to is borrowed for the run.

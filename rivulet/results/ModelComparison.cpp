@@ -35,25 +35,37 @@ QString precise(const std::optional<double>& value)
 } // namespace
 
 ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results,
-                                 qint64 releasedFish, ModelSelectionCriterion::Kind criterion)
+                                 qint64 releasedFish, ModelSelectionCriterion::Kind criterion,
+                                 ModelSelectionCriterion::Count count)
     : criterion_(criterion)
 {
     const DataClass dataClass = catalogue.dataClass();
+    const bool informed = count == ModelSelectionCriterion::Count::Informed;
     std::vector<AkaikeWeights::Model> models;
+    int lowestAic = -1;
     for (int i = 0; i < results.count(); ++i) {
         const ModelResult& result = results.result(i);
         Row row;
         row.name = ModelCatalogue::modelName(dataClass, result.scheme());
         row.description = ModelDescription::of(catalogue, result.scheme()).fullDescription;
         row.scheme = result.scheme();
-        row.deltaAic = results.deltaAic(i);
         row.numParameters = result.numParameters();
+        // A model without a covariance knows no informed count; all its parameters count.
+        row.informedParameters = result.summary.estimates.empty()
+                                     ? row.numParameters
+                                     : result.summary.informedParameters;
         row.logLikelihood = result.logLikelihood;
-        row.aic = result.aic;
+        const int counted = informed ? row.informedParameters : row.numParameters;
+        row.aic = informed ? 2.0 * counted - 2.0 * result.logLikelihood : result.aic;
         row.status = result.summary.statusText();
+        // The lowest AIC, the first of equals.
+        if (lowestAic < 0 || row.aic < rows_[static_cast<std::size_t>(lowestAic)].aic)
+            lowestAic = i;
         rows_.push_back(row);
-        models.push_back({result.aic, row.numParameters});
+        models.push_back({row.aic, counted});
     }
+    for (Row& row : rows_)
+        row.deltaAic = row.aic - rows_[static_cast<std::size_t>(lowestAic)].aic;
     const AkaikeWeights weights(models, releasedFish);
     for (int i = 0; i < weights.count(); ++i) {
         Row& row = rows_[static_cast<std::size_t>(i)];
@@ -64,7 +76,7 @@ ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const Estimati
     // Without any AICc (too few fish for every model) the lowest AIC still names a best model.
     best_ = criterion == ModelSelectionCriterion::Aicc && weights.bestIndex() >= 0
                 ? weights.bestIndex()
-                : results.bestIndex();
+                : lowestAic;
     if (best_ >= 0)
         rows_[static_cast<std::size_t>(best_)].best = true;
 }
@@ -107,13 +119,14 @@ QString ModelComparison::csv() const
         {QStringLiteral("model"), QStringLiteral("description"), QStringLiteral("delta_aic"),
          QStringLiteral("num_params"), QStringLiteral("log_likelihood"), QStringLiteral("aic"),
          QStringLiteral("best"), QStringLiteral("aicc"), QStringLiteral("delta_aicc"),
-         QStringLiteral("weight"), QStringLiteral("status")});
+         QStringLiteral("weight"), QStringLiteral("num_informed"), QStringLiteral("status")});
     for (const Row& row : rows_) {
-        text += lum::csvLine(
-            {row.name, row.description, precise(row.deltaAic), QString::number(row.numParameters),
-             precise(row.logLikelihood), precise(row.aic),
-             row.best ? QStringLiteral("1") : QStringLiteral("0"), precise(row.aicc),
-             precise(row.deltaAicc), precise(row.weight), row.status});
+        text +=
+            lum::csvLine({row.name, row.description, precise(row.deltaAic),
+                          QString::number(row.numParameters), precise(row.logLikelihood),
+                          precise(row.aic), row.best ? QStringLiteral("1") : QStringLiteral("0"),
+                          precise(row.aicc), precise(row.deltaAicc), precise(row.weight),
+                          QString::number(row.informedParameters), row.status});
     }
     return text;
 }

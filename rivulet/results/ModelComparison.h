@@ -29,6 +29,8 @@ public:
         EquatingScheme scheme;
         double deltaAic = 0.0;
         int numParameters = 0;
+        // The parameter directions the data inform (FitSummary::informedParameters).
+        int informedParameters = 0;
         double logLikelihood = 0.0;
         double aic = 0.0;
         std::optional<double> aicc;
@@ -40,9 +42,11 @@ public:
     };
 
     // Both are read at construction only.
+    // With Count::Informed, AIC, AICc and the weights count the parameters the data inform.
     ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results,
                     qint64 releasedFish = 0,
-                    ModelSelectionCriterion::Kind criterion = ModelSelectionCriterion::Aic);
+                    ModelSelectionCriterion::Kind criterion = ModelSelectionCriterion::Aic,
+                    ModelSelectionCriterion::Count count = ModelSelectionCriterion::Count::Free);
 
     const std::vector<Row>& rows() const { return rows_; }
     // Position of the best model in rows(); -1 when there is none.
@@ -51,7 +55,8 @@ public:
     // A table for the terminal; the best model is marked with "*".
     QString table() const;
     // The same columns as CSV with a header line; best is 1 for the best model, else 0; the
-    // AICc columns follow and read "NA" where there is no AICc; status comes last.
+    // AICc columns follow and read "NA" where there is no AICc; then num_informed, and status
+    // last.
     QString csv() const;
 
 private:

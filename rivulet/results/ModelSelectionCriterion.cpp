@@ -31,4 +31,31 @@ std::optional<ModelSelectionCriterion::Kind> ModelSelectionCriterion::parse(cons
     return std::nullopt;
 }
 
+ModelSelectionCriterion::Count ModelSelectionCriterion::countFromSettings()
+{
+    return RivuletSettings::instance().value(RivuletSettings::ParameterCount).toInt() == 1
+               ? Count::Informed
+               : Count::Free;
+}
+
+void ModelSelectionCriterion::storeCount(Count count)
+{
+    RivuletSettings::instance().setValue(RivuletSettings::ParameterCount, static_cast<int>(count));
+}
+
+QString ModelSelectionCriterion::name(Count count)
+{
+    return count == Count::Informed ? QStringLiteral("estimable") : QStringLiteral("free");
+}
+
+std::optional<ModelSelectionCriterion::Count>
+ModelSelectionCriterion::parseCount(const QString& text)
+{
+    for (const Count count : {Count::Free, Count::Informed}) {
+        if (text.compare(name(count), Qt::CaseInsensitive) == 0)
+            return count;
+    }
+    return std::nullopt;
+}
+
 } // namespace rivulet

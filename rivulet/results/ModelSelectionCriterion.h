@@ -23,6 +23,20 @@ public:
     static QString name(Kind kind);
     // "AIC" or "AICc" in any case; nothing for other text.
     static std::optional<Kind> parse(const QString& text);
+
+    // Which parameters AIC, AICc and the weights count: every free parameter (the default), or
+    // only those the data inform (FitSummary::informedParameters). The setting parameter_count
+    // holds the choice.
+    enum class Count
+    {
+        Free = 0,
+        Informed = 1
+    };
+    static Count countFromSettings();
+    static void storeCount(Count count);
+    // "free" or "estimable".
+    static QString name(Count count);
+    static std::optional<Count> parseCount(const QString& text);
 };
 
 } // namespace rivulet

@@ -46,7 +46,10 @@ public:
         UiExpertMode = 21,
         BestModelCriterion = 22,
         // 0: the optimizers take the likelihood's exact gradient; 1: finite differences.
-        EstimationGradient = 23
+        EstimationGradient = 23,
+        // 0: AIC, AICc and the weights count every free parameter; 1: only those the data
+        // inform.
+        ParameterCount = 24
     };
 
     static RivuletSettings& instance();

@@ -82,16 +82,17 @@ StudyActions::writeResults(const QString& outDir, const ResultFilesJob::Options&
                                             &runner_);
 }
 
-ModelComparison StudyActions::comparison(ModelSelectionCriterion::Kind criterion) const
+ModelComparison StudyActions::comparison(ModelSelectionCriterion::Kind criterion,
+                                         ModelSelectionCriterion::Count count) const
 {
     return ModelComparison(study_.catalogue(), study_.results(),
-                           ReleasedFish::count(study_.nextDetections()), criterion);
+                           ReleasedFish::count(study_.nextDetections()), criterion, count);
 }
 
-ModelAveragedEstimates StudyActions::averagedEstimates() const
+ModelAveragedEstimates StudyActions::averagedEstimates(ModelSelectionCriterion::Count count) const
 {
     // The weights do not depend on which model is marked best.
-    return ModelAveragedEstimates(study_.results(), comparison(ModelSelectionCriterion::Aic),
+    return ModelAveragedEstimates(study_.results(), comparison(ModelSelectionCriterion::Aic, count),
                                   study_.summary());
 }
 

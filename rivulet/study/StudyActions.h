@@ -56,10 +56,13 @@ public:
 
     // The report set of the study's current data and results.
     ReportSet reportSet() const;
-    // The study's fitted models compared, the best one marked by `criterion`.
-    ModelComparison comparison(ModelSelectionCriterion::Kind criterion) const;
-    // The study's estimates averaged over its fitted models.
-    ModelAveragedEstimates averagedEstimates() const;
+    // The study's fitted models compared, the best one marked by `criterion`, their
+    // parameters counted by `count`.
+    ModelComparison comparison(ModelSelectionCriterion::Kind criterion,
+                               ModelSelectionCriterion::Count count) const;
+    // The study's estimates averaged over its fitted models, weighted with the parameters
+    // counted by `count`.
+    ModelAveragedEstimates averagedEstimates(ModelSelectionCriterion::Count count) const;
 
 private:
     Study& study_;

@@ -17,6 +17,8 @@ QString comparisonText(const ModelComparison::Row* row, int column)
 {
     if (column == ResultsTableModel::FitColumn)
         return row ? row->status : QString();
+    if (column == ResultsTableModel::InformedColumn)
+        return row ? QString::number(row->informedParameters) : QStringLiteral("NA");
     std::optional<double> value;
     if (row) {
         value = column == ModelEstimateItem::ColumnCount       ? row->aicc
@@ -89,6 +91,8 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Delta AICc");
     case ModelEstimateItem::ColumnCount + 2:
         return QStringLiteral("Weight");
+    case InformedColumn:
+        return QStringLiteral("Informed");
     case FitColumn:
         return QStringLiteral("Fit");
     default:
@@ -123,7 +127,8 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
         }
         if (column >= ModelEstimateItem::ColumnCount)
             return comparisonText(comparison, column);
-        // The comparison's figures where it has the model; the record's until it is made.
+        // The comparison's figures where it has the model (its AIC counts the parameters as the
+        // settings say); the record's until it is made.
         if (column == 1)
             return QString::number(comparison ? comparison->deltaAic
                                               : result->aic - estimates_.bestAic(),

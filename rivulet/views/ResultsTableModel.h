@@ -16,9 +16,10 @@ class ResultsTableModel : public QAbstractItemModel
 
 public:
     static constexpr int Precision = 4;
-    // The tree's own columns, then AICc, "Delta AICc", "Weight" and "Fit" (how the fit ended
-    // and whether the model has a covariance matrix).
-    static constexpr int ColumnCount = 8;
+    // The tree's own columns, then AICc, "Delta AICc", "Weight", "Informed" (the parameters the
+    // data inform) and "Fit" (how the fit ended and whether the model has a covariance matrix).
+    static constexpr int ColumnCount = 9;
+    static constexpr int InformedColumn = ColumnCount - 2;
     static constexpr int FitColumn = ColumnCount - 1;
 
     // `estimates` is borrowed and must outlive this model.

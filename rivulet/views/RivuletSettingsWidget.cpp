@@ -52,7 +52,13 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     auto* comparison = new QGroupBox(QStringLiteral("Model Comparison"), general);
     aicc_ = new QCheckBox(QStringLiteral("Mark the best model by AICc instead of AIC"), comparison);
     aicc_->setObjectName(QStringLiteral("aiccCheckBox"));
-    (new QVBoxLayout(comparison))->addWidget(aicc_);
+    informed_ = new QCheckBox(
+        QStringLiteral("Count only the parameters the data inform in AIC, AICc and the weights"),
+        comparison);
+    informed_->setObjectName(QStringLiteral("informedCheckBox"));
+    auto* comparisonLayout = new QVBoxLayout(comparison);
+    comparisonLayout->addWidget(aicc_);
+    comparisonLayout->addWidget(informed_);
     auto* generalLayout = new QVBoxLayout(general);
     generalLayout->addWidget(decimals);
     generalLayout->addWidget(ui);
@@ -112,6 +118,8 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     expert_->setChecked(settings.value(RivuletSettings::UiExpertMode).toBool());
     diagnostics_->setChecked(settings.value(RivuletSettings::DiagnosticsEnabled).toBool());
     aicc_->setChecked(ModelSelectionCriterion::fromSettings() == ModelSelectionCriterion::Aicc);
+    informed_->setChecked(ModelSelectionCriterion::countFromSettings() ==
+                          ModelSelectionCriterion::Count::Informed);
     apply_->setEnabled(false);
 
     connect(estimates_, qOverload<int>(&QSpinBox::valueChanged), this,
@@ -122,6 +130,7 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     connect(diagnostics_, &QCheckBox::stateChanged, this,
             &RivuletSettingsWidget::onSettingsChanged);
     connect(aicc_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
+    connect(informed_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
     connect(browse, &QPushButton::clicked, this,
             &RivuletSettingsWidget::onSelectAlternateConfigFile);
     connect(useAlternate_, &QRadioButton::toggled, this,
@@ -143,15 +152,20 @@ void RivuletSettingsWidget::onApplyClicked()
         settings.value(RivuletSettings::PrecisionErr).toInt() != errors_->value();
     const ModelSelectionCriterion::Kind criterion =
         aicc_->isChecked() ? ModelSelectionCriterion::Aicc : ModelSelectionCriterion::Aic;
+    const ModelSelectionCriterion::Count count = informed_->isChecked()
+                                                     ? ModelSelectionCriterion::Count::Informed
+                                                     : ModelSelectionCriterion::Count::Free;
     const bool uiChanged =
         settings.value(RivuletSettings::DiagnosticsEnabled).toBool() != diagnostics_->isChecked() ||
         settings.value(RivuletSettings::UiExpertMode).toBool() != expert_->isChecked() ||
-        ModelSelectionCriterion::fromSettings() != criterion;
+        ModelSelectionCriterion::fromSettings() != criterion ||
+        ModelSelectionCriterion::countFromSettings() != count;
     settings.setValue(RivuletSettings::PrecisionEst, estimates_->value());
     settings.setValue(RivuletSettings::PrecisionErr, errors_->value());
     settings.setValue(RivuletSettings::UiExpertMode, expert_->isChecked());
     settings.setValue(RivuletSettings::DiagnosticsEnabled, diagnostics_->isChecked());
     ModelSelectionCriterion::store(criterion);
+    ModelSelectionCriterion::storeCount(count);
     apply_->setEnabled(false);
     if (precisionChanged)
         emit precisionSettingsChanged();

@@ -36,6 +36,7 @@ public:
     QCheckBox* expertCheckBox() const { return expert_; }
     QCheckBox* diagnosticsCheckBox() const { return diagnostics_; }
     QCheckBox* aiccCheckBox() const { return aicc_; }
+    QCheckBox* informedCheckBox() const { return informed_; }
     QRadioButton* defaultConfigButton() const { return useDefault_; }
     QRadioButton* alternateConfigButton() const { return useAlternate_; }
     QPushButton* applyButton() const { return apply_; }
@@ -63,6 +64,7 @@ private:
     QCheckBox* expert_ = nullptr;
     QCheckBox* diagnostics_ = nullptr;
     QCheckBox* aicc_ = nullptr;
+    QCheckBox* informed_ = nullptr;
     QRadioButton* useDefault_ = nullptr;
     QRadioButton* useAlternate_ = nullptr;
     QGroupBox* alternateGroup_ = nullptr;

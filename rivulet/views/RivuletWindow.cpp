@@ -720,8 +720,8 @@ void RivuletWindow::markBestModel()
 {
     if (study_->results().isEmpty() || !modelTree_->hasResults())
         return;
-    modelTree_->setComparison(std::make_unique<const ModelComparison>(
-        actions_->comparison(ModelSelectionCriterion::fromSettings())));
+    modelTree_->setComparison(std::make_unique<const ModelComparison>(actions_->comparison(
+        ModelSelectionCriterion::fromSettings(), ModelSelectionCriterion::countFromSettings())));
 }
 
 void RivuletWindow::selectModel(int key)
@@ -820,6 +820,7 @@ void RivuletWindow::showModelAverageReport()
     }
     shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
                          settings().value(RivuletSettings::PrecisionErr).toInt());
+    shown->setParameterCount(ModelSelectionCriterion::countFromSettings());
     if (reportRunner_->isRunning())
         reportRunner_->wait();
     shown->run();
@@ -1090,7 +1091,7 @@ void RivuletWindow::doActionSaveToCsv()
         return;
     QString text;
     if (averaged) {
-        text = actions_->averagedEstimates().csv();
+        text = actions_->averagedEstimates(ModelSelectionCriterion::countFromSettings()).csv();
     } else if (ModelReport* shown = modelReport(key - SurvivalReportWindow)) {
         // The model shown now, even when its window has not been brought up to date.
         setReportedModel(*shown);

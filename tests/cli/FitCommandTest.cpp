@@ -59,8 +59,9 @@ TEST_F(FitCommand, FitsTheFitListAndWritesComparisonEstimatesAveragesAndReports)
     const QList<QStringList> comparison = readCsv(out + "/comparison.csv");
     ASSERT_EQ(comparison.size(), 4);
     for (const QStringList& row : comparison.mid(1)) {
-        ASSERT_EQ(row.size(), 11) << row.join(',').toStdString();
-        EXPECT_EQ(row[10], "converged");
+        ASSERT_EQ(row.size(), 12) << row.join(',').toStdString();
+        EXPECT_EQ(row[10], row[3]);
+        EXPECT_EQ(row[11], "converged");
         const double k = row[3].toDouble();
         EXPECT_NEAR(row[7].toDouble(), row[5].toDouble() + 2 * k * (k + 1) / (3000 - k - 1), 1e-6);
     }

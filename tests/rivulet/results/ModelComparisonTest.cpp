@@ -47,9 +47,10 @@ struct Catalogued
     }
 
     // Records the model with every free parameter at `value` and, when given, a diagonal
-    // covariance matrix of `variance`.
+    // covariance matrix of `variance`, and `informed` parameters the data inform (all when
+    // negative).
     void record(const EquatingScheme& scheme, double aic, double value,
-                std::optional<double> variance)
+                std::optional<double> variance, int informed = -1)
     {
         auto structure = std::make_unique<ParameterStructure>(releases, sites, years);
         catalogue.applyModel(scheme.captureCode, scheme.survivalCode, *structure);
@@ -64,6 +65,8 @@ struct Catalogued
         summary.ending = FitEnding::Converged;
         summary.blocks.push_back(
             {variance ? CovarianceStatus::Computed : CovarianceStatus::Singular, QString(), {}});
+        summary.estimates.assign(static_cast<std::size_t>(k), EstimateStatus::Estimated);
+        summary.informedParameters = informed < 0 ? k : informed;
         results.record(scheme, k - aic / 2, aic, std::vector<double>(k, value),
                        std::move(covariance), std::move(structure), summary);
     }
@@ -95,12 +98,12 @@ TEST(ModelComparisonTest, MarksTheLowestAicAndQuotesDescriptionsInCsv)
     const QStringList csv = comparison.csv().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(csv.size(), 4);
     EXPECT_EQ(csv[0], "model,description,delta_aic,num_params,log_likelihood,aic,best,aicc,"
-                      "delta_aicc,weight,status");
+                      "delta_aicc,weight,num_informed,status");
     EXPECT_TRUE(csv[2].startsWith("M.s.2A,\"Capture: Equated across all release sites, Survival "
                                   "and movement: All release sites unique\",0,"))
         << csv[2].toStdString();
     // No number of released fish given: no AICc.
-    EXPECT_TRUE(csv[2].endsWith(",48,1,NA,NA,NA,converged")) << csv[2].toStdString();
+    EXPECT_TRUE(csv[2].endsWith(",48,1,NA,NA,NA,7,converged")) << csv[2].toStdString();
 }
 
 TEST(ModelComparisonTest, AiccOfTheReleasedFishAndTheCriterionThatMarksTheBest)
@@ -139,15 +142,38 @@ TEST(ModelComparisonTest, AiccOfTheReleasedFishAndTheCriterionThatMarksTheBest)
 
     const QStringList csv = byAicc.csv().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(csv.size(), 3);
-    EXPECT_TRUE(csv[0].endsWith(",aic,best,aicc,delta_aicc,weight,status"));
+    EXPECT_TRUE(csv[0].endsWith(",aic,best,aicc,delta_aicc,weight,num_informed,status"));
     EXPECT_TRUE(csv[2].endsWith(",1," + QString::number(aiccSmall, 'g', 12) + ",0," +
-                                QString::number(*byAicc.rows()[1].weight, 'g', 12) + ",converged"))
+                                QString::number(*byAicc.rows()[1].weight, 'g', 12) + "," +
+                                QString::number(ks) + ",converged"))
         << csv[2].toStdString();
     // Too few fish for any model: no AICc and no weight; the lowest AIC marks the best.
     const ModelComparison few(c.catalogue, c.results, 2, ModelSelectionCriterion::Aicc);
     EXPECT_EQ(few.bestIndex(), 0);
-    EXPECT_TRUE(few.csv().endsWith(",0,NA,NA,NA,converged\n"));
+    EXPECT_TRUE(few.csv().endsWith(",0,NA,NA,NA," + QString::number(ks) + ",converged\n"));
     EXPECT_TRUE(few.table().contains(" NA ")) << few.table().toStdString();
+}
+
+// Counted by what the data inform, a general model whose extra parameters are not estimable
+// costs no more than the smaller one: its AIC, AICc and weight use the informed count.
+TEST(ModelComparisonTest, CountedByInformedParametersTheUninformedOnesCostNothing)
+{
+    Catalogued c;
+    c.record({1, 1}, 40.0, 0.5, 0.01, 4);
+    c.record({2, 2}, 40.0, 0.5, 0.01);
+    const int k = c.results.result(0).numParameters();
+    const double lnL = c.results.logLikelihood(0);
+    ASSERT_GT(k, 4);
+    const ModelComparison counted(c.catalogue, c.results, 20, ModelSelectionCriterion::Aic,
+                                  ModelSelectionCriterion::Count::Informed);
+    EXPECT_EQ(counted.rows()[0].numParameters, k);
+    EXPECT_EQ(counted.rows()[0].informedParameters, 4);
+    EXPECT_DOUBLE_EQ(counted.rows()[0].aic, 2.0 * 4 - 2.0 * lnL);
+    EXPECT_NEAR(*counted.rows()[0].aicc, 2.0 * 4 - 2.0 * lnL + 2.0 * 4 * 5 / (20 - 4 - 1), 1e-9);
+    EXPECT_EQ(counted.bestIndex(), 0);
+    const ModelComparison free(c.catalogue, c.results, 20);
+    EXPECT_DOUBLE_EQ(free.rows()[0].aic, 40.0);
+    EXPECT_EQ(free.rows()[0].informedParameters, 4);
 }
 
 TEST(ModelComparisonTest, EstimatesWithoutCovarianceOrUsableVarianceHaveNoStandardError)

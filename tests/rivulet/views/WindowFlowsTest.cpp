@@ -108,7 +108,7 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     for (int c = 0; c < table->columnCount(); ++c)
         headers << table->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headers.mid(3),
-              (QStringList{"Ln Likelihood", "AICc", "Delta AICc", "Weight", "Fit"}));
+              (QStringList{"Ln Likelihood", "AICc", "Delta AICc", "Weight", "Informed", "Fit"}));
     EXPECT_EQ(table->index(bestRow, ResultsTableModel::FitColumn).data().toString(),
               QStringLiteral("converged"));
 
