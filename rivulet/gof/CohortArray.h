@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace rivulet::gof {
@@ -47,13 +48,13 @@ public:
     Row released(int occasion) const;
 
 private:
-    Row& row(int cohort, int occasion);
     Row emptyRow() const { return Row{std::vector<std::int64_t>(occasions_, 0), 0}; }
-    static void addRow(Row& into, const Row& from);
+    void addRow(Row& into, int cohort, int occasion) const;
 
     int occasions_;
-    // rows_[cohort * occasions_ + occasion]
-    std::vector<Row> rows_;
+    // Keyed by cohort * occasions_ + occasion; only the rows that hold fish, since most
+    // (cohort, occasion) pairs of a long river are empty.
+    std::unordered_map<std::int64_t, Row> rows_;
 };
 
 } // namespace rivulet::gof

@@ -62,6 +62,8 @@ std::vector<ComponentTable> componentTables(const CohortArray& counts, int strat
 {
     std::vector<ComponentTable> sr, sm, ct, cl;
     const int k = counts.occasions();
+    // Next detections of every fish released before the loop's occasion, by occasion.
+    std::vector<std::int64_t> releasedBefore(static_cast<std::size_t>(k), 0);
     for (int i = 0; i < k; ++i) {
         const CohortArray::Row before = counts.seenBefore(i);
         const CohortArray::Row fresh = counts.firstReleased(i);
@@ -74,14 +76,9 @@ std::vector<ComponentTable> componentTables(const CohortArray& counts, int strat
         append(sm, Component::Sm3, stratum, i, {tail(before.next, i + 1), tail(fresh.next, i + 1)},
                Pooling::FromFarEnd);
 
-        // Known alive at i but missed there: released before i, next seen after i.
-        std::vector<std::int64_t> missed(static_cast<std::size_t>(k), 0);
-        for (int j = 0; j < i; ++j) {
-            const CohortArray::Row earlier = counts.released(j);
-            for (int next = i + 1; next < k; ++next)
-                missed[static_cast<std::size_t>(next)] +=
-                    earlier.next[static_cast<std::size_t>(next)];
-        }
+        // Known alive at i but missed there: released before i, next seen after i (only the
+        // columns after i of the running sum are read).
+        const std::vector<std::int64_t>& missed = releasedBefore;
         const CohortArray::Row seen = counts.released(i);
         if (i + 1 < k) {
             // Rows: missed at i, seen at i; columns: next at i+1, later. A negative z means the
@@ -94,6 +91,9 @@ std::vector<ComponentTable> componentTables(const CohortArray& counts, int strat
         }
         append(cl, Component::CL2, stratum, i, {tail(missed, i + 2), tail(seen.next, i + 2)},
                Pooling::FromFarEnd);
+        for (int next = i + 1; next < k; ++next)
+            releasedBefore[static_cast<std::size_t>(next)] +=
+                seen.next[static_cast<std::size_t>(next)];
     }
     std::vector<ComponentTable> tables;
     for (auto* part : {&sr, &sm, &ct, &cl})
