@@ -2,6 +2,7 @@
 
 #include "cli/DiagramCommand.h"
 #include "cli/FitCommand.h"
+#include "cli/GofCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LoadAgesCommand.h"
 #include "cli/LoadObservationsCommand.h"
@@ -59,6 +60,11 @@ const std::vector<CommandEntry>& CommandTable::entries()
          "estimates.csv and the reports of the best model (or of --report-model): "
          "survival, capture and performance as HTML and CSV, and releases.html",
          &make<FitCommand>},
+        {"gof", "[--json FILE]",
+         "print the component goodness-of-fit tests (3.SR, 3.Sm, 2.CT, 2.CL) where sites act as "
+         "occasions within each migration year, their totals, c-hat and the directional "
+         "statistics; with --json also write them as JSON",
+         &make<GofCommand>},
         {"report", "releases [--html FILE]",
          "write the release summary report of the data (releases with their site, year and "
          "number of fish): its text, or with --html the report as HTML",
