@@ -29,7 +29,7 @@ namespace {
 const QString usageLine =
     QStringLiteral("usage: rivulet-cli fit [--optimizer TEXT] [--model NAME]... [--out DIR] "
                    "[--report-model NAME] [--precision-est N] [--precision-err N] [--average] "
-                   "[--best-by AIC|AICc] [--count-by free|estimable]");
+                   "[--best-by AIC|AICc] [--count-by free|estimable] [--profile]");
 
 struct FitArguments
 {
@@ -75,6 +75,7 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
                      ArgumentParser::LastWins);
     parser.addOption(QStringLiteral("count-by"), QStringLiteral("COUNT"), ArgumentParser::LastWins);
     parser.addFlag({QStringLiteral("average")});
+    parser.addFlag({QStringLiteral("profile")});
     FitArguments parsed;
     parsed.files.criterion = ModelSelectionCriterion::fromSettings();
     parsed.files.count = ModelSelectionCriterion::countFromSettings();
@@ -95,6 +96,7 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
             parsed.errorPrecision = precisionOf(parser, QStringLiteral("precision-err"), error);
         }
         parsed.files.average = parser.isSet(QStringLiteral("average"));
+        parsed.fit.profileAll = parser.isSet(QStringLiteral("profile"));
         if (error.isEmpty() && parser.isSet(QStringLiteral("best-by"))) {
             const QString text = parser.value(QStringLiteral("best-by"));
             if (const auto criterion = ModelSelectionCriterion::parse(text))

@@ -33,6 +33,15 @@ struct FitOptions
     // The estimator re-runs the optimizer until the objective changes by no more than this.
     double endingCriterion = DefaultEndingCriterion;
     Gradient gradient = Gradient::Exact;
+    // Which parameters get a profile-likelihood interval: those without a standard error (at
+    // a bound or not estimable), every free parameter, or none.
+    enum class Profiles
+    {
+        WithoutStandardError,
+        All,
+        None
+    };
+    Profiles profiles = Profiles::WithoutStandardError;
     // The threads that fit blocks side by side and sum the halves of a model fitted as one
     // piece (borrowed); null for the process-wide pool. The numbers never depend on it.
     lum::WorkerPool* pool = nullptr;

@@ -47,6 +47,14 @@ struct BlockCovariance
     int notEstimable = 0;
 };
 
+// The 95% profile-likelihood interval of a free parameter (ProfileLikelihood).
+struct ProfileInterval
+{
+    int parameter = 0;
+    double lower = 0.0;
+    double upper = 0.0;
+};
+
 // What a model's fit came to, apart from its numbers: kept with every recorded model so that a
 // table can say how its fit ended and why it has no standard errors.
 struct FitSummary
@@ -63,6 +71,8 @@ struct FitSummary
     // The number of parameter directions the data inform: the free parameters less those at a
     // bound and those not estimable, less any further flat combination.
     int informedParameters = 0;
+    // Profile-likelihood intervals, in the order of their parameters.
+    std::vector<ProfileInterval> profiles;
 
     // Every block Computed or Reduced.
     bool hasCovariance() const;

@@ -12,8 +12,10 @@
 #include "lum/thread/WorkerPool.h"
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/model/ModelTransform.h"
+#include "rivulet/model/ParameterBlocks.h"
 #include "rivulet/model/ParameterBoundsCheck.h"
 #include "rivulet/model/ParameterStructure.h"
+#include "rivulet/model/ProfileLikelihood.h"
 #include "rivulet/model/RivuletLikelihood.h"
 
 #include <algorithm>
@@ -27,14 +29,6 @@ namespace rivulet {
 namespace {
 
 const char* const NOT_POSITIVE_DEFINITE = "Covariance matrix is not positive definite";
-
-// Free parameters (ascending) that share no term and no transform group with any other
-// parameter, and the terms (ascending) they enter.
-struct ParameterBlock
-{
-    std::vector<int> parameters;
-    std::vector<int> terms;
-};
 
 // A covariance matrix whose every linear combination has a positive variance (a Cholesky
 // factorisation exists). Without this, a derived quantity could get a negative variance and
@@ -60,84 +54,6 @@ bool isPositiveDefinite(const lum::DenseMatrix& matrix)
         }
     }
     return true;
-}
-
-// The connected components of the free parameters, two parameters joined when they enter a
-// common term or move together in the transform; in the order of their lowest parameter.
-std::vector<ParameterBlock> parameterBlocks(const lum::Func& likelihood,
-                                            const lum::SoftmaxTransform& transform)
-{
-    const int k = transform.size();
-    std::vector<int> parent(static_cast<std::size_t>(k));
-    std::iota(parent.begin(), parent.end(), 0);
-    const auto root = [&parent](int i) {
-        while (parent[static_cast<std::size_t>(i)] != i) {
-            int& up = parent[static_cast<std::size_t>(i)];
-            up = parent[static_cast<std::size_t>(up)];
-            i = up;
-        }
-        return i;
-    };
-    const auto join = [&](int a, int b) { parent[static_cast<std::size_t>(root(a))] = root(b); };
-    std::vector<int> firstOfTerm(static_cast<std::size_t>(likelihood.termCount()), -1);
-    for (int j = 0; j < k; ++j) {
-        for (const int t : likelihood.termsOfParameter(j)) {
-            int& first = firstOfTerm[static_cast<std::size_t>(t)];
-            if (first < 0) {
-                first = j;
-            } else {
-                join(j, first);
-            }
-        }
-    }
-    for (int g = 0; g < transform.groupCount(); ++g) {
-        const std::vector<int>& members = transform.members(g);
-        for (std::size_t m = 1; m < members.size(); ++m) {
-            join(members[0], members[m]);
-        }
-    }
-    std::vector<int> blockOfRoot(static_cast<std::size_t>(k), -1);
-    std::vector<ParameterBlock> blocks;
-    for (int j = 0; j < k; ++j) {
-        int& b = blockOfRoot[static_cast<std::size_t>(root(j))];
-        if (b < 0) {
-            b = static_cast<int>(blocks.size());
-            blocks.emplace_back();
-        }
-        ParameterBlock& block = blocks[static_cast<std::size_t>(b)];
-        block.parameters.push_back(j);
-        const std::vector<int>& terms = likelihood.termsOfParameter(j);
-        block.terms.insert(block.terms.end(), terms.begin(), terms.end());
-    }
-    for (ParameterBlock& block : blocks) {
-        std::sort(block.terms.begin(), block.terms.end());
-        block.terms.erase(std::unique(block.terms.begin(), block.terms.end()), block.terms.end());
-    }
-    return blocks;
-}
-
-// The transform of a block's parameters alone (local positions), its groups in the order of
-// their lowest member. Every group of the whole transform lies in one block.
-lum::SoftmaxTransform blockTransform(const lum::SoftmaxTransform& transform,
-                                     const std::vector<int>& parameters)
-{
-    std::vector<lum::SoftmaxTransform::Group> groups;
-    std::vector<int> seen;
-    for (const int p : parameters) {
-        const int g = transform.groupOf(p);
-        if (std::find(seen.begin(), seen.end(), g) != seen.end()) {
-            continue;
-        }
-        seen.push_back(g);
-        lum::SoftmaxTransform::Group group;
-        group.budget = transform.budget(g);
-        for (const int member : transform.members(g)) {
-            const auto at = std::lower_bound(parameters.begin(), parameters.end(), member);
-            group.members.push_back(static_cast<int>(at - parameters.begin()));
-        }
-        groups.push_back(std::move(group));
-    }
-    return lum::SoftmaxTransform(static_cast<int>(parameters.size()), std::move(groups));
 }
 
 // What the fit of one piece (the whole model, or one block) came to.
@@ -509,6 +425,56 @@ void fitWhole(RivuletLikelihood& likelihood, const lum::SoftmaxTransform& transf
     finish();
 }
 
+// The profile-likelihood intervals the options ask for into the summary: the blocks side by
+// side on the pool (their terms apart), the parameters of a block one after the other.
+void profileParameters(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
+                       const lum::SoftmaxTransform& transform, const std::vector<double>& x,
+                       const FitOptions& options, const std::atomic<bool>& cancel,
+                       FitSummary& summary)
+{
+    const bool all = options.profiles == FitOptions::Profiles::All;
+    std::vector<std::vector<int>> targets(blocks.size());
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        for (const int p : blocks[b].parameters) {
+            const std::size_t i = static_cast<std::size_t>(p);
+            if (all || (i < summary.estimates.size() &&
+                        summary.estimates[i] != EstimateStatus::Estimated)) {
+                targets[b].push_back(p);
+            }
+        }
+    }
+    std::vector<std::vector<ProfileInterval>> found(blocks.size());
+    const auto work = [&](std::size_t b) {
+        if (targets[b].empty() || cancel.load()) {
+            return;
+        }
+        const std::unique_ptr<lum::OptimizerI> own = options.newOptimizer();
+        lum::OptimizerI& optimizer = own ? *own : *options.prototype;
+        ProfileLikelihood profile(likelihood, transform, optimizer, options.endingCriterion,
+                                  cancel);
+        for (const int p : targets[b]) {
+            if (const std::optional<ProfileInterval> interval = profile.interval(blocks[b], x, p)) {
+                found[b].push_back(*interval);
+            }
+        }
+    };
+    // An optimizer that cannot be copied serves one block at a time.
+    if (options.newOptimizer()) {
+        options.workerPool().parallelFor(blocks.size(), work);
+    } else {
+        for (std::size_t b = 0; b < blocks.size(); ++b) {
+            work(b);
+        }
+    }
+    for (const std::vector<ProfileInterval>& block : found) {
+        summary.profiles.insert(summary.profiles.end(), block.begin(), block.end());
+    }
+    std::sort(summary.profiles.begin(), summary.profiles.end(),
+              [](const ProfileInterval& a, const ProfileInterval& b) {
+                  return a.parameter < b.parameter;
+              });
+}
+
 } // namespace
 
 ModelFit fitModel(const FitProblem& problem, const FitOptions& options,
@@ -545,6 +511,12 @@ ModelFit fitModel(const FitProblem& problem, const FitOptions& options,
         if (result.summary.ending != FitEnding::Converged) {
             result.summary.logLikelihood = 0.0;
             result.covariance.reset();
+        } else if (options.profiles != FitOptions::Profiles::None) {
+            profileParameters(blocks, likelihood, transform, x, options, cancel, result.summary);
+            if (cancel.load()) {
+                result.summary.ending = FitEnding::Canceled;
+                result.covariance.reset();
+            }
         }
         result.estimates = std::move(x);
     } catch (const std::exception& e) {

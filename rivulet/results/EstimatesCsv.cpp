@@ -42,8 +42,7 @@ QString EstimatesCsv::text(const ModelCatalogue& catalogue, const EstimationResu
                  quantity.standardError ? number(*quantity.standardError) : QString(),
                  row.fixed ? QStringLiteral("1") : QStringLiteral("0"),
                  LogitInterval::lowerText(quantity.interval),
-                 LogitInterval::upperText(quantity.interval), row.status,
-                 quantity.interval ? QStringLiteral("wald") : QStringLiteral("none")});
+                 LogitInterval::upperText(quantity.interval), row.status, row.intervalKind});
         }
     }
     return text;

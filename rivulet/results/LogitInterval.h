@@ -15,6 +15,8 @@ public:
     static constexpr double Z95 = 1.96;
 
     static std::optional<LogitInterval> of(double estimate, std::optional<double> standardError);
+    // An interval found otherwise (a profile likelihood's), kept in the same form.
+    static LogitInterval between(double lower, double upper) { return {lower, upper}; }
 
     double lower() const { return lower_; }
     double upper() const { return upper_; }

@@ -8,6 +8,7 @@
 #include "rivulet/model/ParameterMap.h"
 #include "rivulet/model/ParameterStructure.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace rivulet {
@@ -61,6 +62,7 @@ ParameterRows::ParameterRows(const EstimationResults& results, int model)
     const CovarianceMap& covariances = results.covarianceMap(model);
     const bool hasCovariance = covariances.hasCovariance();
     const std::vector<EstimateStatus>& statuses = results.result(model).summary.estimates;
+    const std::vector<ProfileInterval>& profiles = results.result(model).summary.profiles;
     const QStringList releases = results.releasesController().labels();
     const QStringList sites = results.sitesController().shortNames();
     const QStringList years = results.yearsController().yearLabels();
@@ -88,6 +90,15 @@ ParameterRows::ParameterRows(const EstimationResults& results, int model)
                                           std::isfinite(value.variance) && value.variance >= 0.0
                                       ? std::optional<double>(std::sqrt(value.variance))
                                       : std::nullopt);
+        row.intervalKind = quantity.interval ? QStringLiteral("wald") : QStringLiteral("none");
+        const auto profile = std::lower_bound(
+            profiles.begin(), profiles.end(), index,
+            [](const ProfileInterval& p, int parameter) { return p.parameter < parameter; });
+        // Where the likelihood itself gave the interval, it stands instead of the Wald one.
+        if (!row.fixed && profile != profiles.end() && profile->parameter == index) {
+            quantity.interval = LogitInterval::between(profile->lower, profile->upper);
+            row.intervalKind = QStringLiteral("profile");
+        }
         rows_.push_back(std::move(row));
     }
 }

@@ -26,6 +26,9 @@ public:
         // "estimated", "at a bound", "not estimable" or "fixed" (by the data): why a row has
         // or lacks its standard error.
         QString status;
+        // How the interval was found: "wald" (from the standard error), "profile" (from the
+        // profile likelihood) or "none".
+        QString intervalKind;
     };
 
     // The results are read at construction only.

@@ -34,6 +34,7 @@ RivuletSettings::RivuletSettings()
     // 0: the best model is the one with the lowest AIC; 1: the lowest AICc.
     addSetting(BestModelCriterion, QStringLiteral("best_model_criterion"), 0);
     addSetting(ParameterCount, QStringLiteral("parameter_count"), 0);
+    addSetting(ProfileAll, QStringLiteral("profile_all"), 0);
     // The user's folders survive a reset of the settings. Number 2 names
     // no key; it is kept for compatibility of the list.
     setPreservedKeys({PrevFile, DiagDir, 2});

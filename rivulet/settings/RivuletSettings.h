@@ -49,7 +49,10 @@ public:
         EstimationGradient = 23,
         // 0: AIC, AICc and the weights count every free parameter; 1: only those the data
         // inform.
-        ParameterCount = 24
+        ParameterCount = 24,
+        // 0: profile-likelihood intervals for the estimates without a standard error only;
+        // 1: for every free parameter.
+        ProfileAll = 25
     };
 
     static RivuletSettings& instance();

@@ -17,6 +17,9 @@ FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
           std::make_unique<ParameterStructure>(study.releases(), study.sites(), study.years()))
 {
     FitOptions fitOptions = fitOptionsFromSettings();
+    if (options.profileAll) {
+        fitOptions.profiles = FitOptions::Profiles::All;
+    }
     if (options.optimizer) {
         fitOptions.optimizer = *options.optimizer;
     }

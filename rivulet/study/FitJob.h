@@ -30,6 +30,8 @@ public:
         std::optional<QString> optimizer;
         // The models to fit, in this order; empty for the catalogue's fit list.
         std::vector<EquatingScheme> schemes;
+        // Profile-likelihood intervals of every free parameter instead of the setting.
+        bool profileAll = false;
     };
 
     FitJob(Study& study, const Options& options, lum::ThreadRunner* runner);

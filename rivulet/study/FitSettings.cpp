@@ -26,6 +26,9 @@ FitOptions fitOptionsFromSettings()
     options.gradient = gradient.isValid() && gradient.toInt() == 1
                            ? FitOptions::Gradient::FiniteDifferences
                            : FitOptions::Gradient::Exact;
+    if (settings.value(RivuletSettings::ProfileAll).toInt() == 1) {
+        options.profiles = FitOptions::Profiles::All;
+    }
     return options;
 }
 

@@ -93,7 +93,13 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     auto* advancedGroup = new QGroupBox(QStringLiteral("Advanced Settings"), advanced);
     diagnostics_ = new QCheckBox(QStringLiteral("Show Diagnostic Tools"), advancedGroup);
     diagnostics_->setObjectName(QStringLiteral("diagnosticsCheckBox"));
-    (new QVBoxLayout(advancedGroup))->addWidget(diagnostics_);
+    profileAll_ = new QCheckBox(
+        QStringLiteral("Profile-likelihood intervals for every parameter (slower fits)"),
+        advancedGroup);
+    profileAll_->setObjectName(QStringLiteral("profileAllCheckBox"));
+    auto* advancedGroupLayout = new QVBoxLayout(advancedGroup);
+    advancedGroupLayout->addWidget(diagnostics_);
+    advancedGroupLayout->addWidget(profileAll_);
     auto* advancedLayout = new QVBoxLayout(advanced);
     advancedLayout->addWidget(advancedGroup);
     advancedLayout->addStretch();
@@ -117,6 +123,7 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     errors_->setValue(settings.value(RivuletSettings::PrecisionErr).toInt());
     expert_->setChecked(settings.value(RivuletSettings::UiExpertMode).toBool());
     diagnostics_->setChecked(settings.value(RivuletSettings::DiagnosticsEnabled).toBool());
+    profileAll_->setChecked(settings.value(RivuletSettings::ProfileAll).toInt() == 1);
     aicc_->setChecked(ModelSelectionCriterion::fromSettings() == ModelSelectionCriterion::Aicc);
     informed_->setChecked(ModelSelectionCriterion::countFromSettings() ==
                           ModelSelectionCriterion::Count::Informed);
@@ -131,6 +138,7 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
             &RivuletSettingsWidget::onSettingsChanged);
     connect(aicc_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
     connect(informed_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
+    connect(profileAll_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
     connect(browse, &QPushButton::clicked, this,
             &RivuletSettingsWidget::onSelectAlternateConfigFile);
     connect(useAlternate_, &QRadioButton::toggled, this,
@@ -164,6 +172,8 @@ void RivuletSettingsWidget::onApplyClicked()
     settings.setValue(RivuletSettings::PrecisionErr, errors_->value());
     settings.setValue(RivuletSettings::UiExpertMode, expert_->isChecked());
     settings.setValue(RivuletSettings::DiagnosticsEnabled, diagnostics_->isChecked());
+    // Read by the next fit.
+    settings.setValue(RivuletSettings::ProfileAll, profileAll_->isChecked() ? 1 : 0);
     ModelSelectionCriterion::store(criterion);
     ModelSelectionCriterion::storeCount(count);
     apply_->setEnabled(false);

@@ -65,6 +65,7 @@ private:
     QCheckBox* diagnostics_ = nullptr;
     QCheckBox* aicc_ = nullptr;
     QCheckBox* informed_ = nullptr;
+    QCheckBox* profileAll_ = nullptr;
     QRadioButton* useDefault_ = nullptr;
     QRadioButton* useAlternate_ = nullptr;
     QGroupBox* alternateGroup_ = nullptr;

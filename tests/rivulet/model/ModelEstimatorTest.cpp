@@ -393,6 +393,12 @@ TEST(ModelEstimatorTest, ParametersTheDataDoNotInformCostNoOtherBlockItsStandard
     for (const int p : summary.blocks[1].parameters)
         EXPECT_EQ(summary.estimates[static_cast<std::size_t>(p)], EstimateStatus::NotEstimable);
     EXPECT_EQ(summary.statusText(), QStringLiteral("converged; %1 not estimable").arg(unknown));
+    // Nothing informs them: their profile intervals are the whole of their space.
+    ASSERT_EQ(summary.profiles.size(), static_cast<std::size_t>(unknown));
+    for (const ProfileInterval& interval : summary.profiles) {
+        EXPECT_EQ(interval.lower, 0.0);
+        EXPECT_GT(interval.upper, 0.0);
+    }
     // The warning names the model, the block and its parameters.
     ASSERT_EQ(study.warnings.size(), 1);
     EXPECT_TRUE(study.warnings[0].startsWith(

@@ -1,0 +1,190 @@
+#include "rivulet/model/ProfileLikelihood.h"
+
+#include "lum/estimation/BlockFunc.h"
+#include "lum/estimation/Estimator.h"
+#include "lum/estimation/SoftmaxTransform.h"
+#include "lum/estimation/TransformedFunc.h"
+#include "rivulet/model/ParameterBlocks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <numeric>
+
+namespace rivulet {
+
+namespace {
+
+// Logits beyond this are a share within about 1e-8 of its bound: the bound itself.
+constexpr double FarLogit = 18.0;
+// The limits are found to this many logit units.
+constexpr double LogitTolerance = 1e-3;
+// An estimate this close to a bound, as a share of its budget, sits on it.
+constexpr double AtBound = 1e-6;
+
+double logit(double share)
+{
+    share = std::clamp(share, 1e-12, 1.0 - 1e-12);
+    return std::log(share / (1.0 - share));
+}
+
+double logistic(double u)
+{
+    return 1.0 / (1.0 + std::exp(-u));
+}
+
+} // namespace
+
+// One parameter's profile: its block without it, its budget, the estimate, the value of the
+// block's terms at the estimates, and the others' point of the last fit.
+struct ProfileLikelihood::Held
+{
+    const ParameterBlock& block;
+    std::vector<int> others;
+    std::vector<double> point;
+    int parameter = 0;
+    double budget = 1.0;
+    double estimate = 0.0;
+    double best = 0.0;
+    std::vector<double> start;
+};
+
+ProfileLikelihood::ProfileLikelihood(lum::Func& likelihood, const lum::SoftmaxTransform& transform,
+                                     lum::OptimizerI& optimizer, double endingCriterion,
+                                     const std::atomic<bool>& cancel)
+    : likelihood_(likelihood), transform_(transform),
+      estimator_(std::make_unique<lum::Estimator>(optimizer, endingCriterion)), cancel_(cancel)
+{
+}
+
+ProfileLikelihood::~ProfileLikelihood() = default;
+
+std::optional<double> ProfileLikelihood::heldValue(Held& held, double t)
+{
+    held.point[static_cast<std::size_t>(held.parameter)] = t;
+    lum::BlockFunc func(likelihood_, held.point, held.others, held.block.terms);
+    const lum::SoftmaxTransform local = blockTransform(transform_, held.others, held.parameter, t);
+    // The others of j's group must fit into the budget t leaves them.
+    std::vector<double> x = held.start;
+    const int group = transform_.groupOf(held.parameter);
+    double used = 0.0;
+    for (std::size_t i = 0; i < held.others.size(); ++i) {
+        if (transform_.groupOf(held.others[i]) == group)
+            used += x[i];
+    }
+    const double room = std::max(0.0, held.budget - t) * (1.0 - 1e-6);
+    if (used > room) {
+        for (std::size_t i = 0; i < held.others.size(); ++i) {
+            if (transform_.groupOf(held.others[i]) == group)
+                x[i] *= used > 0.0 ? room / used : 0.0;
+        }
+    }
+    lum::TransformedFunc objective(func, local);
+    std::vector<double> z;
+    local.toCoordinates(x, z);
+    try {
+        if (!z.empty())
+            estimator_->estimate(objective, z, cancel_);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (cancel_.load())
+        return std::nullopt;
+    local.toParameters(z, x);
+    const double value = func(x);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    held.start = std::move(x);
+    return value;
+}
+
+std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
+{
+    const double share = held.estimate / held.budget;
+    // At the bound it looks past: the interval reaches it.
+    if ((direction > 0 && share >= 1.0 - AtBound) || (direction < 0 && share <= AtBound))
+        return direction > 0 ? held.budget : 0.0;
+    const std::vector<double> fitted = held.start;
+    const auto excess = [&](double u) -> std::optional<double> {
+        const std::optional<double> value = heldValue(held, held.budget * logistic(u));
+        if (!value)
+            return std::nullopt;
+        return 2.0 * (*value - held.best) - ChiSquare95;
+    };
+    // Out from the estimate in doubling steps until the profile crosses the cut-off.
+    double inside = std::clamp(logit(share), -FarLogit, FarLogit);
+    double insideExcess = -ChiSquare95;
+    double outside = inside;
+    double outsideExcess = 0.0;
+    bool crossed = false;
+    for (double step = 0.5; !crossed; step *= 2.0) {
+        outside = inside + direction * step;
+        if (std::abs(outside) > FarLogit) {
+            outside = direction * FarLogit;
+        }
+        const std::optional<double> e = excess(outside);
+        if (!e)
+            return std::nullopt;
+        outsideExcess = *e;
+        if (outsideExcess > 0.0) {
+            crossed = true;
+        } else if (std::abs(outside) >= FarLogit) {
+            held.start = fitted;
+            return direction > 0 ? held.budget : 0.0;
+        } else {
+            inside = outside;
+            insideExcess = outsideExcess;
+        }
+    }
+    // Regula falsi with the Illinois halving, which keeps both ends moving.
+    int kept = 0;
+    while (std::abs(outside - inside) > LogitTolerance) {
+        const double u =
+            outside - outsideExcess * (outside - inside) / (outsideExcess - insideExcess);
+        const std::optional<double> e = excess(u);
+        if (!e)
+            return std::nullopt;
+        if (*e > 0.0) {
+            outside = u;
+            outsideExcess = *e;
+            if (kept == -1)
+                insideExcess /= 2.0;
+            kept = -1;
+        } else {
+            inside = u;
+            insideExcess = *e;
+            if (kept == 1)
+                outsideExcess /= 2.0;
+            kept = 1;
+        }
+    }
+    held.start = fitted;
+    return held.budget * logistic(0.5 * (inside + outside));
+}
+
+std::optional<ProfileInterval> ProfileLikelihood::interval(const ParameterBlock& block,
+                                                           const std::vector<double>& x, int j)
+{
+    Held held{
+        block, {}, x, j, transform_.budget(transform_.groupOf(j)), x[static_cast<std::size_t>(j)],
+        0.0,   {}};
+    std::copy_if(block.parameters.begin(), block.parameters.end(), std::back_inserter(held.others),
+                 [j](int p) { return p != j; });
+    for (const int p : held.others)
+        held.start.push_back(x[static_cast<std::size_t>(p)]);
+    if (held.budget <= 0.0)
+        return ProfileInterval{j, 0.0, 0.0};
+    {
+        lum::BlockFunc func(likelihood_, held.point, held.others, block.terms);
+        held.best = func(held.start);
+    }
+    const std::optional<double> lower = limit(held, -1);
+    if (!lower)
+        return std::nullopt;
+    const std::optional<double> upper = limit(held, +1);
+    if (!upper)
+        return std::nullopt;
+    return ProfileInterval{j, *lower, *upper};
+}
+
+} // namespace rivulet

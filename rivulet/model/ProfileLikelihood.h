@@ -1,0 +1,62 @@
+#pragma once
+
+#include "rivulet/model/FitSummary.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace lum {
+class Estimator;
+class Func;
+class OptimizerI;
+class SoftmaxTransform;
+} // namespace lum
+
+namespace rivulet {
+
+struct ParameterBlock;
+
+// Profile-likelihood intervals of single parameters: the 95% interval of parameter j is
+// {θ : 2 (ln L̂ − ln L_p(θ)) ≤ χ²₁(0.95)}, where ln L_p(θ) is the log-likelihood with θ held
+// and the other parameters of j's block fitted again. Unlike a Wald interval it needs no
+// standard error, so it serves estimates at a bound (one-sided: [0, θ_U] at 0, [θ_L, 1] at 1)
+// and parameters the data inform only in combination with others (often reaching a bound).
+//
+// The limits are found on the logit scale of j's share of its group's budget: steps out from
+// the estimate until the profile crosses the cut-off, then regula falsi to a thousandth of a
+// logit unit. Each step is a fit of j's block alone, started from the last one's point; the
+// likelihood is borrowed and must only be used on the block's terms meanwhile.
+class ProfileLikelihood
+{
+public:
+    static constexpr double ChiSquare95 = 3.841458820694124;
+
+    // All borrowed; `optimizer` is used by one profile at a time.
+    ProfileLikelihood(lum::Func& likelihood, const lum::SoftmaxTransform& transform,
+                      lum::OptimizerI& optimizer, double endingCriterion,
+                      const std::atomic<bool>& cancel);
+    ~ProfileLikelihood();
+
+    // The interval of parameter j of `block` at the estimates x (the whole model's free
+    // parameters); none when canceled or when a fit fails.
+    std::optional<ProfileInterval> interval(const ParameterBlock& block,
+                                            const std::vector<double>& x, int j);
+
+private:
+    struct Held;
+
+    // The negative log-likelihood of the block's terms with j held at t and the others fitted,
+    // from (and into) `others`.
+    std::optional<double> heldValue(Held& held, double t);
+    // The limit on one side of the estimate: direction +1 (upper) or -1 (lower).
+    std::optional<double> limit(Held& held, int direction);
+
+    lum::Func& likelihood_;
+    const lum::SoftmaxTransform& transform_;
+    std::unique_ptr<lum::Estimator> estimator_;
+    const std::atomic<bool>& cancel_;
+};
+
+} // namespace rivulet
