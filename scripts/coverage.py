@@ -5,9 +5,10 @@
 
 For each class and seed it simulates a study with rivulet-sim, loads and fits it with
 rivulet-cli ("Fit All Models"), and then counts, over the most general model fitted, how often
-the true value lies inside the 95% interval of a free estimate. It also counts the fits that
-failed and any estimate outside [0, 1]. About 95% of the truths should be inside; far fewer
-means the standard errors or the fit are wrong.
+the true value lies inside the 95% Wald interval of a free estimate. It also counts the fits
+that failed, any estimate outside [0, 1], the estimates not at a bound that have a standard
+error, and how often the profile intervals of the others cover the truth. About 95% of the
+truths should be inside; far fewer means the standard errors or the fit are wrong.
 """
 import csv
 import os
@@ -63,7 +64,7 @@ def check(folder):
              for t in read_csv(os.path.join(folder, "truth.csv"))}
     general = max(read_csv(os.path.join(out, "comparison.csv")),
                   key=lambda row: int(row["num_params"]))["model"]
-    inside = total = outside = with_error = interior = 0
+    inside = total = outside = with_error = interior = profiled = profile_inside = 0
     for e in read_csv(os.path.join(out, "estimates.csv")):
         if not 0.0 <= float(e["estimate"]) <= 1.0:
             outside += 1
@@ -73,10 +74,16 @@ def check(folder):
         if e["model"] != general or e["fixed"] == "1" or e["lcl"] in ("", "NA"):
             continue
         key = (e["family"], e["release"], e["site"], e["year1"], e["year2"])
-        if key in truth:
+        if key not in truth:
+            continue
+        hit = float(e["lcl"]) <= truth[key] <= float(e["ucl"])
+        if e["interval"] == "profile":
+            profiled += 1
+            profile_inside += hit
+        else:
             total += 1
-            inside += float(e["lcl"]) <= truth[key] <= float(e["ucl"])
-    return inside, total, outside, with_error, interior
+            inside += hit
+    return inside, total, outside, with_error, interior, profiled, profile_inside
 
 
 def main():
@@ -87,6 +94,7 @@ def main():
             ENV[variable] = scratch
         for index, (name, options) in enumerate(CLASSES.items(), start=1):
             inside = total = outside = failed = with_error = interior = 0
+            profiled = profile_inside = 0
             for seed in range(1, SEEDS + 1):
                 folder = os.path.join(scratch, f"class{index}-seed{seed}")
                 if not run([SIM, "--seed", str(seed)] + options + [folder]):
@@ -101,12 +109,15 @@ def main():
                 outside += result[2]
                 with_error += result[3]
                 interior += result[4]
+                profiled += result[5]
+                profile_inside += result[6]
             share = inside / total if total else 0.0
             errors = with_error / interior if interior else 0.0
             print(f"{name}: {SEEDS} studies, {failed} failed, {outside} estimates outside [0, 1], "
                   f"truth inside the 95% interval {inside} of {total} ({share:.1%}), "
                   f"standard errors for {with_error} of {interior} estimates not at a bound "
-                  f"({errors:.1%})")
+                  f"({errors:.1%}), profile intervals of estimates without one covering the truth "
+                  f"{profile_inside} of {profiled}")
 
 
 if __name__ == "__main__":

@@ -4,6 +4,8 @@
 #include "rivulet/model/MeasureValue.h"
 #include "rivulet/model/ModelResult.h"
 #include "rivulet/model/ParameterMap.h"
+#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/results/ModelDocuments.h"
 #include "rivulet/results/ReportNumbers.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
@@ -102,8 +104,15 @@ QString ReleaseEstimates::cellText(int row, int column) const
     if (!hasValue(row, column))
         return QStringLiteral("NA");
     const PathKey key{columns_.at(column), rows_.at(row).first, rows_.at(row).second};
-    return ReportNumbers::valueText({estimate(key), variance(key), result_->hasCovariance()},
-                                    estimatePrecision_, errorPrecision_);
+    const ParameterStructure& structure = result_->parameters->structure();
+    const int index =
+        key.site < siteNames_.size() - 1
+            ? structure.phiIndex(release_.value, key.site, key.upstreamYear, key.downstreamYear)
+            : structure.lambdaIndex(release_.value, key.upstreamYear, key.downstreamYear);
+    MeasureValue value =
+        ModelDocuments::parameterValue(*result_, index, estimate(key), variance(key));
+    value.hasCovariance = value.hasCovariance && result_->hasCovariance();
+    return ReportNumbers::valueText(value, estimatePrecision_, errorPrecision_);
 }
 
 QString ReleaseEstimates::explanation(const PathKey& key) const

@@ -15,6 +15,11 @@ struct MeasureValue
     // The quantity depends on no free parameter: the data fixed it (a site passed unseen is
     // reached for certain), so it has no standard error to report.
     bool isFixed = false;
+    // Without a standard error (an estimate at a bound, or one the data do not inform), the
+    // interval found otherwise, a profile likelihood's, stands in its place.
+    bool hasInterval = false;
+    double lower = 0.0;
+    double upper = 0.0;
 
     bool hasEstimate() const { return std::isfinite(estimate); }
     // A standard error exists only with a covariance matrix and a usable variance: round-off

@@ -6,9 +6,12 @@
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/ModelResult.h"
 #include "rivulet/model/ParameterMap.h"
+#include "rivulet/model/ParameterStructure.h"
 #include "rivulet/results/ModelDescription.h"
 #include "rivulet/results/PerformanceTables.h"
 #include "rivulet/results/PhiTableLayout.h"
+
+#include <algorithm>
 
 namespace rivulet {
 
@@ -79,10 +82,10 @@ ReportTable phiTable(const ReportSources& sources, const ModelResult& result,
                 continue;
             }
             const int s = layout.reachSite(j);
-            row.values.push_back(
-                MeasureValue{parameters.phi(start.release, s, u, d),
-                             covariances.phiCovariance(start.release, s, u, d, s, u, d),
-                             covariances.hasCovariance()});
+            row.values.push_back(ModelDocuments::parameterValue(
+                result, parameters.structure().phiIndex(start.release, s, u, d),
+                parameters.phi(start.release, s, u, d),
+                covariances.phiCovariance(start.release, s, u, d, s, u, d)));
         }
         table.rows.push_back(std::move(row));
     }
@@ -113,10 +116,10 @@ ReportTable captureTable(const ReportSources& sources, const ModelResult& result
         ReportTable::Row row;
         row.labels = QStringList{yearNames.value(y)};
         for (int s = start.site + 1; s <= lastSite; ++s)
-            row.values.push_back(
-                MeasureValue{parameters.capture(start.release, s, y),
-                             covariances.captureCovariance(start.release, s, y, s, y),
-                             covariances.hasCovariance()});
+            row.values.push_back(ModelDocuments::parameterValue(
+                result, parameters.structure().captureIndex(start.release, s, y),
+                parameters.capture(start.release, s, y),
+                covariances.captureCovariance(start.release, s, y, s, y)));
         table.rows.push_back(std::move(row));
     }
     return table;
@@ -148,6 +151,27 @@ ReportDocument estimateDocument(ModelDocuments::Kind kind, const ReportSources& 
 }
 
 } // namespace
+
+MeasureValue ModelDocuments::parameterValue(const ModelResult& result, int index, double estimate,
+                                            double variance)
+{
+    MeasureValue value{estimate, variance, result.covariances->hasCovariance()};
+    const FitSummary& summary = result.summary;
+    if (index < 0 || index >= static_cast<int>(summary.estimates.size()) ||
+        summary.estimates[static_cast<std::size_t>(index)] == EstimateStatus::Estimated)
+        return value;
+    // Held at its bound, or uninformed: its variance is no standard error.
+    value.hasCovariance = false;
+    const auto profile = std::lower_bound(
+        summary.profiles.begin(), summary.profiles.end(), index,
+        [](const ProfileInterval& p, int parameter) { return p.parameter < parameter; });
+    if (profile != summary.profiles.end() && profile->parameter == index) {
+        value.hasInterval = true;
+        value.lower = profile->lower;
+        value.upper = profile->upper;
+    }
+    return value;
+}
 
 QString ModelDocuments::title(Kind kind)
 {

@@ -47,6 +47,12 @@ public:
                                                const ModelDescription& model,
                                                const ModelResult* result);
 
+    // The value of free parameter `index` of the result (fixed when negative) with its
+    // variance: where the covariance set the parameter aside (at a bound, or not estimable),
+    // without a standard error, and with its profile interval instead when it has one.
+    static MeasureValue parameterValue(const ModelResult& result, int index, double estimate,
+                                       double variance);
+
     // The opening of every report of `model`.
     static ModelHeader header(Kind kind, const ReportSources& sources,
                               const ModelDescription& model, const ModelResult& result);

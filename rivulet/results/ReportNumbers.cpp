@@ -31,6 +31,9 @@ QString ReportNumbers::standardErrorText(const MeasureValue& value, int errorPre
 {
     if (value.isFixed)
         return fixedByData();
+    if (!value.hasStandardError() && value.hasInterval)
+        return QStringLiteral("%1 to %2")
+            .arg(fixed(value.lower, errorPrecision), fixed(value.upper, errorPrecision));
     if (!value.hasStandardError())
         return notAvailable();
     return fixed(value.standardError(), errorPrecision);
@@ -39,6 +42,10 @@ QString ReportNumbers::standardErrorText(const MeasureValue& value, int errorPre
 QString ReportNumbers::valueText(const MeasureValue& value, int estimatePrecision,
                                  int errorPrecision)
 {
+    // An interval in place of the standard error, in brackets so that it is not read as one.
+    if (!value.isFixed && !value.hasStandardError() && value.hasInterval)
+        return QStringLiteral("%1 [%2]").arg(fixed(value.estimate, estimatePrecision),
+                                             standardErrorText(value, estimatePrecision));
     return QStringLiteral("%1 (%2)").arg(fixed(value.estimate, estimatePrecision),
                                          standardErrorText(value, errorPrecision));
 }
@@ -57,6 +64,9 @@ void ReportNumbers::writeStandardError(QTextStream& out, const MeasureValue& val
         out << fixedByData();
     else if (value.hasStandardError())
         writeNumber(out, value.standardError());
+    else if (value.hasInterval)
+        // "lower to upper": still one field, and no number a reader takes for an error.
+        out << value.lower << " to " << value.upper;
     else
         out << notAvailable();
 }

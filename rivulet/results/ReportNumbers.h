@@ -10,7 +10,9 @@ struct MeasureValue;
 
 // How the reports write numbers. Rich text: an estimate with its standard error reads
 // "%1 (%2)" in fixed notation with the two precisions, and "%1 (NA)" without a covariance
-// matrix, "%1 (fixed)" for a quantity that depends on no free parameter. CSV: the stream's own
+// matrix, "%1 (fixed)" for a quantity that depends on no free parameter; an estimate without a
+// standard error but with an interval found otherwise (at a bound, or not estimable) reads
+// "%1 [%2 to %3]", and in CSV its error field "%2 to %3". CSV: the stream's own
 // number formatting. A number that is not finite (an
 // undefined share, a negative round-off variance) is written "NA" in both, never "nan" or
 // "inf".
