@@ -156,6 +156,8 @@ MeasureValue ModelDocuments::parameterValue(const ModelResult& result, int index
                                             double variance)
 {
     MeasureValue value{estimate, variance, result.covariances->hasCovariance()};
+    // Not a free parameter: the data (or the model) fixed it, and it is no estimate.
+    value.isFixed = index < 0;
     const FitSummary& summary = result.summary;
     if (index < 0 || index >= static_cast<int>(summary.estimates.size()) ||
         summary.estimates[static_cast<std::size_t>(index)] == EstimateStatus::Estimated)

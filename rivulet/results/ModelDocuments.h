@@ -47,7 +47,8 @@ public:
                                                const ModelDescription& model,
                                                const ModelResult* result);
 
-    // The value of free parameter `index` of the result (fixed when negative) with its
+    // The value of free parameter `index` of the result (fixed, and so marked, when negative)
+    // with its
     // variance: where the covariance set the parameter aside (at a bound, or not estimable),
     // without a standard error, and with its profile interval instead when it has one.
     static MeasureValue parameterValue(const ModelResult& result, int index, double estimate,

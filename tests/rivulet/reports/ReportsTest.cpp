@@ -158,6 +158,20 @@ TEST(Reports, RichTextAndCsvCarryTheSameNumbers)
     }
 }
 
+// A capture at a site without a detector is fixed at 0 by the data: it reads "(fixed)", not as
+// an estimate with a standard error of 0.
+TEST(Reports, AFixedValueIsMarkedFixed)
+{
+    ReportModel model(4, 1, {{0, 0}});
+    model.structure->fix(model.structure->captureIndex(0, 1, 0), 0.0);
+    model.resetVector();
+    model.setCapture(0, 2, 0, 0.5);
+    const Fitted fitted = model.fit({1, 1}, true);
+    const QString text = reportAndCsv(Kind::Capture, model, &fitted);
+    EXPECT_TRUE(text.contains("\n2008 | 0.0000 (fixed) | 0.5000 (0.020)")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\n2008,0,fixed,0.5,0.02")) << text.toStdString();
+}
+
 TEST(Reports, WithoutAModelOrReleasesTheDocumentsAreEmpty)
 {
     ReportModel model(4, 2, {{0, 0}});
