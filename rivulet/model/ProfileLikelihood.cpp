@@ -105,19 +105,26 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
     if ((direction > 0 && share >= 1.0 - AtBound) || (direction < 0 && share <= AtBound))
         return direction > 0 ? held.budget : 0.0;
     const std::vector<double> fitted = held.start;
+    // Every fit starts from the others' point at the inside end, the last point known to lie
+    // within the interval: a fit that went astray beyond the limit must not lead the next.
+    std::vector<double> insideStart = fitted;
+    std::vector<double> tried;
     const auto excess = [&](double u) -> std::optional<double> {
+        held.start = insideStart;
         const std::optional<double> value = heldValue(held, held.budget * logistic(u));
         if (!value)
             return std::nullopt;
+        tried = held.start;
         return 2.0 * (*value - held.best) - ChiSquare95;
     };
-    // Out from the estimate in doubling steps until the profile crosses the cut-off.
+    // Out from the estimate in growing steps until the profile crosses the cut-off.
     double inside = std::clamp(logit(share), -FarLogit, FarLogit);
     double insideExcess = -ChiSquare95;
     double outside = inside;
     double outsideExcess = 0.0;
     bool crossed = false;
-    for (double step = 0.5; !crossed; step *= 2.0) {
+    // Steps of at most two logit units, so that each fit starts near its optimum.
+    for (double step = 0.5; !crossed; step = std::min(2.0 * step, 2.0)) {
         outside = inside + direction * step;
         if (std::abs(outside) > FarLogit) {
             outside = direction * FarLogit;
@@ -134,6 +141,7 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
         } else {
             inside = outside;
             insideExcess = outsideExcess;
+            insideStart = tried;
         }
     }
     // Regula falsi with the Illinois halving, which keeps both ends moving.
@@ -153,6 +161,7 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
         } else {
             inside = u;
             insideExcess = *e;
+            insideStart = tried;
             if (kept == 1)
                 outsideExcess /= 2.0;
             kept = 1;

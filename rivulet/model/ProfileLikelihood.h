@@ -25,9 +25,10 @@ struct ParameterBlock;
 // and parameters the data inform only in combination with others (often reaching a bound).
 //
 // The limits are found on the logit scale of j's share of its group's budget: steps out from
-// the estimate until the profile crosses the cut-off, then regula falsi to a thousandth of a
-// logit unit. Each step is a fit of j's block alone, started from the last one's point; the
-// likelihood is borrowed and must only be used on the block's terms meanwhile.
+// the estimate (at most two logit units at a time) until the profile crosses the cut-off, then
+// regula falsi to a thousandth of a logit unit. Each step is a fit of j's block alone, started
+// from the others' point at the inside end, the last one known to lie within the interval;
+// the likelihood is borrowed and must only be used on the block's terms meanwhile.
 class ProfileLikelihood
 {
 public:
