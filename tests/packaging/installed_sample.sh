@@ -43,7 +43,30 @@ for size in 16 22 24 32 48 64 128 256; do
     "0 0 $((size / 256)) $((size % 256)) 0 0 $((size / 256)) $((size % 256))" ] ||
     fail "the ${size}x$size icon has another size"
 done
-[ -f "$share/bash-completion/completions/rivulet-cli" ] || fail "no bash completion"
+completion="$share/bash-completion/completions/rivulet-cli"
+[ -f "$completion" ] || fail "no bash completion"
+# The completion offers every command of the tool's help and every option of each command's
+# help, so that it cannot fall behind the tool.
+complete() { :; }
+# shellcheck source=/dev/null
+source "$completion"
+completions() {
+  COMP_WORDS=(rivulet-cli "$@")
+  COMP_CWORD=$#
+  COMPREPLY=()
+  _rivulet_cli
+  printf '%s\n' "${COMPREPLY[@]}"
+}
+commands="$("$prefix/bin/rivulet-cli" --help | sed -n '/^Commands:/,$s/^  \([a-z-]*\).*/\1/p')"
+[ -n "$commands" ] || fail "rivulet-cli --help lists no commands"
+for command in $commands; do
+  grep -qx -- "$command" <<<"$(completions "")" || fail "the completion does not offer $command"
+  for option in $("$prefix/bin/rivulet-cli" "$command" --help |
+    sed -n 's/^  \(--[a-z-]*\).*/\1/p'); do
+    grep -qx -- "$option" <<<"$(completions "$command" "")" ||
+      fail "the completion does not offer $command $option"
+  done
+done
 if command -v help2man >/dev/null; then
   for program in rivulet rivulet-cli rivulet-sim; do
     grep -q "$program" "$share/man/man1/$program.1" || fail "no manual page of $program"
