@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -29,10 +30,41 @@ QString optionValue(const QStringList& arguments, const QString& name)
     return {};
 }
 
+const char* const helpText =
+    "usage: rivulet [--db FILE] [--sites-config FILE] [-mock]\n"
+    "\n"
+    "The Rivulet window: loads PIT-tag detections and a sites configuration, fits the\n"
+    "survival, movement and detection models, compares them and shows their estimates,\n"
+    "diagrams and reports.\n"
+    "\n"
+    "Options:\n"
+    "  --db FILE            database file to use instead of the per-user one\n"
+    "                       (created when missing)\n"
+    "  --sites-config FILE  sites configuration file to use instead of the shared one\n"
+    "  -mock                work on simulated next-detection counts instead of\n"
+    "                       observation data\n"
+    "  -h, --help           show this help\n"
+    "  --version            show the version\n"
+    "\n"
+    "Example:\n"
+    "  rivulet --db study.db\n";
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Answered before the application object exists, so that they work without a display
+    // (the manual page is made from them at build time).
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(helpText, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("rivulet " RIVULET_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     rivulet::AppStartup::setIdentity();
     QCoreApplication::setApplicationVersion(QStringLiteral(RIVULET_VERSION));

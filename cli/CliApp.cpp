@@ -8,7 +8,95 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cstring>
+
 namespace rivulet::cli {
+
+namespace {
+
+constexpr int helpWidth = 79;
+
+// `text` broken at blanks into lines of at most helpWidth characters, each but the first
+// indented by `indent` blanks (the first continues a line already `indent` wide).
+QString wrapped(const QString& text, int indent)
+{
+    QString result;
+    int column = indent;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (column > indent && column + 1 + word.size() > helpWidth) {
+            result += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+            column = indent;
+        } else if (column > indent) {
+            result += QLatin1Char(' ');
+            ++column;
+        }
+        result += word;
+        column += word.size();
+    }
+    return result;
+}
+
+// An aligned list of names and their descriptions under a heading.
+QString section(const QString& heading, const QList<CommandOption>& items)
+{
+    if (items.isEmpty())
+        return QString();
+    int width = 0;
+    for (const CommandOption& item : items)
+        width = std::max(width, int(std::strlen(item.name)));
+    const int indent = width + 4;
+    QString text = QLatin1Char('\n') + heading + QStringLiteral(":\n");
+    for (const CommandOption& item : items) {
+        text += QStringLiteral("  %1  ").arg(QString::fromUtf8(item.name), -width) +
+                wrapped(QString::fromUtf8(item.description), indent) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+// "-h" or "--help" among a command's arguments; it wins over everything else, so that asking
+// for help never opens a database or runs a job.
+bool asksForHelp(const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--"))
+            return false;
+        if (argument == QLatin1String("-h") || argument == QLatin1String("--help") ||
+            argument == QLatin1String("-help"))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString CliApp::version()
+{
+    return QStringLiteral("rivulet-cli " RIVULET_VERSION "\n");
+}
+
+QString CliApp::commandHelp(const CommandEntry& entry)
+{
+    QString text = QStringLiteral("usage: rivulet-cli [GLOBAL OPTIONS] %1").arg(entry.name);
+    if (*entry.arguments)
+        text += QLatin1Char(' ') + QString::fromLatin1(entry.arguments);
+    text += QStringLiteral("\n\n") + wrapped(QString::fromUtf8(entry.summary), 0) +
+            QStringLiteral(".\n");
+    QList<CommandOption> arguments;
+    QList<CommandOption> options;
+    for (const CommandOption& option : entry.options)
+        (option.name[0] == '-' ? options : arguments) << option;
+    options << CommandOption{"-h, --help", "show this help"};
+    text += section(QStringLiteral("Arguments"), arguments);
+    text += section(QStringLiteral("Options"), options);
+    text += QLatin1Char('\n') +
+            wrapped(QStringLiteral("The global options (--db, --sites-config, --mock) come "
+                                   "before the command; \"rivulet-cli --help\" lists them."),
+                    0) +
+            QLatin1Char('\n');
+    text += QStringLiteral("\nExample:\n  %1\n").arg(QString::fromUtf8(entry.example));
+    return text;
+}
 
 QString CliApp::usage()
 {
@@ -21,7 +109,8 @@ QString CliApp::usage()
         "  --sites-config FILE  sites configuration file to use instead of the shared one\n"
         "  --mock FILE          simulated next-detection counts to use instead of\n"
         "                       observation data\n"
-        "  -h, --help           show this help\n"
+        "  -h, --help           show this help (COMMAND --help: the command's own)\n"
+        "  --version            show the version\n"
         "\n"
         "Commands:\n");
     for (const CommandEntry& entry : CommandTable::entries()) {
@@ -41,6 +130,7 @@ int CliApp::run(const QStringList& arguments, CliOutput& out)
                    ArgumentParser::LastWins);
     line.addOption(QStringLiteral("mock"), QStringLiteral("FILE"), ArgumentParser::LastWins);
     line.addFlag({QStringLiteral("h"), QStringLiteral("help")});
+    line.addFlag({QStringLiteral("version")});
     if (!line.parse(arguments)) {
         out.error(line.error());
         out.error(QStringLiteral("run \"rivulet-cli --help\" for the usage"));
@@ -48,6 +138,10 @@ int CliApp::run(const QStringList& arguments, CliOutput& out)
     }
     if (line.isSet(QStringLiteral("help"))) {
         out.print(usage());
+        return ExitSuccess;
+    }
+    if (line.isSet(QStringLiteral("version"))) {
+        out.print(version());
         return ExitSuccess;
     }
     const QStringList commandLine = line.positionalArguments();
@@ -61,6 +155,10 @@ int CliApp::run(const QStringList& arguments, CliOutput& out)
         out.error(QStringLiteral("unknown command \"%1\"").arg(commandLine.first()));
         out.error(QStringLiteral("run \"rivulet-cli --help\" for the commands"));
         return ExitUsage;
+    }
+    if (asksForHelp(commandLine.mid(1))) {
+        out.print(commandHelp(*entry));
+        return ExitSuccess;
     }
     GlobalOptions options;
     options.databasePath = line.value(QStringLiteral("db"));

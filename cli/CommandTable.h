@@ -9,6 +9,14 @@ namespace rivulet::cli {
 
 class CliCommand;
 
+// One option or argument of a command, as its --help describes it.
+struct CommandOption
+{
+    // As typed, e.g. "--out DIR" or "remove CODE"; options start with a dash.
+    const char* name;
+    const char* description;
+};
+
 // One line of the command table.
 struct CommandEntry
 {
@@ -17,6 +25,10 @@ struct CommandEntry
     const char* arguments;
     const char* summary;
     std::unique_ptr<CliCommand> (*create)();
+    // Every option and argument the command reads, for its --help.
+    std::vector<CommandOption> options;
+    // One command line that uses it, from "rivulet-cli" on.
+    const char* example;
 };
 
 // Every command of the tool, in the order the help lists them. To add a

@@ -19,7 +19,9 @@ build="${RIVULET_BUILD_DIR:-$root/build}"
 work="${RIVULET_WORK_DIR:-$root/work}"
 sample="$root/data/sample"
 
-bash "$root/scripts/build.sh" "$build"
+# The sample needs only the tool: the window, the tests and the benchmarks are left for
+# scripts/test.sh.
+RIVULET_TARGETS=rivulet-cli bash "$root/scripts/build.sh" "$build"
 cli="$build/cli/rivulet-cli"
 
 mkdir -p "$work"

@@ -10,6 +10,7 @@ packages=(
   libboost-regex-dev libboost-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb
+  help2man desktop-file-utils dpkg-dev file
 )
 
 missing=()

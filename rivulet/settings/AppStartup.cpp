@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace rivulet {
 
@@ -20,6 +21,25 @@ void AppStartup::setIdentity()
 bool AppStartup::hasMockSwitch(const QStringList& arguments)
 {
     return arguments.contains(QStringLiteral("-mock"), Qt::CaseSensitive);
+}
+
+QString AppStartup::sampleStudyFolder()
+{
+    const QString sample = QStringLiteral("rivulet/sample");
+    QStringList candidates;
+    for (const QString& data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        candidates << QDir(data).filePath(sample);
+    // An install under a prefix the desktop does not search still has share/ beside bin/.
+    candidates << QDir(QCoreApplication::applicationDirPath()).filePath("../share/" + sample);
+    for (const QString& candidate : candidates) {
+        const QDir folder(candidate);
+        if (folder.exists(QStringLiteral("sites_config.txt")) &&
+            folder.exists(QStringLiteral("observations.csv")) &&
+            folder.exists(QStringLiteral("ages.csv")))
+            return folder.canonicalPath();
+    }
+    return QString();
 }
 
 QString AppStartup::prepareOverride(const QString& path, StartupResult& result)

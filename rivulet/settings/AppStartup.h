@@ -40,6 +40,10 @@ public:
     static void setIdentity();
     // Whether the exact, case-sensitive switch "-mock" is among `arguments`.
     static bool hasMockSwitch(const QStringList& arguments);
+    // The folder of the sample study installed with the programs (share/rivulet/sample in a
+    // data folder of the desktop, or beside the programs' bin/), holding its sites
+    // configuration, observations and ages; empty when none is installed.
+    static QString sampleStudyFolder();
     // Sets the identity, brings up the settings, opens (or creates) the
     // database, moves the estimation settings into it and records this run
     // (clean_exit false, mock_input). When the per-user database is missing

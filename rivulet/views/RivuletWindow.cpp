@@ -17,6 +17,7 @@
 #include "rivulet/results/CsvRenderer.h"
 #include "rivulet/results/ModelDescription.h"
 #include "rivulet/results/ModelSelectionCriterion.h"
+#include "rivulet/settings/AppStartup.h"
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
@@ -49,6 +50,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace rivulet {
 
@@ -144,7 +146,8 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
                              const QString& name, Qt::WindowFlags flags,
                              const QString& sitesConfigPath)
     : lum::LumMainWindow(parent, name, flags, 0x6000000), splash_(splash),
-      mock_(settings().value(RivuletSettings::MockInput).toBool())
+      mock_(settings().value(RivuletSettings::MockInput).toBool()),
+      sampleFolder_(AppStartup::sampleStudyFolder())
 {
     updateProgressDialog_ = new QProgressDialog(this);
     updateProgressDialog_->setWindowTitle(name);
@@ -165,6 +168,10 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     connect(addAction(EditMenu, SettingsAction, QStringLiteral("Settings")), &QAction::triggered,
             this, &RivuletWindow::showSettingsWidget);
     addMenu(DataMenu, QStringLiteral("Data"), EditMenu);
+    connect(addAction(DataMenu, OpenSampleAction, QStringLiteral("Open the Sample Study")),
+            &QAction::triggered, this, &RivuletWindow::openSampleStudy);
+    // Simulated counts have no observations to load.
+    action(OpenSampleAction)->setVisible(!mock_ && !sampleFolder_.isEmpty());
     menu(DataMenu)->addSeparator();
     connect(addAction(DataMenu, ClearAllDataAction, QStringLiteral("Clear All Data")),
             &QAction::triggered, this, &RivuletWindow::onReset);
@@ -335,6 +342,7 @@ void RivuletWindow::setActionsEnabled(bool enable)
     set(mock_ ? LoadSimulatedDataItem : LoadObservationsItem, enable);
     const bool loaded = enable && hasData_;
     setActionEnabled(ClearAllDataAction, loaded);
+    setActionEnabled(OpenSampleAction, enable);
     for (int key :
          {LoadAgeDataItem, ConfigurationHeading, ReleasesCohortsItem, SitesYearsItem,
           DiagnosticsHeading, NextDetectionsItem, SaveNextDetectionsItem, EstimationHeading,
@@ -500,11 +508,42 @@ void RivuletWindow::loadAgeData()
     }
     file.close();
     setActionsEnabled(false);
+    startAgesJob(path);
+}
+
+void RivuletWindow::startAgesJob(const QString& path)
+{
     progressDialog()->setLabelText(QStringLiteral("Loading age data..."));
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     showProgressDialog();
     startJob(actions_->loadAges(path), AgesRun);
+}
+
+void RivuletWindow::openSampleStudy()
+{
+    if (mock_ || sampleFolder_.isEmpty())
+        return;
+    if (hasData_ &&
+        prompts().ask(this, QMessageBox::Warning, QStringLiteral("Open the Sample Study"),
+                      QStringLiteral("The sample study replaces the loaded data. Continue?"),
+                      QMessageBox::Ok | QMessageBox::Cancel,
+                      QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+    const QDir folder(sampleFolder_);
+    setActionsEnabled(false);
+    dropResultWindows();
+    closeSubWindow(ReleasesCohortsWindow);
+    closeSubWindow(SitesYearsWindow);
+    progressDialog()->setRange(0, 100);
+    progressDialog()->setValue(0);
+    progressDialog()->setLabelText(QStringLiteral("Loading the sample study..."));
+    showProgressDialog();
+    // The sample's sites are those of its own configuration, whatever the user's file holds.
+    study_->setSitesConfigPath(folder.filePath(QStringLiteral("sites_config.txt")));
+    pendingAgesFile_ = folder.filePath(QStringLiteral("ages.csv"));
+    startJob(actions_->loadObservations(folder.filePath(QStringLiteral("observations.csv"))),
+             LoadRun);
 }
 
 void RivuletWindow::startUpdate()
@@ -588,6 +627,11 @@ void RivuletWindow::onRunComplete()
     case LoadRun:
         hasData_ = true;
         out(QStringLiteral("Observation data loaded."));
+        if (!pendingAgesFile_.isEmpty()) {
+            // The update follows the ages, which give the tags their cohorts.
+            startAgesJob(std::exchange(pendingAgesFile_, QString()));
+            return;
+        }
         startUpdate();
         return;
     case AgesRun:
@@ -631,6 +675,8 @@ int RivuletWindow::endRun()
     finishRun();
     stopProgress();
     updateProgressDialog_->hide();
+    // The ages of observations that did not load would belong to the study kept instead.
+    pendingAgesFile_.clear();
     const int kind = runKind_;
     runKind_ = NoRun;
     return kind;

@@ -95,7 +95,8 @@ public:
         ShowSplashAction = 1001,
         ClearAllDataAction = 1002,
         EditMenu = 1003,
-        SettingsAction = 1004
+        SettingsAction = 1004,
+        OpenSampleAction = 1005
     };
     // Report types (also the report registry keys).
     enum ReportType
@@ -144,6 +145,9 @@ public slots:
     void showWindow(int key, bool modal = false);
     void updateWidgets();
     void onReset();
+    // Loads the installed sample study (its observations with its own sites configuration,
+    // then its ages) in place of the stored one.
+    void openSampleStudy();
     void onPrecisionSettingsChanged();
     void onUiSettingsChanged();
     void onSettingsDone();
@@ -170,6 +174,7 @@ private:
     void loadObservations();
     void loadSimulatedData();
     void loadAgeData();
+    void startAgesJob(const QString& path);
     void startUpdate();
     void onUpdateComplete();
     void fitAllModels();
@@ -211,6 +216,10 @@ private:
     QString defaultSitesConfigPath_;
     QString sitesConfigPath_;
     QString pendingNextDetectionsFile_;
+    // The ages to load once the observations being loaded are in (the sample study).
+    QString pendingAgesFile_;
+    // The installed sample study's folder; empty when there is none.
+    const QString sampleFolder_;
     // The panel must be rebuilt from the catalogue once the running job lets go of it.
     bool navStale_ = false;
 };

@@ -5,8 +5,11 @@
 #include "common/TestEnvironment.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -29,6 +32,59 @@ TEST(CliApp, HelpListsEveryCommandAndSucceeds)
     EXPECT_TRUE(c.out.startsWith("usage: rivulet-cli"));
     for (const auto& entry : rivulet::cli::CommandTable::entries())
         EXPECT_TRUE(c.out.contains(QString("  ") + entry.name)) << entry.name;
+}
+
+// Written out here rather than read from the command table, so that an option a command
+// reads but its help leaves out is caught.
+TEST(CliApp, EveryCommandAnswersHelpWithItsOptionsWithoutOpeningTheDatabase)
+{
+    const std::map<QString, QStringList> optionsOf = {
+        {"info", {}},
+        {"load-observations", {"FILE"}},
+        {"load-ages", {"FILE"}},
+        {"update", {}},
+        {"next-detections", {"--write FILE"}},
+        {"summary", {"--json FILE"}},
+        {"models", {}},
+        {"fit",
+         {"--optimizer TEXT", "--model NAME", "--out DIR", "--report-model NAME",
+          "--precision-est N", "--precision-err N", "--average", "--best-by AIC|AICc",
+          "--count-by free|estimable", "--profile"}},
+        {"gof", {"--json FILE"}},
+        {"report", {"releases", "--html FILE"}},
+        {"sites", {"remove CODE", "last CODE", "reset"}},
+        {"years", {"remove YEAR"}},
+        {"releases", {"include LABEL", "exclude LABEL"}},
+        {"diagram", {"--model NAME", "--release LABEL", "--png FILE"}},
+        {"cohort", {"NUMBER", "all"}},
+    };
+    const QString db = rivulet::test::TestEnvironment::freshDir("help") + "/never.db";
+    ASSERT_EQ(rivulet::cli::CommandTable::entries().size(), optionsOf.size());
+    for (const auto& entry : rivulet::cli::CommandTable::entries()) {
+        const QString name = entry.name;
+        ASSERT_EQ(optionsOf.count(name), 1u) << entry.name;
+        Captured c;
+        // After other arguments too: help wins over whatever else the line holds.
+        EXPECT_EQ(CliApp::run({"--db", db, name, "extra", "--help"}, c.output),
+                  rivulet::cli::ExitSuccess)
+            << entry.name;
+        EXPECT_TRUE(c.out.startsWith("usage: rivulet-cli [GLOBAL OPTIONS] " + name + ' ') ||
+                    c.out.startsWith("usage: rivulet-cli [GLOBAL OPTIONS] " + name + '\n'))
+            << c.out.toStdString();
+        for (const QString& option : optionsOf.at(name))
+            EXPECT_TRUE(c.out.contains("\n  " + option + "  "))
+                << entry.name << ' ' << option.toStdString();
+        EXPECT_TRUE(c.out.contains("\n  -h, --help  ")) << entry.name;
+        EXPECT_TRUE(c.out.contains("\nExample:\n  rivulet-cli ")) << entry.name;
+        EXPECT_TRUE(c.err.isEmpty()) << c.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(db));
+
+    Captured version;
+    EXPECT_EQ(CliApp::run({"--version"}, version.output), rivulet::cli::ExitSuccess);
+    EXPECT_TRUE(
+        QRegularExpression("^rivulet-cli \\d+\\.\\d+\\.\\d+\n$").match(version.out).hasMatch())
+        << version.out.toStdString();
 }
 
 TEST(CliApp, UsageErrorsExitWithTwoAndSayWhy)

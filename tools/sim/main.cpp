@@ -98,6 +98,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("rivulet-sim");
+    QCoreApplication::setApplicationVersion(RIVULET_VERSION);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -106,6 +107,7 @@ int main(int argc, char* argv[])
         "Writes a simulated PIT-tag study into a folder: sites_config.txt, observations.csv, "
         "ages.csv, truth.csv and, with --counts, counts.txt.");
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption presetOption(
         "preset", "Starting design: " + StudyDesign::presetNames().join(", ") + ".", "name",
         "sample");

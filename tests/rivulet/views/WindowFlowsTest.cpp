@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -319,6 +320,45 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     openWindow(false);
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+}
+
+// The sample installed in a data folder of the desktop opens from the Data menu with its own
+// sites configuration and its ages; asked over loaded data first.
+TEST_F(WindowFlows, OpensTheInstalledSampleStudyWithItsOwnConfigurationAndAges)
+{
+    // A sample installed on the machine itself stays out of the case.
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(folder + QStringLiteral("/no-data")));
+    QDir sample(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                QStringLiteral("/rivulet/sample"));
+    openWindow(false);
+    EXPECT_FALSE(window->action(RivuletWindow::OpenSampleAction)->isVisible());
+
+    ASSERT_TRUE(sample.mkpath(QStringLiteral(".")));
+    for (const char* name : {sim::StudySimulator::ConfigFile, sim::StudySimulator::ObservationsFile,
+                             sim::StudySimulator::AgesFile})
+        ASSERT_TRUE(QFile::copy(file(name), sample.filePath(name))) << name;
+    ASSERT_TRUE(load());
+    // A load that read the window's sites configuration instead of the sample's would fail.
+    ASSERT_TRUE(QFile::remove(file(sim::StudySimulator::ConfigFile)));
+    openWindow(false);
+    QAction* open = window->action(RivuletWindow::OpenSampleAction);
+    ASSERT_TRUE(open->isVisible());
+    ASSERT_TRUE(open->isEnabled());
+    EXPECT_FALSE(window->hasAgeData());
+
+    open->trigger(); // answered Cancel: the loaded study stays
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(lines().contains(QStringLiteral("Age data loaded.")));
+
+    prompts->answers << QMessageBox::Ok;
+    open->trigger();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(lines().contains(QStringLiteral("Observation data loaded.")));
+    EXPECT_TRUE(lines().contains(QStringLiteral("Age data loaded.")));
+    EXPECT_TRUE(window->hasAgeData());
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+    sample.removeRecursively();
 }
 
 } // namespace
