@@ -1085,8 +1085,11 @@ void RivuletWindow::doActionSaveToCsv()
     const bool averaged = window && key == ModelAverageReportWindow;
     if (!window || ((key < SurvivalReportWindow || key > PerformanceReportWindow) && !averaged))
         return;
-    const QString path = prompts().saveFileName(this, QStringLiteral("Save CSV report"), QString(),
-                                                lum::ReportWriter::csvFilter());
+    // A name typed without an extension still makes a file that opens as CSV.
+    const QString path = lum::ReportWriter::withSuffix(
+        prompts().saveFileName(this, QStringLiteral("Save CSV report"), QString(),
+                               lum::ReportWriter::csvFilter()),
+        QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     QString text;

@@ -148,16 +148,19 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
         ASSERT_NE(sub, nullptr);
         EXPECT_EQ(sub->windowTitle(), QString::fromLatin1(report.title));
 
-        const QString rtf = out + QStringLiteral("/%1.rtf").arg(report.window);
-        prompts->files << rtf;
+        // Names typed without an extension get the one of the format written.
+        const QString base = out + QStringLiteral("/%1").arg(report.window);
+        prompts->files << base;
         window->action(lum::LumMainWindow::SaveAsAction)->trigger();
-        const QString saved = plainTextOfHtml(readAll(rtf));
+        EXPECT_EQ(prompts->fileRequests.last().filter,
+                  QStringLiteral("HTML (*.html *.htm);;OpenDocument Text (*.odt)"));
+        const QString saved = plainTextOfHtml(readAll(base + QStringLiteral(".html")));
         EXPECT_TRUE(saved.contains(QString::fromLatin1(report.title)));
         EXPECT_TRUE(saved.contains(bestCode));
         EXPECT_EQ(saved.trimmed(), shownText(*window, report.window).trimmed());
 
-        const QString csv = out + QStringLiteral("/%1.csv").arg(report.window);
-        prompts->files << csv;
+        const QString csv = base + QStringLiteral(".csv");
+        prompts->files << base;
         window->action(lum::LumMainWindow::SaveToCsvAction)->trigger();
         const QStringList csvLines = readAll(csv).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         EXPECT_TRUE(csvLines.join(QLatin1Char('\n')).contains(bestCode));
