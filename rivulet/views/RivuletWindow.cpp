@@ -195,7 +195,10 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
                                   settings().value(RivuletSettings::SitesConfigFileName).toString();
     if (!sitesConfigPath.isEmpty())
         defaultSitesConfigPath_ = sitesConfigPath;
-    sitesConfigPath_ = defaultSitesConfigPath_;
+    // The file chosen in an earlier run, unless the command line names one for this run.
+    const QString chosen = settings().value(RivuletSettings::SitesConfigChoice).toString();
+    sitesConfigPath_ =
+        sitesConfigPath.isEmpty() && !chosen.isEmpty() ? chosen : defaultSitesConfigPath_;
     study_->setSitesConfigPath(sitesConfigPath_);
 
     auto summary = std::make_unique<ReleaseSummaryReport>(study_->releases(), study_->sites(),
@@ -456,6 +459,15 @@ void RivuletWindow::loadObservations()
     settings().setDirectoryOf(RivuletSettings::PrevFile, path);
     study_->setSitesConfigPath(sitesConfigPath_);
     startJob(actions_->loadObservations(path), LoadRun);
+}
+
+void RivuletWindow::rememberSitesConfig(const QString& path)
+{
+    settings().setValue(RivuletSettings::SitesConfigChoice, path);
+    // A choice made once must hold even if the program does not end cleanly.
+    settings().sync();
+    sitesConfigPath_ = path.isEmpty() ? defaultSitesConfigPath_ : path;
+    study_->setSitesConfigPath(sitesConfigPath_);
 }
 
 void RivuletWindow::loadSimulatedData()
@@ -1031,9 +1043,7 @@ void RivuletWindow::onSettingsDone()
 {
     auto* widget = qobject_cast<RivuletSettingsWidget*>(windowWidget(SettingsWindow));
     if (widget) {
-        const QString chosen = widget->alternateSitesConfigFile();
-        sitesConfigPath_ = chosen.isEmpty() ? defaultSitesConfigPath_ : chosen;
-        study_->setSitesConfigPath(sitesConfigPath_);
+        rememberSitesConfig(widget->alternateSitesConfigFile());
     }
     deleteSubWindow(SettingsWindow);
 }

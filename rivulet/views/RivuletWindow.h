@@ -168,6 +168,8 @@ private:
     void buildNavigation();
     void setActionsEnabled(bool enable);
     void loadObservations();
+    // Makes `path` (empty: the default file) the sites configuration of this and later runs.
+    void rememberSitesConfig(const QString& path);
     void loadSimulatedData();
     void loadAgeData();
     void startUpdate();
