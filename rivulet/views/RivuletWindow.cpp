@@ -9,6 +9,7 @@
 #include "lum/ui/UserPrompts.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
+#include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/reports/ModelAverageReport.h"
@@ -441,6 +442,10 @@ void RivuletWindow::loadObservations()
     if (mock_)
         return;
     setActionsEnabled(false);
+    if (!ensureSitesConfig()) {
+        setActionsEnabled(true);
+        return;
+    }
     const QString path = prompts().openFileName(
         this, QStringLiteral("Select Data File"),
         settings().value(RivuletSettings::PrevFile).toString(), QStringLiteral("CSV File (*.csv)"));
@@ -458,7 +463,49 @@ void RivuletWindow::loadObservations()
     showProgressDialog();
     settings().setDirectoryOf(RivuletSettings::PrevFile, path);
     study_->setSitesConfigPath(sitesConfigPath_);
-    startJob(actions_->loadObservations(path), LoadRun);
+    auto job = actions_->loadObservations(path);
+    job->job().setSitesConfigRemedy(QStringLiteral(
+        "Choose a sites configuration file in Edit > Settings > Sites Configuration."));
+    startJob(std::move(job), LoadRun);
+}
+
+QString RivuletWindow::sitesConfigProblem() const
+{
+    if (sitesConfigPath_.isEmpty())
+        return QStringLiteral("the shared folder of the sites configuration cannot be created");
+    const QFileInfo file(sitesConfigPath_);
+    const QString name = QDir::toNativeSeparators(sitesConfigPath_);
+    if (!file.exists())
+        return QStringLiteral("the file \"%1\" does not exist").arg(name);
+    if (!file.isFile() || !file.isReadable())
+        return QStringLiteral("\"%1\" is not a readable file").arg(name);
+    return {};
+}
+
+bool RivuletWindow::ensureSitesConfig()
+{
+    const QString problem = sitesConfigProblem();
+    if (problem.isEmpty())
+        return true;
+    warn(QStringLiteral("No usable sites configuration: %1.").arg(problem));
+    const QString chosen =
+        prompts().openFileName(this, QStringLiteral("Select Sites Configuration File"), QString(),
+                               QStringLiteral("Sites Configuration (*.txt);;All Files (*)"));
+    if (chosen.isEmpty()) {
+        const QString text =
+            QStringLiteral("Observations cannot be loaded without a sites configuration: %1. "
+                           "Choose a sites configuration file in Edit > Settings > Sites "
+                           "Configuration.")
+                .arg(problem);
+        err(text);
+        prompts().tell(this, QMessageBox::Critical, messageTitle_, text);
+        return false;
+    }
+    rememberSitesConfig(chosen);
+    out(QStringLiteral("Sites configuration file %1 chosen for this and later loads "
+                       "(Edit > Settings > Sites Configuration changes it).")
+            .arg(QDir::toNativeSeparators(chosen)));
+    return true;
 }
 
 void RivuletWindow::rememberSitesConfig(const QString& path)

@@ -168,6 +168,11 @@ private:
     void buildNavigation();
     void setActionsEnabled(bool enable);
     void loadObservations();
+    // Why the sites configuration file in use cannot serve a load; empty when it can.
+    QString sitesConfigProblem() const;
+    // Asks for a sites configuration file when the one in use cannot serve a load; false when
+    // the user chose none (and has been told the way out).
+    bool ensureSitesConfig();
     // Makes `path` (empty: the default file) the sites configuration of this and later runs.
     void rememberSitesConfig(const QString& path);
     void loadSimulatedData();

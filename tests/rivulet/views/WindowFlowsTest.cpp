@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableView>
@@ -322,6 +323,63 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     openWindow(false);
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+}
+
+// A first study from an empty profile: without a sites configuration the load asks for one,
+// names the cause and the way out when none is given, and keeps the file chosen for later
+// loads, the settings window and the next run.
+TEST_F(WindowFlows, WithoutASitesConfigurationTheLoadAsksForOneAndKeepsIt)
+{
+    auto& settings = RivuletSettings::instance();
+    const QString shared = settings.sitesConfigDir() + QDir::separator() +
+                           settings.value(RivuletSettings::SitesConfigFileName).toString();
+    QFile::remove(shared);
+    openWindow(false, false);
+    const QString wayOut = QStringLiteral("Edit > Settings > Sites Configuration");
+
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_EQ(prompts->fileRequests.size(), 1) << "no data file is asked for";
+    EXPECT_EQ(prompts->fileRequests.last().title,
+              QStringLiteral("Select Sites Configuration File"));
+    ASSERT_FALSE(prompts->messages.isEmpty());
+    const QString declined = prompts->messages.last().text;
+    EXPECT_TRUE(
+        declined.contains(QDir::toNativeSeparators(shared) + QStringLiteral("\" does not exist")))
+        << declined.toStdString();
+    EXPECT_TRUE(declined.contains(wayOut)) << declined.toStdString();
+    EXPECT_EQ(window->study().releases().count(), 0);
+
+    const QString config = file(sim::StudySimulator::ConfigFile);
+    prompts->files << config << file(sim::StudySimulator::ObservationsFile);
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_EQ(settings.value(RivuletSettings::SitesConfigChoice).toString(), config);
+
+    // The next run: the settings window shows the file, and closing it keeps it.
+    openWindow(false, false);
+    EXPECT_EQ(window->sitesConfigPath(), config);
+    window->showSettingsWidget();
+    auto* widget =
+        qobject_cast<RivuletSettingsWidget*>(window->windowWidget(RivuletWindow::SettingsWindow));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(widget->alternateConfigButton()->isChecked());
+    widget->doneButton()->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(window->sitesConfigPath(), config);
+    EXPECT_EQ(settings.value(RivuletSettings::SitesConfigChoice).toString(), config);
+
+    // A file that describes no sites stops the load on that cause, with the way out.
+    writeAll(config, "configDate: 2001.1.1\n");
+    prompts->files << file(sim::StudySimulator::ObservationsFile);
+    const int requests = prompts->fileRequests.size();
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    EXPECT_EQ(prompts->fileRequests.size(), requests + 1);
+    EXPECT_EQ(prompts->messages.last().text,
+              QStringLiteral("No usable sites configuration: \"") + config +
+                  QStringLiteral("\" describes no detection sites. Choose a sites configuration "
+                                 "file in ") +
+                  wayOut + QLatin1Char('.'));
+    EXPECT_EQ(window->study().releases().count(), 2);
 }
 
 } // namespace
