@@ -453,10 +453,9 @@ void RivuletWindow::loadObservations()
         setActionsEnabled(true);
         return;
     }
-    dropResultWindows();
-    // The configuration windows show the study that is about to be replaced.
-    closeSubWindow(ReleasesCohortsWindow);
-    closeSubWindow(SitesYearsWindow);
+    // Results, reports and windows stay until the new data are stored: a load that fails or
+    // is canceled leaves the study, and so them, as they were.
+    setConfigurationWindowsEnabled(false);
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     progressDialog()->setLabelText(QStringLiteral("Loading observation data..."));
@@ -464,7 +463,8 @@ void RivuletWindow::loadObservations()
     settings().setDirectoryOf(RivuletSettings::PrevFile, path);
     study_->setSitesConfigPath(sitesConfigPath_);
     auto job = actions_->loadObservations(path);
-    job->job().setSitesConfigRemedy(QStringLiteral(
+    loader_ = &job->job();
+    loader_->setSitesConfigRemedy(QStringLiteral(
         "Choose a sites configuration file in Edit > Settings > Sites Configuration."));
     startJob(std::move(job), LoadRun);
 }
@@ -515,6 +515,14 @@ void RivuletWindow::rememberSitesConfig(const QString& path)
     settings().sync();
     sitesConfigPath_ = path.isEmpty() ? defaultSitesConfigPath_ : path;
     study_->setSitesConfigPath(sitesConfigPath_);
+}
+
+void RivuletWindow::setConfigurationWindowsEnabled(bool enabled)
+{
+    for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
+        if (QWidget* widget = windowWidget(key))
+            widget->setEnabled(enabled);
+    }
 }
 
 void RivuletWindow::loadSimulatedData()
@@ -574,10 +582,7 @@ void RivuletWindow::startUpdate()
     deleteSubWindow(NextDetectionsWindow);
     // The configuration views read the summary the update rewrites: no edits, no tab
     // changes until it is done.
-    for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
-        if (QWidget* widget = windowWidget(key))
-            widget->setEnabled(false);
-    }
+    setConfigurationWindowsEnabled(false);
     study_->clearResults();
     modelTree_->rebuild();
     if (splash_ && splash_->isVisible()) {
@@ -645,8 +650,12 @@ void RivuletWindow::onRunComplete()
     runKind_ = NoRun;
     switch (kind) {
     case LoadRun:
+        loader_ = nullptr;
         hasData_ = true;
         out(QStringLiteral("Observation data loaded."));
+        // The configuration windows show the study that has been replaced.
+        closeSubWindow(ReleasesCohortsWindow);
+        closeSubWindow(SitesYearsWindow);
         startUpdate();
         return;
     case AgesRun:
@@ -699,11 +708,22 @@ void RivuletWindow::onRunTerminated()
 {
     const int kind = endRun();
     switch (kind) {
-    case LoadRun:
+    case LoadRun: {
+        // A cancel that comes after the data were stored is too late to undo them.
+        const bool stored = loader_ && !loader_->failed() && loader_->summary().rows > 0;
+        loader_ = nullptr;
         // The loader itself says that the database is unchanged.
         warn(QStringLiteral("Load Data canceled."));
-        startUpdate();
-        return;
+        if (stored) {
+            hasData_ = true;
+            closeSubWindow(ReleasesCohortsWindow);
+            closeSubWindow(SitesYearsWindow);
+            startUpdate();
+            return;
+        }
+        setConfigurationWindowsEnabled(true);
+        break;
+    }
     case AgesRun:
         warn(QStringLiteral("Load Age Data canceled."));
         break;
@@ -728,10 +748,12 @@ void RivuletWindow::onRunFailed(int, const QString&)
     const int kind = endRun();
     switch (kind) {
     case LoadRun:
+        loader_ = nullptr;
+        // The load rolled back: the derived data, the results and the windows showing them
+        // still match the stored study.
         warn(QStringLiteral("Load Data failed; the stored study is unchanged."));
-        // Bring the derived objects back in line with the stored study.
-        startUpdate();
-        return;
+        setConfigurationWindowsEnabled(true);
+        break;
     case AgesRun:
         warn(QStringLiteral("Load Age Data failed; the stored ages are unchanged."));
         break;

@@ -20,6 +20,7 @@ namespace rivulet {
 class ModelEstimateItem;
 class ModelEstimateModel;
 class ModelReport;
+class ObsDataLoader;
 class ReleaseSummaryReport;
 class RivuletDb;
 class RivuletInfoDialog;
@@ -175,6 +176,8 @@ private:
     bool ensureSitesConfig();
     // Makes `path` (empty: the default file) the sites configuration of this and later runs.
     void rememberSitesConfig(const QString& path);
+    // The configuration windows are left open during a load but take no edits.
+    void setConfigurationWindowsEnabled(bool enabled);
     void loadSimulatedData();
     void loadAgeData();
     void startUpdate();
@@ -208,6 +211,7 @@ private:
     std::unique_ptr<lum::ThreadRunner> reportRunner_;
     ModelEstimateModel* modelTree_ = nullptr; // child
     std::unique_ptr<lum::ThreadRunnable> job_;
+    ObsDataLoader* loader_ = nullptr;                      // inside job_ while a load runs
     ReleaseSummaryReport* releaseSummaryReport_ = nullptr; // registered as report type 3
     QProgressDialog* updateProgressDialog_ = nullptr;      // child
     int runKind_ = NoRun;

@@ -278,6 +278,18 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     ASSERT_EQ(window->study().releases().count(), 2);
     const int releaseId = window->study().releases().ids().first();
     const int fish = window->study().fishCount(ReleaseId{releaseId});
+    // Fitted results, their comparison and a report stay: the study they belong to is unchanged.
+    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
+    ASSERT_TRUE(trigger(RivuletWindow::SurvivalReportItem));
+    const int selected = window->currentModelKey();
+    ASSERT_NE(selected, RivuletWindow::NoModelKey);
+    const auto resultsKept = [&] {
+        EXPECT_FALSE(window->study().results().isEmpty());
+        EXPECT_EQ(window->currentModelKey(), selected);
+        EXPECT_NE(window->subWindow(RivuletWindow::ModelComparisonWindow), nullptr);
+        EXPECT_NE(window->subWindow(RivuletWindow::SurvivalReportWindow), nullptr);
+        EXPECT_TRUE(enabled(RivuletWindow::SurvivalReportItem));
+    };
 
     // The first tag's release site unknown, on physical line 2 (below the titles comment).
     QStringList rows = readAll(file(sim::StudySimulator::ObservationsFile)).split('\n');
@@ -300,6 +312,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+    resultsKept();
 
     // Canceled from the progress dialog as soon as it starts. The file is large enough that the
     // load cannot be over before the cancel, even on a busy machine.
@@ -318,6 +331,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
+    resultsKept();
 
     // The stored study opens ready to fit in a new window on the same database.
     openWindow(false);
