@@ -36,6 +36,8 @@ int LoadObservationsCommand::run(CliContext& context, const QStringList& argumen
     if (!context.openDatabase() || !context.study())
         return ExitFailure;
     const auto load = context.actions().loadObservations(arguments.first());
+    load->job().setSitesConfigRemedy(
+        QStringLiteral("Name a sites configuration file with --sites-config FILE."));
     switch (context.tracker().run(*load)) {
     case TerminalTracker::Complete:
         break;

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QTextDocument;
 class QTextStream;
 
 namespace lum {
@@ -20,8 +21,17 @@ class ReportWriter
 public:
     using StreamWriter = std::function<void(QTextStream&)>;
 
+    // The formats a report is saved in; each is what its file name says it is.
+    enum class Format
+    {
+        Html,
+        OpenDocument
+    };
+
     // The report's HTML text followed by a line end (the "Save Report" file).
     bool writeHtml(const QString& filePath, const QString& html);
+    // The document as OpenDocument text (.odt).
+    bool writeOpenDocument(const QString& filePath, const QTextDocument& document);
     // CSV text, written as given.
     bool writeCsv(const QString& filePath, const QString& csvText);
     // Whatever `write` puts on the stream, e.g. a CSV writer's output.
@@ -34,8 +44,16 @@ public:
     const QString& reason() const { return m_reason; }
 
     // Texts shared by the save dialogs and the messages around them.
-    static QString reportFilter() { return QStringLiteral("Rich Text Format (*.rtf)"); }
+    // One filter per format that is written, HTML first.
+    static QString reportFilter();
     static QString csvFilter() { return QStringLiteral("Comma Separated Value (*.csv)"); }
+    // The format of a report file: its extension when it names a format, otherwise the filter
+    // chosen in the dialog (HTML when none).
+    static Format reportFormat(const QString& filePath, const QString& selectedFilter);
+    // The file's extension: "html" or "odt".
+    static QString suffixOf(Format format);
+    // `filePath` with "." + `suffix` added when the name has no extension of its own.
+    static QString withSuffix(const QString& filePath, const QString& suffix);
     // "Can't open "<file>" for writing."
     static QString cantOpenMessage(const QString& filePath);
     // "File "<file>" created."

@@ -563,13 +563,20 @@ void LumMainWindow::doActionSaveAs()
     auto* viewer = qobject_cast<QtRTextWidget*>(window->widget());
     if (!viewer)
         return;
-    const QString path = prompts().saveFileName(this, QStringLiteral("Save Report"),
-                                                QStringLiteral("report") + QStringLiteral(".rtf"),
-                                                ReportWriter::reportFilter());
-    if (path.isEmpty())
+    QString filter;
+    const QString typed =
+        prompts().saveFileName(this, QStringLiteral("Save Report"), QStringLiteral("report.html"),
+                               ReportWriter::reportFilter(), &filter);
+    if (typed.isEmpty())
         return;
+    // The file is written in the format its name says, so that it opens as what it is.
+    const ReportWriter::Format format = ReportWriter::reportFormat(typed, filter);
+    const QString path = ReportWriter::withSuffix(typed, ReportWriter::suffixOf(format));
     ReportWriter writer;
-    if (!writer.writeHtml(path, viewer->editor()->toHtml()))
+    const bool written = format == ReportWriter::Format::OpenDocument
+                             ? writer.writeOpenDocument(path, *viewer->editor()->document())
+                             : writer.writeHtml(path, viewer->editor()->toHtml());
+    if (!written)
         prompts().tell(this, QMessageBox::Critical, QString(), ReportWriter::cantOpenMessage(path));
     rememberReportFolder(path);
 }

@@ -12,9 +12,13 @@ QString ScriptedPrompts::openFileName(QWidget*, const QString& title, const QStr
 }
 
 QString ScriptedPrompts::saveFileName(QWidget*, const QString& title, const QString& proposed,
-                                      const QString& filter)
+                                      const QString& filter, QString* selectedFilter)
 {
     fileRequests.append({title, proposed, filter});
+    const QString chosen =
+        filters.isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0) : filters.dequeue();
+    if (selectedFilter)
+        *selectedFilter = chosen;
     return files.isEmpty() ? QString() : files.dequeue();
 }
 

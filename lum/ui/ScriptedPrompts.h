@@ -31,7 +31,7 @@ public:
     QString openFileName(QWidget* parent, const QString& title, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& proposed,
-                         const QString& filter) override;
+                         const QString& filter, QString* selectedFilter = nullptr) override;
     QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                     const QString& text, QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) override;
@@ -41,6 +41,9 @@ public:
 
     // The next file dialogs answer these names, in order.
     QQueue<QString> files;
+    // The filters the next save dialogs answer, in order; the first of the offered ones when
+    // empty.
+    QQueue<QString> filters;
     // The next message boxes answer these buttons, in order.
     QQueue<QMessageBox::StandardButton> answers;
     // Print and preview write this PDF file; empty refuses to print.

@@ -16,9 +16,9 @@ QString UserPrompts::openFileName(QWidget* parent, const QString& title, const Q
 }
 
 QString UserPrompts::saveFileName(QWidget* parent, const QString& title, const QString& proposed,
-                                  const QString& filter)
+                                  const QString& filter, QString* selectedFilter)
 {
-    return QFileDialog::getSaveFileName(parent, title, proposed, filter);
+    return QFileDialog::getSaveFileName(parent, title, proposed, filter, selectedFilter);
 }
 
 QMessageBox::StandardButton UserPrompts::ask(QWidget* parent, QMessageBox::Icon icon,

@@ -21,8 +21,9 @@ public:
     // Empty when the dialog was cancelled.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter);
+    // `selectedFilter`, when given, receives the filter the user chose.
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& proposed,
-                                 const QString& filter);
+                                 const QString& filter, QString* selectedFilter = nullptr);
     // A message box with the given buttons; the button chosen.
     virtual QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon,
                                             const QString& title, const QString& text,

@@ -125,7 +125,9 @@ void ObsDataLoader::run()
     m_releaseSite = nullptr;
     m_lookups = std::make_unique<Lookups>();
 
-    if (!SitesConfigLoader(*m_config, *m_settings, *this).ensureLoaded(m_sitesConfigPath)) {
+    SitesConfigLoader configLoader(*m_config, *m_settings, *this);
+    configLoader.setRemedy(m_sitesConfigRemedy);
+    if (!configLoader.ensureLoaded(m_sitesConfigPath)) {
         // The configuration step has reported why; its error fails the run.
         m_failed = true;
         return;

@@ -49,6 +49,9 @@ public:
     // by default a configuration of the loader's own and the application's settings. A study
     // hands in its own configuration, so that it is read once for all its loads.
     void setSitesConfig(SitesConfig* config, SitesConfigSettingsI* settings);
+    // How the user names another sites configuration file, added to the errors that stop a
+    // load for want of a usable one.
+    void setSitesConfigRemedy(const QString& remedy) { m_sitesConfigRemedy = remedy; }
 
     void run() override;
 
@@ -84,6 +87,7 @@ private:
 
     QString m_fileName;
     QString m_sitesConfigPath;
+    QString m_sitesConfigRemedy;
     ReleasesController* m_releases = nullptr; // not owned
     SitesController* m_sites = nullptr;       // not owned
     YearsController* m_years = nullptr;       // not owned

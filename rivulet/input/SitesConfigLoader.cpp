@@ -17,34 +17,27 @@ bool SitesConfigLoader::ensureLoaded(const QString& configuredPath)
             return true;
         // A file named on purpose that is not there is a mistake to report,
         // not a reason to quietly study another river.
-        if (!QFileInfo::exists(configuredPath)) {
-            m_job.setErrorMessage(QStringLiteral("Unable to load configuration file \"") +
-                                  configuredPath + QStringLiteral("\": no such file"));
-            return false;
-        }
+        if (!QFileInfo::exists(configuredPath))
+            return fail(QStringLiteral("Unable to load configuration file \"") + configuredPath +
+                        QStringLiteral("\": no such file"));
         m_job.status(QStringLiteral("Loading alternate sites configuration file \"") +
                      configuredPath + QLatin1Char('"'));
-        load(configuredPath);
-        return true;
+        return load(configuredPath);
     }
     if (!defaultPath.isEmpty() && holds(defaultPath))
         return true;
-    if (defaultPath.isEmpty()) {
-        m_job.setErrorMessage(QStringLiteral("Unable to create sites configuration path"));
-        return false;
-    }
+    if (defaultPath.isEmpty())
+        return fail(QStringLiteral("Unable to create sites configuration path"));
     const QDate lastCheck = m_settings.lastUpdateCheck();
     if (lastCheck.isValid() && lastCheck >= m_today) {
         m_job.status(QStringLiteral("Loading sites configuration"));
-        load(defaultPath);
-        return true;
+        return load(defaultPath);
     }
     SitesConfigUpdate update(m_settings, m_job);
     update.setToday(m_today);
     if (!update.run())
         return false;
-    load(defaultPath);
-    return true;
+    return load(defaultPath);
 }
 
 bool SitesConfigLoader::holds(const QString& path) const
@@ -62,11 +55,32 @@ bool SitesConfigLoader::isDefault(const QString& configuredPath, const QString& 
                                          QFileInfo(defaultPath).absoluteFilePath();
 }
 
-void SitesConfigLoader::load(const QString& path)
+bool SitesConfigLoader::load(const QString& path)
 {
     m_config.load(path);
     for (const QString& message : m_config.messages())
         m_job.warning(message);
+    if (m_config.isLoaded())
+        return true;
+    // Without detection sites every row of the data would fail on its release site; the
+    // missing configuration is the cause to name.
+    return fail(QFileInfo::exists(path)
+                    ? QStringLiteral("No usable sites configuration: \"") + path +
+                          QStringLiteral("\" describes no detection sites.")
+                    : QStringLiteral("No usable sites configuration: the file \"") + path +
+                          QStringLiteral("\" does not exist."));
+}
+
+bool SitesConfigLoader::fail(const QString& message)
+{
+    if (m_remedy.isEmpty())
+        m_job.setErrorMessage(message);
+    else
+        m_job.setErrorMessage(
+            message +
+            (message.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) +
+            m_remedy);
+    return false;
 }
 
 } // namespace rivulet

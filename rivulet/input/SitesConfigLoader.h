@@ -33,16 +33,22 @@ public:
 
     // For tests: the day the version check takes as today.
     void setToday(const QDate& today) { m_today = today; }
+    // Appended to every error of this step: how the user names another file where the
+    // loader was started (the window's settings, the tool's option).
+    void setRemedy(const QString& remedy) { m_remedy = remedy; }
 
 private:
     bool isDefault(const QString& configuredPath, const QString& defaultPath) const;
     bool holds(const QString& path) const;
-    void load(const QString& path);
+    // Reads the file; false (reported) when it gives no configuration to load with.
+    bool load(const QString& path);
+    bool fail(const QString& message);
 
     SitesConfig& m_config;
     SitesConfigSettingsI& m_settings;
     lum::ThreadRunnable& m_job;
     QDate m_today = QDate::currentDate();
+    QString m_remedy;
 };
 
 } // namespace rivulet

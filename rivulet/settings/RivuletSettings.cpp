@@ -28,6 +28,7 @@ RivuletSettings::RivuletSettings()
     addSetting(SitesConfigFileName, QStringLiteral("sites_config_file_name"),
                QStringLiteral("sites_config.txt"));
     addSetting(SitesConfigUpdateDate, QStringLiteral("sites_config_update_date"), QVariant());
+    addSetting(SitesConfigChoice, QStringLiteral("sites_config_file"), QString());
     addSetting(MockInput, QStringLiteral("mock_input"), 1);
     addSetting(DiagnosticsEnabled, QStringLiteral("diagnostics_enabled"), false);
     addSetting(UiExpertMode, QStringLiteral("ui_expert_mode"), 0);

@@ -52,7 +52,9 @@ public:
         ParameterCount = 24,
         // 0: profile-likelihood intervals for the estimates without a standard error only;
         // 1: for every free parameter.
-        ProfileAll = 25
+        ProfileAll = 25,
+        // The sites configuration file the user chose; empty for the shared default file.
+        SitesConfigChoice = 26
     };
 
     static RivuletSettings& instance();

@@ -127,6 +127,13 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     aicc_->setChecked(ModelSelectionCriterion::fromSettings() == ModelSelectionCriterion::Aicc);
     informed_->setChecked(ModelSelectionCriterion::countFromSettings() ==
                           ModelSelectionCriterion::Count::Informed);
+    // The file in use, so that closing the window with Done keeps it.
+    alternateSitesConfigFile_ = settings.value(RivuletSettings::SitesConfigChoice).toString();
+    if (!alternateSitesConfigFile_.isEmpty()) {
+        useAlternate_->setChecked(true);
+        alternateGroup_->setEnabled(true);
+        alternateFile_->setText(alternateSitesConfigFile_);
+    }
     apply_->setEnabled(false);
 
     connect(estimates_, qOverload<int>(&QSpinBox::valueChanged), this,

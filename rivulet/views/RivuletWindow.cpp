@@ -9,6 +9,7 @@
 #include "lum/ui/UserPrompts.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
+#include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/reports/ModelAverageReport.h"
@@ -202,7 +203,10 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
                                   settings().value(RivuletSettings::SitesConfigFileName).toString();
     if (!sitesConfigPath.isEmpty())
         defaultSitesConfigPath_ = sitesConfigPath;
-    sitesConfigPath_ = defaultSitesConfigPath_;
+    // The file chosen in an earlier run, unless the command line names one for this run.
+    const QString chosen = settings().value(RivuletSettings::SitesConfigChoice).toString();
+    sitesConfigPath_ =
+        sitesConfigPath.isEmpty() && !chosen.isEmpty() ? chosen : defaultSitesConfigPath_;
     study_->setSitesConfigPath(sitesConfigPath_);
 
     auto summary = std::make_unique<ReleaseSummaryReport>(study_->releases(), study_->sites(),
@@ -446,6 +450,10 @@ void RivuletWindow::loadObservations()
     if (mock_)
         return;
     setActionsEnabled(false);
+    if (!ensureSitesConfig()) {
+        setActionsEnabled(true);
+        return;
+    }
     const QString path = prompts().openFileName(
         this, QStringLiteral("Select Data File"),
         settings().value(RivuletSettings::PrevFile).toString(), QStringLiteral("CSV File (*.csv)"));
@@ -453,17 +461,76 @@ void RivuletWindow::loadObservations()
         setActionsEnabled(true);
         return;
     }
-    dropResultWindows();
-    // The configuration windows show the study that is about to be replaced.
-    closeSubWindow(ReleasesCohortsWindow);
-    closeSubWindow(SitesYearsWindow);
+    // Results, reports and windows stay until the new data are stored: a load that fails or
+    // is canceled leaves the study, and so them, as they were.
+    setConfigurationWindowsEnabled(false);
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     progressDialog()->setLabelText(QStringLiteral("Loading observation data..."));
     showProgressDialog();
     settings().setDirectoryOf(RivuletSettings::PrevFile, path);
     study_->setSitesConfigPath(sitesConfigPath_);
-    startJob(actions_->loadObservations(path), LoadRun);
+    auto job = actions_->loadObservations(path);
+    loader_ = &job->job();
+    loader_->setSitesConfigRemedy(QStringLiteral(
+        "Choose a sites configuration file in Edit > Settings > Sites Configuration."));
+    startJob(std::move(job), LoadRun);
+}
+
+QString RivuletWindow::sitesConfigProblem() const
+{
+    if (sitesConfigPath_.isEmpty())
+        return QStringLiteral("the shared folder of the sites configuration cannot be created");
+    const QFileInfo file(sitesConfigPath_);
+    const QString name = QDir::toNativeSeparators(sitesConfigPath_);
+    if (!file.exists())
+        return QStringLiteral("the file \"%1\" does not exist").arg(name);
+    if (!file.isFile() || !file.isReadable())
+        return QStringLiteral("\"%1\" is not a readable file").arg(name);
+    return {};
+}
+
+bool RivuletWindow::ensureSitesConfig()
+{
+    const QString problem = sitesConfigProblem();
+    if (problem.isEmpty())
+        return true;
+    warn(QStringLiteral("No usable sites configuration: %1.").arg(problem));
+    const QString chosen =
+        prompts().openFileName(this, QStringLiteral("Select Sites Configuration File"), QString(),
+                               QStringLiteral("Sites Configuration (*.txt);;All Files (*)"));
+    if (chosen.isEmpty()) {
+        const QString text =
+            QStringLiteral("Observations cannot be loaded without a sites configuration: %1. "
+                           "Choose a sites configuration file in Edit > Settings > Sites "
+                           "Configuration.")
+                .arg(problem);
+        err(text);
+        prompts().tell(this, QMessageBox::Critical, messageTitle_, text);
+        return false;
+    }
+    rememberSitesConfig(chosen);
+    out(QStringLiteral("Sites configuration file %1 chosen for this and later loads "
+                       "(Edit > Settings > Sites Configuration changes it).")
+            .arg(QDir::toNativeSeparators(chosen)));
+    return true;
+}
+
+void RivuletWindow::rememberSitesConfig(const QString& path)
+{
+    settings().setValue(RivuletSettings::SitesConfigChoice, path);
+    // A choice made once must hold even if the program does not end cleanly.
+    settings().sync();
+    sitesConfigPath_ = path.isEmpty() ? defaultSitesConfigPath_ : path;
+    study_->setSitesConfigPath(sitesConfigPath_);
+}
+
+void RivuletWindow::setConfigurationWindowsEnabled(bool enabled)
+{
+    for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
+        if (QWidget* widget = windowWidget(key))
+            widget->setEnabled(enabled);
+    }
 }
 
 void RivuletWindow::loadSimulatedData()
@@ -554,10 +621,7 @@ void RivuletWindow::startUpdate()
     deleteSubWindow(NextDetectionsWindow);
     // The configuration views read the summary the update rewrites: no edits, no tab
     // changes until it is done.
-    for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
-        if (QWidget* widget = windowWidget(key))
-            widget->setEnabled(false);
-    }
+    setConfigurationWindowsEnabled(false);
     study_->clearResults();
     modelTree_->rebuild();
     if (splash_ && splash_->isVisible()) {
@@ -625,8 +689,12 @@ void RivuletWindow::onRunComplete()
     runKind_ = NoRun;
     switch (kind) {
     case LoadRun:
+        loader_ = nullptr;
         hasData_ = true;
         out(QStringLiteral("Observation data loaded."));
+        // The configuration windows show the study that has been replaced.
+        closeSubWindow(ReleasesCohortsWindow);
+        closeSubWindow(SitesYearsWindow);
         if (!pendingAgesFile_.isEmpty()) {
             // The update follows the ages, which give the tags their cohorts.
             startAgesJob(std::exchange(pendingAgesFile_, QString()));
@@ -686,11 +754,22 @@ void RivuletWindow::onRunTerminated()
 {
     const int kind = endRun();
     switch (kind) {
-    case LoadRun:
+    case LoadRun: {
+        // A cancel that comes after the data were stored is too late to undo them.
+        const bool stored = loader_ && !loader_->failed() && loader_->summary().rows > 0;
+        loader_ = nullptr;
         // The loader itself says that the database is unchanged.
         warn(QStringLiteral("Load Data canceled."));
-        startUpdate();
-        return;
+        if (stored) {
+            hasData_ = true;
+            closeSubWindow(ReleasesCohortsWindow);
+            closeSubWindow(SitesYearsWindow);
+            startUpdate();
+            return;
+        }
+        setConfigurationWindowsEnabled(true);
+        break;
+    }
     case AgesRun:
         warn(QStringLiteral("Load Age Data canceled."));
         break;
@@ -715,10 +794,12 @@ void RivuletWindow::onRunFailed(int, const QString&)
     const int kind = endRun();
     switch (kind) {
     case LoadRun:
+        loader_ = nullptr;
+        // The load rolled back: the derived data, the results and the windows showing them
+        // still match the stored study.
         warn(QStringLiteral("Load Data failed; the stored study is unchanged."));
-        // Bring the derived objects back in line with the stored study.
-        startUpdate();
-        return;
+        setConfigurationWindowsEnabled(true);
+        break;
     case AgesRun:
         warn(QStringLiteral("Load Age Data failed; the stored ages are unchanged."));
         break;
@@ -1077,9 +1158,7 @@ void RivuletWindow::onSettingsDone()
 {
     auto* widget = qobject_cast<RivuletSettingsWidget*>(windowWidget(SettingsWindow));
     if (widget) {
-        const QString chosen = widget->alternateSitesConfigFile();
-        sitesConfigPath_ = chosen.isEmpty() ? defaultSitesConfigPath_ : chosen;
-        study_->setSitesConfigPath(sitesConfigPath_);
+        rememberSitesConfig(widget->alternateSitesConfigFile());
     }
     deleteSubWindow(SettingsWindow);
 }
@@ -1131,8 +1210,11 @@ void RivuletWindow::doActionSaveToCsv()
     const bool averaged = window && key == ModelAverageReportWindow;
     if (!window || ((key < SurvivalReportWindow || key > PerformanceReportWindow) && !averaged))
         return;
-    const QString path = prompts().saveFileName(this, QStringLiteral("Save CSV report"), QString(),
-                                                lum::ReportWriter::csvFilter());
+    // A name typed without an extension still makes a file that opens as CSV.
+    const QString path = lum::ReportWriter::withSuffix(
+        prompts().saveFileName(this, QStringLiteral("Save CSV report"), QString(),
+                               lum::ReportWriter::csvFilter()),
+        QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     QString text;

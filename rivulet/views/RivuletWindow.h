@@ -20,6 +20,7 @@ namespace rivulet {
 class ModelEstimateItem;
 class ModelEstimateModel;
 class ModelReport;
+class ObsDataLoader;
 class ReleaseSummaryReport;
 class RivuletDb;
 class RivuletInfoDialog;
@@ -172,6 +173,15 @@ private:
     void buildNavigation();
     void setActionsEnabled(bool enable);
     void loadObservations();
+    // Why the sites configuration file in use cannot serve a load; empty when it can.
+    QString sitesConfigProblem() const;
+    // Asks for a sites configuration file when the one in use cannot serve a load; false when
+    // the user chose none (and has been told the way out).
+    bool ensureSitesConfig();
+    // Makes `path` (empty: the default file) the sites configuration of this and later runs.
+    void rememberSitesConfig(const QString& path);
+    // The configuration windows are left open during a load but take no edits.
+    void setConfigurationWindowsEnabled(bool enabled);
     void loadSimulatedData();
     void loadAgeData();
     void startAgesJob(const QString& path);
@@ -206,6 +216,7 @@ private:
     std::unique_ptr<lum::ThreadRunner> reportRunner_;
     ModelEstimateModel* modelTree_ = nullptr; // child
     std::unique_ptr<lum::ThreadRunnable> job_;
+    ObsDataLoader* loader_ = nullptr;                      // inside job_ while a load runs
     ReleaseSummaryReport* releaseSummaryReport_ = nullptr; // registered as report type 3
     QProgressDialog* updateProgressDialog_ = nullptr;      // child
     int runKind_ = NoRun;

@@ -42,6 +42,17 @@ TEST(LoadCommands, LoadObservationsAndAgesPrintWhatWasStoredOrFail)
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.err.contains("Invalid observation time at line 2")) << bad.err.toStdString();
     EXPECT_FALSE(bad.out.contains("Stored:"));
+
+    // A sites configuration that describes no sites stops the load on that cause, naming the
+    // option that chooses another.
+    writeFile(dir + "/nosites.txt", "configDate: 2001.1.1\n");
+    const ToolRun unusable = runTool({"--db", db, "--sites-config", dir + "/nosites.txt",
+                                      "load-observations", dir + "/input.csv"});
+    EXPECT_EQ(unusable.exitCode, 1);
+    EXPECT_TRUE(unusable.err.contains("\" describes no detection sites. Name a sites "
+                                      "configuration file with --sites-config FILE."))
+        << unusable.err.toStdString();
+    EXPECT_FALSE(unusable.err.contains("Unrecognized release site")) << unusable.err.toStdString();
 }
 
 } // namespace

@@ -126,13 +126,27 @@ TEST(LumMainWindow, ReportWindowsSavePrintAndFollowTheActiveWindow)
     EXPECT_TRUE(window.action(lum::LumMainWindow::PrintAction)->isEnabled());
 
     const QString folder = rivulet::test::TestEnvironment::freshDir(QStringLiteral("lum-window"));
-    script.files.enqueue(folder + QStringLiteral("/report.rtf"));
+    // HTML, the first format offered, with its extension added to a bare name.
+    script.files.enqueue(folder + QStringLiteral("/report"));
     window.doActionSaveAs();
-    QFile saved(folder + QStringLiteral("/report.rtf"));
+    QFile saved(folder + QStringLiteral("/report.html"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     QTextDocument reread;
     reread.setHtml(QString::fromUtf8(saved.readAll()));
     EXPECT_EQ(reread.toPlainText(), QStringLiteral("Hello"));
+    // OpenDocument text when that filter is chosen, or when the name says ".odt".
+    script.files.enqueue(folder + QStringLiteral("/chosen"));
+    script.filters.enqueue(QStringLiteral("OpenDocument Text (*.odt)"));
+    script.files.enqueue(folder + QStringLiteral("/typed.odt"));
+    window.doActionSaveAs();
+    window.doActionSaveAs();
+    for (const char* name : {"/chosen.odt", "/typed.odt"}) {
+        QFile odt(folder + QLatin1String(name));
+        ASSERT_TRUE(odt.open(QIODevice::ReadOnly)) << name;
+        const QByteArray head = odt.read(100);
+        EXPECT_TRUE(head.startsWith("PK")) << name;
+        EXPECT_TRUE(head.contains("application/vnd.oasis.opendocument.text")) << name;
+    }
 
     script.pdfFile = folder + QStringLiteral("/report.pdf");
     window.doActionPrint();
@@ -142,11 +156,11 @@ TEST(LumMainWindow, ReportWindowsSavePrintAndFollowTheActiveWindow)
     EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
 
     // A folder that cannot be written gives the message and writes nothing.
-    script.files.enqueue(QStringLiteral("/proc/no-such-dir/report.rtf"));
+    script.files.enqueue(QStringLiteral("/proc/no-such-dir/report.html"));
     window.doActionSaveAs();
     ASSERT_EQ(script.messages.size(), 1);
     EXPECT_EQ(script.messages.first().text,
-              QStringLiteral("Can't open \"/proc/no-such-dir/report.rtf\" for writing."));
+              QStringLiteral("Can't open \"/proc/no-such-dir/report.html\" for writing."));
 
     window.removeReport(0);
     EXPECT_EQ(window.subWindow(4), nullptr);

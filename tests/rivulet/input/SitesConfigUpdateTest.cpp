@@ -214,6 +214,26 @@ TEST_F(SitesConfigUpdateTest, AnAlternateFileMustExistAndIsLoadedWithoutCheck)
     EXPECT_EQ(server.requestCount(), 0);
 }
 
+// Without a usable file the loader stops on that cause and the way out, instead of letting
+// every row of the data fail on its release site.
+TEST_F(SitesConfigUpdateTest, WithoutAUsableFileTheLoaderStopsAndNamesTheCause)
+{
+    loader.setRemedy("Choose one.");
+    QFile::remove(localPath());
+    server.serve("<html>Not Found</html>", 404);
+    EXPECT_FALSE(loader.ensureLoaded(QString()));
+    EXPECT_EQ(job.errors, QStringList({"No usable sites configuration: the file \"" + localPath() +
+                                       "\" does not exist. Choose one."}));
+    EXPECT_FALSE(config.isLoaded());
+
+    const QString empty = TestEnvironment::freshDir("no-sites") + "/none.txt";
+    writeFile(empty, "configDate: 2001.1.1\n");
+    job.errors.clear();
+    EXPECT_FALSE(loader.ensureLoaded(empty));
+    EXPECT_EQ(job.errors, QStringList({"No usable sites configuration: \"" + empty +
+                                       "\" describes no detection sites. Choose one."}));
+}
+
 TEST_F(SitesConfigUpdateTest, TheDailyCheckOfTheLoaderInstallsANewerVersionBeforeLoading)
 {
     settings.lastCheck = today.addDays(-1);

@@ -56,17 +56,20 @@ protected:
         settings.setValue(RivuletSettings::PrecisionEst, 4);
         settings.setValue(RivuletSettings::PrecisionErr, 4);
         settings.setValue(RivuletSettings::BestModelCriterion, 0);
+        settings.setValue(RivuletSettings::SitesConfigChoice, QString());
     }
 
     void TearDown() override { window.reset(); }
 
-    void openWindow(bool mock)
+    // `studyConfig`: the study's sites configuration named as on the command line; otherwise
+    // the window finds one as it would in a user's run.
+    void openWindow(bool mock, bool studyConfig = true)
     {
         window.reset();
         RivuletSettings::instance().setValue(RivuletSettings::MockInput, mock);
-        window = std::make_unique<RivuletWindow>(nullptr, rdb, nullptr, QStringLiteral("Rivulet"),
-                                                 Qt::WindowFlags(),
-                                                 file(sim::StudySimulator::ConfigFile));
+        window = std::make_unique<RivuletWindow>(
+            nullptr, rdb, nullptr, QStringLiteral("Rivulet"), Qt::WindowFlags(),
+            studyConfig ? file(sim::StudySimulator::ConfigFile) : QString());
         auto scripted = std::make_unique<lum::ScriptedPrompts>();
         prompts = scripted.get();
         window->setPrompts(std::move(scripted));

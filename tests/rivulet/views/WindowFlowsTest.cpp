@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -149,16 +150,19 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
         ASSERT_NE(sub, nullptr);
         EXPECT_EQ(sub->windowTitle(), QString::fromLatin1(report.title));
 
-        const QString rtf = out + QStringLiteral("/%1.rtf").arg(report.window);
-        prompts->files << rtf;
+        // Names typed without an extension get the one of the format written.
+        const QString base = out + QStringLiteral("/%1").arg(report.window);
+        prompts->files << base;
         window->action(lum::LumMainWindow::SaveAsAction)->trigger();
-        const QString saved = plainTextOfHtml(readAll(rtf));
+        EXPECT_EQ(prompts->fileRequests.last().filter,
+                  QStringLiteral("HTML (*.html *.htm);;OpenDocument Text (*.odt)"));
+        const QString saved = plainTextOfHtml(readAll(base + QStringLiteral(".html")));
         EXPECT_TRUE(saved.contains(QString::fromLatin1(report.title)));
         EXPECT_TRUE(saved.contains(bestCode));
         EXPECT_EQ(saved.trimmed(), shownText(*window, report.window).trimmed());
 
-        const QString csv = out + QStringLiteral("/%1.csv").arg(report.window);
-        prompts->files << csv;
+        const QString csv = base + QStringLiteral(".csv");
+        prompts->files << base;
         window->action(lum::LumMainWindow::SaveToCsvAction)->trigger();
         const QStringList csvLines = readAll(csv).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         EXPECT_TRUE(csvLines.join(QLatin1Char('\n')).contains(bestCode));
@@ -275,6 +279,18 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     ASSERT_EQ(window->study().releases().count(), 2);
     const int releaseId = window->study().releases().ids().first();
     const int fish = window->study().fishCount(ReleaseId{releaseId});
+    // Fitted results, their comparison and a report stay: the study they belong to is unchanged.
+    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
+    ASSERT_TRUE(trigger(RivuletWindow::SurvivalReportItem));
+    const int selected = window->currentModelKey();
+    ASSERT_NE(selected, RivuletWindow::NoModelKey);
+    const auto resultsKept = [&] {
+        EXPECT_FALSE(window->study().results().isEmpty());
+        EXPECT_EQ(window->currentModelKey(), selected);
+        EXPECT_NE(window->subWindow(RivuletWindow::ModelComparisonWindow), nullptr);
+        EXPECT_NE(window->subWindow(RivuletWindow::SurvivalReportWindow), nullptr);
+        EXPECT_TRUE(enabled(RivuletWindow::SurvivalReportItem));
+    };
 
     // The first tag's release site unknown, on physical line 2 (below the titles comment).
     QStringList rows = readAll(file(sim::StudySimulator::ObservationsFile)).split('\n');
@@ -297,6 +313,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+    resultsKept();
 
     // Canceled from the progress dialog as soon as it starts. The file is large enough that the
     // load cannot be over before the cancel, even on a busy machine.
@@ -315,6 +332,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
+    resultsKept();
 
     // The stored study opens ready to fit in a new window on the same database.
     openWindow(false);
@@ -359,6 +377,63 @@ TEST_F(WindowFlows, OpensTheInstalledSampleStudyWithItsOwnConfigurationAndAges)
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
     sample.removeRecursively();
+}
+
+// A first study from an empty profile: without a sites configuration the load asks for one,
+// names the cause and the way out when none is given, and keeps the file chosen for later
+// loads, the settings window and the next run.
+TEST_F(WindowFlows, WithoutASitesConfigurationTheLoadAsksForOneAndKeepsIt)
+{
+    auto& settings = RivuletSettings::instance();
+    const QString shared = settings.sitesConfigDir() + QDir::separator() +
+                           settings.value(RivuletSettings::SitesConfigFileName).toString();
+    QFile::remove(shared);
+    openWindow(false, false);
+    const QString wayOut = QStringLiteral("Edit > Settings > Sites Configuration");
+
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_EQ(prompts->fileRequests.size(), 1) << "no data file is asked for";
+    EXPECT_EQ(prompts->fileRequests.last().title,
+              QStringLiteral("Select Sites Configuration File"));
+    ASSERT_FALSE(prompts->messages.isEmpty());
+    const QString declined = prompts->messages.last().text;
+    EXPECT_TRUE(
+        declined.contains(QDir::toNativeSeparators(shared) + QStringLiteral("\" does not exist")))
+        << declined.toStdString();
+    EXPECT_TRUE(declined.contains(wayOut)) << declined.toStdString();
+    EXPECT_EQ(window->study().releases().count(), 0);
+
+    const QString config = file(sim::StudySimulator::ConfigFile);
+    prompts->files << config << file(sim::StudySimulator::ObservationsFile);
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    EXPECT_EQ(window->study().releases().count(), 2);
+    EXPECT_EQ(settings.value(RivuletSettings::SitesConfigChoice).toString(), config);
+
+    // The next run: the settings window shows the file, and closing it keeps it.
+    openWindow(false, false);
+    EXPECT_EQ(window->sitesConfigPath(), config);
+    window->showSettingsWidget();
+    auto* widget =
+        qobject_cast<RivuletSettingsWidget*>(window->windowWidget(RivuletWindow::SettingsWindow));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(widget->alternateConfigButton()->isChecked());
+    widget->doneButton()->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(window->sitesConfigPath(), config);
+    EXPECT_EQ(settings.value(RivuletSettings::SitesConfigChoice).toString(), config);
+
+    // A file that describes no sites stops the load on that cause, with the way out.
+    writeAll(config, "configDate: 2001.1.1\n");
+    prompts->files << file(sim::StudySimulator::ObservationsFile);
+    const int requests = prompts->fileRequests.size();
+    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    EXPECT_EQ(prompts->fileRequests.size(), requests + 1);
+    EXPECT_EQ(prompts->messages.last().text,
+              QStringLiteral("No usable sites configuration: \"") + config +
+                  QStringLiteral("\" describes no detection sites. Choose a sites configuration "
+                                 "file in ") +
+                  wayOut + QLatin1Char('.'));
+    EXPECT_EQ(window->study().releases().count(), 2);
 }
 
 } // namespace
