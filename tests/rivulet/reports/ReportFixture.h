@@ -116,7 +116,8 @@ public:
         summary.ending = FitEnding::Converged;
         summary.logLikelihood = logLikelihood;
         summary.blocks.push_back(
-            {withCovariance ? CovarianceStatus::Computed : CovarianceStatus::Singular, QString(),
+            {withCovariance ? CovarianceStatus::Computed : CovarianceStatus::Singular,
+             QString(),
              {}});
         return summary;
     }
