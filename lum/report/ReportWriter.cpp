@@ -62,17 +62,8 @@ QString ReportWriter::withSuffix(const QString& filePath, const QString& suffix)
 
 bool ReportWriter::writeOpenDocument(const QString& filePath, const QTextDocument& document)
 {
-    m_errorString.clear();
-    m_reason.clear();
-    if (filePath.isEmpty())
-        return fail(cantOpenMessage(filePath), QStringLiteral("No file name given."));
-    const QFileInfo info(filePath);
-    const QString folder = info.absolutePath();
-    if (!QDir().mkpath(folder))
-        return fail(cantOpenMessage(filePath),
-                    QStringLiteral("Unable to create folder ") + quoted(folder) + QLatin1Char('.'));
-    if (info.isDir())
-        return fail(cantOpenMessage(filePath), QStringLiteral("It is a folder."));
+    if (!prepareTarget(filePath))
+        return false;
     // Composed in memory so that, as with the other formats, only a complete file replaces the
     // target.
     QBuffer buffer;
@@ -81,14 +72,7 @@ bool ReportWriter::writeOpenDocument(const QString& filePath, const QTextDocumen
     if (!writer.write(&document))
         return fail(QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
                     QStringLiteral("The report could not be converted to OpenDocument text."));
-    FileReplacer file(filePath);
-    if (!file.replace(buffer.data())) {
-        return fail(file.failedToOpen()
-                        ? cantOpenMessage(filePath)
-                        : QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
-                    file.reason());
-    }
-    return true;
+    return replaceTarget(filePath, buffer.data());
 }
 
 bool ReportWriter::writeHtml(const QString& filePath, const QString& html)
@@ -103,18 +87,8 @@ bool ReportWriter::writeCsv(const QString& filePath, const QString& csvText)
 
 bool ReportWriter::writeStream(const QString& filePath, const StreamWriter& write)
 {
-    m_errorString.clear();
-    m_reason.clear();
-    if (filePath.isEmpty())
-        return fail(cantOpenMessage(filePath), QStringLiteral("No file name given."));
-
-    const QFileInfo info(filePath);
-    const QString folder = info.absolutePath();
-    if (!QDir().mkpath(folder))
-        return fail(cantOpenMessage(filePath),
-                    QStringLiteral("Unable to create folder ") + quoted(folder) + QLatin1Char('.'));
-    if (info.isDir())
-        return fail(cantOpenMessage(filePath), QStringLiteral("It is a folder."));
+    if (!prepareTarget(filePath))
+        return false;
 
     // Reports are small: compose the whole text first so that a failed write is seen
     // before anything replaces the file.
@@ -125,8 +99,29 @@ bool ReportWriter::writeStream(const QString& filePath, const StreamWriter& writ
     if (out.status() != QTextStream::Ok)
         return fail(QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
                     QStringLiteral("The report's text could not be composed."));
+    return replaceTarget(filePath, text.toUtf8());
+}
+
+bool ReportWriter::prepareTarget(const QString& filePath)
+{
+    m_errorString.clear();
+    m_reason.clear();
+    if (filePath.isEmpty())
+        return fail(cantOpenMessage(filePath), QStringLiteral("No file name given."));
+    const QFileInfo info(filePath);
+    const QString folder = info.absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(cantOpenMessage(filePath),
+                    QStringLiteral("Unable to create folder ") + quoted(folder) + QLatin1Char('.'));
+    if (info.isDir())
+        return fail(cantOpenMessage(filePath), QStringLiteral("It is a folder."));
+    return true;
+}
+
+bool ReportWriter::replaceTarget(const QString& filePath, const QByteArray& content)
+{
     FileReplacer file(filePath);
-    if (!file.replace(text.toUtf8())) {
+    if (!file.replace(content)) {
         return fail(file.failedToOpen()
                         ? cantOpenMessage(filePath)
                         : QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),

@@ -60,6 +60,10 @@ public:
     static QString createdMessage(const QString& filePath);
 
 private:
+    // Clears the last error; false (with the error) when `filePath` cannot take a file.
+    bool prepareTarget(const QString& filePath);
+    // Replaces the file with `content` whole, or leaves it as it was (with the error).
+    bool replaceTarget(const QString& filePath, const QByteArray& content);
     bool fail(const QString& message, const QString& reason);
 
     QString m_errorString;
