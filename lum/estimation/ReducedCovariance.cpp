@@ -162,6 +162,31 @@ int ReducedCovariance::Result::notEstimable() const
     return static_cast<int>(std::count(statuses.begin(), statuses.end(), Status::NotEstimable));
 }
 
+std::vector<int> ReducedCovariance::atBound(const std::vector<double>& x,
+                                            const SoftmaxTransform& transform)
+{
+    std::vector<int> bound;
+    for (int g = 0; g < transform.groupCount(); ++g) {
+        const std::vector<int>& members = transform.members(g);
+        const double budget = transform.budget(g);
+        const double near = BoundDistance * budget;
+        std::vector<int> inside;
+        double used = 0.0;
+        for (const int i : members) {
+            const double xi = x[static_cast<std::size_t>(i)];
+            used += xi;
+            if (budget <= 0.0 || xi <= near)
+                bound.push_back(i);
+            else
+                inside.push_back(i);
+        }
+        if (inside.size() == 1 && budget - used <= near)
+            bound.push_back(inside.front());
+    }
+    std::sort(bound.begin(), bound.end());
+    return bound;
+}
+
 ReducedCovariance::ReducedCovariance(const std::atomic<bool>& cancelled, double step)
     : m_cancelled(cancelled), m_step(step)
 {

@@ -54,6 +54,11 @@ public:
         int notEstimable() const;
     };
 
+    // The parameters of x that sit at a bound of their space: a share at 0, or one that uses
+    // up its group's whole budget alone (a probability at 1), as `compute` sets them aside.
+    static std::vector<int> atBound(const std::vector<double>& x,
+                                    const SoftmaxTransform& transform);
+
     // `cancelled` is borrowed; `step` is the relative difference step.
     ReducedCovariance(const std::atomic<bool>& cancelled, double step);
 

@@ -84,10 +84,10 @@ QString FitSummary::statusText() const
     switch (ending) {
     case FitEnding::Converged: {
         const CovarianceStatus status = covarianceStatus();
-        if (status == CovarianceStatus::Computed) {
+        if (status == CovarianceStatus::Computed && atBound() == 0) {
             return QStringLiteral("converged");
         }
-        if (status == CovarianceStatus::Reduced) {
+        if (status == CovarianceStatus::Computed || status == CovarianceStatus::Reduced) {
             return QStringLiteral("converged; ") + setAsideText(atBound(), notEstimable());
         }
         return QStringLiteral("converged; ") + covarianceText(status);
@@ -121,6 +121,10 @@ QString FitSummary::description() const
                setAsideText(atBound(), notEstimable()) + QStringLiteral(" set aside");
     }
     text += covarianceText(status);
+    if (status == CovarianceStatus::Computed && atBound() > 0) {
+        return text + QStringLiteral("; ") + setAsideText(atBound(), 0) +
+               QStringLiteral(" without a standard error");
+    }
     if (status == CovarianceStatus::Computed || blocks.size() < 2) {
         return text;
     }

@@ -244,6 +244,15 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
     }
     if (status.status != CovarianceStatus::Computed) {
         reduceCovariance(func, x, transform, cancel, fit);
+        return;
+    }
+    // The plain inverse exists, and its variances of the interior estimates keep the
+    // uncertainty of those at a bound (holding them there would understate it); the estimates
+    // at a bound themselves get no standard error, only a profile interval.
+    for (const int i : lum::ReducedCovariance::atBound(x, transform)) {
+        fit.estimates[static_cast<std::size_t>(i)] = EstimateStatus::AtBound;
+        --fit.informed;
+        ++status.atBound;
     }
 }
 

@@ -414,6 +414,40 @@ TEST(ModelEstimatorTest, ParametersTheDataDoNotInformCostNoOtherBlockItsStandard
         << study.statuses.join('\n').toStdString();
 }
 
+TEST(ModelEstimatorTest, AnEstimateAtOneHasAProfileIntervalInsteadOfAStandardError)
+{
+    // Every fish seen below site 2 was seen at 2: its detection probability's maximum is 1.
+    // The Hessian is regular there, but a standard error across the bound would be no
+    // standard error of the estimate.
+    FittedStudy study(QStringLiteral("1 4 1\n0\n0\n100\n\n"
+                                     "30\n40\n30\n0\n" // never seen, first at sites 1-3
+                                     "15\n25\n0 \n"    // seen at 1: never again, at 2, at 3
+                                     "20\n35 \n"),     // seen at 2
+                      false);
+    const EquatingScheme scheme{1, 1};
+    study.fit({scheme});
+    ASSERT_EQ(study.results.count(), 1);
+    const ModelResult& result = study.results.result(0);
+    ASSERT_TRUE(result.hasCovariance());
+    const FitSummary& summary = result.summary;
+    ASSERT_EQ(summary.blocks.size(), 1u);
+    EXPECT_EQ(summary.blocks[0].status, CovarianceStatus::Computed);
+    EXPECT_EQ(summary.blocks[0].atBound, 1);
+    EXPECT_EQ(summary.statusText(), QStringLiteral("converged; 1 at a bound"));
+    EXPECT_EQ(summary.informedParameters, static_cast<int>(summary.estimates.size()) - 1);
+    const auto bound =
+        std::find(summary.estimates.begin(), summary.estimates.end(), EstimateStatus::AtBound);
+    ASSERT_NE(bound, summary.estimates.end());
+    const int index = static_cast<int>(bound - summary.estimates.begin());
+    EXPECT_GT(study.results.estimates(0)[static_cast<std::size_t>(index)], 1.0 - 1e-6);
+    ASSERT_EQ(summary.profiles.size(), 1u);
+    EXPECT_EQ(summary.profiles[0].parameter, index);
+    EXPECT_EQ(summary.profiles[0].upper, 1.0);
+    EXPECT_LT(summary.profiles[0].lower, 1.0);
+    // Nothing went wrong with the covariance: a status, not a warning.
+    EXPECT_TRUE(study.warnings.isEmpty()) << study.warnings.join('\n').toStdString();
+}
+
 TEST(ModelEstimatorTest, ACanceledFitIsNeitherRecordedNorFollowedByTheNextModel)
 {
     EstimationFixture f;
