@@ -80,7 +80,7 @@ bool save(QWidget* widget, const QString& path)
 QMdiSubWindow* openWindow(rivulet::RivuletWindow& window, int navKey, int windowKey,
                           const QSize& size)
 {
-    window.onNavItemDoubleClicked(navKey);
+    window.onNavItemOpened(navKey);
     settle(window, 600);
     QMdiSubWindow* sub = window.subWindow(windowKey);
     if (sub) {
@@ -191,7 +191,7 @@ bool saveUnestimable(const QDir& out)
     window.resize(1600, 1050);
     window.show();
     settle(window, 60);
-    window.onNavItemDoubleClicked(rivulet::RivuletWindow::LoadObservationsItem);
+    window.onNavItemOpened(rivulet::RivuletWindow::LoadObservationsItem);
     settle(window, 600);
     QMdiSubWindow* sub = openWindow(window, rivulet::RivuletWindow::SitesYearsItem,
                                     rivulet::RivuletWindow::SitesYearsWindow, QSize(760, 760));
@@ -281,14 +281,14 @@ int main(int argc, char** argv)
     for (int key :
          {rivulet::RivuletWindow::LoadObservationsItem, rivulet::RivuletWindow::LoadAgeDataItem,
           rivulet::RivuletWindow::FitAllModelsItem}) {
-        window.onNavItemDoubleClicked(key);
+        window.onNavItemOpened(key);
         ok = ok && settle(window, 1800);
     }
     if (!ok || window.study().results().isEmpty()) {
         std::fprintf(stderr, "rivulet-screenshots: the sample study did not run to its end\n");
         return 1;
     }
-    window.onNavItemDoubleClicked(rivulet::RivuletWindow::SurvivalReportItem);
+    window.onNavItemOpened(rivulet::RivuletWindow::SurvivalReportItem);
     settle(window, 60);
     // The comparison at the top, the report below it, both whole.
     QMdiSubWindow* comparison = window.subWindow(rivulet::RivuletWindow::ModelComparisonWindow);

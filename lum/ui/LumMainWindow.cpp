@@ -10,6 +10,7 @@
 #include "lum/ui/ReportViewers.h"
 #include "lum/ui/UserPrompts.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QLinearGradient>
@@ -72,7 +73,7 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
 
     m_navMapper = new QSignalMapper(this);
     connect(m_navMapper, &QSignalMapper::mappedInt, this,
-            qOverload<int>(&LumMainWindow::onNavItemDoubleClicked));
+            qOverload<int>(&LumMainWindow::onNavItemOpened));
 
     ThreadRunner* runner = m_runner.get();
     connect(runner, &ThreadRunner::runComplete, this, &LumMainWindow::onRunComplete);
@@ -87,9 +88,10 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
     connect(runner, &ThreadRunner::busy, this, &LumMainWindow::onRunBusy);
 
     if (m_navView) {
-        connect(m_navView, &QTreeView::doubleClicked, this,
-                qOverload<const QModelIndex&>(&LumMainWindow::onNavItemDoubleClicked));
-        connect(m_navView, &QTreeView::clicked, this, &LumMainWindow::onNavItemClicked);
+        // A single click opens an item, as the panel's links suggest, and so do Enter and a
+        // double click (activated); the second click of a double click opens nothing again.
+        connect(m_navView, &QTreeView::clicked, this, &LumMainWindow::openNavItemOnce);
+        connect(m_navView, &QTreeView::activated, this, &LumMainWindow::openNavItemOnce);
         connect(m_navView, &QWidget::customContextMenuRequested, this,
                 &LumMainWindow::onNavContextMenuRequested);
     }
@@ -136,6 +138,11 @@ void LumMainWindow::buildMenus()
     menu(FileMenu)->addSeparator();
     connect(addAction(FileMenu, ExitAction, QStringLiteral("Exit")), &QAction::triggered, this,
             &QWidget::close);
+    // The desktop's usual keys for the file actions.
+    action(SaveAction)->setShortcut(QKeySequence::Save);
+    action(SaveAsAction)->setShortcut(QKeySequence::SaveAs);
+    action(PrintAction)->setShortcut(QKeySequence::Print);
+    action(ExitAction)->setShortcut(QKeySequence::Quit);
 
     connect(addAction(WindowMenu, TileAction, QStringLiteral("Tile Windows")), &QAction::triggered,
             this, [this] { m_mdiArea->tileSubWindows(); });
@@ -266,6 +273,7 @@ void LumMainWindow::clearNav()
         m_navMapper->removeMappings(item);
     m_navRoot->clearChildren();
     m_navItems.clear();
+    m_lastOpenedNavItem = nullptr;
     m_navModel->announceReset(false);
 }
 
@@ -611,9 +619,20 @@ void LumMainWindow::updateNav()
     m_navModel->announceLayoutChange();
 }
 
-void LumMainWindow::onNavItemDoubleClicked(int) {}
+void LumMainWindow::onNavItemOpened(int) {}
 
-void LumMainWindow::onNavItemDoubleClicked(const QModelIndex& index)
+void LumMainWindow::openNavItemOnce(const QModelIndex& index)
+{
+    const NavPanelItem* item = m_navModel->itemAt(index);
+    if (item && item == m_lastOpenedNavItem && m_lastNavOpen.isValid() &&
+        m_lastNavOpen.elapsed() < QApplication::doubleClickInterval())
+        return;
+    m_lastOpenedNavItem = item;
+    m_lastNavOpen.start();
+    onNavItemOpened(index);
+}
+
+void LumMainWindow::onNavItemOpened(const QModelIndex& index)
 {
     NavPanelItem* item = m_navModel->itemAt(index);
     if (item && item != m_navRoot.get() && item->isEnabled() && item->navEnabled())

@@ -2,6 +2,7 @@
 
 #include "lum/ui/OutputDockWidget.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
@@ -32,7 +33,7 @@ class UserPrompts;
 // whose items are also menu actions, the "Output" dock, menus and actions addressed by
 // number, the main background runner with its progress dialog, and registries of sub-windows
 // and reports addressed by number. An application derives from it, adds its menus, items
-// and windows, and overrides the slots it needs (onNavItemDoubleClicked (key) above all).
+// and windows, and overrides the slots it needs (onNavItemOpened (key) above all).
 class LumMainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -156,9 +157,8 @@ public slots:
     virtual void err(const QString& text);
     virtual void warn(const QString& text);
     virtual void updateNav();
-    virtual void onNavItemDoubleClicked(int key);
-    virtual void onNavItemDoubleClicked(const QModelIndex& index);
-    virtual void onNavItemClicked(const QModelIndex&) {}
+    virtual void onNavItemOpened(int key);
+    virtual void onNavItemOpened(const QModelIndex& index);
     virtual void onNavContextMenuRequested(const QPoint&) {}
     virtual void onReportSubWindowStateChanged();
 
@@ -169,8 +169,6 @@ public slots:
     void stopProgress();
 
 signals:
-    void navItemClicked(const QModelIndex& index);
-    void navItemDoubleClicked(const QModelIndex& index);
     void navContextMenuRequested(const QPoint& point);
 
 protected:
@@ -185,6 +183,8 @@ protected:
 
 private:
     void buildMenus();
+    // Opens the panel's item at `index`, unless it is the one just opened (a double click).
+    void openNavItemOnce(const QModelIndex& index);
 
     QString m_name;
     QMdiArea* m_mdiArea = nullptr; // central widget
@@ -195,6 +195,9 @@ private:
     std::unique_ptr<NavPanelItem> m_navRoot;
     QMap<int, NavPanelItem*> m_navItems; // owned by the tree
     QSignalMapper* m_navMapper = nullptr;
+    // The item the panel opened last, and when: a double click opens it once.
+    const NavPanelItem* m_lastOpenedNavItem = nullptr;
+    QElapsedTimer m_lastNavOpen;
     QMap<int, QDockWidget*> m_docks;
     QMap<int, QMdiSubWindow*> m_subWindows; // children of the document area
     QMap<int, QPointer<QWidget>> m_windowWidgets;

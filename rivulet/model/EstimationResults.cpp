@@ -53,6 +53,21 @@ EstimationResults::~EstimationResults() = default;
 void EstimationResults::clear()
 {
     models_.clear();
+    failures_.clear();
+}
+
+void EstimationResults::recordFailure(const EquatingScheme& scheme, const QString& reason)
+{
+    failures_.emplace_back(scheme, reason);
+}
+
+QString EstimationResults::failure(const EquatingScheme& scheme) const
+{
+    for (const auto& [failed, reason] : failures_) {
+        if (failed == scheme)
+            return reason;
+    }
+    return {};
 }
 
 const ModelResult& EstimationResults::record(const EquatingScheme& scheme, double logLikelihood,

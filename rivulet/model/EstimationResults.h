@@ -3,7 +3,10 @@
 #include "rivulet/model/EquatingScheme.h"
 #include "rivulet/model/ModelResult.h"
 
+#include <QString>
+
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace lum {
@@ -48,6 +51,12 @@ public:
                               std::unique_ptr<lum::DenseMatrix> covariance,
                               std::unique_ptr<ParameterStructure> structure, FitSummary summary);
 
+    // Notes why a model of the run was not recorded (its fit failed or stopped at its limit),
+    // for the views to say so where the model's figures would stand.
+    void recordFailure(const EquatingScheme& scheme, const QString& reason);
+    // The reason noted for the scheme; empty when none was.
+    QString failure(const EquatingScheme& scheme) const;
+
     int count() const { return static_cast<int>(models_.size()); }
     bool isEmpty() const { return models_.empty(); }
 
@@ -83,6 +92,7 @@ private:
     const SitesControllerI& sites_;
     const YearsControllerI& years_;
     std::vector<std::unique_ptr<FittedModel>> models_;
+    std::vector<std::pair<EquatingScheme, QString>> failures_;
 };
 
 } // namespace rivulet

@@ -86,6 +86,10 @@ bool ModelEstimator::fitAndRecord(const EquatingScheme& scheme,
     status(name + QStringLiteral(": ") + summary.description() +
            (converged ? QString() : QStringLiteral("; not recorded")));
     if (!converged) {
+        if (summary.ending != FitEnding::Canceled) {
+            results_.recordFailure(scheme, summary.message.isEmpty() ? summary.description()
+                                                                     : summary.message);
+        }
         return summary.ending != FitEnding::Canceled;
     }
     const int k = structure->numFree();

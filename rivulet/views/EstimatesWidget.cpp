@@ -1,5 +1,6 @@
 #include "rivulet/views/EstimatesWidget.h"
 
+#include "lum/ui/TableCopy.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -138,7 +139,9 @@ EstimatesWidget::EstimatesWidget(const ReleasesControllerI& releases, const Site
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(tabWidget_);
     splitter->addWidget(tableView_);
-    tableView_->setSelectionMode(QAbstractItemView::NoSelection);
+    // A range of the table copies to the clipboard (Ctrl+C) for a spreadsheet.
+    tableView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    lum::TableCopy::install(tableView_);
     layout->addWidget(splitter);
     infoLabel_->setObjectName(QStringLiteral("infoLabel"));
     infoLabel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

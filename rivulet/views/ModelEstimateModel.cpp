@@ -42,6 +42,7 @@ void ModelEstimateModel::rebuild()
     root_ = std::make_unique<ModelEstimateItemRoot>();
     bestRow_ = -1;
     hasResults_ = false;
+    failures_.clear();
     comparison_.reset();
     ModelEstimateItem* heading = nullptr;
     for (const auto& definition : catalogue_.definitionItems()) {
@@ -60,6 +61,24 @@ void ModelEstimateModel::rebuild()
             definition->name(), definition->description(), full, definition->scheme())));
     }
     emit rebuilt();
+}
+
+void ModelEstimateModel::setFailure(const EquatingScheme& key, const QString& reason)
+{
+    failures_.emplace_back(key, reason);
+}
+
+QString ModelEstimateModel::whyNotEstimated(const EquatingScheme& key) const
+{
+    if (isEstimated(key))
+        return {};
+    for (const auto& [failed, reason] : failures_) {
+        if (failed == key)
+            return QStringLiteral("Not estimated: its fit did not converge (%1).").arg(reason);
+    }
+    if (hasResults_)
+        return QStringLiteral("Not estimated: it was not among the models fitted in the last run.");
+    return QStringLiteral("Not estimated yet: fit the models to see their figures.");
 }
 
 void ModelEstimateModel::setResult(const ModelResult& result)

@@ -4,8 +4,10 @@
 #include "rivulet/results/ModelComparison.h"
 
 #include <QObject>
+#include <QString>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace rivulet {
@@ -32,6 +34,10 @@ public:
     void rebuild();
     // Records one result (borrowed; it must outlive its use here).
     void setResult(const ModelResult& result);
+    // Notes why a model of the last run has no result.
+    void setFailure(const EquatingScheme& key, const QString& reason);
+    // Why the model has no figures, in words for a tooltip; empty when it has them.
+    QString whyNotEstimated(const EquatingScheme& key) const;
     void setSelected(ModelEstimateItem* item);
     // The comparison of the recorded models: its AICc figures stand beside the tree's, and
     // its best model (by AIC or AICc) becomes the best row.
@@ -69,6 +75,7 @@ private:
     double bestAic_ = 0.0;
     int bestRow_ = -1;
     bool hasResults_ = false;
+    std::vector<std::pair<EquatingScheme, QString>> failures_;
     std::unique_ptr<const ModelComparison> comparison_;
 };
 

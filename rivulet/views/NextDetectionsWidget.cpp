@@ -1,5 +1,6 @@
 #include "rivulet/views/NextDetectionsWidget.h"
 
+#include "lum/ui/TableCopy.h"
 #include "rivulet/counts/CountMatrix.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
@@ -45,7 +46,8 @@ NextDetectionsWidget::NextDetectionsWidget(const ReleasesControllerI& releases,
     releaseView_->horizontalHeader()->setStretchLastSection(true);
     releaseView_->verticalHeader()->hide();
     countsView_->setModel(tableModel_);
-    countsView_->setSelectionMode(QAbstractItemView::NoSelection);
+    countsView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    lum::TableCopy::install(countsView_);
     descriptionLabel_->setWordWrap(true);
     notDetectedEdit_->setReadOnly(true);
     totalEdit_->setReadOnly(true);

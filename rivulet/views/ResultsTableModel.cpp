@@ -139,9 +139,11 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
         return QString::number(comparison ? comparison->logLikelihood : result->logLikelihood, 'f',
                                Precision);
     case Qt::ToolTipRole:
-        if (column != 0 || isHeading)
+        if (isHeading)
             return {};
-        return item->fullDescription();
+        if (column == 0)
+            return item->fullDescription();
+        return estimated ? QVariant() : QVariant(estimates_.whyNotEstimated(item->key()));
     case Qt::FontRole: {
         QFont font;
         if (column == 0 && isHeading)

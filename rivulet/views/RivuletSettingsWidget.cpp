@@ -192,11 +192,22 @@ void RivuletSettingsWidget::onApplyClicked()
 
 void RivuletSettingsWidget::onDoneClicked()
 {
-    if (apply_->isEnabled() &&
-        prompts_.ask(this, QMessageBox::Warning, QStringLiteral("Confirm exit"),
-                     QStringLiteral("You have un-applied changes. Quit anyway?"),
-                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::No)
-        return;
+    if (apply_->isEnabled()) {
+        // Closing the settings, not the program: say so, and offer to keep the changes.
+        const QMessageBox::StandardButton answer = prompts_.ask(
+            this, QMessageBox::Question, QStringLiteral("Close Settings"),
+            QStringLiteral("The settings have changes that are not applied yet. Apply them "
+                           "before closing the settings?"),
+            QMessageBox::Apply | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Apply);
+        if (answer == QMessageBox::Cancel)
+            return;
+        if (answer == QMessageBox::Apply) {
+            onApplyClicked();
+            // Refused (it said why): the dialog stays open on the changes.
+            if (apply_->isEnabled())
+                return;
+        }
+    }
     emit doneClicked();
 }
 

@@ -6,6 +6,7 @@
 #include "lum/ui/NavPanelModel.h"
 #include "lum/ui/QtRTextWidget.h"
 #include "lum/ui/ReportViewers.h"
+#include "lum/ui/TableCopy.h"
 #include "lum/ui/UserPrompts.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
@@ -165,10 +166,11 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
 
     connect(addAction(HelpMenu, ShowSplashAction, QStringLiteral("Show Initial Startup Window")),
             &QAction::triggered, this, &RivuletWindow::onShowSplashScreen);
-    addMenu(EditMenu, QStringLiteral("Edit"), ViewMenu);
+    addMenu(EditMenu, QStringLiteral("&Edit"), ViewMenu);
     connect(addAction(EditMenu, SettingsAction, QStringLiteral("Settings")), &QAction::triggered,
             this, &RivuletWindow::showSettingsWidget);
-    addMenu(DataMenu, QStringLiteral("Data"), EditMenu);
+    action(SettingsAction)->setShortcut(QKeySequence::Preferences);
+    addMenu(DataMenu, QStringLiteral("&Data"), EditMenu);
     connect(addAction(DataMenu, OpenSampleAction, QStringLiteral("Open the Sample Study")),
             &QAction::triggered, this, &RivuletWindow::openSampleStudy);
     // Simulated counts have no observations to load.
@@ -329,6 +331,16 @@ void RivuletWindow::buildNavigation()
     addNavItem(ModelAverageReportItem, lum::NavPanelItem::ReportType,
                RivuletReport::reportTitle(RivuletReport::ModelAverageKind), navItem(ReportsHeading),
                windows);
+    // Keys for the steps of every study: load, fit, compare.
+    const std::pair<int, QKeySequence> shortcuts[] = {
+        {LoadObservationsItem, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {LoadSimulatedDataItem, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {FitAllModelsItem, QKeySequence(Qt::Key_F5)},
+        {ModelComparisonItem, QKeySequence(Qt::CTRL | Qt::Key_M)}};
+    for (const auto& [key, sequence] : shortcuts) {
+        if (lum::NavPanelItem* item = navItem(key))
+            item->setShortcut(sequence);
+    }
 }
 
 void RivuletWindow::setActionsEnabled(bool enable)
@@ -371,7 +383,7 @@ void RivuletWindow::setActionsEnabled(bool enable)
     updateNav();
 }
 
-void RivuletWindow::onNavItemDoubleClicked(int key)
+void RivuletWindow::onNavItemOpened(int key)
 {
     const int type = reportTypeOfNavKey(key);
     if (type >= 0) {
@@ -838,6 +850,11 @@ void RivuletWindow::processEstimationResults()
     }
     for (const ModelResult* result : results.results())
         modelTree_->setResult(*result);
+    for (const auto& definition : study_->catalogue().definitionItems()) {
+        const QString reason = results.failure(definition->scheme());
+        if (!reason.isEmpty())
+            modelTree_->setFailure(definition->scheme(), reason);
+    }
     markBestModel();
     if (const ModelEstimateItem* best = modelTree_->best())
         selectModel(modelKey(best->key()));
@@ -1022,6 +1039,8 @@ void RivuletWindow::createWindow(int key)
         view->setWindowTitle(QStringLiteral("Model Comparison"));
         view->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
         view->setModel(new ResultsTableModel(*modelTree_, view));
+        view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+        lum::TableCopy::install(view);
         view->setWordWrap(false);
         view->resizeColumnsToContents();
         QMdiSubWindow* window = createSubWindow(key, view);

@@ -155,7 +155,7 @@ public slots:
     void onReportComplete();
     void onHelpAbout() override;
     void doActionSaveToCsv() override;
-    void onNavItemDoubleClicked(int key) override;
+    void onNavItemOpened(int key) override;
     void onRunComplete() override;
     void onRunTerminated() override;
     void onRunFailed(int code, const QString& text) override;

@@ -5,6 +5,7 @@
 #include "lum/thread/ThreadRunner.h"
 #include "lum/ui/NavPanelItem.h"
 #include "lum/ui/NavPanelModel.h"
+#include "lum/ui/NavPanelView.h"
 #include "lum/ui/ScriptedPrompts.h"
 
 #include <QFile>
@@ -29,8 +30,8 @@ class RecordingWindow : public lum::LumMainWindow
 {
 public:
     RecordingWindow() : lum::LumMainWindow(nullptr, QStringLiteral("Test")) {}
-    void onNavItemDoubleClicked(int key) override { keys << key; }
-    using lum::LumMainWindow::onNavItemDoubleClicked;
+    void onNavItemOpened(int key) override { keys << key; }
+    using lum::LumMainWindow::onNavItemOpened;
     QList<int> keys;
 };
 
@@ -88,11 +89,22 @@ TEST(LumMainWindow, MenusAndNavigationItemsReachTheDispatcherByKey)
     window.menu(100)->actions().first()->trigger();
     const lum::NavPanelModel* model = window.navModel();
     const QModelIndex headingIndex = model->index(0, 0);
-    window.onNavItemDoubleClicked(model->index(0, 0, headingIndex));
-    window.onNavItemDoubleClicked(model->index(1, 0, headingIndex));
+    window.onNavItemOpened(model->index(0, 0, headingIndex));
+    window.onNavItemOpened(model->index(1, 0, headingIndex));
     window.setEnabledRecursive(heading, false);
-    window.onNavItemDoubleClicked(model->index(0, 0, headingIndex));
+    window.onNavItemOpened(model->index(0, 0, headingIndex));
     EXPECT_EQ(window.keys, (QList<int>{1, 1}));
+
+    // A click opens an item; the double click and Enter that follow at once do not open it
+    // again, a click on another item does.
+    window.setEnabledRecursive(heading, true);
+    window.setNavItemEnabled(2, true);
+    window.keys.clear();
+    lum::NavPanelView* view = window.navView();
+    emit view->clicked(model->index(0, 0, headingIndex));
+    emit view->activated(model->index(0, 0, headingIndex));
+    emit view->clicked(model->index(1, 0, headingIndex));
+    EXPECT_EQ(window.keys, (QList<int>{1, 2}));
 
     window.clearNav();
     EXPECT_EQ(model->rowCount(), 0);

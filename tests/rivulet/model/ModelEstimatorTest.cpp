@@ -315,6 +315,10 @@ TEST(ModelEstimatorTest, AFailedFitIsReportedByNameAndTheOthersRecorded)
     EXPECT_EQ(f.study.results.scheme(0), kThreeModels[0]);
     EXPECT_EQ(f.study.results.scheme(1), kThreeModels[2]);
     EXPECT_EQ(f.reports.fitted.size(), 3);
+    // The reason stays with the results, for the comparison to show where the figures would.
+    EXPECT_EQ(f.study.results.failure(kThreeModels[1]),
+              QStringLiteral("Error estimating parameters: Too many iterations in brent"));
+    EXPECT_EQ(f.study.results.failure(kThreeModels[0]), QString());
 }
 
 TEST(ModelEstimatorTest, ABadPointAtTheEndIsNotRecorded)

@@ -104,7 +104,7 @@ protected:
     // Triggers a navigation entry and waits for the flow it starts.
     bool trigger(int key)
     {
-        window->onNavItemDoubleClicked(key);
+        window->onNavItemOpened(key);
         return settle();
     }
 

@@ -324,7 +324,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     ASSERT_TRUE(sim::StudySimulator(large).run(largeFolder, false, nullptr, &error))
         << error.toStdString();
     prompts->files << largeFolder + QLatin1Char('/') + sim::StudySimulator::ObservationsFile;
-    window->onNavItemDoubleClicked(RivuletWindow::LoadObservationsItem);
+    window->onNavItemOpened(RivuletWindow::LoadObservationsItem);
     EXPECT_FALSE(enabled(RivuletWindow::LoadObservationsItem));
     window->onProgressCanceled();
     ASSERT_TRUE(settle());
