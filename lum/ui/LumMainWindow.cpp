@@ -3,6 +3,7 @@
 #include "lum/report/QtReport.h"
 #include "lum/report/ReportWriter.h"
 #include "lum/thread/ThreadRunner.h"
+#include "lum/ui/DocumentPrinter.h"
 #include "lum/ui/NavPanelItem.h"
 #include "lum/ui/NavPanelModel.h"
 #include "lum/ui/NavPanelView.h"
@@ -535,7 +536,7 @@ bool LumMainWindow::printActiveReport(QPrinter* printer)
     auto* viewer = qobject_cast<QtRTextWidget*>(window->widget());
     if (!viewer)
         return false;
-    viewer->editor()->print(printer);
+    DocumentPrinter::print(*viewer->editor()->document(), printer);
     return true;
 }
 
