@@ -13,9 +13,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace rivulet {
@@ -83,6 +85,12 @@ RivuletDiagram* ConfigSitesYearsWidgetBase::diagram(int tab) const
 void ConfigSitesYearsWidgetBase::rebuildTabs()
 {
     const int current = tabWidget_->currentIndex();
+    // An edit rebuilds every diagram; the one in view keeps its place.
+    QPoint scrolled;
+    if (current >= 0 && current < int(views_.size())) {
+        const QGraphicsView* view = views_[std::size_t(current)];
+        scrolled = {view->horizontalScrollBar()->value(), view->verticalScrollBar()->value()};
+    }
     rebuilding_ = true;
     for (QGraphicsView* view : views_)
         delete view;
@@ -105,23 +113,39 @@ void ConfigSitesYearsWidgetBase::rebuildTabs()
         firstYearGroupTab_ = tabWidget_->count();
         for (int key : summary_.yearGroupKeys()) {
             const SummaryTables& group = summary_.yearGroup(key);
-            addTab(QStringLiteral("AllRelSites_") + yearsController().yearLabels().value(key),
-                   group, group.estimable, 0, -1);
+            const QString year = yearsController().yearLabels().value(key);
+            addTab(QStringLiteral("AllRelSites_") + year, group, group.estimable, 0, -1);
+            tabWidget_->setTabToolTip(
+                tabWidget_->count() - 1,
+                QStringLiteral("The releases of every release site in %1, pooled").arg(year));
         }
         firstSiteGroupTab_ = tabWidget_->count();
         for (int key : summary_.siteGroupKeys()) {
             const SummaryTables& group = summary_.siteGroup(key);
-            addTab(QStringLiteral("AllRelYears_") + sitesController().shortNames().value(key),
-                   group, group.estimable, 0, -1);
+            const QString site = sitesController().shortNames().value(key);
+            addTab(QStringLiteral("AllRelYears_") + site, group, group.estimable, 0, -1);
+            tabWidget_->setTabToolTip(
+                tabWidget_->count() - 1,
+                QStringLiteral("The releases at %1 in every release year, pooled").arg(site));
         }
     }
     if (summary_.dataClass() != DataClass::OneSiteOneYear) {
         allReleasesTab_ = tabWidget_->count();
         addTab(QStringLiteral("AllReleases"), summary_.pooledTables(), summary_.pooledEstimable(),
                0, -1);
+        tabWidget_->setTabToolTip(tabWidget_->count() - 1,
+                                  QStringLiteral("Every release of the analysis, pooled"));
     }
-    tabWidget_->setCurrentIndex(
-        current >= 0 && current < tabWidget_->count() ? current : tabWidget_->count() - 1);
+    const bool kept = current >= 0 && current < tabWidget_->count();
+    tabWidget_->setCurrentIndex(kept ? current : tabWidget_->count() - 1);
+    if (kept) {
+        // Once laid out: the scroll bars have no range before.
+        QGraphicsView* view = views_[std::size_t(current)];
+        QTimer::singleShot(0, view, [view, scrolled] {
+            view->horizontalScrollBar()->setValue(scrolled.x());
+            view->verticalScrollBar()->setValue(scrolled.y());
+        });
+    }
     onTabChanged(tabWidget_->currentIndex());
 }
 
@@ -132,6 +156,8 @@ void ConfigSitesYearsWidgetBase::addTab(const QString& title, const SummaryTable
         new RivuletDiagram(releases_, sitesController(), yearsController(), release, this);
     diagrams_.push_back(diagram);
     auto* view = new QGraphicsView(diagram);
+    // A diagram wider than its window opens at its left edge, where the releases are.
+    view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     views_.push_back(view);
     const int tab = tabWidget_->addTab(view, title);
     diagramAdded(*diagram);

@@ -165,6 +165,8 @@ EstimatesWidget::EstimatesWidget(const ReleasesControllerI& releases, const Site
                 &EstimatesWidget::onPathHoverLeaveEvent);
         diagram->build();
         auto* view = new QGraphicsView(diagram);
+        // A diagram wider than its window opens at its left edge, where the releases are.
+        view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         tabWidget_->insertTab(r, view, labels.value(r));
         diagrams_.push_back(diagram);
         views_.push_back(view);

@@ -11,6 +11,8 @@
 #include "rivulet/views/DiagramItems.h"
 #include "rivulet/views/RivuletDiagram.h"
 
+#include <QGraphicsView>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -117,8 +119,25 @@ TEST_F(SitesYearsConfiguration, CountsThatMakeAModelUnestimableAreRedAndEditsAre
                      QStringLiteral("Set ") + names.at(2) + QStringLiteral(" as last site")}));
     EXPECT_TRUE(view->yearMenuEntries(window->study().years().yearLabels().at(0)).isEmpty());
 
+    // A diagram wider than its window opens at its left edge and keeps its place across an
+    // edit.
+    view->parentWidget()->resize(260, 300);
+    view->parentWidget()->show();
+    QCoreApplication::processEvents();
+    const auto diagramView = [view] {
+        return qobject_cast<QGraphicsView*>(view->tabWidget()->currentWidget());
+    };
+    ASSERT_NE(diagramView(), nullptr);
+    const QScrollBar* bar = diagramView()->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), bar->minimum() + 40);
+    EXPECT_EQ(bar->value(), bar->minimum());
+    const int place = bar->minimum() + 40;
+    diagramView()->horizontalScrollBar()->setValue(place);
+
     view->chooseSiteEntry(names.at(2), 0);
     ASSERT_TRUE(settle());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(diagramView()->horizontalScrollBar()->value(), place);
     expectShape(*view, sites - 1, years);
     EXPECT_FALSE(window->study().sites().shortNames().contains(names.at(2)));
 
