@@ -44,33 +44,29 @@ ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObjec
     });
 }
 
-QModelIndex ResultsTableModel::index(int row, int column, const QModelIndex&) const
+// A flat table: the headings and the models are all rows of the root, so that a selection
+// or a repaint may span them.
+QModelIndex ResultsTableModel::index(int row, int column, const QModelIndex& parent) const
 {
-    ModelEstimateItem* item = estimates_.itemAt(row);
+    ModelEstimateItem* item = parent.isValid() ? nullptr : estimates_.itemAt(row);
     if (!item || column < 0 || column >= ColumnCount)
         return {};
     return createIndex(row, column, item);
 }
 
-QModelIndex ResultsTableModel::parent(const QModelIndex& index) const
+QModelIndex ResultsTableModel::parent(const QModelIndex&) const
 {
-    if (!index.isValid())
-        return {};
-    const auto* item = static_cast<const ModelEstimateItem*>(index.internalPointer());
-    const ModelEstimateItem* heading = item->parent();
-    if (!heading || !heading->parent())
-        return {};
-    return createIndex(heading->row(), 0, const_cast<ModelEstimateItem*>(heading));
+    return {};
 }
 
-int ResultsTableModel::rowCount(const QModelIndex&) const
+int ResultsTableModel::rowCount(const QModelIndex& parent) const
 {
-    return static_cast<int>(estimates_.rows().size());
+    return parent.isValid() ? 0 : static_cast<int>(estimates_.rows().size());
 }
 
-int ResultsTableModel::columnCount(const QModelIndex&) const
+int ResultsTableModel::columnCount(const QModelIndex& parent) const
 {
-    return ColumnCount;
+    return parent.isValid() ? 0 : ColumnCount;
 }
 
 Qt::ItemFlags ResultsTableModel::flags(const QModelIndex& index) const
@@ -177,7 +173,11 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
 
 void ResultsTableModel::onSelectionChanged()
 {
-    emit layoutChanged();
+    // Only the figures and colours change, never the rows: a layout change without its
+    // announcement would leave the views with stale indexes.
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+    emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
 } // namespace rivulet

@@ -5,6 +5,7 @@
 #include "lum/ui/NavPanelItem.h"
 #include "lum/ui/OutputDockWidget.h"
 #include "lum/ui/QtRTextWidget.h"
+#include "lum/ui/TableCopy.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/study/Study.h"
@@ -16,6 +17,7 @@
 #include "rivulet/views/RivuletSettingsWidget.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QCheckBox>
 #include <QDockWidget>
@@ -106,6 +108,16 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     EXPECT_EQ(table->index(bestRow, 1).data().toString(), QStringLiteral("0.0000"));
     EXPECT_EQ(table->index(bestRow, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
               QColor(255, 255, 204));
+    // A flat table whose every row is one selection range: a selection across the headings
+    // copies every row (rows of different "parents" could not be selected together, and the
+    // view lost track of its selection and stopped repainting).
+    auto* comparisonView = qobject_cast<QTableView*>(comparison->widget());
+    QAbstractItemModelTester tester(comparisonView->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    comparisonView->selectAll();
+    EXPECT_EQ(lum::TableCopy::selectedText(*comparisonView->selectionModel()).count('\n'),
+              table->rowCount());
+    comparisonView->clearSelection();
     QStringList headers;
     for (int c = 0; c < table->columnCount(); ++c)
         headers << table->headerData(c, Qt::Horizontal).toString();
