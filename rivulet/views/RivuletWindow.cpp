@@ -827,6 +827,16 @@ void RivuletWindow::onRunFailed(int, const QString&)
     setActionsEnabled(true);
 }
 
+void RivuletWindow::onRunStatus(const QString& text)
+{
+    lum::LumMainWindow::onRunStatus(text);
+    // One large model can take most of a run: the progress says which one is being fitted.
+    static const QString fitting = QStringLiteral("Fitting model ");
+    const QString line = text.trimmed();
+    if (runKind_ == EstimationRun && line.startsWith(fitting))
+        progressDialog()->setLabelText(line + QStringLiteral("..."));
+}
+
 void RivuletWindow::onRunError(const QString& text)
 {
     if (runKind_ == SaveNextDetectionsRun) {

@@ -157,6 +157,7 @@ public slots:
     void doActionSaveToCsv() override;
     void onNavItemOpened(int key) override;
     void onRunComplete() override;
+    void onRunStatus(const QString& text) override;
     void onRunTerminated() override;
     void onRunFailed(int code, const QString& text) override;
     void onRunError(const QString& text) override;

@@ -8,6 +8,7 @@
 #include "lum/ui/TableCopy.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/ModelEstimateItem.h"
@@ -24,6 +25,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiSubWindow>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -95,6 +97,12 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     EXPECT_TRUE(lines().contains(QStringLiteral("Model estimation complete.")));
     const EstimationResults& results = window->study().results();
     ASSERT_GT(results.count(), 1);
+    // The progress named the models as they were fitted, the last one last.
+    EXPECT_EQ(window->progressDialog()->labelText(),
+              QStringLiteral("Fitting model ") +
+                  ModelCatalogue::modelName(window->study().catalogue().dataClass(),
+                                            results.scheme(results.count() - 1)) +
+                  QStringLiteral("..."));
 
     // The best model is selected, marked in the panel and yellow in the comparison.
     const int bestKey = RivuletWindow::modelKey(results.scheme(results.bestIndex()));
