@@ -67,6 +67,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     rivulet::AppStartup::setIdentity();
+    rivulet::AppStartup::setUninstalledSampleFolder(QStringLiteral(RIVULET_SOURCE_SAMPLE));
     QCoreApplication::setApplicationVersion(QStringLiteral(RIVULET_VERSION));
     // Lives as long as the window, which shows it again on request.
     auto splash = std::make_unique<QSplashScreen>(

@@ -23,6 +23,19 @@ bool AppStartup::hasMockSwitch(const QStringList& arguments)
     return arguments.contains(QStringLiteral("-mock"), Qt::CaseSensitive);
 }
 
+namespace {
+QString& uninstalledSample()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+void AppStartup::setUninstalledSampleFolder(const QString& folder)
+{
+    uninstalledSample() = folder;
+}
+
 QString AppStartup::sampleStudyFolder()
 {
     const QString sample = QStringLiteral("rivulet/sample");
@@ -32,6 +45,8 @@ QString AppStartup::sampleStudyFolder()
         candidates << QDir(data).filePath(sample);
     // An install under a prefix the desktop does not search still has share/ beside bin/.
     candidates << QDir(QCoreApplication::applicationDirPath()).filePath("../share/" + sample);
+    if (!uninstalledSample().isEmpty())
+        candidates << uninstalledSample();
     for (const QString& candidate : candidates) {
         const QDir folder(candidate);
         if (folder.exists(QStringLiteral("sites_config.txt")) &&

@@ -44,6 +44,9 @@ public:
     // data folder of the desktop, or beside the programs' bin/), holding its sites
     // configuration, observations and ages; empty when none is installed.
     static QString sampleStudyFolder();
+    // A last place to look for the sample: the source tree's, for the program run from its
+    // build folder before it is installed.
+    static void setUninstalledSampleFolder(const QString& folder);
     // Sets the identity, brings up the settings, opens (or creates) the
     // database, moves the estimation settings into it and records this run
     // (clean_exit false, mock_input). When the per-user database is missing

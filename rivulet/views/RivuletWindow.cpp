@@ -39,12 +39,14 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QSettings>
 #include <QSplashScreen>
 #include <QTableView>
@@ -193,8 +195,14 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
 
     const QVariant geometry = settings().value(RivuletSettings::GeomMainWindow);
     if (geometry.isNull() || geometry.toByteArray().isEmpty()) {
-        move(100, 100);
-        resize(1200, 800);
+        // Most of the screen on a first start: the docks and the document area share it.
+        const QRect screen = QGuiApplication::primaryScreen()
+                                 ? QGuiApplication::primaryScreen()->availableGeometry()
+                                 : QRect(0, 0, 1333, 888);
+        const QSize size(std::max(1200, screen.width() * 9 / 10),
+                         std::max(800, screen.height() * 9 / 10));
+        resize(size.boundedTo(screen.size()));
+        move(screen.center() - rect().center());
     } else {
         restoreGeometry(geometry.toByteArray());
     }
@@ -222,7 +230,7 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     dock->setWidget(lum::ReportViewers::of(*releaseSummaryReport_).textWidget());
     addDock(ReleasesSummaryDock, dock, Qt::RightDockWidgetArea);
     // Room for the item names and the summary's four columns; the document area keeps the rest.
-    resizeDocks({this->dock(NavigationDock), dock}, {480, 290}, Qt::Horizontal);
+    resizeDocks({this->dock(NavigationDock), dock}, {410, 270}, Qt::Horizontal);
     resizeDocks({outputDock()}, {170}, Qt::Vertical);
 
     setActionsEnabled(false);
@@ -1051,7 +1059,7 @@ void RivuletWindow::createWindow(int key)
         view->setModel(new ResultsTableModel(*modelTree_, view));
         view->setSelectionMode(QAbstractItemView::ContiguousSelection);
         lum::TableCopy::install(view);
-        view->setWordWrap(false);
+        view->setWordWrap(true);
         view->resizeColumnsToContents();
         QMdiSubWindow* window = createSubWindow(key, view);
         window->setWindowTitle(QStringLiteral("Model Comparison"));
@@ -1062,17 +1070,25 @@ void RivuletWindow::createWindow(int key)
         int height = view->horizontalHeader()->height() + 40;
         for (int r = 0; r < view->model()->rowCount(); ++r)
             height += view->rowHeight(r);
-        // The whole table when it fits; otherwise the model names give way (elided, with the
-        // full text as tooltip) so that the figures stay in sight.
-        const QSize room = mdiArea()->viewport()->size() - QSize(120, 120);
+        // The whole table when it fits; otherwise the model names wrap onto more lines, never
+        // cut short, so that the figures stay in sight.
+        const QSize room = mdiArea()->viewport()->size() - QSize(20, 20);
         if (width > room.width() && room.width() > 0) {
             const int excess = width - room.width();
-            view->setColumnWidth(0, std::max(200, view->columnWidth(0) - excess));
+            view->setColumnWidth(0, std::max(260, view->columnWidth(0) - excess));
             width = room.width();
         }
+        view->resizeRowsToContents();
+        // Rows grow with what they show once the models are fitted or the figures change.
+        const auto fitRows = [view] { view->resizeRowsToContents(); };
+        connect(view->model(), &QAbstractItemModel::modelReset, view, fitRows);
+        connect(view->model(), &QAbstractItemModel::dataChanged, view, fitRows);
+        height = view->horizontalHeader()->height() + 40;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            height += view->rowHeight(r);
         if (room.height() > 0)
             height = std::min(height, room.height());
-        window->setGeometry(100, 100, width, height);
+        window->setGeometry(10, 10, width, height);
     } else if (key == DiagramWindow) {
         auto* widget = new EstimatesWidget(
             study_->releases(), study_->sites(), study_->years(), study_->summary(),
