@@ -53,9 +53,13 @@ QVariant NextDetectionsTableModel::data(const QModelIndex& index, int role) cons
     const int row = index.row();
     const int column = index.column();
     if (row >= minYear_ && column >= minSite_) {
+        const int count = counts_->element(row, column);
+        if (role == Qt::ToolTipRole && count != 0 && column < columnCount() - 1 && removed_)
+            return QStringLiteral("%1 fish next detected here, %2 of them removed here")
+                .arg(count)
+                .arg(removed_->element(row, column));
         if (role != Qt::DisplayRole)
             return {};
-        const int count = counts_->element(row, column);
         if (count != 0 && column < columnCount() - 1 && removed_)
             return QString(QString::number(count) + QLatin1Char(':') +
                            QString::number(removed_->element(row, column)));

@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -49,8 +50,14 @@ NextDetectionsWidget::NextDetectionsWidget(const ReleasesControllerI& releases,
     countsView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     lum::TableCopy::install(countsView_);
     descriptionLabel_->setWordWrap(true);
-    notDetectedEdit_->setReadOnly(true);
-    totalEdit_->setReadOnly(true);
+    // Figures to read (and copy), not fields to fill in.
+    for (QLineEdit* figure : {notDetectedEdit_, totalEdit_}) {
+        figure->setReadOnly(true);
+        figure->setFrame(false);
+        QPalette palette = figure->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        figure->setPalette(palette);
+    }
     detectionPointBox_->setCheckable(true);
     detectionPointBox_->setChecked(false);
 
@@ -58,6 +65,11 @@ NextDetectionsWidget::NextDetectionsWidget(const ReleasesControllerI& releases,
     auto* countsLayout = new QVBoxLayout(countsGroup);
     countsLayout->addWidget(descriptionLabel_);
     countsLayout->addWidget(countsView_);
+    // "507:14" reads: 507 fish next detected there, 14 of them removed (transported) there.
+    auto* legend = new QLabel(QStringLiteral("A cell \"detected:removed\" counts the fish next "
+                                             "detected there and those of them removed there."));
+    legend->setWordWrap(true);
+    countsLayout->addWidget(legend);
     auto* totals = new QFormLayout;
     totals->addRow(QStringLiteral("Not Detected:"), notDetectedEdit_);
     totals->addRow(QStringLiteral("Total:"), totalEdit_);
