@@ -20,7 +20,11 @@ QString comparisonText(const ModelComparison::Row* row, int column)
     if (column == ResultsTableModel::InformedColumn)
         return row ? QString::number(row->informedParameters) : QStringLiteral("NA");
     std::optional<double> value;
-    if (row) {
+    if (row && column >= ResultsTableModel::QaiccColumn) {
+        value = column == ResultsTableModel::QaiccColumn       ? row->qaicc
+                : column == ResultsTableModel::QaiccColumn + 1 ? row->deltaQaicc
+                                                               : row->qaiccWeight;
+    } else if (row) {
         value = column == ModelEstimateItem::ColumnCount       ? row->aicc
                 : column == ModelEstimateItem::ColumnCount + 1 ? row->deltaAicc
                                                                : row->weight;
@@ -36,18 +40,33 @@ ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObjec
 {
     connect(&estimates, &ModelEstimateModel::selectionChanged, this,
             &ResultsTableModel::onSelectionChanged);
-    connect(&estimates, &ModelEstimateModel::comparisonChanged, this,
-            &ResultsTableModel::onSelectionChanged);
+    connect(&estimates, &ModelEstimateModel::comparisonChanged, this, [this] {
+        // A comparison with another ĉ may add or drop the quasi-likelihood columns.
+        if (quasiLikelihood() != quasi_) {
+            beginResetModel();
+            quasi_ = quasiLikelihood();
+            endResetModel();
+            return;
+        }
+        onSelectionChanged();
+    });
     connect(&estimates, &ModelEstimateModel::rebuilt, this, [this] {
         beginResetModel();
+        quasi_ = quasiLikelihood();
         endResetModel();
     });
+}
+
+bool ResultsTableModel::quasiLikelihood() const
+{
+    const ModelComparison* comparison = estimates_.comparison();
+    return comparison && comparison->quasiLikelihood();
 }
 
 QModelIndex ResultsTableModel::index(int row, int column, const QModelIndex&) const
 {
     ModelEstimateItem* item = estimates_.itemAt(row);
-    if (!item || column < 0 || column >= ColumnCount)
+    if (!item || column < 0 || column >= columnCount())
         return {};
     return createIndex(row, column, item);
 }
@@ -70,7 +89,7 @@ int ResultsTableModel::rowCount(const QModelIndex&) const
 
 int ResultsTableModel::columnCount(const QModelIndex&) const
 {
-    return ColumnCount;
+    return quasi_ ? QuasiColumnCount : ColumnCount;
 }
 
 Qt::ItemFlags ResultsTableModel::flags(const QModelIndex& index) const
@@ -95,6 +114,13 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Informed");
     case FitColumn:
         return QStringLiteral("Fit");
+    case QaiccColumn:
+        return QStringLiteral("QAICc (c-hat %1)")
+            .arg(estimates_.comparison() ? estimates_.comparison()->chat() : 1.0);
+    case QaiccColumn + 1:
+        return QStringLiteral("Delta QAICc");
+    case QaiccColumn + 2:
+        return QStringLiteral("QAICc Weight");
     default:
         return estimates_.root()->columnValue(section);
     }
