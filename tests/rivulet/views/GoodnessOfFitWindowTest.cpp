@@ -1,0 +1,101 @@
+// The "Goodness of Fit" window on a simulated study, driven through its real slots: the
+// component table, the c-hat figures and the histogram of the bootstrap deviances, and a run
+// canceled midway.
+#include "WindowFixture.h"
+
+#include "rivulet/study/GofJob.h"
+#include "rivulet/views/GoodnessOfFitWidget.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+
+namespace rivulet::test {
+namespace {
+
+using GoodnessOfFitWindow = WindowFixture;
+
+// Waits for the window's run to end.
+bool waitForRun(GoodnessOfFitWidget& widget)
+{
+    const QDeadlineTimer deadline(120000);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (!widget.isRunning() && widget.runButton()->isEnabled())
+            return true;
+        QThread::msleep(5);
+    }
+    return false;
+}
+
+TEST_F(GoodnessOfFitWindow, ShowsTheTestsTheChatFiguresAndTheDevianceHistogramAndCancels)
+{
+    openWindow(true);
+    EXPECT_FALSE(enabled(RivuletWindow::GoodnessOfFitItem));
+    prompts->files << file(sim::StudySimulator::CountsFile);
+    ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
+    ASSERT_TRUE(enabled(RivuletWindow::GoodnessOfFitItem));
+    ASSERT_TRUE(trigger(RivuletWindow::GoodnessOfFitItem));
+    auto* widget = qobject_cast<GoodnessOfFitWidget*>(
+        window->windowWidget(RivuletWindow::GoodnessOfFitWindow));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->replicatesSpinBox()->value(),
+              RivuletSettings::instance().value(RivuletSettings::GofBootstrapReplicates).toInt());
+
+    widget->replicatesSpinBox()->setValue(20);
+    widget->seedSpinBox()->setValue(5);
+    widget->runButton()->click();
+    EXPECT_TRUE(widget->cancelButton()->isEnabled());
+    ASSERT_TRUE(waitForRun(*widget));
+    ASSERT_NE(widget->job(), nullptr);
+    const gof::ComponentSummary& components = widget->job()->components();
+    // A row per table, then the seven totals, the overall one last.
+    QTableWidget* table = widget->componentTable();
+    ASSERT_EQ(table->rowCount(), static_cast<int>(components.tables.size()) + 7);
+    EXPECT_EQ(table->item(table->rowCount() - 1, 0)->text(), "Overall");
+    EXPECT_EQ(table->item(table->rowCount() - 1, 3)->text(),
+              QString::number(components.overall.chiSquare, 'f', 3));
+    EXPECT_EQ(widget->progressBar()->value(), 100);
+
+    ASSERT_TRUE(widget->job()->hasModelFit()) << widget->job()->modelError().toStdString();
+    const gof::ParametricBootstrap::Result& fit = widget->job()->modelFit();
+    ASSERT_EQ(fit.requested, 20);
+    ASSERT_TRUE(fit.chat.has_value());
+    const QString text = widget->chatLabel()->text();
+    EXPECT_TRUE(text.contains("Bootstrap (20 simulated studies, seed 5")) << text.toStdString();
+    EXPECT_TRUE(text.contains("c-hat " + QString::number(*fit.chat, 'f', 3))) << text.toStdString();
+    EXPECT_TRUE(text.contains("Fletcher's c-hat")) << text.toStdString();
+
+    // The histogram holds every fitted replicate once; the red line stands at the observed
+    // deviance.
+    const QList<QtCharts::QAbstractSeries*> series = widget->chartView()->chart()->series();
+    ASSERT_EQ(series.size(), 2);
+    const auto* histogram = qobject_cast<QtCharts::QAreaSeries*>(series[0]);
+    const auto* observed = qobject_cast<QtCharts::QLineSeries*>(series[1]);
+    ASSERT_TRUE(histogram && observed);
+    const QVector<QPointF> outline = histogram->upperSeries()->pointsVector();
+    double counted = 0.0;
+    for (int i = 1; i + 1 < outline.size(); i += 2)
+        counted += outline[i].y();
+    EXPECT_EQ(counted, static_cast<double>(fit.deviances.size()));
+    ASSERT_EQ(observed->count(), 2);
+    EXPECT_DOUBLE_EQ(observed->at(0).x(), fit.deviance);
+
+    // A long run canceled at once ends as canceled, with the tests still shown and no c-hat.
+    widget->replicatesSpinBox()->setValue(100000);
+    widget->runButton()->click();
+    widget->cancelButton()->click();
+    ASSERT_TRUE(waitForRun(*widget));
+    EXPECT_TRUE(widget->chatLabel()->text().startsWith("Canceled."))
+        << widget->chatLabel()->text().toStdString();
+    EXPECT_FALSE(widget->cancelButton()->isEnabled());
+    EXPECT_TRUE(widget->chartView()->chart()->series().isEmpty());
+}
+
+} // namespace
+} // namespace rivulet::test
