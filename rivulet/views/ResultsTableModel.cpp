@@ -36,7 +36,7 @@ QString comparisonText(const ModelComparison::Row* row, int column)
 } // namespace
 
 ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent)
-    : QAbstractItemModel(parent), estimates_(estimates)
+    : QAbstractItemModel(parent), estimates_(estimates), quasi_(quasiLikelihood())
 {
     connect(&estimates, &ModelEstimateModel::selectionChanged, this,
             &ResultsTableModel::onSelectionChanged);

@@ -3,8 +3,16 @@
 // canceled midway.
 #include "WindowFixture.h"
 
+#include "rivulet/model/EstimationResults.h"
 #include "rivulet/study/GofJob.h"
 #include "rivulet/views/GoodnessOfFitWidget.h"
+#include "rivulet/views/ModelEstimateModel.h"
+#include "rivulet/views/ResultsTableModel.h"
+#include "rivulet/views/RivuletSettingsWidget.h"
+
+#include <QDoubleSpinBox>
+#include <QMdiSubWindow>
+#include <QTableView>
 
 #include <QLabel>
 #include <QProgressBar>
@@ -95,6 +103,44 @@ TEST_F(GoodnessOfFitWindow, ShowsTheTestsTheChatFiguresAndTheDevianceHistogramAn
         << widget->chatLabel()->text().toStdString();
     EXPECT_FALSE(widget->cancelButton()->isEnabled());
     EXPECT_TRUE(widget->chartView()->chart()->series().isEmpty());
+}
+
+// A c-hat set in the settings is the study's: the next fit's comparison adds the
+// quasi-likelihood columns, and 1 again takes them away.
+TEST_F(GoodnessOfFitWindow, ChatOfTheSettingsAddsTheQuasiLikelihoodColumnsToTheComparison)
+{
+    // The program's start-up puts the estimation settings, c-hat among them, in the database.
+    RivuletSettings::instance().addDatabaseSettings(rdb.database(), rdb.model(RivuletDb::Settings));
+    openWindow(false);
+    ASSERT_TRUE(load());
+    window->showSettingsWidget();
+    auto* settings =
+        qobject_cast<RivuletSettingsWidget*>(window->windowWidget(RivuletWindow::SettingsWindow));
+    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(settings->chatSpinBox()->isEnabled());
+    const auto fitWithChat = [&](double chat) {
+        settings->chatSpinBox()->setValue(chat);
+        settings->applyButton()->click();
+        EXPECT_DOUBLE_EQ(RivuletSettings::instance().value(RivuletSettings::Chat).toDouble(), chat);
+        EXPECT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
+        QMdiSubWindow* comparison = window->subWindow(RivuletWindow::ModelComparisonWindow);
+        EXPECT_NE(comparison, nullptr);
+        return comparison ? qobject_cast<QTableView*>(comparison->widget())->model() : nullptr;
+    };
+    const QAbstractItemModel* table = fitWithChat(2.5);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->columnCount(), ResultsTableModel::QuasiColumnCount);
+    EXPECT_EQ(table->headerData(ResultsTableModel::QaiccColumn, Qt::Horizontal).toString(),
+              "QAICc (c-hat 2.5)");
+    EXPECT_DOUBLE_EQ(window->study().results().varianceInflation(), 2.5);
+    const int best = window->modelTree().bestRow();
+    EXPECT_EQ(table->index(best, ResultsTableModel::QaiccColumn + 1).data().toString(), "0.0000");
+
+    table = fitWithChat(1.0);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->columnCount(), ResultsTableModel::ColumnCount);
+    EXPECT_DOUBLE_EQ(window->study().results().varianceInflation(), 1.0);
+    settings->doneButton()->click();
 }
 
 } // namespace
