@@ -223,6 +223,9 @@ TEST_F(FitCommand, ChatOfOneChangesNoOutputAndAboveOneInflatesAndAddsQaicc)
                     1e-9 + 1e-6 * base[i][8].toDouble())
             << base[i].join(',').toStdString();
     }
+    // The reports say so.
+    EXPECT_TRUE(fileContents(inflated + "/survival.csv").contains("\nc-hat:,2,"));
+    EXPECT_TRUE(QString::fromUtf8(fileContents(inflated + "/capture.html")).contains("c-hat: "));
     EXPECT_EQ(mock({"fit", "--chat", "none"}).exitCode, 2);
 }
 
