@@ -110,11 +110,12 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
             const QString text = parser.value(QStringLiteral("chat"));
             bool ok = false;
             const double chat = text.toDouble(&ok);
-            if (ok && std::isfinite(chat) && chat > 0.0)
+            if (ok && std::isfinite(chat) && chat >= 0.0)
                 parsed.fit.chat = chat;
             else
-                error =
-                    QStringLiteral("option --chat needs a positive number, not \"%1\"").arg(text);
+                error = QStringLiteral("option --chat needs a number of 0 or more (below 1 counts "
+                                       "as 1), not \"%1\"")
+                            .arg(text);
         }
         if (error.isEmpty() && parser.isSet(QStringLiteral("count-by"))) {
             const QString text = parser.value(QStringLiteral("count-by"));

@@ -185,7 +185,7 @@ TEST_F(FitCommand, ChatOfOneChangesNoOutputAndAboveOneInflatesAndAddsQaicc)
     const ToolRun none = fitInto(plain, {});
     const QStringList files = QDir(plain).entryList(QDir::Files);
     ASSERT_GE(files.size(), 9);
-    for (const QString& chat : {QStringLiteral("1"), QStringLiteral("0.5")}) {
+    for (const QString& chat : {QStringLiteral("1"), QStringLiteral("0.5"), QStringLiteral("0")}) {
         const QString out = dir + "/chat-" + chat;
         const ToolRun run = fitInto(out, {"--chat", chat});
         EXPECT_EQ(QString(run.out).replace(out, plain), none.out);
@@ -227,6 +227,7 @@ TEST_F(FitCommand, ChatOfOneChangesNoOutputAndAboveOneInflatesAndAddsQaicc)
     EXPECT_TRUE(fileContents(inflated + "/survival.csv").contains("\nc-hat:,2,"));
     EXPECT_TRUE(QString::fromUtf8(fileContents(inflated + "/capture.html")).contains("c-hat: "));
     EXPECT_EQ(mock({"fit", "--chat", "none"}).exitCode, 2);
+    EXPECT_EQ(mock({"fit", "--chat=-2"}).exitCode, 2);
 }
 
 TEST_F(FitCommand, NoFishOrNoReleasesAreNothingToFit)
