@@ -239,9 +239,12 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
     }
 
     const ModelSelectionCriterion::Kind criterion = parsed->files.criterion;
+    const ModelComparison comparison = context.actions().comparison(criterion, parsed->files.count);
+    // With c-hat the quasi-likelihood criterion marks the best model.
     out.status(QStringLiteral("\nModel Comparison (* lowest %1)")
-                   .arg(ModelSelectionCriterion::name(criterion)));
-    out.print(context.actions().comparison(criterion, parsed->files.count).table());
+                   .arg(comparison.quasiLikelihood() ? QStringLiteral("QAICc")
+                                                     : ModelSelectionCriterion::name(criterion)));
+    out.print(comparison.table());
     if (parsed->files.average) {
         const ModelAveragedEstimates averaged =
             context.actions().averagedEstimates(parsed->files.count);

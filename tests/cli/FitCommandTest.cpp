@@ -199,6 +199,7 @@ TEST_F(FitCommand, ChatOfOneChangesNoOutputAndAboveOneInflatesAndAddsQaicc)
     const ToolRun two = fitInto(inflated, {"--chat", "2"});
     EXPECT_TRUE(two.out.contains("QAICc")) << two.out.toStdString();
     EXPECT_TRUE(two.out.contains("by Akaike weight (QAICc)")) << two.out.toStdString();
+    EXPECT_TRUE(two.out.contains("(* lowest QAICc)")) << two.out.toStdString();
     const QList<QStringList> comparison = readCsv(inflated + "/comparison.csv");
     ASSERT_EQ(comparison.size(), 4);
     EXPECT_EQ(comparison[0].mid(12), (QStringList{"qaicc", "delta_qaicc", "qaicc_weight", "chat"}));
