@@ -88,7 +88,7 @@ const std::vector<CommandEntry>& CommandTable::entries()
         {"fit",
          "[--optimizer TEXT] [--model NAME]... [--out DIR] [--report-model NAME] "
          "[--precision-est N] [--precision-err N] [--average] [--best-by AIC|AICc] "
-         "[--count-by free|estimable] [--profile]",
+         "[--count-by free|estimable] [--profile] [--chat X]",
          "bring the data set up to date and fit the models (all of the fit list, or the named "
          "ones); print the model comparison, and with --out write comparison.csv, "
          "estimates.csv and the reports of the best model (or of --report-model): "
@@ -111,18 +111,28 @@ const std::vector<CommandEntry>& CommandTable::entries()
               "the parameters AIC, AICc and the weights count: every free one, or only those the "
               "data inform (default: the settings' value)"},
              {"--profile", "give every free parameter a profile-likelihood interval (slower)"},
+             {"--chat X",
+              "the variance inflation factor c-hat of the study (default: the settings' value; "
+              "below 1 counts as 1): above 1, the comparison adds QAICc, its differences and "
+              "weights, standard errors are sqrt(c-hat) times wider, intervals follow, the "
+              "profile cut-off is 3.84 c-hat and averages use the QAICc weights"},
          },
          "rivulet-cli --db study.db fit --out results --best-by AICc"},
         {"gof",
-         "[--json FILE]",
+         "[--bootstrap N] [--seed S] [--json FILE]",
          "print the component goodness-of-fit tests (3.SR, 3.Sm, 2.CT, 2.CL) where sites act as "
          "occasions within each migration year, their totals, c-hat and the directional "
          "statistics; with --json also write them as JSON",
          &make<GofCommand>,
          {
-             {"--json FILE", "also write the tables and totals as JSON into FILE"},
+             {"--bootstrap N",
+              "also the parametric bootstrap c-hat of the most general model from N simulated "
+              "studies (without it, none; the window's default is the setting "
+              "gof_bootstrap_replicates, 100); Fletcher's c-hat is always given"},
+             {"--seed S", "the seed of the bootstrap's random numbers (default 1)"},
+             {"--json FILE", "also write the tables, totals and c-hat figures as JSON into FILE"},
          },
-         "rivulet-cli --db study.db gof --json gof.json"},
+         "rivulet-cli --db study.db gof --bootstrap 100 --seed 7 --json gof.json"},
         {"report",
          "releases [--html FILE]",
          "write the release summary report of the data (releases with their site, year and "

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cmath>
 #include <optional>
 
 namespace rivulet::cli {
@@ -29,7 +30,7 @@ namespace {
 const QString usageLine =
     QStringLiteral("usage: rivulet-cli fit [--optimizer TEXT] [--model NAME]... [--out DIR] "
                    "[--report-model NAME] [--precision-est N] [--precision-err N] [--average] "
-                   "[--best-by AIC|AICc] [--count-by free|estimable] [--profile]");
+                   "[--best-by AIC|AICc] [--count-by free|estimable] [--profile] [--chat X]");
 
 struct FitArguments
 {
@@ -74,6 +75,7 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
     parser.addOption(QStringLiteral("best-by"), QStringLiteral("CRITERION"),
                      ArgumentParser::LastWins);
     parser.addOption(QStringLiteral("count-by"), QStringLiteral("COUNT"), ArgumentParser::LastWins);
+    parser.addOption(QStringLiteral("chat"), QStringLiteral("X"), ArgumentParser::LastWins);
     parser.addFlag({QStringLiteral("average")});
     parser.addFlag({QStringLiteral("profile")});
     FitArguments parsed;
@@ -103,6 +105,17 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
                 parsed.files.criterion = *criterion;
             else
                 error = QStringLiteral("option --best-by needs AIC or AICc, not \"%1\"").arg(text);
+        }
+        if (error.isEmpty() && parser.isSet(QStringLiteral("chat"))) {
+            const QString text = parser.value(QStringLiteral("chat"));
+            bool ok = false;
+            const double chat = text.toDouble(&ok);
+            if (ok && std::isfinite(chat) && chat >= 0.0)
+                parsed.fit.chat = chat;
+            else
+                error = QStringLiteral("option --chat needs a number of 0 or more (below 1 counts "
+                                       "as 1), not \"%1\"")
+                            .arg(text);
         }
         if (error.isEmpty() && parser.isSet(QStringLiteral("count-by"))) {
             const QString text = parser.value(QStringLiteral("count-by"));
@@ -226,9 +239,12 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
     }
 
     const ModelSelectionCriterion::Kind criterion = parsed->files.criterion;
+    const ModelComparison comparison = context.actions().comparison(criterion, parsed->files.count);
+    // With c-hat the quasi-likelihood criterion marks the best model.
     out.status(QStringLiteral("\nModel Comparison (* lowest %1)")
-                   .arg(ModelSelectionCriterion::name(criterion)));
-    out.print(context.actions().comparison(criterion, parsed->files.count).table());
+                   .arg(comparison.quasiLikelihood() ? QStringLiteral("QAICc")
+                                                     : ModelSelectionCriterion::name(criterion)));
+    out.print(comparison.table());
     if (parsed->files.average) {
         const ModelAveragedEstimates averaged =
             context.actions().averagedEstimates(parsed->files.count);
@@ -237,9 +253,11 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
                                      "parameters); nothing can be averaged."));
             return ExitFailure;
         }
-        out.status(QStringLiteral("%1 over %2 model(s) by Akaike weight (AICc)")
+        out.status(QStringLiteral("%1 over %2 model(s) by Akaike weight (%3)")
                        .arg(ModelAveragedEstimates::title())
-                       .arg(averaged.modelCount()));
+                       .arg(averaged.modelCount())
+                       .arg(study->results().varianceInflation() != 1.0 ? QStringLiteral("QAICc")
+                                                                        : QStringLiteral("AICc")));
         if (parsed->outDir.isEmpty())
             out.print(averaged.csv());
     }

@@ -3,12 +3,16 @@
 #include "cli/ArgumentParser.h"
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
+#include "cli/TerminalTracker.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
 #include "rivulet/gof/ComponentTestsJson.h"
 #include "rivulet/gof/NextDetectionCohorts.h"
+#include "rivulet/study/GofJob.h"
 #include "rivulet/study/Study.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QStringList>
 
 namespace rivulet::cli {
@@ -101,12 +105,108 @@ QString text(const ComponentSummary& summary, const QStringList& sites, const QS
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
+QString optionalNumber(const std::optional<double>& value)
+{
+    return value ? number(*value) : QStringLiteral("n/a");
+}
+
+// The most general model's deviance, Fletcher's c-hat and the bootstrap's.
+QString modelText(const GofJob& job)
+{
+    if (!job.hasModelFit())
+        return QStringLiteral("\nThe most general model could not be fitted: %1\n")
+            .arg(job.modelError());
+    const gof::ParametricBootstrap::Result& fit = job.modelFit();
+    QStringList lines;
+    lines << QString();
+    lines << QStringLiteral("Most general model %1: %2 parameters (%3 informed), ln L %4, "
+                            "saturated ln L %5, deviance %6")
+                 .arg(fit.model)
+                 .arg(fit.parameters)
+                 .arg(fit.informedParameters)
+                 .arg(number(fit.logLikelihood), number(fit.saturatedLogLikelihood),
+                      number(fit.deviance));
+    lines << QStringLiteral("Pearson X2 %1 on %2 df over %3 pooled next-detection cells "
+                            "(expected >= 2), mean (O-E)/E %4; Fletcher's c-hat %5")
+                 .arg(number(fit.pearson.chiSquare))
+                 .arg(fit.pearson.df)
+                 .arg(fit.pearson.cells)
+                 .arg(number(fit.pearson.meanRelativeResidual),
+                      optionalNumber(fit.pearson.fletcherChat));
+    if (fit.requested > 0) {
+        lines << QStringLiteral("Bootstrap: %1 simulated studies (seed %2), %3 fitted, mean "
+                                "deviance %4; c-hat %5, P %6")
+                     .arg(fit.requested)
+                     .arg(fit.seed)
+                     .arg(fit.deviances.size())
+                     .arg(optionalNumber(fit.meanDeviance), optionalNumber(fit.chat),
+                          optionalNumber(fit.p));
+        lines << QStringLiteral("Bootstrap time: %1 s wall, %2 s of replicate work over the "
+                                "threads, %3% of it fitting")
+                     .arg(QString::number(fit.wallSeconds, 'f', 2))
+                     .arg(QString::number(fit.replicateSeconds, 'f', 2))
+                     .arg(QString::number(fit.replicateSeconds > 0.0
+                                              ? 100.0 * fit.fitSeconds / fit.replicateSeconds
+                                              : 0.0,
+                                          'f', 1));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QJsonValue jsonNumber(const std::optional<double>& value)
+{
+    return value ? QJsonValue(*value) : QJsonValue();
+}
+
+QJsonObject modelJson(const GofJob& job)
+{
+    QJsonObject object;
+    if (!job.hasModelFit()) {
+        object[QStringLiteral("error")] = job.modelError();
+        return object;
+    }
+    const gof::ParametricBootstrap::Result& fit = job.modelFit();
+    object[QStringLiteral("model")] = fit.model;
+    object[QStringLiteral("parameters")] = fit.parameters;
+    object[QStringLiteral("informedParameters")] = fit.informedParameters;
+    object[QStringLiteral("logLikelihood")] = fit.logLikelihood;
+    object[QStringLiteral("saturatedLogLikelihood")] = fit.saturatedLogLikelihood;
+    object[QStringLiteral("deviance")] = fit.deviance;
+    QJsonObject pearson;
+    pearson[QStringLiteral("chiSquare")] = fit.pearson.chiSquare;
+    pearson[QStringLiteral("df")] = fit.pearson.df;
+    pearson[QStringLiteral("cells")] = fit.pearson.cells;
+    pearson[QStringLiteral("meanRelativeResidual")] = fit.pearson.meanRelativeResidual;
+    pearson[QStringLiteral("fletcherCHat")] = jsonNumber(fit.pearson.fletcherChat);
+    object[QStringLiteral("pearson")] = pearson;
+    if (fit.requested > 0) {
+        QJsonObject bootstrap;
+        bootstrap[QStringLiteral("replicates")] = fit.requested;
+        bootstrap[QStringLiteral("seed")] = QString::number(fit.seed);
+        bootstrap[QStringLiteral("failed")] = fit.failed;
+        bootstrap[QStringLiteral("meanDeviance")] = jsonNumber(fit.meanDeviance);
+        bootstrap[QStringLiteral("cHat")] = jsonNumber(fit.chat);
+        bootstrap[QStringLiteral("p")] = jsonNumber(fit.p);
+        QJsonArray deviances;
+        for (const double deviance : fit.deviances)
+            deviances.append(deviance);
+        bootstrap[QStringLiteral("deviances")] = deviances;
+        bootstrap[QStringLiteral("wallSeconds")] = fit.wallSeconds;
+        bootstrap[QStringLiteral("fitSeconds")] = fit.fitSeconds;
+        bootstrap[QStringLiteral("replicateSeconds")] = fit.replicateSeconds;
+        object[QStringLiteral("bootstrap")] = bootstrap;
+    }
+    return object;
+}
+
 } // namespace
 
 int GofCommand::run(CliContext& context, const QStringList& arguments)
 {
     ArgumentParser parser(QStringLiteral("gof"));
     parser.addOption(QStringLiteral("json"), QStringLiteral("FILE"));
+    parser.addOption(QStringLiteral("bootstrap"), QStringLiteral("N"));
+    parser.addOption(QStringLiteral("seed"), QStringLiteral("S"));
     if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
         context.out().error(parser.error().isEmpty()
                                 ? QStringLiteral("gof does not take \"%1\"")
@@ -114,20 +214,54 @@ int GofCommand::run(CliContext& context, const QStringList& arguments)
                                 : parser.error());
         return ExitUsage;
     }
+    GofJob::Options options;
+    if (parser.isSet(QStringLiteral("bootstrap"))) {
+        bool ok = false;
+        options.replicates = parser.value(QStringLiteral("bootstrap")).toInt(&ok);
+        if (!ok || options.replicates < 0) {
+            context.out().error(QStringLiteral("option --bootstrap needs a number of replicates, "
+                                               "not \"%1\"")
+                                    .arg(parser.value(QStringLiteral("bootstrap"))));
+            return ExitUsage;
+        }
+    }
+    if (parser.isSet(QStringLiteral("seed"))) {
+        bool ok = false;
+        options.seed = parser.value(QStringLiteral("seed")).toULongLong(&ok);
+        if (!ok) {
+            context.out().error(QStringLiteral("option --seed needs a whole number, not \"%1\"")
+                                    .arg(parser.value(QStringLiteral("seed"))));
+            return ExitUsage;
+        }
+    }
     const Study* study = context.updatedStudy();
     if (!study)
         return ExitFailure;
-    const ComponentSummary summary = gof::studyComponentTests(study->nextDetections());
+    // The optimizer settings live in the database, also when the data are simulated.
+    if (!context.openDatabase())
+        return ExitFailure;
+    GofJob job(*study, options, &context.tracker().runner());
+    switch (context.tracker().run(job)) {
+    case TerminalTracker::Complete:
+        break;
+    case TerminalTracker::Canceled:
+        context.out().warning(QStringLiteral("Goodness of fit canceled."));
+        return ExitFailure;
+    case TerminalTracker::Failed:
+        return ExitFailure;
+    }
+    const ComponentSummary& summary = job.components();
     const QStringList sites = study->sites().shortNames();
     QStringList years;
     for (const int year : study->years().years())
         years << QString::number(year);
-    context.out().print(text(summary, sites, years));
+    context.out().print(text(summary, sites, years) + modelText(job));
     const QString path = parser.value(QStringLiteral("json"));
     if (path.isEmpty())
         return ExitSuccess;
-    const QByteArray json =
-        gof::componentTestsJson(summary, sites, years).toJson(QJsonDocument::Indented);
+    QJsonObject object = gof::componentTestsJson(summary, sites, years).object();
+    object[QStringLiteral("mostGeneralModel")] = modelJson(job);
+    const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Indented);
     return context.out().writeFileOrPrint(path, json) ? ExitSuccess : ExitFailure;
 }
 

@@ -39,8 +39,8 @@ _rivulet_cli()
         next-detections) words="--write --help" ;;
         summary) words="--json --help" ;;
         fit) words="--optimizer --model --out --report-model --precision-est --precision-err
-            --average --best-by --count-by --profile --help" ;;
-        gof) words="--json --help" ;;
+            --average --best-by --count-by --profile --chat --help" ;;
+        gof) words="--bootstrap --seed --json --help" ;;
         report) words="releases --html --help" ;;
         sites) words="remove last reset --help" ;;
         years) words="remove --help" ;;

@@ -30,7 +30,7 @@ double CovarianceMap::element(int i, int j) const
     if (i >= covariance_->rows() || j >= covariance_->columns()) {
         throw std::out_of_range("invalid vector<T> subscript");
     }
-    return (*covariance_)(i, j);
+    return scale_ == 1.0 ? (*covariance_)(i, j) : (*covariance_)(i, j) * scale_;
 }
 
 double CovarianceMap::phiCovariance(int r, int s, int y1, int y2, int s2, int y12, int y22) const

@@ -23,12 +23,17 @@ public:
     double captureCovariance(int r, int s, int y, int s2, int y2) const override;
     double lambdaVariance(int r, int y1, int y2) const override;
     bool hasCovariance() const override;
+    // Every covariance read is multiplied by `factor` (ĉ, for standard errors √ĉ times wider);
+    // 1 by default, which leaves the matrix's values as they are.
+    void setScale(double factor) { scale_ = factor; }
+    double scale() const { return scale_; }
 
 private:
     double element(int i, int j) const;
 
     const ParameterStructure* structure_;
     const lum::DenseMatrix* covariance_;
+    double scale_ = 1.0;
 };
 
 } // namespace rivulet

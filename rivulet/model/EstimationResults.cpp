@@ -70,6 +70,13 @@ QString EstimationResults::failure(const EquatingScheme& scheme) const
     return {};
 }
 
+void EstimationResults::setVarianceInflation(double chat)
+{
+    chat_ = chat > 1.0 ? chat : 1.0;
+    for (const auto& fitted : models_)
+        fitted->covarianceMap.setScale(chat_);
+}
+
 const ModelResult& EstimationResults::record(const EquatingScheme& scheme, double logLikelihood,
                                              double aic, std::vector<double> estimates,
                                              std::unique_ptr<lum::DenseMatrix> covariance,
@@ -82,6 +89,7 @@ const ModelResult& EstimationResults::record(const EquatingScheme& scheme, doubl
     models_.push_back(std::make_unique<FittedModel>(scheme, logLikelihood, aic,
                                                     std::move(estimates), std::move(covariance),
                                                     std::move(structure), std::move(summary)));
+    models_.back()->covarianceMap.setScale(chat_);
     return models_.back()->result;
 }
 

@@ -40,8 +40,15 @@ public:
     EstimationResults& operator=(const EstimationResults&) = delete;
     ~EstimationResults();
 
-    // Deletes every record and everything it owns.
+    // Deletes every record and everything it owns; the variance inflation stays.
     void clear();
+
+    // The study-wide ĉ the results are read with (at least 1; 1 by default): every covariance
+    // map, of the models recorded and of those to come, answers ĉ times the fitted covariance,
+    // so standard errors, Wald intervals and model averages are inflated by √ĉ; the model
+    // comparison adds the quasi-likelihood criteria when it is not 1.
+    void setVarianceInflation(double chat);
+    double varianceInflation() const { return chat_; }
 
     // Appends one fitted model and takes ownership of its estimates, its covariance matrix
     // (null when there is none) and its structure; builds the two maps and the record, which
@@ -93,6 +100,7 @@ private:
     const YearsControllerI& years_;
     std::vector<std::unique_ptr<FittedModel>> models_;
     std::vector<std::pair<EquatingScheme, QString>> failures_;
+    double chat_ = 1.0;
 };
 
 } // namespace rivulet

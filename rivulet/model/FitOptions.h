@@ -42,9 +42,20 @@ struct FitOptions
         None
     };
     Profiles profiles = Profiles::WithoutStandardError;
+    // The study-wide variance inflation factor ĉ (values below 1 count as 1): the profile
+    // intervals' cut-off is χ²₁(0.95)·ĉ, and the model estimator gives it to the results, whose
+    // standard errors are √ĉ times wider and whose comparison adds QAICc.
+    double chat = 1.0;
+    // Whether the fit computes the covariance matrix (and so the profiles of the estimates
+    // without a standard error); off for fits that need only the maximum, such as the
+    // replicates of a bootstrap.
+    bool covariance = true;
     // The threads that fit blocks side by side and sum the halves of a model fitted as one
     // piece (borrowed); null for the process-wide pool. The numbers never depend on it.
     lum::WorkerPool* pool = nullptr;
+
+    // ĉ as it is used: a value below 1 (or not a number) counts as 1.
+    static double effectiveChat(double value) { return value > 1.0 ? value : 1.0; }
 
     // A new optimizer for one fit: a copy of the prototype, or one made from the text. Null
     // when the prototype cannot be copied.

@@ -16,8 +16,13 @@ LikelihoodCell::LikelihoodCell(const ParameterStructure& structure, int release,
 {
     const int finalSite = siteCount_ - 1;
     fishCount_ = neverSeen_;
+    captureOffsets_.assign(
+        static_cast<std::size_t>(siteCount_) * static_cast<std::size_t>(yearCount_), -1);
     for (int s = site_ + 1; s <= finalSite; ++s) {
         for (int y = year_; y < yearCount_; ++y) {
+            if (s != finalSite)
+                captureOffsets_[static_cast<std::size_t>(s * yearCount_ + y)] =
+                    structure.captureOffset(release, s, y);
             const std::int32_t n = counts_.count(s, y);
             fishCount_ += n;
             if (n > 0) {
@@ -49,6 +54,24 @@ double LikelihoodCell::logLikelihood(const double* arrivals, double neverSeenAga
         sum += term.count * std::log(probability) - term.logGammaCount;
     }
     return sum;
+}
+
+void LikelihoodCell::probabilities(const double* arrivals, const double* parameters,
+                                   std::vector<double>& next) const
+{
+    const int finalSite = siteCount_ - 1;
+    next.assign(static_cast<std::size_t>(siteCount_) * static_cast<std::size_t>(yearCount_), 0.0);
+    for (int s = site_ + 1; s <= finalSite; ++s) {
+        for (int y = year_; y < yearCount_; ++y) {
+            const int at = s * yearCount_ + y;
+            double probability = arrivals[at];
+            if (s != finalSite && parameters) {
+                // The capture cell of every (s, y), detected or not.
+                probability *= parameters[captureOffsets_[static_cast<std::size_t>(at)]];
+            }
+            next[static_cast<std::size_t>(at)] = probability;
+        }
+    }
 }
 
 void LikelihoodCell::addAdjoints(const double* arrivals, double neverSeenAgain,

@@ -39,6 +39,12 @@ public:
     // holds the current parameter values addressed by the structure's cells.
     double logLikelihood(const double* arrivals, double neverSeenAgain,
                          const double* parameters) const;
+    // The chances of the cell's outcomes from the same inputs: into next, laid out [site c]
+    // [year d] as arrivals (0 where no detection can follow), the chance that a fish of the
+    // group is next detected at (c, d); the chance it is never detected again is
+    // neverSeenAgain itself.
+    void probabilities(const double* arrivals, const double* parameters,
+                       std::vector<double>& next) const;
     // The derivatives of logLikelihood() by its inputs, added to arrivalAdjoints (laid out as
     // arrivals), neverSeenAdjoint and parameterAdjoints (addressed as parameters).
     void addAdjoints(const double* arrivals, double neverSeenAgain, const double* parameters,
@@ -69,6 +75,8 @@ private:
     double logGammaFish_ = 0.0;      // ln Γ(N + 1)
     double logGammaNeverSeen_ = 0.0; // ln Γ(n₀ + 1)
     std::vector<Term> terms_;
+    // The capture cell of every (s, y) below the cell, -1 at the final site.
+    std::vector<int> captureOffsets_;
 };
 
 } // namespace rivulet

@@ -261,7 +261,8 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
 // likelihood, so blocks run side by side.
 void fitBlock(const ParameterBlock& block, lum::Func& likelihood,
               const lum::SoftmaxTransform& transform, std::vector<double>& point,
-              lum::Estimator& estimator, const std::atomic<bool>& cancel, PieceFit& fit)
+              lum::Estimator& estimator, const std::atomic<bool>& cancel, PieceFit& fit,
+              bool covariance)
 {
     try {
         lum::BlockFunc func(likelihood, point, block.parameters, block.terms);
@@ -274,7 +275,9 @@ void fitBlock(const ParameterBlock& block, lum::Func& likelihood,
         const bool converged = minimise(estimator, objective, z, cancel, fit);
         if (converged) {
             local.toParameters(z, x);
-            computeCovariance(func, x, local, cancel, fit);
+            if (covariance) {
+                computeCovariance(func, x, local, cancel, fit);
+            }
             if (cancel.load()) {
                 fit.ending = FitEnding::Canceled;
             }
@@ -326,7 +329,8 @@ void fitBlocks(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
         ran[b] = 1;
         const std::unique_ptr<lum::OptimizerI> optimizer = options.newOptimizer();
         lum::Estimator estimator(*optimizer, options.endingCriterion);
-        fitBlock(blocks[b], likelihood, transform, x, estimator, cancel, fits[b]);
+        fitBlock(blocks[b], likelihood, transform, x, estimator, cancel, fits[b],
+                 options.covariance);
         if (fits[b].ending == FitEnding::Failed || fits[b].ending == FitEnding::IterationLimit) {
             failed = true;
         }
@@ -418,7 +422,9 @@ void fitWhole(RivuletLikelihood& likelihood, const lum::SoftmaxTransform& transf
         return;
     }
     summary.logLikelihood = -value;
-    computeCovariance(likelihood, x, transform, cancel, fit);
+    if (options.covariance) {
+        computeCovariance(likelihood, x, transform, cancel, fit);
+    }
     if (cancel.load()) {
         summary.ending = FitEnding::Canceled;
     } else if (fit.covarianceStatus.status == CovarianceStatus::Computed ||
@@ -459,8 +465,8 @@ void profileParameters(const std::vector<ParameterBlock>& blocks, lum::Func& lik
         }
         const std::unique_ptr<lum::OptimizerI> own = options.newOptimizer();
         lum::OptimizerI& optimizer = own ? *own : *options.prototype;
-        ProfileLikelihood profile(likelihood, transform, optimizer, options.endingCriterion,
-                                  cancel);
+        ProfileLikelihood profile(likelihood, transform, optimizer, options.endingCriterion, cancel,
+                                  options.chat);
         for (const int p : targets[b]) {
             if (const std::optional<ProfileInterval> interval = profile.interval(blocks[b], x, p)) {
                 found[b].push_back(*interval);

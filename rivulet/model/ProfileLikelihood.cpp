@@ -51,9 +51,10 @@ struct ProfileLikelihood::Held
 
 ProfileLikelihood::ProfileLikelihood(lum::Func& likelihood, const lum::SoftmaxTransform& transform,
                                      lum::OptimizerI& optimizer, double endingCriterion,
-                                     const std::atomic<bool>& cancel)
+                                     const std::atomic<bool>& cancel, double chat)
     : likelihood_(likelihood), transform_(transform),
-      estimator_(std::make_unique<lum::Estimator>(optimizer, endingCriterion)), cancel_(cancel)
+      estimator_(std::make_unique<lum::Estimator>(optimizer, endingCriterion)), cancel_(cancel),
+      cutoff_(ChiSquare95 * (chat > 1.0 ? chat : 1.0))
 {
 }
 
@@ -115,11 +116,11 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
         if (!value)
             return std::nullopt;
         tried = held.start;
-        return 2.0 * (*value - held.best) - ChiSquare95;
+        return 2.0 * (*value - held.best) - cutoff_;
     };
     // Out from the estimate in growing steps until the profile crosses the cut-off.
     double inside = std::clamp(logit(share), -FarLogit, FarLogit);
-    double insideExcess = -ChiSquare95;
+    double insideExcess = -cutoff_;
     double outside = inside;
     double outsideExcess = 0.0;
     bool crossed = false;

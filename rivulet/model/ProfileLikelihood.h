@@ -34,10 +34,11 @@ class ProfileLikelihood
 public:
     static constexpr double ChiSquare95 = 3.841458820694124;
 
-    // All borrowed; `optimizer` is used by one profile at a time.
+    // All borrowed; `optimizer` is used by one profile at a time. `chat` (at least 1) widens
+    // the cut-off to χ²₁(0.95)·ĉ for overdispersed data (quasi-likelihood).
     ProfileLikelihood(lum::Func& likelihood, const lum::SoftmaxTransform& transform,
                       lum::OptimizerI& optimizer, double endingCriterion,
-                      const std::atomic<bool>& cancel);
+                      const std::atomic<bool>& cancel, double chat = 1.0);
     ~ProfileLikelihood();
 
     // The interval of parameter j of `block` at the estimates x (the whole model's free
@@ -58,6 +59,7 @@ private:
     const lum::SoftmaxTransform& transform_;
     std::unique_ptr<lum::Estimator> estimator_;
     const std::atomic<bool>& cancel_;
+    double cutoff_ = ChiSquare95;
 };
 
 } // namespace rivulet

@@ -375,6 +375,26 @@ void RivuletLikelihood::fillNeverSeen(int r)
     }
 }
 
+void RivuletLikelihood::cellProbabilities(const std::vector<double>& x,
+                                          std::vector<std::vector<double>>& next,
+                                          std::vector<double>& neverSeen)
+{
+    // Every release's tables at x, whether or not they were filled before.
+    std::fill(filled_.begin(), filled_.end(), 0);
+    for (int r = 0; r < releaseCount_; ++r)
+        releaseLogLikelihood(r, x);
+    next.resize(cells_.size());
+    neverSeen.resize(cells_.size());
+    for (std::size_t k = 0; k < cells_.size(); ++k) {
+        const LikelihoodCell& cell = cells_[k];
+        const int r = cell.release();
+        const int a = cell.site();
+        const int b = cell.year();
+        cell.probabilities(&arrivals_[arrivalOffset(r, a, b)], parameters_.data(), next[k]);
+        neverSeen[k] = neverSeen_[neverSeenOffset(r, a, b)];
+    }
+}
+
 double RivuletLikelihood::arrival(int r, int a, int b, int c, int d) const
 {
     return arrivals_.at(arrivalOffset(r, a, b) + static_cast<std::size_t>(c * yearCount_ + d));

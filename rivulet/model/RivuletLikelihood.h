@@ -68,6 +68,11 @@ public:
     void setHalvesPool(lum::WorkerPool* pool) { halvesPool_ = pool; }
 
     const std::vector<LikelihoodCell>& cells() const { return cells_; }
+    // The chances of every cell's outcomes at x, in the order of cells(): next[k] laid out
+    // [site][year] (the chance that a fish of cell k is next detected there) and neverSeen[k].
+    // Evaluates the likelihood at x first. Not while another thread evaluates.
+    void cellProbabilities(const std::vector<double>& x, std::vector<std::vector<double>>& next,
+                           std::vector<double>& neverSeen);
     // The tables of the last evaluation, for inspection: A[r][a][b][c][d] (arrival at site c
     // in year d of a fish at site a in year b, undetected in between) and χ[r][a][b] (never
     // detected again). Cells no computation fills read -2 and 0.

@@ -60,13 +60,21 @@ void ModelAverageReport::buildReport()
                           charFormat(0));
         return;
     }
-    cursor.insertText(
-        QStringLiteral("Averaged over %1 model(s) by their Akaike weights from AICc, with the "
-                       "unconditional standard error (Burnham and Anderson 2002, eq. 4.9) and "
-                       "the 95% interval on the logit scale. Only the quantities that every "
-                       "model estimates are averaged.")
-            .arg(averaged.modelCount()),
-        charFormat(0));
+    const QString text =
+        comparison.quasiLikelihood()
+            ? QStringLiteral("Averaged over %1 model(s) by their weights from QAICc (c-hat = %2, "
+                             "standard errors inflated by its square root), with the "
+                             "unconditional standard error (Burnham and Anderson 2002, eq. 4.9) "
+                             "and the 95% interval on the logit scale. Only the quantities that "
+                             "every model estimates are averaged.")
+                  .arg(averaged.modelCount())
+                  .arg(comparison.chat())
+            : QStringLiteral("Averaged over %1 model(s) by their Akaike weights from AICc, with "
+                             "the unconditional standard error (Burnham and Anderson 2002, eq. "
+                             "4.9) and the 95% interval on the logit scale. Only the quantities "
+                             "that every model estimates are averaged.")
+                  .arg(averaged.modelCount());
+    cursor.insertText(text, charFormat(0));
     cursor.insertBlock(blockFormat(4));
 
     const QStringList headers = {

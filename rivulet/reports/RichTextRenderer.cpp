@@ -73,6 +73,10 @@ void RichTextRenderer::renderHeader(const ModelHeader& header, QTextCursor& curs
     item(QStringLiteral("AIC: "), QString::number(header.aic, 'g', 6));
     if (!header.fitStatus.isEmpty())
         item(QStringLiteral("Fit: "), header.fitStatus);
+    if (header.chat != 1.0)
+        item(QStringLiteral("c-hat: "),
+             QStringLiteral("%1 (standard errors and intervals inflated by its square root)")
+                 .arg(header.chat));
 }
 
 void RichTextRenderer::render(const ReportDocument& document, QTextCursor& cursor) const

@@ -29,6 +29,9 @@ void writeHeader(QTextStream& out, const ModelHeader& header)
     out << '\n';
     if (!header.fitStatus.isEmpty())
         out << "fit:," << lum::csvField(header.fitStatus) << '\n';
+    if (header.chat != 1.0)
+        out << "c-hat:," << QString::number(header.chat, 'g', 12)
+            << ",standard errors and intervals inflated by sqrt(c-hat)\n";
     out << '\n';
 }
 

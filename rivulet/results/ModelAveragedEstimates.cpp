@@ -24,7 +24,8 @@ ModelAveragedEstimates::ModelAveragedEstimates(const EstimationResults& results,
     std::vector<ModelAverage::Model> models;
     const auto& rows = comparison.rows();
     for (int i = 0; i < results.count() && i < static_cast<int>(rows.size()); ++i) {
-        const auto& weight = rows[static_cast<std::size_t>(i)].weight;
+        // The QAICc weight when the comparison uses ĉ; the standard errors are inflated alike.
+        const std::optional<double> weight = comparison.averagingWeight(i);
         if (!weight)
             continue;
         ModelAverage::Model model;

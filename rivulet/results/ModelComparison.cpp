@@ -37,11 +37,12 @@ QString precise(const std::optional<double>& value)
 ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results,
                                  qint64 releasedFish, ModelSelectionCriterion::Kind criterion,
                                  ModelSelectionCriterion::Count count)
-    : criterion_(criterion)
+    : criterion_(criterion), chat_(results.varianceInflation())
 {
     const DataClass dataClass = catalogue.dataClass();
     const bool informed = count == ModelSelectionCriterion::Count::Informed;
     std::vector<AkaikeWeights::Model> models;
+    std::vector<AkaikeWeights::Model> quasiModels;
     int lowestAic = -1;
     for (int i = 0; i < results.count(); ++i) {
         const ModelResult& result = results.result(i);
@@ -63,6 +64,7 @@ ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const Estimati
             lowestAic = i;
         rows_.push_back(row);
         models.push_back({row.aic, counted});
+        quasiModels.push_back({-2.0 * result.logLikelihood / chat_ + 2.0 * counted, counted});
     }
     for (Row& row : rows_)
         row.deltaAic = row.aic - rows_[static_cast<std::size_t>(lowestAic)].aic;
@@ -77,8 +79,27 @@ ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const Estimati
     best_ = criterion == ModelSelectionCriterion::Aicc && weights.bestIndex() >= 0
                 ? weights.bestIndex()
                 : lowestAic;
+    if (quasiLikelihood()) {
+        // QAICc is AICc's small-sample term added to QAIC.
+        const AkaikeWeights quasi(quasiModels, releasedFish);
+        for (int i = 0; i < quasi.count(); ++i) {
+            Row& row = rows_[static_cast<std::size_t>(i)];
+            row.qaic = quasiModels[static_cast<std::size_t>(i)].aic;
+            row.qaicc = quasi.aicc(i);
+            row.deltaQaicc = quasi.deltaAicc(i);
+            row.qaiccWeight = quasi.weight(i);
+        }
+        if (quasi.bestIndex() >= 0)
+            best_ = quasi.bestIndex();
+    }
     if (best_ >= 0)
         rows_[static_cast<std::size_t>(best_)].best = true;
+}
+
+std::optional<double> ModelComparison::averagingWeight(int i) const
+{
+    const Row& row = rows_.at(static_cast<std::size_t>(i));
+    return quasiLikelihood() ? row.qaiccWeight : row.weight;
 }
 
 QString ModelComparison::table() const
@@ -97,8 +118,21 @@ QString ModelComparison::table() const
                        .arg(QStringLiteral("Delta AICc"), 12)
                        .arg(QStringLiteral("Weight"), 8)
                        .arg(QStringLiteral("Description"));
+    if (quasiLikelihood()) {
+        // The quasi-likelihood columns go before the description.
+        text.insert(text.lastIndexOf(QStringLiteral("  Description")),
+                    QStringLiteral(" %1 %2 %3")
+                        .arg(QStringLiteral("QAICc"), 14)
+                        .arg(QStringLiteral("Delta QAICc"), 12)
+                        .arg(QStringLiteral("QWeight"), 8));
+    }
     for (const Row& row : rows_) {
-        text += QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9  %10\n")
+        const QString quasi = quasiLikelihood() ? QStringLiteral(" %1 %2 %3")
+                                                      .arg(fixed4(row.qaicc), 14)
+                                                      .arg(fixed4(row.deltaQaicc), 12)
+                                                      .arg(fixed4(row.qaiccWeight), 8)
+                                                : QString();
+        text += QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9%10  %11\n")
                     .arg(row.best ? QLatin1Char('*') : QLatin1Char(' '))
                     .arg(row.name, -nameWidth)
                     .arg(fixed4(row.deltaAic), 12)
@@ -108,8 +142,13 @@ QString ModelComparison::table() const
                     .arg(fixed4(row.aicc), 14)
                     .arg(fixed4(row.deltaAicc), 12)
                     .arg(fixed4(row.weight), 8)
+                    .arg(quasi)
                     .arg(row.description);
     }
+    if (quasiLikelihood())
+        text += QStringLiteral("Quasi-likelihood with c-hat = %1: QAICc and its weights; standard "
+                               "errors and intervals inflated by sqrt(c-hat).\n")
+                    .arg(precise(chat_));
     return text;
 }
 
@@ -120,13 +159,32 @@ QString ModelComparison::csv() const
          QStringLiteral("num_params"), QStringLiteral("log_likelihood"), QStringLiteral("aic"),
          QStringLiteral("best"), QStringLiteral("aicc"), QStringLiteral("delta_aicc"),
          QStringLiteral("weight"), QStringLiteral("num_informed"), QStringLiteral("status")});
+    if (quasiLikelihood()) {
+        text = lum::csvLine(
+            {QStringLiteral("model"), QStringLiteral("description"), QStringLiteral("delta_aic"),
+             QStringLiteral("num_params"), QStringLiteral("log_likelihood"), QStringLiteral("aic"),
+             QStringLiteral("best"), QStringLiteral("aicc"), QStringLiteral("delta_aicc"),
+             QStringLiteral("weight"), QStringLiteral("num_informed"), QStringLiteral("status"),
+             QStringLiteral("qaicc"), QStringLiteral("delta_qaicc"), QStringLiteral("qaicc_weight"),
+             QStringLiteral("chat")});
+    }
     for (const Row& row : rows_) {
-        text +=
-            lum::csvLine({row.name, row.description, precise(row.deltaAic),
-                          QString::number(row.numParameters), precise(row.logLikelihood),
-                          precise(row.aic), row.best ? QStringLiteral("1") : QStringLiteral("0"),
-                          precise(row.aicc), precise(row.deltaAicc), precise(row.weight),
-                          QString::number(row.informedParameters), row.status});
+        QStringList fields{row.name,
+                           row.description,
+                           precise(row.deltaAic),
+                           QString::number(row.numParameters),
+                           precise(row.logLikelihood),
+                           precise(row.aic),
+                           row.best ? QStringLiteral("1") : QStringLiteral("0"),
+                           precise(row.aicc),
+                           precise(row.deltaAicc),
+                           precise(row.weight),
+                           QString::number(row.informedParameters),
+                           row.status};
+        if (quasiLikelihood())
+            fields << precise(row.qaicc) << precise(row.deltaQaicc) << precise(row.qaiccWeight)
+                   << precise(chat_);
+        text += lum::csvLine(fields);
     }
     return text;
 }

@@ -204,6 +204,8 @@ ModelHeader ModelDocuments::header(Kind kind, const ReportSources& sources,
     header.aic = result.aic;
     if (!result.hasCovariance())
         header.fitStatus = result.summary.statusText();
+    if (result.covariances)
+        header.chat = result.covariances->scale();
     return header;
 }
 

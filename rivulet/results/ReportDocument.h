@@ -104,6 +104,8 @@ struct ModelHeader
     // How the fit ended, shown when it explains missing standard errors (no covariance
     // matrix); empty otherwise.
     QString fitStatus;
+    // The ĉ the standard errors are inflated by (their square root); shown when not 1.
+    double chat = 1.0;
 };
 
 struct ReportDocument

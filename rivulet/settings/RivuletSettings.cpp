@@ -36,6 +36,7 @@ RivuletSettings::RivuletSettings()
     addSetting(BestModelCriterion, QStringLiteral("best_model_criterion"), 0);
     addSetting(ParameterCount, QStringLiteral("parameter_count"), 0);
     addSetting(ProfileAll, QStringLiteral("profile_all"), 0);
+    addSetting(GofBootstrapReplicates, QStringLiteral("gof_bootstrap_replicates"), 100);
     // The user's folders survive a reset of the settings. Number 2 names
     // no key; it is kept for compatibility of the list.
     setPreservedKeys({PrevFile, DiagDir, 2});
@@ -70,6 +71,8 @@ void RivuletSettings::addDatabaseSettings(lum::SqliteDb* db, const lum::DbModel*
     addSetting(EstimationGradient, QStringLiteral("estimation_gradient"), 0);
     addSetting(DbVersion, QStringLiteral("db_version"), 1);
     writeMissingDefaults();
+    // Registered after the defaults are written: a study keeps no ĉ until one is set.
+    addSetting(Chat, QStringLiteral("c_hat"), 1.0);
     // Written only when it changes: a write would make a command that only reads wait for
     // another process's load.
     const QVariant version = storedValue(DbVersion);

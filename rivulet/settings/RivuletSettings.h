@@ -54,7 +54,11 @@ public:
         // 1: for every free parameter.
         ProfileAll = 25,
         // The sites configuration file the user chose; empty for the shared default file.
-        SitesConfigChoice = 26
+        SitesConfigChoice = 26,
+        // The study's variance inflation factor ĉ (database; values below 1 count as 1).
+        Chat = 27,
+        // The replicates of the parametric bootstrap of the goodness of fit.
+        GofBootstrapReplicates = 28
     };
 
     static RivuletSettings& instance();

@@ -23,6 +23,9 @@ FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
     if (options.optimizer) {
         fitOptions.optimizer = *options.optimizer;
     }
+    if (options.chat) {
+        fitOptions.chat = FitOptions::effectiveChat(*options.chat);
+    }
     estimator_ = std::make_unique<ModelEstimator>(study.releases(), study.sites(), study.years(),
                                                   study.catalogue(), study.results(),
                                                   study.nextDetections(), fitOptions, runner);
@@ -45,6 +48,8 @@ void FitJob::run()
         return;
     }
     study_.clearResults();
+    // The results are read with the ĉ they were fitted with (the profile cut-off used it).
+    study_.results().setVarianceInflation(estimator_->options().chat);
     estimator_->run();
     study_.markResultsChanged();
 }

@@ -32,6 +32,8 @@ public:
         std::vector<EquatingScheme> schemes;
         // Profile-likelihood intervals of every free parameter instead of the setting.
         bool profileAll = false;
+        // The study-wide ĉ instead of the setting (values below 1 count as 1).
+        std::optional<double> chat;
     };
 
     FitJob(Study& study, const Options& options, lum::ThreadRunner* runner);

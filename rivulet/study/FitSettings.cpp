@@ -29,6 +29,7 @@ FitOptions fitOptionsFromSettings()
     if (settings.value(RivuletSettings::ProfileAll).toInt() == 1) {
         options.profiles = FitOptions::Profiles::All;
     }
+    options.chat = FitOptions::effectiveChat(settings.value(RivuletSettings::Chat).toDouble());
     return options;
 }
 

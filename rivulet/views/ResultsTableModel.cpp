@@ -20,7 +20,11 @@ QString comparisonText(const ModelComparison::Row* row, int column)
     if (column == ResultsTableModel::InformedColumn)
         return row ? QString::number(row->informedParameters) : QStringLiteral("NA");
     std::optional<double> value;
-    if (row) {
+    if (row && column >= ResultsTableModel::QaiccColumn) {
+        value = column == ResultsTableModel::QaiccColumn       ? row->qaicc
+                : column == ResultsTableModel::QaiccColumn + 1 ? row->deltaQaicc
+                                                               : row->qaiccWeight;
+    } else if (row) {
         value = column == ModelEstimateItem::ColumnCount       ? row->aicc
                 : column == ModelEstimateItem::ColumnCount + 1 ? row->deltaAicc
                                                                : row->weight;
@@ -32,16 +36,31 @@ QString comparisonText(const ModelComparison::Row* row, int column)
 } // namespace
 
 ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent)
-    : QAbstractItemModel(parent), estimates_(estimates)
+    : QAbstractItemModel(parent), estimates_(estimates), quasi_(quasiLikelihood())
 {
     connect(&estimates, &ModelEstimateModel::selectionChanged, this,
             &ResultsTableModel::onSelectionChanged);
-    connect(&estimates, &ModelEstimateModel::comparisonChanged, this,
-            &ResultsTableModel::onSelectionChanged);
+    connect(&estimates, &ModelEstimateModel::comparisonChanged, this, [this] {
+        // A comparison with another ĉ may add or drop the quasi-likelihood columns.
+        if (quasiLikelihood() != quasi_) {
+            beginResetModel();
+            quasi_ = quasiLikelihood();
+            endResetModel();
+            return;
+        }
+        onSelectionChanged();
+    });
     connect(&estimates, &ModelEstimateModel::rebuilt, this, [this] {
         beginResetModel();
+        quasi_ = quasiLikelihood();
         endResetModel();
     });
+}
+
+bool ResultsTableModel::quasiLikelihood() const
+{
+    const ModelComparison* comparison = estimates_.comparison();
+    return comparison && comparison->quasiLikelihood();
 }
 
 // A flat table: the headings and the models are all rows of the root, so that a selection
@@ -49,7 +68,7 @@ ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObjec
 QModelIndex ResultsTableModel::index(int row, int column, const QModelIndex& parent) const
 {
     ModelEstimateItem* item = parent.isValid() ? nullptr : estimates_.itemAt(row);
-    if (!item || column < 0 || column >= ColumnCount)
+    if (!item || column < 0 || column >= columnCount())
         return {};
     return createIndex(row, column, item);
 }
@@ -66,7 +85,7 @@ int ResultsTableModel::rowCount(const QModelIndex& parent) const
 
 int ResultsTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : quasi_ ? QuasiColumnCount : ColumnCount;
 }
 
 Qt::ItemFlags ResultsTableModel::flags(const QModelIndex& index) const
@@ -91,6 +110,13 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Informed");
     case FitColumn:
         return QStringLiteral("Fit");
+    case QaiccColumn:
+        return QStringLiteral("QAICc (c-hat %1)")
+            .arg(estimates_.comparison() ? estimates_.comparison()->chat() : 1.0);
+    case QaiccColumn + 1:
+        return QStringLiteral("Delta QAICc");
+    case QaiccColumn + 2:
+        return QStringLiteral("QAICc Weight");
     default:
         return estimates_.root()->columnValue(section);
     }
@@ -176,8 +202,8 @@ void ResultsTableModel::onSelectionChanged()
     // Only the figures and colours change, never the rows: a layout change without its
     // announcement would leave the views with stale indexes.
     if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
-    emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 } // namespace rivulet

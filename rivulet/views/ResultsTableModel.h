@@ -21,6 +21,9 @@ public:
     static constexpr int ColumnCount = 9;
     static constexpr int InformedColumn = ColumnCount - 2;
     static constexpr int FitColumn = ColumnCount - 1;
+    // With the comparison's ĉ ≠ 1, three more: "QAICc", "Delta QAICc" and "QAICc Weight".
+    static constexpr int QaiccColumn = ColumnCount;
+    static constexpr int QuasiColumnCount = ColumnCount + 3;
 
     // `estimates` is borrowed and must outlive this model.
     ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent = nullptr);
@@ -38,7 +41,11 @@ public slots:
     void onSelectionChanged();
 
 private:
+    bool quasiLikelihood() const;
+
     const ModelEstimateModel& estimates_;
+    // Whether the columns include the quasi-likelihood ones: changed only by a reset.
+    bool quasi_ = false;
 };
 
 } // namespace rivulet

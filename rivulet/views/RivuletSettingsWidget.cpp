@@ -5,6 +5,7 @@
 #include "rivulet/settings/RivuletSettings.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -56,9 +57,25 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
         QStringLiteral("Count only the parameters the data inform in AIC, AICc and the weights"),
         comparison);
     informed_->setObjectName(QStringLiteral("informedCheckBox"));
+    chat_ = new QDoubleSpinBox(comparison);
+    chat_->setObjectName(QStringLiteral("chatSpinBox"));
+    chat_->setDecimals(3);
+    chat_->setRange(1.0, 100.0);
+    chat_->setSingleStep(0.1);
+    chat_->setToolTip(QStringLiteral(
+        "The study's variance inflation factor (c-hat), used by the next fit. Above 1 the "
+        "comparison adds QAICc and its weights, standard errors are sqrt(c-hat) times wider, "
+        "and averages use the QAICc weights."));
+    bootstrap_ = new QSpinBox(comparison);
+    bootstrap_->setObjectName(QStringLiteral("bootstrapSpinBox"));
+    bootstrap_->setRange(10, 100000);
+    auto* overdispersion = new QFormLayout;
+    overdispersion->addRow(QStringLiteral("c-hat (variance inflation, 1 for none):"), chat_);
+    overdispersion->addRow(QStringLiteral("Goodness of fit bootstrap replicates:"), bootstrap_);
     auto* comparisonLayout = new QVBoxLayout(comparison);
     comparisonLayout->addWidget(aicc_);
     comparisonLayout->addWidget(informed_);
+    comparisonLayout->addLayout(overdispersion);
     auto* generalLayout = new QVBoxLayout(general);
     generalLayout->addWidget(decimals);
     generalLayout->addWidget(ui);
@@ -127,6 +144,12 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     aicc_->setChecked(ModelSelectionCriterion::fromSettings() == ModelSelectionCriterion::Aicc);
     informed_->setChecked(ModelSelectionCriterion::countFromSettings() ==
                           ModelSelectionCriterion::Count::Informed);
+    // ĉ travels with the study's database: there is none to set before one is open.
+    chat_->setEnabled(settings.isRegistered(RivuletSettings::Chat));
+    chat_->setValue(settings.isRegistered(RivuletSettings::Chat)
+                        ? settings.value(RivuletSettings::Chat).toDouble()
+                        : 1.0);
+    bootstrap_->setValue(settings.value(RivuletSettings::GofBootstrapReplicates).toInt());
     // The file in use, so that closing the window with Done keeps it.
     alternateSitesConfigFile_ = settings.value(RivuletSettings::SitesConfigChoice).toString();
     if (!alternateSitesConfigFile_.isEmpty()) {
@@ -146,6 +169,10 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     connect(aicc_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
     connect(informed_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
     connect(profileAll_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
+    connect(chat_, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
+            &RivuletSettingsWidget::onSettingsChanged);
+    connect(bootstrap_, qOverload<int>(&QSpinBox::valueChanged), this,
+            &RivuletSettingsWidget::onSettingsChanged);
     connect(browse, &QPushButton::clicked, this,
             &RivuletSettingsWidget::onSelectAlternateConfigFile);
     connect(useAlternate_, &QRadioButton::toggled, this,
@@ -181,6 +208,12 @@ void RivuletSettingsWidget::onApplyClicked()
     settings.setValue(RivuletSettings::DiagnosticsEnabled, diagnostics_->isChecked());
     // Read by the next fit.
     settings.setValue(RivuletSettings::ProfileAll, profileAll_->isChecked() ? 1 : 0);
+    // Read by the next fit, like the profiles; stored only when it changes, so that a study
+    // without a ĉ of its own keeps none.
+    if (settings.isRegistered(RivuletSettings::Chat) &&
+        settings.value(RivuletSettings::Chat).toDouble() != chat_->value())
+        settings.setValue(RivuletSettings::Chat, chat_->value());
+    settings.setValue(RivuletSettings::GofBootstrapReplicates, bootstrap_->value());
     ModelSelectionCriterion::store(criterion);
     ModelSelectionCriterion::storeCount(count);
     apply_->setEnabled(false);

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QDoubleSpinBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +38,9 @@ public:
     QCheckBox* diagnosticsCheckBox() const { return diagnostics_; }
     QCheckBox* aiccCheckBox() const { return aicc_; }
     QCheckBox* informedCheckBox() const { return informed_; }
+    // The study's ĉ (disabled while no database is open) and the bootstrap's replicates.
+    QDoubleSpinBox* chatSpinBox() const { return chat_; }
+    QSpinBox* bootstrapSpinBox() const { return bootstrap_; }
     QRadioButton* defaultConfigButton() const { return useDefault_; }
     QRadioButton* alternateConfigButton() const { return useAlternate_; }
     QPushButton* applyButton() const { return apply_; }
@@ -66,6 +70,8 @@ private:
     QCheckBox* aicc_ = nullptr;
     QCheckBox* informed_ = nullptr;
     QCheckBox* profileAll_ = nullptr;
+    QDoubleSpinBox* chat_ = nullptr;
+    QSpinBox* bootstrap_ = nullptr;
     QRadioButton* useDefault_ = nullptr;
     QRadioButton* useAlternate_ = nullptr;
     QGroupBox* alternateGroup_ = nullptr;

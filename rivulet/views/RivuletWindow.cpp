@@ -26,6 +26,7 @@
 #include "rivulet/views/ConfigReleasesCohortsWidget.h"
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/EstimatesWidget.h"
+#include "rivulet/views/GoodnessOfFitWidget.h"
 #include "rivulet/views/ModelEstimateItem.h"
 #include "rivulet/views/ModelEstimateModel.h"
 #include "rivulet/views/NextDetectionsWidget.h"
@@ -102,16 +103,18 @@ int windowKeyOfNavKey(int key)
         return RivuletWindow::ModelComparisonWindow;
     case RivuletWindow::GraphicalResultsItem:
         return RivuletWindow::DiagramWindow;
+    case RivuletWindow::GoodnessOfFitItem:
+        return RivuletWindow::GoodnessOfFitWindow;
     default:
         return -1;
     }
 }
 
 // Windows that show the study's data and must go before it.
-constexpr std::array<int, 5> dataWindows = {
-    RivuletWindow::DiagramWindow, RivuletWindow::NextDetectionsWindow,
+constexpr std::array<int, 6> dataWindows = {
+    RivuletWindow::DiagramWindow,         RivuletWindow::NextDetectionsWindow,
     RivuletWindow::ReleasesCohortsWindow, RivuletWindow::SitesYearsWindow,
-    RivuletWindow::ModelComparisonWindow};
+    RivuletWindow::ModelComparisonWindow, RivuletWindow::GoodnessOfFitWindow};
 
 int reportTypeOfNavKey(int key)
 {
@@ -255,6 +258,8 @@ RivuletWindow::~RivuletWindow()
         removeReport(type);
     removeReport(ReleaseSummaryType);
     removeReport(ModelAverageReportType);
+    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(GoodnessOfFitWindow)))
+        gof->stop();
     for (int key : dataWindows)
         deleteSubWindow(key);
 }
@@ -327,6 +332,8 @@ void RivuletWindow::buildNavigation()
                QStringLiteral("Model Comparison"), navItem(ResultsHeading), windows);
     addNavItem(GraphicalResultsItem, lum::NavPanelItem::ActionType,
                QStringLiteral("Graphical Results"), navItem(ResultsHeading), windows);
+    addNavItem(GoodnessOfFitItem, lum::NavPanelItem::ActionType, QStringLiteral("Goodness of Fit"),
+               navItem(ResultsHeading), windows);
     addNavItem(ReportsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Reports"),
                navItem(ResultsHeading));
     for (int type : modelReportTypes) {
@@ -387,6 +394,8 @@ void RivuletWindow::setActionsEnabled(bool enable)
     for (int key : {SurvivalReportItem, CaptureReportItem, PerformanceReportItem})
         set(key, selected && hasData_);
     set(ModelAverageReportItem, enable && !study_->results().isEmpty());
+    // It fits its own model, so it needs the data only.
+    set(GoodnessOfFitItem, loaded);
     // Headings stay black; their entries show the state.
     updateNav();
 }
@@ -456,6 +465,11 @@ void RivuletWindow::dropResultWindows()
 {
     deleteSubWindow(DiagramWindow);
     deleteSubWindow(ModelComparisonWindow);
+    // Its figures are those of the data it ran on; a run still going is stopped now, before the
+    // data change under it.
+    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(GoodnessOfFitWindow)))
+        gof->stop();
+    deleteSubWindow(GoodnessOfFitWindow);
     for (int type : modelReportTypes)
         removeReport(type);
     removeReport(ModelAverageReportType);
@@ -1089,6 +1103,9 @@ void RivuletWindow::createWindow(int key)
         if (room.height() > 0)
             height = std::min(height, room.height());
         window->setGeometry(10, 10, width, height);
+    } else if (key == GoodnessOfFitWindow) {
+        auto* widget = new GoodnessOfFitWidget(*study_);
+        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
     } else if (key == DiagramWindow) {
         auto* widget = new EstimatesWidget(
             study_->releases(), study_->sites(), study_->years(), study_->summary(),

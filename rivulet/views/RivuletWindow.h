@@ -63,7 +63,8 @@ public:
         PerformanceReportItem = 19,
         FirstModelKey = 20,
         NoModelKey = 33,
-        ModelAverageReportItem = 34
+        ModelAverageReportItem = 34,
+        GoodnessOfFitItem = 35
     };
     // Sub-window keys.
     enum WindowKey
@@ -77,7 +78,8 @@ public:
         PerformanceReportWindow = 6,
         ModelComparisonWindow = 7,
         SettingsWindow = 8,
-        ModelAverageReportWindow = 9
+        ModelAverageReportWindow = 9,
+        GoodnessOfFitWindow = 10
     };
     // What runs on the main runner.
     enum RunKind

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using rivulet::test::fileContents;
@@ -168,6 +170,65 @@ TEST_F(FitCommand, NamedModelsReportModelAndPrecisions)
     const QString capture = QString::fromUtf8(fileContents(out + "/capture.html"));
     EXPECT_TRUE(capture.contains(QRegularExpression(">\\d\\.\\d{2} \\(\\d\\.\\d{3}\\)<")))
         << capture.toStdString();
+}
+
+// ĉ = 1 (given, or below 1) writes exactly what no ĉ writes; ĉ = 2 adds the quasi-likelihood
+// columns to comparison.csv, states the ĉ, and makes every standard error √2 times wider.
+TEST_F(FitCommand, ChatOfOneChangesNoOutputAndAboveOneInflatesAndAddsQaicc)
+{
+    const auto fitInto = [this](const QString& out, const QStringList& extra) {
+        const ToolRun run = mock(QStringList{"fit", "--average", "--out", out} + extra);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return run;
+    };
+    const QString plain = dir + "/chat-none";
+    const ToolRun none = fitInto(plain, {});
+    const QStringList files = QDir(plain).entryList(QDir::Files);
+    ASSERT_GE(files.size(), 9);
+    for (const QString& chat : {QStringLiteral("1"), QStringLiteral("0.5"), QStringLiteral("0")}) {
+        const QString out = dir + "/chat-" + chat;
+        const ToolRun run = fitInto(out, {"--chat", chat});
+        EXPECT_EQ(QString(run.out).replace(out, plain), none.out);
+        EXPECT_EQ(QDir(out).entryList(QDir::Files), files);
+        for (const QString& file : files)
+            EXPECT_EQ(fileContents(out + "/" + file), fileContents(plain + "/" + file))
+                << chat.toStdString() << " " << file.toStdString();
+    }
+
+    const QString inflated = dir + "/chat-2";
+    const ToolRun two = fitInto(inflated, {"--chat", "2"});
+    EXPECT_TRUE(two.out.contains("QAICc")) << two.out.toStdString();
+    EXPECT_TRUE(two.out.contains("by Akaike weight (QAICc)")) << two.out.toStdString();
+    EXPECT_TRUE(two.out.contains("(* lowest QAICc)")) << two.out.toStdString();
+    const QList<QStringList> comparison = readCsv(inflated + "/comparison.csv");
+    ASSERT_EQ(comparison.size(), 4);
+    EXPECT_EQ(comparison[0].mid(12), (QStringList{"qaicc", "delta_qaicc", "qaicc_weight", "chat"}));
+    double weights = 0.0;
+    for (const QStringList& row : comparison.mid(1)) {
+        ASSERT_EQ(row.size(), 16);
+        EXPECT_EQ(row[15], "2");
+        const double k = row[3].toDouble();
+        const double lnL = row[4].toDouble();
+        EXPECT_NEAR(row[12].toDouble(), -lnL + 2 * k + 2 * k * (k + 1) / (3000 - k - 1), 1e-6);
+        weights += row[14].toDouble();
+    }
+    EXPECT_NEAR(weights, 1.0, 1e-9);
+    const QList<QStringList> base = readCsv(plain + "/estimates.csv");
+    const QList<QStringList> wide = readCsv(inflated + "/estimates.csv");
+    ASSERT_EQ(wide.size(), base.size());
+    for (int i = 1; i < base.size(); ++i) {
+        EXPECT_EQ(wide[i][7], base[i][7]);
+        if (base[i][8].isEmpty() || base[i][8] == "NA")
+            continue;
+        EXPECT_NEAR(wide[i][8].toDouble(), std::sqrt(2.0) * base[i][8].toDouble(),
+                    1e-9 + 1e-6 * base[i][8].toDouble())
+            << base[i].join(',').toStdString();
+    }
+    // The reports say so.
+    EXPECT_TRUE(fileContents(inflated + "/survival.csv").contains("\nc-hat:,2,"));
+    EXPECT_TRUE(QString::fromUtf8(fileContents(inflated + "/capture.html")).contains("c-hat: "));
+    EXPECT_EQ(mock({"fit", "--chat", "none"}).exitCode, 2);
+    EXPECT_EQ(mock({"fit", "--chat=-2"}).exitCode, 2);
 }
 
 TEST_F(FitCommand, NoFishOrNoReleasesAreNothingToFit)

@@ -36,11 +36,47 @@ TEST_F(GofCommand, SampleCountsPrintTheTablesAndTotalsAndWriteTheSameAsJson)
     EXPECT_EQ(json["tables"].toArray().size(), run.out.count(tableLine)) << run.out.toStdString();
 }
 
+// The bootstrap's figures are printed and written; the seed repeats them.
+TEST_F(GofCommand, BootstrapWithASeedPrintsAndWritesTheSameFiguresEachRun)
+{
+    const QString dir = TestEnvironment::freshDir("gof-bootstrap");
+    const auto run = [&](const QString& json) {
+        return runTool({"--db", dir + "/settings.db", "--mock", sample("counts.txt"), "gof",
+                        "--bootstrap", "12", "--seed", "3", "--json", json});
+    };
+    const ToolRun first = run(dir + "/a.json");
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    ASSERT_EQ(run(dir + "/b.json").exitCode, 0);
+    static const QRegularExpression line(
+        "^Bootstrap: 12 simulated studies \\(seed 3\\), (\\d+) fitted, mean deviance "
+        "(\\d+\\.\\d{3}); c-hat (\\d+\\.\\d{3}), P (\\d\\.\\d{3})$",
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch printed = line.match(first.out);
+    ASSERT_TRUE(printed.hasMatch()) << first.out.toStdString();
+    EXPECT_TRUE(first.out.contains("Fletcher's c-hat")) << first.out.toStdString();
+
+    const QJsonObject a = QJsonDocument::fromJson(fileContents(dir + "/a.json"))
+                              .object()["mostGeneralModel"]
+                              .toObject();
+    const QJsonObject b = QJsonDocument::fromJson(fileContents(dir + "/b.json"))
+                              .object()["mostGeneralModel"]
+                              .toObject();
+    const QJsonObject bootstrap = a["bootstrap"].toObject();
+    EXPECT_EQ(bootstrap["deviances"].toArray().size(), printed.captured(1).toInt());
+    EXPECT_EQ(bootstrap["deviances"], b["bootstrap"].toObject()["deviances"]);
+    EXPECT_EQ(QString::number(bootstrap["cHat"].toDouble(), 'f', 3), printed.captured(3));
+    EXPECT_NEAR(bootstrap["cHat"].toDouble(),
+                a["deviance"].toDouble() / bootstrap["meanDeviance"].toDouble(), 1e-12);
+    EXPECT_EQ(QString::number(bootstrap["p"].toDouble(), 'f', 3), printed.captured(4));
+}
+
 TEST_F(GofCommand, BadArgumentsAreUsageErrors)
 {
     const QString dir = TestEnvironment::freshDir("gof-usage");
     const QStringList mock{"--db", dir + "/settings.db", "--mock", sample("counts.txt"), "gof"};
     EXPECT_EQ(runTool(mock + QStringList{"extra"}).exitCode, 2);
+    EXPECT_EQ(runTool(mock + QStringList{"--bootstrap", "many"}).exitCode, 2);
+    EXPECT_EQ(runTool(mock + QStringList{"--seed", "-1"}).exitCode, 2);
     const ToolRun missing = runTool(mock + QStringList{"--json"});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_FALSE(missing.err.isEmpty());

@@ -6,6 +6,7 @@
 #include "tools/sim/TrueParameters.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace rivulet::sim {
 
@@ -20,7 +21,8 @@ FishPath::FishPath(const RiverLayout& layout, const TrueParameters& truth, int f
     m_choices.resize(static_cast<size_t>(truth.yearCount()));
 }
 
-void FishPath::simulate(int r, const SimRelease& release, qint64 releaseTime, Random& random)
+void FishPath::simulate(int r, const SimRelease& release, qint64 releaseTime, Random& random,
+                        double survivalShift, double detectionShift)
 {
     m_passages.clear();
     m_speed = random.between(14.0, 32.0);
@@ -36,6 +38,8 @@ void FishPath::simulate(int r, const SimRelease& release, qint64 releaseTime, Ra
             m_choices[static_cast<size_t>(i)] = site == last - 1
                                                     ? m_truth.lambda(r, year, year + i)
                                                     : m_truth.phi(r, site + 1, year, year + i);
+        if (survivalShift != 0.0)
+            shiftSurvival(count, survivalShift);
         const int step = draw(m_choices.data(), count, random);
         if (step < 0)
             return; // died, or (from the last site above the final one) went undetected
@@ -54,12 +58,29 @@ void FishPath::simulate(int r, const SimRelease& release, qint64 releaseTime, Ra
             m_passages.push_back(passage);
             return;
         }
-        passage.detected = random.chance(m_truth.capture(r, site, year));
+        double capture = m_truth.capture(r, site, year);
+        if (detectionShift != 0.0 && capture > 0.0 && capture < 1.0)
+            capture =
+                1.0 / (1.0 + std::exp(-(std::log(capture / (1.0 - capture)) + detectionShift)));
+        passage.detected = random.chance(capture);
         passage.removed = passage.detected && random.chance(m_truth.removal(site, year));
         m_passages.push_back(passage);
         if (passage.removed)
             return;
     }
+}
+
+void FishPath::shiftSurvival(int count, double shift)
+{
+    double total = 0.0;
+    for (int i = 0; i < count; ++i)
+        total += m_choices[static_cast<size_t>(i)];
+    if (!(total > 0.0) || total >= 1.0)
+        return;
+    const double logit = std::log(total / (1.0 - total)) + shift;
+    const double shifted = 1.0 / (1.0 + std::exp(-logit));
+    for (int i = 0; i < count; ++i)
+        m_choices[static_cast<size_t>(i)] *= shifted / total;
 }
 
 int FishPath::draw(const double* probabilities, int count, Random& random) const

@@ -29,7 +29,11 @@ public:
 
     FishPath(const RiverLayout& layout, const TrueParameters& truth, int firstYear);
 
-    void simulate(int r, const SimRelease& release, qint64 releaseTime, Random& random);
+    // `survivalShift` and `detectionShift` move the fish's survival on every step and its
+    // detection probability at every dam on the logit scale (0: none), for batches that fare
+    // differently.
+    void simulate(int r, const SimRelease& release, qint64 releaseTime, Random& random,
+                  double survivalShift = 0.0, double detectionShift = 0.0);
     // The detection sites passed, in order (release sites passed are left out).
     const std::vector<Passage>& passages() const { return m_passages; }
 
@@ -39,6 +43,9 @@ public:
 
 private:
     int draw(const double* probabilities, int count, Random& random) const;
+    // Moves the total of the first `count` choices by `shift` on the logit scale, keeping
+    // their proportions.
+    void shiftSurvival(int count, double shift);
     qint64 arrival(int site, int fromYear, int year, qint64 previous, Random& random) const;
 
     const RiverLayout& m_layout;

@@ -37,6 +37,11 @@ std::optional<StudyDesign> StudyDesign::preset(const QString& name)
 QString StudyDesign::validate() const
 {
     auto probability = [](double v) { return v > 0.0 && v < 1.0; };
+    if (batches < 1 || batches > fishPerRelease)
+        return "the number of batches must be from 1 to the fish per release";
+    if (!(batchSpread >= 0.0) || batchSpread > 5.0 || !(batchDetectionSpread >= 0.0) ||
+        batchDetectionSpread > 5.0)
+        return "the batch spreads must be from 0 to 5 (logit scale)";
     if (releaseSites < 1 || releaseSites > 40)
         return "the number of release sites must be from 1 to 40";
     if (detectionSites < 2 || detectionSites > 12)

@@ -33,6 +33,16 @@ struct StudyDesign
     // Fish of the last release, when it should be smaller than the others: a release so
     // thin that some of its paths see no fish at all.
     std::optional<int> sparseReleaseFish;
+    // Extra-binomial variation: each release's fish go out in this many batches of (nearly)
+    // equal size, and every batch's survival on each step is moved on the logit scale by a
+    // normal draw of standard deviation batchSpread (the same shift for every step of the
+    // batch), so that batches fare differently around the design's survival. With one batch
+    // or no spread every fish has the design's survival.
+    int batches = 1;
+    double batchSpread = 0.0;
+    // The same for the batch's detection probability at every dam (a batch that is easier or
+    // harder to detect all the way down): heterogeneity the next-detection counts can show.
+    double batchDetectionSpread = 0.0;
 
     int fishOfRelease(int release, int releaseCount) const
     {

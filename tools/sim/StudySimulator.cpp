@@ -13,12 +13,22 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <cmath>
+
 namespace rivulet::sim {
 
 namespace {
 constexpr double UpstreamShare = 0.01;      // fish that swim up to the headwaters array first
 constexpr double TransportSeenShare = 0.06; // transported fish caught later in the trawl
 constexpr double AdultShare = 0.03;         // migrants that come back as adults
+
+// A standard normal draw (Box-Muller), from the portable uniform numbers.
+double normal(Random& random)
+{
+    const double u = 1.0 - random.uniform(); // in (0, 1]
+    const double v = random.uniform();
+    return std::sqrt(-2.0 * std::log(u)) * std::cos(2.0 * 3.14159265358979323846 * v);
+}
 
 // A bijection on 32 bits, so distinct serial numbers give distinct tag codes.
 quint32 scramble(quint32 x)
@@ -91,6 +101,12 @@ QString StudySimulator::description() const
         text += QString("; first-reach hold-over %1").arg(*m_design.firstReachHoldOver);
     if (m_design.sparseReleaseFish)
         text += QString("; %1 fish in the last release").arg(*m_design.sparseReleaseFish);
+    if (m_design.batches > 1 && (m_design.batchSpread > 0.0 || m_design.batchDetectionSpread > 0.0))
+        text += QString("; %1 batches per release, survival spread %2, detection spread %3 "
+                        "(logit)")
+                    .arg(m_design.batches)
+                    .arg(m_design.batchSpread)
+                    .arg(m_design.batchDetectionSpread);
     return text;
 }
 
@@ -149,9 +165,26 @@ bool StudySimulator::run(const QString& directory, bool writeCounts, StudySummar
     observations.writeHeader();
     ages.writeHeader();
     quint32 serial = 0;
-    for (int r = 0; r < m_releases.size(); ++r)
-        for (int fish = 0; fish < m_design.fishOfRelease(r, m_releases.size()); ++fish)
-            writeFish(state, r, serial++);
+    for (int r = 0; r < m_releases.size(); ++r) {
+        const int fishCount = m_design.fishOfRelease(r, m_releases.size());
+        const bool batched = m_design.batches > 1 &&
+                             (m_design.batchSpread > 0.0 || m_design.batchDetectionSpread > 0.0);
+        int batch = -1;
+        double shift = 0.0;
+        double detectionShift = 0.0;
+        for (int fish = 0; fish < fishCount; ++fish) {
+            // Drawn only for batched designs, so that others keep their sequence of numbers.
+            const int fishBatch =
+                batched ? static_cast<int>(static_cast<qint64>(fish) * m_design.batches / fishCount)
+                        : 0;
+            if (batched && fishBatch != batch) {
+                batch = fishBatch;
+                shift = m_design.batchSpread * normal(random);
+                detectionShift = m_design.batchDetectionSpread * normal(random);
+            }
+            writeFish(state, r, serial++, shift, detectionShift);
+        }
+    }
     for (BufferedFile* file : {&observationFile, &ageFile}) {
         if (!file->close()) {
             message = "Unable to write " + file->errorString();
@@ -181,7 +214,8 @@ bool StudySimulator::run(const QString& directory, bool writeCounts, StudySummar
     return true;
 }
 
-void StudySimulator::writeFish(Run& run, int r, quint32 serial)
+void StudySimulator::writeFish(Run& run, int r, quint32 serial, double survivalShift,
+                               double detectionShift)
 {
     const SimRelease& release = m_releases.at(r);
     const SimSite& site = m_layout.site(release.site);
@@ -214,7 +248,7 @@ void StudySimulator::writeFish(Run& run, int r, quint32 serial)
     run.positions.markYear(release.year);
     ++run.summary.fish;
 
-    m_path.simulate(r, release, releaseTime, random);
+    m_path.simulate(r, release, releaseTime, random, survivalShift, detectionShift);
     writeHits(run, releaseTime);
     run.counts.addFish(r, m_history.data(), static_cast<int>(m_history.size()));
     run.ages.write(m_tag, releaseTime, age, random);

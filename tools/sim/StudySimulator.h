@@ -59,7 +59,8 @@ private:
     };
 
     static QVector<SimRelease> planReleases(const StudyDesign& design, const RiverLayout& layout);
-    void writeFish(Run& run, int r, quint32 serial);
+    void writeFish(Run& run, int r, quint32 serial, double survivalShift = 0.0,
+                   double detectionShift = 0.0);
     void writePassage(Run& run, const FishPath::Passage& passage);
     void writeHits(Run& run, qint64 releaseTime);
     void writeUpstreamVisit(Run& run, qint64 releaseTime);

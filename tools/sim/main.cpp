@@ -81,6 +81,21 @@ QVector<NumberOption> numberOptions()
                  design.firstReachHoldOver = value;
              return ok;
          }},
+        {{"batches",
+          "Release each release's fish in n batches whose survival varies around the mean "
+          "(extra-binomial variation; see --batch-spread).",
+          "n"},
+         setInt(&StudyDesign::batches)},
+        {{"batch-spread",
+          "Standard deviation, on the logit scale, of a batch's survival on every step "
+          "(default 0: no variation).",
+          "sd"},
+         setDouble(&StudyDesign::batchSpread)},
+        {{"batch-detection-spread",
+          "Standard deviation, on the logit scale, of a batch's detection probability at every "
+          "dam (default 0).",
+          "sd"},
+         setDouble(&StudyDesign::batchDetectionSpread)},
         {{"sparse-release-fish", "Fish of the last release, fewer than those of the others.", "n"},
          [](StudyDesign& design, const QString& text) {
              bool ok = false;

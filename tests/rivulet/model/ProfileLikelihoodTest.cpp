@@ -61,5 +61,20 @@ TEST(ProfileLikelihood, AnEstimateAtOneGetsTheOneSidedLimitWhereLnLDropsBy1_92)
                 ProfileLikelihood::ChiSquare95 / 2, 1e-3);
 }
 
+// With c-hat = 2.5 the cut-off is 3.84 · 2.5: the one-sided limit moves to exp(−3.84·2.5/20).
+TEST(ProfileLikelihood, ChatWidensTheCutOff)
+{
+    Detections func;
+    const lum::SoftmaxTransform transform(2, {{{0}, 1.0}, {{1}, 1.0}});
+    const std::unique_ptr<lum::OptimizerI> optimizer = lum::createOptimizer(QStringLiteral("0"));
+    const std::atomic<bool> cancel{false};
+    ProfileLikelihood profile(func, transform, *optimizer, 1e-8, cancel, 2.5);
+    const std::optional<ProfileInterval> first =
+        profile.interval(ParameterBlock{{0, 1}, {0}}, {1.0, 0.3}, 0);
+    ASSERT_TRUE(first);
+    EXPECT_NEAR(first->lower, std::exp(-ProfileLikelihood::ChiSquare95 * 2.5 / 20.0), 1e-3);
+    EXPECT_EQ(first->upper, 1.0);
+}
+
 } // namespace
 } // namespace rivulet::test

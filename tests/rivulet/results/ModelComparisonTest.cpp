@@ -11,6 +11,7 @@
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/results/EstimatesCsv.h"
+#include "rivulet/results/ModelAveragedEstimates.h"
 #include "rivulet/results/ReleasedFish.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
@@ -216,3 +217,108 @@ TEST(ModelComparisonTest, EstimatesWithoutCovarianceOrUsableVarianceHaveNoStanda
 }
 
 } // namespace
+
+namespace quasi {
+
+using namespace rivulet;
+
+// ĉ = 2 on two models of the fixture with AIC 40 and 44 and n = 20 fish: QAIC = −2 ln L/ĉ + 2K,
+// QAICc adds 2K(K + 1)/(n − K − 1), the weights follow from ΔQAICc. The free parameters are
+// those of the fixture's structures, 5 for M.s.2B and 8 for M.s.1A (checked first), so the
+// figures below are worked out by hand from ln L = K − AIC/2:
+//   M.s.2B (K 5): ln L = −15, QAIC = 30/2 + 10 = 25, QAICc = 25 + 2·5·6/14 = 29.285714…
+//   M.s.1A (K 8): ln L = −14, QAIC = 28/2 + 16 = 30, QAICc = 30 + 2·8·9/11 = 43.090909…
+//   ΔQAICc = 13.805195 for M.s.1A; its weight exp(−6.902597)/(1 + exp(−6.902597)) = 0.00100416.
+TEST(QuasiLikelihoodTest, QaiccDeltasAndWeightsByHand)
+{
+    Catalogued c;
+    c.record({1, 1}, 40.0, 0.5, 0.01);
+    c.record({2, 2}, 44.0, 0.5, 0.01);
+    ASSERT_EQ(c.results.result(0).numParameters(), 5);
+    ASSERT_EQ(c.results.result(1).numParameters(), 8);
+    c.results.setVarianceInflation(2.0);
+    const ModelComparison comparison(c.catalogue, c.results, 20, ModelSelectionCriterion::Aicc);
+    ASSERT_TRUE(comparison.quasiLikelihood());
+    EXPECT_DOUBLE_EQ(comparison.chat(), 2.0);
+    const auto& rows = comparison.rows();
+    EXPECT_NEAR(*rows[0].qaic, 25.0, 1e-12);
+    EXPECT_NEAR(*rows[0].qaicc, 29.285714285714, 1e-9);
+    EXPECT_NEAR(*rows[1].qaic, 30.0, 1e-12);
+    EXPECT_NEAR(*rows[1].qaicc, 43.090909090909, 1e-9);
+    EXPECT_NEAR(*rows[0].deltaQaicc, 0.0, 1e-12);
+    EXPECT_NEAR(*rows[1].deltaQaicc, 13.805194805195, 1e-9);
+    EXPECT_NEAR(*rows[1].qaiccWeight, 0.00100416184656, 1e-12);
+    EXPECT_NEAR(*rows[0].qaiccWeight + *rows[1].qaiccWeight, 1.0, 1e-15);
+    EXPECT_EQ(comparison.averagingWeight(1), rows[1].qaiccWeight);
+    EXPECT_EQ(comparison.bestIndex(), 0);
+    // The AIC columns are those of ĉ = 1.
+    EXPECT_DOUBLE_EQ(rows[1].aic, 44.0);
+
+    const QStringList csv = comparison.csv().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(csv.size(), 3);
+    EXPECT_TRUE(csv[0].endsWith(",num_informed,status,qaicc,delta_qaicc,qaicc_weight,chat"))
+        << csv[0].toStdString();
+    EXPECT_TRUE(csv[1].endsWith(",converged,29.2857142857,0,0.998995838153,2"))
+        << csv[1].toStdString();
+    const QString table = comparison.table();
+    EXPECT_TRUE(table.contains("QAICc")) << table.toStdString();
+    EXPECT_TRUE(table.contains("c-hat = 2")) << table.toStdString();
+}
+
+// ĉ = 4 doubles every standard error: a variance of 0.01 at 0.25 reads as a standard error of
+// 0.2, and the Wald interval logit(0.25) ± 1.96 · 0.2 / 0.1875 maps back to
+// (0.0395712, 0.7294935); the model average of two such models keeps that standard error.
+TEST(QuasiLikelihoodTest, StandardErrorsIntervalsAndAveragesAreInflated)
+{
+    Catalogued c;
+    c.record({1, 1}, 40.0, 0.25, 0.01);
+    c.record({1, 2}, 41.0, 0.25, 0.01);
+    c.results.setVarianceInflation(4.0);
+    const QStringList lines =
+        EstimatesCsv::text(c.catalogue, c.results).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 1);
+    int checked = 0;
+    for (const QString& line : lines.mid(1)) {
+        const QStringList fields = line.split(',');
+        if (fields[8].isEmpty())
+            continue;
+        EXPECT_EQ(fields[8], "0.2") << line.toStdString();
+        EXPECT_NEAR(fields[10].toDouble(), 0.0395712, 1e-6) << line.toStdString();
+        EXPECT_NEAR(fields[11].toDouble(), 0.7294935, 1e-6) << line.toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+
+    const ModelComparison comparison(c.catalogue, c.results, 20);
+    const ModelAveragedEstimates averaged(c.results, comparison, c.summary);
+    ASSERT_EQ(averaged.modelCount(), 2);
+    int averagedRows = 0;
+    for (const QuantityRow& row : averaged.rows()) {
+        if (row.kind != "parameter" || !row.standardError)
+            continue;
+        EXPECT_NEAR(*row.standardError, 0.2, 1e-12);
+        ++averagedRows;
+    }
+    EXPECT_GT(averagedRows, 0);
+}
+
+// ĉ = 1, or below 1, leaves the comparison and the estimates exactly as without it.
+TEST(QuasiLikelihoodTest, ChatOfOneOrLessChangesNothing)
+{
+    Catalogued c;
+    c.record({1, 1}, 40.0, 0.25, 0.01);
+    c.record({2, 2}, 44.0, 0.25, 0.02);
+    const ModelComparison before(c.catalogue, c.results, 20, ModelSelectionCriterion::Aicc);
+    const QString estimates = EstimatesCsv::text(c.catalogue, c.results);
+    for (const double chat : {1.0, 0.5, 0.0, -3.0}) {
+        c.results.setVarianceInflation(chat);
+        EXPECT_EQ(c.results.varianceInflation(), 1.0);
+        const ModelComparison after(c.catalogue, c.results, 20, ModelSelectionCriterion::Aicc);
+        EXPECT_FALSE(after.quasiLikelihood());
+        EXPECT_EQ(after.csv(), before.csv());
+        EXPECT_EQ(after.table(), before.table());
+        EXPECT_EQ(EstimatesCsv::text(c.catalogue, c.results), estimates);
+    }
+}
+
+} // namespace quasi

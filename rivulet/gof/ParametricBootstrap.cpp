@@ -1,0 +1,439 @@
+#include "rivulet/gof/ParametricBootstrap.h"
+
+#include "lum/estimation/DenseMatrix.h"
+#include "lum/thread/WorkerPool.h"
+#include "rivulet/counts/NextDetectionsI.h"
+#include "rivulet/counts/TabulatedNextDetections.h"
+#include "rivulet/data/ReleasesControllerI.h"
+#include "rivulet/data/SitesControllerI.h"
+#include "rivulet/data/YearsControllerI.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/model/ModelDefinitionItem.h"
+#include "rivulet/model/ModelFit.h"
+#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/model/RivuletLikelihood.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <mutex>
+#include <random>
+
+namespace rivulet::gof {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The counts of one simulated study, on the data's controllers.
+class SimulatedCounts : public TabulatedNextDetections
+{
+public:
+    using TabulatedNextDetections::TabulatedNextDetections;
+    NextDetectionTables& tables() { return tables_; }
+    void update() override {}
+};
+
+// ln N! − Σ ln n! + Σ n ln(n / N) of one multinomial.
+double saturatedOf(const std::vector<std::int64_t>& counts)
+{
+    std::int64_t total = 0;
+    for (const std::int64_t n : counts)
+        total += n;
+    if (total == 0)
+        return 0.0;
+    double sum = std::lgamma(static_cast<double>(total) + 1.0);
+    for (const std::int64_t n : counts) {
+        if (n > 0)
+            sum += -std::lgamma(static_cast<double>(n) + 1.0) +
+                   static_cast<double>(n) * std::log(static_cast<double>(n) / total);
+    }
+    return sum;
+}
+
+// The outcomes of a likelihood cell: its counts laid out [site][year] as its probabilities, and
+// the never-seen count last.
+std::vector<std::int64_t> outcomesOf(const LikelihoodCell& cell)
+{
+    const int S = cell.siteCount();
+    const int Y = cell.yearCount();
+    std::vector<std::int64_t> outcomes(static_cast<std::size_t>(S * Y) + 1, 0);
+    for (int s = cell.site() + 1; s < S; ++s) {
+        for (int y = cell.year(); y < Y; ++y)
+            outcomes[static_cast<std::size_t>(s * Y + y)] = cell.counts().count(s, y);
+    }
+    outcomes.back() = cell.neverSeen();
+    return outcomes;
+}
+
+PearsonFit pearsonOf(const std::vector<LikelihoodCell>& cells,
+                     const std::vector<std::vector<double>>& next,
+                     const std::vector<double>& neverSeen, int parameters)
+{
+    constexpr double MinimumExpected = 2.0;
+    PearsonFit fit;
+    double relativeSum = 0.0;
+    int categories = 0;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        const LikelihoodCell& cell = cells[k];
+        const double fish = static_cast<double>(cell.fishCount());
+        if (fish <= 0.0)
+            continue;
+        const std::vector<std::int64_t> outcomes = outcomesOf(cell);
+        std::vector<double> chances = next[k];
+        chances.push_back(neverSeen[k]);
+        // Pooled in order until each pooled cell expects at least 2 fish.
+        std::vector<std::pair<double, double>> pooled; // observed, expected
+        double observed = 0.0;
+        double expected = 0.0;
+        for (std::size_t j = 0; j < outcomes.size(); ++j) {
+            if (chances[j] <= 0.0 && outcomes[j] == 0)
+                continue;
+            observed += static_cast<double>(outcomes[j]);
+            expected += fish * std::max(chances[j], 0.0);
+            if (expected >= MinimumExpected) {
+                pooled.emplace_back(observed, expected);
+                observed = expected = 0.0;
+            }
+        }
+        if (observed > 0.0 || expected > 0.0) {
+            if (pooled.empty()) {
+                pooled.emplace_back(observed, expected);
+            } else {
+                pooled.back().first += observed;
+                pooled.back().second += expected;
+            }
+        }
+        categories += static_cast<int>(pooled.size()) - 1;
+        for (const auto& [o, e] : pooled) {
+            if (e <= 0.0)
+                continue;
+            fit.chiSquare += (o - e) * (o - e) / e;
+            relativeSum += (o - e) / e;
+            ++fit.cells;
+        }
+    }
+    fit.df = categories - parameters;
+    fit.meanRelativeResidual = fit.cells > 0 ? relativeSum / fit.cells : 0.0;
+    if (fit.df > 0 && 1.0 + fit.meanRelativeResidual > 0.0)
+        fit.fletcherChat = (fit.chiSquare / fit.df) / (1.0 + fit.meanRelativeResidual);
+    return fit;
+}
+
+// A multinomial draw of `fish` over `chances` (the rest of the probability is the last
+// outcome, never seen) by conditional binomials; counts into `drawn`, the rest returned.
+std::int64_t drawMultinomial(std::mt19937_64& random, std::int64_t fish,
+                             const std::vector<double>& chances, std::vector<std::int64_t>& drawn)
+{
+    drawn.assign(chances.size(), 0);
+    double left = 1.0;
+    for (std::size_t j = 0; j < chances.size() && fish > 0; ++j) {
+        const double chance = chances[j];
+        if (chance <= 0.0)
+            continue;
+        const double share = left > 0.0 ? std::min(chance / left, 1.0) : 1.0;
+        const std::int64_t n = std::binomial_distribution<std::int64_t>(fish, share)(random);
+        drawn[j] = n;
+        fish -= n;
+        left -= chance;
+    }
+    return fish;
+}
+
+std::int64_t drawBinomial(std::mt19937_64& random, std::int64_t fish, double chance)
+{
+    if (fish <= 0 || chance <= 0.0)
+        return 0;
+    if (chance >= 1.0)
+        return fish;
+    return std::binomial_distribution<std::int64_t>(fish, chance)(random);
+}
+
+} // namespace
+
+double saturatedLogLikelihood(const ParameterStructure& structure, const NextDetectionsI& counts)
+{
+    const RivuletLikelihood likelihood(structure, counts, counts.releasesController(),
+                                       counts.sitesController(), counts.yearsController());
+    double sum = 0.0;
+    for (const LikelihoodCell& cell : likelihood.cells())
+        sum += saturatedOf(outcomesOf(cell));
+    return sum;
+}
+
+// The most general model fitted to the data: its structure, its cells' chances and what the
+// simulation needs of the data.
+struct ParametricBootstrap::Model
+{
+    EquatingScheme scheme;
+    ParameterStructure structure;
+    std::vector<double> estimates;
+    // Per likelihood cell (in the likelihood's order): release position, site, year, fish (the
+    // release's, for its first cell) and the chances of its outcomes.
+    struct Cell
+    {
+        int release = 0;
+        int site = 0;
+        int year = 0;
+        std::int64_t fish = 0;
+        bool first = false;
+        std::vector<double> next;
+    };
+    std::vector<Cell> cells;
+    // cellOf[(r * S + s) * Y + y]: the cell of group (r, s, y), -1 for none.
+    std::vector<int> cellOf;
+    // removalShare[(r * S + s) * Y + y]: the data's share of the release's detections at (s, y)
+    // that removed the fish.
+    std::vector<double> removalShare;
+    std::vector<int> releaseIds;
+    int siteCount = 0;
+    int yearCount = 0;
+
+    std::size_t at(int r, int s, int y) const
+    {
+        return static_cast<std::size_t>((r * siteCount + s) * yearCount + y);
+    }
+};
+
+ParametricBootstrap::ParametricBootstrap(const NextDetectionsI& counts,
+                                         const ModelCatalogue& catalogue, const FitOptions& options)
+    : counts_(counts), catalogue_(catalogue), options_(options)
+{
+}
+
+ParametricBootstrap::~ParametricBootstrap() = default;
+
+bool ParametricBootstrap::fitObserved(const std::atomic<bool>& cancel)
+{
+    result_ = Result{};
+    model_.reset();
+    error_.clear();
+    std::optional<EquatingScheme> scheme;
+    if (!catalogue_.fitList().empty()) {
+        scheme = catalogue_.fitList().front();
+    } else {
+        for (const auto& item : catalogue_.definitionItems()) {
+            if (!item->isHeading()) {
+                scheme = item->scheme();
+                break;
+            }
+        }
+    }
+    if (!scheme) {
+        error_ = QStringLiteral("There is no model to test: the study has no included release.");
+        return false;
+    }
+    const ReleasesControllerI& releases = counts_.releasesController();
+    const SitesControllerI& sites = counts_.sitesController();
+    const YearsControllerI& years = counts_.yearsController();
+    auto model = std::make_unique<Model>();
+    model->scheme = *scheme;
+    model->structure = ParameterStructure(releases, sites, years);
+    catalogue_.applyModel(scheme->captureCode, scheme->survivalCode, model->structure);
+    result_.model = ModelCatalogue::modelName(catalogue_.dataClass(), *scheme);
+    result_.scheme = *scheme;
+    result_.parameters = model->structure.numFree();
+
+    FitOptions options = options_;
+    options.covariance = true;
+    options.profiles = FitOptions::Profiles::None;
+    ModelFit fit =
+        fitModel(FitProblem{model->structure, counts_, releases, sites, years}, options, cancel);
+    if (fit.summary.ending != FitEnding::Converged) {
+        error_ = fit.summary.ending == FitEnding::Canceled
+                     ? QStringLiteral("canceled")
+                     : QStringLiteral("The fit of the most general model %1 did not converge: %2")
+                           .arg(result_.model, fit.summary.message);
+        return false;
+    }
+    result_.logLikelihood = fit.summary.logLikelihood;
+    result_.informedParameters =
+        fit.summary.estimates.empty() ? result_.parameters : fit.summary.informedParameters;
+    model->estimates = fit.estimates;
+
+    RivuletLikelihood likelihood(model->structure, counts_, releases, sites, years);
+    std::vector<std::vector<double>> next;
+    std::vector<double> neverSeen;
+    likelihood.cellProbabilities(model->estimates, next, neverSeen);
+    double saturated = 0.0;
+    for (const LikelihoodCell& cell : likelihood.cells())
+        saturated += saturatedOf(outcomesOf(cell));
+    result_.saturatedLogLikelihood = saturated;
+    result_.deviance = -2.0 * (result_.logLikelihood - saturated);
+    result_.pearson = pearsonOf(likelihood.cells(), next, neverSeen, result_.informedParameters);
+
+    model->siteCount = sites.count();
+    model->yearCount = years.count();
+    const QList<int> ids = releases.ids();
+    model->releaseIds.assign(ids.begin(), ids.end());
+    const std::size_t size = static_cast<std::size_t>(releases.count()) *
+                             static_cast<std::size_t>(model->siteCount) *
+                             static_cast<std::size_t>(model->yearCount);
+    model->cellOf.assign(size, -1);
+    model->removalShare.assign(size, 0.0);
+    const auto& cells = likelihood.cells();
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        const LikelihoodCell& cell = cells[k];
+        Model::Cell simulated;
+        simulated.release = cell.release();
+        simulated.site = cell.site();
+        simulated.year = cell.year();
+        simulated.first = cell.site() == cell.releaseSite() && cell.year() == cell.releaseYear();
+        simulated.fish = simulated.first ? cell.fishCount() : 0;
+        simulated.next = std::move(next[k]);
+        if (!simulated.first)
+            model->cellOf[model->at(cell.release(), cell.site(), cell.year())] =
+                static_cast<int>(k);
+        model->cells.push_back(std::move(simulated));
+    }
+    for (int r = 0; r < releases.count(); ++r) {
+        const ReleaseId release{model->releaseIds[static_cast<std::size_t>(r)]};
+        for (int s = 1; s < model->siteCount; ++s) {
+            for (int y = 0; y < model->yearCount; ++y) {
+                const int detections = counts_.releaseDetections(release, s, y);
+                if (detections > 0)
+                    model->removalShare[model->at(r, s, y)] =
+                        static_cast<double>(counts_.releaseRemovals(release, s, y)) / detections;
+            }
+        }
+    }
+    model_ = std::move(model);
+    return true;
+}
+
+void ParametricBootstrap::run(int replicates, std::uint64_t seed, const std::atomic<bool>& cancel,
+                              const std::function<void(int)>& progress)
+{
+    if (!model_ || replicates <= 0)
+        return;
+    const Clock::time_point start = Clock::now();
+    const Model& model = *model_;
+    const ReleasesControllerI& releases = counts_.releasesController();
+    const SitesControllerI& sites = counts_.sitesController();
+    const YearsControllerI& years = counts_.yearsController();
+    FitOptions options = options_;
+    options.covariance = false;
+    options.profiles = FitOptions::Profiles::None;
+    const int S = model.siteCount;
+    const int Y = model.yearCount;
+
+    struct Replicate
+    {
+        bool converged = false;
+        double deviance = 0.0;
+        double fitSeconds = 0.0;
+        double seconds = 0.0;
+    };
+    std::vector<Replicate> done(static_cast<std::size_t>(replicates));
+    std::mutex progressMutex;
+    int finished = 0;
+    options.workerPool().parallelFor(static_cast<std::size_t>(replicates), [&](std::size_t i) {
+        if (cancel.load())
+            return;
+        const Clock::time_point begun = Clock::now();
+        std::seed_seq sequence{static_cast<std::uint32_t>(seed),
+                               static_cast<std::uint32_t>(seed >> 32),
+                               static_cast<std::uint32_t>(i)};
+        std::mt19937_64 random(sequence);
+        SimulatedCounts counts(releases, sites, years);
+        NextDetectionTables& tables = counts.tables();
+        tables.reset(S, Y);
+        // Fish at each group of each release, filled from above as the simulation goes down.
+        std::vector<std::int64_t> atGroup(model.cellOf.size(), 0);
+        std::vector<std::int64_t> drawn;
+        for (const Model::Cell& cell : model.cells) {
+            const int r = cell.release;
+            const ReleaseId release{model.releaseIds[static_cast<std::size_t>(r)]};
+            const std::int64_t fish =
+                cell.first ? cell.fish : atGroup[model.at(r, cell.site, cell.year)];
+            const std::int64_t never = drawMultinomial(random, fish, cell.next, drawn);
+            NextDetectionTables::ReleaseCounts* releaseCounts =
+                cell.first ? &tables.release(release.value) : nullptr;
+            NextDetectionTables::GroupCounts* group =
+                cell.first || fish == 0 ? nullptr
+                                        : &tables.group(release.value, cell.site, cell.year);
+            if (releaseCounts)
+                releaseCounts->notSeen = static_cast<std::int32_t>(never);
+            if (group)
+                group->notSeenAgain = static_cast<std::int32_t>(never);
+            for (int s = cell.site + 1; s < S; ++s) {
+                for (int y = cell.year; y < Y; ++y) {
+                    const std::int64_t n = drawn[static_cast<std::size_t>(s * Y + y)];
+                    if (n == 0)
+                        continue;
+                    const std::int64_t removed =
+                        s == S - 1 ? 0
+                                   : drawBinomial(random, n, model.removalShare[model.at(r, s, y)]);
+                    if (releaseCounts) {
+                        releaseCounts->next.add(s, y, static_cast<std::int32_t>(n));
+                        if (removed > 0)
+                            releaseCounts->removed.add(s, y, static_cast<std::int32_t>(removed));
+                    } else if (group) {
+                        group->next.add(s, y, static_cast<std::int32_t>(n));
+                        if (removed > 0)
+                            group->removed.add(s, y, static_cast<std::int32_t>(removed));
+                    }
+                    if (s < S - 1)
+                        atGroup[model.at(r, s, y)] += n - removed;
+                }
+            }
+        }
+        Replicate& replicate = done[i];
+        const Clock::time_point fitStart = Clock::now();
+        const ModelFit fit =
+            fitModel(FitProblem{model.structure, counts, releases, sites, years}, options, cancel);
+        replicate.fitSeconds = secondsSince(fitStart);
+        if (fit.summary.ending == FitEnding::Converged) {
+            replicate.converged = true;
+            replicate.deviance = -2.0 * (fit.summary.logLikelihood -
+                                         saturatedLogLikelihood(model.structure, counts));
+        }
+        replicate.seconds = secondsSince(begun);
+        if (cancel.load())
+            return;
+        const std::lock_guard<std::mutex> lock(progressMutex);
+        ++finished;
+        if (progress)
+            progress(finished);
+    });
+    result_.requested = replicates;
+    result_.seed = seed;
+    result_.canceled = cancel.load();
+    result_.deviances.clear();
+    result_.failed = 0;
+    result_.fitSeconds = 0.0;
+    result_.replicateSeconds = 0.0;
+    for (const Replicate& replicate : done) {
+        result_.fitSeconds += replicate.fitSeconds;
+        result_.replicateSeconds += replicate.seconds;
+        if (replicate.converged)
+            result_.deviances.push_back(replicate.deviance);
+        else
+            ++result_.failed;
+    }
+    result_.wallSeconds = secondsSince(start);
+    result_.meanDeviance.reset();
+    result_.chat.reset();
+    result_.p.reset();
+    if (result_.canceled || result_.deviances.empty())
+        return;
+    double sum = 0.0;
+    int atLeast = 0;
+    for (const double deviance : result_.deviances) {
+        sum += deviance;
+        if (deviance >= result_.deviance)
+            ++atLeast;
+    }
+    const double mean = sum / static_cast<double>(result_.deviances.size());
+    result_.meanDeviance = mean;
+    if (mean > 0.0)
+        result_.chat = result_.deviance / mean;
+    result_.p = static_cast<double>(atLeast) / static_cast<double>(result_.deviances.size());
+}
+
+} // namespace rivulet::gof
