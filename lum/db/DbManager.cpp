@@ -24,6 +24,10 @@ int DbManager::open(const QString& path)
         registerModels();
     if (!m_db)
         m_db = std::make_unique<SqliteDb>();
+    QStringList tableNames = otherTables();
+    for (const auto& entry : m_models)
+        tableNames.append(entry.second->tableName());
+    m_db->setOwner(applicationId(), schemaVersion(), tableNames);
     const int error = m_db->open(path);
     if (error != 0)
         return error;
