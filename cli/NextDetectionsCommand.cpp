@@ -22,7 +22,9 @@ int NextDetectionsCommand::run(CliContext& context, const QStringList& arguments
     }
     if (!context.updatedStudy())
         return ExitFailure;
-    const QString path = parser.value(QStringLiteral("write"));
+    QString path = parser.value(QStringLiteral("write"));
+    if (path == QLatin1String("-"))
+        path.clear();
     const auto save = context.actions().saveNextDetections(path);
     if (context.tracker().run(*save) != TerminalTracker::Complete)
         return ExitFailure;
