@@ -31,6 +31,18 @@ int DbManager::open(const QString& path)
     const int error = m_db->open(path);
     if (error != 0)
         return error;
+    // A program that stamps its files makes every table with the file; a file that lost some
+    // of them lost their rows, and empty tables made in their place would pass for a study
+    // without data.
+    QStringList present;
+    QStringList missing;
+    for (const auto& entry : m_models)
+        (m_db->tableExists(*entry.second) ? present : missing).append(entry.second->tableName());
+    if (applicationId() != 0 && !present.isEmpty() && !missing.isEmpty())
+        return m_db->refuse(QStringLiteral("The database \"%1\" is damaged: the tables %2 are "
+                                           "missing. Restore it from a copy, or load the study "
+                                           "into a new file.")
+                                .arg(path, missing.join(QStringLiteral(", "))));
     createTables();
     return 0;
 }

@@ -248,6 +248,12 @@ int SqliteDb::close()
     return 0;
 }
 
+int SqliteDb::refuse(const QString& message)
+{
+    close();
+    return fail(QSqlError::ConnectionError, message);
+}
+
 bool SqliteDb::isOpen() const
 {
     return m_registry != nullptr;

@@ -66,6 +66,8 @@ public:
     void setOwner(qint32 applicationId, int schemaVersion, const QStringList& tableNames);
     // Closes and removes the connections of every thread; later operations fail until open().
     int close();
+    // Closes the database as open() does when it refuses a file, with `message` as the error.
+    int refuse(const QString& message);
     bool isOpen() const;
     QString path() const;
 

@@ -138,7 +138,8 @@ TEST_F(StoredOutcome, AnEditWhileAnotherProcessWritesSaysSoAndChangesNothing)
         runTool(with({"releases"})).out.contains(QRegularExpression("ALDUPR 2008 +included")));
 }
 
-// Damaged files: another program's SQLite file got seven tables and the WAL journal.
+// Damaged files: another program's SQLite file got seven tables and the WAL journal; a study
+// file without one of its tables got an empty one.
 TEST_F(StoredOutcome, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas)
 {
     const QString foreign = dir + "/other.sqlite";
@@ -165,6 +166,17 @@ TEST_F(StoredOutcome, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas)
         ASSERT_EQ(file.exec("PRAGMA application_id=0"), 0);
     }
     EXPECT_EQ(runTool(with({"info"})).exitCode, 0);
+
+    // A study file that lost a table was given an empty one: "Releases: 0", exit 0.
+    {
+        lum::SqliteDb file;
+        ASSERT_EQ(file.open(db), 0);
+        ASSERT_EQ(file.exec("drop table releases"), 0);
+    }
+    const ToolRun damaged = runTool(with({"update"}));
+    EXPECT_EQ(damaged.exitCode, cli::ExitFailure);
+    EXPECT_TRUE(damaged.err.contains("is damaged: the tables releases are missing"))
+        << damaged.err.toStdString();
 }
 
 } // namespace
