@@ -771,9 +771,18 @@ void RivuletWindow::onRunTerminated()
         setConfigurationWindowsEnabled(true);
         break;
     }
-    case AgesRun:
-        warn(QStringLiteral("Load Age Data canceled."));
+    case AgesRun: {
+        const auto* ages = dynamic_cast<const StudyJob<AgeDataLoader>*>(job_.get());
+        if (ages && ages->storedDespiteCancel()) {
+            hasAgeData_ = true;
+            warn(QStringLiteral("Cancel came after the age data were stored: the tags have their "
+                                "cohorts, and the study is being brought up to date."));
+            startUpdate();
+            return;
+        }
+        warn(QStringLiteral("Load Age Data canceled; the stored study is unchanged."));
         break;
+    }
     case EstimationRun:
         warn(QStringLiteral("Model estimation canceled."));
         break;
