@@ -167,6 +167,20 @@ TEST_F(StoredOutcome, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas)
     }
     EXPECT_EQ(runTool(with({"info"})).exitCode, 0);
 
+    // Detections naming a site the file no longer holds were skipped without a word.
+    {
+        lum::SqliteDb file;
+        ASSERT_EQ(file.open(db), 0);
+        ASSERT_EQ(file.exec("delete from sites where id = (select site_id from observations "
+                            "where site_id in (select id from sites where active_sequence >= 0) "
+                            "limit 1)"),
+                  0);
+    }
+    const ToolRun dangling = runTool(with({"update"}));
+    EXPECT_EQ(dangling.exitCode, cli::ExitFailure);
+    EXPECT_TRUE(dangling.err.contains("The database is damaged: a detection names site id"))
+        << dangling.err.toStdString();
+
     // A study file that lost a table was given an empty one: "Releases: 0", exit 0.
     {
         lum::SqliteDb file;
