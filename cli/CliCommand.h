@@ -11,7 +11,10 @@ enum ExitCode
 {
     ExitSuccess = 0,
     ExitFailure = 1,
-    ExitUsage = 2
+    ExitUsage = 2,
+    // Ctrl-C came too late to stop a change that was already stored: the change holds, a later
+    // step (named in the warning) did not run.
+    ExitStoredThenCanceled = 3
 };
 
 // One command of the tool. A command lives in its own file and is listed

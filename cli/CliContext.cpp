@@ -93,17 +93,30 @@ Study* CliContext::updatedStudy()
     Study* opened = study();
     if (!opened)
         return nullptr;
-    const auto update = actions().update();
-    switch (tracker().run(*update)) {
-    case TerminalTracker::Complete:
+    switch (runUpdate()) {
+    case 0:
         return opened;
-    case TerminalTracker::Canceled:
+    case 2:
         m_out.warning(QStringLiteral("Update canceled."));
         return nullptr;
-    case TerminalTracker::Failed:
+    default:
         break;
     }
     return nullptr;
+}
+
+int CliContext::runUpdate()
+{
+    const auto update = actions().update();
+    switch (tracker().run(*update)) {
+    case TerminalTracker::Complete:
+        return 0;
+    case TerminalTracker::Canceled:
+        return 2;
+    case TerminalTracker::Failed:
+        break;
+    }
+    return 1;
 }
 
 StudyActions CliContext::actions()

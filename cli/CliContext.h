@@ -53,6 +53,9 @@ public:
     // study(), then the update job run to its end; null, after reporting why, when that
     // fails or is canceled.
     Study* updatedStudy();
+    // study() (which must have succeeded), then the update job run to its end, unreported.
+    // 0 when it completed, 1 when it failed, 2 when it was canceled.
+    int runUpdate();
     // The actions of study() on the tracker's runner (valid after study() succeeded).
     StudyActions actions();
 

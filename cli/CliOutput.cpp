@@ -7,6 +7,9 @@
 
 namespace rivulet::cli {
 
+const QString CliOutput::outputHint =
+    QStringLiteral(" Name a regular file, or \"-\" for standard output.");
+
 CliOutput::CliOutput()
     : m_stdout(std::make_unique<QTextStream>(stdout)),
       m_stderr(std::make_unique<QTextStream>(stderr)), m_out(m_stdout.get()), m_err(m_stderr.get()),
@@ -68,13 +71,13 @@ void CliOutput::progress(int percent)
 
 bool CliOutput::writeFileOrPrint(const QString& path, const QByteArray& content)
 {
-    if (path.isEmpty()) {
+    if (path.isEmpty() || path == QLatin1String("-")) {
         print(QString::fromUtf8(content));
         return true;
     }
     lum::FileReplacer file(path);
     if (!file.replace(content)) {
-        error(file.errorString());
+        error(file.errorString() + outputHint);
         return false;
     }
     return true;

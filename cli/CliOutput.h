@@ -29,8 +29,12 @@ public:
     // Plain text to standard output as it is (help, tables).
     void print(const QString& text);
     void progress(int percent);
+    // What to do about an output file that cannot be written, added to its error.
+    static const QString outputHint;
+
     // Writes `content` to the file, replacing it only once all is written, or prints it when
-    // no file is given. False, after reporting the error, when the file cannot be written.
+    // no file or "-" is given. False, after reporting the error, when the file cannot be
+    // written (only regular files are).
     bool writeFileOrPrint(const QString& path, const QByteArray& content);
     // Removes the percentage line, if one is shown.
     void endProgress();

@@ -95,8 +95,10 @@ const std::vector<CommandEntry>& CommandTable::entries()
          "survival, capture and performance as HTML and CSV, and releases.html",
          &make<FitCommand>,
          {
-             {"--optimizer TEXT", "the optimizer and its settings (\"id;name=value;...\"; default: "
-                                  "the settings' value)"},
+             {"--optimizer TEXT",
+              "the optimizer and its settings (\"NAME;setting=value;...\", NAME "
+              "one of fletch, quasi-newton, powell, simplex; default: the "
+              "settings' value)"},
              {"--model NAME", "fit this model instead of the fit list; repeat it for more models"},
              {"--out DIR", "write comparison.csv, estimates.csv and the reports into DIR"},
              {"--report-model NAME", "write the reports of this model instead of the best one"},

@@ -3,6 +3,9 @@
 #include "cli/CliCommand.h"
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
+#include "lum/db/DbTransaction.h"
+#include "lum/db/SqliteDb.h"
+#include "rivulet/data/RivuletDb.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyConfiguration.h"
 
@@ -24,11 +27,48 @@ int runConfigurationEdit(CliContext& context, const QString& command,
     Study* study = configurableStudy(context, command);
     if (!study)
         return ExitFailure;
+    lum::SqliteDb* db = study->database().database();
+    // The edit is made on the positions this run just derived; a study another process changed
+    // since (a load, another edit) would take it at the wrong place, so it waits for the write
+    // lock and goes ahead only if nothing was committed meanwhile.
+    const qint64 seen = db->dataVersion();
+    lum::DbTransaction lock(*db);
+    if (lock.error() != 0) {
+        context.out().error(
+            QStringLiteral("%1: nothing was changed: %2").arg(command, db->lastError().text()));
+        return ExitFailure;
+    }
+    if (db->dataVersion() != seen) {
+        context.out().error(QStringLiteral("%1: another process changed the study while this "
+                                           "command read it; nothing was changed. Run the "
+                                           "command again.")
+                                .arg(command));
+        return ExitFailure;
+    }
     StudyConfiguration configuration(*study);
     if (!edit(configuration))
         return ExitFailure;
+    if (lock.commit() != 0) {
+        context.out().error(QStringLiteral("%1: the change could not be stored: %2")
+                                .arg(command, db->lastError().text()));
+        return ExitFailure;
+    }
     // The detection sequences, counts and summary follow the new configuration.
-    return context.updatedStudy() ? ExitSuccess : ExitFailure;
+    switch (context.runUpdate()) {
+    case 0:
+        return ExitSuccess;
+    case 2:
+        context.out().warning(
+            QStringLiteral("%1: the change was stored; the update that derives the detection "
+                           "histories from it was canceled. Run \"update\" before fitting.")
+                .arg(command));
+        return ExitStoredThenCanceled;
+    default:
+        context.out().error(
+            QStringLiteral("%1: the change was stored, but the update that follows it failed")
+                .arg(command));
+        return ExitFailure;
+    }
 }
 
 } // namespace rivulet::cli

@@ -108,7 +108,8 @@ int DiagramCommand::run(CliContext& context, const QStringList& arguments)
     }
     lum::FileReplacer file(png);
     if (!file.replace(encoded)) {
-        out.error(QStringLiteral("Can't write \"%1\": %2").arg(png, file.reason()));
+        out.error(
+            QStringLiteral("Can't write \"%1\": %2 Name a regular file.").arg(png, file.reason()));
         return ExitFailure;
     }
     out.status(QStringLiteral("Wrote %1").arg(png));

@@ -4,6 +4,8 @@
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
 #include "cli/TerminalTracker.h"
+#include "lum/estimation/OptimizerFactory.h"
+#include "lum/report/ReportWriter.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/model/ModelEstimator.h"
@@ -17,10 +19,15 @@
 #include "rivulet/study/StudyActions.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace rivulet::cli {
@@ -88,8 +95,13 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
         error =
             QStringLiteral("fit does not take \"%1\"").arg(parser.positionalArguments().first());
     } else {
-        if (parser.isSet(QStringLiteral("optimizer")))
-            parsed.fit.optimizer = parser.value(QStringLiteral("optimizer"));
+        if (parser.isSet(QStringLiteral("optimizer"))) {
+            // Refused here rather than fitted with another optimizer than the one asked for.
+            const auto optimizer =
+                lum::parseOptimizer(parser.value(QStringLiteral("optimizer")), &error);
+            if (optimizer)
+                parsed.fit.optimizer = optimizer->settingsString();
+        }
         parsed.models = parser.values(QStringLiteral("model"));
         parsed.outDir = parser.value(QStringLiteral("out"));
         parsed.files.reports.reportModel = parser.value(QStringLiteral("report-model"));
@@ -183,6 +195,50 @@ bool makeOutputFolder(const QString& path, CliOutput& out)
     return true;
 }
 
+// Moves every file written into `staging` to the same place under `outDir`, replacing the
+// files there. Nothing is moved when one of them cannot be replaced (a folder, a pipe), so the
+// folder is then as it was; a rename on one file system needs no room, so once the checks pass
+// only a system failure can stop the moves part-way, and that is reported file by file.
+bool moveResults(const QString& staging, const QString& outDir, CliOutput& out)
+{
+    QStringList names;
+    QDirIterator files(staging, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        names.append(QDir(staging).relativeFilePath(files.next()));
+    names.sort();
+    const QDir target(outDir);
+    for (const QString& name : names) {
+        const QFileInfo existing(target.filePath(name));
+        if (existing.exists() && !existing.isFile()) {
+            out.error(QStringLiteral("Can't replace \"%1\": it is not a regular file. No result "
+                                     "file was written; the folder \"%2\" is as it was.")
+                          .arg(existing.filePath(), outDir));
+            return false;
+        }
+        if (!QDir().mkpath(existing.absolutePath())) {
+            out.error(QStringLiteral("Can't create the folder \"%1\". No result file was written.")
+                          .arg(existing.absolutePath()));
+            return false;
+        }
+    }
+    QStringList moved;
+    for (const QString& name : names) {
+        const QByteArray from = QFile::encodeName(QDir(staging).filePath(name));
+        const QByteArray to = QFile::encodeName(target.filePath(name));
+        if (std::rename(from.constData(), to.constData()) != 0) {
+            out.error(QStringLiteral("Can't move \"%1\" into place: %2. Replaced before the "
+                                     "failure: %3")
+                          .arg(target.filePath(name), QString::fromLocal8Bit(std::strerror(errno)),
+                               moved.isEmpty() ? QStringLiteral("none")
+                                               : moved.join(QStringLiteral(", "))));
+            return false;
+        }
+        moved.append(name);
+        out.status(lum::ReportWriter::createdMessage(target.filePath(name)));
+    }
+    return true;
+}
+
 } // namespace
 
 int FitCommand::run(CliContext& context, const QStringList& arguments)
@@ -268,8 +324,22 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
         parsed->estimatePrecision.value_or(settings.value(RivuletSettings::PrecisionEst).toInt());
     parsed->files.reports.errorPrecision =
         parsed->errorPrecision.value_or(settings.value(RivuletSettings::PrecisionErr).toInt());
-    const auto files = context.actions().writeResults(parsed->outDir, parsed->files);
-    return tracker.run(*files) == TerminalTracker::Complete ? ExitSuccess : ExitFailure;
+    // Written aside first, so that a failure (a full disk) leaves the folder as it was instead
+    // of new files beside the earlier study's.
+    QTemporaryDir staging(QDir(parsed->outDir).filePath(QStringLiteral(".rivulet-out-XXXXXX")));
+    if (!staging.isValid()) {
+        out.error(QStringLiteral("Can't write into the output folder \"%1\": %2")
+                      .arg(parsed->outDir, staging.errorString()));
+        return ExitFailure;
+    }
+    parsed->files.reports.staged = true;
+    const auto files = context.actions().writeResults(staging.path(), parsed->files);
+    if (tracker.run(*files) != TerminalTracker::Complete) {
+        out.error(QStringLiteral("No result file was written; the folder \"%1\" is as it was.")
+                      .arg(parsed->outDir));
+        return ExitFailure;
+    }
+    return moveResults(staging.path(), parsed->outDir, out) ? ExitSuccess : ExitFailure;
 }
 
 } // namespace rivulet::cli

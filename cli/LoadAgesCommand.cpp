@@ -45,7 +45,16 @@ int LoadAgesCommand::run(CliContext& context, const QStringList& arguments)
     case TerminalTracker::Complete:
         break;
     case TerminalTracker::Canceled:
-        context.out().warning(QStringLiteral("Age data load canceled."));
+        if (load->storedDespiteCancel()) {
+            context.out().warning(
+                QStringLiteral("Ctrl-C came after the ages of \"%1\" were stored: the tags have "
+                               "their cohorts; only the load's closing report was canceled.")
+                    .arg(arguments.first()));
+            printSummary(context.out());
+            return ExitStoredThenCanceled;
+        }
+        context.out().warning(
+            QStringLiteral("Age data load canceled; the stored study is unchanged."));
         return ExitFailure;
     case TerminalTracker::Failed:
         return ExitFailure;

@@ -42,7 +42,16 @@ int LoadObservationsCommand::run(CliContext& context, const QStringList& argumen
     case TerminalTracker::Complete:
         break;
     case TerminalTracker::Canceled:
-        context.out().warning(QStringLiteral("Load Data canceled."));
+        if (load->storedDespiteCancel()) {
+            context.out().warning(
+                QStringLiteral("Ctrl-C came after the new study was stored: the study now holds "
+                               "the data of \"%1\"; only the load's closing report was canceled. "
+                               "Run \"update\" before fitting.")
+                    .arg(arguments.first()));
+            printSummary(context.out(), load->job().summary());
+            return ExitStoredThenCanceled;
+        }
+        context.out().warning(QStringLiteral("Load Data canceled; the stored study is unchanged."));
         return ExitFailure;
     case TerminalTracker::Failed:
         return ExitFailure;

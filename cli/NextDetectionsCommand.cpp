@@ -7,6 +7,8 @@
 #include "rivulet/study/SaveNextDetectionsJob.h"
 #include "rivulet/study/StudyActions.h"
 
+#include <QFileInfo>
+
 namespace rivulet::cli {
 
 int NextDetectionsCommand::run(CliContext& context, const QStringList& arguments)
@@ -22,7 +24,15 @@ int NextDetectionsCommand::run(CliContext& context, const QStringList& arguments
     }
     if (!context.updatedStudy())
         return ExitFailure;
-    const QString path = parser.value(QStringLiteral("write"));
+    QString path = parser.value(QStringLiteral("write"));
+    if (path == QLatin1String("-"))
+        path.clear();
+    const QFileInfo target(path);
+    if (!path.isEmpty() && target.exists() && !target.isFile()) {
+        context.out().error(QStringLiteral("Can't write \"%1\": it is not a regular file.%2")
+                                .arg(path, CliOutput::outputHint));
+        return ExitFailure;
+    }
     const auto save = context.actions().saveNextDetections(path);
     if (context.tracker().run(*save) != TerminalTracker::Complete)
         return ExitFailure;

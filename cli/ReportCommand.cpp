@@ -48,11 +48,15 @@ int ReportCommand::run(CliContext& context, const QStringList& arguments)
         out.print(ReportText::fromHtml(report.html()));
         return ExitSuccess;
     }
+    if (path == QLatin1String("-")) {
+        out.print(report.html());
+        return ExitSuccess;
+    }
     lum::ReportWriter writer;
     if (!writer.writeHtml(path, report.html())) {
-        out.error(writer.reason().isEmpty()
-                      ? writer.errorString()
-                      : writer.errorString() + QLatin1Char(' ') + writer.reason());
+        out.error(writer.reason().isEmpty() ? writer.errorString()
+                                            : writer.errorString() + QLatin1Char(' ') +
+                                                  writer.reason() + CliOutput::outputHint);
         return ExitFailure;
     }
     out.status(lum::ReportWriter::createdMessage(path));

@@ -1,7 +1,10 @@
-// The age data loader on arbitrary files, over a study of a few tags.
+// The age data loader on arbitrary files, over a study of a few tags: no file may end the
+// program, and a file it accepts stores no cohort outside the plausible brood years.
 #include "FuzzStudy.h"
 
+#include "lum/db/TableData.h"
 #include "rivulet/input/AgeDataLoader.h"
+#include "rivulet/input/AgeLine.h"
 
 namespace {
 
@@ -22,5 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static rivulet::fuzz::FuzzStudy& study = studyWithTags();
     rivulet::AgeDataLoader loader(study.writeInput(data, size), &study.db());
     loader.process();
+    if (loader.loaded()) {
+        const lum::TableData outside(
+            *study.db().database(),
+            QStringLiteral("select count(*) from cohorts where cohort < ? or cohort > ?"),
+            {rivulet::AgeLine::firstCohort, rivulet::AgeLine::lastCohort});
+        if (outside.intValue(0, 0) != 0)
+            __builtin_trap();
+    }
     return 0;
 }

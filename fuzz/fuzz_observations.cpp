@@ -2,6 +2,7 @@
 // configuration: a row is stored or refused, never the end of the program.
 #include "FuzzStudy.h"
 
+#include "lum/db/TableData.h"
 #include "rivulet/data/ReleasesController.h"
 #include "rivulet/data/SitesController.h"
 #include "rivulet/data/YearsController.h"
@@ -33,5 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                   &loaders.study.db());
     loader.setSitesConfig(&loaders.config, &loaders.settings);
     loader.run();
+    // A file it accepts holds no detection before its fish's release (the times are ISO
+    // text, which sorts as time does).
+    if (!loader.failed()) {
+        const lum::TableData early(*loaders.study.db().database(),
+                                   QStringLiteral("select count(*) from observations o join tags "
+                                                  "t on o.tag_id = t.id where o.obs_time < "
+                                                  "t.release_time"));
+        if (early.intValue(0, 0) != 0)
+            __builtin_trap();
+    }
     return 0;
 }

@@ -24,9 +24,25 @@ int DbManager::open(const QString& path)
         registerModels();
     if (!m_db)
         m_db = std::make_unique<SqliteDb>();
+    QStringList tableNames = otherTables();
+    for (const auto& entry : m_models)
+        tableNames.append(entry.second->tableName());
+    m_db->setOwner(applicationId(), schemaVersion(), tableNames);
     const int error = m_db->open(path);
     if (error != 0)
         return error;
+    // A program that stamps its files makes every table with the file; a file that lost some
+    // of them lost their rows, and empty tables made in their place would pass for a study
+    // without data.
+    QStringList present;
+    QStringList missing;
+    for (const auto& entry : m_models)
+        (m_db->tableExists(*entry.second) ? present : missing).append(entry.second->tableName());
+    if (applicationId() != 0 && !present.isEmpty() && !missing.isEmpty())
+        return m_db->refuse(QStringLiteral("The database \"%1\" is damaged: the tables %2 are "
+                                           "missing. Restore it from a copy, or load the study "
+                                           "into a new file.")
+                                .arg(path, missing.join(QStringLiteral(", "))));
     createTables();
     return 0;
 }

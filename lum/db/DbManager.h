@@ -54,6 +54,12 @@ public:
     virtual int resetTables(const QList<const DbModel*>& keep);
     // Constructs each table model and adds it with addModel().
     virtual int registerModels() = 0;
+    // The id and schema version the program stamps its database files with (see
+    // SqliteDb::setOwner); 0: files are not checked nor stamped.
+    virtual qint32 applicationId() const { return 0; }
+    virtual int schemaVersion() const { return 0; }
+    // Tables the program makes besides those of its models.
+    virtual QStringList otherTables() const { return {}; }
     // Creates, in id order, each missing table and then its indexes; existing tables are left as
     // they are. Returns -1 without an open database, else 0 or the first error.
     virtual int createTables();

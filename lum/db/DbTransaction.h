@@ -11,6 +11,9 @@ class SqliteDb;
 //     if (transaction.error() != 0) return transaction.error();
 //     ... writes ...
 //     return transaction.commit();
+//
+// Inside a transaction already open on the connection it is a savepoint, so a caller can hold
+// the write lock across several writers that each make their own transaction.
 class DbTransaction
 {
 public:
@@ -29,6 +32,7 @@ private:
     SqliteDb& m_db;
     int m_beginError = 0;
     bool m_active = false;
+    bool m_nested = false;
 };
 
 // A read transaction (deferred BEGIN ... COMMIT) on the calling thread's connection: every read

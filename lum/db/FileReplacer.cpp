@@ -14,6 +14,15 @@ bool FileReplacer::replace(const QByteArray& content)
         m_reason = QStringLiteral("It is a folder.");
         return false;
     }
+    // A pipe or a device would be replaced by a regular file of the same name, which is not
+    // what its reader waits for.
+    const QFileInfo target(m_path);
+    if (target.exists() && !target.isFile()) {
+        m_failedToOpen = true;
+        m_reason = QStringLiteral("It is not a regular file (a pipe, a device or a socket); only "
+                                  "regular files are written.");
+        return false;
+    }
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         m_failedToOpen = true;

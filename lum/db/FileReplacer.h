@@ -12,7 +12,8 @@ namespace lum {
 // write leaves the old file as it was and keeps the system's reason ("No space left on
 // device"). QSaveFile::commit() alone is not enough: it reports success after its buffered
 // flush failed, and a short write leaves only "Unknown error", so the content is written
-// unbuffered until it is all out or the system refuses with its reason.
+// unbuffered until it is all out or the system refuses with its reason. A target that exists
+// but is not a regular file (a folder, a pipe, a device) is refused.
 class FileReplacer
 {
 public:

@@ -8,9 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlQuery>
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -130,10 +134,108 @@ int SqliteDb::open(const QString& path)
             QSqlError::ConnectionError,
             QStringLiteral("Unable to open the database file \"%1\": %2").arg(path, error.text()));
     }
-    configureDatabase(*registry);
     m_registry = std::move(registry);
+    // Checked before the journal mode is switched: that too writes to the file.
+    const QString problem = ownershipProblem(path);
+    if (!problem.isEmpty()) {
+        close();
+        return fail(QSqlError::ConnectionError, problem);
+    }
+    if (stampOwner() != 0) {
+        const QSqlError error = lastError();
+        close();
+        return fail(
+            QSqlError::ConnectionError,
+            QStringLiteral("Unable to open the database file \"%1\": %2").arg(path, error.text()));
+    }
+    configureDatabase(*m_registry);
     makeDefault();
     return 0;
+}
+
+void SqliteDb::setOwner(qint32 applicationId, int schemaVersion, const QStringList& tableNames)
+{
+    m_applicationId = applicationId;
+    m_schemaVersion = schemaVersion;
+    m_ownTables = tableNames;
+}
+
+QString SqliteDb::ownershipProblem(const QString& path) const
+{
+    if (m_applicationId == 0)
+        return {};
+    QSqlQuery query(db());
+    const auto pragma = [&query](const char* name) -> qint64 {
+        if (!query.exec(QStringLiteral("PRAGMA ") + QLatin1String(name)) || !query.next())
+            return -1;
+        return query.value(0).toLongLong();
+    };
+    const qint64 applicationId = pragma("application_id");
+    const qint64 version = pragma("user_version");
+    const QString refused =
+        QStringLiteral("The file \"%1\" was not made by this program (%2); it was left "
+                       "unchanged. Name a new file, or one this program made, with --db.");
+    if (applicationId == -1 || version == -1)
+        return refused.arg(path, lastError().text());
+    if (applicationId == m_applicationId) {
+        if (version > m_schemaVersion)
+            return QStringLiteral("The database \"%1\" was made by a newer version of this "
+                                  "program (schema %2; this one knows up to %3); it was left "
+                                  "unchanged.")
+                .arg(path)
+                .arg(version)
+                .arg(m_schemaVersion);
+        return {};
+    }
+    if (applicationId != 0)
+        return refused.arg(path, QStringLiteral("application id %1").arg(applicationId));
+    // Unstamped: new, or made before files were stamped, when it holds only tables of ours.
+    QStringList foreign;
+    for (const QString& table : tables(2)) {
+        if (!m_ownTables.contains(table))
+            foreign.append(table);
+    }
+    if (!foreign.isEmpty())
+        return refused.arg(
+            path, QStringLiteral("it holds the tables %1").arg(foreign.join(QStringLiteral(", "))));
+    return {};
+}
+
+int SqliteDb::stampOwner()
+{
+    if (m_applicationId == 0)
+        return 0;
+    QSqlQuery query(db());
+    if (query.exec(QStringLiteral("PRAGMA application_id")) && query.next() &&
+        query.value(0).toLongLong() == m_applicationId)
+        return 0;
+    if (const int error = exec(QStringLiteral("PRAGMA application_id=%1").arg(m_applicationId)))
+        return error;
+    return exec(QStringLiteral("PRAGMA user_version=%1").arg(m_schemaVersion));
+}
+
+bool SqliteDb::inTransaction() const
+{
+    if (!isOpen())
+        return false;
+    const QSqlDatabase connection = db();
+    if (!connection.isOpen() || !connection.driver())
+        return false;
+    const QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* native = *static_cast<sqlite3* const*>(handle.constData());
+    return native && sqlite3_get_autocommit(native) == 0;
+}
+
+qint64 SqliteDb::dataVersion() const
+{
+    if (!isOpen())
+        return -1;
+    QSqlQuery query(db());
+    if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
+        return -1;
+    return query.value(0).toLongLong();
 }
 
 int SqliteDb::close()
@@ -144,6 +246,12 @@ int SqliteDb::close()
         m_registry.reset();
     }
     return 0;
+}
+
+int SqliteDb::refuse(const QString& message)
+{
+    close();
+    return fail(QSqlError::ConnectionError, message);
 }
 
 bool SqliteDb::isOpen() const

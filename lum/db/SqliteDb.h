@@ -55,9 +55,19 @@ public:
     // folder cannot be created, or the file exists but is not a SQLite database; lastError() then
     // names the file. A database that was open before is closed first. On success this becomes
     // the default database of SqlStatement and TableData.
+    //
+    // With an owner set (setOwner), a file of another program is refused as well, before
+    // anything is written to it: one that carries another application id, a newer schema
+    // version, or (carrying none) tables the owner does not know. A new or empty file is
+    // stamped with the owner's id and version.
     int open(const QString& path);
+    // The application id and schema version this program stamps its files with, and the tables
+    // an unstamped file of an earlier version of it may hold.
+    void setOwner(qint32 applicationId, int schemaVersion, const QStringList& tableNames);
     // Closes and removes the connections of every thread; later operations fail until open().
     int close();
+    // Closes the database as open() does when it refuses a file, with `message` as the error.
+    int refuse(const QString& message);
     bool isOpen() const;
     QString path() const;
 
@@ -78,6 +88,11 @@ public:
     int beginTransaction();
     int commit();
     int rollback();
+    // True while the calling thread's connection is inside a transaction.
+    bool inTransaction() const;
+    // Changes whenever another connection (of this or another process) commits; compare two
+    // readings on one thread to learn whether the file changed in between. -1 on failure.
+    qint64 dataVersion() const;
 
     // Runs one statement and discards any result rows; `values` bind to its `?` in order.
     int exec(const QString& sql, const QVariantList& values = {});
@@ -109,12 +124,18 @@ public:
 
 private:
     int fail(QSqlError::ErrorType type, const QString& message);
+    // Empty when the open file may be written by the owner; else why not.
+    QString ownershipProblem(const QString& path) const;
+    int stampOwner();
     int record(const QSqlError& error) const;
     void makeDefault();
     void dropDefault();
 
     std::shared_ptr<ConnectionRegistry> m_registry;
     QSqlError m_openError;
+    qint32 m_applicationId = 0;
+    int m_schemaVersion = 0;
+    QStringList m_ownTables;
 };
 
 } // namespace lum

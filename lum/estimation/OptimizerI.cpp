@@ -91,8 +91,9 @@ void OptimizerI::setSettings(const QStringList& names, const QStringList& values
 {
     const int count = std::min(names.size(), values.size());
     for (int i = 0; i < count; ++i) {
+        const QString name = currentSettingName(names[i]);
         for (Setting& setting : m_settings) {
-            if (setting.name != names[i])
+            if (setting.name != name)
                 continue;
             bool ok = false;
             const double value = setting.type == SettingType::Integer
@@ -103,6 +104,33 @@ void OptimizerI::setSettings(const QStringList& names, const QStringList& values
                 setting.value = value;
         }
     }
+}
+
+QString OptimizerI::currentSettingName(const QString& name)
+{
+    // Settings texts stored by earlier versions carry this misspelling.
+    if (name == QLatin1String("maxFuncEvalualtions"))
+        return QStringLiteral("maxFuncEvaluations");
+    return name;
+}
+
+QString OptimizerI::setSetting(const QString& name, const QString& value)
+{
+    for (Setting& setting : m_settings) {
+        if (setting.name != name)
+            continue;
+        bool ok = false;
+        const bool integer = setting.type == SettingType::Integer;
+        const double number = integer ? static_cast<double>(value.toInt(&ok)) : value.toDouble(&ok);
+        if (!ok || !std::isfinite(number) || number <= 0)
+            return QStringLiteral("Invalid value \"%1\" for %2 of the %3 optimizer: expected %4")
+                .arg(value, name, m_name,
+                     integer ? QStringLiteral("a whole number of 1 or more")
+                             : QStringLiteral("a number greater than 0, such as 1e-8"));
+        setting.value = number;
+        return {};
+    }
+    return QStringLiteral("Unknown setting \"%1\" of the %2 optimizer").arg(name, m_name);
 }
 
 int OptimizerI::addSetting(const QString& name, SettingType type, double defaultValue)

@@ -47,6 +47,11 @@ public:
     // Stores each value into the setting of the same name; unknown names, and values that are
     // not numbers of the setting's type, are ignored.
     virtual void setSettings(const QStringList& names, const QStringList& values);
+    // Sets one setting from text; empty, or (changing nothing) what is wrong with the value and
+    // what is expected: a positive number, a whole one for counts.
+    QString setSetting(const QString& name, const QString& value);
+    // A setting's name as it is spelt now, for a name older stored texts may hold.
+    static QString currentSettingName(const QString& name);
 
 signals:
     void beginOptimization(QString optimizerName, double functionValue);

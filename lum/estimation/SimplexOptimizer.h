@@ -10,6 +10,10 @@ class SimplexOptimizer : public OptimizerI
     Q_OBJECT
 
 public:
+    // The most parameters it takes; a larger problem is refused (NR3::NRError) before any
+    // evaluation.
+    static constexpr std::size_t maxParameters = 20;
+
     explicit SimplexOptimizer(QObject* parent = nullptr);
 
     void optimize(Func& func, std::vector<double>& x, const std::atomic<bool>& cancelled,

@@ -30,7 +30,8 @@ public:
     void sync() override;
 
 private:
-    std::unique_ptr<QSettings> m_settings = std::make_unique<QSettings>();
+    // Made once an abandoned lock of its file is out of the way.
+    std::unique_ptr<QSettings> m_settings;
 };
 
 } // namespace lum

@@ -12,14 +12,19 @@
 
 namespace rivulet {
 
+QString DerivedDataStore::tableName()
+{
+    return QStringLiteral("derived_data");
+}
+
 namespace {
 
-const QString tableName = QStringLiteral("derived_data");
+const QString storeTable = DerivedDataStore::tableName();
 
 // One row (id 1): the generation, and the fingerprint and payload of the last stored update.
 int createTable(lum::SqliteDb& db)
 {
-    return db.exec(QStringLiteral("create table if not exists ") + tableName +
+    return db.exec(QStringLiteral("create table if not exists ") + storeTable +
                    QStringLiteral(" (id integer primary key check (id = 1), generation integer "
                                   "not null, fingerprint blob, payload blob)"));
 }
@@ -69,8 +74,8 @@ QByteArray DerivedDataStore::fingerprintOf(lum::SqliteDb& db) const
             return QByteArray();
     }
     // Generation 0 until a writer first advances it, whether the table exists yet or not.
-    if (!addRows(db.tables().contains(tableName)
-                     ? QStringLiteral("select coalesce(max(generation), 0) from ") + tableName
+    if (!addRows(db.tables().contains(storeTable)
+                     ? QStringLiteral("select coalesce(max(generation), 0) from ") + storeTable
                      : QStringLiteral("select 0")))
         return QByteArray();
     return hash.result();
@@ -80,11 +85,11 @@ QByteArray DerivedDataStore::load(const QByteArray& fingerprint) const
 {
     lum::SqliteDb* db = rdb_.database();
     if (fingerprint.isEmpty() || db == nullptr || !db->isOpen() ||
-        !db->tables().contains(tableName))
+        !db->tables().contains(storeTable))
         return QByteArray();
     QSqlQuery query(db->db());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("select fingerprint, payload from ") + tableName) ||
+    if (!query.exec(QStringLiteral("select fingerprint, payload from ") + storeTable) ||
         !query.next() || query.value(0).toByteArray() != fingerprint)
         return QByteArray();
     return query.value(1).toByteArray();
@@ -99,7 +104,7 @@ bool DerivedDataStore::save(const QByteArray& fingerprint, const QByteArray& pay
     if (transaction.error() != 0 || fingerprintOf(*db) != fingerprint || createTable(*db) != 0)
         return false;
     // The generation stays: the fingerprint just checked includes it.
-    if (db->exec(QStringLiteral("insert into ") + tableName +
+    if (db->exec(QStringLiteral("insert into ") + storeTable +
                      QStringLiteral(" (id, generation, fingerprint, payload) values (1, 0, ?, ?) "
                                     "on conflict(id) do update set fingerprint = "
                                     "excluded.fingerprint, payload = excluded.payload"),
@@ -112,7 +117,7 @@ int DerivedDataStore::forget(lum::SqliteDb& db)
 {
     if (const int error = createTable(db))
         return error;
-    return db.exec(QStringLiteral("insert into ") + tableName +
+    return db.exec(QStringLiteral("insert into ") + storeTable +
                    QStringLiteral(" (id, generation) values (1, 1) on conflict(id) do update set "
                                   "generation = generation + 1, fingerprint = null, "
                                   "payload = null"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace lum {
 class SqliteDb;
@@ -42,6 +43,8 @@ public:
     // Forgets the stored payload and advances the generation; 0 or the database's error code.
     // Called by every writer of histories inside its transaction.
     static int forget(lum::SqliteDb& db);
+    // The table the store keeps its rows in.
+    static QString tableName();
 
 private:
     QByteArray fingerprintOf(lum::SqliteDb& db) const;

@@ -69,7 +69,8 @@ int DetectionHistoryReader::read(int cohortId, const Visit& visit)
     return visitTags(cohortId, visit);
 }
 
-bool DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf)
+bool DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf, QSet<int>& siteIds,
+                                       QSet<int>& yearIds)
 {
     const lum::SqliteDb& db = *rdb_.database();
     QHash<int, Position> sites;
@@ -79,6 +80,10 @@ bool DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf)
         !readPositions(db, *rdb_.model(RivuletDb::Years), YearDbModel::Sequence,
                        YearDbModel::ActiveSequence, years, lastError_))
         return false;
+    for (auto site = sites.cbegin(); site != sites.cend(); ++site)
+        siteIds.insert(site.key());
+    for (auto year = years.cbegin(); year != years.cend(); ++year)
+        yearIds.insert(year.key());
     struct Candidate
     {
         Position site;
@@ -113,7 +118,9 @@ int DetectionHistoryReader::readDetections()
 {
     const lum::SqliteDb& db = *rdb_.database();
     QHash<qint64, int> cellOf;
-    if (!readCells(cellOf))
+    QSet<int> siteIds;
+    QSet<int> yearIds;
+    if (!readCells(cellOf, siteIds, yearIds))
         return QSqlError::StatementError;
 
     const lum::DbModel& observations = *rdb_.model(RivuletDb::Observations);
@@ -144,8 +151,18 @@ int DetectionHistoryReader::readDetections()
             cell = cellOf.value(key, -1);
             known = true;
         }
-        if (cell < 0)
-            continue;
+        if (cell < 0) {
+            // Left out of the analysis, or naming a site or year the file no longer has: the
+            // second is damage, and skipping it would quietly lose the fish's detections.
+            if (siteIds.contains(query.columnInt(1)) && yearIds.contains(query.columnInt(2)))
+                continue;
+            lastError_ = QStringLiteral("The database is damaged: a detection names site id %1 "
+                                        "and year id %2, which it does not hold. Restore it "
+                                        "from a copy, or load the study again.")
+                             .arg(query.columnInt(1))
+                             .arg(query.columnInt(2));
+            return QSqlError::UnknownError;
+        }
         int size = 0;
         const char* tag = query.columnText(0, &size);
         const std::string_view text(tag, static_cast<std::size_t>(size));

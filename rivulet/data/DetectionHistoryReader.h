@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -69,7 +70,7 @@ private:
     };
 
     // Cells of every active site and year, by (site id, year id).
-    bool readCells(QHash<qint64, int>& cellOf);
+    bool readCells(QHash<qint64, int>& cellOf, QSet<int>& siteIds, QSet<int>& yearIds);
     int readDetections();
     int visitTags(int cohortId, const Visit& visit);
     std::string_view tagOf(const Run& run) const;

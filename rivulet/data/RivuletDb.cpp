@@ -2,6 +2,7 @@
 
 #include "lum/db/SettingModel.h"
 #include "rivulet/data/CohortDbModel.h"
+#include "rivulet/data/DerivedDataStore.h"
 #include "rivulet/data/ObservationDbModel.h"
 #include "rivulet/data/ReleaseDbModel.h"
 #include "rivulet/data/SiteDbModel.h"
@@ -28,6 +29,11 @@ int RivuletDb::registerModels()
     addModel(Tags, std::make_unique<TagDbModel>());
     addModel(Years, std::make_unique<YearDbModel>());
     return 1;
+}
+
+QStringList RivuletDb::otherTables() const
+{
+    return {DerivedDataStore::tableName()};
 }
 
 } // namespace rivulet

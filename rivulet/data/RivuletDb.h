@@ -35,6 +35,14 @@ public:
 
     // Registers the seven table models; returns 1.
     int registerModels() override;
+
+    // "Rivu": a file with another id, a newer schema or tables of another program is refused
+    // before anything is written to it.
+    static constexpr qint32 fileId = 0x52697675;
+    static constexpr int fileSchema = 1;
+    qint32 applicationId() const override { return fileId; }
+    int schemaVersion() const override { return fileSchema; }
+    QStringList otherTables() const override;
 };
 
 } // namespace rivulet

@@ -61,6 +61,16 @@ QString CountsTokenizer::nextToken(int& column)
     return text_.mid(start, pos_ - start);
 }
 
+void CountsTokenizer::expectEnd()
+{
+    if (!advance())
+        return;
+    int column = 0;
+    const QString token = nextToken(column);
+    throw lum::ParseError(QStringLiteral("text after the last count; expected the end of the file"),
+                          line_, column, token);
+}
+
 int CountsTokenizer::nextInt()
 {
     return nextInt(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());

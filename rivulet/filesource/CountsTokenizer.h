@@ -21,6 +21,9 @@ public:
     // As nextInt, and throws lum::ParseError "value out of range" unless min <= value <= max.
     int nextInt(int min, int max);
 
+    // Throws lum::ParseError, naming the token, when anything but blanks and comments follows.
+    void expectEnd();
+
     int line() const { return line_; }
     // The column of the token read last, counted from 1.
     int column() const { return column_; }

@@ -40,7 +40,16 @@ void SimulatedDataLoader::load(QTextStream& in)
     const int R = tokens.nextInt(0, std::numeric_limits<int>::max());
     const int S = tokens.nextInt(0, MaxDimension);
     const int Y = tokens.nextInt(0, MaxDimension);
-    const QList<int> relSites = readLine(tokens, R, 0, S - 1);
+    QList<int> relSites;
+    for (int r = 0; r < R; ++r) {
+        relSites.append(tokens.nextInt(0, S - 1));
+        // A release at the final site has no site below it to be seen at.
+        if (relSites.last() == S - 1)
+            throw lum::ParseError(QStringLiteral("a release at the final site, below which no "
+                                                 "fish can be seen; expected a site from 0 to %1")
+                                      .arg(S - 2),
+                                  tokens.line(), tokens.column(), QString::number(S - 1));
+    }
     const QList<int> relYears = readLine(tokens, R, 0, Y - 1);
     // The fish of each release, with where they stand, to be checked against the counts.
     struct FishNumber
@@ -79,6 +88,7 @@ void SimulatedDataLoader::load(QTextStream& in)
 
     NextDetectionsFromFile counts(releases, sites, years);
     counts.read(tokens);
+    tokens.expectEnd();
     const QList<int> ids = releases.ids();
     for (int r = 0; r < R; ++r) {
         const ReleaseId id{ids.at(r)};

@@ -106,6 +106,8 @@ bool AgeDataLoader::load()
         return fail(message, lineNumber, code);
     };
 
+    int matched = 0;
+    int unknown = 0;
     QString text;
     while (reader.readLine(text)) {
         const int number = reader.lineNumber();
@@ -122,24 +124,44 @@ bool AgeDataLoader::load()
         if (line.kind == AgeLine::Skipped)
             continue;
         if (line.kind == AgeLine::Invalid)
-            return abort(line.error, number);
+            return abort(QStringLiteral("%1 (column %2, value %3) in file %4")
+                             .arg(line.error)
+                             .arg(line.column)
+                             .arg(quoted(line.value), quoted(m_fileName)),
+                         number);
         if (!tags.exists(line.tagCode)) {
+            ++unknown;
             lineProblem(QStringLiteral("No such tag ") + quoted(line.tagCode), number);
             continue;
         }
+        ++matched;
         const int cohortId = cohorts.cohortId(line.cohort);
         if (cohortId == -1 || tags.setCohort(line.tagCode, cohortId) != 0)
             return abort(QStringLiteral("Unable to store the age data: ") +
                              (cohortId == -1 ? db->lastError().text() : tags.lastError()),
                          number, lum::JobError::Database);
     }
+    // A file none of whose tags is stored belongs to another study (or the observations were
+    // not loaded yet): storing nothing is not a load.
+    if (matched == 0 && unknown > 0)
+        return abort(QStringLiteral("None of the %1 tags of file %2 is in the study; nothing was "
+                                    "stored. Load the observations of these fish first.")
+                         .arg(unknown)
+                         .arg(quoted(m_fileName)),
+                     -1);
     if (transaction.commit() != 0)
         return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1,
                     lum::JobError::Database);
     m_loaded = true;
     setStep(reader.lineCount());
-    status(QStringLiteral("Age data successfully loaded."));
-    emit message(QStringLiteral("Age data successfully loaded."));
+    const QString done =
+        unknown == 0 ? QStringLiteral("Age data successfully loaded.")
+                     : QStringLiteral("Age data loaded for %1 tags; %2 tags not in the study "
+                                      "were skipped.")
+                           .arg(matched)
+                           .arg(unknown);
+    status(done);
+    emit message(done);
     return true;
 }
 

@@ -14,6 +14,7 @@
 
 #include <QHash>
 #include <QPair>
+#include <QStringList>
 
 #include <algorithm>
 #include <memory>
@@ -24,6 +25,38 @@
 namespace rivulet {
 
 namespace {
+
+constexpr int maxTagLength = 32;
+// Years a study of tagged fish can have; anything else is a typing or export error.
+constexpr int firstYear = 1950;
+constexpr int lastYear = 2100;
+
+bool isPlausibleYear(int year)
+{
+    return year >= firstYear && year <= lastYear;
+}
+
+bool isTagCode(std::string_view tag)
+{
+    if (tag.empty() || tag.size() > std::size_t(maxTagLength))
+        return false;
+    return std::all_of(tag.begin(), tag.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+               c == '.';
+    });
+}
+
+bool isEventType(std::string_view event)
+{
+    static const QStringList known = {QStringLiteral("mark"),
+                                      QStringLiteral("observation"),
+                                      QStringLiteral("recapture"),
+                                      QStringLiteral("recovery"),
+                                      QStringLiteral("mortality"),
+                                      QStringLiteral("release"),
+                                      QStringLiteral("passive recapture")};
+    return known.contains(QString::fromUtf8(event.data(), int(event.size())).toLower());
+}
 
 // How often (in lines) a long load looks for a cancel request.
 constexpr int cancelCheckLines = 4096;
@@ -221,6 +254,7 @@ bool ObsDataLoader::readRows(DataFileReader& reader, ObsStudyWriter& writer)
             continue;
         setStep(number);
         record.split(line);
+        m_line = &line;
         if (m_summary.rows++ == 0 && looksLikeTitles(record)) {
             fail(QStringLiteral("Column titles instead of data at line ") +
                  QString::number(number) +
@@ -256,9 +290,40 @@ ObsDataLoader::RowResult ObsDataLoader::readRow(const ObsRecord& record, int lin
         ++m_summary.ignoredRows;
         return RowDone;
     }
-    // All rows of one tag follow one another; its release is read from the first.
-    if (tag != viewOf(m_tagCode) && startTag(record, line, writer) == RowFailed)
-        return RowFailed;
+    // All rows of one tag follow one another; its release is read from the first, and a later
+    // row naming another release contradicts it.
+    if (tag != viewOf(m_tagCode)) {
+        if (startTag(record, line, writer) == RowFailed)
+            return RowFailed;
+    } else if (record.field(ObsRecord::ReleaseSite) != viewOf(m_releaseSiteText)) {
+        return failOnField(QStringLiteral("Another release site than line %1 gives this tag "
+                                          "(\"%2\"); expected the same release on every row of "
+                                          "a tag")
+                               .arg(m_tagLine)
+                               .arg(QString::fromUtf8(m_releaseSiteText)),
+                           line, record, ObsRecord::ReleaseSite);
+    } else if (record.field(ObsRecord::ReleaseTime) != viewOf(m_releaseTimeText)) {
+        return failOnField(QStringLiteral("Another release date than line %1 gives this tag "
+                                          "(\"%2\"); expected the same release on every row of "
+                                          "a tag")
+                               .arg(m_tagLine)
+                               .arg(QString::fromUtf8(m_releaseTimeText)),
+                           line, record, ObsRecord::ReleaseTime);
+    }
+    // A repeated row would count its detection twice.
+    const auto repeated = m_tagRows.constFind(*m_line);
+    if (repeated != m_tagRows.constEnd())
+        return failOnField(QStringLiteral("The whole row repeats line %1; expected each row "
+                                          "once")
+                               .arg(*repeated),
+                           line, record, ObsRecord::TagCode);
+    m_tagRows.insert(*m_line, line);
+    const std::string_view event = record.field(ObsRecord::EventType);
+    if (!event.empty() && !isEventType(event))
+        return failOnField(QStringLiteral("Unknown event type; expected Mark, Observation, "
+                                          "Recapture, Recovery, Mortality, Passive Recapture or "
+                                          "Release"),
+                           line, record, ObsRecord::EventType);
     if (record.field(ObsRecord::ObsTime).empty())
         return RowDone;
     return readDetection(record, line, writer);
@@ -268,8 +333,21 @@ ObsDataLoader::RowResult ObsDataLoader::startTag(const ObsRecord& record, int li
                                                  ObsStudyWriter& writer)
 {
     const std::string_view tag = record.field(ObsRecord::TagCode);
+    // The ages file names tags by their code: blanks, a byte-order mark or a date inside one
+    // would keep it from ever getting a cohort.
+    if (!isTagCode(tag))
+        return failOnField(QStringLiteral("Invalid tag code; expected up to %1 letters, digits "
+                                          "and dots, such as 3D9.1C2D8F2B5F")
+                               .arg(maxTagLength),
+                           line, record, ObsRecord::TagCode);
     m_tagCode.resize(static_cast<int>(tag.size()));
     std::copy(tag.begin(), tag.end(), m_tagCode.begin());
+    m_releaseSiteText = QByteArray(record.field(ObsRecord::ReleaseSite).data(),
+                                   int(record.field(ObsRecord::ReleaseSite).size()));
+    m_releaseTimeText = QByteArray(record.field(ObsRecord::ReleaseTime).data(),
+                                   int(record.field(ObsRecord::ReleaseTime).size()));
+    m_tagLine = line;
+    m_tagRows.clear();
     const std::string_view siteName = record.field(ObsRecord::ReleaseSite);
     if (siteName.empty())
         return failOnField(QStringLiteral("No release site specified"), line, record,
@@ -283,6 +361,12 @@ ObsDataLoader::RowResult ObsDataLoader::startTag(const ObsRecord& record, int li
     if (siteId != -1 && !m_lookups->time.read(releaseTime))
         return failOnField(QStringLiteral("Invalid release time"), line, record,
                            ObsRecord::ReleaseTime);
+    if (siteId != -1 && !isPlausibleYear(m_lookups->time.year()))
+        return failOnField(QStringLiteral("Implausible release year; expected %1 to %2")
+                               .arg(firstYear)
+                               .arg(lastYear),
+                           line, record, ObsRecord::ReleaseTime);
+    m_releaseDay = m_lookups->time.julianDay();
     const int yearId = siteId == -1 ? -1 : writer.yearId(m_lookups->time.year());
     const int releaseId = yearId == -1 ? -1 : writer.releaseId(siteId, yearId);
     if (releaseId == -1)
@@ -308,6 +392,16 @@ ObsDataLoader::RowResult ObsDataLoader::readDetection(const ObsRecord& record, i
     if (!m_lookups->time.read(obsTime))
         return failOnField(QStringLiteral("Invalid observation time"), line, record,
                            ObsRecord::ObsTime);
+    if (!isPlausibleYear(m_lookups->time.year()))
+        return failOnField(QStringLiteral("Implausible event year; expected %1 to %2")
+                               .arg(firstYear)
+                               .arg(lastYear),
+                           line, record, ObsRecord::ObsTime);
+    if (m_lookups->time.julianDay() < m_releaseDay)
+        return failOnField(QStringLiteral("Detection before the fish's release (%1); expected an "
+                                          "event date after the release date")
+                               .arg(QString::fromUtf8(m_releaseTimeText)),
+                           line, record, ObsRecord::ObsTime);
     const QString* code = nullptr;
     const SiteRecord* site = detectionSite(record.field(ObsRecord::ObsSite), &code);
     if (!site)
@@ -386,7 +480,14 @@ ObsDataLoader::RowResult ObsDataLoader::failOnField(const QString& message, int 
                                   QStringLiteral(" of ") + quoted(m_fileName) +
                                   QStringLiteral(": column ") + column +
                                   (value.isEmpty() ? QStringLiteral(" is empty")
-                                                   : QStringLiteral(" holds ") + quoted(value)));
+                                                   : QStringLiteral(" holds ") + quoted(value)) +
+                                  (record.field(number).substr(0, 3) == "\xEF\xBB\xBF"
+                                       ? QStringLiteral(" after a byte-order mark (U+FEFF)")
+                                       : QString()) +
+                                  (value.startsWith(QLatin1Char('"'))
+                                       ? QStringLiteral(" (quoted fields are not supported: "
+                                                        "export the file without quotes)")
+                                       : QString()));
     return RowFailed;
 }
 

@@ -4,6 +4,7 @@
 #include "rivulet/input/ObsLoadSummary.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -102,6 +103,14 @@ private:
     // The run of rows of the tag being read.
     QByteArray m_tagCode;
     const SiteRecord* m_releaseSite = nullptr;
+    // Its release as its first row gives it, and its rows so far (whole) with their lines.
+    QByteArray m_releaseSiteText;
+    QByteArray m_releaseTimeText;
+    double m_releaseDay = 0.0;
+    int m_tagLine = 0;
+    QHash<QByteArray, int> m_tagRows;
+    // The line being read.
+    const QByteArray* m_line = nullptr;
     // Look-ups that repeat on nearly every row, kept for the run.
     struct Lookups;
     std::unique_ptr<Lookups> m_lookups;

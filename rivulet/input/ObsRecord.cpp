@@ -11,6 +11,8 @@ QString ObsRecord::fieldName(Field number)
         return QStringLiteral("Release Date");
     case ReleaseSite:
         return QStringLiteral("Release Site");
+    case EventType:
+        return QStringLiteral("Event Type");
     case ObsTime:
         return QStringLiteral("Event Date");
     case ObsSite:

@@ -20,6 +20,7 @@ public:
         TagCode = 3,
         ReleaseTime = 5,
         ReleaseSite = 12,
+        EventType = 13,
         ObsTime = 16,
         ObsSite = 17,
         Coil = 18,

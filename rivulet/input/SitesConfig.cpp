@@ -41,6 +41,7 @@ void SitesConfig::clear()
 {
     m_data = SitesConfigData();
     m_messages.clear();
+    m_errors.clear();
     m_sourcePath.clear();
 }
 
@@ -59,9 +60,42 @@ bool SitesConfig::load(const QString& path)
         m_messages << QStringLiteral("Unable to open file \"%1\"").arg(path);
         return false;
     }
+    return read(file, path);
+}
+
+bool SitesConfig::read(QIODevice& device, const QString& path)
+{
+    m_data = SitesConfigData();
+    m_messages.clear();
+    m_errors.clear();
     SitesConfigParser parser(m_data);
-    parser.parse(file);
-    m_messages = parser.messages();
+    parser.parse(device);
+    const QString where = QStringLiteral(" of \"%1\"").arg(path);
+    for (const QString& message : parser.messages())
+        m_messages << message + where;
+    for (const QString& error : parser.errors())
+        m_errors << error + where;
+    // Sites are stored by short name: two of them would become one site.
+    const auto& sites = m_data.detectionSites;
+    for (std::size_t i = 0; i < sites.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (sites[i]->shortName == sites[j]->shortName) {
+                m_errors << QStringLiteral("The detection sites \"%1\" (line %2) and \"%3\" "
+                                           "(line %4) of \"%5\" have the same short name "
+                                           "\"%6\"; give each its own SHORTNAME:")
+                                .arg(sites[j]->name)
+                                .arg(sites[j]->line)
+                                .arg(sites[i]->name)
+                                .arg(sites[i]->line)
+                                .arg(path, sites[i]->shortName);
+                break;
+            }
+        }
+    }
+    if (!m_errors.isEmpty()) {
+        m_data = SitesConfigData();
+        return false;
+    }
     return true;
 }
 

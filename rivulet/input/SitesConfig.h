@@ -8,6 +8,8 @@
 
 class QTextStream;
 
+class QIODevice;
+
 namespace rivulet {
 
 // The river network as the observation loader needs it: detection and
@@ -30,8 +32,15 @@ public:
     // leaves it empty (and returns false); unusable lines are skipped and
     // described in `messages`.
     bool load(const QString& path);
-    // True once a file with at least one detection site has been read.
-    bool isLoaded() const { return !m_data.detectionSites.empty(); }
+    // Replaces the configuration by what `device` holds, naming `path` in the messages.
+    // False when the file is unusable (errors()).
+    bool read(QIODevice& device, const QString& path);
+    // True once a file with at least one detection site, and without errors, has been read.
+    bool isLoaded() const { return !m_data.detectionSites.empty() && m_errors.isEmpty(); }
+    // What makes the last file unusable, each naming the file and the line: lines the sites
+    // cannot be read from, two detection sites under one short name (their detections would
+    // be merged).
+    const QStringList& errors() const { return m_errors; }
     // The file of the last `load`; empty after `clear`.
     const QString& sourcePath() const { return m_sourcePath; }
 
@@ -73,6 +82,7 @@ public:
 private:
     SitesConfigData m_data;
     QStringList m_messages;
+    QStringList m_errors;
     QString m_sourcePath;
 };
 

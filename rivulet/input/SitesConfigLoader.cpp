@@ -62,6 +62,9 @@ bool SitesConfigLoader::load(const QString& path)
         m_job.warning(message);
     if (m_config.isLoaded())
         return true;
+    if (!m_config.errors().isEmpty())
+        return fail(QStringLiteral("Unusable sites configuration: ") +
+                    m_config.errors().join(QStringLiteral("; ")));
     // Without detection sites every row of the data would fail on its release site; the
     // missing configuration is the cause to name.
     return fail(QFileInfo::exists(path)

@@ -3,6 +3,7 @@
 #include "rivulet/input/SitesConfigDates.h"
 
 #include <QIODevice>
+#include <QRegularExpression>
 
 #include <boost/regex.hpp>
 
@@ -97,6 +98,13 @@ void SitesConfigParser::parseLine(const std::string& line, int lineNumber)
 
 void SitesConfigParser::parseContent(const std::string& content)
 {
+    // UTF-16 (or any binary file) has NUL bytes between its letters; read as text it would
+    // look like a file of unknown keywords.
+    if (content.find('\0') != std::string::npos) {
+        reportFatal(QStringLiteral("NUL byte: expected a text file in UTF-8 or ASCII (not "
+                                   "UTF-16)"));
+        return;
+    }
     QStringList words = wordsOf(content);
     if (words.isEmpty())
         return;
@@ -157,6 +165,7 @@ void SitesConfigParser::onSite(const QString& keyword, const QStringList& args, 
     auto site = std::make_unique<SiteRecord>();
     site->index = static_cast<int>(list.size());
     site->name = args.first();
+    site->line = m_lineNumber;
     site->shortName = site->name;
     site->longName = site->name;
     site->isRelease = isRelease;
@@ -185,6 +194,16 @@ void SitesConfigParser::onSiteAttribute(const QString& keyword, const QStringLis
     } else if (keyword == QLatin1String("SHORTNAME:")) {
         m_site->shortName = args.first();
     } else if (keyword == QLatin1String("RIVERK:")) {
+        // Whole numbers joined by "." (the branches up-river), optionally two paths joined
+        // by "-"; the order of the sites is read from them.
+        static const QRegularExpression riverKm(
+            QStringLiteral("^[0-9]+(\\.[0-9]+)*(-[0-9]+(\\.[0-9]+)*)?$"));
+        if (!riverKm.match(args.first()).hasMatch()) {
+            reportFatal(QStringLiteral("Invalid river km \"%1\" in RIVERK: (expected whole "
+                                       "numbers joined by \".\", such as 522.303.100)")
+                            .arg(args.first()));
+            return;
+        }
         const QStringList parts = args.first().split(QLatin1Char('-'));
         m_site->riverKm = parts.value(0);
         m_site->riverKmAlt = parts.value(1);
@@ -318,6 +337,11 @@ bool SitesConfigParser::hasCode(const QString& keyword)
         return true;
     report(QStringLiteral("%1 before any CODE:").arg(keyword));
     return false;
+}
+
+void SitesConfigParser::reportFatal(const QString& message)
+{
+    m_errors << message + QStringLiteral(" at line ") + QString::number(m_lineNumber);
 }
 
 void SitesConfigParser::report(const QString& message)

@@ -31,6 +31,9 @@ public:
 
     // Problems found, each as message + " at line " + line number.
     const QStringList& messages() const { return m_messages; }
+    // Lines that make the whole file unusable (a river km that is not one, a file that is not
+    // text), in the same form: a guess at the sites would place detections wrongly.
+    const QStringList& errors() const { return m_errors; }
 
     // A rule "letter : stage : number : text { coils }"; no value when it
     // has fewer than the four fields up to the text.
@@ -55,6 +58,7 @@ private:
     bool hasSite(const QString& keyword);
     bool hasCode(const QString& keyword);
     void report(const QString& message);
+    void reportFatal(const QString& message);
 
     SitesConfigData& m_data;
     SiteRecord* m_site = nullptr;
@@ -62,6 +66,7 @@ private:
     RangeRecord* m_range = nullptr;
     int m_lineNumber = 0;
     QStringList m_messages;
+    QStringList m_errors;
 };
 
 } // namespace rivulet

@@ -81,6 +81,8 @@ struct CodeRecord
 struct SiteRecord
 {
     int index = 0;
+    // The line of its SITE: or RELSITE: in the file.
+    int line = 0;
     QString name;
     QString shortName;
     QString longName;

@@ -135,7 +135,8 @@ bool ReportSet::write(const QString& outDir, const EstimationResults& results,
                          : writer.errorString() + QLatin1Char(' ') + writer.reason());
             return false;
         }
-        job.status(lum::ReportWriter::createdMessage(path));
+        if (!options.staged)
+            job.status(lum::ReportWriter::createdMessage(path));
         job.setStep(++done);
     }
     return true;

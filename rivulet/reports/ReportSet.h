@@ -35,6 +35,9 @@ public:
         // Decimals of the estimates and of their standard errors in the HTML reports.
         int estimatePrecision = 4;
         int errorPrecision = 4;
+        // The files are written to a folder they are moved from afterwards: the mover, not
+        // the writer, then says which files were created.
+        bool staged = false;
     };
 
     // Everything is borrowed and read during write() only.

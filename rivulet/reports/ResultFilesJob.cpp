@@ -53,7 +53,8 @@ bool ResultFilesJob::writeText(const QString& name, const QString& text)
                                       : writer.errorString() + QLatin1Char(' ') + writer.reason());
         return false;
     }
-    status(lum::ReportWriter::createdMessage(path));
+    if (!options_.reports.staged)
+        status(lum::ReportWriter::createdMessage(path));
     return true;
 }
 

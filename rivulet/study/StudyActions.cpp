@@ -32,7 +32,7 @@ std::unique_ptr<StudyJob<ObsDataLoader>> StudyActions::loadObservations(const QS
             if (!job->failed())
                 study->markDataLoaded();
         },
-        &runner_);
+        &runner_, [job] { return !job->failed(); });
 }
 
 std::unique_ptr<StudyJob<AgeDataLoader>> StudyActions::loadAges(const QString& file) const
@@ -46,7 +46,7 @@ std::unique_ptr<StudyJob<AgeDataLoader>> StudyActions::loadAges(const QString& f
             if (job->loaded())
                 study->markDataLoaded();
         },
-        &runner_);
+        &runner_, [job] { return job->loaded(); });
 }
 
 std::unique_ptr<StudyJob<DataUpdater>> StudyActions::update() const

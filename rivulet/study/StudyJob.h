@@ -10,14 +10,17 @@ namespace rivulet {
 
 // A job of StudyActions: runs the job that does the work (made with the same runner, so its
 // reports and failure are the runner's) and then, unless the run failed or was canceled,
-// tells the study what changed. The inner job stays reachable for what it found out (a load
-// summary, the optimizer).
+// tells the study what changed. A cancel that arrives once the work is stored (`stored` says
+// so) cannot undo it, so the study is told all the same. The inner job stays reachable for what it
+// found out (a load summary, the optimizer).
 template <typename Job>
 class StudyJob : public lum::ThreadRunnable
 {
 public:
-    StudyJob(std::unique_ptr<Job> job, std::function<void()> whenDone, lum::ThreadRunner* runner)
-        : lum::ThreadRunnable(runner), job_(std::move(job)), whenDone_(std::move(whenDone))
+    StudyJob(std::unique_ptr<Job> job, std::function<void()> whenDone, lum::ThreadRunner* runner,
+             std::function<bool()> stored = {})
+        : lum::ThreadRunnable(runner), job_(std::move(job)), whenDone_(std::move(whenDone)),
+          stored_(std::move(stored))
     {
     }
 
@@ -29,8 +32,14 @@ public:
             // Already reported through the runner; kept here for callers that ask the job.
             return;
         }
-        if (!cancelRequested() && whenDone_)
+        if (whenDone_ && (!cancelRequested() || storedDespiteCancel()))
             whenDone_();
+    }
+
+    // True when the work was stored and a cancel came too late to stop it.
+    bool storedDespiteCancel() const
+    {
+        return cancelRequested() && !job_->hasFailed() && stored_ && stored_();
     }
 
     Job& job() { return *job_; }
@@ -39,6 +48,7 @@ public:
 private:
     std::unique_ptr<Job> job_;
     std::function<void()> whenDone_;
+    std::function<bool()> stored_;
 };
 
 } // namespace rivulet

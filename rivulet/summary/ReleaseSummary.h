@@ -85,10 +85,11 @@ public:
     DataClass dataClass() const { return dataClass_; }
 
     // True when no unfixed cell without fish exists at that level of pooling.
-    bool eachReleaseEstimable() const { return indicators_.eachRelease; }
-    bool firstGroupEstimable() const { return indicators_.firstGroup; }
-    bool secondGroupEstimable() const { return indicators_.secondGroup; }
-    bool pooledEstimable() const { return pooledTables().estimable; }
+    // False without releases: a study with nothing in it has nothing to estimate.
+    bool eachReleaseEstimable() const { return releaseCount() > 0 && indicators_.eachRelease; }
+    bool firstGroupEstimable() const { return releaseCount() > 0 && indicators_.firstGroup; }
+    bool secondGroupEstimable() const { return releaseCount() > 0 && indicators_.secondGroup; }
+    bool pooledEstimable() const { return releaseCount() > 0 && pooledTables().estimable; }
 
     int releaseCount() const;
     // Site and year positions of the release (-1 when not active).

@@ -792,21 +792,31 @@ void RivuletWindow::onRunTerminated()
         // A cancel that comes after the data were stored is too late to undo them.
         const bool stored = loader_ && !loader_->failed() && loader_->summary().rows > 0;
         loader_ = nullptr;
-        // The loader itself says that the database is unchanged.
-        warn(QStringLiteral("Load Data canceled."));
         if (stored) {
+            warn(QStringLiteral("Cancel came after the new study was stored: the study now "
+                                "holds the loaded data, and is being brought up to date."));
             hasData_ = true;
             closeSubWindow(ReleasesCohortsWindow);
             closeSubWindow(SitesYearsWindow);
             startUpdate();
             return;
         }
+        warn(QStringLiteral("Load Data canceled; the stored study is unchanged."));
         setConfigurationWindowsEnabled(true);
         break;
     }
-    case AgesRun:
-        warn(QStringLiteral("Load Age Data canceled."));
+    case AgesRun: {
+        const auto* ages = dynamic_cast<const StudyJob<AgeDataLoader>*>(job_.get());
+        if (ages && ages->storedDespiteCancel()) {
+            hasAgeData_ = true;
+            warn(QStringLiteral("Cancel came after the age data were stored: the tags have their "
+                                "cohorts, and the study is being brought up to date."));
+            startUpdate();
+            return;
+        }
+        warn(QStringLiteral("Load Age Data canceled; the stored study is unchanged."));
         break;
+    }
     case EstimationRun:
         warn(QStringLiteral("Model estimation canceled."));
         break;

@@ -148,6 +148,21 @@ TEST_F(FitCommand, ReportsThatCannotBeWrittenFailTheRun)
     EXPECT_FALSE(QFileInfo::exists(unfitted + "/survival.html"));
 }
 
+// A run that fails part-way wrote comparison.csv over the earlier one and left the rest of the
+// earlier files beside it; the folder stays as it was instead.
+TEST_F(FitCommand, AFailedRunLeavesTheOutputFolderAsItWas)
+{
+    const QString out = dir + "/kept";
+    ASSERT_TRUE(QDir().mkpath(out + "/measures.csv"));
+    writeFile(out + "/comparison.csv", "earlier study\n");
+    const ToolRun run = mock({"fit", "--model", "M.s.2B", "--out", out});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("is as it was")) << run.err.toStdString();
+    EXPECT_EQ(fileContents(out + "/comparison.csv"), "earlier study\n");
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"comparison.csv", "measures.csv"}));
+}
+
 // The named models in catalogue order, with another optimizer and criterion; the reports of a
 // named model with the precisions asked for.
 TEST_F(FitCommand, NamedModelsReportModelAndPrecisions)

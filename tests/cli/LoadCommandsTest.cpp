@@ -34,8 +34,15 @@ TEST(LoadCommands, LoadObservationsAndAgesPrintWhatWasStoredOrFail)
     const ToolRun ages = load("load-ages", "T1,2007\nT9,2007\nT2,2008,1\n");
     ASSERT_EQ(ages.exitCode, 0) << ages.err.toStdString();
     EXPECT_TRUE(ages.err.contains("No such tag \"T9\" at line 2")) << ages.err.toStdString();
-    EXPECT_TRUE(ages.out.contains("Age data successfully loaded.")) << ages.out.toStdString();
+    EXPECT_TRUE(ages.out.contains("Age data loaded for 2 tags; 1 tags not in the study were "
+                                  "skipped."))
+        << ages.out.toStdString();
     EXPECT_TRUE(ages.out.contains(QRegularExpression("tags with a cohort +2\n")));
+    // A file none of whose tags is known stores nothing and does not call that a success.
+    const ToolRun unknown = load("load-ages", "T8,2007\nT9,2007\n");
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains("None of the 2 tags of file")) << unknown.err.toStdString();
+    EXPECT_FALSE(unknown.out.contains("loaded")) << unknown.out.toStdString();
 
     const ToolRun bad =
         load("load-observations", observationRow("T1") + observationRow("T2", "2008-05-01", "GRJ"));

@@ -1,6 +1,9 @@
 #include "StudyToolFixture.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#include <sys/stat.h>
 
 namespace rivulet::test {
 namespace {
@@ -25,6 +28,28 @@ TEST_F(ReportOutputs, ReleaseSummaryAsTextAndAsHtml)
     EXPECT_EQ(QString::fromUtf8(fileContents(file)).count(QRegularExpression(">2000<")), 6);
 
     EXPECT_EQ(runTool({"--db", db, "report", "models"}).exitCode, 2);
+}
+
+// A pipe named as an output was replaced by a regular file, exit 0; "-" is standard output.
+TEST_F(ReportOutputs, OnlyRegularFilesOrStandardOutputTakeAnOutput)
+{
+    const QString db = sampleDatabase();
+    ASSERT_FALSE(db.isEmpty());
+    const QString fifo = TestEnvironment::freshDir("outputs-fifo") + "/pipe";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QList<QStringList> commands = {{"summary", "--json", fifo},
+                                         {"next-detections", "--write", fifo},
+                                         {"report", "releases", "--html", fifo}};
+    for (const QStringList& command : commands) {
+        const ToolRun run = runTool(QStringList{"--db", db} + command);
+        EXPECT_EQ(run.exitCode, 1) << command.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("not a regular file")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("\"-\" for standard output")) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo(fifo).isFile());
+    }
+    const ToolRun json = runTool({"--db", db, "summary", "--json", "-"});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_TRUE(json.out.contains("\"eachReleaseEstimable\": true")) << json.out.toStdString();
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +37,21 @@ TEST(FileReplacerTest, FailedWriteKeepsTheOldFileAndNamesTheSystemsReason)
     EXPECT_EQ(file.errorString(), "Unable to write file \"" + path + "\": File too large");
     EXPECT_EQ(contentOf(path), "old and good\n");
     EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{"counts.txt"});
+}
+
+// A pipe was replaced by a regular file of its name, and the write reported as done.
+TEST(FileReplacerTest, APipeOrADeviceIsRefusedAndLeftInPlace)
+{
+    const QString fifo = TestEnvironment::freshDir("replacer-fifo") + "/pipe";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QStringLiteral("/dev/null")}) {
+        lum::FileReplacer file(path);
+        EXPECT_FALSE(file.replace("text\n")) << path.toStdString();
+        EXPECT_TRUE(file.failedToOpen());
+        EXPECT_TRUE(file.reason().contains("not a regular file")) << file.reason().toStdString();
+    }
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_TRUE(QFileInfo(fifo).exists());
 }
 
 TEST(FileReplacerTest, FolderIsRefusedBeforeWriting)

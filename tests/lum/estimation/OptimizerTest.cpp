@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 using rivulet::test::maxDifference;
@@ -168,6 +170,74 @@ TEST(OptimizerBadPoints, LargestDoubleIsAvoidedNotAnError)
         optimizer->optimize(func, x, cancelled, iterations);
         EXPECT_LT(maxDifference(x, {0.3, 0.3}), 1e-4) << id;
     }
+}
+
+} // namespace
+
+namespace {
+
+// "--optimizer Powell", "garbage", "4" or "-1" ran Fletch; unknown settings (among them the
+// correct spelling of the simplex's limit) were ignored and "maxIterations=-5" was taken.
+TEST(OptimizerText, NamesSettingsAndValuesAreCheckedAndRefusalsSayWhatIsExpected)
+{
+    const std::pair<const char*, int> accepted[] = {
+        {"fletch", 0},  {"Quasi-Newton", 1},         {"POWELL;maxIterations=50", 2},
+        {"simplex", 3}, {"2;funcTolerance=1e-6", 2}, {"3;maxFuncEvalualtions=9000", 3},
+        {"0;", 0}};
+    for (const auto& [text, id] : accepted) {
+        QString error;
+        const auto optimizer = lum::parseOptimizer(QString::fromLatin1(text), &error);
+        ASSERT_TRUE(optimizer) << text << ": " << error.toStdString();
+        EXPECT_EQ(optimizer->id(), id) << text;
+    }
+    const auto simplex = lum::parseOptimizer("simplex;maxFuncEvaluations=9000", nullptr);
+    ASSERT_TRUE(simplex);
+    EXPECT_TRUE(simplex->settingsString().contains("maxFuncEvaluations=9000"));
+    // Stored texts with the old spelling still set the limit.
+    EXPECT_TRUE(lum::createOptimizer("3;maxFuncEvalualtions=7000")
+                    ->settingsString()
+                    .contains("maxFuncEvaluations=7000"));
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"garbage", "Unknown optimizer \"garbage\": expected one of fletch, quasi-newton, "
+                    "powell, simplex"},
+        {"4", "Unknown optimizer \"4\""},
+        {"-1", "Unknown optimizer \"-1\""},
+        {"fletch;maxIter=5", "Unknown setting \"maxIter\" of the Fletch optimizer: expected one "
+                             "of maxIterations, stepSize, precision"},
+        {"fletch;maxIterations=-5", "Invalid value \"-5\" for maxIterations of the Fletch "
+                                    "optimizer: expected a whole number of 1 or more"},
+        {"simplex;stepSize=abc", "Invalid value \"abc\" for stepSize"},
+        {"quasi-newton;gradConv", "The setting \"gradConv\" has no value"}};
+    for (const auto& [text, message] : refused) {
+        QString error;
+        EXPECT_FALSE(lum::parseOptimizer(QString::fromLatin1(text), &error)) << text;
+        EXPECT_TRUE(error.startsWith(QString::fromLatin1(message))) << error.toStdString();
+    }
+}
+
+// With its defaults the simplex ran every model of a study to its limit and failed; a problem
+// larger than it can solve is refused before the first evaluation, naming what to use instead.
+TEST(OptimizerText, TheSimplexRefusesProblemsTooLargeForItAtOnce)
+{
+    int evaluations = 0;
+    rivulet::test::LambdaFunc sum([&evaluations](const std::vector<double>& x) {
+        ++evaluations;
+        double total = 0;
+        for (double v : x)
+            total += v * v;
+        return total;
+    });
+    std::vector<double> x(30, 0.5);
+    int iterations = 0;
+    const std::atomic<bool> cancelled{false};
+    try {
+        lum::createOptimizer("simplex")->optimize(sum, x, cancelled, iterations);
+        ADD_FAILURE() << "a 30-parameter problem was taken";
+    } catch (const NR3::NRError& e) {
+        EXPECT_TRUE(std::strstr(e.message, "use fletch or quasi-newton")) << e.message;
+    }
+    EXPECT_EQ(evaluations, 0);
 }
 
 } // namespace

@@ -122,6 +122,15 @@ TEST(SimulatedDataLoader, CountsThatAddUpBeyondACountOrMissTheFishNumberAreRefus
     EXPECT_EQ(refusal("1 2 1\n0\n0\n4\n\n1\n2\n"),
               "the fish number of release 1 does not match its counts (3) at line 4, column 1 [4]");
     EXPECT_EQ(refusal("1 2 1\n0\n0\n2147483647\n\n2147483640\n7\n"), "accepted");
+    // Text after the last count was ignored, and a release at the final site "fitted" a model
+    // of no parameters.
+    EXPECT_EQ(refusal("1 2 1\n0\n0\n3\n\n1\n2\n7 # more\n"),
+              "text after the last count; expected the end of the file at line 8, column 1 [7]");
+    EXPECT_EQ(refusal("1 2 1\n0\n0\n3\n\n1\n2\nx\n"),
+              "text after the last count; expected the end of the file at line 8, column 1 [x]");
+    EXPECT_EQ(refusal("1 2 1\n1\n0\n3\n\n3\n"),
+              "a release at the final site, below which no fish can be seen; expected a site "
+              "from 0 to 0 at line 2, column 1 [1]");
 }
 
 } // namespace

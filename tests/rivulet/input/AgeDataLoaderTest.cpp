@@ -81,8 +81,11 @@ TEST_F(AgeDataLoaderTest, AssignsCohortsReportsUnknownTagsWithoutStoppingAndRelo
                                "T3,2010,NA\r\n"
                                "T3, Na \r\n"
                                "t1,12/31/2010,0\r\n";
-    EXPECT_EQ(load(content), QStringList({"error No such tag \"NOPE\" @4",
-                                          "message Age data successfully loaded.", "finished"}));
+    EXPECT_EQ(load(content),
+              QStringList({"error No such tag \"NOPE\" @4",
+                           "message Age data loaded for 3 tags; 1 tags not in the study were "
+                           "skipped.",
+                           "finished"}));
     EXPECT_EQ(cohorts(), "T1=2008 T2=2008 T3=- t1=2010 (2 cohorts, 0 active)");
     load(content);
     EXPECT_EQ(cohorts(), "T1=2008 T2=2008 T3=- t1=2010 (2 cohorts, 0 active)");
@@ -91,7 +94,17 @@ TEST_F(AgeDataLoaderTest, AssignsCohortsReportsUnknownTagsWithoutStoppingAndRelo
 TEST_F(AgeDataLoaderTest, AFatalLineOrAMissingFileChangesNothing)
 {
     EXPECT_EQ(load("T1,2008\nT2,2009\nNOPE,2001\nT3,2010,2011\nT1,2000\n"),
-              QStringList({"error No such tag \"NOPE\" @3", "error Invalid age @4", "finished"}));
+              QStringList({"error No such tag \"NOPE\" @3",
+                           "error Invalid age: expected a whole number of years, 0 or more "
+                           "(column 3, value \"2011\") in file \"" +
+                               dir + "/ages.csv\" @4",
+                           "finished"}));
+    EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
+    // Tags that are all unknown: nothing stored, and a failure rather than a success.
+    const QStringList unknown = load("NOPE,2008\nNADA,2009\n");
+    ASSERT_EQ(unknown.size(), 4);
+    EXPECT_TRUE(unknown.at(2).startsWith("error None of the 2 tags of file"))
+        << unknown.at(2).toStdString();
     EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
     EXPECT_EQ(
         loadPath(dir + "/missing.csv"),
@@ -100,16 +113,32 @@ TEST_F(AgeDataLoaderTest, AFatalLineOrAMissingFileChangesNothing)
 
 TEST(AgeLine, NamesWhatIsWrongWithALine)
 {
-    const std::pair<const char*, const char*> cases[] = {{"T1,2010,1.5", "Invalid age"},
-                                                         {"T1,abc", "Invalid cohort"},
-                                                         {"T1,2/30/2010,1", "Invalid date"},
-                                                         {"T1,NA,3", "Invalid date"},
-                                                         {"T1,2010,1,4", "Invalid format"}};
-    for (const auto& [text, error] : cases) {
-        const AgeLine line = AgeLine::parse(QString::fromLatin1(text));
-        EXPECT_EQ(line.kind, AgeLine::Invalid) << text;
-        EXPECT_EQ(line.error, error) << text;
+    struct Case
+    {
+        const char* text;
+        const char* error;
+        int column;
+        const char* value;
+    };
+    // Cohorts far outside any study (negative, 0, the largest int) are typing errors.
+    const Case cases[] = {{"T1,2010,1.5", "Invalid age", 3, "1.5"},
+                          {"T1,abc", "Invalid cohort", 2, "abc"},
+                          {"T1,2/30/2010,1", "Invalid year", 2, "2/30/2010"},
+                          {"T1,NA,3", "Invalid year", 2, "NA"},
+                          {"T1,2010,1,4", "4 fields", 4, "4"},
+                          {"T1,-2008", "Implausible cohort -2008", 2, "-2008"},
+                          {"T1,0", "Implausible cohort 0", 2, "0"},
+                          {"T1,2147483647", "Implausible cohort 2147483647", 2, "2147483647"},
+                          {"T1,2010,100", "Implausible cohort 1910", 2, "2010"}};
+    for (const auto& c : cases) {
+        const AgeLine line = AgeLine::parse(QString::fromLatin1(c.text));
+        EXPECT_EQ(line.kind, AgeLine::Invalid) << c.text;
+        EXPECT_TRUE(line.error.startsWith(c.error)) << c.text << ": " << line.error.toStdString();
+        EXPECT_TRUE(line.error.contains("expected")) << c.text;
+        EXPECT_EQ(line.column, c.column) << c.text;
+        EXPECT_EQ(line.value, c.value) << c.text;
     }
+    EXPECT_EQ(AgeLine::parse("T1,2100").cohort, 2100);
     EXPECT_EQ(AgeLine::parse("# T1,abc").kind, AgeLine::Skipped);
 }
 
@@ -145,7 +174,8 @@ TEST_F(AgeDataLoaderTest, AFatalLineFailsTheJobOnARunner)
     EXPECT_FALSE(loader.loaded());
     ASSERT_EQ(failed.count(), 1);
     EXPECT_EQ(failed.at(0).at(0).toInt(), static_cast<int>(lum::JobError::Input));
-    EXPECT_EQ(failed.at(0).at(1).toString(), "Invalid age at line 2");
+    EXPECT_TRUE(failed.at(0).at(1).toString().startsWith("Invalid age: expected"));
+    EXPECT_TRUE(failed.at(0).at(1).toString().endsWith(" at line 2"));
     EXPECT_EQ(canceled.count(), 0);
     EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
 }

@@ -88,14 +88,16 @@ TEST_F(ObsDataLoaderTest, TagCodesThatLookLikeSqlTouchOnlyTheirOwnRows)
 {
     ASSERT_FALSE(
         load(exportRow("id", "2008-04-01 10:00:00", "UPR", "2008-05-10 08:00:00", "GRJ", "01") +
-             exportRow("tag_id", "2008-04-01 10:00:00", "UPR") +
-             exportRow("x\" or \"1\"=\"1", "2008-04-01 10:00:00", "UPR", "2008-05-12 08:00:00",
-                       "GRJ", "0A") +
+             exportRow("tags", "2008-04-01 10:00:00", "UPR") +
+             exportRow("select", "2008-04-01 10:00:00", "UPR", "2008-05-12 08:00:00", "GRJ", "0A") +
              exportRow("Id", "2008-04-01 10:00:00", "UPR", "2008-05-13 08:00:00", "GRJ", "01"))
             ->failed());
     EXPECT_EQ(rowsIn("tags"), 4) << "codes differing in letter case are different tags";
     EXPECT_EQ(rows("select tag_id, disposition from observations order by id"),
-              QStringList({"id 1", "x\" or \"1\"=\"1 2", "Id 1"}));
+              QStringList({"id 1", "select 2", "Id 1"}));
+    // Quotes never reach a statement: a tag code holds letters, digits and dots only.
+    EXPECT_TRUE(load(exportRow("x\" or \"1\"=\"1", "2008-04-01 10:00:00", "UPR"))->failed());
+    EXPECT_EQ(rowsIn("tags"), 4);
 }
 
 // More detections than one batch of inserts holds, and a part batch after them.
@@ -230,6 +232,57 @@ TEST_F(ObsDataLoaderErrorsTest, RowErrorsNameTheirPhysicalLine)
     for (const auto& c : cases)
         expectRefused(head + c.row + good1,
                       QString(c.message) + " at line 4 of \"" + dir + "/second.csv\": " + c.field);
+}
+
+// Rows that were stored though they cannot be right: a detection before the release (or in
+// 1899), a later row of a tag with another release, a tag code with a blank, a byte-order mark
+// or a date in it, a row given twice, an unknown event type.
+TEST_F(ObsDataLoaderErrorsTest, RowsThatContradictTheirTagOrTheCalendarAreRefused)
+{
+    const QByteArray head = "# header\n" + good1 + "\n";
+    QByteArray markk = exportRow("T2", "2008-04-01 10:00:00", "UPR");
+    markk.replace(",UPR,,", ",UPR,Markk,");
+    const struct
+    {
+        QByteArray rows;
+        const char* message;
+        const char* field;
+    } cases[] = {
+        {exportRow("T2", "2008-04-01 10:00:00", "UPR", "2001-05-01 10:00:00", "GRJ"),
+         "Detection before the fish's release (2008-04-01 10:00:00); expected an event date after "
+         "the release date",
+         "column \"Event Date\" holds \"2001-05-01 10:00:00\""},
+        {exportRow("T2", "1899-04-01 10:00:00", "UPR"),
+         "Implausible release year; expected 1950 to 2100",
+         "column \"Release Date\" holds \"1899-04-01 10:00:00\""},
+        {exportRow("T1", "2008-04-01 10:00:00", "MIDR", "2008-05-11 08:00:00", "GRJ"),
+         "Another release site than line 2 gives this tag (\"UPR\"); expected the same release "
+         "on every row of a tag",
+         "column \"Release Site\" holds \"MIDR\""},
+        {exportRow("T1", "2008-04-02 10:00:00", "UPR", "2008-05-11 08:00:00", "GRJ"),
+         "Another release date than line 2 gives this tag (\"2008-04-01 10:00:00\"); expected the "
+         "same release on every row of a tag",
+         "column \"Release Date\" holds \"2008-04-02 10:00:00\""},
+        {exportRow(" T2", "2008-04-01 10:00:00", "UPR"),
+         "Invalid tag code; expected up to 32 letters, digits and dots, such as 3D9.1C2D8F2B5F",
+         "column \"Tag Code\" holds \" T2\""},
+        {exportRow("\xEF\xBB\xBFT2", "2008-04-01 10:00:00", "UPR"),
+         "Invalid tag code; expected up to 32 letters, digits and dots, such as 3D9.1C2D8F2B5F",
+         "column \"Tag Code\" holds \"T2\" after a byte-order mark (U+FEFF)"},
+        {exportRow("\"T2\"", "2008-04-01 10:00:00", "UPR"),
+         "Invalid tag code; expected up to 32 letters, digits and dots, such as 3D9.1C2D8F2B5F",
+         "column \"Tag Code\" holds \"\"T2\"\" (quoted fields are not supported: export the "
+         "file without quotes)"},
+        {good1, "The whole row repeats line 2; expected each row once",
+         "column \"Tag Code\" holds \"T1\""},
+        {markk,
+         "Unknown event type; expected Mark, Observation, Recapture, Recovery, Mortality, "
+         "Passive Recapture or Release",
+         "column \"Event Type\" holds \"Markk\""},
+    };
+    for (const auto& c : cases)
+        expectRefused(head + c.rows, QString::fromUtf8(c.message) + " at line 4 of \"" + dir +
+                                         "/second.csv\": " + QString::fromUtf8(c.field));
 }
 
 TEST_F(ObsDataLoaderErrorsTest, ASplitRunOfATagIsADuplicate)

@@ -198,19 +198,20 @@ TEST(SitesConfig, KeywordsMustMatchExactlyWhateverTheLineEndsAndSpaces)
 TEST(SitesConfig, ReportsAndSkipsMalformedLines)
 {
     SitesConfig config;
-    ASSERT_TRUE(config.load(writeConfig("NAME: Orphan\n"                         // 1
-                                        "SITE: A\nCODES:\n"                      // 2, 3
-                                        "R: J: 1: x {01}\n"                      // 4
-                                        "CODE: A1\nRANGE: 2000-01-01\n"          // 5, 6
-                                        "RANGE: 2000-02-30 present\n"            // 7
-                                        "R: J: 1: x {01}\n"                      // 8
-                                        "RANGE: 2000-01-01 present\n"            // 9
-                                        "R: J: 1\n"                              // 10
-                                        "R: J: 1: kept {01}\n"                   // 11
-                                        "EXCEPTION: 2001-01-01 2001-01-02\n"     // 12
-                                        "EXCEPTION: 2001-01-01 soon {H:J:1:x}\n" // 13
-                                        "CODE: B1\nT: J: 1: lost {02}\n")));     // 14, 15
-    const QStringList expected = {
+    const QString path = writeConfig("NAME: Orphan\n"                         // 1
+                                     "SITE: A\nCODES:\n"                      // 2, 3
+                                     "R: J: 1: x {01}\n"                      // 4
+                                     "CODE: A1\nRANGE: 2000-01-01\n"          // 5, 6
+                                     "RANGE: 2000-02-30 present\n"            // 7
+                                     "R: J: 1: x {01}\n"                      // 8
+                                     "RANGE: 2000-01-01 present\n"            // 9
+                                     "R: J: 1\n"                              // 10
+                                     "R: J: 1: kept {01}\n"                   // 11
+                                     "EXCEPTION: 2001-01-01 2001-01-02\n"     // 12
+                                     "EXCEPTION: 2001-01-01 soon {H:J:1:x}\n" // 13
+                                     "CODE: B1\nT: J: 1: lost {02}\n");       // 14, 15
+    ASSERT_TRUE(config.load(path));
+    QStringList expected = {
         "NAME: before any SITE: or RELSITE: at line 1",
         "R: before any RANGE: at line 4",
         "Missing argument for RANGE: at line 6",
@@ -221,6 +222,8 @@ TEST(SitesConfig, ReportsAndSkipsMalformedLines)
         "Invalid date \"soon\" in EXCEPTION: at line 13",
         "T: before any RANGE: at line 15",
     };
+    for (QString& message : expected)
+        message += " of \"" + path + "\"";
     EXPECT_EQ(config.messages(), expected);
     // What was sound is kept; nothing lands in the wrong place.
     EXPECT_TRUE(config.isLoaded());
@@ -230,6 +233,35 @@ TEST(SitesConfig, ReportsAndSkipsMalformedLines)
     EXPECT_EQ(config.codes()[0]->ranges[0]->rules[0].text, "kept");
     EXPECT_TRUE(config.codes()[0]->exceptions.empty());
     EXPECT_TRUE(config.codes()[1]->ranges.empty());
+}
+
+// Two dams under one short name had their detections merged into one site; a river km or a
+// file that cannot be read gave no word. Each makes the file unusable, naming file and line.
+TEST(SitesConfig, FilesThatWouldPlaceSitesWronglyAreRefused)
+{
+    SitesConfig config;
+    const QString same = writeConfig("SITE: LGR\nSHORTNAME: DAM\nRIVERK: 522.173\nCODES: GRJ\n"
+                                     "SITE: LGS\nSHORTNAME: DAM\nRIVERK: 522.113\n");
+    EXPECT_FALSE(config.load(same));
+    EXPECT_FALSE(config.isLoaded());
+    EXPECT_EQ(
+        config.errors(),
+        QStringList({"The detection sites \"LGR\" (line 1) and \"LGS\" (line 5) of \"" + same +
+                     "\" have the same short name \"DAM\"; give each its own "
+                     "SHORTNAME:"}));
+    const QString badKm = writeConfig("SITE: A\nRIVERK: abc\n");
+    EXPECT_FALSE(config.load(badKm));
+    EXPECT_EQ(config.errors(),
+              QStringList({"Invalid river km \"abc\" in RIVERK: (expected whole numbers joined "
+                           "by \".\", such as 522.303.100) at line 2 of \"" +
+                           badKm + "\""}));
+    QByteArray utf16("\xFF\xFE");
+    for (const char c : QByteArray("SITE: A\nRIVERK: 461\n"))
+        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
+    EXPECT_FALSE(config.load(writeConfig(utf16)));
+    ASSERT_FALSE(config.errors().isEmpty());
+    EXPECT_TRUE(config.errors().first().startsWith("NUL byte: expected a text file"));
+    EXPECT_TRUE(config.load(writeConfig("SITE: A\nRIVERK: 461-12.3\nSITE: B\nRIVERK: 234\n")));
 }
 
 TEST(SitesConfig, AMissingFileOrAFolderLeavesTheConfigurationEmpty)

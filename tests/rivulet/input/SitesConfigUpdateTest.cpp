@@ -250,7 +250,8 @@ TEST_F(SitesConfigUpdateTest, TheLoaderWarnsOfFileProblemsAndNeedsTheSharedFolde
     settings.lastCheck = today;
     writeFile(localPath(), configText("2012.3.4", "LOCAL") + "R: J: 1: x {01}\n");
     EXPECT_TRUE(loader.ensureLoaded(QString()));
-    EXPECT_EQ(job.warnings, QStringList({"R: before any RANGE: at line 7"}));
+    EXPECT_EQ(job.warnings,
+              QStringList({"R: before any RANGE: at line 7 of \"" + localPath() + "\""}));
     EXPECT_EQ(siteName(), "LOCAL");
 
     settings.dir.clear();

@@ -32,7 +32,7 @@ TEST(FitSettingsTest, ReadsTheOptimizerCriterionAndGradientAndRefusesACriterionO
     }
 
     EXPECT_EQ(chosen.optimizerDescription(),
-              QStringLiteral("Simplex, maxFuncEvalualtions=100, convergenceTolerance=1e-08, "
+              QStringLiteral("Simplex, maxFuncEvaluations=100, convergenceTolerance=1e-08, "
                              "stepSize=0.1"));
     EXPECT_DOUBLE_EQ(chosen.endingCriterion, 0.01);
     EXPECT_EQ(chosen.gradient, FitOptions::Gradient::FiniteDifferences);

@@ -216,3 +216,19 @@ TEST(ReleaseSummary, DataClassFollowsReleaseSitesAndYears)
 }
 
 } // namespace
+
+namespace {
+
+// A study without releases was reported "estimable: yes" for each release and both groups.
+TEST(ReleaseSummary, AStudyWithoutReleasesIsNotEstimable)
+{
+    SummaryData d(3, 1);
+    const ReleaseSummary& s = d.update();
+    EXPECT_EQ(s.releaseCount(), 0);
+    EXPECT_FALSE(s.eachReleaseEstimable());
+    EXPECT_FALSE(s.firstGroupEstimable());
+    EXPECT_FALSE(s.secondGroupEstimable());
+    EXPECT_FALSE(s.pooledEstimable());
+}
+
+} // namespace

@@ -348,7 +348,8 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     EXPECT_FALSE(enabled(RivuletWindow::LoadObservationsItem));
     window->onProgressCanceled();
     ASSERT_TRUE(settle());
-    EXPECT_TRUE(lines().contains(QStringLiteral("Load Data canceled.")));
+    EXPECT_TRUE(
+        lines().contains(QStringLiteral("Load Data canceled; the stored study is unchanged.")));
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
     EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
