@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QSignalMapper>
 #include <QTextEdit>
@@ -34,7 +33,6 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
       m_prompts(std::make_unique<UserPrompts>())
 {
     setWindowTitle(name);
-    m_updaterPresent = QFile::exists(m_updaterProgram);
 
     m_mdiArea = new QMdiArea(this);
     QLinearGradient gradient(0, 0, 0, 800);
@@ -97,9 +95,6 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
                 &LumMainWindow::onNavContextMenuRequested);
     }
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &LumMainWindow::onSubWindowActivated);
-
-    if (m_updaterPresent)
-        runUpdater({QStringLiteral("/silent")});
 }
 
 LumMainWindow::~LumMainWindow()
@@ -411,23 +406,13 @@ QtReport* LumMainWindow::reportOfWindow(const QMdiSubWindow* window) const
     return nullptr;
 }
 
-void LumMainWindow::runUpdater(const QStringList& arguments)
-{
-    if (!m_updaterProcess)
-        m_updaterProcess = new QProcess(this);
-    m_updaterProcess->start(m_updaterProgram, arguments, QIODevice::ReadWrite);
-}
-
 void LumMainWindow::onCheckForUpdates()
 {
-    // Only the Windows installation ships an updater; elsewhere say so rather than fail
-    // without a word.
-    if (!QFile::exists(m_updaterProgram)) {
-        warn(QStringLiteral("No updater is installed; updates come with the system's packages "
-                            "or a new build."));
-        return;
-    }
-    runUpdater({QStringLiteral("/checknow")});
+    // On a Linux desktop the package manager updates the programs; the window never starts
+    // an updater of its own (a program of that name in the working folder would run
+    // unasked).
+    out(QStringLiteral("Updates come with the system's packages (or a new build of the "
+                       "source); the program does not update itself."));
 }
 
 void LumMainWindow::onRunComplete()

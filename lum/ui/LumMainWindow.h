@@ -15,7 +15,6 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QPrinter;
-class QProcess;
 class QProgressDialog;
 class QSignalMapper;
 class QTimer;
@@ -129,10 +128,6 @@ public:
     // The report shown in that sub-window, or null.
     QtReport* reportOfWindow(const QMdiSubWindow* window) const;
 
-    // The external updater program; false when there is none beside the program.
-    bool updaterPresent() const { return m_updaterPresent; }
-    void runUpdater(const QStringList& arguments);
-
 public slots:
     virtual void onRunComplete();
     virtual void onRunTerminated();
@@ -208,9 +203,6 @@ private:
     QProgressDialog* m_progressDialog = nullptr;
     QTimer* m_progressTimer = nullptr;
     OutputDockWidget* m_outputDock = nullptr;
-    QString m_updaterProgram = QStringLiteral("updater.exe");
-    bool m_updaterPresent = false;
-    QProcess* m_updaterProcess = nullptr;
     QAction* m_fileSeparator = nullptr;
     QAction* m_windowSeparator = nullptr;
     QAction* m_helpSeparator = nullptr;
