@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QLinearGradient>
 #include <QMdiArea>
 #include <QMdiSubWindow>
