@@ -97,12 +97,18 @@ GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
     chart_ = new QtCharts::QChartView(new QtCharts::QChart, this);
     chart_->setObjectName(QStringLiteral("devianceChart"));
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumHeight(220);
+    // Room for the title, the legend and both axes with their numbers: smaller, Qt Charts
+    // elides the axis labels to "...".
+    chart_->setMinimumHeight(320);
+    chart_->chart()->setMargins(QMargins(4, 4, 4, 4));
     chart_->chart()->setTitle(QStringLiteral("Bootstrap deviances"));
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(table_);
     splitter->addWidget(chart_);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(chat_);

@@ -1182,7 +1182,16 @@ void RivuletWindow::placeWindow(int key, QWidget* widget, const QString& title,
     QMdiSubWindow* window = createSubWindow(key, widget);
     window->setWindowTitle(title);
     window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-    window->setGeometry(geometry);
+    // Inside the document area as it is now: moved up and left first, made smaller only
+    // where the area itself is smaller, so that no edge opens out of sight.
+    const QSize area = mdiArea()->viewport()->size();
+    QRect placed = geometry;
+    if (area.width() > 0 && area.height() > 0) {
+        placed.setSize(placed.size().boundedTo(area));
+        placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));
+        placed.moveTop(std::max(0, std::min(placed.top(), area.height() - placed.height())));
+    }
+    window->setGeometry(placed);
 }
 
 void RivuletWindow::prepareWindow(int key)
