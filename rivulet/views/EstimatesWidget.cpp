@@ -212,6 +212,7 @@ void EstimatesWidget::setResult(const ModelResult* result)
     drawPaths();
     for (EstimatesTableModel* model : models_)
         model->setResult(result);
+    tableView_->resizeColumnsToContents();
 }
 
 void EstimatesWidget::setPrecision(int estimatePrecision, int errorPrecision)
@@ -221,12 +222,18 @@ void EstimatesWidget::setPrecision(int estimatePrecision, int errorPrecision)
     drawPaths();
     for (EstimatesTableModel* model : models_)
         model->setPrecision(estimatePrecision, errorPrecision);
+    tableView_->resizeColumnsToContents();
 }
 
 void EstimatesWidget::currentTabChanged(int index)
 {
-    tableView_->setModel(index >= 0 && index < int(models_.size()) ? models_[std::size_t(index)]
-                                                                   : nullptr);
+    EstimatesTableModel* model =
+        index >= 0 && index < int(models_.size()) ? models_[std::size_t(index)] : nullptr;
+    tableView_->setModel(model);
+    if (!model)
+        return;
+    // Every estimate with its standard error and every reach's name in full, never "...".
+    tableView_->resizeColumnsToContents();
 }
 
 void EstimatesWidget::onPathHoverEnterEvent(int release, rivulet::PathKey key)
