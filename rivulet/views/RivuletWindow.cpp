@@ -986,7 +986,7 @@ void RivuletWindow::showReportSubWindow(int type)
         QMdiSubWindow* window = addReportWindow(type, windowKey);
         window->setWindowTitle(shown->name());
         window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        window->setGeometry(100, 100, 600, 400);
+        setGeometryInsideArea(window, QRect(100, 100, 600, 400));
     }
     shown->updateText();
     showSubWindow(windowKey);
@@ -1014,7 +1014,7 @@ void RivuletWindow::showModelAverageReport()
         QMdiSubWindow* window = addReportWindow(ModelAverageReportType, ModelAverageReportWindow);
         window->setWindowTitle(shown->name());
         window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        window->setGeometry(100, 100, 760, 400);
+        setGeometryInsideArea(window, QRect(100, 100, 760, 400));
     }
     shown->updateText();
     showSubWindow(ModelAverageReportWindow);
@@ -1164,10 +1164,7 @@ void RivuletWindow::createWindow(int key)
             [this] { closeSubWindow(SitesYearsWindow); }, Qt::QueuedConnection);
     } else if (key == SettingsWindow) {
         auto* widget = new RivuletSettingsWidget(prompts());
-        QMdiSubWindow* window = createSubWindow(key, widget);
-        window->setWindowTitle(QStringLiteral("Settings"));
-        window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        window->setGeometry(100, 100, 600, 400);
+        placeWindow(key, widget, QStringLiteral("Settings"), QRect(100, 100, 600, 400));
         connect(widget, &RivuletSettingsWidget::precisionSettingsChanged, this,
                 &RivuletWindow::onPrecisionSettingsChanged);
         connect(widget, &RivuletSettingsWidget::uiSettingsChanged, this,
@@ -1182,10 +1179,17 @@ void RivuletWindow::placeWindow(int key, QWidget* widget, const QString& title,
     QMdiSubWindow* window = createSubWindow(key, widget);
     window->setWindowTitle(title);
     window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+    setGeometryInsideArea(window, geometry);
+}
+
+void RivuletWindow::setGeometryInsideArea(QMdiSubWindow* window, const QRect& geometry)
+{
+    // Never below what the window's layout needs: squeezed further, its rows overlap.
+    QRect placed = geometry;
+    placed.setSize(placed.size().expandedTo(window->minimumSizeHint()));
     // Inside the document area as it is now: moved up and left first, made smaller only
     // where the area itself is smaller, so that no edge opens out of sight.
     const QSize area = mdiArea()->viewport()->size();
-    QRect placed = geometry;
     if (area.width() > 0 && area.height() > 0) {
         placed.setSize(placed.size().boundedTo(area));
         placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));

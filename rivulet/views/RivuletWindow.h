@@ -200,6 +200,8 @@ private:
     void prepareWindow(int key);
     // Wraps a view in the sub-window of that key.
     void placeWindow(int key, QWidget* widget, const QString& title, const QRect& geometry);
+    // Gives `window` the geometry, inside the document area and no smaller than its layout.
+    void setGeometryInsideArea(QMdiSubWindow* window, const QRect& geometry);
     // Drops the model comparison and the model reports: they show results of data that are
     // about to change.
     void dropResultWindows();
