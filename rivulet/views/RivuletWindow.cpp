@@ -4,6 +4,7 @@
 #include "lum/thread/ThreadRunner.h"
 #include "lum/ui/NavPanelItem.h"
 #include "lum/ui/NavPanelModel.h"
+#include "lum/ui/NavPanelView.h"
 #include "lum/ui/QtRTextWidget.h"
 #include "lum/ui/ReportViewers.h"
 #include "lum/ui/TableCopy.h"
@@ -233,7 +234,13 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     dock->setWidget(lum::ReportViewers::of(*releaseSummaryReport_).textWidget());
     addDock(ReleasesSummaryDock, dock, Qt::RightDockWidgetArea);
     // Room for the item names and the summary's four columns; the document area keeps the rest.
-    resizeDocks({this->dock(NavigationDock), dock}, {410, 270}, Qt::Horizontal);
+    // The panel as wide as its longest entry (in the desktop's font), no wider.
+    int navigationWidth = 410;
+    if (navView()) {
+        navView()->resizeColumnToContents(0);
+        navigationWidth = std::max(300, navView()->columnWidth(0) + 40);
+    }
+    resizeDocks({this->dock(NavigationDock), dock}, {navigationWidth, 270}, Qt::Horizontal);
     resizeDocks({outputDock()}, {170}, Qt::Vertical);
 
     setActionsEnabled(false);
