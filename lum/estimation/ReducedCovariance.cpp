@@ -165,25 +165,14 @@ int ReducedCovariance::Result::notEstimable() const
 std::vector<int> ReducedCovariance::atBound(const std::vector<double>& x,
                                             const SoftmaxTransform& transform)
 {
+    // The same rule that sets them aside in compute(); the directions themselves are not needed.
+    std::vector<Status> statuses(x.size(), Status::Estimated);
+    freeDirections(x, transform, 0.0, statuses);
     std::vector<int> bound;
-    for (int g = 0; g < transform.groupCount(); ++g) {
-        const std::vector<int>& members = transform.members(g);
-        const double budget = transform.budget(g);
-        const double near = BoundDistance * budget;
-        std::vector<int> inside;
-        double used = 0.0;
-        for (const int i : members) {
-            const double xi = x[static_cast<std::size_t>(i)];
-            used += xi;
-            if (budget <= 0.0 || xi <= near)
-                bound.push_back(i);
-            else
-                inside.push_back(i);
-        }
-        if (inside.size() == 1 && budget - used <= near)
-            bound.push_back(inside.front());
+    for (std::size_t i = 0; i < statuses.size(); ++i) {
+        if (statuses[i] == Status::AtBound)
+            bound.push_back(static_cast<int>(i));
     }
-    std::sort(bound.begin(), bound.end());
     return bound;
 }
 
