@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QSqlDriver>
 #include <QSqlQuery>
 
@@ -74,6 +75,18 @@ QSqlError explained(const QSqlError& error, const QString& path)
                          error.type(), error.nativeErrorCode());
     }
     const QString folder = QFileInfo(path).absolutePath();
+    // A full disk shows at open as "disk I/O error": SQLite cannot make its "-shm" file there.
+    const int ioError = 10;
+    const int full = 13;
+    const qint64 roomForJournals = 1 << 20;
+    if (code == full ||
+        (code == ioError && QStorageInfo(folder).bytesAvailable() < roomForJournals)) {
+        return QSqlError(error.driverText(),
+                         QStringLiteral("The disk that holds \"%1\" is full; free some space and "
+                                        "run the command again (%2)")
+                             .arg(QDir::toNativeSeparators(path), error.databaseText()),
+                         error.type(), error.nativeErrorCode());
+    }
     const QString text = error.databaseText();
     if ((text.contains(QLatin1String("unable to open database file")) ||
          text.contains(QLatin1String("attempt to write a readonly database"))) &&

@@ -3,6 +3,7 @@
 #include "lum/db/DbModel.h"
 #include "lum/db/DbTransaction.h"
 #include "lum/db/SqliteDb.h"
+#include "lum/db/TableData.h"
 #include "rivulet/data/RivuletDb.h"
 
 #include <QCryptographicHash>
@@ -111,6 +112,62 @@ bool DerivedDataStore::save(const QByteArray& fingerprint, const QByteArray& pay
                  {fingerprint, payload}) != 0)
         return false;
     return transaction.commit() == 0;
+}
+
+int DerivedDataStore::watchEdits(lum::SqliteDb& db, const QStringList& watchedTables)
+{
+    QStringList statements;
+    for (const QString& table : watchedTables) {
+        for (const char* event : {"update", "delete"}) {
+            const QString name =
+                QStringLiteral("forget_derived_on_") + event + QLatin1Char('_') + table;
+            lum::TableData found(db,
+                                 QStringLiteral("select 1 from sqlite_master where type = "
+                                                "'trigger' and name = ?"),
+                                 {name});
+            if (found.errorCode() != 0)
+                return found.errorCode();
+            if (found.numRows() > 0)
+                continue;
+            // Only the first changed row of a statement does the work: a load that empties
+            // the tables forgets first, and its millions of rows then cost one lookup each.
+            statements.append(QStringLiteral("create trigger if not exists ") + name +
+                              QStringLiteral(" after ") + event + QStringLiteral(" on ") + table +
+                              QStringLiteral(" when exists (select 1 from ") + storeTable +
+                              QStringLiteral(" where id = 1 and fingerprint is not null) begin "
+                                             "update ") +
+                              storeTable +
+                              QStringLiteral(" set generation = generation + 1, fingerprint = "
+                                             "null, payload = null where id = 1; end"));
+        }
+    }
+    if (statements.isEmpty())
+        return 0;
+    lum::DbTransaction transaction(db);
+    if (transaction.error() != 0)
+        return transaction.error();
+    if (const int error = createTable(db))
+        return error;
+    for (const QString& statement : statements) {
+        if (const int error = db.exec(statement))
+            return error;
+    }
+    return transaction.commit();
+}
+
+int DerivedDataStore::unwatchEdits(lum::SqliteDb& db)
+{
+    lum::TableData found(db, QStringLiteral("select name from sqlite_master where type = "
+                                            "'trigger' and name like 'forget\\_derived\\_on\\_%' "
+                                            "escape '\\'"));
+    if (found.errorCode() != 0)
+        return found.errorCode();
+    for (int row = 0; row < found.numRows(); ++row) {
+        if (const int error =
+                db.exec(QStringLiteral("drop trigger if exists ") + found.stringValue(row, 0)))
+            return error;
+    }
+    return 0;
 }
 
 int DerivedDataStore::forget(lum::SqliteDb& db)

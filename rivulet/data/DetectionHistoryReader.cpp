@@ -5,6 +5,7 @@
 #include "lum/db/SqliteDb.h"
 #include "rivulet/data/CohortDbModel.h"
 #include "rivulet/data/ObservationDbModel.h"
+#include "rivulet/data/ReleaseDbModel.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/SiteDbModel.h"
 #include "rivulet/data/TagDbModel.h"
@@ -215,6 +216,22 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
     if (cohortId >= 0)
         query.bindInt(1, cohortId);
 
+    // Rows naming a release or a tag the file no longer holds are damage: skipping them would
+    // quietly lose fish from the analysis.
+    QSet<int> releaseIds;
+    if (!readIds(*rdb_.model(RivuletDb::Releases), ReleaseDbModel::Id, releaseIds))
+        return QSqlError::StatementError;
+    const auto damaged = [this](const QString& what) {
+        lastError_ = QStringLiteral("The database is damaged: %1, which it does not hold. Restore "
+                                    "it from a copy, or load the study again.")
+                         .arg(what);
+        return int(QSqlError::UnknownError);
+    };
+    const auto orphanBefore = [&](auto run, std::string_view tag) {
+        // Every tag is visited when no cohort is chosen, so a detection passed over names none.
+        return cohortId < 0 && run != runs_.cend() && tagOf(*run) < tag;
+    };
+
     std::vector<StoredRow> stored;
     std::vector<Row> rows;
     auto run = runs_.cbegin();
@@ -222,6 +239,14 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
         int size = 0;
         const char* text = query.columnText(0, &size);
         const std::string_view tag(text, static_cast<std::size_t>(size));
+        if (orphanBefore(run, tag))
+            return damaged(
+                QStringLiteral("a detection names tag \"%1\"")
+                    .arg(QString::fromUtf8(tagOf(*run).data(), int(tagOf(*run).size()))));
+        if (!releaseIds.contains(query.columnInt(1)))
+            return damaged(QStringLiteral("tag \"%1\" names release id %2")
+                               .arg(QString::fromUtf8(text, size))
+                               .arg(query.columnInt(1)));
         while (run != runs_.cend() && tagOf(*run) < tag)
             ++run;
         stored.clear();
@@ -244,7 +269,28 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
         lastError_ = query.errorText();
         return QSqlError::StatementError;
     }
+    if (cohortId < 0 && run != runs_.cend())
+        return damaged(QStringLiteral("a detection names tag \"%1\"")
+                           .arg(QString::fromUtf8(tagOf(*run).data(), int(tagOf(*run).size()))));
     return 0;
+}
+
+bool DetectionHistoryReader::readIds(const lum::DbModel& model, int idColumn, QSet<int>& ids)
+{
+    lum::NativeStatement query;
+    if (query.prepare(*rdb_.database(), QStringLiteral("select ") +
+                                            model.quotedColumnName(idColumn) +
+                                            QStringLiteral(" from ") + model.tableName()) != 0) {
+        lastError_ = query.errorText();
+        return false;
+    }
+    while (query.next())
+        ids.insert(query.columnInt(0));
+    if (query.failed()) {
+        lastError_ = query.errorText();
+        return false;
+    }
+    return true;
 }
 
 } // namespace rivulet

@@ -36,4 +36,27 @@ QStringList RivuletDb::otherTables() const
     return {DerivedDataStore::tableName()};
 }
 
+int RivuletDb::createTables()
+{
+    if (const int error = lum::DbManager::createTables())
+        return error;
+    return watchEdits();
+}
+
+int RivuletDb::resetTables(const QList<const lum::DbModel*>& keep)
+{
+    if (const int error = lum::DbManager::resetTables(keep))
+        return error;
+    return watchEdits();
+}
+
+int RivuletDb::watchEdits()
+{
+    lum::SqliteDb* db = database();
+    if (db == nullptr)
+        return -1;
+    return DerivedDataStore::watchEdits(
+        *db, {model(Observations)->tableName(), model(Tags)->tableName()});
+}
+
 } // namespace rivulet

@@ -473,21 +473,26 @@ ObsDataLoader::RowResult ObsDataLoader::failOnField(const QString& message, int 
 {
     const auto number = static_cast<ObsRecord::Field>(field);
     const QString value = record.fieldText(number);
+    // A runaway field (a missing line break, binary data) would fill the screen.
+    constexpr int shownCharacters = 40;
+    const QString shown = value.size() <= 2 * shownCharacters
+                              ? quoted(value)
+                              : quoted(value.left(shownCharacters) + QChar(0x2026)) +
+                                    QStringLiteral(" (%1 characters)").arg(value.size());
     const QString column = quoted(ObsRecord::fieldName(number));
     m_failed = true;
-    lum::ThreadRunnable::fail(lum::JobError::Input,
-                              message + QStringLiteral(" at line ") + QString::number(line) +
-                                  QStringLiteral(" of ") + quoted(m_fileName) +
-                                  QStringLiteral(": column ") + column +
-                                  (value.isEmpty() ? QStringLiteral(" is empty")
-                                                   : QStringLiteral(" holds ") + quoted(value)) +
-                                  (record.field(number).substr(0, 3) == "\xEF\xBB\xBF"
-                                       ? QStringLiteral(" after a byte-order mark (U+FEFF)")
-                                       : QString()) +
-                                  (value.startsWith(QLatin1Char('"'))
-                                       ? QStringLiteral(" (quoted fields are not supported: "
-                                                        "export the file without quotes)")
-                                       : QString()));
+    lum::ThreadRunnable::fail(
+        lum::JobError::Input,
+        message + QStringLiteral(" at line ") + QString::number(line) + QStringLiteral(" of ") +
+            quoted(m_fileName) + QStringLiteral(": column ") + column +
+            (value.isEmpty() ? QStringLiteral(" is empty") : QStringLiteral(" holds ") + shown) +
+            (record.field(number).substr(0, 3) == "\xEF\xBB\xBF"
+                 ? QStringLiteral(" after a byte-order mark (U+FEFF)")
+                 : QString()) +
+            (value.startsWith(QLatin1Char('"'))
+                 ? QStringLiteral(" (quoted fields are not supported: "
+                                  "export the file without quotes)")
+                 : QString()));
     return RowFailed;
 }
 

@@ -77,14 +77,15 @@ int ObsStudyWriter::start()
 int ObsStudyWriter::clearStudy()
 {
     lum::SqliteDb* db = m_rdb.database();
+    // Counts kept from the study being replaced must not outlive it. The edit watch is off
+    // until finish(), so that the tables empty at once.
+    if (DerivedDataStore::forget(*db) != 0 || DerivedDataStore::unwatchEdits(*db) != 0)
+        return fail(db->lastError().text());
     for (const int table : {RivuletDb::Observations, RivuletDb::Tags, RivuletDb::Releases,
                             RivuletDb::Years, RivuletDb::Sites, RivuletDb::Cohorts}) {
         if (db->exec(m_rdb.model(table)->deleteSql(QString())) != 0)
             return fail(db->lastError().text());
     }
-    // Counts kept from the study being replaced must not outlive it.
-    if (DerivedDataStore::forget(*db) != 0)
-        return fail(db->lastError().text());
     return 0;
 }
 
@@ -315,7 +316,11 @@ int ObsStudyWriter::finish()
         return fail(m_rdb.database()->lastError().text());
     if (const int error = assignMigrationYears())
         return error;
-    return createIndexes();
+    if (const int error = createIndexes())
+        return error;
+    if (m_rdb.watchEdits() != 0)
+        return fail(m_rdb.database()->lastError().text());
+    return 0;
 }
 
 int ObsStudyWriter::assignMigrationYears()

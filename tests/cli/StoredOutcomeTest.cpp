@@ -181,6 +181,24 @@ TEST_F(StoredOutcome, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas)
     EXPECT_TRUE(dangling.err.contains("The database is damaged: a detection names site id"))
         << dangling.err.toStdString();
 
+    // Tags naming a release, and detections naming a tag, that the file no longer holds.
+    for (const auto& damage :
+         {std::make_pair("delete from releases where id = (select min(release_id) from tags)",
+                         "names release id"),
+          std::make_pair("insert into observations (tag_id, site_id, migration_year_id) select "
+                         "'ZZZ.UNKNOWN', site_id, migration_year_id from observations limit 1",
+                         "a detection names tag \"ZZZ.UNKNOWN\"")}) {
+        ASSERT_EQ(runTool(with({"load-observations", sample("observations.csv")})).exitCode, 0);
+        {
+            lum::SqliteDb file;
+            ASSERT_EQ(file.open(db), 0);
+            ASSERT_EQ(file.exec(damage.first), 0);
+        }
+        const ToolRun skipped = runTool(with({"update"}));
+        EXPECT_EQ(skipped.exitCode, cli::ExitFailure);
+        EXPECT_TRUE(skipped.err.contains(damage.second)) << skipped.err.toStdString();
+    }
+
     // A study file that lost a table was given an empty one: "Releases: 0", exit 0.
     {
         lum::SqliteDb file;

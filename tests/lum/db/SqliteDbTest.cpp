@@ -202,6 +202,22 @@ TEST_F(SqliteDbTest, aSecondWriterIsToldThatAnotherProcessIsWriting)
     QSqlDatabase::removeDatabase("other-writer");
 }
 
+// SQLite says "database or disk is full", or at open "disk I/O error"; the message says what to
+// do. A page limit stands in for the full disk.
+TEST_F(SqliteDbTest, aFullDiskIsNamed)
+{
+    ASSERT_EQ(db.exec("create table notes (text)"), 0);
+    ASSERT_EQ(db.exec("PRAGMA max_page_count = " +
+                      QString::number(TableData(db, "PRAGMA page_count").value(0, 0).toInt())),
+              0);
+    int error = 0;
+    for (int i = 0; i < 1000 && error == 0; ++i)
+        error = db.exec("insert into notes values (?)", {QString(200, QLatin1Char('x'))});
+    EXPECT_NE(error, 0);
+    EXPECT_TRUE(db.lastError().text().contains("is full; free some space"))
+        << db.lastError().text().toStdString();
+}
+
 // SQLite only says "unable to open database file" when the folder keeps it from making "-shm".
 TEST(SqliteDbStatic, aReadOnlyFolderIsNamedWhenTheDatabaseCannotOpen)
 {

@@ -29,20 +29,27 @@ TEST_F(DetectionSequenceTest, EntriesGoByTagThenDownRiverThenByYear)
                                       "B 3/1/1"}));
 }
 
-// Written otherwise than by a load: a tag's detections apart in the table, and a detection of
-// a tag the study does not hold.
-TEST_F(DetectionSequenceTest, DetectionsApartInTheTableMakeOneHistoryAndUnknownTagsNone)
+// Written otherwise than by a load: a tag's detections apart in the table, and detections of
+// tags the study does not hold.
+TEST_F(DetectionSequenceTest, DetectionsApartInTheTableMakeOneHistoryAndUnknownTagsAreDamage)
 {
     addTag("B");
     addTag("A");
     addDetection("B", 2, 0);
     addDetection("A", 3, 0);
     addDetection("B", 1, 0);
-    addDetection("Z", 1, 0);
     addDetection("A", 1, 0);
 
     ASSERT_EQ(update(), 0);
     EXPECT_EQ(history(), (QStringList{"A 1/0/1", "A 3/0/1", "B 1/0/1", "B 2/0/1"}));
+
+    // A load stores every tag it stores detections of: a detection of no tag, between two tags
+    // or after the last, was lost from the file, and its fish must not be dropped in silence.
+    for (const char* unknown : {"AB", "Z"}) {
+        addDetection(unknown, 1, 0);
+        EXPECT_NE(update(), 0) << unknown;
+        ASSERT_EQ(exec("delete from observations where tag_id = ?", {unknown}), 0);
+    }
 }
 
 TEST_F(DetectionSequenceTest, AHistoryEndsAtItsRemovalAndAtTheLastSiteEvenTheOnlyOne)

@@ -72,6 +72,27 @@ TEST(DerivedCountsTest, UnchangedDataAreReadBackAndEveryLoadDerivesThemAgain)
     EXPECT_EQ(countsText(again), countsText(second.study));
 }
 
+// Rows edited or deleted in place keep the tables' extent; another tool's edit must still
+// make the next update derive the counts again.
+TEST(DerivedCountsTest, EditsInPlaceByAnotherToolAreSeen)
+{
+    test::LoadedStudy study(design(5), "derived-edited");
+    ASSERT_EQ(study.load(), QString());
+    const QString derived = countsText(study.study);
+    {
+        lum::SqliteDb other;
+        ASSERT_EQ(other.open(study.folder + QStringLiteral("/study.db")), 0);
+        ASSERT_EQ(other.exec(QStringLiteral("delete from observations where id in (select id from "
+                                            "observations where id % 2 = 0 and id < "
+                                            "(select max(id) from observations))")),
+                  0);
+    }
+    Study again(Study::Database, study.rdb);
+    ASSERT_TRUE(update(again));
+    EXPECT_GT(again.sequences()->entryCount(), 0);
+    EXPECT_NE(countsText(again), derived);
+}
+
 TEST(DerivedCountsTest, CountsThatALoadOvertookAreNotStored)
 {
     test::LoadedStudy study(design(5), "derived-overtaken");
