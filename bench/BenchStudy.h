@@ -3,7 +3,7 @@
 
 #include "lum/thread/ThreadRunner.h"
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/input/SitesConfigSettingsI.h"
+#include "rivulet/sitesconfig/SitesConfigSettingsI.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
 #include "tools/sim/StudyDesign.h"

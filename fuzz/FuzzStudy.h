@@ -1,7 +1,7 @@
 #pragma once
 
 #include "rivulet/data/RivuletDb.h"
-#include "rivulet/input/SitesConfigSettingsI.h"
+#include "rivulet/sitesconfig/SitesConfigSettingsI.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

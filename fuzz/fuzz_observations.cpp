@@ -7,8 +7,8 @@
 #include "rivulet/data/SitesController.h"
 #include "rivulet/data/YearsController.h"
 #include "rivulet/input/ObsDataLoader.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigCatalog.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigCatalog.h"
 
 namespace {
 

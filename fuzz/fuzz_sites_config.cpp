@@ -1,7 +1,7 @@
 // The sites configuration reader on arbitrary bytes: no line may end the program, and a file
 // it accepts has detection sites with distinct short names.
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigParser.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigParser.h"
 
 #include <QBuffer>
 #include <QSet>

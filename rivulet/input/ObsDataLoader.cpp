@@ -7,10 +7,10 @@
 #include "rivulet/input/ObsDateTime.h"
 #include "rivulet/input/ObsRecord.h"
 #include "rivulet/input/ObsStudyWriter.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigAppSettings.h"
-#include "rivulet/input/SitesConfigLoader.h"
 #include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigAppSettings.h"
+#include "rivulet/sitesconfig/SitesConfigLoader.h"
 
 #include <QHash>
 #include <QPair>

@@ -1,6 +1,6 @@
 #include "rivulet/input/ObsDateTime.h"
 
-#include "rivulet/input/SitesConfigDates.h"
+#include "rivulet/sitesconfig/SitesConfigDates.h"
 
 #include <QDate>
 

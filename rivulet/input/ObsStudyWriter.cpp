@@ -10,7 +10,7 @@
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/data/SitesController.h"
 #include "rivulet/data/YearsController.h"
-#include "rivulet/input/SitesConfigRecords.h"
+#include "rivulet/sitesconfig/SitesConfigRecords.h"
 
 #include <QSqlError>
 

@@ -12,12 +12,12 @@
 #include "rivulet/filesource/MockYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 #include "rivulet/filesource/SimulatedDataLoader.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigAppSettings.h"
-#include "rivulet/input/SitesConfigCatalog.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigAppSettings.h"
+#include "rivulet/sitesconfig/SitesConfigCatalog.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
 namespace rivulet {

@@ -1,11 +1,11 @@
 #include "rivulet/input/AgeDataLoader.h"
 #include "rivulet/input/AgeLine.h"
 
-#include "SitesConfigFiles.h"
 #include "common/TestEnvironment.h"
 #include "lum/db/TableData.h"
 #include "lum/thread/ThreadRunner.h"
 #include "rivulet/data/RivuletDb.h"
+#include "rivulet/sitesconfig/SitesConfigFiles.h"
 
 #include <QEventLoop>
 #include <QSignalSpy>

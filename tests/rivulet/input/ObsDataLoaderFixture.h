@@ -1,7 +1,5 @@
 #pragma once
 
-#include "MockSitesConfigSettings.h"
-#include "SitesConfigFiles.h"
 #include "common/TestEnvironment.h"
 #include "lum/db/TableData.h"
 #include "rivulet/data/ReleasesController.h"
@@ -9,8 +7,10 @@
 #include "rivulet/data/SitesController.h"
 #include "rivulet/data/YearsController.h"
 #include "rivulet/input/ObsDataLoader.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigCatalog.h"
+#include "rivulet/sitesconfig/MockSitesConfigSettings.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigCatalog.h"
+#include "rivulet/sitesconfig/SitesConfigFiles.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "rivulet/input/SitesConfigCatalog.h"
+#include "rivulet/sitesconfig/SitesConfigCatalog.h"
 
-#include "rivulet/input/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
 
 #include <QVector>
 

@@ -1,4 +1,4 @@
-#include "rivulet/input/SitesConfigDownload.h"
+#include "rivulet/sitesconfig/SitesConfigDownload.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>

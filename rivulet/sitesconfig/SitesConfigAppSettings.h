@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rivulet/input/SitesConfigSettingsI.h"
+#include "rivulet/sitesconfig/SitesConfigSettingsI.h"
 
 namespace rivulet {
 

@@ -1,10 +1,10 @@
 // The daily check of the published sites configuration, and the load that runs it first.
 
-#include "rivulet/input/SitesConfigUpdate.h"
+#include "rivulet/sitesconfig/SitesConfigUpdate.h"
 
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigAppSettings.h"
-#include "rivulet/input/SitesConfigLoader.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigAppSettings.h"
+#include "rivulet/sitesconfig/SitesConfigLoader.h"
 
 #include "LocalHttpServer.h"
 #include "MockSitesConfigSettings.h"

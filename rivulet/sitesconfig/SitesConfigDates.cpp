@@ -1,4 +1,4 @@
-#include "rivulet/input/SitesConfigDates.h"
+#include "rivulet/sitesconfig/SitesConfigDates.h"
 
 #include <QDateTime>
 #include <QStringList>

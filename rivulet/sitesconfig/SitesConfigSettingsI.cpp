@@ -1,4 +1,4 @@
-#include "rivulet/input/SitesConfigSettingsI.h"
+#include "rivulet/sitesconfig/SitesConfigSettingsI.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "rivulet/input/SitesConfigParser.h"
+#include "rivulet/sitesconfig/SitesConfigParser.h"
 
-#include "rivulet/input/SitesConfigDates.h"
+#include "rivulet/sitesconfig/SitesConfigDates.h"
 
 #include <QIODevice>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
-#include "rivulet/input/SitesConfigUpdate.h"
+#include "rivulet/sitesconfig/SitesConfigUpdate.h"
 
 #include "lum/db/FileReplacer.h"
 #include "lum/thread/ThreadRunnable.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigSettingsI.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigSettingsI.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "rivulet/input/SitesConfigAppSettings.h"
+#include "rivulet/sitesconfig/SitesConfigAppSettings.h"
 
 #include "rivulet/settings/RivuletSettings.h"
 

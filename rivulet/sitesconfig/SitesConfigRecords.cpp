@@ -1,4 +1,4 @@
-#include "rivulet/input/SitesConfigRecords.h"
+#include "rivulet/sitesconfig/SitesConfigRecords.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
-#include "rivulet/input/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
 
 #include "rivulet/data/Disposition.h"
-#include "rivulet/input/SitesConfigParser.h"
+#include "rivulet/sitesconfig/SitesConfigParser.h"
 
 #include <QFile>
 #include <QFileInfo>

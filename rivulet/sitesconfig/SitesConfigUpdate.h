@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rivulet/input/SitesConfigDownload.h"
+#include "rivulet/sitesconfig/SitesConfigDownload.h"
 
 #include <QDate>
 #include <QString>

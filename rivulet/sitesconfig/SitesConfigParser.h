@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rivulet/input/SitesConfigRecords.h"
+#include "rivulet/sitesconfig/SitesConfigRecords.h"
 
 #include <QStringList>
 

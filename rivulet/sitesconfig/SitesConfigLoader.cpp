@@ -1,9 +1,9 @@
-#include "rivulet/input/SitesConfigLoader.h"
+#include "rivulet/sitesconfig/SitesConfigLoader.h"
 
 #include "lum/thread/ThreadRunnable.h"
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigSettingsI.h"
-#include "rivulet/input/SitesConfigUpdate.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigSettingsI.h"
+#include "rivulet/sitesconfig/SitesConfigUpdate.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
-#include "rivulet/input/SitesConfig.h"
-#include "rivulet/input/SitesConfigCatalog.h"
-#include "rivulet/input/SitesConfigDates.h"
+#include "rivulet/sitesconfig/SitesConfig.h"
+#include "rivulet/sitesconfig/SitesConfigCatalog.h"
+#include "rivulet/sitesconfig/SitesConfigDates.h"
 
 #include "SitesConfigFiles.h"
 #include "common/TestEnvironment.h"
