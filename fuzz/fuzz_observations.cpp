@@ -1,48 +1,66 @@
-// The observation loader on arbitrary exports, against the bundled study's sites
-// configuration: a row is stored or refused, never the end of the program.
-#include "FuzzStudy.h"
+// The export reader on arbitrary bytes, against the bundled study's sites configuration, with
+// no database: a row is handed on or refused, never the end of the program, and no detection
+// it hands on comes before its fish's release.
+#include "FuzzEnvironment.h"
 
-#include "lum/db/TableData.h"
-#include "rivulet/data/ReleasesController.h"
-#include "rivulet/data/SitesController.h"
-#include "rivulet/data/YearsController.h"
-#include "rivulet/input/ObsDataLoader.h"
+#include "rivulet/input/DataFileReader.h"
+#include "rivulet/input/ObsExportReader.h"
+#include "rivulet/input/ObsRecordSink.h"
 #include "rivulet/sitesconfig/SitesConfig.h"
-#include "rivulet/sitesconfig/SitesConfigCatalog.h"
+
+#include <set>
+#include <string>
 
 namespace {
 
-struct Loaders
+class ReleaseOrderCheck : public rivulet::ObsRecordSink
 {
-    rivulet::fuzz::FuzzStudy& study = rivulet::fuzz::FuzzStudy::instance();
-    rivulet::SitesConfig config;
-    rivulet::fuzz::FuzzSitesConfigSettings settings{study.folder()};
-    rivulet::SitesConfigCatalog catalog{config};
-    rivulet::SitesController sites{catalog, study.db()};
-    rivulet::YearsController years{study.db()};
-    rivulet::ReleasesController releases{study.db()};
+public:
+    TagResult addTag(std::string_view code, const rivulet::SiteRecord&, int,
+                     std::string_view releaseTime) override
+    {
+        if (!m_codes.emplace(code).second)
+            return TagDuplicate;
+        m_releaseTime.assign(releaseTime);
+        return TagStored;
+    }
+
+    bool addDetection(std::string_view, const rivulet::SiteRecord&, int, std::string_view obsTime,
+                      int) override
+    {
+        // The times are ISO text, which sorts as time does.
+        if (obsTime < m_releaseTime)
+            __builtin_trap();
+        return true;
+    }
+
+    QString lastError() const override { return QString(); }
+
+private:
+    std::set<std::string, std::less<>> m_codes;
+    std::string m_releaseTime;
 };
+
+rivulet::SitesConfig& sampleConfig()
+{
+    rivulet::fuzz::FuzzEnvironment::instance();
+    static rivulet::SitesConfig config;
+    if (!config.load(QStringLiteral(RIVULET_FUZZ_SITES_CONFIG)))
+        std::abort();
+    return config;
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Loaders loaders;
-    const QString path = loaders.study.writeInput(data, size);
-    rivulet::ObsDataLoader loader(path, &loaders.releases, &loaders.sites, &loaders.years,
-                                  QStringLiteral(RIVULET_FUZZ_SITES_CONFIG), nullptr,
-                                  &loaders.study.db());
-    loader.setSitesConfig(&loaders.config, &loaders.settings);
-    loader.run();
-    // A file it accepts holds no detection before its fish's release (the times are ISO
-    // text, which sorts as time does).
-    if (!loader.failed()) {
-        const lum::TableData early(*loaders.study.db().database(),
-                                   QStringLiteral("select count(*) from observations o join tags "
-                                                  "t on o.tag_id = t.id where o.obs_time < "
-                                                  "t.release_time"));
-        if (early.intValue(0, 0) != 0)
-            __builtin_trap();
-    }
+    static rivulet::SitesConfig& config = sampleConfig();
+    rivulet::DataFileReader file(
+        QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size)));
+    if (!file.open() || file.survey() != rivulet::DataFileReader::Text)
+        return 0;
+    rivulet::ObsExportReader reader(QStringLiteral("input.csv"), config);
+    ReleaseOrderCheck sink;
+    reader.read(file, sink);
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "rivulet/input/DataFileReader.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 
 #include <algorithm>
 #include <climits>
@@ -29,11 +31,25 @@ bool isBlankByte(unsigned char c)
 
 } // namespace
 
+DataFileReader::DataFileReader(QString fileName)
+    : m_device(std::make_unique<QFile>(std::move(fileName)))
+{
+}
+
+DataFileReader::DataFileReader(const QByteArray& bytes)
+{
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(bytes);
+    m_device = std::move(buffer);
+}
+
+DataFileReader::~DataFileReader() = default;
+
 bool DataFileReader::open()
 {
-    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!m_device->open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    m_stream = std::make_unique<QTextStream>(&m_file);
+    m_stream = std::make_unique<QTextStream>(m_device.get());
     m_lineNumber = 0;
     return true;
 }
@@ -41,7 +57,7 @@ bool DataFileReader::open()
 void DataFileReader::close()
 {
     m_stream.reset();
-    m_file.close();
+    m_device->close();
 }
 
 DataFileReader::Content DataFileReader::survey()
@@ -53,7 +69,7 @@ DataFileReader::Content DataFileReader::survey()
     bool wide = false;
     bool hasText = false;
     for (;;) {
-        const qint64 n = m_file.read(buffer.data(), chunkSize);
+        const qint64 n = m_device->read(buffer.data(), chunkSize);
         if (n < 0)
             return Unreadable;
         if (n == 0)
@@ -76,9 +92,9 @@ DataFileReader::Content DataFileReader::survey()
         lastWasNewline = data[n - 1] == '\n';
     }
     m_lineCount = static_cast<int>(std::min<qint64>(newlines + (lastWasNewline ? 0 : 1), INT_MAX));
-    if (!m_file.seek(0))
+    if (!m_device->seek(0))
         return Unreadable;
-    m_stream = std::make_unique<QTextStream>(&m_file);
+    m_stream = std::make_unique<QTextStream>(m_device.get());
     m_lineNumber = 0;
     m_wide = wide;
     m_buffer.clear();
@@ -134,14 +150,14 @@ bool DataFileReader::nextRawLine(QByteArray& line)
             m_bufferPos += newline ? length + 1 : length;
             return true;
         }
-        if (m_atEnd || !m_file.isOpen())
+        if (m_atEnd || !m_device->isOpen())
             return false;
         // Keeps the start of a line cut by the end of the buffer.
         m_buffer.remove(0, m_bufferPos);
         m_bufferPos = 0;
         const int kept = m_buffer.size();
         m_buffer.resize(kept + static_cast<int>(chunkSize));
-        const qint64 n = m_file.read(m_buffer.data() + kept, chunkSize);
+        const qint64 n = m_device->read(m_buffer.data() + kept, chunkSize);
         m_buffer.resize(kept + static_cast<int>(std::max<qint64>(n, 0)));
         m_atEnd = n <= 0;
     }

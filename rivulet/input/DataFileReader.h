@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QFile>
+#include <QIODevice>
 #include <QString>
 #include <QTextStream>
 
@@ -27,9 +27,12 @@ public:
         Unreadable
     };
 
-    explicit DataFileReader(QString fileName) : m_file(std::move(fileName)) {}
+    explicit DataFileReader(QString fileName);
+    // Reads bytes held in memory as if they were a file's.
+    explicit DataFileReader(const QByteArray& bytes);
+    ~DataFileReader();
 
-    // Opens the file read-only as text.
+    // Opens the file (or the bytes) read-only as text.
     bool open();
     void close();
 
@@ -51,7 +54,7 @@ private:
     // Moves the next raw line (up to, without, its "\n") into `line`; false at the end.
     bool nextRawLine(QByteArray& line);
 
-    QFile m_file;
+    std::unique_ptr<QIODevice> m_device;
     std::unique_ptr<QTextStream> m_stream;
     int m_lineCount = 0;
     int m_lineNumber = 0;

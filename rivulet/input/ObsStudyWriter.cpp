@@ -218,6 +218,25 @@ bool ObsStudyWriter::addLastCode()
     }
 }
 
+ObsStudyWriter::TagResult ObsStudyWriter::addTag(std::string_view code,
+                                                 const SiteRecord& releaseSite, int releaseYear,
+                                                 std::string_view releaseTime)
+{
+    const int site = siteId(releaseSite);
+    const int year = site == -1 ? -1 : yearId(releaseYear);
+    const int release = year == -1 ? -1 : releaseId(site, year);
+    return release == -1 ? TagFailed : insertTag(code, release, releaseTime);
+}
+
+bool ObsStudyWriter::addDetection(std::string_view tagCode, const SiteRecord& site, int year,
+                                  std::string_view obsTime, int disposition)
+{
+    const int storedSite = siteId(site);
+    const int storedYear = storedSite == -1 ? -1 : yearId(year);
+    return storedYear != -1 &&
+           insertDetection(tagCode, storedSite, storedYear, obsTime, disposition) == 0;
+}
+
 ObsStudyWriter::TagResult ObsStudyWriter::insertTag(std::string_view code, int releaseId,
                                                     std::string_view releaseTime)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lum/db/NativeStatement.h"
+#include "rivulet/input/ObsRecordSink.h"
 
 #include <QHash>
 #include <QString>
@@ -25,20 +26,13 @@ struct SiteRecord;
 // the order of their code, which is their key: appended to the end of the key's b-tree instead
 // of scattered through it. Everything runs on the calling thread's connection, inside the
 // transaction the loader holds.
-class ObsStudyWriter
+class ObsStudyWriter : public ObsRecordSink
 {
 public:
-    enum TagResult
-    {
-        TagStored,
-        TagDuplicate,
-        TagFailed
-    };
-
     ObsStudyWriter(RivuletDb& rdb, ReleasesController& releases, SitesController& sites,
                    YearsController& years);
     // Gives the connection its own page cache size back.
-    ~ObsStudyWriter();
+    ~ObsStudyWriter() override;
     ObsStudyWriter(const ObsStudyWriter&) = delete;
     ObsStudyWriter& operator=(const ObsStudyWriter&) = delete;
 
@@ -51,6 +45,12 @@ public:
     int siteId(const SiteRecord& site);
     int yearId(int calendarYear);
     int releaseId(int siteId, int yearId);
+
+    // The sink of an export's reader: the ids of the site, year and release asked for as above.
+    TagResult addTag(std::string_view code, const SiteRecord& releaseSite, int releaseYear,
+                     std::string_view releaseTime) override;
+    bool addDetection(std::string_view tagCode, const SiteRecord& site, int year,
+                      std::string_view obsTime, int disposition) override;
 
     // Adds the tag (texts in UTF-8); a code already added by this load is a duplicate.
     TagResult insertTag(std::string_view code, int releaseId, std::string_view releaseTime);
@@ -71,7 +71,7 @@ public:
     int yearCount() const { return m_yearIds.size(); }
     int releaseCount() const { return m_releaseIds.size(); }
     // The database's description of the last failure.
-    QString lastError() const { return m_lastError; }
+    QString lastError() const override { return m_lastError; }
 
 private:
     int clearStudy();
