@@ -3,13 +3,13 @@
 #include "cli/ArgumentParser.h"
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
+#include "cli/ModelChoice.h"
 #include "cli/TerminalTracker.h"
 #include "lum/db/FileReplacer.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/study/DesignJob.h"
 #include "rivulet/study/Study.h"
-#include "rivulet/study/StudyActions.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -137,37 +137,13 @@ int DesignCommand::run(CliContext& context, const QStringList& arguments)
     Study* study = context.updatedStudy();
     if (!study || !context.openDatabase())
         return ExitFailure;
-    const ModelCatalogue& catalogue = study->catalogue();
-    const QString modelName = parser.value(QStringLiteral("model"));
-    FitJob::Options fitOptions;
-    if (!modelName.isEmpty()) {
-        QStringList known;
-        for (const auto& item : catalogue.definitionItems()) {
-            if (item->isHeading())
-                continue;
-            known << item->name();
-            if (item->name() == modelName)
-                fitOptions.schemes.push_back(item->scheme());
-        }
-        if (fitOptions.schemes.empty())
-            return usage(out,
-                         QStringLiteral("unknown model \"%1\"; the models of this data set "
-                                        "are: %2")
-                             .arg(modelName, known.isEmpty() ? QStringLiteral("(none)")
-                                                             : known.join(QStringLiteral(", "))));
-    } else if (catalogue.fitList().empty()) {
-        out.error(QStringLiteral("None of the models are estimable."));
-        return ExitFailure;
-    }
-    const auto fit = context.actions().fit(fitOptions);
-    if (context.tracker().run(*fit) != TerminalTracker::Complete)
-        return ExitFailure;
+    const ChosenModel chosen =
+        fitChosenModel(context, *study, parser.value(QStringLiteral("model")));
+    if (chosen.model < 0)
+        return chosen.exitCode;
+    const int model = chosen.model;
     const EstimationResults& results = study->results();
-    if (results.isEmpty()) {
-        out.error(QStringLiteral("No models produced parameter estimates"));
-        return ExitFailure;
-    }
-    const int model = results.bestIndex();
+    const ModelCatalogue& catalogue = study->catalogue();
     const QString name = ModelCatalogue::modelName(catalogue.dataClass(), results.scheme(model));
     out.status(QStringLiteral("Study design from %1: %2 replicates of each number of fish per "
                               "release (seed %3)")
