@@ -34,14 +34,14 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QGraphicsSceneHoverEvent>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
 #include <QGraphicsView>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>

@@ -58,7 +58,7 @@ std::optional<design::DesignTarget> targetOf(const QLineEdit* edit)
 } // namespace
 
 StudyDesignWidget::StudyDesignWidget(const Study& study, lum::UserPrompts& prompts, QWidget* parent)
-    : QWidget(parent), study_(study), prompts_(prompts)
+    : JobRunWidget(parent), study_(study), prompts_(prompts)
 {
     setWindowTitle(QStringLiteral("Study Design"));
     model_ = new QComboBox(this);
@@ -85,18 +85,10 @@ StudyDesignWidget::StudyDesignWidget(const Study& study, lum::UserPrompts& promp
     target_->setObjectName(QStringLiteral("targetEdit"));
     target_->setToolTip(QStringLiteral("QUANTITY:CV, QUANTITY a name of the table or \"final\" "
                                        "for every release's survival to the final site"));
-    run_ = new QPushButton(QStringLiteral("Run"), this);
-    run_->setObjectName(QStringLiteral("runButton"));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancel_->setEnabled(false);
     saveCsv_ = new QPushButton(QStringLiteral("Save CSV..."), this);
     saveCsv_->setEnabled(false);
     savePicture_ = new QPushButton(QStringLiteral("Save Picture..."), this);
     savePicture_->setEnabled(false);
-    progress_ = new QProgressBar(this);
-    progress_->setRange(0, 100);
-    progress_->setValue(0);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Model:"), model_);
@@ -105,8 +97,8 @@ StudyDesignWidget::StudyDesignWidget(const Study& study, lum::UserPrompts& promp
     form->addRow(QStringLiteral("Seed:"), seed_);
     form->addRow(QStringLiteral("Target (quantity:CV):"), target_);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(run_);
-    buttons->addWidget(cancel_);
+    buttons->addWidget(runButton());
+    buttons->addWidget(cancelButton());
     buttons->addWidget(saveCsv_);
     buttons->addWidget(savePicture_);
     buttons->addStretch(1);
@@ -143,18 +135,12 @@ StudyDesignWidget::StudyDesignWidget(const Study& study, lum::UserPrompts& promp
     splitter->setChildrenCollapsible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
-    layout->addWidget(progress_);
+    layout->addWidget(progressBar());
     layout->addWidget(answer_);
     layout->addWidget(splitter, 1);
 
-    connect(run_, &QPushButton::clicked, this, &StudyDesignWidget::startRun);
-    connect(cancel_, &QPushButton::clicked, this, &StudyDesignWidget::cancelRun);
     connect(saveCsv_, &QPushButton::clicked, this, &StudyDesignWidget::saveCsv);
     connect(savePicture_, &QPushButton::clicked, this, &StudyDesignWidget::savePicture);
-    connect(&runner_, &lum::ThreadRunner::percentComplete, progress_, &QProgressBar::setValue);
-    connect(&runner_, &lum::ThreadRunner::runComplete, this, &StudyDesignWidget::onRunComplete);
-    connect(&runner_, &lum::ThreadRunner::runCanceled, this, &StudyDesignWidget::onRunCanceled);
-    connect(&runner_, &lum::ThreadRunner::runFailed, this, &StudyDesignWidget::onRunFailed);
 }
 
 StudyDesignWidget::~StudyDesignWidget()
@@ -163,76 +149,37 @@ StudyDesignWidget::~StudyDesignWidget()
     stop();
 }
 
-void StudyDesignWidget::stop()
+lum::ThreadRunnable* StudyDesignWidget::prepareRun()
 {
-    if (runner_.isRunning())
-        runner_.cancel();
-    runner_.wait();
-}
-
-void StudyDesignWidget::startRun()
-{
-    if (runner_.isRunning() || model_->count() == 0)
-        return;
-    runner_.wait();
+    if (model_->count() == 0)
+        return nullptr;
     QString error;
     const auto fish = design::parseFishList(fish_->text(), &error);
     if (fish && !target_->text().trimmed().isEmpty())
         design::DesignTarget::parse(target_->text().trimmed(), &error);
     if (!error.isEmpty()) {
         answer_->setText(QStringLiteral("Not run: ") + error + QLatin1Char('.'));
-        return;
+        return nullptr;
     }
     DesignJob::Options options;
     options.fish = *fish;
     options.replicates = replicates_->value();
     options.seed = static_cast<std::uint64_t>(seed_->value());
-    job_ = std::make_unique<DesignJob>(study_, model_->currentData().toInt(), options, &runner_);
-    progress_->setValue(0);
-    run_->setEnabled(false);
-    cancel_->setEnabled(true);
+    job_ = std::make_unique<DesignJob>(study_, model_->currentData().toInt(), options, runner());
     saveCsv_->setEnabled(false);
     savePicture_->setEnabled(false);
     answer_->setText(QStringLiteral("Running..."));
-    runner_.setRunnable(job_.get());
-    runner_.start();
+    return job_.get();
 }
 
-void StudyDesignWidget::cancelRun()
+void StudyDesignWidget::showRun(const QString& state)
 {
-    runner_.cancel();
-}
-
-void StudyDesignWidget::onRunComplete()
-{
-    finish(QString());
-}
-
-void StudyDesignWidget::onRunCanceled()
-{
-    finish(QStringLiteral("Canceled."));
-}
-
-void StudyDesignWidget::onRunFailed(int, const QString& text)
-{
-    finish(QStringLiteral("Failed: ") + text);
-}
-
-void StudyDesignWidget::finish(const QString& state)
-{
-    // The runner reports from inside its thread; wait for the thread before reading the job.
-    runner_.wait();
-    run_->setEnabled(true);
-    cancel_->setEnabled(false);
-    if (state.isEmpty())
-        progress_->setValue(100);
     const bool figures = job_ && !job_->result().rows.empty();
     saveCsv_->setEnabled(figures);
     savePicture_->setEnabled(figures);
     showTable();
     showChart();
     showAnswer(state);
-    emit runFinished();
 }
 
 void StudyDesignWidget::showTable()

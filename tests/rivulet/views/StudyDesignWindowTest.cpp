@@ -3,6 +3,7 @@
 // the results change under it.
 #include "WindowFixture.h"
 
+#include "rivulet/model/EstimationResults.h"
 #include "rivulet/study/DesignJob.h"
 #include "rivulet/views/StudyDesignWidget.h"
 
