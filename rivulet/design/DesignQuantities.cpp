@@ -69,6 +69,9 @@ designQuantities(const ParameterStructure& structure, const std::vector<double>&
         if (releaseSite < 0)
             continue;
         for (int s = releaseSite + 1; s <= lastSite; ++s) {
+            // A site passed unseen is reached for certain: nothing to judge there.
+            if (survival.isSurvivalFixed(r, s))
+                continue;
             DesignQuantity quantity = measureOf(
                 QStringLiteral("survival %1 to %2").arg(releaseLabels.value(r), siteNames.value(s)),
                 measures.survivalToSite(r, s));

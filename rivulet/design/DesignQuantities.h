@@ -33,7 +33,8 @@ struct DesignQuantity
 
 // The quantities of one model at `values`, always in the same order for the same structure and
 // controllers: every release's survival to each site below it down to the detection site
-// furthest down-river ("survival RELEASE to SITE"), the hold-over shares of the first release's
+// furthest down-river ("survival RELEASE to SITE"; not to a site passed unseen, which it
+// reaches for certain), the hold-over shares of the first release's
 // migrants, the share at a site that passes it in a year after the release year ("hold-over
 // YEAR at SITE"), and every free parameter, named by the first parameter at its position
 // ("phi RELEASE SITE YEAR-YEAR", "lambda RELEASE YEAR-YEAR", "p RELEASE SITE YEAR").

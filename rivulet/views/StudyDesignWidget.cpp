@@ -23,6 +23,8 @@
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QLogValueAxis>
 #include <QtCharts/QValueAxis>
@@ -46,6 +48,17 @@ QTableWidgetItem* cell(const QString& text, bool right = true)
     if (right)
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return item;
+}
+
+// A curve's name in the legend: the release alone for the survivals to the final site, which
+// all end at the same site.
+QString seriesName(const QString& quantity, const design::DesignTarget& shown)
+{
+    if (shown.quantity != QLatin1String("final") ||
+        !quantity.startsWith(QLatin1String("survival ")))
+        return quantity;
+    const int to = quantity.lastIndexOf(QLatin1String(" to "));
+    return quantity.mid(9, to > 9 ? to - 9 : -1);
 }
 
 // The target as typed, or none when the field is empty or does not read as one.
@@ -117,7 +130,9 @@ StudyDesignWidget::StudyDesignWidget(const Study& study, lum::UserPrompts& promp
     // Room for the title, the legend and both axes with their numbers.
     chart_->setMinimumHeight(340);
     chart_->chart()->setMargins(QMargins(4, 4, 4, 4));
-    chart_->chart()->setTitle(QStringLiteral("CV against fish per release"));
+    chart_->chart()->setTitle(QStringLiteral("CV against fish per release (solid: simulated, "
+                                             "dashed: expected information)"));
+    chart_->chart()->legend()->setAlignment(Qt::AlignRight);
 
     table_ = new QTableWidget(0, 9, this);
     table_->setObjectName(QStringLiteral("designTable"));
@@ -226,8 +241,7 @@ void StudyDesignWidget::showChart()
     for (int n = 0; n < names.size(); ++n) {
         auto* simulated = new QtCharts::QLineSeries;
         auto* expected = new QtCharts::QLineSeries;
-        simulated->setName(names[n]);
-        expected->setName(names[n] + QStringLiteral(" (expected)"));
+        simulated->setName(seriesName(names[n], shown));
         for (const design::DesignRow& row : rows) {
             if (row.quantity != names[n])
                 continue;
@@ -250,10 +264,13 @@ void StudyDesignWidget::showChart()
         expected->setPen(pen);
         chart->addSeries(simulated);
         chart->addSeries(expected);
+        // The dashed twin takes the solid one's colour; the title says what dashed means.
+        for (QtCharts::QLegendMarker* marker : chart->legend()->markers(expected))
+            marker->setVisible(false);
     }
     if (target) {
         auto* line = new QtCharts::QLineSeries;
-        line->setName(QStringLiteral("Target CV %1").arg(target->cv));
+        line->setName(QStringLiteral("Target %1").arg(target->cv));
         line->append(fish.front(), target->cv);
         line->append(fish.back(), target->cv);
         QPen pen(Qt::red);
@@ -267,7 +284,7 @@ void StudyDesignWidget::showChart()
     x->setLabelFormat(QStringLiteral("%.0f"));
     x->setRange(fish.front() / 1.2, fish.back() * 1.2);
     auto* y = new QtCharts::QValueAxis;
-    y->setTitleText(QStringLiteral("Coefficient of variation"));
+    y->setTitleText(QStringLiteral("CV"));
     y->setRange(0.0, top > 0.0 ? top * 1.1 : 1.0);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
