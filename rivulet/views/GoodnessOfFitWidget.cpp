@@ -39,15 +39,6 @@ QString optionalNumber(const std::optional<double>& value)
     return value ? number(*value) : QStringLiteral("n/a");
 }
 
-QTableWidgetItem* cell(const QString& text, bool right = true)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (right)
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
-
 } // namespace
 
 GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
@@ -82,18 +73,10 @@ GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
                                        QStringLiteral("Note")});
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
-    chat_ = new QLabel(QStringLiteral("Run to compute the goodness of fit."), this);
-    chat_->setObjectName(QStringLiteral("chatLabel"));
-    chat_->setWordWrap(true);
-    chat_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    chart_ = new QtCharts::QChartView(new QtCharts::QChart, this);
-    chart_->setObjectName(QStringLiteral("devianceChart"));
-    chart_->setRenderHint(QPainter::Antialiasing);
-    // Room for the title, the legend and both axes with their numbers: smaller, Qt Charts
-    // elides the axis labels to "...".
-    chart_->setMinimumHeight(320);
-    chart_->chart()->setMargins(QMargins(4, 4, 4, 4));
-    chart_->chart()->setTitle(QStringLiteral("Bootstrap deviances"));
+    chat_ = newStateLabel(QStringLiteral("chatLabel"),
+                          QStringLiteral("Run to compute the goodness of fit."));
+    chart_ =
+        newChartView(QStringLiteral("devianceChart"), QStringLiteral("Bootstrap deviances"), 320);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(table_);
@@ -142,7 +125,7 @@ void GoodnessOfFitWidget::showComponents()
         const int row = table_->rowCount();
         table_->insertRow(row);
         for (int c = 0; c < texts.size(); ++c)
-            table_->setItem(row, c, cell(texts[c], c >= 3 && c <= 5));
+            table_->setItem(row, c, tableCell(texts[c], c >= 3 && c <= 5));
     };
     for (const gof::ComponentTable& table : summary.tables) {
         addRow({QLatin1String(gof::componentName(table.component)),

@@ -1,7 +1,11 @@
 #include "rivulet/views/JobRunWidget.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidgetItem>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
 
 namespace rivulet {
 
@@ -26,6 +30,36 @@ JobRunWidget::JobRunWidget(QWidget* parent) : QWidget(parent)
 JobRunWidget::~JobRunWidget()
 {
     stop();
+}
+
+QTableWidgetItem* JobRunWidget::tableCell(const QString& text, bool right)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (right)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+QLabel* JobRunWidget::newStateLabel(const QString& name, const QString& text)
+{
+    auto* label = new QLabel(text, this);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QtCharts::QChartView* JobRunWidget::newChartView(const QString& name, const QString& title,
+                                                 int minimumHeight)
+{
+    auto* view = new QtCharts::QChartView(new QtCharts::QChart, this);
+    view->setObjectName(name);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumHeight(minimumHeight);
+    view->chart()->setMargins(QMargins(4, 4, 4, 4));
+    view->chart()->setTitle(title);
+    return view;
 }
 
 void JobRunWidget::stop()

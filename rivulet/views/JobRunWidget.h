@@ -4,8 +4,14 @@
 
 #include <QWidget>
 
+class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTableWidgetItem;
+
+namespace QtCharts {
+class QChartView;
+}
 
 namespace lum {
 class ThreadRunnable;
@@ -47,6 +53,15 @@ protected:
     // The run has ended: `state` is empty when it completed, else "Canceled." or "Failed: ...".
     virtual void showRun(const QString& state) = 0;
     lum::ThreadRunner* runner() { return &runner_; }
+
+    // The parts such windows share: a read-only table cell (right-aligned for figures), the
+    // label that states the figures (wrapped, selectable), and a chart view with room for its
+    // title, legend and both axes with their numbers (smaller, Qt Charts elides the axis labels
+    // to "...").
+    static QTableWidgetItem* tableCell(const QString& text, bool right = true);
+    QLabel* newStateLabel(const QString& name, const QString& text);
+    QtCharts::QChartView* newChartView(const QString& name, const QString& title,
+                                       int minimumHeight);
 
 private slots:
     void onRunComplete();

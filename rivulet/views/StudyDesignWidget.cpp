@@ -41,15 +41,6 @@ QString figure(double value)
     return std::isfinite(value) ? QString::number(value, 'f', 4) : QStringLiteral("NA");
 }
 
-QTableWidgetItem* cell(const QString& text, bool right = true)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (right)
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
-
 // A curve's name in the legend: the release alone for the survivals to the final site, which
 // all end at the same site.
 QString seriesName(const QString& quantity, const design::DesignTarget& shown)
@@ -119,19 +110,12 @@ StudyDesignWidget::StudyDesignWidget(const Study& study, lum::UserPrompts& promp
     controls->addLayout(form, 1);
     controls->addLayout(buttons);
 
-    answer_ = new QLabel(QStringLiteral("Run to simulate the design."), this);
-    answer_->setObjectName(QStringLiteral("answerLabel"));
-    answer_->setWordWrap(true);
-    answer_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-    chart_ = new QtCharts::QChartView(new QtCharts::QChart, this);
-    chart_->setObjectName(QStringLiteral("cvChart"));
-    chart_->setRenderHint(QPainter::Antialiasing);
-    // Room for the title, the legend and both axes with their numbers.
-    chart_->setMinimumHeight(340);
-    chart_->chart()->setMargins(QMargins(4, 4, 4, 4));
-    chart_->chart()->setTitle(QStringLiteral("CV against fish per release (solid: simulated, "
-                                             "dashed: expected information)"));
+    answer_ =
+        newStateLabel(QStringLiteral("answerLabel"), QStringLiteral("Run to simulate the design."));
+    chart_ = newChartView(QStringLiteral("cvChart"),
+                          QStringLiteral("CV against fish per release (solid: simulated, "
+                                         "dashed: expected information)"),
+                          340);
     chart_->chart()->legend()->setAlignment(Qt::AlignRight);
 
     table_ = new QTableWidget(0, 9, this);
@@ -210,7 +194,7 @@ void StudyDesignWidget::showTable()
                                    figure(row.mean),          figure(row.sd), figure(row.meanSe),
                                    figure(row.expectedSe),    figure(row.cv), figure(row.coverage)};
         for (int c = 0; c < texts.size(); ++c)
-            table_->setItem(r, c, cell(texts[c], c != 1));
+            table_->setItem(r, c, tableCell(texts[c], c != 1));
     }
     table_->resizeColumnsToContents();
 }

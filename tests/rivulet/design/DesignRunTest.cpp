@@ -4,10 +4,7 @@
 
 #include "rivulet/design/DesignRun.h"
 #include "common/SimulatedStudy.h"
-#include "lum/estimation/DenseMatrix.h"
 #include "lum/thread/WorkerPool.h"
-#include "rivulet/model/ModelFit.h"
-#include "rivulet/model/ParameterStructure.h"
 
 #include <gtest/gtest.h>
 
@@ -21,44 +18,16 @@ using design::DesignRow;
 using design::DesignRun;
 using design::DesignTarget;
 
-// Two release sites of one year, fish holding over into a second year, four detection sites.
+// Detections frequent enough that a few thousand fish put the estimates in the regime where
+// their errors are those of the information matrix.
 sim::StudyDesign smallDesign()
 {
-    sim::StudyDesign design = *sim::StudyDesign::preset("sample");
+    sim::StudyDesign design = twoReleaseDesign(2000);
     design.seed = 4;
-    design.releaseSites = 2;
-    design.releaseYears = 1;
-    design.years = 2;
-    design.detectionSites = 4;
-    design.fishPerRelease = 2000;
-    // Detections frequent enough that a few thousand fish put the estimates in the regime where
-    // their errors are those of the information matrix.
     design.detection = 0.7;
     design.finalDetection = 0.5;
     return design;
 }
-
-// The study, its most general model and that model's estimates as the truth.
-struct DesignStudy
-{
-    CountsStudy study;
-    ParameterStructure structure;
-    std::vector<double> truth;
-
-    explicit DesignStudy(const QString& hint)
-    {
-        EXPECT_TRUE(study.load(smallDesign(), hint).isEmpty());
-        const EquatingScheme scheme = study.catalogue.fitList().front();
-        structure = ParameterStructure(study.releases, study.sites, study.years);
-        study.catalogue.applyModel(scheme.captureCode, scheme.survivalCode, structure);
-        const std::atomic<bool> cancel{false};
-        const ModelFit fit =
-            fitModel(FitProblem{structure, study.counts, study.releases, study.sites, study.years},
-                     FitOptions(), cancel);
-        EXPECT_EQ(fit.summary.ending, FitEnding::Converged);
-        truth = fit.estimates;
-    }
-};
 
 const DesignRow* rowOf(const std::vector<DesignRow>& rows, int fish, const QString& quantity)
 {
@@ -71,8 +40,8 @@ const DesignRow* rowOf(const std::vector<DesignRow>& rows, int fish, const QStri
 
 TEST(DesignRun, SimulatedReportedAndExpectedErrorsAgreeShrinkAsRootFishAndCover)
 {
-    DesignStudy study("design-agree");
-    DesignRun run(study.study.counts, study.structure, study.truth, FitOptions());
+    const FittedCountsStudy study(smallDesign(), "design-agree");
+    DesignRun run(study.study.counts, study.structure, study.estimates, FitOptions());
     const std::atomic<bool> cancel{false};
     int calls = 0;
     run.run({1000, 4000}, 300, 9, cancel, [&calls](int) { ++calls; });
@@ -121,13 +90,13 @@ TEST(DesignRun, SimulatedReportedAndExpectedErrorsAgreeShrinkAsRootFishAndCover)
 
 TEST(DesignRun, TheSeedMakesItRepeatableOnAnyNumberOfThreads)
 {
-    DesignStudy study("design-seed");
+    const FittedCountsStudy study(smallDesign(), "design-seed");
     lum::WorkerPool single(0);
     FitOptions one;
     one.pool = &single;
-    DesignRun a(study.study.counts, study.structure, study.truth, FitOptions());
-    DesignRun b(study.study.counts, study.structure, study.truth, one);
-    DesignRun c(study.study.counts, study.structure, study.truth, FitOptions());
+    DesignRun a(study.study.counts, study.structure, study.estimates, FitOptions());
+    DesignRun b(study.study.counts, study.structure, study.estimates, one);
+    DesignRun c(study.study.counts, study.structure, study.estimates, FitOptions());
     const std::atomic<bool> cancel{false};
     a.run({300}, 6, 21, cancel);
     b.run({300}, 6, 21, cancel);

@@ -3,9 +3,6 @@
 
 #include "rivulet/simulation/FittedStudySimulator.h"
 #include "common/SimulatedStudy.h"
-#include "lum/estimation/DenseMatrix.h"
-#include "rivulet/model/ModelFit.h"
-#include "rivulet/model/ParameterStructure.h"
 
 #include <gtest/gtest.h>
 
@@ -17,24 +14,9 @@ using simulation::SimulatedCounts;
 
 TEST(FittedStudySimulator, DrawsAverageToTheExpectedStudy)
 {
-    CountsStudy study;
-    sim::StudyDesign design = *sim::StudyDesign::preset("sample");
-    design.releaseSites = 2;
-    design.releaseYears = 1;
-    design.years = 2;
-    design.detectionSites = 4;
-    design.fishPerRelease = 800;
-    ASSERT_TRUE(study.load(design, "simulator-mean").isEmpty());
-    const EquatingScheme scheme = study.catalogue.fitList().front();
-    ParameterStructure structure(study.releases, study.sites, study.years);
-    study.catalogue.applyModel(scheme.captureCode, scheme.survivalCode, structure);
-    const std::atomic<bool> cancel{false};
-    const ModelFit fit =
-        fitModel(FitProblem{structure, study.counts, study.releases, study.sites, study.years},
-                 FitOptions(), cancel);
-    ASSERT_EQ(fit.summary.ending, FitEnding::Converged);
-
-    FittedStudySimulator simulator(structure, fit.estimates, study.counts);
+    const FittedCountsStudy fitted(twoReleaseDesign(800), "simulator-mean");
+    const CountsStudy& study = fitted.study;
+    FittedStudySimulator simulator(fitted.structure, fitted.estimates, study.counts);
     simulator.setFishPerRelease(500);
     SimulatedCounts expected(study.releases, study.sites, study.years);
     simulator.expect(expected);

@@ -30,18 +30,6 @@ QByteArray fileContents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool waitForRun(StudyDesignWidget& widget)
-{
-    const QDeadlineTimer deadline(120000);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (!widget.isRunning() && widget.runButton()->isEnabled())
-            return true;
-        QThread::msleep(5);
-    }
-    return false;
-}
-
 TEST_F(StudyDesignWindow, RunsShowsTheCurveTheTableAndTheAnswerSavesAndCancels)
 {
     openWindow(true);
