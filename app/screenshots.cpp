@@ -24,6 +24,7 @@
 #include "rivulet/views/RivuletDiagram.h"
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletWindow.h"
+#include "rivulet/views/StudyDesignWidget.h"
 #include "tools/sim/StudySimulator.h"
 
 #include <QAbstractItemModel>
@@ -36,8 +37,11 @@
 #include <QGraphicsView>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -241,6 +245,30 @@ bool saveNextDetections(rivulet::RivuletWindow& window, const QDir& out)
     return save(sub, out.filePath(QStringLiteral("next-detections.png")));
 }
 
+// The best model's design run: four numbers of fish, 50 replicates each, a CV of 10% on the
+// survival to the final site as the target.
+bool saveStudyDesign(rivulet::RivuletWindow& window, const QDir& out)
+{
+    QMdiSubWindow* sub = openWindow(window, rivulet::RivuletWindow::StudyDesignItem,
+                                    rivulet::RivuletWindow::StudyDesignWindow, QSize(1000, 900));
+    auto* widget = sub ? qobject_cast<rivulet::StudyDesignWidget*>(sub->widget()) : nullptr;
+    if (!widget)
+        return false;
+    widget->fishEdit()->setText(QStringLiteral("250,500,1000,2000"));
+    widget->replicatesSpinBox()->setValue(50);
+    widget->targetEdit()->setText(QStringLiteral("final:10%"));
+    widget->runButton()->click();
+    const QDeadlineTimer deadline(600 * 1000);
+    while (widget->isRunning() || !widget->runButton()->isEnabled()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    QCoreApplication::processEvents();
+    return save(sub, out.filePath(QStringLiteral("study-design.png")));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -324,6 +352,8 @@ int main(int argc, char** argv)
     settings.setValue(rivulet::RivuletSettings::DiagnosticsEnabled, true);
     window.onUiSettingsChanged();
     ok = saveNextDetections(window, out) && ok;
+    window.closeSubWindow(rivulet::RivuletWindow::NextDetectionsWindow);
+    ok = saveStudyDesign(window, out) && ok;
     ok = saveUnestimable(out) && ok;
     return ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "cli/CommandTable.h"
 
+#include "cli/DesignCommand.h"
 #include "cli/DiagramCommand.h"
 #include "cli/FitCommand.h"
 #include "cli/GofCommand.h"
@@ -135,6 +136,32 @@ const std::vector<CommandEntry>& CommandTable::entries()
              {"--json FILE", "also write the tables, totals and c-hat figures as JSON into FILE"},
          },
          "rivulet-cli --db study.db gof --bootstrap 100 --seed 7 --json gof.json"},
+        {"design",
+         "[--model NAME] --fish N,N,... [--replicates R] [--seed S] [--target QUANTITY:CV] "
+         "[--out DIR]",
+         "take a fitted model's estimates as the truth, simulate and fit studies of the same "
+         "design with each number of fish per release, and print how precise the survival to "
+         "the final site comes out (empirical and reported standard errors, the expected one "
+         "from the information matrix, CV and coverage of the 95% intervals); the study's "
+         "database is not changed",
+         &make<DesignCommand>,
+         {
+             {"--model NAME", "the model to take as the truth (default: the best of the fit "
+                              "list by AIC)"},
+             {"--fish N,N,...", "the numbers of fish per release to try, separated by commas "
+                                "(required)"},
+             {"--replicates R", "simulated studies for each number of fish (default 50)"},
+             {"--seed S", "the seed of the random numbers (default 1); the same seed gives the "
+                          "same figures on any number of cores"},
+             {"--target QUANTITY:CV",
+              "also print the smallest number of fish per release whose CV of QUANTITY (a name "
+              "of design.csv, or final: every release's survival to the final site) is at most "
+              "CV (0.1 or 10%)"},
+             {"--out DIR", "write design.csv (fish, quantity, truth, mean, sd, mean_se, "
+                           "expected_se, cv, coverage; every quantity) into DIR"},
+         },
+         "rivulet-cli --db study.db design --fish 250,500,1000,2000 --replicates 50 --target "
+         "final:10% --out design"},
         {"report",
          "releases [--html FILE]",
          "write the release summary report of the data (releases with their site, year and "

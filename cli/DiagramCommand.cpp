@@ -3,6 +3,7 @@
 #include "cli/ArgumentParser.h"
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
+#include "cli/ModelChoice.h"
 #include "cli/TerminalTracker.h"
 #include "lum/db/FileReplacer.h"
 #include "rivulet/data/ReleasesControllerI.h"
@@ -13,7 +14,6 @@
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
-#include "rivulet/study/StudyActions.h"
 
 #include <QBuffer>
 
@@ -63,31 +63,13 @@ int DiagramCommand::run(CliContext& context, const QStringList& arguments)
                       .arg(releaseLabel, labels.join(QStringLiteral(", "))));
         return ExitUsage;
     }
+    const ChosenModel chosen =
+        fitChosenModel(context, *study, parser.value(QStringLiteral("model")));
+    if (chosen.model < 0)
+        return chosen.exitCode;
     const ModelCatalogue& catalogue = study->catalogue();
-    const QString modelName = parser.value(QStringLiteral("model"));
-    FitJob::Options options;
-    if (!modelName.isEmpty()) {
-        for (const auto& item : catalogue.definitionItems()) {
-            if (!item->isHeading() && item->name() == modelName)
-                options.schemes.push_back(item->scheme());
-        }
-        if (options.schemes.empty()) {
-            out.error(QStringLiteral("unknown model \"%1\"").arg(modelName));
-            return ExitUsage;
-        }
-    } else if (catalogue.fitList().empty()) {
-        out.error(QStringLiteral("None of the models are estimable."));
-        return ExitFailure;
-    }
-    const auto fit = context.actions().fit(options);
-    if (context.tracker().run(*fit) != TerminalTracker::Complete)
-        return ExitFailure;
     const EstimationResults& results = study->results();
-    if (results.isEmpty()) {
-        out.error(QStringLiteral("No models produced parameter estimates"));
-        return ExitFailure;
-    }
-    const ModelResult& result = results.result(results.bestIndex());
+    const ModelResult& result = results.result(chosen.model);
 
     const QStringList sites = study->sites().shortNames();
     const QStringList years = study->years().yearLabels();

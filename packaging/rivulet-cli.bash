@@ -6,7 +6,7 @@ _rivulet_cli()
     cur="${COMP_WORDS[COMP_CWORD]}"
     prev="${COMP_WORDS[COMP_CWORD-1]}"
     local commands="info load-observations load-ages update next-detections summary models
-        fit gof report sites years releases diagram cohort"
+        fit gof design report sites years releases diagram cohort"
 
     case "$prev" in
         --db|--sites-config|--mock|--write|--json|--html|--png|load-observations|load-ages)
@@ -20,6 +20,9 @@ _rivulet_cli()
             return ;;
         --count-by)
             COMPREPLY=($(compgen -W "free estimable" -- "$cur"))
+            return ;;
+        --target)
+            COMPREPLY=($(compgen -W "final:" -- "$cur"))
             return ;;
     esac
 
@@ -41,6 +44,7 @@ _rivulet_cli()
         fit) words="--optimizer --model --out --report-model --precision-est --precision-err
             --average --best-by --count-by --profile --chat --help" ;;
         gof) words="--bootstrap --seed --json --help" ;;
+        design) words="--model --fish --replicates --seed --target --out --help" ;;
         report) words="releases --html --help" ;;
         sites) words="remove last reset --help" ;;
         years) words="remove --help" ;;

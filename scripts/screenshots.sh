@@ -4,7 +4,8 @@
 # load ages, Fit All Models, a report) and writes PNG pictures of the main
 # window, the settings window, the about box, the estimates diagram of the
 # best model, the sites and years configuration, the releases and cohorts
-# configuration and the next detections view.
+# configuration, the next detections view and the study design of the best
+# model.
 #
 #   scripts/screenshots.sh [DIR]        (default: docs/)
 #
@@ -43,7 +44,7 @@ else
     { cat "$scratch/stderr" >&2; exit 1; }
 fi
 for picture in main-window settings about graphical-results sites-years-release \
-  sites-years-pooled sites-years-unestimable releases-cohorts next-detections; do
+  sites-years-pooled sites-years-unestimable releases-cohorts next-detections study-design; do
   cp "$scratch/pictures/$picture.png" "$out/$picture.png"
   echo "$out/$picture.png"
 done

@@ -3,7 +3,6 @@
 #include "lum/estimation/DenseMatrix.h"
 #include "lum/thread/WorkerPool.h"
 #include "rivulet/counts/NextDetectionsI.h"
-#include "rivulet/counts/TabulatedNextDetections.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -12,12 +11,11 @@
 #include "rivulet/model/ModelFit.h"
 #include "rivulet/model/ParameterStructure.h"
 #include "rivulet/model/RivuletLikelihood.h"
+#include "rivulet/simulation/FittedStudySimulator.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <mutex>
-#include <random>
 
 namespace rivulet::gof {
 
@@ -29,15 +27,6 @@ double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-// The counts of one simulated study, on the data's controllers.
-class SimulatedCounts : public TabulatedNextDetections
-{
-public:
-    using TabulatedNextDetections::TabulatedNextDetections;
-    NextDetectionTables& tables() { return tables_; }
-    void update() override {}
-};
 
 // ln N! − Σ ln n! + Σ n ln(n / N) of one multinomial.
 double saturatedOf(const std::vector<std::int64_t>& counts)
@@ -125,35 +114,6 @@ PearsonFit pearsonOf(const std::vector<LikelihoodCell>& cells,
     return fit;
 }
 
-// A multinomial draw of `fish` over `chances` (the rest of the probability is the last
-// outcome, never seen) by conditional binomials; counts into `drawn`, the rest returned.
-std::int64_t drawMultinomial(std::mt19937_64& random, std::int64_t fish,
-                             const std::vector<double>& chances, std::vector<std::int64_t>& drawn)
-{
-    drawn.assign(chances.size(), 0);
-    double left = 1.0;
-    for (std::size_t j = 0; j < chances.size() && fish > 0; ++j) {
-        const double chance = chances[j];
-        if (chance <= 0.0)
-            continue;
-        const double share = left > 0.0 ? std::min(chance / left, 1.0) : 1.0;
-        const std::int64_t n = std::binomial_distribution<std::int64_t>(fish, share)(random);
-        drawn[j] = n;
-        fish -= n;
-        left -= chance;
-    }
-    return fish;
-}
-
-std::int64_t drawBinomial(std::mt19937_64& random, std::int64_t fish, double chance)
-{
-    if (fish <= 0 || chance <= 0.0)
-        return 0;
-    if (chance >= 1.0)
-        return fish;
-    return std::binomial_distribution<std::int64_t>(fish, chance)(random);
-}
-
 } // namespace
 
 double saturatedLogLikelihood(const ParameterStructure& structure, const NextDetectionsI& counts)
@@ -166,38 +126,12 @@ double saturatedLogLikelihood(const ParameterStructure& structure, const NextDet
     return sum;
 }
 
-// The most general model fitted to the data: its structure, its cells' chances and what the
-// simulation needs of the data.
+// The most general model fitted to the data: its structure and the simulator of its studies.
 struct ParametricBootstrap::Model
 {
     EquatingScheme scheme;
     ParameterStructure structure;
-    std::vector<double> estimates;
-    // Per likelihood cell (in the likelihood's order): release position, site, year, fish (the
-    // release's, for its first cell) and the chances of its outcomes.
-    struct Cell
-    {
-        int release = 0;
-        int site = 0;
-        int year = 0;
-        std::int64_t fish = 0;
-        bool first = false;
-        std::vector<double> next;
-    };
-    std::vector<Cell> cells;
-    // cellOf[(r * S + s) * Y + y]: the cell of group (r, s, y), -1 for none.
-    std::vector<int> cellOf;
-    // removalShare[(r * S + s) * Y + y]: the data's share of the release's detections at (s, y)
-    // that removed the fish.
-    std::vector<double> removalShare;
-    std::vector<int> releaseIds;
-    int siteCount = 0;
-    int yearCount = 0;
-
-    std::size_t at(int r, int s, int y) const
-    {
-        return static_cast<std::size_t>((r * siteCount + s) * yearCount + y);
-    }
+    std::unique_ptr<simulation::FittedStudySimulator> simulator;
 };
 
 ParametricBootstrap::ParametricBootstrap(const NextDetectionsI& counts,
@@ -254,54 +188,18 @@ bool ParametricBootstrap::fitObserved(const std::atomic<bool>& cancel)
     result_.logLikelihood = fit.summary.logLikelihood;
     result_.informedParameters =
         fit.summary.estimates.empty() ? result_.parameters : fit.summary.informedParameters;
-    model->estimates = fit.estimates;
-
     RivuletLikelihood likelihood(model->structure, counts_, releases, sites, years);
     std::vector<std::vector<double>> next;
     std::vector<double> neverSeen;
-    likelihood.cellProbabilities(model->estimates, next, neverSeen);
+    likelihood.cellProbabilities(fit.estimates, next, neverSeen);
     double saturated = 0.0;
     for (const LikelihoodCell& cell : likelihood.cells())
         saturated += saturatedOf(outcomesOf(cell));
     result_.saturatedLogLikelihood = saturated;
     result_.deviance = -2.0 * (result_.logLikelihood - saturated);
     result_.pearson = pearsonOf(likelihood.cells(), next, neverSeen, result_.informedParameters);
-
-    model->siteCount = sites.count();
-    model->yearCount = years.count();
-    const QList<int> ids = releases.ids();
-    model->releaseIds.assign(ids.begin(), ids.end());
-    const std::size_t size = static_cast<std::size_t>(releases.count()) *
-                             static_cast<std::size_t>(model->siteCount) *
-                             static_cast<std::size_t>(model->yearCount);
-    model->cellOf.assign(size, -1);
-    model->removalShare.assign(size, 0.0);
-    const auto& cells = likelihood.cells();
-    for (std::size_t k = 0; k < cells.size(); ++k) {
-        const LikelihoodCell& cell = cells[k];
-        Model::Cell simulated;
-        simulated.release = cell.release();
-        simulated.site = cell.site();
-        simulated.year = cell.year();
-        simulated.first = cell.site() == cell.releaseSite() && cell.year() == cell.releaseYear();
-        simulated.fish = simulated.first ? cell.fishCount() : 0;
-        simulated.next = std::move(next[k]);
-        if (!simulated.first)
-            model->cellOf[model->at(cell.release(), cell.site(), cell.year())] =
-                static_cast<int>(k);
-        model->cells.push_back(std::move(simulated));
-    }
-    for (int r = 0; r < releases.count(); ++r) {
-        const ReleaseId release{model->releaseIds[static_cast<std::size_t>(r)]};
-        for (int s = 1; s < model->siteCount; ++s) {
-            for (int y = 0; y < model->yearCount; ++y) {
-                const int detections = counts_.releaseDetections(release, s, y);
-                if (detections > 0)
-                    model->removalShare[model->at(r, s, y)] =
-                        static_cast<double>(counts_.releaseRemovals(release, s, y)) / detections;
-            }
-        }
-    }
+    model->simulator = std::make_unique<simulation::FittedStudySimulator>(model->structure,
+                                                                          fit.estimates, counts_);
     model_ = std::move(model);
     return true;
 }
@@ -319,8 +217,6 @@ void ParametricBootstrap::run(int replicates, std::uint64_t seed, const std::ato
     FitOptions options = options_;
     options.covariance = false;
     options.profiles = FitOptions::Profiles::None;
-    const int S = model.siteCount;
-    const int Y = model.yearCount;
 
     struct Replicate
     {
@@ -330,77 +226,25 @@ void ParametricBootstrap::run(int replicates, std::uint64_t seed, const std::ato
         double seconds = 0.0;
     };
     std::vector<Replicate> done(static_cast<std::size_t>(replicates));
-    std::mutex progressMutex;
-    int finished = 0;
-    options.workerPool().parallelFor(static_cast<std::size_t>(replicates), [&](std::size_t i) {
-        if (cancel.load())
-            return;
-        const Clock::time_point begun = Clock::now();
-        std::seed_seq sequence{static_cast<std::uint32_t>(seed),
-                               static_cast<std::uint32_t>(seed >> 32),
-                               static_cast<std::uint32_t>(i)};
-        std::mt19937_64 random(sequence);
-        SimulatedCounts counts(releases, sites, years);
-        NextDetectionTables& tables = counts.tables();
-        tables.reset(S, Y);
-        // Fish at each group of each release, filled from above as the simulation goes down.
-        std::vector<std::int64_t> atGroup(model.cellOf.size(), 0);
-        std::vector<std::int64_t> drawn;
-        for (const Model::Cell& cell : model.cells) {
-            const int r = cell.release;
-            const ReleaseId release{model.releaseIds[static_cast<std::size_t>(r)]};
-            const std::int64_t fish =
-                cell.first ? cell.fish : atGroup[model.at(r, cell.site, cell.year)];
-            const std::int64_t never = drawMultinomial(random, fish, cell.next, drawn);
-            NextDetectionTables::ReleaseCounts* releaseCounts =
-                cell.first ? &tables.release(release.value) : nullptr;
-            NextDetectionTables::GroupCounts* group =
-                cell.first || fish == 0 ? nullptr
-                                        : &tables.group(release.value, cell.site, cell.year);
-            if (releaseCounts)
-                releaseCounts->notSeen = static_cast<std::int32_t>(never);
-            if (group)
-                group->notSeenAgain = static_cast<std::int32_t>(never);
-            for (int s = cell.site + 1; s < S; ++s) {
-                for (int y = cell.year; y < Y; ++y) {
-                    const std::int64_t n = drawn[static_cast<std::size_t>(s * Y + y)];
-                    if (n == 0)
-                        continue;
-                    const std::int64_t removed =
-                        s == S - 1 ? 0
-                                   : drawBinomial(random, n, model.removalShare[model.at(r, s, y)]);
-                    if (releaseCounts) {
-                        releaseCounts->next.add(s, y, static_cast<std::int32_t>(n));
-                        if (removed > 0)
-                            releaseCounts->removed.add(s, y, static_cast<std::int32_t>(removed));
-                    } else if (group) {
-                        group->next.add(s, y, static_cast<std::int32_t>(n));
-                        if (removed > 0)
-                            group->removed.add(s, y, static_cast<std::int32_t>(removed));
-                    }
-                    if (s < S - 1)
-                        atGroup[model.at(r, s, y)] += n - removed;
-                }
+    simulation::forEachReplicate(
+        options.workerPool(), done.size(), seed, cancel,
+        [&](std::size_t i, std::mt19937_64& random) {
+            const Clock::time_point begun = Clock::now();
+            simulation::SimulatedCounts counts(releases, sites, years);
+            model.simulator->simulate(random, counts);
+            Replicate& replicate = done[i];
+            const Clock::time_point fitStart = Clock::now();
+            const ModelFit fit = fitModel(
+                FitProblem{model.structure, counts, releases, sites, years}, options, cancel);
+            replicate.fitSeconds = secondsSince(fitStart);
+            if (fit.summary.ending == FitEnding::Converged) {
+                replicate.converged = true;
+                replicate.deviance = -2.0 * (fit.summary.logLikelihood -
+                                             saturatedLogLikelihood(model.structure, counts));
             }
-        }
-        Replicate& replicate = done[i];
-        const Clock::time_point fitStart = Clock::now();
-        const ModelFit fit =
-            fitModel(FitProblem{model.structure, counts, releases, sites, years}, options, cancel);
-        replicate.fitSeconds = secondsSince(fitStart);
-        if (fit.summary.ending == FitEnding::Converged) {
-            replicate.converged = true;
-            replicate.deviance = -2.0 * (fit.summary.logLikelihood -
-                                         saturatedLogLikelihood(model.structure, counts));
-        }
-        replicate.seconds = secondsSince(begun);
-        if (cancel.load())
-            return;
-        const std::lock_guard<std::mutex> lock(progressMutex);
-        ++finished;
-        if (progress)
-            progress(finished);
-    });
+            replicate.seconds = secondsSince(begun);
+        },
+        progress);
     result_.requested = replicates;
     result_.seed = seed;
     result_.canceled = cancel.load();

@@ -309,6 +309,46 @@ bool usablePoint(RivuletLikelihood& likelihood, const ParameterStructure& struct
     return true;
 }
 
+// Every block's covariance status into the summary.
+void addBlockStatuses(const std::vector<ParameterBlock>& blocks, const std::vector<PieceFit>& fits,
+                      FitSummary& summary)
+{
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        BlockCovariance covariance = fits[b].covarianceStatus;
+        covariance.parameters = blocks[b].parameters;
+        summary.blocks.push_back(std::move(covariance));
+    }
+}
+
+// The blocks' statuses, and, when every block has its covariance, the estimates' statuses and
+// the block-diagonal covariance of `size` parameters into `result`.
+void assembleCovariance(const std::vector<ParameterBlock>& blocks, std::vector<PieceFit>& fits,
+                        std::size_t size, ModelFit& result)
+{
+    FitSummary& summary = result.summary;
+    addBlockStatuses(blocks, fits, summary);
+    if (!summary.hasCovariance()) {
+        return;
+    }
+    summary.estimates.assign(size, EstimateStatus::Estimated);
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        const std::vector<int>& parameters = blocks[b].parameters;
+        for (std::size_t i = 0; i < parameters.size() && i < fits[b].estimates.size(); ++i)
+            summary.estimates[static_cast<std::size_t>(parameters[i])] = fits[b].estimates[i];
+        summary.informedParameters += fits[b].informed;
+    }
+    std::vector<std::vector<int>> indices;
+    std::vector<lum::DenseMatrix> values;
+    indices.reserve(blocks.size());
+    values.reserve(blocks.size());
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        indices.push_back(blocks[b].parameters);
+        values.push_back(std::move(fits[b].covariance));
+    }
+    result.covariance = std::make_unique<lum::DenseMatrix>(
+        lum::DenseMatrix::blockDiagonal(static_cast<int>(size), indices, values));
+}
+
 // Fits the blocks side by side on the pool, each from its part of x, which receives the
 // estimates; the summary and the block-diagonal covariance (when every block has one) into
 // `result`.
@@ -340,9 +380,6 @@ void fitBlocks(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
     for (std::size_t b = 0; b < blocks.size(); ++b) {
         summary.iterations += fits[b].iterations;
         summary.evaluations += fits[b].evaluations;
-        BlockCovariance covariance = fits[b].covarianceStatus;
-        covariance.parameters = blocks[b].parameters;
-        summary.blocks.push_back(std::move(covariance));
     }
     // The first block in order that failed names the failure, whichever thread saw it first.
     for (std::size_t b = 0; b < blocks.size(); ++b) {
@@ -350,33 +387,16 @@ void fitBlocks(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
             (fits[b].ending == FitEnding::Failed || fits[b].ending == FitEnding::IterationLimit)) {
             summary.ending = fits[b].ending;
             summary.message = fits[b].message;
+            addBlockStatuses(blocks, fits, summary);
             return;
         }
     }
     if (cancel.load()) {
         summary.ending = FitEnding::Canceled;
+        addBlockStatuses(blocks, fits, summary);
         return;
     }
-    if (!summary.hasCovariance()) {
-        return;
-    }
-    summary.estimates.assign(x.size(), EstimateStatus::Estimated);
-    for (std::size_t b = 0; b < blocks.size(); ++b) {
-        const std::vector<int>& parameters = blocks[b].parameters;
-        for (std::size_t i = 0; i < parameters.size() && i < fits[b].estimates.size(); ++i)
-            summary.estimates[static_cast<std::size_t>(parameters[i])] = fits[b].estimates[i];
-        summary.informedParameters += fits[b].informed;
-    }
-    std::vector<std::vector<int>> indices;
-    std::vector<lum::DenseMatrix> values;
-    indices.reserve(blocks.size());
-    values.reserve(blocks.size());
-    for (std::size_t b = 0; b < blocks.size(); ++b) {
-        indices.push_back(blocks[b].parameters);
-        values.push_back(std::move(fits[b].covariance));
-    }
-    result.covariance = std::make_unique<lum::DenseMatrix>(
-        lum::DenseMatrix::blockDiagonal(static_cast<int>(x.size()), indices, values));
+    assembleCovariance(blocks, fits, x.size(), result);
 }
 
 // Fits the model as one problem of every parameter; its summary and covariance into `result`.
@@ -534,6 +554,48 @@ ModelFit fitModel(const FitProblem& problem, const FitOptions& options,
             }
         }
         result.estimates = std::move(x);
+    } catch (const std::exception& e) {
+        result.summary.ending = FitEnding::Failed;
+        result.summary.message = QString::fromLatin1(e.what());
+        result.covariance.reset();
+    }
+    return result;
+}
+
+ModelFit covarianceAt(const FitProblem& problem, const std::vector<double>& x,
+                      const FitOptions& options, const std::atomic<bool>& cancel)
+{
+    ModelFit result;
+    result.estimates = x;
+    try {
+        RivuletLikelihood likelihood(problem.structure, problem.counts, problem.releases,
+                                     problem.sites, problem.years);
+        likelihood.setExactGradient(options.gradient == FitOptions::Gradient::Exact);
+        const lum::SoftmaxTransform transform = modelTransform(problem.structure);
+        const std::vector<ParameterBlock> blocks = parameterBlocks(likelihood, transform);
+        std::vector<PieceFit> fits(blocks.size());
+        std::vector<double> point = x;
+        options.workerPool().parallelFor(blocks.size(), [&](std::size_t b) {
+            if (cancel.load()) {
+                return;
+            }
+            try {
+                lum::BlockFunc func(likelihood, point, blocks[b].parameters, blocks[b].terms);
+                const lum::SoftmaxTransform local = blockTransform(transform, blocks[b].parameters);
+                std::vector<double> values;
+                func.gather(point, values);
+                computeCovariance(func, values, local, cancel, fits[b]);
+            } catch (const std::exception& e) {
+                fits[b].fail(FitEnding::Failed, QString::fromLatin1(e.what()));
+            }
+        });
+        if (cancel.load()) {
+            result.summary.ending = FitEnding::Canceled;
+            return result;
+        }
+        result.summary.ending = FitEnding::Converged;
+        result.summary.logLikelihood = -likelihood(x);
+        assembleCovariance(blocks, fits, x.size(), result);
     } catch (const std::exception& e) {
         result.summary.ending = FitEnding::Failed;
         result.summary.message = QString::fromLatin1(e.what());

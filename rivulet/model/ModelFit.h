@@ -68,4 +68,12 @@ ModelFit fitModel(const FitProblem& problem, const FitOptions& options,
                   const std::atomic<bool>& cancel,
                   const std::function<void(const QString&)>& log = {});
 
+// The covariance of the free parameters at x (on the probability scale) without fitting, as
+// fitModel() computes it at its estimates, block by block: at a model's values on the study of
+// expected counts, the inverse of the expected information. estimates is x; the summary has
+// the statuses of the estimates (at a bound, not estimable) when every block has its
+// covariance.
+ModelFit covarianceAt(const FitProblem& problem, const std::vector<double>& x,
+                      const FitOptions& options, const std::atomic<bool>& cancel);
+
 } // namespace rivulet

@@ -39,19 +39,10 @@ QString optionalNumber(const std::optional<double>& value)
     return value ? number(*value) : QStringLiteral("n/a");
 }
 
-QTableWidgetItem* cell(const QString& text, bool right = true)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (right)
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
-
 } // namespace
 
 GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
-    : QWidget(parent), study_(study)
+    : JobRunWidget(parent), study_(study)
 {
     setWindowTitle(QStringLiteral("Goodness of Fit"));
     replicates_ = new QSpinBox(this);
@@ -65,22 +56,14 @@ GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
     seed_->setObjectName(QStringLiteral("seedSpinBox"));
     seed_->setRange(0, 1000000000);
     seed_->setValue(1);
-    run_ = new QPushButton(QStringLiteral("Run"), this);
-    run_->setObjectName(QStringLiteral("runButton"));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancel_->setEnabled(false);
-    progress_ = new QProgressBar(this);
-    progress_->setRange(0, 100);
-    progress_->setValue(0);
     auto* controls = new QHBoxLayout;
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Bootstrap replicates:"), replicates_);
     form->addRow(QStringLiteral("Seed:"), seed_);
     controls->addLayout(form);
-    controls->addWidget(run_);
-    controls->addWidget(cancel_);
-    controls->addWidget(progress_, 1);
+    controls->addWidget(runButton());
+    controls->addWidget(cancelButton());
+    controls->addWidget(progressBar(), 1);
 
     table_ = new QTableWidget(0, 7, this);
     table_->setObjectName(QStringLiteral("componentTable"));
@@ -90,18 +73,10 @@ GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
                                        QStringLiteral("Note")});
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
-    chat_ = new QLabel(QStringLiteral("Run to compute the goodness of fit."), this);
-    chat_->setObjectName(QStringLiteral("chatLabel"));
-    chat_->setWordWrap(true);
-    chat_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    chart_ = new QtCharts::QChartView(new QtCharts::QChart, this);
-    chart_->setObjectName(QStringLiteral("devianceChart"));
-    chart_->setRenderHint(QPainter::Antialiasing);
-    // Room for the title, the legend and both axes with their numbers: smaller, Qt Charts
-    // elides the axis labels to "...".
-    chart_->setMinimumHeight(320);
-    chart_->chart()->setMargins(QMargins(4, 4, 4, 4));
-    chart_->chart()->setTitle(QStringLiteral("Bootstrap deviances"));
+    chat_ = newStateLabel(QStringLiteral("chatLabel"),
+                          QStringLiteral("Run to compute the goodness of fit."));
+    chart_ =
+        newChartView(QStringLiteral("devianceChart"), QStringLiteral("Bootstrap deviances"), 320);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(table_);
@@ -113,13 +88,6 @@ GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
     layout->addLayout(controls);
     layout->addWidget(chat_);
     layout->addWidget(splitter, 1);
-
-    connect(run_, &QPushButton::clicked, this, &GoodnessOfFitWidget::startRun);
-    connect(cancel_, &QPushButton::clicked, this, &GoodnessOfFitWidget::cancelRun);
-    connect(&runner_, &lum::ThreadRunner::percentComplete, progress_, &QProgressBar::setValue);
-    connect(&runner_, &lum::ThreadRunner::runComplete, this, &GoodnessOfFitWidget::onRunComplete);
-    connect(&runner_, &lum::ThreadRunner::runCanceled, this, &GoodnessOfFitWidget::onRunCanceled);
-    connect(&runner_, &lum::ThreadRunner::runFailed, this, &GoodnessOfFitWidget::onRunFailed);
 }
 
 GoodnessOfFitWidget::~GoodnessOfFitWidget()
@@ -128,62 +96,21 @@ GoodnessOfFitWidget::~GoodnessOfFitWidget()
     stop();
 }
 
-void GoodnessOfFitWidget::stop()
+lum::ThreadRunnable* GoodnessOfFitWidget::prepareRun()
 {
-    if (runner_.isRunning())
-        runner_.cancel();
-    runner_.wait();
-}
-
-void GoodnessOfFitWidget::startRun()
-{
-    if (runner_.isRunning())
-        return;
-    runner_.wait();
     GofJob::Options options;
     options.replicates = replicates_->value();
     options.seed = static_cast<std::uint64_t>(seed_->value());
-    job_ = std::make_unique<GofJob>(study_, options, &runner_);
-    progress_->setValue(0);
-    run_->setEnabled(false);
-    cancel_->setEnabled(true);
+    job_ = std::make_unique<GofJob>(study_, options, runner());
     chat_->setText(QStringLiteral("Running..."));
-    runner_.setRunnable(job_.get());
-    runner_.start();
+    return job_.get();
 }
 
-void GoodnessOfFitWidget::cancelRun()
+void GoodnessOfFitWidget::showRun(const QString& state)
 {
-    runner_.cancel();
-}
-
-void GoodnessOfFitWidget::onRunComplete()
-{
-    finish(QString());
-}
-
-void GoodnessOfFitWidget::onRunCanceled()
-{
-    finish(QStringLiteral("Canceled."));
-}
-
-void GoodnessOfFitWidget::onRunFailed(int, const QString& text)
-{
-    finish(QStringLiteral("Failed: ") + text);
-}
-
-void GoodnessOfFitWidget::finish(const QString& state)
-{
-    // The runner reports from inside its thread; wait for the thread before reading the job.
-    runner_.wait();
-    run_->setEnabled(true);
-    cancel_->setEnabled(false);
-    if (state.isEmpty())
-        progress_->setValue(100);
     showComponents();
     showChat(state);
     showHistogram();
-    emit runFinished();
 }
 
 void GoodnessOfFitWidget::showComponents()
@@ -198,7 +125,7 @@ void GoodnessOfFitWidget::showComponents()
         const int row = table_->rowCount();
         table_->insertRow(row);
         for (int c = 0; c < texts.size(); ++c)
-            table_->setItem(row, c, cell(texts[c], c >= 3 && c <= 5));
+            table_->setItem(row, c, tableCell(texts[c], c >= 3 && c <= 5));
     };
     for (const gof::ComponentTable& table : summary.tables) {
         addRow({QLatin1String(gof::componentName(table.component)),

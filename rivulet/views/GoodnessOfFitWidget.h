@@ -1,14 +1,10 @@
 #pragma once
 
-#include "lum/thread/ThreadRunner.h"
-
-#include <QWidget>
+#include "rivulet/views/JobRunWidget.h"
 
 #include <memory>
 
 class QLabel;
-class QProgressBar;
-class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
@@ -28,7 +24,7 @@ class Study;
 // replicates starts from the setting gof_bootstrap_replicates. The study (borrowed) must not
 // change while it runs: the window is closed before the data change, which cancels the run
 // and waits for it.
-class GoodnessOfFitWidget : public QWidget
+class GoodnessOfFitWidget : public JobRunWidget
 {
     Q_OBJECT
 
@@ -38,45 +34,25 @@ public:
 
     QSpinBox* replicatesSpinBox() const { return replicates_; }
     QSpinBox* seedSpinBox() const { return seed_; }
-    QPushButton* runButton() const { return run_; }
-    QPushButton* cancelButton() const { return cancel_; }
-    QProgressBar* progressBar() const { return progress_; }
     QTableWidget* componentTable() const { return table_; }
     QLabel* chatLabel() const { return chat_; }
     QtCharts::QChartView* chartView() const { return chart_; }
-    bool isRunning() const { return runner_.isRunning(); }
     // The last run's job; null before the first.
     const GofJob* job() const { return job_.get(); }
 
-signals:
-    // A run has ended (complete, canceled or failed) and the window shows its figures.
-    void runFinished();
-
-public slots:
-    void startRun();
-    void cancelRun();
-    // Cancels a run and waits for its end, so that the study may change.
-    void stop();
-
-private slots:
-    void onRunComplete();
-    void onRunCanceled();
-    void onRunFailed(int code, const QString& text);
+protected:
+    lum::ThreadRunnable* prepareRun() override;
+    void showRun(const QString& state) override;
 
 private:
-    void finish(const QString& state);
     void showComponents();
     void showChat(const QString& state);
     void showHistogram();
 
     const Study& study_;
-    lum::ThreadRunner runner_;
     std::unique_ptr<GofJob> job_;
     QSpinBox* replicates_ = nullptr;
     QSpinBox* seed_ = nullptr;
-    QPushButton* run_ = nullptr;
-    QPushButton* cancel_ = nullptr;
-    QProgressBar* progress_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* chat_ = nullptr;
     QtCharts::QChartView* chart_ = nullptr;

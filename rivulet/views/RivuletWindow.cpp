@@ -34,6 +34,7 @@
 #include "rivulet/views/ResultsTableModel.h"
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletSettingsWidget.h"
+#include "rivulet/views/StudyDesignWidget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -106,16 +107,19 @@ int windowKeyOfNavKey(int key)
         return RivuletWindow::DiagramWindow;
     case RivuletWindow::GoodnessOfFitItem:
         return RivuletWindow::GoodnessOfFitWindow;
+    case RivuletWindow::StudyDesignItem:
+        return RivuletWindow::StudyDesignWindow;
     default:
         return -1;
     }
 }
 
 // Windows that show the study's data and must go before it.
-constexpr std::array<int, 6> dataWindows = {
+constexpr std::array<int, 7> dataWindows = {
     RivuletWindow::DiagramWindow,         RivuletWindow::NextDetectionsWindow,
     RivuletWindow::ReleasesCohortsWindow, RivuletWindow::SitesYearsWindow,
-    RivuletWindow::ModelComparisonWindow, RivuletWindow::GoodnessOfFitWindow};
+    RivuletWindow::ModelComparisonWindow, RivuletWindow::GoodnessOfFitWindow,
+    RivuletWindow::StudyDesignWindow};
 
 int reportTypeOfNavKey(int key)
 {
@@ -267,6 +271,8 @@ RivuletWindow::~RivuletWindow()
     removeReport(ModelAverageReportType);
     if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(GoodnessOfFitWindow)))
         gof->stop();
+    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(StudyDesignWindow)))
+        design->stop();
     for (int key : dataWindows)
         deleteSubWindow(key);
 }
@@ -305,6 +311,8 @@ void RivuletWindow::buildNavigation()
                    QStringLiteral("Next Detections"), navItem(DiagnosticsHeading), data);
         addNavItem(SaveNextDetectionsItem, lum::NavPanelItem::ActionType,
                    QStringLiteral("Save Next Detections"), navItem(DiagnosticsHeading), data);
+        addNavItem(StudyDesignItem, lum::NavPanelItem::ActionType, QStringLiteral("Study Design"),
+                   navItem(DiagnosticsHeading), windows);
     }
     addNavItem(EstimationHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Estimation"),
                nullptr);
@@ -401,6 +409,8 @@ void RivuletWindow::setActionsEnabled(bool enable)
     for (int key : {SurvivalReportItem, CaptureReportItem, PerformanceReportItem})
         set(key, selected && hasData_);
     set(ModelAverageReportItem, enable && !study_->results().isEmpty());
+    // It takes a fitted model as the truth.
+    set(StudyDesignItem, enable && !study_->results().isEmpty());
     // It fits its own model, so it needs the data only.
     set(GoodnessOfFitItem, loaded);
     // Headings stay black; their entries show the state.
@@ -477,6 +487,10 @@ void RivuletWindow::dropResultWindows()
     if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(GoodnessOfFitWindow)))
         gof->stop();
     deleteSubWindow(GoodnessOfFitWindow);
+    // It runs on the results, which are about to go.
+    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(StudyDesignWindow)))
+        design->stop();
+    deleteSubWindow(StudyDesignWindow);
     for (int type : modelReportTypes)
         removeReport(type);
     removeReport(ModelAverageReportType);
@@ -1123,6 +1137,9 @@ void RivuletWindow::createWindow(int key)
     } else if (key == GoodnessOfFitWindow) {
         auto* widget = new GoodnessOfFitWidget(*study_);
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
+    } else if (key == StudyDesignWindow) {
+        auto* widget = new StudyDesignWidget(*study_, prompts());
+        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 820, 760));
     } else if (key == DiagramWindow) {
         auto* widget = new EstimatesWidget(
             study_->releases(), study_->sites(), study_->years(), study_->summary(),

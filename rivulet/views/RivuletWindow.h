@@ -64,7 +64,8 @@ public:
         FirstModelKey = 20,
         NoModelKey = 33,
         ModelAverageReportItem = 34,
-        GoodnessOfFitItem = 35
+        GoodnessOfFitItem = 35,
+        StudyDesignItem = 36
     };
     // Sub-window keys.
     enum WindowKey
@@ -79,7 +80,8 @@ public:
         ModelComparisonWindow = 7,
         SettingsWindow = 8,
         ModelAverageReportWindow = 9,
-        GoodnessOfFitWindow = 10
+        GoodnessOfFitWindow = 10,
+        StudyDesignWindow = 11
     };
     // What runs on the main runner.
     enum RunKind

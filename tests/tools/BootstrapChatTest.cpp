@@ -2,58 +2,18 @@
 // near 1 when the fish follow the model, clearly above 1 when they are released in batches
 // whose survival varies (extra-binomial variation).
 
-#include "common/TestEnvironment.h"
+#include "common/SimulatedStudy.h"
 #include "lum/thread/WorkerPool.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
-#include "rivulet/filesource/NextDetectionsFromFile.h"
-#include "rivulet/filesource/SimulatedDataLoader.h"
 #include "rivulet/gof/ParametricBootstrap.h"
-#include "rivulet/model/ModelCatalogue.h"
-#include "rivulet/summary/ReleaseSummary.h"
-#include "tools/sim/StudySimulator.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTextStream>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 using namespace rivulet;
+using rivulet::test::CountsStudy;
 
 namespace {
-
-// The counts file of a simulated study, read as the program reads simulated data.
-struct CountsStudy
-{
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
-    NextDetectionsFromFile counts{releases, sites, years};
-    ReleaseSummary summary{releases, sites, years, counts};
-    ModelCatalogue catalogue{releases, sites, years, summary};
-
-    // An empty text when the study was written and read.
-    QString load(const sim::StudyDesign& design, const QString& hint)
-    {
-        const QString folder = test::TestEnvironment::freshDir(hint);
-        sim::StudySimulator simulator(design);
-        QString error;
-        if (!simulator.run(folder, true, nullptr, &error))
-            return error;
-        QFile file(QDir(folder).filePath(sim::StudySimulator::CountsFile));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return QStringLiteral("no counts file");
-        QTextStream in(&file);
-        SimulatedDataLoader(releases, sites, years, counts).load(in);
-        summary.update();
-        catalogue.rebuild();
-        return {};
-    }
-};
 
 // A small design: three release sites, two release years and three migration years (so fish
 // hold over), six detection sites, a thousand fish per release.

@@ -28,19 +28,6 @@ namespace {
 
 using GoodnessOfFitWindow = WindowFixture;
 
-// Waits for the window's run to end.
-bool waitForRun(GoodnessOfFitWidget& widget)
-{
-    const QDeadlineTimer deadline(120000);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (!widget.isRunning() && widget.runButton()->isEnabled())
-            return true;
-        QThread::msleep(5);
-    }
-    return false;
-}
-
 TEST_F(GoodnessOfFitWindow, ShowsTheTestsTheChatFiguresAndTheDevianceHistogramAndCancels)
 {
     openWindow(true);

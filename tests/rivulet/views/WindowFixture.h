@@ -10,12 +10,14 @@
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
+#include "rivulet/views/JobRunWidget.h"
 #include "rivulet/views/RivuletWindow.h"
 #include "tools/sim/StudySimulator.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QPushButton>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -117,6 +119,19 @@ protected:
     QStringList lines() const { return window->outputDock()->lines(); }
 
     QString file(const char* name) const { return QDir(folder).filePath(name); }
+
+    // Waits for the run of a window of its own (Goodness of Fit, Study Design) to end.
+    static bool waitForRun(const JobRunWidget& widget)
+    {
+        const QDeadlineTimer deadline(120000);
+        while (!deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (!widget.isRunning() && widget.runButton()->isEnabled())
+                return true;
+            QThread::msleep(5);
+        }
+        return false;
+    }
 
     QString folder;
     RivuletDb rdb;

@@ -1,0 +1,354 @@
+#include "rivulet/views/StudyDesignWidget.h"
+
+#include "lum/db/FileReplacer.h"
+#include "lum/ui/UserPrompts.h"
+#include "rivulet/model/EstimationResults.h"
+#include "rivulet/model/ModelCatalogue.h"
+#include "rivulet/study/DesignJob.h"
+#include "rivulet/study/Study.h"
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QLogValueAxis>
+#include <QtCharts/QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+namespace rivulet {
+
+namespace {
+
+QString figure(double value)
+{
+    return std::isfinite(value) ? QString::number(value, 'f', 4) : QStringLiteral("NA");
+}
+
+// A curve's name in the legend: the release alone for the survivals to the final site, which
+// all end at the same site.
+QString seriesName(const QString& quantity, const design::DesignTarget& shown)
+{
+    if (shown.quantity != QLatin1String("final") ||
+        !quantity.startsWith(QLatin1String("survival ")))
+        return quantity;
+    const int to = quantity.lastIndexOf(QLatin1String(" to "));
+    return quantity.mid(9, to > 9 ? to - 9 : -1);
+}
+
+// The target as typed, or none when the field is empty or does not read as one.
+std::optional<design::DesignTarget> targetOf(const QLineEdit* edit)
+{
+    const QString text = edit->text().trimmed();
+    return text.isEmpty() ? std::nullopt : design::DesignTarget::parse(text, nullptr);
+}
+
+} // namespace
+
+StudyDesignWidget::StudyDesignWidget(const Study& study, lum::UserPrompts& prompts, QWidget* parent)
+    : JobRunWidget(parent), study_(study), prompts_(prompts)
+{
+    setWindowTitle(QStringLiteral("Study Design"));
+    model_ = new QComboBox(this);
+    model_->setObjectName(QStringLiteral("modelBox"));
+    const EstimationResults& results = study.results();
+    for (int i = 0; i < results.count(); ++i)
+        model_->addItem(ModelCatalogue::modelName(study.catalogue().dataClass(), results.scheme(i)),
+                        i);
+    model_->setCurrentIndex(std::max(results.bestIndex(), 0));
+    model_->setToolTip(QStringLiteral("The fitted model whose estimates are taken as the truth"));
+    fish_ = new QLineEdit(QStringLiteral("250,500,1000,2000"), this);
+    fish_->setObjectName(QStringLiteral("fishEdit"));
+    fish_->setToolTip(QStringLiteral("Numbers of fish per release to try, separated by commas"));
+    replicates_ = new QSpinBox(this);
+    replicates_->setObjectName(QStringLiteral("replicatesSpinBox"));
+    replicates_->setRange(2, 100000);
+    replicates_->setValue(50);
+    replicates_->setToolTip(QStringLiteral("Simulated studies for each number of fish"));
+    seed_ = new QSpinBox(this);
+    seed_->setObjectName(QStringLiteral("seedSpinBox"));
+    seed_->setRange(0, 1000000000);
+    seed_->setValue(1);
+    target_ = new QLineEdit(QStringLiteral("final:10%"), this);
+    target_->setObjectName(QStringLiteral("targetEdit"));
+    target_->setToolTip(QStringLiteral("QUANTITY:CV, QUANTITY a name of the table or \"final\" "
+                                       "for every release's survival to the final site"));
+    saveCsv_ = new QPushButton(QStringLiteral("Save CSV..."), this);
+    saveCsv_->setEnabled(false);
+    savePicture_ = new QPushButton(QStringLiteral("Save Picture..."), this);
+    savePicture_->setEnabled(false);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Model:"), model_);
+    form->addRow(QStringLiteral("Fish per release:"), fish_);
+    form->addRow(QStringLiteral("Replicates:"), replicates_);
+    form->addRow(QStringLiteral("Seed:"), seed_);
+    form->addRow(QStringLiteral("Target (quantity:CV):"), target_);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(runButton());
+    buttons->addWidget(cancelButton());
+    buttons->addWidget(saveCsv_);
+    buttons->addWidget(savePicture_);
+    buttons->addStretch(1);
+    auto* controls = new QHBoxLayout;
+    controls->addLayout(form, 1);
+    controls->addLayout(buttons);
+
+    answer_ =
+        newStateLabel(QStringLiteral("answerLabel"), QStringLiteral("Run to simulate the design."));
+    chart_ = newChartView(QStringLiteral("cvChart"),
+                          QStringLiteral("CV against fish per release (solid: simulated, "
+                                         "dashed: expected information)"),
+                          340);
+    chart_->chart()->legend()->setAlignment(Qt::AlignRight);
+
+    table_ = new QTableWidget(0, 9, this);
+    table_->setObjectName(QStringLiteral("designTable"));
+    table_->setHorizontalHeaderLabels(
+        {QStringLiteral("Fish"), QStringLiteral("Quantity"), QStringLiteral("Truth"),
+         QStringLiteral("Mean"), QStringLiteral("SD"), QStringLiteral("Mean SE"),
+         QStringLiteral("Expected SE"), QStringLiteral("CV"), QStringLiteral("Coverage")});
+    table_->verticalHeader()->hide();
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(chart_);
+    splitter->addWidget(table_);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(progressBar());
+    layout->addWidget(answer_);
+    layout->addWidget(splitter, 1);
+
+    connect(saveCsv_, &QPushButton::clicked, this, &StudyDesignWidget::saveCsv);
+    connect(savePicture_, &QPushButton::clicked, this, &StudyDesignWidget::savePicture);
+}
+
+StudyDesignWidget::~StudyDesignWidget()
+{
+    // The job reads the study: it must have stopped before the window (and the study) go.
+    stop();
+}
+
+lum::ThreadRunnable* StudyDesignWidget::prepareRun()
+{
+    if (model_->count() == 0)
+        return nullptr;
+    QString error;
+    const auto fish = design::parseFishList(fish_->text(), &error);
+    if (fish && !target_->text().trimmed().isEmpty())
+        design::DesignTarget::parse(target_->text().trimmed(), &error);
+    if (!error.isEmpty()) {
+        answer_->setText(QStringLiteral("Not run: ") + error + QLatin1Char('.'));
+        return nullptr;
+    }
+    DesignJob::Options options;
+    options.fish = *fish;
+    options.replicates = replicates_->value();
+    options.seed = static_cast<std::uint64_t>(seed_->value());
+    job_ = std::make_unique<DesignJob>(study_, model_->currentData().toInt(), options, runner());
+    saveCsv_->setEnabled(false);
+    savePicture_->setEnabled(false);
+    answer_->setText(QStringLiteral("Running..."));
+    return job_.get();
+}
+
+void StudyDesignWidget::showRun(const QString& state)
+{
+    const bool figures = job_ && !job_->result().rows.empty();
+    saveCsv_->setEnabled(figures);
+    savePicture_->setEnabled(figures);
+    showTable();
+    showChart();
+    showAnswer(state);
+}
+
+void StudyDesignWidget::showTable()
+{
+    table_->setRowCount(0);
+    if (!job_)
+        return;
+    const std::vector<design::DesignRow>& rows = job_->result().rows;
+    table_->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const design::DesignRow& row = rows[static_cast<std::size_t>(r)];
+        const QStringList texts = {QString::number(row.fish), row.quantity,   figure(row.truth),
+                                   figure(row.mean),          figure(row.sd), figure(row.meanSe),
+                                   figure(row.expectedSe),    figure(row.cv), figure(row.coverage)};
+        for (int c = 0; c < texts.size(); ++c)
+            table_->setItem(r, c, tableCell(texts[c], c != 1));
+    }
+    table_->resizeColumnsToContents();
+}
+
+void StudyDesignWidget::showChart()
+{
+    QtCharts::QChart* chart = chart_->chart();
+    chart->removeAllSeries();
+    for (QtCharts::QAbstractAxis* axis : chart->axes())
+        chart->removeAxis(axis);
+    if (!job_ || job_->result().rows.empty())
+        return;
+    const std::vector<design::DesignRow>& rows = job_->result().rows;
+    // The quantities of the target; without one, every release's survival to the final site.
+    const std::optional<design::DesignTarget> target = targetOf(target_);
+    const design::DesignTarget shown =
+        target ? *target : design::DesignTarget{QStringLiteral("final"), 0.0};
+    QStringList names;
+    for (const design::DesignRow& row : rows) {
+        if (shown.matches(row) && !names.contains(row.quantity))
+            names << row.quantity;
+    }
+    const std::vector<int>& fish = job_->result().fish;
+    double top = target ? target->cv : 0.0;
+    const QList<QColor> colours = {QColor(31, 119, 180),  QColor(44, 160, 44),
+                                   QColor(148, 103, 189), QColor(140, 86, 75),
+                                   QColor(23, 190, 207),  QColor(188, 189, 34)};
+    for (int n = 0; n < names.size(); ++n) {
+        auto* simulated = new QtCharts::QLineSeries;
+        auto* expected = new QtCharts::QLineSeries;
+        simulated->setName(seriesName(names[n], shown));
+        for (const design::DesignRow& row : rows) {
+            if (row.quantity != names[n])
+                continue;
+            if (std::isfinite(row.cv)) {
+                simulated->append(row.fish, row.cv);
+                top = std::max(top, row.cv);
+            }
+            if (std::isfinite(row.expectedSe) && row.truth > 0.0) {
+                expected->append(row.fish, row.expectedSe / row.truth);
+                top = std::max(top, row.expectedSe / row.truth);
+            }
+        }
+        const QColor colour = colours[n % colours.size()];
+        QPen pen(colour);
+        pen.setWidth(2);
+        simulated->setPen(pen);
+        simulated->setPointsVisible(true);
+        pen.setStyle(Qt::DashLine);
+        pen.setWidth(1);
+        expected->setPen(pen);
+        chart->addSeries(simulated);
+        chart->addSeries(expected);
+        // The dashed twin takes the solid one's colour; the title says what dashed means.
+        for (QtCharts::QLegendMarker* marker : chart->legend()->markers(expected))
+            marker->setVisible(false);
+    }
+    if (target) {
+        auto* line = new QtCharts::QLineSeries;
+        line->setName(QStringLiteral("Target %1").arg(target->cv));
+        line->append(fish.front(), target->cv);
+        line->append(fish.back(), target->cv);
+        QPen pen(Qt::red);
+        pen.setWidth(2);
+        line->setPen(pen);
+        chart->addSeries(line);
+    }
+    auto* x = new QtCharts::QLogValueAxis;
+    x->setBase(2.0);
+    x->setTitleText(QStringLiteral("Fish per release"));
+    x->setLabelFormat(QStringLiteral("%.0f"));
+    x->setRange(fish.front() / 1.2, fish.back() * 1.2);
+    auto* y = new QtCharts::QValueAxis;
+    y->setTitleText(QStringLiteral("CV"));
+    y->setRange(0.0, top > 0.0 ? top * 1.1 : 1.0);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QtCharts::QAbstractSeries* series : chart->series()) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+}
+
+void StudyDesignWidget::showAnswer(const QString& state)
+{
+    QStringList lines;
+    if (!state.isEmpty())
+        lines << state;
+    if (job_ && !job_->result().rows.empty()) {
+        const design::DesignRun::Result& result = job_->result();
+        lines << QStringLiteral("%1 replicates of each number of fish (seed %2), %3 not "
+                                "converged; %4 s.")
+                     .arg(result.replicates)
+                     .arg(result.seed)
+                     .arg(result.failed)
+                     .arg(QString::number(result.wallSeconds, 'f', 1));
+        if (const std::optional<design::DesignTarget> target = targetOf(target_)) {
+            const design::DesignAnswer answer = design::answerTarget(result.rows, *target);
+            if (!answer.found)
+                lines << QStringLiteral("Target CV %1 on %2: no answer, %3.")
+                             .arg(target->cv)
+                             .arg(target->quantity, answer.reason);
+            else
+                lines << QStringLiteral("Target CV %1 on %2: %3 fish per release (%4 needs the "
+                                        "most)%5.")
+                             .arg(target->cv)
+                             .arg(target->quantity)
+                             .arg(answer.fish)
+                             .arg(answer.quantity)
+                             .arg(answer.extrapolated
+                                      ? QStringLiteral(", beyond the numbers simulated")
+                                      : QString());
+        }
+    }
+    answer_->setText(lines.join(QLatin1Char('\n')));
+}
+
+bool StudyDesignWidget::saveCsv()
+{
+    if (!job_ || job_->result().rows.empty())
+        return false;
+    const QString path =
+        prompts_.saveFileName(this, QStringLiteral("Save the design as CSV"),
+                              QStringLiteral("design.csv"), QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    lum::FileReplacer file(path);
+    if (!file.replace(design::designCsv(job_->result().rows).toUtf8())) {
+        prompts_.tell(this, QMessageBox::Warning, windowTitle(), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool StudyDesignWidget::savePicture()
+{
+    if (!job_ || job_->result().rows.empty())
+        return false;
+    const QString path =
+        prompts_.saveFileName(this, QStringLiteral("Save the chart as a picture"),
+                              QStringLiteral("design.png"), QStringLiteral("PNG pictures (*.png)"));
+    if (path.isEmpty())
+        return false;
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    lum::FileReplacer file(path);
+    if (!chart_->grab().save(&buffer, "PNG") || !file.replace(encoded)) {
+        prompts_.tell(this, QMessageBox::Warning, windowTitle(),
+                      QStringLiteral("The picture could not be saved to \"%1\". %2")
+                          .arg(path, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace rivulet
