@@ -90,7 +90,7 @@ QString CliApp::commandHelp(const CommandEntry& entry)
     text += section(QStringLiteral("Arguments"), arguments);
     text += section(QStringLiteral("Options"), options);
     text += QLatin1Char('\n') +
-            wrapped(QStringLiteral("The global options (--db, --sites-config, --mock) come "
+            wrapped(QStringLiteral("The global options (--db, --sites-config, --counts) come "
                                    "before the command; \"rivulet-cli --help\" lists them."),
                     0) +
             QLatin1Char('\n');
@@ -101,14 +101,14 @@ QString CliApp::commandHelp(const CommandEntry& entry)
 QString CliApp::usage()
 {
     QString text = QStringLiteral(
-        "usage: rivulet-cli [--db FILE] [--sites-config FILE] [--mock FILE] COMMAND [ARGS...]\n"
+        "usage: rivulet-cli [--db FILE] [--sites-config FILE] [--counts FILE] COMMAND [ARGS...]\n"
         "\n"
         "Global options:\n"
         "  --db FILE            database file to use instead of the per-user one\n"
         "                       (created when missing)\n"
         "  --sites-config FILE  sites configuration file to use instead of the shared one\n"
-        "  --mock FILE          simulated next-detection counts to use instead of\n"
-        "                       observation data\n"
+        "  --counts FILE        a next-detection counts file (simulated data) to use\n"
+        "                       instead of observation data; --mock FILE is the same\n"
         "  -h, --help           show this help (COMMAND --help: the command's own)\n"
         "  --version            show the version\n"
         "\n"
@@ -128,6 +128,8 @@ int CliApp::run(const QStringList& arguments, CliOutput& out)
     line.addOption(QStringLiteral("db"), QStringLiteral("FILE"), ArgumentParser::LastWins);
     line.addOption(QStringLiteral("sites-config"), QStringLiteral("FILE"),
                    ArgumentParser::LastWins);
+    line.addOption(QStringLiteral("counts"), QStringLiteral("FILE"), ArgumentParser::LastWins);
+    // The older name, which scripts may still use.
     line.addOption(QStringLiteral("mock"), QStringLiteral("FILE"), ArgumentParser::LastWins);
     line.addFlag({QStringLiteral("h"), QStringLiteral("help")});
     line.addFlag({QStringLiteral("version")});
@@ -170,7 +172,9 @@ int CliApp::run(const QStringList& arguments, CliOutput& out)
                 .arg(options.sitesConfigPath));
         return ExitUsage;
     }
-    options.mockFile = line.value(QStringLiteral("mock"));
+    options.countsFile = line.value(QStringLiteral("counts"));
+    if (options.countsFile.isEmpty())
+        options.countsFile = line.value(QStringLiteral("mock"));
     CliContext context(options, out);
     return entry->create()->run(context, commandLine.mid(1));
 }

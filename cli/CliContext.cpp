@@ -63,8 +63,8 @@ Study* CliContext::study()
 {
     if (m_study)
         return m_study.get();
-    const QString mockFile = m_options.mockFile;
-    if (mockFile.isEmpty()) {
+    const QString countsFile = m_options.countsFile;
+    if (countsFile.isEmpty()) {
         if (!openDatabase())
             return nullptr;
         auto study = std::make_unique<Study>(Study::Database, RivuletDb::instance());
@@ -72,16 +72,16 @@ Study* CliContext::study()
         m_study = std::move(study);
         return m_study.get();
     }
-    QFile file(mockFile);
+    QFile file(countsFile);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        m_out.error(QStringLiteral("No such file: %1").arg(mockFile));
+        m_out.error(QStringLiteral("No such file: %1").arg(countsFile));
         return nullptr;
     }
     auto study = std::make_unique<Study>(Study::CountsFile, RivuletDb::instance());
     QTextStream in(&file);
     QString error;
     if (!study->readCountsFile(in, &error)) {
-        m_out.error(QStringLiteral("%1: %2").arg(mockFile, error));
+        m_out.error(QStringLiteral("%1: %2").arg(countsFile, error));
         return nullptr;
     }
     m_study = std::move(study);

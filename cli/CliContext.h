@@ -46,7 +46,7 @@ public:
     TerminalTracker& tracker();
 
     // The study of this run, without updating it: the database's (opened first), or with
-    // --mock the counts file's. Null, after reporting why, when the database cannot be opened
+    // --counts the counts file's. Null, after reporting why, when the database cannot be opened
     // or the counts file cannot be read (a malformed file is reported with its line and
     // column). The same study on later calls.
     Study* study();

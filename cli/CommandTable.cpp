@@ -65,7 +65,7 @@ const std::vector<CommandEntry>& CommandTable::entries()
          "rivulet-cli --db study.db update"},
         {"next-detections",
          "[--write FILE]",
-         "write the next-detection counts in the counts-file format (what --mock reads)",
+         "write the next-detection counts in the counts-file format (what --counts reads)",
          &make<NextDetectionsCommand>,
          {
              {"--write FILE", "write the counts into FILE instead of printing them"},

@@ -13,7 +13,7 @@ namespace rivulet::cli {
 
 Study* configurableStudy(CliContext& context, const QString& command)
 {
-    if (!context.options().mockFile.isEmpty()) {
+    if (!context.options().countsFile.isEmpty()) {
         context.out().error(
             QStringLiteral("%1: the data set of a counts file cannot be configured").arg(command));
         return nullptr;

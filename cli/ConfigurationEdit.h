@@ -18,7 +18,7 @@ class CliContext;
 // and derive the detection sequences again. `edit` returns false, after reporting why, when it
 // refused the change; nothing is derived then.
 //
-// Returns the command's exit code. A counts-file study (--mock) cannot be configured.
+// Returns the command's exit code. A counts-file study (--counts) cannot be configured.
 int runConfigurationEdit(CliContext& context, const QString& command,
                          const std::function<bool(StudyConfiguration&)>& edit);
 

@@ -13,8 +13,8 @@ struct GlobalOptions
     // --sites-config FILE: the sites configuration file instead of the
     // shared one.
     QString sitesConfigPath;
-    // --mock FILE: simulated next-detection counts instead of observations.
-    QString mockFile;
+    // --counts FILE (or --mock FILE): simulated next-detection counts instead of observations.
+    QString countsFile;
 };
 
 } // namespace rivulet::cli

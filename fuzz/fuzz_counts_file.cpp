@@ -1,9 +1,9 @@
 // The next-detections counts file as the mock mode reads it, then its release summary: a file
 // is either refused with a ParseError or read whole and summarised.
 #include "lum/db/ParseError.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 #include "rivulet/filesource/SimulatedDataLoader.h"
 #include "rivulet/summary/ReleaseSummary.h"
@@ -16,9 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<int>(size));
     QTextStream in(bytes);
-    rivulet::MockReleasesController releases;
-    rivulet::MockSitesController sites;
-    rivulet::MockYearsController years;
+    rivulet::CountsFileReleasesController releases;
+    rivulet::CountsFileSitesController sites;
+    rivulet::CountsFileYearsController years;
     rivulet::NextDetectionsFromFile counts(releases, sites, years);
     rivulet::SimulatedDataLoader loader(releases, sites, years, counts);
     try {

@@ -9,7 +9,7 @@ _rivulet_cli()
         fit gof design report sites years releases diagram cohort"
 
     case "$prev" in
-        --db|--sites-config|--mock|--write|--json|--html|--png|load-observations|load-ages)
+        --db|--sites-config|--counts|--mock|--write|--json|--html|--png|load-observations|load-ages)
             COMPREPLY=($(compgen -f -- "$cur"))
             return ;;
         --out)
@@ -30,7 +30,7 @@ _rivulet_cli()
     local i command=""
     for ((i = 1; i < COMP_CWORD; i++)); do
         case "${COMP_WORDS[i]}" in
-            --db|--sites-config|--mock) ((i++)) ;;
+            --db|--sites-config|--counts|--mock) ((i++)) ;;
             -*) ;;
             *) command="${COMP_WORDS[i]}"; break ;;
         esac
@@ -38,7 +38,7 @@ _rivulet_cli()
 
     local words
     case "$command" in
-        "") words="--db --sites-config --mock --help --version $commands" ;;
+        "") words="--db --sites-config --counts --mock --help --version $commands" ;;
         next-detections) words="--write --help" ;;
         summary) words="--json --help" ;;
         fit) words="--optimizer --model --out --report-model --precision-est --precision-err

@@ -1,10 +1,10 @@
 #include "rivulet/filesource/SimulatedDataLoader.h"
 
 #include "lum/db/ParseError.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/filesource/CountsTokenizer.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 
 #include <QStringList>
@@ -27,8 +27,9 @@ QList<int> readLine(CountsTokenizer& tokens, int n, int min, int max)
 
 } // namespace
 
-SimulatedDataLoader::SimulatedDataLoader(MockReleasesController& releases,
-                                         MockSitesController& sites, MockYearsController& years,
+SimulatedDataLoader::SimulatedDataLoader(CountsFileReleasesController& releases,
+                                         CountsFileSitesController& sites,
+                                         CountsFileYearsController& years,
                                          NextDetectionsFromFile& counts)
     : releases_(releases), sites_(sites), years_(years), counts_(counts)
 {
@@ -64,7 +65,7 @@ void SimulatedDataLoader::load(QTextStream& in)
         fish.push_back({value, tokens.line(), tokens.column()});
     }
 
-    MockSitesController sites;
+    CountsFileSitesController sites;
     QStringList shortNames;
     QStringList longNames;
     for (int s = 0; s < S; ++s) {
@@ -73,13 +74,13 @@ void SimulatedDataLoader::load(QTextStream& in)
     }
     sites.setSites(shortNames, longNames);
 
-    MockYearsController years;
+    CountsFileYearsController years;
     QList<int> calendarYears;
     for (int y = 0; y < Y; ++y)
-        calendarYears << MockYearsController::SimulatedFirstYear + y;
+        calendarYears << CountsFileYearsController::SimulatedFirstYear + y;
     years.setYears(calendarYears);
 
-    MockReleasesController releases;
+    CountsFileReleasesController releases;
     for (int r = 0; r < R; ++r) {
         const int site = relSites.at(r);
         const int year = relYears.at(r);

@@ -4,9 +4,9 @@ class QTextStream;
 
 namespace rivulet {
 
-class MockReleasesController;
-class MockSitesController;
-class MockYearsController;
+class CountsFileReleasesController;
+class CountsFileSitesController;
+class CountsFileYearsController;
 class NextDetectionsFromFile;
 
 // Loads a next-detections file as the data set of the mock mode: its header (release, site
@@ -29,15 +29,15 @@ public:
     // Upper bound of the site and year counts accepted from a file.
     static constexpr int MaxDimension = 1000;
 
-    SimulatedDataLoader(MockReleasesController& releases, MockSitesController& sites,
-                        MockYearsController& years, NextDetectionsFromFile& counts);
+    SimulatedDataLoader(CountsFileReleasesController& releases, CountsFileSitesController& sites,
+                        CountsFileYearsController& years, NextDetectionsFromFile& counts);
 
     void load(QTextStream& in);
 
 private:
-    MockReleasesController& releases_;
-    MockSitesController& sites_;
-    MockYearsController& years_;
+    CountsFileReleasesController& releases_;
+    CountsFileSitesController& sites_;
+    CountsFileYearsController& years_;
     NextDetectionsFromFile& counts_;
 };
 

@@ -7,9 +7,9 @@
 #include "rivulet/data/ReleasesController.h"
 #include "rivulet/data/SitesController.h"
 #include "rivulet/data/YearsController.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 #include "rivulet/filesource/SimulatedDataLoader.h"
 #include "rivulet/model/EstimationResults.h"
@@ -42,9 +42,9 @@ struct Study::DatabaseObjects
 
 struct Study::CountsFileObjects
 {
-    MockSitesController sites;
-    MockYearsController years;
-    MockReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
+    CountsFileReleasesController releases;
     NextDetectionsFromFile counts{releases, sites, years};
 };
 

@@ -110,7 +110,7 @@ protected:
 
     ToolRun mock(const QStringList& arguments) const
     {
-        return runTool(QStringList{"--db", dir + "/settings.db", "--mock", counts} + arguments);
+        return runTool(QStringList{"--db", dir + "/settings.db", "--counts", counts} + arguments);
     }
 
     QString dir;

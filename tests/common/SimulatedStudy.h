@@ -6,9 +6,9 @@
 
 #include "common/TestEnvironment.h"
 #include "lum/estimation/DenseMatrix.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 #include "rivulet/filesource/SimulatedDataLoader.h"
 #include "rivulet/model/ModelCatalogue.h"
@@ -30,9 +30,9 @@ namespace rivulet::test {
 
 struct CountsStudy
 {
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
+    CountsFileReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
     NextDetectionsFromFile counts{releases, sites, years};
     ReleaseSummary summary{releases, sites, years, counts};
     ModelCatalogue catalogue{releases, sites, years, summary};

@@ -2,9 +2,9 @@
 
 #include "rivulet/counts/NextDetections.h"
 #include "rivulet/data/DetectionSequenceControllerI.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 
 #include <QHash>
 
@@ -105,9 +105,9 @@ public:
         return counts;
     }
 
-    MockSitesController sites;
-    MockYearsController years;
-    MockReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
+    CountsFileReleasesController releases;
     FakeSequences sequences;
     NextDetections counts{releases, sites, years, sequences};
 

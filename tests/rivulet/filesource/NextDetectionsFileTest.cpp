@@ -35,9 +35,9 @@ struct Loaded
         SimulatedDataLoader(releases, sites, years, counts).load(in);
     }
     QString text_;
-    MockSitesController sites;
-    MockYearsController years;
-    MockReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
+    CountsFileReleasesController releases;
     NextDetectionsFromFile counts{releases, sites, years};
 };
 

@@ -1,8 +1,8 @@
 #include "rivulet/filesource/SimulatedDataLoader.h"
 #include "lum/db/ParseError.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 
 #include <QTextStream>
@@ -33,9 +33,9 @@ const char* const TwoReleases = "2 4 2\n"
 
 struct DataSet
 {
-    MockSitesController sites;
-    MockYearsController years;
-    MockReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
+    CountsFileReleasesController releases;
     NextDetectionsFromFile counts{releases, sites, years};
 
     void load(const QString& text)

@@ -1,8 +1,8 @@
 #include "rivulet/gof/ComponentTests.h"
 #include "common/TestEnvironment.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 #include "rivulet/filesource/SimulatedDataLoader.h"
 #include "rivulet/gof/CaptureHistories.h"
@@ -178,9 +178,9 @@ TEST(NextDetectionCohorts, SitesActAsOccasionsWithinTheMigrationYear)
         "4\n5 \n0 \n"
         "0\n2 \n");
     QTextStream in(&text);
-    MockSitesController sites;
-    MockYearsController years;
-    MockReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
+    CountsFileReleasesController releases;
     NextDetectionsFromFile counts{releases, sites, years};
     SimulatedDataLoader(releases, sites, years, counts).load(in);
 

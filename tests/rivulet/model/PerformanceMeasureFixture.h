@@ -1,9 +1,9 @@
 #pragma once
 
 #include "lum/estimation/DenseMatrix.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/model/CovarianceMap.h"
 #include "rivulet/model/PMSurvivalToSite.h"
 #include "rivulet/model/ParameterMap.h"
@@ -118,9 +118,9 @@ public:
         return result;
     }
 
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
+    CountsFileReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
     ParameterStructure structure;
     std::vector<double> x;
     std::unique_ptr<lum::DenseMatrix> covariance;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 
 #include <QString>
@@ -14,9 +14,9 @@ namespace rivulet::test {
 // A data set of the mock mode: mock controllers and counts read from next-detections text.
 struct SimulatedData
 {
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
+    CountsFileReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
     NextDetectionsFromFile counts{releases, sites, years};
 
     explicit SimulatedData(const QString& text);

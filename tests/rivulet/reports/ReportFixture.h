@@ -3,9 +3,9 @@
 #include "common/TestEnvironment.h"
 #include "lum/estimation/DenseMatrix.h"
 #include "rivulet/counts/TabulatedNextDetections.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelResult.h"
 #include "rivulet/model/ParameterStructure.h"
@@ -130,9 +130,9 @@ public:
         release.detections.add(s, y, fish);
     }
 
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
+    CountsFileReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
     std::unique_ptr<ParameterStructure> structure;
     std::vector<double> x;
     std::vector<double> variances;

@@ -2,9 +2,9 @@
 #include "rivulet/results/ModelComparison.h"
 
 #include "lum/estimation/DenseMatrix.h"
-#include "rivulet/filesource/MockReleasesController.h"
-#include "rivulet/filesource/MockSitesController.h"
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 #include "rivulet/filesource/SimulatedDataLoader.h"
 #include "rivulet/model/EstimationResults.h"
@@ -30,9 +30,9 @@ using namespace rivulet;
 // Two releases at sites 0 and 1 in one year; sites 1 to 2 detect, 3 is the final site.
 struct Catalogued
 {
-    MockReleasesController releases;
-    MockSitesController sites;
-    MockYearsController years;
+    CountsFileReleasesController releases;
+    CountsFileSitesController sites;
+    CountsFileYearsController years;
     NextDetectionsFromFile counts{releases, sites, years};
     ReleaseSummary summary{releases, sites, years, counts};
     ModelCatalogue catalogue{releases, sites, years, summary};

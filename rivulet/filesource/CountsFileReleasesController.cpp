@@ -1,18 +1,19 @@
-#include "rivulet/filesource/MockReleasesController.h"
+#include "rivulet/filesource/CountsFileReleasesController.h"
 
 namespace rivulet {
 
-int MockReleasesController::releaseSiteId(int releaseId) const
+int CountsFileReleasesController::releaseSiteId(int releaseId) const
 {
     return sitePositions_.value(releaseId, siteDefault_);
 }
 
-int MockReleasesController::releaseYearId(int releaseId) const
+int CountsFileReleasesController::releaseYearId(int releaseId) const
 {
     return yearPositions_.value(releaseId, yearDefault_);
 }
 
-int MockReleasesController::addRelease(int sitePos, const QString& siteName, int yearPos, int year)
+int CountsFileReleasesController::addRelease(int sitePos, const QString& siteName, int yearPos,
+                                             int year)
 {
     const int id = ids_.size();
     ids_.append(id);
@@ -24,7 +25,7 @@ int MockReleasesController::addRelease(int sitePos, const QString& siteName, int
     return id;
 }
 
-void MockReleasesController::clear()
+void CountsFileReleasesController::clear()
 {
     ids_.clear();
     labels_.clear();

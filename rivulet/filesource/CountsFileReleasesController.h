@@ -10,7 +10,7 @@ namespace rivulet {
 // releaseSiteId and releaseYearId answer the release's site and year positions, which are
 // the ids the mock sites and years controllers give their items; an unknown id answers
 // UnknownRelease. Starts empty; refresh() does nothing.
-class MockReleasesController : public ReleasesControllerI
+class CountsFileReleasesController : public ReleasesControllerI
 {
 public:
     static constexpr int UnknownRelease = -1;

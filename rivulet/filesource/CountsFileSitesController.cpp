@@ -1,8 +1,9 @@
-#include "rivulet/filesource/MockSitesController.h"
+#include "rivulet/filesource/CountsFileSitesController.h"
 
 namespace rivulet {
 
-void MockSitesController::setSites(const QStringList& shortNames, const QStringList& longNames)
+void CountsFileSitesController::setSites(const QStringList& shortNames,
+                                         const QStringList& longNames)
 {
     clear();
     for (int i = 0; i < shortNames.size(); ++i) {
@@ -12,7 +13,7 @@ void MockSitesController::setSites(const QStringList& shortNames, const QStringL
     }
 }
 
-void MockSitesController::clear()
+void CountsFileSitesController::clear()
 {
     ids_.clear();
     shortNames_.clear();

@@ -7,7 +7,7 @@ namespace rivulet {
 // Migration years without a database, for simulated data. The id of a year is its
 // position. Starts empty; refresh() does nothing; firstYear() is always 2008, the first
 // year of the simulated data sets, whatever years it holds.
-class MockYearsController : public YearsControllerI
+class CountsFileYearsController : public YearsControllerI
 {
 public:
     static constexpr int SimulatedFirstYear = 2008;

@@ -1,8 +1,8 @@
-#include "rivulet/filesource/MockYearsController.h"
+#include "rivulet/filesource/CountsFileYearsController.h"
 
 namespace rivulet {
 
-void MockYearsController::setYears(const QList<int>& years)
+void CountsFileYearsController::setYears(const QList<int>& years)
 {
     clear();
     for (int i = 0; i < years.size(); ++i) {
@@ -12,7 +12,7 @@ void MockYearsController::setYears(const QList<int>& years)
     }
 }
 
-void MockYearsController::clear()
+void CountsFileYearsController::clear()
 {
     ids_.clear();
     years_.clear();

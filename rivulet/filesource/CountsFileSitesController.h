@@ -7,7 +7,7 @@ namespace rivulet {
 // Sites without a database, for simulated data. The id of a site is its position, so
 // indexOf(id) answers the position of every site it holds. Starts empty; refresh() does
 // nothing.
-class MockSitesController : public SitesControllerI
+class CountsFileSitesController : public SitesControllerI
 {
 public:
     void refresh() override {}
