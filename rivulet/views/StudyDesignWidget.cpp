@@ -21,12 +21,12 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
-#include <QtCharts/QLogValueAxis>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
@@ -230,11 +230,11 @@ void StudyDesignWidget::showChart()
             if (row.quantity != names[n])
                 continue;
             if (std::isfinite(row.cv)) {
-                simulated->append(row.fish, row.cv);
+                simulated->append(std::log10(row.fish), row.cv);
                 top = std::max(top, row.cv);
             }
             if (std::isfinite(row.expectedSe) && row.truth > 0.0) {
-                expected->append(row.fish, row.expectedSe / row.truth);
+                expected->append(std::log10(row.fish), row.expectedSe / row.truth);
                 top = std::max(top, row.expectedSe / row.truth);
             }
         }
@@ -255,21 +255,24 @@ void StudyDesignWidget::showChart()
     if (target) {
         auto* line = new QtCharts::QLineSeries;
         line->setName(QStringLiteral("Target %1").arg(target->cv));
-        line->append(fish.front(), target->cv);
-        line->append(fish.back(), target->cv);
+        line->append(std::log10(fish.front()), target->cv);
+        line->append(std::log10(fish.back()), target->cv);
         QPen pen(Qt::red);
         pen.setWidth(2);
         line->setPen(pen);
         chart->addSeries(line);
     }
-    auto* x = new QtCharts::QLogValueAxis;
-    x->setBase(2.0);
+    // Fish on a log scale (the CV falls as one over their root), ticked at the numbers run.
+    auto* x = new QtCharts::QCategoryAxis;
     x->setTitleText(QStringLiteral("Fish per release"));
-    x->setLabelFormat(QStringLiteral("%.0f"));
-    x->setRange(fish.front() / 1.2, fish.back() * 1.2);
+    x->setLabelsPosition(QtCharts::QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setRange(std::log10(fish.front() / 1.2), std::log10(fish.back() * 1.2));
+    for (const int number : fish)
+        x->append(QString::number(number), std::log10(number));
     auto* y = new QtCharts::QValueAxis;
     y->setTitleText(QStringLiteral("CV"));
     y->setRange(0.0, top > 0.0 ? top * 1.1 : 1.0);
+    y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QtCharts::QAbstractSeries* series : chart->series()) {

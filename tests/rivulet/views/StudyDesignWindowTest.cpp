@@ -16,8 +16,11 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+
+#include <cmath>
 
 namespace rivulet::test {
 namespace {
@@ -72,7 +75,12 @@ TEST_F(StudyDesignWindow, RunsShowsTheCurveTheTableAndTheAnswerSavesAndCancels)
     const auto* first = qobject_cast<QtCharts::QLineSeries*>(series.front());
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->count(), 2);
-    EXPECT_EQ(first->at(0).x(), 300.0);
+    // On the log scale, ticked at the fish numbers run.
+    EXPECT_DOUBLE_EQ(first->at(0).x(), std::log10(300.0));
+    auto* fishAxis = qobject_cast<QtCharts::QCategoryAxis*>(
+        widget->chartView()->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(fishAxis, nullptr);
+    EXPECT_EQ(fishAxis->categoriesLabels().value(0), "300");
     const auto* target = qobject_cast<QtCharts::QLineSeries*>(series.back());
     ASSERT_NE(target, nullptr);
     EXPECT_DOUBLE_EQ(target->at(0).y(), 0.1);
