@@ -1,5 +1,6 @@
 #include "cli/CommandTable.h"
 
+#include "cli/ClearCommand.h"
 #include "cli/DesignCommand.h"
 #include "cli/DiagramCommand.h"
 #include "cli/FitCommand.h"
@@ -55,6 +56,15 @@ const std::vector<CommandEntry>& CommandTable::entries()
                       "year and age (tag,year,age)"},
          },
          "rivulet-cli --db study.db load-ages ages.csv"},
+        {"clear",
+         "--yes",
+         "delete all data of the study (every table of the database, its settings too), "
+         "as the window's Clear All Data does",
+         &make<ClearCommand>,
+         {
+             {"--yes", "confirm the deletion (required)"},
+         },
+         "rivulet-cli --db study.db clear --yes"},
         {"update",
          "",
          "bring the data set up to date (histories, next-detection counts, release summary, "

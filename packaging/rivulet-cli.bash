@@ -5,7 +5,7 @@ _rivulet_cli()
     local cur prev
     cur="${COMP_WORDS[COMP_CWORD]}"
     prev="${COMP_WORDS[COMP_CWORD-1]}"
-    local commands="info load-observations load-ages update next-detections summary models
+    local commands="info load-observations load-ages clear update next-detections summary models
         fit gof design report sites years releases diagram cohort"
 
     case "$prev" in
@@ -51,6 +51,7 @@ _rivulet_cli()
         releases) words="include exclude --help" ;;
         diagram) words="--model --release --png --help" ;;
         cohort) words="all --help" ;;
+        clear) words="--yes --help" ;;
         *) words="--help" ;;
     esac
     COMPREPLY=($(compgen -W "$words" -- "$cur"))

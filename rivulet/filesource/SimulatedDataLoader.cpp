@@ -111,4 +111,13 @@ void SimulatedDataLoader::load(QTextStream& in)
     counts_.swapCounts(counts);
 }
 
+void SimulatedDataLoader::clear()
+{
+    sites_.clear();
+    years_.clear();
+    releases_.clear();
+    NextDetectionsFromFile none(releases_, sites_, years_);
+    counts_.swapCounts(none);
+}
+
 } // namespace rivulet

@@ -33,6 +33,8 @@ public:
                         CountsFileYearsController& years, NextDetectionsFromFile& counts);
 
     void load(QTextStream& in);
+    // Empties the data set: no sites, years, releases or counts.
+    void clear();
 
 private:
     CountsFileReleasesController& releases_;

@@ -1,6 +1,8 @@
 #include "rivulet/study/Study.h"
 
+#include "lum/db/DbTransaction.h"
 #include "lum/db/ParseError.h"
+#include "lum/db/SqliteDb.h"
 #include "rivulet/counts/NextDetections.h"
 #include "rivulet/data/DerivedDataStore.h"
 #include "rivulet/data/DetectionSequenceController.h"
@@ -98,6 +100,32 @@ bool Study::readCountsFile(QTextStream& in, QString* error)
     } catch (const lum::ParseError& parseError) {
         if (error)
             *error = parseError.text();
+        return false;
+    }
+    markDataLoaded();
+    return true;
+}
+
+bool Study::clearAllData(QString* error)
+{
+    if (countsFile_) {
+        CountsFileObjects& objects = *countsFile_;
+        SimulatedDataLoader(objects.releases, objects.sites, objects.years, objects.counts).clear();
+        markDataLoaded();
+        return true;
+    }
+    lum::SqliteDb* db = rdb_.database();
+    if (db == nullptr || !db->isOpen()) {
+        if (error)
+            *error = QStringLiteral("The database is not open.");
+        return false;
+    }
+    lum::DbTransaction transaction(*db);
+    // The table models stay registered: the controllers hold them for the whole run.
+    if (transaction.error() != 0 || rdb_.resetTables({}) != 0 || rdb_.createTables() != 0 ||
+        transaction.commit() != 0) {
+        if (error)
+            *error = db->lastError().text();
         return false;
     }
     markDataLoaded();

@@ -80,6 +80,11 @@ public:
     // False, with the reason (the parse error with its line and column), when it cannot;
     // the data set is then unchanged.
     bool readCountsFile(QTextStream& in, QString* error);
+    // "Clear All Data": every table of a database study dropped and made anew, empty (its
+    // settings too), in one transaction; a counts-file study left without sites, years,
+    // releases or counts. The derived objects are stale until an update. False, with the
+    // reason in `error`, when the database refused; nothing was changed then.
+    bool clearAllData(QString* error);
 
     RivuletDb& database() { return rdb_; }
     const ReleasesControllerI& releases() const { return *releases_; }

@@ -1283,16 +1283,12 @@ void RivuletWindow::onReset()
     dropResultWindows();
     closeSubWindow(ReleasesCohortsWindow);
     closeSubWindow(SitesYearsWindow);
-    RivuletDb& rdb = study_->database();
-    // The table models stay registered: the controllers hold them for the whole run.
-    rdb.resetTables({});
-    rdb.createTables();
-    if (mock_) {
-        // Simulated data live in the study, not in the database: an empty counts file
-        // (no sites, years or releases) empties it.
-        QString none = QStringLiteral("0 0 0\n");
-        QTextStream in(&none);
-        study_->readCountsFile(in, nullptr);
+    QString error;
+    if (!study_->clearAllData(&error)) {
+        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Reset"),
+                       QStringLiteral("The data could not be deleted: %1").arg(error));
+        setActionsEnabled(true);
+        return;
     }
     out(QStringLiteral("All data deleted."));
     startUpdate();

@@ -42,6 +42,7 @@ TEST(CliApp, EveryCommandAnswersHelpWithItsOptionsWithoutOpeningTheDatabase)
         {"info", {}},
         {"load-observations", {"FILE"}},
         {"load-ages", {"FILE"}},
+        {"clear", {"--yes"}},
         {"update", {}},
         {"next-detections", {"--write FILE"}},
         {"summary", {"--json FILE"}},

@@ -68,6 +68,12 @@ TEST_F(ConfigurationCommands, ReleasesAndSitesEditsChangeWhatTheNextFitCounts)
         runTool({"--db", dir + "/settings.db", "--mock", sample("counts.txt"), "sites", "reset"});
     EXPECT_NE(counts.exitCode, 0);
     EXPECT_TRUE(counts.err.contains("cannot be configured")) << counts.err.toStdString();
+
+    // Clear All Data: refused without --yes, then every table empty and the study updated.
+    EXPECT_EQ(onCopy({"clear"}).exitCode, 2);
+    EXPECT_EQ(countsHeader(), header);
+    ASSERT_EQ(onCopy({"clear", "--yes"}).exitCode, 0);
+    EXPECT_EQ(countsHeader(), (QStringList{"0", "0", "0"}));
 }
 
 TEST_F(ConfigurationCommands, DiagramWritesAPictureOfTheRelease)
