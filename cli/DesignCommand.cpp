@@ -24,7 +24,7 @@ const QString UsageLine =
     QStringLiteral("usage: rivulet-cli design [--model NAME] --fish N,N,... [--replicates R] "
                    "[--seed S] [--target QUANTITY:CV] [--out DIR]");
 
-int usage(CliOutput& out, const QString& text)
+int designUsage(CliOutput& out, const QString& text)
 {
     out.error(text);
     out.error(UsageLine);
@@ -95,38 +95,38 @@ int DesignCommand::run(CliContext& context, const QStringList& arguments)
     parser.addOption(QStringLiteral("target"), QStringLiteral("QUANTITY:CV"));
     parser.addOption(QStringLiteral("out"), QStringLiteral("DIR"));
     if (!parser.parse(arguments))
-        return usage(out, parser.error());
+        return designUsage(out, parser.error());
     if (!parser.positionalArguments().isEmpty())
-        return usage(out, QStringLiteral("design does not take \"%1\"")
-                              .arg(parser.positionalArguments().first()));
+        return designUsage(out, QStringLiteral("design does not take \"%1\"")
+                                    .arg(parser.positionalArguments().first()));
     if (!parser.isSet(QStringLiteral("fish")))
-        return usage(out, QStringLiteral("design needs --fish N,N,..."));
+        return designUsage(out, QStringLiteral("design needs --fish N,N,..."));
     QString error;
     DesignJob::Options options;
     const auto fish = design::parseFishList(parser.value(QStringLiteral("fish")), &error);
     if (!fish)
-        return usage(out, QStringLiteral("option --fish: ") + error);
+        return designUsage(out, QStringLiteral("option --fish: ") + error);
     options.fish = *fish;
     if (parser.isSet(QStringLiteral("replicates"))) {
         bool ok = false;
         options.replicates = parser.value(QStringLiteral("replicates")).toInt(&ok);
         if (!ok || options.replicates < 2)
-            return usage(out, QStringLiteral("option --replicates needs a whole number of at "
-                                             "least 2, not \"%1\"")
-                                  .arg(parser.value(QStringLiteral("replicates"))));
+            return designUsage(out, QStringLiteral("option --replicates needs a whole number of at "
+                                                   "least 2, not \"%1\"")
+                                        .arg(parser.value(QStringLiteral("replicates"))));
     }
     if (parser.isSet(QStringLiteral("seed"))) {
         bool ok = false;
         options.seed = parser.value(QStringLiteral("seed")).toULongLong(&ok);
         if (!ok)
-            return usage(out, QStringLiteral("option --seed needs a whole number, not \"%1\"")
-                                  .arg(parser.value(QStringLiteral("seed"))));
+            return designUsage(out, QStringLiteral("option --seed needs a whole number, not \"%1\"")
+                                        .arg(parser.value(QStringLiteral("seed"))));
     }
     std::optional<design::DesignTarget> target;
     if (parser.isSet(QStringLiteral("target"))) {
         target = design::DesignTarget::parse(parser.value(QStringLiteral("target")), &error);
         if (!target)
-            return usage(out, QStringLiteral("option --target: ") + error);
+            return designUsage(out, QStringLiteral("option --target: ") + error);
     }
     const QString outDir = parser.value(QStringLiteral("out"));
     if (!outDir.isEmpty() && QFileInfo(outDir).exists() && !QFileInfo(outDir).isDir()) {

@@ -21,7 +21,7 @@ namespace rivulet::cli {
 
 namespace {
 
-int usage(CliOutput& out, const QString& text)
+int diagramUsage(CliOutput& out, const QString& text)
 {
     out.error(text);
     out.error(
@@ -44,13 +44,13 @@ int DiagramCommand::run(CliContext& context, const QStringList& arguments)
     parser.addOption(QStringLiteral("release"), QStringLiteral("LABEL"), ArgumentParser::LastWins);
     parser.addOption(QStringLiteral("png"), QStringLiteral("FILE"), ArgumentParser::LastWins);
     if (!parser.parse(arguments))
-        return usage(out, parser.error());
+        return diagramUsage(out, parser.error());
     if (!parser.positionalArguments().isEmpty())
-        return usage(out, QStringLiteral("diagram does not take \"%1\"")
-                              .arg(parser.positionalArguments().first()));
+        return diagramUsage(out, QStringLiteral("diagram does not take \"%1\"")
+                                     .arg(parser.positionalArguments().first()));
     const QString png = parser.value(QStringLiteral("png"));
     if (png.isEmpty())
-        return usage(out, QStringLiteral("diagram needs --png FILE"));
+        return diagramUsage(out, QStringLiteral("diagram needs --png FILE"));
 
     Study* study = context.updatedStudy();
     if (!study || !context.openDatabase())

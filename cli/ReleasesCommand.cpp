@@ -10,7 +10,7 @@ namespace rivulet::cli {
 
 namespace {
 
-int usage(CliContext& context, const QString& text)
+int releasesUsage(CliContext& context, const QString& text)
 {
     context.out().error(text);
     return ExitUsage;
@@ -35,8 +35,9 @@ int ReleasesCommand::run(CliContext& context, const QStringList& arguments)
     const QString action = arguments.first();
     const bool include = action == QLatin1String("include");
     if ((!include && action != QLatin1String("exclude")) || arguments.size() < 2)
-        return usage(context, QStringLiteral("releases takes no arguments, \"include LABEL\" or "
-                                             "\"exclude LABEL\""));
+        return releasesUsage(context,
+                             QStringLiteral("releases takes no arguments, \"include LABEL\" or "
+                                            "\"exclude LABEL\""));
     // A label has a blank between site and year; accept it quoted or as two words.
     const QString label = arguments.mid(1).join(QLatin1Char(' '));
     return runConfigurationEdit(
@@ -65,7 +66,7 @@ int CohortCommand::run(CliContext& context, const QStringList& arguments)
         return ExitSuccess;
     }
     if (arguments.size() != 1)
-        return usage(context, QStringLiteral("cohort takes one NUMBER or \"all\""));
+        return releasesUsage(context, QStringLiteral("cohort takes one NUMBER or \"all\""));
     const QString choice = arguments.first();
     if (choice == QLatin1String("all")) {
         return runConfigurationEdit(context, QStringLiteral("cohort"),
@@ -74,7 +75,7 @@ int CohortCommand::run(CliContext& context, const QStringList& arguments)
     bool ok = false;
     const int number = choice.toInt(&ok);
     if (!ok)
-        return usage(context, QStringLiteral("cohort: \"%1\" is not a number").arg(choice));
+        return releasesUsage(context, QStringLiteral("cohort: \"%1\" is not a number").arg(choice));
     return runConfigurationEdit(
         context, QStringLiteral("cohort"), [&context, number](StudyConfiguration& c) {
             const bool done = c.setCohort(number);

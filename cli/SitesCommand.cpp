@@ -38,7 +38,7 @@ int listSites(CliContext& context)
     return ExitSuccess;
 }
 
-int usage(CliContext& context, const QString& text)
+int sitesUsage(CliContext& context, const QString& text)
 {
     context.out().error(text);
     return ExitUsage;
@@ -53,14 +53,14 @@ int SitesCommand::run(CliContext& context, const QStringList& arguments)
     const QString action = arguments.first();
     if (action == QLatin1String("reset")) {
         if (arguments.size() != 1)
-            return usage(context, QStringLiteral("sites reset takes no arguments"));
+            return sitesUsage(context, QStringLiteral("sites reset takes no arguments"));
         return runConfigurationEdit(context, QStringLiteral("sites"),
                                     [](StudyConfiguration& c) { return c.reset(); });
     }
     if (action != QLatin1String("remove") && action != QLatin1String("last"))
-        return usage(context, QStringLiteral("sites: unknown action \"%1\"").arg(action));
+        return sitesUsage(context, QStringLiteral("sites: unknown action \"%1\"").arg(action));
     if (arguments.size() != 2)
-        return usage(context, QStringLiteral("sites %1 takes one site code").arg(action));
+        return sitesUsage(context, QStringLiteral("sites %1 takes one site code").arg(action));
     const QString code = arguments.at(1);
     const bool remove = action == QLatin1String("remove");
     return runConfigurationEdit(
@@ -106,7 +106,7 @@ int YearsCommand::run(CliContext& context, const QStringList& arguments)
         return ExitSuccess;
     }
     if (arguments.size() != 2 || arguments.first() != QLatin1String("remove"))
-        return usage(context, QStringLiteral("years takes no arguments or \"remove YEAR\""));
+        return sitesUsage(context, QStringLiteral("years takes no arguments or \"remove YEAR\""));
     const QString year = arguments.at(1);
     return runConfigurationEdit(
         context, QStringLiteral("years"), [&context, &year](StudyConfiguration& c) {

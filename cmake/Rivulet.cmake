@@ -3,13 +3,26 @@
 # rivulet_add_library(<target> [LIBS <libs>...])
 #   One static library per source folder, made of every .cpp/.h in the
 #   folder. The repository root is the include root, so headers are
-#   included as "lum/db/SqliteDb.h".
+#   included as "lum/db/SqliteDb.h". Compiled as unity sources (batches of
+#   source files) when RIVULET_UNITY_BUILD is on.
 #
 # rivulet_add_test(<area> [LIBS <libs>...])
 #   One GoogleTest binary per test folder, made of every .cpp in it plus
 #   the shared test main. Every test case is its own ctest entry, named
 #   "<area>.<Suite>.<Case>", so a failure names its case and a hang costs
 #   only that case's timeout.
+
+# rivulet_unity_build(<target>)
+#   Compiles the target's sources in batches, one translation unit per batch,
+#   when RIVULET_UNITY_BUILD is on: most of a source file's compile time goes
+#   to the Qt and standard headers and the inline code they bring, which a
+#   batch then parses and compiles once instead of once per file.
+function(rivulet_unity_build target)
+  if(RIVULET_UNITY_BUILD)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON
+                                               UNITY_BUILD_BATCH_SIZE ${RIVULET_UNITY_BATCH_SIZE})
+  endif()
+endfunction()
 
 function(rivulet_add_library target)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
@@ -20,6 +33,7 @@ function(rivulet_add_library target)
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+    rivulet_unity_build(${target})
   else()
     add_library(${target} INTERFACE)
     target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})

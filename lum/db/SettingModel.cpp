@@ -3,14 +3,14 @@
 namespace lum {
 
 namespace {
-const char* const names[] = {"id", "key", "position", "value"};
-const char* const types[] = {"INTEGER PRIMARY KEY AUTOINCREMENT", "TEXT", "INTEGER", "TEXT"};
+const char* const settingColumns[] = {"id", "key", "position", "value"};
+const char* const settingTypes[] = {"INTEGER PRIMARY KEY AUTOINCREMENT", "TEXT", "INTEGER", "TEXT"};
 } // namespace
 
 SettingModel::SettingModel(QObject* parent)
     : DbModel(QStringLiteral("settings"), NumColumns, parent)
 {
-    setColumns(NumColumns, names, types);
+    setColumns(NumColumns, settingColumns, settingTypes);
 }
 
 int SettingModel::modelKind() const

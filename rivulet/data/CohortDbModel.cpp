@@ -3,14 +3,14 @@
 namespace rivulet {
 
 namespace {
-const char* const names[] = {"id", "cohort", "active"};
-const char* const types[] = {"INTEGER PRIMARY KEY AUTOINCREMENT", "INTEGER", "INTEGER"};
+const char* const cohortColumns[] = {"id", "cohort", "active"};
+const char* const cohortTypes[] = {"INTEGER PRIMARY KEY AUTOINCREMENT", "INTEGER", "INTEGER"};
 } // namespace
 
 CohortDbModel::CohortDbModel(QObject* parent)
     : lum::DbModel(QStringLiteral("cohorts"), NumColumns, parent)
 {
-    setColumns(NumColumns, names, types);
+    setColumns(NumColumns, cohortColumns, cohortTypes);
 }
 
 } // namespace rivulet

@@ -3,13 +3,13 @@
 namespace rivulet {
 
 namespace {
-const char* const names[] = {"id", "release_id", "cohort_id", "release_time"};
-const char* const types[] = {"TEXT PRIMARY KEY", "INTEGER", "INTEGER", "TEXT"};
+const char* const tagColumns[] = {"id", "release_id", "cohort_id", "release_time"};
+const char* const tagTypes[] = {"TEXT PRIMARY KEY", "INTEGER", "INTEGER", "TEXT"};
 } // namespace
 
 TagDbModel::TagDbModel(QObject* parent) : lum::DbModel(QStringLiteral("tags"), NumColumns, parent)
 {
-    setColumns(NumColumns, names, types);
+    setColumns(NumColumns, tagColumns, tagTypes);
 }
 
 // The key has the primary key's own index; the tags of one cohort are searched for, those of a

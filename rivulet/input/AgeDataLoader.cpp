@@ -15,11 +15,6 @@ namespace rivulet {
 
 namespace {
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 QString atLine(const QString& message, int lineNumber)
 {
     return lineNumber >= 1 ? message + QStringLiteral(" at line ") + QString::number(lineNumber)

@@ -8,6 +8,12 @@
 
 namespace rivulet {
 
+// A file name or a field's text as the loaders' messages quote it.
+inline QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
 // Reads a data file line by line, counting physical lines from 1. Files written on Windows read
 // the same as others: "\r\n" line ends and a byte-order mark (UTF-8 or UTF-16) are taken off.
 //

@@ -28,11 +28,6 @@ namespace {
 // How often (in lines) a long load looks for a cancel request.
 constexpr int cancelCheckLines = 4096;
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 } // namespace
 
 ObsDataLoader::ObsDataLoader(QString fileName, ReleasesController* releases, SitesController* sites,

@@ -52,15 +52,15 @@ bool isEventType(std::string_view event)
     return known.contains(QString::fromUtf8(event.data(), int(event.size())).toLower());
 }
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 std::string_view viewOf(const QByteArray& bytes)
 {
     return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
+
+} // namespace
+
+// Not in the anonymous namespace: ObsExportReader::Lookups, a class with linkage, holds these.
+namespace obsfields {
 
 // The texts of a field remembered with what each stands for: a file names only a few sites and
 // antennas, but on nearly every row, and mostly the same as on the row before.
@@ -109,14 +109,14 @@ private:
     const Entry* m_last = nullptr;
 };
 
-} // namespace
+} // namespace obsfields
 
 struct ObsExportReader::Lookups
 {
     ObsDateTime time;
-    Remembered<const SiteRecord*> releaseSites;
-    Remembered<const SiteRecord*> detectionSites;
-    Remembered<bool> coils;
+    obsfields::Remembered<const SiteRecord*> releaseSites;
+    obsfields::Remembered<const SiteRecord*> detectionSites;
+    obsfields::Remembered<bool> coils;
     QHash<QPair<const SiteRecord*, const SiteRecord*>, bool> downstream;
 };
 

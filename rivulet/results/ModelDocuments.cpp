@@ -58,7 +58,9 @@ ReportTable phiTable(const ReportSources& sources, const ModelResult& result,
 
     ReportTable table;
     table.labelColumns = 2;
-    std::vector<ReportHeaderCell> top = {{QStringLiteral("Year"), 2}};
+    std::vector<ReportHeaderCell> top;
+    top.reserve(2);
+    top.push_back({QStringLiteral("Year"), 2});
     if (layout.reachCount() > 0)
         top.push_back({QStringLiteral("Reach"), layout.reachCount()});
     std::vector<ReportHeaderCell> names = {{QStringLiteral("Upstream")},
