@@ -71,12 +71,14 @@ int main(int argc, char** argv)
     double limit = 60.0;
     bool verbose = false;
     bool differences = false;
+    bool optimizerNamed = false;
     QStringList modelNames;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--limit") == 0 && i + 1 < argc) {
             limit = std::atof(argv[++i]);
         } else if (std::strcmp(argv[i], "--optimizer") == 0 && i + 1 < argc) {
             optimizerText = QString::fromLocal8Bit(argv[++i]);
+            optimizerNamed = true;
         } else if (std::strcmp(argv[i], "--model") == 0 && i + 1 < argc) {
             modelNames << QString::fromLocal8Bit(argv[++i]);
         } else if (std::strcmp(argv[i], "--differences") == 0) {
@@ -111,6 +113,8 @@ int main(int argc, char** argv)
     EstimationResults& results = study->results();
     FitOptions options;
     options.optimizer = optimizerText;
+    if (optimizerNamed)
+        options.newtonFrom = 0;
     options.gradient =
         differences ? FitOptions::Gradient::FiniteDifferences : FitOptions::Gradient::Exact;
     TimedEstimator job(releases, sites, years, catalogue, results, counts, options);
