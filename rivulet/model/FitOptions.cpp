@@ -11,10 +11,13 @@ std::unique_ptr<lum::OptimizerI> FitOptions::newOptimizer() const
     return prototype ? prototype->clone() : lum::createOptimizer(optimizer);
 }
 
-std::unique_ptr<lum::OptimizerI> FitOptions::optimizerFor(std::size_t parameters) const
+std::unique_ptr<lum::OptimizerI> FitOptions::optimizerFor(std::size_t parameters,
+                                                          double hessianGradients) const
 {
     std::unique_ptr<lum::OptimizerI> chosen = newOptimizer();
-    if (chosen && chosen->id() == 0 && isLargeBlock(parameters))
+    if (chosen && chosen->id() == 0 && isLargeBlock(parameters) &&
+        NewtonIterations * hessianGradients <=
+            DefaultGradientsPerParameter * static_cast<double>(parameters))
         return lum::createOptimizer(QStringLiteral("newton"));
     return chosen;
 }

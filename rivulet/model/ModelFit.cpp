@@ -56,6 +56,16 @@ bool isPositiveDefinite(const lum::DenseMatrix& matrix)
     return true;
 }
 
+// The gradients of a block's terms that one sparse Hessian of the block costs: every parameter
+// differences the terms it enters, both ways.
+double hessianGradients(const lum::Func& likelihood, const ParameterBlock& block)
+{
+    double entered = 0.0;
+    for (const int p : block.parameters)
+        entered += static_cast<double>(likelihood.termsOfParameter(p).size());
+    return 2.0 * entered / static_cast<double>(std::max<std::size_t>(block.terms.size(), 1));
+}
+
 // What the fit of one piece (the whole model, or one block) came to.
 struct PieceFit
 {
@@ -342,8 +352,8 @@ void fitBlocks(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
             return;
         }
         ran[b] = 1;
-        const std::unique_ptr<lum::OptimizerI> optimizer =
-            options.optimizerFor(blocks[b].parameters.size());
+        const std::unique_ptr<lum::OptimizerI> optimizer = options.optimizerFor(
+            blocks[b].parameters.size(), hessianGradients(likelihood, blocks[b]));
         lum::Estimator estimator(*optimizer, options.endingCriterion);
         fitBlock(blocks[b], likelihood, transform, x, estimator, cancel, fits[b],
                  options.covariance, options.isLargeBlock(blocks[b].parameters.size()));
@@ -479,8 +489,8 @@ void profileParameters(const std::vector<ParameterBlock>& blocks, lum::Func& lik
         if (targets[b].empty() || cancel.load()) {
             return;
         }
-        const std::unique_ptr<lum::OptimizerI> own =
-            options.optimizerFor(blocks[b].parameters.size());
+        const std::unique_ptr<lum::OptimizerI> own = options.optimizerFor(
+            blocks[b].parameters.size(), hessianGradients(likelihood, blocks[b]));
         lum::OptimizerI& optimizer = own ? *own : *options.prototype;
         ProfileLikelihood profile(likelihood, transform, optimizer, options.endingCriterion, cancel,
                                   options.chat);
@@ -522,8 +532,14 @@ ModelFit fitModel(const FitProblem& problem, const FitOptions& options,
         likelihood.setExactGradient(options.gradient == FitOptions::Gradient::Exact);
         const lum::SoftmaxTransform transform = modelTransform(structure);
         const std::vector<ParameterBlock> blocks = parameterBlocks(likelihood, transform);
+        ParameterBlock whole;
+        for (const ParameterBlock& block : blocks) {
+            whole.parameters.insert(whole.parameters.end(), block.parameters.begin(),
+                                    block.parameters.end());
+            whole.terms.insert(whole.terms.end(), block.terms.begin(), block.terms.end());
+        }
         std::unique_ptr<lum::OptimizerI> optimizer =
-            options.optimizerFor(static_cast<std::size_t>(k));
+            options.optimizerFor(static_cast<std::size_t>(k), hessianGradients(likelihood, whole));
         // An optimizer that cannot be copied fits the whole model.
         if (blocks.size() > 1 && optimizer) {
             if (log) {
