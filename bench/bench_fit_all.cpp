@@ -8,6 +8,14 @@
 // difference the likelihood instead of taking its exact gradient. The counts file is a
 // next-detections file; without one, data/sample/counts.txt of the source tree. Exit status 0 when
 // every model of the fit list was recorded within the limit (60 s by default), 1 otherwise.
+// --optimizer fits every block with the optimizer named, large ones included.
+//
+// The two large studies, whose models of one block of a thousand parameters or more are
+// fitted by Newton's method:
+//
+//   rivulet-sim --preset large --seed 7 --counts DIR                      (100 releases)
+//   rivulet-sim --preset large --release-sites 40 --seed 7 --counts DIR   (200 releases)
+//   bench_fit_all DIR/counts.txt --limit 600 [--optimizer fletch]   (Fletch throughout, as before)
 #include "bench/BenchStudy.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
