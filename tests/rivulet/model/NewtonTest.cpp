@@ -104,10 +104,12 @@ void expectSameHessian(const lum::SparseHessian::Matrix& sparse, const lum::Dens
     for (int j = 0; j < sparse.outerSize(); ++j)
         for (lum::SparseHessian::Matrix::InnerIterator it(sparse, j); it; ++it)
             ++stored;
-    for (int i = 0; i < dense.rows(); ++i)
-        for (int j = 0; j < dense.columns(); ++j)
+    for (int i = 0; i < dense.rows(); ++i) {
+        for (int j = 0; j < dense.columns(); ++j) {
             if (sparse.coeff(i, j) == 0.0 && dense(i, j) != 0.0)
-                EXPECT_TRUE(false) << where << ": " << i << ", " << j << " is not stored";
+                ADD_FAILURE() << where << ": " << i << ", " << j << " is not stored";
+        }
+    }
     EXPECT_LT(stored, dense.rows() * dense.columns()) << where << ": nothing left out";
 }
 
