@@ -8,6 +8,14 @@
 // difference the likelihood instead of taking its exact gradient. The counts file is a
 // next-detections file; without one, data/sample/counts.txt of the source tree. Exit status 0 when
 // every model of the fit list was recorded within the limit (60 s by default), 1 otherwise.
+// --optimizer fits every block with the optimizer named, large ones included.
+//
+// The two large studies, whose models of one block of a thousand parameters or more are
+// fitted by Newton's method:
+//
+//   rivulet-sim --preset large --seed 7 --counts DIR                      (100 releases)
+//   rivulet-sim --preset large --release-sites 40 --seed 7 --counts DIR   (200 releases)
+//   bench_fit_all DIR/counts.txt --limit 600 [--optimizer fletch]   (Fletch throughout, as before)
 #include "bench/BenchStudy.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
@@ -71,12 +79,14 @@ int main(int argc, char** argv)
     double limit = 60.0;
     bool verbose = false;
     bool differences = false;
+    bool optimizerNamed = false;
     QStringList modelNames;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--limit") == 0 && i + 1 < argc) {
             limit = std::atof(argv[++i]);
         } else if (std::strcmp(argv[i], "--optimizer") == 0 && i + 1 < argc) {
             optimizerText = QString::fromLocal8Bit(argv[++i]);
+            optimizerNamed = true;
         } else if (std::strcmp(argv[i], "--model") == 0 && i + 1 < argc) {
             modelNames << QString::fromLocal8Bit(argv[++i]);
         } else if (std::strcmp(argv[i], "--differences") == 0) {
@@ -111,6 +121,8 @@ int main(int argc, char** argv)
     EstimationResults& results = study->results();
     FitOptions options;
     options.optimizer = optimizerText;
+    if (optimizerNamed)
+        options.newtonFrom = 0;
     options.gradient =
         differences ? FitOptions::Gradient::FiniteDifferences : FitOptions::Gradient::Exact;
     TimedEstimator job(releases, sites, years, catalogue, results, counts, options);

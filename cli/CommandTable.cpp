@@ -108,7 +108,7 @@ const std::vector<CommandEntry>& CommandTable::entries()
          {
              {"--optimizer TEXT",
               "the optimizer and its settings (\"NAME;setting=value;...\", NAME "
-              "one of fletch, quasi-newton, powell, simplex; default: the "
+              "one of fletch, quasi-newton, powell, simplex, newton; default: the "
               "settings' value)"},
              {"--model NAME", "fit this model instead of the fit list; repeat it for more models"},
              {"--out DIR", "write comparison.csv, estimates.csv and the reports into DIR"},

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libsqlite3-dev libqt5charts5-dev
-  libboost-regex-dev libboost-dev
+  libboost-regex-dev libboost-dev libeigen3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb
   help2man desktop-file-utils dpkg-dev file

@@ -1,9 +1,14 @@
 #include "lum/estimation/CovarianceCalculator.h"
 
+#include "lum/estimation/Func.h"
 #include "lum/estimation/LUdcmp.h"
 #include "lum/estimation/NRError.h"
 #include "lum/estimation/NumericalHessian.h"
 #include "lum/estimation/SVD.h"
+#include "lum/estimation/SparseHessian.h"
+
+#include <Eigen/Dense>
+#include <Eigen/SparseCholesky>
 
 #include <cmath>
 #include <exception>
@@ -73,6 +78,50 @@ bool CovarianceCalculator::computeInto(Func& func, const std::vector<double>& x,
     if (!hasUsableVariances(inverse))
         throw NR3::NRError(SingularHessian);
     covariance = inverse;
+    return true;
+}
+
+bool CovarianceCalculator::computeSparse(Func& func, const std::vector<double>& x,
+                                         DenseMatrix& covariance)
+{
+    // The smallest pivot of the LDLT, against the largest, that counts as clearly positive:
+    // well above where the dense SVD would call the Hessian rank deficient.
+    constexpr double CLEARLY_POSITIVE = 1e-9;
+    const int n = static_cast<int>(x.size());
+    if (n == 0 || !func.hasExactGradient())
+        return false;
+    SparseHessian hessian(func, n);
+    if (!hessian.compute(x, m_step, SparseHessian::Step::Relative, m_cancelled) || m_cancelled)
+        return false;
+    const SparseHessian::Matrix& h = hessian.matrix();
+    for (int p = 0; p < h.nonZeros(); ++p)
+        if (!std::isfinite(h.valuePtr()[p]))
+            return false;
+    Eigen::SimplicialLDLT<SparseHessian::Matrix, Eigen::Lower, Eigen::AMDOrdering<int>> ldlt(h);
+    if (ldlt.info() != Eigen::Success)
+        return false;
+    const Eigen::VectorXd& d = ldlt.vectorD();
+    if (!(d.minCoeff() > CLEARLY_POSITIVE * d.maxCoeff()))
+        return false;
+    // Column by column, so that only the one dense matrix of the result is held.
+    DenseMatrix result(n, n);
+    Eigen::VectorXd unit = Eigen::VectorXd::Zero(n);
+    Eigen::VectorXd column(n);
+    for (int j = 0; j < n; ++j) {
+        if (m_cancelled)
+            return false;
+        unit[j] = 1.0;
+        column = ldlt.solve(unit);
+        unit[j] = 0.0;
+        for (int i = 0; i < n; ++i)
+            result(i, j) = column[i];
+    }
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < i; ++j)
+            result(i, j) = result(j, i) = 0.5 * (result(i, j) + result(j, i));
+    if (!hasUsableVariances(result))
+        return false;
+    covariance = std::move(result);
     return true;
 }
 

@@ -33,6 +33,14 @@ public:
     void compute(Func& func, const std::vector<double>& x, DenseMatrix& covariance,
                  DenseMatrix* hessianOut = nullptr, bool* ok = nullptr);
 
+    // The same covariance from the Hessian assembled sparsely from the function's terms
+    // (SparseHessian, with the same steps) and factored by a sparse LDLT, for a function with
+    // a term structure and an exact gradient: the dense Hessian's SVD and LU cost n³, this
+    // costs the factor's fill. Only for a clearly positive definite Hessian: false, with
+    // `covariance` untouched, when the factor is not (or when cancelled), and compute() then
+    // decides as it always did.
+    bool computeSparse(Func& func, const std::vector<double>& x, DenseMatrix& covariance);
+
     double step() const { return m_step; }
     const QString& errorText() const { return m_errorText; }
 

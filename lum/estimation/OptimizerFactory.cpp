@@ -2,6 +2,7 @@
 
 #include "lum/estimation/DirectionSetOptimizer.h"
 #include "lum/estimation/FletchOptimizer.h"
+#include "lum/estimation/NewtonOptimizer.h"
 #include "lum/estimation/QuasiNewtonOptimizer.h"
 #include "lum/estimation/SimplexOptimizer.h"
 
@@ -20,6 +21,8 @@ std::unique_ptr<OptimizerI> makeOptimizer(int id)
         return std::make_unique<DirectionSetOptimizer>();
     case 3:
         return std::make_unique<SimplexOptimizer>();
+    case 4:
+        return std::make_unique<NewtonOptimizer>();
     default:
         return std::make_unique<FletchOptimizer>();
     }
@@ -30,7 +33,7 @@ std::unique_ptr<OptimizerI> makeOptimizer(int id)
 QStringList optimizerNames()
 {
     return {QStringLiteral("fletch"), QStringLiteral("quasi-newton"), QStringLiteral("powell"),
-            QStringLiteral("simplex")};
+            QStringLiteral("simplex"), QStringLiteral("newton")};
 }
 
 std::unique_ptr<OptimizerI> parseOptimizer(const QString& text, QString* error)
@@ -45,7 +48,7 @@ std::unique_ptr<OptimizerI> parseOptimizer(const QString& text, QString* error)
     int id = optimizerNames().indexOf(head.toLower());
     // Stored settings name the optimizer by its number.
     if (id < 0 && head.size() == 1 && head.at(0) >= QLatin1Char('0') &&
-        head.at(0) <= QLatin1Char('3'))
+        head.at(0) <= QLatin1Char('4'))
         id = head.at(0).digitValue();
     if (id < 0)
         return refuse(QStringLiteral("Unknown optimizer \"%1\": expected one of %2")

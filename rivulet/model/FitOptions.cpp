@@ -11,6 +11,23 @@ std::unique_ptr<lum::OptimizerI> FitOptions::newOptimizer() const
     return prototype ? prototype->clone() : lum::createOptimizer(optimizer);
 }
 
+std::unique_ptr<lum::OptimizerI> FitOptions::optimizerFor(std::size_t parameters,
+                                                          double hessianGradients) const
+{
+    std::unique_ptr<lum::OptimizerI> chosen = newOptimizer();
+    if (chosen && chosen->id() == 0 && isLargeBlock(parameters) &&
+        NewtonIterations * hessianGradients <=
+            DefaultGradientsPerParameter * static_cast<double>(parameters))
+        return lum::createOptimizer(QStringLiteral("newton"));
+    return chosen;
+}
+
+bool FitOptions::isLargeBlock(std::size_t parameters) const
+{
+    return newtonFrom > 0 && gradient == Gradient::Exact &&
+           parameters >= static_cast<std::size_t>(newtonFrom);
+}
+
 QString FitOptions::optimizerDescription() const
 {
     return prototype ? prototype->description() : lum::createOptimizer(optimizer)->description();

@@ -16,6 +16,13 @@ namespace rivulet {
 struct FitOptions
 {
     static constexpr double DefaultEndingCriterion = 0.0001;
+    // The size of block from which Newton's method beats the default optimizer.
+    static constexpr int DefaultNewtonFrom = 100;
+    // Newton's iterations on a large block, the restarts included, and what the default
+    // optimizer spends per parameter there in gradients' worth of work (its iterations with
+    // their dense updates), as measured: Newton pays where its Hessians cost less.
+    static constexpr double NewtonIterations = 40.0;
+    static constexpr double DefaultGradientsPerParameter = 4.0;
 
     // How the optimizers get the gradient of the likelihood.
     enum class Gradient
@@ -50,6 +57,12 @@ struct FitOptions
     // without a standard error); off for fits that need only the maximum, such as the
     // replicates of a bootstrap.
     bool covariance = true;
+    // Blocks of at least this many free parameters are fitted by Newton's method on the sparse
+    // Hessian instead of the default optimizer (Fletch), which needs about as many iterations
+    // as parameters, when the Hessian costs few enough gradients (optimizerFor()); 0 never.
+    // Only with the exact gradient, and not when another optimizer was chosen. Their
+    // covariance is tried on the sparse Hessian first.
+    int newtonFrom = DefaultNewtonFrom;
     // The threads that fit blocks side by side and sum the halves of a model fitted as one
     // piece (borrowed); null for the process-wide pool. The numbers never depend on it.
     lum::WorkerPool* pool = nullptr;
@@ -60,6 +73,16 @@ struct FitOptions
     // A new optimizer for one fit: a copy of the prototype, or one made from the text. Null
     // when the prototype cannot be copied.
     std::unique_ptr<lum::OptimizerI> newOptimizer() const;
+    // The optimizer for a block of that many free parameters whose sparse Hessian costs that
+    // many gradients of the block: Newton's method for a large block where its iterations
+    // together cost less than the default optimizer's (not so a block of a few hundred
+    // parameters that mostly enter many terms: its Hessian is nearly dense), else
+    // newOptimizer().
+    std::unique_ptr<lum::OptimizerI> optimizerFor(std::size_t parameters,
+                                                  double hessianGradients) const;
+    // Whether a block of that many free parameters is large enough for the sparse Hessian,
+    // in the fit and in the covariance.
+    bool isLargeBlock(std::size_t parameters) const;
     // The optimizer in words ("Fletch, maxIterations=200, ...").
     QString optimizerDescription() const;
     lum::WorkerPool& workerPool() const;

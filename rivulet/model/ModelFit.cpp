@@ -56,6 +56,16 @@ bool isPositiveDefinite(const lum::DenseMatrix& matrix)
     return true;
 }
 
+// The gradients of a block's terms that one sparse Hessian of the block costs: every parameter
+// differences the terms it enters, both ways.
+double hessianGradients(const lum::Func& likelihood, const ParameterBlock& block)
+{
+    double entered = 0.0;
+    for (const int p : block.parameters)
+        entered += static_cast<double>(likelihood.termsOfParameter(p).size());
+    return 2.0 * entered / static_cast<double>(std::max<std::size_t>(block.terms.size(), 1));
+}
+
 // What the fit of one piece (the whole model, or one block) came to.
 struct PieceFit
 {
@@ -209,10 +219,12 @@ void reduceCovariance(lum::Func& func, const std::vector<double>& x,
 }
 
 // The covariance of func at x into fit.covariance, and its status. A cancellation leaves it
-// NotComputed.
+// NotComputed. `sparse`: a large block, whose Hessian is first tried sparse (the same
+// differences, without the dense SVD and inverse); one that is not clearly positive definite
+// goes the dense way.
 void computeCovariance(lum::Func& func, const std::vector<double>& x,
                        const lum::SoftmaxTransform& transform, const std::atomic<bool>& cancel,
-                       PieceFit& fit)
+                       PieceFit& fit, bool sparse)
 {
     BlockCovariance& status = fit.covarianceStatus;
     status.status = CovarianceStatus::Computed;
@@ -223,7 +235,20 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
         return;
     }
     try {
-        lum::CovarianceCalculator(cancel, ModelFit::HessianStep).compute(func, x, fit.covariance);
+        lum::CovarianceCalculator calculator(cancel, ModelFit::HessianStep);
+        if (sparse && calculator.computeSparse(func, x, fit.covariance)) {
+            for (const int i : lum::ReducedCovariance::atBound(x, transform)) {
+                fit.estimates[static_cast<std::size_t>(i)] = EstimateStatus::AtBound;
+                --fit.informed;
+                ++status.atBound;
+            }
+            return;
+        }
+        if (cancel.load()) {
+            status.status = CovarianceStatus::NotComputed;
+            return;
+        }
+        calculator.compute(func, x, fit.covariance);
     } catch (const NR3::NRError& e) {
         const bool singular =
             std::strcmp(e.message, lum::CovarianceCalculator::SingularHessian) == 0;
@@ -262,7 +287,7 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
 void fitBlock(const ParameterBlock& block, lum::Func& likelihood,
               const lum::SoftmaxTransform& transform, std::vector<double>& point,
               lum::Estimator& estimator, const std::atomic<bool>& cancel, PieceFit& fit,
-              bool covariance)
+              bool covariance, bool sparse)
 {
     try {
         lum::BlockFunc func(likelihood, point, block.parameters, block.terms);
@@ -276,7 +301,7 @@ void fitBlock(const ParameterBlock& block, lum::Func& likelihood,
         if (converged) {
             local.toParameters(z, x);
             if (covariance) {
-                computeCovariance(func, x, local, cancel, fit);
+                computeCovariance(func, x, local, cancel, fit, sparse);
             }
             if (cancel.load()) {
                 fit.ending = FitEnding::Canceled;
@@ -367,10 +392,11 @@ void fitBlocks(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
             return;
         }
         ran[b] = 1;
-        const std::unique_ptr<lum::OptimizerI> optimizer = options.newOptimizer();
+        const std::unique_ptr<lum::OptimizerI> optimizer = options.optimizerFor(
+            blocks[b].parameters.size(), hessianGradients(likelihood, blocks[b]));
         lum::Estimator estimator(*optimizer, options.endingCriterion);
         fitBlock(blocks[b], likelihood, transform, x, estimator, cancel, fits[b],
-                 options.covariance);
+                 options.covariance, options.isLargeBlock(blocks[b].parameters.size()));
         if (fits[b].ending == FitEnding::Failed || fits[b].ending == FitEnding::IterationLimit) {
             failed = true;
         }
@@ -443,7 +469,7 @@ void fitWhole(RivuletLikelihood& likelihood, const lum::SoftmaxTransform& transf
     }
     summary.logLikelihood = -value;
     if (options.covariance) {
-        computeCovariance(likelihood, x, transform, cancel, fit);
+        computeCovariance(likelihood, x, transform, cancel, fit, options.isLargeBlock(x.size()));
     }
     if (cancel.load()) {
         summary.ending = FitEnding::Canceled;
@@ -483,7 +509,8 @@ void profileParameters(const std::vector<ParameterBlock>& blocks, lum::Func& lik
         if (targets[b].empty() || cancel.load()) {
             return;
         }
-        const std::unique_ptr<lum::OptimizerI> own = options.newOptimizer();
+        const std::unique_ptr<lum::OptimizerI> own = options.optimizerFor(
+            blocks[b].parameters.size(), hessianGradients(likelihood, blocks[b]));
         lum::OptimizerI& optimizer = own ? *own : *options.prototype;
         ProfileLikelihood profile(likelihood, transform, optimizer, options.endingCriterion, cancel,
                                   options.chat);
@@ -525,7 +552,14 @@ ModelFit fitModel(const FitProblem& problem, const FitOptions& options,
         likelihood.setExactGradient(options.gradient == FitOptions::Gradient::Exact);
         const lum::SoftmaxTransform transform = modelTransform(structure);
         const std::vector<ParameterBlock> blocks = parameterBlocks(likelihood, transform);
-        std::unique_ptr<lum::OptimizerI> optimizer = options.newOptimizer();
+        ParameterBlock whole;
+        for (const ParameterBlock& block : blocks) {
+            whole.parameters.insert(whole.parameters.end(), block.parameters.begin(),
+                                    block.parameters.end());
+            whole.terms.insert(whole.terms.end(), block.terms.begin(), block.terms.end());
+        }
+        std::unique_ptr<lum::OptimizerI> optimizer =
+            options.optimizerFor(static_cast<std::size_t>(k), hessianGradients(likelihood, whole));
         // An optimizer that cannot be copied fits the whole model.
         if (blocks.size() > 1 && optimizer) {
             if (log) {

@@ -22,6 +22,8 @@ FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
     }
     if (options.optimizer) {
         fitOptions.optimizer = *options.optimizer;
+        // The optimizer named is the one every block gets.
+        fitOptions.newtonFrom = 0;
     }
     if (options.chat) {
         fitOptions.chat = FitOptions::effectiveChat(*options.chat);

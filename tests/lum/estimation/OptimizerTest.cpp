@@ -176,14 +176,19 @@ TEST(OptimizerBadPoints, LargestDoubleIsAvoidedNotAnError)
 
 namespace {
 
-// "--optimizer Powell", "garbage", "4" or "-1" ran Fletch; unknown settings (among them the
+// "--optimizer Powell", "garbage", "5" or "-1" ran Fletch; unknown settings (among them the
 // correct spelling of the simplex's limit) were ignored and "maxIterations=-5" was taken.
 TEST(OptimizerText, NamesSettingsAndValuesAreCheckedAndRefusalsSayWhatIsExpected)
 {
-    const std::pair<const char*, int> accepted[] = {
-        {"fletch", 0},  {"Quasi-Newton", 1},         {"POWELL;maxIterations=50", 2},
-        {"simplex", 3}, {"2;funcTolerance=1e-6", 2}, {"3;maxFuncEvalualtions=9000", 3},
-        {"0;", 0}};
+    const std::pair<const char*, int> accepted[] = {{"fletch", 0},
+                                                    {"Quasi-Newton", 1},
+                                                    {"POWELL;maxIterations=50", 2},
+                                                    {"simplex", 3},
+                                                    {"2;funcTolerance=1e-6", 2},
+                                                    {"3;maxFuncEvalualtions=9000", 3},
+                                                    {"0;", 0},
+                                                    {"Newton", 4},
+                                                    {"4;maxIterations=30", 4}};
     for (const auto& [text, id] : accepted) {
         QString error;
         const auto optimizer = lum::parseOptimizer(QString::fromLatin1(text), &error);
@@ -200,8 +205,8 @@ TEST(OptimizerText, NamesSettingsAndValuesAreCheckedAndRefusalsSayWhatIsExpected
 
     const std::pair<const char*, const char*> refused[] = {
         {"garbage", "Unknown optimizer \"garbage\": expected one of fletch, quasi-newton, "
-                    "powell, simplex"},
-        {"4", "Unknown optimizer \"4\""},
+                    "powell, simplex, newton"},
+        {"5", "Unknown optimizer \"5\""},
         {"-1", "Unknown optimizer \"-1\""},
         {"fletch;maxIter=5", "Unknown setting \"maxIter\" of the Fletch optimizer: expected one "
                              "of maxIterations, stepSize, precision"},

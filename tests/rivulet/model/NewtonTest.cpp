@@ -1,0 +1,219 @@
+// The Newton optimizer on the sparse Hessian: the Hessian assembled from the terms' pieces
+// against dense differences of the exact gradient, and the fits it reaches against the
+// quasi-Newton method's, on studies of two data classes and on one large block.
+#include "RecoveryStudy.h"
+
+#include "lum/estimation/CovarianceCalculator.h"
+#include "lum/estimation/DenseMatrix.h"
+#include "lum/estimation/NumericalHessian.h"
+#include "lum/estimation/SoftmaxTransform.h"
+#include "lum/estimation/SparseHessian.h"
+#include "lum/estimation/TransformedFunc.h"
+#include "rivulet/model/ModelFit.h"
+#include "rivulet/model/ModelTransform.h"
+#include "rivulet/model/ParameterBlocks.h"
+#include "rivulet/model/ParameterStructure.h"
+#include "rivulet/model/RivuletLikelihood.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+namespace rivulet::test {
+namespace {
+
+BranchingTruth truthOf(int yearCount, const std::vector<int>& relSites,
+                       const std::vector<int>& relYears, int siteCount = 5)
+{
+    BranchingTruth truth;
+    truth.siteCount = siteCount;
+    truth.yearCount = yearCount;
+    truth.relSites = relSites;
+    truth.relYears = relYears;
+    truth.phi = [](int r, int s, int y1, int y2) {
+        return y2 == y1 ? 0.8 - 0.02 * s - 0.01 * r : 0.08 / (y2 - y1);
+    };
+    truth.capture = [](int r, int s, int y) { return 0.35 + 0.04 * s + 0.04 * y + 0.01 * r; };
+    truth.lambda = [](int, int y1, int y2) { return y1 == y2 ? 0.4 : 0.05; };
+    return truth;
+}
+
+// Sixteen releases at eight sites over two years: many terms, so most parameters are some
+// release's own and a few are shared.
+BranchingTruth manyReleases()
+{
+    std::vector<int> sites;
+    std::vector<int> years;
+    for (int site = 0; site < 8; ++site) {
+        for (int year = 0; year < 2; ++year) {
+            sites.push_back(site);
+            years.push_back(year);
+        }
+    }
+    return truthOf(2, sites, years, 11);
+}
+
+// The dense central differences of f's exact gradient along every coordinate, symmetric.
+lum::DenseMatrix denseHessian(lum::Func& f, std::vector<double> z, double step)
+{
+    const int n = static_cast<int>(z.size());
+    lum::DenseMatrix hessian(n, n);
+    std::vector<double> up;
+    std::vector<double> down;
+    for (int j = 0; j < n; ++j) {
+        const auto jj = static_cast<std::size_t>(j);
+        const double at = z[jj];
+        const double h = step * std::max(std::abs(at), 1.0);
+        z[jj] = at + h;
+        f.gradient(z, up);
+        z[jj] = at - h;
+        f.gradient(z, down);
+        z[jj] = at;
+        for (int i = 0; i < n; ++i)
+            hessian(i, j) = (up[static_cast<std::size_t>(i)] - down[static_cast<std::size_t>(i)]) /
+                            ((at + h) - (at - h));
+    }
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < i; ++j)
+            hessian(i, j) = hessian(j, i) = 0.5 * (hessian(i, j) + hessian(j, i));
+    return hessian;
+}
+
+// Every element of the sparse matrix against the dense one, to a relative 1e-5 of the larger
+// of the element and the largest diagonal element; an element the sparse one leaves out must
+// be exactly 0 in the dense one (no term joins the two parameters).
+void expectSameHessian(const lum::SparseHessian::Matrix& sparse, const lum::DenseMatrix& dense,
+                       const std::string& where)
+{
+    ASSERT_EQ(sparse.rows(), dense.rows()) << where;
+    const Eigen::MatrixXd full(sparse);
+    double scale = 0.0;
+    for (int i = 0; i < dense.rows(); ++i)
+        scale = std::max(scale, std::abs(dense(i, i)));
+    int stored = 0;
+    for (int i = 0; i < dense.rows(); ++i) {
+        for (int j = 0; j < dense.columns(); ++j) {
+            EXPECT_EQ(full(i, j), full(j, i)) << where;
+            EXPECT_NEAR(full(i, j), dense(i, j),
+                        1e-5 * std::max(std::abs(dense(i, j)), 1e-3 * scale))
+                << where << ": " << i << ", " << j;
+        }
+    }
+    for (int j = 0; j < sparse.outerSize(); ++j)
+        for (lum::SparseHessian::Matrix::InnerIterator it(sparse, j); it; ++it)
+            ++stored;
+    for (int i = 0; i < dense.rows(); ++i) {
+        for (int j = 0; j < dense.columns(); ++j) {
+            if (sparse.coeff(i, j) == 0.0 && dense(i, j) != 0.0)
+                ADD_FAILURE() << where << ": " << i << ", " << j << " is not stored";
+        }
+    }
+    EXPECT_LT(stored, dense.rows() * dense.columns()) << where << ": nothing left out";
+}
+
+TEST(SparseHessian, EqualsDenseDifferencesOfTheExactGradient)
+{
+    FittedStudy study(simulateCounts(manyReleases(), 300, 11u));
+    ParameterStructure structure(study.data.releases, study.data.sites, study.data.years);
+    // Captures shared by all releases, survival each release's own: both kinds of parameter.
+    study.catalogue.applyModel(1, 4, structure);
+    RivuletLikelihood likelihood(structure, study.data.counts, study.data.releases,
+                                 study.data.sites, study.data.years);
+    const lum::SoftmaxTransform transform = modelTransform(structure);
+    const int k = structure.numFree();
+    const std::vector<double> z = uniformVector(k, -3.0, 0.5, 5u);
+    const std::atomic<bool> cancelled{false};
+
+    lum::TransformedFunc transformed(likelihood, transform);
+    lum::SparseHessian inCoordinates(transformed, k);
+    ASSERT_TRUE(
+        inCoordinates.compute(z, 1e-5, lum::SparseHessian::Step::RelativeFromOne, cancelled));
+    expectSameHessian(inCoordinates.matrix(), denseHessian(transformed, z, 1e-5),
+                      "in the coordinates");
+    // Fewer gradients than the dense differences' two per parameter.
+    EXPECT_LT(inCoordinates.gradientsPerHessian(), 2 * k);
+
+    // In the probabilities, with the covariance's relative steps, it is the covariance's
+    // Hessian.
+    std::vector<double> x;
+    transform.toParameters(z, x);
+    lum::SparseHessian inProbabilities(likelihood, k);
+    ASSERT_TRUE(inProbabilities.compute(x, 1e-5, lum::SparseHessian::Step::Relative, cancelled));
+    lum::DenseMatrix parts;
+    ASSERT_TRUE(lum::NumericalHessian(cancelled, 1e-5).compute(likelihood, x, parts));
+    expectSameHessian(inProbabilities.matrix(), parts, "in the probabilities");
+}
+
+ModelFit fit(const FittedStudy& study, int captureCode, int survivalCode, const QString& optimizer)
+{
+    ParameterStructure structure(study.data.releases, study.data.sites, study.data.years);
+    study.catalogue.applyModel(captureCode, survivalCode, structure);
+    FitOptions options;
+    options.optimizer = optimizer;
+    options.newtonFrom = 0;
+    const std::atomic<bool> cancel{false};
+    return fitModel(FitProblem{structure, study.data.counts, study.data.releases, study.data.sites,
+                               study.data.years},
+                    options, cancel);
+}
+
+// Newton's fit against the quasi-Newton method's: the same maximum (never lower by more than
+// 1e-6) and the same estimates (1e-4).
+void expectSameFit(const FittedStudy& study, int captureCode, int survivalCode)
+{
+    const std::string model = std::to_string(captureCode) + "." + std::to_string(survivalCode);
+    const ModelFit newton = fit(study, captureCode, survivalCode, QStringLiteral("newton"));
+    const ModelFit quasiNewton =
+        fit(study, captureCode, survivalCode, QStringLiteral("quasi-newton"));
+    ASSERT_EQ(quasiNewton.summary.ending, FitEnding::Converged) << model;
+    ASSERT_EQ(newton.summary.ending, FitEnding::Converged)
+        << model << ": " << newton.summary.message.toStdString();
+    EXPECT_GT(newton.summary.logLikelihood, quasiNewton.summary.logLikelihood - 1e-6) << model;
+    EXPECT_NEAR(newton.summary.logLikelihood, quasiNewton.summary.logLikelihood, 1e-4) << model;
+    ASSERT_EQ(newton.estimates.size(), quasiNewton.estimates.size());
+    for (std::size_t i = 0; i < newton.estimates.size(); ++i)
+        EXPECT_NEAR(newton.estimates[i], quasiNewton.estimates[i], 1e-4) << model << ", " << i;
+    EXPECT_LT(newton.summary.iterations, quasiNewton.summary.iterations) << model;
+}
+
+TEST(NewtonFit, ReachesTheQuasiNewtonMaximumOnEveryModelOfTwoDataClasses)
+{
+    // One release site over three years, and two release sites in series over two years.
+    const FittedStudy oneSite(simulateCounts(truthOf(3, {0, 0, 0}, {0, 1, 2}), 800, 7u));
+    const FittedStudy inSeries(simulateCounts(truthOf(2, {0, 0, 1, 1}, {0, 1, 0, 1}), 800, 7u));
+    ASSERT_EQ(oneSite.catalogue.dataClass(), DataClass::OneSiteSeveralYears);
+    ASSERT_EQ(inSeries.catalogue.dataClass(), DataClass::SeveralSitesSeveralYears);
+    for (const FittedStudy* study : {&oneSite, &inSeries})
+        for (const EquatingScheme& scheme : study->catalogue.fitList())
+            expectSameFit(*study, scheme.captureCode, scheme.survivalCode);
+}
+
+TEST(NewtonFit, ReachesTheQuasiNewtonMaximumOnOneLargeBlock)
+{
+    const FittedStudy study(simulateCounts(manyReleases(), 300, 13u));
+    ParameterStructure structure(study.data.releases, study.data.sites, study.data.years);
+    study.catalogue.applyModel(1, 4, structure);
+    RivuletLikelihood likelihood(structure, study.data.counts, study.data.releases,
+                                 study.data.sites, study.data.years);
+    ASSERT_EQ(parameterBlocks(likelihood, modelTransform(structure)).size(), 1u);
+    ASSERT_GT(structure.numFree(), 100);
+    expectSameFit(study, 1, 4);
+
+    // At the estimates, the covariance from the sparse Hessian is the dense one's.
+    const ModelFit newton = fit(study, 1, 4, QStringLiteral("newton"));
+    const std::atomic<bool> cancelled{false};
+    lum::CovarianceCalculator calculator(cancelled, ModelFit::HessianStep);
+    lum::DenseMatrix dense;
+    lum::DenseMatrix sparse;
+    calculator.compute(likelihood, newton.estimates, dense);
+    ASSERT_TRUE(calculator.computeSparse(likelihood, newton.estimates, sparse));
+    for (int i = 0; i < dense.rows(); ++i)
+        for (int j = 0; j < dense.columns(); ++j)
+            EXPECT_NEAR(sparse(i, j), dense(i, j), 1e-6 * std::sqrt(dense(i, i) * dense(j, j)))
+                << i << ", " << j;
+}
+
+} // namespace
+} // namespace rivulet::test
