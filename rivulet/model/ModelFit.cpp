@@ -618,7 +618,8 @@ ModelFit covarianceAt(const FitProblem& problem, const std::vector<double>& x,
                 const lum::SoftmaxTransform local = blockTransform(transform, blocks[b].parameters);
                 std::vector<double> values;
                 func.gather(point, values);
-                computeCovariance(func, values, local, cancel, fits[b]);
+                computeCovariance(func, values, local, cancel, fits[b],
+                                  options.isLargeBlock(values.size()));
             } catch (const std::exception& e) {
                 fits[b].fail(FitEnding::Failed, QString::fromLatin1(e.what()));
             }
