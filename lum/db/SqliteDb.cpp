@@ -8,9 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStorageInfo>
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <QStorageInfo>
 
 #include <sqlite3.h>
 
