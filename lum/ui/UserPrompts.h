@@ -31,6 +31,11 @@ public:
                                             QMessageBox::StandardButton defaultButton);
     // The print dialog on `printer`; true when printing should go ahead.
     virtual bool setUpPrinter(QWidget* parent, QPrinter& printer, const QString& title);
+    // Where a file dialog opens: `proposed` as given when it names a folder (an absolute path),
+    // otherwise `proposed` (a file name, or nothing) in `lastFolder`, the folder of the file
+    // last chosen, when there is one.
+    static QString startPath(const QString& proposed, const QString& lastFolder);
+
     // The print preview of `printer`, which calls `paint` whenever it needs the pages; true
     // when it was accepted.
     virtual bool preview(QWidget* parent, QPrinter& printer,
