@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
@@ -47,7 +48,15 @@ ConfigReleasesCohortsWidget::ConfigReleasesCohortsWidget(Study& study, lum::User
     auto* releases = new QGroupBox(QStringLiteral("Select Releases"));
     (new QVBoxLayout(releases))->addWidget(releasesView_);
     auto* cohorts = new QGroupBox(QStringLiteral("Select Cohorts"));
-    (new QVBoxLayout(cohorts))->addWidget(cohortsView_);
+    auto* cohortsLayout = new QVBoxLayout(cohorts);
+    cohortsLayout->addWidget(cohortsView_);
+    // The check boxes choose one cohort or none; say so, since they look like a multiple choice.
+    auto* cohortsNote = new QLabel(QStringLiteral("Check one cohort to analyse it alone; with "
+                                                  "none checked, every cohort takes part."),
+                                   cohorts);
+    cohortsNote->setObjectName(QStringLiteral("cohortsNote"));
+    cohortsNote->setWordWrap(true);
+    cohortsLayout->addWidget(cohortsNote);
     tables->addWidget(releases, 3);
     tables->addWidget(cohorts, 2);
     layout->addLayout(tables);
