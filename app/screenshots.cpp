@@ -294,6 +294,7 @@ int main(int argc, char** argv)
     }
     auto& settings = rivulet::RivuletSettings::instance();
     settings.setValue(rivulet::RivuletSettings::GeomMainWindow, QByteArray());
+    settings.setValue(rivulet::RivuletSettings::StateMainWindow, QByteArray());
 
     rivulet::RivuletWindow window(nullptr, rivulet::RivuletDb::instance(), nullptr,
                                   QStringLiteral("Rivulet"), {},

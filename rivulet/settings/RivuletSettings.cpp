@@ -21,6 +21,7 @@ RivuletSettings::RivuletSettings()
     addSetting(PrecisionEst, QStringLiteral("precision_est"), 4);
     addSetting(PrecisionErr, QStringLiteral("precision_err"), 4);
     addSetting(GeomMainWindow, QStringLiteral("geom_main_window"), QVariant());
+    addSetting(StateMainWindow, QStringLiteral("state_main_window"), QVariant());
     addSetting(PrevFile, QStringLiteral("prev_file"), QVariant());
     addSetting(DiagDir, QStringLiteral("diag_dir"), QVariant());
     addSetting(ProgramName, QStringLiteral("program_name"), QStringLiteral("Rivulet"));

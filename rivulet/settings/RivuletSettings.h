@@ -58,7 +58,9 @@ public:
         // The study's variance inflation factor ĉ (database; values below 1 count as 1).
         Chat = 27,
         // The replicates of the parametric bootstrap of the goodness of fit.
-        GofBootstrapReplicates = 28
+        GofBootstrapReplicates = 28,
+        // The docks of the main window as the user left them (QMainWindow::saveState).
+        StateMainWindow = 29
     };
 
     static RivuletSettings& instance();

@@ -246,6 +246,10 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     }
     resizeDocks({this->dock(NavigationDock), dock}, {navigationWidth, 270}, Qt::Horizontal);
     resizeDocks({outputDock()}, {170}, Qt::Vertical);
+    // The docks as the user left them, over the defaults above.
+    const QByteArray docks = settings().value(RivuletSettings::StateMainWindow).toByteArray();
+    if (!docks.isEmpty())
+        restoreState(docks);
 
     setActionsEnabled(false);
     startUpdate();
@@ -1381,6 +1385,7 @@ void RivuletWindow::onShowSplashScreen()
 void RivuletWindow::closeEvent(QCloseEvent* event)
 {
     settings().setValue(RivuletSettings::GeomMainWindow, saveGeometry());
+    settings().setValue(RivuletSettings::StateMainWindow, saveState());
     lum::LumMainWindow::closeEvent(event);
 }
 

@@ -58,6 +58,7 @@ protected:
         settings.setValue(RivuletSettings::PrecisionEst, 4);
         settings.setValue(RivuletSettings::PrecisionErr, 4);
         settings.setValue(RivuletSettings::BestModelCriterion, 0);
+        settings.setValue(RivuletSettings::StateMainWindow, QByteArray());
         settings.setValue(RivuletSettings::SitesConfigChoice, QString());
     }
 

@@ -457,5 +457,18 @@ TEST_F(WindowFlows, WithoutASitesConfigurationTheLoadAsksForOneAndKeepsIt)
     EXPECT_EQ(window->study().releases().count(), 2);
 }
 
+// The docks come back as the user left them at the last close.
+TEST_F(WindowFlows, DocksAreRestoredAfterARestart)
+{
+    openWindow(false);
+    QDockWidget* summary = window->dock(RivuletWindow::ReleasesSummaryDock);
+    ASSERT_NE(summary, nullptr);
+    EXPECT_TRUE(summary->isVisible());
+    summary->hide();
+    window->close();
+    openWindow(false);
+    EXPECT_FALSE(window->dock(RivuletWindow::ReleasesSummaryDock)->isVisible());
+}
+
 } // namespace
 } // namespace rivulet::test
