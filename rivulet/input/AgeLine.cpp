@@ -38,6 +38,11 @@ AgeLine AgeLine::parse(const QString& text)
     if (fields.last().trimmed().toLower() == QLatin1String("na"))
         return AgeLine();
     const QString tagCode = fields.first().trimmed();
+    // A line without its tag can belong to no fish; it is a broken line, not an unknown tag.
+    if (tagCode.isEmpty() && (fields.size() == 2 || fields.size() == 3))
+        return invalid(QStringLiteral("Missing tag code: expected the fish's tag, such as "
+                                      "3D9.1C2D8F2B5F"),
+                       1, fields.first());
     if (fields.size() == 2) {
         bool ok = false;
         const int cohort = fields.at(1).trimmed().toInt(&ok, 10);

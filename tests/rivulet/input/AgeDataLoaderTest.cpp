@@ -129,7 +129,8 @@ TEST(AgeLine, NamesWhatIsWrongWithALine)
                           {"T1,-2008", "Implausible cohort -2008", 2, "-2008"},
                           {"T1,0", "Implausible cohort 0", 2, "0"},
                           {"T1,2147483647", "Implausible cohort 2147483647", 2, "2147483647"},
-                          {"T1,2010,100", "Implausible cohort 1910", 2, "2010"}};
+                          {"T1,2010,100", "Implausible cohort 1910", 2, "2010"},
+                          {" ,2007", "Missing tag code", 1, " "}};
     for (const auto& c : cases) {
         const AgeLine line = AgeLine::parse(QString::fromLatin1(c.text));
         EXPECT_EQ(line.kind, AgeLine::Invalid) << c.text;
