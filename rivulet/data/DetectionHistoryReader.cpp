@@ -218,8 +218,9 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
 
     // Rows naming a release or a tag the file no longer holds are damage: skipping them would
     // quietly lose fish from the analysis.
-    QSet<int> releaseIds;
-    if (!readIds(*rdb_.model(RivuletDb::Releases), ReleaseDbModel::Id, releaseIds))
+    QHash<int, Position> releaseIds;
+    if (!readPositions(db, *rdb_.model(RivuletDb::Releases), ReleaseDbModel::Sequence,
+                       ReleaseDbModel::ActiveSequence, releaseIds, lastError_))
         return QSqlError::StatementError;
     const auto damaged = [this](const QString& what) {
         lastError_ = QStringLiteral("The database is damaged: %1, which it does not hold. Restore "
@@ -273,24 +274,6 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
         return damaged(QStringLiteral("a detection names tag \"%1\"")
                            .arg(QString::fromUtf8(tagOf(*run).data(), int(tagOf(*run).size()))));
     return 0;
-}
-
-bool DetectionHistoryReader::readIds(const lum::DbModel& model, int idColumn, QSet<int>& ids)
-{
-    lum::NativeStatement query;
-    if (query.prepare(*rdb_.database(), QStringLiteral("select ") +
-                                            model.quotedColumnName(idColumn) +
-                                            QStringLiteral(" from ") + model.tableName()) != 0) {
-        lastError_ = query.errorText();
-        return false;
-    }
-    while (query.next())
-        ids.insert(query.columnInt(0));
-    if (query.failed()) {
-        lastError_ = query.errorText();
-        return false;
-    }
-    return true;
 }
 
 } // namespace rivulet

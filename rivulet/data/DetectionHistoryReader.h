@@ -10,10 +10,6 @@
 #include <string_view>
 #include <vector>
 
-namespace lum {
-class DbModel;
-}
-
 namespace rivulet {
 
 class RivuletDb;
@@ -75,7 +71,6 @@ private:
 
     // Cells of every active site and year, by (site id, year id).
     bool readCells(QHash<qint64, int>& cellOf, QSet<int>& siteIds, QSet<int>& yearIds);
-    bool readIds(const lum::DbModel& model, int idColumn, QSet<int>& ids);
     int readDetections();
     int visitTags(int cohortId, const Visit& visit);
     std::string_view tagOf(const Run& run) const;
