@@ -2,7 +2,7 @@
 
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
-#include "rivulet/model/PMSurvivalToSiteI.h"
+#include "rivulet/model/PMSurvivalToSite.h"
 
 #include <limits>
 
@@ -14,7 +14,7 @@ constexpr int FirstRelease = 0;
 } // namespace
 
 AgeComposition::AgeComposition(const ReleasesControllerI& releases, const YearsControllerI& years,
-                               const PMSurvivalToSiteI& survival)
+                               const PMSurvivalToSite& survival)
     : survival_(survival), yearCount_(years.count())
 {
     const QList<int> ids = releases.ids();

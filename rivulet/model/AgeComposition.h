@@ -4,7 +4,7 @@
 
 namespace rivulet {
 
-class PMSurvivalToSiteI;
+class PMSurvivalToSite;
 class ReleasesControllerI;
 class YearsControllerI;
 
@@ -21,7 +21,7 @@ class AgeComposition
 {
 public:
     AgeComposition(const ReleasesControllerI& releases, const YearsControllerI& years,
-                   const PMSurvivalToSiteI& survival);
+                   const PMSurvivalToSite& survival);
 
     double proportion(int s, int y) const;
     // 0 without a covariance matrix.
@@ -33,7 +33,7 @@ public:
     int releaseYear() const { return releaseYear_; }
 
 private:
-    const PMSurvivalToSiteI& survival_;
+    const PMSurvivalToSite& survival_;
     int yearCount_ = 0;
     int releaseYear_ = -1;
 };

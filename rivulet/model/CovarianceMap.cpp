@@ -7,8 +7,6 @@
 
 namespace rivulet {
 
-CovarianceMapI::~CovarianceMapI() = default;
-
 CovarianceMap::CovarianceMap(const ParameterStructure& structure,
                              const lum::DenseMatrix* covariance)
     : structure_(&structure), covariance_(covariance)

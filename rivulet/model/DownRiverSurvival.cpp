@@ -1,8 +1,8 @@
 #include "rivulet/model/DownRiverSurvival.h"
 
 #include "rivulet/data/SitesControllerI.h"
-#include "rivulet/model/CovarianceMapI.h"
-#include "rivulet/model/ParameterMapI.h"
+#include "rivulet/model/CovarianceMap.h"
+#include "rivulet/model/ParameterMap.h"
 
 namespace rivulet {
 
@@ -10,8 +10,8 @@ namespace {
 constexpr int NoSite = -1;
 } // namespace
 
-DownRiverSurvival::DownRiverSurvival(const SitesControllerI& sites, const ParameterMapI& parameters,
-                                     const CovarianceMapI& covariances)
+DownRiverSurvival::DownRiverSurvival(const SitesControllerI& sites, const ParameterMap& parameters,
+                                     const CovarianceMap& covariances)
     : parameters_(parameters), covariances_(covariances), siteCount_(sites.count()),
       residualizationSite_(parameters.residualizationSite())
 {

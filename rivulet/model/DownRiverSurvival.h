@@ -4,8 +4,8 @@
 
 namespace rivulet {
 
-class CovarianceMapI;
-class ParameterMapI;
+class CovarianceMap;
+class ParameterMap;
 class SitesControllerI;
 
 // Survival below the residualization site: the probability that a fish of release r alive
@@ -18,8 +18,8 @@ class SitesControllerI;
 class DownRiverSurvival
 {
 public:
-    DownRiverSurvival(const SitesControllerI& sites, const ParameterMapI& parameters,
-                      const CovarianceMapI& covariances);
+    DownRiverSurvival(const SitesControllerI& sites, const ParameterMap& parameters,
+                      const CovarianceMap& covariances);
 
     double estimate(int r, int y) const;
     // 0 without a covariance matrix.
@@ -35,8 +35,8 @@ private:
     // Product of phi(r, s, y, y) over s = rho+1 .. S-2, leaving out site `skipped`.
     double productWithout(int r, int y, int skipped) const;
 
-    const ParameterMapI& parameters_;
-    const CovarianceMapI& covariances_;
+    const ParameterMap& parameters_;
+    const CovarianceMap& covariances_;
     int siteCount_ = 0;
     int residualizationSite_ = 0;
 };

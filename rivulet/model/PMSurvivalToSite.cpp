@@ -3,15 +3,14 @@
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
-#include "rivulet/model/CovarianceMapI.h"
-#include "rivulet/model/ParameterMapI.h"
+#include "rivulet/model/CovarianceMap.h"
+#include "rivulet/model/ParameterMap.h"
 
 namespace rivulet {
 
 PMSurvivalToSite::PMSurvivalToSite(const ReleasesControllerI& releases,
                                    const SitesControllerI& sites, const YearsControllerI& years,
-                                   const ParameterMapI& parameters,
-                                   const CovarianceMapI& covariances)
+                                   const ParameterMap& parameters, const CovarianceMap& covariances)
     : parameters_(parameters), covariances_(covariances), releaseCount_(releases.count()),
       siteCount_(sites.count()), yearCount_(years.count())
 {

@@ -2,7 +2,6 @@
 
 #include "lum/estimation/DenseMatrix.h"
 #include "rivulet/model/MeasureValue.h"
-#include "rivulet/model/PMSurvivalToSiteI.h"
 
 #include <map>
 #include <utility>
@@ -10,8 +9,8 @@
 
 namespace rivulet {
 
-class CovarianceMapI;
-class ParameterMapI;
+class CovarianceMap;
+class ParameterMap;
 class ReleasesControllerI;
 class SitesControllerI;
 class YearsControllerI;
@@ -30,21 +29,26 @@ class YearsControllerI;
 // Every value is computed once and cached, and so is the year covariance matrix of each
 // (release, site): report tables ask for the same quantities many times. The caches make
 // the object single-threaded. The controllers and the maps are borrowed and must outlive it.
-class PMSurvivalToSite final : public PMSurvivalToSiteI
+class PMSurvivalToSite
 {
 public:
     PMSurvivalToSite(const ReleasesControllerI& releases, const SitesControllerI& sites,
-                     const YearsControllerI& years, const ParameterMapI& parameters,
-                     const CovarianceMapI& covariances);
-    ~PMSurvivalToSite() override;
+                     const YearsControllerI& years, const ParameterMap& parameters,
+                     const CovarianceMap& covariances);
+    ~PMSurvivalToSite();
     PMSurvivalToSite(const PMSurvivalToSite&) = delete;
     PMSurvivalToSite& operator=(const PMSurvivalToSite&) = delete;
 
-    double survivalToSite(int r, int s) const override;
-    double survivalToSiteInYear(int r, int s, int y) const override;
-    double yearCovariance(int r, int s, int y, int y2) const override;
-    bool hasCovariance() const override;
-    bool isSurvivalFixed(int r, int s) const override;
+    // Probability that a fish of release r is alive at site s, whatever the year it passes.
+    double survivalToSite(int r, int s) const;
+    // Probability that a fish of release r is alive at site s and passes it in year y.
+    double survivalToSiteInYear(int r, int s, int y) const;
+    // Delta-method covariance of survivalToSiteInYear(r, s, y) and (r, s, y2); 0 without a
+    // covariance matrix.
+    double yearCovariance(int r, int s, int y, int y2) const;
+    bool hasCovariance() const;
+    // True when survivalToSite(r, s) depends on no free parameter.
+    bool isSurvivalFixed(int r, int s) const;
 
     // Variance of survivalToSite(r, s): the sum of the year covariances over every pair of
     // years from the release year on. 0 without a covariance matrix.
@@ -79,8 +83,8 @@ private:
     lum::DenseMatrix survivalDerivatives(int r, int s, const std::vector<PhiKey>& keys) const;
     lum::DenseMatrix parameterCovariance(int r, const std::vector<PhiKey>& keys) const;
 
-    const ParameterMapI& parameters_;
-    const CovarianceMapI& covariances_;
+    const ParameterMap& parameters_;
+    const CovarianceMap& covariances_;
     int releaseCount_ = 0;
     int siteCount_ = 0;
     int yearCount_ = 0;

@@ -6,8 +6,6 @@
 
 namespace rivulet {
 
-ParameterMapI::~ParameterMapI() = default;
-
 ParameterMap::ParameterMap(const ParameterStructure& structure,
                            const std::vector<double>& parameters)
     : structure_(&structure), parameters_(&parameters)

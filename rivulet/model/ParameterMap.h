@@ -1,28 +1,28 @@
 #pragma once
 
-#include "rivulet/model/ParameterMapI.h"
-
 #include <vector>
 
 namespace rivulet {
 
 class ParameterStructure;
 
-// Parameter values of one model: its structure and free parameter vector, both borrowed and
-// required to outlive the map. A lookup that resolves to a position beyond the vector throws
+// Parameter values of one model, addressed by release, site and year positions; fixed
+// parameters answer their fixed value. It borrows its structure and free parameter vector,
+// both required to outlive the map. A lookup that resolves to a position beyond the vector throws
 // std::out_of_range.
-class ParameterMap final : public ParameterMapI
+class ParameterMap
 {
 public:
     ParameterMap(const ParameterStructure& structure, const std::vector<double>& parameters);
-    ~ParameterMap() override;
+    ~ParameterMap();
 
-    double phi(int r, int s, int y1, int y2) const override;
-    bool isPhiFixed(int r, int s, int y1, int y2) const override;
-    double lambda(int r, int y1, int y2) const override;
-    double capture(int r, int s, int y) const override;
-    int numParameters() const override;
-    int residualizationSite() const override;
+    double phi(int r, int s, int y1, int y2) const;
+    // Whether phi(r, s, y1, y2) is fixed (or not a parameter of the model).
+    bool isPhiFixed(int r, int s, int y1, int y2) const;
+    double lambda(int r, int y1, int y2) const;
+    double capture(int r, int s, int y) const;
+    int numParameters() const;
+    int residualizationSite() const;
 
     const ParameterStructure& structure() const { return *structure_; }
     const std::vector<double>& parameters() const { return *parameters_; }

@@ -5,8 +5,8 @@ namespace rivulet {
 PerformanceMeasures::PerformanceMeasures(const ReleasesControllerI& releases,
                                          const SitesControllerI& sites,
                                          const YearsControllerI& years,
-                                         const ParameterMapI& parameters,
-                                         const CovarianceMapI& covariances)
+                                         const ParameterMap& parameters,
+                                         const CovarianceMap& covariances)
     : survival_(releases, sites, years, parameters, covariances), ages_(releases, years, survival_),
       downRiver_(sites, parameters, covariances)
 {

@@ -15,8 +15,8 @@ class PerformanceMeasures
 {
 public:
     PerformanceMeasures(const ReleasesControllerI& releases, const SitesControllerI& sites,
-                        const YearsControllerI& years, const ParameterMapI& parameters,
-                        const CovarianceMapI& covariances);
+                        const YearsControllerI& years, const ParameterMap& parameters,
+                        const CovarianceMap& covariances);
     PerformanceMeasures(const PerformanceMeasures&) = delete;
     PerformanceMeasures& operator=(const PerformanceMeasures&) = delete;
 

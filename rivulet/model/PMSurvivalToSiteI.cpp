@@ -1,7 +1,0 @@
-#include "rivulet/model/PMSurvivalToSiteI.h"
-
-namespace rivulet {
-
-PMSurvivalToSiteI::~PMSurvivalToSiteI() = default;
-
-} // namespace rivulet
