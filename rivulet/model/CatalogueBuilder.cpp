@@ -1,8 +1,8 @@
 #include "rivulet/model/CatalogueBuilder.h"
 
 #include "rivulet/model/ModelCatalogue.h"
-#include "rivulet/model/ModelDefinitionItemAction.h"
-#include "rivulet/model/ModelDefinitionItemHeading.h"
+#include "rivulet/model/ModelDefinitionHeading.h"
+#include "rivulet/model/ModelDefinitionLeaf.h"
 
 namespace rivulet {
 
@@ -14,14 +14,14 @@ CatalogueBuilder::CatalogueBuilder(std::vector<std::unique_ptr<ModelDefinitionIt
 
 void CatalogueBuilder::heading(int captureCode)
 {
-    definitions_.push_back(std::make_unique<ModelDefinitionItemHeading>(
+    definitions_.push_back(std::make_unique<ModelDefinitionHeading>(
         QStringLiteral("Capture: ") + ModelCatalogue::schemeText(dataClass_, captureCode),
         captureCode, 0));
 }
 
 void CatalogueBuilder::model(const EquatingScheme& scheme, bool fitted)
 {
-    definitions_.push_back(std::make_unique<ModelDefinitionItemAction>(
+    definitions_.push_back(std::make_unique<ModelDefinitionLeaf>(
         ModelCatalogue::modelName(dataClass_, scheme),
         QStringLiteral("Survival and movement: ") +
             ModelCatalogue::schemeText(dataClass_, scheme.survivalCode),
