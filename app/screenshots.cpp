@@ -293,8 +293,8 @@ int main(int argc, char** argv)
         return 1;
     }
     auto& settings = rivulet::RivuletSettings::instance();
-    settings.setValue(rivulet::RivuletSettings::GeomMainWindow, QByteArray());
-    settings.setValue(rivulet::RivuletSettings::StateMainWindow, QByteArray());
+    settings.setMainWindowGeometry({});
+    settings.setMainWindowState({});
 
     rivulet::RivuletWindow window(nullptr, rivulet::RivuletDb::instance(), nullptr,
                                   QStringLiteral("Rivulet"), {},
@@ -350,7 +350,7 @@ int main(int argc, char** argv)
     ok = saveSitesAndYears(window, out) && ok;
     window.closeSubWindow(rivulet::RivuletWindow::SitesYearsWindow);
     // The diagnostic tools hold the next detections view.
-    settings.setValue(rivulet::RivuletSettings::DiagnosticsEnabled, true);
+    settings.setDiagnosticsEnabled(true);
     window.onUiSettingsChanged();
     ok = saveNextDetections(window, out) && ok;
     window.closeSubWindow(rivulet::RivuletWindow::NextDetectionsWindow);

@@ -48,8 +48,7 @@ QString CliContext::sitesConfigPath() const
     const QString folder = settings.sitesConfigDir();
     if (folder.isEmpty())
         return {};
-    return folder + QDir::separator() +
-           settings.value(RivuletSettings::SitesConfigFileName).toString();
+    return folder + QDir::separator() + settings.sitesConfigFileName();
 }
 
 TerminalTracker& CliContext::tracker()

@@ -29,11 +29,6 @@ int diagramUsage(CliOutput& out, const QString& text)
     return ExitUsage;
 }
 
-int setting(int key)
-{
-    return RivuletSettings::instance().value(key).toInt();
-}
-
 } // namespace
 
 int DiagramCommand::run(CliContext& context, const QStringList& arguments)
@@ -74,8 +69,8 @@ int DiagramCommand::run(CliContext& context, const QStringList& arguments)
     const QStringList sites = study->sites().shortNames();
     const QStringList years = study->years().yearLabels();
     const ReleaseEstimates estimates(study->summary(), ReleasePos{release}, &result, sites, years,
-                                     setting(RivuletSettings::PrecisionEst),
-                                     setting(RivuletSettings::PrecisionErr));
+                                     RivuletSettings::instance().estimatePrecision(),
+                                     RivuletSettings::instance().errorPrecision());
     DiagramPicture picture(sites, years);
     picture.setTitle(labels.at(release) + QStringLiteral(" - ") +
                      ModelCatalogue::modelName(catalogue.dataClass(), result.scheme()));

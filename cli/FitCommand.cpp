@@ -321,9 +321,9 @@ int FitCommand::run(CliContext& context, const QStringList& arguments)
         return ExitSuccess;
     const RivuletSettings& settings = RivuletSettings::instance();
     parsed->files.reports.estimatePrecision =
-        parsed->estimatePrecision.value_or(settings.value(RivuletSettings::PrecisionEst).toInt());
+        parsed->estimatePrecision.value_or(settings.estimatePrecision());
     parsed->files.reports.errorPrecision =
-        parsed->errorPrecision.value_or(settings.value(RivuletSettings::PrecisionErr).toInt());
+        parsed->errorPrecision.value_or(settings.errorPrecision());
     // Written aside first, so that a failure (a full disk) leaves the folder as it was instead
     // of new files beside the earlier study's.
     QTemporaryDir staging(QDir(parsed->outDir).filePath(QStringLiteral(".rivulet-out-XXXXXX")));

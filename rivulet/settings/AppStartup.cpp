@@ -128,7 +128,7 @@ StartupResult AppStartup::run(const StartupOptions& options)
 
     settings.addDatabaseSettings(db.database(), db.model(RivuletDb::Settings));
     settings.setValue(RivuletSettings::CleanExit, false);
-    settings.setValue(RivuletSettings::MockInput, hasMockSwitch(options.arguments));
+    settings.setMockInput(hasMockSwitch(options.arguments));
     settings.sync();
     return result;
 }

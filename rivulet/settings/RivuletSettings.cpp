@@ -43,6 +43,127 @@ RivuletSettings::RivuletSettings()
     setPreservedKeys({PrevFile, DiagDir, 2});
 }
 
+int RivuletSettings::estimatePrecision() const
+{
+    return value(PrecisionEst).toInt();
+}
+void RivuletSettings::setEstimatePrecision(int decimals)
+{
+    setValue(PrecisionEst, decimals);
+}
+int RivuletSettings::errorPrecision() const
+{
+    return value(PrecisionErr).toInt();
+}
+void RivuletSettings::setErrorPrecision(int decimals)
+{
+    setValue(PrecisionErr, decimals);
+}
+bool RivuletSettings::expertMode() const
+{
+    return value(UiExpertMode).toBool();
+}
+void RivuletSettings::setExpertMode(bool on)
+{
+    setValue(UiExpertMode, on);
+}
+bool RivuletSettings::diagnosticsEnabled() const
+{
+    return value(DiagnosticsEnabled).toBool();
+}
+void RivuletSettings::setDiagnosticsEnabled(bool on)
+{
+    setValue(DiagnosticsEnabled, on);
+}
+bool RivuletSettings::mockInput() const
+{
+    return value(MockInput).toBool();
+}
+void RivuletSettings::setMockInput(bool on)
+{
+    setValue(MockInput, on);
+}
+bool RivuletSettings::profileAll() const
+{
+    return value(ProfileAll).toInt() == 1;
+}
+void RivuletSettings::setProfileAll(bool on)
+{
+    setValue(ProfileAll, on ? 1 : 0);
+}
+double RivuletSettings::chat() const
+{
+    return value(Chat).toDouble();
+}
+void RivuletSettings::setChat(double chat)
+{
+    setValue(Chat, chat);
+}
+int RivuletSettings::gofBootstrapReplicates() const
+{
+    return value(GofBootstrapReplicates).toInt();
+}
+void RivuletSettings::setGofBootstrapReplicates(int replicates)
+{
+    setValue(GofBootstrapReplicates, replicates);
+}
+QString RivuletSettings::previousFolder() const
+{
+    return value(PrevFile).toString();
+}
+void RivuletSettings::setPreviousFolder(const QString& folder)
+{
+    setValue(PrevFile, folder);
+}
+QString RivuletSettings::diagnosticsFolder() const
+{
+    return value(DiagDir).toString();
+}
+void RivuletSettings::setDiagnosticsFolder(const QString& folder)
+{
+    setValue(DiagDir, folder);
+}
+QByteArray RivuletSettings::mainWindowGeometry() const
+{
+    return value(GeomMainWindow).toByteArray();
+}
+void RivuletSettings::setMainWindowGeometry(const QByteArray& geometry)
+{
+    setValue(GeomMainWindow, geometry);
+}
+QByteArray RivuletSettings::mainWindowState() const
+{
+    return value(StateMainWindow).toByteArray();
+}
+void RivuletSettings::setMainWindowState(const QByteArray& state)
+{
+    setValue(StateMainWindow, state);
+}
+QString RivuletSettings::sitesConfigChoice() const
+{
+    return value(SitesConfigChoice).toString();
+}
+void RivuletSettings::setSitesConfigChoice(const QString& path)
+{
+    setValue(SitesConfigChoice, path);
+}
+
+QString RivuletSettings::sitesConfigFileName() const
+{
+    const QString name = value(SitesConfigFileName).toString();
+    return name.isEmpty() ? defaultValue(SitesConfigFileName).toString() : name;
+}
+
+QDate RivuletSettings::sitesConfigUpdateDate() const
+{
+    return QDate::fromString(value(SitesConfigUpdateDate).toString(), Qt::ISODate);
+}
+
+void RivuletSettings::setSitesConfigUpdateDate(const QDate& day)
+{
+    setValue(SitesConfigUpdateDate, day.toString(Qt::ISODate));
+}
+
 QString RivuletSettings::dbPath(int key)
 {
     const QString folder = userDataDir(QCoreApplication::applicationName());

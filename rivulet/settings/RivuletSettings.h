@@ -2,6 +2,9 @@
 
 #include "lum/settings/LumSettings.h"
 
+#include <QByteArray>
+#include <QDate>
+
 namespace lum {
 class DbModel;
 class SqliteDb;
@@ -15,8 +18,8 @@ namespace rivulet {
 // the estimation keys into the database so that they travel with the data.
 //
 //     auto& settings = rivulet::RivuletSettings::instance();
-//     const int decimals = settings.value(RivuletSettings::PrecisionEst).toInt();
-//     settings.setValue(RivuletSettings::PrevFile, folder);
+//     const int decimals = settings.estimatePrecision();
+//     settings.setPreviousFolder(folder);
 class RivuletSettings : public lum::LumSettings
 {
     Q_OBJECT
@@ -67,6 +70,45 @@ public:
 
     // Tests may make their own; the program uses instance().
     RivuletSettings();
+
+    // One accessor per setting the program reads, typed, each answering the setting's
+    // default (registered in the constructor) while nothing is stored.
+    int estimatePrecision() const;
+    void setEstimatePrecision(int decimals);
+    int errorPrecision() const;
+    void setErrorPrecision(int decimals);
+    bool expertMode() const;
+    void setExpertMode(bool on);
+    bool diagnosticsEnabled() const;
+    void setDiagnosticsEnabled(bool on);
+    bool mockInput() const;
+    void setMockInput(bool on);
+    bool profileAll() const;
+    void setProfileAll(bool on);
+    // As stored; FitOptions::effectiveChat turns values below 1 into 1.
+    double chat() const;
+    void setChat(double chat);
+    int gofBootstrapReplicates() const;
+    void setGofBootstrapReplicates(int replicates);
+    // The folder of the last file the user chose or saved; empty before the first.
+    QString previousFolder() const;
+    void setPreviousFolder(const QString& folder);
+    // The folder of the last saved next-detections file.
+    QString diagnosticsFolder() const;
+    void setDiagnosticsFolder(const QString& folder);
+    QByteArray mainWindowGeometry() const;
+    void setMainWindowGeometry(const QByteArray& geometry);
+    QByteArray mainWindowState() const;
+    void setMainWindowState(const QByteArray& state);
+    // The sites configuration file the user chose; empty for the shared default file.
+    QString sitesConfigChoice() const;
+    void setSitesConfigChoice(const QString& path);
+    // The name of the shared default file in sitesConfigDir(); never empty, since an empty
+    // name would make the folder itself the file.
+    QString sitesConfigFileName() const;
+    // The day the shared file was last checked for updates; null before the first check.
+    QDate sitesConfigUpdateDate() const;
+    void setSitesConfigUpdateDate(const QDate& day);
 
     // Full path of the database file named by `key` in the per-user folder
     // of the application, which is created if missing. Empty (and

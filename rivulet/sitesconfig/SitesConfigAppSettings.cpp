@@ -11,21 +11,17 @@ QString SitesConfigAppSettings::sitesConfigDir() const
 
 QString SitesConfigAppSettings::sitesConfigFileName() const
 {
-    const QString name = m_settings.value(RivuletSettings::SitesConfigFileName).toString();
-    // A name stored empty would make the folder itself the file.
-    return name.isEmpty() ? m_settings.defaultValue(RivuletSettings::SitesConfigFileName).toString()
-                          : name;
+    return m_settings.sitesConfigFileName();
 }
 
 QDate SitesConfigAppSettings::lastUpdateCheck() const
 {
-    return QDate::fromString(m_settings.value(RivuletSettings::SitesConfigUpdateDate).toString(),
-                             Qt::ISODate);
+    return m_settings.sitesConfigUpdateDate();
 }
 
 void SitesConfigAppSettings::setLastUpdateCheck(const QDate& day)
 {
-    m_settings.setValue(RivuletSettings::SitesConfigUpdateDate, day.toString(Qt::ISODate));
+    m_settings.setSitesConfigUpdateDate(day);
 }
 
 } // namespace rivulet

@@ -26,10 +26,10 @@ FitOptions fitOptionsFromSettings()
     options.gradient = gradient.isValid() && gradient.toInt() == 1
                            ? FitOptions::Gradient::FiniteDifferences
                            : FitOptions::Gradient::Exact;
-    if (settings.value(RivuletSettings::ProfileAll).toInt() == 1) {
+    if (settings.profileAll()) {
         options.profiles = FitOptions::Profiles::All;
     }
-    options.chat = FitOptions::effectiveChat(settings.value(RivuletSettings::Chat).toDouble());
+    options.chat = FitOptions::effectiveChat(settings.chat());
     return options;
 }
 

@@ -48,8 +48,7 @@ GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
     replicates_ = new QSpinBox(this);
     replicates_->setObjectName(QStringLiteral("replicatesSpinBox"));
     replicates_->setRange(0, 100000);
-    replicates_->setValue(
-        RivuletSettings::instance().value(RivuletSettings::GofBootstrapReplicates).toInt());
+    replicates_->setValue(RivuletSettings::instance().gofBootstrapReplicates());
     replicates_->setToolTip(QStringLiteral("Simulated studies of the parametric bootstrap (0: "
                                            "none)"));
     seed_ = new QSpinBox(this);

@@ -136,22 +136,20 @@ RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget*
     layout->addLayout(buttons);
 
     const RivuletSettings& settings = RivuletSettings::instance();
-    estimates_->setValue(settings.value(RivuletSettings::PrecisionEst).toInt());
-    errors_->setValue(settings.value(RivuletSettings::PrecisionErr).toInt());
-    expert_->setChecked(settings.value(RivuletSettings::UiExpertMode).toBool());
-    diagnostics_->setChecked(settings.value(RivuletSettings::DiagnosticsEnabled).toBool());
-    profileAll_->setChecked(settings.value(RivuletSettings::ProfileAll).toInt() == 1);
+    estimates_->setValue(settings.estimatePrecision());
+    errors_->setValue(settings.errorPrecision());
+    expert_->setChecked(settings.expertMode());
+    diagnostics_->setChecked(settings.diagnosticsEnabled());
+    profileAll_->setChecked(settings.profileAll());
     aicc_->setChecked(ModelSelectionCriterion::fromSettings() == ModelSelectionCriterion::Aicc);
     informed_->setChecked(ModelSelectionCriterion::countFromSettings() ==
                           ModelSelectionCriterion::Count::Informed);
     // ĉ travels with the study's database: there is none to set before one is open.
     chat_->setEnabled(settings.isRegistered(RivuletSettings::Chat));
-    chat_->setValue(settings.isRegistered(RivuletSettings::Chat)
-                        ? settings.value(RivuletSettings::Chat).toDouble()
-                        : 1.0);
-    bootstrap_->setValue(settings.value(RivuletSettings::GofBootstrapReplicates).toInt());
+    chat_->setValue(settings.isRegistered(RivuletSettings::Chat) ? settings.chat() : 1.0);
+    bootstrap_->setValue(settings.gofBootstrapReplicates());
     // The file in use, so that closing the window with Done keeps it.
-    alternateSitesConfigFile_ = settings.value(RivuletSettings::SitesConfigChoice).toString();
+    alternateSitesConfigFile_ = settings.sitesConfigChoice();
     if (!alternateSitesConfigFile_.isEmpty()) {
         useAlternate_->setChecked(true);
         alternateGroup_->setEnabled(true);
@@ -189,31 +187,28 @@ void RivuletSettingsWidget::onSettingsChanged()
 void RivuletSettingsWidget::onApplyClicked()
 {
     RivuletSettings& settings = RivuletSettings::instance();
-    const bool precisionChanged =
-        settings.value(RivuletSettings::PrecisionEst).toInt() != estimates_->value() ||
-        settings.value(RivuletSettings::PrecisionErr).toInt() != errors_->value();
+    const bool precisionChanged = settings.estimatePrecision() != estimates_->value() ||
+                                  settings.errorPrecision() != errors_->value();
     const ModelSelectionCriterion::Kind criterion =
         aicc_->isChecked() ? ModelSelectionCriterion::Aicc : ModelSelectionCriterion::Aic;
     const ModelSelectionCriterion::Count count = informed_->isChecked()
                                                      ? ModelSelectionCriterion::Count::Informed
                                                      : ModelSelectionCriterion::Count::Free;
-    const bool uiChanged =
-        settings.value(RivuletSettings::DiagnosticsEnabled).toBool() != diagnostics_->isChecked() ||
-        settings.value(RivuletSettings::UiExpertMode).toBool() != expert_->isChecked() ||
-        ModelSelectionCriterion::fromSettings() != criterion ||
-        ModelSelectionCriterion::countFromSettings() != count;
-    settings.setValue(RivuletSettings::PrecisionEst, estimates_->value());
-    settings.setValue(RivuletSettings::PrecisionErr, errors_->value());
-    settings.setValue(RivuletSettings::UiExpertMode, expert_->isChecked());
-    settings.setValue(RivuletSettings::DiagnosticsEnabled, diagnostics_->isChecked());
+    const bool uiChanged = settings.diagnosticsEnabled() != diagnostics_->isChecked() ||
+                           settings.expertMode() != expert_->isChecked() ||
+                           ModelSelectionCriterion::fromSettings() != criterion ||
+                           ModelSelectionCriterion::countFromSettings() != count;
+    settings.setEstimatePrecision(estimates_->value());
+    settings.setErrorPrecision(errors_->value());
+    settings.setExpertMode(expert_->isChecked());
+    settings.setDiagnosticsEnabled(diagnostics_->isChecked());
     // Read by the next fit.
-    settings.setValue(RivuletSettings::ProfileAll, profileAll_->isChecked() ? 1 : 0);
+    settings.setProfileAll(profileAll_->isChecked());
     // Read by the next fit, like the profiles; stored only when it changes, so that a study
     // without a ĉ of its own keeps none.
-    if (settings.isRegistered(RivuletSettings::Chat) &&
-        settings.value(RivuletSettings::Chat).toDouble() != chat_->value())
-        settings.setValue(RivuletSettings::Chat, chat_->value());
-    settings.setValue(RivuletSettings::GofBootstrapReplicates, bootstrap_->value());
+    if (settings.isRegistered(RivuletSettings::Chat) && settings.chat() != chat_->value())
+        settings.setChat(chat_->value());
+    settings.setGofBootstrapReplicates(bootstrap_->value());
     ModelSelectionCriterion::store(criterion);
     ModelSelectionCriterion::storeCount(count);
     apply_->setEnabled(false);

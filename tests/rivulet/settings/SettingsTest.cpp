@@ -44,6 +44,26 @@ TEST_F(RivuletSettingsTest, RestoreKeepsTheUsersFoldersOnly)
     EXPECT_EQ(settings.value(Key::DiagDir).toString(), "/data/diag");
 }
 
+// The typed accessors read what the older keyed calls stored, and stand in for values that
+// would break their readers.
+TEST_F(RivuletSettingsTest, TypedAccessorsReadStoredValuesAndGuardTheirDefaults)
+{
+    settings.setValue(Key::UiExpertMode, 1);
+    settings.setValue(Key::ProfileAll, 1);
+    EXPECT_TRUE(settings.expertMode());
+    EXPECT_TRUE(settings.profileAll());
+    settings.setExpertMode(false);
+    EXPECT_FALSE(settings.value(Key::UiExpertMode).toBool());
+
+    settings.setValue(Key::SitesConfigFileName, QString());
+    EXPECT_EQ(settings.sitesConfigFileName(), "sites_config.txt");
+    settings.setSitesConfigUpdateDate(QDate(2024, 2, 29));
+    EXPECT_EQ(settings.value(Key::SitesConfigUpdateDate).toString(), "2024-02-29");
+    EXPECT_EQ(settings.sitesConfigUpdateDate(), QDate(2024, 2, 29));
+    settings.setValue(Key::SitesConfigUpdateDate, "not a date");
+    EXPECT_TRUE(settings.sitesConfigUpdateDate().isNull());
+}
+
 TEST_F(RivuletSettingsTest, DataFoldersAreMadeUnderLocalAppDataAndProgramData)
 {
     const QString local = TestEnvironment::freshDir("local");
