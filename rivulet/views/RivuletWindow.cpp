@@ -63,103 +63,45 @@ namespace rivulet {
 
 namespace {
 
-// Navigation key of each catalogue entry, in key order from 20.
-constexpr std::array<EquatingScheme, 13> modelKeys = {{{4, 0},
-                                                       {4, 4},
-                                                       {2, 0},
-                                                       {2, 4},
-                                                       {2, 2},
-                                                       {3, 0},
-                                                       {3, 4},
-                                                       {3, 3},
-                                                       {1, 0},
-                                                       {1, 4},
-                                                       {1, 2},
-                                                       {1, 3},
-                                                       {1, 1}}};
-
-constexpr std::array<int, 3> modelReportTypes = {
-    RivuletWindow::SurvivalReport, RivuletWindow::CaptureReport, RivuletWindow::PerformanceReport};
+constexpr std::array<ReportKind, 3> modelReportKinds = {ReportKind::Survival, ReportKind::Capture,
+                                                        ReportKind::Performance};
 
 RivuletSettings& settings()
 {
     return RivuletSettings::instance();
 }
 
-int windowKeyOfReport(int type)
-{
-    return type + RivuletWindow::SurvivalReportWindow;
-}
-
-// The window a navigation entry opens; -1 for entries that open none.
-int windowKeyOfNavKey(int key)
-{
-    switch (key) {
-    case RivuletWindow::ReleasesCohortsItem:
-        return RivuletWindow::ReleasesCohortsWindow;
-    case RivuletWindow::SitesYearsItem:
-        return RivuletWindow::SitesYearsWindow;
-    case RivuletWindow::NextDetectionsItem:
-        return RivuletWindow::NextDetectionsWindow;
-    case RivuletWindow::ModelComparisonItem:
-        return RivuletWindow::ModelComparisonWindow;
-    case RivuletWindow::GraphicalResultsItem:
-        return RivuletWindow::DiagramWindow;
-    case RivuletWindow::GoodnessOfFitItem:
-        return RivuletWindow::GoodnessOfFitWindow;
-    case RivuletWindow::StudyDesignItem:
-        return RivuletWindow::StudyDesignWindow;
-    default:
-        return -1;
-    }
-}
-
 // Windows that show the study's data and must go before it.
-constexpr std::array<int, 7> dataWindows = {
-    RivuletWindow::DiagramWindow,         RivuletWindow::NextDetectionsWindow,
-    RivuletWindow::ReleasesCohortsWindow, RivuletWindow::SitesYearsWindow,
-    RivuletWindow::ModelComparisonWindow, RivuletWindow::GoodnessOfFitWindow,
-    RivuletWindow::StudyDesignWindow};
+constexpr std::array<View, 7> dataWindows = {
+    View::Diagram,         View::NextDetections, View::ReleasesCohorts, View::SitesYears,
+    View::ModelComparison, View::GoodnessOfFit,  View::StudyDesign};
 
-int reportTypeOfNavKey(int key)
+ModelDocuments::Kind documentKind(ReportKind kind)
 {
-    switch (key) {
-    case RivuletWindow::SurvivalReportItem:
-        return RivuletWindow::SurvivalReport;
-    case RivuletWindow::CaptureReportItem:
-        return RivuletWindow::CaptureReport;
-    case RivuletWindow::PerformanceReportItem:
-        return RivuletWindow::PerformanceReport;
+    switch (kind) {
+    case ReportKind::Survival:
+        return ModelDocuments::Kind::Survival;
+    case ReportKind::Capture:
+        return ModelDocuments::Kind::Capture;
     default:
-        return -1;
+        return ModelDocuments::Kind::Performance;
     }
+}
+
+bool isModelReport(ReportKind kind)
+{
+    return std::find(modelReportKinds.begin(), modelReportKinds.end(), kind) !=
+           modelReportKinds.end();
 }
 
 } // namespace
-
-int RivuletWindow::modelKey(const EquatingScheme& scheme)
-{
-    for (std::size_t i = 0; i < modelKeys.size(); ++i) {
-        if (modelKeys[i] == scheme)
-            return FirstModelKey + static_cast<int>(i);
-    }
-    return -1;
-}
-
-EquatingScheme RivuletWindow::schemeOfKey(int key)
-{
-    const int index = key - FirstModelKey;
-    if (index < 0 || index >= static_cast<int>(modelKeys.size()))
-        return {};
-    return modelKeys[static_cast<std::size_t>(index)];
-}
 
 RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent,
                              const QString& name, Qt::WindowFlags flags,
                              const QString& sitesConfigPath)
     : lum::LumMainWindow(parent, name, flags, 0x6000000), splash_(splash),
       mock_(settings().value(RivuletSettings::MockInput).toBool()),
-      sampleFolder_(AppStartup::sampleStudyFolder())
+      sampleFolder_(AppStartup::sampleStudyFolder()), navigation_(*this, nav::standard())
 {
     updateProgressDialog_ = new QProgressDialog(this);
     updateProgressDialog_->setWindowTitle(name);
@@ -174,23 +116,26 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
     progressDialog()->setAutoClose(false);
 
-    connect(addAction(HelpMenu, ShowSplashAction, QStringLiteral("Show Initial Startup Window")),
+    connect(addAction(MenuId::Help, AppAction::ShowSplash,
+                      QStringLiteral("Show Initial Startup Window")),
             &QAction::triggered, this, &RivuletWindow::onShowSplashScreen);
-    addMenu(EditMenu, QStringLiteral("&Edit"), ViewMenu);
-    connect(addAction(EditMenu, SettingsAction, QStringLiteral("Settings")), &QAction::triggered,
-            this, &RivuletWindow::showSettingsWidget);
-    action(SettingsAction)->setShortcut(QKeySequence::Preferences);
-    addMenu(DataMenu, QStringLiteral("&Data"), EditMenu);
-    connect(addAction(DataMenu, OpenSampleAction, QStringLiteral("Open the Sample Study")),
-            &QAction::triggered, this, &RivuletWindow::openSampleStudy);
+    addMenu(AppMenu::Edit, QStringLiteral("&Edit"), MenuId::View);
+    connect(addAction(AppMenu::Edit, AppAction::Settings, QStringLiteral("Settings")),
+            &QAction::triggered, this, &RivuletWindow::showSettingsWidget);
+    action(AppAction::Settings)->setShortcut(QKeySequence::Preferences);
+    addMenu(AppMenu::Data, QStringLiteral("&Data"), AppMenu::Edit);
+    connect(
+        addAction(AppMenu::Data, AppAction::OpenSample, QStringLiteral("Open the Sample Study")),
+        &QAction::triggered, this, &RivuletWindow::openSampleStudy);
     // Simulated counts have no observations to load.
-    action(OpenSampleAction)->setVisible(!mock_ && !sampleFolder_.isEmpty());
-    menu(DataMenu)->addSeparator();
-    connect(addAction(DataMenu, ClearAllDataAction, QStringLiteral("Clear All Data")),
+    action(AppAction::OpenSample)->setVisible(!mock_ && !sampleFolder_.isEmpty());
+    menu(AppMenu::Data)->addSeparator();
+    connect(addAction(AppMenu::Data, AppAction::ClearAllData, QStringLiteral("Clear All Data")),
             &QAction::triggered, this, &RivuletWindow::onReset);
 
-    action(SaveAction)->setVisible(false);
-    for (int id : {PrintAction, PrintPreviewAction, SaveAsAction, SaveToCsvAction})
+    action(ActionId::Save)->setVisible(false);
+    for (ActionId id :
+         {ActionId::Print, ActionId::PrintPreview, ActionId::SaveAs, ActionId::SaveToCsv})
         setActionEnabled(id, false);
 
     reportRunner_ = std::make_unique<lum::ThreadRunner>();
@@ -232,11 +177,11 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
                                                           nullptr, reportRunner_.get());
     summary->setName(summary->reportTitle());
     releaseSummaryReport_ = summary.get();
-    addReport(ReleaseSummaryType, std::move(summary));
+    addReport(ReportKind::ReleaseSummary, std::move(summary));
     auto* dock = new QDockWidget(QStringLiteral("Releases Summary"), this);
     dock->setObjectName(QStringLiteral("releasesSummaryDock"));
     dock->setWidget(lum::ReportViewers::of(*releaseSummaryReport_).textWidget());
-    addDock(ReleasesSummaryDock, dock, Qt::RightDockWidgetArea);
+    addDock(AppDock::ReleasesSummary, dock, Qt::RightDockWidgetArea);
     // Room for the item names and the summary's four columns; the document area keeps the rest.
     // The panel as wide as its longest entry (in the desktop's font), no wider.
     int navigationWidth = 410;
@@ -244,7 +189,7 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
         navView()->resizeColumnToContents(0);
         navigationWidth = std::max(300, navView()->columnWidth(0) + 40);
     }
-    resizeDocks({this->dock(NavigationDock), dock}, {navigationWidth, 270}, Qt::Horizontal);
+    resizeDocks({this->dock(DockId::Navigation), dock}, {navigationWidth, 270}, Qt::Horizontal);
     resizeDocks({outputDock()}, {170}, Qt::Vertical);
     // The docks as the user left them, over the defaults above.
     const QByteArray docks = settings().value(RivuletSettings::StateMainWindow).toByteArray();
@@ -269,112 +214,46 @@ RivuletWindow::~RivuletWindow()
     }
     runner().disconnect(this);
     // Reports and windows read the study and the model tree; they go first.
-    for (int type : modelReportTypes)
-        removeReport(type);
-    removeReport(ReleaseSummaryType);
-    removeReport(ModelAverageReportType);
-    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(GoodnessOfFitWindow)))
+    for (ReportKind kind : modelReportKinds)
+        removeReport(kind);
+    removeReport(ReportKind::ReleaseSummary);
+    removeReport(ReportKind::ModelAverage);
+    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(View::GoodnessOfFit)))
         gof->stop();
-    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(StudyDesignWindow)))
+    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(View::StudyDesign)))
         design->stop();
-    for (int key : dataWindows)
-        deleteSubWindow(key);
+    for (View view : dataWindows)
+        deleteSubWindow(view);
+}
+
+NavState RivuletWindow::navState(bool idle) const
+{
+    NavState state;
+    state.mock = mock_;
+    state.diagnostics = settings().value(RivuletSettings::DiagnosticsEnabled).toBool();
+    state.expert = settings().value(RivuletSettings::UiExpertMode).toBool();
+    state.idle = idle;
+    state.hasData = hasData_;
+    state.modelSelected = currentModel_.has_value();
+    state.fitted = !study_->results().isEmpty();
+    return state;
 }
 
 void RivuletWindow::buildNavigation()
 {
-    clearNav();
-    const bool diagnostics =
-        mock_ || settings().value(RivuletSettings::DiagnosticsEnabled).toBool();
-    const bool expert = settings().value(RivuletSettings::UiExpertMode).toBool();
-    QMenu* data = menu(DataMenu);
-    QMenu* windows = menu(WindowMenu);
+    navigation_.build(navState(false), study_->catalogue(), currentModel_);
+}
 
-    addNavItem(DataHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Data"), nullptr);
-    if (mock_) {
-        addNavItem(LoadSimulatedDataItem, lum::NavPanelItem::ActionType,
-                   QStringLiteral("Load Simulated Data"), navItem(DataHeading), data);
-    } else {
-        addNavItem(LoadObservationsItem, lum::NavPanelItem::ActionType,
-                   QStringLiteral("Load Observations"), navItem(DataHeading), data);
-        addNavItem(LoadAgeDataItem, lum::NavPanelItem::ActionType, QStringLiteral("Load Age Data"),
-                   navItem(DataHeading), data);
-    }
-    addNavItem(ConfigurationHeading, lum::NavPanelItem::HeadingType,
-               QStringLiteral("Configuration"), nullptr);
-    addNavItem(ReleasesCohortsItem, lum::NavPanelItem::ActionType,
-               QStringLiteral("Releases and Cohorts Configuration"), navItem(ConfigurationHeading),
-               data);
-    addNavItem(SitesYearsItem, lum::NavPanelItem::ActionType,
-               QStringLiteral("Sites and Years Configuration"), navItem(ConfigurationHeading),
-               data);
-    if (diagnostics) {
-        addNavItem(DiagnosticsHeading, lum::NavPanelItem::HeadingType,
-                   QStringLiteral("Diagnostic Tools"), nullptr);
-        addNavItem(NextDetectionsItem, lum::NavPanelItem::ActionType,
-                   QStringLiteral("Next Detections"), navItem(DiagnosticsHeading), data);
-        addNavItem(SaveNextDetectionsItem, lum::NavPanelItem::ActionType,
-                   QStringLiteral("Save Next Detections"), navItem(DiagnosticsHeading), data);
-        addNavItem(StudyDesignItem, lum::NavPanelItem::ActionType, QStringLiteral("Study Design"),
-                   navItem(DiagnosticsHeading), windows);
-    }
-    addNavItem(EstimationHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Estimation"),
-               nullptr);
-    addNavItem(FitAllModelsItem, lum::NavPanelItem::ActionType, QStringLiteral("Fit All Models"),
-               navItem(EstimationHeading), data);
-    if (expert) {
-        addNavItem(ModelSelectionHeading, lum::NavPanelItem::HeadingType,
-                   QStringLiteral("Model Selection"), nullptr);
-        lum::NavPanelItem* heading = navItem(ModelSelectionHeading);
-        QString headingText;
-        for (const auto& definition : study_->catalogue().definitionItems()) {
-            const int key = modelKey(definition->scheme());
-            if (key < 0)
-                continue;
-            if (definition->isHeading()) {
-                headingText = definition->description();
-                lum::NavPanelItem* item = addNavItem(key, lum::NavPanelItem::HeadingType,
-                                                     headingText, navItem(ModelSelectionHeading));
-                item->setToolTip(headingText);
-                heading = item;
-            } else {
-                lum::NavPanelItem* item = addNavItem(
-                    key, lum::NavPanelItem::ActionType,
-                    definition->name() + QStringLiteral(": ") + definition->description(), heading);
-                item->setToolTip(headingText + QStringLiteral(", ") + definition->description());
-                item->setSelected(key == currentModelKey_);
-            }
-        }
-    }
-    addNavItem(ResultsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Results"), nullptr);
-    addNavItem(ModelComparisonItem, lum::NavPanelItem::ActionType,
-               QStringLiteral("Model Comparison"), navItem(ResultsHeading), windows);
-    addNavItem(GraphicalResultsItem, lum::NavPanelItem::ActionType,
-               QStringLiteral("Graphical Results"), navItem(ResultsHeading), windows);
-    addNavItem(GoodnessOfFitItem, lum::NavPanelItem::ActionType, QStringLiteral("Goodness of Fit"),
-               navItem(ResultsHeading), windows);
-    addNavItem(ReportsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Reports"),
-               navItem(ResultsHeading));
-    for (int type : modelReportTypes) {
-        const int key = type == SurvivalReport  ? SurvivalReportItem
-                        : type == CaptureReport ? CaptureReportItem
-                                                : PerformanceReportItem;
-        addNavItem(key, lum::NavPanelItem::ReportType, RivuletReport::reportTitle(type),
-                   navItem(ReportsHeading), windows);
-    }
-    addNavItem(ModelAverageReportItem, lum::NavPanelItem::ReportType,
-               RivuletReport::reportTitle(RivuletReport::ModelAverageKind), navItem(ReportsHeading),
-               windows);
-    // Keys for the steps of every study: load, fit, compare.
-    const std::pair<int, QKeySequence> shortcuts[] = {
-        {LoadObservationsItem, QKeySequence(Qt::CTRL | Qt::Key_L)},
-        {LoadSimulatedDataItem, QKeySequence(Qt::CTRL | Qt::Key_L)},
-        {FitAllModelsItem, QKeySequence(Qt::Key_F5)},
-        {ModelComparisonItem, QKeySequence(Qt::CTRL | Qt::Key_M)}};
-    for (const auto& [key, sequence] : shortcuts) {
-        if (lum::NavPanelItem* item = navItem(key))
-            item->setShortcut(sequence);
-    }
+void RivuletWindow::openEntry(const NavEntry& entry)
+{
+    if (entry.open)
+        entry.open(*this);
+}
+
+void RivuletWindow::addNavEntry(const NavEntry& entry)
+{
+    navigation_.add(entry);
+    onUiSettingsChanged();
 }
 
 void RivuletWindow::setActionsEnabled(bool enable)
@@ -383,90 +262,28 @@ void RivuletWindow::setActionsEnabled(bool enable)
         onUiSettingsChanged();
         return;
     }
-    const auto set = [this](int key, bool on) {
-        if (lum::NavPanelItem* item = navItem(key))
-            setEnabledRecursive(item, on);
-    };
-    // Children first would be undone by their heading; headings first, then their entries.
-    set(DataHeading, enable);
-    set(mock_ ? LoadSimulatedDataItem : LoadObservationsItem, enable);
-    const bool loaded = enable && hasData_;
-    setActionEnabled(ClearAllDataAction, loaded);
-    setActionEnabled(OpenSampleAction, enable);
-    for (int key :
-         {LoadAgeDataItem, ConfigurationHeading, ReleasesCohortsItem, SitesYearsItem,
-          DiagnosticsHeading, NextDetectionsItem, SaveNextDetectionsItem, EstimationHeading,
-          FitAllModelsItem, ResultsHeading, ModelSelectionHeading, ReportsHeading})
-        set(key, loaded);
-    if (settings().value(RivuletSettings::UiExpertMode).toBool()) {
-        for (const auto& definition : study_->catalogue().definitionItems()) {
-            const int key = modelKey(definition->scheme());
-            if (definition->isHeading())
-                set(key, loaded);
-            else
-                set(key, enable && modelTree_->isEstimated(definition->scheme()));
-        }
-    }
-    const bool selected = enable && currentModelKey_ != NoModelKey;
-    set(ModelComparisonItem, selected);
-    set(GraphicalResultsItem, selected);
-    for (int key : {SurvivalReportItem, CaptureReportItem, PerformanceReportItem})
-        set(key, selected && hasData_);
-    set(ModelAverageReportItem, enable && !study_->results().isEmpty());
-    // It takes a fitted model as the truth.
-    set(StudyDesignItem, enable && !study_->results().isEmpty());
-    // It fits its own model, so it needs the data only.
-    set(GoodnessOfFitItem, loaded);
+    setActionEnabled(AppAction::ClearAllData, enable && hasData_);
+    setActionEnabled(AppAction::OpenSample, enable);
+    navigation_.enable(navState(enable), [this](const EquatingScheme& model) {
+        return modelTree_->isEstimated(model);
+    });
     // Headings stay black; their entries show the state.
     updateNav();
 }
 
-void RivuletWindow::onNavItemOpened(int key)
+void RivuletWindow::openView(View view)
 {
-    const int type = reportTypeOfNavKey(key);
-    if (type >= 0) {
-        showReportSubWindow(type);
-        return;
-    }
-    if (key == ModelAverageReportItem) {
-        showModelAverageReport();
-        return;
-    }
-    const int windowKey = windowKeyOfNavKey(key);
-    if (windowKey >= 0) {
-        createWindow(windowKey);
-        prepareWindow(windowKey);
-        // Choices left unapplied when the window was last shown are forgotten.
-        if (auto* releases =
-                qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(ReleasesCohortsWindow));
-            releases && windowKey == ReleasesCohortsWindow)
-            releases->reload();
-        showSubWindow(windowKey);
-        return;
-    }
-    switch (key) {
-    case LoadObservationsItem:
-        loadObservations();
-        return;
-    case LoadAgeDataItem:
-        loadAgeData();
-        return;
-    case LoadSimulatedDataItem:
-        loadSimulatedData();
-        return;
-    case FitAllModelsItem:
-        fitAllModels();
-        return;
-    case SaveNextDetectionsItem:
-        saveNextDetections();
-        return;
-    default:
-        selectModel(key);
-        updateNav();
-    }
+    createWindow(view);
+    prepareWindow(view);
+    // Choices left unapplied when the window was last shown are forgotten.
+    if (auto* releases =
+            qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(View::ReleasesCohorts));
+        releases && view == View::ReleasesCohorts)
+        releases->reload();
+    showSubWindow(view);
 }
 
-void RivuletWindow::startJob(std::unique_ptr<lum::ThreadRunnable> job, RunKind kind)
+void RivuletWindow::startJob(std::unique_ptr<lum::ThreadRunnable> job, Run kind)
 {
     // The previous job's thread has finished (finishRun waited for it).
     job_ = std::move(job);
@@ -484,23 +301,25 @@ void RivuletWindow::finishRun()
 
 void RivuletWindow::dropResultWindows()
 {
-    deleteSubWindow(DiagramWindow);
-    deleteSubWindow(ModelComparisonWindow);
+    deleteSubWindow(View::Diagram);
+    deleteSubWindow(View::ModelComparison);
     // Its figures are those of the data it ran on; a run still going is stopped now, before the
     // data change under it.
-    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(GoodnessOfFitWindow)))
+    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(View::GoodnessOfFit)))
         gof->stop();
-    deleteSubWindow(GoodnessOfFitWindow);
+    deleteSubWindow(View::GoodnessOfFit);
     // It runs on the results, which are about to go.
-    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(StudyDesignWindow)))
+    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(View::StudyDesign)))
         design->stop();
-    deleteSubWindow(StudyDesignWindow);
-    for (int type : modelReportTypes)
-        removeReport(type);
-    removeReport(ModelAverageReportType);
-    if (lum::NavPanelItem* item = navItem(currentModelKey_))
-        navModel()->setItemSelected(item, false);
-    currentModelKey_ = NoModelKey;
+    deleteSubWindow(View::StudyDesign);
+    for (ReportKind kind : modelReportKinds)
+        removeReport(kind);
+    removeReport(ReportKind::ModelAverage);
+    if (currentModel_) {
+        if (lum::NavPanelItem* item = navItem(*currentModel_))
+            navModel()->setItemSelected(item, false);
+    }
+    currentModel_.reset();
     selectedModelItem_ = nullptr;
 }
 
@@ -533,7 +352,7 @@ void RivuletWindow::loadObservations()
     loader_ = &job->job();
     loader_->setSitesConfigRemedy(QStringLiteral(
         "Choose a sites configuration file in Edit > Settings > Sites Configuration."));
-    startJob(std::move(job), LoadRun);
+    startJob(std::move(job), Run::Load);
 }
 
 QString RivuletWindow::sitesConfigProblem() const
@@ -586,8 +405,8 @@ void RivuletWindow::rememberSitesConfig(const QString& path)
 
 void RivuletWindow::setConfigurationWindowsEnabled(bool enabled)
 {
-    for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
-        if (QWidget* widget = windowWidget(key))
+    for (View view : {View::ReleasesCohorts, View::SitesYears}) {
+        if (QWidget* widget = windowWidget(view))
             widget->setEnabled(enabled);
     }
 }
@@ -643,7 +462,7 @@ void RivuletWindow::startAgesJob(const QString& path)
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     showProgressDialog();
-    startJob(actions_->loadAges(path), AgesRun);
+    startJob(actions_->loadAges(path), Run::Ages);
 }
 
 void RivuletWindow::openSampleStudy()
@@ -659,8 +478,8 @@ void RivuletWindow::openSampleStudy()
     const QDir folder(sampleFolder_);
     setActionsEnabled(false);
     dropResultWindows();
-    closeSubWindow(ReleasesCohortsWindow);
-    closeSubWindow(SitesYearsWindow);
+    closeSubWindow(View::ReleasesCohorts);
+    closeSubWindow(View::SitesYears);
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     progressDialog()->setLabelText(QStringLiteral("Loading the sample study..."));
@@ -669,7 +488,7 @@ void RivuletWindow::openSampleStudy()
     study_->setSitesConfigPath(folder.filePath(QStringLiteral("sites_config.txt")));
     pendingAgesFile_ = folder.filePath(QStringLiteral("ages.csv"));
     startJob(actions_->loadObservations(folder.filePath(QStringLiteral("observations.csv"))),
-             LoadRun);
+             Run::Load);
 }
 
 void RivuletWindow::startUpdate()
@@ -677,7 +496,7 @@ void RivuletWindow::startUpdate()
     // Results belong to the data they were fitted on.
     dropResultWindows();
     // The counts it shows are about to be derived again.
-    deleteSubWindow(NextDetectionsWindow);
+    deleteSubWindow(View::NextDetections);
     // The configuration views read the summary the update rewrites: no edits, no tab
     // changes until it is done.
     setConfigurationWindowsEnabled(false);
@@ -691,7 +510,7 @@ void RivuletWindow::startUpdate()
         updateProgressDialog_->setRange(0, 0);
         updateProgressDialog_->show();
     }
-    startJob(actions_->update(), UpdateRun);
+    startJob(actions_->update(), Run::Update);
 }
 
 void RivuletWindow::onUpdateComplete()
@@ -705,17 +524,17 @@ void RivuletWindow::onUpdateComplete()
     releaseSummaryReport_->run();
     releaseSummaryReport_->updateText();
     if (auto* sitesYears =
-            qobject_cast<ConfigSitesYearsWidgetBase*>(windowWidget(SitesYearsWindow))) {
+            qobject_cast<ConfigSitesYearsWidgetBase*>(windowWidget(View::SitesYears))) {
         sitesYears->rebuildTabs();
         sitesYears->setEnabled(true);
     }
     if (auto* releases =
-            qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(ReleasesCohortsWindow))) {
+            qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(View::ReleasesCohorts))) {
         releases->reload();
         releases->setEnabled(true);
     }
     modelTree_->rebuild();
-    currentModelKey_ = NoModelKey;
+    currentModel_.reset();
     selectedModelItem_ = nullptr;
     buildNavigation();
     setActionsEnabled(true);
@@ -737,23 +556,23 @@ void RivuletWindow::fitAllModels()
     out(QStringLiteral("========================"));
     onRunProgressStatus(QStringLiteral("Estimating ..."));
     showProgressDialog();
-    startJob(actions_->fit({}), EstimationRun);
+    startJob(actions_->fit({}), Run::Estimation);
 }
 
 void RivuletWindow::onRunComplete()
 {
     finishRun();
     stopProgress();
-    const int kind = runKind_;
-    runKind_ = NoRun;
+    const Run kind = runKind_;
+    runKind_ = Run::None;
     switch (kind) {
-    case LoadRun:
+    case Run::Load:
         loader_ = nullptr;
         hasData_ = true;
         out(QStringLiteral("Observation data loaded."));
         // The configuration windows show the study that has been replaced.
-        closeSubWindow(ReleasesCohortsWindow);
-        closeSubWindow(SitesYearsWindow);
+        closeSubWindow(View::ReleasesCohorts);
+        closeSubWindow(View::SitesYears);
         if (!pendingAgesFile_.isEmpty()) {
             // The update follows the ages, which give the tags their cohorts.
             startAgesJob(std::exchange(pendingAgesFile_, QString()));
@@ -761,24 +580,24 @@ void RivuletWindow::onRunComplete()
         }
         startUpdate();
         return;
-    case AgesRun:
+    case Run::Ages:
         hasAgeData_ = true;
         out(QStringLiteral("Age data loaded."));
         // Cohorts come from the ages: the derived data follow them.
         startUpdate();
         return;
-    case UpdateRun:
+    case Run::Update:
         onUpdateComplete();
         return;
-    case EstimationRun:
+    case Run::Estimation:
         out(QStringLiteral("Model estimation complete."));
         processEstimationResults();
         if (!study_->results().isEmpty()) {
-            createWindow(ModelComparisonWindow);
-            showSubWindow(ModelComparisonWindow);
+            createWindow(View::ModelComparison);
+            showSubWindow(View::ModelComparison);
         }
         break;
-    case SaveNextDetectionsRun:
+    case Run::SaveNextDetections:
         settings().setValue(
             RivuletSettings::DiagDir,
             pendingNextDetectionsFile_.left(pendingNextDetectionsFile_.lastIndexOf(
@@ -797,23 +616,23 @@ void RivuletWindow::onRunComplete()
 }
 
 // Closes the progress of the run that ended and says which kind it was.
-int RivuletWindow::endRun()
+RivuletWindow::Run RivuletWindow::endRun()
 {
     finishRun();
     stopProgress();
     updateProgressDialog_->hide();
     // The ages of observations that did not load would belong to the study kept instead.
     pendingAgesFile_.clear();
-    const int kind = runKind_;
-    runKind_ = NoRun;
+    const Run kind = runKind_;
+    runKind_ = Run::None;
     return kind;
 }
 
 void RivuletWindow::onRunTerminated()
 {
-    const int kind = endRun();
+    const Run kind = endRun();
     switch (kind) {
-    case LoadRun: {
+    case Run::Load: {
         // A cancel that comes after the data were stored is too late to undo them.
         const bool stored = loader_ && !loader_->failed() && loader_->summary().rows > 0;
         loader_ = nullptr;
@@ -821,8 +640,8 @@ void RivuletWindow::onRunTerminated()
             warn(QStringLiteral("Cancel came after the new study was stored: the study now "
                                 "holds the loaded data, and is being brought up to date."));
             hasData_ = true;
-            closeSubWindow(ReleasesCohortsWindow);
-            closeSubWindow(SitesYearsWindow);
+            closeSubWindow(View::ReleasesCohorts);
+            closeSubWindow(View::SitesYears);
             startUpdate();
             return;
         }
@@ -830,7 +649,7 @@ void RivuletWindow::onRunTerminated()
         setConfigurationWindowsEnabled(true);
         break;
     }
-    case AgesRun: {
+    case Run::Ages: {
         const auto* ages = dynamic_cast<const StudyJob<AgeDataLoader>*>(job_.get());
         if (ages && ages->storedDespiteCancel()) {
             hasAgeData_ = true;
@@ -842,13 +661,13 @@ void RivuletWindow::onRunTerminated()
         warn(QStringLiteral("Load Age Data canceled; the stored study is unchanged."));
         break;
     }
-    case EstimationRun:
+    case Run::Estimation:
         warn(QStringLiteral("Model estimation canceled."));
         break;
-    case UpdateRun:
+    case Run::Update:
         warn(QStringLiteral("Update canceled; the derived data may not match the stored data."));
-        for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
-            if (QWidget* widget = windowWidget(key))
+        for (View view : {View::ReleasesCohorts, View::SitesYears}) {
+            if (QWidget* widget = windowWidget(view))
                 widget->setEnabled(true);
         }
         break;
@@ -860,22 +679,22 @@ void RivuletWindow::onRunTerminated()
 
 void RivuletWindow::onRunFailed(int, const QString&)
 {
-    const int kind = endRun();
+    const Run kind = endRun();
     switch (kind) {
-    case LoadRun:
+    case Run::Load:
         loader_ = nullptr;
         // The load rolled back: the derived data, the results and the windows showing them
         // still match the stored study.
         warn(QStringLiteral("Load Data failed; the stored study is unchanged."));
         setConfigurationWindowsEnabled(true);
         break;
-    case AgesRun:
+    case Run::Ages:
         warn(QStringLiteral("Load Age Data failed; the stored ages are unchanged."));
         break;
-    case EstimationRun:
+    case Run::Estimation:
         warn(QStringLiteral("Model estimation failed."));
         break;
-    case UpdateRun:
+    case Run::Update:
         onUpdateComplete();
         return;
     default:
@@ -890,13 +709,13 @@ void RivuletWindow::onRunStatus(const QString& text)
     // One large model can take most of a run: the progress says which one is being fitted.
     static const QString fitting = QStringLiteral("Fitting model ");
     const QString line = text.trimmed();
-    if (runKind_ == EstimationRun && line.startsWith(fitting))
+    if (runKind_ == Run::Estimation && line.startsWith(fitting))
         progressDialog()->setLabelText(line + QStringLiteral("..."));
 }
 
 void RivuletWindow::onRunError(const QString& text)
 {
-    if (runKind_ == SaveNextDetectionsRun) {
+    if (runKind_ == Run::SaveNextDetections) {
         err(text);
         prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
                        QStringLiteral("Unable to open file \"%1\" for writing.")
@@ -924,7 +743,7 @@ void RivuletWindow::processEstimationResults()
     }
     markBestModel();
     if (const ModelEstimateItem* best = modelTree_->best())
-        selectModel(modelKey(best->key()));
+        selectModel(best->key());
 }
 
 void RivuletWindow::markBestModel()
@@ -935,16 +754,16 @@ void RivuletWindow::markBestModel()
         ModelSelectionCriterion::fromSettings(), ModelSelectionCriterion::countFromSettings())));
 }
 
-void RivuletWindow::selectModel(int key)
+void RivuletWindow::selectModel(const EquatingScheme& model)
 {
-    if (currentModelKey_ != NoModelKey) {
-        if (lum::NavPanelItem* previous = navItem(currentModelKey_))
+    if (currentModel_) {
+        if (lum::NavPanelItem* previous = navItem(*currentModel_))
             navModel()->setItemSelected(previous, false);
     }
-    currentModelKey_ = key;
-    if (lum::NavPanelItem* item = navItem(key))
+    currentModel_ = model;
+    if (lum::NavPanelItem* item = navItem(model))
         navModel()->setItemSelected(item, true);
-    selectedModelItem_ = modelTree_->findRow(schemeOfKey(key));
+    selectedModelItem_ = modelTree_->findRow(model);
     if (selectedModelItem_ && selectedModelItem_->isEstimated())
         modelTree_->setSelected(selectedModelItem_);
     onPrecisionSettingsChanged();
@@ -952,9 +771,9 @@ void RivuletWindow::selectModel(int key)
     setActionsEnabled(true);
 }
 
-ModelReport* RivuletWindow::modelReport(int type) const
+ModelReport* RivuletWindow::modelReport(ReportKind kind) const
 {
-    return qobject_cast<ModelReport*>(report(type));
+    return qobject_cast<ModelReport*>(report(kind));
 }
 
 void RivuletWindow::setReportedModel(ModelReport& report) const
@@ -966,38 +785,27 @@ void RivuletWindow::setReportedModel(ModelReport& report) const
         report.clearModel();
 }
 
-lum::QtReport* RivuletWindow::ensureReport(int type)
+lum::QtReport* RivuletWindow::ensureReport(ReportKind kind)
 {
-    if (lum::QtReport* existing = report(type))
+    if (lum::QtReport* existing = report(kind))
         return existing;
-    ModelDocuments::Kind kind = ModelDocuments::Kind::Performance;
-    switch (type) {
-    case SurvivalReport:
-        kind = ModelDocuments::Kind::Survival;
-        break;
-    case CaptureReport:
-        kind = ModelDocuments::Kind::Capture;
-        break;
-    case PerformanceReport:
-        break;
-    default:
+    if (!isModelReport(kind))
         return nullptr;
-    }
-    auto created =
-        std::make_unique<ModelReport>(kind, study_->releases(), study_->sites(), study_->years(),
-                                      study_->summary(), nullptr, reportRunner_.get());
+    auto created = std::make_unique<ModelReport>(documentKind(kind), study_->releases(),
+                                                 study_->sites(), study_->years(),
+                                                 study_->summary(), nullptr, reportRunner_.get());
     created->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
                            settings().value(RivuletSettings::PrecisionErr).toInt());
     created->setName(created->reportTitle());
     setReportedModel(*created);
     ModelReport* made = created.get();
-    addReport(type, std::move(created));
+    addReport(kind, std::move(created));
     return made;
 }
 
-void RivuletWindow::showReportSubWindow(int type)
+void RivuletWindow::showReport(ReportKind kind)
 {
-    auto* shown = qobject_cast<ModelReport*>(ensureReport(type));
+    auto* shown = qobject_cast<ModelReport*>(ensureReport(kind));
     if (!shown)
         return;
     setReportedModel(*shown);
@@ -1006,28 +814,27 @@ void RivuletWindow::showReportSubWindow(int type)
     if (reportRunner_->isRunning())
         reportRunner_->wait();
     shown->run();
-    const int windowKey = windowKeyOfReport(type);
-    if (!subWindow(windowKey)) {
-        QMdiSubWindow* window = addReportWindow(type, windowKey);
+    if (!subWindow(kind)) {
+        QMdiSubWindow* window = addReportWindow(kind, kind);
         window->setWindowTitle(shown->name());
         window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
         setGeometryInsideArea(window, QRect(100, 100, 600, 400));
     }
     shown->updateText();
-    showSubWindow(windowKey);
-    updateReportActions(subWindow(windowKey));
+    showSubWindow(kind);
+    updateReportActions(subWindow(kind));
 }
 
 void RivuletWindow::showModelAverageReport()
 {
-    auto* shown = qobject_cast<ModelAverageReport*>(report(ModelAverageReportType));
+    auto* shown = qobject_cast<ModelAverageReport*>(report(ReportKind::ModelAverage));
     if (!shown) {
         auto created = std::make_unique<ModelAverageReport>(
             study_->releases(), study_->sites(), study_->years(), study_->catalogue(),
             study_->summary(), study_->nextDetections(), study_->results(), reportRunner_.get());
         created->setName(created->reportTitle());
         shown = created.get();
-        addReport(ModelAverageReportType, std::move(created));
+        addReport(ReportKind::ModelAverage, std::move(created));
     }
     shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
                          settings().value(RivuletSettings::PrecisionErr).toInt());
@@ -1035,30 +842,30 @@ void RivuletWindow::showModelAverageReport()
     if (reportRunner_->isRunning())
         reportRunner_->wait();
     shown->run();
-    if (!subWindow(ModelAverageReportWindow)) {
-        QMdiSubWindow* window = addReportWindow(ModelAverageReportType, ModelAverageReportWindow);
+    if (!subWindow(ReportKind::ModelAverage)) {
+        QMdiSubWindow* window = addReportWindow(ReportKind::ModelAverage, ReportKind::ModelAverage);
         window->setWindowTitle(shown->name());
         window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
         setGeometryInsideArea(window, QRect(100, 100, 760, 400));
     }
     shown->updateText();
-    showSubWindow(ModelAverageReportWindow);
-    updateReportActions(subWindow(ModelAverageReportWindow));
+    showSubWindow(ReportKind::ModelAverage);
+    updateReportActions(subWindow(ReportKind::ModelAverage));
 }
 
 void RivuletWindow::onPrecisionSettingsChanged()
 {
-    prepareWindow(DiagramWindow);
+    prepareWindow(View::Diagram);
     const int estimates = settings().value(RivuletSettings::PrecisionEst).toInt();
     const int errors = settings().value(RivuletSettings::PrecisionErr).toInt();
     QList<lum::ThreadRunnable*> visible;
-    for (int type : modelReportTypes) {
-        ModelReport* shown = modelReport(type);
+    for (ReportKind kind : modelReportKinds) {
+        ModelReport* shown = modelReport(kind);
         if (!shown)
             continue;
         shown->setPrecisions(estimates, errors);
         setReportedModel(*shown);
-        QMdiSubWindow* window = subWindow(windowKeyOfReport(type));
+        QMdiSubWindow* window = subWindow(kind);
         if (window && window->isVisible())
             visible << shown;
         else
@@ -1075,19 +882,19 @@ void RivuletWindow::onPrecisionSettingsChanged()
 void RivuletWindow::onReportComplete()
 {
     for (lum::ThreadRunnable* job : reportRunner_->runnables()) {
-        for (int type : modelReportTypes) {
-            if (report(type) != job)
+        for (ReportKind kind : modelReportKinds) {
+            if (report(kind) != job)
                 continue;
-            report(type)->updateText();
-            showSubWindow(windowKeyOfReport(type));
+            report(kind)->updateText();
+            showSubWindow(kind);
         }
     }
 }
 
 void RivuletWindow::updateWidgets()
 {
-    for (int key : dataWindows)
-        prepareWindow(key);
+    for (View view : dataWindows)
+        prepareWindow(view);
 }
 
 void RivuletWindow::updateConfiguration()
@@ -1097,11 +904,11 @@ void RivuletWindow::updateConfiguration()
     startUpdate();
 }
 
-void RivuletWindow::createWindow(int key)
+void RivuletWindow::createWindow(View key)
 {
     if (subWindow(key))
         return;
-    if (key == ModelComparisonWindow) {
+    if (key == View::ModelComparison) {
         auto* view = new QTableView;
         view->setWindowTitle(QStringLiteral("Model Comparison"));
         view->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
@@ -1138,13 +945,13 @@ void RivuletWindow::createWindow(int key)
         if (room.height() > 0)
             height = std::min(height, room.height());
         window->setGeometry(10, 10, width, height);
-    } else if (key == GoodnessOfFitWindow) {
+    } else if (key == View::GoodnessOfFit) {
         auto* widget = new GoodnessOfFitWidget(*study_);
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
-    } else if (key == StudyDesignWindow) {
+    } else if (key == View::StudyDesign) {
         auto* widget = new StudyDesignWidget(*study_, prompts());
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 820, 760));
-    } else if (key == DiagramWindow) {
+    } else if (key == View::Diagram) {
         auto* widget = new EstimatesWidget(
             study_->releases(), study_->sites(), study_->years(), study_->summary(),
             settings().value(RivuletSettings::PrecisionEst).toInt(),
@@ -1152,16 +959,16 @@ void RivuletWindow::createWindow(int key)
             selectedModelItem_ ? selectedModelItem_->result() : nullptr);
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 660));
         connect(
-            widget, &EstimatesWidget::doneClicked, this, [this] { closeSubWindow(DiagramWindow); },
+            widget, &EstimatesWidget::doneClicked, this, [this] { closeSubWindow(View::Diagram); },
             Qt::QueuedConnection);
-    } else if (key == NextDetectionsWindow) {
+    } else if (key == View::NextDetections) {
         auto* widget = new NextDetectionsWidget(study_->releases(), study_->sites(),
                                                 study_->years(), study_->nextDetections());
         placeWindow(key, widget, QStringLiteral("Next Detections"), QRect(100, 100, 600, 400));
         connect(
             widget, &NextDetectionsWidget::doneClicked, this,
-            [this] { closeSubWindow(NextDetectionsWindow); }, Qt::QueuedConnection);
-    } else if (key == ReleasesCohortsWindow) {
+            [this] { closeSubWindow(View::NextDetections); }, Qt::QueuedConnection);
+    } else if (key == View::ReleasesCohorts) {
         // A counts file fixes its releases.
         if (mock_)
             return;
@@ -1171,8 +978,8 @@ void RivuletWindow::createWindow(int key)
                 &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
         connect(
             widget, &ConfigReleasesCohortsWidget::doneClicked, this,
-            [this] { closeSubWindow(ReleasesCohortsWindow); }, Qt::QueuedConnection);
-    } else if (key == SitesYearsWindow) {
+            [this] { closeSubWindow(View::ReleasesCohorts); }, Qt::QueuedConnection);
+    } else if (key == View::SitesYears) {
         ConfigSitesYearsWidgetBase* widget = nullptr;
         if (mock_) {
             widget = new ShowSitesYearsWidget(study_->releases(), study_->sites(), study_->years(),
@@ -1189,8 +996,8 @@ void RivuletWindow::createWindow(int key)
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
         connect(
             widget, &ConfigSitesYearsWidgetBase::doneClicked, this,
-            [this] { closeSubWindow(SitesYearsWindow); }, Qt::QueuedConnection);
-    } else if (key == SettingsWindow) {
+            [this] { closeSubWindow(View::SitesYears); }, Qt::QueuedConnection);
+    } else if (key == View::Settings) {
         auto* widget = new RivuletSettingsWidget(prompts());
         placeWindow(key, widget, QStringLiteral("Settings"), QRect(100, 100, 600, 400));
         connect(widget, &RivuletSettingsWidget::precisionSettingsChanged, this,
@@ -1201,7 +1008,7 @@ void RivuletWindow::createWindow(int key)
     }
 }
 
-void RivuletWindow::placeWindow(int key, QWidget* widget, const QString& title,
+void RivuletWindow::placeWindow(View key, QWidget* widget, const QString& title,
                                 const QRect& geometry)
 {
     QMdiSubWindow* window = createSubWindow(key, widget);
@@ -1226,13 +1033,13 @@ void RivuletWindow::setGeometryInsideArea(QMdiSubWindow* window, const QRect& ge
     window->setGeometry(placed);
 }
 
-void RivuletWindow::prepareWindow(int key)
+void RivuletWindow::prepareWindow(View key)
 {
     QMdiSubWindow* window = subWindow(key);
     if (!window)
         return;
-    if (auto* diagram = qobject_cast<EstimatesWidget*>(windowWidget(DiagramWindow));
-        diagram && key == DiagramWindow) {
+    if (auto* diagram = qobject_cast<EstimatesWidget*>(windowWidget(View::Diagram));
+        diagram && key == View::Diagram) {
         diagram->setResult(selectedModelItem_ ? selectedModelItem_->result() : nullptr);
         diagram->setPrecision(settings().value(RivuletSettings::PrecisionEst).toInt(),
                               settings().value(RivuletSettings::PrecisionErr).toInt());
@@ -1240,7 +1047,7 @@ void RivuletWindow::prepareWindow(int key)
     window->widget()->update();
 }
 
-void RivuletWindow::showWindow(int key, bool modal)
+void RivuletWindow::showWindow(View key, bool modal)
 {
     createWindow(key);
     showSubWindow(key, modal);
@@ -1248,7 +1055,7 @@ void RivuletWindow::showWindow(int key, bool modal)
 
 void RivuletWindow::showSettingsWidget()
 {
-    showWindow(SettingsWindow);
+    showWindow(View::Settings);
 }
 
 void RivuletWindow::onUiSettingsChanged()
@@ -1260,20 +1067,21 @@ void RivuletWindow::onUiSettingsChanged()
     }
     navStale_ = false;
     markBestModel();
-    const int selected = currentModelKey_;
     buildNavigation();
-    if (lum::NavPanelItem* item = navItem(selected))
-        navModel()->setItemSelected(item, true);
+    if (currentModel_) {
+        if (lum::NavPanelItem* item = navItem(*currentModel_))
+            navModel()->setItemSelected(item, true);
+    }
     setActionsEnabled(true);
 }
 
 void RivuletWindow::onSettingsDone()
 {
-    auto* widget = qobject_cast<RivuletSettingsWidget*>(windowWidget(SettingsWindow));
+    auto* widget = qobject_cast<RivuletSettingsWidget*>(windowWidget(View::Settings));
     if (widget) {
         rememberSitesConfig(widget->alternateSitesConfigFile());
     }
-    deleteSubWindow(SettingsWindow);
+    deleteSubWindow(View::Settings);
 }
 
 void RivuletWindow::onReset()
@@ -1285,8 +1093,8 @@ void RivuletWindow::onReset()
         return;
     setActionsEnabled(false);
     dropResultWindows();
-    closeSubWindow(ReleasesCohortsWindow);
-    closeSubWindow(SitesYearsWindow);
+    closeSubWindow(View::ReleasesCohorts);
+    closeSubWindow(View::SitesYears);
     QString error;
     if (!study_->clearAllData(&error)) {
         prompts().tell(this, QMessageBox::Critical, QStringLiteral("Reset"),
@@ -1309,15 +1117,18 @@ void RivuletWindow::saveNextDetections()
     }
     setActionsEnabled(false);
     pendingNextDetectionsFile_ = path;
-    startJob(actions_->saveNextDetections(path), SaveNextDetectionsRun);
+    startJob(actions_->saveNextDetections(path), Run::SaveNextDetections);
 }
 
 void RivuletWindow::doActionSaveToCsv()
 {
     QMdiSubWindow* window = activeOrFirstSubWindow();
-    const int key = keyOfSubWindow(window);
-    const bool averaged = window && key == ModelAverageReportWindow;
-    if (!window || ((key < SurvivalReportWindow || key > PerformanceReportWindow) && !averaged))
+    const std::optional<lum::WindowKey> key = keyOfSubWindow(window);
+    if (!window || !key || !key->isOf<ReportKind>())
+        return;
+    const ReportKind kind = key->as<ReportKind>();
+    const bool averaged = kind == ReportKind::ModelAverage;
+    if (!isModelReport(kind) && !averaged)
         return;
     // A name typed without an extension still makes a file that opens as CSV.
     const QString path = lum::ReportWriter::withSuffix(
@@ -1329,7 +1140,7 @@ void RivuletWindow::doActionSaveToCsv()
     QString text;
     if (averaged) {
         text = actions_->averagedEstimates(ModelSelectionCriterion::countFromSettings()).csv();
-    } else if (ModelReport* shown = modelReport(key - SurvivalReportWindow)) {
+    } else if (ModelReport* shown = modelReport(kind)) {
         // The model shown now, even when its window has not been brought up to date.
         setReportedModel(*shown);
         if (const std::optional<ReportDocument> document = shown->buildModelDocument())
