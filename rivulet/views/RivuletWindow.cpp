@@ -24,6 +24,7 @@
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
+#include "rivulet/study/StudySession.h"
 #include "rivulet/views/ConfigReleasesCohortsWidget.h"
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/EstimatesWidget.h"
@@ -109,8 +110,8 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     updateProgressDialog_->reset();
     updateProgressDialog_->hide();
 
-    study_ = std::make_unique<Study>(mock_ ? Study::CountsFile : Study::Database, rdb);
-    actions_ = std::make_unique<StudyActions>(*study_, runner());
+    session_ =
+        std::make_unique<StudySession>(mock_ ? Study::CountsFile : Study::Database, rdb, runner());
 
     setWindowTitle(QStringLiteral("Rivulet Model Estimation"));
     setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
@@ -140,11 +141,9 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
 
     reportRunner_ = std::make_unique<lum::ThreadRunner>();
     connect(reportRunner_.get(), &QThread::finished, this, &RivuletWindow::onReportComplete);
-    modelTree_ = new ModelEstimateModel(study_->catalogue(), this);
+    modelTree_ = new ModelEstimateModel(study().catalogue(), this);
     modelTree_->rebuild();
     buildNavigation();
-
-    hasData_ = study_->releases().count() > 0;
 
     const QVariant geometry = settings().value(RivuletSettings::GeomMainWindow);
     if (geometry.isNull() || geometry.toByteArray().isEmpty()) {
@@ -170,10 +169,10 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     const QString chosen = settings().value(RivuletSettings::SitesConfigChoice).toString();
     sitesConfigPath_ =
         sitesConfigPath.isEmpty() && !chosen.isEmpty() ? chosen : defaultSitesConfigPath_;
-    study_->setSitesConfigPath(sitesConfigPath_);
+    study().setSitesConfigPath(sitesConfigPath_);
 
-    auto summary = std::make_unique<ReleaseSummaryReport>(study_->releases(), study_->sites(),
-                                                          study_->years(), study_->nextDetections(),
+    auto summary = std::make_unique<ReleaseSummaryReport>(study().releases(), study().sites(),
+                                                          study().years(), study().nextDetections(),
                                                           nullptr, reportRunner_.get());
     summary->setName(summary->reportTitle());
     releaseSummaryReport_ = summary.get();
@@ -233,15 +232,15 @@ NavState RivuletWindow::navState(bool idle) const
     state.diagnostics = settings().value(RivuletSettings::DiagnosticsEnabled).toBool();
     state.expert = settings().value(RivuletSettings::UiExpertMode).toBool();
     state.idle = idle;
-    state.hasData = hasData_;
+    state.hasData = hasData();
     state.modelSelected = currentModel_.has_value();
-    state.fitted = !study_->results().isEmpty();
+    state.fitted = !study().results().isEmpty();
     return state;
 }
 
 void RivuletWindow::buildNavigation()
 {
-    navigation_.build(navState(false), study_->catalogue(), currentModel_);
+    navigation_.build(navState(false), study().catalogue(), currentModel_);
 }
 
 void RivuletWindow::openEntry(const NavEntry& entry)
@@ -262,7 +261,7 @@ void RivuletWindow::setActionsEnabled(bool enable)
         onUiSettingsChanged();
         return;
     }
-    setActionEnabled(AppAction::ClearAllData, enable && hasData_);
+    setActionEnabled(AppAction::ClearAllData, enable && hasData());
     setActionEnabled(AppAction::OpenSample, enable);
     navigation_.enable(navState(enable), [this](const EquatingScheme& model) {
         return modelTree_->isEstimated(model);
@@ -281,22 +280,6 @@ void RivuletWindow::openView(View view)
         releases && view == View::ReleasesCohorts)
         releases->reload();
     showSubWindow(view);
-}
-
-void RivuletWindow::startJob(std::unique_ptr<lum::ThreadRunnable> job, Run kind)
-{
-    // The previous job's thread has finished (finishRun waited for it).
-    job_ = std::move(job);
-    runKind_ = kind;
-    runner().setRunnable(job_.get());
-    runner().start();
-}
-
-void RivuletWindow::finishRun()
-{
-    // The runner reports the end of a run from inside its thread; wait for the thread itself
-    // so that the next job can start on it at once.
-    runner().wait();
 }
 
 void RivuletWindow::dropResultWindows()
@@ -347,12 +330,9 @@ void RivuletWindow::loadObservations()
     progressDialog()->setLabelText(QStringLiteral("Loading observation data..."));
     showProgressDialog();
     settings().setDirectoryOf(RivuletSettings::PrevFile, path);
-    study_->setSitesConfigPath(sitesConfigPath_);
-    auto job = actions_->loadObservations(path);
-    loader_ = &job->job();
-    loader_->setSitesConfigRemedy(QStringLiteral(
-        "Choose a sites configuration file in Edit > Settings > Sites Configuration."));
-    startJob(std::move(job), Run::Load);
+    study().setSitesConfigPath(sitesConfigPath_);
+    session_->startLoad(path, QStringLiteral("Choose a sites configuration file in Edit > "
+                                             "Settings > Sites Configuration."));
 }
 
 QString RivuletWindow::sitesConfigProblem() const
@@ -400,7 +380,7 @@ void RivuletWindow::rememberSitesConfig(const QString& path)
     // A choice made once must hold even if the program does not end cleanly.
     settings().sync();
     sitesConfigPath_ = path.isEmpty() ? defaultSitesConfigPath_ : path;
-    study_->setSitesConfigPath(sitesConfigPath_);
+    study().setSitesConfigPath(sitesConfigPath_);
 }
 
 void RivuletWindow::setConfigurationWindowsEnabled(bool enabled)
@@ -426,7 +406,7 @@ void RivuletWindow::loadSimulatedData()
     QString error;
     setActionsEnabled(false);
     dropResultWindows();
-    if (!study_->readCountsFile(in, &error)) {
+    if (!study().readCountsFile(in, &error)) {
         // The study keeps the data it had.
         const QString text = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error);
         err(text);
@@ -435,7 +415,7 @@ void RivuletWindow::loadSimulatedData()
         return;
     }
     out(QStringLiteral("Simulated data loaded from %1.").arg(QDir::toNativeSeparators(path)));
-    hasData_ = true;
+    session_->markLoaded();
     startUpdate();
 }
 
@@ -462,14 +442,14 @@ void RivuletWindow::startAgesJob(const QString& path)
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     showProgressDialog();
-    startJob(actions_->loadAges(path), Run::Ages);
+    session_->startAges(path);
 }
 
 void RivuletWindow::openSampleStudy()
 {
     if (mock_ || sampleFolder_.isEmpty())
         return;
-    if (hasData_ &&
+    if (hasData() &&
         prompts().ask(this, QMessageBox::Warning, QStringLiteral("Open the Sample Study"),
                       QStringLiteral("The sample study replaces the loaded data. Continue?"),
                       QMessageBox::Ok | QMessageBox::Cancel,
@@ -485,10 +465,9 @@ void RivuletWindow::openSampleStudy()
     progressDialog()->setLabelText(QStringLiteral("Loading the sample study..."));
     showProgressDialog();
     // The sample's sites are those of its own configuration, whatever the user's file holds.
-    study_->setSitesConfigPath(folder.filePath(QStringLiteral("sites_config.txt")));
-    pendingAgesFile_ = folder.filePath(QStringLiteral("ages.csv"));
-    startJob(actions_->loadObservations(folder.filePath(QStringLiteral("observations.csv"))),
-             Run::Load);
+    study().setSitesConfigPath(folder.filePath(QStringLiteral("sites_config.txt")));
+    session_->startLoad(folder.filePath(QStringLiteral("observations.csv")), QString(),
+                        folder.filePath(QStringLiteral("ages.csv")));
 }
 
 void RivuletWindow::startUpdate()
@@ -500,7 +479,7 @@ void RivuletWindow::startUpdate()
     // The configuration views read the summary the update rewrites: no edits, no tab
     // changes until it is done.
     setConfigurationWindowsEnabled(false);
-    study_->clearResults();
+    study().clearResults();
     modelTree_->rebuild();
     if (splash_ && splash_->isVisible()) {
         splash_->showMessage(QStringLiteral("Loading data..."), Qt::AlignHCenter | Qt::AlignBottom,
@@ -510,7 +489,7 @@ void RivuletWindow::startUpdate()
         updateProgressDialog_->setRange(0, 0);
         updateProgressDialog_->show();
     }
-    startJob(actions_->update(), Run::Update);
+    session_->startUpdate();
 }
 
 void RivuletWindow::onUpdateComplete()
@@ -519,7 +498,7 @@ void RivuletWindow::onUpdateComplete()
     updateProgressDialog_->hide();
     if (splash_)
         splash_->clearMessage();
-    hasData_ = hasData_ || study_->releases().count() > 0;
+    session_->noteReleases();
     releaseSummaryReport_->setDirty(true);
     releaseSummaryReport_->run();
     releaseSummaryReport_->updateText();
@@ -543,7 +522,7 @@ void RivuletWindow::onUpdateComplete()
 
 void RivuletWindow::fitAllModels()
 {
-    if (study_->catalogue().fitList().empty()) {
+    if (study().catalogue().fitList().empty()) {
         prompts().tell(this, QMessageBox::Critical, messageTitle_,
                        QStringLiteral("None of the models are estimable."));
         return;
@@ -551,37 +530,32 @@ void RivuletWindow::fitAllModels()
     setActionsEnabled(false);
     dropResultWindows();
     modelTree_->rebuild();
-    study_->clearResults();
+    study().clearResults();
     progressDialog()->setRange(0, 0);
     out(QStringLiteral("========================"));
     onRunProgressStatus(QStringLiteral("Estimating ..."));
     showProgressDialog();
-    startJob(actions_->fit({}), Run::Estimation);
+    session_->startFit();
 }
 
 void RivuletWindow::onRunComplete()
 {
-    finishRun();
+    const StudySession::Ending ending = session_->complete();
     stopProgress();
-    const Run kind = runKind_;
-    runKind_ = Run::None;
-    switch (kind) {
+    switch (ending.run) {
     case Run::Load:
-        loader_ = nullptr;
-        hasData_ = true;
         out(QStringLiteral("Observation data loaded."));
         // The configuration windows show the study that has been replaced.
         closeSubWindow(View::ReleasesCohorts);
         closeSubWindow(View::SitesYears);
-        if (!pendingAgesFile_.isEmpty()) {
+        if (!ending.agesNext.isEmpty()) {
             // The update follows the ages, which give the tags their cohorts.
-            startAgesJob(std::exchange(pendingAgesFile_, QString()));
+            startAgesJob(ending.agesNext);
             return;
         }
         startUpdate();
         return;
     case Run::Ages:
-        hasAgeData_ = true;
         out(QStringLiteral("Age data loaded."));
         // Cohorts come from the ages: the derived data follow them.
         startUpdate();
@@ -592,7 +566,7 @@ void RivuletWindow::onRunComplete()
     case Run::Estimation:
         out(QStringLiteral("Model estimation complete."));
         processEstimationResults();
-        if (!study_->results().isEmpty()) {
+        if (!study().results().isEmpty()) {
             createWindow(View::ModelComparison);
             showSubWindow(View::ModelComparison);
         }
@@ -600,11 +574,11 @@ void RivuletWindow::onRunComplete()
     case Run::SaveNextDetections:
         settings().setValue(
             RivuletSettings::DiagDir,
-            pendingNextDetectionsFile_.left(pendingNextDetectionsFile_.lastIndexOf(
-                pendingNextDetectionsFile_.contains(QLatin1Char('\\')) ? QLatin1Char('\\')
-                                                                       : QLatin1Char('/'))));
+            session_->nextDetectionsFile().left(session_->nextDetectionsFile().lastIndexOf(
+                session_->nextDetectionsFile().contains(QLatin1Char('\\')) ? QLatin1Char('\\')
+                                                                           : QLatin1Char('/'))));
         out(QStringLiteral("Next detections saved to %1.")
-                .arg(QDir::toNativeSeparators(pendingNextDetectionsFile_)));
+                .arg(QDir::toNativeSeparators(session_->nextDetectionsFile())));
         prompts().tell(this, QMessageBox::Information, QStringLiteral("Save Next Detections"),
                        QStringLiteral("Next Detections successfully saved."));
         break;
@@ -615,31 +589,21 @@ void RivuletWindow::onRunComplete()
     setActionsEnabled(true);
 }
 
-// Closes the progress of the run that ended and says which kind it was.
-RivuletWindow::Run RivuletWindow::endRun()
+void RivuletWindow::endProgress()
 {
-    finishRun();
     stopProgress();
     updateProgressDialog_->hide();
-    // The ages of observations that did not load would belong to the study kept instead.
-    pendingAgesFile_.clear();
-    const Run kind = runKind_;
-    runKind_ = Run::None;
-    return kind;
 }
 
 void RivuletWindow::onRunTerminated()
 {
-    const Run kind = endRun();
-    switch (kind) {
+    const StudySession::Ending ending = session_->canceled();
+    endProgress();
+    switch (ending.run) {
     case Run::Load: {
-        // A cancel that comes after the data were stored is too late to undo them.
-        const bool stored = loader_ && !loader_->failed() && loader_->summary().rows > 0;
-        loader_ = nullptr;
-        if (stored) {
+        if (ending.stored) {
             warn(QStringLiteral("Cancel came after the new study was stored: the study now "
                                 "holds the loaded data, and is being brought up to date."));
-            hasData_ = true;
             closeSubWindow(View::ReleasesCohorts);
             closeSubWindow(View::SitesYears);
             startUpdate();
@@ -650,9 +614,7 @@ void RivuletWindow::onRunTerminated()
         break;
     }
     case Run::Ages: {
-        const auto* ages = dynamic_cast<const StudyJob<AgeDataLoader>*>(job_.get());
-        if (ages && ages->storedDespiteCancel()) {
-            hasAgeData_ = true;
+        if (ending.stored) {
             warn(QStringLiteral("Cancel came after the age data were stored: the tags have their "
                                 "cohorts, and the study is being brought up to date."));
             startUpdate();
@@ -679,10 +641,10 @@ void RivuletWindow::onRunTerminated()
 
 void RivuletWindow::onRunFailed(int, const QString&)
 {
-    const Run kind = endRun();
-    switch (kind) {
+    const StudySession::Ending ending = session_->failed();
+    endProgress();
+    switch (ending.run) {
     case Run::Load:
-        loader_ = nullptr;
         // The load rolled back: the derived data, the results and the windows showing them
         // still match the stored study.
         warn(QStringLiteral("Load Data failed; the stored study is unchanged."));
@@ -709,17 +671,17 @@ void RivuletWindow::onRunStatus(const QString& text)
     // One large model can take most of a run: the progress says which one is being fitted.
     static const QString fitting = QStringLiteral("Fitting model ");
     const QString line = text.trimmed();
-    if (runKind_ == Run::Estimation && line.startsWith(fitting))
+    if (runKind() == Run::Estimation && line.startsWith(fitting))
         progressDialog()->setLabelText(line + QStringLiteral("..."));
 }
 
 void RivuletWindow::onRunError(const QString& text)
 {
-    if (runKind_ == Run::SaveNextDetections) {
+    if (runKind() == Run::SaveNextDetections) {
         err(text);
         prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
                        QStringLiteral("Unable to open file \"%1\" for writing.")
-                           .arg(pendingNextDetectionsFile_));
+                           .arg(session_->nextDetectionsFile()));
         return;
     }
     lum::LumMainWindow::onRunError(text);
@@ -727,7 +689,7 @@ void RivuletWindow::onRunError(const QString& text)
 
 void RivuletWindow::processEstimationResults()
 {
-    const EstimationResults& results = study_->results();
+    const EstimationResults& results = study().results();
     if (results.isEmpty()) {
         const QString text = QStringLiteral("No models produced parameter estimates");
         err(text);
@@ -736,7 +698,7 @@ void RivuletWindow::processEstimationResults()
     }
     for (const ModelResult* result : results.results())
         modelTree_->setResult(*result);
-    for (const auto& definition : study_->catalogue().definitionItems()) {
+    for (const auto& definition : study().catalogue().definitionItems()) {
         const QString reason = results.failure(definition->scheme());
         if (!reason.isEmpty())
             modelTree_->setFailure(definition->scheme(), reason);
@@ -748,10 +710,11 @@ void RivuletWindow::processEstimationResults()
 
 void RivuletWindow::markBestModel()
 {
-    if (study_->results().isEmpty() || !modelTree_->hasResults())
+    if (study().results().isEmpty() || !modelTree_->hasResults())
         return;
-    modelTree_->setComparison(std::make_unique<const ModelComparison>(actions_->comparison(
-        ModelSelectionCriterion::fromSettings(), ModelSelectionCriterion::countFromSettings())));
+    modelTree_->setComparison(std::make_unique<const ModelComparison>(
+        session_->actions().comparison(ModelSelectionCriterion::fromSettings(),
+                                       ModelSelectionCriterion::countFromSettings())));
 }
 
 void RivuletWindow::selectModel(const EquatingScheme& model)
@@ -779,7 +742,7 @@ ModelReport* RivuletWindow::modelReport(ReportKind kind) const
 void RivuletWindow::setReportedModel(ModelReport& report) const
 {
     if (selectedModelItem_)
-        report.setModel(ModelDescription::of(study_->catalogue(), selectedModelItem_->key()),
+        report.setModel(ModelDescription::of(study().catalogue(), selectedModelItem_->key()),
                         selectedModelItem_->result());
     else
         report.clearModel();
@@ -791,9 +754,9 @@ lum::QtReport* RivuletWindow::ensureReport(ReportKind kind)
         return existing;
     if (!isModelReport(kind))
         return nullptr;
-    auto created = std::make_unique<ModelReport>(documentKind(kind), study_->releases(),
-                                                 study_->sites(), study_->years(),
-                                                 study_->summary(), nullptr, reportRunner_.get());
+    auto created = std::make_unique<ModelReport>(documentKind(kind), study().releases(),
+                                                 study().sites(), study().years(),
+                                                 study().summary(), nullptr, reportRunner_.get());
     created->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
                            settings().value(RivuletSettings::PrecisionErr).toInt());
     created->setName(created->reportTitle());
@@ -830,8 +793,8 @@ void RivuletWindow::showModelAverageReport()
     auto* shown = qobject_cast<ModelAverageReport*>(report(ReportKind::ModelAverage));
     if (!shown) {
         auto created = std::make_unique<ModelAverageReport>(
-            study_->releases(), study_->sites(), study_->years(), study_->catalogue(),
-            study_->summary(), study_->nextDetections(), study_->results(), reportRunner_.get());
+            study().releases(), study().sites(), study().years(), study().catalogue(),
+            study().summary(), study().nextDetections(), study().results(), reportRunner_.get());
         created->setName(created->reportTitle());
         shown = created.get();
         addReport(ReportKind::ModelAverage, std::move(created));
@@ -946,14 +909,14 @@ void RivuletWindow::createWindow(View key)
             height = std::min(height, room.height());
         window->setGeometry(10, 10, width, height);
     } else if (key == View::GoodnessOfFit) {
-        auto* widget = new GoodnessOfFitWidget(*study_);
+        auto* widget = new GoodnessOfFitWidget(study());
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
     } else if (key == View::StudyDesign) {
-        auto* widget = new StudyDesignWidget(*study_, prompts());
+        auto* widget = new StudyDesignWidget(study(), prompts());
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 820, 760));
     } else if (key == View::Diagram) {
         auto* widget = new EstimatesWidget(
-            study_->releases(), study_->sites(), study_->years(), study_->summary(),
+            study().releases(), study().sites(), study().years(), study().summary(),
             settings().value(RivuletSettings::PrecisionEst).toInt(),
             settings().value(RivuletSettings::PrecisionErr).toInt(),
             selectedModelItem_ ? selectedModelItem_->result() : nullptr);
@@ -962,8 +925,8 @@ void RivuletWindow::createWindow(View key)
             widget, &EstimatesWidget::doneClicked, this, [this] { closeSubWindow(View::Diagram); },
             Qt::QueuedConnection);
     } else if (key == View::NextDetections) {
-        auto* widget = new NextDetectionsWidget(study_->releases(), study_->sites(),
-                                                study_->years(), study_->nextDetections());
+        auto* widget = new NextDetectionsWidget(study().releases(), study().sites(),
+                                                study().years(), study().nextDetections());
         placeWindow(key, widget, QStringLiteral("Next Detections"), QRect(100, 100, 600, 400));
         connect(
             widget, &NextDetectionsWidget::doneClicked, this,
@@ -972,7 +935,7 @@ void RivuletWindow::createWindow(View key)
         // A counts file fixes its releases.
         if (mock_)
             return;
-        auto* widget = new ConfigReleasesCohortsWidget(*study_, prompts());
+        auto* widget = new ConfigReleasesCohortsWidget(study(), prompts());
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
         connect(widget, &ConfigReleasesCohortsWidget::dataChanged, this,
                 &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
@@ -982,12 +945,12 @@ void RivuletWindow::createWindow(View key)
     } else if (key == View::SitesYears) {
         ConfigSitesYearsWidgetBase* widget = nullptr;
         if (mock_) {
-            widget = new ShowSitesYearsWidget(study_->releases(), study_->sites(), study_->years(),
-                                              study_->summary());
+            widget = new ShowSitesYearsWidget(study().releases(), study().sites(), study().years(),
+                                              study().summary());
         } else {
             auto* editable = new ConfigSitesYearsWidget(
-                *study_->databaseReleases(), *study_->databaseSites(), *study_->databaseYears(),
-                study_->summary(), study_->database());
+                *study().databaseReleases(), *study().databaseSites(), *study().databaseYears(),
+                study().summary(), study().database());
             connect(editable, &ConfigSitesYearsWidget::dataChanged, this,
                     &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
             widget = editable;
@@ -1096,7 +1059,7 @@ void RivuletWindow::onReset()
     closeSubWindow(View::ReleasesCohorts);
     closeSubWindow(View::SitesYears);
     QString error;
-    if (!study_->clearAllData(&error)) {
+    if (!session_->clear(&error)) {
         prompts().tell(this, QMessageBox::Critical, QStringLiteral("Reset"),
                        QStringLiteral("The data could not be deleted: %1").arg(error));
         setActionsEnabled(true);
@@ -1116,8 +1079,7 @@ void RivuletWindow::saveNextDetections()
         return;
     }
     setActionsEnabled(false);
-    pendingNextDetectionsFile_ = path;
-    startJob(actions_->saveNextDetections(path), Run::SaveNextDetections);
+    session_->startSaveNextDetections(path);
 }
 
 void RivuletWindow::doActionSaveToCsv()
@@ -1139,7 +1101,9 @@ void RivuletWindow::doActionSaveToCsv()
         return;
     QString text;
     if (averaged) {
-        text = actions_->averagedEstimates(ModelSelectionCriterion::countFromSettings()).csv();
+        text = session_->actions()
+                   .averagedEstimates(ModelSelectionCriterion::countFromSettings())
+                   .csv();
     } else if (ModelReport* shown = modelReport(kind)) {
         // The model shown now, even when its window has not been brought up to date.
         setReportedModel(*shown);

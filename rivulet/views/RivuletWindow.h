@@ -2,6 +2,7 @@
 
 #include "lum/ui/LumMainWindow.h"
 #include "rivulet/model/EquatingScheme.h"
+#include "rivulet/study/StudySession.h"
 #include "rivulet/views/WindowKeys.h"
 #include "rivulet/views/WindowNavigation.h"
 
@@ -23,34 +24,24 @@ namespace rivulet {
 class ModelEstimateItem;
 class ModelEstimateModel;
 class ModelReport;
-class ObsDataLoader;
 class ReleaseSummaryReport;
 class RivuletDb;
 class RivuletInfoDialog;
 class Study;
-class StudyActions;
 
-// The program's main window. It holds the study of this run and turns every menu action and
-// navigation item into one of the study's flows (load observations or simulated data, load
+// The program's main window. It shows the study session of this run: every menu action and
+// navigation entry starts one of the study's flows (load observations or simulated data, load
 // ages, derive detection sequences, fit all models, select a model, reports, save next
-// detections, clear all data), each run as a job of StudyActions on the main runner. Items
-// are enabled as the data set goes from empty to loaded to estimated, and every step is
-// written to the output dock.
+// detections, clear all data) on the session, and the window shows its progress, its outcome
+// and the views of its data. Entries are enabled as the data set goes from empty to loaded to
+// estimated, and every step is written to the output dock.
 class RivuletWindow : public lum::LumMainWindow
 {
     Q_OBJECT
 
 public:
     // What runs on the main runner.
-    enum class Run
-    {
-        None,
-        Load,
-        Estimation,
-        Update,
-        Ages,
-        SaveNextDetections
-    };
+    using Run = StudySession::Run;
 
     // `splash` is shown and closed by the window, not owned; `rdb` (borrowed, open) holds the
     // study unless the settings ask for simulated data ("-mock"). `sitesConfigPath` replaces
@@ -60,13 +51,13 @@ public:
                   const QString& sitesConfigPath = QString());
     ~RivuletWindow() override;
 
-    Study& study() const { return *study_; }
+    Study& study() const { return session_->study(); }
     ModelEstimateModel& modelTree() const { return *modelTree_; }
     lum::ThreadRunner& reportRunner() const { return *reportRunner_; }
     bool isMock() const { return mock_; }
-    bool hasData() const { return hasData_; }
-    bool hasAgeData() const { return hasAgeData_; }
-    Run runKind() const { return runKind_; }
+    bool hasData() const { return session_->hasData(); }
+    bool hasAgeData() const { return session_->hasAgeData(); }
+    Run runKind() const { return session_->running(); }
     const std::optional<EquatingScheme>& currentModel() const { return currentModel_; }
     ModelEstimateItem* selectedModelItem() const { return selectedModelItem_; }
     const QString& sitesConfigPath() const { return sitesConfigPath_; }
@@ -155,9 +146,8 @@ private:
     // Drops the model comparison and the model reports: they show results of data that are
     // about to change.
     void dropResultWindows();
-    void startJob(std::unique_ptr<lum::ThreadRunnable> job, Run kind);
-    void finishRun();
-    Run endRun();
+    // Closes the progress of the flow that ended.
+    void endProgress();
     ModelReport* modelReport(ReportKind kind) const;
     // The selected model, or none, as the model of a report.
     void setReportedModel(ModelReport& report) const;
@@ -166,24 +156,15 @@ private:
     RivuletInfoDialog* aboutDialog_ = nullptr; // child, made on first use
     const QString messageTitle_;
     const bool mock_;
-    std::unique_ptr<Study> study_;
-    std::unique_ptr<StudyActions> actions_;
+    std::unique_ptr<StudySession> session_;
     std::unique_ptr<lum::ThreadRunner> reportRunner_;
-    ModelEstimateModel* modelTree_ = nullptr; // child
-    std::unique_ptr<lum::ThreadRunnable> job_;
-    ObsDataLoader* loader_ = nullptr;                      // inside job_ while a load runs
+    ModelEstimateModel* modelTree_ = nullptr;              // child
     ReleaseSummaryReport* releaseSummaryReport_ = nullptr; // registered as its kind
     QProgressDialog* updateProgressDialog_ = nullptr;      // child
-    Run runKind_ = Run::None;
-    bool hasData_ = false;
-    bool hasAgeData_ = false;
     std::optional<EquatingScheme> currentModel_;
     ModelEstimateItem* selectedModelItem_ = nullptr; // owned by the model tree
     QString defaultSitesConfigPath_;
     QString sitesConfigPath_;
-    QString pendingNextDetectionsFile_;
-    // The ages to load once the observations being loaded are in (the sample study).
-    QString pendingAgesFile_;
     // The installed sample study's folder; empty when there is none.
     const QString sampleFolder_;
     WindowNavigation navigation_;
