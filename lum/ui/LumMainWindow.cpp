@@ -23,6 +23,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace lum {
 
 LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFlags flags,
@@ -335,6 +337,22 @@ QMdiSubWindow* LumMainWindow::activeOrFirstSubWindow()
         return nullptr;
     m_mdiArea->setActiveSubWindow(windows.first());
     return windows.first();
+}
+
+void LumMainWindow::placeSubWindow(QMdiSubWindow* window, const QRect& geometry)
+{
+    // Never below what the window's layout needs: squeezed further, its rows overlap.
+    QRect placed = geometry;
+    placed.setSize(placed.size().expandedTo(window->minimumSizeHint()));
+    // Inside the document area as it is now: moved up and left first, made smaller only
+    // where the area itself is smaller, so that no edge opens out of sight.
+    const QSize area = m_mdiArea->viewport()->size();
+    if (area.width() > 0 && area.height() > 0) {
+        placed.setSize(placed.size().boundedTo(area));
+        placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));
+        placed.moveTop(std::max(0, std::min(placed.top(), area.height() - placed.height())));
+    }
+    window->setGeometry(placed);
 }
 
 void LumMainWindow::addReport(const WindowKey& key, std::unique_ptr<QtReport> report)

@@ -118,6 +118,10 @@ public:
     void closeSubWindow(const WindowKey& key);
     void deleteSubWindow(const WindowKey& key);
     QMdiSubWindow* activeOrFirstSubWindow();
+    // Gives `window` the geometry, inside the document area and no smaller than its layout.
+    void placeSubWindow(QMdiSubWindow* window, const QRect& geometry);
+    // Enables print, preview and both saves exactly when `window` shows a report.
+    void updateReportActions(QMdiSubWindow* window);
     const std::optional<WindowKey>& currentWindowKey() const { return m_currentWindowKey; }
 
     // Reports: the window owns every registered report.
@@ -168,8 +172,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Enables print, preview and both saves exactly when `window` shows a report.
-    void updateReportActions(QMdiSubWindow* window);
     // A report was saved to `filePath` (or its file could not be opened): the application
     // remembers the folder for the next dialog.
     virtual void rememberReportFolder(const QString&) {}

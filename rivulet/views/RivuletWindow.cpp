@@ -7,18 +7,13 @@
 #include "lum/ui/NavPanelView.h"
 #include "lum/ui/QtRTextWidget.h"
 #include "lum/ui/ReportViewers.h"
-#include "lum/ui/TableCopy.h"
 #include "lum/ui/UserPrompts.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
-#include "rivulet/reports/ModelAverageReport.h"
-#include "rivulet/reports/ModelReport.h"
 #include "rivulet/reports/ReleaseSummaryReport.h"
-#include "rivulet/results/CsvRenderer.h"
-#include "rivulet/results/ModelDescription.h"
 #include "rivulet/results/ModelSelectionCriterion.h"
 #include "rivulet/settings/AppStartup.h"
 #include "rivulet/settings/RivuletSettings.h"
@@ -31,8 +26,6 @@
 #include "rivulet/views/GoodnessOfFitWidget.h"
 #include "rivulet/views/ModelEstimateItem.h"
 #include "rivulet/views/ModelEstimateModel.h"
-#include "rivulet/views/NextDetectionsWidget.h"
-#include "rivulet/views/ResultsTableModel.h"
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletSettingsWidget.h"
 #include "rivulet/views/StudyDesignWidget.h"
@@ -44,7 +37,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -53,7 +45,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSplashScreen>
-#include <QTableView>
 #include <QTextStream>
 
 #include <algorithm>
@@ -64,9 +55,6 @@ namespace rivulet {
 
 namespace {
 
-constexpr std::array<ReportKind, 3> modelReportKinds = {ReportKind::Survival, ReportKind::Capture,
-                                                        ReportKind::Performance};
-
 RivuletSettings& settings()
 {
     return RivuletSettings::instance();
@@ -76,24 +64,6 @@ RivuletSettings& settings()
 constexpr std::array<View, 7> dataWindows = {
     View::Diagram,         View::NextDetections, View::ReleasesCohorts, View::SitesYears,
     View::ModelComparison, View::GoodnessOfFit,  View::StudyDesign};
-
-ModelDocuments::Kind documentKind(ReportKind kind)
-{
-    switch (kind) {
-    case ReportKind::Survival:
-        return ModelDocuments::Kind::Survival;
-    case ReportKind::Capture:
-        return ModelDocuments::Kind::Capture;
-    default:
-        return ModelDocuments::Kind::Performance;
-    }
-}
-
-bool isModelReport(ReportKind kind)
-{
-    return std::find(modelReportKinds.begin(), modelReportKinds.end(), kind) !=
-           modelReportKinds.end();
-}
 
 } // namespace
 
@@ -139,9 +109,15 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
          {ActionId::Print, ActionId::PrintPreview, ActionId::SaveAs, ActionId::SaveToCsv})
         setActionEnabled(id, false);
 
-    reportRunner_ = std::make_unique<lum::ThreadRunner>();
-    connect(reportRunner_.get(), &QThread::finished, this, &RivuletWindow::onReportComplete);
+    reports_ = new ReportPanel(*this, study(), [this] { return selectedModelItem_; });
     modelTree_ = new ModelEstimateModel(study().catalogue(), this);
+    ViewFactory::Host host;
+    host.close = [this](View view) { closeSubWindow(view); };
+    host.configurationChanged = [this] { updateConfiguration(); };
+    host.precisionChanged = [this] { onPrecisionSettingsChanged(); };
+    host.uiChanged = [this] { onUiSettingsChanged(); };
+    host.settingsDone = [this] { onSettingsDone(); };
+    views_ = std::make_unique<ViewFactory>(*this, study(), *modelTree_, mock_, std::move(host));
     modelTree_->rebuild();
     buildNavigation();
 
@@ -171,15 +147,9 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
         sitesConfigPath.isEmpty() && !chosen.isEmpty() ? chosen : defaultSitesConfigPath_;
     study().setSitesConfigPath(sitesConfigPath_);
 
-    auto summary = std::make_unique<ReleaseSummaryReport>(study().releases(), study().sites(),
-                                                          study().years(), study().nextDetections(),
-                                                          nullptr, reportRunner_.get());
-    summary->setName(summary->reportTitle());
-    releaseSummaryReport_ = summary.get();
-    addReport(ReportKind::ReleaseSummary, std::move(summary));
     auto* dock = new QDockWidget(QStringLiteral("Releases Summary"), this);
     dock->setObjectName(QStringLiteral("releasesSummaryDock"));
-    dock->setWidget(lum::ReportViewers::of(*releaseSummaryReport_).textWidget());
+    dock->setWidget(lum::ReportViewers::of(reports_->releaseSummary()).textWidget());
     addDock(AppDock::ReleasesSummary, dock, Qt::RightDockWidgetArea);
     // Room for the item names and the summary's four columns; the document area keeps the rest.
     // The panel as wide as its longest entry (in the desktop's font), no wider.
@@ -202,21 +172,13 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
 
 RivuletWindow::~RivuletWindow()
 {
-    if (reportRunner_->isRunning()) {
-        reportRunner_->cancel();
-        reportRunner_->wait();
-    }
-    reportRunner_->disconnect(this);
     if (runner().isRunning()) {
         runner().cancel();
         runner().wait();
     }
     runner().disconnect(this);
     // Reports and windows read the study and the model tree; they go first.
-    for (ReportKind kind : modelReportKinds)
-        removeReport(kind);
-    removeReport(ReportKind::ReleaseSummary);
-    removeReport(ReportKind::ModelAverage);
+    reports_->removeAll();
     if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(View::GoodnessOfFit)))
         gof->stop();
     if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(View::StudyDesign)))
@@ -295,9 +257,7 @@ void RivuletWindow::dropResultWindows()
     if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(View::StudyDesign)))
         design->stop();
     deleteSubWindow(View::StudyDesign);
-    for (ReportKind kind : modelReportKinds)
-        removeReport(kind);
-    removeReport(ReportKind::ModelAverage);
+    reports_->dropResults();
     if (currentModel_) {
         if (lum::NavPanelItem* item = navItem(*currentModel_))
             navModel()->setItemSelected(item, false);
@@ -499,9 +459,10 @@ void RivuletWindow::onUpdateComplete()
     if (splash_)
         splash_->clearMessage();
     session_->noteReleases();
-    releaseSummaryReport_->setDirty(true);
-    releaseSummaryReport_->run();
-    releaseSummaryReport_->updateText();
+    ReleaseSummaryReport& summary = reports_->releaseSummary();
+    summary.setDirty(true);
+    summary.run();
+    summary.updateText();
     if (auto* sitesYears =
             qobject_cast<ConfigSitesYearsWidgetBase*>(windowWidget(View::SitesYears))) {
         sitesYears->rebuildTabs();
@@ -734,124 +695,25 @@ void RivuletWindow::selectModel(const EquatingScheme& model)
     setActionsEnabled(true);
 }
 
-ModelReport* RivuletWindow::modelReport(ReportKind kind) const
-{
-    return qobject_cast<ModelReport*>(report(kind));
-}
-
-void RivuletWindow::setReportedModel(ModelReport& report) const
-{
-    if (selectedModelItem_)
-        report.setModel(ModelDescription::of(study().catalogue(), selectedModelItem_->key()),
-                        selectedModelItem_->result());
-    else
-        report.clearModel();
-}
-
 lum::QtReport* RivuletWindow::ensureReport(ReportKind kind)
 {
-    if (lum::QtReport* existing = report(kind))
-        return existing;
-    if (!isModelReport(kind))
-        return nullptr;
-    auto created = std::make_unique<ModelReport>(documentKind(kind), study().releases(),
-                                                 study().sites(), study().years(),
-                                                 study().summary(), nullptr, reportRunner_.get());
-    created->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
-                           settings().value(RivuletSettings::PrecisionErr).toInt());
-    created->setName(created->reportTitle());
-    setReportedModel(*created);
-    ModelReport* made = created.get();
-    addReport(kind, std::move(created));
-    return made;
+    return reports_->ensure(kind);
 }
 
 void RivuletWindow::showReport(ReportKind kind)
 {
-    auto* shown = qobject_cast<ModelReport*>(ensureReport(kind));
-    if (!shown)
-        return;
-    setReportedModel(*shown);
-    shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
-                         settings().value(RivuletSettings::PrecisionErr).toInt());
-    if (reportRunner_->isRunning())
-        reportRunner_->wait();
-    shown->run();
-    if (!subWindow(kind)) {
-        QMdiSubWindow* window = addReportWindow(kind, kind);
-        window->setWindowTitle(shown->name());
-        window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        setGeometryInsideArea(window, QRect(100, 100, 600, 400));
-    }
-    shown->updateText();
-    showSubWindow(kind);
-    updateReportActions(subWindow(kind));
+    reports_->show(kind);
 }
 
 void RivuletWindow::showModelAverageReport()
 {
-    auto* shown = qobject_cast<ModelAverageReport*>(report(ReportKind::ModelAverage));
-    if (!shown) {
-        auto created = std::make_unique<ModelAverageReport>(
-            study().releases(), study().sites(), study().years(), study().catalogue(),
-            study().summary(), study().nextDetections(), study().results(), reportRunner_.get());
-        created->setName(created->reportTitle());
-        shown = created.get();
-        addReport(ReportKind::ModelAverage, std::move(created));
-    }
-    shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
-                         settings().value(RivuletSettings::PrecisionErr).toInt());
-    shown->setParameterCount(ModelSelectionCriterion::countFromSettings());
-    if (reportRunner_->isRunning())
-        reportRunner_->wait();
-    shown->run();
-    if (!subWindow(ReportKind::ModelAverage)) {
-        QMdiSubWindow* window = addReportWindow(ReportKind::ModelAverage, ReportKind::ModelAverage);
-        window->setWindowTitle(shown->name());
-        window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        setGeometryInsideArea(window, QRect(100, 100, 760, 400));
-    }
-    shown->updateText();
-    showSubWindow(ReportKind::ModelAverage);
-    updateReportActions(subWindow(ReportKind::ModelAverage));
+    reports_->show(ReportKind::ModelAverage);
 }
 
 void RivuletWindow::onPrecisionSettingsChanged()
 {
     prepareWindow(View::Diagram);
-    const int estimates = settings().value(RivuletSettings::PrecisionEst).toInt();
-    const int errors = settings().value(RivuletSettings::PrecisionErr).toInt();
-    QList<lum::ThreadRunnable*> visible;
-    for (ReportKind kind : modelReportKinds) {
-        ModelReport* shown = modelReport(kind);
-        if (!shown)
-            continue;
-        shown->setPrecisions(estimates, errors);
-        setReportedModel(*shown);
-        QMdiSubWindow* window = subWindow(kind);
-        if (window && window->isVisible())
-            visible << shown;
-        else
-            shown->setDirty(true);
-    }
-    if (visible.isEmpty())
-        return;
-    if (reportRunner_->isRunning())
-        reportRunner_->wait();
-    reportRunner_->setRunnables(visible);
-    reportRunner_->start();
-}
-
-void RivuletWindow::onReportComplete()
-{
-    for (lum::ThreadRunnable* job : reportRunner_->runnables()) {
-        for (ReportKind kind : modelReportKinds) {
-            if (report(kind) != job)
-                continue;
-            report(kind)->updateText();
-            showSubWindow(kind);
-        }
-    }
+    reports_->refresh();
 }
 
 void RivuletWindow::updateWidgets()
@@ -867,133 +729,9 @@ void RivuletWindow::updateConfiguration()
     startUpdate();
 }
 
-void RivuletWindow::createWindow(View key)
+void RivuletWindow::createWindow(View view)
 {
-    if (subWindow(key))
-        return;
-    if (key == View::ModelComparison) {
-        auto* view = new QTableView;
-        view->setWindowTitle(QStringLiteral("Model Comparison"));
-        view->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        view->setModel(new ResultsTableModel(*modelTree_, view));
-        view->setSelectionMode(QAbstractItemView::ContiguousSelection);
-        lum::TableCopy::install(view);
-        view->setWordWrap(true);
-        view->resizeColumnsToContents();
-        QMdiSubWindow* window = createSubWindow(key, view);
-        window->setWindowTitle(QStringLiteral("Model Comparison"));
-        window->setWindowIcon(view->windowIcon());
-        int width = view->verticalHeader()->width() + 20;
-        for (int c = 0; c < view->model()->columnCount(); ++c)
-            width += view->columnWidth(c);
-        int height = view->horizontalHeader()->height() + 40;
-        for (int r = 0; r < view->model()->rowCount(); ++r)
-            height += view->rowHeight(r);
-        // The whole table when it fits; otherwise the model names wrap onto more lines, never
-        // cut short, so that the figures stay in sight.
-        const QSize room = mdiArea()->viewport()->size() - QSize(20, 20);
-        if (width > room.width() && room.width() > 0) {
-            const int excess = width - room.width();
-            view->setColumnWidth(0, std::max(260, view->columnWidth(0) - excess));
-            width = room.width();
-        }
-        view->resizeRowsToContents();
-        // Rows grow with what they show once the models are fitted or the figures change.
-        const auto fitRows = [view] { view->resizeRowsToContents(); };
-        connect(view->model(), &QAbstractItemModel::modelReset, view, fitRows);
-        connect(view->model(), &QAbstractItemModel::dataChanged, view, fitRows);
-        height = view->horizontalHeader()->height() + 40;
-        for (int r = 0; r < view->model()->rowCount(); ++r)
-            height += view->rowHeight(r);
-        if (room.height() > 0)
-            height = std::min(height, room.height());
-        window->setGeometry(10, 10, width, height);
-    } else if (key == View::GoodnessOfFit) {
-        auto* widget = new GoodnessOfFitWidget(study());
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
-    } else if (key == View::StudyDesign) {
-        auto* widget = new StudyDesignWidget(study(), prompts());
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 820, 760));
-    } else if (key == View::Diagram) {
-        auto* widget = new EstimatesWidget(
-            study().releases(), study().sites(), study().years(), study().summary(),
-            settings().value(RivuletSettings::PrecisionEst).toInt(),
-            settings().value(RivuletSettings::PrecisionErr).toInt(),
-            selectedModelItem_ ? selectedModelItem_->result() : nullptr);
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 660));
-        connect(
-            widget, &EstimatesWidget::doneClicked, this, [this] { closeSubWindow(View::Diagram); },
-            Qt::QueuedConnection);
-    } else if (key == View::NextDetections) {
-        auto* widget = new NextDetectionsWidget(study().releases(), study().sites(),
-                                                study().years(), study().nextDetections());
-        placeWindow(key, widget, QStringLiteral("Next Detections"), QRect(100, 100, 600, 400));
-        connect(
-            widget, &NextDetectionsWidget::doneClicked, this,
-            [this] { closeSubWindow(View::NextDetections); }, Qt::QueuedConnection);
-    } else if (key == View::ReleasesCohorts) {
-        // A counts file fixes its releases.
-        if (mock_)
-            return;
-        auto* widget = new ConfigReleasesCohortsWidget(study(), prompts());
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
-        connect(widget, &ConfigReleasesCohortsWidget::dataChanged, this,
-                &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
-        connect(
-            widget, &ConfigReleasesCohortsWidget::doneClicked, this,
-            [this] { closeSubWindow(View::ReleasesCohorts); }, Qt::QueuedConnection);
-    } else if (key == View::SitesYears) {
-        ConfigSitesYearsWidgetBase* widget = nullptr;
-        if (mock_) {
-            widget = new ShowSitesYearsWidget(study().releases(), study().sites(), study().years(),
-                                              study().summary());
-        } else {
-            auto* editable = new ConfigSitesYearsWidget(
-                *study().databaseReleases(), *study().databaseSites(), *study().databaseYears(),
-                study().summary(), study().database());
-            connect(editable, &ConfigSitesYearsWidget::dataChanged, this,
-                    &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
-            widget = editable;
-        }
-        widget->rebuildTabs();
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
-        connect(
-            widget, &ConfigSitesYearsWidgetBase::doneClicked, this,
-            [this] { closeSubWindow(View::SitesYears); }, Qt::QueuedConnection);
-    } else if (key == View::Settings) {
-        auto* widget = new RivuletSettingsWidget(prompts());
-        placeWindow(key, widget, QStringLiteral("Settings"), QRect(100, 100, 600, 400));
-        connect(widget, &RivuletSettingsWidget::precisionSettingsChanged, this,
-                &RivuletWindow::onPrecisionSettingsChanged);
-        connect(widget, &RivuletSettingsWidget::uiSettingsChanged, this,
-                &RivuletWindow::onUiSettingsChanged);
-        connect(widget, &RivuletSettingsWidget::doneClicked, this, &RivuletWindow::onSettingsDone);
-    }
-}
-
-void RivuletWindow::placeWindow(View key, QWidget* widget, const QString& title,
-                                const QRect& geometry)
-{
-    QMdiSubWindow* window = createSubWindow(key, widget);
-    window->setWindowTitle(title);
-    window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-    setGeometryInsideArea(window, geometry);
-}
-
-void RivuletWindow::setGeometryInsideArea(QMdiSubWindow* window, const QRect& geometry)
-{
-    // Never below what the window's layout needs: squeezed further, its rows overlap.
-    QRect placed = geometry;
-    placed.setSize(placed.size().expandedTo(window->minimumSizeHint()));
-    // Inside the document area as it is now: moved up and left first, made smaller only
-    // where the area itself is smaller, so that no edge opens out of sight.
-    const QSize area = mdiArea()->viewport()->size();
-    if (area.width() > 0 && area.height() > 0) {
-        placed.setSize(placed.size().boundedTo(area));
-        placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));
-        placed.moveTop(std::max(0, std::min(placed.top(), area.height() - placed.height())));
-    }
-    window->setGeometry(placed);
+    views_->make(view, selectedModelItem_);
 }
 
 void RivuletWindow::prepareWindow(View key)
@@ -1089,8 +827,7 @@ void RivuletWindow::doActionSaveToCsv()
     if (!window || !key || !key->isOf<ReportKind>())
         return;
     const ReportKind kind = key->as<ReportKind>();
-    const bool averaged = kind == ReportKind::ModelAverage;
-    if (!isModelReport(kind) && !averaged)
+    if (!ReportPanel::hasCsv(kind))
         return;
     // A name typed without an extension still makes a file that opens as CSV.
     const QString path = lum::ReportWriter::withSuffix(
@@ -1099,17 +836,7 @@ void RivuletWindow::doActionSaveToCsv()
         QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    QString text;
-    if (averaged) {
-        text = session_->actions()
-                   .averagedEstimates(ModelSelectionCriterion::countFromSettings())
-                   .csv();
-    } else if (ModelReport* shown = modelReport(kind)) {
-        // The model shown now, even when its window has not been brought up to date.
-        setReportedModel(*shown);
-        if (const std::optional<ReportDocument> document = shown->buildModelDocument())
-            text = CsvRenderer::render(*document);
-    }
+    const QString text = reports_->csv(kind).value_or(QString());
     lum::ReportWriter file;
     const bool written = file.writeCsv(path, text);
     if (!written) {

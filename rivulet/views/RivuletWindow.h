@@ -3,6 +3,8 @@
 #include "lum/ui/LumMainWindow.h"
 #include "rivulet/model/EquatingScheme.h"
 #include "rivulet/study/StudySession.h"
+#include "rivulet/views/ReportPanel.h"
+#include "rivulet/views/ViewFactory.h"
 #include "rivulet/views/WindowKeys.h"
 #include "rivulet/views/WindowNavigation.h"
 
@@ -53,7 +55,7 @@ public:
 
     Study& study() const { return session_->study(); }
     ModelEstimateModel& modelTree() const { return *modelTree_; }
-    lum::ThreadRunner& reportRunner() const { return *reportRunner_; }
+    lum::ThreadRunner& reportRunner() const { return reports_->runner(); }
     bool isMock() const { return mock_; }
     bool hasData() const { return session_->hasData(); }
     bool hasAgeData() const { return session_->hasAgeData(); }
@@ -63,7 +65,7 @@ public:
     const QString& sitesConfigPath() const { return sitesConfigPath_; }
     // The report of a kind, created on first request (the three model reports).
     lum::QtReport* ensureReport(ReportKind kind);
-    ReleaseSummaryReport* releaseSummaryReport() const { return releaseSummaryReport_; }
+    ReleaseSummaryReport* releaseSummaryReport() const { return &reports_->releaseSummary(); }
     RivuletInfoDialog* aboutDialog() const { return aboutDialog_; }
     // The panel's item of an entry, or of a catalogue model; null when it is not shown.
     lum::NavPanelItem* navItem(const NavEntry& entry) const { return navigation_.item(entry); }
@@ -100,7 +102,6 @@ public slots:
     void onPrecisionSettingsChanged();
     void onUiSettingsChanged();
     void onSettingsDone();
-    void onReportComplete();
     void onHelpAbout() override;
     void doActionSaveToCsv() override;
     void onRunComplete() override;
@@ -139,28 +140,19 @@ private:
     void markBestModel();
     void createWindow(View view);
     void prepareWindow(View view);
-    // Wraps a view in the sub-window of that key.
-    void placeWindow(View view, QWidget* widget, const QString& title, const QRect& geometry);
-    // Gives `window` the geometry, inside the document area and no smaller than its layout.
-    void setGeometryInsideArea(QMdiSubWindow* window, const QRect& geometry);
     // Drops the model comparison and the model reports: they show results of data that are
     // about to change.
     void dropResultWindows();
     // Closes the progress of the flow that ended.
     void endProgress();
-    ModelReport* modelReport(ReportKind kind) const;
-    // The selected model, or none, as the model of a report.
-    void setReportedModel(ModelReport& report) const;
 
     QSplashScreen* splash_ = nullptr;          // not owned
     RivuletInfoDialog* aboutDialog_ = nullptr; // child, made on first use
     const QString messageTitle_;
     const bool mock_;
     std::unique_ptr<StudySession> session_;
-    std::unique_ptr<lum::ThreadRunner> reportRunner_;
-    ModelEstimateModel* modelTree_ = nullptr;              // child
-    ReleaseSummaryReport* releaseSummaryReport_ = nullptr; // registered as its kind
-    QProgressDialog* updateProgressDialog_ = nullptr;      // child
+    ModelEstimateModel* modelTree_ = nullptr;         // child
+    QProgressDialog* updateProgressDialog_ = nullptr; // child
     std::optional<EquatingScheme> currentModel_;
     ModelEstimateItem* selectedModelItem_ = nullptr; // owned by the model tree
     QString defaultSitesConfigPath_;
@@ -168,6 +160,8 @@ private:
     // The installed sample study's folder; empty when there is none.
     const QString sampleFolder_;
     WindowNavigation navigation_;
+    ReportPanel* reports_ = nullptr; // child
+    std::unique_ptr<ViewFactory> views_;
     // The panel must be rebuilt from the catalogue once the running job lets go of it.
     bool navStale_ = false;
 };
