@@ -45,7 +45,7 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
 
     m_navModel = new NavPanelModel(this);
     m_navRoot = std::make_unique<NavPanelItem>(QStringLiteral("root"), m_navModel);
-    m_navRoot->setType(NavPanelItem::RootType);
+    m_navRoot->setKind(NavPanelItem::Kind::Root);
     m_navRoot->setEnabled(false);
     m_navModel->setRoot(m_navRoot.get());
     if (features & NavigationPanelFeature) {
@@ -221,18 +221,19 @@ void LumMainWindow::setActionEnabled(const WindowKey& actionId, bool enabled)
         found->setEnabled(enabled);
 }
 
-NavPanelItem* LumMainWindow::addNavItem(int type, const QString& name, NavPanelItem* parent,
-                                        QMenu* target, std::function<void()> open)
+NavPanelItem* LumMainWindow::addNavItem(NavPanelItem::Kind kind, const QString& name,
+                                        NavPanelItem* parent, QMenu* target,
+                                        std::function<void()> open)
 {
     NavPanelItem* under = parent ? parent : m_navRoot.get();
     m_navModel->announceReset(true);
     NavPanelItem* item =
         under->appendChild(std::make_unique<NavPanelItem>(name, m_navModel, under));
     m_navModel->announceReset(false);
-    item->setType(type);
+    item->setKind(kind);
     if (target)
         addMenuAction(target, item);
-    if (type == NavPanelItem::HeadingType)
+    if (kind == NavPanelItem::Kind::Heading)
         setEnabledRecursive(item, false);
     else if (open)
         connect(item, &QAction::triggered, this, [open = std::move(open)] { open(); });

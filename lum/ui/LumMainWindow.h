@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/ui/NavPanelItem.h"
 #include "lum/ui/OutputDockWidget.h"
 #include "lum/ui/WindowKey.h"
 
@@ -104,7 +105,7 @@ public:
     // Navigation.
     // An item under `parent` (the root when null), also placed in `menu`; triggering an item
     // that is not a heading calls `open`.
-    NavPanelItem* addNavItem(int type, const QString& name, NavPanelItem* parent,
+    NavPanelItem* addNavItem(NavPanelItem::Kind kind, const QString& name, NavPanelItem* parent,
                              QMenu* menu = nullptr, std::function<void()> open = {});
     static void setEnabledRecursive(NavPanelItem* item, bool enabled);
     void clearNav();

@@ -21,12 +21,7 @@ public:
     {
     }
 
-    // Whether the key is that value, or of that enumeration; the value of a key of `Enum`.
-    template <class Enum>
-    bool is(Enum value) const
-    {
-        return type_ == std::type_index(typeid(Enum)) && value_ == static_cast<long long>(value);
-    }
+    // Whether the key is of `Enum`; its value as one.
     template <class Enum>
     bool isOf() const
     {

@@ -53,7 +53,7 @@ NavEntry heading(const QString& title, const NavEntry* parent, Predicate enabled
 {
     NavEntry entry;
     entry.title = title;
-    entry.look = NavEntry::Look::Heading;
+    entry.look = lum::NavPanelItem::Kind::Heading;
     entry.heading = parent;
     entry.enabled = std::move(enabled);
     entry.shown = std::move(shown);
@@ -87,7 +87,7 @@ NavEntry report(qint32 kind, ReportKind shows)
 {
     NavEntry entry = action(RivuletReport::reportTitle(kind), nav::reports, NavEntry::Menu::Windows,
                             modelChosen, [shows](RivuletWindow& w) { w.showReport(shows); });
-    entry.look = NavEntry::Look::Report;
+    entry.look = lum::NavPanelItem::Kind::Report;
     return entry;
 }
 
@@ -216,13 +216,10 @@ void WindowNavigation::build(const NavState& state, const ModelCatalogue& catalo
                       : entry->menu == NavEntry::Menu::Windows
                           ? window_.menu(lum::LumMainWindow::MenuId::Window)
                           : nullptr;
-        const int look = entry->look == NavEntry::Look::Heading  ? lum::NavPanelItem::HeadingType
-                         : entry->look == NavEntry::Look::Report ? lum::NavPanelItem::ReportType
-                                                                 : lum::NavPanelItem::ActionType;
         std::function<void()> open;
         if (entry->open)
             open = [this, entry] { entry->open(window_); };
-        lum::NavPanelItem* made = window_.addNavItem(look, entry->title, parent, menu, open);
+        lum::NavPanelItem* made = window_.addNavItem(entry->look, entry->title, parent, menu, open);
         if (!entry->shortcut.isEmpty())
             made->setShortcut(entry->shortcut);
         items_[entry] = made;
@@ -242,12 +239,12 @@ void WindowNavigation::addModels(const NavEntry& entry, lum::NavPanelItem* paren
         if (definition->isHeading()) {
             headingText = definition->description();
             heading =
-                window_.addNavItem(lum::NavPanelItem::HeadingType, headingText, parent, nullptr);
+                window_.addNavItem(lum::NavPanelItem::Kind::Heading, headingText, parent, nullptr);
             heading->setToolTip(headingText);
             modelItems_.push_back({scheme, true, heading, &entry});
             continue;
         }
-        lum::NavPanelItem* made = window_.addNavItem(lum::NavPanelItem::ActionType,
+        lum::NavPanelItem* made = window_.addNavItem(lum::NavPanelItem::Kind::Action,
                                                      definition->name() + QStringLiteral(": ") +
                                                          definition->description(),
                                                      heading, nullptr, [this, scheme] {

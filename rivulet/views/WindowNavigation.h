@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/ui/NavPanelItem.h"
 #include "rivulet/model/EquatingScheme.h"
 
 #include <QKeySequence>
@@ -10,10 +11,6 @@
 #include <optional>
 #include <utility>
 #include <vector>
-
-namespace lum {
-class NavPanelItem;
-}
 
 namespace rivulet {
 
@@ -40,12 +37,6 @@ struct NavState
 // A flow of the window is one entry in the window's navigation.
 struct NavEntry
 {
-    enum class Look
-    {
-        Heading,
-        Action,
-        Report
-    };
     enum class Menu
     {
         None,
@@ -55,7 +46,7 @@ struct NavEntry
     using Predicate = std::function<bool(const NavState&)>;
 
     QString title;
-    Look look = Look::Action;
+    lum::NavPanelItem::Kind look = lum::NavPanelItem::Kind::Action;
     const NavEntry* heading = nullptr; // the entry it is listed under; null at the top
     Menu menu = Menu::None;
     QKeySequence shortcut;

@@ -86,12 +86,12 @@ TEST(LumMainWindow, MenusAndNavigationItemsOpenWhatTheyWereGiven)
               (QStringList{"Check for updates", "Manual", "|", "About"}));
 
     lum::NavPanelItem* heading =
-        window.addNavItem(lum::NavPanelItem::HeadingType, QStringLiteral("Data"), nullptr);
-    window.addNavItem(lum::NavPanelItem::ActionType, QStringLiteral("Load"), heading,
+        window.addNavItem(lum::NavPanelItem::Kind::Heading, QStringLiteral("Data"), nullptr);
+    window.addNavItem(lum::NavPanelItem::Kind::Action, QStringLiteral("Load"), heading,
                       window.menu(TestMenu::Data), [&keys] { keys << 1; });
     lum::NavPanelItem* other =
-        window.addNavItem(lum::NavPanelItem::ActionType, QStringLiteral("Other"), heading, nullptr,
-                          [&keys] { keys << 2; });
+        window.addNavItem(lum::NavPanelItem::Kind::Action, QStringLiteral("Other"), heading,
+                          nullptr, [&keys] { keys << 2; });
     lum::LumMainWindow::setEnabledRecursive(heading, true);
     other->setEnabled(false);
 
