@@ -8,28 +8,19 @@
 #include "rivulet/views/WindowKeys.h"
 #include "rivulet/views/WindowNavigation.h"
 
-#include <QMap>
-#include <QPointer>
-
 #include <memory>
 #include <optional>
 
 class QProgressDialog;
 class QSplashScreen;
 
-namespace lum {
-class ThreadRunnable;
-}
-
 namespace rivulet {
 
 class ModelEstimateItem;
 class ModelEstimateModel;
-class ModelReport;
 class ReleaseSummaryReport;
 class RivuletDb;
 class RivuletInfoDialog;
-class Study;
 
 // The program's main window. It shows the study session of this run: every menu action and
 // navigation entry starts one of the study's flows (load observations or simulated data, load
