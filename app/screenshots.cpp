@@ -59,7 +59,7 @@ bool settle(const rivulet::RivuletWindow& window, int seconds)
     const QDeadlineTimer deadline(seconds * 1000);
     while (!deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        if (window.runKind() == rivulet::RivuletWindow::NoRun && !window.runner().isRunning() &&
+        if (window.runKind() == rivulet::RivuletWindow::Run::None && !window.runner().isRunning() &&
             !window.reportRunner().isRunning()) {
             QCoreApplication::processEvents();
             return true;
@@ -81,12 +81,12 @@ bool save(QWidget* widget, const QString& path)
 }
 
 // Opens the window of a navigation entry at the top left of the work area, `size` large.
-QMdiSubWindow* openWindow(rivulet::RivuletWindow& window, int navKey, int windowKey,
-                          const QSize& size)
+QMdiSubWindow* openWindow(rivulet::RivuletWindow& window, const rivulet::NavEntry& entry,
+                          rivulet::View view, const QSize& size)
 {
-    window.onNavItemOpened(navKey);
+    window.openEntry(entry);
     settle(window, 600);
-    QMdiSubWindow* sub = window.subWindow(windowKey);
+    QMdiSubWindow* sub = window.subWindow(view);
     if (sub) {
         sub->setGeometry(QRect(QPoint(10, 10), size));
         window.mdiArea()->setActiveSubWindow(sub);
@@ -104,8 +104,8 @@ int naturalWidth(const QGraphicsView& view)
 // of the first release hovered so that its table cell and explanation show.
 bool saveDiagram(rivulet::RivuletWindow& window, const QDir& out)
 {
-    QMdiSubWindow* sub = openWindow(window, rivulet::RivuletWindow::GraphicalResultsItem,
-                                    rivulet::RivuletWindow::DiagramWindow, QSize(760, 900));
+    QMdiSubWindow* sub =
+        openWindow(window, rivulet::nav::graphicalResults, rivulet::View::Diagram, QSize(760, 900));
     auto* widget = sub ? qobject_cast<rivulet::EstimatesWidget*>(sub->widget()) : nullptr;
     if (!widget)
         return false;
@@ -147,8 +147,8 @@ void showWholeDiagrams(QMdiSubWindow& sub, rivulet::ConfigSitesYearsWidgetBase& 
 
 bool saveSitesAndYears(rivulet::RivuletWindow& window, const QDir& out)
 {
-    QMdiSubWindow* sub = openWindow(window, rivulet::RivuletWindow::SitesYearsItem,
-                                    rivulet::RivuletWindow::SitesYearsWindow, QSize(760, 760));
+    QMdiSubWindow* sub =
+        openWindow(window, rivulet::nav::sitesYears, rivulet::View::SitesYears, QSize(760, 760));
     auto* widget =
         sub ? qobject_cast<rivulet::ConfigSitesYearsWidgetBase*>(sub->widget()) : nullptr;
     if (!widget)
@@ -195,10 +195,10 @@ bool saveUnestimable(const QDir& out)
     window.resize(1600, 1050);
     window.show();
     settle(window, 60);
-    window.onNavItemOpened(rivulet::RivuletWindow::LoadObservationsItem);
+    window.openEntry(rivulet::nav::loadObservations);
     settle(window, 600);
-    QMdiSubWindow* sub = openWindow(window, rivulet::RivuletWindow::SitesYearsItem,
-                                    rivulet::RivuletWindow::SitesYearsWindow, QSize(760, 760));
+    QMdiSubWindow* sub =
+        openWindow(window, rivulet::nav::sitesYears, rivulet::View::SitesYears, QSize(760, 760));
     auto* widget =
         sub ? qobject_cast<rivulet::ConfigSitesYearsWidgetBase*>(sub->widget()) : nullptr;
     if (!widget)
@@ -216,16 +216,16 @@ bool saveUnestimable(const QDir& out)
 
 bool saveReleasesAndCohorts(rivulet::RivuletWindow& window, const QDir& out)
 {
-    QMdiSubWindow* sub = openWindow(window, rivulet::RivuletWindow::ReleasesCohortsItem,
-                                    rivulet::RivuletWindow::ReleasesCohortsWindow, QSize(560, 420));
+    QMdiSubWindow* sub = openWindow(window, rivulet::nav::releasesCohorts,
+                                    rivulet::View::ReleasesCohorts, QSize(560, 420));
     return save(sub, out.filePath(QStringLiteral("releases-cohorts.png")));
 }
 
 // Every release of the first year, from the detection point of the first detection site.
 bool saveNextDetections(rivulet::RivuletWindow& window, const QDir& out)
 {
-    QMdiSubWindow* sub = openWindow(window, rivulet::RivuletWindow::NextDetectionsItem,
-                                    rivulet::RivuletWindow::NextDetectionsWindow, QSize(1100, 560));
+    QMdiSubWindow* sub = openWindow(window, rivulet::nav::nextDetections,
+                                    rivulet::View::NextDetections, QSize(1100, 560));
     auto* widget = sub ? qobject_cast<rivulet::NextDetectionsWidget*>(sub->widget()) : nullptr;
     if (!widget)
         return false;
@@ -249,8 +249,8 @@ bool saveNextDetections(rivulet::RivuletWindow& window, const QDir& out)
 // survival to the final site as the target.
 bool saveStudyDesign(rivulet::RivuletWindow& window, const QDir& out)
 {
-    QMdiSubWindow* sub = openWindow(window, rivulet::RivuletWindow::StudyDesignItem,
-                                    rivulet::RivuletWindow::StudyDesignWindow, QSize(1000, 900));
+    QMdiSubWindow* sub =
+        openWindow(window, rivulet::nav::studyDesign, rivulet::View::StudyDesign, QSize(1000, 900));
     auto* widget = sub ? qobject_cast<rivulet::StudyDesignWidget*>(sub->widget()) : nullptr;
     if (!widget)
         return false;
@@ -307,21 +307,21 @@ int main(int argc, char** argv)
     window.show();
 
     bool ok = settle(window, 60);
-    for (int key :
-         {rivulet::RivuletWindow::LoadObservationsItem, rivulet::RivuletWindow::LoadAgeDataItem,
-          rivulet::RivuletWindow::FitAllModelsItem}) {
-        window.onNavItemOpened(key);
+    for (const rivulet::NavEntry* entry :
+         {&rivulet::nav::loadObservations, &rivulet::nav::loadAgeData,
+          &rivulet::nav::fitAllModels}) {
+        window.openEntry(*entry);
         ok = ok && settle(window, 1800);
     }
     if (!ok || window.study().results().isEmpty()) {
         std::fprintf(stderr, "rivulet-screenshots: the sample study did not run to its end\n");
         return 1;
     }
-    window.onNavItemOpened(rivulet::RivuletWindow::SurvivalReportItem);
+    window.openEntry(rivulet::nav::survivalReport);
     settle(window, 60);
     // The comparison at the top, the report below it, both whole.
-    QMdiSubWindow* comparison = window.subWindow(rivulet::RivuletWindow::ModelComparisonWindow);
-    QMdiSubWindow* report = window.subWindow(rivulet::RivuletWindow::SurvivalReportWindow);
+    QMdiSubWindow* comparison = window.subWindow(rivulet::View::ModelComparison);
+    QMdiSubWindow* report = window.subWindow(rivulet::ReportKind::Survival);
     if (comparison && report) {
         const QRect area = window.mdiArea()->viewport()->rect();
         comparison->move(10, 10);
@@ -333,7 +333,7 @@ int main(int argc, char** argv)
     ok = save(&window, out.filePath(QStringLiteral("main-window.png")));
 
     window.showSettingsWidget();
-    QMdiSubWindow* settingsWindow = window.subWindow(rivulet::RivuletWindow::SettingsWindow);
+    QMdiSubWindow* settingsWindow = window.subWindow(rivulet::View::Settings);
     if (settingsWindow)
         settingsWindow->resize(settingsWindow->sizeHint().expandedTo(QSize(520, 380)));
     ok = save(settingsWindow, out.filePath(QStringLiteral("settings.png"))) && ok;
@@ -344,16 +344,16 @@ int main(int argc, char** argv)
     window.onSettingsDone();
 
     ok = saveDiagram(window, out) && ok;
-    window.closeSubWindow(rivulet::RivuletWindow::DiagramWindow);
+    window.closeSubWindow(rivulet::View::Diagram);
     ok = saveReleasesAndCohorts(window, out) && ok;
-    window.closeSubWindow(rivulet::RivuletWindow::ReleasesCohortsWindow);
+    window.closeSubWindow(rivulet::View::ReleasesCohorts);
     ok = saveSitesAndYears(window, out) && ok;
-    window.closeSubWindow(rivulet::RivuletWindow::SitesYearsWindow);
+    window.closeSubWindow(rivulet::View::SitesYears);
     // The diagnostic tools hold the next detections view.
     settings.setDiagnosticsEnabled(true);
     window.onUiSettingsChanged();
     ok = saveNextDetections(window, out) && ok;
-    window.closeSubWindow(rivulet::RivuletWindow::NextDetectionsWindow);
+    window.closeSubWindow(rivulet::View::NextDetections);
     ok = saveStudyDesign(window, out) && ok;
     ok = saveUnestimable(out) && ok;
     return ok ? 0 : 1;

@@ -20,9 +20,10 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QProgressDialog>
-#include <QSignalMapper>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace lum {
 
@@ -44,7 +45,7 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
 
     m_navModel = new NavPanelModel(this);
     m_navRoot = std::make_unique<NavPanelItem>(QStringLiteral("root"), m_navModel);
-    m_navRoot->setType(NavPanelItem::RootType);
+    m_navRoot->setKind(NavPanelItem::Kind::Root);
     m_navRoot->setEnabled(false);
     m_navModel->setRoot(m_navRoot.get());
     if (features & NavigationPanelFeature) {
@@ -53,11 +54,11 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
         auto* navDock = new QDockWidget(QStringLiteral("Navigation Panel"), this);
         navDock->setObjectName(QStringLiteral("navigationDock"));
         navDock->setWidget(m_navView); // the dock owns the view
-        addDock(NavigationDock, navDock, Qt::LeftDockWidgetArea);
+        addDock(DockId::Navigation, navDock, Qt::LeftDockWidgetArea);
     }
 
     m_outputDock = new OutputDockWidget(this);
-    addDock(OutputDock, m_outputDock, Qt::BottomDockWidgetArea);
+    addDock(DockId::Output, m_outputDock, Qt::BottomDockWidgetArea);
 
     m_progressDialog = new QProgressDialog(this);
     m_progressDialog->setWindowTitle(name);
@@ -68,10 +69,6 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
     m_progressTimer->setInterval(1000);
     connect(m_progressTimer, &QTimer::timeout, this, &LumMainWindow::showProgressDialog);
     connect(m_progressDialog, &QProgressDialog::canceled, this, &LumMainWindow::onProgressCanceled);
-
-    m_navMapper = new QSignalMapper(this);
-    connect(m_navMapper, &QSignalMapper::mappedInt, this,
-            qOverload<int>(&LumMainWindow::onNavItemOpened));
 
     ThreadRunner* runner = m_runner.get();
     connect(runner, &ThreadRunner::runComplete, this, &LumMainWindow::onRunComplete);
@@ -105,7 +102,7 @@ LumMainWindow::~LumMainWindow()
     }
     m_runner->disconnect(this);
     // Sub-windows hold report viewers that the reports delete; drop the windows first.
-    for (QMdiSubWindow* window : m_subWindows)
+    for (const auto& [key, window] : m_subWindows)
         delete window;
     m_subWindows.clear();
     m_reports.clear();
@@ -114,50 +111,49 @@ LumMainWindow::~LumMainWindow()
 
 void LumMainWindow::buildMenus()
 {
-    // beforeId 5 names no menu, so each is appended in turn.
-    addMenu(FileMenu, tr("&File"), 5);
-    addMenu(ViewMenu, tr("&View"), 5);
-    addMenu(WindowMenu, tr("&Window"), 5);
-    addMenu(HelpMenu, tr("&Help"), 5);
+    addMenu(MenuId::File, tr("&File"));
+    addMenu(MenuId::View, tr("&View"));
+    addMenu(MenuId::Window, tr("&Window"));
+    addMenu(MenuId::Help, tr("&Help"));
 
-    connect(addAction(FileMenu, SaveAction, QStringLiteral("Save")), &QAction::triggered, this,
-            &LumMainWindow::doActionSave);
-    connect(addAction(FileMenu, SaveAsAction, QStringLiteral("Save as")), &QAction::triggered, this,
-            &LumMainWindow::doActionSaveAs);
-    connect(addAction(FileMenu, SaveToCsvAction, QStringLiteral("Save to CSV file")),
+    connect(addAction(MenuId::File, ActionId::Save, QStringLiteral("Save")), &QAction::triggered,
+            this, &LumMainWindow::doActionSave);
+    connect(addAction(MenuId::File, ActionId::SaveAs, QStringLiteral("Save as")),
+            &QAction::triggered, this, &LumMainWindow::doActionSaveAs);
+    connect(addAction(MenuId::File, ActionId::SaveToCsv, QStringLiteral("Save to CSV file")),
             &QAction::triggered, this, &LumMainWindow::doActionSaveToCsv);
-    connect(addAction(FileMenu, PrintPreviewAction, QStringLiteral("Print preview")),
+    connect(addAction(MenuId::File, ActionId::PrintPreview, QStringLiteral("Print preview")),
             &QAction::triggered, this, &LumMainWindow::doActionPrintPreview);
-    connect(addAction(FileMenu, PrintAction, QStringLiteral("Print")), &QAction::triggered, this,
-            &LumMainWindow::doActionPrint);
-    menu(FileMenu)->addSeparator();
-    connect(addAction(FileMenu, ExitAction, QStringLiteral("Exit")), &QAction::triggered, this,
-            &QWidget::close);
+    connect(addAction(MenuId::File, ActionId::Print, QStringLiteral("Print")), &QAction::triggered,
+            this, &LumMainWindow::doActionPrint);
+    menu(MenuId::File)->addSeparator();
+    connect(addAction(MenuId::File, ActionId::Exit, QStringLiteral("Exit")), &QAction::triggered,
+            this, &QWidget::close);
     // The desktop's usual keys for the file actions.
-    action(SaveAction)->setShortcut(QKeySequence::Save);
-    action(SaveAsAction)->setShortcut(QKeySequence::SaveAs);
-    action(PrintAction)->setShortcut(QKeySequence::Print);
-    action(ExitAction)->setShortcut(QKeySequence::Quit);
+    action(ActionId::Save)->setShortcut(QKeySequence::Save);
+    action(ActionId::SaveAs)->setShortcut(QKeySequence::SaveAs);
+    action(ActionId::Print)->setShortcut(QKeySequence::Print);
+    action(ActionId::Exit)->setShortcut(QKeySequence::Quit);
 
-    connect(addAction(WindowMenu, TileAction, QStringLiteral("Tile Windows")), &QAction::triggered,
-            this, [this] { m_mdiArea->tileSubWindows(); });
-    connect(addAction(WindowMenu, CascadeAction, QStringLiteral("Cascade Windows")),
+    connect(addAction(MenuId::Window, ActionId::Tile, QStringLiteral("Tile Windows")),
+            &QAction::triggered, this, [this] { m_mdiArea->tileSubWindows(); });
+    connect(addAction(MenuId::Window, ActionId::Cascade, QStringLiteral("Cascade Windows")),
             &QAction::triggered, this, &LumMainWindow::cascadeSubWindows);
-    connect(addAction(WindowMenu, CloseAllAction, QStringLiteral("Close All")), &QAction::triggered,
-            this, [this] { m_mdiArea->closeAllSubWindows(); });
+    connect(addAction(MenuId::Window, ActionId::CloseAll, QStringLiteral("Close All")),
+            &QAction::triggered, this, [this] { m_mdiArea->closeAllSubWindows(); });
 
-    QAction* about = addAction(HelpMenu, AboutAction, QStringLiteral("About"));
+    QAction* about = addAction(MenuId::Help, ActionId::About, QStringLiteral("About"));
     connect(about, &QAction::triggered, this, &LumMainWindow::onHelpAbout);
     auto* check = new QAction(QStringLiteral("Check for updates"), this);
     connect(check, &QAction::triggered, this, &LumMainWindow::onCheckForUpdates);
-    addMenuAction(menu(HelpMenu), check);
+    addMenuAction(menu(MenuId::Help), check);
 }
 
-void LumMainWindow::addDock(int id, QDockWidget* dock, Qt::DockWidgetArea area)
+void LumMainWindow::addDock(const WindowKey& id, QDockWidget* dock, Qt::DockWidgetArea area)
 {
     addDockWidget(area, dock);
-    m_docks.insert(id, dock);
-    if (QMenu* view = menu(ViewMenu))
+    m_docks.insert_or_assign(id, dock);
+    if (QMenu* view = menu(MenuId::View))
         view->addAction(dock->toggleViewAction());
 }
 
@@ -167,30 +163,33 @@ void LumMainWindow::setPrompts(std::unique_ptr<UserPrompts> prompts)
         m_prompts = std::move(prompts);
 }
 
-QMenu* LumMainWindow::addMenu(int id, const QString& title, int beforeId)
+QMenu* LumMainWindow::addMenu(const WindowKey& id, const QString& title)
+{
+    QMenu* created = menuBar()->addMenu(tr(qPrintable(title)));
+    m_menus.insert_or_assign(id, created);
+    return created;
+}
+
+QMenu* LumMainWindow::addMenu(const WindowKey& id, const QString& title, const WindowKey& beforeId)
 {
     QMenu* created = nullptr;
     if (QMenu* before = menu(beforeId)) {
         created = new QMenu(title, menuBar());
         menuBar()->insertMenu(before->menuAction(), created);
     } else {
-        created = menuBar()->addMenu(tr(qPrintable(title)));
+        return addMenu(id, title);
     }
-    m_menus.insert(id, created);
+    m_menus.insert_or_assign(id, created);
     return created;
 }
 
-QAction* LumMainWindow::addAction(int menuId, const QString& text)
+QAction* LumMainWindow::addAction(const WindowKey& menuId, const WindowKey& actionId,
+                                  const QString& text)
 {
     QMenu* target = menu(menuId);
-    return target ? target->addAction(text) : nullptr;
-}
-
-QAction* LumMainWindow::addAction(int menuId, int actionId, const QString& text)
-{
-    QAction* created = addAction(menuId, text);
+    QAction* created = target ? target->addAction(text) : nullptr;
     if (created)
-        m_actions.insert(actionId, created);
+        m_actions.insert_or_assign(actionId, created);
     return created;
 }
 
@@ -199,56 +198,48 @@ void LumMainWindow::addMenuAction(QMenu* target, QAction* item)
     if (!target || !item)
         return;
     // Application entries go above the framework's own in these menus.
-    if (target == menu(FileMenu)) {
+    if (target == menu(MenuId::File)) {
         if (!m_fileSeparator)
-            m_fileSeparator = target->insertSeparator(action(SaveAction));
+            m_fileSeparator = target->insertSeparator(action(ActionId::Save));
         target->insertAction(m_fileSeparator, item);
-    } else if (target == menu(WindowMenu)) {
+    } else if (target == menu(MenuId::Window)) {
         if (!m_windowSeparator)
             m_windowSeparator = target->addSeparator();
         target->insertAction(m_windowSeparator, item);
-    } else if (target == menu(HelpMenu)) {
+    } else if (target == menu(MenuId::Help)) {
         if (!m_helpSeparator)
-            m_helpSeparator = target->insertSeparator(action(AboutAction));
+            m_helpSeparator = target->insertSeparator(action(ActionId::About));
         target->insertAction(m_helpSeparator, item);
     } else {
         target->addAction(item);
     }
 }
 
-void LumMainWindow::setActionEnabled(int actionId, bool enabled)
+void LumMainWindow::setActionEnabled(const WindowKey& actionId, bool enabled)
 {
     if (QAction* found = action(actionId))
         found->setEnabled(enabled);
 }
 
-NavPanelItem* LumMainWindow::addNavItem(int key, int type, const QString& name,
-                                        NavPanelItem* parent, QMenu* target)
+NavPanelItem* LumMainWindow::addNavItem(NavPanelItem::Kind kind, const QString& name,
+                                        NavPanelItem* parent, QMenu* target,
+                                        std::function<void()> open)
 {
     NavPanelItem* under = parent ? parent : m_navRoot.get();
     m_navModel->announceReset(true);
     NavPanelItem* item =
         under->appendChild(std::make_unique<NavPanelItem>(name, m_navModel, under));
     m_navModel->announceReset(false);
-    item->setType(type);
+    item->setKind(kind);
     if (target)
         addMenuAction(target, item);
-    m_navItems.insert(key, item);
-    if (type == NavPanelItem::HeadingType) {
+    if (kind == NavPanelItem::Kind::Heading)
         setEnabledRecursive(item, false);
-    } else {
-        m_navMapper->setMapping(item, key);
-        connect(item, &QAction::triggered, m_navMapper, qOverload<>(&QSignalMapper::map));
-    }
+    else if (open)
+        connect(item, &QAction::triggered, this, [open = std::move(open)] { open(); });
     if (m_navView)
         m_navView->expandAll();
     return item;
-}
-
-void LumMainWindow::setNavItemEnabled(int key, bool enabled)
-{
-    if (NavPanelItem* item = navItem(key))
-        item->setEnabled(enabled);
 }
 
 void LumMainWindow::setEnabledRecursive(NavPanelItem* item, bool enabled)
@@ -264,45 +255,44 @@ void LumMainWindow::setEnabledRecursive(NavPanelItem* item, bool enabled)
 void LumMainWindow::clearNav()
 {
     m_navModel->announceReset(true);
-    for (NavPanelItem* item : m_navItems)
-        m_navMapper->removeMappings(item);
     m_navRoot->clearChildren();
-    m_navItems.clear();
     m_lastOpenedNavItem = nullptr;
     m_navModel->announceReset(false);
 }
 
-QMdiSubWindow* LumMainWindow::createSubWindow(int key, QWidget* widget)
+QMdiSubWindow* LumMainWindow::createSubWindow(const WindowKey& key, QWidget* widget)
 {
-    if (QWidget* old = m_windowWidgets.value(key)) {
-        if (old != widget)
-            delete old;
-        m_windowWidgets.remove(key);
-    }
-    if (key >= 0)
-        m_windowWidgets.insert(key, widget);
-    QMdiSubWindow* window = m_subWindows.value(key);
+    if (QWidget* old = windowWidget(key); old && old != widget)
+        delete old;
+    m_windowWidgets.insert_or_assign(key, widget);
+    QMdiSubWindow* window = subWindow(key);
     if (!window) {
         window = new QMdiSubWindow;
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         m_mdiArea->addSubWindow(window);
-        m_subWindows.insert(key, window);
+        m_subWindows.insert_or_assign(key, window);
     }
     window->setWidget(widget);
     window->hide();
     return window;
 }
 
-int LumMainWindow::keyOfSubWindow(const QMdiSubWindow* window) const
+QWidget* LumMainWindow::windowWidget(const WindowKey& key) const
 {
-    for (auto it = m_subWindows.cbegin(); it != m_subWindows.cend(); ++it) {
-        if (it.value() == window)
-            return it.key();
-    }
-    return -1;
+    const auto found = m_windowWidgets.find(key);
+    return found == m_windowWidgets.end() ? nullptr : found->second.data();
 }
 
-void LumMainWindow::showSubWindow(int key, bool modal)
+std::optional<WindowKey> LumMainWindow::keyOfSubWindow(const QMdiSubWindow* window) const
+{
+    for (const auto& [key, shown] : m_subWindows) {
+        if (shown == window)
+            return key;
+    }
+    return std::nullopt;
+}
+
+void LumMainWindow::showSubWindow(const WindowKey& key, bool modal)
 {
     QMdiSubWindow* window = subWindow(key);
     if (!window)
@@ -318,23 +308,25 @@ void LumMainWindow::showSubWindow(int key, bool modal)
         window->setWindowModality(Qt::WindowModal);
 }
 
-void LumMainWindow::closeSubWindow(int key)
+void LumMainWindow::closeSubWindow(const WindowKey& key)
 {
-    QMdiSubWindow* window = m_subWindows.take(key);
-    if (!window)
+    const auto found = m_subWindows.find(key);
+    if (found == m_subWindows.end())
         return;
-    m_windowWidgets.remove(key);
+    QMdiSubWindow* window = found->second;
+    m_subWindows.erase(found);
+    m_windowWidgets.erase(key);
     m_mdiArea->removeSubWindow(window);
     delete window;
     updateReportActions(m_mdiArea->activeSubWindow());
 }
 
-void LumMainWindow::deleteSubWindow(int key)
+void LumMainWindow::deleteSubWindow(const WindowKey& key)
 {
     // The sub-window deletes the widget it holds (a report's viewer too: the report then
     // makes a new one when it is shown again).
     closeSubWindow(key);
-    m_windowWidgets.remove(key);
+    m_windowWidgets.erase(key);
 }
 
 QMdiSubWindow* LumMainWindow::activeOrFirstSubWindow()
@@ -348,45 +340,54 @@ QMdiSubWindow* LumMainWindow::activeOrFirstSubWindow()
     return windows.first();
 }
 
-void LumMainWindow::addReport(int key, std::unique_ptr<QtReport> report)
+void LumMainWindow::placeSubWindow(QMdiSubWindow* window, const QRect& geometry)
+{
+    // Never below what the window's layout needs: squeezed further, its rows overlap.
+    QRect placed = geometry;
+    placed.setSize(placed.size().expandedTo(window->minimumSizeHint()));
+    // Inside the document area as it is now: moved up and left first, made smaller only
+    // where the area itself is smaller, so that no edge opens out of sight.
+    const QSize area = m_mdiArea->viewport()->size();
+    if (area.width() > 0 && area.height() > 0) {
+        placed.setSize(placed.size().boundedTo(area));
+        placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));
+        placed.moveTop(std::max(0, std::min(placed.top(), area.height() - placed.height())));
+    }
+    window->setGeometry(placed);
+}
+
+void LumMainWindow::addReport(const WindowKey& key, std::unique_ptr<QtReport> report)
 {
     removeReport(key);
     if (report)
-        m_reports[key] = std::move(report);
+        m_reports.insert_or_assign(key, std::move(report));
 }
 
-QtReport* LumMainWindow::report(int key) const
+QtReport* LumMainWindow::report(const WindowKey& key) const
 {
     const auto found = m_reports.find(key);
     return found == m_reports.end() ? nullptr : found->second.get();
 }
 
-QList<int> LumMainWindow::reportKeys() const
+void LumMainWindow::removeReport(const WindowKey& key)
 {
-    QList<int> keys;
-    for (const auto& entry : m_reports)
-        keys << entry.first;
-    return keys;
-}
-
-void LumMainWindow::removeReport(int key)
-{
-    if (m_reportWindowKey.contains(key)) {
-        const int windowKey = m_reportWindowKey.value(key);
+    if (const auto found = m_reportWindowKey.find(key); found != m_reportWindowKey.end()) {
+        const WindowKey windowKey = found->second;
         const bool shown = reportOfWindow(subWindow(windowKey)) == report(key);
-        m_reportWindowKey.remove(key);
+        m_reportWindowKey.erase(found);
         if (shown)
             closeSubWindow(windowKey);
     }
     m_reports.erase(key);
 }
 
-QMdiSubWindow* LumMainWindow::addReportWindow(int reportKey, int windowKey)
+QMdiSubWindow* LumMainWindow::addReportWindow(const WindowKey& reportKey,
+                                              const WindowKey& windowKey)
 {
     QtReport* shown = report(reportKey);
     if (!shown)
         return nullptr;
-    m_reportWindowKey.insert(reportKey, windowKey);
+    m_reportWindowKey.insert_or_assign(reportKey, windowKey);
     QMdiSubWindow* window = createSubWindow(windowKey, ReportViewers::of(*shown).textWidget());
     connect(window, &QMdiSubWindow::windowStateChanged, this,
             &LumMainWindow::onReportSubWindowStateChanged, Qt::UniqueConnection);
@@ -395,12 +396,12 @@ QMdiSubWindow* LumMainWindow::addReportWindow(int reportKey, int windowKey)
 
 QtReport* LumMainWindow::reportOfWindow(const QMdiSubWindow* window) const
 {
-    const int key = keyOfSubWindow(window);
-    if (!window || key < 0)
+    const std::optional<WindowKey> key = keyOfSubWindow(window);
+    if (!window || !key)
         return nullptr;
-    for (auto it = m_reportWindowKey.cbegin(); it != m_reportWindowKey.cend(); ++it) {
-        if (it.value() == key)
-            return report(it.key());
+    for (const auto& [reportKey, windowKey] : m_reportWindowKey) {
+        if (windowKey == *key)
+            return report(reportKey);
     }
     return nullptr;
 }
@@ -503,7 +504,8 @@ void LumMainWindow::onReportSubWindowStateChanged()
 void LumMainWindow::updateReportActions(QMdiSubWindow* window)
 {
     const bool isReport = reportOfWindow(window) != nullptr;
-    for (int id : {PrintAction, PrintPreviewAction, SaveAsAction, SaveToCsvAction})
+    for (ActionId id :
+         {ActionId::Print, ActionId::PrintPreview, ActionId::SaveAs, ActionId::SaveToCsv})
         setActionEnabled(id, isReport);
 }
 
@@ -603,8 +605,6 @@ void LumMainWindow::updateNav()
 {
     m_navModel->announceLayoutChange();
 }
-
-void LumMainWindow::onNavItemOpened(int) {}
 
 void LumMainWindow::openNavItemOnce(const QModelIndex& index)
 {

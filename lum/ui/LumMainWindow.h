@@ -1,14 +1,17 @@
 #pragma once
 
+#include "lum/ui/NavPanelItem.h"
 #include "lum/ui/OutputDockWidget.h"
+#include "lum/ui/WindowKey.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QMap>
 #include <QPointer>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMdiArea;
@@ -16,7 +19,6 @@ class QMdiSubWindow;
 class QMenu;
 class QPrinter;
 class QProgressDialog;
-class QSignalMapper;
 class QTimer;
 
 namespace lum {
@@ -29,42 +31,44 @@ class ThreadRunner;
 class UserPrompts;
 
 // The reusable main window: a document area for report and tool windows, a navigation panel
-// whose items are also menu actions, the "Output" dock, menus and actions addressed by
-// number, the main background runner with its progress dialog, and registries of sub-windows
-// and reports addressed by number. An application derives from it, adds its menus, items
-// and windows, and overrides the slots it needs (onNavItemOpened (key) above all).
+// whose items are also menu actions, the "Output" dock, menus and actions, the main
+// background runner with its progress dialog, and registries of sub-windows and reports. Menus,
+// actions, docks, sub-windows and reports are named by WindowKey (a value of an enumeration of
+// the framework's or the application's); navigation items carry what they do themselves. An
+// application derives from it, adds its menus, items and windows, and overrides the slots it
+// needs.
 class LumMainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // Framework menu ids.
-    enum MenuId
+    // Framework menus.
+    enum class MenuId
     {
-        FileMenu = 0,
-        HelpMenu = 1,
-        ViewMenu = 2,
-        WindowMenu = 3
+        File,
+        Help,
+        View,
+        Window
     };
-    // Framework action ids.
-    enum ActionId
+    // Framework actions.
+    enum class ActionId
     {
-        ExitAction = 0,
-        AboutAction = 1,
-        PrintAction = 3,
-        PrintPreviewAction = 4,
-        SaveAction = 5,
-        SaveAsAction = 6,
-        SaveToCsvAction = 7,
-        CascadeAction = 8,
-        CloseAllAction = 9,
-        TileAction = 10
+        Exit,
+        About,
+        Print,
+        PrintPreview,
+        Save,
+        SaveAs,
+        SaveToCsv,
+        Cascade,
+        CloseAll,
+        Tile
     };
-    // Dock ids.
-    enum DockId
+    // Framework docks.
+    enum class DockId
     {
-        NavigationDock = 0,
-        OutputDock = 1
+        Navigation,
+        Output
     };
     // Construction feature: the navigation panel.
     static constexpr int NavigationPanelFeature = 0x2000000;
@@ -81,50 +85,52 @@ public:
     NavPanelModel* navModel() const { return m_navModel; }
     NavPanelView* navView() const { return m_navView; }
     NavPanelItem* navRoot() const { return m_navRoot.get(); }
-    QDockWidget* dock(int id) const { return m_docks.value(id); }
-    void addDock(int id, QDockWidget* dock, Qt::DockWidgetArea area);
+    QDockWidget* dock(const WindowKey& id) const { return find(m_docks, id); }
+    void addDock(const WindowKey& id, QDockWidget* dock, Qt::DockWidgetArea area);
 
     // The prompts (dialogs, message boxes, printer) every flow goes through.
     UserPrompts& prompts() const { return *m_prompts; }
     void setPrompts(std::unique_ptr<UserPrompts> prompts);
 
     // Menus and actions.
-    QMenu* addMenu(int id, const QString& title, int beforeId);
-    QMenu* menu(int id) const { return m_menus.value(id); }
-    QAction* action(int id) const { return m_actions.value(id); }
-    QAction* addAction(int menuId, const QString& text);
-    QAction* addAction(int menuId, int actionId, const QString& text);
+    // A menu before the menu `before`, or last when there is none of that key.
+    QMenu* addMenu(const WindowKey& id, const QString& title, const WindowKey& before);
+    QMenu* addMenu(const WindowKey& id, const QString& title);
+    QMenu* menu(const WindowKey& id) const { return find(m_menus, id); }
+    QAction* action(const WindowKey& id) const { return find(m_actions, id); }
+    QAction* addAction(const WindowKey& menuId, const WindowKey& actionId, const QString& text);
     void addMenuAction(QMenu* menu, QAction* action);
-    void setActionEnabled(int actionId, bool enabled);
+    void setActionEnabled(const WindowKey& actionId, bool enabled);
 
     // Navigation.
-    NavPanelItem* addNavItem(int key, int type, const QString& name, NavPanelItem* parent,
-                             QMenu* menu = nullptr);
-    NavPanelItem* navItem(int key) const { return m_navItems.value(key); }
-    const QMap<int, NavPanelItem*>& navItems() const { return m_navItems; }
-    void setNavItemEnabled(int key, bool enabled);
+    // An item under `parent` (the root when null), also placed in `menu`; triggering an item
+    // that is not a heading calls `open`.
+    NavPanelItem* addNavItem(NavPanelItem::Kind kind, const QString& name, NavPanelItem* parent,
+                             QMenu* menu = nullptr, std::function<void()> open = {});
     static void setEnabledRecursive(NavPanelItem* item, bool enabled);
     void clearNav();
 
     // Sub-windows.
-    QMdiSubWindow* createSubWindow(int key, QWidget* widget);
-    QMdiSubWindow* subWindow(int key) const { return m_subWindows.value(key); }
-    QWidget* windowWidget(int key) const { return m_windowWidgets.value(key); }
-    int keyOfSubWindow(const QMdiSubWindow* window) const;
-    void showSubWindow(int key, bool modal = false);
-    void closeSubWindow(int key);
-    void deleteSubWindow(int key);
+    QMdiSubWindow* createSubWindow(const WindowKey& key, QWidget* widget);
+    QMdiSubWindow* subWindow(const WindowKey& key) const { return find(m_subWindows, key); }
+    QWidget* windowWidget(const WindowKey& key) const;
+    std::optional<WindowKey> keyOfSubWindow(const QMdiSubWindow* window) const;
+    void showSubWindow(const WindowKey& key, bool modal = false);
+    void closeSubWindow(const WindowKey& key);
+    void deleteSubWindow(const WindowKey& key);
     QMdiSubWindow* activeOrFirstSubWindow();
-    int currentWindowKey() const { return m_currentWindowKey; }
+    // Gives `window` the geometry, inside the document area and no smaller than its layout.
+    void placeSubWindow(QMdiSubWindow* window, const QRect& geometry);
+    // Enables print, preview and both saves exactly when `window` shows a report.
+    void updateReportActions(QMdiSubWindow* window);
+    const std::optional<WindowKey>& currentWindowKey() const { return m_currentWindowKey; }
 
     // Reports: the window owns every registered report.
-    void addReport(int key, std::unique_ptr<QtReport> report);
-    virtual QtReport* report(int key) const;
-    virtual void removeReport(int key);
-    QList<int> reportKeys() const;
+    void addReport(const WindowKey& key, std::unique_ptr<QtReport> report);
+    virtual QtReport* report(const WindowKey& key) const;
+    virtual void removeReport(const WindowKey& key);
     // Puts the report's viewer in a sub-window under `windowKey`.
-    QMdiSubWindow* addReportWindow(int reportKey, int windowKey);
-    int reportWindowKey(int reportKey) const { return m_reportWindowKey.value(reportKey, -1); }
+    QMdiSubWindow* addReportWindow(const WindowKey& reportKey, const WindowKey& windowKey);
     // The report shown in that sub-window, or null.
     QtReport* reportOfWindow(const QMdiSubWindow* window) const;
 
@@ -152,7 +158,6 @@ public slots:
     virtual void err(const QString& text);
     virtual void warn(const QString& text);
     virtual void updateNav();
-    virtual void onNavItemOpened(int key);
     virtual void onNavItemOpened(const QModelIndex& index);
     virtual void onNavContextMenuRequested(const QPoint&) {}
     virtual void onReportSubWindowStateChanged();
@@ -168,8 +173,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Enables print, preview and both saves exactly when `window` shows a report.
-    void updateReportActions(QMdiSubWindow* window);
     // A report was saved to `filePath` (or its file could not be opened): the application
     // remembers the folder for the next dialog.
     virtual void rememberReportFolder(const QString&) {}
@@ -177,28 +180,32 @@ protected:
     bool printActiveReport(QPrinter* printer);
 
 private:
+    template <class Value>
+    static Value find(const std::map<WindowKey, Value>& registry, const WindowKey& key)
+    {
+        const auto found = registry.find(key);
+        return found == registry.end() ? Value() : found->second;
+    }
     void buildMenus();
     // Opens the panel's item at `index`, unless it is the one just opened (a double click).
     void openNavItemOnce(const QModelIndex& index);
 
     QString m_name;
-    QMdiArea* m_mdiArea = nullptr; // central widget
-    QMap<int, QMenu*> m_menus;     // children of the menu bar
-    QMap<int, QAction*> m_actions; // children of this window
+    QMdiArea* m_mdiArea = nullptr;           // central widget
+    std::map<WindowKey, QMenu*> m_menus;     // children of the menu bar
+    std::map<WindowKey, QAction*> m_actions; // children of this window
     NavPanelModel* m_navModel = nullptr;
     NavPanelView* m_navView = nullptr;
     std::unique_ptr<NavPanelItem> m_navRoot;
-    QMap<int, NavPanelItem*> m_navItems; // owned by the tree
-    QSignalMapper* m_navMapper = nullptr;
     // The item the panel opened last, and when: a double click opens it once.
     const NavPanelItem* m_lastOpenedNavItem = nullptr;
     QElapsedTimer m_lastNavOpen;
-    QMap<int, QDockWidget*> m_docks;
-    QMap<int, QMdiSubWindow*> m_subWindows; // children of the document area
-    QMap<int, QPointer<QWidget>> m_windowWidgets;
-    QMap<int, int> m_reportWindowKey;
-    std::map<int, std::unique_ptr<QtReport>> m_reports;
-    int m_currentWindowKey = -1;
+    std::map<WindowKey, QDockWidget*> m_docks;
+    std::map<WindowKey, QMdiSubWindow*> m_subWindows; // children of the document area
+    std::map<WindowKey, QPointer<QWidget>> m_windowWidgets;
+    std::map<WindowKey, WindowKey> m_reportWindowKey;
+    std::map<WindowKey, std::unique_ptr<QtReport>> m_reports;
+    std::optional<WindowKey> m_currentWindowKey;
     std::unique_ptr<ThreadRunner> m_runner;
     QProgressDialog* m_progressDialog = nullptr;
     QTimer* m_progressTimer = nullptr;

@@ -16,18 +16,22 @@ class NavPanelItem : public QAction
     Q_OBJECT
 
 public:
-    // Appearance classes.
-    static constexpr int ActionType = 0;
-    static constexpr int RootType = 1;
-    static constexpr int ReportType = 2;
-    static constexpr int HeadingType = 4;
-    static constexpr int PlotType = 5;
+    // How an item looks in the panel.
+    enum class Kind
+    {
+        Action,  // blue while enabled
+        Root,    // the invisible root
+        Report,  // an action with the report icon
+        Heading, // black, bold while enabled; opens nothing
+        Plot,    // an action with the plot icon
+        Plain    // black italic text
+    };
 
     NavPanelItem(const QString& name, NavPanelModel* model, NavPanelItem* parent = nullptr);
     ~NavPanelItem() override;
 
-    int type() const { return m_type; }
-    void setType(int type) { m_type = type; }
+    Kind kind() const { return m_kind; }
+    void setKind(Kind kind) { m_kind = kind; }
     bool isSelected() const { return m_selected; }
     bool isActive() const { return m_active; }
     bool isLocked() const { return m_locked; }
@@ -49,7 +53,7 @@ public:
     void clearChildren();
 
 private:
-    int m_type = 6;
+    Kind m_kind = Kind::Plain;
     bool m_selected = false;
     bool m_active = false;
     bool m_locked = false;

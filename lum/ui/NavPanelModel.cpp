@@ -62,7 +62,7 @@ QVariant NavPanelModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     const NavPanelItem* item = itemAt(index);
-    const int type = item->type();
+    const NavPanelItem::Kind kind = item->kind();
     const bool enabled = item->isEnabled() && item->navEnabled();
     switch (role) {
     case Qt::DisplayRole:
@@ -74,23 +74,23 @@ QVariant NavPanelModel::data(const QModelIndex& index, int role) const
             return QIcon(QStringLiteral(":/lumui/npm_selected.png"));
         if (item->isActive())
             return QIcon(QStringLiteral(":/lumui/npm_active.png"));
-        if (type == NavPanelItem::ReportType)
+        if (kind == NavPanelItem::Kind::Report)
             return QIcon(QStringLiteral(":/lumui/npm_report.png"));
-        if (type == NavPanelItem::PlotType)
+        if (kind == NavPanelItem::Kind::Plot)
             return QIcon(QStringLiteral(":/lumui/npm_plot.png"));
         return {};
     case Qt::ToolTipRole:
         return item->toolTip();
     case Qt::FontRole: {
         QFont font = item->font();
-        if (type == 6 || type == 8 || !item->isEnabled())
+        if (kind == NavPanelItem::Kind::Plain || !item->isEnabled())
             font.setItalic(true);
-        if (type == NavPanelItem::HeadingType && item->isEnabled())
+        if (kind == NavPanelItem::Kind::Heading && item->isEnabled())
             font.setWeight(75);
         return font;
     }
     case Qt::ForegroundRole:
-        if (type == NavPanelItem::HeadingType || type == 6 || type == 9)
+        if (kind == NavPanelItem::Kind::Heading || kind == NavPanelItem::Kind::Plain)
             return QBrush(Qt::black);
         return QBrush(enabled ? QColor(Qt::blue) : QColor(Qt::lightGray));
     default:

@@ -7,31 +7,25 @@
 #include "lum/ui/NavPanelView.h"
 #include "lum/ui/QtRTextWidget.h"
 #include "lum/ui/ReportViewers.h"
-#include "lum/ui/TableCopy.h"
 #include "lum/ui/UserPrompts.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/input/ObsDataLoader.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
-#include "rivulet/reports/ModelAverageReport.h"
-#include "rivulet/reports/ModelReport.h"
 #include "rivulet/reports/ReleaseSummaryReport.h"
-#include "rivulet/results/CsvRenderer.h"
-#include "rivulet/results/ModelDescription.h"
 #include "rivulet/results/ModelSelectionCriterion.h"
 #include "rivulet/settings/AppStartup.h"
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/study/StudyActions.h"
+#include "rivulet/study/StudySession.h"
 #include "rivulet/views/ConfigReleasesCohortsWidget.h"
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/EstimatesWidget.h"
 #include "rivulet/views/GoodnessOfFitWidget.h"
 #include "rivulet/views/ModelEstimateItem.h"
 #include "rivulet/views/ModelEstimateModel.h"
-#include "rivulet/views/NextDetectionsWidget.h"
-#include "rivulet/views/ResultsTableModel.h"
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletSettingsWidget.h"
 #include "rivulet/views/StudyDesignWidget.h"
@@ -43,7 +37,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -52,7 +45,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSplashScreen>
-#include <QTableView>
 #include <QTextStream>
 
 #include <algorithm>
@@ -63,103 +55,24 @@ namespace rivulet {
 
 namespace {
 
-// Navigation key of each catalogue entry, in key order from 20.
-constexpr std::array<EquatingScheme, 13> modelKeys = {{{4, 0},
-                                                       {4, 4},
-                                                       {2, 0},
-                                                       {2, 4},
-                                                       {2, 2},
-                                                       {3, 0},
-                                                       {3, 4},
-                                                       {3, 3},
-                                                       {1, 0},
-                                                       {1, 4},
-                                                       {1, 2},
-                                                       {1, 3},
-                                                       {1, 1}}};
-
-constexpr std::array<int, 3> modelReportTypes = {
-    RivuletWindow::SurvivalReport, RivuletWindow::CaptureReport, RivuletWindow::PerformanceReport};
-
 RivuletSettings& settings()
 {
     return RivuletSettings::instance();
 }
 
-int windowKeyOfReport(int type)
-{
-    return type + RivuletWindow::SurvivalReportWindow;
-}
-
-// The window a navigation entry opens; -1 for entries that open none.
-int windowKeyOfNavKey(int key)
-{
-    switch (key) {
-    case RivuletWindow::ReleasesCohortsItem:
-        return RivuletWindow::ReleasesCohortsWindow;
-    case RivuletWindow::SitesYearsItem:
-        return RivuletWindow::SitesYearsWindow;
-    case RivuletWindow::NextDetectionsItem:
-        return RivuletWindow::NextDetectionsWindow;
-    case RivuletWindow::ModelComparisonItem:
-        return RivuletWindow::ModelComparisonWindow;
-    case RivuletWindow::GraphicalResultsItem:
-        return RivuletWindow::DiagramWindow;
-    case RivuletWindow::GoodnessOfFitItem:
-        return RivuletWindow::GoodnessOfFitWindow;
-    case RivuletWindow::StudyDesignItem:
-        return RivuletWindow::StudyDesignWindow;
-    default:
-        return -1;
-    }
-}
-
 // Windows that show the study's data and must go before it.
-constexpr std::array<int, 7> dataWindows = {
-    RivuletWindow::DiagramWindow,         RivuletWindow::NextDetectionsWindow,
-    RivuletWindow::ReleasesCohortsWindow, RivuletWindow::SitesYearsWindow,
-    RivuletWindow::ModelComparisonWindow, RivuletWindow::GoodnessOfFitWindow,
-    RivuletWindow::StudyDesignWindow};
-
-int reportTypeOfNavKey(int key)
-{
-    switch (key) {
-    case RivuletWindow::SurvivalReportItem:
-        return RivuletWindow::SurvivalReport;
-    case RivuletWindow::CaptureReportItem:
-        return RivuletWindow::CaptureReport;
-    case RivuletWindow::PerformanceReportItem:
-        return RivuletWindow::PerformanceReport;
-    default:
-        return -1;
-    }
-}
+constexpr std::array<View, 7> dataWindows = {
+    View::Diagram,         View::NextDetections, View::ReleasesCohorts, View::SitesYears,
+    View::ModelComparison, View::GoodnessOfFit,  View::StudyDesign};
 
 } // namespace
-
-int RivuletWindow::modelKey(const EquatingScheme& scheme)
-{
-    for (std::size_t i = 0; i < modelKeys.size(); ++i) {
-        if (modelKeys[i] == scheme)
-            return FirstModelKey + static_cast<int>(i);
-    }
-    return -1;
-}
-
-EquatingScheme RivuletWindow::schemeOfKey(int key)
-{
-    const int index = key - FirstModelKey;
-    if (index < 0 || index >= static_cast<int>(modelKeys.size()))
-        return {};
-    return modelKeys[static_cast<std::size_t>(index)];
-}
 
 RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent,
                              const QString& name, Qt::WindowFlags flags,
                              const QString& sitesConfigPath)
     : lum::LumMainWindow(parent, name, flags, 0x6000000), splash_(splash),
       mock_(settings().value(RivuletSettings::MockInput).toBool()),
-      sampleFolder_(AppStartup::sampleStudyFolder())
+      sampleFolder_(AppStartup::sampleStudyFolder()), navigation_(*this, nav::standard())
 {
     updateProgressDialog_ = new QProgressDialog(this);
     updateProgressDialog_->setWindowTitle(name);
@@ -167,39 +80,46 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     updateProgressDialog_->reset();
     updateProgressDialog_->hide();
 
-    study_ = std::make_unique<Study>(mock_ ? Study::CountsFile : Study::Database, rdb);
-    actions_ = std::make_unique<StudyActions>(*study_, runner());
+    session_ =
+        std::make_unique<StudySession>(mock_ ? Study::CountsFile : Study::Database, rdb, runner());
 
     setWindowTitle(QStringLiteral("Rivulet Model Estimation"));
     setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
     progressDialog()->setAutoClose(false);
 
-    connect(addAction(HelpMenu, ShowSplashAction, QStringLiteral("Show Initial Startup Window")),
+    connect(addAction(MenuId::Help, AppAction::ShowSplash,
+                      QStringLiteral("Show Initial Startup Window")),
             &QAction::triggered, this, &RivuletWindow::onShowSplashScreen);
-    addMenu(EditMenu, QStringLiteral("&Edit"), ViewMenu);
-    connect(addAction(EditMenu, SettingsAction, QStringLiteral("Settings")), &QAction::triggered,
-            this, &RivuletWindow::showSettingsWidget);
-    action(SettingsAction)->setShortcut(QKeySequence::Preferences);
-    addMenu(DataMenu, QStringLiteral("&Data"), EditMenu);
-    connect(addAction(DataMenu, OpenSampleAction, QStringLiteral("Open the Sample Study")),
-            &QAction::triggered, this, &RivuletWindow::openSampleStudy);
+    addMenu(AppMenu::Edit, QStringLiteral("&Edit"), MenuId::View);
+    connect(addAction(AppMenu::Edit, AppAction::Settings, QStringLiteral("Settings")),
+            &QAction::triggered, this, &RivuletWindow::showSettingsWidget);
+    action(AppAction::Settings)->setShortcut(QKeySequence::Preferences);
+    addMenu(AppMenu::Data, QStringLiteral("&Data"), AppMenu::Edit);
+    connect(
+        addAction(AppMenu::Data, AppAction::OpenSample, QStringLiteral("Open the Sample Study")),
+        &QAction::triggered, this, &RivuletWindow::openSampleStudy);
     // Simulated counts have no observations to load.
-    action(OpenSampleAction)->setVisible(!mock_ && !sampleFolder_.isEmpty());
-    menu(DataMenu)->addSeparator();
-    connect(addAction(DataMenu, ClearAllDataAction, QStringLiteral("Clear All Data")),
+    action(AppAction::OpenSample)->setVisible(!mock_ && !sampleFolder_.isEmpty());
+    menu(AppMenu::Data)->addSeparator();
+    connect(addAction(AppMenu::Data, AppAction::ClearAllData, QStringLiteral("Clear All Data")),
             &QAction::triggered, this, &RivuletWindow::onReset);
 
-    action(SaveAction)->setVisible(false);
-    for (int id : {PrintAction, PrintPreviewAction, SaveAsAction, SaveToCsvAction})
+    action(ActionId::Save)->setVisible(false);
+    for (ActionId id :
+         {ActionId::Print, ActionId::PrintPreview, ActionId::SaveAs, ActionId::SaveToCsv})
         setActionEnabled(id, false);
 
-    reportRunner_ = std::make_unique<lum::ThreadRunner>();
-    connect(reportRunner_.get(), &QThread::finished, this, &RivuletWindow::onReportComplete);
-    modelTree_ = new ModelEstimateModel(study_->catalogue(), this);
+    reports_ = new ReportPanel(*this, study(), [this] { return selectedModelItem_; });
+    modelTree_ = new ModelEstimateModel(study().catalogue(), this);
+    ViewFactory::Host host;
+    host.close = [this](View view) { closeSubWindow(view); };
+    host.configurationChanged = [this] { updateConfiguration(); };
+    host.precisionChanged = [this] { onPrecisionSettingsChanged(); };
+    host.uiChanged = [this] { onUiSettingsChanged(); };
+    host.settingsDone = [this] { onSettingsDone(); };
+    views_ = std::make_unique<ViewFactory>(*this, study(), *modelTree_, mock_, std::move(host));
     modelTree_->rebuild();
     buildNavigation();
-
-    hasData_ = study_->releases().count() > 0;
 
     const QVariant geometry = settings().value(RivuletSettings::GeomMainWindow);
     if (geometry.isNull() || geometry.toByteArray().isEmpty()) {
@@ -225,18 +145,12 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     const QString chosen = settings().value(RivuletSettings::SitesConfigChoice).toString();
     sitesConfigPath_ =
         sitesConfigPath.isEmpty() && !chosen.isEmpty() ? chosen : defaultSitesConfigPath_;
-    study_->setSitesConfigPath(sitesConfigPath_);
+    study().setSitesConfigPath(sitesConfigPath_);
 
-    auto summary = std::make_unique<ReleaseSummaryReport>(study_->releases(), study_->sites(),
-                                                          study_->years(), study_->nextDetections(),
-                                                          nullptr, reportRunner_.get());
-    summary->setName(summary->reportTitle());
-    releaseSummaryReport_ = summary.get();
-    addReport(ReleaseSummaryType, std::move(summary));
     auto* dock = new QDockWidget(QStringLiteral("Releases Summary"), this);
     dock->setObjectName(QStringLiteral("releasesSummaryDock"));
-    dock->setWidget(lum::ReportViewers::of(*releaseSummaryReport_).textWidget());
-    addDock(ReleasesSummaryDock, dock, Qt::RightDockWidgetArea);
+    dock->setWidget(lum::ReportViewers::of(reports_->releaseSummary()).textWidget());
+    addDock(AppDock::ReleasesSummary, dock, Qt::RightDockWidgetArea);
     // Room for the item names and the summary's four columns; the document area keeps the rest.
     // The panel as wide as its longest entry (in the desktop's font), no wider.
     int navigationWidth = 410;
@@ -244,7 +158,7 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
         navView()->resizeColumnToContents(0);
         navigationWidth = std::max(300, navView()->columnWidth(0) + 40);
     }
-    resizeDocks({this->dock(NavigationDock), dock}, {navigationWidth, 270}, Qt::Horizontal);
+    resizeDocks({this->dock(DockId::Navigation), dock}, {navigationWidth, 270}, Qt::Horizontal);
     resizeDocks({outputDock()}, {170}, Qt::Vertical);
     // The docks as the user left them, over the defaults above.
     const QByteArray docks = settings().value(RivuletSettings::StateMainWindow).toByteArray();
@@ -258,123 +172,49 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
 
 RivuletWindow::~RivuletWindow()
 {
-    if (reportRunner_->isRunning()) {
-        reportRunner_->cancel();
-        reportRunner_->wait();
-    }
-    reportRunner_->disconnect(this);
     if (runner().isRunning()) {
         runner().cancel();
         runner().wait();
     }
     runner().disconnect(this);
     // Reports and windows read the study and the model tree; they go first.
-    for (int type : modelReportTypes)
-        removeReport(type);
-    removeReport(ReleaseSummaryType);
-    removeReport(ModelAverageReportType);
-    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(GoodnessOfFitWindow)))
+    reports_->removeAll();
+    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(View::GoodnessOfFit)))
         gof->stop();
-    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(StudyDesignWindow)))
+    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(View::StudyDesign)))
         design->stop();
-    for (int key : dataWindows)
-        deleteSubWindow(key);
+    for (View view : dataWindows)
+        deleteSubWindow(view);
+}
+
+NavState RivuletWindow::navState(bool idle) const
+{
+    NavState state;
+    state.mock = mock_;
+    state.diagnostics = settings().value(RivuletSettings::DiagnosticsEnabled).toBool();
+    state.expert = settings().value(RivuletSettings::UiExpertMode).toBool();
+    state.idle = idle;
+    state.hasData = hasData();
+    state.modelSelected = currentModel_.has_value();
+    state.fitted = !study().results().isEmpty();
+    return state;
 }
 
 void RivuletWindow::buildNavigation()
 {
-    clearNav();
-    const bool diagnostics =
-        mock_ || settings().value(RivuletSettings::DiagnosticsEnabled).toBool();
-    const bool expert = settings().value(RivuletSettings::UiExpertMode).toBool();
-    QMenu* data = menu(DataMenu);
-    QMenu* windows = menu(WindowMenu);
+    navigation_.build(navState(false), study().catalogue(), currentModel_);
+}
 
-    addNavItem(DataHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Data"), nullptr);
-    if (mock_) {
-        addNavItem(LoadSimulatedDataItem, lum::NavPanelItem::ActionType,
-                   QStringLiteral("Load Simulated Data"), navItem(DataHeading), data);
-    } else {
-        addNavItem(LoadObservationsItem, lum::NavPanelItem::ActionType,
-                   QStringLiteral("Load Observations"), navItem(DataHeading), data);
-        addNavItem(LoadAgeDataItem, lum::NavPanelItem::ActionType, QStringLiteral("Load Age Data"),
-                   navItem(DataHeading), data);
-    }
-    addNavItem(ConfigurationHeading, lum::NavPanelItem::HeadingType,
-               QStringLiteral("Configuration"), nullptr);
-    addNavItem(ReleasesCohortsItem, lum::NavPanelItem::ActionType,
-               QStringLiteral("Releases and Cohorts Configuration"), navItem(ConfigurationHeading),
-               data);
-    addNavItem(SitesYearsItem, lum::NavPanelItem::ActionType,
-               QStringLiteral("Sites and Years Configuration"), navItem(ConfigurationHeading),
-               data);
-    if (diagnostics) {
-        addNavItem(DiagnosticsHeading, lum::NavPanelItem::HeadingType,
-                   QStringLiteral("Diagnostic Tools"), nullptr);
-        addNavItem(NextDetectionsItem, lum::NavPanelItem::ActionType,
-                   QStringLiteral("Next Detections"), navItem(DiagnosticsHeading), data);
-        addNavItem(SaveNextDetectionsItem, lum::NavPanelItem::ActionType,
-                   QStringLiteral("Save Next Detections"), navItem(DiagnosticsHeading), data);
-        addNavItem(StudyDesignItem, lum::NavPanelItem::ActionType, QStringLiteral("Study Design"),
-                   navItem(DiagnosticsHeading), windows);
-    }
-    addNavItem(EstimationHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Estimation"),
-               nullptr);
-    addNavItem(FitAllModelsItem, lum::NavPanelItem::ActionType, QStringLiteral("Fit All Models"),
-               navItem(EstimationHeading), data);
-    if (expert) {
-        addNavItem(ModelSelectionHeading, lum::NavPanelItem::HeadingType,
-                   QStringLiteral("Model Selection"), nullptr);
-        lum::NavPanelItem* heading = navItem(ModelSelectionHeading);
-        QString headingText;
-        for (const auto& definition : study_->catalogue().definitionItems()) {
-            const int key = modelKey(definition->scheme());
-            if (key < 0)
-                continue;
-            if (definition->isHeading()) {
-                headingText = definition->description();
-                lum::NavPanelItem* item = addNavItem(key, lum::NavPanelItem::HeadingType,
-                                                     headingText, navItem(ModelSelectionHeading));
-                item->setToolTip(headingText);
-                heading = item;
-            } else {
-                lum::NavPanelItem* item = addNavItem(
-                    key, lum::NavPanelItem::ActionType,
-                    definition->name() + QStringLiteral(": ") + definition->description(), heading);
-                item->setToolTip(headingText + QStringLiteral(", ") + definition->description());
-                item->setSelected(key == currentModelKey_);
-            }
-        }
-    }
-    addNavItem(ResultsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Results"), nullptr);
-    addNavItem(ModelComparisonItem, lum::NavPanelItem::ActionType,
-               QStringLiteral("Model Comparison"), navItem(ResultsHeading), windows);
-    addNavItem(GraphicalResultsItem, lum::NavPanelItem::ActionType,
-               QStringLiteral("Graphical Results"), navItem(ResultsHeading), windows);
-    addNavItem(GoodnessOfFitItem, lum::NavPanelItem::ActionType, QStringLiteral("Goodness of Fit"),
-               navItem(ResultsHeading), windows);
-    addNavItem(ReportsHeading, lum::NavPanelItem::HeadingType, QStringLiteral("Reports"),
-               navItem(ResultsHeading));
-    for (int type : modelReportTypes) {
-        const int key = type == SurvivalReport  ? SurvivalReportItem
-                        : type == CaptureReport ? CaptureReportItem
-                                                : PerformanceReportItem;
-        addNavItem(key, lum::NavPanelItem::ReportType, RivuletReport::reportTitle(type),
-                   navItem(ReportsHeading), windows);
-    }
-    addNavItem(ModelAverageReportItem, lum::NavPanelItem::ReportType,
-               RivuletReport::reportTitle(RivuletReport::ModelAverageKind), navItem(ReportsHeading),
-               windows);
-    // Keys for the steps of every study: load, fit, compare.
-    const std::pair<int, QKeySequence> shortcuts[] = {
-        {LoadObservationsItem, QKeySequence(Qt::CTRL | Qt::Key_L)},
-        {LoadSimulatedDataItem, QKeySequence(Qt::CTRL | Qt::Key_L)},
-        {FitAllModelsItem, QKeySequence(Qt::Key_F5)},
-        {ModelComparisonItem, QKeySequence(Qt::CTRL | Qt::Key_M)}};
-    for (const auto& [key, sequence] : shortcuts) {
-        if (lum::NavPanelItem* item = navItem(key))
-            item->setShortcut(sequence);
-    }
+void RivuletWindow::openEntry(const NavEntry& entry)
+{
+    if (entry.open)
+        entry.open(*this);
+}
+
+void RivuletWindow::addNavEntry(const NavEntry& entry)
+{
+    navigation_.add(entry);
+    onUiSettingsChanged();
 }
 
 void RivuletWindow::setActionsEnabled(bool enable)
@@ -383,124 +223,46 @@ void RivuletWindow::setActionsEnabled(bool enable)
         onUiSettingsChanged();
         return;
     }
-    const auto set = [this](int key, bool on) {
-        if (lum::NavPanelItem* item = navItem(key))
-            setEnabledRecursive(item, on);
-    };
-    // Children first would be undone by their heading; headings first, then their entries.
-    set(DataHeading, enable);
-    set(mock_ ? LoadSimulatedDataItem : LoadObservationsItem, enable);
-    const bool loaded = enable && hasData_;
-    setActionEnabled(ClearAllDataAction, loaded);
-    setActionEnabled(OpenSampleAction, enable);
-    for (int key :
-         {LoadAgeDataItem, ConfigurationHeading, ReleasesCohortsItem, SitesYearsItem,
-          DiagnosticsHeading, NextDetectionsItem, SaveNextDetectionsItem, EstimationHeading,
-          FitAllModelsItem, ResultsHeading, ModelSelectionHeading, ReportsHeading})
-        set(key, loaded);
-    if (settings().value(RivuletSettings::UiExpertMode).toBool()) {
-        for (const auto& definition : study_->catalogue().definitionItems()) {
-            const int key = modelKey(definition->scheme());
-            if (definition->isHeading())
-                set(key, loaded);
-            else
-                set(key, enable && modelTree_->isEstimated(definition->scheme()));
-        }
-    }
-    const bool selected = enable && currentModelKey_ != NoModelKey;
-    set(ModelComparisonItem, selected);
-    set(GraphicalResultsItem, selected);
-    for (int key : {SurvivalReportItem, CaptureReportItem, PerformanceReportItem})
-        set(key, selected && hasData_);
-    set(ModelAverageReportItem, enable && !study_->results().isEmpty());
-    // It takes a fitted model as the truth.
-    set(StudyDesignItem, enable && !study_->results().isEmpty());
-    // It fits its own model, so it needs the data only.
-    set(GoodnessOfFitItem, loaded);
+    setActionEnabled(AppAction::ClearAllData, enable && hasData());
+    setActionEnabled(AppAction::OpenSample, enable);
+    navigation_.enable(navState(enable), [this](const EquatingScheme& model) {
+        return modelTree_->isEstimated(model);
+    });
     // Headings stay black; their entries show the state.
     updateNav();
 }
 
-void RivuletWindow::onNavItemOpened(int key)
+void RivuletWindow::openView(View view)
 {
-    const int type = reportTypeOfNavKey(key);
-    if (type >= 0) {
-        showReportSubWindow(type);
-        return;
-    }
-    if (key == ModelAverageReportItem) {
-        showModelAverageReport();
-        return;
-    }
-    const int windowKey = windowKeyOfNavKey(key);
-    if (windowKey >= 0) {
-        createWindow(windowKey);
-        prepareWindow(windowKey);
-        // Choices left unapplied when the window was last shown are forgotten.
-        if (auto* releases =
-                qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(ReleasesCohortsWindow));
-            releases && windowKey == ReleasesCohortsWindow)
-            releases->reload();
-        showSubWindow(windowKey);
-        return;
-    }
-    switch (key) {
-    case LoadObservationsItem:
-        loadObservations();
-        return;
-    case LoadAgeDataItem:
-        loadAgeData();
-        return;
-    case LoadSimulatedDataItem:
-        loadSimulatedData();
-        return;
-    case FitAllModelsItem:
-        fitAllModels();
-        return;
-    case SaveNextDetectionsItem:
-        saveNextDetections();
-        return;
-    default:
-        selectModel(key);
-        updateNav();
-    }
-}
-
-void RivuletWindow::startJob(std::unique_ptr<lum::ThreadRunnable> job, RunKind kind)
-{
-    // The previous job's thread has finished (finishRun waited for it).
-    job_ = std::move(job);
-    runKind_ = kind;
-    runner().setRunnable(job_.get());
-    runner().start();
-}
-
-void RivuletWindow::finishRun()
-{
-    // The runner reports the end of a run from inside its thread; wait for the thread itself
-    // so that the next job can start on it at once.
-    runner().wait();
+    createWindow(view);
+    prepareWindow(view);
+    // Choices left unapplied when the window was last shown are forgotten.
+    if (auto* releases =
+            qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(View::ReleasesCohorts));
+        releases && view == View::ReleasesCohorts)
+        releases->reload();
+    showSubWindow(view);
 }
 
 void RivuletWindow::dropResultWindows()
 {
-    deleteSubWindow(DiagramWindow);
-    deleteSubWindow(ModelComparisonWindow);
+    deleteSubWindow(View::Diagram);
+    deleteSubWindow(View::ModelComparison);
     // Its figures are those of the data it ran on; a run still going is stopped now, before the
     // data change under it.
-    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(GoodnessOfFitWindow)))
+    if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(View::GoodnessOfFit)))
         gof->stop();
-    deleteSubWindow(GoodnessOfFitWindow);
+    deleteSubWindow(View::GoodnessOfFit);
     // It runs on the results, which are about to go.
-    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(StudyDesignWindow)))
+    if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(View::StudyDesign)))
         design->stop();
-    deleteSubWindow(StudyDesignWindow);
-    for (int type : modelReportTypes)
-        removeReport(type);
-    removeReport(ModelAverageReportType);
-    if (lum::NavPanelItem* item = navItem(currentModelKey_))
-        navModel()->setItemSelected(item, false);
-    currentModelKey_ = NoModelKey;
+    deleteSubWindow(View::StudyDesign);
+    reports_->dropResults();
+    if (currentModel_) {
+        if (lum::NavPanelItem* item = navItem(*currentModel_))
+            navModel()->setItemSelected(item, false);
+    }
+    currentModel_.reset();
     selectedModelItem_ = nullptr;
 }
 
@@ -528,12 +290,9 @@ void RivuletWindow::loadObservations()
     progressDialog()->setLabelText(QStringLiteral("Loading observation data..."));
     showProgressDialog();
     settings().setDirectoryOf(RivuletSettings::PrevFile, path);
-    study_->setSitesConfigPath(sitesConfigPath_);
-    auto job = actions_->loadObservations(path);
-    loader_ = &job->job();
-    loader_->setSitesConfigRemedy(QStringLiteral(
-        "Choose a sites configuration file in Edit > Settings > Sites Configuration."));
-    startJob(std::move(job), LoadRun);
+    study().setSitesConfigPath(sitesConfigPath_);
+    session_->startLoad(path, QStringLiteral("Choose a sites configuration file in Edit > "
+                                             "Settings > Sites Configuration."));
 }
 
 QString RivuletWindow::sitesConfigProblem() const
@@ -581,13 +340,13 @@ void RivuletWindow::rememberSitesConfig(const QString& path)
     // A choice made once must hold even if the program does not end cleanly.
     settings().sync();
     sitesConfigPath_ = path.isEmpty() ? defaultSitesConfigPath_ : path;
-    study_->setSitesConfigPath(sitesConfigPath_);
+    study().setSitesConfigPath(sitesConfigPath_);
 }
 
 void RivuletWindow::setConfigurationWindowsEnabled(bool enabled)
 {
-    for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
-        if (QWidget* widget = windowWidget(key))
+    for (View view : {View::ReleasesCohorts, View::SitesYears}) {
+        if (QWidget* widget = windowWidget(view))
             widget->setEnabled(enabled);
     }
 }
@@ -607,7 +366,7 @@ void RivuletWindow::loadSimulatedData()
     QString error;
     setActionsEnabled(false);
     dropResultWindows();
-    if (!study_->readCountsFile(in, &error)) {
+    if (!study().readCountsFile(in, &error)) {
         // The study keeps the data it had.
         const QString text = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error);
         err(text);
@@ -616,7 +375,7 @@ void RivuletWindow::loadSimulatedData()
         return;
     }
     out(QStringLiteral("Simulated data loaded from %1.").arg(QDir::toNativeSeparators(path)));
-    hasData_ = true;
+    session_->markLoaded();
     startUpdate();
 }
 
@@ -643,14 +402,14 @@ void RivuletWindow::startAgesJob(const QString& path)
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     showProgressDialog();
-    startJob(actions_->loadAges(path), AgesRun);
+    session_->startAges(path);
 }
 
 void RivuletWindow::openSampleStudy()
 {
     if (mock_ || sampleFolder_.isEmpty())
         return;
-    if (hasData_ &&
+    if (hasData() &&
         prompts().ask(this, QMessageBox::Warning, QStringLiteral("Open the Sample Study"),
                       QStringLiteral("The sample study replaces the loaded data. Continue?"),
                       QMessageBox::Ok | QMessageBox::Cancel,
@@ -659,17 +418,16 @@ void RivuletWindow::openSampleStudy()
     const QDir folder(sampleFolder_);
     setActionsEnabled(false);
     dropResultWindows();
-    closeSubWindow(ReleasesCohortsWindow);
-    closeSubWindow(SitesYearsWindow);
+    closeSubWindow(View::ReleasesCohorts);
+    closeSubWindow(View::SitesYears);
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     progressDialog()->setLabelText(QStringLiteral("Loading the sample study..."));
     showProgressDialog();
     // The sample's sites are those of its own configuration, whatever the user's file holds.
-    study_->setSitesConfigPath(folder.filePath(QStringLiteral("sites_config.txt")));
-    pendingAgesFile_ = folder.filePath(QStringLiteral("ages.csv"));
-    startJob(actions_->loadObservations(folder.filePath(QStringLiteral("observations.csv"))),
-             LoadRun);
+    study().setSitesConfigPath(folder.filePath(QStringLiteral("sites_config.txt")));
+    session_->startLoad(folder.filePath(QStringLiteral("observations.csv")), QString(),
+                        folder.filePath(QStringLiteral("ages.csv")));
 }
 
 void RivuletWindow::startUpdate()
@@ -677,11 +435,11 @@ void RivuletWindow::startUpdate()
     // Results belong to the data they were fitted on.
     dropResultWindows();
     // The counts it shows are about to be derived again.
-    deleteSubWindow(NextDetectionsWindow);
+    deleteSubWindow(View::NextDetections);
     // The configuration views read the summary the update rewrites: no edits, no tab
     // changes until it is done.
     setConfigurationWindowsEnabled(false);
-    study_->clearResults();
+    study().clearResults();
     modelTree_->rebuild();
     if (splash_ && splash_->isVisible()) {
         splash_->showMessage(QStringLiteral("Loading data..."), Qt::AlignHCenter | Qt::AlignBottom,
@@ -691,7 +449,7 @@ void RivuletWindow::startUpdate()
         updateProgressDialog_->setRange(0, 0);
         updateProgressDialog_->show();
     }
-    startJob(actions_->update(), UpdateRun);
+    session_->startUpdate();
 }
 
 void RivuletWindow::onUpdateComplete()
@@ -700,22 +458,23 @@ void RivuletWindow::onUpdateComplete()
     updateProgressDialog_->hide();
     if (splash_)
         splash_->clearMessage();
-    hasData_ = hasData_ || study_->releases().count() > 0;
-    releaseSummaryReport_->setDirty(true);
-    releaseSummaryReport_->run();
-    releaseSummaryReport_->updateText();
+    session_->noteReleases();
+    ReleaseSummaryReport& summary = reports_->releaseSummary();
+    summary.setDirty(true);
+    summary.run();
+    summary.updateText();
     if (auto* sitesYears =
-            qobject_cast<ConfigSitesYearsWidgetBase*>(windowWidget(SitesYearsWindow))) {
+            qobject_cast<ConfigSitesYearsWidgetBase*>(windowWidget(View::SitesYears))) {
         sitesYears->rebuildTabs();
         sitesYears->setEnabled(true);
     }
     if (auto* releases =
-            qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(ReleasesCohortsWindow))) {
+            qobject_cast<ConfigReleasesCohortsWidget*>(windowWidget(View::ReleasesCohorts))) {
         releases->reload();
         releases->setEnabled(true);
     }
     modelTree_->rebuild();
-    currentModelKey_ = NoModelKey;
+    currentModel_.reset();
     selectedModelItem_ = nullptr;
     buildNavigation();
     setActionsEnabled(true);
@@ -724,7 +483,7 @@ void RivuletWindow::onUpdateComplete()
 
 void RivuletWindow::fitAllModels()
 {
-    if (study_->catalogue().fitList().empty()) {
+    if (study().catalogue().fitList().empty()) {
         prompts().tell(this, QMessageBox::Critical, messageTitle_,
                        QStringLiteral("None of the models are estimable."));
         return;
@@ -732,60 +491,55 @@ void RivuletWindow::fitAllModels()
     setActionsEnabled(false);
     dropResultWindows();
     modelTree_->rebuild();
-    study_->clearResults();
+    study().clearResults();
     progressDialog()->setRange(0, 0);
     out(QStringLiteral("========================"));
     onRunProgressStatus(QStringLiteral("Estimating ..."));
     showProgressDialog();
-    startJob(actions_->fit({}), EstimationRun);
+    session_->startFit();
 }
 
 void RivuletWindow::onRunComplete()
 {
-    finishRun();
+    const StudySession::Ending ending = session_->complete();
     stopProgress();
-    const int kind = runKind_;
-    runKind_ = NoRun;
-    switch (kind) {
-    case LoadRun:
-        loader_ = nullptr;
-        hasData_ = true;
+    switch (ending.run) {
+    case Run::Load:
         out(QStringLiteral("Observation data loaded."));
         // The configuration windows show the study that has been replaced.
-        closeSubWindow(ReleasesCohortsWindow);
-        closeSubWindow(SitesYearsWindow);
-        if (!pendingAgesFile_.isEmpty()) {
+        closeSubWindow(View::ReleasesCohorts);
+        closeSubWindow(View::SitesYears);
+        if (!ending.agesNext.isEmpty()) {
             // The update follows the ages, which give the tags their cohorts.
-            startAgesJob(std::exchange(pendingAgesFile_, QString()));
+            startAgesJob(ending.agesNext);
             return;
         }
         startUpdate();
         return;
-    case AgesRun:
-        hasAgeData_ = true;
+    case Run::Ages:
         out(QStringLiteral("Age data loaded."));
         // Cohorts come from the ages: the derived data follow them.
         startUpdate();
         return;
-    case UpdateRun:
+    case Run::Update:
         onUpdateComplete();
         return;
-    case EstimationRun:
+    case Run::Estimation:
         out(QStringLiteral("Model estimation complete."));
         processEstimationResults();
-        if (!study_->results().isEmpty()) {
-            createWindow(ModelComparisonWindow);
-            showSubWindow(ModelComparisonWindow);
+        if (!study().results().isEmpty()) {
+            createWindow(View::ModelComparison);
+            showSubWindow(View::ModelComparison);
         }
         break;
-    case SaveNextDetectionsRun:
+    case Run::SaveNextDetections:
         settings().setValue(
             RivuletSettings::DiagDir,
-            pendingNextDetectionsFile_.left(pendingNextDetectionsFile_.lastIndexOf(
-                pendingNextDetectionsFile_.contains(QLatin1Char('\\')) ? QLatin1Char('\\')
-                                                                       : QLatin1Char('/'))));
+            session_->nextDetectionsFile().left(session_->nextDetectionsFile().lastIndexOf(
+                session_->nextDetectionsFile().contains(QLatin1Char('\\')) ? QLatin1Char('\\')
+                                                                           : QLatin1Char('/'))));
         out(QStringLiteral("Next detections saved to %1.")
-                .arg(QDir::toNativeSeparators(pendingNextDetectionsFile_)));
+                .arg(QDir::toNativeSeparators(session_->nextDetectionsFile())));
         prompts().tell(this, QMessageBox::Information, QStringLiteral("Save Next Detections"),
                        QStringLiteral("Next Detections successfully saved."));
         break;
@@ -796,33 +550,23 @@ void RivuletWindow::onRunComplete()
     setActionsEnabled(true);
 }
 
-// Closes the progress of the run that ended and says which kind it was.
-int RivuletWindow::endRun()
+void RivuletWindow::endProgress()
 {
-    finishRun();
     stopProgress();
     updateProgressDialog_->hide();
-    // The ages of observations that did not load would belong to the study kept instead.
-    pendingAgesFile_.clear();
-    const int kind = runKind_;
-    runKind_ = NoRun;
-    return kind;
 }
 
 void RivuletWindow::onRunTerminated()
 {
-    const int kind = endRun();
-    switch (kind) {
-    case LoadRun: {
-        // A cancel that comes after the data were stored is too late to undo them.
-        const bool stored = loader_ && !loader_->failed() && loader_->summary().rows > 0;
-        loader_ = nullptr;
-        if (stored) {
+    const StudySession::Ending ending = session_->canceled();
+    endProgress();
+    switch (ending.run) {
+    case Run::Load: {
+        if (ending.stored) {
             warn(QStringLiteral("Cancel came after the new study was stored: the study now "
                                 "holds the loaded data, and is being brought up to date."));
-            hasData_ = true;
-            closeSubWindow(ReleasesCohortsWindow);
-            closeSubWindow(SitesYearsWindow);
+            closeSubWindow(View::ReleasesCohorts);
+            closeSubWindow(View::SitesYears);
             startUpdate();
             return;
         }
@@ -830,10 +574,8 @@ void RivuletWindow::onRunTerminated()
         setConfigurationWindowsEnabled(true);
         break;
     }
-    case AgesRun: {
-        const auto* ages = dynamic_cast<const StudyJob<AgeDataLoader>*>(job_.get());
-        if (ages && ages->storedDespiteCancel()) {
-            hasAgeData_ = true;
+    case Run::Ages: {
+        if (ending.stored) {
             warn(QStringLiteral("Cancel came after the age data were stored: the tags have their "
                                 "cohorts, and the study is being brought up to date."));
             startUpdate();
@@ -842,13 +584,13 @@ void RivuletWindow::onRunTerminated()
         warn(QStringLiteral("Load Age Data canceled; the stored study is unchanged."));
         break;
     }
-    case EstimationRun:
+    case Run::Estimation:
         warn(QStringLiteral("Model estimation canceled."));
         break;
-    case UpdateRun:
+    case Run::Update:
         warn(QStringLiteral("Update canceled; the derived data may not match the stored data."));
-        for (int key : {ReleasesCohortsWindow, SitesYearsWindow}) {
-            if (QWidget* widget = windowWidget(key))
+        for (View view : {View::ReleasesCohorts, View::SitesYears}) {
+            if (QWidget* widget = windowWidget(view))
                 widget->setEnabled(true);
         }
         break;
@@ -860,22 +602,22 @@ void RivuletWindow::onRunTerminated()
 
 void RivuletWindow::onRunFailed(int, const QString&)
 {
-    const int kind = endRun();
-    switch (kind) {
-    case LoadRun:
-        loader_ = nullptr;
+    const StudySession::Ending ending = session_->failed();
+    endProgress();
+    switch (ending.run) {
+    case Run::Load:
         // The load rolled back: the derived data, the results and the windows showing them
         // still match the stored study.
         warn(QStringLiteral("Load Data failed; the stored study is unchanged."));
         setConfigurationWindowsEnabled(true);
         break;
-    case AgesRun:
+    case Run::Ages:
         warn(QStringLiteral("Load Age Data failed; the stored ages are unchanged."));
         break;
-    case EstimationRun:
+    case Run::Estimation:
         warn(QStringLiteral("Model estimation failed."));
         break;
-    case UpdateRun:
+    case Run::Update:
         onUpdateComplete();
         return;
     default:
@@ -890,17 +632,17 @@ void RivuletWindow::onRunStatus(const QString& text)
     // One large model can take most of a run: the progress says which one is being fitted.
     static const QString fitting = QStringLiteral("Fitting model ");
     const QString line = text.trimmed();
-    if (runKind_ == EstimationRun && line.startsWith(fitting))
+    if (runKind() == Run::Estimation && line.startsWith(fitting))
         progressDialog()->setLabelText(line + QStringLiteral("..."));
 }
 
 void RivuletWindow::onRunError(const QString& text)
 {
-    if (runKind_ == SaveNextDetectionsRun) {
+    if (runKind() == Run::SaveNextDetections) {
         err(text);
         prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
                        QStringLiteral("Unable to open file \"%1\" for writing.")
-                           .arg(pendingNextDetectionsFile_));
+                           .arg(session_->nextDetectionsFile()));
         return;
     }
     lum::LumMainWindow::onRunError(text);
@@ -908,7 +650,7 @@ void RivuletWindow::onRunError(const QString& text)
 
 void RivuletWindow::processEstimationResults()
 {
-    const EstimationResults& results = study_->results();
+    const EstimationResults& results = study().results();
     if (results.isEmpty()) {
         const QString text = QStringLiteral("No models produced parameter estimates");
         err(text);
@@ -917,34 +659,35 @@ void RivuletWindow::processEstimationResults()
     }
     for (const ModelResult* result : results.results())
         modelTree_->setResult(*result);
-    for (const auto& definition : study_->catalogue().definitionItems()) {
+    for (const auto& definition : study().catalogue().definitionItems()) {
         const QString reason = results.failure(definition->scheme());
         if (!reason.isEmpty())
             modelTree_->setFailure(definition->scheme(), reason);
     }
     markBestModel();
     if (const ModelEstimateItem* best = modelTree_->best())
-        selectModel(modelKey(best->key()));
+        selectModel(best->key());
 }
 
 void RivuletWindow::markBestModel()
 {
-    if (study_->results().isEmpty() || !modelTree_->hasResults())
+    if (study().results().isEmpty() || !modelTree_->hasResults())
         return;
-    modelTree_->setComparison(std::make_unique<const ModelComparison>(actions_->comparison(
-        ModelSelectionCriterion::fromSettings(), ModelSelectionCriterion::countFromSettings())));
+    modelTree_->setComparison(std::make_unique<const ModelComparison>(
+        session_->actions().comparison(ModelSelectionCriterion::fromSettings(),
+                                       ModelSelectionCriterion::countFromSettings())));
 }
 
-void RivuletWindow::selectModel(int key)
+void RivuletWindow::selectModel(const EquatingScheme& model)
 {
-    if (currentModelKey_ != NoModelKey) {
-        if (lum::NavPanelItem* previous = navItem(currentModelKey_))
+    if (currentModel_) {
+        if (lum::NavPanelItem* previous = navItem(*currentModel_))
             navModel()->setItemSelected(previous, false);
     }
-    currentModelKey_ = key;
-    if (lum::NavPanelItem* item = navItem(key))
+    currentModel_ = model;
+    if (lum::NavPanelItem* item = navItem(model))
         navModel()->setItemSelected(item, true);
-    selectedModelItem_ = modelTree_->findRow(schemeOfKey(key));
+    selectedModelItem_ = modelTree_->findRow(model);
     if (selectedModelItem_ && selectedModelItem_->isEstimated())
         modelTree_->setSelected(selectedModelItem_);
     onPrecisionSettingsChanged();
@@ -952,142 +695,31 @@ void RivuletWindow::selectModel(int key)
     setActionsEnabled(true);
 }
 
-ModelReport* RivuletWindow::modelReport(int type) const
+lum::QtReport* RivuletWindow::ensureReport(ReportKind kind)
 {
-    return qobject_cast<ModelReport*>(report(type));
+    return reports_->ensure(kind);
 }
 
-void RivuletWindow::setReportedModel(ModelReport& report) const
+void RivuletWindow::showReport(ReportKind kind)
 {
-    if (selectedModelItem_)
-        report.setModel(ModelDescription::of(study_->catalogue(), selectedModelItem_->key()),
-                        selectedModelItem_->result());
-    else
-        report.clearModel();
-}
-
-lum::QtReport* RivuletWindow::ensureReport(int type)
-{
-    if (lum::QtReport* existing = report(type))
-        return existing;
-    ModelDocuments::Kind kind = ModelDocuments::Kind::Performance;
-    switch (type) {
-    case SurvivalReport:
-        kind = ModelDocuments::Kind::Survival;
-        break;
-    case CaptureReport:
-        kind = ModelDocuments::Kind::Capture;
-        break;
-    case PerformanceReport:
-        break;
-    default:
-        return nullptr;
-    }
-    auto created =
-        std::make_unique<ModelReport>(kind, study_->releases(), study_->sites(), study_->years(),
-                                      study_->summary(), nullptr, reportRunner_.get());
-    created->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
-                           settings().value(RivuletSettings::PrecisionErr).toInt());
-    created->setName(created->reportTitle());
-    setReportedModel(*created);
-    ModelReport* made = created.get();
-    addReport(type, std::move(created));
-    return made;
-}
-
-void RivuletWindow::showReportSubWindow(int type)
-{
-    auto* shown = qobject_cast<ModelReport*>(ensureReport(type));
-    if (!shown)
-        return;
-    setReportedModel(*shown);
-    shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
-                         settings().value(RivuletSettings::PrecisionErr).toInt());
-    if (reportRunner_->isRunning())
-        reportRunner_->wait();
-    shown->run();
-    const int windowKey = windowKeyOfReport(type);
-    if (!subWindow(windowKey)) {
-        QMdiSubWindow* window = addReportWindow(type, windowKey);
-        window->setWindowTitle(shown->name());
-        window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        setGeometryInsideArea(window, QRect(100, 100, 600, 400));
-    }
-    shown->updateText();
-    showSubWindow(windowKey);
-    updateReportActions(subWindow(windowKey));
+    reports_->show(kind);
 }
 
 void RivuletWindow::showModelAverageReport()
 {
-    auto* shown = qobject_cast<ModelAverageReport*>(report(ModelAverageReportType));
-    if (!shown) {
-        auto created = std::make_unique<ModelAverageReport>(
-            study_->releases(), study_->sites(), study_->years(), study_->catalogue(),
-            study_->summary(), study_->nextDetections(), study_->results(), reportRunner_.get());
-        created->setName(created->reportTitle());
-        shown = created.get();
-        addReport(ModelAverageReportType, std::move(created));
-    }
-    shown->setPrecisions(settings().value(RivuletSettings::PrecisionEst).toInt(),
-                         settings().value(RivuletSettings::PrecisionErr).toInt());
-    shown->setParameterCount(ModelSelectionCriterion::countFromSettings());
-    if (reportRunner_->isRunning())
-        reportRunner_->wait();
-    shown->run();
-    if (!subWindow(ModelAverageReportWindow)) {
-        QMdiSubWindow* window = addReportWindow(ModelAverageReportType, ModelAverageReportWindow);
-        window->setWindowTitle(shown->name());
-        window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        setGeometryInsideArea(window, QRect(100, 100, 760, 400));
-    }
-    shown->updateText();
-    showSubWindow(ModelAverageReportWindow);
-    updateReportActions(subWindow(ModelAverageReportWindow));
+    reports_->show(ReportKind::ModelAverage);
 }
 
 void RivuletWindow::onPrecisionSettingsChanged()
 {
-    prepareWindow(DiagramWindow);
-    const int estimates = settings().value(RivuletSettings::PrecisionEst).toInt();
-    const int errors = settings().value(RivuletSettings::PrecisionErr).toInt();
-    QList<lum::ThreadRunnable*> visible;
-    for (int type : modelReportTypes) {
-        ModelReport* shown = modelReport(type);
-        if (!shown)
-            continue;
-        shown->setPrecisions(estimates, errors);
-        setReportedModel(*shown);
-        QMdiSubWindow* window = subWindow(windowKeyOfReport(type));
-        if (window && window->isVisible())
-            visible << shown;
-        else
-            shown->setDirty(true);
-    }
-    if (visible.isEmpty())
-        return;
-    if (reportRunner_->isRunning())
-        reportRunner_->wait();
-    reportRunner_->setRunnables(visible);
-    reportRunner_->start();
-}
-
-void RivuletWindow::onReportComplete()
-{
-    for (lum::ThreadRunnable* job : reportRunner_->runnables()) {
-        for (int type : modelReportTypes) {
-            if (report(type) != job)
-                continue;
-            report(type)->updateText();
-            showSubWindow(windowKeyOfReport(type));
-        }
-    }
+    prepareWindow(View::Diagram);
+    reports_->refresh();
 }
 
 void RivuletWindow::updateWidgets()
 {
-    for (int key : dataWindows)
-        prepareWindow(key);
+    for (View view : dataWindows)
+        prepareWindow(view);
 }
 
 void RivuletWindow::updateConfiguration()
@@ -1097,142 +729,18 @@ void RivuletWindow::updateConfiguration()
     startUpdate();
 }
 
-void RivuletWindow::createWindow(int key)
+void RivuletWindow::createWindow(View view)
 {
-    if (subWindow(key))
-        return;
-    if (key == ModelComparisonWindow) {
-        auto* view = new QTableView;
-        view->setWindowTitle(QStringLiteral("Model Comparison"));
-        view->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-        view->setModel(new ResultsTableModel(*modelTree_, view));
-        view->setSelectionMode(QAbstractItemView::ContiguousSelection);
-        lum::TableCopy::install(view);
-        view->setWordWrap(true);
-        view->resizeColumnsToContents();
-        QMdiSubWindow* window = createSubWindow(key, view);
-        window->setWindowTitle(QStringLiteral("Model Comparison"));
-        window->setWindowIcon(view->windowIcon());
-        int width = view->verticalHeader()->width() + 20;
-        for (int c = 0; c < view->model()->columnCount(); ++c)
-            width += view->columnWidth(c);
-        int height = view->horizontalHeader()->height() + 40;
-        for (int r = 0; r < view->model()->rowCount(); ++r)
-            height += view->rowHeight(r);
-        // The whole table when it fits; otherwise the model names wrap onto more lines, never
-        // cut short, so that the figures stay in sight.
-        const QSize room = mdiArea()->viewport()->size() - QSize(20, 20);
-        if (width > room.width() && room.width() > 0) {
-            const int excess = width - room.width();
-            view->setColumnWidth(0, std::max(260, view->columnWidth(0) - excess));
-            width = room.width();
-        }
-        view->resizeRowsToContents();
-        // Rows grow with what they show once the models are fitted or the figures change.
-        const auto fitRows = [view] { view->resizeRowsToContents(); };
-        connect(view->model(), &QAbstractItemModel::modelReset, view, fitRows);
-        connect(view->model(), &QAbstractItemModel::dataChanged, view, fitRows);
-        height = view->horizontalHeader()->height() + 40;
-        for (int r = 0; r < view->model()->rowCount(); ++r)
-            height += view->rowHeight(r);
-        if (room.height() > 0)
-            height = std::min(height, room.height());
-        window->setGeometry(10, 10, width, height);
-    } else if (key == GoodnessOfFitWindow) {
-        auto* widget = new GoodnessOfFitWidget(*study_);
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
-    } else if (key == StudyDesignWindow) {
-        auto* widget = new StudyDesignWidget(*study_, prompts());
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 820, 760));
-    } else if (key == DiagramWindow) {
-        auto* widget = new EstimatesWidget(
-            study_->releases(), study_->sites(), study_->years(), study_->summary(),
-            settings().value(RivuletSettings::PrecisionEst).toInt(),
-            settings().value(RivuletSettings::PrecisionErr).toInt(),
-            selectedModelItem_ ? selectedModelItem_->result() : nullptr);
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 660));
-        connect(
-            widget, &EstimatesWidget::doneClicked, this, [this] { closeSubWindow(DiagramWindow); },
-            Qt::QueuedConnection);
-    } else if (key == NextDetectionsWindow) {
-        auto* widget = new NextDetectionsWidget(study_->releases(), study_->sites(),
-                                                study_->years(), study_->nextDetections());
-        placeWindow(key, widget, QStringLiteral("Next Detections"), QRect(100, 100, 600, 400));
-        connect(
-            widget, &NextDetectionsWidget::doneClicked, this,
-            [this] { closeSubWindow(NextDetectionsWindow); }, Qt::QueuedConnection);
-    } else if (key == ReleasesCohortsWindow) {
-        // A counts file fixes its releases.
-        if (mock_)
-            return;
-        auto* widget = new ConfigReleasesCohortsWidget(*study_, prompts());
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
-        connect(widget, &ConfigReleasesCohortsWidget::dataChanged, this,
-                &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
-        connect(
-            widget, &ConfigReleasesCohortsWidget::doneClicked, this,
-            [this] { closeSubWindow(ReleasesCohortsWindow); }, Qt::QueuedConnection);
-    } else if (key == SitesYearsWindow) {
-        ConfigSitesYearsWidgetBase* widget = nullptr;
-        if (mock_) {
-            widget = new ShowSitesYearsWidget(study_->releases(), study_->sites(), study_->years(),
-                                              study_->summary());
-        } else {
-            auto* editable = new ConfigSitesYearsWidget(
-                *study_->databaseReleases(), *study_->databaseSites(), *study_->databaseYears(),
-                study_->summary(), study_->database());
-            connect(editable, &ConfigSitesYearsWidget::dataChanged, this,
-                    &RivuletWindow::updateConfiguration, Qt::QueuedConnection);
-            widget = editable;
-        }
-        widget->rebuildTabs();
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
-        connect(
-            widget, &ConfigSitesYearsWidgetBase::doneClicked, this,
-            [this] { closeSubWindow(SitesYearsWindow); }, Qt::QueuedConnection);
-    } else if (key == SettingsWindow) {
-        auto* widget = new RivuletSettingsWidget(prompts());
-        placeWindow(key, widget, QStringLiteral("Settings"), QRect(100, 100, 600, 400));
-        connect(widget, &RivuletSettingsWidget::precisionSettingsChanged, this,
-                &RivuletWindow::onPrecisionSettingsChanged);
-        connect(widget, &RivuletSettingsWidget::uiSettingsChanged, this,
-                &RivuletWindow::onUiSettingsChanged);
-        connect(widget, &RivuletSettingsWidget::doneClicked, this, &RivuletWindow::onSettingsDone);
-    }
+    views_->make(view, selectedModelItem_);
 }
 
-void RivuletWindow::placeWindow(int key, QWidget* widget, const QString& title,
-                                const QRect& geometry)
-{
-    QMdiSubWindow* window = createSubWindow(key, widget);
-    window->setWindowTitle(title);
-    window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-    setGeometryInsideArea(window, geometry);
-}
-
-void RivuletWindow::setGeometryInsideArea(QMdiSubWindow* window, const QRect& geometry)
-{
-    // Never below what the window's layout needs: squeezed further, its rows overlap.
-    QRect placed = geometry;
-    placed.setSize(placed.size().expandedTo(window->minimumSizeHint()));
-    // Inside the document area as it is now: moved up and left first, made smaller only
-    // where the area itself is smaller, so that no edge opens out of sight.
-    const QSize area = mdiArea()->viewport()->size();
-    if (area.width() > 0 && area.height() > 0) {
-        placed.setSize(placed.size().boundedTo(area));
-        placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));
-        placed.moveTop(std::max(0, std::min(placed.top(), area.height() - placed.height())));
-    }
-    window->setGeometry(placed);
-}
-
-void RivuletWindow::prepareWindow(int key)
+void RivuletWindow::prepareWindow(View key)
 {
     QMdiSubWindow* window = subWindow(key);
     if (!window)
         return;
-    if (auto* diagram = qobject_cast<EstimatesWidget*>(windowWidget(DiagramWindow));
-        diagram && key == DiagramWindow) {
+    if (auto* diagram = qobject_cast<EstimatesWidget*>(windowWidget(View::Diagram));
+        diagram && key == View::Diagram) {
         diagram->setResult(selectedModelItem_ ? selectedModelItem_->result() : nullptr);
         diagram->setPrecision(settings().value(RivuletSettings::PrecisionEst).toInt(),
                               settings().value(RivuletSettings::PrecisionErr).toInt());
@@ -1240,7 +748,7 @@ void RivuletWindow::prepareWindow(int key)
     window->widget()->update();
 }
 
-void RivuletWindow::showWindow(int key, bool modal)
+void RivuletWindow::showWindow(View key, bool modal)
 {
     createWindow(key);
     showSubWindow(key, modal);
@@ -1248,7 +756,7 @@ void RivuletWindow::showWindow(int key, bool modal)
 
 void RivuletWindow::showSettingsWidget()
 {
-    showWindow(SettingsWindow);
+    showWindow(View::Settings);
 }
 
 void RivuletWindow::onUiSettingsChanged()
@@ -1260,20 +768,21 @@ void RivuletWindow::onUiSettingsChanged()
     }
     navStale_ = false;
     markBestModel();
-    const int selected = currentModelKey_;
     buildNavigation();
-    if (lum::NavPanelItem* item = navItem(selected))
-        navModel()->setItemSelected(item, true);
+    if (currentModel_) {
+        if (lum::NavPanelItem* item = navItem(*currentModel_))
+            navModel()->setItemSelected(item, true);
+    }
     setActionsEnabled(true);
 }
 
 void RivuletWindow::onSettingsDone()
 {
-    auto* widget = qobject_cast<RivuletSettingsWidget*>(windowWidget(SettingsWindow));
+    auto* widget = qobject_cast<RivuletSettingsWidget*>(windowWidget(View::Settings));
     if (widget) {
         rememberSitesConfig(widget->alternateSitesConfigFile());
     }
-    deleteSubWindow(SettingsWindow);
+    deleteSubWindow(View::Settings);
 }
 
 void RivuletWindow::onReset()
@@ -1285,10 +794,10 @@ void RivuletWindow::onReset()
         return;
     setActionsEnabled(false);
     dropResultWindows();
-    closeSubWindow(ReleasesCohortsWindow);
-    closeSubWindow(SitesYearsWindow);
+    closeSubWindow(View::ReleasesCohorts);
+    closeSubWindow(View::SitesYears);
     QString error;
-    if (!study_->clearAllData(&error)) {
+    if (!session_->clear(&error)) {
         prompts().tell(this, QMessageBox::Critical, QStringLiteral("Reset"),
                        QStringLiteral("The data could not be deleted: %1").arg(error));
         setActionsEnabled(true);
@@ -1308,16 +817,17 @@ void RivuletWindow::saveNextDetections()
         return;
     }
     setActionsEnabled(false);
-    pendingNextDetectionsFile_ = path;
-    startJob(actions_->saveNextDetections(path), SaveNextDetectionsRun);
+    session_->startSaveNextDetections(path);
 }
 
 void RivuletWindow::doActionSaveToCsv()
 {
     QMdiSubWindow* window = activeOrFirstSubWindow();
-    const int key = keyOfSubWindow(window);
-    const bool averaged = window && key == ModelAverageReportWindow;
-    if (!window || ((key < SurvivalReportWindow || key > PerformanceReportWindow) && !averaged))
+    const std::optional<lum::WindowKey> key = keyOfSubWindow(window);
+    if (!window || !key || !key->isOf<ReportKind>())
+        return;
+    const ReportKind kind = key->as<ReportKind>();
+    if (!ReportPanel::hasCsv(kind))
         return;
     // A name typed without an extension still makes a file that opens as CSV.
     const QString path = lum::ReportWriter::withSuffix(
@@ -1326,15 +836,7 @@ void RivuletWindow::doActionSaveToCsv()
         QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    QString text;
-    if (averaged) {
-        text = actions_->averagedEstimates(ModelSelectionCriterion::countFromSettings()).csv();
-    } else if (ModelReport* shown = modelReport(key - SurvivalReportWindow)) {
-        // The model shown now, even when its window has not been brought up to date.
-        setReportedModel(*shown);
-        if (const std::optional<ReportDocument> document = shown->buildModelDocument())
-            text = CsvRenderer::render(*document);
-    }
+    const QString text = reports_->csv(kind).value_or(QString());
     lum::ReportWriter file;
     const bool written = file.writeCsv(path, text);
     if (!written) {

@@ -26,13 +26,20 @@
 
 namespace {
 
-class RecordingWindow : public lum::LumMainWindow
+enum class TestMenu
 {
-public:
-    RecordingWindow() : lum::LumMainWindow(nullptr, QStringLiteral("Test")) {}
-    void onNavItemOpened(int key) override { keys << key; }
-    using lum::LumMainWindow::onNavItemOpened;
-    QList<int> keys;
+    Data,
+    Extra,
+    Missing
+};
+enum class TestWindow
+{
+    Tool,
+    Report
+};
+enum class TestReport
+{
+    Title
 };
 
 class TitleReport : public lum::QtReport
@@ -65,51 +72,53 @@ QStringList titles(const QList<QAction*>& actions)
     return texts;
 }
 
-TEST(LumMainWindow, MenusAndNavigationItemsReachTheDispatcherByKey)
+TEST(LumMainWindow, MenusAndNavigationItemsOpenWhatTheyWereGiven)
 {
-    RecordingWindow window;
-    window.addMenu(100, QStringLiteral("Data"), lum::LumMainWindow::ViewMenu);
-    window.addMenu(101, QStringLiteral("Extra"), 42);
+    lum::LumMainWindow window(nullptr, QStringLiteral("Test"));
+    QList<int> keys;
+    window.addMenu(TestMenu::Data, QStringLiteral("Data"), lum::LumMainWindow::MenuId::View);
+    window.addMenu(TestMenu::Extra, QStringLiteral("Extra"), TestMenu::Missing);
     EXPECT_EQ(titles(window.menuBar()->actions()),
               (QStringList{"&File", "Data", "&View", "&Window", "&Help", "Extra"}));
     auto* help = new QAction(QStringLiteral("Manual"), &window);
-    window.addMenuAction(window.menu(lum::LumMainWindow::HelpMenu), help);
-    EXPECT_EQ(titles(window.menu(lum::LumMainWindow::HelpMenu)->actions()),
+    window.addMenuAction(window.menu(lum::LumMainWindow::MenuId::Help), help);
+    EXPECT_EQ(titles(window.menu(lum::LumMainWindow::MenuId::Help)->actions()),
               (QStringList{"Check for updates", "Manual", "|", "About"}));
 
     lum::NavPanelItem* heading =
-        window.addNavItem(0, lum::NavPanelItem::HeadingType, QStringLiteral("Data"), nullptr);
-    window.addNavItem(1, lum::NavPanelItem::ActionType, QStringLiteral("Load"), heading,
-                      window.menu(100));
-    window.addNavItem(2, lum::NavPanelItem::ActionType, QStringLiteral("Other"), heading);
+        window.addNavItem(lum::NavPanelItem::Kind::Heading, QStringLiteral("Data"), nullptr);
+    window.addNavItem(lum::NavPanelItem::Kind::Action, QStringLiteral("Load"), heading,
+                      window.menu(TestMenu::Data), [&keys] { keys << 1; });
+    lum::NavPanelItem* other =
+        window.addNavItem(lum::NavPanelItem::Kind::Action, QStringLiteral("Other"), heading,
+                          nullptr, [&keys] { keys << 2; });
     lum::LumMainWindow::setEnabledRecursive(heading, true);
-    window.setNavItemEnabled(2, false);
+    other->setEnabled(false);
 
     // From the menu and from the tree alike; the heading and the disabled item do nothing.
-    window.menu(100)->actions().first()->trigger();
+    window.menu(TestMenu::Data)->actions().first()->trigger();
     const lum::NavPanelModel* model = window.navModel();
     const QModelIndex headingIndex = model->index(0, 0);
     window.onNavItemOpened(model->index(0, 0, headingIndex));
     window.onNavItemOpened(model->index(1, 0, headingIndex));
     window.setEnabledRecursive(heading, false);
     window.onNavItemOpened(model->index(0, 0, headingIndex));
-    EXPECT_EQ(window.keys, (QList<int>{1, 1}));
+    EXPECT_EQ(keys, (QList<int>{1, 1}));
 
     // A click opens an item; the double click and Enter that follow at once do not open it
     // again, a click on another item does.
     window.setEnabledRecursive(heading, true);
-    window.setNavItemEnabled(2, true);
-    window.keys.clear();
+    other->setEnabled(true);
+    keys.clear();
     lum::NavPanelView* view = window.navView();
     emit view->clicked(model->index(0, 0, headingIndex));
     emit view->activated(model->index(0, 0, headingIndex));
     emit view->clicked(model->index(1, 0, headingIndex));
-    EXPECT_EQ(window.keys, (QList<int>{1, 2}));
+    EXPECT_EQ(keys, (QList<int>{1, 2}));
 
     window.clearNav();
     EXPECT_EQ(model->rowCount(), 0);
-    EXPECT_EQ(window.navItem(1), nullptr);
-    EXPECT_TRUE(window.menu(100)->actions().isEmpty());
+    EXPECT_TRUE(window.menu(TestMenu::Data)->actions().isEmpty());
 }
 
 TEST(LumMainWindow, ReportWindowsSavePrintAndFollowTheActiveWindow)
@@ -122,20 +131,22 @@ TEST(LumMainWindow, ReportWindowsSavePrintAndFollowTheActiveWindow)
 
     // A sub-window made again under its key drops the widget it had.
     QPointer<QWidget> first = new QWidget;
-    window.createSubWindow(1, first);
-    window.createSubWindow(1, new QWidget);
+    window.createSubWindow(TestWindow::Tool, first);
+    window.createSubWindow(TestWindow::Tool, new QWidget);
     EXPECT_TRUE(first.isNull());
-    window.showSubWindow(1);
-    EXPECT_FALSE(window.action(lum::LumMainWindow::SaveAsAction)->isEnabled());
+    window.showSubWindow(TestWindow::Tool);
+    EXPECT_FALSE(window.action(lum::LumMainWindow::ActionId::SaveAs)->isEnabled());
 
     auto report = std::make_unique<TitleReport>();
     report->run();
-    window.addReport(0, std::move(report));
-    window.addReportWindow(0, 4);
-    window.showSubWindow(4);
-    EXPECT_EQ(window.currentWindowKey(), 4);
-    EXPECT_TRUE(window.action(lum::LumMainWindow::SaveAsAction)->isEnabled());
-    EXPECT_TRUE(window.action(lum::LumMainWindow::PrintAction)->isEnabled());
+    window.addReport(TestReport::Title, std::move(report));
+    window.addReportWindow(TestReport::Title, TestWindow::Report);
+    window.showSubWindow(TestWindow::Report);
+    EXPECT_EQ(window.currentWindowKey(), lum::WindowKey(TestWindow::Report));
+    // Keys of different enumerations with the same value name different windows.
+    EXPECT_EQ(window.subWindow(TestReport::Title), nullptr);
+    EXPECT_TRUE(window.action(lum::LumMainWindow::ActionId::SaveAs)->isEnabled());
+    EXPECT_TRUE(window.action(lum::LumMainWindow::ActionId::Print)->isEnabled());
 
     const QString folder = rivulet::test::TestEnvironment::freshDir(QStringLiteral("lum-window"));
     // HTML, the first format offered, with its extension added to a bare name.
@@ -174,9 +185,9 @@ TEST(LumMainWindow, ReportWindowsSavePrintAndFollowTheActiveWindow)
     EXPECT_EQ(script.messages.first().text,
               QStringLiteral("Can't open \"/proc/no-such-dir/report.html\" for writing."));
 
-    window.removeReport(0);
-    EXPECT_EQ(window.subWindow(4), nullptr);
-    EXPECT_EQ(window.report(0), nullptr);
+    window.removeReport(TestReport::Title);
+    EXPECT_EQ(window.subWindow(TestWindow::Report), nullptr);
+    EXPECT_EQ(window.report(TestReport::Title), nullptr);
 }
 
 TEST(LumMainWindow, RunSignalsReachProgressAndOutputAndABusyWindowStaysOpen)

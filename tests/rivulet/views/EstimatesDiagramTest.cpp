@@ -27,10 +27,9 @@ TEST_F(GraphicalResults, OnePathPerParameterLabelledAtTheReportPrecisionAndAHove
 {
     openWindow(false);
     ASSERT_TRUE(load());
-    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
-    ASSERT_TRUE(trigger(RivuletWindow::GraphicalResultsItem));
-    auto* widget =
-        qobject_cast<EstimatesWidget*>(window->windowWidget(RivuletWindow::DiagramWindow));
+    ASSERT_TRUE(trigger(nav::fitAllModels));
+    ASSERT_TRUE(trigger(nav::graphicalResults));
+    auto* widget = qobject_cast<EstimatesWidget*>(window->windowWidget(View::Diagram));
     ASSERT_NE(widget, nullptr);
     const ModelResult* result = window->selectedModelItem()->result();
     ASSERT_NE(result, nullptr);

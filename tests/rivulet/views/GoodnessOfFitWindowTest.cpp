@@ -31,13 +31,12 @@ using GoodnessOfFitWindow = WindowFixture;
 TEST_F(GoodnessOfFitWindow, ShowsTheTestsTheChatFiguresAndTheDevianceHistogramAndCancels)
 {
     openWindow(true);
-    EXPECT_FALSE(enabled(RivuletWindow::GoodnessOfFitItem));
+    EXPECT_FALSE(enabled(nav::goodnessOfFit));
     prompts->files << file(sim::StudySimulator::CountsFile);
-    ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
-    ASSERT_TRUE(enabled(RivuletWindow::GoodnessOfFitItem));
-    ASSERT_TRUE(trigger(RivuletWindow::GoodnessOfFitItem));
-    auto* widget = qobject_cast<GoodnessOfFitWidget*>(
-        window->windowWidget(RivuletWindow::GoodnessOfFitWindow));
+    ASSERT_TRUE(trigger(nav::loadSimulatedData));
+    ASSERT_TRUE(enabled(nav::goodnessOfFit));
+    ASSERT_TRUE(trigger(nav::goodnessOfFit));
+    auto* widget = qobject_cast<GoodnessOfFitWidget*>(window->windowWidget(View::GoodnessOfFit));
     ASSERT_NE(widget, nullptr);
     EXPECT_EQ(widget->replicatesSpinBox()->value(),
               RivuletSettings::instance().value(RivuletSettings::GofBootstrapReplicates).toInt());
@@ -101,16 +100,15 @@ TEST_F(GoodnessOfFitWindow, ChatOfTheSettingsAddsTheQuasiLikelihoodColumnsToTheC
     openWindow(false);
     ASSERT_TRUE(load());
     window->showSettingsWidget();
-    auto* settings =
-        qobject_cast<RivuletSettingsWidget*>(window->windowWidget(RivuletWindow::SettingsWindow));
+    auto* settings = qobject_cast<RivuletSettingsWidget*>(window->windowWidget(View::Settings));
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(settings->chatSpinBox()->isEnabled());
     const auto fitWithChat = [&](double chat) {
         settings->chatSpinBox()->setValue(chat);
         settings->applyButton()->click();
         EXPECT_DOUBLE_EQ(RivuletSettings::instance().value(RivuletSettings::Chat).toDouble(), chat);
-        EXPECT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
-        QMdiSubWindow* comparison = window->subWindow(RivuletWindow::ModelComparisonWindow);
+        EXPECT_TRUE(trigger(nav::fitAllModels));
+        QMdiSubWindow* comparison = window->subWindow(View::ModelComparison);
         EXPECT_NE(comparison, nullptr);
         return comparison ? qobject_cast<QTableView*>(comparison->widget())->model() : nullptr;
     };

@@ -27,9 +27,8 @@ TEST_F(NextDetectionsView, NumbersAreTheCountsOfTheCheckedReleases)
     RivuletSettings::instance().setValue(RivuletSettings::DiagnosticsEnabled, true);
     openWindow(false);
     ASSERT_TRUE(load());
-    ASSERT_TRUE(trigger(RivuletWindow::NextDetectionsItem));
-    auto* view = qobject_cast<NextDetectionsWidget*>(
-        window->windowWidget(RivuletWindow::NextDetectionsWindow));
+    ASSERT_TRUE(trigger(nav::nextDetections));
+    auto* view = qobject_cast<NextDetectionsWidget*>(window->windowWidget(View::NextDetections));
     ASSERT_NE(view, nullptr);
     const Study& study = window->study();
     const NextDetectionsI& source = study.nextDetections();

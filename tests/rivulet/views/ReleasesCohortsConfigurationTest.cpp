@@ -49,11 +49,10 @@ protected:
         if (!load())
             return nullptr;
         prompts->files << file(sim::StudySimulator::AgesFile);
-        if (!trigger(RivuletWindow::LoadAgeDataItem) ||
-            !trigger(RivuletWindow::ReleasesCohortsItem))
+        if (!trigger(nav::loadAgeData) || !trigger(nav::releasesCohorts))
             return nullptr;
         return qobject_cast<ConfigReleasesCohortsWidget*>(
-            window->windowWidget(RivuletWindow::ReleasesCohortsWindow));
+            window->windowWidget(View::ReleasesCohorts));
     }
 
     static void click(QAbstractItemModel* model, int row)
@@ -79,9 +78,8 @@ TEST_F(ReleasesCohortsConfiguration, ViewEditsLeaveTheDatabaseTheHeadlessToolLea
     ASSERT_TRUE(settle());
     // The reloaded view shows the stored state.
     EXPECT_EQ(view->releasesModel()->selection(), ids.mid(1));
-    ASSERT_TRUE(trigger(RivuletWindow::SitesYearsItem));
-    auto* sites = qobject_cast<ConfigSitesYearsWidget*>(
-        window->windowWidget(RivuletWindow::SitesYearsWindow));
+    ASSERT_TRUE(trigger(nav::sitesYears));
+    auto* sites = qobject_cast<ConfigSitesYearsWidget*>(window->windowWidget(View::SitesYears));
     ASSERT_NE(sites, nullptr);
     sites->chooseSiteEntry(site, 0);
     ASSERT_TRUE(settle());

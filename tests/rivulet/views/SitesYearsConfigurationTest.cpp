@@ -43,10 +43,9 @@ protected:
 
     ConfigSitesYearsWidgetBase* openView()
     {
-        if (!trigger(RivuletWindow::SitesYearsItem))
+        if (!trigger(nav::sitesYears))
             return nullptr;
-        return qobject_cast<ConfigSitesYearsWidgetBase*>(
-            window->windowWidget(RivuletWindow::SitesYearsWindow));
+        return qobject_cast<ConfigSitesYearsWidgetBase*>(window->windowWidget(View::SitesYears));
     }
 
     // What the study holds and the view shows after an edit has been re-derived.

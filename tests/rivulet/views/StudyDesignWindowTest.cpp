@@ -37,14 +37,13 @@ TEST_F(StudyDesignWindow, RunsShowsTheCurveTheTableAndTheAnswerSavesAndCancels)
 {
     openWindow(true);
     prompts->files << file(sim::StudySimulator::CountsFile);
-    ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
+    ASSERT_TRUE(trigger(nav::loadSimulatedData));
     // A fitted model is the truth it starts from.
-    EXPECT_FALSE(enabled(RivuletWindow::StudyDesignItem));
-    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
-    ASSERT_TRUE(enabled(RivuletWindow::StudyDesignItem));
-    ASSERT_TRUE(trigger(RivuletWindow::StudyDesignItem));
-    auto* widget =
-        qobject_cast<StudyDesignWidget*>(window->windowWidget(RivuletWindow::StudyDesignWindow));
+    EXPECT_FALSE(enabled(nav::studyDesign));
+    ASSERT_TRUE(trigger(nav::fitAllModels));
+    ASSERT_TRUE(enabled(nav::studyDesign));
+    ASSERT_TRUE(trigger(nav::studyDesign));
+    auto* widget = qobject_cast<StudyDesignWidget*>(window->windowWidget(View::StudyDesign));
     ASSERT_NE(widget, nullptr);
     EXPECT_EQ(widget->modelBox()->count(), window->study().results().count());
     EXPECT_EQ(widget->modelBox()->currentData().toInt(), window->study().results().bestIndex());
@@ -119,8 +118,8 @@ TEST_F(StudyDesignWindow, RunsShowsTheCurveTheTableAndTheAnswerSavesAndCancels)
     EXPECT_TRUE(widget->answerLabel()->text().startsWith("Not run: "));
 
     // New results take the window away: its truth is gone.
-    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
-    EXPECT_EQ(window->windowWidget(RivuletWindow::StudyDesignWindow), nullptr);
+    ASSERT_TRUE(trigger(nav::fitAllModels));
+    EXPECT_EQ(window->windowWidget(View::StudyDesign), nullptr);
 }
 
 } // namespace

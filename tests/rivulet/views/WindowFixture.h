@@ -86,7 +86,7 @@ protected:
         const QDeadlineTimer deadline(120000);
         while (!deadline.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            if (window->runKind() == RivuletWindow::NoRun && !window->runner().isRunning() &&
+            if (window->runKind() == RivuletWindow::Run::None && !window->runner().isRunning() &&
                 !window->reportRunner().isRunning()) {
                 QCoreApplication::processEvents();
                 return true;
@@ -100,20 +100,29 @@ protected:
     bool load()
     {
         prompts->files << file(sim::StudySimulator::ObservationsFile);
-        return trigger(RivuletWindow::LoadObservationsItem) &&
-               window->study().releases().count() > 0;
+        return trigger(nav::loadObservations) && window->study().releases().count() > 0;
     }
 
     // Triggers a navigation entry and waits for the flow it starts.
-    bool trigger(int key)
+    bool trigger(const NavEntry& entry)
     {
-        window->onNavItemOpened(key);
+        window->openEntry(entry);
         return settle();
     }
 
-    bool enabled(int key) const
+    // Chooses a model of the catalogue in the panel.
+    bool trigger(const EquatingScheme& model)
     {
-        const lum::NavPanelItem* item = window->navItem(key);
+        lum::NavPanelItem* item = window->navItem(model);
+        if (!item)
+            return false;
+        item->trigger();
+        return settle();
+    }
+
+    bool enabled(const NavEntry& entry) const
+    {
+        const lum::NavPanelItem* item = window->navItem(entry);
         return item && item->isEnabled();
     }
 

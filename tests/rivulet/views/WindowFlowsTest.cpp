@@ -62,7 +62,7 @@ QString plainTextOfHtml(const QString& html)
 }
 
 // The text a report sub-window shows.
-QString shownText(RivuletWindow& window, int windowKey)
+QString shownText(RivuletWindow& window, ReportKind windowKey)
 {
     QMdiSubWindow* sub = window.subWindow(windowKey);
     auto* viewer = sub ? qobject_cast<lum::QtRTextWidget*>(sub->widget()) : nullptr;
@@ -75,24 +75,24 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
 {
     openWindow(false);
     // Empty: only the "Data" group works; windows of later work have no entries yet.
-    EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
-    for (int key : {RivuletWindow::LoadAgeDataItem, RivuletWindow::FitAllModelsItem,
-                    RivuletWindow::ModelComparisonItem, RivuletWindow::SurvivalReportItem})
-        EXPECT_FALSE(enabled(key)) << key;
+    EXPECT_TRUE(enabled(nav::loadObservations));
+    for (const NavEntry* entry :
+         {&nav::loadAgeData, &nav::fitAllModels, &nav::modelComparison, &nav::survivalReport})
+        EXPECT_FALSE(enabled(*entry)) << entry->title.toStdString();
 
     prompts->files << file(sim::StudySimulator::ObservationsFile);
-    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_TRUE(trigger(nav::loadObservations));
     EXPECT_EQ(prompts->fileRequests.last().title, QStringLiteral("Select Data File"));
     EXPECT_TRUE(lines().contains(QStringLiteral("Observation data loaded.")));
     EXPECT_EQ(window->study().releases().count(), 2);
-    ASSERT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
-    auto* dockViewer = qobject_cast<lum::QtRTextWidget*>(
-        window->dock(RivuletWindow::ReleasesSummaryDock)->widget());
+    ASSERT_TRUE(enabled(nav::fitAllModels));
+    auto* dockViewer =
+        qobject_cast<lum::QtRTextWidget*>(window->dock(AppDock::ReleasesSummary)->widget());
     ASSERT_NE(dockViewer, nullptr);
     const QString summary = dockViewer->editor()->toPlainText();
     EXPECT_TRUE(summary.contains(QStringLiteral("400")));
 
-    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
+    ASSERT_TRUE(trigger(nav::fitAllModels));
     EXPECT_TRUE(lines().contains(QStringLiteral("Estimating ...")));
     EXPECT_TRUE(lines().contains(QStringLiteral("Model estimation complete.")));
     const EstimationResults& results = window->study().results();
@@ -105,11 +105,11 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
                   QStringLiteral("..."));
 
     // The best model is selected, marked in the panel and yellow in the comparison.
-    const int bestKey = RivuletWindow::modelKey(results.scheme(results.bestIndex()));
-    EXPECT_EQ(window->currentModelKey(), bestKey);
+    const EquatingScheme bestKey = results.scheme(results.bestIndex());
+    EXPECT_EQ(window->currentModel(), bestKey);
     ASSERT_NE(window->navItem(bestKey), nullptr);
     EXPECT_TRUE(window->navItem(bestKey)->isSelected());
-    QMdiSubWindow* comparison = window->subWindow(RivuletWindow::ModelComparisonWindow);
+    QMdiSubWindow* comparison = window->subWindow(View::ModelComparison);
     ASSERT_NE(comparison, nullptr);
     const QAbstractItemModel* table = qobject_cast<QTableView*>(comparison->widget())->model();
     const int bestRow = window->modelTree().bestRow();
@@ -135,7 +135,7 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
               QStringLiteral("converged"));
 
     // Another estimated model from the panel: selected, and green in the comparison.
-    const int otherKey = RivuletWindow::modelKey(results.scheme(results.bestIndex() == 0 ? 1 : 0));
+    const EquatingScheme otherKey = results.scheme(results.bestIndex() == 0 ? 1 : 0);
     ASSERT_TRUE(trigger(otherKey));
     EXPECT_FALSE(window->navItem(bestKey)->isSelected());
     const auto& rows = window->modelTree().rows();
@@ -152,16 +152,15 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     const QString out = TestEnvironment::freshDir(QStringLiteral("window-reports"));
     const struct
     {
-        int item;
-        int window;
+        const NavEntry& item;
+        ReportKind window;
         const char* title;
+        const char* file;
     } reports[] = {
-        {RivuletWindow::SurvivalReportItem, RivuletWindow::SurvivalReportWindow,
-         "Survival and Movement Parameter Estimates"},
-        {RivuletWindow::CaptureReportItem, RivuletWindow::CaptureReportWindow,
-         "Capture Parameter Estimates"},
-        {RivuletWindow::PerformanceReportItem, RivuletWindow::PerformanceReportWindow,
-         "Performance Measures"},
+        {nav::survivalReport, ReportKind::Survival, "Survival and Movement Parameter Estimates",
+         "survival"},
+        {nav::captureReport, ReportKind::Capture, "Capture Parameter Estimates", "capture"},
+        {nav::performanceReport, ReportKind::Performance, "Performance Measures", "performance"},
     };
     for (const auto& report : reports) {
         SCOPED_TRACE(report.title);
@@ -171,9 +170,9 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
         EXPECT_EQ(sub->windowTitle(), QString::fromLatin1(report.title));
 
         // Names typed without an extension get the one of the format written.
-        const QString base = out + QStringLiteral("/%1").arg(report.window);
+        const QString base = out + QLatin1Char('/') + QLatin1String(report.file);
         prompts->files << base;
-        window->action(lum::LumMainWindow::SaveAsAction)->trigger();
+        window->action(lum::LumMainWindow::ActionId::SaveAs)->trigger();
         EXPECT_EQ(prompts->fileRequests.last().filter,
                   QStringLiteral("HTML (*.html *.htm);;OpenDocument Text (*.odt)"));
         const QString saved = plainTextOfHtml(readAll(base + QStringLiteral(".html")));
@@ -183,35 +182,35 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
 
         const QString csv = base + QStringLiteral(".csv");
         prompts->files << base;
-        window->action(lum::LumMainWindow::SaveToCsvAction)->trigger();
+        window->action(lum::LumMainWindow::ActionId::SaveToCsv)->trigger();
         const QStringList csvLines = readAll(csv).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         EXPECT_TRUE(csvLines.join(QLatin1Char('\n')).contains(bestCode));
         EXPECT_EQ(prompts->messages.last().text, QStringLiteral("File \"%1\" created.").arg(csv));
     }
 
-    ASSERT_TRUE(trigger(RivuletWindow::ModelAverageReportItem));
-    EXPECT_TRUE(shownText(*window, RivuletWindow::ModelAverageReportWindow)
+    ASSERT_TRUE(trigger(nav::modelAverageReport));
+    EXPECT_TRUE(shownText(*window, ReportKind::ModelAverage)
                     .contains(QStringLiteral("Averaged over %1 model(s)").arg(results.count())));
 
     // Printing the active report into a PDF file, and its preview.
     prompts->pdfFile = out + QStringLiteral("/report.pdf");
-    window->action(lum::LumMainWindow::PrintAction)->trigger();
+    window->action(lum::LumMainWindow::ActionId::Print)->trigger();
     EXPECT_EQ(prompts->printTitles.last(), QStringLiteral("Print Document"));
     QFile pdf(prompts->pdfFile);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(4) == "%PDF");
     EXPECT_GT(pdf.size(), 1000);
-    window->action(lum::LumMainWindow::PrintPreviewAction)->trigger();
+    window->action(lum::LumMainWindow::ActionId::PrintPreview)->trigger();
     EXPECT_EQ(prompts->previewPaints, 1);
 
     // Settings: fewer decimals of estimates reach the open reports; marking by AICc moves the
     // best row to the lowest AICc; the expert switch off drops the model list.
     const QRegularExpression fourAndFour(QStringLiteral("\\d\\.\\d{4} \\(\\d\\.\\d{4}\\)"));
     const QRegularExpression twoAndFour(QStringLiteral("\\d\\.\\d{2} \\(\\d\\.\\d{4}\\)"));
-    EXPECT_TRUE(shownText(*window, RivuletWindow::CaptureReportWindow).contains(fourAndFour));
+    EXPECT_TRUE(shownText(*window, ReportKind::Capture).contains(fourAndFour));
     window->showSettingsWidget();
     auto* settingsWidget =
-        qobject_cast<RivuletSettingsWidget*>(window->windowWidget(RivuletWindow::SettingsWindow));
+        qobject_cast<RivuletSettingsWidget*>(window->windowWidget(View::Settings));
     ASSERT_NE(settingsWidget, nullptr);
     settingsWidget->estimatesSpinBox()->setValue(2);
     settingsWidget->expertCheckBox()->setChecked(false);
@@ -220,12 +219,12 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     settingsWidget->applyButton()->click();
     ASSERT_TRUE(settle());
     EXPECT_EQ(RivuletSettings::instance().value(RivuletSettings::PrecisionEst).toInt(), 2);
-    const QString capture = shownText(*window, RivuletWindow::CaptureReportWindow);
+    const QString capture = shownText(*window, ReportKind::Capture);
     EXPECT_TRUE(capture.contains(twoAndFour));
     EXPECT_FALSE(capture.contains(fourAndFour));
     EXPECT_EQ(table->index(window->modelTree().bestRow(), 5).data().toString(),
               QStringLiteral("0.0000"));
-    EXPECT_EQ(window->navItem(RivuletWindow::ModelSelectionHeading), nullptr);
+    EXPECT_EQ(window->navItem(nav::modelSelection), nullptr);
     settingsWidget->doneButton()->click();
 
     QCoreApplication::setApplicationVersion(QStringLiteral("3.2.1"));
@@ -236,56 +235,55 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
 
     // "Clear All Data": Cancel keeps everything, OK empties the study.
     prompts->answers << QMessageBox::Cancel;
-    window->action(RivuletWindow::ClearAllDataAction)->trigger();
+    window->action(AppAction::ClearAllData)->trigger();
     ASSERT_TRUE(settle());
     EXPECT_EQ(window->study().releases().count(), 2);
-    EXPECT_NE(window->subWindow(RivuletWindow::ModelComparisonWindow), nullptr);
+    EXPECT_NE(window->subWindow(View::ModelComparison), nullptr);
     prompts->answers << QMessageBox::Ok;
-    window->action(RivuletWindow::ClearAllDataAction)->trigger();
+    window->action(AppAction::ClearAllData)->trigger();
     ASSERT_TRUE(settle());
     EXPECT_EQ(prompts->messages.last().title, QStringLiteral("Reset"));
     EXPECT_TRUE(lines().contains(QStringLiteral("All data deleted.")));
     EXPECT_EQ(window->study().releases().count(), 0);
-    EXPECT_EQ(window->subWindow(RivuletWindow::SurvivalReportWindow), nullptr);
-    EXPECT_FALSE(enabled(RivuletWindow::ModelComparisonItem));
+    EXPECT_EQ(window->subWindow(ReportKind::Survival), nullptr);
+    EXPECT_FALSE(enabled(nav::modelComparison));
     EXPECT_EQ(dockViewer->editor()->toPlainText(), QStringLiteral("No data loaded"));
 }
 
 TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
 {
     openWindow(true);
-    EXPECT_EQ(window->navItem(RivuletWindow::LoadObservationsItem), nullptr);
+    EXPECT_EQ(window->navItem(nav::loadObservations), nullptr);
     // Diagnostic tools come with mock mode even with the setting off.
-    ASSERT_NE(window->navItem(RivuletWindow::SaveNextDetectionsItem), nullptr);
+    ASSERT_NE(window->navItem(nav::saveNextDetections), nullptr);
 
     // A malformed file is refused with its position; the study keeps nothing of it.
     const QString broken = folder + QStringLiteral("/broken.txt");
     writeAll(broken, "2 4 1\n0 x\n");
     prompts->files << broken;
-    ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
+    ASSERT_TRUE(trigger(nav::loadSimulatedData));
     ASSERT_FALSE(prompts->messages.isEmpty());
     EXPECT_EQ(prompts->messages.last().icon, QMessageBox::Critical);
     EXPECT_TRUE(prompts->messages.last().text.contains(QStringLiteral("integer expected")));
     EXPECT_EQ(window->study().releases().count(), 0);
 
     prompts->files << file(sim::StudySimulator::CountsFile);
-    ASSERT_TRUE(trigger(RivuletWindow::LoadSimulatedDataItem));
+    ASSERT_TRUE(trigger(nav::loadSimulatedData));
     EXPECT_EQ(window->study().releases().count(), 2);
-    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
-    EXPECT_NE(window->currentModelKey(), RivuletWindow::NoModelKey);
+    ASSERT_TRUE(trigger(nav::fitAllModels));
+    EXPECT_TRUE(window->currentModel().has_value());
     // A counts file fixes its releases; its sites and years are shown, not edited.
-    ASSERT_TRUE(trigger(RivuletWindow::ReleasesCohortsItem));
-    EXPECT_EQ(window->subWindow(RivuletWindow::ReleasesCohortsWindow), nullptr);
-    ASSERT_TRUE(trigger(RivuletWindow::SitesYearsItem));
-    auto* shown =
-        qobject_cast<ShowSitesYearsWidget*>(window->windowWidget(RivuletWindow::SitesYearsWindow));
+    ASSERT_TRUE(trigger(nav::releasesCohorts));
+    EXPECT_EQ(window->subWindow(View::ReleasesCohorts), nullptr);
+    ASSERT_TRUE(trigger(nav::sitesYears));
+    auto* shown = qobject_cast<ShowSitesYearsWidget*>(window->windowWidget(View::SitesYears));
     ASSERT_NE(shown, nullptr);
     EXPECT_FALSE(shown->resetButton()->isEnabled());
 
     const QString saved =
         TestEnvironment::freshDir(QStringLiteral("window-next")) + QStringLiteral("/next.txt");
     prompts->files << saved;
-    ASSERT_TRUE(trigger(RivuletWindow::SaveNextDetectionsItem));
+    ASSERT_TRUE(trigger(nav::saveNextDetections));
     EXPECT_EQ(prompts->messages.last().text, QStringLiteral("Next Detections successfully saved."));
     EXPECT_EQ(RivuletSettings::instance().value(RivuletSettings::DiagDir).toString(),
               QFileInfo(saved).path());
@@ -295,21 +293,21 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
 {
     openWindow(false);
     prompts->files << file(sim::StudySimulator::ObservationsFile);
-    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_TRUE(trigger(nav::loadObservations));
     ASSERT_EQ(window->study().releases().count(), 2);
     const int releaseId = window->study().releases().ids().first();
     const int fish = window->study().fishCount(ReleaseId{releaseId});
     // Fitted results, their comparison and a report stay: the study they belong to is unchanged.
-    ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
-    ASSERT_TRUE(trigger(RivuletWindow::SurvivalReportItem));
-    const int selected = window->currentModelKey();
-    ASSERT_NE(selected, RivuletWindow::NoModelKey);
+    ASSERT_TRUE(trigger(nav::fitAllModels));
+    ASSERT_TRUE(trigger(nav::survivalReport));
+    const std::optional<EquatingScheme> selected = window->currentModel();
+    ASSERT_TRUE(selected.has_value());
     const auto resultsKept = [&] {
         EXPECT_FALSE(window->study().results().isEmpty());
-        EXPECT_EQ(window->currentModelKey(), selected);
-        EXPECT_NE(window->subWindow(RivuletWindow::ModelComparisonWindow), nullptr);
-        EXPECT_NE(window->subWindow(RivuletWindow::SurvivalReportWindow), nullptr);
-        EXPECT_TRUE(enabled(RivuletWindow::SurvivalReportItem));
+        EXPECT_EQ(window->currentModel(), selected);
+        EXPECT_NE(window->subWindow(View::ModelComparison), nullptr);
+        EXPECT_NE(window->subWindow(ReportKind::Survival), nullptr);
+        EXPECT_TRUE(enabled(nav::survivalReport));
     };
 
     // The first tag's release site unknown, on physical line 2 (below the titles comment).
@@ -323,7 +321,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     writeAll(broken, rows.join('\n').toUtf8());
 
     prompts->files << broken;
-    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_TRUE(trigger(nav::loadObservations));
     EXPECT_TRUE(lines().contains("Unrecognized release site at line 2 of \"" + broken +
                                  "\": column \"Release Site\" holds \"NOSUCH\""))
         << lines().join('\n').toStdString();
@@ -332,7 +330,7 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     EXPECT_EQ(prompts->messages.last().icon, QMessageBox::Critical);
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
-    EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+    EXPECT_TRUE(enabled(nav::fitAllModels));
     resultsKept();
 
     // Canceled from the progress dialog as soon as it starts. The file is large enough that the
@@ -344,21 +342,21 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     ASSERT_TRUE(sim::StudySimulator(large).run(largeFolder, false, nullptr, &error))
         << error.toStdString();
     prompts->files << largeFolder + QLatin1Char('/') + sim::StudySimulator::ObservationsFile;
-    window->onNavItemOpened(RivuletWindow::LoadObservationsItem);
-    EXPECT_FALSE(enabled(RivuletWindow::LoadObservationsItem));
+    window->openEntry(nav::loadObservations);
+    EXPECT_FALSE(enabled(nav::loadObservations));
     window->onProgressCanceled();
     ASSERT_TRUE(settle());
     EXPECT_TRUE(
         lines().contains(QStringLiteral("Load Data canceled; the stored study is unchanged.")));
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(window->study().fishCount(ReleaseId{releaseId}), fish);
-    EXPECT_TRUE(enabled(RivuletWindow::LoadObservationsItem));
+    EXPECT_TRUE(enabled(nav::loadObservations));
     resultsKept();
 
     // The stored study opens ready to fit in a new window on the same database.
     openWindow(false);
     EXPECT_EQ(window->study().releases().count(), 2);
-    EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+    EXPECT_TRUE(enabled(nav::fitAllModels));
 }
 
 // The sample installed in a data folder of the desktop opens from the Data menu with its own
@@ -370,7 +368,7 @@ TEST_F(WindowFlows, OpensTheInstalledSampleStudyWithItsOwnConfigurationAndAges)
     QDir sample(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                 QStringLiteral("/rivulet/sample"));
     openWindow(false);
-    EXPECT_FALSE(window->action(RivuletWindow::OpenSampleAction)->isVisible());
+    EXPECT_FALSE(window->action(AppAction::OpenSample)->isVisible());
 
     ASSERT_TRUE(sample.mkpath(QStringLiteral(".")));
     for (const char* name : {sim::StudySimulator::ConfigFile, sim::StudySimulator::ObservationsFile,
@@ -380,7 +378,7 @@ TEST_F(WindowFlows, OpensTheInstalledSampleStudyWithItsOwnConfigurationAndAges)
     // A load that read the window's sites configuration instead of the sample's would fail.
     ASSERT_TRUE(QFile::remove(file(sim::StudySimulator::ConfigFile)));
     openWindow(false);
-    QAction* open = window->action(RivuletWindow::OpenSampleAction);
+    QAction* open = window->action(AppAction::OpenSample);
     ASSERT_TRUE(open->isVisible());
     ASSERT_TRUE(open->isEnabled());
     EXPECT_FALSE(window->hasAgeData());
@@ -396,7 +394,7 @@ TEST_F(WindowFlows, OpensTheInstalledSampleStudyWithItsOwnConfigurationAndAges)
     EXPECT_TRUE(lines().contains(QStringLiteral("Age data loaded.")));
     EXPECT_TRUE(window->hasAgeData());
     EXPECT_EQ(window->study().releases().count(), 2);
-    EXPECT_TRUE(enabled(RivuletWindow::FitAllModelsItem));
+    EXPECT_TRUE(enabled(nav::fitAllModels));
     sample.removeRecursively();
 }
 
@@ -412,7 +410,7 @@ TEST_F(WindowFlows, WithoutASitesConfigurationTheLoadAsksForOneAndKeepsIt)
     openWindow(false, false);
     const QString wayOut = QStringLiteral("Edit > Settings > Sites Configuration");
 
-    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_TRUE(trigger(nav::loadObservations));
     ASSERT_EQ(prompts->fileRequests.size(), 1) << "no data file is asked for";
     EXPECT_EQ(prompts->fileRequests.last().title,
               QStringLiteral("Select Sites Configuration File"));
@@ -426,7 +424,7 @@ TEST_F(WindowFlows, WithoutASitesConfigurationTheLoadAsksForOneAndKeepsIt)
 
     const QString config = file(sim::StudySimulator::ConfigFile);
     prompts->files << config << file(sim::StudySimulator::ObservationsFile);
-    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_TRUE(trigger(nav::loadObservations));
     EXPECT_EQ(window->study().releases().count(), 2);
     EXPECT_EQ(settings.value(RivuletSettings::SitesConfigChoice).toString(), config);
 
@@ -434,8 +432,7 @@ TEST_F(WindowFlows, WithoutASitesConfigurationTheLoadAsksForOneAndKeepsIt)
     openWindow(false, false);
     EXPECT_EQ(window->sitesConfigPath(), config);
     window->showSettingsWidget();
-    auto* widget =
-        qobject_cast<RivuletSettingsWidget*>(window->windowWidget(RivuletWindow::SettingsWindow));
+    auto* widget = qobject_cast<RivuletSettingsWidget*>(window->windowWidget(View::Settings));
     ASSERT_NE(widget, nullptr);
     EXPECT_TRUE(widget->alternateConfigButton()->isChecked());
     widget->doneButton()->click();
@@ -447,7 +444,7 @@ TEST_F(WindowFlows, WithoutASitesConfigurationTheLoadAsksForOneAndKeepsIt)
     writeAll(config, "configDate: 2001.1.1\n");
     prompts->files << file(sim::StudySimulator::ObservationsFile);
     const int requests = prompts->fileRequests.size();
-    ASSERT_TRUE(trigger(RivuletWindow::LoadObservationsItem));
+    ASSERT_TRUE(trigger(nav::loadObservations));
     EXPECT_EQ(prompts->fileRequests.size(), requests + 1);
     EXPECT_EQ(prompts->messages.last().text,
               QStringLiteral("No usable sites configuration: \"") + config +
@@ -461,13 +458,13 @@ TEST_F(WindowFlows, WithoutASitesConfigurationTheLoadAsksForOneAndKeepsIt)
 TEST_F(WindowFlows, DocksAreRestoredAfterARestart)
 {
     openWindow(false);
-    QDockWidget* summary = window->dock(RivuletWindow::ReleasesSummaryDock);
+    QDockWidget* summary = window->dock(AppDock::ReleasesSummary);
     ASSERT_NE(summary, nullptr);
     EXPECT_TRUE(summary->isVisible());
     summary->hide();
     window->close();
     openWindow(false);
-    EXPECT_FALSE(window->dock(RivuletWindow::ReleasesSummaryDock)->isVisible());
+    EXPECT_FALSE(window->dock(AppDock::ReleasesSummary)->isVisible());
 }
 
 } // namespace

@@ -1,0 +1,171 @@
+#include "rivulet/views/ViewFactory.h"
+
+#include "lum/ui/LumMainWindow.h"
+#include "lum/ui/TableCopy.h"
+#include "rivulet/settings/RivuletSettings.h"
+#include "rivulet/study/Study.h"
+#include "rivulet/views/ConfigReleasesCohortsWidget.h"
+#include "rivulet/views/ConfigSitesYearsWidget.h"
+#include "rivulet/views/EstimatesWidget.h"
+#include "rivulet/views/GoodnessOfFitWidget.h"
+#include "rivulet/views/ModelEstimateItem.h"
+#include "rivulet/views/ModelEstimateModel.h"
+#include "rivulet/views/NextDetectionsWidget.h"
+#include "rivulet/views/ResultsTableModel.h"
+#include "rivulet/views/RivuletSettingsWidget.h"
+#include "rivulet/views/StudyDesignWidget.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTableView>
+
+#include <algorithm>
+#include <type_traits>
+#include <utility>
+
+namespace rivulet {
+
+ViewFactory::ViewFactory(lum::LumMainWindow& window, Study& study, const ModelEstimateModel& models,
+                         bool mock, Host host)
+    : window_(window), study_(study), models_(models), mock_(mock), host_(std::move(host))
+{
+}
+
+void ViewFactory::place(View view, QWidget* widget, const QString& title, const QRect& geometry)
+{
+    QMdiSubWindow* window = window_.createSubWindow(view, widget);
+    window->setWindowTitle(title);
+    window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+    window_.placeSubWindow(window, geometry);
+}
+
+void ViewFactory::makeComparison()
+{
+    auto* view = new QTableView;
+    view->setWindowTitle(QStringLiteral("Model Comparison"));
+    view->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
+    view->setModel(new ResultsTableModel(models_, view));
+    view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    lum::TableCopy::install(view);
+    view->setWordWrap(true);
+    view->resizeColumnsToContents();
+    QMdiSubWindow* window = window_.createSubWindow(View::ModelComparison, view);
+    window->setWindowTitle(QStringLiteral("Model Comparison"));
+    window->setWindowIcon(view->windowIcon());
+    int width = view->verticalHeader()->width() + 20;
+    for (int c = 0; c < view->model()->columnCount(); ++c)
+        width += view->columnWidth(c);
+    int height = view->horizontalHeader()->height() + 40;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        height += view->rowHeight(r);
+    // The whole table when it fits; otherwise the model names wrap onto more lines, never
+    // cut short, so that the figures stay in sight.
+    const QSize room = window_.mdiArea()->viewport()->size() - QSize(20, 20);
+    if (width > room.width() && room.width() > 0) {
+        const int excess = width - room.width();
+        view->setColumnWidth(0, std::max(260, view->columnWidth(0) - excess));
+        width = room.width();
+    }
+    view->resizeRowsToContents();
+    // Rows grow with what they show once the models are fitted or the figures change.
+    const auto fitRows = [view] { view->resizeRowsToContents(); };
+    QObject::connect(view->model(), &QAbstractItemModel::modelReset, view, fitRows);
+    QObject::connect(view->model(), &QAbstractItemModel::dataChanged, view, fitRows);
+    height = view->horizontalHeader()->height() + 40;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        height += view->rowHeight(r);
+    if (room.height() > 0)
+        height = std::min(height, room.height());
+    window->setGeometry(10, 10, width, height);
+}
+
+void ViewFactory::make(View view, const ModelEstimateItem* selected)
+{
+    if (window_.subWindow(view))
+        return;
+    const RivuletSettings& settings = RivuletSettings::instance();
+    // "Done" closes the view once the click that asked for it has been handled.
+    const auto closeOnDone = [this, view](auto* widget) {
+        QObject::connect(
+            widget, &std::remove_pointer_t<decltype(widget)>::doneClicked, &window_,
+            [this, view] { host_.close(view); }, Qt::QueuedConnection);
+    };
+    switch (view) {
+    case View::ModelComparison:
+        makeComparison();
+        return;
+    case View::GoodnessOfFit: {
+        auto* widget = new GoodnessOfFitWidget(study_);
+        place(view, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
+        return;
+    }
+    case View::StudyDesign: {
+        auto* widget = new StudyDesignWidget(study_, window_.prompts());
+        place(view, widget, widget->windowTitle(), QRect(100, 100, 820, 760));
+        return;
+    }
+    case View::Diagram: {
+        auto* widget =
+            new EstimatesWidget(study_.releases(), study_.sites(), study_.years(), study_.summary(),
+                                settings.value(RivuletSettings::PrecisionEst).toInt(),
+                                settings.value(RivuletSettings::PrecisionErr).toInt(),
+                                selected ? selected->result() : nullptr);
+        place(view, widget, widget->windowTitle(), QRect(100, 100, 760, 660));
+        closeOnDone(widget);
+        return;
+    }
+    case View::NextDetections: {
+        auto* widget = new NextDetectionsWidget(study_.releases(), study_.sites(), study_.years(),
+                                                study_.nextDetections());
+        place(view, widget, QStringLiteral("Next Detections"), QRect(100, 100, 600, 400));
+        closeOnDone(widget);
+        return;
+    }
+    case View::ReleasesCohorts: {
+        // A counts file fixes its releases.
+        if (mock_)
+            return;
+        auto* widget = new ConfigReleasesCohortsWidget(study_, window_.prompts());
+        place(view, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
+        QObject::connect(
+            widget, &ConfigReleasesCohortsWidget::dataChanged, &window_,
+            [this] { host_.configurationChanged(); }, Qt::QueuedConnection);
+        closeOnDone(widget);
+        return;
+    }
+    case View::SitesYears: {
+        ConfigSitesYearsWidgetBase* widget = nullptr;
+        if (mock_) {
+            widget = new ShowSitesYearsWidget(study_.releases(), study_.sites(), study_.years(),
+                                              study_.summary());
+        } else {
+            auto* editable = new ConfigSitesYearsWidget(
+                *study_.databaseReleases(), *study_.databaseSites(), *study_.databaseYears(),
+                study_.summary(), study_.database());
+            QObject::connect(
+                editable, &ConfigSitesYearsWidget::dataChanged, &window_,
+                [this] { host_.configurationChanged(); }, Qt::QueuedConnection);
+            widget = editable;
+        }
+        widget->rebuildTabs();
+        place(view, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
+        closeOnDone(widget);
+        return;
+    }
+    case View::Settings: {
+        auto* widget = new RivuletSettingsWidget(window_.prompts());
+        place(view, widget, QStringLiteral("Settings"), QRect(100, 100, 600, 400));
+        QObject::connect(widget, &RivuletSettingsWidget::precisionSettingsChanged, &window_,
+                         [this] { host_.precisionChanged(); });
+        QObject::connect(widget, &RivuletSettingsWidget::uiSettingsChanged, &window_,
+                         [this] { host_.uiChanged(); });
+        QObject::connect(widget, &RivuletSettingsWidget::doneClicked, &window_,
+                         [this] { host_.settingsDone(); });
+        return;
+    }
+    }
+}
+
+} // namespace rivulet
