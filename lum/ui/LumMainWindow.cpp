@@ -28,7 +28,7 @@
 namespace lum {
 
 LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFlags flags,
-                             int features)
+                             NavigationPanel panel)
     : QMainWindow(parent, flags), m_name(name), m_runner(std::make_unique<ThreadRunner>()),
       m_prompts(std::make_unique<UserPrompts>())
 {
@@ -48,7 +48,7 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
     m_navRoot->setKind(NavPanelItem::Kind::Root);
     m_navRoot->setEnabled(false);
     m_navModel->setRoot(m_navRoot.get());
-    if (features & NavigationPanelFeature) {
+    if (panel == NavigationPanel::Shown) {
         m_navView = new NavPanelView;
         m_navView->setModel(m_navModel);
         auto* navDock = new QDockWidget(QStringLiteral("Navigation Panel"), this);

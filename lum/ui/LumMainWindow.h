@@ -70,11 +70,15 @@ public:
         Navigation,
         Output
     };
-    // Construction feature: the navigation panel.
-    static constexpr int NavigationPanelFeature = 0x2000000;
+    // Whether the window has a navigation panel dock.
+    enum class NavigationPanel
+    {
+        Shown,
+        None
+    };
 
     LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFlags flags = {},
-                  int features = NavigationPanelFeature);
+                  NavigationPanel panel = NavigationPanel::Shown);
     ~LumMainWindow() override;
 
     const QString& name() const { return m_name; }

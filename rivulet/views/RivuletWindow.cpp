@@ -70,7 +70,7 @@ constexpr std::array<View, 7> dataWindows = {
 RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent,
                              const QString& name, Qt::WindowFlags flags,
                              const QString& sitesConfigPath)
-    : lum::LumMainWindow(parent, name, flags, 0x6000000), splash_(splash),
+    : lum::LumMainWindow(parent, name, flags), splash_(splash),
       mock_(settings().value(RivuletSettings::MockInput).toBool()),
       sampleFolder_(AppStartup::sampleStudyFolder()), navigation_(*this, nav::standard())
 {
