@@ -604,12 +604,12 @@ void RivuletWindow::loadSimulatedData()
         return;
     }
     QTextStream in(&file);
-    QString error;
     setActionsEnabled(false);
     dropResultWindows();
-    if (!study_->readCountsFile(in, &error)) {
+    if (const lum::Expected<void> read = study_->readCountsFile(in); !read) {
         // The study keeps the data it had.
-        const QString text = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error);
+        const QString text =
+            QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), read.error().text());
         err(text);
         prompts().tell(this, QMessageBox::Critical, messageTitle_, text);
         setActionsEnabled(true);
@@ -858,8 +858,16 @@ void RivuletWindow::onRunTerminated()
     setActionsEnabled(true);
 }
 
-void RivuletWindow::onRunFailed(int, const QString&)
+void RivuletWindow::onRunFailed(int, const QString& text)
 {
+    if (runKind_ == SaveNextDetectionsRun) {
+        err(text);
+        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
+                       QStringLiteral("Unable to open file \"%1\" for writing.")
+                           .arg(pendingNextDetectionsFile_));
+    } else {
+        showRunError(text);
+    }
     const int kind = endRun();
     switch (kind) {
     case LoadRun:
@@ -892,18 +900,6 @@ void RivuletWindow::onRunStatus(const QString& text)
     const QString line = text.trimmed();
     if (runKind_ == EstimationRun && line.startsWith(fitting))
         progressDialog()->setLabelText(line + QStringLiteral("..."));
-}
-
-void RivuletWindow::onRunError(const QString& text)
-{
-    if (runKind_ == SaveNextDetectionsRun) {
-        err(text);
-        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
-                       QStringLiteral("Unable to open file \"%1\" for writing.")
-                           .arg(pendingNextDetectionsFile_));
-        return;
-    }
-    lum::LumMainWindow::onRunError(text);
 }
 
 void RivuletWindow::processEstimationResults()
@@ -1287,10 +1283,10 @@ void RivuletWindow::onReset()
     dropResultWindows();
     closeSubWindow(ReleasesCohortsWindow);
     closeSubWindow(SitesYearsWindow);
-    QString error;
-    if (!study_->clearAllData(&error)) {
-        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Reset"),
-                       QStringLiteral("The data could not be deleted: %1").arg(error));
+    if (const lum::Expected<void> cleared = study_->clearAllData(); !cleared) {
+        prompts().tell(
+            this, QMessageBox::Critical, QStringLiteral("Reset"),
+            QStringLiteral("The data could not be deleted: %1").arg(cleared.error().text()));
         setActionsEnabled(true);
         return;
     }
@@ -1335,9 +1331,7 @@ void RivuletWindow::doActionSaveToCsv()
         if (const std::optional<ReportDocument> document = shown->buildModelDocument())
             text = CsvRenderer::render(*document);
     }
-    lum::ReportWriter file;
-    const bool written = file.writeCsv(path, text);
-    if (!written) {
+    if (!lum::ReportWriter().writeCsv(path, text)) {
         prompts().tell(this, QMessageBox::Critical, messageTitle_,
                        lum::ReportWriter::cantOpenMessage(path));
         return;
