@@ -183,7 +183,7 @@ bool saveUnestimable(const QDir& out)
         return false;
     }
     rivulet::RivuletDb rdb;
-    if (rdb.open(folder.filePath(QStringLiteral("thin.db"))) != 0)
+    if (!rdb.open(folder.filePath(QStringLiteral("thin.db"))))
         return false;
     rivulet::RivuletWindow window(
         nullptr, rdb, nullptr, QStringLiteral("Rivulet"), {},

@@ -67,8 +67,8 @@ inline std::unique_ptr<rivulet::Study> countsFileStudy(const QString& path, QStr
     auto study = std::make_unique<rivulet::Study>(rivulet::Study::CountsFile,
                                                   rivulet::RivuletDb::instance());
     QTextStream in(&file);
-    if (!study->readCountsFile(in, error)) {
-        *error = QStringLiteral("cannot load ") + path + QStringLiteral(": ") + *error;
+    if (const lum::Expected<void> read = study->readCountsFile(in); !read) {
+        *error = QStringLiteral("cannot load ") + path + QStringLiteral(": ") + read.error().text();
         return nullptr;
     }
     if (update) {

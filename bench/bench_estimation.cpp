@@ -133,8 +133,9 @@ void BM_Covariance(benchmark::State& state)
         std::unique_ptr<lum::Func> func = makeFunction(structured);
         std::vector<double> x(PARAMETERS, 0.3);
         lum::DenseMatrix covariance(PARAMETERS, PARAMETERS);
-        bool ok = false;
-        lum::CovarianceCalculator(cancelled).compute(*func, x, covariance, nullptr, &ok);
+        const lum::Expected<bool> computed =
+            lum::CovarianceCalculator(cancelled).compute(*func, x, covariance);
+        benchmark::DoNotOptimize(computed.ok());
         termEvaluations = static_cast<double>(func->termEvaluations()) * termsPerEvaluation(*func);
         benchmark::DoNotOptimize(covariance.elements().data());
     }

@@ -68,7 +68,7 @@ HessianRun covariance(lum::Func& func, const std::vector<double>& x)
     QElapsedTimer clock;
     clock.start();
     HessianRun run;
-    lum::CovarianceCalculator(cancelled, 1e-5).compute(func, x, matrix, nullptr, &run.ok);
+    run.ok = lum::CovarianceCalculator(cancelled, 1e-5).compute(func, x, matrix).valueOr(false);
     run.seconds = clock.nsecsElapsed() / 1e9;
     run.evaluations = func.termEvaluations();
     return run;

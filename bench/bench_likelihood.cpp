@@ -102,9 +102,8 @@ struct LikelihoodBench
     void load(QTextStream& in)
     {
         study = std::make_unique<Study>(Study::CountsFile, RivuletDb::instance());
-        QString error;
-        if (!study->readCountsFile(in, &error))
-            throw std::runtime_error(error.toStdString());
+        if (const lum::Expected<void> read = study->readCountsFile(in); !read)
+            throw std::runtime_error(read.error().text().toStdString());
         lum::ThreadRunner runner;
         if (!bench::runHere(*StudyActions(*study, runner).update()))
             throw std::runtime_error("the update failed");

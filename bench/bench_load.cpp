@@ -45,7 +45,7 @@ void BM_LoadObservations(benchmark::State& state)
     const QString work = s.temporary.path() + QStringLiteral("/work");
     QDir().mkpath(work);
     rivulet::RivuletDb rdb;
-    if (rdb.open(work + QStringLiteral("/bench.db")) != 0) {
+    if (!rdb.open(work + QStringLiteral("/bench.db"))) {
         state.SkipWithError("cannot open the database");
         return;
     }

@@ -59,7 +59,7 @@ bool Study::prepare()
     database = qEnvironmentVariable("RIVULET_BENCH_DB");
     if (database.isEmpty())
         database = temporary.path() + QStringLiteral("/bench.db");
-    if (rdb.open(database) != 0) {
+    if (!rdb.open(database)) {
         error = QStringLiteral("cannot open ") + database;
         return false;
     }

@@ -16,9 +16,9 @@ int ClearCommand::run(CliContext& context, const QStringList& arguments)
     Study* study = context.study();
     if (!study)
         return ExitFailure;
-    QString error;
-    if (!study->clearAllData(&error)) {
-        context.out().error(QStringLiteral("clear: nothing was deleted: %1").arg(error));
+    if (const lum::Expected<void> cleared = study->clearAllData(); !cleared) {
+        context.out().error(
+            QStringLiteral("clear: nothing was deleted: %1").arg(cleared.error().text()));
         return ExitFailure;
     }
     context.out().status(QStringLiteral("All data deleted."));

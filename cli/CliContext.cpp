@@ -78,9 +78,8 @@ Study* CliContext::study()
     }
     auto study = std::make_unique<Study>(Study::CountsFile, RivuletDb::instance());
     QTextStream in(&file);
-    QString error;
-    if (!study->readCountsFile(in, &error)) {
-        m_out.error(QStringLiteral("%1: %2").arg(countsFile, error));
+    if (const lum::Expected<void> read = study->readCountsFile(in); !read) {
+        m_out.error(QStringLiteral("%1: %2").arg(countsFile, read.error().text()));
         return nullptr;
     }
     m_study = std::move(study);

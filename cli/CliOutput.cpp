@@ -1,6 +1,6 @@
 #include "cli/CliOutput.h"
 
-#include "lum/db/FileReplacer.h"
+#include "lum/core/FileReplacer.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -75,9 +75,8 @@ bool CliOutput::writeFileOrPrint(const QString& path, const QByteArray& content)
         print(QString::fromUtf8(content));
         return true;
     }
-    lum::FileReplacer file(path);
-    if (!file.replace(content)) {
-        error(file.errorString() + outputHint);
+    if (const lum::Expected<void> written = lum::FileReplacer(path).replace(content); !written) {
+        error(written.error().text() + outputHint);
         return false;
     }
     return true;

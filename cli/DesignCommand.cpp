@@ -5,7 +5,7 @@
 #include "cli/CliOutput.h"
 #include "cli/ModelChoice.h"
 #include "cli/TerminalTracker.h"
-#include "lum/db/FileReplacer.h"
+#include "lum/core/FileReplacer.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
 #include "rivulet/study/DesignJob.h"
@@ -101,11 +101,10 @@ int DesignCommand::run(CliContext& context, const QStringList& arguments)
                                     .arg(parser.positionalArguments().first()));
     if (!parser.isSet(QStringLiteral("fish")))
         return designUsage(out, QStringLiteral("design needs --fish N,N,..."));
-    QString error;
     DesignJob::Options options;
-    const auto fish = design::parseFishList(parser.value(QStringLiteral("fish")), &error);
+    const auto fish = design::parseFishList(parser.value(QStringLiteral("fish")));
     if (!fish)
-        return designUsage(out, QStringLiteral("option --fish: ") + error);
+        return designUsage(out, QStringLiteral("option --fish: ") + fish.error().text());
     options.fish = *fish;
     if (parser.isSet(QStringLiteral("replicates"))) {
         bool ok = false;
@@ -124,9 +123,10 @@ int DesignCommand::run(CliContext& context, const QStringList& arguments)
     }
     std::optional<design::DesignTarget> target;
     if (parser.isSet(QStringLiteral("target"))) {
-        target = design::DesignTarget::parse(parser.value(QStringLiteral("target")), &error);
-        if (!target)
-            return designUsage(out, QStringLiteral("option --target: ") + error);
+        const auto parsed = design::DesignTarget::parse(parser.value(QStringLiteral("target")));
+        if (!parsed)
+            return designUsage(out, QStringLiteral("option --target: ") + parsed.error().text());
+        target = *parsed;
     }
     const QString outDir = parser.value(QStringLiteral("out"));
     if (!outDir.isEmpty() && QFileInfo(outDir).exists() && !QFileInfo(outDir).isDir()) {
@@ -181,9 +181,10 @@ int DesignCommand::run(CliContext& context, const QStringList& arguments)
         return ExitFailure;
     }
     const QString path = QDir(outDir).filePath(QStringLiteral("design.csv"));
-    lum::FileReplacer file(path);
-    if (!file.replace(design::designCsv(result.rows).toUtf8())) {
-        out.error(file.errorString());
+    if (const lum::Expected<void> written =
+            lum::FileReplacer(path).replace(design::designCsv(result.rows).toUtf8());
+        !written) {
+        out.error(written.error().text());
         return ExitFailure;
     }
     out.status(QStringLiteral("Wrote %1").arg(path));

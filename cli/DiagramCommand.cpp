@@ -5,7 +5,7 @@
 #include "cli/CliOutput.h"
 #include "cli/ModelChoice.h"
 #include "cli/TerminalTracker.h"
-#include "lum/db/FileReplacer.h"
+#include "lum/core/FileReplacer.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -83,10 +83,9 @@ int DiagramCommand::run(CliContext& context, const QStringList& arguments)
         out.error(QStringLiteral("Can't write \"%1\": the picture could not be encoded").arg(png));
         return ExitFailure;
     }
-    lum::FileReplacer file(png);
-    if (!file.replace(encoded)) {
-        out.error(
-            QStringLiteral("Can't write \"%1\": %2 Name a regular file.").arg(png, file.reason()));
+    if (const lum::Expected<void> written = lum::FileReplacer(png).replace(encoded); !written) {
+        out.error(QStringLiteral("Can't write \"%1\": %2 Name a regular file.")
+                      .arg(png, written.error().reason));
         return ExitFailure;
     }
     out.status(QStringLiteral("Wrote %1").arg(png));

@@ -97,10 +97,11 @@ std::optional<FitArguments> parseArguments(const QStringList& arguments, CliOutp
     } else {
         if (parser.isSet(QStringLiteral("optimizer"))) {
             // Refused here rather than fitted with another optimizer than the one asked for.
-            const auto optimizer =
-                lum::parseOptimizer(parser.value(QStringLiteral("optimizer")), &error);
+            const auto optimizer = lum::parseOptimizer(parser.value(QStringLiteral("optimizer")));
             if (optimizer)
-                parsed.fit.optimizer = optimizer->settingsString();
+                parsed.fit.optimizer = (*optimizer)->settingsString();
+            else
+                error = optimizer.error().text();
         }
         parsed.models = parser.values(QStringLiteral("model"));
         parsed.outDir = parser.value(QStringLiteral("out"));

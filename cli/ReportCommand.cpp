@@ -52,11 +52,10 @@ int ReportCommand::run(CliContext& context, const QStringList& arguments)
         out.print(report.html());
         return ExitSuccess;
     }
-    lum::ReportWriter writer;
-    if (!writer.writeHtml(path, report.html())) {
-        out.error(writer.reason().isEmpty() ? writer.errorString()
-                                            : writer.errorString() + QLatin1Char(' ') +
-                                                  writer.reason() + CliOutput::outputHint);
+    if (const lum::Expected<void> written = lum::ReportWriter().writeHtml(path, report.html());
+        !written) {
+        const lum::Error& error = written.error();
+        out.error(error.reason.isEmpty() ? error.message : error.text() + CliOutput::outputHint);
         return ExitFailure;
     }
     out.status(lum::ReportWriter::createdMessage(path));

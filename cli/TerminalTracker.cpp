@@ -59,8 +59,8 @@ TerminalTracker::TerminalTracker(CliOutput& out) : m_out(out)
                      [this](const QString& text) { m_out.warning(text); });
     QObject::connect(&m_runner, &ThreadRunner::errorStatus, &m_receiver,
                      [this](const QString& text) { m_out.error(text); });
-    QObject::connect(&m_runner, &ThreadRunner::error, &m_receiver,
-                     [this](const QString& text) { m_out.error(text); });
+    QObject::connect(&m_runner, &ThreadRunner::runFailed, &m_receiver,
+                     [this](int, const QString& text) { m_out.error(text); });
     QObject::connect(&m_runner, &ThreadRunner::percentComplete, &m_receiver,
                      [this](int percent) { m_out.progress(percent); });
 }

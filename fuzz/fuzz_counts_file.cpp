@@ -1,6 +1,6 @@
 // The next-detections counts file as the mock mode reads it, then its release summary: a file
 // is either refused with a ParseError or read whole and summarised.
-#include "lum/db/ParseError.h"
+#include "lum/core/ParseError.h"
 #include "rivulet/filesource/CountsFileReleasesController.h"
 #include "rivulet/filesource/CountsFileSitesController.h"
 #include "rivulet/filesource/CountsFileYearsController.h"

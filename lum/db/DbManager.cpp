@@ -18,7 +18,21 @@ DbManager::~DbManager()
         m_db->close();
 }
 
-int DbManager::open(const QString& path)
+namespace {
+
+Error notOpen()
+{
+    return Error(JobError::Database, QStringLiteral("The database is not open."));
+}
+
+} // namespace
+
+Error DbManager::databaseError(const QString& where) const
+{
+    return Error(JobError::Database, lastError().text(), QString(), where);
+}
+
+Expected<void> DbManager::open(const QString& path)
 {
     if (m_models.empty())
         registerModels();
@@ -28,9 +42,8 @@ int DbManager::open(const QString& path)
     for (const auto& entry : m_models)
         tableNames.append(entry.second->tableName());
     m_db->setOwner(applicationId(), schemaVersion(), tableNames);
-    const int error = m_db->open(path);
-    if (error != 0)
-        return error;
+    if (m_db->open(path) != 0)
+        return databaseError(path);
     // A program that stamps its files makes every table with the file; a file that lost some
     // of them lost their rows, and empty tables made in their place would pass for a study
     // without data.
@@ -38,13 +51,17 @@ int DbManager::open(const QString& path)
     QStringList missing;
     for (const auto& entry : m_models)
         (m_db->tableExists(*entry.second) ? present : missing).append(entry.second->tableName());
-    if (applicationId() != 0 && !present.isEmpty() && !missing.isEmpty())
-        return m_db->refuse(QStringLiteral("The database \"%1\" is damaged: the tables %2 are "
-                                           "missing. Restore it from a copy, or load the study "
-                                           "into a new file.")
-                                .arg(path, missing.join(QStringLiteral(", "))));
-    createTables();
-    return 0;
+    if (applicationId() != 0 && !present.isEmpty() && !missing.isEmpty()) {
+        m_db->refuse(QStringLiteral("The database \"%1\" is damaged: the tables %2 are "
+                                    "missing. Restore it from a copy, or load the study "
+                                    "into a new file.")
+                         .arg(path, missing.join(QStringLiteral(", "))));
+        return databaseError(path);
+    }
+    // A table that cannot be made (a read-only file) is for the caller to find; the open
+    // itself succeeded.
+    (void)createTables();
+    return {};
 }
 
 bool DbManager::isValidDatabase(const QString& path)
@@ -84,48 +101,47 @@ QSqlError DbManager::lastError() const
                             QSqlError::ConnectionError);
 }
 
-int DbManager::resetTables(const QList<const DbModel*>& keep)
+Expected<void> DbManager::resetTables(const QList<const DbModel*>& keep)
 {
     if (!m_db || !m_db->isOpen())
-        return -1;
+        return notOpen();
     for (const auto& entry : m_models) {
         DbModel& model = *entry.second;
         if (keep.contains(&model))
             continue;
-        if (m_db->tableExists(model)) {
-            if (const int error = m_db->dropTable(model))
-                return error;
-        }
-        if (const int error = m_db->createTable(model))
-            return error;
+        if ((m_db->tableExists(model) && m_db->dropTable(model) != 0) ||
+            m_db->createTable(model) != 0)
+            return databaseError(model.tableName());
         model.afterReset();
     }
-    return 0;
+    return {};
 }
 
-int DbManager::createTables()
+Expected<void> DbManager::createTables()
 {
     if (!m_db || !m_db->isOpen())
-        return -1;
+        return notOpen();
     QList<const DbModel*> missing;
     for (const auto& entry : m_models)
         if (!m_db->tableExists(*entry.second))
             missing.append(entry.second.get());
     if (missing.isEmpty())
-        return 0;
+        return {};
     // One transaction, so that a failure part-way does not leave a table without its indexes
     // (a table that exists is never touched again).
     DbTransaction transaction(*m_db);
     if (transaction.error() != 0)
-        return transaction.error();
+        return databaseError(QString());
     for (const DbModel* model : missing) {
-        if (const int error = m_db->createTable(*model))
-            return error;
+        if (m_db->createTable(*model) != 0)
+            return databaseError(model->tableName());
         for (const int column : model->indexColumns())
-            if (const int error = m_db->createIndex(*model, column))
-                return error;
+            if (m_db->createIndex(*model, column) != 0)
+                return databaseError(model->tableName());
     }
-    return transaction.commit();
+    if (transaction.commit() != 0)
+        return databaseError(QString());
+    return {};
 }
 
 } // namespace lum

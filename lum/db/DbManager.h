@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "lum/db/DbModel.h"
 #include "lum/db/SqliteDb.h"
 
@@ -30,9 +31,10 @@ public:
     DbManager& operator=(const DbManager&) = delete;
 
     // Registers the models (once per manager: the same model objects stay valid across later
-    // opens), opens the file and creates the missing tables. Returns 0, or the error of a failed
-    // open (lastError() says why; see SqliteDb::open). Opening again switches to the new file.
-    int open(const QString& path);
+    // opens), opens the file and creates the missing tables. A database error, whose message is
+    // SqliteDb::open's reason, when the file cannot be opened or is refused. Opening again
+    // switches to the new file.
+    Expected<void> open(const QString& path);
     // True when a SQLite database file exists at `path`; never creates a file.
     static bool isValidDatabase(const QString& path);
 
@@ -50,8 +52,8 @@ public:
     QSqlError lastError() const;
 
     // Drops and recreates every table whose model is not in `keep`; the recreated tables are
-    // empty and have no indexes. Returns -1 without an open database, else 0 or the first error.
-    virtual int resetTables(const QList<const DbModel*>& keep);
+    // empty and have no indexes. A database error (where: the table) on the first failure.
+    virtual Expected<void> resetTables(const QList<const DbModel*>& keep);
     // Constructs each table model and adds it with addModel().
     virtual int registerModels() = 0;
     // The id and schema version the program stamps its database files with (see
@@ -61,10 +63,13 @@ public:
     // Tables the program makes besides those of its models.
     virtual QStringList otherTables() const { return {}; }
     // Creates, in id order, each missing table and then its indexes; existing tables are left as
-    // they are. Returns -1 without an open database, else 0 or the first error.
-    virtual int createTables();
+    // they are. Fails as resetTables does.
+    virtual Expected<void> createTables();
 
 private:
+    // The calling thread's last database error, as a value.
+    Error databaseError(const QString& where) const;
+
     std::map<int, std::unique_ptr<DbModel>> m_models;
     std::unique_ptr<SqliteDb> m_db;
 };

@@ -6,7 +6,7 @@ namespace lum {
 
 namespace {
 
-QSqlError notOpenError()
+QSqlError noDatabaseError()
 {
     return QSqlError(QString(), QStringLiteral("The database is not open."),
                      QSqlError::ConnectionError);
@@ -48,7 +48,7 @@ void SqlStatement::setDatabase(const SqliteDb& db)
 int SqlStatement::prepare(const QString& sql)
 {
     if (!m_hasConnection)
-        return result(notOpenError());
+        return result(noDatabaseError());
     return result(m_query.prepare(sql) ? QSqlError() : m_query.lastError());
 }
 
@@ -75,7 +75,7 @@ int SqlStatement::bindText(int position, const char* text)
 int SqlStatement::bindValue(int index, const QVariant& value)
 {
     if (!m_hasConnection)
-        return result(notOpenError());
+        return result(noDatabaseError());
     if (index < 0)
         return result(QSqlError(QString(), QStringLiteral("Bind position out of range."),
                                 QSqlError::StatementError));
@@ -86,7 +86,7 @@ int SqlStatement::bindValue(int index, const QVariant& value)
 int SqlStatement::step()
 {
     if (!m_hasConnection)
-        return result(notOpenError());
+        return result(noDatabaseError());
     if (!m_query.exec())
         return result(m_query.lastError());
     result(QSqlError());

@@ -38,20 +38,14 @@ CovarianceCalculator::CovarianceCalculator(const std::atomic<bool>& cancelled, d
 {
 }
 
-void CovarianceCalculator::compute(Func& func, const std::vector<double>& x,
-                                   DenseMatrix& covariance, DenseMatrix* hessianOut, bool* ok)
+Expected<bool> CovarianceCalculator::compute(Func& func, const std::vector<double>& x,
+                                             DenseMatrix& covariance, DenseMatrix* hessianOut)
 {
-    m_errorText.clear();
-    if (ok == nullptr) {
-        computeInto(func, x, covariance, hessianOut);
-        return;
-    }
-    *ok = true;
+    // The numerical routines below throw; their failures end here.
     try {
-        *ok = computeInto(func, x, covariance, hessianOut);
+        return computeInto(func, x, covariance, hessianOut);
     } catch (const std::exception& e) {
-        *ok = false;
-        m_errorText = QString::fromLatin1(e.what());
+        return Error(JobError::Failed, QString::fromLatin1(e.what()));
     }
 }
 

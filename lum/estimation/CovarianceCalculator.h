@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "lum/estimation/DenseMatrix.h"
 
 #include <QString>
@@ -26,12 +27,12 @@ public:
     // `cancelled` is borrowed; step is the relative difference step.
     explicit CovarianceCalculator(const std::atomic<bool>& cancelled, double step = 1e-5);
 
-    // Computes the covariance of func at x into `covariance` (numFree x numFree). `hessianOut`,
-    // if given, receives the Hessian. Without `ok`, failures throw NR3::NRError; with `ok`, they
-    // set it to false and errorText() says why. A cancellation leaves `covariance` untouched,
-    // throws nothing, and sets `ok` (if given) to false.
-    void compute(Func& func, const std::vector<double>& x, DenseMatrix& covariance,
-                 DenseMatrix* hessianOut = nullptr, bool* ok = nullptr);
+    // Computes the covariance of func at x into `covariance` (numFree x numFree): true when it
+    // was computed, false when cancelled, or the error that says why there is none (its message
+    // SingularHessian when the Hessian is to blame). `hessianOut`, if given, receives the
+    // Hessian.
+    Expected<bool> compute(Func& func, const std::vector<double>& x, DenseMatrix& covariance,
+                           DenseMatrix* hessianOut = nullptr);
 
     // The same covariance from the Hessian assembled sparsely from the function's terms
     // (SparseHessian, with the same steps) and factored by a sparse LDLT, for a function with
@@ -42,7 +43,6 @@ public:
     bool computeSparse(Func& func, const std::vector<double>& x, DenseMatrix& covariance);
 
     double step() const { return m_step; }
-    const QString& errorText() const { return m_errorText; }
 
 private:
     bool computeInto(Func& func, const std::vector<double>& x, DenseMatrix& covariance,
@@ -50,7 +50,6 @@ private:
 
     const std::atomic<bool>& m_cancelled;
     double m_step = 1e-5;
-    QString m_errorText;
 };
 
 } // namespace lum

@@ -36,13 +36,9 @@ QStringList optimizerNames()
             QStringLiteral("simplex"), QStringLiteral("newton")};
 }
 
-std::unique_ptr<OptimizerI> parseOptimizer(const QString& text, QString* error)
+Expected<std::unique_ptr<OptimizerI>> parseOptimizer(const QString& text)
 {
-    const auto refuse = [error](const QString& message) {
-        if (error)
-            *error = message;
-        return std::unique_ptr<OptimizerI>();
-    };
+    const auto refuse = [](const QString& message) { return Error(JobError::Input, message); };
     const QStringList fields = text.split(QLatin1Char(';'));
     const QString head = fields.front().trimmed();
     int id = optimizerNames().indexOf(head.toLower());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "lum/estimation/OptimizerI.h"
 
 #include <QString>
@@ -17,10 +18,10 @@ namespace lum {
 std::unique_ptr<OptimizerI> createOptimizer(const QString& text);
 
 // The optimizer of a settings text a person typed: "NAME[;setting=value]...", NAME one of
-// optimizerNames() (any case) or, as stored settings have it, the id 0 to 4. Null, with
-// `error` saying what is wrong and what is expected, for an unknown name or setting, a
-// setting without a value, or a value that is not a positive number (a whole one for counts).
-std::unique_ptr<OptimizerI> parseOptimizer(const QString& text, QString* error);
+// optimizerNames() (any case) or, as stored settings have it, the id 0 to 4. An input error
+// saying what is wrong and what is expected for an unknown name or setting, a setting without
+// a value, or a value that is not a positive number (a whole one for counts).
+Expected<std::unique_ptr<OptimizerI>> parseOptimizer(const QString& text);
 // "fletch", "quasi-newton", "powell", "simplex", "newton": the ids 0 to 4.
 QStringList optimizerNames();
 

@@ -1,6 +1,6 @@
 #include "lum/report/ReportWriter.h"
 
-#include "lum/db/FileReplacer.h"
+#include "lum/core/FileReplacer.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,6 +15,16 @@ namespace {
 QString quoted(const QString& text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString cantWriteMessage(const QString& filePath)
+{
+    return QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.');
+}
+
+Error fileError(const QString& message, const QString& reason, const QString& filePath)
+{
+    return Error(JobError::File, message, reason, filePath);
 }
 
 const QString htmlFilter = QStringLiteral("HTML (*.html *.htm)");
@@ -60,35 +70,37 @@ QString ReportWriter::withSuffix(const QString& filePath, const QString& suffix)
     return filePath + QLatin1Char('.') + suffix;
 }
 
-bool ReportWriter::writeOpenDocument(const QString& filePath, const QTextDocument& document)
+Expected<void> ReportWriter::writeOpenDocument(const QString& filePath,
+                                               const QTextDocument& document) const
 {
-    if (!prepareTarget(filePath))
-        return false;
+    if (Expected<void> ready = prepareTarget(filePath); !ready)
+        return ready;
     // Composed in memory so that, as with the other formats, only a complete file replaces the
     // target.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QTextDocumentWriter writer(&buffer, QByteArrayLiteral("odf"));
     if (!writer.write(&document))
-        return fail(QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
-                    QStringLiteral("The report could not be converted to OpenDocument text."));
+        return fileError(cantWriteMessage(filePath),
+                         QStringLiteral("The report could not be converted to OpenDocument text."),
+                         filePath);
     return replaceTarget(filePath, buffer.data());
 }
 
-bool ReportWriter::writeHtml(const QString& filePath, const QString& html)
+Expected<void> ReportWriter::writeHtml(const QString& filePath, const QString& html) const
 {
     return writeStream(filePath, [&html](QTextStream& out) { out << html << '\n'; });
 }
 
-bool ReportWriter::writeCsv(const QString& filePath, const QString& csvText)
+Expected<void> ReportWriter::writeCsv(const QString& filePath, const QString& csvText) const
 {
     return writeStream(filePath, [&csvText](QTextStream& out) { out << csvText; });
 }
 
-bool ReportWriter::writeStream(const QString& filePath, const StreamWriter& write)
+Expected<void> ReportWriter::writeStream(const QString& filePath, const StreamWriter& write) const
 {
-    if (!prepareTarget(filePath))
-        return false;
+    if (Expected<void> ready = prepareTarget(filePath); !ready)
+        return ready;
 
     // Reports are small: compose the whole text first so that a failed write is seen
     // before anything replaces the file.
@@ -97,44 +109,36 @@ bool ReportWriter::writeStream(const QString& filePath, const StreamWriter& writ
     write(out);
     out.flush();
     if (out.status() != QTextStream::Ok)
-        return fail(QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
-                    QStringLiteral("The report's text could not be composed."));
+        return fileError(cantWriteMessage(filePath),
+                         QStringLiteral("The report's text could not be composed."), filePath);
     return replaceTarget(filePath, text.toUtf8());
 }
 
-bool ReportWriter::prepareTarget(const QString& filePath)
+Expected<void> ReportWriter::prepareTarget(const QString& filePath)
 {
-    m_errorString.clear();
-    m_reason.clear();
     if (filePath.isEmpty())
-        return fail(cantOpenMessage(filePath), QStringLiteral("No file name given."));
+        return fileError(cantOpenMessage(filePath), QStringLiteral("No file name given."),
+                         filePath);
     const QFileInfo info(filePath);
     const QString folder = info.absolutePath();
     if (!QDir().mkpath(folder))
-        return fail(cantOpenMessage(filePath),
-                    QStringLiteral("Unable to create folder ") + quoted(folder) + QLatin1Char('.'));
+        return fileError(cantOpenMessage(filePath),
+                         QStringLiteral("Unable to create folder ") + quoted(folder) +
+                             QLatin1Char('.'),
+                         filePath);
     if (info.isDir())
-        return fail(cantOpenMessage(filePath), QStringLiteral("It is a folder."));
-    return true;
+        return fileError(cantOpenMessage(filePath), QStringLiteral("It is a folder."), filePath);
+    return {};
 }
 
-bool ReportWriter::replaceTarget(const QString& filePath, const QByteArray& content)
+Expected<void> ReportWriter::replaceTarget(const QString& filePath, const QByteArray& content)
 {
-    FileReplacer file(filePath);
-    if (!file.replace(content)) {
-        return fail(file.failedToOpen()
-                        ? cantOpenMessage(filePath)
-                        : QStringLiteral("Can't write ") + quoted(filePath) + QLatin1Char('.'),
-                    file.reason());
-    }
-    return true;
-}
-
-bool ReportWriter::fail(const QString& message, const QString& reason)
-{
-    m_errorString = message;
-    m_reason = reason;
-    return false;
+    const Expected<void> replaced = FileReplacer(filePath).replace(content);
+    if (replaced)
+        return replaced;
+    const bool nothingWritten = replaced.error().message == FileReplacer::cantOpenMessage(filePath);
+    return fileError(nothingWritten ? cantOpenMessage(filePath) : cantWriteMessage(filePath),
+                     replaced.error().reason, filePath);
 }
 
 } // namespace lum

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QString>
 
 #include <functional>
@@ -14,8 +16,9 @@ namespace lum {
 // The text goes to a temporary file beside the target that replaces the
 // target only when everything was written, so a failed save never leaves a
 // half-written file that looks complete (and an existing file stays intact).
-// Every failure is reported: the write returns false and errorString() names
-// the file; reason() tells what the system said.
+// Every failure is reported: the write returns a JobError::File error whose
+// message names the file ("Can't open "<file>" for writing." or "Can't
+// write "<file>".") and whose reason tells what the system said.
 class ReportWriter
 {
 public:
@@ -29,19 +32,13 @@ public:
     };
 
     // The report's HTML text followed by a line end (the "Save Report" file).
-    bool writeHtml(const QString& filePath, const QString& html);
+    Expected<void> writeHtml(const QString& filePath, const QString& html) const;
     // The document as OpenDocument text (.odt).
-    bool writeOpenDocument(const QString& filePath, const QTextDocument& document);
+    Expected<void> writeOpenDocument(const QString& filePath, const QTextDocument& document) const;
     // CSV text, written as given.
-    bool writeCsv(const QString& filePath, const QString& csvText);
+    Expected<void> writeCsv(const QString& filePath, const QString& csvText) const;
     // Whatever `write` puts on the stream, e.g. a CSV writer's output.
-    bool writeStream(const QString& filePath, const StreamWriter& write);
-
-    // The message for the user, empty after a successful write:
-    // "Can't open "<file>" for writing." or "Can't write "<file>".".
-    const QString& errorString() const { return m_errorString; }
-    // The underlying cause (a folder that cannot be created, the system's error).
-    const QString& reason() const { return m_reason; }
+    Expected<void> writeStream(const QString& filePath, const StreamWriter& write) const;
 
     // Texts shared by the save dialogs and the messages around them.
     // One filter per format that is written, HTML first.
@@ -60,14 +57,10 @@ public:
     static QString createdMessage(const QString& filePath);
 
 private:
-    // Clears the last error; false (with the error) when `filePath` cannot take a file.
-    bool prepareTarget(const QString& filePath);
-    // Replaces the file with `content` whole, or leaves it as it was (with the error).
-    bool replaceTarget(const QString& filePath, const QByteArray& content);
-    bool fail(const QString& message, const QString& reason);
-
-    QString m_errorString;
-    QString m_reason;
+    // Why `filePath` cannot take a file, if it cannot (its folder is made when missing).
+    static Expected<void> prepareTarget(const QString& filePath);
+    // Replaces the file with `content` whole, or leaves it as it was.
+    static Expected<void> replaceTarget(const QString& filePath, const QByteArray& content);
 };
 
 } // namespace lum

@@ -59,6 +59,11 @@ void ThreadRunnable::fail(JobError code, const QString& text)
     setErrorMessage(text);
 }
 
+void ThreadRunnable::fail(const Error& error)
+{
+    fail(error.code, error.text());
+}
+
 void ThreadRunnable::clearError()
 {
     m_errorMessage.clear();

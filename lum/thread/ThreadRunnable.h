@@ -1,6 +1,7 @@
 #pragma once
 
-#include "lum/thread/JobError.h"
+#include "lum/core/Error.h"
+#include "lum/core/JobError.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -56,6 +57,8 @@ public:
     // (through setErrorMessage, which fails with JobError::Failed when no
     // code was given).
     void fail(JobError code, const QString& text);
+    // Fails with the error of an operation the job called, passed on as it is.
+    void fail(const Error& error);
     // Forgets the failure of an earlier run; a job reused for a new run
     // calls it first.
     void clearError();

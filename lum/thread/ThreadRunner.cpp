@@ -86,7 +86,6 @@ void ThreadRunner::setError(JobError code, const QString& text)
         m_errorText = text;
     }
     m_errorCode = code == JobError::None ? JobError::Failed : code;
-    emit error(text);
 }
 
 void ThreadRunner::setErrorMessage(const QString& text)

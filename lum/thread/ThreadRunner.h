@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lum/thread/JobError.h"
+#include "lum/core/JobError.h"
 
 #include <QByteArray>
 #include <QList>
@@ -69,14 +69,13 @@ signals:
     void percentComplete(int percent);
     void progressStatus(const QString& text);
     void status(const QString& text);
-    void error(const QString& text);
     void errorStatus(const QString& text);
     void warning(const QString& text);
     void busy();
 
 public slots:
-    // Records a failure of the running job: the run ends with runFailed
-    // after that job returns. Emits `error` (text) at once.
+    // Records a failure of the running job: the run ends with runFailed,
+    // which carries the code and text, after that job returns.
     void setError(lum::JobError code, const QString& text);
     // setError with JobError::Failed.
     void setErrorMessage(const QString& text);

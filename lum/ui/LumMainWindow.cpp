@@ -77,7 +77,6 @@ LumMainWindow::LumMainWindow(QWidget* parent, const QString& name, Qt::WindowFla
     connect(runner, &ThreadRunner::percentComplete, this, &LumMainWindow::setRunProgress);
     connect(runner, &ThreadRunner::progressStatus, this, &LumMainWindow::onRunProgressStatus);
     connect(runner, &ThreadRunner::status, this, &LumMainWindow::onRunStatus);
-    connect(runner, &ThreadRunner::error, this, &LumMainWindow::onRunError);
     connect(runner, &ThreadRunner::errorStatus, this, &LumMainWindow::onRunErrorStatus);
     connect(runner, &ThreadRunner::warning, this, &LumMainWindow::onRunWarning);
     connect(runner, &ThreadRunner::busy, this, &LumMainWindow::onRunBusy);
@@ -426,9 +425,10 @@ void LumMainWindow::onRunTerminated()
     m_progressDialog->close();
 }
 
-void LumMainWindow::onRunFailed(int, const QString&)
+void LumMainWindow::onRunFailed(int, const QString& text)
 {
     stopProgress();
+    showRunError(text);
 }
 
 void LumMainWindow::onProgressCanceled()
@@ -454,7 +454,7 @@ void LumMainWindow::onRunProgressStatus(const QString& text)
     out(text);
 }
 
-void LumMainWindow::onRunError(const QString& text)
+void LumMainWindow::showRunError(const QString& text)
 {
     prompts().tell(this, QMessageBox::Critical, m_name, text);
     err(text);
@@ -567,10 +567,11 @@ void LumMainWindow::doActionSaveAs()
     // The file is written in the format its name says, so that it opens as what it is.
     const ReportWriter::Format format = ReportWriter::reportFormat(typed, filter);
     const QString path = ReportWriter::withSuffix(typed, ReportWriter::suffixOf(format));
-    ReportWriter writer;
-    const bool written = format == ReportWriter::Format::OpenDocument
-                             ? writer.writeOpenDocument(path, *viewer->editor()->document())
-                             : writer.writeHtml(path, viewer->editor()->toHtml());
+    const ReportWriter writer;
+    const Expected<void> written =
+        format == ReportWriter::Format::OpenDocument
+            ? writer.writeOpenDocument(path, *viewer->editor()->document())
+            : writer.writeHtml(path, viewer->editor()->toHtml());
     if (!written)
         prompts().tell(this, QMessageBox::Critical, QString(), ReportWriter::cantOpenMessage(path));
     rememberReportFolder(path);

@@ -146,7 +146,6 @@ public slots:
     virtual void setRunProgress(int percentComplete);
     virtual void onRunStatus(const QString& text);
     virtual void onRunProgressStatus(const QString& text);
-    virtual void onRunError(const QString& text);
     virtual void onRunWarning(const QString& text);
     virtual void onRunBusy();
     virtual void onSubWindowActivated(QMdiSubWindow* window);
@@ -182,6 +181,8 @@ protected:
     virtual void rememberReportFolder(const QString&) {}
     // Renders the report editor of the active-or-first sub-window; false when it shows none.
     bool printActiveReport(QPrinter* printer);
+    // Tells the user why the run failed (a message box) and writes it to the output dock.
+    void showRunError(const QString& text);
 
 private:
     template <class Value>

@@ -70,7 +70,6 @@ bool DataUpdater::readAndDerive(QByteArray& fingerprint)
         if (sequences_ != nullptr && sequences_->update() != 0) {
             const QString message = QStringLiteral("Unable to read the detection histories: ") +
                                     sequences_->lastError();
-            emit error(message);
             fail(lum::JobError::Database, message);
             read = false;
         }
@@ -89,12 +88,6 @@ bool DataUpdater::readAndDerive(QByteArray& fingerprint)
     if (derived)
         fingerprint = current;
     return derived;
-}
-
-void DataUpdater::process()
-{
-    run();
-    emit finished();
 }
 
 } // namespace rivulet

@@ -66,15 +66,6 @@ public:
     // run so that every object agrees with them.
     void run() override;
 
-signals:
-    // The same failure as a plain signal, for callers without a runner.
-    void error(const QString& message);
-    // Emitted by process() after run().
-    void finished();
-
-public slots:
-    void process();
-
 private:
     // Everything but the storing of the counts, in one read transaction; true, with the
     // fingerprint of what was read, when the counts were derived and may be kept.

@@ -73,14 +73,25 @@ int CohortsController::activeCohortId() const
     return position == -1 ? -1 : m_cohortIds.at(position);
 }
 
-int CohortsController::setActiveCohort(int cohortId)
+namespace {
+
+lum::Error notStored(const lum::SqliteDb* db)
+{
+    return lum::Error(lum::JobError::Database,
+                      db ? db->lastError().text() : QStringLiteral("The database is not open."),
+                      QString(), QStringLiteral("cohorts"));
+}
+
+} // namespace
+
+lum::Expected<void> CohortsController::setActiveCohort(int cohortId)
 {
     if (!db())
-        return QSqlError::ConnectionError;
+        return notStored(nullptr);
     m_stale = true;
     lum::DbTransaction transaction(*db());
     if (transaction.error() != 0)
-        return transaction.error();
+        return notStored(db());
     const QString update = QStringLiteral("update ") + model()->tableName() +
                            QStringLiteral(" set ") +
                            model()->quotedColumnName(CohortDbModel::Active);
@@ -90,21 +101,25 @@ int CohortsController::setActiveCohort(int cohortId)
             db()->exec(update + QStringLiteral(" = 1 where ") +
                            model()->quotedColumnName(CohortDbModel::Id) + QStringLiteral(" = ?"),
                        {cohortId});
-    return error != 0 ? error : transaction.commit();
+    if (error != 0 || transaction.commit() != 0)
+        return notStored(db());
+    return {};
 }
 
-int CohortsController::clearActiveCohort()
+lum::Expected<void> CohortsController::clearActiveCohort()
 {
     if (!db())
-        return QSqlError::ConnectionError;
+        return notStored(nullptr);
     m_stale = true;
     lum::DbTransaction transaction(*db());
     if (transaction.error() != 0)
-        return transaction.error();
+        return notStored(db());
     const int error =
         db()->exec(QStringLiteral("update ") + model()->tableName() + QStringLiteral(" set ") +
                    model()->quotedColumnName(CohortDbModel::Active) + QStringLiteral(" = 0"));
-    return error != 0 ? error : transaction.commit();
+    if (error != 0 || transaction.commit() != 0)
+        return notStored(db());
+    return {};
 }
 
 } // namespace rivulet

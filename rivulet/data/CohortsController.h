@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "rivulet/data/RivuletDb.h"
 
 #include <QList>
@@ -26,10 +27,11 @@ public:
     int cohortId(int cohortNumber);
     // The id of the first active cohort in cohort order, or -1 when none is active.
     int activeCohortId() const;
-    // Restricts the analysis to that cohort alone.
-    int setActiveCohort(int cohortId);
-    // No cohort restriction.
-    int clearActiveCohort();
+    // Restricts the analysis to that cohort alone. A database error when the change was not
+    // stored (nothing changed then).
+    lum::Expected<void> setActiveCohort(int cohortId);
+    // No cohort restriction; fails as setActiveCohort does.
+    lum::Expected<void> clearActiveCohort();
 
 private:
     lum::SqliteDb* db() const { return m_rdb.database(); }

@@ -1,6 +1,7 @@
 #include "rivulet/data/RivuletDb.h"
 
 #include "lum/db/SettingModel.h"
+#include "lum/db/SqliteDb.h"
 #include "rivulet/data/CohortDbModel.h"
 #include "rivulet/data/DerivedDataStore.h"
 #include "rivulet/data/ObservationDbModel.h"
@@ -36,27 +37,30 @@ QStringList RivuletDb::otherTables() const
     return {DerivedDataStore::tableName()};
 }
 
-int RivuletDb::createTables()
+lum::Expected<void> RivuletDb::createTables()
 {
-    if (const int error = lum::DbManager::createTables())
-        return error;
+    if (lum::Expected<void> created = lum::DbManager::createTables(); !created)
+        return created;
     return watchEdits();
 }
 
-int RivuletDb::resetTables(const QList<const lum::DbModel*>& keep)
+lum::Expected<void> RivuletDb::resetTables(const QList<const lum::DbModel*>& keep)
 {
-    if (const int error = lum::DbManager::resetTables(keep))
-        return error;
+    if (lum::Expected<void> reset = lum::DbManager::resetTables(keep); !reset)
+        return reset;
     return watchEdits();
 }
 
-int RivuletDb::watchEdits()
+lum::Expected<void> RivuletDb::watchEdits()
 {
     lum::SqliteDb* db = database();
     if (db == nullptr)
-        return -1;
-    return DerivedDataStore::watchEdits(
-        *db, {model(Observations)->tableName(), model(Tags)->tableName()});
+        return lum::Error(lum::JobError::Database, QStringLiteral("The database is not open."));
+    if (DerivedDataStore::watchEdits(
+            *db, {model(Observations)->tableName(), model(Tags)->tableName()}) != 0)
+        return lum::Error(lum::JobError::Database, db->lastError().text(), QString(),
+                          DerivedDataStore::tableName());
+    return {};
 }
 
 } // namespace rivulet

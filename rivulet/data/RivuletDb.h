@@ -43,12 +43,12 @@ public:
     qint32 applicationId() const override { return fileId; }
     int schemaVersion() const override { return fileSchema; }
     QStringList otherTables() const override;
-    int createTables() override;
-    int resetTables(const QList<const lum::DbModel*>& keep) override;
+    lum::Expected<void> createTables() override;
+    lum::Expected<void> resetTables(const QList<const lum::DbModel*>& keep) override;
 
     // Watches the detections and tags, whose edits in place the stored derived counts must
-    // see (DerivedDataStore::watchEdits).
-    int watchEdits();
+    // see (DerivedDataStore::watchEdits). A database error when the database refused.
+    lum::Expected<void> watchEdits();
 };
 
 } // namespace rivulet

@@ -180,7 +180,7 @@ void DesignRun::run(const std::vector<int>& fish, int replicates, std::uint64_t 
     result_.wallSeconds = secondsSince(start);
 }
 
-std::optional<DesignTarget> DesignTarget::parse(const QString& text, QString* error)
+lum::Expected<DesignTarget> DesignTarget::parse(const QString& text)
 {
     const int colon = text.lastIndexOf(QLatin1Char(':'));
     QString value = colon > 0 ? text.mid(colon + 1).trimmed() : QString();
@@ -191,13 +191,11 @@ std::optional<DesignTarget> DesignTarget::parse(const QString& text, QString* er
     double cv = value.toDouble(&ok);
     if (percent)
         cv /= 100.0;
-    if (colon <= 0 || !ok || !(cv > 0.0) || !std::isfinite(cv)) {
-        if (error)
-            *error = QStringLiteral("a target is QUANTITY:CV with a positive CV (0.1 or 10%), "
-                                    "not \"%1\"")
-                         .arg(text);
-        return std::nullopt;
-    }
+    if (colon <= 0 || !ok || !(cv > 0.0) || !std::isfinite(cv))
+        return lum::Error(lum::JobError::Input,
+                          QStringLiteral("a target is QUANTITY:CV with a positive CV (0.1 or "
+                                         "10%), not \"%1\"")
+                              .arg(text));
     return DesignTarget{text.left(colon).trimmed(), cv};
 }
 
@@ -276,19 +274,18 @@ QString designCsv(const std::vector<DesignRow>& rows)
     return text;
 }
 
-std::optional<std::vector<int>> parseFishList(const QString& text, QString* error)
+lum::Expected<std::vector<int>> parseFishList(const QString& text)
 {
     std::set<int> numbers;
     for (const QString& part : text.split(QLatin1Char(','))) {
         bool ok = false;
         const int fish = part.trimmed().toInt(&ok);
-        if (!ok || fish <= 0 || !numbers.insert(fish).second) {
-            if (error)
-                *error = QStringLiteral("the fish per release are distinct positive whole "
-                                        "numbers separated by commas (250,500,1000), not \"%1\"")
-                             .arg(text);
-            return std::nullopt;
-        }
+        if (!ok || fish <= 0 || !numbers.insert(fish).second)
+            return lum::Error(lum::JobError::Input,
+                              QStringLiteral("the fish per release are distinct positive whole "
+                                             "numbers separated by commas (250,500,1000), not "
+                                             "\"%1\"")
+                                  .arg(text));
     }
     return std::vector<int>(numbers.begin(), numbers.end());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "rivulet/model/FitOptions.h"
 
 #include <QString>
@@ -98,8 +99,8 @@ struct DesignTarget
     QString quantity;
     double cv = 0.0;
 
-    // "QUANTITY:CV", CV a share (0.1) or a percentage (10%); none, with `error` set, otherwise.
-    static std::optional<DesignTarget> parse(const QString& text, QString* error);
+    // "QUANTITY:CV", CV a share (0.1) or a percentage (10%); an input error otherwise.
+    static lum::Expected<DesignTarget> parse(const QString& text);
     bool matches(const DesignRow& row) const;
 };
 
@@ -120,8 +121,8 @@ DesignAnswer answerTarget(const std::vector<DesignRow>& rows, const DesignTarget
 // The rows as CSV: fish, quantity, truth, mean, sd, mean_se, expected_se, cv, coverage.
 QString designCsv(const std::vector<DesignRow>& rows);
 
-// "250,500,1000": positive, distinct numbers, sorted; none, with `error` set, otherwise.
-std::optional<std::vector<int>> parseFishList(const QString& text, QString* error);
+// "250,500,1000": positive, distinct numbers, sorted; an input error otherwise.
+lum::Expected<std::vector<int>> parseFishList(const QString& text);
 
 } // namespace design
 } // namespace rivulet

@@ -1,6 +1,6 @@
 #include "rivulet/filesource/CountsTokenizer.h"
 
-#include "lum/db/ParseError.h"
+#include "lum/core/ParseError.h"
 
 #include <QTextStream>
 

@@ -1,6 +1,6 @@
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 
-#include "lum/db/ParseError.h"
+#include "lum/core/ParseError.h"
 #include "rivulet/data/ReleasesControllerI.h"
 #include "rivulet/data/SitesControllerI.h"
 #include "rivulet/data/YearsControllerI.h"

@@ -37,22 +37,14 @@ void AgeDataLoader::run()
     m_failed = !load();
 }
 
-void AgeDataLoader::process()
-{
-    run();
-    emit finished();
-}
-
 bool AgeDataLoader::fail(const QString& message, int lineNumber, lum::JobError code)
 {
-    emit loadError(message, lineNumber);
     lum::ThreadRunnable::fail(code, atLine(message, lineNumber));
     return false;
 }
 
 void AgeDataLoader::lineProblem(const QString& message, int lineNumber)
 {
-    emit loadError(message, lineNumber);
     errorStatus(atLine(message, lineNumber));
 }
 
@@ -74,7 +66,6 @@ bool AgeDataLoader::load()
         return fail(QStringLiteral("Unable to read file ") + quoted(m_fileName), -1,
                     lum::JobError::File);
     }
-    emit totalNumLines(reader.lineCount());
     setNumSteps(reader.lineCount());
 
     lum::SqliteDb* db = m_rdb->database();
@@ -107,7 +98,6 @@ bool AgeDataLoader::load()
     while (reader.readLine(text)) {
         const int number = reader.lineNumber();
         if (number % progressInterval == 0) {
-            emit progress(number);
             setStep(number);
             if (cancelRequested()) {
                 transaction.rollback();
@@ -156,7 +146,6 @@ bool AgeDataLoader::load()
                            .arg(matched)
                            .arg(unknown);
     status(done);
-    emit message(done);
     return true;
 }
 

@@ -14,9 +14,8 @@ class RivuletDb;
 // each known tag's `cohort_id` is set, all in one transaction.
 //
 // A job on a lum::ThreadRunner: progress by line, unknown tags reported one by one through
-// errorStatus (they do not stop the load), a malformed line fails the job and leaves the
-// database as it was, and a cancel rolls back. The same reports also go out as the loader's
-// own signals, for callers that run it without a runner (process()).
+// errorStatus (they do not stop the load), a malformed line fails the job (with the line in
+// its message) and leaves the database as it was, and a cancel rolls back.
 class AgeDataLoader : public lum::ThreadRunnable
 {
     Q_OBJECT
@@ -34,18 +33,6 @@ public:
     bool loaded() const { return m_loaded; }
 
     void run() override;
-
-signals:
-    void finished();
-    // A line's problem; lineNumber is -1 for the file as a whole.
-    void loadError(const QString& msg, int lineNumber);
-    void loadError(const QString& msg);
-    void message(const QString& msg);
-    void totalNumLines(int numLines);
-    void progress(int lineNumber);
-
-public slots:
-    void process();
 
 private:
     bool load();

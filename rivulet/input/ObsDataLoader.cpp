@@ -64,30 +64,31 @@ void ObsDataLoader::run()
         return;
     }
     DataFileReader reader(m_fileName);
-    if (prepareFile(reader))
-        store(reader);
+    lum::Expected<void> loaded = prepareFile(reader);
+    if (loaded)
+        loaded = store(reader);
+    if (!loaded) {
+        m_failed = true;
+        fail(loaded.error());
+    }
 }
 
-void ObsDataLoader::store(DataFileReader& reader)
+lum::Expected<void> ObsDataLoader::store(DataFileReader& reader)
 {
+    const auto storeError = [](const QString& reason) {
+        return lum::Error(lum::JobError::Database,
+                          QStringLiteral("Unable to store the data: ") + reason);
+    };
     lum::SqliteDb* db = m_rdb->database();
-    if (!db) {
-        fail(QStringLiteral("The database is not open"), 0, lum::JobError::Database);
-        return;
-    }
+    if (!db)
+        return lum::Error(lum::JobError::Database, QStringLiteral("The database is not open"));
     // Leaving early rolls the transaction back: the previous study stays as it was.
     lum::DbTransaction transaction(*db);
-    if (transaction.error() != 0) {
-        fail(QStringLiteral("Unable to store the data: ") + db->lastError().text(), 0,
-             lum::JobError::Database);
-        return;
-    }
+    if (transaction.error() != 0)
+        return storeError(db->lastError().text());
     ObsStudyWriter writer(*m_rdb, *m_releases, *m_sites, *m_years);
-    if (writer.start() != 0) {
-        fail(QStringLiteral("Unable to store the data: ") + writer.lastError(), 0,
-             lum::JobError::Database);
-        return;
-    }
+    if (lum::Expected<void> started = writer.start(); !started)
+        return started;
     // The writer stores what the reader checked; one row refused and nothing is stored.
     ObsExportReader rows(m_fileName, *m_config);
     const auto progress = [this](int line) {
@@ -103,65 +104,51 @@ void ObsDataLoader::store(DataFileReader& reader)
     if (outcome == ObsExportReader::Canceled) {
         status(QStringLiteral("Loading canceled; the database is unchanged"));
         m_failed = true;
-        return;
+        return {};
     }
-    if (outcome == ObsExportReader::Failed) {
-        m_failed = true;
-        lum::ThreadRunnable::fail(rows.failure().code, rows.failure().message);
-        return;
-    }
+    if (outcome == ObsExportReader::Failed)
+        return rows.failure();
     reader.close();
-    if (m_summary.rows == 0) {
-        fail(QStringLiteral("No detection records in file ") + quoted(m_fileName));
-        return;
-    }
+    if (m_summary.rows == 0)
+        return lum::Error(lum::JobError::Input,
+                          QStringLiteral("No detection records in file ") + quoted(m_fileName));
     progressStatus(QStringLiteral("Updating"));
     setStep(m_summary.lines);
-    if (writer.finish() != 0 || transaction.commit() != 0) {
-        fail(QStringLiteral("Unable to store the data: ") +
-                 (writer.lastError().isEmpty() ? db->lastError().text() : writer.lastError()),
-             0, lum::JobError::Database);
-        return;
-    }
+    if (lum::Expected<void> finished = writer.finish(); !finished)
+        return finished;
+    if (transaction.commit() != 0)
+        return storeError(db->lastError().text());
     m_summary.tags = writer.tagCount();
     m_summary.detections = writer.detectionCount();
     m_summary.releases = writer.releaseCount();
     m_summary.sites = writer.siteCount();
     m_summary.years = writer.yearCount();
+    return {};
 }
 
-bool ObsDataLoader::prepareFile(DataFileReader& reader)
+lum::Expected<void> ObsDataLoader::prepareFile(DataFileReader& reader)
 {
-    if (!reader.open()) {
-        fail(QStringLiteral("Unable to open file ") + quoted(m_fileName) +
-                 QStringLiteral(" for reading"),
-             0, lum::JobError::File);
-        return false;
-    }
+    if (!reader.open())
+        return lum::Error(lum::JobError::File, QStringLiteral("Unable to open file ") +
+                                                   quoted(m_fileName) +
+                                                   QStringLiteral(" for reading"));
     switch (reader.survey()) {
     case DataFileReader::Text:
         break;
     case DataFileReader::Empty:
-        fail(QStringLiteral("File ") + quoted(m_fileName) + QStringLiteral(" is empty"));
-        return false;
+        return lum::Error(lum::JobError::Input, QStringLiteral("File ") + quoted(m_fileName) +
+                                                    QStringLiteral(" is empty"));
     case DataFileReader::Binary:
-        fail(QStringLiteral("File ") + quoted(m_fileName) + QStringLiteral(" is not a text file"));
-        return false;
+        return lum::Error(lum::JobError::Input, QStringLiteral("File ") + quoted(m_fileName) +
+                                                    QStringLiteral(" is not a text file"));
     case DataFileReader::Unreadable:
-        fail(QStringLiteral("Unable to read file ") + quoted(m_fileName), 0, lum::JobError::File);
-        return false;
+        return lum::Error(lum::JobError::File,
+                          QStringLiteral("Unable to read file ") + quoted(m_fileName));
     }
     m_summary.lines = reader.lineCount();
     setNumSteps(reader.lineCount());
     progressStatus(QStringLiteral("Loading ") + quoted(m_fileName));
-    return true;
-}
-
-void ObsDataLoader::fail(const QString& message, int line, lum::JobError code)
-{
-    m_failed = true;
-    lum::ThreadRunnable::fail(
-        code, line >= 1 ? message + QStringLiteral(" at line ") + QString::number(line) : message);
+    return {};
 }
 
 } // namespace rivulet

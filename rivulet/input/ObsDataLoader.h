@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "lum/thread/ThreadRunnable.h"
 #include "rivulet/input/ObsLoadSummary.h"
 
@@ -52,10 +53,9 @@ public:
     const ObsLoadSummary& summary() const { return m_summary; }
 
 private:
-    bool prepareFile(DataFileReader& reader);
-    void store(DataFileReader& reader);
-    // Reports the error of line `line` (none below 1) and marks the run failed.
-    void fail(const QString& message, int line = 0, lum::JobError code = lum::JobError::Input);
+    lum::Expected<void> prepareFile(DataFileReader& reader);
+    // Stores the rows the reader checks, all or (on a failure or a cancel) none.
+    lum::Expected<void> store(DataFileReader& reader);
 
     QString m_fileName;
     QString m_sitesConfigPath;

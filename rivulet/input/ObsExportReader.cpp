@@ -130,7 +130,7 @@ ObsExportReader::~ObsExportReader() = default;
 ObsExportReader::Outcome ObsExportReader::read(DataFileReader& file, ObsRecordSink& sink,
                                                const Progress& progress)
 {
-    m_failure = Failure();
+    m_failure = lum::Error();
     m_counts = ObsLoadSummary();
     m_tagCode.clear();
     m_releaseSite = nullptr;
@@ -345,8 +345,9 @@ bool ObsExportReader::isDownstream(const SiteRecord& detection, const SiteRecord
 ObsExportReader::RowResult ObsExportReader::fail(const QString& message, int line,
                                                  lum::JobError code)
 {
-    m_failure = {
-        line >= 1 ? message + QStringLiteral(" at line ") + QString::number(line) : message, code};
+    m_failure = lum::Error(
+        code, line >= 1 ? message + QStringLiteral(" at line ") + QString::number(line) : message,
+        QString(), line >= 1 ? QStringLiteral("line ") + QString::number(line) : QString());
     return RowFailed;
 }
 
@@ -362,7 +363,8 @@ ObsExportReader::RowResult ObsExportReader::failOnField(const QString& message, 
                               : quoted(value.left(shownCharacters) + QChar(0x2026)) +
                                     QStringLiteral(" (%1 characters)").arg(value.size());
     const QString column = quoted(ObsRecord::fieldName(number));
-    m_failure = {
+    m_failure = lum::Error(
+        lum::JobError::Input,
         message + QStringLiteral(" at line ") + QString::number(line) + QStringLiteral(" of ") +
             quoted(m_fileName) + QStringLiteral(": column ") + column +
             (value.isEmpty() ? QStringLiteral(" is empty") : QStringLiteral(" holds ") + shown) +
@@ -373,7 +375,8 @@ ObsExportReader::RowResult ObsExportReader::failOnField(const QString& message, 
                  ? QStringLiteral(" (quoted fields are not supported: "
                                   "export the file without quotes)")
                  : QString()),
-        lum::JobError::Input};
+        QString(),
+        QStringLiteral("line ") + QString::number(line) + QStringLiteral(", column ") + column);
     return RowFailed;
 }
 

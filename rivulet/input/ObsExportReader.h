@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lum/thread/JobError.h"
+#include "lum/core/Error.h"
 #include "rivulet/input/ObsLoadSummary.h"
 
 #include <QByteArray>
@@ -40,12 +40,6 @@ public:
         Canceled
     };
 
-    struct Failure
-    {
-        QString message;
-        lum::JobError code = lum::JobError::Input;
-    };
-
     // Called with the number of each line read; false stops the read as canceled.
     using Progress = std::function<bool(int line)>;
 
@@ -58,7 +52,7 @@ public:
     // Reads the opened file from its current line to its end.
     Outcome read(DataFileReader& file, ObsRecordSink& sink, const Progress& progress = {});
 
-    const Failure& failure() const { return m_failure; }
+    const lum::Error& failure() const { return m_failure; }
     // Rows, ignored rows and dropped detections of the last read.
     const ObsLoadSummary& counts() const { return m_counts; }
 
@@ -86,7 +80,7 @@ private:
 
     QString m_fileName;
     SitesConfig& m_config;
-    Failure m_failure;
+    lum::Error m_failure;
     ObsLoadSummary m_counts;
     // The run of rows of the tag being read.
     QByteArray m_tagCode;

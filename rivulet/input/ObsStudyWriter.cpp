@@ -55,7 +55,27 @@ int ObsStudyWriter::fail(const QString& text)
     return QSqlError::StatementError;
 }
 
-int ObsStudyWriter::start()
+lum::Error ObsStudyWriter::storeError() const
+{
+    return lum::Error(lum::JobError::Database,
+                      QStringLiteral("Unable to store the data: ") + m_lastError);
+}
+
+lum::Expected<void> ObsStudyWriter::start()
+{
+    if (prepareStudy() != 0)
+        return storeError();
+    return {};
+}
+
+lum::Expected<void> ObsStudyWriter::finish()
+{
+    if (storeStudy() != 0)
+        return storeError();
+    return {};
+}
+
+int ObsStudyWriter::prepareStudy()
 {
     lum::SqliteDb* db = m_rdb.database();
     if (!db)
@@ -318,7 +338,7 @@ int ObsStudyWriter::storeTags()
     return 0;
 }
 
-int ObsStudyWriter::finish()
+int ObsStudyWriter::storeStudy()
 {
     if (m_pendingCount > 0) {
         lum::NativeStatement insert;
@@ -337,8 +357,8 @@ int ObsStudyWriter::finish()
         return error;
     if (const int error = createIndexes())
         return error;
-    if (m_rdb.watchEdits() != 0)
-        return fail(m_rdb.database()->lastError().text());
+    if (const lum::Expected<void> watched = m_rdb.watchEdits(); !watched)
+        return fail(watched.error().text());
     return 0;
 }
 

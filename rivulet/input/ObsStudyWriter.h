@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "lum/db/NativeStatement.h"
 #include "rivulet/input/ObsRecordSink.h"
 
@@ -38,8 +39,8 @@ public:
 
     // Empties the tables of the study held so far (sites, years, releases, tags, observations,
     // and the cohorts, which belong to the old tags) and prepares the insert statements.
-    // 0 or the error.
-    int start();
+    // Failures are database errors: "Unable to store the data: " and the database's reason.
+    lum::Expected<void> start();
 
     // -1 when the write fails.
     int siteId(const SiteRecord& site);
@@ -62,8 +63,8 @@ public:
 
     // Stores the tags, orders sites, years and releases, gives each detection still without
     // one its migration year (the year whose first and last instants bracket it; -1 when none
-    // does) and builds the indexes again. 0 or the error.
-    int finish();
+    // does) and builds the indexes again. Failures as for start().
+    lum::Expected<void> finish();
 
     int tagCount() const { return static_cast<int>(m_tags.size()); }
     int detectionCount() const { return m_detectionCount; }
@@ -74,6 +75,10 @@ public:
     QString lastError() const override { return m_lastError; }
 
 private:
+    int prepareStudy();
+    int storeStudy();
+    // The last failure as start() and finish() return it.
+    lum::Error storeError() const;
     int clearStudy();
     // Indexes of the two big tables are dropped for the load and built again at its end:
     // building an index once is much cheaper than keeping it up to date row by row.

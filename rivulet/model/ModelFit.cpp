@@ -248,7 +248,14 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
             status.status = CovarianceStatus::NotComputed;
             return;
         }
-        calculator.compute(func, x, fit.covariance);
+        const lum::Expected<bool> computed = calculator.compute(func, x, fit.covariance);
+        if (!computed) {
+            const QString& message = computed.error().message;
+            status.status = message == QLatin1String(lum::CovarianceCalculator::SingularHessian)
+                                ? CovarianceStatus::Singular
+                                : CovarianceStatus::NotComputed;
+            status.message = message;
+        }
     } catch (const NR3::NRError& e) {
         const bool singular =
             std::strcmp(e.message, lum::CovarianceCalculator::SingularHessian) == 0;

@@ -20,7 +20,7 @@ namespace {
 struct ReportFile
 {
     QString name;
-    std::function<bool(lum::ReportWriter& writer, const QString& path)> write;
+    std::function<lum::Expected<void>(const lum::ReportWriter& writer, const QString& path)> write;
 };
 
 QString knownModels(const ModelCatalogue& catalogue)
@@ -100,12 +100,12 @@ bool ReportSet::write(const QString& outDir, const EstimationResults& results,
         report->run();
     releaseSummary.run();
     const auto html = [](const lum::QtReport& report) {
-        return [&report](lum::ReportWriter& w, const QString& p) {
+        return [&report](const lum::ReportWriter& w, const QString& p) {
             return w.writeHtml(p, report.html());
         };
     };
     const auto csv = [](const lum::QtReport& report) {
-        return [&report](lum::ReportWriter& w, const QString& p) {
+        return [&report](const lum::ReportWriter& w, const QString& p) {
             return w.writeCsv(p, report.csvText());
         };
     };
@@ -127,12 +127,8 @@ bool ReportSet::write(const QString& outDir, const EstimationResults& results,
         if (job.cancelRequested())
             return false;
         const QString path = dir.filePath(file.name);
-        lum::ReportWriter writer;
-        if (!file.write(writer, path)) {
-            job.fail(lum::JobError::File,
-                     writer.reason().isEmpty()
-                         ? writer.errorString()
-                         : writer.errorString() + QLatin1Char(' ') + writer.reason());
+        if (const lum::Expected<void> written = file.write(lum::ReportWriter(), path); !written) {
+            job.fail(written.error());
             return false;
         }
         if (!options.staged)

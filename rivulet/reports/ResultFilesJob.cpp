@@ -46,11 +46,8 @@ void ResultFilesJob::run()
 bool ResultFilesJob::writeText(const QString& name, const QString& text)
 {
     const QString path = QDir(outDir_).filePath(name);
-    lum::ReportWriter writer;
-    if (!writer.writeCsv(path, text)) {
-        fail(lum::JobError::File, writer.reason().isEmpty()
-                                      ? writer.errorString()
-                                      : writer.errorString() + QLatin1Char(' ') + writer.reason());
+    if (const lum::Expected<void> written = lum::ReportWriter().writeCsv(path, text); !written) {
+        fail(written.error());
         return false;
     }
     if (!options_.reports.staged)

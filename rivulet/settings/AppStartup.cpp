@@ -77,11 +77,11 @@ QString AppStartup::prepareOverride(const QString& path, StartupResult& result)
 bool AppStartup::openDatabase(StartupResult& result)
 {
     RivuletDb& db = RivuletDb::instance();
-    if (db.open(result.databasePath) != 0) {
+    if (const lum::Expected<void> opened = db.open(result.databasePath); !opened) {
         // The first reason (an uncreatable folder) explains the rest.
         if (result.error.isEmpty())
             result.error = QStringLiteral("Unable to open database \"%1\": %2")
-                               .arg(result.databasePath, db.lastError().text());
+                               .arg(result.databasePath, opened.error().message);
         return false;
     }
     // Opening creates the missing tables; a file that is read-only or

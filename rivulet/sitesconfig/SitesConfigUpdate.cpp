@@ -1,6 +1,6 @@
 #include "rivulet/sitesconfig/SitesConfigUpdate.h"
 
-#include "lum/db/FileReplacer.h"
+#include "lum/core/FileReplacer.h"
 #include "lum/thread/ThreadRunnable.h"
 #include "rivulet/sitesconfig/SitesConfig.h"
 #include "rivulet/sitesconfig/SitesConfigSettingsI.h"
@@ -50,10 +50,10 @@ bool SitesConfigUpdate::run()
     if (localPath.isEmpty())
         return fail(QStringLiteral("Unable to create sites configuration path"));
     const QString downloadPath = localPath + QLatin1Char('.') + m_today.toString("yyyyMMdd");
-    lum::FileReplacer file(downloadPath);
-    if (!file.replace(download.body()))
+    if (const lum::Expected<void> saved = lum::FileReplacer(downloadPath).replace(download.body());
+        !saved)
         return fail(QStringLiteral("Unable to create file ") + downloadPath + QStringLiteral(": ") +
-                    file.reason());
+                    saved.error().reason);
     return compareAndReplace(localPath, downloadPath);
 }
 

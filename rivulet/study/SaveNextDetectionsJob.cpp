@@ -1,6 +1,6 @@
 #include "rivulet/study/SaveNextDetectionsJob.h"
 
-#include "lum/db/FileReplacer.h"
+#include "lum/core/FileReplacer.h"
 #include "rivulet/counts/NextDetectionsI.h"
 
 #include <QTextStream>
@@ -25,9 +25,8 @@ void SaveNextDetectionsJob::run()
     }
     if (path_.isEmpty())
         return;
-    lum::FileReplacer file(path_);
-    if (!file.replace(text_))
-        fail(lum::JobError::File, file.errorString());
+    if (const lum::Expected<void> saved = lum::FileReplacer(path_).replace(text_); !saved)
+        fail(saved.error());
 }
 
 } // namespace rivulet

@@ -1,7 +1,7 @@
 #include "rivulet/study/Study.h"
 
+#include "lum/core/ParseError.h"
 #include "lum/db/DbTransaction.h"
-#include "lum/db/ParseError.h"
 #include "lum/db/SqliteDb.h"
 #include "rivulet/counts/NextDetections.h"
 #include "rivulet/data/DerivedDataStore.h"
@@ -85,51 +85,41 @@ void Study::setSitesConfigSettings(std::unique_ptr<SitesConfigSettingsI> setting
         sitesConfigSettings_ = std::move(settings);
 }
 
-bool Study::readCountsFile(QTextStream& in, QString* error)
+lum::Expected<void> Study::readCountsFile(QTextStream& in)
 {
-    if (!countsFile_) {
-        if (error)
-            *error = QStringLiteral("The study reads its data from the database");
-        return false;
-    }
+    if (!countsFile_)
+        return lum::Error(lum::JobError::Failed,
+                          QStringLiteral("The study reads its data from the database"));
     // The loader leaves the objects as they were when the file is malformed.
     CountsFileObjects& objects = *countsFile_;
     try {
         SimulatedDataLoader(objects.releases, objects.sites, objects.years, objects.counts)
             .load(in);
     } catch (const lum::ParseError& parseError) {
-        if (error)
-            *error = parseError.text();
-        return false;
+        return parseError.error();
     }
     markDataLoaded();
-    return true;
+    return {};
 }
 
-bool Study::clearAllData(QString* error)
+lum::Expected<void> Study::clearAllData()
 {
     if (countsFile_) {
         CountsFileObjects& objects = *countsFile_;
         SimulatedDataLoader(objects.releases, objects.sites, objects.years, objects.counts).clear();
         markDataLoaded();
-        return true;
+        return {};
     }
     lum::SqliteDb* db = rdb_.database();
-    if (db == nullptr || !db->isOpen()) {
-        if (error)
-            *error = QStringLiteral("The database is not open.");
-        return false;
-    }
+    if (db == nullptr || !db->isOpen())
+        return lum::Error(lum::JobError::Database, QStringLiteral("The database is not open."));
     lum::DbTransaction transaction(*db);
     // The table models stay registered: the controllers hold them for the whole run.
-    if (transaction.error() != 0 || rdb_.resetTables({}) != 0 || rdb_.createTables() != 0 ||
-        transaction.commit() != 0) {
-        if (error)
-            *error = db->lastError().text();
-        return false;
-    }
+    if (transaction.error() != 0 || !rdb_.resetTables({}) || !rdb_.createTables() ||
+        transaction.commit() != 0)
+        return lum::Error(lum::JobError::Database, db->lastError().text());
     markDataLoaded();
-    return true;
+    return {};
 }
 
 ReleasesController* Study::databaseReleases()

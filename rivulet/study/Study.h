@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "rivulet/data/ReleaseKeys.h"
 
 #include <QObject>
@@ -76,15 +77,15 @@ public:
     // Replaces those settings (tools and benchmarks keep away from the user's folders).
     void setSitesConfigSettings(std::unique_ptr<SitesConfigSettingsI> settings);
 
-    // Reads the controllers and counts of a counts file (Source::CountsFile only).
-    // False, with the reason (the parse error with its line and column), when it cannot;
-    // the data set is then unchanged.
-    bool readCountsFile(QTextStream& in, QString* error);
+    // Reads the controllers and counts of a counts file (Source::CountsFile only). An input
+    // error (the parse error with its line and column) when it cannot; the data set is then
+    // unchanged.
+    lum::Expected<void> readCountsFile(QTextStream& in);
     // "Clear All Data": every table of a database study dropped and made anew, empty (its
     // settings too), in one transaction; a counts-file study left without sites, years,
-    // releases or counts. The derived objects are stale until an update. False, with the
-    // reason in `error`, when the database refused; nothing was changed then.
-    bool clearAllData(QString* error);
+    // releases or counts. The derived objects are stale until an update. A database error
+    // when the database refused; nothing was changed then.
+    lum::Expected<void> clearAllData();
 
     RivuletDb& database() { return rdb_; }
     const ReleasesControllerI& releases() const { return *releases_; }

@@ -215,12 +215,12 @@ bool StudyConfiguration::setCohort(int cohortNumber)
 {
     CohortsController cohorts(rdb_);
     const int index = cohorts.cohortNumbers().indexOf(cohortNumber);
-    return index >= 0 && cohorts.setActiveCohort(cohorts.cohortIds().at(index)) == 0;
+    return index >= 0 && cohorts.setActiveCohort(cohorts.cohortIds().at(index)).ok();
 }
 
 bool StudyConfiguration::clearCohort()
 {
-    return CohortsController(rdb_).clearActiveCohort() == 0;
+    return CohortsController(rdb_).clearActiveCohort().ok();
 }
 
 } // namespace rivulet

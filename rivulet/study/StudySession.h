@@ -77,8 +77,8 @@ public:
     void startUpdate();
     void startFit();
     void startSaveNextDetections(const QString& path);
-    // Deletes all data of the study ("Clear All Data"); false with `error` when nothing was.
-    bool clear(QString* error) { return study_->clearAllData(error); }
+    // Deletes all data of the study ("Clear All Data"); an error when nothing was.
+    lum::Expected<void> clear() { return study_->clearAllData(); }
 
     // The runner reported the end of the running flow: these wait for its thread, so that the
     // next flow can start on it at once, and say which flow it was and what it left.

@@ -363,12 +363,12 @@ void RivuletWindow::loadSimulatedData()
         return;
     }
     QTextStream in(&file);
-    QString error;
     setActionsEnabled(false);
     dropResultWindows();
-    if (!study().readCountsFile(in, &error)) {
+    if (const lum::Expected<void> read = study().readCountsFile(in); !read) {
         // The study keeps the data it had.
-        const QString text = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error);
+        const QString text =
+            QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), read.error().text());
         err(text);
         prompts().tell(this, QMessageBox::Critical, messageTitle_, text);
         setActionsEnabled(true);
@@ -600,8 +600,16 @@ void RivuletWindow::onRunTerminated()
     setActionsEnabled(true);
 }
 
-void RivuletWindow::onRunFailed(int, const QString&)
+void RivuletWindow::onRunFailed(int, const QString& text)
 {
+    if (runKind() == Run::SaveNextDetections) {
+        err(text);
+        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
+                       QStringLiteral("Unable to open file \"%1\" for writing.")
+                           .arg(session_->nextDetectionsFile()));
+    } else {
+        showRunError(text);
+    }
     const StudySession::Ending ending = session_->failed();
     endProgress();
     switch (ending.run) {
@@ -634,18 +642,6 @@ void RivuletWindow::onRunStatus(const QString& text)
     const QString line = text.trimmed();
     if (runKind() == Run::Estimation && line.startsWith(fitting))
         progressDialog()->setLabelText(line + QStringLiteral("..."));
-}
-
-void RivuletWindow::onRunError(const QString& text)
-{
-    if (runKind() == Run::SaveNextDetections) {
-        err(text);
-        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
-                       QStringLiteral("Unable to open file \"%1\" for writing.")
-                           .arg(session_->nextDetectionsFile()));
-        return;
-    }
-    lum::LumMainWindow::onRunError(text);
 }
 
 void RivuletWindow::processEstimationResults()
@@ -796,10 +792,10 @@ void RivuletWindow::onReset()
     dropResultWindows();
     closeSubWindow(View::ReleasesCohorts);
     closeSubWindow(View::SitesYears);
-    QString error;
-    if (!session_->clear(&error)) {
-        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Reset"),
-                       QStringLiteral("The data could not be deleted: %1").arg(error));
+    if (const lum::Expected<void> cleared = session_->clear(); !cleared) {
+        prompts().tell(
+            this, QMessageBox::Critical, QStringLiteral("Reset"),
+            QStringLiteral("The data could not be deleted: %1").arg(cleared.error().text()));
         setActionsEnabled(true);
         return;
     }
@@ -837,9 +833,7 @@ void RivuletWindow::doActionSaveToCsv()
     if (path.isEmpty())
         return;
     const QString text = reports_->csv(kind).value_or(QString());
-    lum::ReportWriter file;
-    const bool written = file.writeCsv(path, text);
-    if (!written) {
+    if (!lum::ReportWriter().writeCsv(path, text)) {
         prompts().tell(this, QMessageBox::Critical, messageTitle_,
                        lum::ReportWriter::cantOpenMessage(path));
         return;

@@ -99,7 +99,6 @@ public slots:
     void onRunStatus(const QString& text) override;
     void onRunTerminated() override;
     void onRunFailed(int code, const QString& text) override;
-    void onRunError(const QString& text) override;
     void selectModel(const EquatingScheme& model);
     // A configuration window changed what takes part in the analysis: the results go and the
     // detection sequences are derived again.

@@ -1,6 +1,6 @@
 #include "rivulet/views/StudyDesignWidget.h"
 
-#include "lum/db/FileReplacer.h"
+#include "lum/core/FileReplacer.h"
 #include "lum/ui/UserPrompts.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/model/ModelCatalogue.h"
@@ -56,7 +56,10 @@ QString seriesName(const QString& quantity, const design::DesignTarget& shown)
 std::optional<design::DesignTarget> targetOf(const QLineEdit* edit)
 {
     const QString text = edit->text().trimmed();
-    return text.isEmpty() ? std::nullopt : design::DesignTarget::parse(text, nullptr);
+    if (text.isEmpty())
+        return std::nullopt;
+    const lum::Expected<design::DesignTarget> target = design::DesignTarget::parse(text);
+    return target ? std::optional<design::DesignTarget>(*target) : std::nullopt;
 }
 
 } // namespace
@@ -152,10 +155,12 @@ lum::ThreadRunnable* StudyDesignWidget::prepareRun()
 {
     if (model_->count() == 0)
         return nullptr;
-    QString error;
-    const auto fish = design::parseFishList(fish_->text(), &error);
-    if (fish && !target_->text().trimmed().isEmpty())
-        design::DesignTarget::parse(target_->text().trimmed(), &error);
+    const auto fish = design::parseFishList(fish_->text());
+    QString error = fish ? QString() : fish.error().text();
+    if (fish && !target_->text().trimmed().isEmpty()) {
+        if (const auto target = design::DesignTarget::parse(target_->text().trimmed()); !target)
+            error = target.error().text();
+    }
     if (!error.isEmpty()) {
         answer_->setText(QStringLiteral("Not run: ") + error + QLatin1Char('.'));
         return nullptr;
@@ -324,9 +329,10 @@ bool StudyDesignWidget::saveCsv()
                               QStringLiteral("design.csv"), QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty())
         return false;
-    lum::FileReplacer file(path);
-    if (!file.replace(design::designCsv(job_->result().rows).toUtf8())) {
-        prompts_.tell(this, QMessageBox::Warning, windowTitle(), file.errorString());
+    const lum::Expected<void> written =
+        lum::FileReplacer(path).replace(design::designCsv(job_->result().rows).toUtf8());
+    if (!written) {
+        prompts_.tell(this, QMessageBox::Warning, windowTitle(), written.error().text());
         return false;
     }
     return true;
@@ -344,11 +350,14 @@ bool StudyDesignWidget::savePicture()
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
-    lum::FileReplacer file(path);
-    if (!chart_->grab().save(&buffer, "PNG") || !file.replace(encoded)) {
+    const lum::Expected<void> written = chart_->grab().save(&buffer, "PNG")
+                                            ? lum::FileReplacer(path).replace(encoded)
+                                            : lum::Expected<void>(lum::Error());
+    if (!written) {
+        // An image that could not be encoded has no reason of its own to add.
         prompts_.tell(this, QMessageBox::Warning, windowTitle(),
                       QStringLiteral("The picture could not be saved to \"%1\". %2")
-                          .arg(path, file.errorString()));
+                          .arg(path, written.error().text()));
         return false;
     }
     return true;

@@ -48,7 +48,7 @@ public:
         QString error;
         if (!simulator.run(folder, writeCounts, &written, &error))
             return error;
-        if (rdb.open(folder + QStringLiteral("/study.db")) != 0)
+        if (!rdb.open(folder + QStringLiteral("/study.db")))
             return QStringLiteral("cannot open the study database");
         auto settings = std::make_unique<MockSitesConfigSettings>(
             TestEnvironment::freshDir("loaded-study-shared"));
@@ -67,11 +67,9 @@ public:
         const auto update = actions.update();
         for (const std::function<void()>& step : refreshSteps)
             update->job().addRefreshStep(step);
-        QString updateError;
-        QObject::connect(&update->job(), &DataUpdater::error,
-                         [&updateError](const QString& message) { updateError = message; });
         update->run();
-        return updateError;
+        return update->job().hasFailed() ? QString::fromLatin1(update->job().errorMessage())
+                                         : QString();
     }
 
     QString file(const char* name) const { return QDir(folder).filePath(name); }

@@ -4,6 +4,7 @@
 #include "LoadedStudy.h"
 
 #include "lum/db/TableData.h"
+#include "lum/thread/ThreadRunner.h"
 #include "rivulet/counts/CountMatrix.h"
 #include "rivulet/input/AgeDataLoader.h"
 
@@ -95,11 +96,13 @@ TEST_F(SimulatedStudy, LoadersKeepEveryFishAndTheCountsFileIsWhatTheProgramDeriv
     EXPECT_EQ(fileBytes(study->file(sim::StudySimulator::CountsFile)).toStdString(),
               derived.toStdString());
 
-    AgeDataLoader ages(study->file(sim::StudySimulator::AgesFile), &study->rdb);
+    lum::ThreadRunner runner;
+    AgeDataLoader ages(study->file(sim::StudySimulator::AgesFile), &study->rdb, &runner);
     QStringList problems;
-    QObject::connect(&ages, qOverload<const QString&, int>(&AgeDataLoader::loadError),
-                     [&problems](const QString& message, int) { problems << message; });
-    ages.process();
+    QObject::connect(&runner, &lum::ThreadRunner::errorStatus,
+                     [&problems](const QString& message) { problems << message; });
+    ages.run();
+    EXPECT_FALSE(ages.hasFailed()) << ages.errorMessage().toStdString();
     EXPECT_TRUE(problems.isEmpty()) << problems.mid(0, 3).join('\n').toStdString();
     const lum::TableData tags(*study->rdb.database(),
                               "select count(*), sum(cohort_id >= 0) from tags");

@@ -29,7 +29,7 @@ TEST(DbManager, openCreatesMissingTablesWithTheirIndexesAndLeavesExistingOnes)
         ASSERT_EQ(db.exec("INSERT INTO items (extra) VALUES (?)", {QString("old")}), 0);
     }
     TestDbManager manager;
-    ASSERT_EQ(manager.open(path), 0);
+    ASSERT_TRUE(manager.open(path));
     const lum::SqliteDb& db = *manager.database();
     EXPECT_EQ(db.tables(), QStringList({"items", "notes"}));
     EXPECT_EQ(indexNames(db), QStringList({"idx_notes_id", "idx_notes_name"}));
@@ -39,15 +39,33 @@ TEST(DbManager, openCreatesMissingTablesWithTheirIndexesAndLeavesExistingOnes)
     EXPECT_TRUE(TestDbManager::isValidDatabase(path));
 }
 
+// The manager's failures carry the database's reason as a database error, and nothing is made.
+TEST(DbManager, aPathThatCannotHoldADatabaseOrNoOpenFileFailsWithTheReason)
+{
+    const QString dir = TestEnvironment::freshDir("manager-refused");
+    TestDbManager manager;
+    const lum::Expected<void> opened = manager.open(dir);
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.error().code, lum::JobError::Database);
+    EXPECT_EQ(opened.error().message, manager.lastError().text());
+    EXPECT_EQ(opened.error().where, dir);
+    EXPECT_FALSE(manager.database()->isOpen());
+
+    const lum::Expected<void> reset = manager.resetTables({});
+    ASSERT_FALSE(reset);
+    EXPECT_EQ(reset.error().text(), "The database is not open.");
+    EXPECT_FALSE(manager.createTables());
+}
+
 TEST(DbManager, resetTablesKeepsTheListedTables)
 {
     TestDbManager manager;
-    ASSERT_EQ(manager.open(freshPath()), 0);
+    ASSERT_TRUE(manager.open(freshPath()));
     lum::SqliteDb& db = *manager.database();
     ASSERT_EQ(db.exec("INSERT INTO items (name, qty) VALUES (?, ?)", {QString("a"), 1}), 0);
     ASSERT_EQ(db.exec("INSERT INTO notes (name, qty) VALUES (?, ?)", {QString("k"), 2}), 0);
 
-    ASSERT_EQ(manager.resetTables({&manager.items()}), 0);
+    ASSERT_TRUE(manager.resetTables({&manager.items()}));
     EXPECT_EQ(countRows(db, "items"), 1);
     EXPECT_EQ(countRows(db, "notes"), 0);
     EXPECT_EQ(manager.items().resets, 0);
@@ -57,7 +75,7 @@ TEST(DbManager, resetTablesKeepsTheListedTables)
 
     // A table that went missing is created again.
     ASSERT_EQ(db.dropTable(manager.notes()), 0);
-    ASSERT_EQ(manager.resetTables({}), 0);
+    ASSERT_TRUE(manager.resetTables({}));
     EXPECT_EQ(countRows(db, "items"), 0);
     EXPECT_EQ(db.tables(), QStringList({"items", "notes"}));
 }

@@ -34,7 +34,7 @@ class ThreadConnectionTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(manager.open(TestEnvironment::freshDir("threads") + "/test.db"), 0);
+        ASSERT_TRUE(manager.open(TestEnvironment::freshDir("threads") + "/test.db"));
         db = manager.database();
     }
 

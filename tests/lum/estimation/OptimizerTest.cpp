@@ -190,14 +190,13 @@ TEST(OptimizerText, NamesSettingsAndValuesAreCheckedAndRefusalsSayWhatIsExpected
                                                     {"Newton", 4},
                                                     {"4;maxIterations=30", 4}};
     for (const auto& [text, id] : accepted) {
-        QString error;
-        const auto optimizer = lum::parseOptimizer(QString::fromLatin1(text), &error);
-        ASSERT_TRUE(optimizer) << text << ": " << error.toStdString();
-        EXPECT_EQ(optimizer->id(), id) << text;
+        const auto optimizer = lum::parseOptimizer(QString::fromLatin1(text));
+        ASSERT_TRUE(optimizer) << text << ": " << optimizer.error().text().toStdString();
+        EXPECT_EQ((*optimizer)->id(), id) << text;
     }
-    const auto simplex = lum::parseOptimizer("simplex;maxFuncEvaluations=9000", nullptr);
+    const auto simplex = lum::parseOptimizer("simplex;maxFuncEvaluations=9000");
     ASSERT_TRUE(simplex);
-    EXPECT_TRUE(simplex->settingsString().contains("maxFuncEvaluations=9000"));
+    EXPECT_TRUE((*simplex)->settingsString().contains("maxFuncEvaluations=9000"));
     // Stored texts with the old spelling still set the limit.
     EXPECT_TRUE(lum::createOptimizer("3;maxFuncEvalualtions=7000")
                     ->settingsString()
@@ -215,9 +214,11 @@ TEST(OptimizerText, NamesSettingsAndValuesAreCheckedAndRefusalsSayWhatIsExpected
         {"simplex;stepSize=abc", "Invalid value \"abc\" for stepSize"},
         {"quasi-newton;gradConv", "The setting \"gradConv\" has no value"}};
     for (const auto& [text, message] : refused) {
-        QString error;
-        EXPECT_FALSE(lum::parseOptimizer(QString::fromLatin1(text), &error)) << text;
-        EXPECT_TRUE(error.startsWith(QString::fromLatin1(message))) << error.toStdString();
+        const auto optimizer = lum::parseOptimizer(QString::fromLatin1(text));
+        ASSERT_FALSE(optimizer) << text;
+        EXPECT_EQ(optimizer.error().code, lum::JobError::Input);
+        EXPECT_TRUE(optimizer.error().text().startsWith(QString::fromLatin1(message)))
+            << optimizer.error().text().toStdString();
     }
 }
 

@@ -37,17 +37,17 @@ TEST(ReportWriterTest, WritesHtmlCsvAndStreamsIntoNewFoldersReplacingOldFiles)
 {
     const QString dir = TestEnvironment::freshDir("writer-ok");
     writeFile(dir + "/out.csv", "old content that is longer than the new one\n");
-    lum::ReportWriter writer;
-    ASSERT_FALSE(writer.writeCsv(QString(), "a"));
+    const lum::ReportWriter writer;
+    const lum::Expected<void> unnamed = writer.writeCsv(QString(), "a");
+    ASSERT_FALSE(unnamed);
+    EXPECT_EQ(unnamed.error().text(), "Can't open \"\" for writing. No file name given.");
     ASSERT_TRUE(writer.writeHtml(dir + "/report.rtf", "<html><body>Å</body></html>"));
-    EXPECT_TRUE(writer.errorString().isEmpty()); // a success clears the last failure
-    EXPECT_TRUE(writer.reason().isEmpty());
     EXPECT_EQ(QString::fromUtf8(readAll(dir + "/report.rtf")), "<html><body>Å</body></html>\n");
     ASSERT_TRUE(writer.writeCsv(dir + "/out.csv", "a,b\n1,2\n"));
     EXPECT_EQ(readAll(dir + "/out.csv"), QByteArray("a,b\n1,2\n"));
-    ASSERT_TRUE(writer.writeStream(dir + "/a/b/c.csv", [](QTextStream& out) {
-        out << "x," << 2.5 << '\n';
-    })) << qPrintable(writer.reason());
+    const lum::Expected<void> streamed = writer.writeStream(
+        dir + "/a/b/c.csv", [](QTextStream& out) { out << "x," << 2.5 << '\n'; });
+    ASSERT_TRUE(streamed) << qPrintable(streamed.error().text());
     EXPECT_EQ(readAll(dir + "/a/b/c.csv"), QByteArray("x,2.5\n"));
     EXPECT_EQ(entriesOf(dir), (QStringList{"a", "out.csv", "report.rtf"}));
     EXPECT_EQ(lum::ReportWriter::createdMessage(dir + "/out.csv"),
@@ -59,13 +59,17 @@ TEST(ReportWriterTest, PathThatCannotBeAFileFailsNamingItAndLeavesTheFolderAlone
     const QString dir = TestEnvironment::freshDir("writer-nofolder");
     writeFile(dir + "/blocker", "a file where a folder should be");
     ASSERT_TRUE(QDir(dir).mkdir("taken.csv"));
-    lum::ReportWriter writer;
+    const lum::ReportWriter writer;
     const QString underFile = dir + "/blocker/sub/report.rtf";
-    EXPECT_FALSE(writer.writeHtml(underFile, "<p>x</p>"));
-    EXPECT_EQ(writer.errorString(), "Can't open \"" + underFile + "\" for writing.");
-    EXPECT_TRUE(writer.reason().contains(dir + "/blocker/sub")) << qPrintable(writer.reason());
-    EXPECT_FALSE(writer.writeCsv(dir + "/taken.csv", "a\n"));
-    EXPECT_EQ(writer.errorString(), "Can't open \"" + dir + "/taken.csv\" for writing.");
+    const lum::Expected<void> blocked = writer.writeHtml(underFile, "<p>x</p>");
+    ASSERT_FALSE(blocked);
+    EXPECT_EQ(blocked.error().code, lum::JobError::File);
+    EXPECT_EQ(blocked.error().message, "Can't open \"" + underFile + "\" for writing.");
+    EXPECT_TRUE(blocked.error().reason.contains(dir + "/blocker/sub"))
+        << qPrintable(blocked.error().reason);
+    const lum::Expected<void> taken = writer.writeCsv(dir + "/taken.csv", "a\n");
+    ASSERT_FALSE(taken);
+    EXPECT_EQ(taken.error().message, "Can't open \"" + dir + "/taken.csv\" for writing.");
     EXPECT_TRUE(QFileInfo(dir + "/taken.csv").isDir());
     EXPECT_EQ(entriesOf(dir), (QStringList{"blocker", "taken.csv"}));
     EXPECT_EQ(readAll(dir + "/blocker"), QByteArray("a file where a folder should be"));
@@ -76,13 +80,12 @@ TEST(ReportWriterTest, FailedWriteKeepsTheOldFileAndLeavesNoTemporary)
     const QString dir = TestEnvironment::freshDir("writer-fail");
     const QString path = dir + "/out.csv";
     writeFile(path, "previous\n");
-    lum::ReportWriter writer;
-    const bool ok = writer.writeStream(path, [](QTextStream& out) {
+    const lum::Expected<void> written = lum::ReportWriter().writeStream(path, [](QTextStream& out) {
         out << "partial,";
         out.setStatus(QTextStream::WriteFailed);
     });
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(writer.errorString(), "Can't write \"" + path + "\".");
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().message, "Can't write \"" + path + "\".");
     EXPECT_EQ(readAll(path), QByteArray("previous\n"));
     EXPECT_EQ(entriesOf(dir), QStringList{"out.csv"});
 }
@@ -101,13 +104,12 @@ TEST(ReportWriterTest, ReadOnlyFolderFailsWithoutLeavingAFile)
                                        QFileDevice::ExeOwner);
         GTEST_SKIP() << "file permissions are not enforced for this user";
     }
-    lum::ReportWriter writer;
-    const bool ok = writer.writeHtml(path, "<p>x</p>");
+    const lum::Expected<void> written = lum::ReportWriter().writeHtml(path, "<p>x</p>");
     QFile::setPermissions(dir,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(writer.errorString(), "Can't open \"" + path + "\" for writing.");
-    EXPECT_FALSE(writer.reason().isEmpty());
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().message, "Can't open \"" + path + "\" for writing.");
+    EXPECT_FALSE(written.error().reason.isEmpty());
     EXPECT_TRUE(entriesOf(dir).isEmpty());
 }
 

@@ -140,7 +140,6 @@ TEST(ThreadRunnerRun, JobsRunInOrderAndTheirReportsReachTheOwningThreadQueuedAnd
          {std::pair<Text, QString>{&lum::ThreadRunner::progressStatus, "progress:"},
           {&lum::ThreadRunner::status, "status:"},
           {&lum::ThreadRunner::warning, "warning:"},
-          {&lum::ThreadRunner::error, "error:"},
           {&lum::ThreadRunner::errorStatus, "errorStatus:"}}) {
         const QString prefix = name;
         QObject::connect(&runner, signal, &receiver,

@@ -24,8 +24,8 @@ protected:
         QStringList errors;
         Qt::HANDLE workerThread = nullptr;
         lum::ThreadRunner runner;
-        QObject::connect(&runner, &lum::ThreadRunner::error, &runner,
-                         [&errors](const QString& message) { errors << message; });
+        QObject::connect(&runner, &lum::ThreadRunner::runFailed, &runner,
+                         [&errors](int, const QString& message) { errors << message; });
         DataUpdater updater(releasesAsRead ? *releasesAsRead : releases, sites, years, &sequences,
                             counts, &runner);
         updater.setDatabase(rdb.database());

@@ -34,7 +34,7 @@ class ControllerFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(rdb.open(TestEnvironment::freshDir("controllers") + "/study.db"), 0);
+        ASSERT_TRUE(rdb.open(TestEnvironment::freshDir("controllers") + "/study.db"));
     }
 
     const lum::SqliteDb& db() const { return *rdb.database(); }

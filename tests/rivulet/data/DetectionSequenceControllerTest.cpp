@@ -141,10 +141,10 @@ TEST_F(DetectionSequenceTest, AnActiveCohortKeepsOnlyItsOwnTags)
     ASSERT_EQ(update(), 0);
     EXPECT_EQ(history(), (QStringList{"A 1/0/1", "B 2/0/1", "C 0/0/0", "D 0/0/0"}));
 
-    ASSERT_EQ(cohorts.setActiveCohort(first), 0);
+    ASSERT_TRUE(cohorts.setActiveCohort(first));
     ASSERT_EQ(update(), 0);
     EXPECT_EQ(history(), (QStringList{"A 1/0/1", "D 0/0/0"}));
-    ASSERT_EQ(cohorts.setActiveCohort(second), 0);
+    ASSERT_TRUE(cohorts.setActiveCohort(second));
     ASSERT_EQ(update(), 0);
     EXPECT_EQ(history(), (QStringList{"B 2/0/1"}));
 }

@@ -35,20 +35,20 @@ TEST(RivuletDb, AnEmptyFileBecomesAStudyThatReopensWithItsData)
     QFile(path).open(QIODevice::WriteOnly);
     {
         RivuletDb& rdb = RivuletDb::instance();
-        ASSERT_EQ(rdb.open(path), 0) << rdb.lastError().text().toStdString();
+        ASSERT_TRUE(rdb.open(path)) << rdb.lastError().text().toStdString();
         ASSERT_EQ(insertTag(rdb, "3D9.1C2D6A1B7F", 1), lum::SqlStatement::Done);
         // The singleton stays open on purpose: the process must end cleanly with it open.
     }
     EXPECT_TRUE(RivuletDb::isValidDatabase(path));
     RivuletDb rdb;
-    ASSERT_EQ(rdb.open(path), 0);
+    ASSERT_TRUE(rdb.open(path));
     EXPECT_EQ(lum::TableData(*rdb.database(), "select count(*) from tags").intValue(0, 0), 1);
 }
 
 TEST(RivuletDb, TagCodesAreExactTextBoundAsData)
 {
     RivuletDb rdb;
-    ASSERT_EQ(rdb.open(TestEnvironment::freshDir("schema") + "/Rivulet.db"), 0);
+    ASSERT_TRUE(rdb.open(TestEnvironment::freshDir("schema") + "/Rivulet.db"));
     const QStringList codes = {"3D9.1C2D6A1B7F", "3d9.1c2d6a1b7f", "O'Neil's tag", "release_id",
                                "0012"};
     for (const QString& code : codes)

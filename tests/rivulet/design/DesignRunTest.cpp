@@ -134,7 +134,7 @@ TEST(DesignTarget, TheAnswerIsReadOffTheCurve)
 {
     const std::vector<DesignRow> rows = knownCurve();
     const auto answer = [&rows](const QString& text) {
-        return design::answerTarget(rows, *DesignTarget::parse(text, nullptr));
+        return design::answerTarget(rows, *DesignTarget::parse(text));
     };
     const DesignAnswer between = answer("survival A to X:0.05");
     EXPECT_TRUE(between.found);
@@ -153,19 +153,20 @@ TEST(DesignTarget, TheAnswerIsReadOffTheCurve)
 
 TEST(DesignTarget, TargetsAndFishListsAreReadOrRefused)
 {
-    const auto target = DesignTarget::parse("survival A 2008 to LGR:10%", nullptr);
+    const auto target = DesignTarget::parse("survival A 2008 to LGR:10%");
     ASSERT_TRUE(target);
     EXPECT_EQ(target->quantity, "survival A 2008 to LGR");
     EXPECT_DOUBLE_EQ(target->cv, 0.1);
-    QString error;
     for (const char* bad : {"final", "final:", "final:0", "final:-0.1", "final:ten", ":0.1"}) {
-        error.clear();
-        EXPECT_FALSE(DesignTarget::parse(bad, &error)) << bad;
-        EXPECT_FALSE(error.isEmpty()) << bad;
+        const auto refused = DesignTarget::parse(bad);
+        ASSERT_FALSE(refused) << bad;
+        EXPECT_TRUE(refused.error().text().endsWith(QStringLiteral("not \"%1\"").arg(bad)))
+            << refused.error().text().toStdString();
     }
-    EXPECT_EQ(design::parseFishList("1000, 250,500", nullptr), (std::vector<int>{250, 500, 1000}));
+    EXPECT_EQ(design::parseFishList("1000, 250,500").valueOr({}),
+              (std::vector<int>{250, 500, 1000}));
     for (const char* bad : {"", "250,,500", "250,250", "0,100", "many", "100.5"})
-        EXPECT_FALSE(design::parseFishList(bad, &error)) << bad;
+        EXPECT_FALSE(design::parseFishList(bad)) << bad;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "rivulet/counts/NextDetectionsFixture.h"
 
-#include "lum/db/ParseError.h"
+#include "lum/core/ParseError.h"
 #include "rivulet/filesource/CountsTokenizer.h"
 #include "rivulet/filesource/NextDetectionsFromFile.h"
 #include "rivulet/filesource/SimulatedDataLoader.h"

@@ -1,5 +1,5 @@
 #include "rivulet/filesource/SimulatedDataLoader.h"
-#include "lum/db/ParseError.h"
+#include "lum/core/ParseError.h"
 #include "rivulet/filesource/CountsFileReleasesController.h"
 #include "rivulet/filesource/CountsFileSitesController.h"
 #include "rivulet/filesource/CountsFileYearsController.h"

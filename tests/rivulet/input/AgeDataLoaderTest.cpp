@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         dir = test::TestEnvironment::freshDir("ageload");
-        ASSERT_EQ(rdb.open(dir + "/study.db"), 0);
+        ASSERT_TRUE(rdb.open(dir + "/study.db"));
         for (const char* tag : {"T1", "T2", "T3", "t1"})
             ASSERT_EQ(rdb.database()->exec("insert into tags values (?, 1, -1, "
                                            "'2008-04-01 10:00:00')",
@@ -35,19 +35,27 @@ protected:
         return dir + "/ages.csv";
     }
 
-    // Runs the load on the calling thread; what it emitted, in order.
+    // Runs the load as the program does, on a runner's thread; what the runner reported, in
+    // order.
     QStringList loadPath(const QString& path)
     {
         QStringList events;
-        AgeDataLoader loader(path, &rdb);
-        QObject::connect(&loader, QOverload<const QString&, int>::of(&AgeDataLoader::loadError),
-                         [&events](const QString& msg, int line) {
-                             events << "error " + msg + " @" + QString::number(line);
-                         });
-        QObject::connect(&loader, &AgeDataLoader::message,
-                         [&events](const QString& msg) { events << "message " + msg; });
-        QObject::connect(&loader, &AgeDataLoader::finished, [&events] { events << "finished"; });
-        loader.process();
+        lum::ThreadRunner runner;
+        AgeDataLoader loader(path, &rdb, &runner);
+        QObject::connect(&runner, &lum::ThreadRunner::errorStatus,
+                         [&events](const QString& text) { events << "problem " + text; });
+        QObject::connect(&runner, &lum::ThreadRunner::status,
+                         [&events](const QString& text) { events << "message " + text; });
+        QObject::connect(&runner, &lum::ThreadRunner::runFailed,
+                         [&events](int, const QString& text) { events << "failed " + text; });
+        QObject::connect(&runner, &lum::ThreadRunner::runComplete,
+                         [&events] { events << "complete"; });
+        runner.setRunnable(&loader);
+        QEventLoop loop;
+        QObject::connect(&runner, &QThread::finished, &loop, &QEventLoop::quit);
+        runner.start();
+        loop.exec();
+        runner.wait();
         return events;
     }
     QStringList load(const QByteArray& content) { return loadPath(write(content)); }
@@ -82,10 +90,10 @@ TEST_F(AgeDataLoaderTest, AssignsCohortsReportsUnknownTagsWithoutStoppingAndRelo
                                "T3, Na \r\n"
                                "t1,12/31/2010,0\r\n";
     EXPECT_EQ(load(content),
-              QStringList({"error No such tag \"NOPE\" @4",
+              QStringList({"problem No such tag \"NOPE\" at line 4",
                            "message Age data loaded for 3 tags; 1 tags not in the study were "
                            "skipped.",
-                           "finished"}));
+                           "complete"}));
     EXPECT_EQ(cohorts(), "T1=2008 T2=2008 T3=- t1=2010 (2 cohorts, 0 active)");
     load(content);
     EXPECT_EQ(cohorts(), "T1=2008 T2=2008 T3=- t1=2010 (2 cohorts, 0 active)");
@@ -94,21 +102,19 @@ TEST_F(AgeDataLoaderTest, AssignsCohortsReportsUnknownTagsWithoutStoppingAndRelo
 TEST_F(AgeDataLoaderTest, AFatalLineOrAMissingFileChangesNothing)
 {
     EXPECT_EQ(load("T1,2008\nT2,2009\nNOPE,2001\nT3,2010,2011\nT1,2000\n"),
-              QStringList({"error No such tag \"NOPE\" @3",
-                           "error Invalid age: expected a whole number of years, 0 or more "
+              QStringList({"problem No such tag \"NOPE\" at line 3",
+                           "failed Invalid age: expected a whole number of years, 0 or more "
                            "(column 3, value \"2011\") in file \"" +
-                               dir + "/ages.csv\" @4",
-                           "finished"}));
+                               dir + "/ages.csv\" at line 4"}));
     EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
     // Tags that are all unknown: nothing stored, and a failure rather than a success.
     const QStringList unknown = load("NOPE,2008\nNADA,2009\n");
-    ASSERT_EQ(unknown.size(), 4);
-    EXPECT_TRUE(unknown.at(2).startsWith("error None of the 2 tags of file"))
+    ASSERT_EQ(unknown.size(), 3);
+    EXPECT_TRUE(unknown.at(2).startsWith("failed None of the 2 tags of file"))
         << unknown.at(2).toStdString();
     EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
-    EXPECT_EQ(
-        loadPath(dir + "/missing.csv"),
-        QStringList({"error Unable to open file \"" + dir + "/missing.csv\" @-1", "finished"}));
+    EXPECT_EQ(loadPath(dir + "/missing.csv"),
+              QStringList({"failed Unable to open file \"" + dir + "/missing.csv\""}));
 }
 
 TEST(AgeLine, NamesWhatIsWrongWithALine)
@@ -153,9 +159,9 @@ TEST_F(AgeDataLoaderTest, ARefusedCohortNamesTheDatabasesReason)
     const QStringList events = load("# ages\nT1,2008\n");
     ASSERT_FALSE(events.isEmpty());
     EXPECT_TRUE(
-        events.first().startsWith("error Unable to store the age data: no room for cohorts"))
+        events.first().startsWith("failed Unable to store the age data: no room for cohorts"))
         << events.first().toStdString();
-    EXPECT_TRUE(events.first().endsWith("@2")) << events.first().toStdString();
+    EXPECT_TRUE(events.first().endsWith(" at line 2")) << events.first().toStdString();
     EXPECT_EQ(cohorts(), "T1=- T2=- T3=- t1=- (0 cohorts, 0 active)");
 }
 

@@ -92,7 +92,7 @@ protected:
     void SetUp() override
     {
         dir = TestEnvironment::freshDir("obsload");
-        ASSERT_EQ(rdb.open(dir + "/study.db"), 0);
+        ASSERT_TRUE(rdb.open(dir + "/study.db"));
         configPath = dir + "/alternate_sites.txt";
         writeFile(configPath, loaderSitesConfig);
     }

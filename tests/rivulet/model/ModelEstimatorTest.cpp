@@ -246,7 +246,9 @@ TEST(ModelEstimatorTest, TheUniqueModelFittedReleaseByReleaseEqualsTheJointFit)
     estimator.estimate(objective, z, never);
     transform.toParameters(z, x);
     lum::DenseMatrix joint;
-    lum::CovarianceCalculator(never, ModelFit::HessianStep).compute(likelihood, x, joint);
+    ASSERT_TRUE(lum::CovarianceCalculator(never, ModelFit::HessianStep)
+                    .compute(likelihood, x, joint)
+                    .valueOr(false));
 
     EXPECT_NEAR(f.study.results.logLikelihood(0), -likelihood(x), 1e-6);
     const std::vector<double>& estimates = f.study.results.estimates(0);

@@ -207,7 +207,7 @@ TEST(NewtonFit, ReachesTheQuasiNewtonMaximumOnOneLargeBlock)
     lum::CovarianceCalculator calculator(cancelled, ModelFit::HessianStep);
     lum::DenseMatrix dense;
     lum::DenseMatrix sparse;
-    calculator.compute(likelihood, newton.estimates, dense);
+    ASSERT_TRUE(calculator.compute(likelihood, newton.estimates, dense).valueOr(false));
     ASSERT_TRUE(calculator.computeSparse(likelihood, newton.estimates, sparse));
     for (int i = 0; i < dense.rows(); ++i)
         for (int j = 0; j < dense.columns(); ++j)

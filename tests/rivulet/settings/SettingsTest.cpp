@@ -101,7 +101,7 @@ protected:
     void SetUp() override
     {
         RivuletSettingsTest::SetUp();
-        ASSERT_EQ(db.open(TestEnvironment::freshDir("settingsdb") + "/Rivulet.db"), 0);
+        ASSERT_TRUE(db.open(TestEnvironment::freshDir("settingsdb") + "/Rivulet.db"));
     }
 
     QStringList settingsRows() const

@@ -39,11 +39,8 @@ bool update(Study& study)
 {
     lum::ThreadRunner runner;
     const auto job = StudyActions(study, runner).update();
-    bool failed = false;
-    QObject::connect(&job->job(), &DataUpdater::error,
-                     [&failed](const QString&) { failed = true; });
     job->run();
-    return !failed;
+    return !job->job().hasFailed();
 }
 
 TEST(DerivedCountsTest, UnchangedDataAreReadBackAndEveryLoadDerivesThemAgain)

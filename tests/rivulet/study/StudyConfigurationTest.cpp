@@ -56,11 +56,8 @@ protected:
     {
         lum::ThreadRunner runner;
         const auto job = StudyActions(study->study, runner).update();
-        bool failed = false;
-        QObject::connect(&job->job(), &DataUpdater::error,
-                         [&failed](const QString&) { failed = true; });
         job->run();
-        return !failed;
+        return !job->job().hasFailed();
     }
 
     QMap<int, ReleaseCounts> snapshot() const

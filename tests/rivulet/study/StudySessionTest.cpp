@@ -31,7 +31,7 @@ protected:
         QString error;
         ASSERT_TRUE(sim::StudySimulator(design).run(folder.path(), true, nullptr, &error))
             << error.toStdString();
-        ASSERT_EQ(rdb.open(folder.filePath(QStringLiteral("study.db"))), 0);
+        ASSERT_TRUE(rdb.open(folder.filePath(QStringLiteral("study.db"))));
     }
 
     // Waits for the running flow to end and hands the end to the session as the window does.
@@ -80,8 +80,8 @@ TEST_F(StudySessionTest, ObservationsThenTheirAgesThenTheUpdateTheFitAndAClear)
     EXPECT_FALSE(session.study().results().isEmpty());
 
     // Clearing is the study's own: the tables go, the next update finds no releases.
-    QString error;
-    ASSERT_TRUE(session.clear(&error)) << error.toStdString();
+    const lum::Expected<void> cleared = session.clear();
+    ASSERT_TRUE(cleared) << cleared.error().text().toStdString();
     session.startUpdate();
     end(session);
     EXPECT_EQ(session.study().releases().count(), 0);

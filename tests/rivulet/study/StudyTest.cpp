@@ -22,10 +22,10 @@ namespace {
 const char* const kCounts = "2 4 1\n0 1\n0 0\n10 10\n\n1\n4\n3\n2\n1\n2 \n1 \n1\n2 \n"
                             "2\n5\n3\n2\n3 \n";
 
-bool read(Study& study, QString text, QString* error)
+lum::Expected<void> read(Study& study, QString text)
 {
     QTextStream in(&text);
-    return study.readCountsFile(in, error);
+    return study.readCountsFile(in);
 }
 
 // Runs a job to its end on the runner's thread.
@@ -39,10 +39,12 @@ bool runToEnd(lum::ThreadRunner& runner, lum::ThreadRunnable& job)
 TEST(StudyTest, AMalformedCountsFileIsReportedAndChangesNothing)
 {
     Study study(Study::CountsFile, RivuletDb::instance());
-    QString error;
-    ASSERT_TRUE(read(study, kCounts, &error)) << error.toStdString();
-    EXPECT_FALSE(read(study, "2 4 1\n0 x\n", &error));
-    EXPECT_TRUE(error.contains("integer expected")) << error.toStdString();
+    ASSERT_TRUE(read(study, kCounts));
+    const lum::Expected<void> malformed = read(study, "2 4 1\n0 x\n");
+    ASSERT_FALSE(malformed);
+    EXPECT_EQ(malformed.error().code, lum::JobError::Input);
+    EXPECT_EQ(malformed.error().text(), "integer expected at line 2, column 3");
+    EXPECT_EQ(malformed.error().where, "line 2, column 3");
     EXPECT_EQ(study.releases().count(), 2);
     EXPECT_EQ(study.sequences(), nullptr);
 }
@@ -50,7 +52,7 @@ TEST(StudyTest, AMalformedCountsFileIsReportedAndChangesNothing)
 TEST(StudyTest, ActionsUpdateFitAndSaveAndTheStudySaysWhatChanged)
 {
     Study study(Study::CountsFile, RivuletDb::instance());
-    ASSERT_TRUE(read(study, kCounts, nullptr));
+    ASSERT_TRUE(read(study, kCounts));
     EXPECT_FALSE(study.isUpToDate());
     QSignalSpy dataChanged(&study, &Study::dataChanged);
     QSignalSpy resultsChanged(&study, &Study::resultsChanged);

@@ -84,7 +84,7 @@ TEST_F(StudyDesignWindow, RunsShowsTheCurveTheTableAndTheAnswerSavesAndCancels)
     ASSERT_NE(target, nullptr);
     EXPECT_DOUBLE_EQ(target->at(0).y(), 0.1);
     const design::DesignAnswer answer =
-        design::answerTarget(result.rows, *design::DesignTarget::parse("final:0.1", nullptr));
+        design::answerTarget(result.rows, *design::DesignTarget::parse("final:0.1"));
     ASSERT_TRUE(answer.found);
     EXPECT_TRUE(widget->answerLabel()->text().contains(
         QStringLiteral("%1 fish per release").arg(answer.fish)))

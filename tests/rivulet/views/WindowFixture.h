@@ -51,7 +51,7 @@ protected:
         QString error;
         sim::StudySimulator simulator(design());
         ASSERT_TRUE(simulator.run(folder, true, nullptr, &error)) << error.toStdString();
-        ASSERT_EQ(rdb.open(file(sim::StudySimulator::ConfigFile) + QStringLiteral(".db")), 0);
+        ASSERT_TRUE(rdb.open(file(sim::StudySimulator::ConfigFile) + QStringLiteral(".db")));
         auto& settings = RivuletSettings::instance();
         settings.setValue(RivuletSettings::UiExpertMode, true);
         settings.setValue(RivuletSettings::DiagnosticsEnabled, false);

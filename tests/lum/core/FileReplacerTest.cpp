@@ -1,4 +1,4 @@
-#include "lum/db/FileReplacer.h"
+#include "lum/core/FileReplacer.h"
 
 #include "common/FileSizeLimit.h"
 #include "common/TestEnvironment.h"
@@ -27,14 +27,15 @@ TEST(FileReplacerTest, FailedWriteKeepsTheOldFileAndNamesTheSystemsReason)
     const QString dir = TestEnvironment::freshDir("replacer-full");
     const QString path = dir + "/counts.txt";
     ASSERT_TRUE(lum::FileReplacer(path).replace("old and good\n"));
-    lum::FileReplacer file(path);
-    {
+    const lum::Expected<void> written = [&path] {
         const FileSizeLimit full(4);
-        EXPECT_FALSE(file.replace(QByteArray(1000, 'x')));
-    }
-    EXPECT_FALSE(file.failedToOpen());
-    EXPECT_EQ(file.reason(), "File too large");
-    EXPECT_EQ(file.errorString(), "Unable to write file \"" + path + "\": File too large");
+        return lum::FileReplacer(path).replace(QByteArray(1000, 'x'));
+    }();
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().code, lum::JobError::File);
+    EXPECT_EQ(written.error().message, lum::FileReplacer::cantWriteMessage(path));
+    EXPECT_EQ(written.error().reason, "File too large");
+    EXPECT_EQ(written.error().text(), "Unable to write file \"" + path + "\": File too large");
     EXPECT_EQ(contentOf(path), "old and good\n");
     EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{"counts.txt"});
 }
@@ -45,10 +46,11 @@ TEST(FileReplacerTest, APipeOrADeviceIsRefusedAndLeftInPlace)
     const QString fifo = TestEnvironment::freshDir("replacer-fifo") + "/pipe";
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     for (const QString& path : {fifo, QStringLiteral("/dev/null")}) {
-        lum::FileReplacer file(path);
-        EXPECT_FALSE(file.replace("text\n")) << path.toStdString();
-        EXPECT_TRUE(file.failedToOpen());
-        EXPECT_TRUE(file.reason().contains("not a regular file")) << file.reason().toStdString();
+        const lum::Expected<void> written = lum::FileReplacer(path).replace("text\n");
+        ASSERT_FALSE(written) << path.toStdString();
+        EXPECT_EQ(written.error().message, lum::FileReplacer::cantOpenMessage(path));
+        EXPECT_TRUE(written.error().reason.contains("not a regular file"))
+            << written.error().reason.toStdString();
     }
     EXPECT_FALSE(QFileInfo(fifo).isFile());
     EXPECT_TRUE(QFileInfo(fifo).exists());
@@ -57,9 +59,10 @@ TEST(FileReplacerTest, APipeOrADeviceIsRefusedAndLeftInPlace)
 TEST(FileReplacerTest, FolderIsRefusedBeforeWriting)
 {
     const QString dir = TestEnvironment::freshDir("replacer-folder");
-    lum::FileReplacer file(dir);
-    EXPECT_FALSE(file.replace("a"));
-    EXPECT_TRUE(file.failedToOpen());
+    const lum::Expected<void> written = lum::FileReplacer(dir).replace("a");
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().text(),
+              "Unable to open file \"" + dir + "\" for writing: It is a folder.");
     EXPECT_TRUE(QFileInfo(dir).isDir());
 }
 

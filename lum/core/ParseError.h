@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Error.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,7 +12,8 @@ namespace lum {
 
 // Thrown by the text readers when a token cannot be read as what the format expects. It
 // carries the reader's message and where the offending token starts (1-based line and
-// column), so the user can find the fault in the file.
+// column), so the user can find the fault in the file. It goes no further than the code that
+// hands a file to a reader: that code catches it and passes error() on as a value.
 class ParseError : public std::exception
 {
 public:
@@ -31,6 +34,15 @@ public:
     {
         return message_ + QStringLiteral(" at line ") + QString::number(line_) +
                QStringLiteral(", column ") + QString::number(column_);
+    }
+
+    // The same failure as a value, for the reader's caller, which does not throw: an input
+    // error whose message is text() and whose `where` is the line and column.
+    Error error() const
+    {
+        return Error(JobError::Input, text(), QString(),
+                     QStringLiteral("line ") + QString::number(line_) +
+                         QStringLiteral(", column ") + QString::number(column_));
     }
 
     const char* what() const noexcept override { return what_.constData(); }

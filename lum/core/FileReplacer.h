@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,21 +21,17 @@ class FileReplacer
 public:
     explicit FileReplacer(QString path) : m_path(std::move(path)) {}
 
-    // False when the file could not be replaced.
-    bool replace(const QByteArray& content);
+    // Nothing, or a JobError::File error whose message is cantOpenMessage (nothing was written)
+    // or cantWriteMessage, and whose reason is the system's ("No space left on device").
+    Expected<void> replace(const QByteArray& content) const;
 
-    // True when the failure came before any byte was written (the file could not be opened).
-    bool failedToOpen() const { return m_failedToOpen; }
-    // The system's reason for the failure; empty after a successful write.
-    const QString& reason() const { return m_reason; }
-    // "Unable to open file "<path>" for writing: <reason>" or
-    // "Unable to write file "<path>": <reason>"; empty after a successful write.
-    QString errorString() const;
+    // "Unable to open file "<path>" for writing:"
+    static QString cantOpenMessage(const QString& path);
+    // "Unable to write file "<path>":"
+    static QString cantWriteMessage(const QString& path);
 
 private:
     QString m_path;
-    QString m_reason;
-    bool m_failedToOpen = false;
 };
 
 } // namespace lum
