@@ -24,8 +24,11 @@ constexpr double STALLED = 1e-9;
 // send a probability from the middle of its range to within e^-10 of a bound at once.
 constexpr double LONGEST_STEP = 10.0;
 // A kept factor whose step gains less than this share of the decrease its model promised is
-// replaced by the Hessian at the point reached.
+// not trusted to have stalled at the minimum.
 constexpr double KEPT_RATIO = 0.5;
+// Steps on a kept factor after which it is replaced by the Hessian at the point reached: a
+// Hessian of a large block costs hundreds of gradients.
+constexpr int KEPT_STEPS = 30;
 // The damping that is given up on: the step is then below rounding everywhere.
 constexpr double HOPELESS = 1e20;
 
@@ -100,6 +103,7 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
     // Whether the Hessian is from an earlier point, and whether H + λI is factored.
     bool stale = !borrowed;
     bool factored = borrowed;
+    int keptSteps = 0;
     m_func.gradient(x, g);
     for (int its = 0; its < m_maxIterations; ++its) {
         if (m_cancelled)
@@ -195,12 +199,12 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             x.swap(trial);
             f = value;
             const double ratio = promised > 0.0 ? gained / promised : 0.0;
+            const bool stalled = gained <= STALLED * std::max(std::abs(f), 1.0);
             if (borrowed) {
-                // The kept factor serves on while its model of the decrease holds; its small
-                // gains are not taken for the end of the run when it does not.
-                if (ratio < KEPT_RATIO) {
+                // Where its model of the decrease does not hold, the kept factor's small gains
+                // do not end the run; after many steps it has converged too slowly to keep.
+                if ((stalled && ratio < KEPT_RATIO) || ++keptSteps > KEPT_STEPS) {
                     stale = true;
-                    lambda = 0.0;
                     gained = std::numeric_limits<double>::infinity();
                 }
                 break;
@@ -212,7 +216,14 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             } else {
                 lambda = used;
             }
-            stale = true;
+            // A run that keeps its curvature goes on with this factor: a step on it costs a
+            // gradient, a Hessian as many as the terms' parameters.
+            if (m_kept && !stalled) {
+                borrowed = true;
+                keptSteps = 0;
+            } else {
+                stale = true;
+            }
         }
         if (gained <= STALLED * std::max(std::abs(f), 1.0))
             return its + 1;

@@ -18,11 +18,12 @@ class Func;
 // Memory: the Hessian's pattern and its factor, which for terms that share few parameters
 // grow with the pairs of parameters that share a term.
 //
-// A run may start from the factored Hessian an earlier run left (Curvature), for a sequence of
-// nearby problems of one structure such as the fits of a profile likelihood: a Hessian costs
-// as many gradients as the terms' parameters, a step on a kept factor one. The kept factor
-// serves while its quadratic model predicts the decrease well; where it does not, the run
-// goes on as without it, from a Hessian at its own point. The stopping tests are the same
+// A run may keep its curvature (Curvature), for a sequence of nearby problems of one
+// structure such as the fits of a profile likelihood: it starts with the factored Hessian the
+// run before left and takes its steps on the last factor for as long as they lower the value,
+// computing the Hessian at its point only when a step fails, or stalls where the factor's
+// model did not predict the decrease. A Hessian costs as many
+// gradients as the terms' parameters, a step on a kept factor one. The stopping tests are the same
 // either way, so the run ends at the same minimum.
 class NewtonMinimizer
 {

@@ -113,8 +113,11 @@ TEST(NewtonOptimizer, CarriedCurvatureReachesTheMinimaOfFreshRuns)
         SharedValleys again(20, floor);
         carrying->optimize(again, carried, cancelled, iterations);
         carriedGradients += floor < 2.0 && floor > 1.0 ? again.gradients : 0;
+        // Both end on the same tests: a gradient below 1e-8, or a step that gains less than
+        // 1e-9, which on the slower steps of a kept factor leaves the point within about 1e-5.
+        EXPECT_LT(again(carried), 1e-9) << floor;
         for (std::size_t i = 0; i < x.size(); ++i)
-            EXPECT_NEAR(carried[i], x[i], 1e-6) << floor << ", " << i;
+            EXPECT_NEAR(carried[i], x[i], 1e-5) << floor << ", " << i;
         start = x;
     }
     // A Hessian here costs four gradients, a step on the kept one a single gradient.
