@@ -94,7 +94,9 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
         c.factored = false;
         c.diagonal.clear();
     }
-    const SparseHessian::Matrix& h = c.hessian;
+    // The Hessian of the factor: a run that keeps its curvature holds a copy, which outlives
+    // the run; one that does not reads the assembled one, and the Hessian is not held twice.
+    const SparseHessian::Matrix* hp = borrowed ? &c.hessian : &hessian.matrix();
 
     std::vector<double> g;
     std::vector<double> trial(n);
@@ -124,10 +126,16 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             if (m_cancelled)
                 return its + 1;
             if (stale) {
+                const SparseHessian::Matrix& h = hessian.matrix();
                 if (!hessian.compute(x, HESSIAN_STEP, SparseHessian::Step::RelativeFromOne,
                                      m_cancelled))
                     return its + 1;
-                c.hessian = hessian.matrix();
+                if (m_kept) {
+                    c.hessian = hessian.matrix();
+                    hp = &c.hessian;
+                } else {
+                    hp = &hessian.matrix();
+                }
                 if (c.diagonal.empty()) {
                     c.damped = h;
                     c.ldlt.analyzePattern(c.damped);
@@ -148,7 +156,7 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             if (used > HOPELESS * std::max(c.scale, 1.0))
                 return its + 1; // no step lowers the value: x is the minimum to rounding
             if (!factored) {
-                std::copy(h.valuePtr(), h.valuePtr() + h.nonZeros(), c.damped.valuePtr());
+                std::copy(hp->valuePtr(), hp->valuePtr() + hp->nonZeros(), c.damped.valuePtr());
                 for (const int p : c.diagonal)
                     c.damped.valuePtr()[p] += used;
                 c.factored = false;
@@ -180,7 +188,7 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             }
             if (longest > LONGEST_STEP)
                 step *= LONGEST_STEP / longest;
-            promised = -(gradient.dot(step) + 0.5 * step.dot(h * step));
+            promised = -(gradient.dot(step) + 0.5 * step.dot(*hp * step));
             for (std::size_t i = 0; i < n; ++i)
                 trial[i] = x[i] + step[static_cast<int>(i)];
             const double value = m_func.countedValue(trial);
