@@ -1,8 +1,8 @@
 // Wall time of "Fit All Models" on a data set with the default optimizer and ending
 // criterion, model by model, and whether the whole run stays under a limit.
 //
-//   bench_fit_all [counts-file] [--limit SECONDS] [--optimizer TEXT] [--model NAME]...
-//                 [--differences] [--verbose]
+//   bench_fit_all [counts-file | --large RELEASE-SITES] [--limit SECONDS] [--optimizer TEXT]
+//                 [--model NAME]... [--differences] [--verbose]
 //
 // --model fits the named models instead of the fit list; --differences has the optimizers
 // difference the likelihood instead of taking its exact gradient. The counts file is a
@@ -11,11 +11,18 @@
 // --optimizer fits every block with the optimizer named, large ones included.
 //
 // The two large studies, whose models of one block of a thousand parameters or more are
-// fitted by Newton's method:
+// fitted by Newton's method, and whose estimates at a bound get profile intervals: --large
+// simulates the simulator's "large" study with seed 7 and that many release sites (five
+// releases each) into a temporary folder first, as
 //
-//   rivulet-sim --preset large --seed 7 --counts DIR                      (100 releases)
-//   rivulet-sim --preset large --release-sites 40 --seed 7 --counts DIR   (200 releases)
-//   bench_fit_all DIR/counts.txt --limit 600 [--optimizer fletch]   (Fletch throughout, as before)
+//   rivulet-sim --preset large --seed 7 --counts DIR                      (--large 20)
+//   rivulet-sim --preset large --release-sites 40 --seed 7 --counts DIR   (--large 40)
+//
+//   bench_fit_all --large 20 --limit 8
+//   bench_fit_all --large 40 --limit 40
+//   bench_fit_all DIR/counts.txt --limit 600 --optimizer fletch   (Fletch throughout, as before)
+//
+// The peak memory of the process is printed with the time.
 #include "bench/BenchStudy.h"
 #include "rivulet/counts/NextDetectionsI.h"
 #include "rivulet/data/ReleasesControllerI.h"
@@ -32,6 +39,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -39,6 +47,8 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -81,6 +91,7 @@ int main(int argc, char** argv)
     bool differences = false;
     bool optimizerNamed = false;
     QStringList modelNames;
+    int largeSites = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--limit") == 0 && i + 1 < argc) {
             limit = std::atof(argv[++i]);
@@ -89,6 +100,8 @@ int main(int argc, char** argv)
             optimizerNamed = true;
         } else if (std::strcmp(argv[i], "--model") == 0 && i + 1 < argc) {
             modelNames << QString::fromLocal8Bit(argv[++i]);
+        } else if (std::strcmp(argv[i], "--large") == 0 && i + 1 < argc) {
+            largeSites = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--differences") == 0) {
             differences = true;
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
@@ -99,6 +112,22 @@ int main(int argc, char** argv)
     }
 
     QString error;
+    const QTemporaryDir scratch;
+    if (largeSites > 0) {
+        sim::StudyDesign design = *sim::StudyDesign::preset(QStringLiteral("large"));
+        design.seed = 7;
+        design.releaseSites = largeSites;
+        sim::StudySimulator simulator(design);
+        sim::StudySummary summary;
+        error = design.validate();
+        if (error.isEmpty() && !scratch.isValid())
+            error = QStringLiteral("no temporary folder");
+        if (!error.isEmpty() || !simulator.run(scratch.path(), true, &summary, &error)) {
+            std::fprintf(stderr, "cannot simulate the study: %s\n", qPrintable(error));
+            return 1;
+        }
+        path = scratch.filePath(QString::fromLatin1(sim::StudySimulator::CountsFile));
+    }
     const std::unique_ptr<Study> study = bench::countsFileStudy(path, &error, false);
     if (!study) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
@@ -164,6 +193,9 @@ int main(int argc, char** argv)
                     r.numParameters(), r.logLikelihood, r.aic, r.hasCovariance() ? "yes" : "no");
     }
     const bool allFitted = results.count() == static_cast<int>(modelCount);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("\npeak memory %.0f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
     std::printf("\nFit All Models: %d of %zu models recorded in %.2f s (limit %.0f s): %s\n",
                 results.count(), modelCount, seconds, limit,
                 allFitted && seconds < limit ? "ok" : "FAILED");

@@ -23,14 +23,56 @@ constexpr double STALLED = 1e-9;
 // No coordinate moves by more than this in one step: the quadratic model is not trusted to
 // send a probability from the middle of its range to within e^-10 of a bound at once.
 constexpr double LONGEST_STEP = 10.0;
+// A kept factor whose step gains less than this share of the decrease its model promised is
+// not trusted to have stalled at the minimum.
+constexpr double KEPT_RATIO = 0.5;
+// Steps on a kept factor after which it is replaced by the Hessian at the point reached: a
+// Hessian of a large block costs hundreds of gradients.
+constexpr int KEPT_STEPS = 30;
 // The damping that is given up on: the step is then below rounding everywhere.
 constexpr double HOPELESS = 1e20;
 
 } // namespace
 
+// The Hessian of the last factored point, H + λI with its pattern analysed, and its factor.
+class NewtonMinimizer::Curvature
+{
+public:
+    SparseHessian::Matrix hessian;
+    SparseHessian::Matrix damped;
+    Eigen::SimplicialLDLT<SparseHessian::Matrix, Eigen::Lower, Eigen::AMDOrdering<int>> ldlt;
+    std::vector<int> diagonal; // positions of the diagonal in the matrix's values
+    double scale = 0.0;        // the largest diagonal element of the Hessian
+    double lambda = 0.0;       // the damping of the factor
+    bool factored = false;
+
+    // Whether the kept Hessian has the pattern of `h`, the next run's.
+    bool fits(const SparseHessian::Matrix& h) const
+    {
+        if (!factored || hessian.rows() != h.rows() || hessian.nonZeros() != h.nonZeros())
+            return false;
+        const int columns = static_cast<int>(h.cols());
+        return std::equal(h.outerIndexPtr(), h.outerIndexPtr() + columns + 1,
+                          hessian.outerIndexPtr()) &&
+               std::equal(h.innerIndexPtr(), h.innerIndexPtr() + h.nonZeros(),
+                          hessian.innerIndexPtr());
+    }
+};
+
+void NewtonMinimizer::CurvatureDeleter::operator()(Curvature* curvature) const
+{
+    delete curvature;
+}
+
+NewtonMinimizer::KeptCurvature NewtonMinimizer::newCurvature()
+{
+    return KeptCurvature(new Curvature);
+}
+
 NewtonMinimizer::NewtonMinimizer(Func& func, const std::atomic<bool>& cancelled, int maxIterations,
-                                 double gradConv)
-    : m_func(func), m_cancelled(cancelled), m_maxIterations(maxIterations), m_gradConv(gradConv)
+                                 double gradConv, Curvature* kept)
+    : m_func(func), m_cancelled(cancelled), m_maxIterations(maxIterations), m_gradConv(gradConv),
+      m_kept(kept)
 {
 }
 
@@ -44,19 +86,26 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
         return 0;
     SparseHessian hessian(m_func, size);
     using Vector = Eigen::VectorXd;
-    Eigen::SimplicialLDLT<SparseHessian::Matrix, Eigen::Lower, Eigen::AMDOrdering<int>> ldlt;
-    SparseHessian::Matrix damped;
-    std::vector<int> diagonal; // positions of the diagonal in the matrix's values
-    const SparseHessian::Matrix& h = hessian.matrix();
+    Curvature own;
+    Curvature& c = m_kept ? *m_kept : own;
+    // Whether the steps are taken on a factor an earlier run left.
+    bool borrowed = c.fits(hessian.matrix());
+    if (!borrowed) {
+        c.factored = false;
+        c.diagonal.clear();
+    }
+    // The Hessian of the factor: a run that keeps its curvature holds a copy, which outlives
+    // the run; one that does not reads the assembled one, and the Hessian is not held twice.
+    const SparseHessian::Matrix* hp = borrowed ? &c.hessian : &hessian.matrix();
 
     std::vector<double> g;
     std::vector<double> trial(n);
     double f = fx;
-    double lambda = 0.0;
-    double scale = 0.0;
+    double lambda = borrowed ? c.lambda : 0.0;
     // Whether the Hessian is from an earlier point, and whether H + λI is factored.
-    bool stale = true;
-    bool factored = false;
+    bool stale = !borrowed;
+    bool factored = borrowed;
+    int keptSteps = 0;
     m_func.gradient(x, g);
     for (int its = 0; its < m_maxIterations; ++its) {
         if (m_cancelled)
@@ -77,35 +126,44 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             if (m_cancelled)
                 return its + 1;
             if (stale) {
+                const SparseHessian::Matrix& h = hessian.matrix();
                 if (!hessian.compute(x, HESSIAN_STEP, SparseHessian::Step::RelativeFromOne,
                                      m_cancelled))
                     return its + 1;
-                if (diagonal.empty()) {
-                    damped = h;
-                    ldlt.analyzePattern(damped);
-                    diagonal.resize(n);
+                if (m_kept) {
+                    c.hessian = hessian.matrix();
+                    hp = &c.hessian;
+                } else {
+                    hp = &hessian.matrix();
+                }
+                if (c.diagonal.empty()) {
+                    c.damped = h;
+                    c.ldlt.analyzePattern(c.damped);
+                    c.diagonal.resize(n);
                     for (int j = 0; j < size; ++j)
                         for (int p = h.outerIndexPtr()[j]; p < h.outerIndexPtr()[j + 1]; ++p)
                             if (h.innerIndexPtr()[p] == j)
-                                diagonal[static_cast<std::size_t>(j)] = p;
+                                c.diagonal[static_cast<std::size_t>(j)] = p;
                 }
-                scale = 0.0;
-                for (const int p : diagonal)
-                    scale = std::max(scale, std::abs(h.valuePtr()[p]));
+                c.scale = 0.0;
+                for (const int p : c.diagonal)
+                    c.scale = std::max(c.scale, std::abs(h.valuePtr()[p]));
                 stale = false;
                 factored = false;
+                borrowed = false;
             }
-            const double smallest = 1e-8 * std::max(scale, 1e-8);
-            if (used > HOPELESS * std::max(scale, 1.0))
+            const double smallest = 1e-8 * std::max(c.scale, 1e-8);
+            if (used > HOPELESS * std::max(c.scale, 1.0))
                 return its + 1; // no step lowers the value: x is the minimum to rounding
             if (!factored) {
-                std::copy(h.valuePtr(), h.valuePtr() + h.nonZeros(), damped.valuePtr());
-                for (const int p : diagonal)
-                    damped.valuePtr()[p] += used;
-                ldlt.factorize(damped);
-                bool definite = ldlt.info() == Eigen::Success;
+                std::copy(hp->valuePtr(), hp->valuePtr() + hp->nonZeros(), c.damped.valuePtr());
+                for (const int p : c.diagonal)
+                    c.damped.valuePtr()[p] += used;
+                c.factored = false;
+                c.ldlt.factorize(c.damped);
+                bool definite = c.ldlt.info() == Eigen::Success;
                 if (definite) {
-                    const Vector& d = ldlt.vectorD();
+                    const Vector& d = c.ldlt.vectorD();
                     const double largest = d.cwiseAbs().maxCoeff();
                     definite = std::isfinite(largest) && d.minCoeff() > 1e-14 * largest;
                 }
@@ -114,9 +172,15 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
                     continue;
                 }
                 factored = true;
+                c.factored = true;
+                c.lambda = used;
             }
-            Vector step = -ldlt.solve(gradient);
+            Vector step = -c.ldlt.solve(gradient);
             const double longest = step.cwiseAbs().maxCoeff();
+            if (!std::isfinite(longest) && borrowed) {
+                stale = true;
+                continue;
+            }
             if (!std::isfinite(longest)) {
                 used = std::max(4.0 * used, smallest);
                 factored = false;
@@ -124,11 +188,16 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             }
             if (longest > LONGEST_STEP)
                 step *= LONGEST_STEP / longest;
-            promised = -(gradient.dot(step) + 0.5 * step.dot(h * step));
+            promised = -(gradient.dot(step) + 0.5 * step.dot(*hp * step));
             for (std::size_t i = 0; i < n; ++i)
                 trial[i] = x[i] + step[static_cast<int>(i)];
             const double value = m_func.countedValue(trial);
             if (!(value < f)) {
+                // A kept factor that misleads is replaced by the Hessian here.
+                if (borrowed) {
+                    stale = true;
+                    continue;
+                }
                 used = std::max(10.0 * used, smallest);
                 factored = false;
                 continue;
@@ -138,6 +207,16 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             x.swap(trial);
             f = value;
             const double ratio = promised > 0.0 ? gained / promised : 0.0;
+            const bool stalled = gained <= STALLED * std::max(std::abs(f), 1.0);
+            if (borrowed) {
+                // Where its model of the decrease does not hold, the kept factor's small gains
+                // do not end the run; after many steps it has converged too slowly to keep.
+                if ((stalled && ratio < KEPT_RATIO) || ++keptSteps > KEPT_STEPS) {
+                    stale = true;
+                    gained = std::numeric_limits<double>::infinity();
+                }
+                break;
+            }
             if (ratio > 0.75) {
                 lambda = used / 4.0 < smallest ? 0.0 : used / 4.0;
             } else if (ratio < 0.25) {
@@ -145,7 +224,14 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             } else {
                 lambda = used;
             }
-            stale = true;
+            // A run that keeps its curvature goes on with this factor: a step on it costs a
+            // gradient, a Hessian as many as the terms' parameters.
+            if (m_kept && !stalled) {
+                borrowed = true;
+                keptSteps = 0;
+            } else {
+                stale = true;
+            }
         }
         if (gained <= STALLED * std::max(std::abs(f), 1.0))
             return its + 1;

@@ -18,9 +18,14 @@ void NewtonOptimizer::optimize(Func& func, std::vector<double>& x,
     const double start = announceBegin(func, x);
     // Newton's iterations do not grow with the number of parameters: the limit is not scaled.
     NewtonMinimizer minimizer(func, cancelled, integerSetting(m_maxIterations),
-                              doubleSetting(m_gradConv));
+                              doubleSetting(m_gradConv), m_kept.get());
     iterations = minimizer.minimize(x, start);
     announceEnd(func, x, iterations);
+}
+
+void NewtonOptimizer::setCarryCurvature(bool carry)
+{
+    m_kept = carry ? NewtonMinimizer::newCurvature() : nullptr;
 }
 
 std::unique_ptr<OptimizerI> NewtonOptimizer::clone() const

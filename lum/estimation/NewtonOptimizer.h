@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/estimation/NewtonMinimizer.h"
 #include "lum/estimation/OptimizerI.h"
 
 namespace lum {
@@ -16,11 +17,14 @@ public:
     void optimize(Func& func, std::vector<double>& x, const std::atomic<bool>& cancelled,
                   int& iterations) override;
     std::unique_ptr<OptimizerI> clone() const override;
+    // Keeps the last factored Hessian for the next run.
+    void setCarryCurvature(bool carry) override;
 
 private:
     // Positions of this optimizer's settings.
     int m_maxIterations = 0;
     int m_gradConv = 0;
+    NewtonMinimizer::KeptCurvature m_kept; // null unless curvature is carried
 };
 
 } // namespace lum

@@ -50,6 +50,8 @@ void OptimizerI::setSettingsString(const QString& text)
     setSettings(names, values);
 }
 
+void OptimizerI::setCarryCurvature(bool) {}
+
 std::unique_ptr<OptimizerI> OptimizerI::clone() const
 {
     return nullptr;

@@ -35,6 +35,11 @@ public:
     // A new optimizer of the same kind and settings, for a fit on another thread; null when
     // this one cannot be copied.
     virtual std::unique_ptr<OptimizerI> clone() const;
+    // For a sequence of runs on nearby functions of one structure, such as the fits of a
+    // profile likelihood: whether a run may start from the curvature the run before it left,
+    // where this optimizer keeps one (Newton's factored Hessian). The runs end at the same
+    // minima either way. Every call forgets what was kept. Off by default.
+    virtual void setCarryCurvature(bool carry);
     virtual QString name() const;
     virtual int id() const;
     virtual void resetToDefaults();

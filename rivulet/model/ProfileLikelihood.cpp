@@ -2,6 +2,7 @@
 
 #include "lum/estimation/BlockFunc.h"
 #include "lum/estimation/Estimator.h"
+#include "lum/estimation/OptimizerI.h"
 #include "lum/estimation/SoftmaxTransform.h"
 #include "lum/estimation/TransformedFunc.h"
 #include "rivulet/model/ParameterBlocks.h"
@@ -52,7 +53,7 @@ struct ProfileLikelihood::Held
 ProfileLikelihood::ProfileLikelihood(lum::Func& likelihood, const lum::SoftmaxTransform& transform,
                                      lum::OptimizerI& optimizer, double endingCriterion,
                                      const std::atomic<bool>& cancel, double chat)
-    : likelihood_(likelihood), transform_(transform),
+    : likelihood_(likelihood), transform_(transform), optimizer_(optimizer),
       estimator_(std::make_unique<lum::Estimator>(optimizer, endingCriterion)), cancel_(cancel),
       cutoff_(ChiSquare95 * (chat > 1.0 ? chat : 1.0))
 {
@@ -106,6 +107,8 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
     if ((direction > 0 && share >= 1.0 - AtBound) || (direction < 0 && share <= AtBound))
         return direction > 0 ? held.budget : 0.0;
     const std::vector<double> fitted = held.start;
+    // The other side's curvature is two limits away.
+    optimizer_.setCarryCurvature(true);
     // Every fit starts from the others' point at the inside end, the last point known to lie
     // within the interval: a fit that went astray beyond the limit must not lead the next.
     std::vector<double> insideStart = fitted;
@@ -189,10 +192,10 @@ std::optional<ProfileInterval> ProfileLikelihood::interval(const ParameterBlock&
         held.best = func(held.start);
     }
     const std::optional<double> lower = limit(held, -1);
-    if (!lower)
-        return std::nullopt;
-    const std::optional<double> upper = limit(held, +1);
-    if (!upper)
+    const std::optional<double> upper = lower ? limit(held, +1) : std::nullopt;
+    // What was kept is of this parameter's block only.
+    optimizer_.setCarryCurvature(false);
+    if (!lower || !upper)
         return std::nullopt;
     return ProfileInterval{j, *lower, *upper};
 }

@@ -28,7 +28,11 @@ struct ParameterBlock;
 // the estimate (at most two logit units at a time) until the profile crosses the cut-off, then
 // regula falsi to a thousandth of a logit unit. Each step is a fit of j's block alone, started
 // from the others' point at the inside end, the last one known to lie within the interval;
-// the likelihood is borrowed and must only be used on the block's terms meanwhile.
+// the likelihood is borrowed and must only be used on the block's terms meanwhile. The fits of
+// one side are a sequence of nearby problems, so the optimizer carries its curvature from one
+// to the next (OptimizerI::setCarryCurvature): a Newton fit then starts with the last fit's
+// factored Hessian, whose first step from the inside point is the first-order prediction of
+// the new optimum, and computes a Hessian of its own only where that one misleads.
 class ProfileLikelihood
 {
 public:
@@ -57,6 +61,7 @@ private:
 
     lum::Func& likelihood_;
     const lum::SoftmaxTransform& transform_;
+    lum::OptimizerI& optimizer_;
     std::unique_ptr<lum::Estimator> estimator_;
     const std::atomic<bool>& cancel_;
     double cutoff_ = ChiSquare95;

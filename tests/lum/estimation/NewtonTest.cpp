@@ -13,12 +13,13 @@
 
 namespace {
 
-// Term t: 100 (x_t - s^2)^2 + (1 - x_t)^2, each x_t its own, s (the last parameter) shared by
-// all: minimum 0 at x_t = 1, s = ±1, with an indefinite Hessian near s = 0.
+// Term t: 100 (x_t - s^2)^2 + (a - x_t)^2, each x_t its own, s (the last parameter) shared by
+// all: minimum 0 at x_t = a, s = ±√a, with an indefinite Hessian near s = 0.
 class SharedValleys : public lum::Func
 {
 public:
-    explicit SharedValleys(int terms) : m_terms(terms), m_ofParameter(terms + 1)
+    explicit SharedValleys(int terms, double floor = 1.0)
+        : m_terms(terms), m_floor(floor), m_ofParameter(terms + 1)
     {
         for (int t = 0; t < terms; ++t) {
             m_ofParameter[static_cast<std::size_t>(t)] = {t};
@@ -46,14 +47,16 @@ public:
         return sum;
     }
     bool hasExactGradient() const override { return true; }
+    int gradients = 0; // calls of addTermsGradient()
     void addTermsGradient(const std::vector<double>& x, const std::vector<int>& terms,
                           std::vector<double>& g) override
     {
+        ++gradients;
         const double s = x.back();
         for (const int t : terms) {
             const double xt = x[static_cast<std::size_t>(t)];
             const double r = xt - s * s;
-            g[static_cast<std::size_t>(t)] += 200.0 * r - 2.0 * (1.0 - xt);
+            g[static_cast<std::size_t>(t)] += 200.0 * r - 2.0 * (m_floor - xt);
             g.back() += -400.0 * r * s;
         }
     }
@@ -63,10 +66,11 @@ private:
     {
         const double xt = x[static_cast<std::size_t>(t)];
         const double r = xt - x.back() * x.back();
-        return 100.0 * r * r + (1.0 - xt) * (1.0 - xt);
+        return 100.0 * r * r + (m_floor - xt) * (m_floor - xt);
     }
 
     int m_terms;
+    double m_floor;
     std::vector<std::vector<int>> m_ofParameter;
 };
 
@@ -85,6 +89,45 @@ TEST(NewtonOptimizer, FindsTheMinimumFromWhereTheHessianIsIndefinite)
         EXPECT_NEAR(x[t], 1.0, 1e-5) << t;
     EXPECT_NEAR(std::abs(x.back()), 1.0, 1e-5);
     EXPECT_LT(iterations, 60);
+}
+
+// Runs on a sequence of nearby valleys, each from the last one's minimum, reach the minima a
+// fresh run reaches when each starts with the Hessian the run before left, at fewer gradients;
+// a kept Hessian of a valley far away, or of another structure, misleads no run.
+TEST(NewtonOptimizer, CarriedCurvatureReachesTheMinimaOfFreshRuns)
+{
+    const std::atomic<bool> cancelled{false};
+    const auto carrying = lum::createOptimizer(QStringLiteral("newton"));
+    carrying->setCarryCurvature(true);
+    const auto fresh = lum::createOptimizer(QStringLiteral("newton"));
+    std::vector<double> carried(21, 1.0);
+    std::vector<double> start = carried;
+    int carriedGradients = 0;
+    int freshGradients = 0;
+    for (const double floor : {1.05, 1.1, 1.15, 1.2, 9.0, 1.0}) {
+        SharedValleys valleys(20, floor);
+        std::vector<double> x = start;
+        int iterations = 0;
+        fresh->optimize(valleys, x, cancelled, iterations);
+        freshGradients += floor < 2.0 && floor > 1.0 ? valleys.gradients : 0;
+        SharedValleys again(20, floor);
+        carrying->optimize(again, carried, cancelled, iterations);
+        carriedGradients += floor < 2.0 && floor > 1.0 ? again.gradients : 0;
+        // Both end on the same tests: a gradient below 1e-8, or a step that gains less than
+        // 1e-9, which on the slower steps of a kept factor leaves the point within about 1e-5.
+        EXPECT_LT(again(carried), 1e-9) << floor;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            EXPECT_NEAR(carried[i], x[i], 1e-5) << floor << ", " << i;
+        start = x;
+    }
+    // A Hessian here costs four gradients, a step on the kept one a single gradient.
+    EXPECT_LT(carriedGradients, freshGradients);
+
+    SharedValleys other(7, 1.3);
+    std::vector<double> x(8, 2.0);
+    int iterations = 0;
+    carrying->optimize(other, x, cancelled, iterations);
+    EXPECT_LT(other(x), 1e-10);
 }
 
 TEST(NewtonOptimizer, RefusesAFunctionWithoutAnExactGradient)
