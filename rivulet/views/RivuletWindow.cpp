@@ -1,5 +1,6 @@
 #include "rivulet/views/RivuletWindow.h"
 
+#include "lum/db/SqliteDb.h"
 #include "lum/report/ReportWriter.h"
 #include "lum/thread/ThreadRunner.h"
 #include "lum/ui/NavPanelItem.h"
@@ -35,6 +36,7 @@
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletSettingsWidget.h"
 #include "rivulet/views/StudyDesignWidget.h"
+#include "rivulet/views/StudyFileMenu.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -170,7 +172,6 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     study_ = std::make_unique<Study>(mock_ ? Study::CountsFile : Study::Database, rdb);
     actions_ = std::make_unique<StudyActions>(*study_, runner());
 
-    setWindowTitle(QStringLiteral("Rivulet Model Estimation"));
     setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
     progressDialog()->setAutoClose(false);
 
@@ -188,6 +189,15 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     menu(DataMenu)->addSeparator();
     connect(addAction(DataMenu, ClearAllDataAction, QStringLiteral("Clear All Data")),
             &QAction::triggered, this, &RivuletWindow::onReset);
+
+    if (!mock_ && rdb.database()) {
+        studyFileMenu_ = new StudyFileMenu(
+            this, menu(FileMenu), [this]() -> lum::UserPrompts& { return prompts(); },
+            *rdb.database(), [this](const QString& path) { return openStudyFile(path); });
+        if (rdb.database()->isOpen())
+            studyFileMenu_->noteOpened(rdb.database()->path());
+    }
+    showStudyFile();
 
     action(SaveAction)->setVisible(false);
     for (int id : {PrintAction, PrintPreviewAction, SaveAsAction, SaveToCsvAction})
@@ -383,6 +393,8 @@ void RivuletWindow::setActionsEnabled(bool enable)
         onUiSettingsChanged();
         return;
     }
+    if (studyFileMenu_)
+        studyFileMenu_->setEnabled(enable);
     const auto set = [this](int key, bool on) {
         if (lum::NavPanelItem* item = navItem(key))
             setEnabledRecursive(item, on);
@@ -718,6 +730,11 @@ void RivuletWindow::onUpdateComplete()
     currentModelKey_ = NoModelKey;
     selectedModelItem_ = nullptr;
     buildNavigation();
+    if (study_->resultsWereStored()) {
+        out(QStringLiteral("The fits kept with the study were read back (%1 models).")
+                .arg(study_->results().count()));
+        processEstimationResults();
+    }
     setActionsEnabled(true);
     updateNav();
 }
@@ -1366,6 +1383,48 @@ void RivuletWindow::onHelpAbout()
     aboutDialog_->setModal(true);
     aboutDialog_->show();
     aboutDialog_->raise();
+}
+
+void RivuletWindow::showStudyFile()
+{
+    const lum::SqliteDb* db = study_->database().database();
+    const QString path = mock_ || !db || !db->isOpen() ? QString() : db->path();
+    setWindowFilePath(path);
+    setWindowTitle(
+        path.isEmpty()
+            ? QStringLiteral("Rivulet Model Estimation")
+            : QStringLiteral("%1 - Rivulet Model Estimation").arg(QDir::toNativeSeparators(path)));
+}
+
+bool RivuletWindow::openStudyFile(const QString& path)
+{
+    if (mock_ || runner().isRunning())
+        return false;
+    if (reportRunner_->isRunning()) {
+        reportRunner_->cancel();
+        reportRunner_->wait();
+    }
+    // Every window showing the study goes before the file under it changes.
+    dropResultWindows();
+    for (int key : dataWindows)
+        deleteSubWindow(key);
+    const StartupResult opened = AppStartup::openStudy(study_->database(), path);
+    if (!opened.ok()) {
+        err(opened.error);
+        prompts().tell(this, QMessageBox::Critical, messageTitle_, opened.error);
+        showStudyFile();
+        startUpdate();
+        return false;
+    }
+    out(QStringLiteral("Study %1: %2")
+            .arg(opened.newDatabase ? QStringLiteral("created") : QStringLiteral("opened"),
+                 QDir::toNativeSeparators(opened.databasePath)));
+    hasData_ = false;
+    hasAgeData_ = false;
+    showStudyFile();
+    setActionsEnabled(false);
+    startUpdate();
+    return true;
 }
 
 void RivuletWindow::splashScreenTimeout()

@@ -25,6 +25,7 @@ class ReleaseSummaryReport;
 class RivuletDb;
 class RivuletInfoDialog;
 class Study;
+class StudyFileMenu;
 class StudyActions;
 
 // The program's main window. It holds the study of this run and turns every menu action and
@@ -136,6 +137,12 @@ public:
     lum::QtReport* ensureReport(int type);
     ReleaseSummaryReport* releaseSummaryReport() const { return releaseSummaryReport_; }
     RivuletInfoDialog* aboutDialog() const { return aboutDialog_; }
+    // The study entries of the File menu; null with simulated data.
+    StudyFileMenu* studyFileMenu() const { return studyFileMenu_; }
+    // Makes the database file at `path` (created when missing) the open study: the windows of
+    // the study close, the study is read from the file, and its kept fits are shown. False,
+    // with the reason told, when it cannot be used; the study open before then stays.
+    bool openStudyFile(const QString& path);
     // The navigation key of a catalogue scheme; -1 for a scheme without one.
     static int modelKey(const EquatingScheme& scheme);
     static EquatingScheme schemeOfKey(int key);
@@ -175,6 +182,8 @@ protected:
     void rememberReportFolder(const QString& filePath) override;
 
 private:
+    // The title names the open study's file.
+    void showStudyFile();
     void buildNavigation();
     void setActionsEnabled(bool enable);
     void loadObservations();
@@ -216,6 +225,7 @@ private:
 
     QSplashScreen* splash_ = nullptr;          // not owned
     RivuletInfoDialog* aboutDialog_ = nullptr; // child, made on first use
+    StudyFileMenu* studyFileMenu_ = nullptr;   // child
     const QString messageTitle_;
     const bool mock_;
     std::unique_ptr<Study> study_;
