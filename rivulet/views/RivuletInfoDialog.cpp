@@ -26,8 +26,8 @@ RivuletInfoDialog::RivuletInfoDialog(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(4);
     auto* icon = new QLabel(this);
-    icon->setPixmap(QPixmap(QStringLiteral(":/images/rivulet.png"))
-                        .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    icon->setPixmap(QPixmap(QStringLiteral(":/images/rivulet-logo.png"))
+                        .scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     icon->setAlignment(Qt::AlignHCenter);
     layout->addWidget(icon);
     auto* name = line(QStringLiteral("<span style=\"font-size:14pt; font-weight:600;\">"
@@ -50,15 +50,42 @@ RivuletInfoDialog::RivuletInfoDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(line(QStringLiteral("Aldermoor Lab research funds"), this));
     layout->addWidget(line(QStringLiteral("Users' contributions"), this));
     layout->addSpacing(10);
+    licence_ = line(QStringLiteral("Free software under the GNU General Public License, version 3 "
+                                   "or (at your option) any later version (GPL-3.0-or-later); "
+                                   "it comes with no warranty. See the file LICENSE."),
+                    this);
+    licence_->setWordWrap(true);
+    layout->addWidget(licence_);
+    layout->addSpacing(6);
+    citation_ = line(QString(), this);
+    citation_->setWordWrap(true);
+    citation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(citation_);
+    layout->addSpacing(10);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    setMinimumWidth(320);
+    setMinimumWidth(420);
+    setVersion(QStringLiteral("1.0"));
 }
 
 void RivuletInfoDialog::setVersion(const QString& version)
 {
     version_->setText(QStringLiteral("v") + version);
+    citation_->setText(QStringLiteral("To cite it: Rivulet developers (%1). Rivulet: survival, "
+                                      "movement and detection of PIT-tagged juvenile fish by "
+                                      "maximum likelihood, version %2.")
+                           .arg(QStringLiteral(RIVULET_RELEASE_YEAR), version));
+}
+
+QString RivuletInfoDialog::licenceText() const
+{
+    return licence_->text();
+}
+
+QString RivuletInfoDialog::citationText() const
+{
+    return citation_->text();
 }
 
 QString RivuletInfoDialog::versionText() const

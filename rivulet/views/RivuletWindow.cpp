@@ -29,6 +29,7 @@
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/EstimatesWidget.h"
 #include "rivulet/views/GoodnessOfFitWidget.h"
+#include "rivulet/views/ManualWindow.h"
 #include "rivulet/views/ModelEstimateItem.h"
 #include "rivulet/views/ModelEstimateModel.h"
 #include "rivulet/views/NextDetectionsWidget.h"
@@ -165,9 +166,14 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
 {
     updateProgressDialog_ = new QProgressDialog(this);
     updateProgressDialog_->setWindowTitle(name);
-    updateProgressDialog_->setCancelButtonText(QString());
+    updateProgressDialog_->setWindowModality(Qt::WindowModal);
     updateProgressDialog_->reset();
     updateProgressDialog_->hide();
+    // Its Cancel stops the update as the other progress boxes stop their runs.
+    connect(updateProgressDialog_, &QProgressDialog::canceled, this, [this] {
+        if (runKind_ == UpdateRun)
+            runner().setCanceled(true);
+    });
 
     study_ = std::make_unique<Study>(mock_ ? Study::CountsFile : Study::Database, rdb);
     actions_ = std::make_unique<StudyActions>(*study_, runner());
@@ -175,6 +181,9 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
     progressDialog()->setAutoClose(false);
 
+    connect(addAction(HelpMenu, ManualAction, QStringLiteral("Rivulet Manual")),
+            &QAction::triggered, this, &RivuletWindow::showManual);
+    action(ManualAction)->setShortcut(QKeySequence::HelpContents);
     connect(addAction(HelpMenu, ShowSplashAction, QStringLiteral("Show Initial Startup Window")),
             &QAction::triggered, this, &RivuletWindow::onShowSplashScreen);
     addMenu(EditMenu, QStringLiteral("&Edit"), ViewMenu);
@@ -701,6 +710,9 @@ void RivuletWindow::startUpdate()
     } else {
         updateProgressDialog_->setLabelText(QStringLiteral("Updating..."));
         updateProgressDialog_->setRange(0, 0);
+        // Sized for its label, bar and button: a busy bar alone gives too short a box.
+        updateProgressDialog_->resize(
+            updateProgressDialog_->sizeHint().expandedTo(progressDialog()->sizeHint()));
         updateProgressDialog_->show();
     }
     startJob(actions_->update(), UpdateRun);
@@ -1383,6 +1395,26 @@ void RivuletWindow::onHelpAbout()
     aboutDialog_->setModal(true);
     aboutDialog_->show();
     aboutDialog_->raise();
+}
+
+void RivuletWindow::showManual()
+{
+    // The folders as they are now: the open study changes with the File menu.
+    const lum::SqliteDb* db = study_->database().database();
+    const QString open = db && db->isOpen() ? db->path() : QStringLiteral("(none)");
+    const QMap<QString, QString> places = {
+        {QStringLiteral("STUDY"), QDir::toNativeSeparators(open)},
+        {QStringLiteral("DEFAULT_STUDY"),
+         QDir::toNativeSeparators(settings().dbPath(RivuletSettings::DbName))},
+        {QStringLiteral("SITES_FOLDER"), QDir::toNativeSeparators(settings().sitesConfigDir())},
+        {QStringLiteral("SETTINGS"), QDir::toNativeSeparators(QSettings().fileName())}};
+    if (!manual_)
+        manual_ = new ManualWindow(places, this);
+    else
+        manual_->setHtml(ManualWindow::manualHtml(places));
+    manual_->show();
+    manual_->raise();
+    manual_->activateWindow();
 }
 
 void RivuletWindow::showStudyFile()

@@ -23,6 +23,7 @@ class ModelReport;
 class ObsDataLoader;
 class ReleaseSummaryReport;
 class RivuletDb;
+class ManualWindow;
 class RivuletInfoDialog;
 class Study;
 class StudyFileMenu;
@@ -102,7 +103,8 @@ public:
         ClearAllDataAction = 1002,
         EditMenu = 1003,
         SettingsAction = 1004,
-        OpenSampleAction = 1005
+        OpenSampleAction = 1005,
+        ManualAction = 1006
     };
     // Report types (also the report registry keys).
     enum ReportType
@@ -137,6 +139,8 @@ public:
     lum::QtReport* ensureReport(int type);
     ReleaseSummaryReport* releaseSummaryReport() const { return releaseSummaryReport_; }
     RivuletInfoDialog* aboutDialog() const { return aboutDialog_; }
+    // Help > "Rivulet Manual"; null until first shown.
+    ManualWindow* manualWindow() const { return manual_; }
     // The study entries of the File menu; null with simulated data.
     StudyFileMenu* studyFileMenu() const { return studyFileMenu_; }
     // Makes the database file at `path` (created when missing) the open study: the windows of
@@ -150,6 +154,7 @@ public:
 public slots:
     void splashScreenTimeout();
     void onShowSplashScreen();
+    void showManual();
     void showReportSubWindow(int type);
     // "Model-Averaged Estimates" of the fitted models.
     void showModelAverageReport();
@@ -226,6 +231,7 @@ private:
     QSplashScreen* splash_ = nullptr;          // not owned
     RivuletInfoDialog* aboutDialog_ = nullptr; // child, made on first use
     StudyFileMenu* studyFileMenu_ = nullptr;   // child
+    ManualWindow* manual_ = nullptr;           // child, made on first use
     const QString messageTitle_;
     const bool mock_;
     std::unique_ptr<Study> study_;

@@ -51,7 +51,7 @@ TEST_F(StudyFiles, ASavedStudyOpensAgainWithItsFits)
     EXPECT_NE(window->currentModelKey(), RivuletWindow::NoModelKey);
     EXPECT_TRUE(enabled(RivuletWindow::ModelComparisonItem));
     EXPECT_TRUE(enabled(RivuletWindow::SurvivalReportItem));
-    EXPECT_EQ(menu->recentStudies(), (QStringList{copyFile, original}));
+    EXPECT_EQ(menu->recentStudies().mid(0, 2), (QStringList{copyFile, original}));
 
     // A new study: empty, nothing fitted.
     const QString fresh = folder + QStringLiteral("/new.db");
