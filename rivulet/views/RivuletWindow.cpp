@@ -53,13 +53,17 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplashScreen>
 #include <QTableView>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QTextStream>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace rivulet {
@@ -728,6 +732,7 @@ void RivuletWindow::onUpdateComplete()
     releaseSummaryReport_->setDirty(true);
     releaseSummaryReport_->run();
     releaseSummaryReport_->updateText();
+    widenSummaryDock();
     if (auto* sitesYears =
             qobject_cast<ConfigSitesYearsWidgetBase*>(windowWidget(SitesYearsWindow))) {
         sitesYears->rebuildTabs();
@@ -1172,7 +1177,7 @@ void RivuletWindow::createWindow(int key)
         placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
     } else if (key == StudyDesignWindow) {
         auto* widget = new StudyDesignWidget(*study_, prompts());
-        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 820, 760));
+        placeWindow(key, widget, widget->windowTitle(), QRect(100, 100, 1000, 760));
     } else if (key == DiagramWindow) {
         auto* widget = new EstimatesWidget(
             study_->releases(), study_->sites(), study_->years(), study_->summary(),
@@ -1395,6 +1400,24 @@ void RivuletWindow::onHelpAbout()
     aboutDialog_->setModal(true);
     aboutDialog_->show();
     aboutDialog_->raise();
+}
+
+void RivuletWindow::widenSummaryDock()
+{
+    QDockWidget* summaryDock = dock(ReleasesSummaryDock);
+    auto* viewer = summaryDock ? qobject_cast<lum::QtRTextWidget*>(summaryDock->widget()) : nullptr;
+    if (!viewer || summaryDock->isFloating())
+        return;
+    // The summary's table as wide as it is, up to a third of the window: a dock narrower than
+    // the table hides its last columns.
+    QTextEdit* editor = viewer->editor();
+    const QScrollBar* bar = editor->verticalScrollBar();
+    const int needed = static_cast<int>(std::ceil(editor->document()->idealWidth())) +
+                       summaryDock->width() - editor->viewport()->width() +
+                       (bar->isVisible() ? 0 : bar->sizeHint().width());
+    const int width = std::min(needed, this->width() / 3);
+    if (width > summaryDock->width())
+        resizeDocks({summaryDock}, {width}, Qt::Horizontal);
 }
 
 void RivuletWindow::showManual()

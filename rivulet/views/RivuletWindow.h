@@ -189,6 +189,8 @@ protected:
 private:
     // The title names the open study's file.
     void showStudyFile();
+    // Gives the Releases Summary dock the width of its table.
+    void widenSummaryDock();
     void buildNavigation();
     void setActionsEnabled(bool enable);
     void loadObservations();

@@ -4,11 +4,15 @@
 #include "WindowFixture.h"
 
 #include "lum/db/SqliteDb.h"
+#include "lum/ui/QtRTextWidget.h"
 #include "rivulet/model/EstimationResults.h"
 #include "rivulet/views/ModelEstimateModel.h"
 #include "rivulet/views/StudyFileMenu.h"
 
+#include <QDockWidget>
 #include <QFile>
+#include <QTextDocument>
+#include <QTextEdit>
 
 namespace rivulet::test {
 namespace {
@@ -32,7 +36,14 @@ TEST_F(StudyFiles, ASavedStudyOpensAgainWithItsFits)
     EXPECT_TRUE(window->windowTitle().contains(QDir::toNativeSeparators(original)));
     EXPECT_EQ(menu->recentStudies().value(0), original);
 
+    // A desktop's window (the offscreen screen is smaller than any).
+    window->resize(1280, 860);
     ASSERT_TRUE(load());
+    // The Releases Summary dock is as wide as its table: no column hidden off its edge.
+    auto* summary = qobject_cast<lum::QtRTextWidget*>(
+        window->dock(RivuletWindow::ReleasesSummaryDock)->widget());
+    ASSERT_NE(summary, nullptr);
+    EXPECT_LE(summary->editor()->document()->idealWidth(), summary->editor()->viewport()->width());
     ASSERT_TRUE(trigger(RivuletWindow::FitAllModelsItem));
     const std::vector<double> fitted = aics(window->study().results());
     ASSERT_GT(fitted.size(), 1u);
