@@ -250,7 +250,7 @@ bool saveNextDetections(rivulet::RivuletWindow& window, const QDir& out)
 bool saveStudyDesign(rivulet::RivuletWindow& window, const QDir& out)
 {
     QMdiSubWindow* sub =
-        openWindow(window, rivulet::nav::studyDesign, rivulet::View::StudyDesign, QSize(1000, 900));
+        openWindow(window, rivulet::nav::studyDesign, rivulet::View::StudyDesign, QSize(1180, 900));
     auto* widget = sub ? qobject_cast<rivulet::StudyDesignWidget*>(sub->widget()) : nullptr;
     if (!widget)
         return false;

@@ -18,6 +18,8 @@ ChosenModel fitChosenModel(CliContext& context, Study& study, const QString& nam
     CliOutput& out = context.out();
     const ModelCatalogue& catalogue = study.catalogue();
     FitJob::Options options;
+    // A fit of one command's model must not replace the fits kept with the study.
+    options.store = false;
     if (!name.isEmpty()) {
         QStringList known;
         for (const auto& item : catalogue.definitionItems()) {
@@ -36,6 +38,18 @@ ChosenModel fitChosenModel(CliContext& context, Study& study, const QString& nam
     } else if (catalogue.fitList().empty()) {
         out.error(QStringLiteral("None of the models are estimable."));
         return {-1, ExitFailure};
+    }
+    // The fits kept with the study, when it has them for these data, save fitting again.
+    const EstimationResults& stored = study.results();
+    if (study.resultsWereStored()) {
+        const int model =
+            options.schemes.empty() ? stored.bestIndex() : stored.indexOf(options.schemes.front());
+        if (model >= 0) {
+            out.status(
+                QStringLiteral("Using the stored fit of %1.")
+                    .arg(ModelCatalogue::modelName(catalogue.dataClass(), stored.scheme(model))));
+            return {model, ExitSuccess};
+        }
     }
     const auto fit = context.actions().fit(options);
     if (context.tracker().run(*fit) != TerminalTracker::Complete)

@@ -34,7 +34,17 @@ int RivuletDb::registerModels()
 
 QStringList RivuletDb::otherTables() const
 {
-    return {DerivedDataStore::tableName()};
+    return {DerivedDataStore::tableName(), fitRunTable(), fittedModelsTable()};
+}
+
+QString RivuletDb::fitRunTable()
+{
+    return QStringLiteral("fit_run");
+}
+
+QString RivuletDb::fittedModelsTable()
+{
+    return QStringLiteral("fitted_models");
 }
 
 lum::Expected<void> RivuletDb::createTables()

@@ -43,6 +43,10 @@ public:
     qint32 applicationId() const override { return fileId; }
     int schemaVersion() const override { return fileSchema; }
     QStringList otherTables() const override;
+    // The tables that keep the study's fitted models (StoredFits): made on the first save, so
+    // that a file written before fits were kept simply has none.
+    static QString fitRunTable();
+    static QString fittedModelsTable();
     lum::Expected<void> createTables() override;
     lum::Expected<void> resetTables(const QList<const lum::DbModel*>& keep) override;
 

@@ -63,6 +63,8 @@ public:
     void recordFailure(const EquatingScheme& scheme, const QString& reason);
     // The reason noted for the scheme; empty when none was.
     QString failure(const EquatingScheme& scheme) const;
+    // Every reason noted, in the order they were.
+    const std::vector<std::pair<EquatingScheme, QString>>& failures() const { return failures_; }
 
     int count() const { return static_cast<int>(models_.size()); }
     bool isEmpty() const { return models_.empty(); }

@@ -74,9 +74,8 @@ QString AppStartup::prepareOverride(const QString& path, StartupResult& result)
     return absolute;
 }
 
-bool AppStartup::openDatabase(StartupResult& result)
+bool AppStartup::openDatabase(RivuletDb& db, StartupResult& result)
 {
-    RivuletDb& db = RivuletDb::instance();
     if (const lum::Expected<void> opened = db.open(result.databasePath); !opened) {
         // The first reason (an uncreatable folder) explains the rest.
         if (result.error.isEmpty())
@@ -96,6 +95,25 @@ bool AppStartup::openDatabase(StartupResult& result)
     }
     result.databaseReady = true;
     return true;
+}
+
+StartupResult AppStartup::openStudy(RivuletDb& db, const QString& path)
+{
+    StartupResult result;
+    const QString previous = db.database() ? db.database()->path() : QString();
+    if (prepareOverride(path, result).isEmpty())
+        return result;
+    result.newDatabase = !QFileInfo::exists(result.databasePath);
+    if (!openDatabase(db, result)) {
+        // The failed open closed the study that was open; it stays the open one.
+        if (!previous.isEmpty())
+            db.open(previous);
+        return result;
+    }
+    // The settings kept in the study (estimation options, ĉ) read from the new file; a new
+    // file gets their defaults, as at the start.
+    RivuletSettings::instance().writeMissingDefaults();
+    return result;
 }
 
 StartupResult AppStartup::run(const StartupOptions& options)
@@ -122,7 +140,7 @@ StartupResult AppStartup::run(const StartupOptions& options)
     if (!overridden && !lum::DbManager::isValidDatabase(result.databasePath))
         settings.restoreDefaults(false);
 
-    const bool opened = openDatabase(result);
+    const bool opened = openDatabase(db, result);
     if (!opened && overridden)
         return result;
 

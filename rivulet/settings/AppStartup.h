@@ -5,6 +5,8 @@
 
 namespace rivulet {
 
+class RivuletDb;
+
 // What a start needs to know.
 struct StartupOptions
 {
@@ -55,10 +57,15 @@ public:
     // a path override the start goes on regardless, as the window program
     // works without data until the user acts.
     static StartupResult run(const StartupOptions& options);
+    // Makes the database file at `path` (created when missing) the open study of a running
+    // program, as --db names one at the start, and gives it the settings a new file lacks.
+    // When it cannot be used (another program's file, a newer schema, a damaged or unwritable
+    // file) the error says why and the file open before is open again.
+    static StartupResult openStudy(RivuletDb& db, const QString& path);
 
 private:
     static QString prepareOverride(const QString& path, StartupResult& result);
-    static bool openDatabase(StartupResult& result);
+    static bool openDatabase(RivuletDb& db, StartupResult& result);
 };
 
 } // namespace rivulet

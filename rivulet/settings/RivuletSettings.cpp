@@ -24,6 +24,7 @@ RivuletSettings::RivuletSettings()
     addSetting(StateMainWindow, QStringLiteral("state_main_window"), QVariant());
     addSetting(PrevFile, QStringLiteral("prev_file"), QVariant());
     addSetting(DiagDir, QStringLiteral("diag_dir"), QVariant());
+    addSetting(RecentStudies, QStringLiteral("recent_studies"), QStringList());
     addSetting(ProgramName, QStringLiteral("program_name"), QStringLiteral("Rivulet"));
     addSetting(ShowEstimatesOnDiagram, QStringLiteral("show_estimates_on_diagram"), false);
     addSetting(SitesConfigFileName, QStringLiteral("sites_config_file_name"),
@@ -38,9 +39,9 @@ RivuletSettings::RivuletSettings()
     addSetting(ParameterCount, QStringLiteral("parameter_count"), 0);
     addSetting(ProfileAll, QStringLiteral("profile_all"), 0);
     addSetting(GofBootstrapReplicates, QStringLiteral("gof_bootstrap_replicates"), 100);
-    // The user's folders survive a reset of the settings. Number 2 names
+    // The user's folders and recent studies survive a reset of the settings. Number 2 names
     // no key; it is kept for compatibility of the list.
-    setPreservedKeys({PrevFile, DiagDir, 2});
+    setPreservedKeys({PrevFile, DiagDir, 2, RecentStudies});
 }
 
 int RivuletSettings::estimatePrecision() const

@@ -63,7 +63,9 @@ public:
         // The replicates of the parametric bootstrap of the goodness of fit.
         GofBootstrapReplicates = 28,
         // The docks of the main window as the user left them (QMainWindow::saveState).
-        StateMainWindow = 29
+        StateMainWindow = 29,
+        // The study files opened last, the latest first (at most 8).
+        RecentStudies = 30
     };
 
     static RivuletSettings& instance();

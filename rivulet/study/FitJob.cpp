@@ -11,7 +11,7 @@
 namespace rivulet {
 
 FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
-    : lum::ThreadRunnable(runner), study_(study),
+    : lum::ThreadRunnable(runner), study_(study), store_(options.store),
       schemes_(options.schemes.empty() ? study.catalogue().fitList() : options.schemes),
       structure_(
           std::make_unique<ParameterStructure>(study.releases(), study.sites(), study.years()))
@@ -53,6 +53,10 @@ void FitJob::run()
     // The results are read with the ĉ they were fitted with (the profile cut-off used it).
     study_.results().setVarianceInflation(estimator_->options().chat);
     estimator_->run();
+    // Kept with the study, so that opening it again shows these results without a fit.
+    QString error;
+    if (store_ && !study_.storeResults(&error) && !error.isEmpty())
+        warning(QStringLiteral("The results could not be kept with the study: %1").arg(error));
     study_.markResultsChanged();
 }
 

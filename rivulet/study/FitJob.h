@@ -34,6 +34,9 @@ public:
         bool profileAll = false;
         // The study-wide ĉ instead of the setting (values below 1 count as 1).
         std::optional<double> chat;
+        // Keep the results with a database study, replacing the fits kept there; off for a
+        // fit that only serves one command.
+        bool store = true;
     };
 
     FitJob(Study& study, const Options& options, lum::ThreadRunner* runner);
@@ -47,6 +50,7 @@ public:
 
 private:
     Study& study_;
+    const bool store_;
     std::vector<EquatingScheme> schemes_;
     std::unique_ptr<ParameterStructure> structure_;
     std::unique_ptr<ModelEstimator> estimator_;

@@ -20,6 +20,7 @@
 #include "rivulet/sitesconfig/SitesConfig.h"
 #include "rivulet/sitesconfig/SitesConfigAppSettings.h"
 #include "rivulet/sitesconfig/SitesConfigCatalog.h"
+#include "rivulet/study/StoredFits.h"
 #include "rivulet/summary/ReleaseSummary.h"
 
 namespace rivulet {
@@ -165,13 +166,37 @@ std::int64_t Study::fishCount(ReleaseId release) const
 void Study::markDataLoaded()
 {
     upToDate_ = false;
+    resultsRestored_ = false;
+    dataFingerprint_.clear();
+    // Fits of the data replaced are of no further use (and could never be read back).
+    if (database_)
+        StoredFits(rdb_).forget();
     emit dataLoaded();
 }
 
 void Study::markUpdated()
 {
     upToDate_ = true;
+    resultsRestored_ = false;
+    bool restored = false;
+    if (database_) {
+        dataFingerprint_ = database_->derivedData.fingerprint();
+        // Results in memory are those of this run; the stored ones only fill an empty study.
+        if (results_->isEmpty() && results_->failures().empty())
+            restored =
+                StoredFits(rdb_).load(dataFingerprint_, *catalogue_, *results_) == StoredFits::Read;
+    }
+    resultsRestored_ = restored && !results_->isEmpty();
     emit dataChanged();
+    if (restored)
+        emit resultsChanged();
+}
+
+bool Study::storeResults(QString* error)
+{
+    if (!database_ || dataFingerprint_.isEmpty())
+        return true;
+    return StoredFits(rdb_).save(dataFingerprint_, *results_, error);
 }
 
 void Study::markResultsChanged()

@@ -3,6 +3,7 @@
 #include "lum/core/Expected.h"
 #include "rivulet/data/ReleaseKeys.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -126,6 +127,14 @@ public:
     void markResultsChanged();
     void clearResults();
 
+    // Keeps the results in the database with the data they were fitted on (the data as of the
+    // last update), for the next run on the file (StoredFits); nothing for a counts file. False
+    // when nothing was kept: the data have changed since, or the file refused them (the reason
+    // then in `error`).
+    bool storeResults(QString* error);
+    // True when the last update read the results back from the database.
+    bool resultsWereStored() const { return resultsRestored_.load(); }
+
 signals:
     // Observations or ages were stored: the derived objects are stale until an update.
     void dataLoaded();
@@ -154,6 +163,9 @@ private:
     std::unique_ptr<ModelCatalogue> catalogue_;
     std::unique_ptr<EstimationResults> results_;
     std::atomic<bool> upToDate_{false};
+    std::atomic<bool> resultsRestored_{false};
+    // The fingerprint of the data the last update derived from: the key of stored results.
+    QByteArray dataFingerprint_;
 };
 
 } // namespace rivulet

@@ -67,6 +67,13 @@ public:
     // The study holds data once a load brought some, or the derived data show releases.
     void markLoaded() { hasData_ = true; }
     void noteReleases();
+    // Another study file is open under the study: nothing is known of its data until the
+    // update that follows.
+    void forgetData()
+    {
+        hasData_ = false;
+        hasAgeData_ = false;
+    }
 
     // Each starts its flow on the runner; one flow runs at a time. A load's failure for want of
     // a sites configuration ends with `sitesConfigRemedy` when there is one; `agesAfter` are

@@ -26,8 +26,8 @@ RivuletInfoDialog::RivuletInfoDialog(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(4);
     auto* icon = new QLabel(this);
-    icon->setPixmap(QPixmap(QStringLiteral(":/images/rivulet.png"))
-                        .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    icon->setPixmap(QPixmap(QStringLiteral(":/images/rivulet-logo.png"))
+                        .scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     icon->setAlignment(Qt::AlignHCenter);
     layout->addWidget(icon);
     auto* name = line(QStringLiteral("<span style=\"font-size:14pt; font-weight:600;\">"
@@ -50,15 +50,44 @@ RivuletInfoDialog::RivuletInfoDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(line(QStringLiteral("Aldermoor Lab research funds"), this));
     layout->addWidget(line(QStringLiteral("Users' contributions"), this));
     layout->addSpacing(10);
+    // Lines broken by hand: a word-wrapped label in this layout gets too little height.
+    licence_ = line(QStringLiteral("Free software under the GNU General Public License,<br>"
+                                   "version 3 or (at your option) any later version<br>"
+                                   "(GPL-3.0-or-later), with no warranty; see LICENSE."),
+                    this);
+    licence_->setTextFormat(Qt::RichText);
+    layout->addWidget(licence_);
+    layout->addSpacing(6);
+    citation_ = line(QString(), this);
+    citation_->setTextFormat(Qt::RichText);
+    citation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(citation_);
+    layout->addSpacing(10);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
     setMinimumWidth(320);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    setVersion(QStringLiteral("1.0"));
 }
 
 void RivuletInfoDialog::setVersion(const QString& version)
 {
     version_->setText(QStringLiteral("v") + version);
+    citation_->setText(QStringLiteral("To cite it: Rivulet developers (%1). Rivulet:<br>"
+                                      "survival, movement and detection of PIT-tagged<br>"
+                                      "juvenile fish by maximum likelihood, version %2.")
+                           .arg(QStringLiteral(RIVULET_RELEASE_YEAR), version));
+}
+
+QString RivuletInfoDialog::licenceText() const
+{
+    return licence_->text();
+}
+
+QString RivuletInfoDialog::citationText() const
+{
+    return citation_->text();
 }
 
 QString RivuletInfoDialog::versionText() const

@@ -6,7 +6,8 @@ class QLabel;
 
 namespace rivulet {
 
-// The about box: the program's name, its version and its credits.
+// The about box: the program's logo, name and version, its credits, its licence and how to
+// cite it.
 class RivuletInfoDialog : public QDialog
 {
     Q_OBJECT
@@ -14,12 +15,16 @@ class RivuletInfoDialog : public QDialog
 public:
     explicit RivuletInfoDialog(QWidget* parent = nullptr);
 
-    // Shows "v" followed by `version`.
+    // Shows "v" followed by `version`, and the citation of that version.
     void setVersion(const QString& version);
     QString versionText() const;
+    QString licenceText() const;
+    QString citationText() const;
 
 private:
-    QLabel* version_ = nullptr; // child
+    QLabel* version_ = nullptr;  // child
+    QLabel* licence_ = nullptr;  // child
+    QLabel* citation_ = nullptr; // child
 };
 
 } // namespace rivulet

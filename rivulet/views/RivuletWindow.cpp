@@ -1,5 +1,6 @@
 #include "rivulet/views/RivuletWindow.h"
 
+#include "lum/db/SqliteDb.h"
 #include "lum/report/ReportWriter.h"
 #include "lum/thread/ThreadRunner.h"
 #include "lum/ui/NavPanelItem.h"
@@ -24,11 +25,13 @@
 #include "rivulet/views/ConfigSitesYearsWidget.h"
 #include "rivulet/views/EstimatesWidget.h"
 #include "rivulet/views/GoodnessOfFitWidget.h"
+#include "rivulet/views/ManualWindow.h"
 #include "rivulet/views/ModelEstimateItem.h"
 #include "rivulet/views/ModelEstimateModel.h"
 #include "rivulet/views/RivuletInfoDialog.h"
 #include "rivulet/views/RivuletSettingsWidget.h"
 #include "rivulet/views/StudyDesignWidget.h"
+#include "rivulet/views/StudyFileMenu.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -43,12 +46,16 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplashScreen>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QTextStream>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace rivulet {
@@ -76,17 +83,24 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
 {
     updateProgressDialog_ = new QProgressDialog(this);
     updateProgressDialog_->setWindowTitle(name);
-    updateProgressDialog_->setCancelButtonText(QString());
+    updateProgressDialog_->setWindowModality(Qt::WindowModal);
     updateProgressDialog_->reset();
     updateProgressDialog_->hide();
+    // Its Cancel stops the update as the other progress boxes stop their runs.
+    connect(updateProgressDialog_, &QProgressDialog::canceled, this, [this] {
+        if (runKind() == Run::Update)
+            runner().setCanceled(true);
+    });
 
     session_ =
         std::make_unique<StudySession>(mock_ ? Study::CountsFile : Study::Database, rdb, runner());
 
-    setWindowTitle(QStringLiteral("Rivulet Model Estimation"));
     setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
     progressDialog()->setAutoClose(false);
 
+    connect(addAction(MenuId::Help, AppAction::Manual, QStringLiteral("Rivulet Manual")),
+            &QAction::triggered, this, &RivuletWindow::showManual);
+    action(AppAction::Manual)->setShortcut(QKeySequence::HelpContents);
     connect(addAction(MenuId::Help, AppAction::ShowSplash,
                       QStringLiteral("Show Initial Startup Window")),
             &QAction::triggered, this, &RivuletWindow::onShowSplashScreen);
@@ -103,6 +117,15 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     menu(AppMenu::Data)->addSeparator();
     connect(addAction(AppMenu::Data, AppAction::ClearAllData, QStringLiteral("Clear All Data")),
             &QAction::triggered, this, &RivuletWindow::onReset);
+
+    if (!mock_ && rdb.database()) {
+        studyFileMenu_ = new StudyFileMenu(
+            this, menu(MenuId::File), [this]() -> lum::UserPrompts& { return prompts(); },
+            *rdb.database(), [this](const QString& path) { return openStudyFile(path); });
+        if (rdb.database()->isOpen())
+            studyFileMenu_->noteOpened(rdb.database()->path());
+    }
+    showStudyFile();
 
     action(ActionId::Save)->setVisible(false);
     for (ActionId id :
@@ -223,6 +246,8 @@ void RivuletWindow::setActionsEnabled(bool enable)
         onUiSettingsChanged();
         return;
     }
+    if (studyFileMenu_)
+        studyFileMenu_->setEnabled(enable);
     setActionEnabled(AppAction::ClearAllData, enable && hasData());
     setActionEnabled(AppAction::OpenSample, enable);
     navigation_.enable(navState(enable), [this](const EquatingScheme& model) {
@@ -447,6 +472,9 @@ void RivuletWindow::startUpdate()
     } else {
         updateProgressDialog_->setLabelText(QStringLiteral("Updating..."));
         updateProgressDialog_->setRange(0, 0);
+        // Sized for its label, bar and button: a busy bar alone gives too short a box.
+        updateProgressDialog_->resize(
+            updateProgressDialog_->sizeHint().expandedTo(progressDialog()->sizeHint()));
         updateProgressDialog_->show();
     }
     session_->startUpdate();
@@ -463,6 +491,7 @@ void RivuletWindow::onUpdateComplete()
     summary.setDirty(true);
     summary.run();
     summary.updateText();
+    widenSummaryDock();
     if (auto* sitesYears =
             qobject_cast<ConfigSitesYearsWidgetBase*>(windowWidget(View::SitesYears))) {
         sitesYears->rebuildTabs();
@@ -477,6 +506,11 @@ void RivuletWindow::onUpdateComplete()
     currentModel_.reset();
     selectedModelItem_ = nullptr;
     buildNavigation();
+    if (study().resultsWereStored()) {
+        out(QStringLiteral("The fits kept with the study were read back (%1 models).")
+                .arg(study().results().count()));
+        processEstimationResults();
+    }
     setActionsEnabled(true);
     updateNav();
 }
@@ -862,6 +896,85 @@ void RivuletWindow::onHelpAbout()
     aboutDialog_->setModal(true);
     aboutDialog_->show();
     aboutDialog_->raise();
+}
+
+void RivuletWindow::widenSummaryDock()
+{
+    QDockWidget* summaryDock = dock(AppDock::ReleasesSummary);
+    auto* viewer = summaryDock ? qobject_cast<lum::QtRTextWidget*>(summaryDock->widget()) : nullptr;
+    if (!viewer || summaryDock->isFloating())
+        return;
+    // The summary's table as wide as it is, up to a third of the window: a dock narrower than
+    // the table hides its last columns.
+    QTextEdit* editor = viewer->editor();
+    const QScrollBar* bar = editor->verticalScrollBar();
+    const int needed = static_cast<int>(std::ceil(editor->document()->idealWidth())) +
+                       summaryDock->width() - editor->viewport()->width() +
+                       (bar->isVisible() ? 0 : bar->sizeHint().width());
+    const int width = std::min(needed, this->width() / 3);
+    if (width > summaryDock->width())
+        resizeDocks({summaryDock}, {width}, Qt::Horizontal);
+}
+
+void RivuletWindow::showManual()
+{
+    // The folders as they are now: the open study changes with the File menu.
+    const lum::SqliteDb* db = study().database().database();
+    const QString open = db && db->isOpen() ? db->path() : QStringLiteral("(none)");
+    const QMap<QString, QString> places = {
+        {QStringLiteral("STUDY"), QDir::toNativeSeparators(open)},
+        {QStringLiteral("DEFAULT_STUDY"),
+         QDir::toNativeSeparators(settings().dbPath(RivuletSettings::DbName))},
+        {QStringLiteral("SITES_FOLDER"), QDir::toNativeSeparators(settings().sitesConfigDir())},
+        {QStringLiteral("SETTINGS"), QDir::toNativeSeparators(QSettings().fileName())}};
+    if (!manual_)
+        manual_ = new ManualWindow(places, this);
+    else
+        manual_->setHtml(ManualWindow::manualHtml(places));
+    manual_->show();
+    manual_->raise();
+    manual_->activateWindow();
+}
+
+void RivuletWindow::showStudyFile()
+{
+    const lum::SqliteDb* db = study().database().database();
+    const QString path = mock_ || !db || !db->isOpen() ? QString() : db->path();
+    setWindowFilePath(path);
+    setWindowTitle(
+        path.isEmpty()
+            ? QStringLiteral("Rivulet Model Estimation")
+            : QStringLiteral("%1 - Rivulet Model Estimation").arg(QDir::toNativeSeparators(path)));
+}
+
+bool RivuletWindow::openStudyFile(const QString& path)
+{
+    if (mock_ || runner().isRunning())
+        return false;
+    if (reportRunner().isRunning()) {
+        reportRunner().cancel();
+        reportRunner().wait();
+    }
+    // Every window showing the study goes before the file under it changes.
+    dropResultWindows();
+    for (View view : dataWindows)
+        deleteSubWindow(view);
+    const StartupResult opened = AppStartup::openStudy(study().database(), path);
+    if (!opened.ok()) {
+        err(opened.error);
+        prompts().tell(this, QMessageBox::Critical, messageTitle_, opened.error);
+        showStudyFile();
+        startUpdate();
+        return false;
+    }
+    out(QStringLiteral("Study %1: %2")
+            .arg(opened.newDatabase ? QStringLiteral("created") : QStringLiteral("opened"),
+                 QDir::toNativeSeparators(opened.databasePath)));
+    session_->forgetData();
+    showStudyFile();
+    setActionsEnabled(false);
+    startUpdate();
+    return true;
 }
 
 void RivuletWindow::splashScreenTimeout()

@@ -20,7 +20,9 @@ class ModelEstimateItem;
 class ModelEstimateModel;
 class ReleaseSummaryReport;
 class RivuletDb;
+class ManualWindow;
 class RivuletInfoDialog;
+class StudyFileMenu;
 
 // The program's main window. It shows the study session of this run: every menu action and
 // navigation entry starts one of the study's flows (load observations or simulated data, load
@@ -64,6 +66,14 @@ public:
     {
         return navigation_.item(model);
     }
+    // Help > "Rivulet Manual"; null until first shown.
+    ManualWindow* manualWindow() const { return manual_; }
+    // The study entries of the File menu; null with simulated data.
+    StudyFileMenu* studyFileMenu() const { return studyFileMenu_; }
+    // Makes the database file at `path` (created when missing) the open study: the windows of
+    // the study close, the study is read from the file, and its kept fits are shown. False,
+    // with the reason told, when it cannot be used; the study open before then stays.
+    bool openStudyFile(const QString& path);
     // Does what the entry does, as its item in the panel or in a menu would.
     void openEntry(const NavEntry& entry);
     // Another flow: the entry (borrowed; it must outlive the window) joins the panel after the
@@ -73,6 +83,7 @@ public:
 public slots:
     void splashScreenTimeout();
     void onShowSplashScreen();
+    void showManual();
     void showReport(ReportKind kind);
     // "Model-Averaged Estimates" of the fitted models.
     void showModelAverageReport();
@@ -109,6 +120,10 @@ protected:
     void rememberReportFolder(const QString& filePath) override;
 
 private:
+    // The title names the open study's file.
+    void showStudyFile();
+    // Gives the Releases Summary dock the width of its table.
+    void widenSummaryDock();
     void buildNavigation();
     NavState navState(bool idle) const;
     void setActionsEnabled(bool enable);
@@ -138,6 +153,8 @@ private:
 
     QSplashScreen* splash_ = nullptr;          // not owned
     RivuletInfoDialog* aboutDialog_ = nullptr; // child, made on first use
+    StudyFileMenu* studyFileMenu_ = nullptr;   // child
+    ManualWindow* manual_ = nullptr;           // child, made on first use
     const QString messageTitle_;
     const bool mock_;
     std::unique_ptr<StudySession> session_;

@@ -202,6 +202,12 @@ void StudyDesignWidget::showTable()
             table_->setItem(r, c, tableCell(texts[c], c != 1));
     }
     table_->resizeColumnsToContents();
+    // Columns cut to their widest figure run together; a little room sets them apart.
+    const int room = 2 * table_->fontMetrics().averageCharWidth();
+    for (int c = 0; c < table_->columnCount(); ++c) {
+        if (c != 1) // the quantity's text is left-aligned: the figures' room parts it already
+            table_->setColumnWidth(c, table_->columnWidth(c) + room);
+    }
 }
 
 void StudyDesignWidget::showChart()

@@ -103,7 +103,7 @@ void ViewFactory::make(View view, const ModelEstimateItem* selected)
     }
     case View::StudyDesign: {
         auto* widget = new StudyDesignWidget(study_, window_.prompts());
-        place(view, widget, widget->windowTitle(), QRect(100, 100, 820, 760));
+        place(view, widget, widget->windowTitle(), QRect(100, 100, 1000, 760));
         return;
     }
     case View::Diagram: {

@@ -36,7 +36,8 @@ enum class AppAction
     ShowSplash,
     ClearAllData,
     Settings,
-    OpenSample
+    OpenSample,
+    Manual
 };
 enum class AppDock
 {

@@ -94,6 +94,20 @@ TEST_F(ConfigurationCommands, DiagramWritesAPictureOfTheRelease)
     for (int i = 0; i < image.width() * image.height(); ++i)
         dark += qGray(image.pixel(i % image.width(), i / image.width())) < 100 ? 1 : 0;
     EXPECT_GT(dark, 500) << "bars, paths and labels are drawn in black";
+
+    // The fits of "fit" are kept with the study: the next picture draws from them, until the
+    // data change; the picture's own fit is not kept.
+    const QString stored = QStringLiteral("Using the stored fit");
+    EXPECT_FALSE(QString(run.out + run.err).contains(stored));
+    EXPECT_FALSE(QString(onCopy({"diagram", "--png", png}).out).contains(stored));
+    ASSERT_EQ(onCopy({"fit"}).exitCode, 0);
+    const ToolRun again = onCopy({"diagram", "--png", png});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_TRUE(QString(again.out + again.err).contains(stored)) << again.out.toStdString();
+    ASSERT_EQ(onCopy({"sites", "remove", "BFD"}).exitCode, 0);
+    const ToolRun edited = onCopy({"diagram", "--png", png});
+    ASSERT_EQ(edited.exitCode, 0) << edited.err.toStdString();
+    EXPECT_FALSE(QString(edited.out + edited.err).contains(stored));
 }
 
 } // namespace
