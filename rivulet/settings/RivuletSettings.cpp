@@ -155,6 +155,15 @@ QString RivuletSettings::sitesConfigFileName() const
     return name.isEmpty() ? defaultValue(SitesConfigFileName).toString() : name;
 }
 
+QStringList RivuletSettings::recentStudies() const
+{
+    return value(RecentStudies).toStringList();
+}
+void RivuletSettings::setRecentStudies(const QStringList& paths)
+{
+    setValue(RecentStudies, paths);
+}
+
 QDate RivuletSettings::sitesConfigUpdateDate() const
 {
     return QDate::fromString(value(SitesConfigUpdateDate).toString(), Qt::ISODate);

@@ -108,6 +108,9 @@ public:
     // The name of the shared default file in sitesConfigDir(); never empty, since an empty
     // name would make the folder itself the file.
     QString sitesConfigFileName() const;
+    // The study files opened last, the latest first.
+    QStringList recentStudies() const;
+    void setRecentStudies(const QStringList& paths);
     // The day the shared file was last checked for updates; null before the first check.
     QDate sitesConfigUpdateDate() const;
     void setSitesConfigUpdateDate(const QDate& day);

@@ -40,12 +40,12 @@ ModelDocuments::Kind documentOf(ReportKind kind)
 
 int precisionOfEstimates()
 {
-    return RivuletSettings::instance().value(RivuletSettings::PrecisionEst).toInt();
+    return RivuletSettings::instance().estimatePrecision();
 }
 
 int precisionOfErrors()
 {
-    return RivuletSettings::instance().value(RivuletSettings::PrecisionErr).toInt();
+    return RivuletSettings::instance().errorPrecision();
 }
 
 } // namespace

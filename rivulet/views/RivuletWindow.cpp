@@ -77,8 +77,7 @@ constexpr std::array<View, 7> dataWindows = {
 RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent,
                              const QString& name, Qt::WindowFlags flags,
                              const QString& sitesConfigPath)
-    : lum::LumMainWindow(parent, name, flags), splash_(splash),
-      mock_(settings().value(RivuletSettings::MockInput).toBool()),
+    : lum::LumMainWindow(parent, name, flags), splash_(splash), mock_(settings().mockInput()),
       sampleFolder_(AppStartup::sampleStudyFolder()), navigation_(*this, nav::standard())
 {
     updateProgressDialog_ = new QProgressDialog(this);
@@ -144,8 +143,8 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     modelTree_->rebuild();
     buildNavigation();
 
-    const QVariant geometry = settings().value(RivuletSettings::GeomMainWindow);
-    if (geometry.isNull() || geometry.toByteArray().isEmpty()) {
+    const QByteArray geometry = settings().mainWindowGeometry();
+    if (geometry.isEmpty()) {
         // Most of the screen on a first start: the docks and the document area share it.
         const QRect screen = QGuiApplication::primaryScreen()
                                  ? QGuiApplication::primaryScreen()->availableGeometry()
@@ -155,17 +154,16 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
         resize(size.boundedTo(screen.size()));
         move(screen.center() - rect().center());
     } else {
-        restoreGeometry(geometry.toByteArray());
+        restoreGeometry(geometry);
     }
 
     const QString folder = settings().sitesConfigDir();
     if (!folder.isEmpty())
-        defaultSitesConfigPath_ = folder + QDir::separator() +
-                                  settings().value(RivuletSettings::SitesConfigFileName).toString();
+        defaultSitesConfigPath_ = folder + QDir::separator() + settings().sitesConfigFileName();
     if (!sitesConfigPath.isEmpty())
         defaultSitesConfigPath_ = sitesConfigPath;
     // The file chosen in an earlier run, unless the command line names one for this run.
-    const QString chosen = settings().value(RivuletSettings::SitesConfigChoice).toString();
+    const QString chosen = settings().sitesConfigChoice();
     sitesConfigPath_ =
         sitesConfigPath.isEmpty() && !chosen.isEmpty() ? chosen : defaultSitesConfigPath_;
     study().setSitesConfigPath(sitesConfigPath_);
@@ -184,7 +182,7 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     resizeDocks({this->dock(DockId::Navigation), dock}, {navigationWidth, 270}, Qt::Horizontal);
     resizeDocks({outputDock()}, {170}, Qt::Vertical);
     // The docks as the user left them, over the defaults above.
-    const QByteArray docks = settings().value(RivuletSettings::StateMainWindow).toByteArray();
+    const QByteArray docks = settings().mainWindowState();
     if (!docks.isEmpty())
         restoreState(docks);
 
@@ -214,8 +212,8 @@ NavState RivuletWindow::navState(bool idle) const
 {
     NavState state;
     state.mock = mock_;
-    state.diagnostics = settings().value(RivuletSettings::DiagnosticsEnabled).toBool();
-    state.expert = settings().value(RivuletSettings::UiExpertMode).toBool();
+    state.diagnostics = settings().diagnosticsEnabled();
+    state.expert = settings().expertMode();
     state.idle = idle;
     state.hasData = hasData();
     state.modelSelected = currentModel_.has_value();
@@ -300,9 +298,9 @@ void RivuletWindow::loadObservations()
         setActionsEnabled(true);
         return;
     }
-    const QString path = prompts().openFileName(
-        this, QStringLiteral("Select Data File"),
-        settings().value(RivuletSettings::PrevFile).toString(), QStringLiteral("CSV File (*.csv)"));
+    const QString path =
+        prompts().openFileName(this, QStringLiteral("Select Data File"),
+                               settings().previousFolder(), QStringLiteral("CSV File (*.csv)"));
     if (path.isEmpty()) {
         setActionsEnabled(true);
         return;
@@ -361,7 +359,7 @@ bool RivuletWindow::ensureSitesConfig()
 
 void RivuletWindow::rememberSitesConfig(const QString& path)
 {
-    settings().setValue(RivuletSettings::SitesConfigChoice, path);
+    settings().setSitesConfigChoice(path);
     // A choice made once must hold even if the program does not end cleanly.
     settings().sync();
     sitesConfigPath_ = path.isEmpty() ? defaultSitesConfigPath_ : path;
@@ -406,9 +404,9 @@ void RivuletWindow::loadSimulatedData()
 
 void RivuletWindow::loadAgeData()
 {
-    const QString path = prompts().openFileName(
-        this, QStringLiteral("Select Age Data File"),
-        settings().value(RivuletSettings::PrevFile).toString(), QStringLiteral("CSV File (*.csv)"));
+    const QString path =
+        prompts().openFileName(this, QStringLiteral("Select Age Data File"),
+                               settings().previousFolder(), QStringLiteral("CSV File (*.csv)"));
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -567,8 +565,7 @@ void RivuletWindow::onRunComplete()
         }
         break;
     case Run::SaveNextDetections:
-        settings().setValue(
-            RivuletSettings::DiagDir,
+        settings().setDiagnosticsFolder(
             session_->nextDetectionsFile().left(session_->nextDetectionsFile().lastIndexOf(
                 session_->nextDetectionsFile().contains(QLatin1Char('\\')) ? QLatin1Char('\\')
                                                                            : QLatin1Char('/'))));
@@ -772,8 +769,7 @@ void RivuletWindow::prepareWindow(View key)
     if (auto* diagram = qobject_cast<EstimatesWidget*>(windowWidget(View::Diagram));
         diagram && key == View::Diagram) {
         diagram->setResult(selectedModelItem_ ? selectedModelItem_->result() : nullptr);
-        diagram->setPrecision(settings().value(RivuletSettings::PrecisionEst).toInt(),
-                              settings().value(RivuletSettings::PrecisionErr).toInt());
+        diagram->setPrecision(settings().estimatePrecision(), settings().errorPrecision());
     }
     window->widget()->update();
 }
@@ -839,9 +835,9 @@ void RivuletWindow::onReset()
 
 void RivuletWindow::saveNextDetections()
 {
-    const QString path = prompts().saveFileName(
-        this, QStringLiteral("Next detections file name"),
-        settings().value(RivuletSettings::DiagDir).toString(), QStringLiteral("Text File (*.txt)"));
+    const QString path =
+        prompts().saveFileName(this, QStringLiteral("Next detections file name"),
+                               settings().diagnosticsFolder(), QStringLiteral("Text File (*.txt)"));
     if (path.isEmpty()) {
         setActionsEnabled(true);
         return;
@@ -993,8 +989,8 @@ void RivuletWindow::onShowSplashScreen()
 
 void RivuletWindow::closeEvent(QCloseEvent* event)
 {
-    settings().setValue(RivuletSettings::GeomMainWindow, saveGeometry());
-    settings().setValue(RivuletSettings::StateMainWindow, saveState());
+    settings().setMainWindowGeometry(saveGeometry());
+    settings().setMainWindowState(saveState());
     lum::LumMainWindow::closeEvent(event);
 }
 

@@ -20,11 +20,6 @@ namespace {
 const QString studyFileFilter = QStringLiteral("Rivulet study (*.db *.sqlite);;All files (*)");
 const QString studyMessageTitle = QStringLiteral("Rivulet");
 
-RivuletSettings& recentSettings()
-{
-    return RivuletSettings::instance();
-}
-
 QString withStudySuffix(const QString& path)
 {
     return path.isEmpty() || !QFileInfo(path).suffix().isEmpty() ? path
@@ -61,12 +56,12 @@ StudyFileMenu::StudyFileMenu(QWidget* window, QMenu* fileMenu,
 
 QStringList StudyFileMenu::recentStudies() const
 {
-    return recentSettings().value(RivuletSettings::RecentStudies).toStringList();
+    return RivuletSettings::instance().recentStudies();
 }
 
 void StudyFileMenu::setRecent(const QStringList& paths)
 {
-    recentSettings().setValue(RivuletSettings::RecentStudies, QVariant(paths.mid(0, maxRecent)));
+    RivuletSettings::instance().setRecentStudies(paths.mid(0, maxRecent));
     rebuildRecentMenu();
 }
 

@@ -109,8 +109,7 @@ void ViewFactory::make(View view, const ModelEstimateItem* selected)
     case View::Diagram: {
         auto* widget =
             new EstimatesWidget(study_.releases(), study_.sites(), study_.years(), study_.summary(),
-                                settings.value(RivuletSettings::PrecisionEst).toInt(),
-                                settings.value(RivuletSettings::PrecisionErr).toInt(),
+                                settings.estimatePrecision(), settings.errorPrecision(),
                                 selected ? selected->result() : nullptr);
         place(view, widget, widget->windowTitle(), QRect(100, 100, 760, 660));
         closeOnDone(widget);
