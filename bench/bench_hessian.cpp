@@ -46,11 +46,11 @@ using namespace rivulet;
 class PlainFunction : public lum::Func
 {
 public:
-    explicit PlainFunction(RivuletLikelihood& likelihood) : likelihood_(likelihood) {}
-    double operator()(const std::vector<double>& x) override { return likelihood_(x); }
+    explicit PlainFunction(RivuletLikelihood& likelihood) : m_likelihood(likelihood) {}
+    double operator()(const std::vector<double>& x) override { return m_likelihood(x); }
 
 private:
-    RivuletLikelihood& likelihood_;
+    RivuletLikelihood& m_likelihood;
 };
 
 struct HessianRun

@@ -20,40 +20,40 @@ QString optionName(const QString& argument)
 
 } // namespace
 
-ArgumentParser::ArgumentParser(QString command) : command_(std::move(command))
+ArgumentParser::ArgumentParser(QString command) : m_command(std::move(command))
 {
     // "-db" is the option "db", never the flags d and b.
-    parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (command_.isEmpty()) {
-        parser_.setOptionsAfterPositionalArgumentsMode(
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (m_command.isEmpty()) {
+        m_parser.setOptionsAfterPositionalArgumentsMode(
             QCommandLineParser::ParseAsPositionalArguments);
     }
 }
 
 void ArgumentParser::addOption(const QString& name, const QString& valueName, Occurrence occurrence)
 {
-    parser_.addOption(QCommandLineOption(name, QString(), valueName));
-    valueOptions_ << name;
+    m_parser.addOption(QCommandLineOption(name, QString(), valueName));
+    m_valueOptions << name;
     if (occurrence == Once)
-        onceOptions_ << name;
+        m_onceOptions << name;
     if (valueName == QLatin1String("FILE"))
-        fileOptions_ << name;
+        m_fileOptions << name;
 }
 
 void ArgumentParser::addFlag(const QStringList& names)
 {
-    parser_.addOption(QCommandLineOption(names));
+    m_parser.addOption(QCommandLineOption(names));
 }
 
 QString ArgumentParser::missingValue(const QString& name) const
 {
-    return fileOptions_.contains(name) ? QStringLiteral("option --%1 needs a file name").arg(name)
-                                       : QStringLiteral("option --%1 needs a value").arg(name);
+    return m_fileOptions.contains(name) ? QStringLiteral("option --%1 needs a file name").arg(name)
+                                        : QStringLiteral("option --%1 needs a value").arg(name);
 }
 
 QString ArgumentParser::unknownOption(const QStringList& arguments) const
 {
-    const QStringList unknown = parser_.unknownOptionNames();
+    const QStringList unknown = m_parser.unknownOptionNames();
     QString argument = QStringLiteral("--") + unknown.value(0);
     for (const QString& given : arguments) {
         if (given.startsWith(QLatin1Char('-')) && unknown.contains(optionName(given))) {
@@ -61,37 +61,37 @@ QString ArgumentParser::unknownOption(const QStringList& arguments) const
             break;
         }
     }
-    if (command_.isEmpty())
+    if (m_command.isEmpty())
         return QStringLiteral("unknown option \"%1\"").arg(optionName(argument).prepend("--"));
-    return QStringLiteral("%1 does not take \"%2\"").arg(command_, argument);
+    return QStringLiteral("%1 does not take \"%2\"").arg(m_command, argument);
 }
 
 bool ArgumentParser::parse(const QStringList& arguments)
 {
-    error_.clear();
+    m_error.clear();
     // The parser expects the program name first.
-    if (!parser_.parse(QStringList{QStringLiteral("rivulet-cli")} + arguments)) {
-        if (!parser_.unknownOptionNames().isEmpty()) {
-            error_ = unknownOption(arguments);
+    if (!m_parser.parse(QStringList{QStringLiteral("rivulet-cli")} + arguments)) {
+        if (!m_parser.unknownOptionNames().isEmpty()) {
+            m_error = unknownOption(arguments);
         } else {
             // "Missing value after '--name'." is the only other error the parser gives.
-            const QString text = parser_.errorText();
+            const QString text = m_parser.errorText();
             const int open = text.indexOf(QLatin1Char('\''));
             const int close = text.lastIndexOf(QLatin1Char('\''));
-            error_ = open >= 0 && close > open
-                         ? missingValue(optionName(text.mid(open + 1, close - open - 1)))
-                         : text;
+            m_error = open >= 0 && close > open
+                          ? missingValue(optionName(text.mid(open + 1, close - open - 1)))
+                          : text;
         }
         return false;
     }
-    for (const QString& name : valueOptions_) {
-        if (onceOptions_.contains(name) && parser_.values(name).size() > 1) {
-            error_ = QStringLiteral("option --%1 may be given only once").arg(name);
+    for (const QString& name : m_valueOptions) {
+        if (m_onceOptions.contains(name) && m_parser.values(name).size() > 1) {
+            m_error = QStringLiteral("option --%1 may be given only once").arg(name);
             return false;
         }
-        for (const QString& value : parser_.values(name)) {
+        for (const QString& value : m_parser.values(name)) {
             if (value.isEmpty()) {
-                error_ = missingValue(name);
+                m_error = missingValue(name);
                 return false;
             }
         }

@@ -41,25 +41,25 @@ public:
 
     // False, with error() set, for an unknown option or a missing or empty value.
     bool parse(const QStringList& arguments);
-    const QString& error() const { return error_; }
+    const QString& error() const { return m_error; }
 
-    bool isSet(const QString& name) const { return parser_.isSet(name); }
-    QString value(const QString& name) const { return parser_.value(name); }
-    QStringList values(const QString& name) const { return parser_.values(name); }
+    bool isSet(const QString& name) const { return m_parser.isSet(name); }
+    QString value(const QString& name) const { return m_parser.value(name); }
+    QStringList values(const QString& name) const { return m_parser.values(name); }
     // The arguments that are not options; for the global line, the command and its own
     // arguments.
-    QStringList positionalArguments() const { return parser_.positionalArguments(); }
+    QStringList positionalArguments() const { return m_parser.positionalArguments(); }
 
 private:
     QString missingValue(const QString& name) const;
     QString unknownOption(const QStringList& arguments) const;
 
-    QString command_;
-    QCommandLineParser parser_;
-    QStringList fileOptions_;
-    QStringList valueOptions_;
-    QStringList onceOptions_;
-    QString error_;
+    QString m_command;
+    QCommandLineParser m_parser;
+    QStringList m_fileOptions;
+    QStringList m_valueOptions;
+    QStringList m_onceOptions;
+    QString m_error;
 };
 
 } // namespace rivulet::cli

@@ -18,22 +18,22 @@ class ParseError : public std::exception
 {
 public:
     ParseError(QString message, int line, int column, QString token = QString())
-        : message_(std::move(message)), token_(std::move(token)), line_(line), column_(column),
-          what_(text().toUtf8())
+        : m_message(std::move(message)), m_token(std::move(token)), m_line(line), m_column(column),
+          m_what(text().toUtf8())
     {
     }
 
-    const QString& message() const { return message_; }
+    const QString& message() const { return m_message; }
     // The offending token; empty when the input ended where a token was expected.
-    const QString& token() const { return token_; }
-    int line() const { return line_; }
-    int column() const { return column_; }
+    const QString& token() const { return m_token; }
+    int line() const { return m_line; }
+    int column() const { return m_column; }
 
     // The message with its position, as shown to the user.
     QString text() const
     {
-        return message_ + QStringLiteral(" at line ") + QString::number(line_) +
-               QStringLiteral(", column ") + QString::number(column_);
+        return m_message + QStringLiteral(" at line ") + QString::number(m_line) +
+               QStringLiteral(", column ") + QString::number(m_column);
     }
 
     // The same failure as a value, for the reader's caller, which does not throw: an input
@@ -41,18 +41,18 @@ public:
     Error error() const
     {
         return Error(JobError::Input, text(), QString(),
-                     QStringLiteral("line ") + QString::number(line_) +
-                         QStringLiteral(", column ") + QString::number(column_));
+                     QStringLiteral("line ") + QString::number(m_line) +
+                         QStringLiteral(", column ") + QString::number(m_column));
     }
 
-    const char* what() const noexcept override { return what_.constData(); }
+    const char* what() const noexcept override { return m_what.constData(); }
 
 private:
-    QString message_;
-    QString token_;
-    int line_ = 0;
-    int column_ = 0;
-    QByteArray what_;
+    QString m_message;
+    QString m_token;
+    int m_line = 0;
+    int m_column = 0;
+    QByteArray m_what;
 };
 
 } // namespace lum

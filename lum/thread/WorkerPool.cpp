@@ -50,20 +50,20 @@ struct WorkerPool::Loop
 
 WorkerPool::WorkerPool(unsigned workers)
 {
-    threads_.reserve(workers);
+    m_threads.reserve(workers);
     for (unsigned t = 0; t < workers; ++t) {
-        threads_.emplace_back([this] { work(); });
+        m_threads.emplace_back([this] { work(); });
     }
 }
 
 WorkerPool::~WorkerPool()
 {
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
     }
-    wake_.notify_all();
-    for (std::thread& thread : threads_) {
+    m_wake.notify_all();
+    for (std::thread& thread : m_threads) {
         thread.join();
     }
 }
@@ -80,12 +80,12 @@ void WorkerPool::parallelFor(std::size_t count, const std::function<void(std::si
         return;
     }
     const auto loop = std::make_shared<Loop>(count, body);
-    if (count > 1 && !threads_.empty()) {
+    if (count > 1 && !m_threads.empty()) {
         {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            loops_.push_back(loop);
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_loops.push_back(loop);
         }
-        wake_.notify_all();
+        m_wake.notify_all();
     }
     loop->drain();
     {
@@ -93,8 +93,8 @@ void WorkerPool::parallelFor(std::size_t count, const std::function<void(std::si
         loop->finished.wait(lock, [&] { return loop->done == loop->count; });
     }
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        loops_.erase(std::remove(loops_.begin(), loops_.end(), loop), loops_.end());
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_loops.erase(std::remove(m_loops.begin(), m_loops.end(), loop), m_loops.end());
     }
     if (loop->failure) {
         std::rethrow_exception(loop->failure);
@@ -106,15 +106,15 @@ void WorkerPool::work()
     for (;;) {
         std::shared_ptr<Loop> loop;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !loops_.empty(); });
-            if (loops_.empty()) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stopping || !m_loops.empty(); });
+            if (m_loops.empty()) {
                 return;
             }
-            loop = loops_.front();
+            loop = m_loops.front();
             if (loop->exhausted()) {
                 // Every item is claimed: nothing here for another thread.
-                loops_.pop_front();
+                m_loops.pop_front();
                 continue;
             }
         }

@@ -34,7 +34,7 @@ public:
     static WorkerPool& shared();
 
     // Threads that can run items of one loop at once: the workers and the asking thread.
-    unsigned concurrency() const { return static_cast<unsigned>(threads_.size()) + 1; }
+    unsigned concurrency() const { return static_cast<unsigned>(m_threads.size()) + 1; }
 
     // Calls body(i) once for every i in [0, count), on this thread and on idle workers, and
     // returns when every call has returned. When calls throw, the exception of the lowest i
@@ -46,11 +46,11 @@ private:
 
     void work();
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::shared_ptr<Loop>> loops_; // loops that may have items left to claim
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::shared_ptr<Loop>> m_loops; // loops that may have items left to claim
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
 };
 
 } // namespace lum

@@ -17,7 +17,7 @@ class WindowKey
 public:
     template <class Enum, std::enable_if_t<std::is_enum_v<Enum>, int> = 0>
     WindowKey(Enum value) // NOLINT(google-explicit-constructor): keys are written as values
-        : type_(typeid(Enum)), value_(static_cast<long long>(value))
+        : m_type(typeid(Enum)), m_value(static_cast<long long>(value))
     {
     }
 
@@ -25,28 +25,28 @@ public:
     template <class Enum>
     bool isOf() const
     {
-        return type_ == std::type_index(typeid(Enum));
+        return m_type == std::type_index(typeid(Enum));
     }
     template <class Enum>
     Enum as() const
     {
         Q_ASSERT(isOf<Enum>());
-        return static_cast<Enum>(value_);
+        return static_cast<Enum>(m_value);
     }
 
     friend bool operator==(const WindowKey& a, const WindowKey& b)
     {
-        return a.type_ == b.type_ && a.value_ == b.value_;
+        return a.m_type == b.m_type && a.m_value == b.m_value;
     }
     friend bool operator!=(const WindowKey& a, const WindowKey& b) { return !(a == b); }
     friend bool operator<(const WindowKey& a, const WindowKey& b)
     {
-        return a.type_ != b.type_ ? a.type_ < b.type_ : a.value_ < b.value_;
+        return a.m_type != b.m_type ? a.m_type < b.m_type : a.m_value < b.m_value;
     }
 
 private:
-    std::type_index type_;
-    long long value_;
+    std::type_index m_type;
+    long long m_value;
 };
 
 } // namespace lum

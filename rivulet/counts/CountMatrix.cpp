@@ -8,8 +8,8 @@
 namespace rivulet {
 
 CountMatrix::CountMatrix(int rows, int columns)
-    : rows_(std::max(rows, 0)), columns_(std::max(columns, 0)),
-      elements_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_), 0)
+    : m_rows(std::max(rows, 0)), m_columns(std::max(columns, 0)),
+      m_elements(static_cast<std::size_t>(m_rows) * static_cast<std::size_t>(m_columns), 0)
 {
 }
 
@@ -22,8 +22,8 @@ std::int32_t CountMatrix::element(int row, int column) const
 {
     if (!contains(row, column))
         return 0;
-    return elements_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                     static_cast<std::size_t>(column)];
+    return m_elements[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+                      static_cast<std::size_t>(column)];
 }
 
 bool CountMatrix::add(int sitePos, int yearPos, std::int32_t amount)
@@ -31,8 +31,8 @@ bool CountMatrix::add(int sitePos, int yearPos, std::int32_t amount)
     const int column = sitePos - 1;
     if (!contains(yearPos, column))
         return false;
-    elements_[static_cast<std::size_t>(yearPos) * static_cast<std::size_t>(columns_) +
-              static_cast<std::size_t>(column)] += amount;
+    m_elements[static_cast<std::size_t>(yearPos) * static_cast<std::size_t>(m_columns) +
+               static_cast<std::size_t>(column)] += amount;
     return true;
 }
 
@@ -41,28 +41,28 @@ bool CountMatrix::setCount(int sitePos, int yearPos, std::int32_t value)
     const int column = sitePos - 1;
     if (!contains(yearPos, column))
         return false;
-    elements_[static_cast<std::size_t>(yearPos) * static_cast<std::size_t>(columns_) +
-              static_cast<std::size_t>(column)] = value;
+    m_elements[static_cast<std::size_t>(yearPos) * static_cast<std::size_t>(m_columns) +
+               static_cast<std::size_t>(column)] = value;
     return true;
 }
 
 void CountMatrix::addMatrix(const CountMatrix& other)
 {
-    if (other.rows_ != rows_ || other.columns_ != columns_)
+    if (other.m_rows != m_rows || other.m_columns != m_columns)
         return;
-    std::transform(elements_.begin(), elements_.end(), other.elements_.begin(), elements_.begin(),
-                   [](std::int32_t a, std::int32_t b) { return a + b; });
+    std::transform(m_elements.begin(), m_elements.end(), other.m_elements.begin(),
+                   m_elements.begin(), [](std::int32_t a, std::int32_t b) { return a + b; });
 }
 
 std::int64_t CountMatrix::sum() const
 {
-    return std::accumulate(elements_.begin(), elements_.end(), std::int64_t{0});
+    return std::accumulate(m_elements.begin(), m_elements.end(), std::int64_t{0});
 }
 
 void CountMatrix::write(QDataStream& out) const
 {
-    out << static_cast<qint32>(rows_) << static_cast<qint32>(columns_);
-    for (const std::int32_t element : elements_)
+    out << static_cast<qint32>(m_rows) << static_cast<qint32>(m_columns);
+    for (const std::int32_t element : m_elements)
         out << static_cast<qint32>(element);
 }
 
@@ -79,7 +79,7 @@ bool CountMatrix::read(QDataStream& in)
         return false;
     }
     *this = CountMatrix(rows, columns);
-    for (std::int32_t& element : elements_) {
+    for (std::int32_t& element : m_elements) {
         qint32 value = 0;
         in >> value;
         element = value;
@@ -93,7 +93,7 @@ bool CountMatrix::read(QDataStream& in)
 
 bool CountMatrix::operator==(const CountMatrix& other) const
 {
-    return rows_ == other.rows_ && columns_ == other.columns_ && elements_ == other.elements_;
+    return m_rows == other.m_rows && m_columns == other.m_columns && m_elements == other.m_elements;
 }
 
 } // namespace rivulet

@@ -22,8 +22,8 @@ public:
     // The matrix for siteCount sites and yearCount years (yearCount rows, siteCount-1 columns).
     static CountMatrix forSitesAndYears(int siteCount, int yearCount);
 
-    int rows() const { return rows_; }
-    int columns() const { return columns_; }
+    int rows() const { return m_rows; }
+    int columns() const { return m_columns; }
 
     // Element by row (year position) and column (site position - 1).
     std::int32_t element(int row, int column) const;
@@ -50,12 +50,12 @@ public:
 private:
     bool contains(int row, int column) const
     {
-        return row >= 0 && row < rows_ && column >= 0 && column < columns_;
+        return row >= 0 && row < m_rows && column >= 0 && column < m_columns;
     }
 
-    int rows_ = 0;
-    int columns_ = 0;
-    std::vector<std::int32_t> elements_;
+    int m_rows = 0;
+    int m_columns = 0;
+    std::vector<std::int32_t> m_elements;
 };
 
 } // namespace rivulet

@@ -14,8 +14,8 @@ namespace rivulet {
 DataUpdater::DataUpdater(ControllerI& releases, ControllerI& sites, ControllerI& years,
                          DetectionSequenceController* sequences, NextDetectionsI& counts,
                          lum::ThreadRunner* runner, QObject* parent)
-    : lum::ThreadRunnable(runner, parent), releases_(releases), sites_(sites), years_(years),
-      sequences_(sequences), counts_(counts)
+    : lum::ThreadRunnable(runner, parent), m_releases(releases), m_sites(sites), m_years(years),
+      m_sequences(sequences), m_counts(counts)
 {
 }
 
@@ -23,13 +23,13 @@ DataUpdater::~DataUpdater() = default;
 
 void DataUpdater::keepCountsIn(const DerivedDataStore* store, TabulatedNextDetections* counts)
 {
-    store_ = store;
-    storedCounts_ = counts;
+    m_store = store;
+    m_storedCounts = counts;
 }
 
 void DataUpdater::addRefreshStep(std::function<void()> step)
 {
-    refreshSteps_.push_back(std::move(step));
+    m_refreshSteps.push_back(std::move(step));
 }
 
 void DataUpdater::run()
@@ -40,47 +40,47 @@ void DataUpdater::run()
     // Stored only after the read transaction has ended; the store checks in its own write
     // transaction that the data are still those the fingerprint was taken of.
     if (derived && !fingerprint.isEmpty())
-        store_->save(fingerprint, storedCounts_->tablesToBytes());
+        m_store->save(fingerprint, m_storedCounts->tablesToBytes());
 }
 
 bool DataUpdater::readAndDerive(QByteArray& fingerprint)
 {
     // The later steps (summary, catalogue) may read the database too.
-    const lum::DbReadTransaction oneState(database_);
+    const lum::DbReadTransaction oneState(m_database);
     int done = 0;
-    setNumSteps(static_cast<int>(refreshSteps_.size()) + 3);
+    setNumSteps(static_cast<int>(m_refreshSteps.size()) + 3);
     // True when the update may go on to the next step.
     const auto stepDone = [this, &done] {
         setStep(++done);
         return !cancelRequested();
     };
-    releases_.refresh();
-    sites_.refresh();
-    years_.refresh();
+    m_releases.refresh();
+    m_sites.refresh();
+    m_years.refresh();
     if (!stepDone())
         return false;
-    const bool keep = store_ != nullptr && storedCounts_ != nullptr && sequences_ != nullptr;
+    const bool keep = m_store != nullptr && m_storedCounts != nullptr && m_sequences != nullptr;
     // Taken in the same state of the file as the histories are read in.
-    const QByteArray current = keep ? store_->fingerprint() : QByteArray();
+    const QByteArray current = keep ? m_store->fingerprint() : QByteArray();
     bool derived = false;
-    if (keep && storedCounts_->restoreTables(store_->load(current))) {
+    if (keep && m_storedCounts->restoreTables(m_store->load(current))) {
         setStep(done += 2);
     } else {
         bool read = true;
-        if (sequences_ != nullptr && sequences_->update() != 0) {
+        if (m_sequences != nullptr && m_sequences->update() != 0) {
             const QString message = QStringLiteral("Unable to read the detection histories: ") +
-                                    sequences_->lastError();
+                                    m_sequences->lastError();
             fail(lum::JobError::Database, message);
             read = false;
         }
         if (!stepDone())
             return false;
-        counts_.update();
+        m_counts.update();
         derived = keep && read;
         if (!stepDone())
             return false;
     }
-    for (const std::function<void()>& step : refreshSteps_) {
+    for (const std::function<void()>& step : m_refreshSteps) {
         step();
         if (!stepDone())
             return false;

@@ -59,7 +59,7 @@ public:
     void addRefreshStep(std::function<void()> step);
     // The database the controllers and histories read (borrowed): a run reads it in one read
     // transaction, so a load committed by another process meanwhile cannot mix two studies.
-    void setDatabase(const lum::SqliteDb* db) { database_ = db; }
+    void setDatabase(const lum::SqliteDb* db) { m_database = db; }
 
     // The whole update on the calling thread. When the histories cannot be read they are
     // empty for this run and the job fails (JobError::Database), but the later steps still
@@ -71,15 +71,15 @@ private:
     // fingerprint of what was read, when the counts were derived and may be kept.
     bool readAndDerive(QByteArray& fingerprint);
 
-    ControllerI& releases_;
-    ControllerI& sites_;
-    ControllerI& years_;
-    DetectionSequenceController* sequences_ = nullptr;
-    NextDetectionsI& counts_;
-    const DerivedDataStore* store_ = nullptr;
-    TabulatedNextDetections* storedCounts_ = nullptr;
-    const lum::SqliteDb* database_ = nullptr;
-    std::vector<std::function<void()>> refreshSteps_;
+    ControllerI& m_releases;
+    ControllerI& m_sites;
+    ControllerI& m_years;
+    DetectionSequenceController* m_sequences = nullptr;
+    NextDetectionsI& m_counts;
+    const DerivedDataStore* m_store = nullptr;
+    TabulatedNextDetections* m_storedCounts = nullptr;
+    const lum::SqliteDb* m_database = nullptr;
+    std::vector<std::function<void()>> m_refreshSteps;
 };
 
 } // namespace rivulet

@@ -42,26 +42,26 @@ void writePooled(QDataStream& out,
 
 void NextDetectionTables::reset(int siteCount, int yearCount)
 {
-    siteCount_ = siteCount;
-    yearCount_ = yearCount;
-    releases_.clear();
-    groups_.clear();
-    byReleaseYear_.clear();
-    byReleaseSite_.clear();
-    total_ = newMatrix();
-    totalRemoved_ = newMatrix();
+    m_siteCount = siteCount;
+    m_yearCount = yearCount;
+    m_releases.clear();
+    m_groups.clear();
+    m_byReleaseYear.clear();
+    m_byReleaseSite.clear();
+    m_total = newMatrix();
+    m_totalRemoved = newMatrix();
 }
 
 NextDetectionTables::ReleaseCounts& NextDetectionTables::release(int release)
 {
-    auto it = releases_.find(release);
-    if (it == releases_.end()) {
+    auto it = m_releases.find(release);
+    if (it == m_releases.end()) {
         ReleaseCounts counts;
         counts.next = newMatrix();
         counts.removed = newMatrix();
         counts.detections = newMatrix();
         counts.detectionRemovals = newMatrix();
-        it = releases_.emplace(release, std::move(counts)).first;
+        it = m_releases.emplace(release, std::move(counts)).first;
     }
     return it->second;
 }
@@ -69,12 +69,12 @@ NextDetectionTables::ReleaseCounts& NextDetectionTables::release(int release)
 NextDetectionTables::GroupCounts& NextDetectionTables::group(int release, int sitePos, int yearPos)
 {
     const GroupKey key{release, sitePos, yearPos};
-    auto it = groups_.find(key);
-    if (it == groups_.end()) {
+    auto it = m_groups.find(key);
+    if (it == m_groups.end()) {
         GroupCounts counts;
         counts.next = newMatrix();
         counts.removed = newMatrix();
-        it = groups_.emplace(key, std::move(counts)).first;
+        it = m_groups.emplace(key, std::move(counts)).first;
     }
     return it->second;
 }
@@ -90,68 +90,68 @@ NextDetectionTables::pooled(std::unordered_map<int, PooledCounts>& table, int ke
 
 NextDetectionTables::PooledCounts& NextDetectionTables::releaseYear(int releaseYearPos)
 {
-    return pooled(byReleaseYear_, releaseYearPos);
+    return pooled(m_byReleaseYear, releaseYearPos);
 }
 
 NextDetectionTables::PooledCounts& NextDetectionTables::releaseSite(int releaseSitePos)
 {
-    return pooled(byReleaseSite_, releaseSitePos);
+    return pooled(m_byReleaseSite, releaseSitePos);
 }
 
 const NextDetectionTables::ReleaseCounts* NextDetectionTables::findRelease(int release) const
 {
-    const auto it = releases_.find(release);
-    return it == releases_.end() ? nullptr : &it->second;
+    const auto it = m_releases.find(release);
+    return it == m_releases.end() ? nullptr : &it->second;
 }
 
 const NextDetectionTables::GroupCounts* NextDetectionTables::findGroup(int release, int sitePos,
                                                                        int yearPos) const
 {
-    const auto it = groups_.find(GroupKey{release, sitePos, yearPos});
-    return it == groups_.end() ? nullptr : &it->second;
+    const auto it = m_groups.find(GroupKey{release, sitePos, yearPos});
+    return it == m_groups.end() ? nullptr : &it->second;
 }
 
 const NextDetectionTables::PooledCounts*
 NextDetectionTables::findReleaseYear(int releaseYearPos) const
 {
-    const auto it = byReleaseYear_.find(releaseYearPos);
-    return it == byReleaseYear_.end() ? nullptr : &it->second;
+    const auto it = m_byReleaseYear.find(releaseYearPos);
+    return it == m_byReleaseYear.end() ? nullptr : &it->second;
 }
 
 const NextDetectionTables::PooledCounts*
 NextDetectionTables::findReleaseSite(int releaseSitePos) const
 {
-    const auto it = byReleaseSite_.find(releaseSitePos);
-    return it == byReleaseSite_.end() ? nullptr : &it->second;
+    const auto it = m_byReleaseSite.find(releaseSitePos);
+    return it == m_byReleaseSite.end() ? nullptr : &it->second;
 }
 
 QByteArray NextDetectionTables::toBytes() const
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    out << formatVersion << static_cast<qint32>(siteCount_) << static_cast<qint32>(yearCount_);
-    std::vector<int> releaseKeys = sortedKeys(releases_);
+    out << formatVersion << static_cast<qint32>(m_siteCount) << static_cast<qint32>(m_yearCount);
+    std::vector<int> releaseKeys = sortedKeys(m_releases);
     std::sort(releaseKeys.begin(), releaseKeys.end());
     out << static_cast<qint32>(releaseKeys.size());
     for (const int key : releaseKeys) {
-        const ReleaseCounts& counts = releases_.at(key);
+        const ReleaseCounts& counts = m_releases.at(key);
         out << static_cast<qint32>(key) << static_cast<qint32>(counts.notSeen);
         for (const CountMatrix* matrix :
              {&counts.next, &counts.removed, &counts.detections, &counts.detectionRemovals})
             matrix->write(out);
     }
-    out << static_cast<qint32>(groups_.size());
-    for (const auto& entry : groups_) {
+    out << static_cast<qint32>(m_groups.size());
+    for (const auto& entry : m_groups) {
         out << static_cast<qint32>(entry.first.release) << static_cast<qint32>(entry.first.site)
             << static_cast<qint32>(entry.first.year)
             << static_cast<qint32>(entry.second.notSeenAgain);
         entry.second.next.write(out);
         entry.second.removed.write(out);
     }
-    writePooled(out, byReleaseYear_);
-    writePooled(out, byReleaseSite_);
-    total_.write(out);
-    totalRemoved_.write(out);
+    writePooled(out, m_byReleaseYear);
+    writePooled(out, m_byReleaseSite);
+    m_total.write(out);
+    m_totalRemoved.write(out);
     // Most counts are 0: the stored form is a fraction of the tables' size.
     return qCompress(bytes);
 }
@@ -177,7 +177,7 @@ bool NextDetectionTables::fromBytes(const QByteArray& compressed)
         qint32 key = 0;
         qint32 notSeen = 0;
         in >> key >> notSeen;
-        ReleaseCounts& counts = tables.releases_[key];
+        ReleaseCounts& counts = tables.m_releases[key];
         counts.notSeen = notSeen;
         for (CountMatrix* matrix :
              {&counts.next, &counts.removed, &counts.detections, &counts.detectionRemovals})
@@ -189,11 +189,11 @@ bool NextDetectionTables::fromBytes(const QByteArray& compressed)
         qint32 year = 0;
         qint32 notSeenAgain = 0;
         in >> release >> site >> year >> notSeenAgain;
-        GroupCounts& counts = tables.groups_[GroupKey{release, site, year}];
+        GroupCounts& counts = tables.m_groups[GroupKey{release, site, year}];
         counts.notSeenAgain = notSeenAgain;
         ok = ok && counts.next.read(in) && counts.removed.read(in);
     }
-    for (auto* table : {&tables.byReleaseYear_, &tables.byReleaseSite_}) {
+    for (auto* table : {&tables.m_byReleaseYear, &tables.m_byReleaseSite}) {
         for (qint32 i = 0, n = ok ? readCount() : 0; ok && i < n; ++i) {
             qint32 key = 0;
             in >> key;
@@ -201,7 +201,7 @@ bool NextDetectionTables::fromBytes(const QByteArray& compressed)
             ok = ok && counts.detections.read(in) && counts.removals.read(in);
         }
     }
-    ok = ok && tables.total_.read(in) && tables.totalRemoved_.read(in);
+    ok = ok && tables.m_total.read(in) && tables.m_totalRemoved.read(in);
     if (!ok || in.status() != QDataStream::Ok || !in.atEnd()) {
         reset(0, 0);
         return false;
@@ -212,14 +212,14 @@ bool NextDetectionTables::fromBytes(const QByteArray& compressed)
 
 void NextDetectionTables::swap(NextDetectionTables& other) noexcept
 {
-    std::swap(siteCount_, other.siteCount_);
-    std::swap(yearCount_, other.yearCount_);
-    releases_.swap(other.releases_);
-    groups_.swap(other.groups_);
-    byReleaseYear_.swap(other.byReleaseYear_);
-    byReleaseSite_.swap(other.byReleaseSite_);
-    std::swap(total_, other.total_);
-    std::swap(totalRemoved_, other.totalRemoved_);
+    std::swap(m_siteCount, other.m_siteCount);
+    std::swap(m_yearCount, other.m_yearCount);
+    m_releases.swap(other.m_releases);
+    m_groups.swap(other.m_groups);
+    m_byReleaseYear.swap(other.m_byReleaseYear);
+    m_byReleaseSite.swap(other.m_byReleaseSite);
+    std::swap(m_total, other.m_total);
+    std::swap(m_totalRemoved, other.m_totalRemoved);
 }
 
 } // namespace rivulet

@@ -60,25 +60,25 @@ public:
 
     // Frees every table and sets the shape of the matrices created from now on.
     void reset(int siteCount, int yearCount);
-    int siteCount() const { return siteCount_; }
-    int yearCount() const { return yearCount_; }
+    int siteCount() const { return m_siteCount; }
+    int yearCount() const { return m_yearCount; }
 
     // Find-or-create accessors used while counting.
     ReleaseCounts& release(int release);
     GroupCounts& group(int release, int sitePos, int yearPos);
     PooledCounts& releaseYear(int releaseYearPos);
     PooledCounts& releaseSite(int releaseSitePos);
-    CountMatrix& total() { return total_; }
-    CountMatrix& totalRemoved() { return totalRemoved_; }
+    CountMatrix& total() { return m_total; }
+    CountMatrix& totalRemoved() { return m_totalRemoved; }
 
     // Lookups; null when the table has no entry.
     const ReleaseCounts* findRelease(int release) const;
     const GroupCounts* findGroup(int release, int sitePos, int yearPos) const;
     const PooledCounts* findReleaseYear(int releaseYearPos) const;
     const PooledCounts* findReleaseSite(int releaseSitePos) const;
-    const CountMatrix& total() const { return total_; }
-    const CountMatrix& totalRemoved() const { return totalRemoved_; }
-    const GroupMap& groups() const { return groups_; }
+    const CountMatrix& total() const { return m_total; }
+    const CountMatrix& totalRemoved() const { return m_totalRemoved; }
+    const GroupMap& groups() const { return m_groups; }
 
     void swap(NextDetectionTables& other) noexcept;
 
@@ -88,17 +88,20 @@ public:
     bool fromBytes(const QByteArray& bytes);
 
 private:
-    CountMatrix newMatrix() const { return CountMatrix::forSitesAndYears(siteCount_, yearCount_); }
+    CountMatrix newMatrix() const
+    {
+        return CountMatrix::forSitesAndYears(m_siteCount, m_yearCount);
+    }
     PooledCounts& pooled(std::unordered_map<int, PooledCounts>& table, int key);
 
-    int siteCount_ = 0;
-    int yearCount_ = 0;
-    std::unordered_map<int, ReleaseCounts> releases_;
-    GroupMap groups_;
-    std::unordered_map<int, PooledCounts> byReleaseYear_;
-    std::unordered_map<int, PooledCounts> byReleaseSite_;
-    CountMatrix total_;
-    CountMatrix totalRemoved_;
+    int m_siteCount = 0;
+    int m_yearCount = 0;
+    std::unordered_map<int, ReleaseCounts> m_releases;
+    GroupMap m_groups;
+    std::unordered_map<int, PooledCounts> m_byReleaseYear;
+    std::unordered_map<int, PooledCounts> m_byReleaseSite;
+    CountMatrix m_total;
+    CountMatrix m_totalRemoved;
 };
 
 } // namespace rivulet

@@ -13,49 +13,49 @@ namespace rivulet {
 NextDetections::NextDetections(const ReleasesControllerI& releases, const SitesControllerI& sites,
                                const YearsControllerI& years,
                                const DetectionSequenceControllerI& sequences)
-    : TabulatedNextDetections(releases, sites, years), sequences_(sequences)
+    : TabulatedNextDetections(releases, sites, years), m_sequences(sequences)
 {
 }
 
 void NextDetections::update()
 {
-    tables_.reset(sites_.count(), years_.count());
-    const QList<int> ids = releases_.ids();
+    m_tables.reset(m_sites.count(), m_years.count());
+    const QList<int> ids = m_releases.ids();
     for (const int release : ids)
         countRelease(release);
 }
 
 void NextDetections::countRelease(int release)
 {
-    const int S = sites_.count();
-    const int Y = years_.count();
+    const int S = m_sites.count();
+    const int Y = m_years.count();
     const int relSite = releaseSitePos(release);
     const int relYear = releaseYearPos(release);
 
-    tables_.release(release);
-    tables_.releaseYear(relYear);
-    tables_.releaseSite(relSite);
+    m_tables.release(release);
+    m_tables.releaseYear(relYear);
+    m_tables.releaseSite(relSite);
     for (int a = 1; a <= S - 2; ++a)
         for (int b = 0; b < Y; ++b)
-            tables_.group(release, a, b);
+            m_tables.group(release, a, b);
 
-    const Rows rows{sequences_.tagIds(release), sequences_.sites(release),
-                    sequences_.years(release), sequences_.dispositions(release)};
+    const Rows rows{m_sequences.tagIds(release), m_sequences.sites(release),
+                    m_sequences.years(release), m_sequences.dispositions(release)};
     linkRows(rows);
     countFirstDetections(release, relSite, relYear);
     countNextDetections(release, rows);
 }
 
-// Links every detection row to the tag's next detection row (nextRow_) and gathers one
+// Links every detection row to the tag's next detection row (m_nextRow) and gathers one
 // history per tag. A row that ends a history links to nothing, so a detection after it is
 // never anyone's next detection.
 void NextDetections::linkRows(const Rows& rows)
 {
     const int n = std::min(
         {rows.tags.size(), rows.sites.size(), rows.years.size(), rows.dispositions.size()});
-    nextRow_.assign(static_cast<std::size_t>(n), -1);
-    rowHistory_.assign(static_cast<std::size_t>(n), -1);
-    histories_.clear();
+    m_nextRow.assign(static_cast<std::size_t>(n), -1);
+    m_rowHistory.assign(static_cast<std::size_t>(n), -1);
+    m_histories.clear();
 
     int current = -1; // index of the current tag's history
     QString currentTag;
@@ -65,24 +65,24 @@ void NextDetections::linkRows(const Rows& rows)
         const int site = rows.sites.at(i);
         const int disposition = rows.dispositions.at(i);
         if (current >= 0 && tag == currentTag) {
-            TagHistory& history = histories_[static_cast<std::size_t>(current)];
+            TagHistory& history = m_histories[static_cast<std::size_t>(current)];
             if (history.firstSite < 0) {
                 history.firstSite = site;
                 history.firstYear = rows.years.at(i);
             }
             if (previous >= 0)
-                nextRow_[static_cast<std::size_t>(previous)] = i;
+                m_nextRow[static_cast<std::size_t>(previous)] = i;
         } else if (disposition != dispositionCode(Disposition::NoDetection)) {
-            current = static_cast<int>(histories_.size());
-            histories_.push_back(TagHistory{site, rows.years.at(i), -1, true});
+            current = static_cast<int>(m_histories.size());
+            m_histories.push_back(TagHistory{site, rows.years.at(i), -1, true});
             currentTag = tag;
         } else {
-            rowHistory_[static_cast<std::size_t>(i)] = static_cast<int>(histories_.size());
-            histories_.push_back(TagHistory{});
+            m_rowHistory[static_cast<std::size_t>(i)] = static_cast<int>(m_histories.size());
+            m_histories.push_back(TagHistory{});
             continue;
         }
-        rowHistory_[static_cast<std::size_t>(i)] = current;
-        TagHistory& history = histories_[static_cast<std::size_t>(current)];
+        m_rowHistory[static_cast<std::size_t>(i)] = current;
+        TagHistory& history = m_histories[static_cast<std::size_t>(current)];
         if (disposition == dispositionCode(Disposition::EndsHistory)) {
             history.removedSite = site;
             previous = -1;
@@ -95,10 +95,10 @@ void NextDetections::linkRows(const Rows& rows)
 
 void NextDetections::countFirstDetections(int release, int relSite, int relYear)
 {
-    auto& counts = tables_.release(release);
-    auto& byYear = tables_.releaseYear(relYear);
-    auto& bySite = tables_.releaseSite(relSite);
-    for (const TagHistory& h : histories_) {
+    auto& counts = m_tables.release(release);
+    auto& byYear = m_tables.releaseYear(relYear);
+    auto& bySite = m_tables.releaseSite(relSite);
+    for (const TagHistory& h : m_histories) {
         if (!h.detected) {
             ++counts.notSeen;
             continue;
@@ -107,13 +107,13 @@ void NextDetections::countFirstDetections(int release, int relSite, int relYear)
         counts.detections.add(h.firstSite, h.firstYear);
         byYear.detections.add(h.firstSite, h.firstYear);
         bySite.detections.add(h.firstSite, h.firstYear);
-        tables_.total().add(h.firstSite, h.firstYear);
+        m_tables.total().add(h.firstSite, h.firstYear);
         if (h.removedSite == h.firstSite) {
             counts.removed.add(h.firstSite, h.firstYear);
             counts.detectionRemovals.add(h.firstSite, h.firstYear);
             byYear.removals.add(h.firstSite, h.firstYear);
             bySite.removals.add(h.firstSite, h.firstYear);
-            tables_.totalRemoved().add(h.firstSite, h.firstYear);
+            m_tables.totalRemoved().add(h.firstSite, h.firstYear);
         }
     }
 }
@@ -122,19 +122,19 @@ void NextDetections::countFirstDetections(int release, int relSite, int relYear)
 // detection; rows of tags without detection are no detections at all.
 void NextDetections::countNextDetections(int release, const Rows& rows)
 {
-    auto& counts = tables_.release(release);
-    const auto n = nextRow_.size();
+    auto& counts = m_tables.release(release);
+    const auto n = m_nextRow.size();
     for (std::size_t i = 0; i < n; ++i) {
         const int row = static_cast<int>(i);
         if (rows.dispositions.at(row) == dispositionCode(Disposition::NoDetection))
             continue;
-        const TagHistory& h = histories_[static_cast<std::size_t>(rowHistory_[i])];
+        const TagHistory& h = m_histories[static_cast<std::size_t>(m_rowHistory[i])];
         const int a = rows.sites.at(row);
         const int b = rows.years.at(row);
         if (h.removedSite == a)
             continue;
-        auto& group = tables_.group(release, a, b);
-        const int next = nextRow_[i];
+        auto& group = m_tables.group(release, a, b);
+        const int next = m_nextRow[i];
         if (next < 0) {
             ++group.notSeenAgain;
             continue;
@@ -143,11 +143,11 @@ void NextDetections::countNextDetections(int release, const Rows& rows)
         const int y = rows.years.at(next);
         group.next.add(s, y);
         counts.detections.add(s, y);
-        tables_.total().add(s, y);
+        m_tables.total().add(s, y);
         if (h.removedSite == s) {
             group.removed.add(s, y);
             counts.detectionRemovals.add(s, y);
-            tables_.totalRemoved().add(s, y);
+            m_tables.totalRemoved().add(s, y);
         }
     }
 }

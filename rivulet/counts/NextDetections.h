@@ -46,11 +46,11 @@ private:
     void countFirstDetections(int release, int relSite, int relYear);
     void countNextDetections(int release, const Rows& rows);
 
-    const DetectionSequenceControllerI& sequences_;
+    const DetectionSequenceControllerI& m_sequences;
     // Scratch of the release being processed, kept to reuse its storage.
-    std::vector<int> nextRow_;
-    std::vector<int> rowHistory_;
-    std::vector<TagHistory> histories_;
+    std::vector<int> m_nextRow;
+    std::vector<int> m_rowHistory;
+    std::vector<TagHistory> m_histories;
 };
 
 } // namespace rivulet

@@ -11,7 +11,7 @@ namespace rivulet {
 
 NextDetectionsI::NextDetectionsI(const ReleasesControllerI& releases, const SitesControllerI& sites,
                                  const YearsControllerI& years)
-    : releases_(releases), sites_(sites), years_(years)
+    : m_releases(releases), m_sites(sites), m_years(years)
 {
 }
 
@@ -19,12 +19,12 @@ NextDetectionsI::~NextDetectionsI() = default;
 
 int NextDetectionsI::releaseSitePos(int release) const
 {
-    return sites_.indexOf(releases_.releaseSiteId(release));
+    return m_sites.indexOf(m_releases.releaseSiteId(release));
 }
 
 int NextDetectionsI::releaseYearPos(int release) const
 {
-    return years_.indexOf(releases_.releaseYearId(release));
+    return m_years.indexOf(m_releases.releaseYearId(release));
 }
 
 const CountMatrix& NextDetectionsI::emptyMatrix()
@@ -36,7 +36,7 @@ const CountMatrix& NextDetectionsI::emptyMatrix()
 void NextDetectionsI::write(QTextStream& out) const
 {
     writeHeader(out);
-    const QList<int> ids = releases_.ids();
+    const QList<int> ids = m_releases.ids();
     for (const int release : ids)
         writeRelease(out, ReleaseId{release});
     out.flush();
@@ -44,8 +44,8 @@ void NextDetectionsI::write(QTextStream& out) const
 
 void NextDetectionsI::writeHeader(QTextStream& out) const
 {
-    const QList<int> ids = releases_.ids();
-    out << ids.size() << ' ' << sites_.count() << ' ' << years_.count() << '\n';
+    const QList<int> ids = m_releases.ids();
+    out << ids.size() << ' ' << m_sites.count() << ' ' << m_years.count() << '\n';
     QStringList relSites;
     QStringList relYears;
     QStringList fish;
@@ -62,8 +62,8 @@ void NextDetectionsI::writeHeader(QTextStream& out) const
 
 void NextDetectionsI::writeRelease(QTextStream& out, ReleaseId release) const
 {
-    const int S = sites_.count();
-    const int Y = years_.count();
+    const int S = m_sites.count();
+    const int Y = m_years.count();
     const int relSite = releaseSitePos(release.value);
     const int relYear = releaseYearPos(release.value);
 

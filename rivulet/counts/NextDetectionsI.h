@@ -72,9 +72,9 @@ public:
     //            blank and a line end.
     virtual void write(QTextStream& out) const;
 
-    const ReleasesControllerI& releasesController() const { return releases_; }
-    const SitesControllerI& sitesController() const { return sites_; }
-    const YearsControllerI& yearsController() const { return years_; }
+    const ReleasesControllerI& releasesController() const { return m_releases; }
+    const SitesControllerI& sitesController() const { return m_sites; }
+    const YearsControllerI& yearsController() const { return m_years; }
 
 protected:
     // Position of the release's site / year in the sites / years controller (-1 if inactive).
@@ -83,9 +83,9 @@ protected:
     // The all-zero answer for a release or group without a matrix.
     static const CountMatrix& emptyMatrix();
 
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
 
 private:
     void writeHeader(QTextStream& out) const;

@@ -29,11 +29,11 @@ public:
 
     // Every table in a compact form, and back; restoreTables is false, leaving the tables
     // as they were, when the bytes are not such a form (empty, or from another version).
-    QByteArray tablesToBytes() const { return tables_.toBytes(); }
+    QByteArray tablesToBytes() const { return m_tables.toBytes(); }
     bool restoreTables(const QByteArray& bytes);
 
 protected:
-    NextDetectionTables tables_;
+    NextDetectionTables m_tables;
 };
 
 } // namespace rivulet

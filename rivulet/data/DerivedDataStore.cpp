@@ -32,11 +32,11 @@ int createTable(lum::SqliteDb& db)
 
 } // namespace
 
-DerivedDataStore::DerivedDataStore(RivuletDb& rdb) : rdb_(rdb) {}
+DerivedDataStore::DerivedDataStore(RivuletDb& rdb) : m_rdb(rdb) {}
 
 QByteArray DerivedDataStore::fingerprint() const
 {
-    lum::SqliteDb* db = rdb_.database();
+    lum::SqliteDb* db = m_rdb.database();
     if (db == nullptr || !db->isOpen())
         return QByteArray();
     // One state of the file for every table (the caller's, when it has a transaction open).
@@ -65,13 +65,13 @@ QByteArray DerivedDataStore::fingerprintOf(lum::SqliteDb& db) const
     // The small tables whole: every edit of the configuration changes one of them.
     for (const int table :
          {RivuletDb::Releases, RivuletDb::Sites, RivuletDb::Years, RivuletDb::Cohorts}) {
-        if (!addRows(QStringLiteral("select * from ") + rdb_.model(table)->tableName() +
+        if (!addRows(QStringLiteral("select * from ") + m_rdb.model(table)->tableName() +
                      QStringLiteral(" order by rowid")))
             return QByteArray();
     }
     // The large ones by their extent, which costs a look at the end of each b-tree.
     for (const int table : {RivuletDb::Tags, RivuletDb::Observations}) {
-        if (!addRows(QStringLiteral("select max(rowid) from ") + rdb_.model(table)->tableName()))
+        if (!addRows(QStringLiteral("select max(rowid) from ") + m_rdb.model(table)->tableName()))
             return QByteArray();
     }
     // Generation 0 until a writer first advances it, whether the table exists yet or not.
@@ -84,7 +84,7 @@ QByteArray DerivedDataStore::fingerprintOf(lum::SqliteDb& db) const
 
 QByteArray DerivedDataStore::load(const QByteArray& fingerprint) const
 {
-    lum::SqliteDb* db = rdb_.database();
+    lum::SqliteDb* db = m_rdb.database();
     if (fingerprint.isEmpty() || db == nullptr || !db->isOpen() ||
         !db->tables().contains(storeTable))
         return QByteArray();
@@ -98,7 +98,7 @@ QByteArray DerivedDataStore::load(const QByteArray& fingerprint) const
 
 bool DerivedDataStore::save(const QByteArray& fingerprint, const QByteArray& payload) const
 {
-    lum::SqliteDb* db = rdb_.database();
+    lum::SqliteDb* db = m_rdb.database();
     if (fingerprint.isEmpty() || db == nullptr || !db->isOpen())
         return false;
     lum::DbTransaction transaction(*db);

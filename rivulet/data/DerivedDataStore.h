@@ -59,7 +59,7 @@ public:
 private:
     QByteArray fingerprintOf(lum::SqliteDb& db) const;
 
-    RivuletDb& rdb_;
+    RivuletDb& m_rdb;
 };
 
 } // namespace rivulet

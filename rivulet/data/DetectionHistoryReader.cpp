@@ -50,19 +50,19 @@ bool readPositions(const lum::SqliteDb& db, const lum::DbModel& model, int seque
 
 std::string_view DetectionHistoryReader::tagOf(const Run& run) const
 {
-    return std::string_view(tagText_).substr(run.textOffset, run.textSize);
+    return std::string_view(m_tagText).substr(run.textOffset, run.textSize);
 }
 
 int DetectionHistoryReader::read(int cohortId, const Visit& visit)
 {
-    lastError_.clear();
-    tagText_.clear();
-    runs_.clear();
-    cells_.clear();
-    rows_.clear();
-    const lum::SqliteDb* db = rdb_.database();
+    m_lastError.clear();
+    m_tagText.clear();
+    m_runs.clear();
+    m_cells.clear();
+    m_rows.clear();
+    const lum::SqliteDb* db = m_rdb.database();
     if (db == nullptr || !db->isOpen()) {
-        lastError_ = QStringLiteral("The database is not open.");
+        m_lastError = QStringLiteral("The database is not open.");
         return QSqlError::ConnectionError;
     }
     if (const int error = readDetections())
@@ -73,13 +73,13 @@ int DetectionHistoryReader::read(int cohortId, const Visit& visit)
 bool DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf, QSet<int>& siteIds,
                                        QSet<int>& yearIds)
 {
-    const lum::SqliteDb& db = *rdb_.database();
+    const lum::SqliteDb& db = *m_rdb.database();
     QHash<int, Position> sites;
     QHash<int, Position> years;
-    if (!readPositions(db, *rdb_.model(RivuletDb::Sites), SiteDbModel::Sequence,
-                       SiteDbModel::ActiveSequence, sites, lastError_) ||
-        !readPositions(db, *rdb_.model(RivuletDb::Years), YearDbModel::Sequence,
-                       YearDbModel::ActiveSequence, years, lastError_))
+    if (!readPositions(db, *m_rdb.model(RivuletDb::Sites), SiteDbModel::Sequence,
+                       SiteDbModel::ActiveSequence, sites, m_lastError) ||
+        !readPositions(db, *m_rdb.model(RivuletDb::Years), YearDbModel::Sequence,
+                       YearDbModel::ActiveSequence, years, m_lastError))
         return false;
     for (auto site = sites.cbegin(); site != sites.cend(); ++site)
         siteIds.insert(site.key());
@@ -108,23 +108,23 @@ bool DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf, QSet<int>& si
         const Candidate& c = candidates[i];
         // Cells the order cannot tell apart share a rank, and keep their storage order.
         const int rank =
-            i > 0 && !before(candidates[i - 1], c) ? cells_.back().rank : static_cast<int>(i);
-        cellOf.insert(c.key, static_cast<int>(cells_.size()));
-        cells_.push_back(Cell{c.site.active, c.year.active, rank});
+            i > 0 && !before(candidates[i - 1], c) ? m_cells.back().rank : static_cast<int>(i);
+        cellOf.insert(c.key, static_cast<int>(m_cells.size()));
+        m_cells.push_back(Cell{c.site.active, c.year.active, rank});
     }
     return true;
 }
 
 int DetectionHistoryReader::readDetections()
 {
-    const lum::SqliteDb& db = *rdb_.database();
+    const lum::SqliteDb& db = *m_rdb.database();
     QHash<qint64, int> cellOf;
     QSet<int> siteIds;
     QSet<int> yearIds;
     if (!readCells(cellOf, siteIds, yearIds))
         return QSqlError::StatementError;
 
-    const lum::DbModel& observations = *rdb_.model(RivuletDb::Observations);
+    const lum::DbModel& observations = *m_rdb.model(RivuletDb::Observations);
     lum::NativeStatement query;
     if (query.prepare(
             db,
@@ -136,7 +136,7 @@ int DetectionHistoryReader::readDetections()
                 observations.quotedColumnName(ObservationDbModel::Disposition) +
                 QStringLiteral(" from ") + observations.tableName() + QStringLiteral(" order by ") +
                 observations.quotedColumnName(ObservationDbModel::Id)) != 0) {
-        lastError_ = query.errorText();
+        m_lastError = query.errorText();
         return QSqlError::StatementError;
     }
     // The cell last looked up: consecutive detections mostly share it.
@@ -157,36 +157,36 @@ int DetectionHistoryReader::readDetections()
             // second is damage, and skipping it would quietly lose the fish's detections.
             if (siteIds.contains(query.columnInt(1)) && yearIds.contains(query.columnInt(2)))
                 continue;
-            lastError_ = QStringLiteral("The database is damaged: a detection names site id %1 "
-                                        "and year id %2, which it does not hold. Restore it "
-                                        "from a copy, or load the study again.")
-                             .arg(query.columnInt(1))
-                             .arg(query.columnInt(2));
+            m_lastError = QStringLiteral("The database is damaged: a detection names site id %1 "
+                                         "and year id %2, which it does not hold. Restore it "
+                                         "from a copy, or load the study again.")
+                              .arg(query.columnInt(1))
+                              .arg(query.columnInt(2));
             return QSqlError::UnknownError;
         }
         int size = 0;
         const char* tag = query.columnText(0, &size);
         const std::string_view text(tag, static_cast<std::size_t>(size));
-        if (runs_.empty() || tagOf(runs_.back()) != text) {
-            if (tagText_.size() + text.size() > std::numeric_limits<std::uint32_t>::max() ||
-                rows_.size() >= std::numeric_limits<std::uint32_t>::max()) {
-                lastError_ = QStringLiteral("The detections do not fit in memory.");
+        if (m_runs.empty() || tagOf(m_runs.back()) != text) {
+            if (m_tagText.size() + text.size() > std::numeric_limits<std::uint32_t>::max() ||
+                m_rows.size() >= std::numeric_limits<std::uint32_t>::max()) {
+                m_lastError = QStringLiteral("The detections do not fit in memory.");
                 return QSqlError::UnknownError;
             }
-            runs_.push_back(Run{static_cast<std::uint32_t>(tagText_.size()),
-                                static_cast<std::uint32_t>(text.size()),
-                                static_cast<std::uint32_t>(rows_.size()), 0});
-            tagText_.append(text);
+            m_runs.push_back(Run{static_cast<std::uint32_t>(m_tagText.size()),
+                                 static_cast<std::uint32_t>(text.size()),
+                                 static_cast<std::uint32_t>(m_rows.size()), 0});
+            m_tagText.append(text);
         }
-        rows_.push_back(StoredRow{cell, query.columnInt(3)});
-        ++runs_.back().rowCount;
+        m_rows.push_back(StoredRow{cell, query.columnInt(3)});
+        ++m_runs.back().rowCount;
     }
     if (query.failed()) {
-        lastError_ = query.errorText();
+        m_lastError = query.errorText();
         return QSqlError::StatementError;
     }
     // By tag code in the byte order of SQLite's text key, the runs of one tag in storage order.
-    std::sort(runs_.begin(), runs_.end(), [this](const Run& a, const Run& b) {
+    std::sort(m_runs.begin(), m_runs.end(), [this](const Run& a, const Run& b) {
         const int order = tagOf(a).compare(tagOf(b));
         return order != 0 ? order < 0 : a.firstRow < b.firstRow;
     });
@@ -195,9 +195,9 @@ int DetectionHistoryReader::readDetections()
 
 int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
 {
-    const lum::SqliteDb& db = *rdb_.database();
-    const lum::DbModel& tags = *rdb_.model(RivuletDb::Tags);
-    const lum::DbModel& cohorts = *rdb_.model(RivuletDb::Cohorts);
+    const lum::SqliteDb& db = *m_rdb.database();
+    const lum::DbModel& tags = *m_rdb.model(RivuletDb::Tags);
+    const lum::DbModel& cohorts = *m_rdb.model(RivuletDb::Cohorts);
     QString sql = QStringLiteral("select ") + tags.qualifiedColumnName(TagDbModel::Id) +
                   QStringLiteral(", ") + tags.qualifiedColumnName(TagDbModel::ReleaseId) +
                   QStringLiteral(" from ") + tags.tableName();
@@ -210,7 +210,7 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
     sql += QStringLiteral(" order by ") + tags.qualifiedColumnName(TagDbModel::Id);
     lum::NativeStatement query;
     if (query.prepare(db, sql) != 0) {
-        lastError_ = query.errorText();
+        m_lastError = query.errorText();
         return QSqlError::StatementError;
     }
     if (cohortId >= 0)
@@ -219,23 +219,23 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
     // Rows naming a release or a tag the file no longer holds are damage: skipping them would
     // quietly lose fish from the analysis.
     QHash<int, Position> releaseIds;
-    if (!readPositions(db, *rdb_.model(RivuletDb::Releases), ReleaseDbModel::Sequence,
-                       ReleaseDbModel::ActiveSequence, releaseIds, lastError_))
+    if (!readPositions(db, *m_rdb.model(RivuletDb::Releases), ReleaseDbModel::Sequence,
+                       ReleaseDbModel::ActiveSequence, releaseIds, m_lastError))
         return QSqlError::StatementError;
     const auto damaged = [this](const QString& what) {
-        lastError_ = QStringLiteral("The database is damaged: %1, which it does not hold. Restore "
-                                    "it from a copy, or load the study again.")
-                         .arg(what);
+        m_lastError = QStringLiteral("The database is damaged: %1, which it does not hold. Restore "
+                                     "it from a copy, or load the study again.")
+                          .arg(what);
         return int(QSqlError::UnknownError);
     };
     const auto orphanBefore = [&](auto run, std::string_view tag) {
         // Every tag is visited when no cohort is chosen, so a detection passed over names none.
-        return cohortId < 0 && run != runs_.cend() && tagOf(*run) < tag;
+        return cohortId < 0 && run != m_runs.cend() && tagOf(*run) < tag;
     };
 
     std::vector<StoredRow> stored;
     std::vector<Row> rows;
-    auto run = runs_.cbegin();
+    auto run = m_runs.cbegin();
     while (query.next()) {
         int size = 0;
         const char* text = query.columnText(0, &size);
@@ -248,29 +248,29 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
             return damaged(QStringLiteral("tag \"%1\" names release id %2")
                                .arg(QString::fromUtf8(text, size))
                                .arg(query.columnInt(1)));
-        while (run != runs_.cend() && tagOf(*run) < tag)
+        while (run != m_runs.cend() && tagOf(*run) < tag)
             ++run;
         stored.clear();
-        for (; run != runs_.cend() && tagOf(*run) == tag; ++run) {
-            const auto first = rows_.cbegin() + static_cast<std::ptrdiff_t>(run->firstRow);
+        for (; run != m_runs.cend() && tagOf(*run) == tag; ++run) {
+            const auto first = m_rows.cbegin() + static_cast<std::ptrdiff_t>(run->firstRow);
             stored.insert(stored.end(), first, first + static_cast<std::ptrdiff_t>(run->rowCount));
         }
         std::stable_sort(stored.begin(), stored.end(), [this](StoredRow a, StoredRow b) {
-            return cells_[static_cast<std::size_t>(a.cell)].rank <
-                   cells_[static_cast<std::size_t>(b.cell)].rank;
+            return m_cells[static_cast<std::size_t>(a.cell)].rank <
+                   m_cells[static_cast<std::size_t>(b.cell)].rank;
         });
         rows.clear();
         for (const StoredRow& row : stored) {
-            const Cell& cell = cells_[static_cast<std::size_t>(row.cell)];
+            const Cell& cell = m_cells[static_cast<std::size_t>(row.cell)];
             rows.push_back(Row{cell.site, cell.year, row.disposition});
         }
         visit(tag, query.columnInt(1), rows);
     }
     if (query.failed()) {
-        lastError_ = query.errorText();
+        m_lastError = query.errorText();
         return QSqlError::StatementError;
     }
-    if (cohortId < 0 && run != runs_.cend())
+    if (cohortId < 0 && run != m_runs.cend())
         return damaged(QStringLiteral("a detection names tag \"%1\"")
                            .arg(QString::fromUtf8(tagOf(*run).data(), int(tagOf(*run).size()))));
     return 0;

@@ -39,12 +39,12 @@ public:
     using Visit =
         std::function<void(std::string_view tag, int releaseId, const std::vector<Row>& rows)>;
 
-    explicit DetectionHistoryReader(RivuletDb& rdb) : rdb_(rdb) {}
+    explicit DetectionHistoryReader(RivuletDb& rdb) : m_rdb(rdb) {}
 
     // With `cohortId` >= 0 only the tags of that cohort. 0, or the database error type of a
     // failed read (lastError() says why).
     int read(int cohortId, const Visit& visit);
-    QString lastError() const { return lastError_; }
+    QString lastError() const { return m_lastError; }
 
 private:
     // A stretch of consecutive detections of one tag in storage order.
@@ -75,12 +75,12 @@ private:
     int visitTags(int cohortId, const Visit& visit);
     std::string_view tagOf(const Run& run) const;
 
-    RivuletDb& rdb_;
-    std::string tagText_;
-    std::vector<Run> runs_;
-    std::vector<Cell> cells_;
-    std::vector<StoredRow> rows_;
-    QString lastError_;
+    RivuletDb& m_rdb;
+    std::string m_tagText;
+    std::vector<Run> m_runs;
+    std::vector<Cell> m_cells;
+    std::vector<StoredRow> m_rows;
+    QString m_lastError;
 };
 
 } // namespace rivulet

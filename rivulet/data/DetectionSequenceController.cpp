@@ -21,7 +21,7 @@ const QStringList noTags;
 DetectionSequenceController::DetectionSequenceController(const ReleasesControllerI& releases,
                                                          const SitesControllerI& sites,
                                                          RivuletDb& rdb)
-    : releases_(releases), sites_(sites), rdb_(rdb)
+    : m_releases(releases), m_sites(sites), m_rdb(rdb)
 {
 }
 
@@ -29,47 +29,47 @@ DetectionSequenceController::~DetectionSequenceController() = default;
 
 int DetectionSequenceController::update()
 {
-    const QList<int> ids = releases_.ids();
-    sequences_.assign(static_cast<std::size_t>(ids.size()), DetectionSequence());
-    positions_.clear();
+    const QList<int> ids = m_releases.ids();
+    m_sequences.assign(static_cast<std::size_t>(ids.size()), DetectionSequence());
+    m_positions.clear();
     for (int i = 0; i < ids.size(); ++i)
-        positions_.insert(ids.at(i), i);
-    lastError_.clear();
+        m_positions.insert(ids.at(i), i);
+    m_lastError.clear();
     if (ids.isEmpty())
         return 0;
 
-    const int cohortId = CohortsController(rdb_).activeCohortId();
+    const int cohortId = CohortsController(m_rdb).activeCohortId();
     const int error = readRows(cohortId);
     if (error != 0)
-        sequences_.assign(sequences_.size(), DetectionSequence());
+        m_sequences.assign(m_sequences.size(), DetectionSequence());
     return error;
 }
 
 int DetectionSequenceController::readRows(int cohortId)
 {
-    DetectionSequenceWalker walker(sites_.count() - 1);
-    DetectionHistoryReader reader(rdb_);
+    DetectionSequenceWalker walker(m_sites.count() - 1);
+    DetectionHistoryReader reader(m_rdb);
     const int error = reader.read(
         cohortId, [this, &walker](std::string_view code, int releaseId,
                                   const std::vector<DetectionHistoryReader::Row>& rows) {
-            const int index = positions_.value(releaseId, -1);
+            const int index = m_positions.value(releaseId, -1);
             if (index < 0)
                 return;
-            DetectionSequence& target = sequences_[static_cast<std::size_t>(index)];
+            DetectionSequence& target = m_sequences[static_cast<std::size_t>(index)];
             const QString tag = QString::fromUtf8(code.data(), static_cast<int>(code.size()));
             if (rows.empty())
                 walker.addRow(tag, false, 0, 0, 0, target);
             for (const DetectionHistoryReader::Row& row : rows)
                 walker.addRow(tag, true, row.site, row.year, row.disposition, target);
         });
-    lastError_ = reader.lastError();
+    m_lastError = reader.lastError();
     return error;
 }
 
 const DetectionSequence* DetectionSequenceController::sequenceOf(int releaseId) const
 {
-    const int index = positions_.value(releaseId, -1);
-    return index < 0 ? nullptr : &sequences_[static_cast<std::size_t>(index)];
+    const int index = m_positions.value(releaseId, -1);
+    return index < 0 ? nullptr : &m_sequences[static_cast<std::size_t>(index)];
 }
 
 QStringList DetectionSequenceController::tagIds(int releaseId) const
@@ -99,7 +99,7 @@ QList<int> DetectionSequenceController::dispositions(int releaseId) const
 int DetectionSequenceController::entryCount() const
 {
     int count = 0;
-    for (const DetectionSequence& sequence : sequences_)
+    for (const DetectionSequence& sequence : m_sequences)
         count += sequence.size();
     return count;
 }

@@ -47,7 +47,7 @@ public:
     // of a failed read (lastError() says why); after a failure every release has an empty
     // history, so no reader sees a part of the data.
     int update();
-    QString lastError() const { return lastError_; }
+    QString lastError() const { return m_lastError; }
 
     // An empty list for a release that was not active at the last update().
     QStringList tagIds(int releaseId) const override;
@@ -62,13 +62,13 @@ private:
     const DetectionSequence* sequenceOf(int releaseId) const;
     int readRows(int cohortId);
 
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    RivuletDb& rdb_;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    RivuletDb& m_rdb;
     // One sequence per active release, in the releases controller's order.
-    std::vector<DetectionSequence> sequences_;
-    QHash<int, int> positions_; // release id -> index in sequences_
-    QString lastError_;
+    std::vector<DetectionSequence> m_sequences;
+    QHash<int, int> m_positions; // release id -> index in m_sequences
+    QString m_lastError;
 };
 
 } // namespace rivulet

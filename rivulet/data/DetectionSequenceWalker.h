@@ -28,7 +28,7 @@ class DetectionSequenceWalker
 {
 public:
     // `lastSite`: position of the last active site.
-    explicit DetectionSequenceWalker(int lastSite) : lastSite_(lastSite) {}
+    explicit DetectionSequenceWalker(int lastSite) : m_lastSite(lastSite) {}
 
     // Adds what the row says about `tag` to `into` (the sequence of the tag's release).
     void addRow(const QString& tag, bool detected, int site, int year, int disposition,
@@ -37,14 +37,14 @@ public:
 private:
     void startTag(const QString& tag);
 
-    int lastSite_ = 0;
-    QString tag_;
-    bool hasTag_ = false;
+    int m_lastSite = 0;
+    QString m_tag;
+    bool m_hasTag = false;
     // The tag's history has ended: its later rows are skipped.
-    bool ended_ = false;
+    bool m_ended = false;
     // Site and year of the tag's last entry; -1 before its first.
-    int entrySite_ = -1;
-    int entryYear_ = -1;
+    int m_entrySite = -1;
+    int m_entryYear = -1;
 };
 
 } // namespace rivulet

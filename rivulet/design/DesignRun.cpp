@@ -53,10 +53,10 @@ std::int64_t expectedStudyFish(int releases)
 
 DesignRun::DesignRun(const NextDetectionsI& data, const ParameterStructure& structure,
                      const std::vector<double>& truth, const FitOptions& options)
-    : data_(data), structure_(structure), truth_(truth), options_(options)
+    : m_data(data), m_structure(structure), m_truth(truth), m_options(options)
 {
-    options_.covariance = true;
-    options_.profiles = FitOptions::Profiles::None;
+    m_options.covariance = true;
+    m_options.profiles = FitOptions::Profiles::None;
 }
 
 DesignRun::~DesignRun() = default;
@@ -64,15 +64,15 @@ DesignRun::~DesignRun() = default;
 void DesignRun::run(const std::vector<int>& fish, int replicates, std::uint64_t seed,
                     const std::atomic<bool>& cancel, const std::function<void(int)>& progress)
 {
-    result_ = Result{};
-    result_.fish = fish;
-    result_.replicates = replicates;
-    result_.seed = seed;
+    m_result = Result{};
+    m_result.fish = fish;
+    m_result.replicates = replicates;
+    m_result.seed = seed;
     const Clock::time_point start = Clock::now();
-    const ReleasesControllerI& releases = data_.releasesController();
-    const SitesControllerI& sites = data_.sitesController();
-    const YearsControllerI& years = data_.yearsController();
-    const simulation::FittedStudySimulator simulator(structure_, truth_, data_);
+    const ReleasesControllerI& releases = m_data.releasesController();
+    const SitesControllerI& sites = m_data.sitesController();
+    const YearsControllerI& years = m_data.yearsController();
+    const simulation::FittedStudySimulator simulator(m_structure, m_truth, m_data);
 
     // The expected information at the truth, for a study of `many` fish per release: the
     // covariance of n fish per release is this one times many / n.
@@ -85,10 +85,10 @@ void DesignRun::run(const std::vector<int>& fish, int replicates, std::uint64_t 
         large.expect(expected);
     }
     const ModelFit information = covarianceAt(
-        FitProblem{structure_, expected, releases, sites, years}, truth_, options_, cancel);
-    result_.expectedSeconds = secondsSince(expectedStart);
+        FitProblem{m_structure, expected, releases, sites, years}, m_truth, m_options, cancel);
+    m_result.expectedSeconds = secondsSince(expectedStart);
     const std::vector<DesignQuantity> truths =
-        designQuantities(structure_, truth_, nullptr, {}, 1.0, releases, sites, years);
+        designQuantities(m_structure, m_truth, nullptr, {}, 1.0, releases, sites, years);
 
     std::vector<simulation::FittedStudySimulator> simulators(fish.size(), simulator);
     for (std::size_t k = 0; k < fish.size(); ++k)
@@ -96,7 +96,7 @@ void DesignRun::run(const std::vector<int>& fish, int replicates, std::uint64_t 
     const std::size_t perFish = static_cast<std::size_t>(std::max(replicates, 0));
     std::vector<Replicate> done(fish.size() * perFish);
     simulation::forEachReplicate(
-        options_.workerPool(), done.size(), seed, cancel,
+        m_options.workerPool(), done.size(), seed, cancel,
         [&](std::size_t j, std::mt19937_64& random) {
             Replicate& replicate = done[j];
             const Clock::time_point begun = Clock::now();
@@ -104,12 +104,12 @@ void DesignRun::run(const std::vector<int>& fish, int replicates, std::uint64_t 
             simulators[j / perFish].simulate(random, counts);
             replicate.simulateSeconds = secondsSince(begun);
             const Clock::time_point fitStart = Clock::now();
-            const ModelFit fit =
-                fitModel(FitProblem{structure_, counts, releases, sites, years}, options_, cancel);
+            const ModelFit fit = fitModel(FitProblem{m_structure, counts, releases, sites, years},
+                                          m_options, cancel);
             if (fit.summary.ending == FitEnding::Converged) {
                 replicate.converged = true;
                 for (const DesignQuantity& quantity :
-                     designQuantities(structure_, fit.estimates, fit.covariance.get(),
+                     designQuantities(m_structure, fit.estimates, fit.covariance.get(),
                                       fit.summary.estimates, 1.0, releases, sites, years)) {
                     replicate.estimates.push_back(quantity.estimate);
                     replicate.errors.push_back(quantity.standardError.value_or(NaN));
@@ -118,15 +118,15 @@ void DesignRun::run(const std::vector<int>& fish, int replicates, std::uint64_t 
             replicate.fitSeconds = secondsSince(fitStart);
         },
         progress);
-    result_.canceled = cancel.load();
+    m_result.canceled = cancel.load();
     for (const Replicate& replicate : done) {
-        result_.simulateSeconds += replicate.simulateSeconds;
-        result_.fitSeconds += replicate.fitSeconds;
+        m_result.simulateSeconds += replicate.simulateSeconds;
+        m_result.fitSeconds += replicate.fitSeconds;
     }
 
-    for (std::size_t k = 0; k < fish.size() && !result_.canceled; ++k) {
+    for (std::size_t k = 0; k < fish.size() && !m_result.canceled; ++k) {
         const std::vector<DesignQuantity> expectedErrors = designQuantities(
-            structure_, truth_, information.covariance.get(), information.summary.estimates,
+            m_structure, m_truth, information.covariance.get(), information.summary.estimates,
             static_cast<double>(many) / fish[k], releases, sites, years);
         for (std::size_t q = 0; q < truths.size(); ++q) {
             const DesignQuantity& truth = truths[q];
@@ -170,14 +170,14 @@ void DesignRun::run(const std::vector<int>& fish, int replicates, std::uint64_t 
             row.meanSe = row.withSe > 0 ? errorSum / row.withSe : NaN;
             row.coverage = row.withSe > 0 ? static_cast<double>(covered) / row.withSe : NaN;
             row.cv = truth.estimate > 0.0 ? row.sd / truth.estimate : NaN;
-            result_.rows.push_back(std::move(row));
+            m_result.rows.push_back(std::move(row));
         }
     }
     for (const Replicate& replicate : done) {
         if (!replicate.converged)
-            ++result_.failed;
+            ++m_result.failed;
     }
-    result_.wallSeconds = secondsSince(start);
+    m_result.wallSeconds = secondsSince(start);
 }
 
 lum::Expected<DesignTarget> DesignTarget::parse(const QString& text)

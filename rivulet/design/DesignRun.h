@@ -82,14 +82,14 @@ public:
     void run(const std::vector<int>& fish, int replicates, std::uint64_t seed,
              const std::atomic<bool>& cancel, const std::function<void(int)>& progress = {});
 
-    const Result& result() const { return result_; }
+    const Result& result() const { return m_result; }
 
 private:
-    const NextDetectionsI& data_;
-    const ParameterStructure& structure_;
-    const std::vector<double>& truth_;
-    FitOptions options_;
-    Result result_;
+    const NextDetectionsI& m_data;
+    const ParameterStructure& m_structure;
+    const std::vector<double>& m_truth;
+    FitOptions m_options;
+    Result m_result;
 };
 
 // A precision to reach: a coefficient of variation of a quantity, named as in the rows, or

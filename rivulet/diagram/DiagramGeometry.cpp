@@ -4,7 +4,7 @@
 
 namespace rivulet {
 
-DiagramGeometry::DiagramGeometry() : nameHeight_(QFontMetricsF(QFont()).height()) {}
+DiagramGeometry::DiagramGeometry() : m_nameHeight(QFontMetricsF(QFont()).height()) {}
 
 QFont DiagramGeometry::labelFont()
 {

@@ -30,7 +30,7 @@ public:
     static constexpr double textMargin = 4.0;
 
     // `nameHeight`: height of a site's name label (the default font's line height).
-    explicit DiagramGeometry(double nameHeight) : nameHeight_(nameHeight) {}
+    explicit DiagramGeometry(double nameHeight) : m_nameHeight(nameHeight) {}
     // With the default font.
     DiagramGeometry();
 
@@ -44,12 +44,12 @@ public:
     static QPointF siteOrigin(int site) { return {site * siteSpacing, 0.0}; }
     QRectF barRect(int yearCount) const
     {
-        return {0.0, nameHeight_ + gap, barWidth,
+        return {0.0, m_nameHeight + gap, barWidth,
                 (yearCount - 1) * yearSpacing + 2 * firstDotOffset};
     }
     QPointF dotCentre(int year) const
     {
-        return {barWidth / 2, nameHeight_ + gap + firstDotOffset + year * yearSpacing};
+        return {barWidth / 2, m_nameHeight + gap + firstDotOffset + year * yearSpacing};
     }
     // Scene y of the first row of dots.
     double firstRowY() const { return dotCentre(0).y(); }
@@ -76,7 +76,7 @@ public:
     }
 
 private:
-    double nameHeight_;
+    double m_nameHeight;
 };
 
 } // namespace rivulet

@@ -44,11 +44,11 @@ class DiagramPicture
 public:
     DiagramPicture(const QStringList& siteNames, const QStringList& yearNames);
 
-    void addPath(const DiagramPathSpec& path) { paths_.append(path); }
-    void addCount(const DiagramCountSpec& count) { counts_.append(count); }
-    void setHighlighted(std::optional<PathKey> key) { highlighted_ = key; }
+    void addPath(const DiagramPathSpec& path) { m_paths.append(path); }
+    void addCount(const DiagramCountSpec& count) { m_counts.append(count); }
+    void setHighlighted(std::optional<PathKey> key) { m_highlighted = key; }
     // An optional line drawn above the diagram.
-    void setTitle(const QString& title) { title_ = title; }
+    void setTitle(const QString& title) { m_title = title; }
 
     // Everything drawn, with a margin.
     QRectF sceneRect() const;
@@ -62,13 +62,13 @@ public:
 private:
     void paintPath(QPainter& painter, const DiagramPathSpec& path) const;
 
-    DiagramGeometry geometry_;
-    QStringList siteNames_;
-    QStringList yearNames_;
-    QList<DiagramPathSpec> paths_;
-    QList<DiagramCountSpec> counts_;
-    std::optional<PathKey> highlighted_;
-    QString title_;
+    DiagramGeometry m_geometry;
+    QStringList m_siteNames;
+    QStringList m_yearNames;
+    QList<DiagramPathSpec> m_paths;
+    QList<DiagramCountSpec> m_counts;
+    std::optional<PathKey> m_highlighted;
+    QString m_title;
 };
 
 } // namespace rivulet

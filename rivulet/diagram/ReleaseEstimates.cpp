@@ -17,48 +17,49 @@ ReleaseEstimates::ReleaseEstimates(const ReleaseSummary& summary, ReleasePos rel
                                    const ModelResult* result, const QStringList& siteNames,
                                    const QStringList& yearNames, int estimatePrecision,
                                    int errorPrecision)
-    : summary_(summary), release_(release), result_(result), siteNames_(siteNames),
-      yearNames_(yearNames), estimatePrecision_(estimatePrecision), errorPrecision_(errorPrecision)
+    : m_summary(summary), m_release(release), m_result(result), m_siteNames(siteNames),
+      m_yearNames(yearNames), m_estimatePrecision(estimatePrecision),
+      m_errorPrecision(errorPrecision)
 {
-    for (const auto& [key, cell] : summary_.transitionCells(release_)) {
+    for (const auto& [key, cell] : m_summary.transitionCells(m_release)) {
         const QPair<int, int> row(cell.y1, cell.y2);
-        if (!rows_.contains(row))
-            rows_.append(row);
-        if (!columns_.contains(cell.site))
-            columns_.append(cell.site);
+        if (!m_rows.contains(row))
+            m_rows.append(row);
+        if (!m_columns.contains(cell.site))
+            m_columns.append(cell.site);
     }
-    std::sort(rows_.begin(), rows_.end());
-    std::sort(columns_.begin(), columns_.end());
+    std::sort(m_rows.begin(), m_rows.end());
+    std::sort(m_columns.begin(), m_columns.end());
 }
 
 double ReleaseEstimates::estimate(const PathKey& key) const
 {
-    if (key.site < siteNames_.size() - 1)
-        return result_->parameters->phi(release_.value, key.site, key.upstreamYear,
-                                        key.downstreamYear);
-    return result_->parameters->lambda(release_.value, key.upstreamYear, key.downstreamYear);
+    if (key.site < m_siteNames.size() - 1)
+        return m_result->parameters->phi(m_release.value, key.site, key.upstreamYear,
+                                         key.downstreamYear);
+    return m_result->parameters->lambda(m_release.value, key.upstreamYear, key.downstreamYear);
 }
 
 double ReleaseEstimates::variance(const PathKey& key) const
 {
-    if (key.site < siteNames_.size() - 1)
-        return result_->covariances->phiCovariance(release_.value, key.site, key.upstreamYear,
-                                                   key.downstreamYear, key.site, key.upstreamYear,
-                                                   key.downstreamYear);
-    return result_->covariances->lambdaVariance(release_.value, key.upstreamYear,
-                                                key.downstreamYear);
+    if (key.site < m_siteNames.size() - 1)
+        return m_result->covariances->phiCovariance(m_release.value, key.site, key.upstreamYear,
+                                                    key.downstreamYear, key.site, key.upstreamYear,
+                                                    key.downstreamYear);
+    return m_result->covariances->lambdaVariance(m_release.value, key.upstreamYear,
+                                                 key.downstreamYear);
 }
 
 QList<DiagramPathSpec> ReleaseEstimates::paths() const
 {
     QList<DiagramPathSpec> paths;
-    for (const auto& [key, cell] : summary_.transitionCells(release_)) {
+    for (const auto& [key, cell] : m_summary.transitionCells(m_release)) {
         if (cell.exempt)
             continue;
         DiagramPathSpec path;
         path.key = key;
-        path.label = result_ ? QString::number(estimate(path.key), 'f', estimatePrecision_)
-                             : QStringLiteral("NA");
+        path.label = m_result ? QString::number(estimate(path.key), 'f', m_estimatePrecision)
+                              : QStringLiteral("NA");
         if (cell.fixedAtOne)
             path.colour = Qt::gray;
         paths.append(path);
@@ -70,59 +71,59 @@ QList<DiagramPathSpec> ReleaseEstimates::paths() const
 
 QString ReleaseEstimates::rowLabel(int row) const
 {
-    const QPair<int, int> years = rows_.value(row);
-    return yearNames_.value(years.first) + QLatin1Char('-') + yearNames_.value(years.second);
+    const QPair<int, int> years = m_rows.value(row);
+    return m_yearNames.value(years.first) + QLatin1Char('-') + m_yearNames.value(years.second);
 }
 
 QString ReleaseEstimates::columnLabel(int column) const
 {
-    const int site = columns_.value(column);
-    const QString upstream = site == 1 ? QStringLiteral("Release") : siteNames_.value(site - 1);
-    return upstream + QLatin1Char('-') + siteNames_.value(site);
+    const int site = m_columns.value(column);
+    const QString upstream = site == 1 ? QStringLiteral("Release") : m_siteNames.value(site - 1);
+    return upstream + QLatin1Char('-') + m_siteNames.value(site);
 }
 
 int ReleaseEstimates::rowOf(const PathKey& key) const
 {
-    return rows_.indexOf(qMakePair(int(key.upstreamYear), int(key.downstreamYear)));
+    return m_rows.indexOf(qMakePair(int(key.upstreamYear), int(key.downstreamYear)));
 }
 
 int ReleaseEstimates::columnOf(const PathKey& key) const
 {
-    return columns_.indexOf(key.site);
+    return m_columns.indexOf(key.site);
 }
 
 bool ReleaseEstimates::hasValue(int row, int column) const
 {
-    if (!result_ || row < 0 || row >= rows_.size() || column < 0 || column >= columns_.size())
+    if (!m_result || row < 0 || row >= m_rows.size() || column < 0 || column >= m_columns.size())
         return false;
-    const PathKey key{columns_.at(column), rows_.at(row).first, rows_.at(row).second};
-    return summary_.transitionCells(release_).count(key) > 0;
+    const PathKey key{m_columns.at(column), m_rows.at(row).first, m_rows.at(row).second};
+    return m_summary.transitionCells(m_release).count(key) > 0;
 }
 
 QString ReleaseEstimates::cellText(int row, int column) const
 {
     if (!hasValue(row, column))
         return QStringLiteral("NA");
-    const PathKey key{columns_.at(column), rows_.at(row).first, rows_.at(row).second};
-    const ParameterStructure& structure = result_->parameters->structure();
+    const PathKey key{m_columns.at(column), m_rows.at(row).first, m_rows.at(row).second};
+    const ParameterStructure& structure = m_result->parameters->structure();
     const int index =
-        key.site < siteNames_.size() - 1
-            ? structure.phiIndex(release_.value, key.site, key.upstreamYear, key.downstreamYear)
-            : structure.lambdaIndex(release_.value, key.upstreamYear, key.downstreamYear);
+        key.site < m_siteNames.size() - 1
+            ? structure.phiIndex(m_release.value, key.site, key.upstreamYear, key.downstreamYear)
+            : structure.lambdaIndex(m_release.value, key.upstreamYear, key.downstreamYear);
     MeasureValue value =
-        ModelDocuments::parameterValue(*result_, index, estimate(key), variance(key));
-    value.hasCovariance = value.hasCovariance && result_->hasCovariance();
-    return ReportNumbers::valueText(value, estimatePrecision_, errorPrecision_);
+        ModelDocuments::parameterValue(*m_result, index, estimate(key), variance(key));
+    value.hasCovariance = value.hasCovariance && m_result->hasCovariance();
+    return ReportNumbers::valueText(value, m_estimatePrecision, m_errorPrecision);
 }
 
 QString ReleaseEstimates::explanation(const PathKey& key) const
 {
-    const int s0 = summary_.releaseSite(release_);
-    const int last = siteNames_.size() - 1;
-    const QString site = siteNames_.value(key.site);
-    const QString before = siteNames_.value(key.site - 1);
-    const QString from = yearNames_.value(key.upstreamYear);
-    const QString to = yearNames_.value(key.downstreamYear);
+    const int s0 = m_summary.releaseSite(m_release);
+    const int last = m_siteNames.size() - 1;
+    const QString site = m_siteNames.value(key.site);
+    const QString before = m_siteNames.value(key.site - 1);
+    const QString from = m_yearNames.value(key.upstreamYear);
+    const QString to = m_yearNames.value(key.downstreamYear);
     const bool sameYear = key.upstreamYear == key.downstreamYear;
     QString text = QStringLiteral("The probability of a ");
     if (key.site == s0 + 1) {

@@ -31,8 +31,8 @@ public:
     QList<DiagramPathSpec> paths() const;
 
     // The table: rows are (upstream, downstream) year pairs, columns sites, both ascending.
-    int rowCount() const { return rows_.size(); }
-    int columnCount() const { return columns_.size(); }
+    int rowCount() const { return m_rows.size(); }
+    int columnCount() const { return m_columns.size(); }
     QString rowLabel(int row) const;
     QString columnLabel(int column) const;
     // "estimate (standard error)", or "NA" for a cell without a parameter or without a result.
@@ -49,15 +49,15 @@ private:
     double estimate(const PathKey& key) const;
     double variance(const PathKey& key) const;
 
-    const ReleaseSummary& summary_;
-    ReleasePos release_;
-    const ModelResult* result_;
-    QStringList siteNames_;
-    QStringList yearNames_;
-    int estimatePrecision_;
-    int errorPrecision_;
-    QList<QPair<int, int>> rows_;
-    QList<int> columns_;
+    const ReleaseSummary& m_summary;
+    ReleasePos m_release;
+    const ModelResult* m_result;
+    QStringList m_siteNames;
+    QStringList m_yearNames;
+    int m_estimatePrecision;
+    int m_errorPrecision;
+    QList<QPair<int, int>> m_rows;
+    QList<int> m_columns;
 };
 
 } // namespace rivulet

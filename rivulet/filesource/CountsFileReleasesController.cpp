@@ -4,35 +4,35 @@ namespace rivulet {
 
 int CountsFileReleasesController::releaseSiteId(int releaseId) const
 {
-    return sitePositions_.value(releaseId, siteDefault_);
+    return m_sitePositions.value(releaseId, m_siteDefault);
 }
 
 int CountsFileReleasesController::releaseYearId(int releaseId) const
 {
-    return yearPositions_.value(releaseId, yearDefault_);
+    return m_yearPositions.value(releaseId, m_yearDefault);
 }
 
 int CountsFileReleasesController::addRelease(int sitePos, const QString& siteName, int yearPos,
                                              int year)
 {
-    const int id = ids_.size();
-    ids_.append(id);
-    labels_.append(siteName + QLatin1Char(' ') + QString::number(year));
-    siteNames_.append(siteName);
-    years_.append(year);
-    sitePositions_.insert(id, sitePos);
-    yearPositions_.insert(id, yearPos);
+    const int id = m_ids.size();
+    m_ids.append(id);
+    m_labels.append(siteName + QLatin1Char(' ') + QString::number(year));
+    m_siteNames.append(siteName);
+    m_years.append(year);
+    m_sitePositions.insert(id, sitePos);
+    m_yearPositions.insert(id, yearPos);
     return id;
 }
 
 void CountsFileReleasesController::clear()
 {
-    ids_.clear();
-    labels_.clear();
-    siteNames_.clear();
-    years_.clear();
-    sitePositions_.clear();
-    yearPositions_.clear();
+    m_ids.clear();
+    m_labels.clear();
+    m_siteNames.clear();
+    m_years.clear();
+    m_sitePositions.clear();
+    m_yearPositions.clear();
 }
 
 } // namespace rivulet

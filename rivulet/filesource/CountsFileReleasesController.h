@@ -16,17 +16,17 @@ public:
     static constexpr int UnknownRelease = -1;
 
     void refresh() override {}
-    int count() const override { return ids_.size(); }
-    QList<int> ids() const override { return ids_; }
+    int count() const override { return m_ids.size(); }
+    QList<int> ids() const override { return m_ids; }
     int releaseSiteId(int releaseId) const override;
     int releaseYearId(int releaseId) const override;
     ReleasePos indexOf(ReleaseId release) const override
     {
-        return ReleasePos{ids_.indexOf(release.value)};
+        return ReleasePos{m_ids.indexOf(release.value)};
     }
-    QStringList labels() const override { return labels_; }
-    QStringList siteNames() const override { return siteNames_; }
-    QList<int> years() const override { return years_; }
+    QStringList labels() const override { return m_labels; }
+    QStringList siteNames() const override { return m_siteNames; }
+    QList<int> years() const override { return m_years; }
 
     // Appends a release at site position sitePos (named siteName) in year position
     // yearPos (calendar year year); returns its id.
@@ -34,14 +34,14 @@ public:
     void clear();
 
 private:
-    QList<int> ids_;
-    QStringList labels_;
-    QStringList siteNames_;
-    QList<int> years_;
-    QHash<int, int> sitePositions_;
-    QHash<int, int> yearPositions_;
-    int siteDefault_ = UnknownRelease;
-    int yearDefault_ = UnknownRelease;
+    QList<int> m_ids;
+    QStringList m_labels;
+    QStringList m_siteNames;
+    QList<int> m_years;
+    QHash<int, int> m_sitePositions;
+    QHash<int, int> m_yearPositions;
+    int m_siteDefault = UnknownRelease;
+    int m_yearDefault = UnknownRelease;
 };
 
 } // namespace rivulet

@@ -7,17 +7,17 @@ void CountsFileSitesController::setSites(const QStringList& shortNames,
 {
     clear();
     for (int i = 0; i < shortNames.size(); ++i) {
-        ids_.append(i);
-        shortNames_.append(shortNames.at(i));
-        longNames_.append(i < longNames.size() ? longNames.at(i) : shortNames.at(i));
+        m_ids.append(i);
+        m_shortNames.append(shortNames.at(i));
+        m_longNames.append(i < longNames.size() ? longNames.at(i) : shortNames.at(i));
     }
 }
 
 void CountsFileSitesController::clear()
 {
-    ids_.clear();
-    shortNames_.clear();
-    longNames_.clear();
+    m_ids.clear();
+    m_shortNames.clear();
+    m_longNames.clear();
 }
 
 } // namespace rivulet

@@ -11,20 +11,20 @@ class CountsFileSitesController : public SitesControllerI
 {
 public:
     void refresh() override {}
-    int count() const override { return ids_.size(); }
-    QList<int> ids() const override { return ids_; }
-    QStringList longNames() const override { return longNames_; }
-    QStringList shortNames() const override { return shortNames_; }
-    int indexOf(int siteId) const override { return ids_.indexOf(siteId); }
+    int count() const override { return m_ids.size(); }
+    QList<int> ids() const override { return m_ids; }
+    QStringList longNames() const override { return m_longNames; }
+    QStringList shortNames() const override { return m_shortNames; }
+    int indexOf(int siteId) const override { return m_ids.indexOf(siteId); }
 
     // Replaces the sites; the lists are parallel (longNames padded with the short names).
     void setSites(const QStringList& shortNames, const QStringList& longNames = QStringList());
     void clear();
 
 private:
-    QList<int> ids_;
-    QStringList shortNames_;
-    QStringList longNames_;
+    QList<int> m_ids;
+    QStringList m_shortNames;
+    QStringList m_longNames;
 };
 
 } // namespace rivulet

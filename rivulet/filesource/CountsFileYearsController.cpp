@@ -6,17 +6,17 @@ void CountsFileYearsController::setYears(const QList<int>& years)
 {
     clear();
     for (int i = 0; i < years.size(); ++i) {
-        ids_.append(i);
-        years_.append(years.at(i));
-        yearLabels_.append(QString::number(years.at(i)));
+        m_ids.append(i);
+        m_years.append(years.at(i));
+        m_yearLabels.append(QString::number(years.at(i)));
     }
 }
 
 void CountsFileYearsController::clear()
 {
-    ids_.clear();
-    years_.clear();
-    yearLabels_.clear();
+    m_ids.clear();
+    m_years.clear();
+    m_yearLabels.clear();
 }
 
 } // namespace rivulet

@@ -13,11 +13,11 @@ public:
     static constexpr int SimulatedFirstYear = 2008;
 
     void refresh() override {}
-    int count() const override { return ids_.size(); }
-    QList<int> ids() const override { return ids_; }
-    int indexOf(int yearId) const override { return ids_.indexOf(yearId); }
-    QList<int> years() const override { return years_; }
-    QStringList yearLabels() const override { return yearLabels_; }
+    int count() const override { return m_ids.size(); }
+    QList<int> ids() const override { return m_ids; }
+    int indexOf(int yearId) const override { return m_ids.indexOf(yearId); }
+    QList<int> years() const override { return m_years; }
+    QStringList yearLabels() const override { return m_yearLabels; }
     int firstYear() const override { return SimulatedFirstYear; }
 
     // Replaces the years (calendar years, in chronological order).
@@ -25,9 +25,9 @@ public:
     void clear();
 
 private:
-    QList<int> ids_;
-    QList<int> years_;
-    QStringList yearLabels_;
+    QList<int> m_ids;
+    QList<int> m_years;
+    QStringList m_yearLabels;
 };
 
 } // namespace rivulet

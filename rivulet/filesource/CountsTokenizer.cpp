@@ -20,18 +20,18 @@ const QChar Comment = QLatin1Char('#');
 
 } // namespace
 
-CountsTokenizer::CountsTokenizer(QTextStream& in) : in_(in) {}
+CountsTokenizer::CountsTokenizer(QTextStream& in) : m_in(in) {}
 
 bool CountsTokenizer::readLine()
 {
-    if (in_.atEnd())
+    if (m_in.atEnd())
         return false;
-    text_ = in_.readLine();
-    ++line_;
-    pos_ = 0;
-    const int comment = text_.indexOf(Comment);
+    m_text = m_in.readLine();
+    ++m_line;
+    m_pos = 0;
+    const int comment = m_text.indexOf(Comment);
     if (comment >= 0)
-        text_.truncate(comment);
+        m_text.truncate(comment);
     return true;
 }
 
@@ -39,9 +39,9 @@ bool CountsTokenizer::readLine()
 bool CountsTokenizer::advance()
 {
     for (;;) {
-        while (pos_ < text_.size() && isSeparator(text_.at(pos_)))
-            ++pos_;
-        if (pos_ < text_.size())
+        while (m_pos < m_text.size() && isSeparator(m_text.at(m_pos)))
+            ++m_pos;
+        if (m_pos < m_text.size())
             return true;
         if (!readLine())
             return false;
@@ -51,14 +51,14 @@ bool CountsTokenizer::advance()
 QString CountsTokenizer::nextToken(int& column)
 {
     if (!advance()) {
-        column = text_.size() + 1;
-        throw lum::ParseError(QStringLiteral("integer expected"), line_, column);
+        column = m_text.size() + 1;
+        throw lum::ParseError(QStringLiteral("integer expected"), m_line, column);
     }
-    const int start = pos_;
-    while (pos_ < text_.size() && !isSeparator(text_.at(pos_)))
-        ++pos_;
+    const int start = m_pos;
+    while (m_pos < m_text.size() && !isSeparator(m_text.at(m_pos)))
+        ++m_pos;
     column = start + 1;
-    return text_.mid(start, pos_ - start);
+    return m_text.mid(start, m_pos - start);
 }
 
 void CountsTokenizer::expectEnd()
@@ -68,7 +68,7 @@ void CountsTokenizer::expectEnd()
     int column = 0;
     const QString token = nextToken(column);
     throw lum::ParseError(QStringLiteral("text after the last count; expected the end of the file"),
-                          line_, column, token);
+                          m_line, column, token);
 }
 
 int CountsTokenizer::nextInt()
@@ -80,13 +80,13 @@ int CountsTokenizer::nextInt(int min, int max)
 {
     int column = 0;
     const QString token = nextToken(column);
-    column_ = column;
+    m_column = column;
     bool ok = false;
     const int value = token.toInt(&ok, 10);
     if (!ok)
-        throw lum::ParseError(QStringLiteral("integer expected"), line_, column, token);
+        throw lum::ParseError(QStringLiteral("integer expected"), m_line, column, token);
     if (value < min || value > max)
-        throw lum::ParseError(QStringLiteral("value out of range"), line_, column, token);
+        throw lum::ParseError(QStringLiteral("value out of range"), m_line, column, token);
     return value;
 }
 

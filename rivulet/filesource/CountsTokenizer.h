@@ -24,20 +24,20 @@ public:
     // Throws lum::ParseError, naming the token, when anything but blanks and comments follows.
     void expectEnd();
 
-    int line() const { return line_; }
+    int line() const { return m_line; }
     // The column of the token read last, counted from 1.
-    int column() const { return column_; }
+    int column() const { return m_column; }
 
 private:
     bool advance();
     QString nextToken(int& column);
     bool readLine();
 
-    QTextStream& in_;
-    QString text_;
-    int line_ = 0;
-    int pos_ = 0;
-    int column_ = 0;
+    QTextStream& m_in;
+    QString m_text;
+    int m_line = 0;
+    int m_pos = 0;
+    int m_column = 0;
 };
 
 } // namespace rivulet

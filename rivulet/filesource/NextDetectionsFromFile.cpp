@@ -20,33 +20,33 @@ constexpr int MaxCount = std::numeric_limits<int>::max();
 
 void NextDetectionsFromFile::read(CountsTokenizer& tokens)
 {
-    tables_.reset(sites_.count(), years_.count());
-    total_ = 0;
+    m_tables.reset(m_sites.count(), m_years.count());
+    m_total = 0;
     try {
-        const QList<int> ids = releases_.ids();
+        const QList<int> ids = m_releases.ids();
         for (const int release : ids)
             readRelease(tokens, release);
         for (const int release : ids)
             deriveDetections(release);
     } catch (...) {
-        tables_.reset(sites_.count(), years_.count());
+        m_tables.reset(m_sites.count(), m_years.count());
         throw;
     }
 }
 
 void NextDetectionsFromFile::readRelease(CountsTokenizer& tokens, int release)
 {
-    const int S = sites_.count();
-    const int Y = years_.count();
+    const int S = m_sites.count();
+    const int Y = m_years.count();
     const int relSite = releaseSitePos(release);
     const int relYear = releaseYearPos(release);
 
-    auto& counts = tables_.release(release);
+    auto& counts = m_tables.release(release);
     counts.notSeen = readCount(tokens);
     readMatrix(tokens, counts.next, relSite + 1, relYear);
     for (int a = relSite + 1; a <= S - 2; ++a) {
         for (int b = relYear; b <= Y - 1; ++b) {
-            auto& group = tables_.group(release, a, b);
+            auto& group = m_tables.group(release, a, b);
             group.notSeenAgain = readCount(tokens);
             readMatrix(tokens, group.next, a + 1, b);
         }
@@ -61,21 +61,21 @@ void NextDetectionsFromFile::readRelease(CountsTokenizer& tokens, int release)
 // the file, except at the final site.
 void NextDetectionsFromFile::deriveDetections(int release)
 {
-    const int S = sites_.count();
-    const int Y = years_.count();
+    const int S = m_sites.count();
+    const int Y = m_years.count();
     const int relSite = releaseSitePos(release);
     const int relYear = releaseYearPos(release);
-    auto& counts = tables_.release(release);
+    auto& counts = m_tables.release(release);
     counts.detections = counts.next;
     for (int a = relSite + 1; a <= S - 2; ++a)
         for (int b = relYear; b <= Y - 1; ++b)
-            if (const auto* group = tables_.findGroup(release, a, b))
+            if (const auto* group = m_tables.findGroup(release, a, b))
                 counts.detections.addMatrix(group->next);
     counts.detectionRemovals = CountMatrix::forSitesAndYears(S, Y);
     counts.removed = CountMatrix::forSitesAndYears(S, Y);
     for (int y = relYear; y <= Y - 1; ++y) {
         for (int s = relSite + 1; s <= S - 2; ++s) {
-            const auto* group = tables_.findGroup(release, s, y);
+            const auto* group = m_tables.findGroup(release, s, y);
             const std::int64_t wentOn = group ? group->next.sum() + group->notSeenAgain : 0;
             const std::int64_t removed = counts.detections.count(s, y) - wentOn;
             counts.detectionRemovals.setCount(s, y,
@@ -85,20 +85,20 @@ void NextDetectionsFromFile::deriveDetections(int release)
         counts.detectionRemovals.setCount(S - 1, y, counts.detections.count(S - 1, y));
         counts.removed.setCount(S - 1, y, counts.next.count(S - 1, y));
     }
-    for (auto* pooled : {&tables_.releaseYear(relYear), &tables_.releaseSite(relSite)}) {
+    for (auto* pooled : {&m_tables.releaseYear(relYear), &m_tables.releaseSite(relSite)}) {
         pooled->detections.addMatrix(counts.next);
         pooled->removals.addMatrix(counts.removed);
     }
-    tables_.total().addMatrix(counts.detections);
-    tables_.totalRemoved().addMatrix(counts.detectionRemovals);
+    m_tables.total().addMatrix(counts.detections);
+    m_tables.totalRemoved().addMatrix(counts.detectionRemovals);
 }
 
 // Elements for sites firstSite .. S-1 (outer) and years firstYear .. Y-1 (inner).
 void NextDetectionsFromFile::readMatrix(CountsTokenizer& tokens, CountMatrix& matrix, int firstSite,
                                         int firstYear)
 {
-    const int S = sites_.count();
-    const int Y = years_.count();
+    const int S = m_sites.count();
+    const int Y = m_years.count();
     for (int s = firstSite; s <= S - 1; ++s)
         for (int y = firstYear; y <= Y - 1; ++y)
             matrix.setCount(s, y, readCount(tokens));
@@ -109,8 +109,8 @@ void NextDetectionsFromFile::readMatrix(CountsTokenizer& tokens, CountMatrix& ma
 int NextDetectionsFromFile::readCount(CountsTokenizer& tokens)
 {
     const int count = tokens.nextInt(0, MaxCount);
-    total_ += count;
-    if (total_ > MaxCount)
+    m_total += count;
+    if (m_total > MaxCount)
         throw lum::ParseError(
             QStringLiteral("the counts add up to more than %1 fish").arg(MaxCount), tokens.line(),
             tokens.column(), QString::number(count));

@@ -30,7 +30,7 @@ public:
     // Nothing to recompute: the counts are those of the file.
     void update() override {}
     // Exchanges the counts with those of other (read on controllers with the same content).
-    void swapCounts(NextDetectionsFromFile& other) noexcept { tables_.swap(other.tables_); }
+    void swapCounts(NextDetectionsFromFile& other) noexcept { m_tables.swap(other.m_tables); }
 
 private:
     void readRelease(CountsTokenizer& tokens, int release);
@@ -38,7 +38,7 @@ private:
     void readMatrix(CountsTokenizer& tokens, CountMatrix& matrix, int firstSite, int firstYear);
     int readCount(CountsTokenizer& tokens);
 
-    std::int64_t total_ = 0;
+    std::int64_t m_total = 0;
 };
 
 } // namespace rivulet

@@ -31,7 +31,7 @@ SimulatedDataLoader::SimulatedDataLoader(CountsFileReleasesController& releases,
                                          CountsFileSitesController& sites,
                                          CountsFileYearsController& years,
                                          NextDetectionsFromFile& counts)
-    : releases_(releases), sites_(sites), years_(years), counts_(counts)
+    : m_releases(releases), m_sites(sites), m_years(years), m_counts(counts)
 {
 }
 
@@ -105,19 +105,19 @@ void SimulatedDataLoader::load(QTextStream& in)
     }
 
     // Nothing below throws: the data set changes all at once or not at all.
-    sites_ = sites;
-    years_ = years;
-    releases_ = releases;
-    counts_.swapCounts(counts);
+    m_sites = sites;
+    m_years = years;
+    m_releases = releases;
+    m_counts.swapCounts(counts);
 }
 
 void SimulatedDataLoader::clear()
 {
-    sites_.clear();
-    years_.clear();
-    releases_.clear();
-    NextDetectionsFromFile none(releases_, sites_, years_);
-    counts_.swapCounts(none);
+    m_sites.clear();
+    m_years.clear();
+    m_releases.clear();
+    NextDetectionsFromFile none(m_releases, m_sites, m_years);
+    m_counts.swapCounts(none);
 }
 
 } // namespace rivulet

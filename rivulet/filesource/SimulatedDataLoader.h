@@ -37,10 +37,10 @@ public:
     void clear();
 
 private:
-    CountsFileReleasesController& releases_;
-    CountsFileSitesController& sites_;
-    CountsFileYearsController& years_;
-    NextDetectionsFromFile& counts_;
+    CountsFileReleasesController& m_releases;
+    CountsFileSitesController& m_sites;
+    CountsFileYearsController& m_years;
+    NextDetectionsFromFile& m_counts;
 };
 
 } // namespace rivulet

@@ -9,18 +9,18 @@ std::int64_t CohortArray::Row::seenAgain() const
     return std::accumulate(next.begin(), next.end(), std::int64_t{0});
 }
 
-CohortArray::CohortArray(int occasions) : occasions_(occasions < 0 ? 0 : occasions) {}
+CohortArray::CohortArray(int occasions) : m_occasions(occasions < 0 ? 0 : occasions) {}
 
 void CohortArray::add(int cohort, int occasion, int nextOccasion, std::int64_t count)
 {
-    if (cohort < 0 || occasion < cohort || occasion >= occasions_ || nextOccasion >= occasions_)
+    if (cohort < 0 || occasion < cohort || occasion >= m_occasions || nextOccasion >= m_occasions)
         return;
     if ((nextOccasion >= 0 && nextOccasion <= occasion) || count == 0)
         return;
-    const std::int64_t key = std::int64_t{cohort} * occasions_ + occasion;
-    auto found = rows_.find(key);
-    if (found == rows_.end())
-        found = rows_.emplace(key, emptyRow()).first;
+    const std::int64_t key = std::int64_t{cohort} * m_occasions + occasion;
+    auto found = m_rows.find(key);
+    if (found == m_rows.end())
+        found = m_rows.emplace(key, emptyRow()).first;
     if (nextOccasion < 0)
         found->second.neverSeenAgain += count;
     else
@@ -29,8 +29,8 @@ void CohortArray::add(int cohort, int occasion, int nextOccasion, std::int64_t c
 
 void CohortArray::addRow(Row& into, int cohort, int occasion) const
 {
-    const auto found = rows_.find(std::int64_t{cohort} * occasions_ + occasion);
-    if (found == rows_.end())
+    const auto found = m_rows.find(std::int64_t{cohort} * m_occasions + occasion);
+    if (found == m_rows.end())
         return;
     for (std::size_t k = 0; k < into.next.size(); ++k)
         into.next[k] += found->second.next[k];

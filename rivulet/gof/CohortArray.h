@@ -32,7 +32,7 @@ public:
 
     explicit CohortArray(int occasions);
 
-    int occasions() const { return occasions_; }
+    int occasions() const { return m_occasions; }
 
     // Adds `count` fish of the cohort released at `cohort`, released (again) at `occasion`,
     // whose next detection was at `nextOccasion`; -1 for never seen again. Ignores counts that
@@ -48,13 +48,13 @@ public:
     Row released(int occasion) const;
 
 private:
-    Row emptyRow() const { return Row{std::vector<std::int64_t>(occasions_, 0), 0}; }
+    Row emptyRow() const { return Row{std::vector<std::int64_t>(m_occasions, 0), 0}; }
     void addRow(Row& into, int cohort, int occasion) const;
 
-    int occasions_;
-    // Keyed by cohort * occasions_ + occasion; only the rows that hold fish, since most
+    int m_occasions;
+    // Keyed by cohort * m_occasions + occasion; only the rows that hold fish, since most
     // (cohort, occasion) pairs of a long river are empty.
-    std::unordered_map<std::int64_t, Row> rows_;
+    std::unordered_map<std::int64_t, Row> m_rows;
 };
 
 } // namespace rivulet::gof

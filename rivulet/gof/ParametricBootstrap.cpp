@@ -136,7 +136,7 @@ struct ParametricBootstrap::Model
 
 ParametricBootstrap::ParametricBootstrap(const NextDetectionsI& counts,
                                          const ModelCatalogue& catalogue, const FitOptions& options)
-    : counts_(counts), catalogue_(catalogue), options_(options)
+    : m_counts(counts), m_catalogue(catalogue), m_options(options)
 {
 }
 
@@ -144,14 +144,14 @@ ParametricBootstrap::~ParametricBootstrap() = default;
 
 bool ParametricBootstrap::fitObserved(const std::atomic<bool>& cancel)
 {
-    result_ = Result{};
-    model_.reset();
-    error_.clear();
+    m_result = Result{};
+    m_model.reset();
+    m_error.clear();
     std::optional<EquatingScheme> scheme;
-    if (!catalogue_.fitList().empty()) {
-        scheme = catalogue_.fitList().front();
+    if (!m_catalogue.fitList().empty()) {
+        scheme = m_catalogue.fitList().front();
     } else {
-        for (const auto& item : catalogue_.definitionItems()) {
+        for (const auto& item : m_catalogue.definitionItems()) {
             if (!item->isHeading()) {
                 scheme = item->scheme();
                 break;
@@ -159,62 +159,62 @@ bool ParametricBootstrap::fitObserved(const std::atomic<bool>& cancel)
         }
     }
     if (!scheme) {
-        error_ = QStringLiteral("There is no model to test: the study has no included release.");
+        m_error = QStringLiteral("There is no model to test: the study has no included release.");
         return false;
     }
-    const ReleasesControllerI& releases = counts_.releasesController();
-    const SitesControllerI& sites = counts_.sitesController();
-    const YearsControllerI& years = counts_.yearsController();
+    const ReleasesControllerI& releases = m_counts.releasesController();
+    const SitesControllerI& sites = m_counts.sitesController();
+    const YearsControllerI& years = m_counts.yearsController();
     auto model = std::make_unique<Model>();
     model->scheme = *scheme;
     model->structure = ParameterStructure(releases, sites, years);
-    catalogue_.applyModel(scheme->captureCode, scheme->survivalCode, model->structure);
-    result_.model = ModelCatalogue::modelName(catalogue_.dataClass(), *scheme);
-    result_.scheme = *scheme;
-    result_.parameters = model->structure.numFree();
+    m_catalogue.applyModel(scheme->captureCode, scheme->survivalCode, model->structure);
+    m_result.model = ModelCatalogue::modelName(m_catalogue.dataClass(), *scheme);
+    m_result.scheme = *scheme;
+    m_result.parameters = model->structure.numFree();
 
-    FitOptions options = options_;
+    FitOptions options = m_options;
     options.covariance = true;
     options.profiles = FitOptions::Profiles::None;
     ModelFit fit =
-        fitModel(FitProblem{model->structure, counts_, releases, sites, years}, options, cancel);
+        fitModel(FitProblem{model->structure, m_counts, releases, sites, years}, options, cancel);
     if (fit.summary.ending != FitEnding::Converged) {
-        error_ = fit.summary.ending == FitEnding::Canceled
-                     ? QStringLiteral("canceled")
-                     : QStringLiteral("The fit of the most general model %1 did not converge: %2")
-                           .arg(result_.model, fit.summary.message);
+        m_error = fit.summary.ending == FitEnding::Canceled
+                      ? QStringLiteral("canceled")
+                      : QStringLiteral("The fit of the most general model %1 did not converge: %2")
+                            .arg(m_result.model, fit.summary.message);
         return false;
     }
-    result_.logLikelihood = fit.summary.logLikelihood;
-    result_.informedParameters =
-        fit.summary.estimates.empty() ? result_.parameters : fit.summary.informedParameters;
-    RivuletLikelihood likelihood(model->structure, counts_, releases, sites, years);
+    m_result.logLikelihood = fit.summary.logLikelihood;
+    m_result.informedParameters =
+        fit.summary.estimates.empty() ? m_result.parameters : fit.summary.informedParameters;
+    RivuletLikelihood likelihood(model->structure, m_counts, releases, sites, years);
     std::vector<std::vector<double>> next;
     std::vector<double> neverSeen;
     likelihood.cellProbabilities(fit.estimates, next, neverSeen);
     double saturated = 0.0;
     for (const LikelihoodCell& cell : likelihood.cells())
         saturated += saturatedOf(outcomesOf(cell));
-    result_.saturatedLogLikelihood = saturated;
-    result_.deviance = -2.0 * (result_.logLikelihood - saturated);
-    result_.pearson = pearsonOf(likelihood.cells(), next, neverSeen, result_.informedParameters);
+    m_result.saturatedLogLikelihood = saturated;
+    m_result.deviance = -2.0 * (m_result.logLikelihood - saturated);
+    m_result.pearson = pearsonOf(likelihood.cells(), next, neverSeen, m_result.informedParameters);
     model->simulator = std::make_unique<simulation::FittedStudySimulator>(model->structure,
-                                                                          fit.estimates, counts_);
-    model_ = std::move(model);
+                                                                          fit.estimates, m_counts);
+    m_model = std::move(model);
     return true;
 }
 
 void ParametricBootstrap::run(int replicates, std::uint64_t seed, const std::atomic<bool>& cancel,
                               const std::function<void(int)>& progress)
 {
-    if (!model_ || replicates <= 0)
+    if (!m_model || replicates <= 0)
         return;
     const Clock::time_point start = Clock::now();
-    const Model& model = *model_;
-    const ReleasesControllerI& releases = counts_.releasesController();
-    const SitesControllerI& sites = counts_.sitesController();
-    const YearsControllerI& years = counts_.yearsController();
-    FitOptions options = options_;
+    const Model& model = *m_model;
+    const ReleasesControllerI& releases = m_counts.releasesController();
+    const SitesControllerI& sites = m_counts.sitesController();
+    const YearsControllerI& years = m_counts.yearsController();
+    FitOptions options = m_options;
     options.covariance = false;
     options.profiles = FitOptions::Profiles::None;
 
@@ -245,39 +245,39 @@ void ParametricBootstrap::run(int replicates, std::uint64_t seed, const std::ato
             replicate.seconds = secondsSince(begun);
         },
         progress);
-    result_.requested = replicates;
-    result_.seed = seed;
-    result_.canceled = cancel.load();
-    result_.deviances.clear();
-    result_.failed = 0;
-    result_.fitSeconds = 0.0;
-    result_.replicateSeconds = 0.0;
+    m_result.requested = replicates;
+    m_result.seed = seed;
+    m_result.canceled = cancel.load();
+    m_result.deviances.clear();
+    m_result.failed = 0;
+    m_result.fitSeconds = 0.0;
+    m_result.replicateSeconds = 0.0;
     for (const Replicate& replicate : done) {
-        result_.fitSeconds += replicate.fitSeconds;
-        result_.replicateSeconds += replicate.seconds;
+        m_result.fitSeconds += replicate.fitSeconds;
+        m_result.replicateSeconds += replicate.seconds;
         if (replicate.converged)
-            result_.deviances.push_back(replicate.deviance);
+            m_result.deviances.push_back(replicate.deviance);
         else
-            ++result_.failed;
+            ++m_result.failed;
     }
-    result_.wallSeconds = secondsSince(start);
-    result_.meanDeviance.reset();
-    result_.chat.reset();
-    result_.p.reset();
-    if (result_.canceled || result_.deviances.empty())
+    m_result.wallSeconds = secondsSince(start);
+    m_result.meanDeviance.reset();
+    m_result.chat.reset();
+    m_result.p.reset();
+    if (m_result.canceled || m_result.deviances.empty())
         return;
     double sum = 0.0;
     int atLeast = 0;
-    for (const double deviance : result_.deviances) {
+    for (const double deviance : m_result.deviances) {
         sum += deviance;
-        if (deviance >= result_.deviance)
+        if (deviance >= m_result.deviance)
             ++atLeast;
     }
-    const double mean = sum / static_cast<double>(result_.deviances.size());
-    result_.meanDeviance = mean;
+    const double mean = sum / static_cast<double>(m_result.deviances.size());
+    m_result.meanDeviance = mean;
     if (mean > 0.0)
-        result_.chat = result_.deviance / mean;
-    result_.p = static_cast<double>(atLeast) / static_cast<double>(result_.deviances.size());
+        m_result.chat = m_result.deviance / mean;
+    m_result.p = static_cast<double>(atLeast) / static_cast<double>(m_result.deviances.size());
 }
 
 } // namespace rivulet::gof

@@ -90,18 +90,18 @@ public:
     void run(int replicates, std::uint64_t seed, const std::atomic<bool>& cancel,
              const std::function<void(int)>& progress = {});
 
-    const Result& result() const { return result_; }
-    const QString& error() const { return error_; }
+    const Result& result() const { return m_result; }
+    const QString& error() const { return m_error; }
 
 private:
     struct Model;
 
-    const NextDetectionsI& counts_;
-    const ModelCatalogue& catalogue_;
-    FitOptions options_;
-    std::unique_ptr<Model> model_;
-    Result result_;
-    QString error_;
+    const NextDetectionsI& m_counts;
+    const ModelCatalogue& m_catalogue;
+    FitOptions m_options;
+    std::unique_ptr<Model> m_model;
+    Result m_result;
+    QString m_error;
 };
 
 // The deviance's saturated part over every multinomial of counts under structure:

@@ -15,34 +15,34 @@ constexpr int FirstRelease = 0;
 
 AgeComposition::AgeComposition(const ReleasesControllerI& releases, const YearsControllerI& years,
                                const PMSurvivalToSite& survival)
-    : survival_(survival), yearCount_(years.count())
+    : m_survival(survival), m_yearCount(years.count())
 {
     const QList<int> ids = releases.ids();
     if (!ids.isEmpty())
-        releaseYear_ = years.indexOf(releases.releaseYearId(ids.first()));
+        m_releaseYear = years.indexOf(releases.releaseYearId(ids.first()));
 }
 
 bool AgeComposition::hasCovariance() const
 {
-    return survival_.hasCovariance();
+    return m_survival.hasCovariance();
 }
 
 double AgeComposition::proportion(int s, int y) const
 {
-    const double total = survival_.survivalToSite(FirstRelease, s);
+    const double total = m_survival.survivalToSite(FirstRelease, s);
     if (total == 0.0)
         return NotAvailable;
-    return survival_.survivalToSiteInYear(FirstRelease, s, y) / total;
+    return m_survival.survivalToSiteInYear(FirstRelease, s, y) / total;
 }
 
 double AgeComposition::variance(int s, int y) const
 {
     if (!hasCovariance())
         return 0.0;
-    const double total = survival_.survivalToSite(FirstRelease, s);
+    const double total = m_survival.survivalToSite(FirstRelease, s);
     if (total == 0.0)
         return NotAvailable;
-    const double inYear = survival_.survivalToSiteInYear(FirstRelease, s, y);
+    const double inYear = m_survival.survivalToSiteInYear(FirstRelease, s, y);
     const double totalSquared = total * total;
     // Derivative of P(y) / T with respect to P(a): (T - P(y)) / T^2 for a = y, since T holds
     // P(y) too, and -P(y) / T^2 for every other year.
@@ -50,10 +50,10 @@ double AgeComposition::variance(int s, int y) const
         return a == y ? (total - inYear) / totalSquared : -inYear / totalSquared;
     };
     double sum = 0.0;
-    for (int a = releaseYear_; a >= 0 && a < yearCount_; ++a) {
+    for (int a = m_releaseYear; a >= 0 && a < m_yearCount; ++a) {
         const double ga = derivative(a);
-        for (int b = releaseYear_; b < yearCount_; ++b)
-            sum += ga * derivative(b) * survival_.yearCovariance(FirstRelease, s, a, b);
+        for (int b = m_releaseYear; b < m_yearCount; ++b)
+            sum += ga * derivative(b) * m_survival.yearCovariance(FirstRelease, s, a, b);
     }
     return sum;
 }
@@ -61,7 +61,7 @@ double AgeComposition::variance(int s, int y) const
 MeasureValue AgeComposition::measure(int s, int y) const
 {
     return MeasureValue{proportion(s, y), variance(s, y), hasCovariance(),
-                        survival_.isSurvivalFixed(FirstRelease, s)};
+                        m_survival.isSurvivalFixed(FirstRelease, s)};
 }
 
 } // namespace rivulet

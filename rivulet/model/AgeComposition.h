@@ -30,12 +30,12 @@ public:
     MeasureValue measure(int s, int y) const;
 
     // Year position of the first release's release year; -1 when there is no release.
-    int releaseYear() const { return releaseYear_; }
+    int releaseYear() const { return m_releaseYear; }
 
 private:
-    const PMSurvivalToSite& survival_;
-    int yearCount_ = 0;
-    int releaseYear_ = -1;
+    const PMSurvivalToSite& m_survival;
+    int m_yearCount = 0;
+    int m_releaseYear = -1;
 };
 
 } // namespace rivulet

@@ -8,32 +8,32 @@ namespace rivulet {
 
 CatalogueBuilder::CatalogueBuilder(std::vector<std::unique_ptr<ModelDefinitionItem>>& definitions,
                                    std::vector<EquatingScheme>& fitList)
-    : definitions_(definitions), fitList_(fitList)
+    : m_definitions(definitions), m_fitList(fitList)
 {
 }
 
 void CatalogueBuilder::heading(int captureCode)
 {
-    definitions_.push_back(std::make_unique<ModelDefinitionHeading>(
-        QStringLiteral("Capture: ") + ModelCatalogue::schemeText(dataClass_, captureCode),
+    m_definitions.push_back(std::make_unique<ModelDefinitionHeading>(
+        QStringLiteral("Capture: ") + ModelCatalogue::schemeText(m_dataClass, captureCode),
         captureCode, 0));
 }
 
 void CatalogueBuilder::model(const EquatingScheme& scheme, bool fitted)
 {
-    definitions_.push_back(std::make_unique<ModelDefinitionLeaf>(
-        ModelCatalogue::modelName(dataClass_, scheme),
+    m_definitions.push_back(std::make_unique<ModelDefinitionLeaf>(
+        ModelCatalogue::modelName(m_dataClass, scheme),
         QStringLiteral("Survival and movement: ") +
-            ModelCatalogue::schemeText(dataClass_, scheme.survivalCode),
+            ModelCatalogue::schemeText(m_dataClass, scheme.survivalCode),
         scheme));
     if (fitted) {
-        fitList_.push_back(scheme);
+        m_fitList.push_back(scheme);
     }
 }
 
 void CatalogueBuilder::build(DataClass dataClass, const EstimabilityIndicators& indicators)
 {
-    dataClass_ = dataClass;
+    m_dataClass = dataClass;
     const bool pooled = indicators.pooled;
     const bool each = indicators.eachRelease;
     const bool second = indicators.secondGroup;

@@ -32,9 +32,9 @@ private:
     void heading(int captureCode);
     void model(const EquatingScheme& scheme, bool fitted);
 
-    std::vector<std::unique_ptr<ModelDefinitionItem>>& definitions_;
-    std::vector<EquatingScheme>& fitList_;
-    DataClass dataClass_ = DataClass::OneSiteOneYear;
+    std::vector<std::unique_ptr<ModelDefinitionItem>>& m_definitions;
+    std::vector<EquatingScheme>& m_fitList;
+    DataClass m_dataClass = DataClass::OneSiteOneYear;
 };
 
 } // namespace rivulet

@@ -25,15 +25,15 @@ public:
     bool hasCovariance() const;
     // Every covariance read is multiplied by `factor` (ĉ, for standard errors √ĉ times wider);
     // 1 by default, which leaves the matrix's values as they are.
-    void setScale(double factor) { scale_ = factor; }
-    double scale() const { return scale_; }
+    void setScale(double factor) { m_scale = factor; }
+    double scale() const { return m_scale; }
 
 private:
     double element(int i, int j) const;
 
-    const ParameterStructure* structure_;
-    const lum::DenseMatrix* covariance_;
-    double scale_ = 1.0;
+    const ParameterStructure* m_structure;
+    const lum::DenseMatrix* m_covariance;
+    double m_scale = 1.0;
 };
 
 } // namespace rivulet

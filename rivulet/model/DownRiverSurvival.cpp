@@ -12,22 +12,22 @@ constexpr int NoSite = -1;
 
 DownRiverSurvival::DownRiverSurvival(const SitesControllerI& sites, const ParameterMap& parameters,
                                      const CovarianceMap& covariances)
-    : parameters_(parameters), covariances_(covariances), siteCount_(sites.count()),
-      residualizationSite_(parameters.residualizationSite())
+    : m_parameters(parameters), m_covariances(covariances), m_siteCount(sites.count()),
+      m_residualizationSite(parameters.residualizationSite())
 {
 }
 
 bool DownRiverSurvival::hasCovariance() const
 {
-    return covariances_.hasCovariance();
+    return m_covariances.hasCovariance();
 }
 
 double DownRiverSurvival::productWithout(int r, int y, int skipped) const
 {
     double product = 1.0;
-    for (int s = residualizationSite_ + 1; s <= siteCount_ - 2; ++s) {
+    for (int s = m_residualizationSite + 1; s <= m_siteCount - 2; ++s) {
         if (s != skipped)
-            product *= parameters_.phi(r, s, y, y);
+            product *= m_parameters.phi(r, s, y, y);
     }
     return product;
 }
@@ -42,10 +42,10 @@ double DownRiverSurvival::variance(int r, int y) const
     if (!hasCovariance())
         return 0.0;
     double sum = 0.0;
-    for (int j = residualizationSite_ + 1; j <= siteCount_ - 2; ++j) {
+    for (int j = m_residualizationSite + 1; j <= m_siteCount - 2; ++j) {
         const double dj = productWithout(r, y, j);
-        for (int k = residualizationSite_ + 1; k <= siteCount_ - 2; ++k) {
-            sum += dj * productWithout(r, y, k) * covariances_.phiCovariance(r, j, y, y, k, y, y);
+        for (int k = m_residualizationSite + 1; k <= m_siteCount - 2; ++k) {
+            sum += dj * productWithout(r, y, k) * m_covariances.phiCovariance(r, j, y, y, k, y, y);
         }
     }
     return sum;
@@ -53,8 +53,8 @@ double DownRiverSurvival::variance(int r, int y) const
 
 bool DownRiverSurvival::isFixed(int r, int y) const
 {
-    for (int s = residualizationSite_ + 1; s <= siteCount_ - 2; ++s)
-        if (!parameters_.isPhiFixed(r, s, y, y))
+    for (int s = m_residualizationSite + 1; s <= m_siteCount - 2; ++s)
+        if (!m_parameters.isPhiFixed(r, s, y, y))
             return false;
     return true;
 }

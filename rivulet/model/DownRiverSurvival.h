@@ -29,16 +29,16 @@ public:
     // True when no factor of the product is a free parameter.
     bool isFixed(int r, int y) const;
 
-    int residualizationSite() const { return residualizationSite_; }
+    int residualizationSite() const { return m_residualizationSite; }
 
 private:
     // Product of phi(r, s, y, y) over s = rho+1 .. S-2, leaving out site `skipped`.
     double productWithout(int r, int y, int skipped) const;
 
-    const ParameterMap& parameters_;
-    const CovarianceMap& covariances_;
-    int siteCount_ = 0;
-    int residualizationSite_ = 0;
+    const ParameterMap& m_parameters;
+    const CovarianceMap& m_covariances;
+    int m_siteCount = 0;
+    int m_residualizationSite = 0;
 };
 
 } // namespace rivulet

@@ -44,7 +44,7 @@ struct EstimationResults::FittedModel
 
 EstimationResults::EstimationResults(const ReleasesControllerI& releases,
                                      const SitesControllerI& sites, const YearsControllerI& years)
-    : releases_(releases), sites_(sites), years_(years)
+    : m_releases(releases), m_sites(sites), m_years(years)
 {
 }
 
@@ -52,18 +52,18 @@ EstimationResults::~EstimationResults() = default;
 
 void EstimationResults::clear()
 {
-    models_.clear();
-    failures_.clear();
+    m_models.clear();
+    m_failures.clear();
 }
 
 void EstimationResults::recordFailure(const EquatingScheme& scheme, const QString& reason)
 {
-    failures_.emplace_back(scheme, reason);
+    m_failures.emplace_back(scheme, reason);
 }
 
 QString EstimationResults::failure(const EquatingScheme& scheme) const
 {
-    for (const auto& [failed, reason] : failures_) {
+    for (const auto& [failed, reason] : m_failures) {
         if (failed == scheme)
             return reason;
     }
@@ -72,9 +72,9 @@ QString EstimationResults::failure(const EquatingScheme& scheme) const
 
 void EstimationResults::setVarianceInflation(double chat)
 {
-    chat_ = chat > 1.0 ? chat : 1.0;
-    for (const auto& fitted : models_)
-        fitted->covarianceMap.setScale(chat_);
+    m_chat = chat > 1.0 ? chat : 1.0;
+    for (const auto& fitted : m_models)
+        fitted->covarianceMap.setScale(m_chat);
 }
 
 const ModelResult& EstimationResults::record(const EquatingScheme& scheme, double logLikelihood,
@@ -86,16 +86,16 @@ const ModelResult& EstimationResults::record(const EquatingScheme& scheme, doubl
     if (!structure) {
         throw std::invalid_argument("a fitted model needs its parameter structure");
     }
-    models_.push_back(std::make_unique<FittedModel>(scheme, logLikelihood, aic,
-                                                    std::move(estimates), std::move(covariance),
-                                                    std::move(structure), std::move(summary)));
-    models_.back()->covarianceMap.setScale(chat_);
-    return models_.back()->result;
+    m_models.push_back(std::make_unique<FittedModel>(scheme, logLikelihood, aic,
+                                                     std::move(estimates), std::move(covariance),
+                                                     std::move(structure), std::move(summary)));
+    m_models.back()->covarianceMap.setScale(m_chat);
+    return m_models.back()->result;
 }
 
 const EstimationResults::FittedModel& EstimationResults::model(int i) const
 {
-    return *models_.at(static_cast<std::size_t>(i));
+    return *m_models.at(static_cast<std::size_t>(i));
 }
 
 EquatingScheme EstimationResults::scheme(int i) const
@@ -146,8 +146,8 @@ const ModelResult& EstimationResults::result(int i) const
 std::vector<const ModelResult*> EstimationResults::results() const
 {
     std::vector<const ModelResult*> records;
-    records.reserve(models_.size());
-    for (const auto& m : models_) {
+    records.reserve(m_models.size());
+    for (const auto& m : m_models) {
         records.push_back(&m->result);
     }
     return records;
@@ -156,7 +156,7 @@ std::vector<const ModelResult*> EstimationResults::results() const
 int EstimationResults::indexOf(const EquatingScheme& scheme) const
 {
     for (int i = 0; i < count(); ++i) {
-        if (models_[static_cast<std::size_t>(i)]->scheme == scheme) {
+        if (m_models[static_cast<std::size_t>(i)]->scheme == scheme) {
             return i;
         }
     }

@@ -48,7 +48,7 @@ public:
     // so standard errors, Wald intervals and model averages are inflated by √ĉ; the model
     // comparison adds the quasi-likelihood criteria when it is not 1.
     void setVarianceInflation(double chat);
-    double varianceInflation() const { return chat_; }
+    double varianceInflation() const { return m_chat; }
 
     // Appends one fitted model and takes ownership of its estimates, its covariance matrix
     // (null when there is none) and its structure; builds the two maps and the record, which
@@ -64,10 +64,10 @@ public:
     // The reason noted for the scheme; empty when none was.
     QString failure(const EquatingScheme& scheme) const;
     // Every reason noted, in the order they were.
-    const std::vector<std::pair<EquatingScheme, QString>>& failures() const { return failures_; }
+    const std::vector<std::pair<EquatingScheme, QString>>& failures() const { return m_failures; }
 
-    int count() const { return static_cast<int>(models_.size()); }
-    bool isEmpty() const { return models_.empty(); }
+    int count() const { return static_cast<int>(m_models.size()); }
+    bool isEmpty() const { return m_models.empty(); }
 
     EquatingScheme scheme(int i) const;
     double logLikelihood(int i) const;
@@ -89,20 +89,20 @@ public:
     // AIC of model i minus the lowest AIC.
     double deltaAic(int i) const;
 
-    const ReleasesControllerI& releasesController() const { return releases_; }
-    const SitesControllerI& sitesController() const { return sites_; }
-    const YearsControllerI& yearsController() const { return years_; }
+    const ReleasesControllerI& releasesController() const { return m_releases; }
+    const SitesControllerI& sitesController() const { return m_sites; }
+    const YearsControllerI& yearsController() const { return m_years; }
 
 private:
     struct FittedModel;
     const FittedModel& model(int i) const;
 
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    std::vector<std::unique_ptr<FittedModel>> models_;
-    std::vector<std::pair<EquatingScheme, QString>> failures_;
-    double chat_ = 1.0;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    std::vector<std::unique_ptr<FittedModel>> m_models;
+    std::vector<std::pair<EquatingScheme, QString>> m_failures;
+    double m_chat = 1.0;
 };
 
 } // namespace rivulet

@@ -9,44 +9,44 @@ namespace rivulet {
 
 LikelihoodCell::LikelihoodCell(const ParameterStructure& structure, int release, int site, int year,
                                const CountMatrix& counts, int neverSeen)
-    : release_(release), releaseSite_(structure.relSite(release)),
-      releaseYear_(structure.relYear(release)), site_(site), year_(year),
-      siteCount_(structure.siteCount()), yearCount_(structure.yearCount()), counts_(counts),
-      neverSeen_(neverSeen)
+    : m_release(release), m_releaseSite(structure.relSite(release)),
+      m_releaseYear(structure.relYear(release)), m_site(site), m_year(year),
+      m_siteCount(structure.siteCount()), m_yearCount(structure.yearCount()), m_counts(counts),
+      m_neverSeen(neverSeen)
 {
-    const int finalSite = siteCount_ - 1;
-    fishCount_ = neverSeen_;
-    captureOffsets_.assign(
-        static_cast<std::size_t>(siteCount_) * static_cast<std::size_t>(yearCount_), -1);
-    for (int s = site_ + 1; s <= finalSite; ++s) {
-        for (int y = year_; y < yearCount_; ++y) {
+    const int finalSite = m_siteCount - 1;
+    m_fishCount = m_neverSeen;
+    m_captureOffsets.assign(
+        static_cast<std::size_t>(m_siteCount) * static_cast<std::size_t>(m_yearCount), -1);
+    for (int s = m_site + 1; s <= finalSite; ++s) {
+        for (int y = m_year; y < m_yearCount; ++y) {
             if (s != finalSite)
-                captureOffsets_[static_cast<std::size_t>(s * yearCount_ + y)] =
+                m_captureOffsets[static_cast<std::size_t>(s * m_yearCount + y)] =
                     structure.captureOffset(release, s, y);
-            const std::int32_t n = counts_.count(s, y);
-            fishCount_ += n;
+            const std::int32_t n = m_counts.count(s, y);
+            m_fishCount += n;
             if (n > 0) {
                 Term term;
-                term.arrival = s * yearCount_ + y;
+                term.arrival = s * m_yearCount + y;
                 term.captureCell = s == finalSite ? -1 : structure.captureOffset(release, s, y);
                 term.count = static_cast<double>(n);
                 term.logGammaCount = NR3::gammln(term.count + 1.0);
-                terms_.push_back(term);
+                m_terms.push_back(term);
             }
         }
     }
-    logGammaFish_ = NR3::gammln(static_cast<double>(fishCount_) + 1.0);
-    logGammaNeverSeen_ = NR3::gammln(static_cast<double>(neverSeen_) + 1.0);
+    m_logGammaFish = NR3::gammln(static_cast<double>(m_fishCount) + 1.0);
+    m_logGammaNeverSeen = NR3::gammln(static_cast<double>(m_neverSeen) + 1.0);
 }
 
 double LikelihoodCell::logLikelihood(const double* arrivals, double neverSeenAgain,
                                      const double* parameters) const
 {
-    double sum = logGammaFish_ - logGammaNeverSeen_;
-    if (neverSeen_ >= 1) {
-        sum += neverSeen_ * std::log(neverSeenAgain);
+    double sum = m_logGammaFish - m_logGammaNeverSeen;
+    if (m_neverSeen >= 1) {
+        sum += m_neverSeen * std::log(neverSeenAgain);
     }
-    for (const Term& term : terms_) {
+    for (const Term& term : m_terms) {
         double probability = arrivals[term.arrival];
         if (term.captureCell >= 0) {
             probability *= parameters[term.captureCell];
@@ -59,15 +59,15 @@ double LikelihoodCell::logLikelihood(const double* arrivals, double neverSeenAga
 void LikelihoodCell::probabilities(const double* arrivals, const double* parameters,
                                    std::vector<double>& next) const
 {
-    const int finalSite = siteCount_ - 1;
-    next.assign(static_cast<std::size_t>(siteCount_) * static_cast<std::size_t>(yearCount_), 0.0);
-    for (int s = site_ + 1; s <= finalSite; ++s) {
-        for (int y = year_; y < yearCount_; ++y) {
-            const int at = s * yearCount_ + y;
+    const int finalSite = m_siteCount - 1;
+    next.assign(static_cast<std::size_t>(m_siteCount) * static_cast<std::size_t>(m_yearCount), 0.0);
+    for (int s = m_site + 1; s <= finalSite; ++s) {
+        for (int y = m_year; y < m_yearCount; ++y) {
+            const int at = s * m_yearCount + y;
             double probability = arrivals[at];
             if (s != finalSite && parameters) {
                 // The capture cell of every (s, y), detected or not.
-                probability *= parameters[captureOffsets_[static_cast<std::size_t>(at)]];
+                probability *= parameters[m_captureOffsets[static_cast<std::size_t>(at)]];
             }
             next[static_cast<std::size_t>(at)] = probability;
         }
@@ -78,11 +78,11 @@ void LikelihoodCell::addAdjoints(const double* arrivals, double neverSeenAgain,
                                  const double* parameters, double* arrivalAdjoints,
                                  double& neverSeenAdjoint, double* parameterAdjoints) const
 {
-    if (neverSeen_ >= 1) {
-        neverSeenAdjoint += neverSeen_ / neverSeenAgain;
+    if (m_neverSeen >= 1) {
+        neverSeenAdjoint += m_neverSeen / neverSeenAgain;
     }
     // n ln(A p) = n ln A + n ln p.
-    for (const Term& term : terms_) {
+    for (const Term& term : m_terms) {
         arrivalAdjoints[term.arrival] += term.count / arrivals[term.arrival];
         if (term.captureCell >= 0) {
             parameterAdjoints[term.captureCell] += term.count / parameters[term.captureCell];

@@ -22,17 +22,17 @@ public:
     LikelihoodCell(const ParameterStructure& structure, int release, int site, int year,
                    const CountMatrix& counts, int neverSeen);
 
-    int release() const { return release_; }
-    int releaseSite() const { return releaseSite_; }
-    int releaseYear() const { return releaseYear_; }
-    int site() const { return site_; }
-    int year() const { return year_; }
-    int siteCount() const { return siteCount_; }
-    int yearCount() const { return yearCount_; }
-    const CountMatrix& counts() const { return counts_; }
-    int neverSeen() const { return neverSeen_; }
+    int release() const { return m_release; }
+    int releaseSite() const { return m_releaseSite; }
+    int releaseYear() const { return m_releaseYear; }
+    int site() const { return m_site; }
+    int year() const { return m_year; }
+    int siteCount() const { return m_siteCount; }
+    int yearCount() const { return m_yearCount; }
+    const CountMatrix& counts() const { return m_counts; }
+    int neverSeen() const { return m_neverSeen; }
     // N: the fish of the group, never-seen ones included.
-    std::int64_t fishCount() const { return fishCount_; }
+    std::int64_t fishCount() const { return m_fishCount; }
 
     // The cell's multinomial log-probability. arrivals points at the arrival probabilities of
     // this cell's (a, b) laid out [site c][year d]; neverSeenAgain is χ of (a, b); parameters
@@ -62,21 +62,21 @@ private:
         double logGammaCount = 0.0; // ln Γ(n + 1)
     };
 
-    int release_;
-    int releaseSite_;
-    int releaseYear_;
-    int site_;
-    int year_;
-    int siteCount_;
-    int yearCount_;
-    CountMatrix counts_;
-    int neverSeen_;
-    std::int64_t fishCount_ = 0;
-    double logGammaFish_ = 0.0;      // ln Γ(N + 1)
-    double logGammaNeverSeen_ = 0.0; // ln Γ(n₀ + 1)
-    std::vector<Term> terms_;
+    int m_release;
+    int m_releaseSite;
+    int m_releaseYear;
+    int m_site;
+    int m_year;
+    int m_siteCount;
+    int m_yearCount;
+    CountMatrix m_counts;
+    int m_neverSeen;
+    std::int64_t m_fishCount = 0;
+    double m_logGammaFish = 0.0;      // ln Γ(N + 1)
+    double m_logGammaNeverSeen = 0.0; // ln Γ(n₀ + 1)
+    std::vector<Term> m_terms;
     // The capture cell of every (s, y) below the cell, -1 at the final site.
-    std::vector<int> captureOffsets_;
+    std::vector<int> m_captureOffsets;
 };
 
 } // namespace rivulet

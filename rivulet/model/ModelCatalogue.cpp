@@ -9,7 +9,7 @@ namespace rivulet {
 
 ModelCatalogue::ModelCatalogue(const ReleasesControllerI& releases, const SitesControllerI& sites,
                                const YearsControllerI& years, const ReleaseSummary& summary)
-    : releases_(&releases), sites_(&sites), years_(&years), summary_(&summary)
+    : m_releases(&releases), m_sites(&sites), m_years(&years), m_summary(&summary)
 {
 }
 
@@ -17,21 +17,21 @@ ModelCatalogue::~ModelCatalogue() = default;
 
 DataClass ModelCatalogue::dataClass() const
 {
-    return dataClassOf(*releases_);
+    return dataClassOf(*m_releases);
 }
 
 void ModelCatalogue::rebuild()
 {
-    definitions_.clear();
-    fitList_.clear();
-    if (releases_->count() < 1) {
+    m_definitions.clear();
+    m_fitList.clear();
+    if (m_releases->count() < 1) {
         return;
     }
     EstimabilityIndicators indicators;
-    indicators.pooled = summary_->pooledEstimable();
-    indicators.eachRelease = summary_->eachReleaseEstimable();
-    indicators.secondGroup = summary_->secondGroupEstimable();
-    CatalogueBuilder(definitions_, fitList_).build(dataClass(), indicators);
+    indicators.pooled = m_summary->pooledEstimable();
+    indicators.eachRelease = m_summary->eachReleaseEstimable();
+    indicators.secondGroup = m_summary->secondGroupEstimable();
+    CatalogueBuilder(m_definitions, m_fitList).build(dataClass(), indicators);
 }
 
 QString ModelCatalogue::modelName(DataClass dataClass, const EquatingScheme& scheme)
@@ -121,7 +121,7 @@ QString ModelCatalogue::schemeText(DataClass dataClass, int code)
 void ModelCatalogue::applyModel(int captureCode, int survivalCode,
                                 ParameterStructure& structure) const
 {
-    ModelApplication::apply(*summary_, {captureCode, survivalCode}, structure);
+    ModelApplication::apply(*m_summary, {captureCode, survivalCode}, structure);
 }
 
 } // namespace rivulet

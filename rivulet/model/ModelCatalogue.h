@@ -37,9 +37,9 @@ public:
 
     const std::vector<std::unique_ptr<ModelDefinitionItem>>& definitionItems() const
     {
-        return definitions_;
+        return m_definitions;
     }
-    const std::vector<EquatingScheme>& fitList() const { return fitList_; }
+    const std::vector<EquatingScheme>& fitList() const { return m_fitList; }
 
     static QString modelName(DataClass dataClass, const EquatingScheme& scheme);
     static QString schemeText(DataClass dataClass, int code);
@@ -49,12 +49,12 @@ public:
     void applyModel(int captureCode, int survivalCode, ParameterStructure& structure) const;
 
 private:
-    const ReleasesControllerI* releases_;
-    const SitesControllerI* sites_;
-    const YearsControllerI* years_;
-    const ReleaseSummary* summary_;
-    std::vector<std::unique_ptr<ModelDefinitionItem>> definitions_;
-    std::vector<EquatingScheme> fitList_;
+    const ReleasesControllerI* m_releases;
+    const SitesControllerI* m_sites;
+    const YearsControllerI* m_years;
+    const ReleaseSummary* m_summary;
+    std::vector<std::unique_ptr<ModelDefinitionItem>> m_definitions;
+    std::vector<EquatingScheme> m_fitList;
 };
 
 } // namespace rivulet

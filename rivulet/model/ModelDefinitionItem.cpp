@@ -5,8 +5,8 @@ namespace rivulet {
 ModelDefinitionItem::ModelDefinitionItem(std::int32_t kind, const QString& name,
                                          const QString& description, std::int32_t captureCode,
                                          std::int32_t survivalCode)
-    : kind_(kind), name_(name), description_(description), captureCode_(captureCode),
-      survivalCode_(survivalCode)
+    : m_kind(kind), m_name(name), m_description(description), m_captureCode(captureCode),
+      m_survivalCode(survivalCode)
 {
 }
 

@@ -18,24 +18,24 @@ public:
 
     virtual ~ModelDefinitionItem();
 
-    std::int32_t kind() const { return kind_; }
-    bool isHeading() const { return kind_ == KindHeading; }
-    const QString& name() const { return name_; }
-    const QString& description() const { return description_; }
-    std::int32_t captureCode() const { return captureCode_; }
-    std::int32_t survivalCode() const { return survivalCode_; }
-    EquatingScheme scheme() const { return {captureCode_, survivalCode_}; }
+    std::int32_t kind() const { return m_kind; }
+    bool isHeading() const { return m_kind == KindHeading; }
+    const QString& name() const { return m_name; }
+    const QString& description() const { return m_description; }
+    std::int32_t captureCode() const { return m_captureCode; }
+    std::int32_t survivalCode() const { return m_survivalCode; }
+    EquatingScheme scheme() const { return {m_captureCode, m_survivalCode}; }
 
 protected:
     ModelDefinitionItem(std::int32_t kind, const QString& name, const QString& description,
                         std::int32_t captureCode, std::int32_t survivalCode);
 
 private:
-    std::int32_t kind_ = KindModel;
-    QString name_;
-    QString description_;
-    std::int32_t captureCode_ = 0;
-    std::int32_t survivalCode_ = 0;
+    std::int32_t m_kind = KindModel;
+    QString m_name;
+    QString m_description;
+    std::int32_t m_captureCode = 0;
+    std::int32_t m_survivalCode = 0;
 };
 
 } // namespace rivulet

@@ -19,9 +19,9 @@ ModelEstimator::ModelEstimator(const ReleasesControllerI& releases, const SitesC
                                const YearsControllerI& years, const ModelCatalogue& catalogue,
                                EstimationResults& results, const NextDetectionsI& counts,
                                FitOptions options, lum::ThreadRunner* runner, QObject* parent)
-    : lum::ThreadRunnable(runner, parent), releases_(releases), sites_(sites), years_(years),
-      catalogue_(catalogue), results_(results), counts_(counts), options_(std::move(options)),
-      cancelFlag_(runner ? runner->canceledFlag() : ownCanceled_)
+    : lum::ThreadRunnable(runner, parent), m_releases(releases), m_sites(sites), m_years(years),
+      m_catalogue(catalogue), m_results(results), m_counts(counts), m_options(std::move(options)),
+      m_cancelFlag(runner ? runner->canceledFlag() : m_ownCanceled)
 {
 }
 
@@ -29,35 +29,36 @@ ModelEstimator::~ModelEstimator() = default;
 
 void ModelEstimator::setStructure(const ParameterStructure& structure)
 {
-    structureTemplate_ = &structure;
+    m_structureTemplate = &structure;
 }
 
 void ModelEstimator::setSchemes(std::vector<EquatingScheme> schemes)
 {
-    schemes_ = std::move(schemes);
+    m_schemes = std::move(schemes);
 }
 
 void ModelEstimator::setCanceled(bool value)
 {
-    ownCanceled_ = value;
+    m_ownCanceled = value;
     lum::ThreadRunnable::setCanceled(value);
 }
 
 void ModelEstimator::run()
 {
     // Copies: the catalogue may be rebuilt while the results are read later.
-    const std::vector<EquatingScheme> schemes = schemes_.empty() ? catalogue_.fitList() : schemes_;
+    const std::vector<EquatingScheme> schemes =
+        m_schemes.empty() ? m_catalogue.fitList() : m_schemes;
     std::unique_ptr<ParameterStructure> ownTemplate;
-    if (!structureTemplate_) {
-        ownTemplate = std::make_unique<ParameterStructure>(releases_, sites_, years_);
+    if (!m_structureTemplate) {
+        ownTemplate = std::make_unique<ParameterStructure>(m_releases, m_sites, m_years);
     }
     const ParameterStructure& structureTemplate =
-        structureTemplate_ ? *structureTemplate_ : *ownTemplate;
+        m_structureTemplate ? *m_structureTemplate : *ownTemplate;
 
     setNumSteps(static_cast<int>(schemes.size()));
     setStep(0);
     for (std::size_t i = 0; i < schemes.size(); ++i) {
-        if (cancelFlag_.load() || !fitAndRecord(schemes[i], structureTemplate)) {
+        if (m_cancelFlag.load() || !fitAndRecord(schemes[i], structureTemplate)) {
             return;
         }
         setStep(static_cast<int>(i) + 1);
@@ -67,13 +68,13 @@ void ModelEstimator::run()
 bool ModelEstimator::fitAndRecord(const EquatingScheme& scheme,
                                   const ParameterStructure& structureTemplate)
 {
-    const QString name = ModelCatalogue::modelName(catalogue_.dataClass(), scheme);
+    const QString name = ModelCatalogue::modelName(m_catalogue.dataClass(), scheme);
     status(QStringLiteral("\nFitting model ") + name);
 
     auto structure = std::make_unique<ParameterStructure>(structureTemplate);
-    catalogue_.applyModel(scheme.captureCode, scheme.survivalCode, *structure);
-    ModelFit fit = fitModel(FitProblem{*structure, counts_, releases_, sites_, years_}, options_,
-                            cancelFlag_, [this](const QString& text) { status(text); });
+    m_catalogue.applyModel(scheme.captureCode, scheme.survivalCode, *structure);
+    ModelFit fit = fitModel(FitProblem{*structure, m_counts, m_releases, m_sites, m_years},
+                            m_options, m_cancelFlag, [this](const QString& text) { status(text); });
     const FitSummary& summary = fit.summary;
     const bool converged = summary.ending == FitEnding::Converged;
     if (summary.ending == FitEnding::Failed || summary.ending == FitEnding::IterationLimit) {
@@ -87,16 +88,16 @@ bool ModelEstimator::fitAndRecord(const EquatingScheme& scheme,
            (converged ? QString() : QStringLiteral("; not recorded")));
     if (!converged) {
         if (summary.ending != FitEnding::Canceled) {
-            results_.recordFailure(scheme, summary.message.isEmpty() ? summary.description()
-                                                                     : summary.message);
+            m_results.recordFailure(scheme, summary.message.isEmpty() ? summary.description()
+                                                                      : summary.message);
         }
         return summary.ending != FitEnding::Canceled;
     }
     const int k = structure->numFree();
     const double logLikelihood = summary.logLikelihood;
     const double aic = 2.0 * k - 2.0 * logLikelihood;
-    results_.record(scheme, logLikelihood, aic, std::move(fit.estimates), std::move(fit.covariance),
-                    std::move(structure), std::move(fit.summary));
+    m_results.record(scheme, logLikelihood, aic, std::move(fit.estimates),
+                     std::move(fit.covariance), std::move(structure), std::move(fit.summary));
     return true;
 }
 
@@ -123,9 +124,9 @@ void ModelEstimator::warnOfCovariance(const QString& name, const FitSummary& sum
             entryOf[static_cast<std::size_t>(index)] = &entry;
         }
     }
-    const QStringList releases = releases_.labels();
-    const QStringList sites = sites_.shortNames();
-    const QStringList years = years_.yearLabels();
+    const QStringList releases = m_releases.labels();
+    const QStringList sites = m_sites.shortNames();
+    const QStringList years = m_years.yearLabels();
     const auto nameOf = [&](int index) -> QString {
         const ParameterEntry* entry = entryOf[static_cast<std::size_t>(index)];
         if (!entry) {

@@ -67,8 +67,8 @@ public:
     void run() override;
     void setCanceled(bool value) override;
 
-    const FitOptions& options() const { return options_; }
-    const std::atomic<bool>& cancelFlag() const { return cancelFlag_; }
+    const FitOptions& options() const { return m_options; }
+    const std::atomic<bool>& cancelFlag() const { return m_cancelFlag; }
 
 private:
     // False when the run was canceled.
@@ -78,17 +78,17 @@ private:
     void warnOfCovariance(const QString& name, const FitSummary& summary,
                           const ParameterStructure& structure);
 
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    const ModelCatalogue& catalogue_;
-    EstimationResults& results_;
-    const NextDetectionsI& counts_;
-    const FitOptions options_;
-    std::atomic<bool> ownCanceled_{false};
-    const std::atomic<bool>& cancelFlag_;
-    const ParameterStructure* structureTemplate_ = nullptr;
-    std::vector<EquatingScheme> schemes_;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    const ModelCatalogue& m_catalogue;
+    EstimationResults& m_results;
+    const NextDetectionsI& m_counts;
+    const FitOptions m_options;
+    std::atomic<bool> m_ownCanceled{false};
+    const std::atomic<bool>& m_cancelFlag;
+    const ParameterStructure* m_structureTemplate = nullptr;
+    std::vector<EquatingScheme> m_schemes;
 };
 
 } // namespace rivulet

@@ -14,23 +14,23 @@ namespace {
 class Components
 {
 public:
-    explicit Components(int size) : parent_(static_cast<std::size_t>(size))
+    explicit Components(int size) : m_parent(static_cast<std::size_t>(size))
     {
-        std::iota(parent_.begin(), parent_.end(), 0);
+        std::iota(m_parent.begin(), m_parent.end(), 0);
     }
     int root(int i)
     {
-        while (parent_[static_cast<std::size_t>(i)] != i) {
-            int& up = parent_[static_cast<std::size_t>(i)];
-            up = parent_[static_cast<std::size_t>(up)];
+        while (m_parent[static_cast<std::size_t>(i)] != i) {
+            int& up = m_parent[static_cast<std::size_t>(i)];
+            up = m_parent[static_cast<std::size_t>(up)];
             i = up;
         }
         return i;
     }
-    void join(int a, int b) { parent_[static_cast<std::size_t>(root(a))] = root(b); }
+    void join(int a, int b) { m_parent[static_cast<std::size_t>(root(a))] = root(b); }
 
 private:
-    std::vector<int> parent_;
+    std::vector<int> m_parent;
 };
 
 } // namespace

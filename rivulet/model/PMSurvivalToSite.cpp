@@ -11,47 +11,47 @@ namespace rivulet {
 PMSurvivalToSite::PMSurvivalToSite(const ReleasesControllerI& releases,
                                    const SitesControllerI& sites, const YearsControllerI& years,
                                    const ParameterMap& parameters, const CovarianceMap& covariances)
-    : parameters_(parameters), covariances_(covariances), releaseCount_(releases.count()),
-      siteCount_(sites.count()), yearCount_(years.count())
+    : m_parameters(parameters), m_covariances(covariances), m_releaseCount(releases.count()),
+      m_siteCount(sites.count()), m_yearCount(years.count())
 {
     const QList<int> ids = releases.ids();
-    releaseCount_ = ids.size();
+    m_releaseCount = ids.size();
     for (int id : ids) {
-        relSites_.push_back(sites.indexOf(releases.releaseSiteId(id)));
-        relYears_.push_back(years.indexOf(releases.releaseYearId(id)));
+        m_relSites.push_back(sites.indexOf(releases.releaseSiteId(id)));
+        m_relYears.push_back(years.indexOf(releases.releaseYearId(id)));
     }
-    const auto cells = static_cast<std::size_t>(releaseCount_) * siteCount_;
-    survival_.assign(cells, NotComputed);
-    survivalVariance_.assign(cells, NotComputed);
-    survivalByYear_.assign(cells * yearCount_, NotComputed);
+    const auto cells = static_cast<std::size_t>(m_releaseCount) * m_siteCount;
+    m_survival.assign(cells, NotComputed);
+    m_survivalVariance.assign(cells, NotComputed);
+    m_survivalByYear.assign(cells * m_yearCount, NotComputed);
 }
 
 PMSurvivalToSite::~PMSurvivalToSite() = default;
 
 int PMSurvivalToSite::relSite(int r) const
 {
-    return r >= 0 && r < releaseCount_ ? relSites_[static_cast<std::size_t>(r)] : -1;
+    return r >= 0 && r < m_releaseCount ? m_relSites[static_cast<std::size_t>(r)] : -1;
 }
 
 int PMSurvivalToSite::relYear(int r) const
 {
-    return r >= 0 && r < releaseCount_ ? relYears_[static_cast<std::size_t>(r)] : -1;
+    return r >= 0 && r < m_releaseCount ? m_relYears[static_cast<std::size_t>(r)] : -1;
 }
 
 bool PMSurvivalToSite::isEstimableSite(int r, int s) const
 {
     const int site = relSite(r);
-    return site >= 0 && relYear(r) >= 0 && s > site && s <= siteCount_ - 2;
+    return site >= 0 && relYear(r) >= 0 && s > site && s <= m_siteCount - 2;
 }
 
 std::size_t PMSurvivalToSite::siteCell(int r, int s) const
 {
-    return static_cast<std::size_t>(r) * siteCount_ + static_cast<std::size_t>(s);
+    return static_cast<std::size_t>(r) * m_siteCount + static_cast<std::size_t>(s);
 }
 
 bool PMSurvivalToSite::hasCovariance() const
 {
-    return covariances_.hasCovariance();
+    return m_covariances.hasCovariance();
 }
 
 double PMSurvivalToSite::survivalToSiteInYear(int r, int s, int y) const
@@ -62,7 +62,7 @@ double PMSurvivalToSite::survivalToSiteInYear(int r, int s, int y) const
         return y == relYear(r) ? 1.0 : 0.0;
     if (!isEstimableSite(r, s) || y < relYear(r))
         return 0.0;
-    double& cached = survivalByYear_[siteCell(r, s) * yearCount_ + static_cast<std::size_t>(y)];
+    double& cached = m_survivalByYear[siteCell(r, s) * m_yearCount + static_cast<std::size_t>(y)];
     if (cached == NotComputed)
         cached = computeInYear(r, s, y);
     return cached;
@@ -72,10 +72,10 @@ double PMSurvivalToSite::computeInYear(int r, int s, int y) const
 {
     const int firstYear = relYear(r);
     if (s == relSite(r) + 1)
-        return parameters_.phi(r, s, firstYear, y);
+        return m_parameters.phi(r, s, firstYear, y);
     double sum = 0.0;
     for (int y1 = firstYear; y1 <= y; ++y1)
-        sum += parameters_.phi(r, s, y1, y) * survivalToSiteInYear(r, s - 1, y1);
+        sum += m_parameters.phi(r, s, y1, y) * survivalToSiteInYear(r, s - 1, y1);
     return sum;
 }
 
@@ -85,10 +85,10 @@ double PMSurvivalToSite::survivalToSite(int r, int s) const
         return 1.0;
     if (!isEstimableSite(r, s))
         return 0.0;
-    double& cached = survival_[siteCell(r, s)];
+    double& cached = m_survival[siteCell(r, s)];
     if (cached == NotComputed) {
         double sum = 0.0;
-        for (int y = relYear(r); y < yearCount_; ++y)
+        for (int y = relYear(r); y < m_yearCount; ++y)
             sum += survivalToSiteInYear(r, s, y);
         cached = sum;
     }
@@ -106,15 +106,15 @@ double PMSurvivalToSite::survivalVariance(int r, int s) const
 {
     if (!hasCovariance() || !isEstimableSite(r, s))
         return 0.0;
-    double& cached = survivalVariance_[siteCell(r, s)];
+    double& cached = m_survivalVariance[siteCell(r, s)];
     if (cached == NotComputed) {
         // Var(sum of P(y)) is the sum of every element of V over the years from the release
         // year on; V is symmetric, so each pair off the diagonal counts twice.
         const lum::DenseMatrix& v = yearCovarianceMatrix(r, s);
         double sum = 0.0;
-        for (int y = relYear(r); y < yearCount_; ++y) {
+        for (int y = relYear(r); y < m_yearCount; ++y) {
             double offDiagonal = 0.0;
-            for (int y2 = y + 1; y2 < yearCount_; ++y2)
+            for (int y2 = y + 1; y2 < m_yearCount; ++y2)
                 offDiagonal += v(y, y2);
             sum += v(y, y) + 2.0 * offDiagonal;
         }
@@ -129,10 +129,10 @@ bool PMSurvivalToSite::isSurvivalFixed(int r, int s) const
         return false;
     for (int site = relSite(r) + 1; site <= s; ++site) {
         const int firstY1 = relYear(r);
-        const int lastY1 = site == relSite(r) + 1 ? relYear(r) : yearCount_ - 1;
+        const int lastY1 = site == relSite(r) + 1 ? relYear(r) : m_yearCount - 1;
         for (int y1 = firstY1; y1 <= lastY1; ++y1)
-            for (int y2 = y1; y2 < yearCount_; ++y2)
-                if (!parameters_.isPhiFixed(r, site, y1, y2))
+            for (int y2 = y1; y2 < m_yearCount; ++y2)
+                if (!m_parameters.isPhiFixed(r, site, y1, y2))
                     return false;
     }
     return true;
@@ -146,15 +146,15 @@ MeasureValue PMSurvivalToSite::survival(int r, int s) const
 
 MeasureValue PMSurvivalToSite::overallCohortSurvival() const
 {
-    return survival(0, siteCount_ - 2);
+    return survival(0, m_siteCount - 2);
 }
 
 const lum::DenseMatrix& PMSurvivalToSite::yearCovarianceMatrix(int r, int s) const
 {
     const auto key = std::make_pair(r, s);
-    auto it = yearCovariances_.find(key);
-    if (it == yearCovariances_.end())
-        it = yearCovariances_.emplace(key, computeYearCovariance(r, s)).first;
+    auto it = m_yearCovariances.find(key);
+    if (it == m_yearCovariances.end())
+        it = m_yearCovariances.emplace(key, computeYearCovariance(r, s)).first;
     return it->second;
 }
 
@@ -166,8 +166,8 @@ lum::DenseMatrix PMSurvivalToSite::computeYearCovariance(int r, int s) const
     const int k = static_cast<int>(keys.size());
 
     // V = G * Sigma * G^T, through H = G * Sigma.
-    lum::DenseMatrix h(yearCount_, k);
-    for (int y = 0; y < yearCount_; ++y) {
+    lum::DenseMatrix h(m_yearCount, k);
+    for (int y = 0; y < m_yearCount; ++y) {
         for (int j = 0; j < k; ++j) {
             double sum = 0.0;
             for (int i = 0; i < k; ++i)
@@ -175,9 +175,9 @@ lum::DenseMatrix PMSurvivalToSite::computeYearCovariance(int r, int s) const
             h(y, j) = sum;
         }
     }
-    lum::DenseMatrix v(yearCount_, yearCount_);
-    for (int y = 0; y < yearCount_; ++y) {
-        for (int y2 = 0; y2 < yearCount_; ++y2) {
+    lum::DenseMatrix v(m_yearCount, m_yearCount);
+    for (int y = 0; y < m_yearCount; ++y) {
+        for (int y2 = 0; y2 < m_yearCount; ++y2) {
             double sum = 0.0;
             for (int j = 0; j < k; ++j)
                 sum += h(y, j) * g(y2, j);
@@ -194,11 +194,11 @@ std::vector<PMSurvivalToSite::PhiKey> PMSurvivalToSite::phiParametersUpTo(int r,
     const int firstSite = relSite(r) + 1;
     const int firstYear = relYear(r);
     std::vector<PhiKey> keys;
-    for (int y2 = firstYear; y2 < yearCount_; ++y2)
+    for (int y2 = firstYear; y2 < m_yearCount; ++y2)
         keys.push_back(PhiKey{firstSite, firstYear, y2});
     for (int site = firstSite + 1; site <= s; ++site) {
-        for (int y1 = firstYear; y1 < yearCount_; ++y1) {
-            for (int y2 = y1; y2 < yearCount_; ++y2)
+        for (int y1 = firstYear; y1 < m_yearCount; ++y1) {
+            for (int y2 = y1; y2 < m_yearCount; ++y2)
                 keys.push_back(PhiKey{site, y1, y2});
         }
     }
@@ -212,17 +212,17 @@ lum::DenseMatrix PMSurvivalToSite::survivalDerivatives(int r, int s,
     const int k = static_cast<int>(keys.size());
     const int firstSite = relSite(r) + 1;
     const int firstYear = relYear(r);
-    lum::DenseMatrix current(yearCount_, k);
+    lum::DenseMatrix current(m_yearCount, k);
     for (int j = 0; j < k; ++j) {
         const PhiKey& key = keys[static_cast<std::size_t>(j)];
         if (key.site == firstSite)
             current(key.y2, j) = 1.0;
     }
-    lum::DenseMatrix previous(yearCount_, k);
+    lum::DenseMatrix previous(m_yearCount, k);
     for (int site = firstSite + 1; site <= s; ++site) {
         std::swap(previous, current);
         current.fill(0.0);
-        for (int y = firstYear; y < yearCount_; ++y) {
+        for (int y = firstYear; y < m_yearCount; ++y) {
             for (int j = 0; j < k; ++j) {
                 const PhiKey& key = keys[static_cast<std::size_t>(j)];
                 if (key.site == site && key.y2 == y) {
@@ -230,7 +230,7 @@ lum::DenseMatrix PMSurvivalToSite::survivalDerivatives(int r, int s,
                 } else if (key.site < site && key.y2 <= y) {
                     double sum = 0.0;
                     for (int y1 = firstYear; y1 <= y; ++y1)
-                        sum += parameters_.phi(r, site, y1, y) * previous(y1, j);
+                        sum += m_parameters.phi(r, site, y1, y) * previous(y1, j);
                     current(y, j) = sum;
                 }
             }
@@ -247,7 +247,7 @@ lum::DenseMatrix PMSurvivalToSite::parameterCovariance(int r, const std::vector<
         const PhiKey& a = keys[static_cast<std::size_t>(i)];
         for (int j = 0; j < k; ++j) {
             const PhiKey& b = keys[static_cast<std::size_t>(j)];
-            sigma(i, j) = covariances_.phiCovariance(r, a.site, a.y1, a.y2, b.site, b.y1, b.y2);
+            sigma(i, j) = m_covariances.phiCovariance(r, a.site, a.y1, a.y2, b.site, b.y1, b.y2);
         }
     }
     return sigma;

@@ -57,9 +57,9 @@ public:
     // Survival of the first release to the detection site furthest down-river (S-2).
     MeasureValue overallCohortSurvival() const;
 
-    int releaseCount() const { return releaseCount_; }
-    int siteCount() const { return siteCount_; }
-    int yearCount() const { return yearCount_; }
+    int releaseCount() const { return m_releaseCount; }
+    int siteCount() const { return m_siteCount; }
+    int yearCount() const { return m_yearCount; }
     // Position of the release's site / year; -1 for a release out of range or inactive.
     int relSite(int r) const;
     int relYear(int r) const;
@@ -74,7 +74,7 @@ private:
     };
 
     bool isEstimableSite(int r, int s) const;
-    bool isValidYear(int y) const { return y >= 0 && y < yearCount_; }
+    bool isValidYear(int y) const { return y >= 0 && y < m_yearCount; }
     std::size_t siteCell(int r, int s) const;
     double computeInYear(int r, int s, int y) const;
     const lum::DenseMatrix& yearCovarianceMatrix(int r, int s) const;
@@ -83,20 +83,20 @@ private:
     lum::DenseMatrix survivalDerivatives(int r, int s, const std::vector<PhiKey>& keys) const;
     lum::DenseMatrix parameterCovariance(int r, const std::vector<PhiKey>& keys) const;
 
-    const ParameterMap& parameters_;
-    const CovarianceMap& covariances_;
-    int releaseCount_ = 0;
-    int siteCount_ = 0;
-    int yearCount_ = 0;
-    std::vector<int> relSites_;
-    std::vector<int> relYears_;
+    const ParameterMap& m_parameters;
+    const CovarianceMap& m_covariances;
+    int m_releaseCount = 0;
+    int m_siteCount = 0;
+    int m_yearCount = 0;
+    std::vector<int> m_relSites;
+    std::vector<int> m_relYears;
 
     // -1.0 marks a value not computed yet.
     static constexpr double NotComputed = -1.0;
-    mutable std::vector<double> survival_;         // [R][S]
-    mutable std::vector<double> survivalVariance_; // [R][S]
-    mutable std::vector<double> survivalByYear_;   // [R][S][Y]
-    mutable std::map<std::pair<int, int>, lum::DenseMatrix> yearCovariances_;
+    mutable std::vector<double> m_survival;         // [R][S]
+    mutable std::vector<double> m_survivalVariance; // [R][S]
+    mutable std::vector<double> m_survivalByYear;   // [R][S][Y]
+    mutable std::map<std::pair<int, int>, lum::DenseMatrix> m_yearCovariances;
 };
 
 } // namespace rivulet

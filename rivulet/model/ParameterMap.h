@@ -24,14 +24,14 @@ public:
     int numParameters() const;
     int residualizationSite() const;
 
-    const ParameterStructure& structure() const { return *structure_; }
-    const std::vector<double>& parameters() const { return *parameters_; }
+    const ParameterStructure& structure() const { return *m_structure; }
+    const std::vector<double>& parameters() const { return *m_parameters; }
 
 private:
     double valueOfCell(int cell) const;
 
-    const ParameterStructure* structure_;
-    const std::vector<double>* parameters_;
+    const ParameterStructure* m_structure;
+    const std::vector<double>* m_parameters;
 };
 
 } // namespace rivulet

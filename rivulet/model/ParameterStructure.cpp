@@ -20,15 +20,15 @@ bool inRange(int value, int count)
 
 ParameterStructure::ParameterStructure(const ReleasesControllerI& releases,
                                        const SitesControllerI& sites, const YearsControllerI& years)
-    : releases_(&releases), sites_(&sites), years_(&years), siteCount_(sites.count()),
-      yearCount_(years.count())
+    : m_releases(&releases), m_sites(&sites), m_years(&years), m_siteCount(sites.count()),
+      m_yearCount(years.count())
 {
     const auto ids = releases.ids();
-    relSites_.reserve(static_cast<std::size_t>(ids.size()));
-    relYears_.reserve(static_cast<std::size_t>(ids.size()));
+    m_relSites.reserve(static_cast<std::size_t>(ids.size()));
+    m_relYears.reserve(static_cast<std::size_t>(ids.size()));
     for (const int id : ids) {
-        relSites_.push_back(sites.indexOf(releases.releaseSiteId(id)));
-        relYears_.push_back(years.indexOf(releases.releaseYearId(id)));
+        m_relSites.push_back(sites.indexOf(releases.releaseSiteId(id)));
+        m_relYears.push_back(years.indexOf(releases.releaseYearId(id)));
     }
     dimension();
     number();
@@ -36,45 +36,45 @@ ParameterStructure::ParameterStructure(const ReleasesControllerI& releases,
 
 ParameterStructure::ParameterStructure(std::vector<int> releaseSites, std::vector<int> releaseYears,
                                        int siteCount, int yearCount)
-    : relSites_(std::move(releaseSites)), relYears_(std::move(releaseYears)),
-      siteCount_(std::max(siteCount, 0)), yearCount_(std::max(yearCount, 0))
+    : m_relSites(std::move(releaseSites)), m_relYears(std::move(releaseYears)),
+      m_siteCount(std::max(siteCount, 0)), m_yearCount(std::max(yearCount, 0))
 {
-    relYears_.resize(relSites_.size(), -1);
+    m_relYears.resize(m_relSites.size(), -1);
     dimension();
     number();
 }
 
 bool ParameterStructure::isModelled(int r) const
 {
-    return inRange(r, releaseCount()) && inRange(relSite(r), siteCount_ - 1) &&
-           inRange(relYear(r), yearCount_);
+    return inRange(r, releaseCount()) && inRange(relSite(r), m_siteCount - 1) &&
+           inRange(relYear(r), m_yearCount);
 }
 
 void ParameterStructure::dimension()
 {
     const int R = releaseCount();
-    const int S = siteCount_;
-    const int Y = yearCount_;
-    lambdaBase_ = R * S * Y * Y;
-    captureBase_ = lambdaBase_ + R * Y * Y;
-    const auto cells = static_cast<std::size_t>(captureBase_ + R * S * Y);
-    index_.assign(cells, NoParameter);
-    fixed_.assign(cells, 0.0);
-    entries_.clear();
-    numFree_ = 0;
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
+    m_lambdaBase = R * S * Y * Y;
+    m_captureBase = m_lambdaBase + R * Y * Y;
+    const auto cells = static_cast<std::size_t>(m_captureBase + R * S * Y);
+    m_index.assign(cells, NoParameter);
+    m_fixed.assign(cells, 0.0);
+    m_entries.clear();
+    m_numFree = 0;
 }
 
 void ParameterStructure::addEntry(ParameterFamily family, int r, int s, int y1, int y2, int cell)
 {
-    index_[static_cast<std::size_t>(cell)] = static_cast<std::int32_t>(entries_.size());
-    entries_.push_back({family, r, s, y1, y2, cell});
+    m_index[static_cast<std::size_t>(cell)] = static_cast<std::int32_t>(m_entries.size());
+    m_entries.push_back({family, r, s, y1, y2, cell});
 }
 
 void ParameterStructure::number()
 {
     const int R = releaseCount();
-    const int S = siteCount_;
-    const int Y = yearCount_;
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
     for (int r = 0; r < R; ++r) {
         if (!isModelled(r) || relSite(r) > S - 3) {
             continue;
@@ -113,13 +113,13 @@ void ParameterStructure::number()
             }
         }
     }
-    numFree_ = static_cast<std::int32_t>(entries_.size());
+    m_numFree = static_cast<std::int32_t>(m_entries.size());
 }
 
 int ParameterStructure::phiCell(int r, int s, int y1, int y2) const
 {
-    const int S = siteCount_;
-    const int Y = yearCount_;
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
     if (!inRange(r, releaseCount()) || !inRange(s, S) || !inRange(y1, Y) || !inRange(y2, Y)) {
         return -1;
     }
@@ -128,7 +128,7 @@ int ParameterStructure::phiCell(int r, int s, int y1, int y2) const
 
 int ParameterStructure::lambdaCell(int r, int y1, int y2) const
 {
-    const int Y = yearCount_;
+    const int Y = m_yearCount;
     if (!inRange(r, releaseCount()) || !inRange(y1, Y) || !inRange(y2, Y)) {
         return -1;
     }
@@ -137,7 +137,7 @@ int ParameterStructure::lambdaCell(int r, int y1, int y2) const
 
 int ParameterStructure::captureCell(int r, int s, int y) const
 {
-    if (!inRange(r, releaseCount()) || !inRange(s, siteCount_) || !inRange(y, yearCount_)) {
+    if (!inRange(r, releaseCount()) || !inRange(s, m_siteCount) || !inRange(y, m_yearCount)) {
         return -1;
     }
     return captureOffset(r, s, y);
@@ -145,12 +145,12 @@ int ParameterStructure::captureCell(int r, int s, int y) const
 
 std::int32_t ParameterStructure::indexOfCell(int cell) const
 {
-    return cell < 0 ? NoParameter : index_[static_cast<std::size_t>(cell)];
+    return cell < 0 ? NoParameter : m_index[static_cast<std::size_t>(cell)];
 }
 
 double ParameterStructure::fixedValueOfCell(int cell) const
 {
-    return cell < 0 ? 0.0 : fixed_[static_cast<std::size_t>(cell)];
+    return cell < 0 ? 0.0 : m_fixed[static_cast<std::size_t>(cell)];
 }
 
 std::int32_t ParameterStructure::phiIndex(int r, int s, int y1, int y2) const
@@ -185,60 +185,60 @@ double ParameterStructure::captureFixed(int r, int s, int y) const
 
 std::int32_t ParameterStructure::entryIndex(int k) const
 {
-    return index_[static_cast<std::size_t>(entries_[static_cast<std::size_t>(k)].cell)];
+    return m_index[static_cast<std::size_t>(m_entries[static_cast<std::size_t>(k)].cell)];
 }
 
 double ParameterStructure::entryFixedValue(int k) const
 {
-    return fixed_[static_cast<std::size_t>(entries_[static_cast<std::size_t>(k)].cell)];
+    return m_fixed[static_cast<std::size_t>(m_entries[static_cast<std::size_t>(k)].cell)];
 }
 
 void ParameterStructure::fix(std::int32_t i, double value)
 {
     // An unused position would make numFree disagree with the positions in use.
-    if (i < 0 || i >= numFree_) {
+    if (i < 0 || i >= m_numFree) {
         return;
     }
-    for (const ParameterEntry& entry : entries_) {
-        std::int32_t& index = index_[static_cast<std::size_t>(entry.cell)];
+    for (const ParameterEntry& entry : m_entries) {
+        std::int32_t& index = m_index[static_cast<std::size_t>(entry.cell)];
         if (index == i) {
             index = Fixed;
-            fixed_[static_cast<std::size_t>(entry.cell)] = value;
+            m_fixed[static_cast<std::size_t>(entry.cell)] = value;
         } else if (index > i) {
             --index;
         }
     }
-    --numFree_;
+    --m_numFree;
 }
 
 void ParameterStructure::equate(std::int32_t a, std::int32_t b)
 {
-    if (a < 0 || b < 0 || a == b || a >= numFree_ || b >= numFree_) {
+    if (a < 0 || b < 0 || a == b || a >= m_numFree || b >= m_numFree) {
         return;
     }
     const std::int32_t lo = std::min(a, b);
     const std::int32_t hi = std::max(a, b);
-    for (const ParameterEntry& entry : entries_) {
-        std::int32_t& index = index_[static_cast<std::size_t>(entry.cell)];
+    for (const ParameterEntry& entry : m_entries) {
+        std::int32_t& index = m_index[static_cast<std::size_t>(entry.cell)];
         if (index == hi) {
             index = lo;
         } else if (index > hi) {
             --index;
         }
     }
-    --numFree_;
+    --m_numFree;
 }
 
 int ParameterStructure::residualizationSite() const
 {
     int site = 1;
     bool found = false;
-    for (const ParameterEntry& entry : entries_) {
-        if (entry.year1 == entry.year2 || index_[static_cast<std::size_t>(entry.cell)] < 0) {
+    for (const ParameterEntry& entry : m_entries) {
+        if (entry.year1 == entry.year2 || m_index[static_cast<std::size_t>(entry.cell)] < 0) {
             continue;
         }
         if (entry.family == ParameterFamily::Lambda) {
-            return siteCount_ - 1;
+            return m_siteCount - 1;
         }
         if (entry.family == ParameterFamily::Phi) {
             site = found ? std::max(site, entry.site) : entry.site;

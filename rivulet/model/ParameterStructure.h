@@ -33,15 +33,15 @@ public:
     ParameterStructure(std::vector<int> releaseSites, std::vector<int> releaseYears, int siteCount,
                        int yearCount);
 
-    const ReleasesControllerI* releasesController() const { return releases_; }
-    const SitesControllerI* sitesController() const { return sites_; }
-    const YearsControllerI* yearsController() const { return years_; }
+    const ReleasesControllerI* releasesController() const { return m_releases; }
+    const SitesControllerI* sitesController() const { return m_sites; }
+    const YearsControllerI* yearsController() const { return m_years; }
 
-    int releaseCount() const { return static_cast<int>(relSites_.size()); }
-    int siteCount() const { return siteCount_; }
-    int yearCount() const { return yearCount_; }
-    int relSite(int r) const { return relSites_[static_cast<std::size_t>(r)]; }
-    int relYear(int r) const { return relYears_[static_cast<std::size_t>(r)]; }
+    int releaseCount() const { return static_cast<int>(m_relSites.size()); }
+    int siteCount() const { return m_siteCount; }
+    int yearCount() const { return m_yearCount; }
+    int relSite(int r) const { return m_relSites[static_cast<std::size_t>(r)]; }
+    int relYear(int r) const { return m_relYears[static_cast<std::size_t>(r)]; }
     // False for a release whose site or year is not in the analysis or whose site leaves no
     // detection site below it: such a release has no parameters.
     bool isModelled(int r) const;
@@ -50,19 +50,19 @@ public:
     int phiCell(int r, int s, int y1, int y2) const;
     int lambdaCell(int r, int y1, int y2) const;
     int captureCell(int r, int s, int y) const;
-    int cellCount() const { return static_cast<int>(index_.size()); }
+    int cellCount() const { return static_cast<int>(m_index.size()); }
     // The same addresses without range checks, for loops that stay inside the index space.
     int phiOffset(int r, int s, int y1, int y2) const
     {
-        return ((r * siteCount_ + s) * yearCount_ + y1) * yearCount_ + y2;
+        return ((r * m_siteCount + s) * m_yearCount + y1) * m_yearCount + y2;
     }
     int lambdaOffset(int r, int y1, int y2) const
     {
-        return lambdaBase_ + (r * yearCount_ + y1) * yearCount_ + y2;
+        return m_lambdaBase + (r * m_yearCount + y1) * m_yearCount + y2;
     }
     int captureOffset(int r, int s, int y) const
     {
-        return captureBase_ + (r * siteCount_ + s) * yearCount_ + y;
+        return m_captureBase + (r * m_siteCount + s) * m_yearCount + y;
     }
     std::int32_t indexOfCell(int cell) const;
     double fixedValueOfCell(int cell) const;
@@ -75,11 +75,11 @@ public:
     double captureFixed(int r, int s, int y) const;
 
     // Every parameter of the index space in numbering order.
-    const std::vector<ParameterEntry>& entries() const { return entries_; }
+    const std::vector<ParameterEntry>& entries() const { return m_entries; }
     std::int32_t entryIndex(int k) const;
     double entryFixedValue(int k) const;
 
-    std::int32_t numFree() const { return numFree_; }
+    std::int32_t numFree() const { return m_numFree; }
 
     // Fixes every parameter at free position i to value; later positions close the gap.
     // Nothing happens for a negative or unused position.
@@ -97,21 +97,21 @@ private:
     void number();
     void addEntry(ParameterFamily family, int r, int s, int y1, int y2, int cell);
 
-    const ReleasesControllerI* releases_ = nullptr;
-    const SitesControllerI* sites_ = nullptr;
-    const YearsControllerI* years_ = nullptr;
-    std::vector<int> relSites_;
-    std::vector<int> relYears_;
-    int siteCount_ = 0;
-    int yearCount_ = 0;
-    int lambdaBase_ = 0;
-    int captureBase_ = 0;
+    const ReleasesControllerI* m_releases = nullptr;
+    const SitesControllerI* m_sites = nullptr;
+    const YearsControllerI* m_years = nullptr;
+    std::vector<int> m_relSites;
+    std::vector<int> m_relYears;
+    int m_siteCount = 0;
+    int m_yearCount = 0;
+    int m_lambdaBase = 0;
+    int m_captureBase = 0;
     // The index and fixed-value tables of all three families, one block after the other:
     // phi [R][S][Y][Y], lambda [R][Y][Y], capture [R][S][Y].
-    std::vector<std::int32_t> index_;
-    std::vector<double> fixed_;
-    std::vector<ParameterEntry> entries_;
-    std::int32_t numFree_ = 0;
+    std::vector<std::int32_t> m_index;
+    std::vector<double> m_fixed;
+    std::vector<ParameterEntry> m_entries;
+    std::int32_t m_numFree = 0;
 };
 
 } // namespace rivulet

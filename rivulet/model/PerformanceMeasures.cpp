@@ -7,8 +7,8 @@ PerformanceMeasures::PerformanceMeasures(const ReleasesControllerI& releases,
                                          const YearsControllerI& years,
                                          const ParameterMap& parameters,
                                          const CovarianceMap& covariances)
-    : survival_(releases, sites, years, parameters, covariances), ages_(releases, years, survival_),
-      downRiver_(sites, parameters, covariances)
+    : m_survival(releases, sites, years, parameters, covariances),
+      m_ages(releases, years, m_survival), m_downRiver(sites, parameters, covariances)
 {
 }
 

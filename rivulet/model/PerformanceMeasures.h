@@ -20,20 +20,20 @@ public:
     PerformanceMeasures(const PerformanceMeasures&) = delete;
     PerformanceMeasures& operator=(const PerformanceMeasures&) = delete;
 
-    bool hasCovariance() const { return survival_.hasCovariance(); }
-    MeasureValue survivalToSite(int r, int s) const { return survival_.survival(r, s); }
-    MeasureValue overallCohortSurvival() const { return survival_.overallCohortSurvival(); }
+    bool hasCovariance() const { return m_survival.hasCovariance(); }
+    MeasureValue survivalToSite(int r, int s) const { return m_survival.survival(r, s); }
+    MeasureValue overallCohortSurvival() const { return m_survival.overallCohortSurvival(); }
     // Share of the first release's migrants at site s that pass it in year y.
-    MeasureValue ageComposition(int s, int y) const { return ages_.measure(s, y); }
-    MeasureValue downRiverSurvival(int r, int y) const { return downRiver_.measure(r, y); }
-    int residualizationSite() const { return downRiver_.residualizationSite(); }
+    MeasureValue ageComposition(int s, int y) const { return m_ages.measure(s, y); }
+    MeasureValue downRiverSurvival(int r, int y) const { return m_downRiver.measure(r, y); }
+    int residualizationSite() const { return m_downRiver.residualizationSite(); }
 
-    const PMSurvivalToSite& survival() const { return survival_; }
+    const PMSurvivalToSite& survival() const { return m_survival; }
 
 private:
-    PMSurvivalToSite survival_;
-    AgeComposition ages_;
-    DownRiverSurvival downRiver_;
+    PMSurvivalToSite m_survival;
+    AgeComposition m_ages;
+    DownRiverSurvival m_downRiver;
 };
 
 } // namespace rivulet

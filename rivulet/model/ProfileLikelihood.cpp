@@ -53,9 +53,9 @@ struct ProfileLikelihood::Held
 ProfileLikelihood::ProfileLikelihood(lum::Func& likelihood, const lum::SoftmaxTransform& transform,
                                      lum::OptimizerI& optimizer, double endingCriterion,
                                      const std::atomic<bool>& cancel, double chat)
-    : likelihood_(likelihood), transform_(transform), optimizer_(optimizer),
-      estimator_(std::make_unique<lum::Estimator>(optimizer, endingCriterion)), cancel_(cancel),
-      cutoff_(ChiSquare95 * (chat > 1.0 ? chat : 1.0))
+    : m_likelihood(likelihood), m_transform(transform), m_optimizer(optimizer),
+      m_estimator(std::make_unique<lum::Estimator>(optimizer, endingCriterion)), m_cancel(cancel),
+      m_cutoff(ChiSquare95 * (chat > 1.0 ? chat : 1.0))
 {
 }
 
@@ -64,20 +64,20 @@ ProfileLikelihood::~ProfileLikelihood() = default;
 std::optional<double> ProfileLikelihood::heldValue(Held& held, double t)
 {
     held.point[static_cast<std::size_t>(held.parameter)] = t;
-    lum::BlockFunc func(likelihood_, held.point, held.others, held.block.terms);
-    const lum::SoftmaxTransform local = blockTransform(transform_, held.others, held.parameter, t);
+    lum::BlockFunc func(m_likelihood, held.point, held.others, held.block.terms);
+    const lum::SoftmaxTransform local = blockTransform(m_transform, held.others, held.parameter, t);
     // The others of j's group must fit into the budget t leaves them.
     std::vector<double> x = held.start;
-    const int group = transform_.groupOf(held.parameter);
+    const int group = m_transform.groupOf(held.parameter);
     double used = 0.0;
     for (std::size_t i = 0; i < held.others.size(); ++i) {
-        if (transform_.groupOf(held.others[i]) == group)
+        if (m_transform.groupOf(held.others[i]) == group)
             used += x[i];
     }
     const double room = std::max(0.0, held.budget - t) * (1.0 - 1e-6);
     if (used > room) {
         for (std::size_t i = 0; i < held.others.size(); ++i) {
-            if (transform_.groupOf(held.others[i]) == group)
+            if (m_transform.groupOf(held.others[i]) == group)
                 x[i] *= used > 0.0 ? room / used : 0.0;
         }
     }
@@ -86,11 +86,11 @@ std::optional<double> ProfileLikelihood::heldValue(Held& held, double t)
     local.toCoordinates(x, z);
     try {
         if (!z.empty())
-            estimator_->estimate(objective, z, cancel_);
+            m_estimator->estimate(objective, z, m_cancel);
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (cancel_.load())
+    if (m_cancel.load())
         return std::nullopt;
     local.toParameters(z, x);
     const double value = func(x);
@@ -108,7 +108,7 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
         return direction > 0 ? held.budget : 0.0;
     const std::vector<double> fitted = held.start;
     // The other side's curvature is two limits away.
-    optimizer_.setCarryCurvature(true);
+    m_optimizer.setCarryCurvature(true);
     // Every fit starts from the others' point at the inside end, the last point known to lie
     // within the interval: a fit that went astray beyond the limit must not lead the next.
     std::vector<double> insideStart = fitted;
@@ -119,11 +119,11 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
         if (!value)
             return std::nullopt;
         tried = held.start;
-        return 2.0 * (*value - held.best) - cutoff_;
+        return 2.0 * (*value - held.best) - m_cutoff;
     };
     // Out from the estimate in growing steps until the profile crosses the cut-off.
     double inside = std::clamp(logit(share), -FarLogit, FarLogit);
-    double insideExcess = -cutoff_;
+    double insideExcess = -m_cutoff;
     double outside = inside;
     double outsideExcess = 0.0;
     bool crossed = false;
@@ -179,7 +179,7 @@ std::optional<ProfileInterval> ProfileLikelihood::interval(const ParameterBlock&
                                                            const std::vector<double>& x, int j)
 {
     Held held{
-        block, {}, x, j, transform_.budget(transform_.groupOf(j)), x[static_cast<std::size_t>(j)],
+        block, {}, x, j, m_transform.budget(m_transform.groupOf(j)), x[static_cast<std::size_t>(j)],
         0.0,   {}};
     std::copy_if(block.parameters.begin(), block.parameters.end(), std::back_inserter(held.others),
                  [j](int p) { return p != j; });
@@ -188,13 +188,13 @@ std::optional<ProfileInterval> ProfileLikelihood::interval(const ParameterBlock&
     if (held.budget <= 0.0)
         return ProfileInterval{j, 0.0, 0.0};
     {
-        lum::BlockFunc func(likelihood_, held.point, held.others, block.terms);
+        lum::BlockFunc func(m_likelihood, held.point, held.others, block.terms);
         held.best = func(held.start);
     }
     const std::optional<double> lower = limit(held, -1);
     const std::optional<double> upper = lower ? limit(held, +1) : std::nullopt;
     // What was kept is of this parameter's block only.
-    optimizer_.setCarryCurvature(false);
+    m_optimizer.setCarryCurvature(false);
     if (!lower || !upper)
         return std::nullopt;
     return ProfileInterval{j, *lower, *upper};

@@ -59,12 +59,12 @@ private:
     // The limit on one side of the estimate: direction +1 (upper) or -1 (lower).
     std::optional<double> limit(Held& held, int direction);
 
-    lum::Func& likelihood_;
-    const lum::SoftmaxTransform& transform_;
-    lum::OptimizerI& optimizer_;
-    std::unique_ptr<lum::Estimator> estimator_;
-    const std::atomic<bool>& cancel_;
-    double cutoff_ = ChiSquare95;
+    lum::Func& m_likelihood;
+    const lum::SoftmaxTransform& m_transform;
+    lum::OptimizerI& m_optimizer;
+    std::unique_ptr<lum::Estimator> m_estimator;
+    const std::atomic<bool>& m_cancel;
+    double m_cutoff = ChiSquare95;
 };
 
 } // namespace rivulet

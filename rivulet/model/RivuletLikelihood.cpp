@@ -46,26 +46,26 @@ RivuletLikelihood::RivuletLikelihood(const ParameterStructure& structure,
                                      const NextDetectionsI& counts,
                                      const ReleasesControllerI& releases,
                                      const SitesControllerI& sites, const YearsControllerI& years)
-    : structure_(structure), releaseCount_(releases.count()), siteCount_(sites.count()),
-      yearCount_(years.count()), releaseIds_(toVector(releases.ids())),
-      siteIds_(toVector(sites.ids())), yearIds_(toVector(years.ids()))
+    : m_structure(structure), m_releaseCount(releases.count()), m_siteCount(sites.count()),
+      m_yearCount(years.count()), m_releaseIds(toVector(releases.ids())),
+      m_siteIds(toVector(sites.ids())), m_yearIds(toVector(years.ids()))
 {
-    if (structure.releaseCount() != releaseCount_ || structure.siteCount() != siteCount_ ||
-        structure.yearCount() != yearCount_) {
+    if (structure.releaseCount() != m_releaseCount || structure.siteCount() != m_siteCount ||
+        structure.yearCount() != m_yearCount) {
         throw std::invalid_argument(
             "the parameter structure was built for other releases, sites or years");
     }
-    const int S = siteCount_;
-    const int Y = yearCount_;
-    const int R = releaseCount_;
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
+    const int R = m_releaseCount;
     const auto rows = static_cast<std::size_t>(R) * static_cast<std::size_t>(std::max(S - 1, 0)) *
                       static_cast<std::size_t>(Y);
-    arrivals_.assign(rows * static_cast<std::size_t>(S) * static_cast<std::size_t>(Y), -2.0);
-    neverSeen_.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(S) *
-                          static_cast<std::size_t>(Y),
-                      0.0);
-    parameters_.assign(static_cast<std::size_t>(structure.cellCount()), 0.0);
-    passWeights_.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(Y), 0.0);
+    m_arrivals.assign(rows * static_cast<std::size_t>(S) * static_cast<std::size_t>(Y), -2.0);
+    m_neverSeen.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(S) *
+                           static_cast<std::size_t>(Y),
+                       0.0);
+    m_parameters.assign(static_cast<std::size_t>(structure.cellCount()), 0.0);
+    m_passWeights.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(Y), 0.0);
     buildCells(counts);
     buildParameterLists();
     allocateAdjoints();
@@ -75,93 +75,95 @@ RivuletLikelihood::~RivuletLikelihood() = default;
 
 void RivuletLikelihood::buildCells(const NextDetectionsI& counts)
 {
-    firstCell_.assign(static_cast<std::size_t>(releaseCount_) + 1, 0);
-    for (int r = 0; r < releaseCount_; ++r) {
-        firstCell_[static_cast<std::size_t>(r)] = static_cast<int>(cells_.size());
-        if (!structure_.isModelled(r)) {
+    m_firstCell.assign(static_cast<std::size_t>(m_releaseCount) + 1, 0);
+    for (int r = 0; r < m_releaseCount; ++r) {
+        m_firstCell[static_cast<std::size_t>(r)] = static_cast<int>(m_cells.size());
+        if (!m_structure.isModelled(r)) {
             continue;
         }
-        const ReleaseId release{releaseIds_[static_cast<std::size_t>(r)]};
-        const int a0 = structure_.relSite(r);
-        const int b0 = structure_.relYear(r);
-        cells_.emplace_back(structure_, r, a0, b0, counts.releaseNextCounts(release),
-                            counts.releaseNotSeen(release));
-        for (int s = a0 + 1; s <= siteCount_ - 2; ++s) {
-            for (int y = b0; y < yearCount_; ++y) {
-                cells_.emplace_back(structure_, r, s, y, counts.nextCounts(release, s, y),
-                                    counts.notSeenAgain(release, s, y));
+        const ReleaseId release{m_releaseIds[static_cast<std::size_t>(r)]};
+        const int a0 = m_structure.relSite(r);
+        const int b0 = m_structure.relYear(r);
+        m_cells.emplace_back(m_structure, r, a0, b0, counts.releaseNextCounts(release),
+                             counts.releaseNotSeen(release));
+        for (int s = a0 + 1; s <= m_siteCount - 2; ++s) {
+            for (int y = b0; y < m_yearCount; ++y) {
+                m_cells.emplace_back(m_structure, r, s, y, counts.nextCounts(release, s, y),
+                                     counts.notSeenAgain(release, s, y));
             }
         }
     }
-    firstCell_[static_cast<std::size_t>(releaseCount_)] = static_cast<int>(cells_.size());
+    m_firstCell[static_cast<std::size_t>(m_releaseCount)] = static_cast<int>(m_cells.size());
 }
 
 void RivuletLikelihood::buildParameterLists()
 {
-    const std::vector<ParameterEntry>& entries = structure_.entries();
-    std::vector<std::vector<int>> cellsOfRelease(static_cast<std::size_t>(releaseCount_));
-    termsOfParameter_.assign(static_cast<std::size_t>(structure_.numFree()), {});
+    const std::vector<ParameterEntry>& entries = m_structure.entries();
+    std::vector<std::vector<int>> cellsOfRelease(static_cast<std::size_t>(m_releaseCount));
+    m_termsOfParameter.assign(static_cast<std::size_t>(m_structure.numFree()), {});
     for (int k = 0; k < static_cast<int>(entries.size()); ++k) {
         const ParameterEntry& entry = entries[static_cast<std::size_t>(k)];
         cellsOfRelease[static_cast<std::size_t>(entry.release)].push_back(entry.cell);
-        const int index = structure_.entryIndex(k);
+        const int index = m_structure.entryIndex(k);
         if (index >= 0) {
-            termsOfParameter_[static_cast<std::size_t>(index)].push_back(entry.release);
+            m_termsOfParameter[static_cast<std::size_t>(index)].push_back(entry.release);
         }
     }
-    for (std::vector<int>& terms : termsOfParameter_) {
+    for (std::vector<int>& terms : m_termsOfParameter) {
         std::sort(terms.begin(), terms.end());
         terms.erase(std::unique(terms.begin(), terms.end()), terms.end());
     }
-    firstParameterCell_.assign(static_cast<std::size_t>(releaseCount_) + 1, 0);
-    firstFreeCell_.assign(static_cast<std::size_t>(releaseCount_) + 1, 0);
-    indexLimit_.assign(static_cast<std::size_t>(releaseCount_), 0);
-    for (int r = 0; r < releaseCount_; ++r) {
-        firstParameterCell_[static_cast<std::size_t>(r)] = static_cast<int>(parameterCells_.size());
-        firstFreeCell_[static_cast<std::size_t>(r)] = static_cast<int>(freeCells_.size());
+    m_firstParameterCell.assign(static_cast<std::size_t>(m_releaseCount) + 1, 0);
+    m_firstFreeCell.assign(static_cast<std::size_t>(m_releaseCount) + 1, 0);
+    m_indexLimit.assign(static_cast<std::size_t>(m_releaseCount), 0);
+    for (int r = 0; r < m_releaseCount; ++r) {
+        m_firstParameterCell[static_cast<std::size_t>(r)] =
+            static_cast<int>(m_parameterCells.size());
+        m_firstFreeCell[static_cast<std::size_t>(r)] = static_cast<int>(m_freeCells.size());
         const std::vector<int>& cells = cellsOfRelease[static_cast<std::size_t>(r)];
-        parameterCells_.insert(parameterCells_.end(), cells.begin(), cells.end());
+        m_parameterCells.insert(m_parameterCells.end(), cells.begin(), cells.end());
         // The structure does not change while the likelihood lives: where each value comes
         // from is looked up once.
         for (const int cell : cells) {
-            const int index = structure_.indexOfCell(cell);
+            const int index = m_structure.indexOfCell(cell);
             if (index < 0) {
-                parameters_[static_cast<std::size_t>(cell)] = structure_.fixedValueOfCell(cell);
+                m_parameters[static_cast<std::size_t>(cell)] = m_structure.fixedValueOfCell(cell);
             } else {
-                freeCells_.push_back({cell, index});
-                int& limit = indexLimit_[static_cast<std::size_t>(r)];
+                m_freeCells.push_back({cell, index});
+                int& limit = m_indexLimit[static_cast<std::size_t>(r)];
                 limit = std::max(limit, index + 1);
             }
         }
     }
-    firstParameterCell_[static_cast<std::size_t>(releaseCount_)] =
-        static_cast<int>(parameterCells_.size());
-    firstFreeCell_[static_cast<std::size_t>(releaseCount_)] = static_cast<int>(freeCells_.size());
-    filledLikelihood_.assign(static_cast<std::size_t>(releaseCount_), 0.0);
-    filled_.assign(static_cast<std::size_t>(releaseCount_), 0);
-    allTerms_.resize(static_cast<std::size_t>(releaseCount_));
-    for (int r = 0; r < releaseCount_; ++r) {
-        allTerms_[static_cast<std::size_t>(r)] = r;
+    m_firstParameterCell[static_cast<std::size_t>(m_releaseCount)] =
+        static_cast<int>(m_parameterCells.size());
+    m_firstFreeCell[static_cast<std::size_t>(m_releaseCount)] =
+        static_cast<int>(m_freeCells.size());
+    m_filledLikelihood.assign(static_cast<std::size_t>(m_releaseCount), 0.0);
+    m_filled.assign(static_cast<std::size_t>(m_releaseCount), 0);
+    m_allTerms.resize(static_cast<std::size_t>(m_releaseCount));
+    for (int r = 0; r < m_releaseCount; ++r) {
+        m_allTerms[static_cast<std::size_t>(r)] = r;
     }
 }
 
 double RivuletLikelihood::operator()(const std::vector<double>& x)
 {
-    return termsValue(x, allTerms_);
+    return termsValue(x, m_allTerms);
 }
 
 int RivuletLikelihood::termCount() const
 {
-    return releaseCount_;
+    return m_releaseCount;
 }
 
 const std::vector<int>& RivuletLikelihood::termsOfParameter(int j) const
 {
     static const std::vector<int> none;
-    if (j < 0 || j >= static_cast<int>(termsOfParameter_.size())) {
+    if (j < 0 || j >= static_cast<int>(m_termsOfParameter.size())) {
         return none;
     }
-    return termsOfParameter_[static_cast<std::size_t>(j)];
+    return m_termsOfParameter[static_cast<std::size_t>(j)];
 }
 
 double RivuletLikelihood::termsValue(const std::vector<double>& x, const std::vector<int>& terms)
@@ -176,7 +178,7 @@ double RivuletLikelihood::termsValue(const std::vector<double>& x, const std::ve
     double first = 0.0;
     double second = 0.0;
     runBoth(
-        halvesPool_, [&] { first = sumOfReleases(x, begin, begin + half); },
+        m_halvesPool, [&] { first = sumOfReleases(x, begin, begin + half); },
         [&] { second = sumOfReleases(x, begin + half, end); });
     return finiteOrBad(first + second);
 }
@@ -194,7 +196,7 @@ double RivuletLikelihood::sumOfReleases(const std::vector<double>& x, const int*
 void RivuletLikelihood::checkTerms(const std::vector<int>& terms) const
 {
     for (const int r : terms) {
-        if (r < 0 || r >= releaseCount_) {
+        if (r < 0 || r >= m_releaseCount) {
             throw std::out_of_range("likelihood term out of range");
         }
     }
@@ -207,8 +209,8 @@ std::size_t RivuletLikelihood::halfOf(const std::vector<int>& terms) const
         return 0;
     }
     const auto cellsOf = [this](int r) {
-        return static_cast<long long>(firstCell_[static_cast<std::size_t>(r) + 1] -
-                                      firstCell_[static_cast<std::size_t>(r)]);
+        return static_cast<long long>(m_firstCell[static_cast<std::size_t>(r) + 1] -
+                                      m_firstCell[static_cast<std::size_t>(r)]);
     };
     long long total = 0;
     for (const int r : terms) {
@@ -225,8 +227,8 @@ std::size_t RivuletLikelihood::halfOf(const std::vector<int>& terms) const
 
 void RivuletLikelihood::termValues(const std::vector<double>& x, std::vector<double>& values)
 {
-    values.resize(static_cast<std::size_t>(releaseCount_));
-    for (int r = 0; r < releaseCount_; ++r) {
+    values.resize(static_cast<std::size_t>(m_releaseCount));
+    for (int r = 0; r < m_releaseCount; ++r) {
         values[static_cast<std::size_t>(r)] = finiteOrBad(releaseLogLikelihood(r, x));
     }
 }
@@ -238,37 +240,38 @@ double RivuletLikelihood::finiteOrBad(double logLikelihood)
 
 double RivuletLikelihood::releaseLogLikelihood(int r, const std::vector<double>& x)
 {
-    const int first = firstCell_[static_cast<std::size_t>(r)];
-    const int last = firstCell_[static_cast<std::size_t>(r) + 1];
+    const int first = m_firstCell[static_cast<std::size_t>(r)];
+    const int last = m_firstCell[static_cast<std::size_t>(r) + 1];
     if (first == last) {
         return 0.0;
     }
-    if (!resolveParameters(r, x) && filled_[static_cast<std::size_t>(r)] != 0) {
-        return filledLikelihood_[static_cast<std::size_t>(r)];
+    if (!resolveParameters(r, x) && m_filled[static_cast<std::size_t>(r)] != 0) {
+        return m_filledLikelihood[static_cast<std::size_t>(r)];
     }
     fillArrivals(r);
     fillNeverSeen(r);
     double sum = 0.0;
     for (int k = first; k < last; ++k) {
-        const LikelihoodCell& cell = cells_[static_cast<std::size_t>(k)];
+        const LikelihoodCell& cell = m_cells[static_cast<std::size_t>(k)];
         const int a = cell.site();
         const int b = cell.year();
-        sum += cell.logLikelihood(&arrivals_[arrivalOffset(r, a, b)],
-                                  neverSeen_[neverSeenOffset(r, a, b)], parameters_.data());
+        sum += cell.logLikelihood(&m_arrivals[arrivalOffset(r, a, b)],
+                                  m_neverSeen[neverSeenOffset(r, a, b)], m_parameters.data());
     }
-    filledLikelihood_[static_cast<std::size_t>(r)] = sum;
-    filled_[static_cast<std::size_t>(r)] = 1;
+    m_filledLikelihood[static_cast<std::size_t>(r)] = sum;
+    m_filled[static_cast<std::size_t>(r)] = 1;
     return sum;
 }
 
 bool RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
 {
-    if (static_cast<std::size_t>(indexLimit_[static_cast<std::size_t>(r)]) > x.size()) {
+    if (static_cast<std::size_t>(m_indexLimit[static_cast<std::size_t>(r)]) > x.size()) {
         throw std::out_of_range("invalid vector<T> subscript");
     }
-    const FreeCell* cell = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
-    const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
-    double* const parameters = parameters_.data();
+    const FreeCell* cell = m_freeCells.data() + m_firstFreeCell[static_cast<std::size_t>(r)];
+    const FreeCell* const end =
+        m_freeCells.data() + m_firstFreeCell[static_cast<std::size_t>(r) + 1];
+    double* const parameters = m_parameters.data();
     const double* const values = x.data();
     bool changed = false;
     for (; cell != end; ++cell) {
@@ -281,26 +284,26 @@ bool RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
 
 double RivuletLikelihood::phi(int r, int s, int y1, int y2) const
 {
-    return parameters_[static_cast<std::size_t>(structure_.phiOffset(r, s, y1, y2))];
+    return m_parameters[static_cast<std::size_t>(m_structure.phiOffset(r, s, y1, y2))];
 }
 
 double RivuletLikelihood::lambda(int r, int y1, int y2) const
 {
-    return parameters_[static_cast<std::size_t>(structure_.lambdaOffset(r, y1, y2))];
+    return m_parameters[static_cast<std::size_t>(m_structure.lambdaOffset(r, y1, y2))];
 }
 
 double RivuletLikelihood::capture(int r, int s, int y) const
 {
-    return parameters_[static_cast<std::size_t>(structure_.captureOffset(r, s, y))];
+    return m_parameters[static_cast<std::size_t>(m_structure.captureOffset(r, s, y))];
 }
 
 void RivuletLikelihood::fillArrivals(int r)
 {
     // Rows further down the river first: every row sums over the row of the next site.
-    const int a0 = structure_.relSite(r);
-    const int b0 = structure_.relYear(r);
-    for (int a = siteCount_ - 2; a > a0; --a) {
-        for (int b = yearCount_ - 1; b >= b0; --b) {
+    const int a0 = m_structure.relSite(r);
+    const int b0 = m_structure.relYear(r);
+    for (int a = m_siteCount - 2; a > a0; --a) {
+        for (int b = m_yearCount - 1; b >= b0; --b) {
             fillArrivalRow(r, a, b);
         }
     }
@@ -309,9 +312,9 @@ void RivuletLikelihood::fillArrivals(int r)
 
 void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
 {
-    const int S = siteCount_;
-    const int Y = yearCount_;
-    double* row = &arrivals_[arrivalOffset(r, a, b)];
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
+    double* row = &m_arrivals[arrivalOffset(r, a, b)];
     if (a == S - 2) {
         for (int d = b; d < Y; ++d) {
             row[(S - 1) * Y + d] = lambda(r, b, d);
@@ -323,11 +326,11 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
         row[next * Y + d] = phi(r, next, b, d);
     }
     // Surviving to the next site in year y and passing it undetected.
-    double* passWeights = &passWeights_[static_cast<std::size_t>(r) * static_cast<std::size_t>(Y)];
+    double* passWeights = &m_passWeights[static_cast<std::size_t>(r) * static_cast<std::size_t>(Y)];
     for (int y = b; y < Y; ++y) {
         passWeights[y] = phi(r, next, b, y) * (1 - capture(r, next, y));
     }
-    const double* below = &arrivals_[arrivalOffset(r, next, 0)];
+    const double* below = &m_arrivals[arrivalOffset(r, next, 0)];
     const int yearStride = S * Y;
     for (int c = a + 2; c < S; ++c) {
         for (int d = b; d < Y; ++d) {
@@ -344,34 +347,34 @@ double RivuletLikelihood::neverSeenFrom(int r, int a, int b) const
 {
     const int next = a + 1;
     double sum = 0.0;
-    for (int d = b; d < yearCount_; ++d) {
+    for (int d = b; d < m_yearCount; ++d) {
         sum += phi(r, next, b, d) *
-               (1 - (1 - capture(r, next, d)) * neverSeen_[neverSeenOffset(r, next, d)]);
+               (1 - (1 - capture(r, next, d)) * m_neverSeen[neverSeenOffset(r, next, d)]);
     }
     return 1 - sum;
 }
 
 void RivuletLikelihood::fillNeverSeen(int r)
 {
-    const int S = siteCount_;
-    const int Y = yearCount_;
-    const int a0 = structure_.relSite(r);
-    const int b0 = structure_.relYear(r);
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
+    const int a0 = m_structure.relSite(r);
+    const int b0 = m_structure.relYear(r);
     const int lastYear = a0 < S - 2 ? Y - 1 : b0;
     for (int b = b0; b <= lastYear; ++b) {
         double sum = 0.0;
         for (int d = b; d < Y; ++d) {
             sum += lambda(r, b, d);
         }
-        neverSeen_[neverSeenOffset(r, S - 2, b)] = 1 - sum;
+        m_neverSeen[neverSeenOffset(r, S - 2, b)] = 1 - sum;
     }
     for (int a = S - 3; a > a0; --a) {
         for (int b = b0; b < Y; ++b) {
-            neverSeen_[neverSeenOffset(r, a, b)] = neverSeenFrom(r, a, b);
+            m_neverSeen[neverSeenOffset(r, a, b)] = neverSeenFrom(r, a, b);
         }
     }
     if (a0 < S - 2) {
-        neverSeen_[neverSeenOffset(r, a0, b0)] = neverSeenFrom(r, a0, b0);
+        m_neverSeen[neverSeenOffset(r, a0, b0)] = neverSeenFrom(r, a0, b0);
     }
 }
 
@@ -380,69 +383,69 @@ void RivuletLikelihood::cellProbabilities(const std::vector<double>& x,
                                           std::vector<double>& neverSeen)
 {
     // Every release's tables at x, whether or not they were filled before.
-    std::fill(filled_.begin(), filled_.end(), 0);
-    for (int r = 0; r < releaseCount_; ++r)
+    std::fill(m_filled.begin(), m_filled.end(), 0);
+    for (int r = 0; r < m_releaseCount; ++r)
         releaseLogLikelihood(r, x);
-    next.resize(cells_.size());
-    neverSeen.resize(cells_.size());
-    for (std::size_t k = 0; k < cells_.size(); ++k) {
-        const LikelihoodCell& cell = cells_[k];
+    next.resize(m_cells.size());
+    neverSeen.resize(m_cells.size());
+    for (std::size_t k = 0; k < m_cells.size(); ++k) {
+        const LikelihoodCell& cell = m_cells[k];
         const int r = cell.release();
         const int a = cell.site();
         const int b = cell.year();
-        cell.probabilities(&arrivals_[arrivalOffset(r, a, b)], parameters_.data(), next[k]);
-        neverSeen[k] = neverSeen_[neverSeenOffset(r, a, b)];
+        cell.probabilities(&m_arrivals[arrivalOffset(r, a, b)], m_parameters.data(), next[k]);
+        neverSeen[k] = m_neverSeen[neverSeenOffset(r, a, b)];
     }
 }
 
 double RivuletLikelihood::arrival(int r, int a, int b, int c, int d) const
 {
-    return arrivals_.at(arrivalOffset(r, a, b) + static_cast<std::size_t>(c * yearCount_ + d));
+    return m_arrivals.at(arrivalOffset(r, a, b) + static_cast<std::size_t>(c * m_yearCount + d));
 }
 
 double RivuletLikelihood::neverSeenAgain(int r, int a, int b) const
 {
-    return neverSeen_.at(neverSeenOffset(r, a, b));
+    return m_neverSeen.at(neverSeenOffset(r, a, b));
 }
 
 inline double& RivuletLikelihood::phiAdjoint(int r, int s, int y1, int y2)
 {
-    return parameterAdjoints_[static_cast<std::size_t>(structure_.phiOffset(r, s, y1, y2))];
+    return m_parameterAdjoints[static_cast<std::size_t>(m_structure.phiOffset(r, s, y1, y2))];
 }
 
 inline double& RivuletLikelihood::lambdaAdjoint(int r, int y1, int y2)
 {
-    return parameterAdjoints_[static_cast<std::size_t>(structure_.lambdaOffset(r, y1, y2))];
+    return m_parameterAdjoints[static_cast<std::size_t>(m_structure.lambdaOffset(r, y1, y2))];
 }
 
 inline double& RivuletLikelihood::captureAdjoint(int r, int s, int y)
 {
-    return parameterAdjoints_[static_cast<std::size_t>(structure_.captureOffset(r, s, y))];
+    return m_parameterAdjoints[static_cast<std::size_t>(m_structure.captureOffset(r, s, y))];
 }
 
 void RivuletLikelihood::setExactGradient(bool exact)
 {
-    exactGradient_ = exact;
+    m_exactGradient = exact;
     allocateAdjoints();
 }
 
 void RivuletLikelihood::allocateAdjoints()
 {
-    if (exactGradient_) {
-        arrivalAdjoints_.assign(arrivals_.size(), 0.0);
-        neverSeenAdjoints_.assign(neverSeen_.size(), 0.0);
-        parameterAdjoints_.assign(parameters_.size(), 0.0);
+    if (m_exactGradient) {
+        m_arrivalAdjoints.assign(m_arrivals.size(), 0.0);
+        m_neverSeenAdjoints.assign(m_neverSeen.size(), 0.0);
+        m_parameterAdjoints.assign(m_parameters.size(), 0.0);
     } else {
-        std::vector<double>().swap(arrivalAdjoints_);
-        std::vector<double>().swap(neverSeenAdjoints_);
-        std::vector<double>().swap(parameterAdjoints_);
+        std::vector<double>().swap(m_arrivalAdjoints);
+        std::vector<double>().swap(m_neverSeenAdjoints);
+        std::vector<double>().swap(m_parameterAdjoints);
     }
 }
 
 void RivuletLikelihood::addTermsGradient(const std::vector<double>& x,
                                          const std::vector<int>& terms, std::vector<double>& g)
 {
-    if (!exactGradient_) {
+    if (!m_exactGradient) {
         throw std::logic_error("the exact gradient of the likelihood is switched off");
     }
     checkTerms(terms);
@@ -459,7 +462,7 @@ void RivuletLikelihood::addTermsGradient(const std::vector<double>& x,
     std::vector<double>& second = ownGradient; // the caller's, also on the other thread
     second.assign(g.size(), 0.0);
     runBoth(
-        halvesPool_, [&] { addReleasesGradient(x, begin, begin + half, g); },
+        m_halvesPool, [&] { addReleasesGradient(x, begin, begin + half, g); },
         [&] { addReleasesGradient(x, begin + half, end, second); });
     for (std::size_t i = 0; i < g.size(); ++i) {
         g[i] += second[i];
@@ -480,58 +483,59 @@ void RivuletLikelihood::addReleasesGradient(const std::vector<double>& x, const 
 void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
                                            std::vector<double>& g)
 {
-    const int first = firstCell_[static_cast<std::size_t>(r)];
-    const int last = firstCell_[static_cast<std::size_t>(r) + 1];
+    const int first = m_firstCell[static_cast<std::size_t>(r)];
+    const int last = m_firstCell[static_cast<std::size_t>(r) + 1];
     if (first == last || !std::isfinite(releaseLogLikelihood(r, x))) {
         return;
     }
     // Only the rows the backward pass reads are cleared, and of each only the sites below the
     // row's own: clearing the whole table of every release cost more than the recursions.
-    const int S = siteCount_;
-    const int Y = yearCount_;
-    for (int a = structure_.relSite(r); a <= S - 2; ++a) {
-        for (int b = structure_.relYear(r); b < Y; ++b) {
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
+    for (int a = m_structure.relSite(r); a <= S - 2; ++a) {
+        for (int b = m_structure.relYear(r); b < Y; ++b) {
             const std::size_t from = arrivalOffset(r, a, b) + static_cast<std::size_t>((a + 1) * Y);
-            std::fill_n(arrivalAdjoints_.begin() + static_cast<std::ptrdiff_t>(from),
+            std::fill_n(m_arrivalAdjoints.begin() + static_cast<std::ptrdiff_t>(from),
                         static_cast<std::size_t>((S - 1 - a) * Y), 0.0);
         }
     }
-    std::fill_n(neverSeenAdjoints_.begin() + static_cast<std::ptrdiff_t>(neverSeenOffset(r, 0, 0)),
-                static_cast<std::size_t>(siteCount_ * yearCount_), 0.0);
-    const int firstParameter = firstParameterCell_[static_cast<std::size_t>(r)];
-    const int lastParameter = firstParameterCell_[static_cast<std::size_t>(r) + 1];
+    std::fill_n(m_neverSeenAdjoints.begin() + static_cast<std::ptrdiff_t>(neverSeenOffset(r, 0, 0)),
+                static_cast<std::size_t>(m_siteCount * m_yearCount), 0.0);
+    const int firstParameter = m_firstParameterCell[static_cast<std::size_t>(r)];
+    const int lastParameter = m_firstParameterCell[static_cast<std::size_t>(r) + 1];
     for (int k = firstParameter; k < lastParameter; ++k) {
-        parameterAdjoints_[static_cast<std::size_t>(parameterCells_[static_cast<std::size_t>(k)])] =
-            0.0;
+        m_parameterAdjoints[static_cast<std::size_t>(
+            m_parameterCells[static_cast<std::size_t>(k)])] = 0.0;
     }
 
     for (int k = first; k < last; ++k) {
-        const LikelihoodCell& cell = cells_[static_cast<std::size_t>(k)];
+        const LikelihoodCell& cell = m_cells[static_cast<std::size_t>(k)];
         const std::size_t arrivalAt = arrivalOffset(r, cell.site(), cell.year());
         const std::size_t neverSeenAt = neverSeenOffset(r, cell.site(), cell.year());
-        cell.addAdjoints(&arrivals_[arrivalAt], neverSeen_[neverSeenAt], parameters_.data(),
-                         &arrivalAdjoints_[arrivalAt], neverSeenAdjoints_[neverSeenAt],
-                         parameterAdjoints_.data());
+        cell.addAdjoints(&m_arrivals[arrivalAt], m_neverSeen[neverSeenAt], m_parameters.data(),
+                         &m_arrivalAdjoints[arrivalAt], m_neverSeenAdjoints[neverSeenAt],
+                         m_parameterAdjoints.data());
     }
     neverSeenAdjoints(r);
     arrivalAdjoints(r);
 
     // The function is minus the log-likelihood.
-    const FreeCell* cell = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r)];
-    const FreeCell* const end = freeCells_.data() + firstFreeCell_[static_cast<std::size_t>(r) + 1];
+    const FreeCell* cell = m_freeCells.data() + m_firstFreeCell[static_cast<std::size_t>(r)];
+    const FreeCell* const end =
+        m_freeCells.data() + m_firstFreeCell[static_cast<std::size_t>(r) + 1];
     for (; cell != end; ++cell) {
         g[static_cast<std::size_t>(cell->index)] -=
-            parameterAdjoints_[static_cast<std::size_t>(cell->cell)];
+            m_parameterAdjoints[static_cast<std::size_t>(cell->cell)];
     }
 }
 
 // fillNeverSeen() backwards: the release row first, then down the river.
 void RivuletLikelihood::neverSeenAdjoints(int r)
 {
-    const int S = siteCount_;
-    const int Y = yearCount_;
-    const int a0 = structure_.relSite(r);
-    const int b0 = structure_.relYear(r);
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
+    const int a0 = m_structure.relSite(r);
+    const int b0 = m_structure.relYear(r);
     if (a0 < S - 2) {
         neverSeenFromAdjoint(r, a0, b0);
     }
@@ -542,7 +546,7 @@ void RivuletLikelihood::neverSeenAdjoints(int r)
     }
     const int lastYear = a0 < S - 2 ? Y - 1 : b0;
     for (int b = b0; b <= lastYear; ++b) {
-        const double adjoint = neverSeenAdjoints_[neverSeenOffset(r, S - 2, b)];
+        const double adjoint = m_neverSeenAdjoints[neverSeenOffset(r, S - 2, b)];
         for (int d = b; d < Y; ++d) {
             lambdaAdjoint(r, b, d) -= adjoint;
         }
@@ -552,14 +556,14 @@ void RivuletLikelihood::neverSeenAdjoints(int r)
 // χ(a, b) = 1 - Σ_d φ(a+1, b, d) (1 - (1 - p(a+1, d)) χ(a+1, d)).
 void RivuletLikelihood::neverSeenFromAdjoint(int r, int a, int b)
 {
-    const double adjoint = neverSeenAdjoints_[neverSeenOffset(r, a, b)];
+    const double adjoint = m_neverSeenAdjoints[neverSeenOffset(r, a, b)];
     if (adjoint == 0.0) {
         return;
     }
     const int next = a + 1;
-    const double* below = &neverSeen_[neverSeenOffset(r, next, 0)];
-    double* belowAdjoint = &neverSeenAdjoints_[neverSeenOffset(r, next, 0)];
-    for (int d = b; d < yearCount_; ++d) {
+    const double* below = &m_neverSeen[neverSeenOffset(r, next, 0)];
+    double* belowAdjoint = &m_neverSeenAdjoints[neverSeenOffset(r, next, 0)];
+    for (int d = b; d < m_yearCount; ++d) {
         const double survival = phi(r, next, b, d);
         const double passed = 1 - capture(r, next, d);
         phiAdjoint(r, next, b, d) -= adjoint * (1 - passed * below[d]);
@@ -572,11 +576,11 @@ void RivuletLikelihood::neverSeenFromAdjoint(int r, int a, int b)
 // after every row that read it.
 void RivuletLikelihood::arrivalAdjoints(int r)
 {
-    const int a0 = structure_.relSite(r);
-    const int b0 = structure_.relYear(r);
+    const int a0 = m_structure.relSite(r);
+    const int b0 = m_structure.relYear(r);
     arrivalRowAdjoint(r, a0, b0);
-    for (int a = a0 + 1; a <= siteCount_ - 2; ++a) {
-        for (int b = b0; b < yearCount_; ++b) {
+    for (int a = a0 + 1; a <= m_siteCount - 2; ++a) {
+        for (int b = b0; b < m_yearCount; ++b) {
             arrivalRowAdjoint(r, a, b);
         }
     }
@@ -586,9 +590,9 @@ void RivuletLikelihood::arrivalAdjoints(int r)
 // with w(y) = φ(a+1, b, y) (1 - p(a+1, y)); the final reach A(S-2, b, S-1, d) = λ(b, d).
 void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b)
 {
-    const int S = siteCount_;
-    const int Y = yearCount_;
-    const double* rowAdjoint = &arrivalAdjoints_[arrivalOffset(r, a, b)];
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
+    const double* rowAdjoint = &m_arrivalAdjoints[arrivalOffset(r, a, b)];
     if (a == S - 2) {
         for (int d = b; d < Y; ++d) {
             lambdaAdjoint(r, b, d) += rowAdjoint[(S - 1) * Y + d];
@@ -603,8 +607,8 @@ void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b)
         const double survival = phi(r, next, b, y);
         const double passed = 1 - capture(r, next, y);
         const double weight = survival * passed;
-        const double* below = &arrivals_[arrivalOffset(r, next, y)];
-        double* belowAdjoint = &arrivalAdjoints_[arrivalOffset(r, next, y)];
+        const double* below = &m_arrivals[arrivalOffset(r, next, y)];
+        double* belowAdjoint = &m_arrivalAdjoints[arrivalOffset(r, next, y)];
         double weightAdjoint = 0.0;
         for (int c = a + 2; c < S; ++c) {
             for (int d = y; d < Y; ++d) {

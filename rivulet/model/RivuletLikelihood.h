@@ -52,7 +52,7 @@ public:
     double termsValue(const std::vector<double>& x, const std::vector<int>& terms) override;
     // Every release's term at x in one pass.
     void termValues(const std::vector<double>& x, std::vector<double>& values) override;
-    bool hasExactGradient() const override { return exactGradient_; }
+    bool hasExactGradient() const override { return m_exactGradient; }
     // Minus the derivatives of the listed releases' log-likelihoods, added at the free positions
     // of their parameters. Throws std::logic_error while the exact gradient is switched off.
     void addTermsGradient(const std::vector<double>& x, const std::vector<int>& terms,
@@ -65,9 +65,9 @@ public:
     // workers. For a model fitted as one piece, which would otherwise leave the other cores
     // idle. The numbers do not depend on it. Null (the default): one half after the other.
     // Not while another thread evaluates.
-    void setHalvesPool(lum::WorkerPool* pool) { halvesPool_ = pool; }
+    void setHalvesPool(lum::WorkerPool* pool) { m_halvesPool = pool; }
 
-    const std::vector<LikelihoodCell>& cells() const { return cells_; }
+    const std::vector<LikelihoodCell>& cells() const { return m_cells; }
     // The chances of every cell's outcomes at x, in the order of cells(): next[k] laid out
     // [site][year] (the chance that a fish of cell k is next detected there) and neverSeen[k].
     // Evaluates the likelihood at x first. Not while another thread evaluates.
@@ -90,7 +90,7 @@ private:
     // Where a list of releases is cut in two halves of about equal work; 0 for a list too
     // short to be worth cutting.
     std::size_t halfOf(const std::vector<int>& terms) const;
-    // Writes the release's free values of x into parameters_; true when any of them differs
+    // Writes the release's free values of x into m_parameters; true when any of them differs
     // from what was there.
     bool resolveParameters(int r, const std::vector<double>& x);
     void fillArrivals(int r);
@@ -107,12 +107,12 @@ private:
 
     std::size_t arrivalOffset(int r, int a, int b) const
     {
-        return static_cast<std::size_t>(((r * (siteCount_ - 1) + a) * yearCount_ + b) * siteCount_ *
-                                        yearCount_);
+        return static_cast<std::size_t>(((r * (m_siteCount - 1) + a) * m_yearCount + b) *
+                                        m_siteCount * m_yearCount);
     }
     std::size_t neverSeenOffset(int r, int a, int b) const
     {
-        return static_cast<std::size_t>((r * siteCount_ + a) * yearCount_ + b);
+        return static_cast<std::size_t>((r * m_siteCount + a) * m_yearCount + b);
     }
     double phi(int r, int s, int y1, int y2) const;
     double lambda(int r, int y1, int y2) const;
@@ -121,46 +121,46 @@ private:
     double& lambdaAdjoint(int r, int y1, int y2);
     double& captureAdjoint(int r, int s, int y);
 
-    const ParameterStructure& structure_;
-    int releaseCount_ = 0;
-    int siteCount_ = 0;
-    int yearCount_ = 0;
-    std::vector<int> releaseIds_;
-    std::vector<int> siteIds_;
-    std::vector<int> yearIds_;
+    const ParameterStructure& m_structure;
+    int m_releaseCount = 0;
+    int m_siteCount = 0;
+    int m_yearCount = 0;
+    std::vector<int> m_releaseIds;
+    std::vector<int> m_siteIds;
+    std::vector<int> m_yearIds;
 
-    std::vector<double> arrivals_;    // [R][S-1][Y][S][Y]
-    std::vector<double> neverSeen_;   // [R][S][Y]
-    std::vector<double> parameters_;  // current values by structure cell
-    std::vector<double> passWeights_; // [R][Y] scratch of one arrival row
-    std::vector<LikelihoodCell> cells_;
-    std::vector<int> firstCell_; // [R+1]: the cells of release r are first..next-1
+    std::vector<double> m_arrivals;    // [R][S-1][Y][S][Y]
+    std::vector<double> m_neverSeen;   // [R][S][Y]
+    std::vector<double> m_parameters;  // current values by structure cell
+    std::vector<double> m_passWeights; // [R][Y] scratch of one arrival row
+    std::vector<LikelihoodCell> m_cells;
+    std::vector<int> m_firstCell; // [R+1]: the cells of release r are first..next-1
     // The free parameters of each release: structure cell and free position. Fixed values are
-    // written into parameters_ once, at construction.
+    // written into m_parameters once, at construction.
     struct FreeCell
     {
         int cell = 0;
         int index = 0;
     };
-    std::vector<FreeCell> freeCells_;
-    std::vector<int> firstFreeCell_; // [R+1]
-    std::vector<int> indexLimit_;    // [R]: 1 + the largest free position of the release
+    std::vector<FreeCell> m_freeCells;
+    std::vector<int> m_firstFreeCell; // [R+1]
+    std::vector<int> m_indexLimit;    // [R]: 1 + the largest free position of the release
     // Whether each release's tables have been filled, and the log-likelihood they gave. They
-    // hold for as long as the release's values in parameters_ stay the same: the gradient at
+    // hold for as long as the release's values in m_parameters stay the same: the gradient at
     // the point just evaluated finds its forward pass done.
-    std::vector<double> filledLikelihood_; // [R]
-    std::vector<char> filled_;             // [R]; char, so releases of other threads stay apart
-    std::vector<int> parameterCells_;      // the structure cells of each release's parameters
-    std::vector<int> firstParameterCell_;  // [R+1]
-    bool exactGradient_ = true;
-    lum::WorkerPool* halvesPool_ = nullptr;
+    std::vector<double> m_filledLikelihood; // [R]
+    std::vector<char> m_filled;             // [R]; char, so releases of other threads stay apart
+    std::vector<int> m_parameterCells;      // the structure cells of each release's parameters
+    std::vector<int> m_firstParameterCell;  // [R+1]
+    bool m_exactGradient = true;
+    lum::WorkerPool* m_halvesPool = nullptr;
     // The derivatives of a release's log-likelihood by its tables and parameters, laid out as
-    // arrivals_, neverSeen_ and parameters_ (each release its own part).
-    std::vector<double> arrivalAdjoints_;
-    std::vector<double> neverSeenAdjoints_;
-    std::vector<double> parameterAdjoints_;
-    std::vector<std::vector<int>> termsOfParameter_;
-    std::vector<int> allTerms_;
+    // m_arrivals, m_neverSeen and m_parameters (each release its own part).
+    std::vector<double> m_arrivalAdjoints;
+    std::vector<double> m_neverSeenAdjoints;
+    std::vector<double> m_parameterAdjoints;
+    std::vector<std::vector<int>> m_termsOfParameter;
+    std::vector<int> m_allTerms;
 };
 
 } // namespace rivulet

@@ -30,25 +30,25 @@ ModelAverageReport::ModelAverageReport(const ReleasesControllerI& releases,
                                        const EstimationResults& results, lum::ThreadRunner* runner,
                                        QObject* parent)
     : RivuletReport(ModelAverageKind, releases, sites, years, runner, parent),
-      catalogue_(catalogue), summary_(summary), counts_(counts), results_(results)
+      m_catalogue(catalogue), m_summary(summary), m_counts(counts), m_results(results)
 {
 }
 
 void ModelAverageReport::setPrecisions(int estimatePrecision, int errorPrecision)
 {
-    estimatePrecision_ = estimatePrecision;
-    errorPrecision_ = errorPrecision;
+    m_estimatePrecision = estimatePrecision;
+    m_errorPrecision = errorPrecision;
 }
 
 void ModelAverageReport::buildReport()
 {
     QTextDocument* doc = document();
-    if (!doc || results_.isEmpty())
+    if (!doc || m_results.isEmpty())
         return;
     // The weights come from AICc whichever criterion marks the best model.
-    const ModelComparison comparison(catalogue_, results_, ReleasedFish::count(counts_),
-                                     ModelSelectionCriterion::Aic, count_);
-    const ModelAveragedEstimates averaged(results_, comparison, summary_);
+    const ModelComparison comparison(m_catalogue, m_results, ReleasedFish::count(m_counts),
+                                     ModelSelectionCriterion::Aic, m_count);
+    const ModelAveragedEstimates averaged(m_results, comparison, m_summary);
 
     QTextCursor cursor(doc);
     cursor.setBlockFormat(blockFormat(2));
@@ -99,10 +99,10 @@ void ModelAverageReport::buildReport()
             row.group,
             row.site,
             year,
-            fixed(row.estimate, estimatePrecision_),
-            row.standardError ? fixed(*row.standardError, errorPrecision_) : QStringLiteral("NA"),
-            interval ? QStringLiteral("%1 - %2").arg(fixed(interval->lower(), estimatePrecision_),
-                                                     fixed(interval->upper(), estimatePrecision_))
+            fixed(row.estimate, m_estimatePrecision),
+            row.standardError ? fixed(*row.standardError, m_errorPrecision) : QStringLiteral("NA"),
+            interval ? QStringLiteral("%1 - %2").arg(fixed(interval->lower(), m_estimatePrecision),
+                                                     fixed(interval->upper(), m_estimatePrecision))
                      : QStringLiteral("NA")};
         for (int c = 0; c < columns; ++c)
             table->cellAt(static_cast<int>(i) + 1, c)

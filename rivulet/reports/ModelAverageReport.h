@@ -27,19 +27,19 @@ public:
 
     void setPrecisions(int estimatePrecision, int errorPrecision);
     // Which parameters the weights count.
-    void setParameterCount(ModelSelectionCriterion::Count count) { count_ = count; }
+    void setParameterCount(ModelSelectionCriterion::Count count) { m_count = count; }
 
 protected:
     void buildReport() override;
 
 private:
-    const ModelCatalogue& catalogue_;
-    const ReleaseSummary& summary_;
-    const NextDetectionsI& counts_;
-    const EstimationResults& results_;
-    ModelSelectionCriterion::Count count_ = ModelSelectionCriterion::Count::Free;
-    int estimatePrecision_ = 4;
-    int errorPrecision_ = 4;
+    const ModelCatalogue& m_catalogue;
+    const ReleaseSummary& m_summary;
+    const NextDetectionsI& m_counts;
+    const EstimationResults& m_results;
+    ModelSelectionCriterion::Count m_count = ModelSelectionCriterion::Count::Free;
+    int m_estimatePrecision = 4;
+    int m_errorPrecision = 4;
 };
 
 } // namespace rivulet

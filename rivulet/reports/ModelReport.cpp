@@ -11,8 +11,8 @@ namespace rivulet {
 ModelReport::ModelReport(ModelDocuments::Kind kind, const ReleasesControllerI& releases,
                          const SitesControllerI& sites, const YearsControllerI& years,
                          const ReleaseSummary& summary, QObject* parent, lum::ThreadRunner* runner)
-    : RivuletReport(reportKind(kind), releases, sites, years, runner, parent), documentKind_(kind),
-      summary_(summary)
+    : RivuletReport(reportKind(kind), releases, sites, years, runner, parent), m_documentKind(kind),
+      m_summary(summary)
 {
 }
 
@@ -33,28 +33,28 @@ qint32 ModelReport::reportKind(ModelDocuments::Kind kind)
 
 void ModelReport::setModel(const ModelDescription& model, const ModelResult* result)
 {
-    model_ = model;
-    result_ = result;
+    m_model = model;
+    m_result = result;
 }
 
 void ModelReport::clearModel()
 {
-    model_.reset();
-    result_ = nullptr;
+    m_model.reset();
+    m_result = nullptr;
 }
 
 void ModelReport::setPrecisions(int estimatePrecision, int errorPrecision)
 {
-    estimatePrecision_ = estimatePrecision;
-    errorPrecision_ = errorPrecision;
+    m_estimatePrecision = estimatePrecision;
+    m_errorPrecision = errorPrecision;
 }
 
 std::optional<ReportDocument> ModelReport::buildModelDocument() const
 {
-    if (!model_)
+    if (!m_model)
         return std::nullopt;
-    return ModelDocuments::build(documentKind_, {releases(), sites(), years(), summary_}, *model_,
-                                 result_);
+    return ModelDocuments::build(m_documentKind, {releases(), sites(), years(), m_summary},
+                                 *m_model, m_result);
 }
 
 void ModelReport::buildReport()
@@ -65,7 +65,7 @@ void ModelReport::buildReport()
     if (!doc || !built)
         return;
     QTextCursor cursor(doc);
-    RichTextRenderer(*this, estimatePrecision_, errorPrecision_).render(*built, cursor);
+    RichTextRenderer(*this, m_estimatePrecision, m_errorPrecision).render(*built, cursor);
 }
 
 } // namespace rivulet

@@ -32,13 +32,13 @@ public:
     // The report's kind among the reports of the application.
     static qint32 reportKind(ModelDocuments::Kind kind);
 
-    ModelDocuments::Kind documentKind() const { return documentKind_; }
+    ModelDocuments::Kind documentKind() const { return m_documentKind; }
     void setModel(const ModelDescription& model, const ModelResult* result);
     void clearModel();
-    const std::optional<ModelDescription>& model() const { return model_; }
+    const std::optional<ModelDescription>& model() const { return m_model; }
     void setPrecisions(int estimatePrecision, int errorPrecision);
-    int estimatePrecision() const { return estimatePrecision_; }
-    int errorPrecision() const { return errorPrecision_; }
+    int estimatePrecision() const { return m_estimatePrecision; }
+    int errorPrecision() const { return m_errorPrecision; }
 
     // The model's document now, built afresh; none without a readable model.
     std::optional<ReportDocument> buildModelDocument() const;
@@ -47,12 +47,12 @@ protected:
     void buildReport() override;
 
 private:
-    ModelDocuments::Kind documentKind_;
-    const ReleaseSummary& summary_;
-    std::optional<ModelDescription> model_;
-    const ModelResult* result_ = nullptr;
-    int estimatePrecision_ = DefaultPrecision;
-    int errorPrecision_ = DefaultPrecision;
+    ModelDocuments::Kind m_documentKind;
+    const ReleaseSummary& m_summary;
+    std::optional<ModelDescription> m_model;
+    const ModelResult* m_result = nullptr;
+    int m_estimatePrecision = DefaultPrecision;
+    int m_errorPrecision = DefaultPrecision;
 };
 
 } // namespace rivulet

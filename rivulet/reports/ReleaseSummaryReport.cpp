@@ -18,7 +18,7 @@ ReleaseSummaryReport::ReleaseSummaryReport(const ReleasesControllerI& releases,
                                            const YearsControllerI& years,
                                            const NextDetectionsI& counts, QObject* parent,
                                            lum::ThreadRunner* runner)
-    : RivuletReport(ReleaseSummaryKind, releases, sites, years, runner, parent), counts_(counts)
+    : RivuletReport(ReleaseSummaryKind, releases, sites, years, runner, parent), m_counts(counts)
 {
 }
 
@@ -27,7 +27,7 @@ ReleaseSummaryReport::~ReleaseSummaryReport() = default;
 qint64 ReleaseSummaryReport::releaseSize(int releaseId) const
 {
     const ReleaseId release{releaseId};
-    return counts_.releaseNextCounts(release).sum() + counts_.releaseNotSeen(release);
+    return m_counts.releaseNextCounts(release).sum() + m_counts.releaseNotSeen(release);
 }
 
 void ReleaseSummaryReport::buildReport()

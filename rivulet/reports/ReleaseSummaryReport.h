@@ -25,7 +25,7 @@ protected:
     void buildReport() override;
 
 private:
-    const NextDetectionsI& counts_;
+    const NextDetectionsI& m_counts;
 };
 
 } // namespace rivulet

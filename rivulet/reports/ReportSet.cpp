@@ -38,8 +38,8 @@ QString knownModels(const ModelCatalogue& catalogue)
 ReportSet::ReportSet(const ReleasesControllerI& releases, const SitesControllerI& sites,
                      const YearsControllerI& years, const ModelCatalogue& catalogue,
                      const ReleaseSummary& summary, const NextDetectionsI& counts)
-    : releases_(releases), sites_(sites), years_(years), catalogue_(catalogue), summary_(summary),
-      counts_(counts)
+    : m_releases(releases), m_sites(sites), m_years(years), m_catalogue(catalogue),
+      m_summary(summary), m_counts(counts)
 {
 }
 
@@ -71,7 +71,7 @@ bool ReportSet::write(const QString& outDir, const EstimationResults& results,
     if (!options.reportModel.isEmpty()) {
         index = -1;
         for (int i = 0; i < results.count() && index < 0; ++i) {
-            if (ModelCatalogue::modelName(catalogue_.dataClass(), results.scheme(i)) ==
+            if (ModelCatalogue::modelName(m_catalogue.dataClass(), results.scheme(i)) ==
                 options.reportModel)
                 index = i;
         }
@@ -82,7 +82,7 @@ bool ReportSet::write(const QString& outDir, const EstimationResults& results,
                      .arg(options.reportModel));
         return false;
     }
-    const ModelDescription model = ModelDescription::of(catalogue_, results.scheme(index));
+    const ModelDescription model = ModelDescription::of(m_catalogue, results.scheme(index));
     const ModelResult* result = &results.result(index);
 
     // Each report is built once and written in both formats.
@@ -90,12 +90,12 @@ bool ReportSet::write(const QString& outDir, const EstimationResults& results,
     for (const ModelDocuments::Kind kind :
          {ModelDocuments::Kind::Survival, ModelDocuments::Kind::Capture,
           ModelDocuments::Kind::Performance}) {
-        auto report = std::make_unique<ModelReport>(kind, releases_, sites_, years_, summary_);
+        auto report = std::make_unique<ModelReport>(kind, m_releases, m_sites, m_years, m_summary);
         report->setModel(model, result);
         report->setPrecisions(options.estimatePrecision, options.errorPrecision);
         reports.push_back(std::move(report));
     }
-    ReleaseSummaryReport releaseSummary(releases_, sites_, years_, counts_);
+    ReleaseSummaryReport releaseSummary(m_releases, m_sites, m_years, m_counts);
     for (const auto& report : reports)
         report->run();
     releaseSummary.run();

@@ -56,17 +56,17 @@ public:
     bool write(const QString& outDir, const EstimationResults& results, const Options& options,
                lum::ThreadRunnable& job) const;
 
-    const ModelCatalogue& catalogue() const { return catalogue_; }
-    const ReleaseSummary& summary() const { return summary_; }
-    const NextDetectionsI& counts() const { return counts_; }
+    const ModelCatalogue& catalogue() const { return m_catalogue; }
+    const ReleaseSummary& summary() const { return m_summary; }
+    const NextDetectionsI& counts() const { return m_counts; }
 
 private:
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    const ModelCatalogue& catalogue_;
-    const ReleaseSummary& summary_;
-    const NextDetectionsI& counts_;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    const ModelCatalogue& m_catalogue;
+    const ReleaseSummary& m_summary;
+    const NextDetectionsI& m_counts;
 };
 
 } // namespace rivulet

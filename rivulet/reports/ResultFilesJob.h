@@ -41,10 +41,10 @@ public:
 private:
     bool writeText(const QString& name, const QString& text);
 
-    QString outDir_;
-    const ReportSet reports_;
-    const EstimationResults& results_;
-    Options options_;
+    QString m_outDir;
+    const ReportSet m_reports;
+    const EstimationResults& m_results;
+    Options m_options;
 };
 
 } // namespace rivulet

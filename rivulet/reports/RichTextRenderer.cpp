@@ -30,40 +30,40 @@ void writeCell(const lum::LumStyle& style, QTextTable* table, int row, int colum
 
 RichTextRenderer::RichTextRenderer(const lum::LumStyle& style, int estimatePrecision,
                                    int errorPrecision)
-    : style_(style), estimatePrecision_(estimatePrecision), errorPrecision_(errorPrecision)
+    : m_style(style), m_estimatePrecision(estimatePrecision), m_errorPrecision(errorPrecision)
 {
 }
 
 void RichTextRenderer::renderHeader(const ModelHeader& header, QTextCursor& cursor) const
 {
-    cursor.insertText(header.title, style_.charFormat(5));
+    cursor.insertText(header.title, m_style.charFormat(5));
 
-    cursor.insertBlock(style_.blockFormat(5));
-    cursor.insertText(QStringLiteral("Releases: "), style_.charFormat(6));
-    cursor.insertList(style_.listFormat(2));
-    cursor.setBlockFormat(style_.blockFormat(3));
+    cursor.insertBlock(m_style.blockFormat(5));
+    cursor.insertText(QStringLiteral("Releases: "), m_style.charFormat(6));
+    cursor.insertList(m_style.listFormat(2));
+    cursor.setBlockFormat(m_style.blockFormat(3));
     for (int i = 0; i < header.releases.size(); ++i) {
         if (i > 0)
             cursor.insertBlock();
-        cursor.insertText(QStringLiteral("   ") + header.releases.at(i), style_.charFormat(0));
+        cursor.insertText(QStringLiteral("   ") + header.releases.at(i), m_style.charFormat(0));
     }
 
-    cursor.insertBlock(style_.blockFormat(5));
-    cursor.insertText(QStringLiteral("Model: ") + header.code, style_.charFormat(6));
-    cursor.insertBlock(style_.blockFormat(4));
+    cursor.insertBlock(m_style.blockFormat(5));
+    cursor.insertText(QStringLiteral("Model: ") + header.code, m_style.charFormat(6));
+    cursor.insertBlock(m_style.blockFormat(4));
     cursor.insertText(QStringLiteral("Unique parameters for all reaches and detections sites. "
                                      "Parameters equated across release groups as follows: "),
-                      style_.charFormat(0));
-    cursor.insertBlock(style_.blockFormat(4));
-    cursor.insertText(header.fullDescription + QStringLiteral("."), style_.charFormat(0));
+                      m_style.charFormat(0));
+    cursor.insertBlock(m_style.blockFormat(4));
+    cursor.insertText(header.fullDescription + QStringLiteral("."), m_style.charFormat(0));
 
     // The list opens with an empty item; every figure starts a block of its own.
-    cursor.insertList(style_.listFormat(2));
-    cursor.setBlockFormat(style_.blockFormat(3));
+    cursor.insertList(m_style.listFormat(2));
+    cursor.setBlockFormat(m_style.blockFormat(3));
     const auto item = [&](const QString& label, const QString& value) {
         cursor.insertBlock();
-        cursor.insertText(label, style_.charFormat(1));
-        cursor.insertText(value, style_.charFormat(0));
+        cursor.insertText(label, m_style.charFormat(1));
+        cursor.insertText(value, m_style.charFormat(0));
     };
     item(QStringLiteral("Num releases: "), QString::number(header.releaseCount));
     item(QStringLiteral("Num sites: "), QString::number(header.siteCount));
@@ -82,57 +82,57 @@ void RichTextRenderer::renderHeader(const ModelHeader& header, QTextCursor& curs
 void RichTextRenderer::render(const ReportDocument& document, QTextCursor& cursor) const
 {
     const auto valueText = [this](const MeasureValue& value) {
-        return ReportNumbers::valueText(value, estimatePrecision_, errorPrecision_);
+        return ReportNumbers::valueText(value, m_estimatePrecision, m_errorPrecision);
     };
-    cursor.insertBlock(style_.blockFormat(2));
+    cursor.insertBlock(m_style.blockFormat(2));
     renderHeader(document.header, cursor);
     for (const ReportBlock& block : document.blocks) {
         if (!block.inRichText)
             continue;
         switch (block.kind) {
         case ReportBlock::Kind::Heading:
-            cursor.insertBlock(style_.blockFormat(5));
-            cursor.insertText(block.text, style_.charFormat(6));
+            cursor.insertBlock(m_style.blockFormat(5));
+            cursor.insertText(block.text, m_style.charFormat(6));
             break;
         case ReportBlock::Kind::Paragraph:
-            cursor.insertBlock(style_.blockFormat(4));
+            cursor.insertBlock(m_style.blockFormat(4));
             if (!block.text.isEmpty())
-                cursor.insertText(block.text, style_.charFormat(0));
+                cursor.insertText(block.text, m_style.charFormat(0));
             break;
         case ReportBlock::Kind::Continuation:
             cursor.insertBlock();
-            cursor.insertText(block.text, style_.charFormat(0));
+            cursor.insertText(block.text, m_style.charFormat(0));
             break;
         case ReportBlock::Kind::Field:
-            cursor.insertBlock(style_.blockFormat(5));
-            cursor.insertText(block.text + QLatin1Char(' '), style_.charFormat(1));
-            cursor.insertText(block.value, style_.charFormat(0));
+            cursor.insertBlock(m_style.blockFormat(5));
+            cursor.insertText(block.text + QLatin1Char(' '), m_style.charFormat(1));
+            cursor.insertText(block.value, m_style.charFormat(0));
             break;
         case ReportBlock::Kind::Figure:
-            cursor.insertBlock(style_.blockFormat(4));
-            cursor.insertText(block.text, style_.charFormat(1));
+            cursor.insertBlock(m_style.blockFormat(4));
+            cursor.insertText(block.text, m_style.charFormat(1));
             if (block.figure)
-                cursor.insertText(valueText(*block.figure), style_.charFormat(0));
+                cursor.insertText(valueText(*block.figure), m_style.charFormat(0));
             break;
         case ReportBlock::Kind::Table: {
             const ReportTable& table = block.table;
             const int headerRows = static_cast<int>(table.header.size());
             const int columns = table.columnCount();
             QTextTable* written = cursor.insertTable(
-                headerRows + static_cast<int>(table.rows.size()), columns, style_.tableFormat(0));
+                headerRows + static_cast<int>(table.rows.size()), columns, m_style.tableFormat(0));
             for (int r = 0; r < headerRows; ++r) {
                 int column = 0;
                 for (const ReportHeaderCell& cell : table.header[static_cast<std::size_t>(r)]) {
                     if (cell.span > 1)
                         written->mergeCells(r, column, 1, cell.span);
-                    writeCell(style_, written, r, column, cell.text, HeaderCell);
+                    writeCell(m_style, written, r, column, cell.text, HeaderCell);
                     column += cell.span;
                 }
             }
             lum::QtReport::setCellBlockFormat(written, 0, 0, headerRows, columns,
-                                              style_.blockFormat(9));
+                                              m_style.blockFormat(9));
             if (table.highlightRow >= 0 && table.highlightValue >= 0) {
-                QTextBlockFormat highlight = style_.blockFormat(9);
+                QTextBlockFormat highlight = m_style.blockFormat(9);
                 highlight.setBackground(Qt::yellow);
                 lum::QtReport::setCellBlockFormat(written, headerRows + table.highlightRow,
                                                   table.labelColumns + table.highlightValue, 1, 1,
@@ -142,11 +142,11 @@ void RichTextRenderer::render(const ReportDocument& document, QTextCursor& curso
                 const ReportTable::Row& row = table.rows[i];
                 const int r = headerRows + static_cast<int>(i);
                 for (int c = 0; c < row.labels.size(); ++c)
-                    writeCell(style_, written, r, c,
+                    writeCell(m_style, written, r, c,
                               c == 0 ? row.labels.at(c) + row.mark : row.labels.at(c), BodyCell);
                 for (std::size_t j = 0; j < row.values.size(); ++j) {
                     if (row.values[j])
-                        writeCell(style_, written, r, table.labelColumns + static_cast<int>(j),
+                        writeCell(m_style, written, r, table.labelColumns + static_cast<int>(j),
                                   valueText(*row.values[j]), BodyCell);
                 }
             }
@@ -155,8 +155,8 @@ void RichTextRenderer::render(const ReportDocument& document, QTextCursor& curso
         }
         case ReportBlock::Kind::Note:
             cursor.movePosition(QTextCursor::End);
-            cursor.insertBlock(style_.blockFormat(5));
-            cursor.insertText(block.text, style_.charFormat(2));
+            cursor.insertBlock(m_style.blockFormat(5));
+            cursor.insertText(block.text, m_style.charFormat(2));
             break;
         case ReportBlock::Kind::CsvBreak:
             break;

@@ -24,9 +24,9 @@ public:
     void renderHeader(const ModelHeader& header, QTextCursor& cursor) const;
 
 private:
-    const lum::LumStyle& style_;
-    int estimatePrecision_;
-    int errorPrecision_;
+    const lum::LumStyle& m_style;
+    int m_estimatePrecision;
+    int m_errorPrecision;
 };
 
 } // namespace rivulet

@@ -7,7 +7,7 @@ namespace rivulet {
 RivuletReport::RivuletReport(qint32 kind, const ReleasesControllerI& releases,
                              const SitesControllerI& sites, const YearsControllerI& years,
                              lum::ThreadRunner* runner, QObject* parent)
-    : lum::QtReport(kind, runner, parent), releases_(releases), sites_(sites), years_(years)
+    : lum::QtReport(kind, runner, parent), m_releases(releases), m_sites(sites), m_years(years)
 {
 }
 

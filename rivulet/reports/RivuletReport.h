@@ -36,14 +36,14 @@ public:
     void buildDocument() override;
 
 protected:
-    const ReleasesControllerI& releases() const { return releases_; }
-    const SitesControllerI& sites() const { return sites_; }
-    const YearsControllerI& years() const { return years_; }
+    const ReleasesControllerI& releases() const { return m_releases; }
+    const SitesControllerI& sites() const { return m_sites; }
+    const YearsControllerI& years() const { return m_years; }
 
 private:
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
 };
 
 } // namespace rivulet

@@ -7,23 +7,24 @@ namespace rivulet {
 AkaikeWeights::AkaikeWeights(const std::vector<Model>& models, qint64 sampleSize)
 {
     for (const Model& model : models) {
-        aicc_.push_back(aicc(model.aic, model.numParameters, sampleSize));
+        m_aicc.push_back(aicc(model.aic, model.numParameters, sampleSize));
         const int i = count() - 1;
-        if (aicc_.back() && (best_ < 0 || *aicc_.back() < *aicc_[static_cast<std::size_t>(best_)]))
-            best_ = i;
+        if (m_aicc.back() &&
+            (m_best < 0 || *m_aicc.back() < *m_aicc[static_cast<std::size_t>(m_best)]))
+            m_best = i;
     }
-    weights_.resize(aicc_.size());
-    if (best_ < 0)
+    m_weights.resize(m_aicc.size());
+    if (m_best < 0)
         return;
     // Relative to the best model, so that no likelihood underflows.
     double total = 0.0;
-    for (std::size_t i = 0; i < aicc_.size(); ++i) {
+    for (std::size_t i = 0; i < m_aicc.size(); ++i) {
         if (const auto delta = deltaAicc(static_cast<int>(i))) {
-            weights_[i] = std::exp(-*delta / 2.0);
-            total += *weights_[i];
+            m_weights[i] = std::exp(-*delta / 2.0);
+            total += *m_weights[i];
         }
     }
-    for (auto& weight : weights_) {
+    for (auto& weight : m_weights) {
         if (weight)
             *weight /= total;
     }
@@ -41,14 +42,14 @@ std::optional<double> AkaikeWeights::aicc(double aic, int numParameters, qint64 
 std::optional<double> AkaikeWeights::deltaAicc(int i) const
 {
     const auto value = aicc(i);
-    if (!value || best_ < 0)
+    if (!value || m_best < 0)
         return std::nullopt;
-    return *value - *aicc_[static_cast<std::size_t>(best_)];
+    return *value - *m_aicc[static_cast<std::size_t>(m_best)];
 }
 
 std::optional<double> AkaikeWeights::weight(int i) const
 {
-    return weights_.at(static_cast<std::size_t>(i));
+    return m_weights.at(static_cast<std::size_t>(i));
 }
 
 } // namespace rivulet

@@ -25,17 +25,17 @@ public:
 
     static std::optional<double> aicc(double aic, int numParameters, qint64 sampleSize);
 
-    int count() const { return static_cast<int>(aicc_.size()); }
-    std::optional<double> aicc(int i) const { return aicc_.at(static_cast<std::size_t>(i)); }
+    int count() const { return static_cast<int>(m_aicc.size()); }
+    std::optional<double> aicc(int i) const { return m_aicc.at(static_cast<std::size_t>(i)); }
     std::optional<double> deltaAicc(int i) const;
     std::optional<double> weight(int i) const;
     // The model with the lowest AICc (the first of equals); -1 when no model has one.
-    int bestIndex() const { return best_; }
+    int bestIndex() const { return m_best; }
 
 private:
-    std::vector<std::optional<double>> aicc_;
-    std::vector<std::optional<double>> weights_;
-    int best_ = -1;
+    std::vector<std::optional<double>> m_aicc;
+    std::vector<std::optional<double>> m_weights;
+    int m_best = -1;
 };
 
 } // namespace rivulet

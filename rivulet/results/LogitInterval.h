@@ -18,18 +18,18 @@ public:
     // An interval found otherwise (a profile likelihood's), kept in the same form.
     static LogitInterval between(double lower, double upper) { return {lower, upper}; }
 
-    double lower() const { return lower_; }
-    double upper() const { return upper_; }
+    double lower() const { return m_lower; }
+    double upper() const { return m_upper; }
 
     // The two bounds as CSV fields, "NA" when there is no interval.
     static QString lowerText(const std::optional<LogitInterval>& interval);
     static QString upperText(const std::optional<LogitInterval>& interval);
 
 private:
-    LogitInterval(double lower, double upper) : lower_(lower), upper_(upper) {}
+    LogitInterval(double lower, double upper) : m_lower(lower), m_upper(upper) {}
 
-    double lower_ = 0.0;
-    double upper_ = 0.0;
+    double m_lower = 0.0;
+    double m_upper = 0.0;
 };
 
 } // namespace rivulet

@@ -36,8 +36,8 @@ ModelAveragedEstimates::ModelAveragedEstimates(const EstimationResults& results,
         model.rows.insert(model.rows.end(), measures.begin(), measures.end());
         models.push_back(std::move(model));
     }
-    modelCount_ = static_cast<int>(models.size());
-    rows_ = ModelAverage::average(models);
+    m_modelCount = static_cast<int>(models.size());
+    m_rows = ModelAverage::average(models);
 }
 
 QString ModelAveragedEstimates::csv() const
@@ -47,7 +47,7 @@ QString ModelAveragedEstimates::csv() const
                       QStringLiteral("release_or_age_class"), QStringLiteral("site"),
                       QStringLiteral("year1"), QStringLiteral("year2"), QStringLiteral("estimate"),
                       QStringLiteral("se"), QStringLiteral("lcl"), QStringLiteral("ucl")});
-    for (const QuantityRow& row : rows_) {
+    for (const QuantityRow& row : m_rows) {
         text += lum::csvLine({row.kind, row.name, row.group, row.site, row.year1, row.year2,
                               csvNumber(row.estimate), csvNumber(row.standardError),
                               LogitInterval::lowerText(row.interval),

@@ -26,17 +26,17 @@ public:
                            const ReleaseSummary& summary);
 
     // The averaged quantities: parameters first, then measures.
-    const std::vector<QuantityRow>& rows() const { return rows_; }
+    const std::vector<QuantityRow>& rows() const { return m_rows; }
     // How many models were averaged.
-    int modelCount() const { return modelCount_; }
+    int modelCount() const { return m_modelCount; }
 
     // kind,name,release_or_age_class,site,year1,year2,estimate,se,lcl,ucl
     // with "NA" where there is no standard error or interval (LogitInterval).
     QString csv() const;
 
 private:
-    std::vector<QuantityRow> rows_;
-    int modelCount_ = 0;
+    std::vector<QuantityRow> m_rows;
+    int m_modelCount = 0;
 };
 
 } // namespace rivulet

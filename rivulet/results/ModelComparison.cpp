@@ -37,7 +37,7 @@ QString precise(const std::optional<double>& value)
 ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const EstimationResults& results,
                                  qint64 releasedFish, ModelSelectionCriterion::Kind criterion,
                                  ModelSelectionCriterion::Count count)
-    : criterion_(criterion), chat_(results.varianceInflation())
+    : m_criterion(criterion), m_chat(results.varianceInflation())
 {
     const DataClass dataClass = catalogue.dataClass();
     const bool informed = count == ModelSelectionCriterion::Count::Informed;
@@ -60,52 +60,52 @@ ModelComparison::ModelComparison(const ModelCatalogue& catalogue, const Estimati
         row.aic = informed ? 2.0 * counted - 2.0 * result.logLikelihood : result.aic;
         row.status = result.summary.statusText();
         // The lowest AIC, the first of equals.
-        if (lowestAic < 0 || row.aic < rows_[static_cast<std::size_t>(lowestAic)].aic)
+        if (lowestAic < 0 || row.aic < m_rows[static_cast<std::size_t>(lowestAic)].aic)
             lowestAic = i;
-        rows_.push_back(row);
+        m_rows.push_back(row);
         models.push_back({row.aic, counted});
-        quasiModels.push_back({-2.0 * result.logLikelihood / chat_ + 2.0 * counted, counted});
+        quasiModels.push_back({-2.0 * result.logLikelihood / m_chat + 2.0 * counted, counted});
     }
-    for (Row& row : rows_)
-        row.deltaAic = row.aic - rows_[static_cast<std::size_t>(lowestAic)].aic;
+    for (Row& row : m_rows)
+        row.deltaAic = row.aic - m_rows[static_cast<std::size_t>(lowestAic)].aic;
     const AkaikeWeights weights(models, releasedFish);
     for (int i = 0; i < weights.count(); ++i) {
-        Row& row = rows_[static_cast<std::size_t>(i)];
+        Row& row = m_rows[static_cast<std::size_t>(i)];
         row.aicc = weights.aicc(i);
         row.deltaAicc = weights.deltaAicc(i);
         row.weight = weights.weight(i);
     }
     // Without any AICc (too few fish for every model) the lowest AIC still names a best model.
-    best_ = criterion == ModelSelectionCriterion::Aicc && weights.bestIndex() >= 0
-                ? weights.bestIndex()
-                : lowestAic;
+    m_best = criterion == ModelSelectionCriterion::Aicc && weights.bestIndex() >= 0
+                 ? weights.bestIndex()
+                 : lowestAic;
     if (quasiLikelihood()) {
         // QAICc is AICc's small-sample term added to QAIC.
         const AkaikeWeights quasi(quasiModels, releasedFish);
         for (int i = 0; i < quasi.count(); ++i) {
-            Row& row = rows_[static_cast<std::size_t>(i)];
+            Row& row = m_rows[static_cast<std::size_t>(i)];
             row.qaic = quasiModels[static_cast<std::size_t>(i)].aic;
             row.qaicc = quasi.aicc(i);
             row.deltaQaicc = quasi.deltaAicc(i);
             row.qaiccWeight = quasi.weight(i);
         }
         if (quasi.bestIndex() >= 0)
-            best_ = quasi.bestIndex();
+            m_best = quasi.bestIndex();
     }
-    if (best_ >= 0)
-        rows_[static_cast<std::size_t>(best_)].best = true;
+    if (m_best >= 0)
+        m_rows[static_cast<std::size_t>(m_best)].best = true;
 }
 
 std::optional<double> ModelComparison::averagingWeight(int i) const
 {
-    const Row& row = rows_.at(static_cast<std::size_t>(i));
+    const Row& row = m_rows.at(static_cast<std::size_t>(i));
     return quasiLikelihood() ? row.qaiccWeight : row.weight;
 }
 
 QString ModelComparison::table() const
 {
     int nameWidth = 5;
-    for (const Row& row : rows_) {
+    for (const Row& row : m_rows) {
         nameWidth = std::max(nameWidth, static_cast<int>(row.name.size()));
     }
     QString text = QStringLiteral("  %1 %2 %3 %4 %5 %6 %7 %8  %9\n")
@@ -126,7 +126,7 @@ QString ModelComparison::table() const
                         .arg(QStringLiteral("Delta QAICc"), 12)
                         .arg(QStringLiteral("QWeight"), 8));
     }
-    for (const Row& row : rows_) {
+    for (const Row& row : m_rows) {
         const QString quasi = quasiLikelihood() ? QStringLiteral(" %1 %2 %3")
                                                       .arg(fixed4(row.qaicc), 14)
                                                       .arg(fixed4(row.deltaQaicc), 12)
@@ -148,7 +148,7 @@ QString ModelComparison::table() const
     if (quasiLikelihood())
         text += QStringLiteral("Quasi-likelihood with c-hat = %1: QAICc and its weights; standard "
                                "errors and intervals inflated by sqrt(c-hat).\n")
-                    .arg(precise(chat_));
+                    .arg(precise(m_chat));
     return text;
 }
 
@@ -168,7 +168,7 @@ QString ModelComparison::csv() const
              QStringLiteral("qaicc"), QStringLiteral("delta_qaicc"), QStringLiteral("qaicc_weight"),
              QStringLiteral("chat")});
     }
-    for (const Row& row : rows_) {
+    for (const Row& row : m_rows) {
         QStringList fields{row.name,
                            row.description,
                            precise(row.deltaAic),
@@ -183,7 +183,7 @@ QString ModelComparison::csv() const
                            row.status};
         if (quasiLikelihood())
             fields << precise(row.qaicc) << precise(row.deltaQaicc) << precise(row.qaiccWeight)
-                   << precise(chat_);
+                   << precise(m_chat);
         text += lum::csvLine(fields);
     }
     return text;

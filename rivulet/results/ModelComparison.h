@@ -60,13 +60,13 @@ public:
                     ModelSelectionCriterion::Kind criterion = ModelSelectionCriterion::Aic,
                     ModelSelectionCriterion::Count count = ModelSelectionCriterion::Count::Free);
 
-    const std::vector<Row>& rows() const { return rows_; }
+    const std::vector<Row>& rows() const { return m_rows; }
     // Position of the best model in rows(); -1 when there is none.
-    int bestIndex() const { return best_; }
-    ModelSelectionCriterion::Kind criterion() const { return criterion_; }
+    int bestIndex() const { return m_best; }
+    ModelSelectionCriterion::Kind criterion() const { return m_criterion; }
     // The ĉ of the results (at least 1), and whether the quasi-likelihood criteria are shown.
-    double chat() const { return chat_; }
-    bool quasiLikelihood() const { return chat_ != 1.0; }
+    double chat() const { return m_chat; }
+    bool quasiLikelihood() const { return m_chat != 1.0; }
     // The weight a model average gives row i: its QAICc weight with ĉ ≠ 1, else its Akaike
     // weight; none without.
     std::optional<double> averagingWeight(int i) const;
@@ -78,10 +78,10 @@ public:
     QString csv() const;
 
 private:
-    std::vector<Row> rows_;
-    int best_ = -1;
-    ModelSelectionCriterion::Kind criterion_;
-    double chat_ = 1.0;
+    std::vector<Row> m_rows;
+    int m_best = -1;
+    ModelSelectionCriterion::Kind m_criterion;
+    double m_chat = 1.0;
 };
 
 } // namespace rivulet

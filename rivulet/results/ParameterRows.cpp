@@ -99,15 +99,15 @@ ParameterRows::ParameterRows(const EstimationResults& results, int model)
             quantity.interval = LogitInterval::between(profile->lower, profile->upper);
             row.intervalKind = QStringLiteral("profile");
         }
-        rows_.push_back(std::move(row));
+        m_rows.push_back(std::move(row));
     }
 }
 
 std::vector<QuantityRow> ParameterRows::quantities() const
 {
     std::vector<QuantityRow> quantities;
-    quantities.reserve(rows_.size());
-    for (const Row& row : rows_)
+    quantities.reserve(m_rows.size());
+    for (const Row& row : m_rows)
         quantities.push_back(row.quantity);
     return quantities;
 }

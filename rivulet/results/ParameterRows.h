@@ -34,12 +34,12 @@ public:
     // The results are read at construction only.
     ParameterRows(const EstimationResults& results, int model);
 
-    const std::vector<Row>& rows() const { return rows_; }
+    const std::vector<Row>& rows() const { return m_rows; }
     // The quantities of the rows alone.
     std::vector<QuantityRow> quantities() const;
 
 private:
-    std::vector<Row> rows_;
+    std::vector<Row> m_rows;
 };
 
 } // namespace rivulet

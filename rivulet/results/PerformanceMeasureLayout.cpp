@@ -18,28 +18,28 @@ PerformanceMeasureLayout::PerformanceMeasureLayout(const ReleasesControllerI& re
                                                    const YearsControllerI& years,
                                                    const EquatingScheme& modelKey,
                                                    const ReleaseSummary& summary)
-    : summary_(summary), modelKey_(modelKey), siteNames_(sites.shortNames()),
-      siteLongNames_(sites.longNames()), yearNames_(years.yearLabels())
+    : m_summary(summary), m_modelKey(modelKey), m_siteNames(sites.shortNames()),
+      m_siteLongNames(sites.longNames()), m_yearNames(years.yearLabels())
 {
     for (int id : releases.ids()) {
-        releaseSites_.push_back(sites.indexOf(releases.releaseSiteId(id)));
-        releaseYears_.push_back(years.indexOf(releases.releaseYearId(id)));
+        m_releaseSites.push_back(sites.indexOf(releases.releaseSiteId(id)));
+        m_releaseYears.push_back(years.indexOf(releases.releaseYearId(id)));
     }
 }
 
 int PerformanceMeasureLayout::releaseSite(int k) const
 {
-    return k >= 0 && k < releaseCount() ? releaseSites_[static_cast<std::size_t>(k)] : -1;
+    return k >= 0 && k < releaseCount() ? m_releaseSites[static_cast<std::size_t>(k)] : -1;
 }
 
 int PerformanceMeasureLayout::releaseYear(int k) const
 {
-    return k >= 0 && k < releaseCount() ? releaseYears_[static_cast<std::size_t>(k)] : -1;
+    return k >= 0 && k < releaseCount() ? m_releaseYears[static_cast<std::size_t>(k)] : -1;
 }
 
 QString PerformanceMeasureLayout::ageLabel(int a) const
 {
-    const QString year = yearNames_.value(a);
+    const QString year = m_yearNames.value(a);
     switch (a) {
     case 0:
         return QStringLiteral("Sub-Yearlings (") + year + QStringLiteral(")");
@@ -52,7 +52,7 @@ QString PerformanceMeasureLayout::ageLabel(int a) const
 
 QString PerformanceMeasureLayout::releaseLabel(int k) const
 {
-    return siteNames_.value(releaseSite(k)) + QStringLiteral(" ") + ageLabel(releaseYear(k));
+    return m_siteNames.value(releaseSite(k)) + QStringLiteral(" ") + ageLabel(releaseYear(k));
 }
 
 bool PerformanceMeasureLayout::contributes(int k) const
@@ -61,7 +61,7 @@ bool PerformanceMeasureLayout::contributes(int k) const
         return true;
     const bool sameSite = releaseSite(k) == releaseSite(0);
     const bool sameYear = releaseYear(k) == releaseYear(0);
-    switch (modelKey_.survivalCode) {
+    switch (m_modelKey.survivalCode) {
     case EquatingScheme::AllReleases:
         return true;
     case EquatingScheme::SameReleaseSite:
@@ -82,7 +82,7 @@ std::vector<PerformanceMeasureLayout::DownRiverRow> PerformanceMeasureLayout::do
         const int releaseYear = this->releaseYear(k);
         if (releaseYear < 0)
             continue;
-        const TransitionTable& cells = summary_.transitionCells(ReleasePos{k});
+        const TransitionTable& cells = m_summary.transitionCells(ReleasePos{k});
         bool first = true;
         for (int y = releaseYear; y < yearCount(); ++y) {
             const auto it = cells.find(PathKey{FirstDetectionSite, releaseYear, y});

@@ -33,16 +33,16 @@ public:
                              const YearsControllerI& years, const EquatingScheme& modelKey,
                              const ReleaseSummary& summary);
 
-    int releaseCount() const { return static_cast<int>(releaseSites_.size()); }
-    int siteCount() const { return siteNames_.size(); }
-    int yearCount() const { return yearNames_.size(); }
+    int releaseCount() const { return static_cast<int>(m_releaseSites.size()); }
+    int siteCount() const { return m_siteNames.size(); }
+    int yearCount() const { return m_yearNames.size(); }
     // Site and year positions of release k (-1 when not active).
     int releaseSite(int k) const;
     int releaseYear(int k) const;
 
-    const QStringList& siteNames() const { return siteNames_; }
-    const QStringList& siteLongNames() const { return siteLongNames_; }
-    const QStringList& yearNames() const { return yearNames_; }
+    const QStringList& siteNames() const { return m_siteNames; }
+    const QStringList& siteLongNames() const { return m_siteLongNames; }
+    const QStringList& yearNames() const { return m_yearNames; }
 
     // "Sub-Yearlings (2008)", "Yearlings (2009)", "2-Year-Olds (2010)", ...
     QString ageLabel(int a) const;
@@ -56,13 +56,13 @@ public:
     std::vector<DownRiverRow> downRiverRows() const;
 
 private:
-    const ReleaseSummary& summary_;
-    EquatingScheme modelKey_;
-    QStringList siteNames_;
-    QStringList siteLongNames_;
-    QStringList yearNames_;
-    std::vector<int> releaseSites_;
-    std::vector<int> releaseYears_;
+    const ReleaseSummary& m_summary;
+    EquatingScheme m_modelKey;
+    QStringList m_siteNames;
+    QStringList m_siteLongNames;
+    QStringList m_yearNames;
+    std::vector<int> m_releaseSites;
+    std::vector<int> m_releaseYears;
 };
 
 } // namespace rivulet

@@ -63,23 +63,23 @@ PerformanceTables::PerformanceTables(const ReportSources& sources, const ModelDe
     const QStringList& siteNames = layout.siteNames();
     const QStringList& longNames = layout.siteLongNames();
 
-    document_.header =
+    m_document.header =
         ModelDocuments::header(ModelDocuments::Kind::Performance, sources, model, result);
-    document_.csvTitle = document_.header.title + QStringLiteral("\n");
+    m_document.csvTitle = m_document.header.title + QStringLiteral("\n");
 
-    document_.add(Kind::Heading, QStringLiteral("Overall Cohort Survival")).inCsv = false;
-    document_.add(Kind::Continuation,
-                  QStringLiteral("The overall cohort survival is the probability of an "
-                                 "individual from the ") +
-                      layout.yearNames().value(0) +
-                      QStringLiteral(" release group reaching the detection site furthest "
-                                     "down-river."));
-    document_.add(Kind::Figure, QStringLiteral("Overall cohort survival: ")).figure =
+    m_document.add(Kind::Heading, QStringLiteral("Overall Cohort Survival")).inCsv = false;
+    m_document.add(Kind::Continuation,
+                   QStringLiteral("The overall cohort survival is the probability of an "
+                                  "individual from the ") +
+                       layout.yearNames().value(0) +
+                       QStringLiteral(" release group reaching the detection site furthest "
+                                      "down-river."));
+    m_document.add(Kind::Figure, QStringLiteral("Overall cohort survival: ")).figure =
         measures.overallCohortSurvival();
 
-    document_.add(Kind::Heading, QStringLiteral("Cohort survival by site location"));
-    document_.add(Kind::Paragraph,
-                  QStringLiteral("Downstream survival by age-specific release group."));
+    m_document.add(Kind::Heading, QStringLiteral("Cohort survival by site location"));
+    m_document.add(Kind::Paragraph,
+                   QStringLiteral("Downstream survival by age-specific release group."));
     {
         ReportTable table = siteTable(QStringLiteral("Release"), layout);
         table.highlightRow = 0;
@@ -97,21 +97,21 @@ PerformanceTables::PerformanceTables(const ReportSources& sources, const ModelDe
                 }
                 const MeasureValue value = measures.survivalToSite(k, c);
                 row.values.push_back(value);
-                measures_.push_back(measureRow("cohort_survival", layout.releaseLabel(k),
-                                               siteNames.value(c), QString(), value));
+                m_measures.push_back(measureRow("cohort_survival", layout.releaseLabel(k),
+                                                siteNames.value(c), QString(), value));
             }
             table.rows.push_back(std::move(row));
         }
-        ReportBlock& block = document_.add(Kind::Table);
+        ReportBlock& block = m_document.add(Kind::Table);
         block.table = std::move(table);
         block.inRichText = layout.siteCount() > 1;
     }
-    document_.add(Kind::Note, QStringLiteral("* Release did not contribute to overall cohort "
-                                             "survival."));
+    m_document.add(Kind::Note, QStringLiteral("* Release did not contribute to overall cohort "
+                                              "survival."));
 
-    document_.add(Kind::CsvBreak);
-    document_.add(Kind::Heading, QStringLiteral("Age Composition of migrants by Site"));
-    document_.add(Kind::Paragraph);
+    m_document.add(Kind::CsvBreak);
+    m_document.add(Kind::Heading, QStringLiteral("Age Composition of migrants by Site"));
+    m_document.add(Kind::Paragraph);
     {
         ReportTable table = siteTable(QStringLiteral("Age"), layout);
         const int firstSite = layout.releaseSite(0);
@@ -125,13 +125,13 @@ PerformanceTables::PerformanceTables(const ReportSources& sources, const ModelDe
                 }
                 const MeasureValue value = measures.ageComposition(c, a);
                 row.values.push_back(value);
-                measures_.push_back(measureRow("age_composition", layout.ageLabel(a),
-                                               siteNames.value(c), layout.yearNames().value(a),
-                                               value));
+                m_measures.push_back(measureRow("age_composition", layout.ageLabel(a),
+                                                siteNames.value(c), layout.yearNames().value(a),
+                                                value));
             }
             table.rows.push_back(std::move(row));
         }
-        ReportBlock& block = document_.add(Kind::Table);
+        ReportBlock& block = m_document.add(Kind::Table);
         block.table = std::move(table);
         block.inRichText = layout.siteCount() > 1;
     }
@@ -139,12 +139,12 @@ PerformanceTables::PerformanceTables(const ReportSources& sources, const ModelDe
     if (measures.residualizationSite() >= lastSite)
         return;
     const QString firstSiteName = longNames.value(1);
-    document_.add(Kind::CsvBreak);
-    document_.add(Kind::Heading, QStringLiteral("Down-River Survivals Below Residualization"));
-    document_.add(Kind::Paragraph,
-                  QStringLiteral("The probability that an individual alive at ") + firstSiteName +
-                      QStringLiteral(" in a given year survives and migrates to the furthest\n") +
-                      QStringLiteral("downstream site in the same year."));
+    m_document.add(Kind::CsvBreak);
+    m_document.add(Kind::Heading, QStringLiteral("Down-River Survivals Below Residualization"));
+    m_document.add(Kind::Paragraph,
+                   QStringLiteral("The probability that an individual alive at ") + firstSiteName +
+                       QStringLiteral(" in a given year survives and migrates to the furthest\n") +
+                       QStringLiteral("downstream site in the same year."));
     ReportTable table;
     table.labelColumns = 2;
     table.header = {{{QStringLiteral("Release")},
@@ -163,11 +163,11 @@ PerformanceTables::PerformanceTables(const ReportSources& sources, const ModelDe
                                  layout.yearNames().value(downRiver.year)};
         row.values.push_back(value);
         table.rows.push_back(std::move(row));
-        measures_.push_back(
+        m_measures.push_back(
             measureRow("down_river_survival", layout.releaseLabel(downRiver.release),
                        siteNames.value(lastSite), layout.yearNames().value(downRiver.year), value));
     }
-    document_.add(Kind::Table).table = std::move(table);
+    m_document.add(Kind::Table).table = std::move(table);
 }
 
 std::vector<QuantityRow> PerformanceTables::measuresOf(const EstimationResults& results, int model,

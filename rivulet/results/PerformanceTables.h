@@ -35,16 +35,16 @@ public:
     PerformanceTables(const ReportSources& sources, const ModelDescription& model,
                       const ModelResult& result);
 
-    const ReportDocument& document() const { return document_; }
-    const std::vector<QuantityRow>& measures() const { return measures_; }
+    const ReportDocument& document() const { return m_document; }
+    const std::vector<QuantityRow>& measures() const { return m_measures; }
 
     // The measures of model i of the results.
     static std::vector<QuantityRow> measuresOf(const EstimationResults& results, int model,
                                                const ReleaseSummary& summary);
 
 private:
-    ReportDocument document_;
-    std::vector<QuantityRow> measures_;
+    ReportDocument m_document;
+    std::vector<QuantityRow> m_measures;
 };
 
 } // namespace rivulet

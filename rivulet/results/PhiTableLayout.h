@@ -24,26 +24,26 @@ public:
 
     PhiTableLayout(const QStringList& siteNames, int yearCount, int releaseSite, int releaseYear);
 
-    int reachCount() const { return reachCount_; }
+    int reachCount() const { return m_reachCount; }
     // The site at which reach j ends.
-    int reachSite(int j) const { return releaseSite_ + j + 1; }
+    int reachSite(int j) const { return m_releaseSite + j + 1; }
     QString upstreamName(int j) const;
     QString downstreamName(int j) const;
     // "<upstream>-<downstream>".
     QString reachLabel(int j) const;
 
-    const std::vector<YearPair>& yearPairs() const { return yearPairs_; }
+    const std::vector<YearPair>& yearPairs() const { return m_yearPairs; }
     bool hasValue(int j, const YearPair& pair) const
     {
-        return j > 0 || pair.upstream == releaseYear_;
+        return j > 0 || pair.upstream == m_releaseYear;
     }
 
 private:
-    QStringList siteNames_;
-    int releaseSite_ = 0;
-    int releaseYear_ = 0;
-    int reachCount_ = 0;
-    std::vector<YearPair> yearPairs_;
+    QStringList m_siteNames;
+    int m_releaseSite = 0;
+    int m_releaseYear = 0;
+    int m_reachCount = 0;
+    std::vector<YearPair> m_yearPairs;
 };
 
 } // namespace rivulet

@@ -88,14 +88,14 @@ FittedStudySimulator::FittedStudySimulator(const ParameterStructure& structure,
     std::vector<double> neverSeen;
     likelihood.cellProbabilities(values, next, neverSeen);
 
-    siteCount_ = sites.count();
-    yearCount_ = years.count();
+    m_siteCount = sites.count();
+    m_yearCount = years.count();
     const QList<int> ids = releases.ids();
-    releaseIds_.assign(ids.begin(), ids.end());
+    m_releaseIds.assign(ids.begin(), ids.end());
     const std::size_t size = static_cast<std::size_t>(releases.count()) *
-                             static_cast<std::size_t>(siteCount_) *
-                             static_cast<std::size_t>(yearCount_);
-    removalShare_.assign(size, 0.0);
+                             static_cast<std::size_t>(m_siteCount) *
+                             static_cast<std::size_t>(m_yearCount);
+    m_removalShare.assign(size, 0.0);
     const auto& cells = likelihood.cells();
     for (std::size_t k = 0; k < cells.size(); ++k) {
         const LikelihoodCell& cell = cells[k];
@@ -106,15 +106,15 @@ FittedStudySimulator::FittedStudySimulator(const ParameterStructure& structure,
         simulated.first = cell.site() == cell.releaseSite() && cell.year() == cell.releaseYear();
         simulated.fish = simulated.first ? cell.fishCount() : 0;
         simulated.next = std::move(next[k]);
-        cells_.push_back(std::move(simulated));
+        m_cells.push_back(std::move(simulated));
     }
     for (int r = 0; r < releases.count(); ++r) {
-        const ReleaseId release{releaseIds_[static_cast<std::size_t>(r)]};
-        for (int s = 1; s < siteCount_; ++s) {
-            for (int y = 0; y < yearCount_; ++y) {
+        const ReleaseId release{m_releaseIds[static_cast<std::size_t>(r)]};
+        for (int s = 1; s < m_siteCount; ++s) {
+            for (int y = 0; y < m_yearCount; ++y) {
                 const int detections = data.releaseDetections(release, s, y);
                 if (detections > 0)
-                    removalShare_[at(r, s, y)] =
+                    m_removalShare[at(r, s, y)] =
                         static_cast<double>(data.releaseRemovals(release, s, y)) / detections;
             }
         }
@@ -123,7 +123,7 @@ FittedStudySimulator::FittedStudySimulator(const ParameterStructure& structure,
 
 void FittedStudySimulator::setFishPerRelease(std::int64_t fish)
 {
-    for (Cell& cell : cells_) {
+    for (Cell& cell : m_cells) {
         if (cell.first)
             cell.fish = fish;
     }
@@ -145,16 +145,16 @@ template <class Split>
 void FittedStudySimulator::fill(Split& split, SimulatedCounts& counts) const
 {
     using Count = typename Split::Count;
-    const int S = siteCount_;
-    const int Y = yearCount_;
+    const int S = m_siteCount;
+    const int Y = m_yearCount;
     NextDetectionTables& tables = counts.tables();
     tables.reset(S, Y);
     // Fish at each group of each release, filled from above as the simulation goes down.
-    std::vector<Count> atGroup(removalShare_.size(), Count{});
+    std::vector<Count> atGroup(m_removalShare.size(), Count{});
     std::vector<Count> drawn;
-    for (const Cell& cell : cells_) {
+    for (const Cell& cell : m_cells) {
         const int r = cell.release;
-        const ReleaseId release{releaseIds_[static_cast<std::size_t>(r)]};
+        const ReleaseId release{m_releaseIds[static_cast<std::size_t>(r)]};
         const Count fish =
             cell.first ? static_cast<Count>(cell.fish) : atGroup[at(r, cell.site, cell.year)];
         const Count never = split.multinomial(fish, cell.next, drawn);
@@ -173,7 +173,7 @@ void FittedStudySimulator::fill(Split& split, SimulatedCounts& counts) const
                 if (Split::stored(n) == 0)
                     continue;
                 const Count removed =
-                    s == S - 1 ? Count{} : split.binomial(n, removalShare_[at(r, s, y)]);
+                    s == S - 1 ? Count{} : split.binomial(n, m_removalShare[at(r, s, y)]);
                 if (releaseCounts) {
                     releaseCounts->next.add(s, y, Split::stored(n));
                     if (Split::stored(removed) > 0)

@@ -23,7 +23,7 @@ class SimulatedCounts : public TabulatedNextDetections
 {
 public:
     using TabulatedNextDetections::TabulatedNextDetections;
-    NextDetectionTables& tables() { return tables_; }
+    NextDetectionTables& tables() { return m_tables; }
     void update() override {}
 };
 
@@ -56,7 +56,7 @@ private:
 
     std::size_t at(int r, int s, int y) const
     {
-        return static_cast<std::size_t>((r * siteCount_ + s) * yearCount_ + y);
+        return static_cast<std::size_t>((r * m_siteCount + s) * m_yearCount + y);
     }
 
     // Per likelihood cell (in the likelihood's order): release position, site, year, fish (the
@@ -70,12 +70,12 @@ private:
         bool first = false;
         std::vector<double> next;
     };
-    std::vector<Cell> cells_;
+    std::vector<Cell> m_cells;
     // The data's share of the release's detections at (s, y) that removed the fish.
-    std::vector<double> removalShare_;
-    std::vector<int> releaseIds_;
-    int siteCount_ = 0;
-    int yearCount_ = 0;
+    std::vector<double> m_removalShare;
+    std::vector<int> m_releaseIds;
+    int m_siteCount = 0;
+    int m_yearCount = 0;
 };
 
 // Runs jobs 0 .. count-1 side by side on the pool. Job i draws from a generator seeded with

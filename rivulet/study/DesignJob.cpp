@@ -9,11 +9,11 @@ namespace rivulet {
 
 DesignJob::DesignJob(const Study& study, int model, const Options& options,
                      lum::ThreadRunner* runner)
-    : lum::ThreadRunnable(runner), options_(options),
-      run_(std::make_unique<design::DesignRun>(
+    : lum::ThreadRunnable(runner), m_options(options),
+      m_run(std::make_unique<design::DesignRun>(
           study.nextDetections(), study.results().structure(model),
           study.results().estimates(model), fitOptionsFromSettings())),
-      cancel_(runner ? runner->canceledFlag() : ownCanceled_)
+      m_cancel(runner ? runner->canceledFlag() : m_ownCanceled)
 {
 }
 
@@ -21,20 +21,20 @@ DesignJob::~DesignJob() = default;
 
 void DesignJob::setCanceled(bool value)
 {
-    ownCanceled_ = value;
+    m_ownCanceled = value;
     lum::ThreadRunnable::setCanceled(value);
 }
 
 void DesignJob::run()
 {
     clearError();
-    const int total = static_cast<int>(options_.fish.size()) * options_.replicates;
+    const int total = static_cast<int>(m_options.fish.size()) * m_options.replicates;
     setNumSteps(total);
     setStep(0);
     progressStatus(QStringLiteral("Study design: %1 simulated studies").arg(total));
-    run_->run(options_.fish, options_.replicates, options_.seed, cancel_,
-              [this](int done) { setStep(done); });
-    const design::DesignRun::Result& result = run_->result();
+    m_run->run(m_options.fish, m_options.replicates, m_options.seed, m_cancel,
+               [this](int done) { setStep(done); });
+    const design::DesignRun::Result& result = m_run->result();
     if (result.failed > 0 && !result.canceled)
         warning(QStringLiteral("%1 of %2 simulated studies did not converge and were left out.")
                     .arg(result.failed)

@@ -32,17 +32,17 @@ public:
     DesignJob(const Study& study, int model, const Options& options, lum::ThreadRunner* runner);
     ~DesignJob() override;
 
-    const Options& options() const { return options_; }
-    const design::DesignRun::Result& result() const { return run_->result(); }
+    const Options& options() const { return m_options; }
+    const design::DesignRun::Result& result() const { return m_run->result(); }
 
     void run() override;
     void setCanceled(bool value) override;
 
 private:
-    Options options_;
-    std::unique_ptr<design::DesignRun> run_;
-    std::atomic<bool> ownCanceled_{false};
-    const std::atomic<bool>& cancel_;
+    Options m_options;
+    std::unique_ptr<design::DesignRun> m_run;
+    std::atomic<bool> m_ownCanceled{false};
+    const std::atomic<bool>& m_cancel;
 };
 
 } // namespace rivulet

@@ -11,9 +11,9 @@
 namespace rivulet {
 
 FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
-    : lum::ThreadRunnable(runner), study_(study), store_(options.store),
-      schemes_(options.schemes.empty() ? study.catalogue().fitList() : options.schemes),
-      structure_(
+    : lum::ThreadRunnable(runner), m_study(study), m_store(options.store),
+      m_schemes(options.schemes.empty() ? study.catalogue().fitList() : options.schemes),
+      m_structure(
           std::make_unique<ParameterStructure>(study.releases(), study.sites(), study.years()))
 {
     FitOptions fitOptions = fitOptionsFromSettings();
@@ -28,11 +28,11 @@ FitJob::FitJob(Study& study, const Options& options, lum::ThreadRunner* runner)
     if (options.chat) {
         fitOptions.chat = FitOptions::effectiveChat(*options.chat);
     }
-    estimator_ = std::make_unique<ModelEstimator>(study.releases(), study.sites(), study.years(),
-                                                  study.catalogue(), study.results(),
-                                                  study.nextDetections(), fitOptions, runner);
-    estimator_->setStructure(*structure_);
-    estimator_->setSchemes(schemes_);
+    m_estimator = std::make_unique<ModelEstimator>(study.releases(), study.sites(), study.years(),
+                                                   study.catalogue(), study.results(),
+                                                   study.nextDetections(), fitOptions, runner);
+    m_estimator->setStructure(*m_structure);
+    m_estimator->setSchemes(m_schemes);
 }
 
 FitJob::~FitJob() = default;
@@ -41,23 +41,23 @@ void FitJob::run()
 {
     clearError();
     std::int64_t fish = 0;
-    for (const int release : study_.releases().ids())
-        fish += study_.fishCount(ReleaseId{release});
+    for (const int release : m_study.releases().ids())
+        fish += m_study.fishCount(ReleaseId{release});
     if (fish == 0) {
         // Every model would be fitted with no free parameter and reported as a result.
         fail(lum::JobError::NoData,
              QStringLiteral("There is nothing to fit: no release has any fish."));
         return;
     }
-    study_.clearResults();
+    m_study.clearResults();
     // The results are read with the ĉ they were fitted with (the profile cut-off used it).
-    study_.results().setVarianceInflation(estimator_->options().chat);
-    estimator_->run();
+    m_study.results().setVarianceInflation(m_estimator->options().chat);
+    m_estimator->run();
     // Kept with the study, so that opening it again shows these results without a fit.
     QString error;
-    if (store_ && !study_.storeResults(&error) && !error.isEmpty())
+    if (m_store && !m_study.storeResults(&error) && !error.isEmpty())
         warning(QStringLiteral("The results could not be kept with the study: %1").arg(error));
-    study_.markResultsChanged();
+    m_study.markResultsChanged();
 }
 
 } // namespace rivulet

@@ -43,17 +43,17 @@ public:
     ~FitJob() override;
 
     // The schemes this run fits.
-    const std::vector<EquatingScheme>& schemes() const { return schemes_; }
-    const ModelEstimator& estimator() const { return *estimator_; }
+    const std::vector<EquatingScheme>& schemes() const { return m_schemes; }
+    const ModelEstimator& estimator() const { return *m_estimator; }
 
     void run() override;
 
 private:
-    Study& study_;
-    const bool store_;
-    std::vector<EquatingScheme> schemes_;
-    std::unique_ptr<ParameterStructure> structure_;
-    std::unique_ptr<ModelEstimator> estimator_;
+    Study& m_study;
+    const bool m_store;
+    std::vector<EquatingScheme> m_schemes;
+    std::unique_ptr<ParameterStructure> m_structure;
+    std::unique_ptr<ModelEstimator> m_estimator;
 };
 
 } // namespace rivulet

@@ -8,10 +8,10 @@
 namespace rivulet {
 
 GofJob::GofJob(const Study& study, const Options& options, lum::ThreadRunner* runner)
-    : lum::ThreadRunnable(runner), study_(study), options_(options),
-      bootstrap_(std::make_unique<gof::ParametricBootstrap>(
+    : lum::ThreadRunnable(runner), m_study(study), m_options(options),
+      m_bootstrap(std::make_unique<gof::ParametricBootstrap>(
           study.nextDetections(), study.catalogue(), fitOptionsFromSettings())),
-      cancel_(runner ? runner->canceledFlag() : ownCanceled_)
+      m_cancel(runner ? runner->canceledFlag() : m_ownCanceled)
 {
 }
 
@@ -19,34 +19,34 @@ GofJob::~GofJob() = default;
 
 void GofJob::setCanceled(bool value)
 {
-    ownCanceled_ = value;
+    m_ownCanceled = value;
     lum::ThreadRunnable::setCanceled(value);
 }
 
 void GofJob::run()
 {
     clearError();
-    modelFitted_ = false;
-    setNumSteps(options_.replicates + 1);
+    m_modelFitted = false;
+    setNumSteps(m_options.replicates + 1);
     setStep(0);
     progressStatus(QStringLiteral("Component tests"));
-    components_ = gof::studyComponentTests(study_.nextDetections());
+    m_components = gof::studyComponentTests(m_study.nextDetections());
     progressStatus(QStringLiteral("Fitting the most general model"));
-    modelFitted_ = bootstrap_->fitObserved(cancel_);
-    if (cancel_.load())
+    m_modelFitted = m_bootstrap->fitObserved(m_cancel);
+    if (m_cancel.load())
         return;
-    if (!modelFitted_) {
-        warning(bootstrap_->error());
-        setStep(options_.replicates + 1);
+    if (!m_modelFitted) {
+        warning(m_bootstrap->error());
+        setStep(m_options.replicates + 1);
         return;
     }
     setStep(1);
-    if (options_.replicates <= 0)
+    if (m_options.replicates <= 0)
         return;
-    progressStatus(QStringLiteral("Bootstrap: %1 simulated studies").arg(options_.replicates));
-    bootstrap_->run(options_.replicates, options_.seed, cancel_,
-                    [this](int done) { setStep(done + 1); });
-    const gof::ParametricBootstrap::Result& result = bootstrap_->result();
+    progressStatus(QStringLiteral("Bootstrap: %1 simulated studies").arg(m_options.replicates));
+    m_bootstrap->run(m_options.replicates, m_options.seed, m_cancel,
+                     [this](int done) { setStep(done + 1); });
+    const gof::ParametricBootstrap::Result& result = m_bootstrap->result();
     if (result.failed > 0 && !result.canceled)
         warning(QStringLiteral("%1 of %2 simulated studies did not converge and were left out.")
                     .arg(result.failed)

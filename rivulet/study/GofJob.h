@@ -30,25 +30,25 @@ public:
     GofJob(const Study& study, const Options& options, lum::ThreadRunner* runner);
     ~GofJob() override;
 
-    const Options& options() const { return options_; }
-    const gof::ComponentSummary& components() const { return components_; }
+    const Options& options() const { return m_options; }
+    const gof::ComponentSummary& components() const { return m_components; }
     // Whether the most general model was fitted (the figures below exist).
-    bool hasModelFit() const { return modelFitted_; }
-    const gof::ParametricBootstrap::Result& modelFit() const { return bootstrap_->result(); }
+    bool hasModelFit() const { return m_modelFitted; }
+    const gof::ParametricBootstrap::Result& modelFit() const { return m_bootstrap->result(); }
     // The reason the model could not be fitted; empty otherwise.
-    const QString& modelError() const { return bootstrap_->error(); }
+    const QString& modelError() const { return m_bootstrap->error(); }
 
     void run() override;
     void setCanceled(bool value) override;
 
 private:
-    const Study& study_;
-    Options options_;
-    gof::ComponentSummary components_;
-    std::unique_ptr<gof::ParametricBootstrap> bootstrap_;
-    bool modelFitted_ = false;
-    std::atomic<bool> ownCanceled_{false};
-    const std::atomic<bool>& cancel_;
+    const Study& m_study;
+    Options m_options;
+    gof::ComponentSummary m_components;
+    std::unique_ptr<gof::ParametricBootstrap> m_bootstrap;
+    bool m_modelFitted = false;
+    std::atomic<bool> m_ownCanceled{false};
+    const std::atomic<bool>& m_cancel;
 };
 
 } // namespace rivulet

@@ -11,21 +11,21 @@ namespace rivulet {
 
 SaveNextDetectionsJob::SaveNextDetectionsJob(const NextDetectionsI& counts, QString path,
                                              lum::ThreadRunner* runner)
-    : lum::ThreadRunnable(runner), counts_(counts), path_(std::move(path))
+    : lum::ThreadRunnable(runner), m_counts(counts), m_path(std::move(path))
 {
 }
 
 void SaveNextDetectionsJob::run()
 {
     clearError();
-    text_.clear();
+    m_text.clear();
     {
-        QTextStream out(&text_);
-        counts_.write(out);
+        QTextStream out(&m_text);
+        m_counts.write(out);
     }
-    if (path_.isEmpty())
+    if (m_path.isEmpty())
         return;
-    if (const lum::Expected<void> saved = lum::FileReplacer(path_).replace(text_); !saved)
+    if (const lum::Expected<void> saved = lum::FileReplacer(m_path).replace(m_text); !saved)
         fail(saved.error());
 }
 

@@ -23,12 +23,12 @@ public:
                           lum::ThreadRunner* runner = nullptr);
 
     void run() override;
-    const QByteArray& text() const { return text_; }
+    const QByteArray& text() const { return m_text; }
 
 private:
-    const NextDetectionsI& counts_;
-    QString path_;
-    QByteArray text_;
+    const NextDetectionsI& m_counts;
+    QString m_path;
+    QByteArray m_text;
 };
 
 } // namespace rivulet

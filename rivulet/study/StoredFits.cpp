@@ -267,7 +267,7 @@ QByteArray encodeFit(const EstimationResults& results, int i)
 bool StoredFits::save(const QByteArray& fingerprint, const EstimationResults& results,
                       QString* error) const
 {
-    lum::SqliteDb* db = rdb_.database();
+    lum::SqliteDb* db = m_rdb.database();
     if (fingerprint.isEmpty() || db == nullptr || !db->isOpen())
         return false;
     const auto refused = [db, error] {
@@ -279,7 +279,7 @@ bool StoredFits::save(const QByteArray& fingerprint, const EstimationResults& re
     if (transaction.error() != 0)
         return refused();
     // Inside the transaction: fits of data that changed meanwhile are not kept.
-    if (DerivedDataStore(rdb_).fingerprint() != fingerprint)
+    if (DerivedDataStore(m_rdb).fingerprint() != fingerprint)
         return false;
     if (createTables(*db) != 0 || deleteRows(*db) != 0)
         return refused();
@@ -314,7 +314,7 @@ StoredFits::Outcome StoredFits::load(const QByteArray& fingerprint, const ModelC
                                      EstimationResults& results) const
 {
     results.clear();
-    lum::SqliteDb* db = rdb_.database();
+    lum::SqliteDb* db = m_rdb.database();
     if (db == nullptr || !db->isOpen())
         return None;
     const QStringList tables = db->tables();
@@ -379,7 +379,7 @@ StoredFits::Outcome StoredFits::load(const QByteArray& fingerprint, const ModelC
 
 bool StoredFits::forget() const
 {
-    lum::SqliteDb* db = rdb_.database();
+    lum::SqliteDb* db = m_rdb.database();
     if (db == nullptr || !db->isOpen())
         return false;
     return deleteRows(*db) == 0;

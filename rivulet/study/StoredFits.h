@@ -36,7 +36,7 @@ public:
         Read
     };
 
-    explicit StoredFits(RivuletDb& rdb) : rdb_(rdb) {}
+    explicit StoredFits(RivuletDb& rdb) : m_rdb(rdb) {}
 
     // Replaces the stored fits by `results`, taken to be fitted on the data whose fingerprint
     // is given. False, storing nothing, when the data have changed since, or with the reason in
@@ -52,7 +52,7 @@ public:
     bool forget() const;
 
 private:
-    RivuletDb& rdb_;
+    RivuletDb& m_rdb;
 };
 
 } // namespace rivulet

@@ -52,47 +52,47 @@ struct Study::CountsFileObjects
 };
 
 Study::Study(Source source, RivuletDb& rdb, QObject* parent)
-    : QObject(parent), source_(source), rdb_(rdb), sitesConfig_(std::make_unique<SitesConfig>()),
-      sitesConfigSettings_(std::make_unique<SitesConfigAppSettings>(RivuletSettings::instance()))
+    : QObject(parent), m_source(source), m_rdb(rdb), m_sitesConfig(std::make_unique<SitesConfig>()),
+      m_sitesConfigSettings(std::make_unique<SitesConfigAppSettings>(RivuletSettings::instance()))
 {
     if (source == Database) {
-        database_ = std::make_unique<DatabaseObjects>(*sitesConfig_, rdb_);
-        releases_ = &database_->releases;
-        sites_ = &database_->sites;
-        years_ = &database_->years;
-        counts_ = &database_->counts;
+        m_database = std::make_unique<DatabaseObjects>(*m_sitesConfig, m_rdb);
+        m_releases = &m_database->releases;
+        m_sites = &m_database->sites;
+        m_years = &m_database->years;
+        m_counts = &m_database->counts;
     } else {
-        countsFile_ = std::make_unique<CountsFileObjects>();
-        releases_ = &countsFile_->releases;
-        sites_ = &countsFile_->sites;
-        years_ = &countsFile_->years;
-        counts_ = &countsFile_->counts;
+        m_countsFile = std::make_unique<CountsFileObjects>();
+        m_releases = &m_countsFile->releases;
+        m_sites = &m_countsFile->sites;
+        m_years = &m_countsFile->years;
+        m_counts = &m_countsFile->counts;
     }
-    summary_ = std::make_unique<ReleaseSummary>(*releases_, *sites_, *years_, *counts_);
-    catalogue_ = std::make_unique<ModelCatalogue>(*releases_, *sites_, *years_, *summary_);
-    results_ = std::make_unique<EstimationResults>(*releases_, *sites_, *years_);
+    m_summary = std::make_unique<ReleaseSummary>(*m_releases, *m_sites, *m_years, *m_counts);
+    m_catalogue = std::make_unique<ModelCatalogue>(*m_releases, *m_sites, *m_years, *m_summary);
+    m_results = std::make_unique<EstimationResults>(*m_releases, *m_sites, *m_years);
 }
 
 Study::~Study() = default;
 
 void Study::setSitesConfigPath(const QString& path)
 {
-    sitesConfigPath_ = path;
+    m_sitesConfigPath = path;
 }
 
 void Study::setSitesConfigSettings(std::unique_ptr<SitesConfigSettingsI> settings)
 {
     if (settings)
-        sitesConfigSettings_ = std::move(settings);
+        m_sitesConfigSettings = std::move(settings);
 }
 
 lum::Expected<void> Study::readCountsFile(QTextStream& in)
 {
-    if (!countsFile_)
+    if (!m_countsFile)
         return lum::Error(lum::JobError::Failed,
                           QStringLiteral("The study reads its data from the database"));
     // The loader leaves the objects as they were when the file is malformed.
-    CountsFileObjects& objects = *countsFile_;
+    CountsFileObjects& objects = *m_countsFile;
     try {
         SimulatedDataLoader(objects.releases, objects.sites, objects.years, objects.counts)
             .load(in);
@@ -105,18 +105,18 @@ lum::Expected<void> Study::readCountsFile(QTextStream& in)
 
 lum::Expected<void> Study::clearAllData()
 {
-    if (countsFile_) {
-        CountsFileObjects& objects = *countsFile_;
+    if (m_countsFile) {
+        CountsFileObjects& objects = *m_countsFile;
         SimulatedDataLoader(objects.releases, objects.sites, objects.years, objects.counts).clear();
         markDataLoaded();
         return {};
     }
-    lum::SqliteDb* db = rdb_.database();
+    lum::SqliteDb* db = m_rdb.database();
     if (db == nullptr || !db->isOpen())
         return lum::Error(lum::JobError::Database, QStringLiteral("The database is not open."));
     lum::DbTransaction transaction(*db);
     // The table models stay registered: the controllers hold them for the whole run.
-    if (transaction.error() != 0 || !rdb_.resetTables({}) || !rdb_.createTables() ||
+    if (transaction.error() != 0 || !m_rdb.resetTables({}) || !m_rdb.createTables() ||
         transaction.commit() != 0)
         return lum::Error(lum::JobError::Database, db->lastError().text());
     markDataLoaded();
@@ -125,68 +125,68 @@ lum::Expected<void> Study::clearAllData()
 
 ReleasesController* Study::databaseReleases()
 {
-    return database_ ? &database_->releases : nullptr;
+    return m_database ? &m_database->releases : nullptr;
 }
 
 SitesController* Study::databaseSites()
 {
-    return database_ ? &database_->sites : nullptr;
+    return m_database ? &m_database->sites : nullptr;
 }
 
 YearsController* Study::databaseYears()
 {
-    return database_ ? &database_->years : nullptr;
+    return m_database ? &m_database->years : nullptr;
 }
 
 NextDetections* Study::databaseCounts()
 {
-    return database_ ? &database_->counts : nullptr;
+    return m_database ? &m_database->counts : nullptr;
 }
 
 const DerivedDataStore* Study::derivedDataStore() const
 {
-    return database_ ? &database_->derivedData : nullptr;
+    return m_database ? &m_database->derivedData : nullptr;
 }
 
 DetectionSequenceController* Study::sequences()
 {
-    return database_ ? &database_->sequences : nullptr;
+    return m_database ? &m_database->sequences : nullptr;
 }
 
 const DetectionSequenceControllerI* Study::sequences() const
 {
-    return database_ ? &database_->sequences : nullptr;
+    return m_database ? &m_database->sequences : nullptr;
 }
 
 std::int64_t Study::fishCount(ReleaseId release) const
 {
-    return counts_->releaseNotSeen(release) + counts_->releaseNextCounts(release).sum();
+    return m_counts->releaseNotSeen(release) + m_counts->releaseNextCounts(release).sum();
 }
 
 void Study::markDataLoaded()
 {
-    upToDate_ = false;
-    resultsRestored_ = false;
-    dataFingerprint_.clear();
+    m_upToDate = false;
+    m_resultsRestored = false;
+    m_dataFingerprint.clear();
     // Fits of the data replaced are of no further use (and could never be read back).
-    if (database_)
-        StoredFits(rdb_).forget();
+    if (m_database)
+        StoredFits(m_rdb).forget();
     emit dataLoaded();
 }
 
 void Study::markUpdated()
 {
-    upToDate_ = true;
-    resultsRestored_ = false;
+    m_upToDate = true;
+    m_resultsRestored = false;
     bool restored = false;
-    if (database_) {
-        dataFingerprint_ = database_->derivedData.fingerprint();
+    if (m_database) {
+        m_dataFingerprint = m_database->derivedData.fingerprint();
         // Results in memory are those of this run; the stored ones only fill an empty study.
-        if (results_->isEmpty() && results_->failures().empty())
-            restored =
-                StoredFits(rdb_).load(dataFingerprint_, *catalogue_, *results_) == StoredFits::Read;
+        if (m_results->isEmpty() && m_results->failures().empty())
+            restored = StoredFits(m_rdb).load(m_dataFingerprint, *m_catalogue, *m_results) ==
+                       StoredFits::Read;
     }
-    resultsRestored_ = restored && !results_->isEmpty();
+    m_resultsRestored = restored && !m_results->isEmpty();
     emit dataChanged();
     if (restored)
         emit resultsChanged();
@@ -194,9 +194,9 @@ void Study::markUpdated()
 
 bool Study::storeResults(QString* error)
 {
-    if (!database_ || dataFingerprint_.isEmpty())
+    if (!m_database || m_dataFingerprint.isEmpty())
         return true;
-    return StoredFits(rdb_).save(dataFingerprint_, *results_, error);
+    return StoredFits(m_rdb).save(m_dataFingerprint, *m_results, error);
 }
 
 void Study::markResultsChanged()
@@ -206,7 +206,7 @@ void Study::markResultsChanged()
 
 void Study::clearResults()
 {
-    results_->clear();
+    m_results->clear();
     emit resultsChanged();
 }
 

@@ -65,16 +65,16 @@ public:
     Study(const Study&) = delete;
     Study& operator=(const Study&) = delete;
 
-    Source source() const { return source_; }
-    bool isCountsFile() const { return source_ == CountsFile; }
+    Source source() const { return m_source; }
+    bool isCountsFile() const { return m_source == CountsFile; }
 
     // The sites configuration file the next observation load reads: empty for the shared
     // default file. Changing it makes that load read the file again.
-    const QString& sitesConfigPath() const { return sitesConfigPath_; }
+    const QString& sitesConfigPath() const { return m_sitesConfigPath; }
     void setSitesConfigPath(const QString& path);
-    SitesConfig& sitesConfig() { return *sitesConfig_; }
+    SitesConfig& sitesConfig() { return *m_sitesConfig; }
     // The settings that locate the shared file and its daily version check.
-    SitesConfigSettingsI& sitesConfigSettings() { return *sitesConfigSettings_; }
+    SitesConfigSettingsI& sitesConfigSettings() { return *m_sitesConfigSettings; }
     // Replaces those settings (tools and benchmarks keep away from the user's folders).
     void setSitesConfigSettings(std::unique_ptr<SitesConfigSettingsI> settings);
 
@@ -88,21 +88,21 @@ public:
     // when the database refused; nothing was changed then.
     lum::Expected<void> clearAllData();
 
-    RivuletDb& database() { return rdb_; }
-    const ReleasesControllerI& releases() const { return *releases_; }
-    ReleasesControllerI& releases() { return *releases_; }
-    const SitesControllerI& sites() const { return *sites_; }
-    SitesControllerI& sites() { return *sites_; }
-    const YearsControllerI& years() const { return *years_; }
-    YearsControllerI& years() { return *years_; }
-    const NextDetectionsI& nextDetections() const { return *counts_; }
-    NextDetectionsI& nextDetections() { return *counts_; }
-    const ReleaseSummary& summary() const { return *summary_; }
-    ReleaseSummary& summary() { return *summary_; }
-    const ModelCatalogue& catalogue() const { return *catalogue_; }
-    ModelCatalogue& catalogue() { return *catalogue_; }
-    const EstimationResults& results() const { return *results_; }
-    EstimationResults& results() { return *results_; }
+    RivuletDb& database() { return m_rdb; }
+    const ReleasesControllerI& releases() const { return *m_releases; }
+    ReleasesControllerI& releases() { return *m_releases; }
+    const SitesControllerI& sites() const { return *m_sites; }
+    SitesControllerI& sites() { return *m_sites; }
+    const YearsControllerI& years() const { return *m_years; }
+    YearsControllerI& years() { return *m_years; }
+    const NextDetectionsI& nextDetections() const { return *m_counts; }
+    NextDetectionsI& nextDetections() { return *m_counts; }
+    const ReleaseSummary& summary() const { return *m_summary; }
+    ReleaseSummary& summary() { return *m_summary; }
+    const ModelCatalogue& catalogue() const { return *m_catalogue; }
+    ModelCatalogue& catalogue() { return *m_catalogue; }
+    const EstimationResults& results() const { return *m_results; }
+    EstimationResults& results() { return *m_results; }
 
     // The database's own controllers and histories; null with a counts file.
     ReleasesController* databaseReleases();
@@ -116,7 +116,7 @@ public:
 
     // True after an update ran to its end; false again after a load or a failed or
     // canceled update (the derived objects may then disagree with the data).
-    bool isUpToDate() const { return upToDate_.load(); }
+    bool isUpToDate() const { return m_upToDate.load(); }
 
     // The number of fish of a release: those never seen and those seen at least once.
     std::int64_t fishCount(ReleaseId release) const;
@@ -133,7 +133,7 @@ public:
     // then in `error`).
     bool storeResults(QString* error);
     // True when the last update read the results back from the database.
-    bool resultsWereStored() const { return resultsRestored_.load(); }
+    bool resultsWereStored() const { return m_resultsRestored.load(); }
 
 signals:
     // Observations or ages were stored: the derived objects are stale until an update.
@@ -147,25 +147,25 @@ private:
     struct DatabaseObjects;
     struct CountsFileObjects;
 
-    const Source source_;
-    RivuletDb& rdb_;
-    QString sitesConfigPath_;
-    std::unique_ptr<SitesConfig> sitesConfig_;
-    std::unique_ptr<SitesConfigSettingsI> sitesConfigSettings_;
-    std::unique_ptr<DatabaseObjects> database_;
-    std::unique_ptr<CountsFileObjects> countsFile_;
-    // Owned by database_ or countsFile_.
-    ReleasesControllerI* releases_ = nullptr;
-    SitesControllerI* sites_ = nullptr;
-    YearsControllerI* years_ = nullptr;
-    NextDetectionsI* counts_ = nullptr;
-    std::unique_ptr<ReleaseSummary> summary_;
-    std::unique_ptr<ModelCatalogue> catalogue_;
-    std::unique_ptr<EstimationResults> results_;
-    std::atomic<bool> upToDate_{false};
-    std::atomic<bool> resultsRestored_{false};
+    const Source m_source;
+    RivuletDb& m_rdb;
+    QString m_sitesConfigPath;
+    std::unique_ptr<SitesConfig> m_sitesConfig;
+    std::unique_ptr<SitesConfigSettingsI> m_sitesConfigSettings;
+    std::unique_ptr<DatabaseObjects> m_database;
+    std::unique_ptr<CountsFileObjects> m_countsFile;
+    // Owned by m_database or m_countsFile.
+    ReleasesControllerI* m_releases = nullptr;
+    SitesControllerI* m_sites = nullptr;
+    YearsControllerI* m_years = nullptr;
+    NextDetectionsI* m_counts = nullptr;
+    std::unique_ptr<ReleaseSummary> m_summary;
+    std::unique_ptr<ModelCatalogue> m_catalogue;
+    std::unique_ptr<EstimationResults> m_results;
+    std::atomic<bool> m_upToDate{false};
+    std::atomic<bool> m_resultsRestored{false};
     // The fingerprint of the data the last update derived from: the key of stored results.
-    QByteArray dataFingerprint_;
+    QByteArray m_dataFingerprint;
 };
 
 } // namespace rivulet

@@ -21,84 +21,84 @@ namespace rivulet {
 std::unique_ptr<StudyJob<ObsDataLoader>> StudyActions::loadObservations(const QString& file) const
 {
     auto loader = std::make_unique<ObsDataLoader>(
-        file, study_.databaseReleases(), study_.databaseSites(), study_.databaseYears(),
-        study_.sitesConfigPath(), &runner_, &study_.database());
-    loader->setSitesConfig(&study_.sitesConfig(), &study_.sitesConfigSettings());
+        file, m_study.databaseReleases(), m_study.databaseSites(), m_study.databaseYears(),
+        m_study.sitesConfigPath(), &m_runner, &m_study.database());
+    loader->setSitesConfig(&m_study.sitesConfig(), &m_study.sitesConfigSettings());
     ObsDataLoader* job = loader.get();
-    Study* study = &study_;
+    Study* study = &m_study;
     return std::make_unique<StudyJob<ObsDataLoader>>(
         std::move(loader),
         [study, job] {
             if (!job->failed())
                 study->markDataLoaded();
         },
-        &runner_, [job] { return !job->failed(); });
+        &m_runner, [job] { return !job->failed(); });
 }
 
 std::unique_ptr<StudyJob<AgeDataLoader>> StudyActions::loadAges(const QString& file) const
 {
-    auto loader = std::make_unique<AgeDataLoader>(file, &study_.database(), &runner_);
+    auto loader = std::make_unique<AgeDataLoader>(file, &m_study.database(), &m_runner);
     AgeDataLoader* job = loader.get();
-    Study* study = &study_;
+    Study* study = &m_study;
     return std::make_unique<StudyJob<AgeDataLoader>>(
         std::move(loader),
         [study, job] {
             if (job->loaded())
                 study->markDataLoaded();
         },
-        &runner_, [job] { return job->loaded(); });
+        &m_runner, [job] { return job->loaded(); });
 }
 
 std::unique_ptr<StudyJob<DataUpdater>> StudyActions::update() const
 {
-    Study* study = &study_;
+    Study* study = &m_study;
     auto updater =
-        std::make_unique<DataUpdater>(study_.releases(), study_.sites(), study_.years(),
-                                      study_.sequences(), study_.nextDetections(), &runner_);
-    updater->keepCountsIn(study_.derivedDataStore(), study_.databaseCounts());
-    if (study_.sequences())
-        updater->setDatabase(study_.database().database());
+        std::make_unique<DataUpdater>(m_study.releases(), m_study.sites(), m_study.years(),
+                                      m_study.sequences(), m_study.nextDetections(), &m_runner);
+    updater->keepCountsIn(m_study.derivedDataStore(), m_study.databaseCounts());
+    if (m_study.sequences())
+        updater->setDatabase(m_study.database().database());
     updater->addRefreshStep([study] { study->summary().update(); });
     updater->addRefreshStep([study] { study->catalogue().rebuild(); });
     return std::make_unique<StudyJob<DataUpdater>>(
-        std::move(updater), [study] { study->markUpdated(); }, &runner_);
+        std::move(updater), [study] { study->markUpdated(); }, &m_runner);
 }
 
 std::unique_ptr<FitJob> StudyActions::fit(const FitJob::Options& options) const
 {
-    return std::make_unique<FitJob>(study_, options, &runner_);
+    return std::make_unique<FitJob>(m_study, options, &m_runner);
 }
 
 ReportSet StudyActions::reportSet() const
 {
-    return ReportSet(study_.releases(), study_.sites(), study_.years(), study_.catalogue(),
-                     study_.summary(), study_.nextDetections());
+    return ReportSet(m_study.releases(), m_study.sites(), m_study.years(), m_study.catalogue(),
+                     m_study.summary(), m_study.nextDetections());
 }
 
 std::unique_ptr<ResultFilesJob>
 StudyActions::writeResults(const QString& outDir, const ResultFilesJob::Options& options) const
 {
-    return std::make_unique<ResultFilesJob>(outDir, reportSet(), study_.results(), options,
-                                            &runner_);
+    return std::make_unique<ResultFilesJob>(outDir, reportSet(), m_study.results(), options,
+                                            &m_runner);
 }
 
 ModelComparison StudyActions::comparison(ModelSelectionCriterion::Kind criterion,
                                          ModelSelectionCriterion::Count count) const
 {
-    return ModelComparison(study_.catalogue(), study_.results(),
-                           ReleasedFish::count(study_.nextDetections()), criterion, count);
+    return ModelComparison(m_study.catalogue(), m_study.results(),
+                           ReleasedFish::count(m_study.nextDetections()), criterion, count);
 }
 
 ModelAveragedEstimates StudyActions::averagedEstimates(ModelSelectionCriterion::Count count) const
 {
     // The weights do not depend on which model is marked best.
-    return ModelAveragedEstimates(study_.results(), comparison(ModelSelectionCriterion::Aic, count),
-                                  study_.summary());
+    return ModelAveragedEstimates(
+        m_study.results(), comparison(ModelSelectionCriterion::Aic, count), m_study.summary());
 }
 
 std::unique_ptr<SaveNextDetectionsJob> StudyActions::saveNextDetections(const QString& path) const
 {
-    return std::make_unique<SaveNextDetectionsJob>(study_.nextDetections(), path, &runner_);
+    return std::make_unique<SaveNextDetectionsJob>(m_study.nextDetections(), path, &m_runner);
 }
 
 } // namespace rivulet

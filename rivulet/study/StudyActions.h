@@ -36,7 +36,7 @@ class Study;
 class StudyActions
 {
 public:
-    StudyActions(Study& study, lum::ThreadRunner& runner) : study_(study), runner_(runner) {}
+    StudyActions(Study& study, lum::ThreadRunner& runner) : m_study(study), m_runner(runner) {}
 
     // "Load Observations" (database studies): replaces the stored study by the export's; the
     // study's sites configuration is read first (again, when its path changed).
@@ -65,8 +65,8 @@ public:
     ModelAveragedEstimates averagedEstimates(ModelSelectionCriterion::Count count) const;
 
 private:
-    Study& study_;
-    lum::ThreadRunner& runner_;
+    Study& m_study;
+    lum::ThreadRunner& m_runner;
 };
 
 } // namespace rivulet

@@ -15,7 +15,7 @@ namespace rivulet {
 
 StudyConfiguration::StudyConfiguration(ReleasesController& releases, SitesController& sites,
                                        YearsController& years, RivuletDb& rdb)
-    : releases_(releases), sites_(sites), years_(years), rdb_(rdb)
+    : m_releases(releases), m_sites(sites), m_years(years), m_rdb(rdb)
 {
 }
 
@@ -27,7 +27,7 @@ StudyConfiguration::StudyConfiguration(Study& study)
 
 int StudyConfiguration::sitePosition(const QString& nameOrCode) const
 {
-    const int byName = sites_.shortNames().indexOf(nameOrCode);
+    const int byName = m_sites.shortNames().indexOf(nameOrCode);
     if (byName >= 0)
         return byName;
     for (const SiteState& site : siteStates()) {
@@ -40,16 +40,16 @@ int StudyConfiguration::sitePosition(const QString& nameOrCode) const
 
 int StudyConfiguration::yearPosition(const QString& label) const
 {
-    return years_.yearLabels().indexOf(label);
+    return m_years.yearLabels().indexOf(label);
 }
 
 bool StudyConfiguration::isReleaseSite(int position) const
 {
-    if (position < 0 || position >= sites_.count())
+    if (position < 0 || position >= m_sites.count())
         return false;
-    const int siteId = sites_.ids().at(position);
-    for (int releaseId : releases_.ids()) {
-        if (releases_.releaseSiteId(releaseId) == siteId)
+    const int siteId = m_sites.ids().at(position);
+    for (int releaseId : m_releases.ids()) {
+        if (m_releases.releaseSiteId(releaseId) == siteId)
             return true;
     }
     return false;
@@ -57,11 +57,11 @@ bool StudyConfiguration::isReleaseSite(int position) const
 
 bool StudyConfiguration::isReleaseYear(int position) const
 {
-    if (position < 0 || position >= years_.count())
+    if (position < 0 || position >= m_years.count())
         return false;
-    const int yearId = years_.ids().at(position);
-    for (int releaseId : releases_.ids()) {
-        if (releases_.releaseYearId(releaseId) == yearId)
+    const int yearId = m_years.ids().at(position);
+    for (int releaseId : m_releases.ids()) {
+        if (m_releases.releaseYearId(releaseId) == yearId)
             return true;
     }
     return false;
@@ -69,7 +69,7 @@ bool StudyConfiguration::isReleaseYear(int position) const
 
 bool StudyConfiguration::canRemoveSite(int position) const
 {
-    return position >= 0 && position < sites_.count() && !isReleaseSite(position);
+    return position >= 0 && position < m_sites.count() && !isReleaseSite(position);
 }
 
 bool StudyConfiguration::canMakeLastSite(int position) const
@@ -79,48 +79,48 @@ bool StudyConfiguration::canMakeLastSite(int position) const
 
 bool StudyConfiguration::canRemoveYear(int position) const
 {
-    return position >= 0 && position < years_.count() && !isReleaseYear(position);
+    return position >= 0 && position < m_years.count() && !isReleaseYear(position);
 }
 
 bool StudyConfiguration::removeSite(int position)
 {
-    return canRemoveSite(position) && sites_.removeSite(sites_.ids().at(position)) == 0;
+    return canRemoveSite(position) && m_sites.removeSite(m_sites.ids().at(position)) == 0;
 }
 
 bool StudyConfiguration::setLastSite(int position)
 {
-    return canMakeLastSite(position) && sites_.setLastSite(position) == 0;
+    return canMakeLastSite(position) && m_sites.setLastSite(position) == 0;
 }
 
 bool StudyConfiguration::removeYear(int position)
 {
-    return canRemoveYear(position) && years_.removeYear(years_.ids().at(position)) == 0;
+    return canRemoveYear(position) && m_years.removeYear(m_years.ids().at(position)) == 0;
 }
 
 bool StudyConfiguration::reset()
 {
-    const bool sitesDone = sites_.resetActive() == 0;
-    const bool yearsDone = years_.resetActive() == 0;
+    const bool sitesDone = m_sites.resetActive() == 0;
+    const bool yearsDone = m_years.resetActive() == 0;
     return sitesDone && yearsDone;
 }
 
 QList<StudyConfiguration::SiteState> StudyConfiguration::siteStates() const
 {
     QList<SiteState> states;
-    if (!rdb_.database())
+    if (!m_rdb.database())
         return states;
-    const lum::DbModel& model = *rdb_.model(RivuletDb::Sites);
+    const lum::DbModel& model = *m_rdb.model(RivuletDb::Sites);
     const auto column = [&model](int c) { return model.quotedColumnName(c); };
     const lum::TableData rows(
-        *rdb_.database(),
+        *m_rdb.database(),
         QStringLiteral("select ") + column(SiteDbModel::Id) + QStringLiteral(", ") +
             column(SiteDbModel::Code) + QStringLiteral(", ") + column(SiteDbModel::ShortName) +
             QStringLiteral(", ") + column(SiteDbModel::LongName) + QStringLiteral(", ") +
             column(SiteDbModel::ActiveSequence) + QStringLiteral(" from ") + model.tableName() +
             QStringLiteral(" order by ") + column(SiteDbModel::Sequence));
     QList<int> releaseSiteIds;
-    for (int releaseId : releases_.ids())
-        releaseSiteIds.append(releases_.releaseSiteId(releaseId));
+    for (int releaseId : m_releases.ids())
+        releaseSiteIds.append(m_releases.releaseSiteId(releaseId));
     int lastPosition = -1;
     for (int r = 0; r < rows.numRows(); ++r) {
         SiteState state;
@@ -141,9 +141,9 @@ QList<StudyConfiguration::SiteState> StudyConfiguration::siteStates() const
 QList<StudyConfiguration::ReleaseState> StudyConfiguration::releaseStates() const
 {
     QList<ReleaseState> states;
-    const QList<int> ids = releases_.allIds();
-    const QStringList labels = releases_.allLabels();
-    const QList<int> active = releases_.ids();
+    const QList<int> ids = m_releases.allIds();
+    const QStringList labels = m_releases.allLabels();
+    const QList<int> active = m_releases.ids();
     for (int i = 0; i < ids.size(); ++i)
         states.append(ReleaseState{ids.at(i), labels.value(i), active.contains(ids.at(i))});
     return states;
@@ -151,12 +151,12 @@ QList<StudyConfiguration::ReleaseState> StudyConfiguration::releaseStates() cons
 
 QList<int> StudyConfiguration::activeReleaseIds() const
 {
-    return releases_.ids();
+    return m_releases.ids();
 }
 
 bool StudyConfiguration::setActiveReleases(const QList<int>& releaseIds)
 {
-    return releases_.setActiveReleases(releaseIds) == 0;
+    return m_releases.setActiveReleases(releaseIds) == 0;
 }
 
 bool StudyConfiguration::setReleaseActive(const QString& label, bool active)
@@ -173,7 +173,7 @@ bool StudyConfiguration::setReleaseActive(const QString& label, bool active)
     if (!known)
         return false;
     // The active ones keep their order; an included release takes its place by sequence.
-    QList<int> ordered = releases_.ids();
+    QList<int> ordered = m_releases.ids();
     ordered.erase(std::remove_if(ordered.begin(), ordered.end(),
                                  [&selection](int id) { return !selection.contains(id); }),
                   ordered.end());
@@ -181,8 +181,8 @@ bool StudyConfiguration::setReleaseActive(const QString& label, bool active)
         if (ordered.contains(id))
             continue;
         int at = 0;
-        const int sequence = releases_.allIds().indexOf(id);
-        while (at < ordered.size() && releases_.allIds().indexOf(ordered.at(at)) < sequence)
+        const int sequence = m_releases.allIds().indexOf(id);
+        while (at < ordered.size() && m_releases.allIds().indexOf(ordered.at(at)) < sequence)
             ++at;
         ordered.insert(at, id);
     }
@@ -201,26 +201,26 @@ bool StudyConfiguration::excludeRelease(const QString& label)
 
 QList<int> StudyConfiguration::cohortNumbers() const
 {
-    return CohortsController(rdb_).cohortNumbers();
+    return CohortsController(m_rdb).cohortNumbers();
 }
 
 int StudyConfiguration::activeCohortNumber() const
 {
-    const CohortsController cohorts(rdb_);
+    const CohortsController cohorts(m_rdb);
     const int index = cohorts.cohortIds().indexOf(cohorts.activeCohortId());
     return index < 0 ? 0 : cohorts.cohortNumbers().at(index);
 }
 
 bool StudyConfiguration::setCohort(int cohortNumber)
 {
-    CohortsController cohorts(rdb_);
+    CohortsController cohorts(m_rdb);
     const int index = cohorts.cohortNumbers().indexOf(cohortNumber);
     return index >= 0 && cohorts.setActiveCohort(cohorts.cohortIds().at(index)).ok();
 }
 
 bool StudyConfiguration::clearCohort()
 {
-    return CohortsController(rdb_).clearActiveCohort().ok();
+    return CohortsController(m_rdb).clearActiveCohort().ok();
 }
 
 } // namespace rivulet

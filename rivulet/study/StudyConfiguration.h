@@ -107,10 +107,10 @@ public:
 private:
     bool setReleaseActive(const QString& label, bool active);
 
-    ReleasesController& releases_;
-    SitesController& sites_;
-    YearsController& years_;
-    RivuletDb& rdb_;
+    ReleasesController& m_releases;
+    SitesController& m_sites;
+    YearsController& m_years;
+    RivuletDb& m_rdb;
 };
 
 } // namespace rivulet

@@ -19,36 +19,36 @@ class StudyJob : public lum::ThreadRunnable
 public:
     StudyJob(std::unique_ptr<Job> job, std::function<void()> whenDone, lum::ThreadRunner* runner,
              std::function<bool()> stored = {})
-        : lum::ThreadRunnable(runner), job_(std::move(job)), whenDone_(std::move(whenDone)),
-          stored_(std::move(stored))
+        : lum::ThreadRunnable(runner), m_job(std::move(job)), m_whenDone(std::move(whenDone)),
+          m_stored(std::move(stored))
     {
     }
 
     void run() override
     {
         clearError();
-        job_->run();
-        if (job_->hasFailed()) {
+        m_job->run();
+        if (m_job->hasFailed()) {
             // Already reported through the runner; kept here for callers that ask the job.
             return;
         }
-        if (whenDone_ && (!cancelRequested() || storedDespiteCancel()))
-            whenDone_();
+        if (m_whenDone && (!cancelRequested() || storedDespiteCancel()))
+            m_whenDone();
     }
 
     // True when the work was stored and a cancel came too late to stop it.
     bool storedDespiteCancel() const
     {
-        return cancelRequested() && !job_->hasFailed() && stored_ && stored_();
+        return cancelRequested() && !m_job->hasFailed() && m_stored && m_stored();
     }
 
-    Job& job() { return *job_; }
-    const Job& job() const { return *job_; }
+    Job& job() { return *m_job; }
+    const Job& job() const { return *m_job; }
 
 private:
-    std::unique_ptr<Job> job_;
-    std::function<void()> whenDone_;
-    std::function<bool()> stored_;
+    std::unique_ptr<Job> m_job;
+    std::function<void()> m_whenDone;
+    std::function<bool()> m_stored;
 };
 
 } // namespace rivulet

@@ -8,71 +8,71 @@
 namespace rivulet {
 
 StudySession::StudySession(Study::Source source, RivuletDb& rdb, lum::ThreadRunner& runner)
-    : study_(std::make_unique<Study>(source, rdb)), runner_(runner), actions_(*study_, runner)
+    : m_study(std::make_unique<Study>(source, rdb)), m_runner(runner), m_actions(*m_study, runner)
 {
-    hasData_ = study_->releases().count() > 0;
+    m_hasData = m_study->releases().count() > 0;
 }
 
 StudySession::~StudySession()
 {
     // The job reads the study; it ends before either goes.
-    if (runner_.isRunning()) {
-        runner_.cancel();
-        runner_.wait();
+    if (m_runner.isRunning()) {
+        m_runner.cancel();
+        m_runner.wait();
     }
 }
 
 void StudySession::noteReleases()
 {
-    hasData_ = hasData_ || study_->releases().count() > 0;
+    m_hasData = m_hasData || m_study->releases().count() > 0;
 }
 
 void StudySession::start(std::unique_ptr<lum::ThreadRunnable> job, Run run)
 {
     // The previous job's thread has finished (finish() waited for it).
-    job_ = std::move(job);
-    running_ = run;
-    runner_.setRunnable(job_.get());
-    runner_.start();
+    m_job = std::move(job);
+    m_running = run;
+    m_runner.setRunnable(m_job.get());
+    m_runner.start();
 }
 
 void StudySession::startLoad(const QString& path, const QString& sitesConfigRemedy,
                              const QString& agesAfter)
 {
-    auto job = actions_.loadObservations(path);
-    loader_ = &job->job();
+    auto job = m_actions.loadObservations(path);
+    m_loader = &job->job();
     if (!sitesConfigRemedy.isEmpty())
-        loader_->setSitesConfigRemedy(sitesConfigRemedy);
-    pendingAges_ = agesAfter;
+        m_loader->setSitesConfigRemedy(sitesConfigRemedy);
+    m_pendingAges = agesAfter;
     start(std::move(job), Run::Load);
 }
 
 void StudySession::startAges(const QString& path)
 {
-    start(actions_.loadAges(path), Run::Ages);
+    start(m_actions.loadAges(path), Run::Ages);
 }
 
 void StudySession::startUpdate()
 {
-    start(actions_.update(), Run::Update);
+    start(m_actions.update(), Run::Update);
 }
 
 void StudySession::startFit()
 {
-    start(actions_.fit({}), Run::Estimation);
+    start(m_actions.fit({}), Run::Estimation);
 }
 
 void StudySession::startSaveNextDetections(const QString& path)
 {
-    nextDetectionsFile_ = path;
-    start(actions_.saveNextDetections(path), Run::SaveNextDetections);
+    m_nextDetectionsFile = path;
+    start(m_actions.saveNextDetections(path), Run::SaveNextDetections);
 }
 
 StudySession::Run StudySession::finish()
 {
     // The runner reports the end of a run from inside its thread; wait for the thread itself.
-    runner_.wait();
-    return std::exchange(running_, Run::None);
+    m_runner.wait();
+    return std::exchange(m_running, Run::None);
 }
 
 StudySession::Ending StudySession::complete()
@@ -81,12 +81,12 @@ StudySession::Ending StudySession::complete()
     ending.run = finish();
     switch (ending.run) {
     case Run::Load:
-        loader_ = nullptr;
-        hasData_ = true;
-        ending.agesNext = std::exchange(pendingAges_, QString());
+        m_loader = nullptr;
+        m_hasData = true;
+        ending.agesNext = std::exchange(m_pendingAges, QString());
         break;
     case Run::Ages:
-        hasAgeData_ = true;
+        m_hasAgeData = true;
         break;
     default:
         break;
@@ -99,16 +99,16 @@ StudySession::Ending StudySession::canceled()
     Ending ending;
     ending.run = finish();
     // The ages of observations that did not load would belong to the study kept instead.
-    pendingAges_.clear();
+    m_pendingAges.clear();
     if (ending.run == Run::Load) {
         // A cancel that comes after the data were stored is too late to undo them.
-        ending.stored = loader_ && !loader_->failed() && loader_->summary().rows > 0;
-        loader_ = nullptr;
-        hasData_ = hasData_ || ending.stored;
+        ending.stored = m_loader && !m_loader->failed() && m_loader->summary().rows > 0;
+        m_loader = nullptr;
+        m_hasData = m_hasData || ending.stored;
     } else if (ending.run == Run::Ages) {
-        const auto* ages = dynamic_cast<const StudyJob<AgeDataLoader>*>(job_.get());
+        const auto* ages = dynamic_cast<const StudyJob<AgeDataLoader>*>(m_job.get());
         ending.stored = ages && ages->storedDespiteCancel();
-        hasAgeData_ = hasAgeData_ || ending.stored;
+        m_hasAgeData = m_hasAgeData || ending.stored;
     }
     return ending;
 }
@@ -117,8 +117,8 @@ StudySession::Ending StudySession::failed()
 {
     Ending ending;
     ending.run = finish();
-    pendingAges_.clear();
-    loader_ = nullptr;
+    m_pendingAges.clear();
+    m_loader = nullptr;
     return ending;
 }
 

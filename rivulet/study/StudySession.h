@@ -56,23 +56,23 @@ public:
     StudySession(const StudySession&) = delete;
     StudySession& operator=(const StudySession&) = delete;
 
-    Study& study() const { return *study_; }
-    const StudyActions& actions() const { return actions_; }
-    Run running() const { return running_; }
-    bool hasData() const { return hasData_; }
-    bool hasAgeData() const { return hasAgeData_; }
+    Study& study() const { return *m_study; }
+    const StudyActions& actions() const { return m_actions; }
+    Run running() const { return m_running; }
+    bool hasData() const { return m_hasData; }
+    bool hasAgeData() const { return m_hasAgeData; }
     // The file the running (or last) "Save Next Detections" writes.
-    const QString& nextDetectionsFile() const { return nextDetectionsFile_; }
+    const QString& nextDetectionsFile() const { return m_nextDetectionsFile; }
 
     // The study holds data once a load brought some, or the derived data show releases.
-    void markLoaded() { hasData_ = true; }
+    void markLoaded() { m_hasData = true; }
     void noteReleases();
     // Another study file is open under the study: nothing is known of its data until the
     // update that follows.
     void forgetData()
     {
-        hasData_ = false;
-        hasAgeData_ = false;
+        m_hasData = false;
+        m_hasAgeData = false;
     }
 
     // Each starts its flow on the runner; one flow runs at a time. A load's failure for want of
@@ -85,7 +85,7 @@ public:
     void startFit();
     void startSaveNextDetections(const QString& path);
     // Deletes all data of the study ("Clear All Data"); an error when nothing was.
-    lum::Expected<void> clear() { return study_->clearAllData(); }
+    lum::Expected<void> clear() { return m_study->clearAllData(); }
 
     // The runner reported the end of the running flow: these wait for its thread, so that the
     // next flow can start on it at once, and say which flow it was and what it left.
@@ -97,16 +97,16 @@ private:
     void start(std::unique_ptr<lum::ThreadRunnable> job, Run run);
     Run finish();
 
-    std::unique_ptr<Study> study_;
-    lum::ThreadRunner& runner_;
-    StudyActions actions_;
-    std::unique_ptr<lum::ThreadRunnable> job_;
-    ObsDataLoader* loader_ = nullptr; // inside job_ while a load runs
-    Run running_ = Run::None;
-    bool hasData_ = false;
-    bool hasAgeData_ = false;
-    QString nextDetectionsFile_;
-    QString pendingAges_;
+    std::unique_ptr<Study> m_study;
+    lum::ThreadRunner& m_runner;
+    StudyActions m_actions;
+    std::unique_ptr<lum::ThreadRunnable> m_job;
+    ObsDataLoader* m_loader = nullptr; // inside m_job while a load runs
+    Run m_running = Run::None;
+    bool m_hasData = false;
+    bool m_hasAgeData = false;
+    QString m_nextDetectionsFile;
+    QString m_pendingAges;
 };
 
 } // namespace rivulet

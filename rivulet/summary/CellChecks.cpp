@@ -9,30 +9,30 @@ namespace {
 class DownstreamSearch
 {
 public:
-    explicit DownstreamSearch(const SummaryTables& tables) : tables_(tables) {}
+    explicit DownstreamSearch(const SummaryTables& tables) : m_tables(tables) {}
 
     bool passes(const CaptureKey& key)
     {
-        const auto known = decided_.find(key);
-        if (known != decided_.end())
+        const auto known = m_decided.find(key);
+        if (known != m_decided.end())
             return known->second;
         const bool result = search(key);
-        decided_.emplace(key, result);
+        m_decided.emplace(key, result);
         return result;
     }
 
 private:
     bool search(const CaptureKey& key)
     {
-        const CaptureCell* capture = tables_.capture(key);
+        const CaptureCell* capture = m_tables.capture(key);
         if (!capture)
             return false;
         for (const PathKey& leavingKey : capture->leaving) {
-            const TransitionCell* cell = tables_.transition(leavingKey);
+            const TransitionCell* cell = m_tables.transition(leavingKey);
             if (!cell || cell->exempt || cell->emptyHoldOver)
                 continue;
             const CaptureKey arrivalKey{cell->y2, cell->site};
-            const CaptureCell* arrival = tables_.capture(arrivalKey);
+            const CaptureCell* arrival = m_tables.capture(arrivalKey);
             if (!arrival)
                 continue;
             if (arrival->count > 0 || passes(arrivalKey))
@@ -41,8 +41,8 @@ private:
         return false;
     }
 
-    const SummaryTables& tables_;
-    std::map<CaptureKey, bool> decided_;
+    const SummaryTables& m_tables;
+    std::map<CaptureKey, bool> m_decided;
 };
 
 } // namespace

@@ -19,20 +19,20 @@ PathKey pastSite(int site)
 } // namespace
 
 ObservedRouteCheck::ObservedRouteCheck(SummaryTables& tables, int siteCount, int yearCount)
-    : tables_(tables), siteCount_(siteCount), yearCount_(yearCount), reached_(at(siteCount, 0), 0),
-      cost_(at(siteCount, 0)), via_(at(siteCount, 0))
+    : m_tables(tables), m_siteCount(siteCount), m_yearCount(yearCount),
+      m_reached(at(siteCount, 0), 0), m_cost(at(siteCount, 0)), m_via(at(siteCount, 0))
 {
 }
 
 std::size_t ObservedRouteCheck::at(int site, int year) const
 {
-    return static_cast<std::size_t>(site) * static_cast<std::size_t>(yearCount_) +
+    return static_cast<std::size_t>(site) * static_cast<std::size_t>(m_yearCount) +
            static_cast<std::size_t>(year);
 }
 
 void ObservedRouteCheck::openObservedCaptures()
 {
-    for (auto& entry : tables_.captures)
+    for (auto& entry : m_tables.captures)
         if (entry.second.count >= 1)
             entry.second.fixedAtZero = false;
 }
@@ -41,11 +41,11 @@ int ObservedRouteCheck::reopenRoutesFrom(const CaptureKey& from, const CountMatr
 {
     int reopened = 0;
     findRoutes(from);
-    for (int s = from.site + 1; s < siteCount_; ++s) {
-        for (int y = from.year; y < yearCount_; ++y) {
+    for (int s = from.site + 1; s < m_siteCount; ++s) {
+        for (int y = from.year; y < m_yearCount; ++y) {
             const std::size_t target = at(s, y);
-            if (seenNext.count(s, y) <= 0 || !reached_[target] || cost_[target].closed == 0 ||
-                !tables_.capture(CaptureKey{y, s}))
+            if (seenNext.count(s, y) <= 0 || !m_reached[target] || m_cost[target].closed == 0 ||
+                !m_tables.capture(CaptureKey{y, s}))
                 continue;
             const int now = reopenRouteTo(from, CaptureKey{y, s});
             // Reopened cells may already lead to later points: look again before judging them.
@@ -61,23 +61,23 @@ int ObservedRouteCheck::reopenRoutesFrom(const CaptureKey& from, const CountMatr
 // cell out of it, and one pass finds the best route to every point.
 void ObservedRouteCheck::findRoutes(const CaptureKey& from)
 {
-    std::fill(reached_.begin(), reached_.end(), 0);
-    reached_[at(from.site, from.year)] = 1;
-    cost_[at(from.site, from.year)] = RouteCost{};
-    for (auto it = tables_.transitions.upper_bound(pastSite(from.site));
-         it != tables_.transitions.end(); ++it) {
+    std::fill(m_reached.begin(), m_reached.end(), 0);
+    m_reached[at(from.site, from.year)] = 1;
+    m_cost[at(from.site, from.year)] = RouteCost{};
+    for (auto it = m_tables.transitions.upper_bound(pastSite(from.site));
+         it != m_tables.transitions.end(); ++it) {
         const TransitionCell& cell = it->second;
         const std::size_t departure = at(cell.site - 1, cell.y1);
-        if (!reached_[departure] || !tables_.capture(CaptureKey{cell.y2, cell.site}))
+        if (!m_reached[departure] || !m_tables.capture(CaptureKey{cell.y2, cell.site}))
             continue;
-        RouteCost cost = cost_[departure];
+        RouteCost cost = m_cost[departure];
         cost.closed += isOpen(cell) ? 0 : 1;
         cost.holdOvers += cell.y2 != cell.y1 ? 1 : 0;
         const std::size_t arrival = at(cell.site, cell.y2);
-        if (!reached_[arrival] || cost < cost_[arrival]) {
-            reached_[arrival] = 1;
-            cost_[arrival] = cost;
-            via_[arrival] = cell.key();
+        if (!m_reached[arrival] || cost < m_cost[arrival]) {
+            m_reached[arrival] = 1;
+            m_cost[arrival] = cost;
+            m_via[arrival] = cell.key();
         }
     }
 }
@@ -89,7 +89,7 @@ int ObservedRouteCheck::reopenRouteTo(const CaptureKey& from, const CaptureKey& 
     int site = to.site;
     int year = to.year;
     while (site != from.site || year != from.year) {
-        TransitionCell* cell = tables_.transition(via_[at(site, year)]);
+        TransitionCell* cell = m_tables.transition(m_via[at(site, year)]);
         if (!cell)
             break;
         if (!isOpen(*cell)) {
@@ -99,8 +99,8 @@ int ObservedRouteCheck::reopenRouteTo(const CaptureKey& from, const CaptureKey& 
         site = cell->site - 1;
         year = cell->y1;
     }
-    if (to.site != siteCount_ - 1)
-        if (CaptureCell* arrival = tables_.capture(to))
+    if (to.site != m_siteCount - 1)
+        if (CaptureCell* arrival = m_tables.capture(to))
             arrival->fixedAtZero = false;
     return reopened;
 }

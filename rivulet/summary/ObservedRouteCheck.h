@@ -55,14 +55,14 @@ private:
     void findRoutes(const CaptureKey& from);
     int reopenRouteTo(const CaptureKey& from, const CaptureKey& to);
 
-    SummaryTables& tables_;
-    int siteCount_ = 0;
-    int yearCount_ = 0;
+    SummaryTables& m_tables;
+    int m_siteCount = 0;
+    int m_yearCount = 0;
     // By point (site, year), from the departing point: whether some route leads there, the
     // cost of the best one and its last cell.
-    std::vector<char> reached_;
-    std::vector<RouteCost> cost_;
-    std::vector<PathKey> via_;
+    std::vector<char> m_reached;
+    std::vector<RouteCost> m_cost;
+    std::vector<PathKey> m_via;
 };
 
 } // namespace rivulet

@@ -25,8 +25,8 @@ const SummaryTables& groupOf(const SummaryState::GroupMap& groups, int key)
 
 ReleaseSummary::ReleaseSummary(const ReleasesControllerI& releases, const SitesControllerI& sites,
                                const YearsControllerI& years, const NextDetectionsI& counts)
-    : releases_(releases), sites_(sites), years_(years), counts_(counts),
-      state_(std::make_unique<SummaryState>(counts, 0, 0))
+    : m_releases(releases), m_sites(sites), m_years(years), m_counts(counts),
+      m_state(std::make_unique<SummaryState>(counts, 0, 0))
 {
 }
 
@@ -34,9 +34,10 @@ ReleaseSummary::~ReleaseSummary() = default;
 
 void ReleaseSummary::update()
 {
-    state_ = std::make_unique<SummaryState>(SummaryState::read(releases_, sites_, years_, counts_));
-    dataClass_ = dataClassOf(releases_);
-    SummaryTableBuilder(*state_).build(hasGroups());
+    m_state =
+        std::make_unique<SummaryState>(SummaryState::read(m_releases, m_sites, m_years, m_counts));
+    m_dataClass = dataClassOf(m_releases);
+    SummaryTableBuilder(*m_state).build(hasGroups());
 
     using namespace marking;
     // Each stage reads the marks of the ones before it: the order is part of the result.
@@ -45,16 +46,16 @@ void ReleaseSummary::update()
           markDeadEnds, markShadowedPaths, fixUnreachablePaths, markEmptyFirstReaches,
           markUnreachablePaths, markPooledExemptions, computeTestCounts, markPooledPassThroughSites,
           markCertainFinalReach})
-        stage(*state_);
-    if (checksObservedRoutes_)
-        reopenObservedRoutes(*state_);
+        stage(*m_state);
+    if (m_checksObservedRoutes)
+        reopenObservedRoutes(*m_state);
 
-    indicators_ = SummaryIndicators::compute(*state_);
+    m_indicators = SummaryIndicators::compute(*m_state);
 }
 
 int ReleaseSummary::releaseCount() const
 {
-    return state_->releaseCount();
+    return m_state->releaseCount();
 }
 
 bool ReleaseSummary::isKnown(ReleasePos release) const
@@ -64,17 +65,17 @@ bool ReleaseSummary::isKnown(ReleasePos release) const
 
 int ReleaseSummary::releaseSite(ReleasePos release) const
 {
-    return isKnown(release) ? state_->release(release.value).site : -1;
+    return isKnown(release) ? m_state->release(release.value).site : -1;
 }
 
 int ReleaseSummary::releaseYear(ReleasePos release) const
 {
-    return isKnown(release) ? state_->release(release.value).year : -1;
+    return isKnown(release) ? m_state->release(release.value).year : -1;
 }
 
 const SummaryTables& ReleaseSummary::releaseTables(ReleasePos release) const
 {
-    return isKnown(release) ? state_->tablesOf(release.value) : noTables();
+    return isKnown(release) ? m_state->tablesOf(release.value) : noTables();
 }
 
 const TransitionTable& ReleaseSummary::transitionCells(ReleasePos release) const
@@ -95,7 +96,7 @@ bool ReleaseSummary::releaseEstimable(ReleasePos release) const
 QList<int> ReleaseSummary::yearGroupKeys() const
 {
     QList<int> keys;
-    for (const auto& entry : state_->yearGroups)
+    for (const auto& entry : m_state->yearGroups)
         keys.append(entry.first);
     return keys;
 }
@@ -103,24 +104,24 @@ QList<int> ReleaseSummary::yearGroupKeys() const
 QList<int> ReleaseSummary::siteGroupKeys() const
 {
     QList<int> keys;
-    for (const auto& entry : state_->siteGroups)
+    for (const auto& entry : m_state->siteGroups)
         keys.append(entry.first);
     return keys;
 }
 
 const SummaryTables& ReleaseSummary::yearGroup(int key) const
 {
-    return groupOf(state_->yearGroups, key);
+    return groupOf(m_state->yearGroups, key);
 }
 
 const SummaryTables& ReleaseSummary::siteGroup(int key) const
 {
-    return groupOf(state_->siteGroups, key);
+    return groupOf(m_state->siteGroups, key);
 }
 
 const SummaryTables& ReleaseSummary::pooledTables() const
 {
-    return state_->pooled;
+    return m_state->pooled;
 }
 
 } // namespace rivulet

@@ -80,15 +80,15 @@ public:
     // Recomputes every table, mark and indicator from the controllers and the counts.
     void update();
     // On by default; off only to compare the marks with and without the observed-route check.
-    void setChecksObservedRoutes(bool on) { checksObservedRoutes_ = on; }
+    void setChecksObservedRoutes(bool on) { m_checksObservedRoutes = on; }
 
-    DataClass dataClass() const { return dataClass_; }
+    DataClass dataClass() const { return m_dataClass; }
 
     // True when no unfixed cell without fish exists at that level of pooling.
     // False without releases: a study with nothing in it has nothing to estimate.
-    bool eachReleaseEstimable() const { return releaseCount() > 0 && indicators_.eachRelease; }
-    bool firstGroupEstimable() const { return releaseCount() > 0 && indicators_.firstGroup; }
-    bool secondGroupEstimable() const { return releaseCount() > 0 && indicators_.secondGroup; }
+    bool eachReleaseEstimable() const { return releaseCount() > 0 && m_indicators.eachRelease; }
+    bool firstGroupEstimable() const { return releaseCount() > 0 && m_indicators.firstGroup; }
+    bool secondGroupEstimable() const { return releaseCount() > 0 && m_indicators.secondGroup; }
     bool pooledEstimable() const { return releaseCount() > 0 && pooledTables().estimable; }
 
     int releaseCount() const;
@@ -114,18 +114,18 @@ public:
 
 private:
     bool isKnown(ReleasePos release) const;
-    bool hasGroups() const { return dataClass_ == DataClass::SeveralSitesSeveralYears; }
+    bool hasGroups() const { return m_dataClass == DataClass::SeveralSitesSeveralYears; }
 
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    const NextDetectionsI& counts_;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    const NextDetectionsI& m_counts;
 
-    DataClass dataClass_ = DataClass::OneSiteOneYear;
+    DataClass m_dataClass = DataClass::OneSiteOneYear;
     // Empty until the first update().
-    std::unique_ptr<SummaryState> state_;
-    SummaryIndicators indicators_;
-    bool checksObservedRoutes_ = true;
+    std::unique_ptr<SummaryState> m_state;
+    SummaryIndicators m_indicators;
+    bool m_checksObservedRoutes = true;
 };
 
 } // namespace rivulet

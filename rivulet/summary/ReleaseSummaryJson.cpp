@@ -62,39 +62,39 @@ QJsonArray groupsJson(const QList<int>& keys, Lookup&& group)
 
 ReleaseSummaryJson::ReleaseSummaryJson(const ReleaseSummary& summary,
                                        const ReleasesControllerI& releases)
-    : summary_(summary), releases_(releases)
+    : m_summary(summary), m_releases(releases)
 {
 }
 
 QJsonDocument ReleaseSummaryJson::document() const
 {
-    QJsonObject root{{QStringLiteral("dataClass"), dataClassNumber(summary_.dataClass())},
-                     {QStringLiteral("eachReleaseEstimable"), summary_.eachReleaseEstimable()},
-                     {QStringLiteral("firstGroupEstimable"), summary_.firstGroupEstimable()},
-                     {QStringLiteral("secondGroupEstimable"), summary_.secondGroupEstimable()},
-                     {QStringLiteral("pooledEstimable"), summary_.pooledEstimable()}};
+    QJsonObject root{{QStringLiteral("dataClass"), dataClassNumber(m_summary.dataClass())},
+                     {QStringLiteral("eachReleaseEstimable"), m_summary.eachReleaseEstimable()},
+                     {QStringLiteral("firstGroupEstimable"), m_summary.firstGroupEstimable()},
+                     {QStringLiteral("secondGroupEstimable"), m_summary.secondGroupEstimable()},
+                     {QStringLiteral("pooledEstimable"), m_summary.pooledEstimable()}};
 
-    const QStringList labels = releases_.labels();
+    const QStringList labels = m_releases.labels();
     QJsonArray releases;
-    for (int r = 0; r < summary_.releaseCount(); ++r) {
+    for (int r = 0; r < m_summary.releaseCount(); ++r) {
         QJsonObject release{{QStringLiteral("label"), r < labels.size() ? labels.at(r) : QString()},
-                            {QStringLiteral("site"), summary_.releaseSite(ReleasePos{r})},
-                            {QStringLiteral("year"), summary_.releaseYear(ReleasePos{r})}};
-        addTables(release, summary_.releaseTables(ReleasePos{r}));
+                            {QStringLiteral("site"), m_summary.releaseSite(ReleasePos{r})},
+                            {QStringLiteral("year"), m_summary.releaseYear(ReleasePos{r})}};
+        addTables(release, m_summary.releaseTables(ReleasePos{r}));
         releases.append(release);
     }
     root.insert(QStringLiteral("releases"), releases);
 
     QJsonObject pooled;
-    addTables(pooled, summary_.pooledTables());
+    addTables(pooled, m_summary.pooledTables());
     root.insert(QStringLiteral("pooled"), pooled);
     root.insert(QStringLiteral("yearGroups"),
-                groupsJson(summary_.yearGroupKeys(), [this](int key) -> const SummaryTables& {
-                    return summary_.yearGroup(key);
+                groupsJson(m_summary.yearGroupKeys(), [this](int key) -> const SummaryTables& {
+                    return m_summary.yearGroup(key);
                 }));
     root.insert(QStringLiteral("siteGroups"),
-                groupsJson(summary_.siteGroupKeys(), [this](int key) -> const SummaryTables& {
-                    return summary_.siteGroup(key);
+                groupsJson(m_summary.siteGroupKeys(), [this](int key) -> const SummaryTables& {
+                    return m_summary.siteGroup(key);
                 }));
     return QJsonDocument(root);
 }

@@ -26,8 +26,8 @@ public:
     QJsonDocument document() const;
 
 private:
-    const ReleaseSummary& summary_;
-    const ReleasesControllerI& releases_;
+    const ReleaseSummary& m_summary;
+    const ReleasesControllerI& m_releases;
 };
 
 } // namespace rivulet

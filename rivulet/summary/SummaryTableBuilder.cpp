@@ -83,20 +83,20 @@ void SummaryTableBuilder::build(bool withGroups)
 // then every (s, y1, y2) below from the next detections of the fish seen at (s-1, y1).
 void SummaryTableBuilder::buildReleaseTransitions()
 {
-    for (int r = 0; r < state_.releaseCount(); ++r) {
-        if (!state_.isModelled(r))
+    for (int r = 0; r < m_state.releaseCount(); ++r) {
+        if (!m_state.isModelled(r))
             continue;
-        const SummaryRelease& release = state_.release(r);
+        const SummaryRelease& release = m_state.release(r);
         const int a0 = release.site;
         const int b0 = release.year;
-        TransitionTable& table = state_.tablesOf(r).transitions;
-        const CountMatrix& first = state_.counts.releaseNextCounts(release.id);
-        for (int y2 = b0; y2 < state_.yearCount; ++y2)
+        TransitionTable& table = m_state.tablesOf(r).transitions;
+        const CountMatrix& first = m_state.counts.releaseNextCounts(release.id);
+        for (int y2 = b0; y2 < m_state.yearCount; ++y2)
             addTransition(table, a0 + 1, b0, y2, first.count(a0 + 1, y2));
-        for (int s = a0 + 2; s < state_.siteCount; ++s) {
-            for (int y1 = b0; y1 < state_.yearCount; ++y1) {
-                const CountMatrix& next = state_.countsLeaving(r, s - 1, y1);
-                for (int y2 = y1; y2 < state_.yearCount; ++y2)
+        for (int s = a0 + 2; s < m_state.siteCount; ++s) {
+            for (int y1 = b0; y1 < m_state.yearCount; ++y1) {
+                const CountMatrix& next = m_state.countsLeaving(r, s - 1, y1);
+                for (int y2 = y1; y2 < m_state.yearCount; ++y2)
                     addTransition(table, s, y1, y2, next.count(s, y2));
             }
         }
@@ -105,30 +105,30 @@ void SummaryTableBuilder::buildReleaseTransitions()
 
 void SummaryTableBuilder::poolTransitions()
 {
-    for (const auto& tables : state_.releaseTables)
-        poolTransitionsInto(state_.pooled.transitions, tables.transitions);
+    for (const auto& tables : m_state.releaseTables)
+        poolTransitionsInto(m_state.pooled.transitions, tables.transitions);
 }
 
 void SummaryTableBuilder::buildGroupTransitions()
 {
-    for (int r = 0; r < state_.releaseCount(); ++r) {
-        if (!state_.isModelled(r))
+    for (int r = 0; r < m_state.releaseCount(); ++r) {
+        if (!m_state.isModelled(r))
             continue;
-        const auto& source = state_.tablesOf(r).transitions;
-        poolTransitionsInto(state_.yearGroups[state_.release(r).year].transitions, source);
-        poolTransitionsInto(state_.siteGroups[state_.release(r).site].transitions, source);
+        const auto& source = m_state.tablesOf(r).transitions;
+        poolTransitionsInto(m_state.yearGroups[m_state.release(r).year].transitions, source);
+        poolTransitionsInto(m_state.siteGroups[m_state.release(r).site].transitions, source);
     }
 }
 
 void SummaryTableBuilder::buildReleaseCaptures()
 {
-    const NextDetectionsI& counts = state_.counts;
-    for (int r = 0; r < state_.releaseCount(); ++r) {
-        const ReleaseId id = state_.release(r).id;
-        SummaryTables& tables = state_.tablesOf(r);
-        for (const CaptureKey& key : captureKeys(state_, r)) {
+    const NextDetectionsI& counts = m_state.counts;
+    for (int r = 0; r < m_state.releaseCount(); ++r) {
+        const ReleaseId id = m_state.release(r).id;
+        SummaryTables& tables = m_state.tablesOf(r);
+        for (const CaptureKey& key : captureKeys(m_state, r)) {
             CaptureCell capture =
-                makeCapture(tables.transitions, key.year, key.site, state_.yearCount);
+                makeCapture(tables.transitions, key.year, key.site, m_state.yearCount);
             capture.count = counts.releaseDetections(id, key.site, key.year);
             capture.removals = counts.releaseRemovals(id, key.site, key.year);
             tables.captures.emplace(key, capture);
@@ -138,15 +138,15 @@ void SummaryTableBuilder::buildReleaseCaptures()
 
 void SummaryTableBuilder::poolCaptures()
 {
-    SummaryTables& pooled = state_.pooled;
-    for (int r = 0; r < state_.releaseCount(); ++r) {
-        for (const CaptureKey& key : captureKeys(state_, r)) {
+    SummaryTables& pooled = m_state.pooled;
+    for (int r = 0; r < m_state.releaseCount(); ++r) {
+        for (const CaptureKey& key : captureKeys(m_state, r)) {
             if (pooled.captures.count(key))
                 continue;
             CaptureCell capture =
-                makeCapture(pooled.transitions, key.year, key.site, state_.yearCount);
-            capture.count = state_.counts.totalDetections(key.site, key.year);
-            capture.removals = state_.counts.totalRemovals(key.site, key.year);
+                makeCapture(pooled.transitions, key.year, key.site, m_state.yearCount);
+            capture.count = m_state.counts.totalDetections(key.site, key.year);
+            capture.removals = m_state.counts.totalRemovals(key.site, key.year);
             pooled.captures.emplace(key, capture);
         }
     }
@@ -154,8 +154,8 @@ void SummaryTableBuilder::poolCaptures()
 
 void SummaryTableBuilder::buildGroupCaptures()
 {
-    const SummaryState& state = state_;
-    state_.forEachGroup([&state](SummaryTables& group, const std::vector<int>& members) {
+    const SummaryState& state = m_state;
+    m_state.forEachGroup([&state](SummaryTables& group, const std::vector<int>& members) {
         for (const int r : members) {
             for (const CaptureKey& key : captureKeys(state, r)) {
                 if (group.captures.count(key))

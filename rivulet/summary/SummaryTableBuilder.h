@@ -11,7 +11,7 @@ struct SummaryState;
 class SummaryTableBuilder
 {
 public:
-    explicit SummaryTableBuilder(SummaryState& state) : state_(state) {}
+    explicit SummaryTableBuilder(SummaryState& state) : m_state(state) {}
 
     void build(bool withGroups);
 
@@ -23,7 +23,7 @@ private:
     void poolCaptures();
     void buildGroupCaptures();
 
-    SummaryState& state_;
+    SummaryState& m_state;
 };
 
 } // namespace rivulet

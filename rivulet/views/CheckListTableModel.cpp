@@ -6,7 +6,7 @@ namespace rivulet {
 
 int CheckListTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : labels_.size();
+    return parent.isValid() ? 0 : m_labels.size();
 }
 
 int CheckListTableModel::columnCount(const QModelIndex& parent) const
@@ -19,7 +19,7 @@ QVariant CheckListTableModel::headerData(int section, Qt::Orientation orientatio
     if (orientation != Qt::Vertical)
         return {};
     if (role == Qt::DisplayRole)
-        return labels_.value(section);
+        return m_labels.value(section);
     if (role == Qt::FontRole) {
         QFont font;
         font.setWeight(QFont::Bold);

@@ -21,7 +21,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 protected:
-    QStringList labels_;
+    QStringList m_labels;
 };
 
 } // namespace rivulet

@@ -5,7 +5,7 @@
 namespace rivulet {
 
 ConfigCohortsTableModel::ConfigCohortsTableModel(StudyConfiguration& configuration, QObject* parent)
-    : CheckListTableModel(parent), configuration_(configuration)
+    : CheckListTableModel(parent), m_configuration(configuration)
 {
 }
 
@@ -13,15 +13,15 @@ QVariant ConfigCohortsTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || role != Qt::CheckStateRole)
         return {};
-    return index.row() == selectedRow_ ? Qt::Checked : Qt::Unchecked;
+    return index.row() == m_selectedRow ? Qt::Checked : Qt::Unchecked;
 }
 
 bool ConfigCohortsTableModel::setData(const QModelIndex& index, const QVariant&, int role)
 {
-    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= labels_.size())
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= m_labels.size())
         return false;
-    const int previous = selectedRow_;
-    selectedRow_ = index.row() == selectedRow_ ? -1 : index.row();
+    const int previous = m_selectedRow;
+    m_selectedRow = index.row() == m_selectedRow ? -1 : index.row();
     emit dataChanged(index, index);
     if (previous >= 0 && previous != index.row())
         emit dataChanged(this->index(previous, 0), this->index(previous, 0));
@@ -31,27 +31,27 @@ bool ConfigCohortsTableModel::setData(const QModelIndex& index, const QVariant&,
 void ConfigCohortsTableModel::load()
 {
     beginResetModel();
-    cohortNumbers_ = configuration_.cohortNumbers();
-    labels_.clear();
-    for (int number : cohortNumbers_)
-        labels_.append(QString::number(number));
-    const int active = configuration_.activeCohortNumber();
-    selectedRow_ = savedRow_ = active == 0 ? -1 : cohortNumbers_.indexOf(active);
+    m_cohortNumbers = m_configuration.cohortNumbers();
+    m_labels.clear();
+    for (int number : m_cohortNumbers)
+        m_labels.append(QString::number(number));
+    const int active = m_configuration.activeCohortNumber();
+    m_selectedRow = m_savedRow = active == 0 ? -1 : m_cohortNumbers.indexOf(active);
     endResetModel();
 }
 
 bool ConfigCohortsTableModel::hasChanges() const
 {
-    return selectedRow_ != savedRow_;
+    return m_selectedRow != m_savedRow;
 }
 
 void ConfigCohortsTableModel::apply()
 {
-    savedRow_ = selectedRow_;
-    if (selectedRow_ >= 0)
-        configuration_.setCohort(cohortNumbers_.at(selectedRow_));
+    m_savedRow = m_selectedRow;
+    if (m_selectedRow >= 0)
+        m_configuration.setCohort(m_cohortNumbers.at(m_selectedRow));
     else
-        configuration_.clearCohort();
+        m_configuration.clearCohort();
 }
 
 } // namespace rivulet

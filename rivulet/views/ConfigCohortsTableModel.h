@@ -27,14 +27,14 @@ public:
     bool hasChanges() const;
     void apply();
 
-    int selectedRow() const { return selectedRow_; }
+    int selectedRow() const { return m_selectedRow; }
 
 private:
-    StudyConfiguration& configuration_;
+    StudyConfiguration& m_configuration;
     // Cohorts are named by number, as the headless tool's "cohort" command names them.
-    QList<int> cohortNumbers_;
-    int selectedRow_ = -1;
-    int savedRow_ = -1;
+    QList<int> m_cohortNumbers;
+    int m_selectedRow = -1;
+    int m_savedRow = -1;
 };
 
 } // namespace rivulet

@@ -32,13 +32,13 @@ QTableView* checkTable(QAbstractItemModel* model)
 
 ConfigReleasesCohortsWidget::ConfigReleasesCohortsWidget(Study& study, lum::UserPrompts& prompts,
                                                          QWidget* parent)
-    : QWidget(parent), prompts_(prompts),
-      configuration_(std::make_unique<StudyConfiguration>(study)),
-      releasesModel_(new ConfigReleasesTableModel(*configuration_, this)),
-      cohortsModel_(new ConfigCohortsTableModel(*configuration_, this)),
-      releasesView_(checkTable(releasesModel_)), cohortsView_(checkTable(cohortsModel_)),
-      applyButton_(new QPushButton(QStringLiteral("Apply"))),
-      doneButton_(new QPushButton(QStringLiteral("Done")))
+    : QWidget(parent), m_prompts(prompts),
+      m_configuration(std::make_unique<StudyConfiguration>(study)),
+      m_releasesModel(new ConfigReleasesTableModel(*m_configuration, this)),
+      m_cohortsModel(new ConfigCohortsTableModel(*m_configuration, this)),
+      m_releasesView(checkTable(m_releasesModel)), m_cohortsView(checkTable(m_cohortsModel)),
+      m_applyButton(new QPushButton(QStringLiteral("Apply"))),
+      m_doneButton(new QPushButton(QStringLiteral("Done")))
 {
     setObjectName(QStringLiteral("ConfigReleasesCohortsWidget"));
     setWindowTitle(QStringLiteral("Releases and Cohorts Configuration"));
@@ -46,10 +46,10 @@ ConfigReleasesCohortsWidget::ConfigReleasesCohortsWidget(Study& study, lum::User
     auto* layout = new QVBoxLayout(this);
     auto* tables = new QHBoxLayout;
     auto* releases = new QGroupBox(QStringLiteral("Select Releases"));
-    (new QVBoxLayout(releases))->addWidget(releasesView_);
+    (new QVBoxLayout(releases))->addWidget(m_releasesView);
     auto* cohorts = new QGroupBox(QStringLiteral("Select Cohorts"));
     auto* cohortsLayout = new QVBoxLayout(cohorts);
-    cohortsLayout->addWidget(cohortsView_);
+    cohortsLayout->addWidget(m_cohortsView);
     // The check boxes choose one cohort or none; say so, since they look like a multiple choice.
     auto* cohortsNote = new QLabel(QStringLiteral("Check one cohort to analyse it alone; with "
                                                   "none checked, every cohort takes part."),
@@ -62,16 +62,16 @@ ConfigReleasesCohortsWidget::ConfigReleasesCohortsWidget(Study& study, lum::User
     layout->addLayout(tables);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(applyButton_);
-    buttons->addWidget(doneButton_);
+    buttons->addWidget(m_applyButton);
+    buttons->addWidget(m_doneButton);
     layout->addLayout(buttons);
 
-    connect(releasesModel_, &QAbstractItemModel::dataChanged, this,
+    connect(m_releasesModel, &QAbstractItemModel::dataChanged, this,
             &ConfigReleasesCohortsWidget::onDataChanged);
-    connect(cohortsModel_, &QAbstractItemModel::dataChanged, this,
+    connect(m_cohortsModel, &QAbstractItemModel::dataChanged, this,
             &ConfigReleasesCohortsWidget::onDataChanged);
-    connect(applyButton_, &QPushButton::clicked, this, &ConfigReleasesCohortsWidget::onApply);
-    connect(doneButton_, &QPushButton::clicked, this, &ConfigReleasesCohortsWidget::onDone);
+    connect(m_applyButton, &QPushButton::clicked, this, &ConfigReleasesCohortsWidget::onApply);
+    connect(m_doneButton, &QPushButton::clicked, this, &ConfigReleasesCohortsWidget::onDone);
     reload();
 }
 
@@ -79,30 +79,30 @@ ConfigReleasesCohortsWidget::~ConfigReleasesCohortsWidget() = default;
 
 void ConfigReleasesCohortsWidget::reload()
 {
-    releasesModel_->load();
-    cohortsModel_->load();
-    applyButton_->setEnabled(false);
+    m_releasesModel->load();
+    m_cohortsModel->load();
+    m_applyButton->setEnabled(false);
 }
 
 void ConfigReleasesCohortsWidget::onDataChanged()
 {
-    applyButton_->setEnabled(releasesModel_->hasChanges() || cohortsModel_->hasChanges());
+    m_applyButton->setEnabled(m_releasesModel->hasChanges() || m_cohortsModel->hasChanges());
 }
 
 void ConfigReleasesCohortsWidget::onApply()
 {
-    releasesModel_->apply();
-    cohortsModel_->apply();
-    applyButton_->setEnabled(false);
+    m_releasesModel->apply();
+    m_cohortsModel->apply();
+    m_applyButton->setEnabled(false);
     emit dataChanged();
 }
 
 void ConfigReleasesCohortsWidget::onDone()
 {
-    if (applyButton_->isEnabled() &&
-        prompts_.ask(this, QMessageBox::Question, QStringLiteral("Configure Releases and Cohorts"),
-                     QStringLiteral("There are unsaved changes. Discard and Exit?"),
-                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    if (m_applyButton->isEnabled() &&
+        m_prompts.ask(this, QMessageBox::Question, QStringLiteral("Configure Releases and Cohorts"),
+                      QStringLiteral("There are unsaved changes. Discard and Exit?"),
+                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     emit doneClicked();
 }

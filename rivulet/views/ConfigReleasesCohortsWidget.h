@@ -35,12 +35,12 @@ public:
     // Reads the stored choices again, discarding unapplied ones.
     void reload();
 
-    ConfigReleasesTableModel* releasesModel() const { return releasesModel_; }
-    ConfigCohortsTableModel* cohortsModel() const { return cohortsModel_; }
-    QTableView* releasesView() const { return releasesView_; }
-    QTableView* cohortsView() const { return cohortsView_; }
-    QPushButton* applyButton() const { return applyButton_; }
-    QPushButton* doneButton() const { return doneButton_; }
+    ConfigReleasesTableModel* releasesModel() const { return m_releasesModel; }
+    ConfigCohortsTableModel* cohortsModel() const { return m_cohortsModel; }
+    QTableView* releasesView() const { return m_releasesView; }
+    QTableView* cohortsView() const { return m_cohortsView; }
+    QPushButton* applyButton() const { return m_applyButton; }
+    QPushButton* doneButton() const { return m_doneButton; }
 
 signals:
     void doneClicked();
@@ -52,14 +52,14 @@ public slots:
     void onDone();
 
 private:
-    lum::UserPrompts& prompts_;
-    std::unique_ptr<StudyConfiguration> configuration_;
-    ConfigReleasesTableModel* releasesModel_;
-    ConfigCohortsTableModel* cohortsModel_;
-    QTableView* releasesView_;
-    QTableView* cohortsView_;
-    QPushButton* applyButton_;
-    QPushButton* doneButton_;
+    lum::UserPrompts& m_prompts;
+    std::unique_ptr<StudyConfiguration> m_configuration;
+    ConfigReleasesTableModel* m_releasesModel;
+    ConfigCohortsTableModel* m_cohortsModel;
+    QTableView* m_releasesView;
+    QTableView* m_cohortsView;
+    QPushButton* m_applyButton;
+    QPushButton* m_doneButton;
 };
 
 } // namespace rivulet

@@ -6,27 +6,27 @@ namespace rivulet {
 
 ConfigReleasesTableModel::ConfigReleasesTableModel(StudyConfiguration& configuration,
                                                    QObject* parent)
-    : CheckListTableModel(parent), configuration_(configuration)
+    : CheckListTableModel(parent), m_configuration(configuration)
 {
 }
 
 QVariant ConfigReleasesTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::CheckStateRole || index.row() >= checked_.size())
+    if (!index.isValid() || role != Qt::CheckStateRole || index.row() >= m_checked.size())
         return {};
-    return checked_.at(index.row()) ? Qt::Checked : Qt::Unchecked;
+    return m_checked.at(index.row()) ? Qt::Checked : Qt::Unchecked;
 }
 
 bool ConfigReleasesTableModel::setData(const QModelIndex& index, const QVariant&, int role)
 {
     // A click toggles, whatever state the view asks for.
-    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= checked_.size())
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= m_checked.size())
         return false;
-    checked_[index.row()] = !checked_.at(index.row());
-    selection_.clear();
-    for (int i = 0; i < releaseIds_.size(); ++i) {
-        if (checked_.at(i))
-            selection_.append(releaseIds_.at(i));
+    m_checked[index.row()] = !m_checked.at(index.row());
+    m_selection.clear();
+    for (int i = 0; i < m_releaseIds.size(); ++i) {
+        if (m_checked.at(i))
+            m_selection.append(m_releaseIds.at(i));
     }
     emit dataChanged(index, index);
     return true;
@@ -35,29 +35,29 @@ bool ConfigReleasesTableModel::setData(const QModelIndex& index, const QVariant&
 void ConfigReleasesTableModel::load()
 {
     beginResetModel();
-    releaseIds_.clear();
-    labels_.clear();
-    checked_.clear();
-    for (const StudyConfiguration::ReleaseState& release : configuration_.releaseStates()) {
-        releaseIds_.append(release.id);
-        labels_.append(release.label);
-        checked_.append(release.active);
+    m_releaseIds.clear();
+    m_labels.clear();
+    m_checked.clear();
+    for (const StudyConfiguration::ReleaseState& release : m_configuration.releaseStates()) {
+        m_releaseIds.append(release.id);
+        m_labels.append(release.label);
+        m_checked.append(release.active);
     }
-    savedSelection_ = selection_ = configuration_.activeReleaseIds();
+    m_savedSelection = m_selection = m_configuration.activeReleaseIds();
     endResetModel();
 }
 
 bool ConfigReleasesTableModel::hasChanges() const
 {
-    return selection_ != savedSelection_;
+    return m_selection != m_savedSelection;
 }
 
 void ConfigReleasesTableModel::apply()
 {
     if (!hasChanges())
         return;
-    savedSelection_ = selection_;
-    configuration_.setActiveReleases(selection_);
+    m_savedSelection = m_selection;
+    m_configuration.setActiveReleases(m_selection);
 }
 
 } // namespace rivulet

@@ -29,14 +29,14 @@ public:
     // Writes the checked releases, in list order, as the releases that take part.
     void apply();
 
-    const QList<int>& selection() const { return selection_; }
+    const QList<int>& selection() const { return m_selection; }
 
 private:
-    StudyConfiguration& configuration_;
-    QList<int> releaseIds_;
-    QList<bool> checked_;
-    QList<int> savedSelection_;
-    QList<int> selection_;
+    StudyConfiguration& m_configuration;
+    QList<int> m_releaseIds;
+    QList<bool> m_checked;
+    QList<int> m_savedSelection;
+    QList<int> m_selection;
 };
 
 } // namespace rivulet

@@ -25,10 +25,10 @@ namespace rivulet {
 ConfigSitesYearsWidgetBase::ConfigSitesYearsWidgetBase(const ReleasesControllerI& releases,
                                                        const ReleaseSummary& summary,
                                                        QWidget* parent)
-    : QWidget(parent), releases_(releases), summary_(summary), tabWidget_(new QTabWidget),
-      textEdit_(new QTextEdit), removalsCheckBox_(new QCheckBox(QStringLiteral("Show Removals"))),
-      resetButton_(new QPushButton(QStringLiteral("Reset"))),
-      doneButton_(new QPushButton(QStringLiteral("Done")))
+    : QWidget(parent), m_releases(releases), m_summary(summary), m_tabWidget(new QTabWidget),
+      m_textEdit(new QTextEdit), m_removalsCheckBox(new QCheckBox(QStringLiteral("Show Removals"))),
+      m_resetButton(new QPushButton(QStringLiteral("Reset"))),
+      m_doneButton(new QPushButton(QStringLiteral("Done")))
 {
     setObjectName(QStringLiteral("ConfigSitesYearsWidget"));
     setWindowTitle(QStringLiteral("Sites and Years Configuration"));
@@ -39,31 +39,31 @@ ConfigSitesYearsWidgetBase::ConfigSitesYearsWidgetBase(const ReleasesControllerI
         "<html><head/><body><p><span style=\" font-size:10pt; font-weight:600;\">- Right-click "
         "on a site to remove it, or to set it as the last site<br/>- Right-click on a year to "
         "remove it</span></p></body></html>")));
-    layout->addWidget(tabWidget_);
-    textEdit_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
-    textEdit_->setMaximumHeight(61);
-    textEdit_->setReadOnly(true);
-    QFont noteFont = textEdit_->font();
+    layout->addWidget(m_tabWidget);
+    m_textEdit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
+    m_textEdit->setMaximumHeight(61);
+    m_textEdit->setReadOnly(true);
+    QFont noteFont = m_textEdit->font();
     noteFont.setPointSize(10);
-    textEdit_->setFont(noteFont);
-    layout->addWidget(textEdit_);
+    m_textEdit->setFont(noteFont);
+    layout->addWidget(m_textEdit);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(removalsCheckBox_);
+    buttons->addWidget(m_removalsCheckBox);
     buttons->addStretch();
-    buttons->addWidget(resetButton_);
-    buttons->addWidget(doneButton_);
+    buttons->addWidget(m_resetButton);
+    buttons->addWidget(m_doneButton);
     layout->addLayout(buttons);
-    connect(doneButton_, &QPushButton::clicked, this, &ConfigSitesYearsWidgetBase::doneClicked);
-    connect(tabWidget_, &QTabWidget::currentChanged, this,
+    connect(m_doneButton, &QPushButton::clicked, this, &ConfigSitesYearsWidgetBase::doneClicked);
+    connect(m_tabWidget, &QTabWidget::currentChanged, this,
             &ConfigSitesYearsWidgetBase::onTabChanged);
 }
 
 ConfigSitesYearsWidgetBase::~ConfigSitesYearsWidgetBase()
 {
     // The views before the scenes they show.
-    for (QGraphicsView* view : views_)
+    for (QGraphicsView* view : m_views)
         delete view;
-    for (RivuletDiagram* diagram : diagrams_)
+    for (RivuletDiagram* diagram : m_diagrams)
         delete diagram;
 }
 
@@ -79,87 +79,87 @@ QString ConfigSitesYearsWidgetBase::zeroCountsNote()
 
 RivuletDiagram* ConfigSitesYearsWidgetBase::diagram(int tab) const
 {
-    return tab >= 0 && tab < int(diagrams_.size()) ? diagrams_[std::size_t(tab)] : nullptr;
+    return tab >= 0 && tab < int(m_diagrams.size()) ? m_diagrams[std::size_t(tab)] : nullptr;
 }
 
 void ConfigSitesYearsWidgetBase::rebuildTabs()
 {
-    const int current = tabWidget_->currentIndex();
+    const int current = m_tabWidget->currentIndex();
     // An edit rebuilds every diagram; the one in view keeps its place.
     QPoint scrolled;
-    if (current >= 0 && current < int(views_.size())) {
-        const QGraphicsView* view = views_[std::size_t(current)];
+    if (current >= 0 && current < int(m_views.size())) {
+        const QGraphicsView* view = m_views[std::size_t(current)];
         scrolled = {view->horizontalScrollBar()->value(), view->verticalScrollBar()->value()};
     }
-    rebuilding_ = true;
-    for (QGraphicsView* view : views_)
+    m_rebuilding = true;
+    for (QGraphicsView* view : m_views)
         delete view;
-    for (RivuletDiagram* diagram : diagrams_)
+    for (RivuletDiagram* diagram : m_diagrams)
         delete diagram;
-    views_.clear();
-    diagrams_.clear();
-    tabWidget_->clear();
-    firstYearGroupTab_ = firstSiteGroupTab_ = allReleasesTab_ = -1;
-    rebuilding_ = false;
+    m_views.clear();
+    m_diagrams.clear();
+    m_tabWidget->clear();
+    m_firstYearGroupTab = m_firstSiteGroupTab = m_allReleasesTab = -1;
+    m_rebuilding = false;
 
-    const QList<int> ids = releases_.ids();
-    const QStringList labels = releases_.labels();
+    const QList<int> ids = m_releases.ids();
+    const QStringList labels = m_releases.labels();
     for (int r = 0; r < ids.size(); ++r) {
-        const int site = sitesController().indexOf(releases_.releaseSiteId(ids.at(r)));
-        addTab(labels.value(r), summary_.releaseTables(ReleasePos{r}),
-               summary_.releaseEstimable(ReleasePos{r}), site, r);
+        const int site = sitesController().indexOf(m_releases.releaseSiteId(ids.at(r)));
+        addTab(labels.value(r), m_summary.releaseTables(ReleasePos{r}),
+               m_summary.releaseEstimable(ReleasePos{r}), site, r);
     }
-    if (summary_.dataClass() == DataClass::SeveralSitesSeveralYears) {
-        firstYearGroupTab_ = tabWidget_->count();
-        for (int key : summary_.yearGroupKeys()) {
-            const SummaryTables& group = summary_.yearGroup(key);
+    if (m_summary.dataClass() == DataClass::SeveralSitesSeveralYears) {
+        m_firstYearGroupTab = m_tabWidget->count();
+        for (int key : m_summary.yearGroupKeys()) {
+            const SummaryTables& group = m_summary.yearGroup(key);
             const QString year = yearsController().yearLabels().value(key);
             addTab(QStringLiteral("AllRelSites_") + year, group, group.estimable, 0, -1);
-            tabWidget_->setTabToolTip(
-                tabWidget_->count() - 1,
+            m_tabWidget->setTabToolTip(
+                m_tabWidget->count() - 1,
                 QStringLiteral("The releases of every release site in %1, pooled").arg(year));
         }
-        firstSiteGroupTab_ = tabWidget_->count();
-        for (int key : summary_.siteGroupKeys()) {
-            const SummaryTables& group = summary_.siteGroup(key);
+        m_firstSiteGroupTab = m_tabWidget->count();
+        for (int key : m_summary.siteGroupKeys()) {
+            const SummaryTables& group = m_summary.siteGroup(key);
             const QString site = sitesController().shortNames().value(key);
             addTab(QStringLiteral("AllRelYears_") + site, group, group.estimable, 0, -1);
-            tabWidget_->setTabToolTip(
-                tabWidget_->count() - 1,
+            m_tabWidget->setTabToolTip(
+                m_tabWidget->count() - 1,
                 QStringLiteral("The releases at %1 in every release year, pooled").arg(site));
         }
     }
-    if (summary_.dataClass() != DataClass::OneSiteOneYear) {
-        allReleasesTab_ = tabWidget_->count();
-        addTab(QStringLiteral("AllReleases"), summary_.pooledTables(), summary_.pooledEstimable(),
+    if (m_summary.dataClass() != DataClass::OneSiteOneYear) {
+        m_allReleasesTab = m_tabWidget->count();
+        addTab(QStringLiteral("AllReleases"), m_summary.pooledTables(), m_summary.pooledEstimable(),
                0, -1);
-        tabWidget_->setTabToolTip(tabWidget_->count() - 1,
-                                  QStringLiteral("Every release of the analysis, pooled"));
+        m_tabWidget->setTabToolTip(m_tabWidget->count() - 1,
+                                   QStringLiteral("Every release of the analysis, pooled"));
     }
-    const bool kept = current >= 0 && current < tabWidget_->count();
-    tabWidget_->setCurrentIndex(kept ? current : tabWidget_->count() - 1);
+    const bool kept = current >= 0 && current < m_tabWidget->count();
+    m_tabWidget->setCurrentIndex(kept ? current : m_tabWidget->count() - 1);
     if (kept) {
         // Once laid out: the scroll bars have no range before.
-        QGraphicsView* view = views_[std::size_t(current)];
+        QGraphicsView* view = m_views[std::size_t(current)];
         QTimer::singleShot(0, view, [view, scrolled] {
             view->horizontalScrollBar()->setValue(scrolled.x());
             view->verticalScrollBar()->setValue(scrolled.y());
         });
     }
-    onTabChanged(tabWidget_->currentIndex());
+    onTabChanged(m_tabWidget->currentIndex());
 }
 
 void ConfigSitesYearsWidgetBase::addTab(const QString& title, const SummaryTables& tables,
                                         bool estimable, int releaseSite, int release)
 {
     auto* diagram =
-        new RivuletDiagram(releases_, sitesController(), yearsController(), release, this);
-    diagrams_.push_back(diagram);
+        new RivuletDiagram(m_releases, sitesController(), yearsController(), release, this);
+    m_diagrams.push_back(diagram);
     auto* view = new QGraphicsView(diagram);
     // A diagram wider than its window opens at its left edge, where the releases are.
     view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    views_.push_back(view);
-    const int tab = tabWidget_->addTab(view, title);
+    m_views.push_back(view);
+    const int tab = m_tabWidget->addTab(view, title);
     diagramAdded(*diagram);
     connect(diagram, &RivuletDiagram::siteContextMenuRequest, this,
             &ConfigSitesYearsWidgetBase::onSiteContextMenuRequest);
@@ -190,37 +190,37 @@ void ConfigSitesYearsWidgetBase::addTab(const QString& title, const SummaryTable
         if ((cell.count == 0 && fullyExempt) || cell.site == releaseSite)
             continue;
         QString text = QString::number(cell.count);
-        if (removalsCheckBox_->isChecked() && cell.count >= 1 && cell.site < siteCount - 1)
+        if (m_removalsCheckBox->isChecked() && cell.count >= 1 && cell.site < siteCount - 1)
             text += QLatin1Char(':') + QString::number(cell.removals);
         diagram->addText(cell.year, cell.site, text, fullyExempt ? Qt::red : Qt::black);
     }
     const QRectF rect = diagram->itemsBoundingRect();
     diagram->setSceneRect(rect.adjusted(-5, 0, 5, 0));
-    tabWidget_->tabBar()->setTabTextColor(tab, estimable ? Qt::black : Qt::red);
+    m_tabWidget->tabBar()->setTabTextColor(tab, estimable ? Qt::black : Qt::red);
 }
 
 bool ConfigSitesYearsWidgetBase::tabEstimable(int index) const
 {
-    if (index < releases_.count())
-        return summary_.releaseEstimable(ReleasePos{index});
-    if (summary_.dataClass() == DataClass::SeveralSitesSeveralYears && index != allReleasesTab_) {
-        if (index < firstSiteGroupTab_) {
-            const QList<int> keys = summary_.yearGroupKeys();
-            const int at = index - firstYearGroupTab_;
-            return at >= 0 && at < keys.size() && summary_.yearGroup(keys.at(at)).estimable;
+    if (index < m_releases.count())
+        return m_summary.releaseEstimable(ReleasePos{index});
+    if (m_summary.dataClass() == DataClass::SeveralSitesSeveralYears && index != m_allReleasesTab) {
+        if (index < m_firstSiteGroupTab) {
+            const QList<int> keys = m_summary.yearGroupKeys();
+            const int at = index - m_firstYearGroupTab;
+            return at >= 0 && at < keys.size() && m_summary.yearGroup(keys.at(at)).estimable;
         }
-        const QList<int> keys = summary_.siteGroupKeys();
-        const int at = index - firstSiteGroupTab_;
-        return at >= 0 && at < keys.size() && summary_.siteGroup(keys.at(at)).estimable;
+        const QList<int> keys = m_summary.siteGroupKeys();
+        const int at = index - m_firstSiteGroupTab;
+        return at >= 0 && at < keys.size() && m_summary.siteGroup(keys.at(at)).estimable;
     }
-    return summary_.pooledEstimable();
+    return m_summary.pooledEstimable();
 }
 
 void ConfigSitesYearsWidgetBase::onTabChanged(int index)
 {
-    if (rebuilding_ || tabWidget_->count() == 0 || index < 0)
+    if (m_rebuilding || m_tabWidget->count() == 0 || index < 0)
         return;
-    textEdit_->setHtml(tabEstimable(index) ? QString() : zeroCountsNote());
+    m_textEdit->setHtml(tabEstimable(index) ? QString() : zeroCountsNote());
 }
 
 void ConfigSitesYearsWidgetBase::onSiteContextMenuRequest(const QString& siteName, QPoint pos)
@@ -237,8 +237,8 @@ ConfigSitesYearsWidget::ConfigSitesYearsWidget(ReleasesController& releases, Sit
                                                YearsController& years,
                                                const ReleaseSummary& summary, RivuletDb& rdb,
                                                QWidget* parent)
-    : ConfigSitesYearsWidgetBase(releases, summary, parent), sites_(sites), years_(years),
-      configuration_(std::make_unique<StudyConfiguration>(releases, sites, years, rdb))
+    : ConfigSitesYearsWidgetBase(releases, summary, parent), m_sites(sites), m_years(years),
+      m_configuration(std::make_unique<StudyConfiguration>(releases, sites, years, rdb))
 {
     connect(resetButton(), &QPushButton::clicked, this, &ConfigSitesYearsWidget::onResetClicked);
     connect(removalsCheckBox(), &QCheckBox::stateChanged, this,
@@ -249,12 +249,12 @@ ConfigSitesYearsWidget::~ConfigSitesYearsWidget() = default;
 
 const SitesControllerI& ConfigSitesYearsWidget::sitesController() const
 {
-    return sites_;
+    return m_sites;
 }
 
 const YearsControllerI& ConfigSitesYearsWidget::yearsController() const
 {
-    return years_;
+    return m_years;
 }
 
 void ConfigSitesYearsWidget::diagramAdded(RivuletDiagram& diagram)
@@ -264,34 +264,34 @@ void ConfigSitesYearsWidget::diagramAdded(RivuletDiagram& diagram)
 
 QStringList ConfigSitesYearsWidget::siteMenuEntries(const QString& siteName) const
 {
-    const int position = sites_.shortNames().indexOf(siteName);
-    if (!configuration_->canRemoveSite(position))
+    const int position = m_sites.shortNames().indexOf(siteName);
+    if (!m_configuration->canRemoveSite(position))
         return {};
     QStringList entries{QStringLiteral("Remove site ") + siteName};
-    if (configuration_->canMakeLastSite(position))
+    if (m_configuration->canMakeLastSite(position))
         entries << QStringLiteral("Set ") + siteName + QStringLiteral(" as last site");
     return entries;
 }
 
 QStringList ConfigSitesYearsWidget::yearMenuEntries(const QString& yearName) const
 {
-    if (!configuration_->canRemoveYear(configuration_->yearPosition(yearName)))
+    if (!m_configuration->canRemoveYear(m_configuration->yearPosition(yearName)))
         return {};
     return {QStringLiteral("Remove year ") + yearName};
 }
 
 void ConfigSitesYearsWidget::chooseSiteEntry(const QString& siteName, int entry)
 {
-    const int position = sites_.shortNames().indexOf(siteName);
+    const int position = m_sites.shortNames().indexOf(siteName);
     const bool changed =
-        entry == 0 ? configuration_->removeSite(position) : configuration_->setLastSite(position);
+        entry == 0 ? m_configuration->removeSite(position) : m_configuration->setLastSite(position);
     if (changed)
         emit dataChanged();
 }
 
 void ConfigSitesYearsWidget::chooseYearEntry(const QString& yearName, int)
 {
-    if (configuration_->removeYear(configuration_->yearPosition(yearName)))
+    if (m_configuration->removeYear(m_configuration->yearPosition(yearName)))
         emit dataChanged();
 }
 
@@ -320,7 +320,7 @@ void ConfigSitesYearsWidget::handleYearContextMenuRequest(const QString& yearNam
 
 void ConfigSitesYearsWidget::onResetClicked()
 {
-    configuration_->reset();
+    m_configuration->reset();
     emit dataChanged();
 }
 
@@ -333,7 +333,7 @@ ShowSitesYearsWidget::ShowSitesYearsWidget(const ReleasesControllerI& releases,
                                            const SitesControllerI& sites,
                                            const YearsControllerI& years,
                                            const ReleaseSummary& summary, QWidget* parent)
-    : ConfigSitesYearsWidgetBase(releases, summary, parent), sites_(sites), years_(years)
+    : ConfigSitesYearsWidgetBase(releases, summary, parent), m_sites(sites), m_years(years)
 {
     resetButton()->setEnabled(false);
 }

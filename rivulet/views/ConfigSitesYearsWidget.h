@@ -46,10 +46,10 @@ public:
     // Every tab again from the controllers and the summary.
     void rebuildTabs();
 
-    QTabWidget* tabWidget() const { return tabWidget_; }
-    QTextEdit* noteEdit() const { return textEdit_; }
-    QCheckBox* removalsCheckBox() const { return removalsCheckBox_; }
-    QPushButton* resetButton() const { return resetButton_; }
+    QTabWidget* tabWidget() const { return m_tabWidget; }
+    QTextEdit* noteEdit() const { return m_textEdit; }
+    QCheckBox* removalsCheckBox() const { return m_removalsCheckBox; }
+    QPushButton* resetButton() const { return m_resetButton; }
     RivuletDiagram* diagram(int tab) const;
     static QString zeroCountsNote();
 
@@ -72,20 +72,20 @@ private:
                 int release);
     bool tabEstimable(int index) const;
 
-    const ReleasesControllerI& releases_;
-    const ReleaseSummary& summary_;
-    QTabWidget* tabWidget_;
-    QTextEdit* textEdit_;
-    QCheckBox* removalsCheckBox_;
-    QPushButton* resetButton_;
-    QPushButton* doneButton_;
+    const ReleasesControllerI& m_releases;
+    const ReleaseSummary& m_summary;
+    QTabWidget* m_tabWidget;
+    QTextEdit* m_textEdit;
+    QCheckBox* m_removalsCheckBox;
+    QPushButton* m_resetButton;
+    QPushButton* m_doneButton;
     // Tab order; children of the tab widget and of this widget.
-    std::vector<QGraphicsView*> views_;
-    std::vector<RivuletDiagram*> diagrams_;
-    bool rebuilding_ = false;
-    int firstYearGroupTab_ = -1;
-    int firstSiteGroupTab_ = -1;
-    int allReleasesTab_ = -1;
+    std::vector<QGraphicsView*> m_views;
+    std::vector<RivuletDiagram*> m_diagrams;
+    bool m_rebuilding = false;
+    int m_firstYearGroupTab = -1;
+    int m_firstSiteGroupTab = -1;
+    int m_allReleasesTab = -1;
 };
 
 // The editable view: a right-click on a site removes it or makes it the last one, on a year
@@ -125,9 +125,9 @@ protected:
     void diagramAdded(RivuletDiagram& diagram) override;
 
 private:
-    SitesController& sites_;
-    YearsController& years_;
-    std::unique_ptr<StudyConfiguration> configuration_;
+    SitesController& m_sites;
+    YearsController& m_years;
+    std::unique_ptr<StudyConfiguration> m_configuration;
 };
 
 // The read-only view of a counts file ("-mock"): no context menus, "Reset" disabled.
@@ -140,16 +140,16 @@ public:
                          const YearsControllerI& years, const ReleaseSummary& summary,
                          QWidget* parent = nullptr);
 
-    const SitesControllerI& sitesController() const override { return sites_; }
-    const YearsControllerI& yearsController() const override { return years_; }
+    const SitesControllerI& sitesController() const override { return m_sites; }
+    const YearsControllerI& yearsController() const override { return m_years; }
 
 protected:
     void handleSiteContextMenuRequest(const QString&, QPoint) override {}
     void handleYearContextMenuRequest(const QString&, QPoint) override {}
 
 private:
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
 };
 
 } // namespace rivulet

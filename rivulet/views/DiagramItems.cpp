@@ -13,37 +13,37 @@
 namespace rivulet {
 
 SiteGraphicsItem::SiteGraphicsItem(RivuletDiagram& diagram, const QString& name, int yearCount)
-    : diagram_(diagram), name_(name), yearCount_(yearCount),
-      nameLabel_(new QGraphicsSimpleTextItem(name, this))
+    : m_diagram(diagram), m_name(name), m_yearCount(yearCount),
+      m_nameLabel(new QGraphicsSimpleTextItem(name, this))
 {
-    nameLabel_->setPos(DiagramGeometry::barWidth / 2 - nameLabel_->boundingRect().width() / 2, 0);
+    m_nameLabel->setPos(DiagramGeometry::barWidth / 2 - m_nameLabel->boundingRect().width() / 2, 0);
 }
 
 QRectF SiteGraphicsItem::boundingRect() const
 {
-    return diagram_.geometry().barRect(yearCount_).adjusted(-1, -1, 1, 1);
+    return m_diagram.geometry().barRect(m_yearCount).adjusted(-1, -1, 1, 1);
 }
 
 void SiteGraphicsItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    DiagramPicture::paintSite(*painter, diagram_.geometry(), yearCount_);
+    DiagramPicture::paintSite(*painter, m_diagram.geometry(), m_yearCount);
 }
 
 void SiteGraphicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
-    diagram_.requestSiteContextMenu(name_, event->screenPos());
+    m_diagram.requestSiteContextMenu(m_name, event->screenPos());
 }
 
 SingleYearGraphicsItem::SingleYearGraphicsItem(RivuletDiagram& diagram, const QString& text,
                                                QGraphicsItem* parent)
-    : QGraphicsSimpleTextItem(text, parent), diagram_(diagram)
+    : QGraphicsSimpleTextItem(text, parent), m_diagram(diagram)
 {
     setFont(DiagramGeometry::labelFont());
 }
 
 void SingleYearGraphicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
-    diagram_.requestYearContextMenu(text(), event->screenPos());
+    m_diagram.requestYearContextMenu(text(), event->screenPos());
 }
 
 YearsGraphicsItem::YearsGraphicsItem(RivuletDiagram& diagram, const QStringList& years)
@@ -61,56 +61,56 @@ YearsGraphicsItem::YearsGraphicsItem(RivuletDiagram& diagram, const QStringList&
 
 PathTextGraphicsItem::PathTextGraphicsItem(PathGraphicsItem& path, const QString& text,
                                            bool acceptHover)
-    : QGraphicsTextItem(text, &path), path_(path)
+    : QGraphicsTextItem(text, &path), m_path(path)
 {
     setAcceptHoverEvents(acceptHover);
 }
 
 void PathTextGraphicsItem::hoverEnterEvent(QGraphicsSceneHoverEvent* event)
 {
-    path_.setHovered(true);
+    m_path.setHovered(true);
     QGraphicsTextItem::hoverEnterEvent(event);
 }
 
 void PathTextGraphicsItem::hoverLeaveEvent(QGraphicsSceneHoverEvent* event)
 {
-    path_.setHovered(false);
+    m_path.setHovered(false);
     QGraphicsTextItem::hoverLeaveEvent(event);
 }
 
 PathGraphicsItem::PathGraphicsItem(RivuletDiagram& diagram, const PathKey& key, const QString& text,
                                    const QPen& pen, const QFont& font, bool acceptHover)
-    : diagram_(diagram), key_(key), pen_(pen), font_(font), first_(new QGraphicsLineItem(this)),
-      second_(new QGraphicsLineItem(this)),
-      label_(new PathTextGraphicsItem(*this, text, acceptHover))
+    : m_diagram(diagram), m_key(key), m_pen(pen), m_font(font),
+      m_first(new QGraphicsLineItem(this)), m_second(new QGraphicsLineItem(this)),
+      m_label(new PathTextGraphicsItem(*this, text, acceptHover))
 {
-    label_->setDefaultTextColor(pen.color());
+    m_label->setDefaultTextColor(pen.color());
     setPos(diagram.geometry().pathStart(key));
     layout();
 }
 
 void PathGraphicsItem::layout()
 {
-    label_->setFont(font_);
-    const QPointF extent = DiagramGeometry::pathExtent(key_);
-    const QSizeF size = label_->boundingRect().size();
-    const QPointF at = DiagramGeometry::labelOffset(key_, size);
-    label_->setPos(at);
+    m_label->setFont(m_font);
+    const QPointF extent = DiagramGeometry::pathExtent(m_key);
+    const QSizeF size = m_label->boundingRect().size();
+    const QPointF at = DiagramGeometry::labelOffset(m_key, size);
+    m_label->setPos(at);
     const double slope = extent.y() / extent.x();
     const double left = at.x();
     const double right = at.x() + size.width();
-    first_->setPen(pen_);
-    second_->setPen(pen_);
-    first_->setLine(QLineF(QPointF(0, 0), QPointF(left, left * slope)));
-    second_->setLine(QLineF(QPointF(right, right * slope), extent));
+    m_first->setPen(m_pen);
+    m_second->setPen(m_pen);
+    m_first->setLine(QLineF(QPointF(0, 0), QPointF(left, left * slope)));
+    m_second->setLine(QLineF(QPointF(right, right * slope), extent));
 }
 
 void PathGraphicsItem::setHovered(bool hovered)
 {
-    pen_.setWidth(hovered ? 3 : 1);
-    font_.setWeight(hovered ? QFont::Bold : QFont::Normal);
+    m_pen.setWidth(hovered ? 3 : 1);
+    m_font.setWeight(hovered ? QFont::Bold : QFont::Normal);
     layout();
-    diagram_.pathHovered(key_, hovered);
+    m_diagram.pathHovered(m_key, hovered);
 }
 
 } // namespace rivulet

@@ -23,16 +23,16 @@ public:
     SiteGraphicsItem(RivuletDiagram& diagram, const QString& name, int yearCount);
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
-    const QString& name() const { return name_; }
+    const QString& name() const { return m_name; }
 
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 
 private:
-    RivuletDiagram& diagram_;
-    QString name_;
-    int yearCount_;
-    QGraphicsSimpleTextItem* nameLabel_;
+    RivuletDiagram& m_diagram;
+    QString m_name;
+    int m_yearCount;
+    QGraphicsSimpleTextItem* m_nameLabel;
 };
 
 // One year label; a right-click asks the diagram for the year's context menu.
@@ -45,7 +45,7 @@ protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 
 private:
-    RivuletDiagram& diagram_;
+    RivuletDiagram& m_diagram;
 };
 
 // The year labels left of the diagram, each centred on its row of dots.
@@ -70,7 +70,7 @@ protected:
     void hoverLeaveEvent(QGraphicsSceneHoverEvent* event) override;
 
 private:
-    PathGraphicsItem& path_;
+    PathGraphicsItem& m_path;
 };
 
 // A path: two line segments around its label. Paints nothing itself.
@@ -82,22 +82,22 @@ public:
     QRectF boundingRect() const override { return childrenBoundingRect(); }
     void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
 
-    const PathKey& key() const { return key_; }
-    PathTextGraphicsItem* label() const { return label_; }
-    QPen pen() const { return pen_; }
+    const PathKey& key() const { return m_key; }
+    PathTextGraphicsItem* label() const { return m_label; }
+    QPen pen() const { return m_pen; }
     // Pen width 3 and a bold label while hovered.
     void setHovered(bool hovered);
 
 private:
     void layout();
 
-    RivuletDiagram& diagram_;
-    PathKey key_;
-    QPen pen_;
-    QFont font_;
-    QGraphicsLineItem* first_;
-    QGraphicsLineItem* second_;
-    PathTextGraphicsItem* label_;
+    RivuletDiagram& m_diagram;
+    PathKey m_key;
+    QPen m_pen;
+    QFont m_font;
+    QGraphicsLineItem* m_first;
+    QGraphicsLineItem* m_second;
+    PathTextGraphicsItem* m_label;
 };
 
 } // namespace rivulet

@@ -24,9 +24,9 @@ EstimatesTableModel::EstimatesTableModel(const ReleasesControllerI&, const Sites
                                          const ReleaseSummary& summary, int release,
                                          const ModelResult* result, int estimatePrecision,
                                          int errorPrecision, QObject* parent)
-    : QAbstractTableModel(parent), sites_(sites), years_(years), summary_(summary),
-      release_(release), result_(result), estimatePrecision_(estimatePrecision),
-      errorPrecision_(errorPrecision)
+    : QAbstractTableModel(parent), m_sites(sites), m_years(years), m_summary(summary),
+      m_release(release), m_result(result), m_estimatePrecision(estimatePrecision),
+      m_errorPrecision(errorPrecision)
 {
     rebuild();
 }
@@ -36,30 +36,30 @@ EstimatesTableModel::~EstimatesTableModel() = default;
 void EstimatesTableModel::rebuild()
 {
     beginResetModel();
-    estimates_ = std::make_unique<ReleaseEstimates>(summary_, ReleasePos{release_}, result_,
-                                                    sites_.shortNames(), years_.yearLabels(),
-                                                    estimatePrecision_, errorPrecision_);
+    m_estimates = std::make_unique<ReleaseEstimates>(m_summary, ReleasePos{m_release}, m_result,
+                                                     m_sites.shortNames(), m_years.yearLabels(),
+                                                     m_estimatePrecision, m_errorPrecision);
     endResetModel();
 }
 
 int EstimatesTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : estimates_->rowCount();
+    return parent.isValid() ? 0 : m_estimates->rowCount();
 }
 
 int EstimatesTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : estimates_->columnCount();
+    return parent.isValid() ? 0 : m_estimates->columnCount();
 }
 
 QVariant EstimatesTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const bool highlighted = index.row() == highlightRow_ && index.column() == highlightColumn_;
+    const bool highlighted = index.row() == m_highlightRow && index.column() == m_highlightColumn;
     switch (role) {
     case Qt::DisplayRole:
-        return estimates_->cellText(index.row(), index.column());
+        return m_estimates->cellText(index.row(), index.column());
     case Qt::FontRole:
         if (highlighted) {
             QFont font;
@@ -70,8 +70,8 @@ QVariant EstimatesTableModel::data(const QModelIndex& index, int role) const
     case Qt::BackgroundRole:
         return highlighted ? QVariant(QBrush(Qt::yellow)) : QVariant();
     case Qt::ForegroundRole:
-        return estimates_->hasValue(index.row(), index.column()) ? QVariant()
-                                                                 : QVariant(QBrush(Qt::lightGray));
+        return m_estimates->hasValue(index.row(), index.column()) ? QVariant()
+                                                                  : QVariant(QBrush(Qt::lightGray));
     default:
         return {};
     }
@@ -80,8 +80,8 @@ QVariant EstimatesTableModel::data(const QModelIndex& index, int role) const
 QVariant EstimatesTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role == Qt::DisplayRole)
-        return orientation == Qt::Horizontal ? estimates_->columnLabel(section)
-                                             : estimates_->rowLabel(section);
+        return orientation == Qt::Horizontal ? m_estimates->columnLabel(section)
+                                             : m_estimates->rowLabel(section);
     if (role == Qt::FontRole) {
         QFont font;
         font.setWeight(QFont::Bold);
@@ -92,29 +92,29 @@ QVariant EstimatesTableModel::headerData(int section, Qt::Orientation orientatio
 
 void EstimatesTableModel::setResult(const ModelResult* result)
 {
-    result_ = result;
+    m_result = result;
     rebuild();
 }
 
 void EstimatesTableModel::setPrecision(int estimatePrecision, int errorPrecision)
 {
-    estimatePrecision_ = estimatePrecision;
-    errorPrecision_ = errorPrecision;
+    m_estimatePrecision = estimatePrecision;
+    m_errorPrecision = errorPrecision;
     rebuild();
 }
 
 void EstimatesTableModel::highlight(const PathKey& key)
 {
-    highlightRow_ = estimates_->rowOf(key);
-    highlightColumn_ = estimates_->columnOf(key);
-    if (highlightRow_ < 0 || highlightColumn_ < 0)
-        highlightRow_ = highlightColumn_ = -1;
+    m_highlightRow = m_estimates->rowOf(key);
+    m_highlightColumn = m_estimates->columnOf(key);
+    if (m_highlightRow < 0 || m_highlightColumn < 0)
+        m_highlightRow = m_highlightColumn = -1;
     emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 void EstimatesTableModel::clearHighlight()
 {
-    highlightRow_ = highlightColumn_ = -1;
+    m_highlightRow = m_highlightColumn = -1;
     emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
@@ -122,10 +122,10 @@ EstimatesWidget::EstimatesWidget(const ReleasesControllerI& releases, const Site
                                  const YearsControllerI& years, const ReleaseSummary& summary,
                                  int estimatePrecision, int errorPrecision,
                                  const ModelResult* result, QWidget* parent)
-    : QWidget(parent), releases_(releases), sites_(sites), years_(years), summary_(summary),
-      estimatePrecision_(estimatePrecision), errorPrecision_(errorPrecision), result_(result),
-      tabWidget_(new QTabWidget), tableView_(new QTableView), infoLabel_(new QLabel),
-      doneButton_(new QPushButton(QStringLiteral("Done")))
+    : QWidget(parent), m_releases(releases), m_sites(sites), m_years(years), m_summary(summary),
+      m_estimatePrecision(estimatePrecision), m_errorPrecision(errorPrecision), m_result(result),
+      m_tabWidget(new QTabWidget), m_tableView(new QTableView), m_infoLabel(new QLabel),
+      m_doneButton(new QPushButton(QStringLiteral("Done")))
 {
     setObjectName(QStringLiteral("EstimatesWidget"));
     setWindowTitle(QStringLiteral("Graphical Results"));
@@ -137,28 +137,28 @@ EstimatesWidget::EstimatesWidget(const ReleasesControllerI& releases, const Site
         "over an estimate to show more information</span></p></body></html>"));
     layout->addWidget(label);
     auto* splitter = new QSplitter(Qt::Vertical);
-    splitter->addWidget(tabWidget_);
-    splitter->addWidget(tableView_);
+    splitter->addWidget(m_tabWidget);
+    splitter->addWidget(m_tableView);
     // A range of the table copies to the clipboard (Ctrl+C) for a spreadsheet.
-    tableView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    lum::TableCopy::install(tableView_);
+    m_tableView->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    lum::TableCopy::install(m_tableView);
     layout->addWidget(splitter);
-    infoLabel_->setObjectName(QStringLiteral("infoLabel"));
-    infoLabel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    QFont infoFont = infoLabel_->font();
+    m_infoLabel->setObjectName(QStringLiteral("infoLabel"));
+    m_infoLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    QFont infoFont = m_infoLabel->font();
     infoFont.setPointSize(10);
-    infoLabel_->setFont(infoFont);
-    layout->addWidget(infoLabel_);
+    m_infoLabel->setFont(infoFont);
+    layout->addWidget(m_infoLabel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(doneButton_);
+    buttons->addWidget(m_doneButton);
     layout->addLayout(buttons);
 
-    connect(tabWidget_, &QTabWidget::currentChanged, this, &EstimatesWidget::currentTabChanged);
-    connect(doneButton_, &QPushButton::clicked, this, &EstimatesWidget::doneClicked);
-    const QStringList labels = releases_.labels();
-    for (int r = 0; r < releases_.count(); ++r) {
-        auto* diagram = new RivuletDiagram(releases_, sites_, years_, r, this);
+    connect(m_tabWidget, &QTabWidget::currentChanged, this, &EstimatesWidget::currentTabChanged);
+    connect(m_doneButton, &QPushButton::clicked, this, &EstimatesWidget::doneClicked);
+    const QStringList labels = m_releases.labels();
+    for (int r = 0; r < m_releases.count(); ++r) {
+        auto* diagram = new RivuletDiagram(m_releases, m_sites, m_years, r, this);
         connect(diagram, &RivuletDiagram::pathHoverEnterEvent, this,
                 &EstimatesWidget::onPathHoverEnterEvent);
         connect(diagram, &RivuletDiagram::pathHoverLeaveEvent, this,
@@ -167,11 +167,12 @@ EstimatesWidget::EstimatesWidget(const ReleasesControllerI& releases, const Site
         auto* view = new QGraphicsView(diagram);
         // A diagram wider than its window opens at its left edge, where the releases are.
         view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        tabWidget_->insertTab(r, view, labels.value(r));
-        diagrams_.push_back(diagram);
-        views_.push_back(view);
-        models_.push_back(new EstimatesTableModel(releases_, sites_, years_, summary_, r, result_,
-                                                  estimatePrecision_, errorPrecision_, this));
+        m_tabWidget->insertTab(r, view, labels.value(r));
+        m_diagrams.push_back(diagram);
+        m_views.push_back(view);
+        m_models.push_back(new EstimatesTableModel(m_releases, m_sites, m_years, m_summary, r,
+                                                   m_result, m_estimatePrecision, m_errorPrecision,
+                                                   this));
     }
     drawPaths();
 }
@@ -180,60 +181,61 @@ EstimatesWidget::~EstimatesWidget() = default;
 
 RivuletDiagram* EstimatesWidget::diagram(int release) const
 {
-    return release >= 0 && release < int(diagrams_.size()) ? diagrams_[std::size_t(release)]
-                                                           : nullptr;
+    return release >= 0 && release < int(m_diagrams.size()) ? m_diagrams[std::size_t(release)]
+                                                            : nullptr;
 }
 
 EstimatesTableModel* EstimatesWidget::tableModel(int release) const
 {
-    return release >= 0 && release < int(models_.size()) ? models_[std::size_t(release)] : nullptr;
+    return release >= 0 && release < int(m_models.size()) ? m_models[std::size_t(release)]
+                                                          : nullptr;
 }
 
 void EstimatesWidget::drawPaths()
 {
-    const QStringList sites = sites_.shortNames();
-    const QStringList years = years_.yearLabels();
-    for (std::size_t r = 0; r < diagrams_.size(); ++r) {
-        RivuletDiagram* diagram = diagrams_[r];
+    const QStringList sites = m_sites.shortNames();
+    const QStringList years = m_years.yearLabels();
+    for (std::size_t r = 0; r < m_diagrams.size(); ++r) {
+        RivuletDiagram* diagram = m_diagrams[r];
         diagram->clearPaths();
-        const ReleaseEstimates estimates(summary_, ReleasePos{int(r)}, result_, sites, years,
-                                         estimatePrecision_, errorPrecision_);
+        const ReleaseEstimates estimates(m_summary, ReleasePos{int(r)}, m_result, sites, years,
+                                         m_estimatePrecision, m_errorPrecision);
         for (const DiagramPathSpec& path : estimates.paths()) {
             diagram->addPath(path.key, path.label, QPen(path.colour), DiagramGeometry::labelFont(),
                              true);
         }
     }
-    currentTabChanged(tabWidget_->currentIndex());
+    currentTabChanged(m_tabWidget->currentIndex());
 }
 
 void EstimatesWidget::setResult(const ModelResult* result)
 {
-    result_ = result;
+    m_result = result;
     drawPaths();
-    for (EstimatesTableModel* model : models_)
+    for (EstimatesTableModel* model : m_models)
         model->setResult(result);
-    tableView_->resizeColumnsToContents();
+    m_tableView->resizeColumnsToContents();
 }
 
 void EstimatesWidget::setPrecision(int estimatePrecision, int errorPrecision)
 {
-    estimatePrecision_ = estimatePrecision;
-    errorPrecision_ = errorPrecision;
+    m_estimatePrecision = estimatePrecision;
+    m_errorPrecision = errorPrecision;
     drawPaths();
-    for (EstimatesTableModel* model : models_)
+    for (EstimatesTableModel* model : m_models)
         model->setPrecision(estimatePrecision, errorPrecision);
-    tableView_->resizeColumnsToContents();
+    m_tableView->resizeColumnsToContents();
 }
 
 void EstimatesWidget::currentTabChanged(int index)
 {
     EstimatesTableModel* model =
-        index >= 0 && index < int(models_.size()) ? models_[std::size_t(index)] : nullptr;
-    tableView_->setModel(model);
+        index >= 0 && index < int(m_models.size()) ? m_models[std::size_t(index)] : nullptr;
+    m_tableView->setModel(model);
     if (!model)
         return;
     // Every estimate with its standard error and every reach's name in full, never "...".
-    tableView_->resizeColumnsToContents();
+    m_tableView->resizeColumnsToContents();
 }
 
 void EstimatesWidget::onPathHoverEnterEvent(int release, rivulet::PathKey key)
@@ -241,13 +243,13 @@ void EstimatesWidget::onPathHoverEnterEvent(int release, rivulet::PathKey key)
     EstimatesTableModel* model = tableModel(release);
     if (!model)
         return;
-    infoLabel_->setText(model->estimates().explanation(key));
+    m_infoLabel->setText(model->estimates().explanation(key));
     model->highlight(key);
 }
 
 void EstimatesWidget::onPathHoverLeaveEvent(int release)
 {
-    infoLabel_->clear();
+    m_infoLabel->clear();
     if (EstimatesTableModel* model = tableModel(release))
         model->clearHighlight();
 }

@@ -46,21 +46,21 @@ public:
     void setPrecision(int estimatePrecision, int errorPrecision);
     void highlight(const PathKey& key);
     void clearHighlight();
-    const ReleaseEstimates& estimates() const { return *estimates_; }
+    const ReleaseEstimates& estimates() const { return *m_estimates; }
 
 private:
     void rebuild();
 
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    const ReleaseSummary& summary_;
-    int release_;
-    const ModelResult* result_;
-    int estimatePrecision_;
-    int errorPrecision_;
-    std::unique_ptr<ReleaseEstimates> estimates_;
-    int highlightRow_ = -1;
-    int highlightColumn_ = -1;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    const ReleaseSummary& m_summary;
+    int m_release;
+    const ModelResult* m_result;
+    int m_estimatePrecision;
+    int m_errorPrecision;
+    std::unique_ptr<ReleaseEstimates> m_estimates;
+    int m_highlightRow = -1;
+    int m_highlightColumn = -1;
 };
 
 // The "Graphical Results" window: one diagram per release of the selected model, the table of
@@ -79,9 +79,9 @@ public:
     void setResult(const ModelResult* result);
     void setPrecision(int estimatePrecision, int errorPrecision);
 
-    QTabWidget* tabWidget() const { return tabWidget_; }
-    QTableView* tableView() const { return tableView_; }
-    QLabel* infoLabel() const { return infoLabel_; }
+    QTabWidget* tabWidget() const { return m_tabWidget; }
+    QTableView* tableView() const { return m_tableView; }
+    QLabel* infoLabel() const { return m_infoLabel; }
     RivuletDiagram* diagram(int release) const;
     EstimatesTableModel* tableModel(int release) const;
 
@@ -96,21 +96,21 @@ public slots:
 private:
     void drawPaths();
 
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    const ReleaseSummary& summary_;
-    int estimatePrecision_;
-    int errorPrecision_;
-    const ModelResult* result_;
-    QTabWidget* tabWidget_;
-    QTableView* tableView_;
-    QLabel* infoLabel_;
-    QPushButton* doneButton_;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    const ReleaseSummary& m_summary;
+    int m_estimatePrecision;
+    int m_errorPrecision;
+    const ModelResult* m_result;
+    QTabWidget* m_tabWidget;
+    QTableView* m_tableView;
+    QLabel* m_infoLabel;
+    QPushButton* m_doneButton;
     // Parallel, in release order; children of this widget.
-    std::vector<RivuletDiagram*> diagrams_;
-    std::vector<QGraphicsView*> views_;
-    std::vector<EstimatesTableModel*> models_;
+    std::vector<RivuletDiagram*> m_diagrams;
+    std::vector<QGraphicsView*> m_views;
+    std::vector<EstimatesTableModel*> m_models;
 };
 
 } // namespace rivulet

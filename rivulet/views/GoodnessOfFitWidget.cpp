@@ -42,50 +42,50 @@ QString optionalNumber(const std::optional<double>& value)
 } // namespace
 
 GoodnessOfFitWidget::GoodnessOfFitWidget(const Study& study, QWidget* parent)
-    : JobRunWidget(parent), study_(study)
+    : JobRunWidget(parent), m_study(study)
 {
     setWindowTitle(QStringLiteral("Goodness of Fit"));
-    replicates_ = new QSpinBox(this);
-    replicates_->setObjectName(QStringLiteral("replicatesSpinBox"));
-    replicates_->setRange(0, 100000);
-    replicates_->setValue(RivuletSettings::instance().gofBootstrapReplicates());
-    replicates_->setToolTip(QStringLiteral("Simulated studies of the parametric bootstrap (0: "
-                                           "none)"));
-    seed_ = new QSpinBox(this);
-    seed_->setObjectName(QStringLiteral("seedSpinBox"));
-    seed_->setRange(0, 1000000000);
-    seed_->setValue(1);
+    m_replicates = new QSpinBox(this);
+    m_replicates->setObjectName(QStringLiteral("replicatesSpinBox"));
+    m_replicates->setRange(0, 100000);
+    m_replicates->setValue(RivuletSettings::instance().gofBootstrapReplicates());
+    m_replicates->setToolTip(QStringLiteral("Simulated studies of the parametric bootstrap (0: "
+                                            "none)"));
+    m_seed = new QSpinBox(this);
+    m_seed->setObjectName(QStringLiteral("seedSpinBox"));
+    m_seed->setRange(0, 1000000000);
+    m_seed->setValue(1);
     auto* controls = new QHBoxLayout;
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Bootstrap replicates:"), replicates_);
-    form->addRow(QStringLiteral("Seed:"), seed_);
+    form->addRow(QStringLiteral("Bootstrap replicates:"), m_replicates);
+    form->addRow(QStringLiteral("Seed:"), m_seed);
     controls->addLayout(form);
     controls->addWidget(runButton());
     controls->addWidget(cancelButton());
     controls->addWidget(progressBar(), 1);
 
-    table_ = new QTableWidget(0, 7, this);
-    table_->setObjectName(QStringLiteral("componentTable"));
-    table_->setHorizontalHeaderLabels({QStringLiteral("Test"), QStringLiteral("Year"),
-                                       QStringLiteral("Site"), QStringLiteral("Chi-square"),
-                                       QStringLiteral("df"), QStringLiteral("P"),
-                                       QStringLiteral("Note")});
-    table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
-    chat_ = newStateLabel(QStringLiteral("chatLabel"),
-                          QStringLiteral("Run to compute the goodness of fit."));
-    chart_ =
+    m_table = new QTableWidget(0, 7, this);
+    m_table->setObjectName(QStringLiteral("componentTable"));
+    m_table->setHorizontalHeaderLabels({QStringLiteral("Test"), QStringLiteral("Year"),
+                                        QStringLiteral("Site"), QStringLiteral("Chi-square"),
+                                        QStringLiteral("df"), QStringLiteral("P"),
+                                        QStringLiteral("Note")});
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_chat = newStateLabel(QStringLiteral("chatLabel"),
+                           QStringLiteral("Run to compute the goodness of fit."));
+    m_chart =
         newChartView(QStringLiteral("devianceChart"), QStringLiteral("Bootstrap deviances"), 320);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->addWidget(table_);
-    splitter->addWidget(chart_);
+    splitter->addWidget(m_table);
+    splitter->addWidget(m_chart);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
-    layout->addWidget(chat_);
+    layout->addWidget(m_chat);
     layout->addWidget(splitter, 1);
 }
 
@@ -98,11 +98,11 @@ GoodnessOfFitWidget::~GoodnessOfFitWidget()
 lum::ThreadRunnable* GoodnessOfFitWidget::prepareRun()
 {
     GofJob::Options options;
-    options.replicates = replicates_->value();
-    options.seed = static_cast<std::uint64_t>(seed_->value());
-    job_ = std::make_unique<GofJob>(study_, options, runner());
-    chat_->setText(QStringLiteral("Running..."));
-    return job_.get();
+    options.replicates = m_replicates->value();
+    options.seed = static_cast<std::uint64_t>(m_seed->value());
+    m_job = std::make_unique<GofJob>(m_study, options, runner());
+    m_chat->setText(QStringLiteral("Running..."));
+    return m_job.get();
 }
 
 void GoodnessOfFitWidget::showRun(const QString& state)
@@ -114,17 +114,17 @@ void GoodnessOfFitWidget::showRun(const QString& state)
 
 void GoodnessOfFitWidget::showComponents()
 {
-    table_->setRowCount(0);
-    if (!job_)
+    m_table->setRowCount(0);
+    if (!m_job)
         return;
-    const gof::ComponentSummary& summary = job_->components();
-    const QStringList sites = study_.sites().shortNames();
-    const QList<int> years = study_.years().years();
+    const gof::ComponentSummary& summary = m_job->components();
+    const QStringList sites = m_study.sites().shortNames();
+    const QList<int> years = m_study.years().years();
     const auto addRow = [this](const QStringList& texts) {
-        const int row = table_->rowCount();
-        table_->insertRow(row);
+        const int row = m_table->rowCount();
+        m_table->insertRow(row);
         for (int c = 0; c < texts.size(); ++c)
-            table_->setItem(row, c, tableCell(texts[c], c >= 3 && c <= 5));
+            m_table->setItem(row, c, tableCell(texts[c], c >= 3 && c <= 5));
     };
     for (const gof::ComponentTable& table : summary.tables) {
         addRow({QLatin1String(gof::componentName(table.component)),
@@ -143,16 +143,16 @@ void GoodnessOfFitWidget::showComponents()
         addRow({QLatin1String(name), QString(), QStringLiteral("total"), number(total->chiSquare),
                 QString::number(total->df), number(total->p), QString()});
     }
-    table_->resizeColumnsToContents();
+    m_table->resizeColumnsToContents();
 }
 
 void GoodnessOfFitWidget::showChat(const QString& state)
 {
-    if (!job_) {
-        chat_->setText(state);
+    if (!m_job) {
+        m_chat->setText(state);
         return;
     }
-    const gof::ComponentSummary& summary = job_->components();
+    const gof::ComponentSummary& summary = m_job->components();
     QStringList lines;
     if (!state.isEmpty())
         lines << state;
@@ -162,8 +162,8 @@ void GoodnessOfFitWidget::showChat(const QString& state)
                  .arg(summary.overall.df)
                  .arg(number(summary.overall.p), optionalNumber(summary.cHat),
                       optionalNumber(summary.zTransience), optionalNumber(summary.zTrapDependence));
-    if (job_->hasModelFit()) {
-        const gof::ParametricBootstrap::Result& fit = job_->modelFit();
+    if (m_job->hasModelFit()) {
+        const gof::ParametricBootstrap::Result& fit = m_job->modelFit();
         lines << QStringLiteral("Most general model %1: deviance %2; Pearson X² %3 on %4 df, "
                                 "Fletcher's c-hat %5.")
                      .arg(fit.model, number(fit.deviance), number(fit.pearson.chiSquare))
@@ -177,22 +177,22 @@ void GoodnessOfFitWidget::showChat(const QString& state)
                          .arg(fit.deviances.size())
                          .arg(optionalNumber(fit.meanDeviance), optionalNumber(fit.chat),
                               optionalNumber(fit.p));
-    } else if (!job_->modelError().isEmpty()) {
-        lines << job_->modelError();
+    } else if (!m_job->modelError().isEmpty()) {
+        lines << m_job->modelError();
     }
-    chat_->setText(lines.join(QLatin1Char('\n')));
+    m_chat->setText(lines.join(QLatin1Char('\n')));
 }
 
 void GoodnessOfFitWidget::showHistogram()
 {
-    QtCharts::QChart* chart = chart_->chart();
+    QtCharts::QChart* chart = m_chart->chart();
     chart->removeAllSeries();
     for (QtCharts::QAbstractAxis* axis : chart->axes())
         chart->removeAxis(axis);
-    if (!job_ || !job_->hasModelFit() || job_->modelFit().canceled ||
-        job_->modelFit().deviances.empty())
+    if (!m_job || !m_job->hasModelFit() || m_job->modelFit().canceled ||
+        m_job->modelFit().deviances.empty())
         return;
-    const gof::ParametricBootstrap::Result& fit = job_->modelFit();
+    const gof::ParametricBootstrap::Result& fit = m_job->modelFit();
     const std::vector<double>& deviances = fit.deviances;
     double low = std::min(*std::min_element(deviances.begin(), deviances.end()), fit.deviance);
     double high = std::max(*std::max_element(deviances.begin(), deviances.end()), fit.deviance);

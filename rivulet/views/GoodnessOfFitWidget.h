@@ -32,13 +32,13 @@ public:
     explicit GoodnessOfFitWidget(const Study& study, QWidget* parent = nullptr);
     ~GoodnessOfFitWidget() override;
 
-    QSpinBox* replicatesSpinBox() const { return replicates_; }
-    QSpinBox* seedSpinBox() const { return seed_; }
-    QTableWidget* componentTable() const { return table_; }
-    QLabel* chatLabel() const { return chat_; }
-    QtCharts::QChartView* chartView() const { return chart_; }
+    QSpinBox* replicatesSpinBox() const { return m_replicates; }
+    QSpinBox* seedSpinBox() const { return m_seed; }
+    QTableWidget* componentTable() const { return m_table; }
+    QLabel* chatLabel() const { return m_chat; }
+    QtCharts::QChartView* chartView() const { return m_chart; }
     // The last run's job; null before the first.
-    const GofJob* job() const { return job_.get(); }
+    const GofJob* job() const { return m_job.get(); }
 
 protected:
     lum::ThreadRunnable* prepareRun() override;
@@ -49,13 +49,13 @@ private:
     void showChat(const QString& state);
     void showHistogram();
 
-    const Study& study_;
-    std::unique_ptr<GofJob> job_;
-    QSpinBox* replicates_ = nullptr;
-    QSpinBox* seed_ = nullptr;
-    QTableWidget* table_ = nullptr;
-    QLabel* chat_ = nullptr;
-    QtCharts::QChartView* chart_ = nullptr;
+    const Study& m_study;
+    std::unique_ptr<GofJob> m_job;
+    QSpinBox* m_replicates = nullptr;
+    QSpinBox* m_seed = nullptr;
+    QTableWidget* m_table = nullptr;
+    QLabel* m_chat = nullptr;
+    QtCharts::QChartView* m_chart = nullptr;
 };
 
 } // namespace rivulet

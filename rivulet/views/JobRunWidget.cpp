@@ -11,20 +11,20 @@ namespace rivulet {
 
 JobRunWidget::JobRunWidget(QWidget* parent) : QWidget(parent)
 {
-    run_ = new QPushButton(QStringLiteral("Run"), this);
-    run_->setObjectName(QStringLiteral("runButton"));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancel_->setEnabled(false);
-    progress_ = new QProgressBar(this);
-    progress_->setRange(0, 100);
-    progress_->setValue(0);
-    connect(run_, &QPushButton::clicked, this, &JobRunWidget::startRun);
-    connect(cancel_, &QPushButton::clicked, this, &JobRunWidget::cancelRun);
-    connect(&runner_, &lum::ThreadRunner::percentComplete, progress_, &QProgressBar::setValue);
-    connect(&runner_, &lum::ThreadRunner::runComplete, this, &JobRunWidget::onRunComplete);
-    connect(&runner_, &lum::ThreadRunner::runCanceled, this, &JobRunWidget::onRunCanceled);
-    connect(&runner_, &lum::ThreadRunner::runFailed, this, &JobRunWidget::onRunFailed);
+    m_run = new QPushButton(QStringLiteral("Run"), this);
+    m_run->setObjectName(QStringLiteral("runButton"));
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelButton"));
+    m_cancel->setEnabled(false);
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    connect(m_run, &QPushButton::clicked, this, &JobRunWidget::startRun);
+    connect(m_cancel, &QPushButton::clicked, this, &JobRunWidget::cancelRun);
+    connect(&m_runner, &lum::ThreadRunner::percentComplete, m_progress, &QProgressBar::setValue);
+    connect(&m_runner, &lum::ThreadRunner::runComplete, this, &JobRunWidget::onRunComplete);
+    connect(&m_runner, &lum::ThreadRunner::runCanceled, this, &JobRunWidget::onRunCanceled);
+    connect(&m_runner, &lum::ThreadRunner::runFailed, this, &JobRunWidget::onRunFailed);
 }
 
 JobRunWidget::~JobRunWidget()
@@ -64,29 +64,29 @@ QtCharts::QChartView* JobRunWidget::newChartView(const QString& name, const QStr
 
 void JobRunWidget::stop()
 {
-    if (runner_.isRunning())
-        runner_.cancel();
-    runner_.wait();
+    if (m_runner.isRunning())
+        m_runner.cancel();
+    m_runner.wait();
 }
 
 void JobRunWidget::startRun()
 {
-    if (runner_.isRunning())
+    if (m_runner.isRunning())
         return;
-    runner_.wait();
+    m_runner.wait();
     lum::ThreadRunnable* job = prepareRun();
     if (!job)
         return;
-    progress_->setValue(0);
-    run_->setEnabled(false);
-    cancel_->setEnabled(true);
-    runner_.setRunnable(job);
-    runner_.start();
+    m_progress->setValue(0);
+    m_run->setEnabled(false);
+    m_cancel->setEnabled(true);
+    m_runner.setRunnable(job);
+    m_runner.start();
 }
 
 void JobRunWidget::cancelRun()
 {
-    runner_.cancel();
+    m_runner.cancel();
 }
 
 void JobRunWidget::onRunComplete()
@@ -107,11 +107,11 @@ void JobRunWidget::onRunFailed(int, const QString& text)
 void JobRunWidget::finish(const QString& state)
 {
     // The runner reports from inside its thread; wait for the thread before reading the job.
-    runner_.wait();
-    run_->setEnabled(true);
-    cancel_->setEnabled(false);
+    m_runner.wait();
+    m_run->setEnabled(true);
+    m_cancel->setEnabled(false);
     if (state.isEmpty())
-        progress_->setValue(100);
+        m_progress->setValue(100);
     showRun(state);
     emit runFinished();
 }

@@ -32,10 +32,10 @@ public:
     explicit JobRunWidget(QWidget* parent = nullptr);
     ~JobRunWidget() override;
 
-    QPushButton* runButton() const { return run_; }
-    QPushButton* cancelButton() const { return cancel_; }
-    QProgressBar* progressBar() const { return progress_; }
-    bool isRunning() const { return runner_.isRunning(); }
+    QPushButton* runButton() const { return m_run; }
+    QPushButton* cancelButton() const { return m_cancel; }
+    QProgressBar* progressBar() const { return m_progress; }
+    bool isRunning() const { return m_runner.isRunning(); }
 
 signals:
     // A run has ended (complete, canceled or failed) and the window shows its figures.
@@ -52,7 +52,7 @@ protected:
     virtual lum::ThreadRunnable* prepareRun() = 0;
     // The run has ended: `state` is empty when it completed, else "Canceled." or "Failed: ...".
     virtual void showRun(const QString& state) = 0;
-    lum::ThreadRunner* runner() { return &runner_; }
+    lum::ThreadRunner* runner() { return &m_runner; }
 
     // The parts such windows share: a read-only table cell (right-aligned for figures), the
     // label that states the figures (wrapped, selectable), and a chart view with room for its
@@ -71,10 +71,10 @@ private slots:
 private:
     void finish(const QString& state);
 
-    lum::ThreadRunner runner_;
-    QPushButton* run_ = nullptr;
-    QPushButton* cancel_ = nullptr;
-    QProgressBar* progress_ = nullptr;
+    lum::ThreadRunner m_runner;
+    QPushButton* m_run = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QProgressBar* m_progress = nullptr;
 };
 
 } // namespace rivulet

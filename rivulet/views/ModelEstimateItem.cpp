@@ -10,7 +10,7 @@ namespace rivulet {
 
 ModelEstimateItem::ModelEstimateItem(const QString& code, const QString& text,
                                      const QString& fullDescription, const EquatingScheme& key)
-    : code_(code), text_(text), fullDescription_(fullDescription), key_(key)
+    : m_code(code), m_text(text), m_fullDescription(fullDescription), m_key(key)
 {
 }
 
@@ -20,14 +20,14 @@ ModelEstimateItem* ModelEstimateItem::child(int position) const
 {
     if (position < 0 || position >= childCount())
         return nullptr;
-    return children_[static_cast<std::size_t>(position)].get();
+    return m_children[static_cast<std::size_t>(position)].get();
 }
 
 int ModelEstimateItem::row() const
 {
-    if (!parent_)
+    if (!m_parent)
         return 0;
-    const auto& siblings = parent_->children_;
+    const auto& siblings = m_parent->m_children;
     const auto it = std::find_if(siblings.begin(), siblings.end(),
                                  [this](const auto& sibling) { return sibling.get() == this; });
     return static_cast<int>(it - siblings.begin());
@@ -35,38 +35,38 @@ int ModelEstimateItem::row() const
 
 ModelEstimateItem* ModelEstimateItem::appendChild(std::unique_ptr<ModelEstimateItem> child)
 {
-    child->parent_ = this;
-    children_.push_back(std::move(child));
-    return children_.back().get();
+    child->m_parent = this;
+    m_children.push_back(std::move(child));
+    return m_children.back().get();
 }
 
 void ModelEstimateItem::setResult(const ModelResult* result)
 {
-    result_ = result;
-    estimated_ = true;
+    m_result = result;
+    m_estimated = true;
 }
 
 QVariant ModelEstimateItem::columnValue(int column) const
 {
     if (column < 0 || column >= ColumnCount)
         return {};
-    if (!parent_) {
+    if (!m_parent) {
         static const QStringList titles = {QStringLiteral("Name"), QStringLiteral("Delta AIC"),
                                            QStringLiteral("Num Params"),
                                            QStringLiteral("Ln Likelihood")};
         return titles.at(column);
     }
     if (column == 0)
-        return text_;
-    if (!estimated_ || !result_)
+        return m_text;
+    if (!m_estimated || !m_result)
         return {};
     switch (column) {
     case 1:
-        return result_->aic;
+        return m_result->aic;
     case 2:
-        return result_->numParameters();
+        return m_result->numParameters();
     default:
-        return result_->logLikelihood;
+        return m_result->logLikelihood;
     }
 }
 

@@ -28,21 +28,21 @@ public:
     ModelEstimateItem(const ModelEstimateItem&) = delete;
     ModelEstimateItem& operator=(const ModelEstimateItem&) = delete;
 
-    int childCount() const { return static_cast<int>(children_.size()); }
+    int childCount() const { return static_cast<int>(m_children.size()); }
     // Null for a position out of range.
     ModelEstimateItem* child(int position) const;
-    ModelEstimateItem* parent() const { return parent_; }
+    ModelEstimateItem* parent() const { return m_parent; }
     // Position among the parent's children; 0 for the root.
     int row() const;
     // Takes ownership of the child and makes this item its parent; returns the child.
     ModelEstimateItem* appendChild(std::unique_ptr<ModelEstimateItem> child);
 
-    const QString& code() const { return code_; }
-    const QString& text() const { return text_; }
-    const QString& fullDescription() const { return fullDescription_; }
-    const EquatingScheme& key() const { return key_; }
-    bool isEstimated() const { return estimated_; }
-    const ModelResult* result() const { return result_; }
+    const QString& code() const { return m_code; }
+    const QString& text() const { return m_text; }
+    const QString& fullDescription() const { return m_fullDescription; }
+    const EquatingScheme& key() const { return m_key; }
+    bool isEstimated() const { return m_estimated; }
+    const ModelResult* result() const { return m_result; }
     // Attaches the record of the fitted model and marks the item estimated.
     void setResult(const ModelResult* result);
 
@@ -55,14 +55,14 @@ protected:
                       const EquatingScheme& key);
 
 private:
-    std::vector<std::unique_ptr<ModelEstimateItem>> children_;
-    QString code_;
-    QString text_;
-    QString fullDescription_;
-    EquatingScheme key_;
-    bool estimated_ = false;
-    const ModelResult* result_ = nullptr;
-    ModelEstimateItem* parent_ = nullptr;
+    std::vector<std::unique_ptr<ModelEstimateItem>> m_children;
+    QString m_code;
+    QString m_text;
+    QString m_fullDescription;
+    EquatingScheme m_key;
+    bool m_estimated = false;
+    const ModelResult* m_result = nullptr;
+    ModelEstimateItem* m_parent = nullptr;
 };
 
 } // namespace rivulet

@@ -29,7 +29,7 @@ ModelEstimateItem* findInTree(ModelEstimateItem* item, const EquatingScheme& key
 } // namespace
 
 ModelEstimateModel::ModelEstimateModel(const ModelCatalogue& catalogue, QObject* parent)
-    : QObject(parent), catalogue_(catalogue)
+    : QObject(parent), m_catalogue(catalogue)
 {
 }
 
@@ -37,27 +37,27 @@ ModelEstimateModel::~ModelEstimateModel() = default;
 
 void ModelEstimateModel::rebuild()
 {
-    rows_.clear();
-    selected_ = nullptr;
-    root_ = std::make_unique<ModelEstimateItemRoot>();
-    bestRow_ = -1;
-    hasResults_ = false;
-    failures_.clear();
-    comparison_.reset();
+    m_rows.clear();
+    m_selected = nullptr;
+    m_root = std::make_unique<ModelEstimateItemRoot>();
+    m_bestRow = -1;
+    m_hasResults = false;
+    m_failures.clear();
+    m_comparison.reset();
     ModelEstimateItem* heading = nullptr;
-    for (const auto& definition : catalogue_.definitionItems()) {
+    for (const auto& definition : m_catalogue.definitionItems()) {
         if (definition->isHeading()) {
-            heading = root_->appendChild(std::make_unique<ModelEstimateItemHeading>(
+            heading = m_root->appendChild(std::make_unique<ModelEstimateItemHeading>(
                 definition->description(), definition->scheme()));
-            rows_.push_back(heading);
+            m_rows.push_back(heading);
             continue;
         }
         // The catalogue always opens with a heading; a model before one hangs off the root.
-        ModelEstimateItem* parent = heading ? heading : root_.get();
+        ModelEstimateItem* parent = heading ? heading : m_root.get();
         const QString full =
             heading ? heading->text() + QStringLiteral(", ") + definition->description()
                     : definition->description();
-        rows_.push_back(parent->appendChild(std::make_unique<ModelEstimateItemAction>(
+        m_rows.push_back(parent->appendChild(std::make_unique<ModelEstimateItemAction>(
             definition->name(), definition->description(), full, definition->scheme())));
     }
     emit rebuilt();
@@ -65,63 +65,63 @@ void ModelEstimateModel::rebuild()
 
 void ModelEstimateModel::setFailure(const EquatingScheme& key, const QString& reason)
 {
-    failures_.emplace_back(key, reason);
+    m_failures.emplace_back(key, reason);
 }
 
 QString ModelEstimateModel::whyNotEstimated(const EquatingScheme& key) const
 {
     if (isEstimated(key))
         return {};
-    for (const auto& [failed, reason] : failures_) {
+    for (const auto& [failed, reason] : m_failures) {
         if (failed == key)
             return QStringLiteral("Not estimated: its fit did not converge (%1).").arg(reason);
     }
-    if (hasResults_)
+    if (m_hasResults)
         return QStringLiteral("Not estimated: it was not among the models fitted in the last run.");
     return QStringLiteral("Not estimated yet: fit the models to see their figures.");
 }
 
 void ModelEstimateModel::setResult(const ModelResult& result)
 {
-    hasResults_ = true;
-    ModelEstimateItem* item = findInTree(root_.get(), result.scheme());
+    m_hasResults = true;
+    ModelEstimateItem* item = findInTree(m_root.get(), result.scheme());
     if (!item)
         return;
     item->setResult(&result);
-    if (bestRow_ == -1 || bestAic_ > result.aic) {
-        bestAic_ = result.aic;
-        for (std::size_t i = 0; i < rows_.size(); ++i) {
-            if (rows_[i] == item)
-                bestRow_ = static_cast<int>(i);
+    if (m_bestRow == -1 || m_bestAic > result.aic) {
+        m_bestAic = result.aic;
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            if (m_rows[i] == item)
+                m_bestRow = static_cast<int>(i);
         }
     }
 }
 
 void ModelEstimateModel::setSelected(ModelEstimateItem* item)
 {
-    selected_ = item;
+    m_selected = item;
     emit selectionChanged();
 }
 
 void ModelEstimateModel::setComparison(std::unique_ptr<const ModelComparison> comparison)
 {
-    comparison_ = std::move(comparison);
-    const int best = comparison_->bestIndex();
+    m_comparison = std::move(comparison);
+    const int best = m_comparison->bestIndex();
     if (best >= 0) {
         const ModelEstimateItem* item =
-            findRow(comparison_->rows()[static_cast<std::size_t>(best)].scheme);
-        const auto it = std::find(rows_.begin(), rows_.end(), item);
-        if (item && it != rows_.end())
-            bestRow_ = static_cast<int>(it - rows_.begin());
+            findRow(m_comparison->rows()[static_cast<std::size_t>(best)].scheme);
+        const auto it = std::find(m_rows.begin(), m_rows.end(), item);
+        if (item && it != m_rows.end())
+            m_bestRow = static_cast<int>(it - m_rows.begin());
     }
     emit comparisonChanged();
 }
 
 const ModelComparison::Row* ModelEstimateModel::comparisonRow(const ModelEstimateItem* item) const
 {
-    if (!comparison_ || !item || !item->isEstimated())
+    if (!m_comparison || !item || !item->isEstimated())
         return nullptr;
-    for (const ModelComparison::Row& row : comparison_->rows()) {
+    for (const ModelComparison::Row& row : m_comparison->rows()) {
         if (row.scheme == item->key())
             return &row;
     }
@@ -130,7 +130,7 @@ const ModelComparison::Row* ModelEstimateModel::comparisonRow(const ModelEstimat
 
 ModelEstimateItem* ModelEstimateModel::findRow(const EquatingScheme& key) const
 {
-    for (ModelEstimateItem* item : rows_) {
+    for (ModelEstimateItem* item : m_rows) {
         if (item->key() == key)
             return item;
     }
@@ -139,15 +139,15 @@ ModelEstimateItem* ModelEstimateModel::findRow(const EquatingScheme& key) const
 
 bool ModelEstimateModel::isEstimated(const EquatingScheme& key) const
 {
-    const ModelEstimateItem* item = findInTree(root_.get(), key);
+    const ModelEstimateItem* item = findInTree(m_root.get(), key);
     return item && item->isEstimated();
 }
 
 ModelEstimateItem* ModelEstimateModel::itemAt(int row) const
 {
-    if (row < 0 || row >= static_cast<int>(rows_.size()))
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return nullptr;
-    return rows_[static_cast<std::size_t>(row)];
+    return m_rows[static_cast<std::size_t>(row)];
 }
 
 } // namespace rivulet

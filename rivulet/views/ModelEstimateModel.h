@@ -43,7 +43,7 @@ public:
     // its best model (by AIC or AICc) becomes the best row.
     void setComparison(std::unique_ptr<const ModelComparison> comparison);
     // Null before the first comparison since the last rebuild.
-    const ModelComparison* comparison() const { return comparison_.get(); }
+    const ModelComparison* comparison() const { return m_comparison.get(); }
     // The comparison's row of an estimated model; null without one.
     const ModelComparison::Row* comparisonRow(const ModelEstimateItem* item) const;
 
@@ -51,15 +51,15 @@ public:
     ModelEstimateItem* findRow(const EquatingScheme& key) const;
     bool isEstimated(const EquatingScheme& key) const;
 
-    ModelEstimateItem* selected() const { return selected_; }
-    const ModelEstimateItemRoot* root() const { return root_.get(); }
-    const std::vector<ModelEstimateItem*>& rows() const { return rows_; }
+    ModelEstimateItem* selected() const { return m_selected; }
+    const ModelEstimateItemRoot* root() const { return m_root.get(); }
+    const std::vector<ModelEstimateItem*>& rows() const { return m_rows; }
     ModelEstimateItem* itemAt(int row) const;
-    double bestAic() const { return bestAic_; }
-    int bestRow() const { return bestRow_; }
+    double bestAic() const { return m_bestAic; }
+    int bestRow() const { return m_bestRow; }
     // The item with the lowest AIC; null before any result.
-    ModelEstimateItem* best() const { return itemAt(bestRow_); }
-    bool hasResults() const { return hasResults_; }
+    ModelEstimateItem* best() const { return itemAt(m_bestRow); }
+    bool hasResults() const { return m_hasResults; }
 
 signals:
     void selectionChanged();
@@ -68,15 +68,15 @@ signals:
     void comparisonChanged();
 
 private:
-    const ModelCatalogue& catalogue_;
-    ModelEstimateItem* selected_ = nullptr;
-    std::unique_ptr<ModelEstimateItemRoot> root_;
-    std::vector<ModelEstimateItem*> rows_; // owned by the tree
-    double bestAic_ = 0.0;
-    int bestRow_ = -1;
-    bool hasResults_ = false;
-    std::vector<std::pair<EquatingScheme, QString>> failures_;
-    std::unique_ptr<const ModelComparison> comparison_;
+    const ModelCatalogue& m_catalogue;
+    ModelEstimateItem* m_selected = nullptr;
+    std::unique_ptr<ModelEstimateItemRoot> m_root;
+    std::vector<ModelEstimateItem*> m_rows; // owned by the tree
+    double m_bestAic = 0.0;
+    int m_bestRow = -1;
+    bool m_hasResults = false;
+    std::vector<std::pair<EquatingScheme, QString>> m_failures;
+    std::unique_ptr<const ModelComparison> m_comparison;
 };
 
 } // namespace rivulet

@@ -11,7 +11,7 @@ namespace rivulet {
 
 NextDetectionsTableModel::NextDetectionsTableModel(const SitesControllerI& sites,
                                                    const YearsControllerI& years, QObject* parent)
-    : QAbstractTableModel(parent), sites_(sites), years_(years)
+    : QAbstractTableModel(parent), m_sites(sites), m_years(years)
 {
 }
 
@@ -19,9 +19,9 @@ void NextDetectionsTableModel::refresh()
 {
     beginResetModel();
     // Column c is site position c + 1: nothing is detected "next" at the first site.
-    siteNames_ = sites_.shortNames().mid(1);
-    yearNames_ = years_.yearLabels();
-    counts_ = removed_ = nullptr;
+    m_siteNames = m_sites.shortNames().mid(1);
+    m_yearNames = m_years.yearLabels();
+    m_counts = m_removed = nullptr;
     endResetModel();
 }
 
@@ -29,40 +29,40 @@ void NextDetectionsTableModel::setCounts(const CountMatrix* counts, const CountM
                                          int minSite, int minYear)
 {
     beginResetModel();
-    counts_ = counts;
-    removed_ = removed;
-    minSite_ = minSite;
-    minYear_ = minYear;
+    m_counts = counts;
+    m_removed = removed;
+    m_minSite = minSite;
+    m_minYear = minYear;
     endResetModel();
 }
 
 int NextDetectionsTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : yearNames_.size();
+    return parent.isValid() ? 0 : m_yearNames.size();
 }
 
 int NextDetectionsTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : siteNames_.size();
+    return parent.isValid() ? 0 : m_siteNames.size();
 }
 
 QVariant NextDetectionsTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !counts_)
+    if (!index.isValid() || !m_counts)
         return {};
     const int row = index.row();
     const int column = index.column();
-    if (row >= minYear_ && column >= minSite_) {
-        const int count = counts_->element(row, column);
-        if (role == Qt::ToolTipRole && count != 0 && column < columnCount() - 1 && removed_)
+    if (row >= m_minYear && column >= m_minSite) {
+        const int count = m_counts->element(row, column);
+        if (role == Qt::ToolTipRole && count != 0 && column < columnCount() - 1 && m_removed)
             return QStringLiteral("%1 fish next detected here, %2 of them removed here")
                 .arg(count)
-                .arg(removed_->element(row, column));
+                .arg(m_removed->element(row, column));
         if (role != Qt::DisplayRole)
             return {};
-        if (count != 0 && column < columnCount() - 1 && removed_)
+        if (count != 0 && column < columnCount() - 1 && m_removed)
             return QString(QString::number(count) + QLatin1Char(':') +
-                           QString::number(removed_->element(row, column)));
+                           QString::number(m_removed->element(row, column)));
         return QString::number(count);
     }
     switch (role) {
@@ -89,8 +89,8 @@ QVariant NextDetectionsTableModel::headerData(int section, Qt::Orientation orien
         return font;
     }
     if (role == Qt::DisplayRole)
-        return orientation == Qt::Horizontal ? siteNames_.value(section)
-                                             : yearNames_.value(section);
+        return orientation == Qt::Horizontal ? m_siteNames.value(section)
+                                             : m_yearNames.value(section);
     return {};
 }
 

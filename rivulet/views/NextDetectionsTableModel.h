@@ -33,14 +33,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    const CountMatrix* counts_ = nullptr;
-    const CountMatrix* removed_ = nullptr;
-    int minSite_ = 0;
-    int minYear_ = 0;
-    QStringList siteNames_;
-    QStringList yearNames_;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    const CountMatrix* m_counts = nullptr;
+    const CountMatrix* m_removed = nullptr;
+    int m_minSite = 0;
+    int m_minYear = 0;
+    QStringList m_siteNames;
+    QStringList m_yearNames;
 };
 
 } // namespace rivulet

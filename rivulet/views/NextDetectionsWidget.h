@@ -40,20 +40,20 @@ public:
 
     // The sentence that says which fish the table counts.
     QString description() const;
-    int totalCount() const { return totalCount_; }
-    int notDetectedCount() const { return notDetectedCount_; }
+    int totalCount() const { return m_totalCount; }
+    int notDetectedCount() const { return m_notDetectedCount; }
 
-    ReleasesTableModel* releaseModel() const { return releaseModel_; }
-    NextDetectionsTableModel* tableModel() const { return tableModel_; }
-    QTableView* releaseView() const { return releaseView_; }
-    QTableView* countsView() const { return countsView_; }
-    QLabel* descriptionLabel() const { return descriptionLabel_; }
-    QLineEdit* notDetectedEdit() const { return notDetectedEdit_; }
-    QLineEdit* totalEdit() const { return totalEdit_; }
-    QGroupBox* detectionPointBox() const { return detectionPointBox_; }
-    QComboBox* siteCombo() const { return siteCombo_; }
-    QComboBox* yearCombo() const { return yearCombo_; }
-    QPushButton* applyButton() const { return applyButton_; }
+    ReleasesTableModel* releaseModel() const { return m_releaseModel; }
+    NextDetectionsTableModel* tableModel() const { return m_tableModel; }
+    QTableView* releaseView() const { return m_releaseView; }
+    QTableView* countsView() const { return m_countsView; }
+    QLabel* descriptionLabel() const { return m_descriptionLabel; }
+    QLineEdit* notDetectedEdit() const { return m_notDetectedEdit; }
+    QLineEdit* totalEdit() const { return m_totalEdit; }
+    QGroupBox* detectionPointBox() const { return m_detectionPointBox; }
+    QComboBox* siteCombo() const { return m_siteCombo; }
+    QComboBox* yearCombo() const { return m_yearCombo; }
+    QPushButton* applyButton() const { return m_applyButton; }
 
 signals:
     void doneClicked();
@@ -65,26 +65,26 @@ public slots:
 private:
     void addRelease(const CountMatrix& next, const CountMatrix& removed, int notSeen);
 
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    const NextDetectionsI& source_;
-    ReleasesTableModel* releaseModel_;
-    NextDetectionsTableModel* tableModel_;
-    std::unique_ptr<CountMatrix> counts_;
-    std::unique_ptr<CountMatrix> removed_;
-    std::int32_t totalCount_ = 0;
-    std::int32_t notDetectedCount_ = 0;
-    QTableView* releaseView_;
-    QTableView* countsView_;
-    QLabel* descriptionLabel_;
-    QLineEdit* notDetectedEdit_;
-    QLineEdit* totalEdit_;
-    QGroupBox* detectionPointBox_;
-    QComboBox* siteCombo_;
-    QComboBox* yearCombo_;
-    QPushButton* applyButton_;
-    QPushButton* doneButton_;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    const NextDetectionsI& m_source;
+    ReleasesTableModel* m_releaseModel;
+    NextDetectionsTableModel* m_tableModel;
+    std::unique_ptr<CountMatrix> m_counts;
+    std::unique_ptr<CountMatrix> m_removed;
+    std::int32_t m_totalCount = 0;
+    std::int32_t m_notDetectedCount = 0;
+    QTableView* m_releaseView;
+    QTableView* m_countsView;
+    QLabel* m_descriptionLabel;
+    QLineEdit* m_notDetectedEdit;
+    QLineEdit* m_totalEdit;
+    QGroupBox* m_detectionPointBox;
+    QComboBox* m_siteCombo;
+    QComboBox* m_yearCombo;
+    QPushButton* m_applyButton;
+    QPushButton* m_doneButton;
 };
 
 } // namespace rivulet

@@ -9,13 +9,13 @@
 namespace rivulet {
 
 ReleasesTableModel::ReleasesTableModel(const ReleasesControllerI& releases, QObject* parent)
-    : QAbstractTableModel(parent), releases_(releases)
+    : QAbstractTableModel(parent), m_releases(releases)
 {
 }
 
 int ReleasesTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : labels_.size();
+    return parent.isValid() ? 0 : m_labels.size();
 }
 
 int ReleasesTableModel::columnCount(const QModelIndex& parent) const
@@ -25,12 +25,12 @@ int ReleasesTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant ReleasesTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= labels_.size())
+    if (!index.isValid() || index.row() >= m_labels.size())
         return {};
     if (role == Qt::CheckStateRole)
-        return checked_.at(index.row()) ? Qt::Checked : Qt::Unchecked;
+        return m_checked.at(index.row()) ? Qt::Checked : Qt::Unchecked;
     if (role == Qt::DisplayRole)
-        return labels_.at(index.row());
+        return m_labels.at(index.row());
     return {};
 }
 
@@ -53,28 +53,28 @@ Qt::ItemFlags ReleasesTableModel::flags(const QModelIndex& index) const
 
 bool ReleasesTableModel::setData(const QModelIndex& index, const QVariant&, int role)
 {
-    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= checked_.size())
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= m_checked.size())
         return false;
     const int row = index.row();
     int first = row;
     int last = row;
-    if (singleSelection_) {
-        if (checked_.at(row))
+    if (m_singleSelection) {
+        if (m_checked.at(row))
             return false;
-        for (int i = 0; i < checked_.size(); ++i) {
-            if (checked_.at(i) && i != row) {
+        for (int i = 0; i < m_checked.size(); ++i) {
+            if (m_checked.at(i) && i != row) {
                 first = std::min(first, i);
                 last = std::max(last, i);
             }
-            checked_[i] = i == row;
+            m_checked[i] = i == row;
         }
     } else {
-        checked_[row] = !checked_.at(row);
+        m_checked[row] = !m_checked.at(row);
     }
-    selection_.clear();
-    for (int i = 0; i < releaseIds_.size(); ++i) {
-        if (checked_.at(i))
-            selection_.append(releaseIds_.at(i));
+    m_selection.clear();
+    for (int i = 0; i < m_releaseIds.size(); ++i) {
+        if (m_checked.at(i))
+            m_selection.append(m_releaseIds.at(i));
     }
     emit dataChanged(this->index(first, 0), this->index(last, 0));
     return true;
@@ -83,12 +83,12 @@ bool ReleasesTableModel::setData(const QModelIndex& index, const QVariant&, int 
 void ReleasesTableModel::load()
 {
     beginResetModel();
-    labels_ = releases_.labels();
-    releaseIds_ = releases_.ids();
-    checked_ = QList<bool>();
-    for (int i = 0; i < releaseIds_.size(); ++i)
-        checked_.append(false);
-    selection_.clear();
+    m_labels = m_releases.labels();
+    m_releaseIds = m_releases.ids();
+    m_checked = QList<bool>();
+    for (int i = 0; i < m_releaseIds.size(); ++i)
+        m_checked.append(false);
+    m_selection.clear();
     endResetModel();
 }
 

@@ -27,17 +27,17 @@ public:
 
     // The active releases of the controller, none checked.
     void load();
-    void setSingleSelection(bool single) { singleSelection_ = single; }
+    void setSingleSelection(bool single) { m_singleSelection = single; }
     // Ids of the checked releases in list order.
-    const QList<int>& selection() const { return selection_; }
+    const QList<int>& selection() const { return m_selection; }
 
 private:
-    const ReleasesControllerI& releases_;
-    QStringList labels_;
-    QList<int> releaseIds_;
-    QList<bool> checked_;
-    QList<int> selection_;
-    bool singleSelection_ = false;
+    const ReleasesControllerI& m_releases;
+    QStringList m_labels;
+    QList<int> m_releaseIds;
+    QList<bool> m_checked;
+    QList<int> m_selection;
+    bool m_singleSelection = false;
 };
 
 } // namespace rivulet

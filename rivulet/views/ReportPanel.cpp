@@ -51,25 +51,25 @@ int precisionOfErrors()
 } // namespace
 
 ReportPanel::ReportPanel(lum::LumMainWindow& window, Study& study, SelectedModel selected)
-    : QObject(&window), window_(window), study_(study), selected_(std::move(selected)),
-      runner_(std::make_unique<lum::ThreadRunner>())
+    : QObject(&window), m_window(window), m_study(study), m_selected(std::move(selected)),
+      m_runner(std::make_unique<lum::ThreadRunner>())
 {
-    connect(runner_.get(), &QThread::finished, this, &ReportPanel::onRunnerFinished);
+    connect(m_runner.get(), &QThread::finished, this, &ReportPanel::onRunnerFinished);
     auto summary =
-        std::make_unique<ReleaseSummaryReport>(study_.releases(), study_.sites(), study_.years(),
-                                               study_.nextDetections(), nullptr, runner_.get());
+        std::make_unique<ReleaseSummaryReport>(m_study.releases(), m_study.sites(), m_study.years(),
+                                               m_study.nextDetections(), nullptr, m_runner.get());
     summary->setName(summary->reportTitle());
-    releaseSummary_ = summary.get();
-    window_.addReport(ReportKind::ReleaseSummary, std::move(summary));
+    m_releaseSummary = summary.get();
+    m_window.addReport(ReportKind::ReleaseSummary, std::move(summary));
 }
 
 ReportPanel::~ReportPanel()
 {
-    if (runner_->isRunning()) {
-        runner_->cancel();
-        runner_->wait();
+    if (m_runner->isRunning()) {
+        m_runner->cancel();
+        m_runner->wait();
     }
-    runner_->disconnect(this);
+    m_runner->disconnect(this);
 }
 
 bool ReportPanel::isModelReport(ReportKind kind)
@@ -79,55 +79,55 @@ bool ReportPanel::isModelReport(ReportKind kind)
 
 ModelReport* ReportPanel::modelReport(ReportKind kind) const
 {
-    return qobject_cast<ModelReport*>(window_.report(kind));
+    return qobject_cast<ModelReport*>(m_window.report(kind));
 }
 
 void ReportPanel::setReportedModel(ModelReport& report) const
 {
-    if (const ModelEstimateItem* model = selected_())
-        report.setModel(ModelDescription::of(study_.catalogue(), model->key()), model->result());
+    if (const ModelEstimateItem* model = m_selected())
+        report.setModel(ModelDescription::of(m_study.catalogue(), model->key()), model->result());
     else
         report.clearModel();
 }
 
 lum::QtReport* ReportPanel::ensure(ReportKind kind)
 {
-    if (lum::QtReport* existing = window_.report(kind))
+    if (lum::QtReport* existing = m_window.report(kind))
         return existing;
     if (!isModelReport(kind))
         return nullptr;
     auto created =
-        std::make_unique<ModelReport>(documentOf(kind), study_.releases(), study_.sites(),
-                                      study_.years(), study_.summary(), nullptr, runner_.get());
+        std::make_unique<ModelReport>(documentOf(kind), m_study.releases(), m_study.sites(),
+                                      m_study.years(), m_study.summary(), nullptr, m_runner.get());
     created->setPrecisions(precisionOfEstimates(), precisionOfErrors());
     created->setName(created->reportTitle());
     setReportedModel(*created);
     ModelReport* made = created.get();
-    window_.addReport(kind, std::move(created));
+    m_window.addReport(kind, std::move(created));
     return made;
 }
 
 void ReportPanel::show(ReportKind kind)
 {
     if (kind == ReportKind::ModelAverage) {
-        auto* shown = qobject_cast<ModelAverageReport*>(window_.report(kind));
+        auto* shown = qobject_cast<ModelAverageReport*>(m_window.report(kind));
         if (!shown) {
             auto created = std::make_unique<ModelAverageReport>(
-                study_.releases(), study_.sites(), study_.years(), study_.catalogue(),
-                study_.summary(), study_.nextDetections(), study_.results(), runner_.get());
+                m_study.releases(), m_study.sites(), m_study.years(), m_study.catalogue(),
+                m_study.summary(), m_study.nextDetections(), m_study.results(), m_runner.get());
             created->setName(created->reportTitle());
             shown = created.get();
-            window_.addReport(kind, std::move(created));
+            m_window.addReport(kind, std::move(created));
         }
         shown->setPrecisions(precisionOfEstimates(), precisionOfErrors());
         shown->setParameterCount(ModelSelectionCriterion::countFromSettings());
-        if (runner_->isRunning())
-            runner_->wait();
+        if (m_runner->isRunning())
+            m_runner->wait();
         shown->run();
         showWindow(kind, shown->name(), QRect(100, 100, 760, 400));
         shown->updateText();
-        window_.showSubWindow(kind);
-        window_.updateReportActions(window_.subWindow(kind));
+        m_window.showSubWindow(kind);
+        m_window.updateReportActions(m_window.subWindow(kind));
         return;
     }
     auto* shown = qobject_cast<ModelReport*>(ensure(kind));
@@ -135,23 +135,23 @@ void ReportPanel::show(ReportKind kind)
         return;
     setReportedModel(*shown);
     shown->setPrecisions(precisionOfEstimates(), precisionOfErrors());
-    if (runner_->isRunning())
-        runner_->wait();
+    if (m_runner->isRunning())
+        m_runner->wait();
     shown->run();
     showWindow(kind, shown->name(), QRect(100, 100, 600, 400));
     shown->updateText();
-    window_.showSubWindow(kind);
-    window_.updateReportActions(window_.subWindow(kind));
+    m_window.showSubWindow(kind);
+    m_window.updateReportActions(m_window.subWindow(kind));
 }
 
 void ReportPanel::showWindow(ReportKind kind, const QString& title, const QRect& geometry)
 {
-    if (window_.subWindow(kind))
+    if (m_window.subWindow(kind))
         return;
-    QMdiSubWindow* window = window_.addReportWindow(kind, kind);
+    QMdiSubWindow* window = m_window.addReportWindow(kind, kind);
     window->setWindowTitle(title);
     window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-    window_.placeSubWindow(window, geometry);
+    m_window.placeSubWindow(window, geometry);
 }
 
 void ReportPanel::refresh()
@@ -165,7 +165,7 @@ void ReportPanel::refresh()
             continue;
         shown->setPrecisions(estimates, errors);
         setReportedModel(*shown);
-        QMdiSubWindow* window = window_.subWindow(kind);
+        QMdiSubWindow* window = m_window.subWindow(kind);
         if (window && window->isVisible())
             visible << shown;
         else
@@ -173,20 +173,20 @@ void ReportPanel::refresh()
     }
     if (visible.isEmpty())
         return;
-    if (runner_->isRunning())
-        runner_->wait();
-    runner_->setRunnables(visible);
-    runner_->start();
+    if (m_runner->isRunning())
+        m_runner->wait();
+    m_runner->setRunnables(visible);
+    m_runner->start();
 }
 
 void ReportPanel::onRunnerFinished()
 {
-    for (lum::ThreadRunnable* job : runner_->runnables()) {
+    for (lum::ThreadRunnable* job : m_runner->runnables()) {
         for (ReportKind kind : modelReports) {
-            if (window_.report(kind) != job)
+            if (m_window.report(kind) != job)
                 continue;
-            window_.report(kind)->updateText();
-            window_.showSubWindow(kind);
+            m_window.report(kind)->updateText();
+            m_window.showSubWindow(kind);
         }
     }
 }
@@ -194,25 +194,25 @@ void ReportPanel::onRunnerFinished()
 void ReportPanel::dropResults()
 {
     for (ReportKind kind : modelReports)
-        window_.removeReport(kind);
-    window_.removeReport(ReportKind::ModelAverage);
+        m_window.removeReport(kind);
+    m_window.removeReport(ReportKind::ModelAverage);
 }
 
 void ReportPanel::removeAll()
 {
-    if (runner_->isRunning()) {
-        runner_->cancel();
-        runner_->wait();
+    if (m_runner->isRunning()) {
+        m_runner->cancel();
+        m_runner->wait();
     }
     dropResults();
-    window_.removeReport(ReportKind::ReleaseSummary);
-    releaseSummary_ = nullptr;
+    m_window.removeReport(ReportKind::ReleaseSummary);
+    m_releaseSummary = nullptr;
 }
 
 std::optional<QString> ReportPanel::csv(ReportKind kind)
 {
     if (kind == ReportKind::ModelAverage)
-        return StudyActions(study_, *runner_)
+        return StudyActions(m_study, *m_runner)
             .averagedEstimates(ModelSelectionCriterion::countFromSettings())
             .csv();
     if (!isModelReport(kind))

@@ -41,9 +41,9 @@ public:
     ReportPanel(lum::LumMainWindow& window, Study& study, SelectedModel selected);
     ~ReportPanel() override;
 
-    lum::ThreadRunner& runner() const { return *runner_; }
+    lum::ThreadRunner& runner() const { return *m_runner; }
     // Made with the panel, shown in its dock.
-    ReleaseSummaryReport& releaseSummary() const { return *releaseSummary_; }
+    ReleaseSummaryReport& releaseSummary() const { return *m_releaseSummary; }
 
     // The report of a kind, made on first request (the three model reports only).
     lum::QtReport* ensure(ReportKind kind);
@@ -74,11 +74,11 @@ private:
     void setReportedModel(ModelReport& report) const;
     void showWindow(ReportKind kind, const QString& title, const QRect& geometry);
 
-    lum::LumMainWindow& window_;
-    Study& study_;
-    SelectedModel selected_;
-    std::unique_ptr<lum::ThreadRunner> runner_;
-    ReleaseSummaryReport* releaseSummary_ = nullptr; // registered with the window
+    lum::LumMainWindow& m_window;
+    Study& m_study;
+    SelectedModel m_selected;
+    std::unique_ptr<lum::ThreadRunner> m_runner;
+    ReleaseSummaryReport* m_releaseSummary = nullptr; // registered with the window
 };
 
 } // namespace rivulet

@@ -36,15 +36,15 @@ QString comparisonText(const ModelComparison::Row* row, int column)
 } // namespace
 
 ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObject* parent)
-    : QAbstractItemModel(parent), estimates_(estimates), quasi_(quasiLikelihood())
+    : QAbstractItemModel(parent), m_estimates(estimates), m_quasi(quasiLikelihood())
 {
     connect(&estimates, &ModelEstimateModel::selectionChanged, this,
             &ResultsTableModel::onSelectionChanged);
     connect(&estimates, &ModelEstimateModel::comparisonChanged, this, [this] {
         // A comparison with another ĉ may add or drop the quasi-likelihood columns.
-        if (quasiLikelihood() != quasi_) {
+        if (quasiLikelihood() != m_quasi) {
             beginResetModel();
-            quasi_ = quasiLikelihood();
+            m_quasi = quasiLikelihood();
             endResetModel();
             return;
         }
@@ -52,14 +52,14 @@ ResultsTableModel::ResultsTableModel(const ModelEstimateModel& estimates, QObjec
     });
     connect(&estimates, &ModelEstimateModel::rebuilt, this, [this] {
         beginResetModel();
-        quasi_ = quasiLikelihood();
+        m_quasi = quasiLikelihood();
         endResetModel();
     });
 }
 
 bool ResultsTableModel::quasiLikelihood() const
 {
-    const ModelComparison* comparison = estimates_.comparison();
+    const ModelComparison* comparison = m_estimates.comparison();
     return comparison && comparison->quasiLikelihood();
 }
 
@@ -67,7 +67,7 @@ bool ResultsTableModel::quasiLikelihood() const
 // or a repaint may span them.
 QModelIndex ResultsTableModel::index(int row, int column, const QModelIndex& parent) const
 {
-    ModelEstimateItem* item = parent.isValid() ? nullptr : estimates_.itemAt(row);
+    ModelEstimateItem* item = parent.isValid() ? nullptr : m_estimates.itemAt(row);
     if (!item || column < 0 || column >= columnCount())
         return {};
     return createIndex(row, column, item);
@@ -80,12 +80,12 @@ QModelIndex ResultsTableModel::parent(const QModelIndex&) const
 
 int ResultsTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(estimates_.rows().size());
+    return parent.isValid() ? 0 : static_cast<int>(m_estimates.rows().size());
 }
 
 int ResultsTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : quasi_ ? QuasiColumnCount : ColumnCount;
+    return parent.isValid() ? 0 : m_quasi ? QuasiColumnCount : ColumnCount;
 }
 
 Qt::ItemFlags ResultsTableModel::flags(const QModelIndex& index) const
@@ -97,7 +97,7 @@ Qt::ItemFlags ResultsTableModel::flags(const QModelIndex& index) const
 
 QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || !estimates_.root())
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || !m_estimates.root())
         return {};
     switch (section) {
     case ModelEstimateItem::ColumnCount:
@@ -112,13 +112,13 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Fit");
     case QaiccColumn:
         return QStringLiteral("QAICc (c-hat %1)")
-            .arg(estimates_.comparison() ? estimates_.comparison()->chat() : 1.0);
+            .arg(m_estimates.comparison() ? m_estimates.comparison()->chat() : 1.0);
     case QaiccColumn + 1:
         return QStringLiteral("Delta QAICc");
     case QaiccColumn + 2:
         return QStringLiteral("QAICc Weight");
     default:
-        return estimates_.root()->columnValue(section);
+        return m_estimates.root()->columnValue(section);
     }
 }
 
@@ -126,14 +126,14 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const ModelEstimateItem* item = estimates_.itemAt(index.row());
+    const ModelEstimateItem* item = m_estimates.itemAt(index.row());
     if (!item)
         return {};
     const int column = index.column();
     const bool isHeading = item->parent() && !item->parent()->parent();
     const bool estimated = item->isEstimated() && item->result();
     const ModelResult* result = item->result();
-    const ModelComparison::Row* comparison = estimated ? estimates_.comparisonRow(item) : nullptr;
+    const ModelComparison::Row* comparison = estimated ? m_estimates.comparisonRow(item) : nullptr;
     switch (role) {
     case Qt::DisplayRole:
         if (column == 0) {
@@ -145,7 +145,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
         if (!estimated) {
             if (isHeading)
                 return QString();
-            return estimates_.hasResults() ? QStringLiteral("Non-Est.") : QStringLiteral("NA");
+            return m_estimates.hasResults() ? QStringLiteral("Non-Est.") : QStringLiteral("NA");
         }
         if (column >= ModelEstimateItem::ColumnCount)
             return comparisonText(comparison, column);
@@ -153,7 +153,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
         // settings say); the record's until it is made.
         if (column == 1)
             return QString::number(comparison ? comparison->deltaAic
-                                              : result->aic - estimates_.bestAic(),
+                                              : result->aic - m_estimates.bestAic(),
                                    'f', Precision);
         if (column == 2)
             return QString::number(comparison ? comparison->numParameters
@@ -165,7 +165,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
             return {};
         if (column == 0)
             return item->fullDescription();
-        return estimated ? QVariant() : QVariant(estimates_.whyNotEstimated(item->key()));
+        return estimated ? QVariant() : QVariant(m_estimates.whyNotEstimated(item->key()));
     case Qt::FontRole: {
         QFont font;
         if (column == 0 && isHeading)
@@ -181,9 +181,9 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
     case Qt::BackgroundRole: {
         if (rowCount() <= 2)
             return {};
-        if (index.row() == estimates_.bestRow())
+        if (index.row() == m_estimates.bestRow())
             return QBrush(QColor(255, 255, 204));
-        const ModelEstimateItem* selected = estimates_.selected();
+        const ModelEstimateItem* selected = m_estimates.selected();
         if (selected && selected == item)
             return QBrush(QColor(204, 255, 153));
         return {};

@@ -43,9 +43,9 @@ public slots:
 private:
     bool quasiLikelihood() const;
 
-    const ModelEstimateModel& estimates_;
+    const ModelEstimateModel& m_estimates;
     // Whether the columns include the quasi-likelihood ones: changed only by a reset.
-    bool quasi_ = false;
+    bool m_quasi = false;
 };
 
 } // namespace rivulet

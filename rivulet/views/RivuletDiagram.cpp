@@ -10,7 +10,8 @@ namespace rivulet {
 
 RivuletDiagram::RivuletDiagram(const ReleasesControllerI& releases, const SitesControllerI& sites,
                                const YearsControllerI& years, int release, QObject* parent)
-    : QGraphicsScene(parent), releases_(releases), sites_(sites), years_(years), release_(release)
+    : QGraphicsScene(parent), m_releases(releases), m_sites(sites), m_years(years),
+      m_release(release)
 {
     qRegisterMetaType<PathKey>();
 }
@@ -20,16 +21,16 @@ void RivuletDiagram::build()
     clearPaths();
     clearTexts();
     clearSites();
-    const QStringList names = sites_.shortNames();
-    const int yearCount = std::max(1, years_.count());
+    const QStringList names = m_sites.shortNames();
+    const int yearCount = std::max(1, m_years.count());
     for (int i = 1; i < names.size(); ++i) {
         auto* site = new SiteGraphicsItem(*this, names.at(i), yearCount);
         addItem(site);
         site->setPos(DiagramGeometry::siteOrigin(i));
-        siteItems_.append(site);
+        m_siteItems.append(site);
     }
-    yearsItem_ = new YearsGraphicsItem(*this, years_.yearLabels());
-    addItem(yearsItem_);
+    m_yearsItem = new YearsGraphicsItem(*this, m_years.yearLabels());
+    addItem(m_yearsItem);
 }
 
 PathGraphicsItem* RivuletDiagram::addPath(const PathKey& key, const QString& text, const QPen& pen,
@@ -37,7 +38,7 @@ PathGraphicsItem* RivuletDiagram::addPath(const PathKey& key, const QString& tex
 {
     auto* path = new PathGraphicsItem(*this, key, text, pen, font, acceptHover);
     addItem(path);
-    paths_.append(path);
+    m_paths.append(path);
     return path;
 }
 
@@ -47,35 +48,35 @@ QGraphicsTextItem* RivuletDiagram::addText(int year, int site, const QString& te
     auto* item = new QGraphicsTextItem(text);
     item->setFont(DiagramGeometry::countFont());
     item->setDefaultTextColor(colour);
-    item->setPos(geometry_.countTextPos(year, site, item->boundingRect().size()));
+    item->setPos(m_geometry.countTextPos(year, site, item->boundingRect().size()));
     QGraphicsScene::addItem(item);
-    texts_.append(item);
+    m_texts.append(item);
     return item;
 }
 
 void RivuletDiagram::clearPaths()
 {
-    qDeleteAll(paths_);
-    paths_.clear();
+    qDeleteAll(m_paths);
+    m_paths.clear();
 }
 
 void RivuletDiagram::clearTexts()
 {
-    qDeleteAll(texts_);
-    texts_.clear();
+    qDeleteAll(m_texts);
+    m_texts.clear();
 }
 
 void RivuletDiagram::clearSites()
 {
-    qDeleteAll(siteItems_);
-    siteItems_.clear();
-    delete yearsItem_;
-    yearsItem_ = nullptr;
+    qDeleteAll(m_siteItems);
+    m_siteItems.clear();
+    delete m_yearsItem;
+    m_yearsItem = nullptr;
 }
 
 PathGraphicsItem* RivuletDiagram::findPath(const PathKey& key) const
 {
-    for (PathGraphicsItem* path : paths_) {
+    for (PathGraphicsItem* path : m_paths) {
         if (path->key() == key)
             return path;
     }
@@ -95,9 +96,9 @@ void RivuletDiagram::requestYearContextMenu(const QString& yearName, const QPoin
 void RivuletDiagram::pathHovered(const PathKey& key, bool entered)
 {
     if (entered)
-        emit pathHoverEnterEvent(release_, key);
+        emit pathHoverEnterEvent(m_release, key);
     else
-        emit pathHoverLeaveEvent(release_);
+        emit pathHoverLeaveEvent(m_release);
 }
 
 } // namespace rivulet

@@ -33,8 +33,8 @@ public:
     RivuletDiagram(const ReleasesControllerI& releases, const SitesControllerI& sites,
                    const YearsControllerI& years, int release, QObject* parent = nullptr);
 
-    int releaseIndex() const { return release_; }
-    const DiagramGeometry& geometry() const { return geometry_; }
+    int releaseIndex() const { return m_release; }
+    const DiagramGeometry& geometry() const { return m_geometry; }
 
     // Site bars and year labels from the controllers; removes everything drawn before.
     void build();
@@ -46,8 +46,8 @@ public:
     void clearTexts();
     void clearSites();
     PathGraphicsItem* findPath(const PathKey& key) const;
-    const QList<PathGraphicsItem*>& paths() const { return paths_; }
-    const QList<QGraphicsTextItem*>& texts() const { return texts_; }
+    const QList<PathGraphicsItem*>& paths() const { return m_paths; }
+    const QList<QGraphicsTextItem*>& texts() const { return m_texts; }
 
     // Called by the items.
     void requestSiteContextMenu(const QString& siteName, const QPoint& screenPos);
@@ -62,15 +62,15 @@ signals:
     void pathHoverLeaveEvent(int release);
 
 private:
-    const ReleasesControllerI& releases_;
-    const SitesControllerI& sites_;
-    const YearsControllerI& years_;
-    int release_;
-    DiagramGeometry geometry_;
-    QList<SiteGraphicsItem*> siteItems_;
-    QList<PathGraphicsItem*> paths_;
-    QList<QGraphicsTextItem*> texts_;
-    YearsGraphicsItem* yearsItem_ = nullptr;
+    const ReleasesControllerI& m_releases;
+    const SitesControllerI& m_sites;
+    const YearsControllerI& m_years;
+    int m_release;
+    DiagramGeometry m_geometry;
+    QList<SiteGraphicsItem*> m_siteItems;
+    QList<PathGraphicsItem*> m_paths;
+    QList<QGraphicsTextItem*> m_texts;
+    YearsGraphicsItem* m_yearsItem = nullptr;
 };
 
 } // namespace rivulet

@@ -35,8 +35,8 @@ RivuletInfoDialog::RivuletInfoDialog(QWidget* parent) : QDialog(parent)
                       this);
     name->setTextFormat(Qt::RichText);
     layout->addWidget(name);
-    version_ = line(QStringLiteral("v1.0"), this);
-    layout->addWidget(version_);
+    m_version = line(QStringLiteral("v1.0"), this);
+    layout->addWidget(m_version);
     layout->addWidget(line(QStringLiteral("Branching Model"), this));
     layout->addSpacing(10);
     layout->addWidget(line(QStringLiteral("created by"), this));
@@ -51,17 +51,17 @@ RivuletInfoDialog::RivuletInfoDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(line(QStringLiteral("Users' contributions"), this));
     layout->addSpacing(10);
     // Lines broken by hand: a word-wrapped label in this layout gets too little height.
-    licence_ = line(QStringLiteral("Free software under the GNU General Public License,<br>"
-                                   "version 3 or (at your option) any later version<br>"
-                                   "(GPL-3.0-or-later), with no warranty; see LICENSE."),
-                    this);
-    licence_->setTextFormat(Qt::RichText);
-    layout->addWidget(licence_);
+    m_licence = line(QStringLiteral("Free software under the GNU General Public License,<br>"
+                                    "version 3 or (at your option) any later version<br>"
+                                    "(GPL-3.0-or-later), with no warranty; see LICENSE."),
+                     this);
+    m_licence->setTextFormat(Qt::RichText);
+    layout->addWidget(m_licence);
     layout->addSpacing(6);
-    citation_ = line(QString(), this);
-    citation_->setTextFormat(Qt::RichText);
-    citation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(citation_);
+    m_citation = line(QString(), this);
+    m_citation->setTextFormat(Qt::RichText);
+    m_citation->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_citation);
     layout->addSpacing(10);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -73,26 +73,26 @@ RivuletInfoDialog::RivuletInfoDialog(QWidget* parent) : QDialog(parent)
 
 void RivuletInfoDialog::setVersion(const QString& version)
 {
-    version_->setText(QStringLiteral("v") + version);
-    citation_->setText(QStringLiteral("To cite it: Rivulet developers (%1). Rivulet:<br>"
-                                      "survival, movement and detection of PIT-tagged<br>"
-                                      "juvenile fish by maximum likelihood, version %2.")
-                           .arg(QStringLiteral(RIVULET_RELEASE_YEAR), version));
+    m_version->setText(QStringLiteral("v") + version);
+    m_citation->setText(QStringLiteral("To cite it: Rivulet developers (%1). Rivulet:<br>"
+                                       "survival, movement and detection of PIT-tagged<br>"
+                                       "juvenile fish by maximum likelihood, version %2.")
+                            .arg(QStringLiteral(RIVULET_RELEASE_YEAR), version));
 }
 
 QString RivuletInfoDialog::licenceText() const
 {
-    return licence_->text();
+    return m_licence->text();
 }
 
 QString RivuletInfoDialog::citationText() const
 {
-    return citation_->text();
+    return m_citation->text();
 }
 
 QString RivuletInfoDialog::versionText() const
 {
-    return version_->text();
+    return m_version->text();
 }
 
 } // namespace rivulet

@@ -22,9 +22,9 @@ public:
     QString citationText() const;
 
 private:
-    QLabel* version_ = nullptr;  // child
-    QLabel* licence_ = nullptr;  // child
-    QLabel* citation_ = nullptr; // child
+    QLabel* m_version = nullptr;  // child
+    QLabel* m_licence = nullptr;  // child
+    QLabel* m_citation = nullptr; // child
 };
 
 } // namespace rivulet

@@ -32,186 +32,188 @@ QSpinBox* decimalsBox(const QString& name, QWidget* parent)
 } // namespace
 
 RivuletSettingsWidget::RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget* parent)
-    : QWidget(parent), prompts_(prompts)
+    : QWidget(parent), m_prompts(prompts)
 {
     setWindowTitle(QStringLiteral("Settings"));
     setBaseSize(574, 449);
-    tabs_ = new QTabWidget(this);
-    tabs_->setObjectName(QStringLiteral("tabWidget"));
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabWidget"));
 
     auto* general = new QWidget;
     auto* decimals = new QGroupBox(QStringLiteral("Decimals Reported in Reports"), general);
-    estimates_ = decimalsBox(QStringLiteral("estimatesSpinBox"), decimals);
-    errors_ = decimalsBox(QStringLiteral("errorsSpinBox"), decimals);
+    m_estimates = decimalsBox(QStringLiteral("estimatesSpinBox"), decimals);
+    m_errors = decimalsBox(QStringLiteral("errorsSpinBox"), decimals);
     auto* decimalsForm = new QFormLayout(decimals);
-    decimalsForm->addRow(QStringLiteral("Estimates:"), estimates_);
-    decimalsForm->addRow(QStringLiteral("Standard Errors: "), errors_);
+    decimalsForm->addRow(QStringLiteral("Estimates:"), m_estimates);
+    decimalsForm->addRow(QStringLiteral("Standard Errors: "), m_errors);
     auto* ui = new QGroupBox(QStringLiteral("User Interface Settings"), general);
-    expert_ = new QCheckBox(QStringLiteral("Use expert mode - allow model selection"), ui);
-    expert_->setObjectName(QStringLiteral("expertCheckBox"));
-    (new QVBoxLayout(ui))->addWidget(expert_);
+    m_expert = new QCheckBox(QStringLiteral("Use expert mode - allow model selection"), ui);
+    m_expert->setObjectName(QStringLiteral("expertCheckBox"));
+    (new QVBoxLayout(ui))->addWidget(m_expert);
     auto* comparison = new QGroupBox(QStringLiteral("Model Comparison"), general);
-    aicc_ = new QCheckBox(QStringLiteral("Mark the best model by AICc instead of AIC"), comparison);
-    aicc_->setObjectName(QStringLiteral("aiccCheckBox"));
-    informed_ = new QCheckBox(
+    m_aicc =
+        new QCheckBox(QStringLiteral("Mark the best model by AICc instead of AIC"), comparison);
+    m_aicc->setObjectName(QStringLiteral("aiccCheckBox"));
+    m_informed = new QCheckBox(
         QStringLiteral("Count only the parameters the data inform in AIC, AICc and the weights"),
         comparison);
-    informed_->setObjectName(QStringLiteral("informedCheckBox"));
-    chat_ = new QDoubleSpinBox(comparison);
-    chat_->setObjectName(QStringLiteral("chatSpinBox"));
-    chat_->setDecimals(3);
-    chat_->setRange(1.0, 100.0);
-    chat_->setSingleStep(0.1);
-    chat_->setToolTip(QStringLiteral(
+    m_informed->setObjectName(QStringLiteral("informedCheckBox"));
+    m_chat = new QDoubleSpinBox(comparison);
+    m_chat->setObjectName(QStringLiteral("chatSpinBox"));
+    m_chat->setDecimals(3);
+    m_chat->setRange(1.0, 100.0);
+    m_chat->setSingleStep(0.1);
+    m_chat->setToolTip(QStringLiteral(
         "The study's variance inflation factor (c-hat), used by the next fit. Above 1 the "
         "comparison adds QAICc and its weights, standard errors are sqrt(c-hat) times wider, "
         "and averages use the QAICc weights."));
-    bootstrap_ = new QSpinBox(comparison);
-    bootstrap_->setObjectName(QStringLiteral("bootstrapSpinBox"));
-    bootstrap_->setRange(10, 100000);
+    m_bootstrap = new QSpinBox(comparison);
+    m_bootstrap->setObjectName(QStringLiteral("bootstrapSpinBox"));
+    m_bootstrap->setRange(10, 100000);
     auto* overdispersion = new QFormLayout;
-    overdispersion->addRow(QStringLiteral("c-hat (variance inflation, 1 for none):"), chat_);
-    overdispersion->addRow(QStringLiteral("Goodness of fit bootstrap replicates:"), bootstrap_);
+    overdispersion->addRow(QStringLiteral("c-hat (variance inflation, 1 for none):"), m_chat);
+    overdispersion->addRow(QStringLiteral("Goodness of fit bootstrap replicates:"), m_bootstrap);
     auto* comparisonLayout = new QVBoxLayout(comparison);
-    comparisonLayout->addWidget(aicc_);
-    comparisonLayout->addWidget(informed_);
+    comparisonLayout->addWidget(m_aicc);
+    comparisonLayout->addWidget(m_informed);
     comparisonLayout->addLayout(overdispersion);
     auto* generalLayout = new QVBoxLayout(general);
     generalLayout->addWidget(decimals);
     generalLayout->addWidget(ui);
     generalLayout->addWidget(comparison);
     generalLayout->addStretch();
-    tabs_->addTab(general, QStringLiteral("General"));
+    m_tabs->addTab(general, QStringLiteral("General"));
 
     auto* sites = new QWidget;
     auto* choice = new QGroupBox(sites);
-    useDefault_ = new QRadioButton(QStringLiteral("Use default"), choice);
-    useDefault_->setChecked(true);
-    useAlternate_ =
+    m_useDefault = new QRadioButton(QStringLiteral("Use default"), choice);
+    m_useDefault->setChecked(true);
+    m_useAlternate =
         new QRadioButton(QStringLiteral("Use alternate sites configuration file"), choice);
     auto* choiceLayout = new QVBoxLayout(choice);
-    choiceLayout->addWidget(useDefault_);
-    choiceLayout->addWidget(useAlternate_);
-    alternateGroup_ = new QGroupBox(QStringLiteral("Alternate sites configuration file"), sites);
-    alternateGroup_->setEnabled(false);
-    alternateFile_ = new QLineEdit(alternateGroup_);
-    alternateFile_->setReadOnly(true);
-    auto* browse = new QPushButton(QStringLiteral("..."), alternateGroup_);
-    auto* fileLayout = new QHBoxLayout(alternateGroup_);
-    fileLayout->addWidget(alternateFile_);
+    choiceLayout->addWidget(m_useDefault);
+    choiceLayout->addWidget(m_useAlternate);
+    m_alternateGroup = new QGroupBox(QStringLiteral("Alternate sites configuration file"), sites);
+    m_alternateGroup->setEnabled(false);
+    m_alternateFile = new QLineEdit(m_alternateGroup);
+    m_alternateFile->setReadOnly(true);
+    auto* browse = new QPushButton(QStringLiteral("..."), m_alternateGroup);
+    auto* fileLayout = new QHBoxLayout(m_alternateGroup);
+    fileLayout->addWidget(m_alternateFile);
     fileLayout->addWidget(browse);
     auto* sitesLayout = new QVBoxLayout(sites);
     sitesLayout->addWidget(choice);
-    sitesLayout->addWidget(alternateGroup_);
+    sitesLayout->addWidget(m_alternateGroup);
     sitesLayout->addStretch();
-    tabs_->addTab(sites, QStringLiteral("Sites Configuration"));
+    m_tabs->addTab(sites, QStringLiteral("Sites Configuration"));
 
     auto* advanced = new QWidget;
     auto* advancedGroup = new QGroupBox(QStringLiteral("Advanced Settings"), advanced);
-    diagnostics_ = new QCheckBox(QStringLiteral("Show Diagnostic Tools"), advancedGroup);
-    diagnostics_->setObjectName(QStringLiteral("diagnosticsCheckBox"));
-    profileAll_ = new QCheckBox(
+    m_diagnostics = new QCheckBox(QStringLiteral("Show Diagnostic Tools"), advancedGroup);
+    m_diagnostics->setObjectName(QStringLiteral("diagnosticsCheckBox"));
+    m_profileAll = new QCheckBox(
         QStringLiteral("Profile-likelihood intervals for every parameter (slower fits)"),
         advancedGroup);
-    profileAll_->setObjectName(QStringLiteral("profileAllCheckBox"));
+    m_profileAll->setObjectName(QStringLiteral("profileAllCheckBox"));
     auto* advancedGroupLayout = new QVBoxLayout(advancedGroup);
-    advancedGroupLayout->addWidget(diagnostics_);
-    advancedGroupLayout->addWidget(profileAll_);
+    advancedGroupLayout->addWidget(m_diagnostics);
+    advancedGroupLayout->addWidget(m_profileAll);
     auto* advancedLayout = new QVBoxLayout(advanced);
     advancedLayout->addWidget(advancedGroup);
     advancedLayout->addStretch();
-    tabs_->addTab(advanced, QStringLiteral("Advanced"));
-    tabs_->setCurrentIndex(0);
+    m_tabs->addTab(advanced, QStringLiteral("Advanced"));
+    m_tabs->setCurrentIndex(0);
 
-    apply_ = new QPushButton(QStringLiteral("Apply"), this);
-    apply_->setObjectName(QStringLiteral("applyButton"));
-    done_ = new QPushButton(QStringLiteral("Done"), this);
-    done_->setObjectName(QStringLiteral("doneButton"));
+    m_apply = new QPushButton(QStringLiteral("Apply"), this);
+    m_apply->setObjectName(QStringLiteral("applyButton"));
+    m_done = new QPushButton(QStringLiteral("Done"), this);
+    m_done->setObjectName(QStringLiteral("doneButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(apply_);
-    buttons->addWidget(done_);
+    buttons->addWidget(m_apply);
+    buttons->addWidget(m_done);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs_);
+    layout->addWidget(m_tabs);
     layout->addLayout(buttons);
 
     const RivuletSettings& settings = RivuletSettings::instance();
-    estimates_->setValue(settings.estimatePrecision());
-    errors_->setValue(settings.errorPrecision());
-    expert_->setChecked(settings.expertMode());
-    diagnostics_->setChecked(settings.diagnosticsEnabled());
-    profileAll_->setChecked(settings.profileAll());
-    aicc_->setChecked(ModelSelectionCriterion::fromSettings() == ModelSelectionCriterion::Aicc);
-    informed_->setChecked(ModelSelectionCriterion::countFromSettings() ==
-                          ModelSelectionCriterion::Count::Informed);
+    m_estimates->setValue(settings.estimatePrecision());
+    m_errors->setValue(settings.errorPrecision());
+    m_expert->setChecked(settings.expertMode());
+    m_diagnostics->setChecked(settings.diagnosticsEnabled());
+    m_profileAll->setChecked(settings.profileAll());
+    m_aicc->setChecked(ModelSelectionCriterion::fromSettings() == ModelSelectionCriterion::Aicc);
+    m_informed->setChecked(ModelSelectionCriterion::countFromSettings() ==
+                           ModelSelectionCriterion::Count::Informed);
     // ĉ travels with the study's database: there is none to set before one is open.
-    chat_->setEnabled(settings.isRegistered(RivuletSettings::Chat));
-    chat_->setValue(settings.isRegistered(RivuletSettings::Chat) ? settings.chat() : 1.0);
-    bootstrap_->setValue(settings.gofBootstrapReplicates());
+    m_chat->setEnabled(settings.isRegistered(RivuletSettings::Chat));
+    m_chat->setValue(settings.isRegistered(RivuletSettings::Chat) ? settings.chat() : 1.0);
+    m_bootstrap->setValue(settings.gofBootstrapReplicates());
     // The file in use, so that closing the window with Done keeps it.
-    alternateSitesConfigFile_ = settings.sitesConfigChoice();
-    if (!alternateSitesConfigFile_.isEmpty()) {
-        useAlternate_->setChecked(true);
-        alternateGroup_->setEnabled(true);
-        alternateFile_->setText(alternateSitesConfigFile_);
+    m_alternateSitesConfigFile = settings.sitesConfigChoice();
+    if (!m_alternateSitesConfigFile.isEmpty()) {
+        m_useAlternate->setChecked(true);
+        m_alternateGroup->setEnabled(true);
+        m_alternateFile->setText(m_alternateSitesConfigFile);
     }
-    apply_->setEnabled(false);
+    m_apply->setEnabled(false);
 
-    connect(estimates_, qOverload<int>(&QSpinBox::valueChanged), this,
+    connect(m_estimates, qOverload<int>(&QSpinBox::valueChanged), this,
             &RivuletSettingsWidget::onSettingsChanged);
-    connect(errors_, qOverload<int>(&QSpinBox::valueChanged), this,
+    connect(m_errors, qOverload<int>(&QSpinBox::valueChanged), this,
             &RivuletSettingsWidget::onSettingsChanged);
-    connect(expert_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
-    connect(diagnostics_, &QCheckBox::stateChanged, this,
+    connect(m_expert, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
+    connect(m_diagnostics, &QCheckBox::stateChanged, this,
             &RivuletSettingsWidget::onSettingsChanged);
-    connect(aicc_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
-    connect(informed_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
-    connect(profileAll_, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
-    connect(chat_, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
+    connect(m_aicc, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
+    connect(m_informed, &QCheckBox::stateChanged, this, &RivuletSettingsWidget::onSettingsChanged);
+    connect(m_profileAll, &QCheckBox::stateChanged, this,
             &RivuletSettingsWidget::onSettingsChanged);
-    connect(bootstrap_, qOverload<int>(&QSpinBox::valueChanged), this,
+    connect(m_chat, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
+            &RivuletSettingsWidget::onSettingsChanged);
+    connect(m_bootstrap, qOverload<int>(&QSpinBox::valueChanged), this,
             &RivuletSettingsWidget::onSettingsChanged);
     connect(browse, &QPushButton::clicked, this,
             &RivuletSettingsWidget::onSelectAlternateConfigFile);
-    connect(useAlternate_, &QRadioButton::toggled, this,
+    connect(m_useAlternate, &QRadioButton::toggled, this,
             &RivuletSettingsWidget::sitesConfigToggled);
-    connect(apply_, &QPushButton::clicked, this, &RivuletSettingsWidget::onApplyClicked);
-    connect(done_, &QPushButton::clicked, this, &RivuletSettingsWidget::onDoneClicked);
+    connect(m_apply, &QPushButton::clicked, this, &RivuletSettingsWidget::onApplyClicked);
+    connect(m_done, &QPushButton::clicked, this, &RivuletSettingsWidget::onDoneClicked);
 }
 
 void RivuletSettingsWidget::onSettingsChanged()
 {
-    apply_->setEnabled(true);
+    m_apply->setEnabled(true);
 }
 
 void RivuletSettingsWidget::onApplyClicked()
 {
     RivuletSettings& settings = RivuletSettings::instance();
-    const bool precisionChanged = settings.estimatePrecision() != estimates_->value() ||
-                                  settings.errorPrecision() != errors_->value();
+    const bool precisionChanged = settings.estimatePrecision() != m_estimates->value() ||
+                                  settings.errorPrecision() != m_errors->value();
     const ModelSelectionCriterion::Kind criterion =
-        aicc_->isChecked() ? ModelSelectionCriterion::Aicc : ModelSelectionCriterion::Aic;
-    const ModelSelectionCriterion::Count count = informed_->isChecked()
+        m_aicc->isChecked() ? ModelSelectionCriterion::Aicc : ModelSelectionCriterion::Aic;
+    const ModelSelectionCriterion::Count count = m_informed->isChecked()
                                                      ? ModelSelectionCriterion::Count::Informed
                                                      : ModelSelectionCriterion::Count::Free;
-    const bool uiChanged = settings.diagnosticsEnabled() != diagnostics_->isChecked() ||
-                           settings.expertMode() != expert_->isChecked() ||
+    const bool uiChanged = settings.diagnosticsEnabled() != m_diagnostics->isChecked() ||
+                           settings.expertMode() != m_expert->isChecked() ||
                            ModelSelectionCriterion::fromSettings() != criterion ||
                            ModelSelectionCriterion::countFromSettings() != count;
-    settings.setEstimatePrecision(estimates_->value());
-    settings.setErrorPrecision(errors_->value());
-    settings.setExpertMode(expert_->isChecked());
-    settings.setDiagnosticsEnabled(diagnostics_->isChecked());
+    settings.setEstimatePrecision(m_estimates->value());
+    settings.setErrorPrecision(m_errors->value());
+    settings.setExpertMode(m_expert->isChecked());
+    settings.setDiagnosticsEnabled(m_diagnostics->isChecked());
     // Read by the next fit.
-    settings.setProfileAll(profileAll_->isChecked());
+    settings.setProfileAll(m_profileAll->isChecked());
     // Read by the next fit, like the profiles; stored only when it changes, so that a study
     // without a ĉ of its own keeps none.
-    if (settings.isRegistered(RivuletSettings::Chat) && settings.chat() != chat_->value())
-        settings.setChat(chat_->value());
-    settings.setGofBootstrapReplicates(bootstrap_->value());
+    if (settings.isRegistered(RivuletSettings::Chat) && settings.chat() != m_chat->value())
+        settings.setChat(m_chat->value());
+    settings.setGofBootstrapReplicates(m_bootstrap->value());
     ModelSelectionCriterion::store(criterion);
     ModelSelectionCriterion::storeCount(count);
-    apply_->setEnabled(false);
+    m_apply->setEnabled(false);
     if (precisionChanged)
         emit precisionSettingsChanged();
     if (uiChanged)
@@ -220,9 +222,9 @@ void RivuletSettingsWidget::onApplyClicked()
 
 void RivuletSettingsWidget::onDoneClicked()
 {
-    if (apply_->isEnabled()) {
+    if (m_apply->isEnabled()) {
         // Closing the settings, not the program: say so, and offer to keep the changes.
-        const QMessageBox::StandardButton answer = prompts_.ask(
+        const QMessageBox::StandardButton answer = m_prompts.ask(
             this, QMessageBox::Question, QStringLiteral("Close Settings"),
             QStringLiteral("The settings have changes that are not applied yet. Apply them "
                            "before closing the settings?"),
@@ -232,7 +234,7 @@ void RivuletSettingsWidget::onDoneClicked()
         if (answer == QMessageBox::Apply) {
             onApplyClicked();
             // Refused (it said why): the dialog stays open on the changes.
-            if (apply_->isEnabled())
+            if (m_apply->isEnabled())
                 return;
         }
     }
@@ -241,31 +243,31 @@ void RivuletSettingsWidget::onDoneClicked()
 
 void RivuletSettingsWidget::onSelectAlternateConfigFile()
 {
-    alternateSitesConfigFile_ = prompts_.openFileName(
+    m_alternateSitesConfigFile = m_prompts.openFileName(
         this, QStringLiteral("Select alternate sites configuration file"), QString(), QString());
-    alternateFile_->setText(alternateSitesConfigFile_);
-    if (!alternateSitesConfigFile_.isEmpty())
+    m_alternateFile->setText(m_alternateSitesConfigFile);
+    if (!m_alternateSitesConfigFile.isEmpty())
         validate();
 }
 
 void RivuletSettingsWidget::sitesConfigToggled()
 {
-    prompts_.tell(this, QMessageBox::Warning, QStringLiteral("Sites Configuration"),
-                  QStringLiteral("Changing the sites configuration file will only affect "
-                                 "subsequently\nloaded data, not data currently loaded."));
-    alternateGroup_->setEnabled(useAlternate_->isChecked());
-    if (useDefault_->isChecked()) {
-        alternateSitesConfigFile_.clear();
-        alternateFile_->clear();
+    m_prompts.tell(this, QMessageBox::Warning, QStringLiteral("Sites Configuration"),
+                   QStringLiteral("Changing the sites configuration file will only affect "
+                                  "subsequently\nloaded data, not data currently loaded."));
+    m_alternateGroup->setEnabled(m_useAlternate->isChecked());
+    if (m_useDefault->isChecked()) {
+        m_alternateSitesConfigFile.clear();
+        m_alternateFile->clear();
     }
     validate();
 }
 
 void RivuletSettingsWidget::validate()
 {
-    const bool valid = useDefault_->isChecked() || !alternateFile_->text().isEmpty();
-    done_->setEnabled(valid);
-    apply_->setEnabled(valid);
+    const bool valid = m_useDefault->isChecked() || !m_alternateFile->text().isEmpty();
+    m_done->setEnabled(valid);
+    m_apply->setEnabled(valid);
 }
 
 } // namespace rivulet

@@ -30,21 +30,21 @@ public:
     explicit RivuletSettingsWidget(lum::UserPrompts& prompts, QWidget* parent = nullptr);
 
     // Empty for the shared default file.
-    const QString& alternateSitesConfigFile() const { return alternateSitesConfigFile_; }
+    const QString& alternateSitesConfigFile() const { return m_alternateSitesConfigFile; }
 
-    QSpinBox* estimatesSpinBox() const { return estimates_; }
-    QSpinBox* errorsSpinBox() const { return errors_; }
-    QCheckBox* expertCheckBox() const { return expert_; }
-    QCheckBox* diagnosticsCheckBox() const { return diagnostics_; }
-    QCheckBox* aiccCheckBox() const { return aicc_; }
-    QCheckBox* informedCheckBox() const { return informed_; }
+    QSpinBox* estimatesSpinBox() const { return m_estimates; }
+    QSpinBox* errorsSpinBox() const { return m_errors; }
+    QCheckBox* expertCheckBox() const { return m_expert; }
+    QCheckBox* diagnosticsCheckBox() const { return m_diagnostics; }
+    QCheckBox* aiccCheckBox() const { return m_aicc; }
+    QCheckBox* informedCheckBox() const { return m_informed; }
     // The study's ĉ (disabled while no database is open) and the bootstrap's replicates.
-    QDoubleSpinBox* chatSpinBox() const { return chat_; }
-    QSpinBox* bootstrapSpinBox() const { return bootstrap_; }
-    QRadioButton* defaultConfigButton() const { return useDefault_; }
-    QRadioButton* alternateConfigButton() const { return useAlternate_; }
-    QPushButton* applyButton() const { return apply_; }
-    QPushButton* doneButton() const { return done_; }
+    QDoubleSpinBox* chatSpinBox() const { return m_chat; }
+    QSpinBox* bootstrapSpinBox() const { return m_bootstrap; }
+    QRadioButton* defaultConfigButton() const { return m_useDefault; }
+    QRadioButton* alternateConfigButton() const { return m_useAlternate; }
+    QPushButton* applyButton() const { return m_apply; }
+    QPushButton* doneButton() const { return m_done; }
 
 signals:
     void precisionSettingsChanged();
@@ -60,24 +60,24 @@ public slots:
     void validate();
 
 private:
-    lum::UserPrompts& prompts_;
-    QString alternateSitesConfigFile_;
-    QTabWidget* tabs_ = nullptr;
-    QSpinBox* estimates_ = nullptr;
-    QSpinBox* errors_ = nullptr;
-    QCheckBox* expert_ = nullptr;
-    QCheckBox* diagnostics_ = nullptr;
-    QCheckBox* aicc_ = nullptr;
-    QCheckBox* informed_ = nullptr;
-    QCheckBox* profileAll_ = nullptr;
-    QDoubleSpinBox* chat_ = nullptr;
-    QSpinBox* bootstrap_ = nullptr;
-    QRadioButton* useDefault_ = nullptr;
-    QRadioButton* useAlternate_ = nullptr;
-    QGroupBox* alternateGroup_ = nullptr;
-    QLineEdit* alternateFile_ = nullptr;
-    QPushButton* apply_ = nullptr;
-    QPushButton* done_ = nullptr;
+    lum::UserPrompts& m_prompts;
+    QString m_alternateSitesConfigFile;
+    QTabWidget* m_tabs = nullptr;
+    QSpinBox* m_estimates = nullptr;
+    QSpinBox* m_errors = nullptr;
+    QCheckBox* m_expert = nullptr;
+    QCheckBox* m_diagnostics = nullptr;
+    QCheckBox* m_aicc = nullptr;
+    QCheckBox* m_informed = nullptr;
+    QCheckBox* m_profileAll = nullptr;
+    QDoubleSpinBox* m_chat = nullptr;
+    QSpinBox* m_bootstrap = nullptr;
+    QRadioButton* m_useDefault = nullptr;
+    QRadioButton* m_useAlternate = nullptr;
+    QGroupBox* m_alternateGroup = nullptr;
+    QLineEdit* m_alternateFile = nullptr;
+    QPushButton* m_apply = nullptr;
+    QPushButton* m_done = nullptr;
 };
 
 } // namespace rivulet

@@ -77,22 +77,22 @@ constexpr std::array<View, 7> dataWindows = {
 RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent,
                              const QString& name, Qt::WindowFlags flags,
                              const QString& sitesConfigPath)
-    : lum::LumMainWindow(parent, name, flags), splash_(splash), mock_(settings().mockInput()),
-      sampleFolder_(AppStartup::sampleStudyFolder()), navigation_(*this, nav::standard())
+    : lum::LumMainWindow(parent, name, flags), m_splash(splash), m_mock(settings().mockInput()),
+      m_sampleFolder(AppStartup::sampleStudyFolder()), m_navigation(*this, nav::standard())
 {
-    updateProgressDialog_ = new QProgressDialog(this);
-    updateProgressDialog_->setWindowTitle(name);
-    updateProgressDialog_->setWindowModality(Qt::WindowModal);
-    updateProgressDialog_->reset();
-    updateProgressDialog_->hide();
+    m_updateProgressDialog = new QProgressDialog(this);
+    m_updateProgressDialog->setWindowTitle(name);
+    m_updateProgressDialog->setWindowModality(Qt::WindowModal);
+    m_updateProgressDialog->reset();
+    m_updateProgressDialog->hide();
     // Its Cancel stops the update as the other progress boxes stop their runs.
-    connect(updateProgressDialog_, &QProgressDialog::canceled, this, [this] {
+    connect(m_updateProgressDialog, &QProgressDialog::canceled, this, [this] {
         if (runKind() == Run::Update)
             runner().setCanceled(true);
     });
 
-    session_ =
-        std::make_unique<StudySession>(mock_ ? Study::CountsFile : Study::Database, rdb, runner());
+    m_session =
+        std::make_unique<StudySession>(m_mock ? Study::CountsFile : Study::Database, rdb, runner());
 
     setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
     progressDialog()->setAutoClose(false);
@@ -112,17 +112,17 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
         addAction(AppMenu::Data, AppAction::OpenSample, QStringLiteral("Open the Sample Study")),
         &QAction::triggered, this, &RivuletWindow::openSampleStudy);
     // Simulated counts have no observations to load.
-    action(AppAction::OpenSample)->setVisible(!mock_ && !sampleFolder_.isEmpty());
+    action(AppAction::OpenSample)->setVisible(!m_mock && !m_sampleFolder.isEmpty());
     menu(AppMenu::Data)->addSeparator();
     connect(addAction(AppMenu::Data, AppAction::ClearAllData, QStringLiteral("Clear All Data")),
             &QAction::triggered, this, &RivuletWindow::onReset);
 
-    if (!mock_ && rdb.database()) {
-        studyFileMenu_ = new StudyFileMenu(
+    if (!m_mock && rdb.database()) {
+        m_studyFileMenu = new StudyFileMenu(
             this, menu(MenuId::File), [this]() -> lum::UserPrompts& { return prompts(); },
             *rdb.database(), [this](const QString& path) { return openStudyFile(path); });
         if (rdb.database()->isOpen())
-            studyFileMenu_->noteOpened(rdb.database()->path());
+            m_studyFileMenu->noteOpened(rdb.database()->path());
     }
     showStudyFile();
 
@@ -131,16 +131,16 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
          {ActionId::Print, ActionId::PrintPreview, ActionId::SaveAs, ActionId::SaveToCsv})
         setActionEnabled(id, false);
 
-    reports_ = new ReportPanel(*this, study(), [this] { return selectedModelItem_; });
-    modelTree_ = new ModelEstimateModel(study().catalogue(), this);
+    m_reports = new ReportPanel(*this, study(), [this] { return m_selectedModelItem; });
+    m_modelTree = new ModelEstimateModel(study().catalogue(), this);
     ViewFactory::Host host;
     host.close = [this](View view) { closeSubWindow(view); };
     host.configurationChanged = [this] { updateConfiguration(); };
     host.precisionChanged = [this] { onPrecisionSettingsChanged(); };
     host.uiChanged = [this] { onUiSettingsChanged(); };
     host.settingsDone = [this] { onSettingsDone(); };
-    views_ = std::make_unique<ViewFactory>(*this, study(), *modelTree_, mock_, std::move(host));
-    modelTree_->rebuild();
+    m_views = std::make_unique<ViewFactory>(*this, study(), *m_modelTree, m_mock, std::move(host));
+    m_modelTree->rebuild();
     buildNavigation();
 
     const QByteArray geometry = settings().mainWindowGeometry();
@@ -159,18 +159,18 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
 
     const QString folder = settings().sitesConfigDir();
     if (!folder.isEmpty())
-        defaultSitesConfigPath_ = folder + QDir::separator() + settings().sitesConfigFileName();
+        m_defaultSitesConfigPath = folder + QDir::separator() + settings().sitesConfigFileName();
     if (!sitesConfigPath.isEmpty())
-        defaultSitesConfigPath_ = sitesConfigPath;
+        m_defaultSitesConfigPath = sitesConfigPath;
     // The file chosen in an earlier run, unless the command line names one for this run.
     const QString chosen = settings().sitesConfigChoice();
-    sitesConfigPath_ =
-        sitesConfigPath.isEmpty() && !chosen.isEmpty() ? chosen : defaultSitesConfigPath_;
-    study().setSitesConfigPath(sitesConfigPath_);
+    m_sitesConfigPath =
+        sitesConfigPath.isEmpty() && !chosen.isEmpty() ? chosen : m_defaultSitesConfigPath;
+    study().setSitesConfigPath(m_sitesConfigPath);
 
     auto* dock = new QDockWidget(QStringLiteral("Releases Summary"), this);
     dock->setObjectName(QStringLiteral("releasesSummaryDock"));
-    dock->setWidget(lum::ReportViewers::of(reports_->releaseSummary()).textWidget());
+    dock->setWidget(lum::ReportViewers::of(m_reports->releaseSummary()).textWidget());
     addDock(AppDock::ReleasesSummary, dock, Qt::RightDockWidgetArea);
     // Room for the item names and the summary's four columns; the document area keeps the rest.
     // The panel as wide as its longest entry (in the desktop's font), no wider.
@@ -199,7 +199,7 @@ RivuletWindow::~RivuletWindow()
     }
     runner().disconnect(this);
     // Reports and windows read the study and the model tree; they go first.
-    reports_->removeAll();
+    m_reports->removeAll();
     if (auto* gof = qobject_cast<GoodnessOfFitWidget*>(windowWidget(View::GoodnessOfFit)))
         gof->stop();
     if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(View::StudyDesign)))
@@ -211,19 +211,19 @@ RivuletWindow::~RivuletWindow()
 NavState RivuletWindow::navState(bool idle) const
 {
     NavState state;
-    state.mock = mock_;
+    state.mock = m_mock;
     state.diagnostics = settings().diagnosticsEnabled();
     state.expert = settings().expertMode();
     state.idle = idle;
     state.hasData = hasData();
-    state.modelSelected = currentModel_.has_value();
+    state.modelSelected = m_currentModel.has_value();
     state.fitted = !study().results().isEmpty();
     return state;
 }
 
 void RivuletWindow::buildNavigation()
 {
-    navigation_.build(navState(false), study().catalogue(), currentModel_);
+    m_navigation.build(navState(false), study().catalogue(), m_currentModel);
 }
 
 void RivuletWindow::openEntry(const NavEntry& entry)
@@ -234,22 +234,22 @@ void RivuletWindow::openEntry(const NavEntry& entry)
 
 void RivuletWindow::addNavEntry(const NavEntry& entry)
 {
-    navigation_.add(entry);
+    m_navigation.add(entry);
     onUiSettingsChanged();
 }
 
 void RivuletWindow::setActionsEnabled(bool enable)
 {
-    if (enable && navStale_) {
+    if (enable && m_navStale) {
         onUiSettingsChanged();
         return;
     }
-    if (studyFileMenu_)
-        studyFileMenu_->setEnabled(enable);
+    if (m_studyFileMenu)
+        m_studyFileMenu->setEnabled(enable);
     setActionEnabled(AppAction::ClearAllData, enable && hasData());
     setActionEnabled(AppAction::OpenSample, enable);
-    navigation_.enable(navState(enable), [this](const EquatingScheme& model) {
-        return modelTree_->isEstimated(model);
+    m_navigation.enable(navState(enable), [this](const EquatingScheme& model) {
+        return m_modelTree->isEstimated(model);
     });
     // Headings stay black; their entries show the state.
     updateNav();
@@ -280,18 +280,18 @@ void RivuletWindow::dropResultWindows()
     if (auto* design = qobject_cast<StudyDesignWidget*>(windowWidget(View::StudyDesign)))
         design->stop();
     deleteSubWindow(View::StudyDesign);
-    reports_->dropResults();
-    if (currentModel_) {
-        if (lum::NavPanelItem* item = navItem(*currentModel_))
+    m_reports->dropResults();
+    if (m_currentModel) {
+        if (lum::NavPanelItem* item = navItem(*m_currentModel))
             navModel()->setItemSelected(item, false);
     }
-    currentModel_.reset();
-    selectedModelItem_ = nullptr;
+    m_currentModel.reset();
+    m_selectedModelItem = nullptr;
 }
 
 void RivuletWindow::loadObservations()
 {
-    if (mock_)
+    if (m_mock)
         return;
     setActionsEnabled(false);
     if (!ensureSitesConfig()) {
@@ -313,17 +313,17 @@ void RivuletWindow::loadObservations()
     progressDialog()->setLabelText(QStringLiteral("Loading observation data..."));
     showProgressDialog();
     settings().setDirectoryOf(RivuletSettings::PrevFile, path);
-    study().setSitesConfigPath(sitesConfigPath_);
-    session_->startLoad(path, QStringLiteral("Choose a sites configuration file in Edit > "
-                                             "Settings > Sites Configuration."));
+    study().setSitesConfigPath(m_sitesConfigPath);
+    m_session->startLoad(path, QStringLiteral("Choose a sites configuration file in Edit > "
+                                              "Settings > Sites Configuration."));
 }
 
 QString RivuletWindow::sitesConfigProblem() const
 {
-    if (sitesConfigPath_.isEmpty())
+    if (m_sitesConfigPath.isEmpty())
         return QStringLiteral("the shared folder of the sites configuration cannot be created");
-    const QFileInfo file(sitesConfigPath_);
-    const QString name = QDir::toNativeSeparators(sitesConfigPath_);
+    const QFileInfo file(m_sitesConfigPath);
+    const QString name = QDir::toNativeSeparators(m_sitesConfigPath);
     if (!file.exists())
         return QStringLiteral("the file \"%1\" does not exist").arg(name);
     if (!file.isFile() || !file.isReadable())
@@ -347,7 +347,7 @@ bool RivuletWindow::ensureSitesConfig()
                            "Configuration.")
                 .arg(problem);
         err(text);
-        prompts().tell(this, QMessageBox::Critical, messageTitle_, text);
+        prompts().tell(this, QMessageBox::Critical, m_messageTitle, text);
         return false;
     }
     rememberSitesConfig(chosen);
@@ -362,8 +362,8 @@ void RivuletWindow::rememberSitesConfig(const QString& path)
     settings().setSitesConfigChoice(path);
     // A choice made once must hold even if the program does not end cleanly.
     settings().sync();
-    sitesConfigPath_ = path.isEmpty() ? defaultSitesConfigPath_ : path;
-    study().setSitesConfigPath(sitesConfigPath_);
+    m_sitesConfigPath = path.isEmpty() ? m_defaultSitesConfigPath : path;
+    study().setSitesConfigPath(m_sitesConfigPath);
 }
 
 void RivuletWindow::setConfigurationWindowsEnabled(bool enabled)
@@ -382,7 +382,7 @@ void RivuletWindow::loadSimulatedData()
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        prompts().tell(this, QMessageBox::Critical, messageTitle_, QStringLiteral("No such file"));
+        prompts().tell(this, QMessageBox::Critical, m_messageTitle, QStringLiteral("No such file"));
         return;
     }
     QTextStream in(&file);
@@ -393,12 +393,12 @@ void RivuletWindow::loadSimulatedData()
         const QString text =
             QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), read.error().text());
         err(text);
-        prompts().tell(this, QMessageBox::Critical, messageTitle_, text);
+        prompts().tell(this, QMessageBox::Critical, m_messageTitle, text);
         setActionsEnabled(true);
         return;
     }
     out(QStringLiteral("Simulated data loaded from %1.").arg(QDir::toNativeSeparators(path)));
-    session_->markLoaded();
+    m_session->markLoaded();
     startUpdate();
 }
 
@@ -411,7 +411,7 @@ void RivuletWindow::loadAgeData()
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        prompts().tell(this, QMessageBox::Critical, messageTitle_, QStringLiteral("No such file"));
+        prompts().tell(this, QMessageBox::Critical, m_messageTitle, QStringLiteral("No such file"));
         return;
     }
     file.close();
@@ -425,12 +425,12 @@ void RivuletWindow::startAgesJob(const QString& path)
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     showProgressDialog();
-    session_->startAges(path);
+    m_session->startAges(path);
 }
 
 void RivuletWindow::openSampleStudy()
 {
-    if (mock_ || sampleFolder_.isEmpty())
+    if (m_mock || m_sampleFolder.isEmpty())
         return;
     if (hasData() &&
         prompts().ask(this, QMessageBox::Warning, QStringLiteral("Open the Sample Study"),
@@ -438,7 +438,7 @@ void RivuletWindow::openSampleStudy()
                       QMessageBox::Ok | QMessageBox::Cancel,
                       QMessageBox::Cancel) != QMessageBox::Ok)
         return;
-    const QDir folder(sampleFolder_);
+    const QDir folder(m_sampleFolder);
     setActionsEnabled(false);
     dropResultWindows();
     closeSubWindow(View::ReleasesCohorts);
@@ -449,8 +449,8 @@ void RivuletWindow::openSampleStudy()
     showProgressDialog();
     // The sample's sites are those of its own configuration, whatever the user's file holds.
     study().setSitesConfigPath(folder.filePath(QStringLiteral("sites_config.txt")));
-    session_->startLoad(folder.filePath(QStringLiteral("observations.csv")), QString(),
-                        folder.filePath(QStringLiteral("ages.csv")));
+    m_session->startLoad(folder.filePath(QStringLiteral("observations.csv")), QString(),
+                         folder.filePath(QStringLiteral("ages.csv")));
 }
 
 void RivuletWindow::startUpdate()
@@ -463,29 +463,29 @@ void RivuletWindow::startUpdate()
     // changes until it is done.
     setConfigurationWindowsEnabled(false);
     study().clearResults();
-    modelTree_->rebuild();
-    if (splash_ && splash_->isVisible()) {
-        splash_->showMessage(QStringLiteral("Loading data..."), Qt::AlignHCenter | Qt::AlignBottom,
-                             Qt::white);
+    m_modelTree->rebuild();
+    if (m_splash && m_splash->isVisible()) {
+        m_splash->showMessage(QStringLiteral("Loading data..."), Qt::AlignHCenter | Qt::AlignBottom,
+                              Qt::white);
     } else {
-        updateProgressDialog_->setLabelText(QStringLiteral("Updating..."));
-        updateProgressDialog_->setRange(0, 0);
+        m_updateProgressDialog->setLabelText(QStringLiteral("Updating..."));
+        m_updateProgressDialog->setRange(0, 0);
         // Sized for its label, bar and button: a busy bar alone gives too short a box.
-        updateProgressDialog_->resize(
-            updateProgressDialog_->sizeHint().expandedTo(progressDialog()->sizeHint()));
-        updateProgressDialog_->show();
+        m_updateProgressDialog->resize(
+            m_updateProgressDialog->sizeHint().expandedTo(progressDialog()->sizeHint()));
+        m_updateProgressDialog->show();
     }
-    session_->startUpdate();
+    m_session->startUpdate();
 }
 
 void RivuletWindow::onUpdateComplete()
 {
-    updateProgressDialog_->cancel();
-    updateProgressDialog_->hide();
-    if (splash_)
-        splash_->clearMessage();
-    session_->noteReleases();
-    ReleaseSummaryReport& summary = reports_->releaseSummary();
+    m_updateProgressDialog->cancel();
+    m_updateProgressDialog->hide();
+    if (m_splash)
+        m_splash->clearMessage();
+    m_session->noteReleases();
+    ReleaseSummaryReport& summary = m_reports->releaseSummary();
     summary.setDirty(true);
     summary.run();
     summary.updateText();
@@ -500,9 +500,9 @@ void RivuletWindow::onUpdateComplete()
         releases->reload();
         releases->setEnabled(true);
     }
-    modelTree_->rebuild();
-    currentModel_.reset();
-    selectedModelItem_ = nullptr;
+    m_modelTree->rebuild();
+    m_currentModel.reset();
+    m_selectedModelItem = nullptr;
     buildNavigation();
     if (study().resultsWereStored()) {
         out(QStringLiteral("The fits kept with the study were read back (%1 models).")
@@ -516,24 +516,24 @@ void RivuletWindow::onUpdateComplete()
 void RivuletWindow::fitAllModels()
 {
     if (study().catalogue().fitList().empty()) {
-        prompts().tell(this, QMessageBox::Critical, messageTitle_,
+        prompts().tell(this, QMessageBox::Critical, m_messageTitle,
                        QStringLiteral("None of the models are estimable."));
         return;
     }
     setActionsEnabled(false);
     dropResultWindows();
-    modelTree_->rebuild();
+    m_modelTree->rebuild();
     study().clearResults();
     progressDialog()->setRange(0, 0);
     out(QStringLiteral("========================"));
     onRunProgressStatus(QStringLiteral("Estimating ..."));
     showProgressDialog();
-    session_->startFit();
+    m_session->startFit();
 }
 
 void RivuletWindow::onRunComplete()
 {
-    const StudySession::Ending ending = session_->complete();
+    const StudySession::Ending ending = m_session->complete();
     stopProgress();
     switch (ending.run) {
     case Run::Load:
@@ -566,11 +566,11 @@ void RivuletWindow::onRunComplete()
         break;
     case Run::SaveNextDetections:
         settings().setDiagnosticsFolder(
-            session_->nextDetectionsFile().left(session_->nextDetectionsFile().lastIndexOf(
-                session_->nextDetectionsFile().contains(QLatin1Char('\\')) ? QLatin1Char('\\')
-                                                                           : QLatin1Char('/'))));
+            m_session->nextDetectionsFile().left(m_session->nextDetectionsFile().lastIndexOf(
+                m_session->nextDetectionsFile().contains(QLatin1Char('\\')) ? QLatin1Char('\\')
+                                                                            : QLatin1Char('/'))));
         out(QStringLiteral("Next detections saved to %1.")
-                .arg(QDir::toNativeSeparators(session_->nextDetectionsFile())));
+                .arg(QDir::toNativeSeparators(m_session->nextDetectionsFile())));
         prompts().tell(this, QMessageBox::Information, QStringLiteral("Save Next Detections"),
                        QStringLiteral("Next Detections successfully saved."));
         break;
@@ -584,12 +584,12 @@ void RivuletWindow::onRunComplete()
 void RivuletWindow::endProgress()
 {
     stopProgress();
-    updateProgressDialog_->hide();
+    m_updateProgressDialog->hide();
 }
 
 void RivuletWindow::onRunTerminated()
 {
-    const StudySession::Ending ending = session_->canceled();
+    const StudySession::Ending ending = m_session->canceled();
     endProgress();
     switch (ending.run) {
     case Run::Load: {
@@ -637,11 +637,11 @@ void RivuletWindow::onRunFailed(int, const QString& text)
         err(text);
         prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
                        QStringLiteral("Unable to open file \"%1\" for writing.")
-                           .arg(session_->nextDetectionsFile()));
+                           .arg(m_session->nextDetectionsFile()));
     } else {
         showRunError(text);
     }
-    const StudySession::Ending ending = session_->failed();
+    const StudySession::Ending ending = m_session->failed();
     endProgress();
     switch (ending.run) {
     case Run::Load:
@@ -685,38 +685,38 @@ void RivuletWindow::processEstimationResults()
         return;
     }
     for (const ModelResult* result : results.results())
-        modelTree_->setResult(*result);
+        m_modelTree->setResult(*result);
     for (const auto& definition : study().catalogue().definitionItems()) {
         const QString reason = results.failure(definition->scheme());
         if (!reason.isEmpty())
-            modelTree_->setFailure(definition->scheme(), reason);
+            m_modelTree->setFailure(definition->scheme(), reason);
     }
     markBestModel();
-    if (const ModelEstimateItem* best = modelTree_->best())
+    if (const ModelEstimateItem* best = m_modelTree->best())
         selectModel(best->key());
 }
 
 void RivuletWindow::markBestModel()
 {
-    if (study().results().isEmpty() || !modelTree_->hasResults())
+    if (study().results().isEmpty() || !m_modelTree->hasResults())
         return;
-    modelTree_->setComparison(std::make_unique<const ModelComparison>(
-        session_->actions().comparison(ModelSelectionCriterion::fromSettings(),
-                                       ModelSelectionCriterion::countFromSettings())));
+    m_modelTree->setComparison(std::make_unique<const ModelComparison>(
+        m_session->actions().comparison(ModelSelectionCriterion::fromSettings(),
+                                        ModelSelectionCriterion::countFromSettings())));
 }
 
 void RivuletWindow::selectModel(const EquatingScheme& model)
 {
-    if (currentModel_) {
-        if (lum::NavPanelItem* previous = navItem(*currentModel_))
+    if (m_currentModel) {
+        if (lum::NavPanelItem* previous = navItem(*m_currentModel))
             navModel()->setItemSelected(previous, false);
     }
-    currentModel_ = model;
+    m_currentModel = model;
     if (lum::NavPanelItem* item = navItem(model))
         navModel()->setItemSelected(item, true);
-    selectedModelItem_ = modelTree_->findRow(model);
-    if (selectedModelItem_ && selectedModelItem_->isEstimated())
-        modelTree_->setSelected(selectedModelItem_);
+    m_selectedModelItem = m_modelTree->findRow(model);
+    if (m_selectedModelItem && m_selectedModelItem->isEstimated())
+        m_modelTree->setSelected(m_selectedModelItem);
     onPrecisionSettingsChanged();
     updateWidgets();
     setActionsEnabled(true);
@@ -724,23 +724,23 @@ void RivuletWindow::selectModel(const EquatingScheme& model)
 
 lum::QtReport* RivuletWindow::ensureReport(ReportKind kind)
 {
-    return reports_->ensure(kind);
+    return m_reports->ensure(kind);
 }
 
 void RivuletWindow::showReport(ReportKind kind)
 {
-    reports_->show(kind);
+    m_reports->show(kind);
 }
 
 void RivuletWindow::showModelAverageReport()
 {
-    reports_->show(ReportKind::ModelAverage);
+    m_reports->show(ReportKind::ModelAverage);
 }
 
 void RivuletWindow::onPrecisionSettingsChanged()
 {
     prepareWindow(View::Diagram);
-    reports_->refresh();
+    m_reports->refresh();
 }
 
 void RivuletWindow::updateWidgets()
@@ -758,7 +758,7 @@ void RivuletWindow::updateConfiguration()
 
 void RivuletWindow::createWindow(View view)
 {
-    views_->make(view, selectedModelItem_);
+    m_views->make(view, m_selectedModelItem);
 }
 
 void RivuletWindow::prepareWindow(View key)
@@ -768,7 +768,7 @@ void RivuletWindow::prepareWindow(View key)
         return;
     if (auto* diagram = qobject_cast<EstimatesWidget*>(windowWidget(View::Diagram));
         diagram && key == View::Diagram) {
-        diagram->setResult(selectedModelItem_ ? selectedModelItem_->result() : nullptr);
+        diagram->setResult(m_selectedModelItem ? m_selectedModelItem->result() : nullptr);
         diagram->setPrecision(settings().estimatePrecision(), settings().errorPrecision());
     }
     window->widget()->update();
@@ -789,14 +789,14 @@ void RivuletWindow::onUiSettingsChanged()
 {
     // A running update rebuilds the catalogue the model entries are read from.
     if (runner().isRunning()) {
-        navStale_ = true;
+        m_navStale = true;
         return;
     }
-    navStale_ = false;
+    m_navStale = false;
     markBestModel();
     buildNavigation();
-    if (currentModel_) {
-        if (lum::NavPanelItem* item = navItem(*currentModel_))
+    if (m_currentModel) {
+        if (lum::NavPanelItem* item = navItem(*m_currentModel))
             navModel()->setItemSelected(item, true);
     }
     setActionsEnabled(true);
@@ -822,7 +822,7 @@ void RivuletWindow::onReset()
     dropResultWindows();
     closeSubWindow(View::ReleasesCohorts);
     closeSubWindow(View::SitesYears);
-    if (const lum::Expected<void> cleared = session_->clear(); !cleared) {
+    if (const lum::Expected<void> cleared = m_session->clear(); !cleared) {
         prompts().tell(
             this, QMessageBox::Critical, QStringLiteral("Reset"),
             QStringLiteral("The data could not be deleted: %1").arg(cleared.error().text()));
@@ -843,7 +843,7 @@ void RivuletWindow::saveNextDetections()
         return;
     }
     setActionsEnabled(false);
-    session_->startSaveNextDetections(path);
+    m_session->startSaveNextDetections(path);
 }
 
 void RivuletWindow::doActionSaveToCsv()
@@ -862,14 +862,14 @@ void RivuletWindow::doActionSaveToCsv()
         QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    const QString text = reports_->csv(kind).value_or(QString());
+    const QString text = m_reports->csv(kind).value_or(QString());
     if (!lum::ReportWriter().writeCsv(path, text)) {
-        prompts().tell(this, QMessageBox::Critical, messageTitle_,
+        prompts().tell(this, QMessageBox::Critical, m_messageTitle,
                        lum::ReportWriter::cantOpenMessage(path));
         return;
     }
     out(lum::ReportWriter::createdMessage(path));
-    prompts().tell(this, QMessageBox::Information, messageTitle_,
+    prompts().tell(this, QMessageBox::Information, m_messageTitle,
                    lum::ReportWriter::createdMessage(path));
 }
 
@@ -880,18 +880,18 @@ void RivuletWindow::rememberReportFolder(const QString& filePath)
 
 void RivuletWindow::onHelpAbout()
 {
-    if (!aboutDialog_) {
-        aboutDialog_ = new RivuletInfoDialog(this);
-        aboutDialog_->setWindowTitle(messageTitle_);
+    if (!m_aboutDialog) {
+        m_aboutDialog = new RivuletInfoDialog(this);
+        m_aboutDialog->setWindowTitle(m_messageTitle);
         QString version = QSettings().value(QStringLiteral("Version")).toString();
         // Installations that never stored a version show the version this program was built as.
         if (version.isEmpty())
             version = QCoreApplication::applicationVersion();
-        aboutDialog_->setVersion(version);
+        m_aboutDialog->setVersion(version);
     }
-    aboutDialog_->setModal(true);
-    aboutDialog_->show();
-    aboutDialog_->raise();
+    m_aboutDialog->setModal(true);
+    m_aboutDialog->show();
+    m_aboutDialog->raise();
 }
 
 void RivuletWindow::widenSummaryDock()
@@ -923,19 +923,19 @@ void RivuletWindow::showManual()
          QDir::toNativeSeparators(settings().dbPath(RivuletSettings::DbName))},
         {QStringLiteral("SITES_FOLDER"), QDir::toNativeSeparators(settings().sitesConfigDir())},
         {QStringLiteral("SETTINGS"), QDir::toNativeSeparators(QSettings().fileName())}};
-    if (!manual_)
-        manual_ = new ManualWindow(places, this);
+    if (!m_manual)
+        m_manual = new ManualWindow(places, this);
     else
-        manual_->setHtml(ManualWindow::manualHtml(places));
-    manual_->show();
-    manual_->raise();
-    manual_->activateWindow();
+        m_manual->setHtml(ManualWindow::manualHtml(places));
+    m_manual->show();
+    m_manual->raise();
+    m_manual->activateWindow();
 }
 
 void RivuletWindow::showStudyFile()
 {
     const lum::SqliteDb* db = study().database().database();
-    const QString path = mock_ || !db || !db->isOpen() ? QString() : db->path();
+    const QString path = m_mock || !db || !db->isOpen() ? QString() : db->path();
     setWindowFilePath(path);
     setWindowTitle(
         path.isEmpty()
@@ -945,7 +945,7 @@ void RivuletWindow::showStudyFile()
 
 bool RivuletWindow::openStudyFile(const QString& path)
 {
-    if (mock_ || runner().isRunning())
+    if (m_mock || runner().isRunning())
         return false;
     if (reportRunner().isRunning()) {
         reportRunner().cancel();
@@ -958,7 +958,7 @@ bool RivuletWindow::openStudyFile(const QString& path)
     const StartupResult opened = AppStartup::openStudy(study().database(), path);
     if (!opened.ok()) {
         err(opened.error);
-        prompts().tell(this, QMessageBox::Critical, messageTitle_, opened.error);
+        prompts().tell(this, QMessageBox::Critical, m_messageTitle, opened.error);
         showStudyFile();
         startUpdate();
         return false;
@@ -966,7 +966,7 @@ bool RivuletWindow::openStudyFile(const QString& path)
     out(QStringLiteral("Study %1: %2")
             .arg(opened.newDatabase ? QStringLiteral("created") : QStringLiteral("opened"),
                  QDir::toNativeSeparators(opened.databasePath)));
-    session_->forgetData();
+    m_session->forgetData();
     showStudyFile();
     setActionsEnabled(false);
     startUpdate();
@@ -975,16 +975,16 @@ bool RivuletWindow::openStudyFile(const QString& path)
 
 void RivuletWindow::splashScreenTimeout()
 {
-    if (!splash_)
+    if (!m_splash)
         return;
-    splash_->clearMessage();
-    splash_->close();
+    m_splash->clearMessage();
+    m_splash->close();
 }
 
 void RivuletWindow::onShowSplashScreen()
 {
-    if (splash_)
-        splash_->show();
+    if (m_splash)
+        m_splash->show();
 }
 
 void RivuletWindow::closeEvent(QCloseEvent* event)

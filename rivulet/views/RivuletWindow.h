@@ -46,30 +46,30 @@ public:
                   const QString& sitesConfigPath = QString());
     ~RivuletWindow() override;
 
-    Study& study() const { return session_->study(); }
-    ModelEstimateModel& modelTree() const { return *modelTree_; }
-    lum::ThreadRunner& reportRunner() const { return reports_->runner(); }
-    bool isMock() const { return mock_; }
-    bool hasData() const { return session_->hasData(); }
-    bool hasAgeData() const { return session_->hasAgeData(); }
-    Run runKind() const { return session_->running(); }
-    const std::optional<EquatingScheme>& currentModel() const { return currentModel_; }
-    ModelEstimateItem* selectedModelItem() const { return selectedModelItem_; }
-    const QString& sitesConfigPath() const { return sitesConfigPath_; }
+    Study& study() const { return m_session->study(); }
+    ModelEstimateModel& modelTree() const { return *m_modelTree; }
+    lum::ThreadRunner& reportRunner() const { return m_reports->runner(); }
+    bool isMock() const { return m_mock; }
+    bool hasData() const { return m_session->hasData(); }
+    bool hasAgeData() const { return m_session->hasAgeData(); }
+    Run runKind() const { return m_session->running(); }
+    const std::optional<EquatingScheme>& currentModel() const { return m_currentModel; }
+    ModelEstimateItem* selectedModelItem() const { return m_selectedModelItem; }
+    const QString& sitesConfigPath() const { return m_sitesConfigPath; }
     // The report of a kind, created on first request (the three model reports).
     lum::QtReport* ensureReport(ReportKind kind);
-    ReleaseSummaryReport* releaseSummaryReport() const { return &reports_->releaseSummary(); }
-    RivuletInfoDialog* aboutDialog() const { return aboutDialog_; }
+    ReleaseSummaryReport* releaseSummaryReport() const { return &m_reports->releaseSummary(); }
+    RivuletInfoDialog* aboutDialog() const { return m_aboutDialog; }
     // The panel's item of an entry, or of a catalogue model; null when it is not shown.
-    lum::NavPanelItem* navItem(const NavEntry& entry) const { return navigation_.item(entry); }
+    lum::NavPanelItem* navItem(const NavEntry& entry) const { return m_navigation.item(entry); }
     lum::NavPanelItem* navItem(const EquatingScheme& model) const
     {
-        return navigation_.item(model);
+        return m_navigation.item(model);
     }
     // Help > "Rivulet Manual"; null until first shown.
-    ManualWindow* manualWindow() const { return manual_; }
+    ManualWindow* manualWindow() const { return m_manual; }
     // The study entries of the File menu; null with simulated data.
-    StudyFileMenu* studyFileMenu() const { return studyFileMenu_; }
+    StudyFileMenu* studyFileMenu() const { return m_studyFileMenu; }
     // Makes the database file at `path` (created when missing) the open study: the windows of
     // the study close, the study is read from the file, and its kept fits are shown. False,
     // with the reason told, when it cannot be used; the study open before then stays.
@@ -151,26 +151,26 @@ private:
     // Closes the progress of the flow that ended.
     void endProgress();
 
-    QSplashScreen* splash_ = nullptr;          // not owned
-    RivuletInfoDialog* aboutDialog_ = nullptr; // child, made on first use
-    StudyFileMenu* studyFileMenu_ = nullptr;   // child
-    ManualWindow* manual_ = nullptr;           // child, made on first use
-    const QString messageTitle_;
-    const bool mock_;
-    std::unique_ptr<StudySession> session_;
-    ModelEstimateModel* modelTree_ = nullptr;         // child
-    QProgressDialog* updateProgressDialog_ = nullptr; // child
-    std::optional<EquatingScheme> currentModel_;
-    ModelEstimateItem* selectedModelItem_ = nullptr; // owned by the model tree
-    QString defaultSitesConfigPath_;
-    QString sitesConfigPath_;
+    QSplashScreen* m_splash = nullptr;          // not owned
+    RivuletInfoDialog* m_aboutDialog = nullptr; // child, made on first use
+    StudyFileMenu* m_studyFileMenu = nullptr;   // child
+    ManualWindow* m_manual = nullptr;           // child, made on first use
+    const QString m_messageTitle;
+    const bool m_mock;
+    std::unique_ptr<StudySession> m_session;
+    ModelEstimateModel* m_modelTree = nullptr;         // child
+    QProgressDialog* m_updateProgressDialog = nullptr; // child
+    std::optional<EquatingScheme> m_currentModel;
+    ModelEstimateItem* m_selectedModelItem = nullptr; // owned by the model tree
+    QString m_defaultSitesConfigPath;
+    QString m_sitesConfigPath;
     // The installed sample study's folder; empty when there is none.
-    const QString sampleFolder_;
-    WindowNavigation navigation_;
-    ReportPanel* reports_ = nullptr; // child
-    std::unique_ptr<ViewFactory> views_;
+    const QString m_sampleFolder;
+    WindowNavigation m_navigation;
+    ReportPanel* m_reports = nullptr; // child
+    std::unique_ptr<ViewFactory> m_views;
     // The panel must be rebuilt from the catalogue once the running job lets go of it.
-    bool navStale_ = false;
+    bool m_navStale = false;
 };
 
 } // namespace rivulet

@@ -65,84 +65,84 @@ std::optional<design::DesignTarget> targetOf(const QLineEdit* edit)
 } // namespace
 
 StudyDesignWidget::StudyDesignWidget(const Study& study, lum::UserPrompts& prompts, QWidget* parent)
-    : JobRunWidget(parent), study_(study), prompts_(prompts)
+    : JobRunWidget(parent), m_study(study), m_prompts(prompts)
 {
     setWindowTitle(QStringLiteral("Study Design"));
-    model_ = new QComboBox(this);
-    model_->setObjectName(QStringLiteral("modelBox"));
+    m_model = new QComboBox(this);
+    m_model->setObjectName(QStringLiteral("modelBox"));
     const EstimationResults& results = study.results();
     for (int i = 0; i < results.count(); ++i)
-        model_->addItem(ModelCatalogue::modelName(study.catalogue().dataClass(), results.scheme(i)),
-                        i);
-    model_->setCurrentIndex(std::max(results.bestIndex(), 0));
-    model_->setToolTip(QStringLiteral("The fitted model whose estimates are taken as the truth"));
-    fish_ = new QLineEdit(QStringLiteral("250,500,1000,2000"), this);
-    fish_->setObjectName(QStringLiteral("fishEdit"));
-    fish_->setToolTip(QStringLiteral("Numbers of fish per release to try, separated by commas"));
-    replicates_ = new QSpinBox(this);
-    replicates_->setObjectName(QStringLiteral("replicatesSpinBox"));
-    replicates_->setRange(2, 100000);
-    replicates_->setValue(50);
-    replicates_->setToolTip(QStringLiteral("Simulated studies for each number of fish"));
-    seed_ = new QSpinBox(this);
-    seed_->setObjectName(QStringLiteral("seedSpinBox"));
-    seed_->setRange(0, 1000000000);
-    seed_->setValue(1);
-    target_ = new QLineEdit(QStringLiteral("final:10%"), this);
-    target_->setObjectName(QStringLiteral("targetEdit"));
-    target_->setToolTip(QStringLiteral("QUANTITY:CV, QUANTITY a name of the table or \"final\" "
-                                       "for every release's survival to the final site"));
-    saveCsv_ = new QPushButton(QStringLiteral("Save CSV..."), this);
-    saveCsv_->setEnabled(false);
-    savePicture_ = new QPushButton(QStringLiteral("Save Picture..."), this);
-    savePicture_->setEnabled(false);
+        m_model->addItem(
+            ModelCatalogue::modelName(study.catalogue().dataClass(), results.scheme(i)), i);
+    m_model->setCurrentIndex(std::max(results.bestIndex(), 0));
+    m_model->setToolTip(QStringLiteral("The fitted model whose estimates are taken as the truth"));
+    m_fish = new QLineEdit(QStringLiteral("250,500,1000,2000"), this);
+    m_fish->setObjectName(QStringLiteral("fishEdit"));
+    m_fish->setToolTip(QStringLiteral("Numbers of fish per release to try, separated by commas"));
+    m_replicates = new QSpinBox(this);
+    m_replicates->setObjectName(QStringLiteral("replicatesSpinBox"));
+    m_replicates->setRange(2, 100000);
+    m_replicates->setValue(50);
+    m_replicates->setToolTip(QStringLiteral("Simulated studies for each number of fish"));
+    m_seed = new QSpinBox(this);
+    m_seed->setObjectName(QStringLiteral("seedSpinBox"));
+    m_seed->setRange(0, 1000000000);
+    m_seed->setValue(1);
+    m_target = new QLineEdit(QStringLiteral("final:10%"), this);
+    m_target->setObjectName(QStringLiteral("targetEdit"));
+    m_target->setToolTip(QStringLiteral("QUANTITY:CV, QUANTITY a name of the table or \"final\" "
+                                        "for every release's survival to the final site"));
+    m_saveCsv = new QPushButton(QStringLiteral("Save CSV..."), this);
+    m_saveCsv->setEnabled(false);
+    m_savePicture = new QPushButton(QStringLiteral("Save Picture..."), this);
+    m_savePicture->setEnabled(false);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Model:"), model_);
-    form->addRow(QStringLiteral("Fish per release:"), fish_);
-    form->addRow(QStringLiteral("Replicates:"), replicates_);
-    form->addRow(QStringLiteral("Seed:"), seed_);
-    form->addRow(QStringLiteral("Target (quantity:CV):"), target_);
+    form->addRow(QStringLiteral("Model:"), m_model);
+    form->addRow(QStringLiteral("Fish per release:"), m_fish);
+    form->addRow(QStringLiteral("Replicates:"), m_replicates);
+    form->addRow(QStringLiteral("Seed:"), m_seed);
+    form->addRow(QStringLiteral("Target (quantity:CV):"), m_target);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(runButton());
     buttons->addWidget(cancelButton());
-    buttons->addWidget(saveCsv_);
-    buttons->addWidget(savePicture_);
+    buttons->addWidget(m_saveCsv);
+    buttons->addWidget(m_savePicture);
     buttons->addStretch(1);
     auto* controls = new QHBoxLayout;
     controls->addLayout(form, 1);
     controls->addLayout(buttons);
 
-    answer_ =
+    m_answer =
         newStateLabel(QStringLiteral("answerLabel"), QStringLiteral("Run to simulate the design."));
-    chart_ = newChartView(QStringLiteral("cvChart"),
-                          QStringLiteral("CV against fish per release (solid: simulated, "
-                                         "dashed: expected information)"),
-                          340);
-    chart_->chart()->legend()->setAlignment(Qt::AlignRight);
+    m_chart = newChartView(QStringLiteral("cvChart"),
+                           QStringLiteral("CV against fish per release (solid: simulated, "
+                                          "dashed: expected information)"),
+                           340);
+    m_chart->chart()->legend()->setAlignment(Qt::AlignRight);
 
-    table_ = new QTableWidget(0, 9, this);
-    table_->setObjectName(QStringLiteral("designTable"));
-    table_->setHorizontalHeaderLabels(
+    m_table = new QTableWidget(0, 9, this);
+    m_table->setObjectName(QStringLiteral("designTable"));
+    m_table->setHorizontalHeaderLabels(
         {QStringLiteral("Fish"), QStringLiteral("Quantity"), QStringLiteral("Truth"),
          QStringLiteral("Mean"), QStringLiteral("SD"), QStringLiteral("Mean SE"),
          QStringLiteral("Expected SE"), QStringLiteral("CV"), QStringLiteral("Coverage")});
-    table_->verticalHeader()->hide();
+    m_table->verticalHeader()->hide();
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->addWidget(chart_);
-    splitter->addWidget(table_);
+    splitter->addWidget(m_chart);
+    splitter->addWidget(m_table);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(progressBar());
-    layout->addWidget(answer_);
+    layout->addWidget(m_answer);
     layout->addWidget(splitter, 1);
 
-    connect(saveCsv_, &QPushButton::clicked, this, &StudyDesignWidget::saveCsv);
-    connect(savePicture_, &QPushButton::clicked, this, &StudyDesignWidget::savePicture);
+    connect(m_saveCsv, &QPushButton::clicked, this, &StudyDesignWidget::saveCsv);
+    connect(m_savePicture, &QPushButton::clicked, this, &StudyDesignWidget::savePicture);
 }
 
 StudyDesignWidget::~StudyDesignWidget()
@@ -153,34 +153,34 @@ StudyDesignWidget::~StudyDesignWidget()
 
 lum::ThreadRunnable* StudyDesignWidget::prepareRun()
 {
-    if (model_->count() == 0)
+    if (m_model->count() == 0)
         return nullptr;
-    const auto fish = design::parseFishList(fish_->text());
+    const auto fish = design::parseFishList(m_fish->text());
     QString error = fish ? QString() : fish.error().text();
-    if (fish && !target_->text().trimmed().isEmpty()) {
-        if (const auto target = design::DesignTarget::parse(target_->text().trimmed()); !target)
+    if (fish && !m_target->text().trimmed().isEmpty()) {
+        if (const auto target = design::DesignTarget::parse(m_target->text().trimmed()); !target)
             error = target.error().text();
     }
     if (!error.isEmpty()) {
-        answer_->setText(QStringLiteral("Not run: ") + error + QLatin1Char('.'));
+        m_answer->setText(QStringLiteral("Not run: ") + error + QLatin1Char('.'));
         return nullptr;
     }
     DesignJob::Options options;
     options.fish = *fish;
-    options.replicates = replicates_->value();
-    options.seed = static_cast<std::uint64_t>(seed_->value());
-    job_ = std::make_unique<DesignJob>(study_, model_->currentData().toInt(), options, runner());
-    saveCsv_->setEnabled(false);
-    savePicture_->setEnabled(false);
-    answer_->setText(QStringLiteral("Running..."));
-    return job_.get();
+    options.replicates = m_replicates->value();
+    options.seed = static_cast<std::uint64_t>(m_seed->value());
+    m_job = std::make_unique<DesignJob>(m_study, m_model->currentData().toInt(), options, runner());
+    m_saveCsv->setEnabled(false);
+    m_savePicture->setEnabled(false);
+    m_answer->setText(QStringLiteral("Running..."));
+    return m_job.get();
 }
 
 void StudyDesignWidget::showRun(const QString& state)
 {
-    const bool figures = job_ && !job_->result().rows.empty();
-    saveCsv_->setEnabled(figures);
-    savePicture_->setEnabled(figures);
+    const bool figures = m_job && !m_job->result().rows.empty();
+    m_saveCsv->setEnabled(figures);
+    m_savePicture->setEnabled(figures);
     showTable();
     showChart();
     showAnswer(state);
@@ -188,39 +188,39 @@ void StudyDesignWidget::showRun(const QString& state)
 
 void StudyDesignWidget::showTable()
 {
-    table_->setRowCount(0);
-    if (!job_)
+    m_table->setRowCount(0);
+    if (!m_job)
         return;
-    const std::vector<design::DesignRow>& rows = job_->result().rows;
-    table_->setRowCount(static_cast<int>(rows.size()));
+    const std::vector<design::DesignRow>& rows = m_job->result().rows;
+    m_table->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const design::DesignRow& row = rows[static_cast<std::size_t>(r)];
         const QStringList texts = {QString::number(row.fish), row.quantity,   figure(row.truth),
                                    figure(row.mean),          figure(row.sd), figure(row.meanSe),
                                    figure(row.expectedSe),    figure(row.cv), figure(row.coverage)};
         for (int c = 0; c < texts.size(); ++c)
-            table_->setItem(r, c, tableCell(texts[c], c != 1));
+            m_table->setItem(r, c, tableCell(texts[c], c != 1));
     }
-    table_->resizeColumnsToContents();
+    m_table->resizeColumnsToContents();
     // Columns cut to their widest figure run together; a little room sets them apart.
-    const int room = 2 * table_->fontMetrics().averageCharWidth();
-    for (int c = 0; c < table_->columnCount(); ++c) {
+    const int room = 2 * m_table->fontMetrics().averageCharWidth();
+    for (int c = 0; c < m_table->columnCount(); ++c) {
         if (c != 1) // the quantity's text is left-aligned: the figures' room parts it already
-            table_->setColumnWidth(c, table_->columnWidth(c) + room);
+            m_table->setColumnWidth(c, m_table->columnWidth(c) + room);
     }
 }
 
 void StudyDesignWidget::showChart()
 {
-    QtCharts::QChart* chart = chart_->chart();
+    QtCharts::QChart* chart = m_chart->chart();
     chart->removeAllSeries();
     for (QtCharts::QAbstractAxis* axis : chart->axes())
         chart->removeAxis(axis);
-    if (!job_ || job_->result().rows.empty())
+    if (!m_job || m_job->result().rows.empty())
         return;
-    const std::vector<design::DesignRow>& rows = job_->result().rows;
+    const std::vector<design::DesignRow>& rows = m_job->result().rows;
     // The quantities of the target; without one, every release's survival to the final site.
-    const std::optional<design::DesignTarget> target = targetOf(target_);
+    const std::optional<design::DesignTarget> target = targetOf(m_target);
     const design::DesignTarget shown =
         target ? *target : design::DesignTarget{QStringLiteral("final"), 0.0};
     QStringList names;
@@ -228,7 +228,7 @@ void StudyDesignWidget::showChart()
         if (shown.matches(row) && !names.contains(row.quantity))
             names << row.quantity;
     }
-    const std::vector<int>& fish = job_->result().fish;
+    const std::vector<int>& fish = m_job->result().fish;
     double top = target ? target->cv : 0.0;
     const QList<QColor> colours = {QColor(31, 119, 180),  QColor(44, 160, 44),
                                    QColor(148, 103, 189), QColor(140, 86, 75),
@@ -297,15 +297,15 @@ void StudyDesignWidget::showAnswer(const QString& state)
     QStringList lines;
     if (!state.isEmpty())
         lines << state;
-    if (job_ && !job_->result().rows.empty()) {
-        const design::DesignRun::Result& result = job_->result();
+    if (m_job && !m_job->result().rows.empty()) {
+        const design::DesignRun::Result& result = m_job->result();
         lines << QStringLiteral("%1 replicates of each number of fish (seed %2), %3 not "
                                 "converged; %4 s.")
                      .arg(result.replicates)
                      .arg(result.seed)
                      .arg(result.failed)
                      .arg(QString::number(result.wallSeconds, 'f', 1));
-        if (const std::optional<design::DesignTarget> target = targetOf(target_)) {
+        if (const std::optional<design::DesignTarget> target = targetOf(m_target)) {
             const design::DesignAnswer answer = design::answerTarget(result.rows, *target);
             if (!answer.found)
                 lines << QStringLiteral("Target CV %1 on %2: no answer, %3.")
@@ -323,22 +323,22 @@ void StudyDesignWidget::showAnswer(const QString& state)
                                       : QString());
         }
     }
-    answer_->setText(lines.join(QLatin1Char('\n')));
+    m_answer->setText(lines.join(QLatin1Char('\n')));
 }
 
 bool StudyDesignWidget::saveCsv()
 {
-    if (!job_ || job_->result().rows.empty())
+    if (!m_job || m_job->result().rows.empty())
         return false;
     const QString path =
-        prompts_.saveFileName(this, QStringLiteral("Save the design as CSV"),
-                              QStringLiteral("design.csv"), QStringLiteral("CSV files (*.csv)"));
+        m_prompts.saveFileName(this, QStringLiteral("Save the design as CSV"),
+                               QStringLiteral("design.csv"), QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty())
         return false;
     const lum::Expected<void> written =
-        lum::FileReplacer(path).replace(design::designCsv(job_->result().rows).toUtf8());
+        lum::FileReplacer(path).replace(design::designCsv(m_job->result().rows).toUtf8());
     if (!written) {
-        prompts_.tell(this, QMessageBox::Warning, windowTitle(), written.error().text());
+        m_prompts.tell(this, QMessageBox::Warning, windowTitle(), written.error().text());
         return false;
     }
     return true;
@@ -346,24 +346,24 @@ bool StudyDesignWidget::saveCsv()
 
 bool StudyDesignWidget::savePicture()
 {
-    if (!job_ || job_->result().rows.empty())
+    if (!m_job || m_job->result().rows.empty())
         return false;
-    const QString path =
-        prompts_.saveFileName(this, QStringLiteral("Save the chart as a picture"),
-                              QStringLiteral("design.png"), QStringLiteral("PNG pictures (*.png)"));
+    const QString path = m_prompts.saveFileName(this, QStringLiteral("Save the chart as a picture"),
+                                                QStringLiteral("design.png"),
+                                                QStringLiteral("PNG pictures (*.png)"));
     if (path.isEmpty())
         return false;
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
-    const lum::Expected<void> written = chart_->grab().save(&buffer, "PNG")
+    const lum::Expected<void> written = m_chart->grab().save(&buffer, "PNG")
                                             ? lum::FileReplacer(path).replace(encoded)
                                             : lum::Expected<void>(lum::Error());
     if (!written) {
         // An image that could not be encoded has no reason of its own to add.
-        prompts_.tell(this, QMessageBox::Warning, windowTitle(),
-                      QStringLiteral("The picture could not be saved to \"%1\". %2")
-                          .arg(path, written.error().text()));
+        m_prompts.tell(this, QMessageBox::Warning, windowTitle(),
+                       QStringLiteral("The picture could not be saved to \"%1\". %2")
+                           .arg(path, written.error().text()));
         return false;
     }
     return true;

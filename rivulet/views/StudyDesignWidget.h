@@ -40,16 +40,16 @@ public:
     StudyDesignWidget(const Study& study, lum::UserPrompts& prompts, QWidget* parent = nullptr);
     ~StudyDesignWidget() override;
 
-    QComboBox* modelBox() const { return model_; }
-    QLineEdit* fishEdit() const { return fish_; }
-    QSpinBox* replicatesSpinBox() const { return replicates_; }
-    QSpinBox* seedSpinBox() const { return seed_; }
-    QLineEdit* targetEdit() const { return target_; }
-    QLabel* answerLabel() const { return answer_; }
-    QTableWidget* table() const { return table_; }
-    QtCharts::QChartView* chartView() const { return chart_; }
+    QComboBox* modelBox() const { return m_model; }
+    QLineEdit* fishEdit() const { return m_fish; }
+    QSpinBox* replicatesSpinBox() const { return m_replicates; }
+    QSpinBox* seedSpinBox() const { return m_seed; }
+    QLineEdit* targetEdit() const { return m_target; }
+    QLabel* answerLabel() const { return m_answer; }
+    QTableWidget* table() const { return m_table; }
+    QtCharts::QChartView* chartView() const { return m_chart; }
     // The last run's job; null before the first.
-    const DesignJob* job() const { return job_.get(); }
+    const DesignJob* job() const { return m_job.get(); }
 
 public slots:
     // Ask for a file name and save; false when nothing was saved.
@@ -65,19 +65,19 @@ private:
     void showChart();
     void showAnswer(const QString& state);
 
-    const Study& study_;
-    lum::UserPrompts& prompts_;
-    std::unique_ptr<DesignJob> job_;
-    QComboBox* model_ = nullptr;
-    QLineEdit* fish_ = nullptr;
-    QSpinBox* replicates_ = nullptr;
-    QSpinBox* seed_ = nullptr;
-    QLineEdit* target_ = nullptr;
-    QPushButton* saveCsv_ = nullptr;
-    QPushButton* savePicture_ = nullptr;
-    QLabel* answer_ = nullptr;
-    QTableWidget* table_ = nullptr;
-    QtCharts::QChartView* chart_ = nullptr;
+    const Study& m_study;
+    lum::UserPrompts& m_prompts;
+    std::unique_ptr<DesignJob> m_job;
+    QComboBox* m_model = nullptr;
+    QLineEdit* m_fish = nullptr;
+    QSpinBox* m_replicates = nullptr;
+    QSpinBox* m_seed = nullptr;
+    QLineEdit* m_target = nullptr;
+    QPushButton* m_saveCsv = nullptr;
+    QPushButton* m_savePicture = nullptr;
+    QLabel* m_answer = nullptr;
+    QTableWidget* m_table = nullptr;
+    QtCharts::QChartView* m_chart = nullptr;
 };
 
 } // namespace rivulet

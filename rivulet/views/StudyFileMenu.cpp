@@ -31,8 +31,8 @@ QString withStudySuffix(const QString& path)
 StudyFileMenu::StudyFileMenu(QWidget* window, QMenu* fileMenu,
                              std::function<lum::UserPrompts&()> prompts, lum::SqliteDb& db,
                              std::function<bool(const QString&)> openStudy)
-    : QObject(window), window_(window), prompts_(std::move(prompts)), db_(db),
-      open_(std::move(openStudy))
+    : QObject(window), m_window(window), m_prompts(std::move(prompts)), m_db(db),
+      m_open(std::move(openStudy))
 {
     QAction* first = fileMenu->actions().value(0);
     const auto add = [this, fileMenu, first](const QString& text, const QKeySequence& keys,
@@ -41,14 +41,14 @@ StudyFileMenu::StudyFileMenu(QWidget* window, QMenu* fileMenu,
         action->setShortcut(keys);
         connect(action, &QAction::triggered, this, slot);
         fileMenu->insertAction(first, action);
-        actions_ << action;
+        m_actions << action;
         return action;
     };
     add(QStringLiteral("New Study..."), QKeySequence::New, &StudyFileMenu::newStudy);
     add(QStringLiteral("Open Study..."), QKeySequence::Open, &StudyFileMenu::openStudy);
-    recentMenu_ = new QMenu(QStringLiteral("Recent Studies"), fileMenu);
-    fileMenu->insertMenu(first, recentMenu_);
-    actions_ << recentMenu_->menuAction();
+    m_recentMenu = new QMenu(QStringLiteral("Recent Studies"), fileMenu);
+    fileMenu->insertMenu(first, m_recentMenu);
+    m_actions << m_recentMenu->menuAction();
     add(QStringLiteral("Save Study As..."), QKeySequence(), &StudyFileMenu::saveStudyAs);
     fileMenu->insertSeparator(first);
     rebuildRecentMenu();
@@ -76,80 +76,80 @@ void StudyFileMenu::noteOpened(const QString& path)
 
 void StudyFileMenu::setEnabled(bool enabled)
 {
-    for (QAction* action : std::as_const(actions_))
+    for (QAction* action : std::as_const(m_actions))
         action->setEnabled(enabled);
 }
 
 void StudyFileMenu::rebuildRecentMenu()
 {
-    recentMenu_->clear();
+    m_recentMenu->clear();
     const QStringList paths = recentStudies();
     for (int i = 0; i < paths.size(); ++i) {
         const QString path = paths[i];
-        QAction* action = recentMenu_->addAction(
+        QAction* action = m_recentMenu->addAction(
             QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
         action->setToolTip(QDir::toNativeSeparators(path));
         action->setStatusTip(QDir::toNativeSeparators(path));
         connect(action, &QAction::triggered, this, [this, path] { openRecent(path); });
     }
-    recentMenu_->setToolTipsVisible(true);
-    recentMenu_->setEnabled(!paths.isEmpty());
+    m_recentMenu->setToolTipsVisible(true);
+    m_recentMenu->setEnabled(!paths.isEmpty());
 }
 
 QString StudyFileMenu::folder() const
 {
-    const QString open = db_.path();
+    const QString open = m_db.path();
     return open.isEmpty() ? QString() : QFileInfo(open).absolutePath();
 }
 
 void StudyFileMenu::newStudy()
 {
     const QString path = withStudySuffix(
-        prompts_().saveFileName(window_, QStringLiteral("New Study"),
-                                folder() + QStringLiteral("/study.db"), studyFileFilter));
+        m_prompts().saveFileName(m_window, QStringLiteral("New Study"),
+                                 folder() + QStringLiteral("/study.db"), studyFileFilter));
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
     if (info.exists()) {
-        if (info.canonicalFilePath() == QFileInfo(db_.path()).canonicalFilePath()) {
-            prompts_().tell(window_, QMessageBox::Warning, studyMessageTitle,
-                            QStringLiteral("\"%1\" is the open study; choose another name for the "
-                                           "new one.")
-                                .arg(QDir::toNativeSeparators(path)));
+        if (info.canonicalFilePath() == QFileInfo(m_db.path()).canonicalFilePath()) {
+            m_prompts().tell(m_window, QMessageBox::Warning, studyMessageTitle,
+                             QStringLiteral("\"%1\" is the open study; choose another name for the "
+                                            "new one.")
+                                 .arg(QDir::toNativeSeparators(path)));
             return;
         }
         // The file dialog asked before replacing it.
         if (!QFile::remove(path)) {
-            prompts_().tell(
-                window_, QMessageBox::Critical, studyMessageTitle,
+            m_prompts().tell(
+                m_window, QMessageBox::Critical, studyMessageTitle,
                 QStringLiteral("Unable to replace \"%1\".").arg(QDir::toNativeSeparators(path)));
             return;
         }
     }
-    if (open_(path))
+    if (m_open(path))
         noteOpened(path);
 }
 
 void StudyFileMenu::openStudy()
 {
     const QString path =
-        prompts_().openFileName(window_, QStringLiteral("Open Study"), folder(), studyFileFilter);
+        m_prompts().openFileName(m_window, QStringLiteral("Open Study"), folder(), studyFileFilter);
     if (!path.isEmpty())
         openRecent(path);
 }
 
 void StudyFileMenu::saveStudyAs()
 {
-    const QString path = withStudySuffix(prompts_().saveFileName(
-        window_, QStringLiteral("Save Study As"), folder(), studyFileFilter));
+    const QString path = withStudySuffix(m_prompts().saveFileName(
+        m_window, QStringLiteral("Save Study As"), folder(), studyFileFilter));
     if (path.isEmpty())
         return;
     QString error;
-    if (!copyStudyFile(db_, path, &error)) {
-        prompts_().tell(window_, QMessageBox::Critical, studyMessageTitle, error);
+    if (!copyStudyFile(m_db, path, &error)) {
+        m_prompts().tell(m_window, QMessageBox::Critical, studyMessageTitle, error);
         return;
     }
-    if (open_(path))
+    if (m_open(path))
         noteOpened(path);
 }
 
@@ -159,13 +159,14 @@ void StudyFileMenu::openRecent(const QString& path)
         QStringList paths = recentStudies();
         paths.removeAll(path);
         setRecent(paths);
-        prompts_().tell(window_, QMessageBox::Warning, studyMessageTitle,
-                        QStringLiteral("The study \"%1\" no longer exists; it was removed from the "
-                                       "recent studies.")
-                            .arg(QDir::toNativeSeparators(path)));
+        m_prompts().tell(
+            m_window, QMessageBox::Warning, studyMessageTitle,
+            QStringLiteral("The study \"%1\" no longer exists; it was removed from the "
+                           "recent studies.")
+                .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    if (open_(path))
+    if (m_open(path))
         noteOpened(path);
 }
 

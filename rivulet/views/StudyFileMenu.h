@@ -47,19 +47,19 @@ public:
     void saveStudyAs();
     void openRecent(const QString& path);
 
-    QMenu* recentMenu() const { return recentMenu_; }
+    QMenu* recentMenu() const { return m_recentMenu; }
 
 private:
     void rebuildRecentMenu();
     void setRecent(const QStringList& paths);
     QString folder() const;
 
-    QWidget* window_;
-    std::function<lum::UserPrompts&()> prompts_;
-    lum::SqliteDb& db_;
-    std::function<bool(const QString&)> open_;
-    QList<QAction*> actions_;
-    QMenu* recentMenu_ = nullptr; // child of the file menu
+    QWidget* m_window;
+    std::function<lum::UserPrompts&()> m_prompts;
+    lum::SqliteDb& m_db;
+    std::function<bool(const QString&)> m_open;
+    QList<QAction*> m_actions;
+    QMenu* m_recentMenu = nullptr; // child of the file menu
 };
 
 } // namespace rivulet

@@ -29,16 +29,16 @@ namespace rivulet {
 
 ViewFactory::ViewFactory(lum::LumMainWindow& window, Study& study, const ModelEstimateModel& models,
                          bool mock, Host host)
-    : window_(window), study_(study), models_(models), mock_(mock), host_(std::move(host))
+    : m_window(window), m_study(study), m_models(models), m_mock(mock), m_host(std::move(host))
 {
 }
 
 void ViewFactory::place(View view, QWidget* widget, const QString& title, const QRect& geometry)
 {
-    QMdiSubWindow* window = window_.createSubWindow(view, widget);
+    QMdiSubWindow* window = m_window.createSubWindow(view, widget);
     window->setWindowTitle(title);
     window->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-    window_.placeSubWindow(window, geometry);
+    m_window.placeSubWindow(window, geometry);
 }
 
 void ViewFactory::makeComparison()
@@ -46,12 +46,12 @@ void ViewFactory::makeComparison()
     auto* view = new QTableView;
     view->setWindowTitle(QStringLiteral("Model Comparison"));
     view->setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
-    view->setModel(new ResultsTableModel(models_, view));
+    view->setModel(new ResultsTableModel(m_models, view));
     view->setSelectionMode(QAbstractItemView::ContiguousSelection);
     lum::TableCopy::install(view);
     view->setWordWrap(true);
     view->resizeColumnsToContents();
-    QMdiSubWindow* window = window_.createSubWindow(View::ModelComparison, view);
+    QMdiSubWindow* window = m_window.createSubWindow(View::ModelComparison, view);
     window->setWindowTitle(QStringLiteral("Model Comparison"));
     window->setWindowIcon(view->windowIcon());
     int width = view->verticalHeader()->width() + 20;
@@ -62,7 +62,7 @@ void ViewFactory::makeComparison()
         height += view->rowHeight(r);
     // The whole table when it fits; otherwise the model names wrap onto more lines, never
     // cut short, so that the figures stay in sight.
-    const QSize room = window_.mdiArea()->viewport()->size() - QSize(20, 20);
+    const QSize room = m_window.mdiArea()->viewport()->size() - QSize(20, 20);
     if (width > room.width() && room.width() > 0) {
         const int excess = width - room.width();
         view->setColumnWidth(0, std::max(260, view->columnWidth(0) - excess));
@@ -83,69 +83,69 @@ void ViewFactory::makeComparison()
 
 void ViewFactory::make(View view, const ModelEstimateItem* selected)
 {
-    if (window_.subWindow(view))
+    if (m_window.subWindow(view))
         return;
     const RivuletSettings& settings = RivuletSettings::instance();
     // "Done" closes the view once the click that asked for it has been handled.
     const auto closeOnDone = [this, view](auto* widget) {
         QObject::connect(
-            widget, &std::remove_pointer_t<decltype(widget)>::doneClicked, &window_,
-            [this, view] { host_.close(view); }, Qt::QueuedConnection);
+            widget, &std::remove_pointer_t<decltype(widget)>::doneClicked, &m_window,
+            [this, view] { m_host.close(view); }, Qt::QueuedConnection);
     };
     switch (view) {
     case View::ModelComparison:
         makeComparison();
         return;
     case View::GoodnessOfFit: {
-        auto* widget = new GoodnessOfFitWidget(study_);
+        auto* widget = new GoodnessOfFitWidget(m_study);
         place(view, widget, widget->windowTitle(), QRect(100, 100, 760, 700));
         return;
     }
     case View::StudyDesign: {
-        auto* widget = new StudyDesignWidget(study_, window_.prompts());
+        auto* widget = new StudyDesignWidget(m_study, m_window.prompts());
         place(view, widget, widget->windowTitle(), QRect(100, 100, 1000, 760));
         return;
     }
     case View::Diagram: {
         auto* widget =
-            new EstimatesWidget(study_.releases(), study_.sites(), study_.years(), study_.summary(),
-                                settings.estimatePrecision(), settings.errorPrecision(),
-                                selected ? selected->result() : nullptr);
+            new EstimatesWidget(m_study.releases(), m_study.sites(), m_study.years(),
+                                m_study.summary(), settings.estimatePrecision(),
+                                settings.errorPrecision(), selected ? selected->result() : nullptr);
         place(view, widget, widget->windowTitle(), QRect(100, 100, 760, 660));
         closeOnDone(widget);
         return;
     }
     case View::NextDetections: {
-        auto* widget = new NextDetectionsWidget(study_.releases(), study_.sites(), study_.years(),
-                                                study_.nextDetections());
+        auto* widget = new NextDetectionsWidget(m_study.releases(), m_study.sites(),
+                                                m_study.years(), m_study.nextDetections());
         place(view, widget, QStringLiteral("Next Detections"), QRect(100, 100, 600, 400));
         closeOnDone(widget);
         return;
     }
     case View::ReleasesCohorts: {
         // A counts file fixes its releases.
-        if (mock_)
+        if (m_mock)
             return;
-        auto* widget = new ConfigReleasesCohortsWidget(study_, window_.prompts());
+        auto* widget = new ConfigReleasesCohortsWidget(m_study, m_window.prompts());
         place(view, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
         QObject::connect(
-            widget, &ConfigReleasesCohortsWidget::dataChanged, &window_,
-            [this] { host_.configurationChanged(); }, Qt::QueuedConnection);
+            widget, &ConfigReleasesCohortsWidget::dataChanged, &m_window,
+            [this] { m_host.configurationChanged(); }, Qt::QueuedConnection);
         closeOnDone(widget);
         return;
     }
     case View::SitesYears: {
         ConfigSitesYearsWidgetBase* widget = nullptr;
-        if (mock_) {
-            widget = new ShowSitesYearsWidget(study_.releases(), study_.sites(), study_.years(),
-                                              study_.summary());
+        if (m_mock) {
+            widget = new ShowSitesYearsWidget(m_study.releases(), m_study.sites(), m_study.years(),
+                                              m_study.summary());
         } else {
             auto* editable = new ConfigSitesYearsWidget(
-                *study_.databaseReleases(), *study_.databaseSites(), *study_.databaseYears(),
-                study_.summary(), study_.database());
+                *m_study.databaseReleases(), *m_study.databaseSites(), *m_study.databaseYears(),
+                m_study.summary(), m_study.database());
             QObject::connect(
-                editable, &ConfigSitesYearsWidget::dataChanged, &window_,
-                [this] { host_.configurationChanged(); }, Qt::QueuedConnection);
+                editable, &ConfigSitesYearsWidget::dataChanged, &m_window,
+                [this] { m_host.configurationChanged(); }, Qt::QueuedConnection);
             widget = editable;
         }
         widget->rebuildTabs();
@@ -154,14 +154,14 @@ void ViewFactory::make(View view, const ModelEstimateItem* selected)
         return;
     }
     case View::Settings: {
-        auto* widget = new RivuletSettingsWidget(window_.prompts());
+        auto* widget = new RivuletSettingsWidget(m_window.prompts());
         place(view, widget, QStringLiteral("Settings"), QRect(100, 100, 600, 400));
-        QObject::connect(widget, &RivuletSettingsWidget::precisionSettingsChanged, &window_,
-                         [this] { host_.precisionChanged(); });
-        QObject::connect(widget, &RivuletSettingsWidget::uiSettingsChanged, &window_,
-                         [this] { host_.uiChanged(); });
-        QObject::connect(widget, &RivuletSettingsWidget::doneClicked, &window_,
-                         [this] { host_.settingsDone(); });
+        QObject::connect(widget, &RivuletSettingsWidget::precisionSettingsChanged, &m_window,
+                         [this] { m_host.precisionChanged(); });
+        QObject::connect(widget, &RivuletSettingsWidget::uiSettingsChanged, &m_window,
+                         [this] { m_host.uiChanged(); });
+        QObject::connect(widget, &RivuletSettingsWidget::doneClicked, &m_window,
+                         [this] { m_host.settingsDone(); });
         return;
     }
     }

@@ -48,11 +48,11 @@ private:
     void place(View view, QWidget* widget, const QString& title, const QRect& geometry);
     void makeComparison();
 
-    lum::LumMainWindow& window_;
-    Study& study_;
-    const ModelEstimateModel& models_;
-    const bool mock_;
-    Host host_;
+    lum::LumMainWindow& m_window;
+    Study& m_study;
+    const ModelEstimateModel& m_models;
+    const bool m_mock;
+    Host m_host;
 };
 
 } // namespace rivulet

@@ -187,22 +187,22 @@ std::vector<const NavEntry*> standard()
 } // namespace nav
 
 WindowNavigation::WindowNavigation(RivuletWindow& window, std::vector<const NavEntry*> entries)
-    : window_(window), entries_(std::move(entries))
+    : m_window(window), m_entries(std::move(entries))
 {
 }
 
 void WindowNavigation::add(const NavEntry& entry)
 {
-    entries_.push_back(&entry);
+    m_entries.push_back(&entry);
 }
 
 void WindowNavigation::build(const NavState& state, const ModelCatalogue& catalogue,
                              const std::optional<EquatingScheme>& selected)
 {
-    window_.clearNav();
-    items_.clear();
-    modelItems_.clear();
-    for (const NavEntry* entry : entries_) {
+    m_window.clearNav();
+    m_items.clear();
+    m_modelItems.clear();
+    for (const NavEntry* entry : m_entries) {
         if (entry->shown && !entry->shown(state))
             continue;
         lum::NavPanelItem* parent = nullptr;
@@ -212,17 +212,18 @@ void WindowNavigation::build(const NavState& state, const ModelCatalogue& catalo
             if (!parent)
                 continue;
         }
-        QMenu* menu = entry->menu == NavEntry::Menu::Data ? window_.menu(AppMenu::Data)
+        QMenu* menu = entry->menu == NavEntry::Menu::Data ? m_window.menu(AppMenu::Data)
                       : entry->menu == NavEntry::Menu::Windows
-                          ? window_.menu(lum::LumMainWindow::MenuId::Window)
+                          ? m_window.menu(lum::LumMainWindow::MenuId::Window)
                           : nullptr;
         std::function<void()> open;
         if (entry->open)
-            open = [this, entry] { entry->open(window_); };
-        lum::NavPanelItem* made = window_.addNavItem(entry->look, entry->title, parent, menu, open);
+            open = [this, entry] { entry->open(m_window); };
+        lum::NavPanelItem* made =
+            m_window.addNavItem(entry->look, entry->title, parent, menu, open);
         if (!entry->shortcut.isEmpty())
             made->setShortcut(entry->shortcut);
-        items_[entry] = made;
+        m_items[entry] = made;
         if (entry->listsModels)
             addModels(*entry, made, catalogue, selected);
     }
@@ -239,21 +240,21 @@ void WindowNavigation::addModels(const NavEntry& entry, lum::NavPanelItem* paren
         if (definition->isHeading()) {
             headingText = definition->description();
             heading =
-                window_.addNavItem(lum::NavPanelItem::Kind::Heading, headingText, parent, nullptr);
+                m_window.addNavItem(lum::NavPanelItem::Kind::Heading, headingText, parent, nullptr);
             heading->setToolTip(headingText);
-            modelItems_.push_back({scheme, true, heading, &entry});
+            m_modelItems.push_back({scheme, true, heading, &entry});
             continue;
         }
-        lum::NavPanelItem* made = window_.addNavItem(lum::NavPanelItem::Kind::Action,
-                                                     definition->name() + QStringLiteral(": ") +
-                                                         definition->description(),
-                                                     heading, nullptr, [this, scheme] {
-                                                         window_.selectModel(scheme);
-                                                         window_.updateNav();
-                                                     });
+        lum::NavPanelItem* made = m_window.addNavItem(lum::NavPanelItem::Kind::Action,
+                                                      definition->name() + QStringLiteral(": ") +
+                                                          definition->description(),
+                                                      heading, nullptr, [this, scheme] {
+                                                          m_window.selectModel(scheme);
+                                                          m_window.updateNav();
+                                                      });
         made->setToolTip(headingText + QStringLiteral(", ") + definition->description());
         made->setSelected(selected && *selected == scheme);
-        modelItems_.push_back({scheme, false, made, &entry});
+        m_modelItems.push_back({scheme, false, made, &entry});
     }
 }
 
@@ -262,7 +263,7 @@ void WindowNavigation::enable(const NavState& state,
 {
     // A heading passes its state to its entries; each entry then takes its own, in panel order
     // (a heading before its entries).
-    for (const NavEntry* entry : entries_) {
+    for (const NavEntry* entry : m_entries) {
         lum::NavPanelItem* made = item(*entry);
         if (!made)
             continue;
@@ -270,7 +271,7 @@ void WindowNavigation::enable(const NavState& state,
         lum::LumMainWindow::setEnabledRecursive(made, on);
         if (!entry->listsModels)
             continue;
-        for (const ModelItem& model : modelItems_) {
+        for (const ModelItem& model : m_modelItems) {
             if (model.entry != entry)
                 continue;
             lum::LumMainWindow::setEnabledRecursive(
@@ -281,13 +282,13 @@ void WindowNavigation::enable(const NavState& state,
 
 lum::NavPanelItem* WindowNavigation::item(const NavEntry& entry) const
 {
-    const auto found = items_.find(&entry);
-    return found == items_.end() ? nullptr : found->second;
+    const auto found = m_items.find(&entry);
+    return found == m_items.end() ? nullptr : found->second;
 }
 
 lum::NavPanelItem* WindowNavigation::item(const EquatingScheme& model) const
 {
-    for (const ModelItem& made : modelItems_) {
+    for (const ModelItem& made : m_modelItems) {
         if (!made.heading && made.scheme == model)
             return made.item;
     }

@@ -111,9 +111,9 @@ private:
     void addModels(const NavEntry& entry, lum::NavPanelItem* parent,
                    const ModelCatalogue& catalogue, const std::optional<EquatingScheme>& selected);
 
-    RivuletWindow& window_;
-    std::vector<const NavEntry*> entries_;
-    std::map<const NavEntry*, lum::NavPanelItem*> items_; // owned by the panel's tree
+    RivuletWindow& m_window;
+    std::vector<const NavEntry*> m_entries;
+    std::map<const NavEntry*, lum::NavPanelItem*> m_items; // owned by the panel's tree
     struct ModelItem
     {
         EquatingScheme scheme;
@@ -121,7 +121,7 @@ private:
         lum::NavPanelItem* item;
         const NavEntry* entry;
     };
-    std::vector<ModelItem> modelItems_; // panel order
+    std::vector<ModelItem> m_modelItems; // panel order
 };
 
 } // namespace rivulet

@@ -26,7 +26,7 @@ class InterruptingDevice : public QBuffer
 {
 public:
     InterruptingDevice(QString trigger, QString armedBy)
-        : trigger_(std::move(trigger)), armedBy_(std::move(armedBy))
+        : m_trigger(std::move(trigger)), m_armedBy(std::move(armedBy))
     {
         open(QIODevice::WriteOnly);
     }
@@ -36,18 +36,18 @@ protected:
     qint64 writeData(const char* data, qint64 size) override
     {
         const QString text = QString::fromUtf8(data, int(size));
-        if (!interrupted && armedBy_.isEmpty() && text.contains(trigger_)) {
+        if (!interrupted && m_armedBy.isEmpty() && text.contains(m_trigger)) {
             interrupted = true;
             std::raise(SIGINT);
         }
-        if (!armedBy_.isEmpty() && text.contains(armedBy_))
-            armedBy_.clear();
+        if (!m_armedBy.isEmpty() && text.contains(m_armedBy))
+            m_armedBy.clear();
         return QBuffer::writeData(data, size);
     }
 
 private:
-    QString trigger_;
-    QString armedBy_;
+    QString m_trigger;
+    QString m_armedBy;
 };
 
 struct InterruptedRun

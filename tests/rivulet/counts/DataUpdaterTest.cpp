@@ -91,27 +91,27 @@ class ReleasesThenAnotherLoad : public ControllerI
 {
 public:
     ReleasesThenAnotherLoad(ReleasesController& releases, QString path)
-        : releases_(releases), path_(std::move(path))
+        : m_releases(releases), m_path(std::move(path))
     {
     }
     void refresh() override
     {
-        releases_.refresh();
+        m_releases.refresh();
         {
             QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "another-process");
-            other.setDatabaseName(path_);
-            committed_ = other.open() && QSqlQuery(other).exec("delete from observations");
+            other.setDatabaseName(m_path);
+            m_committed = other.open() && QSqlQuery(other).exec("delete from observations");
         }
         QSqlDatabase::removeDatabase("another-process");
     }
-    int count() const override { return releases_.count(); }
-    QList<int> ids() const override { return releases_.ids(); }
-    bool committed() const { return committed_; }
+    int count() const override { return m_releases.count(); }
+    QList<int> ids() const override { return m_releases.ids(); }
+    bool committed() const { return m_committed; }
 
 private:
-    ReleasesController& releases_;
-    QString path_;
-    bool committed_ = false;
+    ReleasesController& m_releases;
+    QString m_path;
+    bool m_committed = false;
 };
 
 // Seen twice in 600 races: the old study's releases with the new study's histories.

@@ -29,7 +29,7 @@ public:
     // A tag with these detections; no detection gives the (0, 0, 0) entry of a tag never seen.
     void addTag(int release, const QString& tag, const std::vector<Seen>& seen)
     {
-        Lists& lists = lists_[release];
+        Lists& lists = m_lists[release];
         if (seen.empty()) {
             append(lists, tag, Seen{0, 0, 0});
             return;
@@ -38,12 +38,12 @@ public:
             append(lists, tag, s);
     }
 
-    QStringList tagIds(int release) const override { return lists_.value(release).tags; }
-    QList<int> sites(int release) const override { return lists_.value(release).sites; }
-    QList<int> years(int release) const override { return lists_.value(release).years; }
+    QStringList tagIds(int release) const override { return m_lists.value(release).tags; }
+    QList<int> sites(int release) const override { return m_lists.value(release).sites; }
+    QList<int> years(int release) const override { return m_lists.value(release).years; }
     QList<int> dispositions(int release) const override
     {
-        return lists_.value(release).dispositions;
+        return m_lists.value(release).dispositions;
     }
 
 private:
@@ -62,7 +62,7 @@ private:
         lists.dispositions << s.disposition;
     }
 
-    QHash<int, Lists> lists_;
+    QHash<int, Lists> m_lists;
 };
 
 // Controllers, histories and counts of a small data set: S sites (0 upstream, S-1 the
@@ -96,7 +96,7 @@ public:
             if (s.site >= sites.count() - 1)
                 s.disposition = 2;
         for (int i = 0; i < n; ++i)
-            sequences.addTag(release, QStringLiteral("T%1").arg(nextTag_++), seen);
+            sequences.addTag(release, QStringLiteral("T%1").arg(m_nextTag++), seen);
     }
 
     NextDetections& update()
@@ -112,7 +112,7 @@ public:
     NextDetections counts{releases, sites, years, sequences};
 
 private:
-    int nextTag_ = 0;
+    int m_nextTag = 0;
 };
 
 // A random history as the detection-sequence controller builds it: sites down-river, years

@@ -29,12 +29,12 @@ QString written(const NextDetectionsI& counts)
 // A loaded simulated data set.
 struct Loaded
 {
-    explicit Loaded(QString text) : text_(std::move(text))
+    explicit Loaded(QString text) : m_text(std::move(text))
     {
-        QTextStream in(&text_);
+        QTextStream in(&m_text);
         SimulatedDataLoader(releases, sites, years, counts).load(in);
     }
-    QString text_;
+    QString m_text;
     CountsFileSitesController sites;
     CountsFileYearsController years;
     CountsFileReleasesController releases;

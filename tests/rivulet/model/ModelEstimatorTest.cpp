@@ -35,21 +35,21 @@ public:
     using Hook = std::function<void(std::vector<double>& x)>;
 
     ScriptedOptimizer(Hook hook, bool minimise)
-        : lum::OptimizerI(QStringLiteral("Scripted"), 9, nullptr), hook_(std::move(hook)),
-          minimise_(minimise)
+        : lum::OptimizerI(QStringLiteral("Scripted"), 9, nullptr), m_hook(std::move(hook)),
+          m_minimise(minimise)
     {
-        connect(inner_.get(), &lum::OptimizerI::beginOptimization, this,
+        connect(m_inner.get(), &lum::OptimizerI::beginOptimization, this,
                 &lum::OptimizerI::beginOptimization);
-        connect(inner_.get(), &lum::OptimizerI::endOptimization, this,
+        connect(m_inner.get(), &lum::OptimizerI::endOptimization, this,
                 &lum::OptimizerI::endOptimization);
     }
 
     void optimize(lum::Func& func, std::vector<double>& x, const std::atomic<bool>& cancelled,
                   int& iterations) override
     {
-        hook_(x);
-        if (minimise_) {
-            inner_->optimize(func, x, cancelled, iterations);
+        m_hook(x);
+        if (m_minimise) {
+            m_inner->optimize(func, x, cancelled, iterations);
             return;
         }
         announceBegin(func, x);
@@ -58,9 +58,9 @@ public:
     }
 
 private:
-    std::unique_ptr<lum::OptimizerI> inner_ = lum::createOptimizer(QStringLiteral("0"));
-    Hook hook_;
-    bool minimise_ = true;
+    std::unique_ptr<lum::OptimizerI> m_inner = lum::createOptimizer(QStringLiteral("0"));
+    Hook m_hook;
+    bool m_minimise = true;
 };
 
 // Sites 0 and 1 release fish (1 also detects), two years with hold-over: data class 3.

@@ -34,7 +34,7 @@ class HandCounts : public TabulatedNextDetections
 public:
     using TabulatedNextDetections::TabulatedNextDetections;
     void update() override {}
-    NextDetectionTables& tables() { return tables_; }
+    NextDetectionTables& tables() { return m_tables; }
 };
 
 // A study of S sites ("S0" ..., long names "Site 0" ...) and Y years (2008 ...), releases at
