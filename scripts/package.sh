@@ -23,7 +23,8 @@ fail() {
 for file in usr/bin/rivulet usr/bin/rivulet-cli usr/bin/rivulet-sim \
   usr/share/applications/rivulet.desktop usr/share/icons/hicolor/scalable/apps/rivulet.svg \
   usr/share/icons/hicolor/48x48/apps/rivulet.png usr/share/rivulet/sample/observations.csv \
-  usr/share/bash-completion/completions/rivulet-cli usr/share/man/man1/rivulet-cli.1; do
+  usr/share/bash-completion/completions/rivulet-cli usr/share/man/man1/rivulet-cli.1 \
+  usr/share/doc/rivulet/copyright; do
   [ -e "$scratch/$file" ] || fail "it does not hold /$file"
 done
 depends="$(dpkg-deb -f "$package" Depends)"

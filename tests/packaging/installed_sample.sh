@@ -35,6 +35,7 @@ for file in sites_config.txt observations.csv ages.csv; do
   [ -s "$sample/$file" ] || fail "the sample's $file is not installed"
 done
 [ -f "$share/icons/hicolor/scalable/apps/rivulet.svg" ] || fail "no scalable icon"
+grep -q "GNU GENERAL PUBLIC LICENSE" "$share/doc/rivulet/copyright" || fail "no licence"
 for size in 16 22 24 32 48 64 128 256; do
   icon="$share/icons/hicolor/${size}x$size/apps/rivulet.png"
   [ -f "$icon" ] || fail "no ${size}x$size icon"
