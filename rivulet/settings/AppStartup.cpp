@@ -106,8 +106,12 @@ StartupResult AppStartup::openStudy(RivuletDb& db, const QString& path)
     result.newDatabase = !QFileInfo::exists(result.databasePath);
     if (!openDatabase(db, result)) {
         // The failed open closed the study that was open; it stays the open one.
-        if (!previous.isEmpty())
-            db.open(previous);
+        if (!previous.isEmpty()) {
+            if (const lum::Expected<void> back = db.open(previous); !back)
+                result.error += QStringLiteral("; the study open before, \"%1\", could not be "
+                                               "opened again either: %2")
+                                    .arg(previous, back.error().message);
+        }
         return result;
     }
     // The settings kept in the study (estimation options, ĉ) read from the new file; a new
