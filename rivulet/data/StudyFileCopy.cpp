@@ -10,15 +10,13 @@
 
 namespace rivulet {
 
-bool copyStudyFile(lum::SqliteDb& db, const QString& target, QString* error)
+lum::Expected<void> copyStudyFile(lum::SqliteDb& db, const QString& target)
 {
-    const auto fail = [error](const QString& reason) {
-        if (error)
-            *error = reason;
-        return false;
+    const auto fail = [](const QString& message, lum::JobError code = lum::JobError::File) {
+        return lum::Error(code, message);
     };
     if (!db.isOpen())
-        return fail(QStringLiteral("No study is open."));
+        return fail(QStringLiteral("No study is open."), lum::JobError::Database);
     const QFileInfo info(target);
     if (info.isDir())
         return fail(QStringLiteral("\"%1\" is a folder.").arg(target));
@@ -38,7 +36,8 @@ bool copyStudyFile(lum::SqliteDb& db, const QString& target, QString* error)
     if (db.exec(QStringLiteral("vacuum into ?"), {temporary}) != 0) {
         QFile::remove(temporary);
         return fail(QStringLiteral("Unable to copy the study to \"%1\": %2")
-                        .arg(target, db.lastError().text()));
+                        .arg(target, db.lastError().text()),
+                    lum::JobError::Database);
     }
     if (QFileInfo::exists(target) && !QFile::remove(target)) {
         QFile::remove(temporary);
@@ -48,7 +47,7 @@ bool copyStudyFile(lum::SqliteDb& db, const QString& target, QString* error)
         QFile::remove(temporary);
         return fail(QStringLiteral("Unable to write \"%1\".").arg(target));
     }
-    return true;
+    return {};
 }
 
 } // namespace rivulet

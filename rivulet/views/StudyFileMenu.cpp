@@ -144,9 +144,8 @@ void StudyFileMenu::saveStudyAs()
         m_window, QStringLiteral("Save Study As"), folder(), studyFileFilter));
     if (path.isEmpty())
         return;
-    QString error;
-    if (!copyStudyFile(m_db, path, &error)) {
-        m_prompts().tell(m_window, QMessageBox::Critical, studyMessageTitle, error);
+    if (const lum::Expected<void> copied = copyStudyFile(m_db, path); !copied) {
+        m_prompts().tell(m_window, QMessageBox::Critical, studyMessageTitle, copied.error().text());
         return;
     }
     if (m_open(path))

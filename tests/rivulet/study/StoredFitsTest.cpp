@@ -2,6 +2,8 @@
 // read back once the data or the configuration changed.
 #include "rivulet/study/StoredFits.h"
 
+#include "SmallStudyDesign.h"
+
 #include "tools/LoadedStudy.h"
 
 #include "lum/db/SqliteDb.h"
@@ -19,18 +21,6 @@
 
 namespace rivulet {
 namespace {
-
-sim::StudyDesign design()
-{
-    sim::StudyDesign d;
-    d.seed = 11;
-    d.releaseSites = 2;
-    d.releaseYears = 1;
-    d.years = 2;
-    d.detectionSites = 4;
-    d.fishPerRelease = 300;
-    return d;
-}
 
 bool run(lum::ThreadRunnable& job)
 {
@@ -85,7 +75,7 @@ void expectSameResults(const EstimationResults& read, const EstimationResults& f
 
 TEST(StoredFitsTest, FitsAreReadBackByTheNextRunOnTheSameFile)
 {
-    test::LoadedStudy loaded(design(), "stored-fits");
+    test::LoadedStudy loaded(test::smallStudyDesign(), "stored-fits");
     ASSERT_EQ(loaded.load(), QString());
     lum::ThreadRunner runner;
     FitJob::Options options;
@@ -115,7 +105,7 @@ TEST(StoredFitsTest, FitsAreReadBackByTheNextRunOnTheSameFile)
 
 TEST(StoredFitsTest, AnEditOrALoadForgetsTheFits)
 {
-    test::LoadedStudy loaded(design(), "stored-fits-edit");
+    test::LoadedStudy loaded(test::smallStudyDesign(), "stored-fits-edit");
     ASSERT_EQ(loaded.load(), QString());
     lum::ThreadRunner runner;
     FitJob::Options options;
@@ -148,7 +138,7 @@ TEST(StoredFitsTest, AnEditOrALoadForgetsTheFits)
 
 TEST(StoredFitsTest, AFileWithoutTheTablesReadsAsNotYetFitted)
 {
-    test::LoadedStudy loaded(design(), "stored-fits-old");
+    test::LoadedStudy loaded(test::smallStudyDesign(), "stored-fits-old");
     ASSERT_EQ(loaded.load(), QString());
     lum::ThreadRunner runner;
     FitJob::Options options;

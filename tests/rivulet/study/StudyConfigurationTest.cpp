@@ -3,6 +3,8 @@
 // and against recounts of the stored observations.
 #include "rivulet/study/StudyConfiguration.h"
 
+#include "SmallStudyDesign.h"
+
 #include "tools/LoadedStudy.h"
 
 #include "lum/thread/ThreadRunner.h"
@@ -21,19 +23,6 @@
 namespace rivulet {
 namespace {
 
-// Two release sites in one release year, four detection sites, two migration years.
-sim::StudyDesign smallDesign()
-{
-    sim::StudyDesign design;
-    design.seed = 11;
-    design.releaseSites = 2;
-    design.releaseYears = 1;
-    design.years = 2;
-    design.detectionSites = 4;
-    design.fishPerRelease = 300;
-    return design;
-}
-
 // The first detections of one release by (site id, year id), and its fish never seen.
 struct ReleaseCounts
 {
@@ -46,7 +35,8 @@ class StudyConfigurationTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        study = std::make_unique<test::LoadedStudy>(smallDesign(), "study-configuration");
+        study =
+            std::make_unique<test::LoadedStudy>(test::smallStudyDesign(), "study-configuration");
         const QString error = study->load();
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         configuration = std::make_unique<StudyConfiguration>(study->study);

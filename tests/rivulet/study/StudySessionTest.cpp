@@ -1,6 +1,8 @@
 // The window's flows on a study without the window: which flow runs, what each leaves behind.
 #include "rivulet/study/StudySession.h"
 
+#include "SmallStudyDesign.h"
+
 #include "common/TestEnvironment.h"
 #include "lum/thread/ThreadRunner.h"
 #include "rivulet/data/ReleasesControllerI.h"
@@ -21,15 +23,9 @@ protected:
     void SetUp() override
     {
         folder = QDir(test::TestEnvironment::freshDir(QStringLiteral("session")));
-        sim::StudyDesign design;
-        design.seed = 11;
-        design.releaseSites = 2;
-        design.releaseYears = 1;
-        design.years = 2;
-        design.detectionSites = 4;
-        design.fishPerRelease = 300;
         QString error;
-        ASSERT_TRUE(sim::StudySimulator(design).run(folder.path(), true, nullptr, &error))
+        ASSERT_TRUE(
+            sim::StudySimulator(test::smallStudyDesign()).run(folder.path(), true, nullptr, &error))
             << error.toStdString();
         ASSERT_TRUE(rdb.open(folder.filePath(QStringLiteral("study.db"))));
     }

@@ -40,8 +40,8 @@ TEST_F(StudyFiles, ASavedStudyOpensAgainWithItsFits)
     window->resize(1280, 860);
     ASSERT_TRUE(load());
     // The Releases Summary dock is as wide as its table: no column hidden off its edge.
-    auto* summary = qobject_cast<lum::QtRTextWidget*>(
-        window->dock(AppDock::ReleasesSummary)->widget());
+    auto* summary =
+        qobject_cast<lum::QtRTextWidget*>(window->dock(AppDock::ReleasesSummary)->widget());
     ASSERT_NE(summary, nullptr);
     EXPECT_LE(summary->editor()->document()->idealWidth(), summary->editor()->viewport()->width());
     ASSERT_TRUE(trigger(nav::fitAllModels));
