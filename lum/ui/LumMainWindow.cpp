@@ -572,8 +572,11 @@ void LumMainWindow::doActionSaveAs()
         format == ReportWriter::Format::OpenDocument
             ? writer.writeOpenDocument(path, *viewer->editor()->document())
             : writer.writeHtml(path, viewer->editor()->toHtml());
-    if (!written)
-        prompts().tell(this, QMessageBox::Critical, QString(), ReportWriter::cantOpenMessage(path));
+    if (!written) {
+        // The box says what could not be done; the output keeps the system's reason.
+        err(written.error().text());
+        prompts().tell(this, QMessageBox::Critical, QString(), written.error().message);
+    }
     rememberReportFolder(path);
 }
 

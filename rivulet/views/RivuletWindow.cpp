@@ -1,5 +1,6 @@
 #include "rivulet/views/RivuletWindow.h"
 
+#include "lum/core/FileReplacer.h"
 #include "lum/db/SqliteDb.h"
 #include "lum/report/ReportWriter.h"
 #include "lum/thread/ThreadRunner.h"
@@ -314,6 +315,7 @@ void RivuletWindow::loadObservations()
     showProgressDialog();
     settings().setDirectoryOf(RivuletSettings::PrevFile, path);
     study().setSitesConfigPath(m_sitesConfigPath);
+    m_flowEnd = loadFlowEnd();
     m_session->startLoad(path, QStringLiteral("Choose a sites configuration file in Edit > "
                                               "Settings > Sites Configuration."));
 }
@@ -425,6 +427,7 @@ void RivuletWindow::startAgesJob(const QString& path)
     progressDialog()->setRange(0, 100);
     progressDialog()->setValue(0);
     showProgressDialog();
+    m_flowEnd = agesFlowEnd();
     m_session->startAges(path);
 }
 
@@ -449,6 +452,7 @@ void RivuletWindow::openSampleStudy()
     showProgressDialog();
     // The sample's sites are those of its own configuration, whatever the user's file holds.
     study().setSitesConfigPath(folder.filePath(QStringLiteral("sites_config.txt")));
+    m_flowEnd = loadFlowEnd();
     m_session->startLoad(folder.filePath(QStringLiteral("observations.csv")), QString(),
                          folder.filePath(QStringLiteral("ages.csv")));
 }
@@ -475,6 +479,7 @@ void RivuletWindow::startUpdate()
             m_updateProgressDialog->sizeHint().expandedTo(progressDialog()->sizeHint()));
         m_updateProgressDialog->show();
     }
+    m_flowEnd = updateFlowEnd();
     m_session->startUpdate();
 }
 
@@ -528,6 +533,7 @@ void RivuletWindow::fitAllModels()
     out(QStringLiteral("========================"));
     onRunProgressStatus(QStringLiteral("Estimating ..."));
     showProgressDialog();
+    m_flowEnd = fitFlowEnd();
     m_session->startFit();
 }
 
@@ -535,48 +541,9 @@ void RivuletWindow::onRunComplete()
 {
     const StudySession::Ending ending = m_session->complete();
     stopProgress();
-    switch (ending.run) {
-    case Run::Load:
-        out(QStringLiteral("Observation data loaded."));
-        // The configuration windows show the study that has been replaced.
-        closeSubWindow(View::ReleasesCohorts);
-        closeSubWindow(View::SitesYears);
-        if (!ending.agesNext.isEmpty()) {
-            // The update follows the ages, which give the tags their cohorts.
-            startAgesJob(ending.agesNext);
-            return;
-        }
-        startUpdate();
+    const FlowEnd flow = std::exchange(m_flowEnd, FlowEnd());
+    if (flow.completed && flow.completed(ending) == AfterFlow::Continues)
         return;
-    case Run::Ages:
-        out(QStringLiteral("Age data loaded."));
-        // Cohorts come from the ages: the derived data follow them.
-        startUpdate();
-        return;
-    case Run::Update:
-        onUpdateComplete();
-        return;
-    case Run::Estimation:
-        out(QStringLiteral("Model estimation complete."));
-        processEstimationResults();
-        if (!study().results().isEmpty()) {
-            createWindow(View::ModelComparison);
-            showSubWindow(View::ModelComparison);
-        }
-        break;
-    case Run::SaveNextDetections:
-        settings().setDiagnosticsFolder(
-            m_session->nextDetectionsFile().left(m_session->nextDetectionsFile().lastIndexOf(
-                m_session->nextDetectionsFile().contains(QLatin1Char('\\')) ? QLatin1Char('\\')
-                                                                            : QLatin1Char('/'))));
-        out(QStringLiteral("Next detections saved to %1.")
-                .arg(QDir::toNativeSeparators(m_session->nextDetectionsFile())));
-        prompts().tell(this, QMessageBox::Information, QStringLiteral("Save Next Detections"),
-                       QStringLiteral("Next Detections successfully saved."));
-        break;
-    default:
-        break;
-    }
     updateNav();
     setActionsEnabled(true);
 }
@@ -591,78 +558,157 @@ void RivuletWindow::onRunTerminated()
 {
     const StudySession::Ending ending = m_session->canceled();
     endProgress();
-    switch (ending.run) {
-    case Run::Load: {
+    const FlowEnd flow = std::exchange(m_flowEnd, FlowEnd());
+    if (flow.canceled && flow.canceled(ending) == AfterFlow::Continues)
+        return;
+    setActionsEnabled(true);
+}
+
+void RivuletWindow::onRunFailed(int, const QString& text)
+{
+    const FlowEnd flow = std::exchange(m_flowEnd, FlowEnd());
+    if (flow.tellFailure)
+        flow.tellFailure(text);
+    else
+        showRunError(text);
+    const StudySession::Ending ending = m_session->failed();
+    endProgress();
+    if (flow.failed && flow.failed(ending) == AfterFlow::Continues)
+        return;
+    setActionsEnabled(true);
+}
+
+RivuletWindow::FlowEnd RivuletWindow::loadFlowEnd()
+{
+    FlowEnd flow;
+    flow.completed = [this](const StudySession::Ending& ending) {
+        out(QStringLiteral("Observation data loaded."));
+        // The configuration windows show the study that has been replaced.
+        closeSubWindow(View::ReleasesCohorts);
+        closeSubWindow(View::SitesYears);
+        if (!ending.agesNext.isEmpty()) {
+            // The update follows the ages, which give the tags their cohorts.
+            startAgesJob(ending.agesNext);
+            return AfterFlow::Continues;
+        }
+        startUpdate();
+        return AfterFlow::Continues;
+    };
+    flow.canceled = [this](const StudySession::Ending& ending) {
         if (ending.stored) {
             warn(QStringLiteral("Cancel came after the new study was stored: the study now "
                                 "holds the loaded data, and is being brought up to date."));
             closeSubWindow(View::ReleasesCohorts);
             closeSubWindow(View::SitesYears);
             startUpdate();
-            return;
+            return AfterFlow::Continues;
         }
         warn(QStringLiteral("Load Data canceled; the stored study is unchanged."));
         setConfigurationWindowsEnabled(true);
-        break;
-    }
-    case Run::Ages: {
+        return AfterFlow::Ready;
+    };
+    flow.failed = [this](const StudySession::Ending&) {
+        // The load rolled back: the derived data, the results and the windows showing them
+        // still match the stored study.
+        warn(QStringLiteral("Load Data failed; the stored study is unchanged."));
+        setConfigurationWindowsEnabled(true);
+        return AfterFlow::Ready;
+    };
+    return flow;
+}
+
+RivuletWindow::FlowEnd RivuletWindow::agesFlowEnd()
+{
+    FlowEnd flow;
+    flow.completed = [this](const StudySession::Ending&) {
+        out(QStringLiteral("Age data loaded."));
+        // Cohorts come from the ages: the derived data follow them.
+        startUpdate();
+        return AfterFlow::Continues;
+    };
+    flow.canceled = [this](const StudySession::Ending& ending) {
         if (ending.stored) {
             warn(QStringLiteral("Cancel came after the age data were stored: the tags have their "
                                 "cohorts, and the study is being brought up to date."));
             startUpdate();
-            return;
+            return AfterFlow::Continues;
         }
         warn(QStringLiteral("Load Age Data canceled; the stored study is unchanged."));
-        break;
-    }
-    case Run::Estimation:
-        warn(QStringLiteral("Model estimation canceled."));
-        break;
-    case Run::Update:
+        return AfterFlow::Ready;
+    };
+    flow.failed = [this](const StudySession::Ending&) {
+        warn(QStringLiteral("Load Age Data failed; the stored ages are unchanged."));
+        return AfterFlow::Ready;
+    };
+    return flow;
+}
+
+RivuletWindow::FlowEnd RivuletWindow::updateFlowEnd()
+{
+    FlowEnd flow;
+    // A failed update still leaves a study to show: whatever was derived before it failed.
+    flow.completed = flow.failed = [this](const StudySession::Ending&) {
+        onUpdateComplete();
+        return AfterFlow::Continues;
+    };
+    flow.canceled = [this](const StudySession::Ending&) {
         warn(QStringLiteral("Update canceled; the derived data may not match the stored data."));
         for (View view : {View::ReleasesCohorts, View::SitesYears}) {
             if (QWidget* widget = windowWidget(view))
                 widget->setEnabled(true);
         }
-        break;
-    default:
-        break;
-    }
-    setActionsEnabled(true);
+        return AfterFlow::Ready;
+    };
+    return flow;
 }
 
-void RivuletWindow::onRunFailed(int, const QString& text)
+RivuletWindow::FlowEnd RivuletWindow::fitFlowEnd()
 {
-    if (runKind() == Run::SaveNextDetections) {
-        err(text);
-        prompts().tell(this, QMessageBox::Critical, QStringLiteral("Save Next Detections"),
-                       QStringLiteral("Unable to open file \"%1\" for writing.")
-                           .arg(m_session->nextDetectionsFile()));
-    } else {
-        showRunError(text);
-    }
-    const StudySession::Ending ending = m_session->failed();
-    endProgress();
-    switch (ending.run) {
-    case Run::Load:
-        // The load rolled back: the derived data, the results and the windows showing them
-        // still match the stored study.
-        warn(QStringLiteral("Load Data failed; the stored study is unchanged."));
-        setConfigurationWindowsEnabled(true);
-        break;
-    case Run::Ages:
-        warn(QStringLiteral("Load Age Data failed; the stored ages are unchanged."));
-        break;
-    case Run::Estimation:
+    FlowEnd flow;
+    flow.completed = [this](const StudySession::Ending&) {
+        out(QStringLiteral("Model estimation complete."));
+        processEstimationResults();
+        if (!study().results().isEmpty()) {
+            createWindow(View::ModelComparison);
+            showSubWindow(View::ModelComparison);
+        }
+        return AfterFlow::Ready;
+    };
+    flow.canceled = [this](const StudySession::Ending&) {
+        warn(QStringLiteral("Model estimation canceled."));
+        return AfterFlow::Ready;
+    };
+    flow.failed = [this](const StudySession::Ending&) {
         warn(QStringLiteral("Model estimation failed."));
-        break;
-    case Run::Update:
-        onUpdateComplete();
-        return;
-    default:
-        break;
-    }
-    setActionsEnabled(true);
+        return AfterFlow::Ready;
+    };
+    return flow;
+}
+
+RivuletWindow::FlowEnd RivuletWindow::saveNextDetectionsFlowEnd()
+{
+    static const QString title = QStringLiteral("Save Next Detections");
+    FlowEnd flow;
+    flow.completed = [this](const StudySession::Ending&) {
+        const QString& path = m_session->nextDetectionsFile();
+        settings().setDiagnosticsFolder(path.left(path.lastIndexOf(
+            path.contains(QLatin1Char('\\')) ? QLatin1Char('\\') : QLatin1Char('/'))));
+        out(QStringLiteral("Next detections saved to %1.").arg(QDir::toNativeSeparators(path)));
+        prompts().tell(this, QMessageBox::Information, title,
+                       QStringLiteral("Next Detections successfully saved."));
+        return AfterFlow::Ready;
+    };
+    flow.tellFailure = [this](const QString& text) {
+        err(text);
+        const QString& path = m_session->nextDetectionsFile();
+        // A file that could not be opened gets the short sentence; a write that failed later
+        // (a full disk) is told with the system's reason, not as a file that would not open.
+        const bool notOpened = text.startsWith(lum::FileReplacer::cantOpenMessage(path));
+        prompts().tell(
+            this, QMessageBox::Critical, title,
+            notOpened ? QStringLiteral("Unable to open file \"%1\" for writing.").arg(path) : text);
+    };
+    return flow;
 }
 
 void RivuletWindow::onRunStatus(const QString& text)
@@ -843,6 +889,7 @@ void RivuletWindow::saveNextDetections()
         return;
     }
     setActionsEnabled(false);
+    m_flowEnd = saveNextDetectionsFlowEnd();
     m_session->startSaveNextDetections(path);
 }
 
@@ -863,9 +910,10 @@ void RivuletWindow::doActionSaveToCsv()
     if (path.isEmpty())
         return;
     const QString text = m_reports->csv(kind).value_or(QString());
-    if (!lum::ReportWriter().writeCsv(path, text)) {
-        prompts().tell(this, QMessageBox::Critical, m_messageTitle,
-                       lum::ReportWriter::cantOpenMessage(path));
+    if (const lum::Expected<void> written = lum::ReportWriter().writeCsv(path, text); !written) {
+        // The box says what could not be done; the output keeps the system's reason.
+        err(written.error().text());
+        prompts().tell(this, QMessageBox::Critical, m_messageTitle, written.error().message);
         return;
     }
     out(lum::ReportWriter::createdMessage(path));

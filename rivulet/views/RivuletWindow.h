@@ -8,6 +8,7 @@
 #include "rivulet/views/WindowKeys.h"
 #include "rivulet/views/WindowNavigation.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -151,6 +152,29 @@ private:
     // Closes the progress of the flow that ended.
     void endProgress();
 
+    // Whether the window is ready for the user once a flow's end has been shown, or the end
+    // went on to the next flow (which makes the window ready when it ends in turn).
+    enum class AfterFlow
+    {
+        Ready,
+        Continues
+    };
+    // What the window makes of the end of the flow it started: each flow sets its own as it
+    // starts, so the runner's end slots need not know which flow ran. A missing piece means
+    // nothing more than making the window ready (and, for a failure, the runner's error box).
+    struct FlowEnd
+    {
+        std::function<AfterFlow(const StudySession::Ending&)> completed;
+        std::function<AfterFlow(const StudySession::Ending&)> canceled;
+        std::function<AfterFlow(const StudySession::Ending&)> failed;
+        std::function<void(const QString& text)> tellFailure;
+    };
+    FlowEnd loadFlowEnd();
+    FlowEnd agesFlowEnd();
+    FlowEnd updateFlowEnd();
+    FlowEnd fitFlowEnd();
+    FlowEnd saveNextDetectionsFlowEnd();
+
     QSplashScreen* m_splash = nullptr;          // not owned
     RivuletInfoDialog* m_aboutDialog = nullptr; // child, made on first use
     StudyFileMenu* m_studyFileMenu = nullptr;   // child
@@ -169,6 +193,7 @@ private:
     WindowNavigation m_navigation;
     ReportPanel* m_reports = nullptr; // child
     std::unique_ptr<ViewFactory> m_views;
+    FlowEnd m_flowEnd; // of the running flow
     // The panel must be rebuilt from the catalogue once the running job lets go of it.
     bool m_navStale = false;
 };

@@ -280,6 +280,14 @@ TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
     ASSERT_NE(shown, nullptr);
     EXPECT_FALSE(shown->resetButton()->isEnabled());
 
+    // A target that cannot be opened is named as such, and the window takes the next action.
+    const QString folderTarget = TestEnvironment::freshDir(QStringLiteral("window-next-dir"));
+    prompts->files << folderTarget;
+    ASSERT_TRUE(trigger(nav::saveNextDetections));
+    EXPECT_EQ(prompts->messages.last().title, QStringLiteral("Save Next Detections"));
+    EXPECT_EQ(prompts->messages.last().text,
+              QStringLiteral("Unable to open file \"%1\" for writing.").arg(folderTarget));
+
     const QString saved =
         TestEnvironment::freshDir(QStringLiteral("window-next")) + QStringLiteral("/next.txt");
     prompts->files << saved;
