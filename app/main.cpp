@@ -1,7 +1,7 @@
 // The window program: start-up shared with the command-line tool, then the
 // splash screen and the application window.
 //
-//     rivulet [-mock] [--db FILE] [--sites-config FILE]
+//     rivulet [--counts] [--db FILE] [--sites-config FILE]
 #include "rivulet/data/RivuletDb.h"
 #include "rivulet/settings/AppStartup.h"
 #include "rivulet/views/RivuletWindow.h"
@@ -31,7 +31,7 @@ QString optionValue(const QStringList& arguments, const QString& name)
 }
 
 const char* const helpText =
-    "usage: rivulet [--db FILE] [--sites-config FILE] [-mock]\n"
+    "usage: rivulet [--db FILE] [--sites-config FILE] [--counts]\n"
     "\n"
     "The Rivulet window: loads PIT-tag detections and a sites configuration, fits the\n"
     "survival, movement and detection models, compares them and shows their estimates,\n"
@@ -41,8 +41,8 @@ const char* const helpText =
     "  --db FILE            database file to use instead of the per-user one\n"
     "                       (created when missing)\n"
     "  --sites-config FILE  sites configuration file to use instead of the shared one\n"
-    "  -mock                work on simulated next-detection counts instead of\n"
-    "                       observation data\n"
+    "  --counts             work on a file of simulated next-detection counts\n"
+    "                       instead of observation data (-mock is the same)\n"
     "  -h, --help           show this help\n"
     "  --version            show the version\n"
     "\n"

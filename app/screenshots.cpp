@@ -177,9 +177,9 @@ bool saveUnestimable(const QDir& out)
     design.fishPerRelease = 400;
     design.sparseReleaseFish = 6;
     const QDir folder(out.filePath(QStringLiteral("thin-release")));
-    QString error;
-    if (!rivulet::sim::StudySimulator(design).run(folder.absolutePath(), false, nullptr, &error)) {
-        std::fprintf(stderr, "rivulet-screenshots: %s\n", qPrintable(error));
+    if (const auto written = rivulet::sim::StudySimulator(design).run(folder.absolutePath(), false);
+        !written) {
+        std::fprintf(stderr, "rivulet-screenshots: %s\n", qPrintable(written.error().text()));
         return false;
     }
     rivulet::RivuletDb rdb;

@@ -42,8 +42,12 @@ inline QString largeStudyFolder(const QString& scratch, bool withCounts, QString
         return folder;
     folder = scratch + QStringLiteral("/study");
     rivulet::sim::StudySimulator simulator(*rivulet::sim::StudyDesign::preset("large"));
-    rivulet::sim::StudySummary summary;
-    return simulator.run(folder, withCounts, &summary, error) ? folder : QString();
+    const auto written = simulator.run(folder, withCounts);
+    if (!written) {
+        *error = written.error().text();
+        return QString();
+    }
+    return folder;
 }
 
 // Runs a job of a study's actions on the calling thread: the timings then measure the work

@@ -118,11 +118,14 @@ int main(int argc, char** argv)
         design.seed = 7;
         design.releaseSites = largeSites;
         sim::StudySimulator simulator(design);
-        sim::StudySummary summary;
         error = design.validate();
         if (error.isEmpty() && !scratch.isValid())
             error = QStringLiteral("no temporary folder");
-        if (!error.isEmpty() || !simulator.run(scratch.path(), true, &summary, &error)) {
+        if (error.isEmpty()) {
+            if (const auto written = simulator.run(scratch.path(), true); !written)
+                error = written.error().text();
+        }
+        if (!error.isEmpty()) {
             std::fprintf(stderr, "cannot simulate the study: %s\n", qPrintable(error));
             return 1;
         }

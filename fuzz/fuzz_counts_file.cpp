@@ -1,4 +1,4 @@
-// The next-detections counts file as the mock mode reads it, then its release summary: a file
+// The next-detections counts file as a counts-file study reads it, then its release summary: a file
 // is either refused with a ParseError or read whole and summarised.
 #include "lum/core/ParseError.h"
 #include "rivulet/filesource/CountsFileReleasesController.h"

@@ -8,7 +8,7 @@ namespace rivulet {
 
 // Releases without a database, for simulated data. The id of a release is its position.
 // releaseSiteId and releaseYearId answer the release's site and year positions, which are
-// the ids the mock sites and years controllers give their items; an unknown id answers
+// the ids the counts-file sites and years controllers give their items; an unknown id answers
 // UnknownRelease. Starts empty; refresh() does nothing.
 class CountsFileReleasesController : public ReleasesControllerI
 {

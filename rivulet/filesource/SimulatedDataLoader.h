@@ -9,8 +9,8 @@ class CountsFileSitesController;
 class CountsFileYearsController;
 class NextDetectionsFromFile;
 
-// Loads a next-detections file as the data set of the mock mode: its header (release, site
-// and year counts, each release's site and year positions, fish numbers) sets the mock
+// Loads a next-detections file as the data set of a counts-file study: its header (release, site
+// and year counts, each release's site and year positions, fish numbers) sets the counts-file
 // controllers, its counts section the counts.
 //
 // Site positions are named "S1", "S2", ... (long names "Simulated site 1", ...); years are

@@ -18,9 +18,10 @@ void AppStartup::setIdentity()
     QCoreApplication::setApplicationName(QStringLiteral("Rivulet"));
 }
 
-bool AppStartup::hasMockSwitch(const QStringList& arguments)
+bool AppStartup::hasCountsFileSwitch(const QStringList& arguments)
 {
-    return arguments.contains(QStringLiteral("-mock"), Qt::CaseSensitive);
+    return arguments.contains(QStringLiteral("--counts"), Qt::CaseSensitive) ||
+           arguments.contains(QStringLiteral("-mock"), Qt::CaseSensitive);
 }
 
 namespace {
@@ -150,7 +151,7 @@ StartupResult AppStartup::run(const StartupOptions& options)
 
     settings.addDatabaseSettings(db.database(), db.model(RivuletDb::Settings));
     settings.setValue(RivuletSettings::CleanExit, false);
-    settings.setMockInput(hasMockSwitch(options.arguments));
+    settings.setCountsFileInput(hasCountsFileSwitch(options.arguments));
     settings.sync();
     return result;
 }

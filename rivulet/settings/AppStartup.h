@@ -10,7 +10,8 @@ class RivuletDb;
 // What a start needs to know.
 struct StartupOptions
 {
-    // The command line; "-mock" (exactly) anywhere in it turns mock mode on.
+    // The command line; "--counts" or "-mock" (exactly) anywhere in it makes the study a
+    // counts file of simulated data.
     QStringList arguments;
     // A database file to use instead of the per-user one. With it a new
     // file does not reset the user's settings, and a file that cannot be
@@ -40,8 +41,9 @@ public:
     // Organisation and application names, which key the per-user settings
     // and data folders.
     static void setIdentity();
-    // Whether the exact, case-sensitive switch "-mock" is among `arguments`.
-    static bool hasMockSwitch(const QStringList& arguments);
+    // Whether the exact, case-sensitive switch "--counts" or its older name "-mock" is among
+    // `arguments`.
+    static bool hasCountsFileSwitch(const QStringList& arguments);
     // The folder of the sample study installed with the programs (share/rivulet/sample in a
     // data folder of the desktop, or beside the programs' bin/), holding its sites
     // configuration, observations and ages; empty when none is installed.

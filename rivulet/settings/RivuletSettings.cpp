@@ -31,7 +31,7 @@ RivuletSettings::RivuletSettings()
                QStringLiteral("sites_config.txt"));
     addSetting(SitesConfigUpdateDate, QStringLiteral("sites_config_update_date"), QVariant());
     addSetting(SitesConfigChoice, QStringLiteral("sites_config_file"), QString());
-    addSetting(MockInput, QStringLiteral("mock_input"), 1);
+    addSetting(CountsFileInput, QStringLiteral("mock_input"), 1);
     addSetting(DiagnosticsEnabled, QStringLiteral("diagnostics_enabled"), false);
     addSetting(UiExpertMode, QStringLiteral("ui_expert_mode"), 0);
     // 0: the best model is the one with the lowest AIC; 1: the lowest AICc.
@@ -76,13 +76,13 @@ void RivuletSettings::setDiagnosticsEnabled(bool on)
 {
     setValue(DiagnosticsEnabled, on);
 }
-bool RivuletSettings::mockInput() const
+bool RivuletSettings::countsFileInput() const
 {
-    return value(MockInput).toBool();
+    return value(CountsFileInput).toBool();
 }
-void RivuletSettings::setMockInput(bool on)
+void RivuletSettings::setCountsFileInput(bool on)
 {
-    setValue(MockInput, on);
+    setValue(CountsFileInput, on);
 }
 bool RivuletSettings::profileAll() const
 {

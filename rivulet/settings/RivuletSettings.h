@@ -44,7 +44,7 @@ public:
         SitesConfigFileName = 16,
         SitesConfigUpdateDate = 17,
         ShowEstimatesOnDiagram = 18,
-        MockInput = 19,
+        CountsFileInput = 19,
         DiagnosticsEnabled = 20,
         UiExpertMode = 21,
         BestModelCriterion = 22,
@@ -83,8 +83,8 @@ public:
     void setExpertMode(bool on);
     bool diagnosticsEnabled() const;
     void setDiagnosticsEnabled(bool on);
-    bool mockInput() const;
-    void setMockInput(bool on);
+    bool countsFileInput() const;
+    void setCountsFileInput(bool on);
     bool profileAll() const;
     void setProfileAll(bool on);
     // As stored; FitOptions::effectiveChat turns values below 1 into 1.

@@ -40,7 +40,7 @@ class YearsControllerI;
 // change it are built by StudyActions.
 //
 // The data come either from the database (the controllers read it) or from a next-detection
-// counts file (simulated data, "-mock"): then the controllers are the mock ones, there are
+// counts file (simulated data, "--counts"): then the controllers are the counts-file ones, there are
 // no histories, and readCountsFile fills them.
 //
 //     Study study(Study::Database, RivuletDb::instance());

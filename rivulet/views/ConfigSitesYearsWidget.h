@@ -130,7 +130,7 @@ private:
     std::unique_ptr<StudyConfiguration> m_configuration;
 };
 
-// The read-only view of a counts file ("-mock"): no context menus, "Reset" disabled.
+// The read-only view of a counts file ("--counts"): no context menus, "Reset" disabled.
 class ShowSitesYearsWidget : public ConfigSitesYearsWidgetBase
 {
     Q_OBJECT

@@ -78,8 +78,9 @@ constexpr std::array<View, 7> dataWindows = {
 RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent,
                              const QString& name, Qt::WindowFlags flags,
                              const QString& sitesConfigPath)
-    : lum::LumMainWindow(parent, name, flags), m_splash(splash), m_mock(settings().mockInput()),
-      m_sampleFolder(AppStartup::sampleStudyFolder()), m_navigation(*this, nav::standard())
+    : lum::LumMainWindow(parent, name, flags), m_splash(splash),
+      m_countsFile(settings().countsFileInput()), m_sampleFolder(AppStartup::sampleStudyFolder()),
+      m_navigation(*this, nav::standard())
 {
     m_updateProgressDialog = new QProgressDialog(this);
     m_updateProgressDialog->setWindowTitle(name);
@@ -92,8 +93,8 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
             runner().setCanceled(true);
     });
 
-    m_session =
-        std::make_unique<StudySession>(m_mock ? Study::CountsFile : Study::Database, rdb, runner());
+    m_session = std::make_unique<StudySession>(m_countsFile ? Study::CountsFile : Study::Database,
+                                               rdb, runner());
 
     setWindowIcon(QIcon(QStringLiteral(":/images/rivulet.png")));
     progressDialog()->setAutoClose(false);
@@ -113,12 +114,12 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
         addAction(AppMenu::Data, AppAction::OpenSample, QStringLiteral("Open the Sample Study")),
         &QAction::triggered, this, &RivuletWindow::openSampleStudy);
     // Simulated counts have no observations to load.
-    action(AppAction::OpenSample)->setVisible(!m_mock && !m_sampleFolder.isEmpty());
+    action(AppAction::OpenSample)->setVisible(!m_countsFile && !m_sampleFolder.isEmpty());
     menu(AppMenu::Data)->addSeparator();
     connect(addAction(AppMenu::Data, AppAction::ClearAllData, QStringLiteral("Clear All Data")),
             &QAction::triggered, this, &RivuletWindow::onReset);
 
-    if (!m_mock && rdb.database()) {
+    if (!m_countsFile && rdb.database()) {
         m_studyFileMenu = new StudyFileMenu(
             this, menu(MenuId::File), [this]() -> lum::UserPrompts& { return prompts(); },
             *rdb.database(), [this](const QString& path) { return openStudyFile(path); });
@@ -140,7 +141,8 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
     host.precisionChanged = [this] { onPrecisionSettingsChanged(); };
     host.uiChanged = [this] { onUiSettingsChanged(); };
     host.settingsDone = [this] { onSettingsDone(); };
-    m_views = std::make_unique<ViewFactory>(*this, study(), *m_modelTree, m_mock, std::move(host));
+    m_views =
+        std::make_unique<ViewFactory>(*this, study(), *m_modelTree, m_countsFile, std::move(host));
     m_modelTree->rebuild();
     buildNavigation();
 
@@ -212,7 +214,7 @@ RivuletWindow::~RivuletWindow()
 NavState RivuletWindow::navState(bool idle) const
 {
     NavState state;
-    state.mock = m_mock;
+    state.countsFile = m_countsFile;
     state.diagnostics = settings().diagnosticsEnabled();
     state.expert = settings().expertMode();
     state.idle = idle;
@@ -292,7 +294,7 @@ void RivuletWindow::dropResultWindows()
 
 void RivuletWindow::loadObservations()
 {
-    if (m_mock)
+    if (m_countsFile)
         return;
     setActionsEnabled(false);
     if (!ensureSitesConfig()) {
@@ -433,7 +435,7 @@ void RivuletWindow::startAgesJob(const QString& path)
 
 void RivuletWindow::openSampleStudy()
 {
-    if (m_mock || m_sampleFolder.isEmpty())
+    if (m_countsFile || m_sampleFolder.isEmpty())
         return;
     if (hasData() &&
         prompts().ask(this, QMessageBox::Warning, QStringLiteral("Open the Sample Study"),
@@ -983,7 +985,7 @@ void RivuletWindow::showManual()
 void RivuletWindow::showStudyFile()
 {
     const lum::SqliteDb* db = study().database().database();
-    const QString path = m_mock || !db || !db->isOpen() ? QString() : db->path();
+    const QString path = m_countsFile || !db || !db->isOpen() ? QString() : db->path();
     setWindowFilePath(path);
     setWindowTitle(
         path.isEmpty()
@@ -993,7 +995,7 @@ void RivuletWindow::showStudyFile()
 
 bool RivuletWindow::openStudyFile(const QString& path)
 {
-    if (m_mock || runner().isRunning())
+    if (m_countsFile || runner().isRunning())
         return false;
     if (reportRunner().isRunning()) {
         reportRunner().cancel();

@@ -40,7 +40,7 @@ public:
     using Run = StudySession::Run;
 
     // `splash` is shown and closed by the window, not owned; `rdb` (borrowed, open) holds the
-    // study unless the settings ask for simulated data ("-mock"). `sitesConfigPath` replaces
+    // study unless the settings ask for simulated data ("--counts"). `sitesConfigPath` replaces
     // the shared sites configuration file when not empty.
     RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* parent = nullptr,
                   const QString& name = QStringLiteral("Rivulet"), Qt::WindowFlags flags = {},
@@ -50,7 +50,7 @@ public:
     Study& study() const { return m_session->study(); }
     ModelEstimateModel& modelTree() const { return *m_modelTree; }
     lum::ThreadRunner& reportRunner() const { return m_reports->runner(); }
-    bool isMock() const { return m_mock; }
+    bool readsCountsFile() const { return m_countsFile; }
     bool hasData() const { return m_session->hasData(); }
     bool hasAgeData() const { return m_session->hasAgeData(); }
     Run runKind() const { return m_session->running(); }
@@ -180,7 +180,7 @@ private:
     StudyFileMenu* m_studyFileMenu = nullptr;   // child
     ManualWindow* m_manual = nullptr;           // child, made on first use
     const QString m_messageTitle;
-    const bool m_mock;
+    const bool m_countsFile;
     std::unique_ptr<StudySession> m_session;
     ModelEstimateModel* m_modelTree = nullptr;         // child
     QProgressDialog* m_updateProgressDialog = nullptr; // child

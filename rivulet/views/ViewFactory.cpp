@@ -28,8 +28,9 @@
 namespace rivulet {
 
 ViewFactory::ViewFactory(lum::LumMainWindow& window, Study& study, const ModelEstimateModel& models,
-                         bool mock, Host host)
-    : m_window(window), m_study(study), m_models(models), m_mock(mock), m_host(std::move(host))
+                         bool countsFile, Host host)
+    : m_window(window), m_study(study), m_models(models), m_countsFile(countsFile),
+      m_host(std::move(host))
 {
 }
 
@@ -124,7 +125,7 @@ void ViewFactory::make(View view, const ModelEstimateItem* selected)
     }
     case View::ReleasesCohorts: {
         // A counts file fixes its releases.
-        if (m_mock)
+        if (m_countsFile)
             return;
         auto* widget = new ConfigReleasesCohortsWidget(m_study, m_window.prompts());
         place(view, widget, widget->windowTitle(), QRect(100, 100, 600, 400));
@@ -136,7 +137,7 @@ void ViewFactory::make(View view, const ModelEstimateItem* selected)
     }
     case View::SitesYears: {
         ConfigSitesYearsWidgetBase* widget = nullptr;
-        if (m_mock) {
+        if (m_countsFile) {
             widget = new ShowSitesYearsWidget(m_study.releases(), m_study.sites(), m_study.years(),
                                               m_study.summary());
         } else {

@@ -35,10 +35,10 @@ public:
         std::function<void()> settingsDone;
     };
 
-    // Everything is borrowed and must outlive the factory. `mock`: the study is a counts file,
-    // whose releases are fixed and whose sites and years are shown, not edited.
+    // Everything is borrowed and must outlive the factory. `countsFile`: the study is a counts
+    // file, whose releases are fixed and whose sites and years are shown, not edited.
     ViewFactory(lum::LumMainWindow& window, Study& study, const ModelEstimateModel& models,
-                bool mock, Host host);
+                bool countsFile, Host host);
 
     // The sub-window of the view, made with the selected model (null: none) unless there is one
     // already; a counts file has no releases window.
@@ -51,7 +51,7 @@ private:
     lum::LumMainWindow& m_window;
     Study& m_study;
     const ModelEstimateModel& m_models;
-    const bool m_mock;
+    const bool m_countsFile;
     Host m_host;
 };
 

@@ -33,15 +33,15 @@ bool modelChosen(const NavState& s)
 }
 bool counts(const NavState& s)
 {
-    return s.mock;
+    return s.countsFile;
 }
 bool observations(const NavState& s)
 {
-    return !s.mock;
+    return !s.countsFile;
 }
 bool withDiagnostics(const NavState& s)
 {
-    return s.mock || s.diagnostics;
+    return s.countsFile || s.diagnostics;
 }
 bool expert(const NavState& s)
 {

@@ -21,7 +21,7 @@ class RivuletWindow;
 // entries.
 struct NavState
 {
-    bool mock = false;          // simulated counts: no observations or ages to load
+    bool countsFile = false;    // simulated counts: no observations or ages to load
     bool diagnostics = false;   // the diagnostic tools are shown
     bool expert = false;        // the models can be chosen one by one
     bool idle = false;          // no flow is running

@@ -29,7 +29,7 @@ QList<QStringList> readCsv(const QString& path)
     return rows;
 }
 
-using FitCommand = rivulet::test::MockCountsFixture;
+using FitCommand = rivulet::test::CountsFileFixture;
 
 const char* const kReportFiles[] = {"survival.html", "survival.csv",     "capture.html",
                                     "capture.csv",   "performance.html", "performance.csv",
@@ -37,7 +37,7 @@ const char* const kReportFiles[] = {"survival.html", "survival.csv",     "captur
 
 TEST_F(FitCommand, ModelsListsTheCatalogueAndTheFitList)
 {
-    const ToolRun run = mock({"models"});
+    const ToolRun run = onCounts({"models"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "Data class 1: several release sites, one release year\n"
                        "Capture: All release sites unique\n"
@@ -52,7 +52,7 @@ TEST_F(FitCommand, ModelsListsTheCatalogueAndTheFitList)
 TEST_F(FitCommand, FitsTheFitListAndWritesComparisonEstimatesAveragesAndReports)
 {
     const QString out = dir + "/results/run1";
-    const ToolRun run = mock({"fit", "--average", "--out", out});
+    const ToolRun run = onCounts({"fit", "--average", "--out", out});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     // The simulation shares every parameter: the fully equated model has the lowest AIC.
     EXPECT_TRUE(run.out.contains(QRegularExpression("\n\\* M\\.s\\.2B +0\\.0000 +7 ")))
@@ -120,7 +120,7 @@ TEST_F(FitCommand, BadArgumentsAndUnusableOutputFoldersFailBeforeAnyFit)
         {{"--out", "/proc"}, 1, "error: Can't write into the output folder \"/proc\": "},
     };
     for (const auto& bad : cases) {
-        const ToolRun run = mock(QStringList{"fit"} + bad.arguments);
+        const ToolRun run = onCounts(QStringList{"fit"} + bad.arguments);
         EXPECT_EQ(run.exitCode, bad.exitCode) << bad.arguments.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(bad.error)) << run.err.toStdString();
         EXPECT_FALSE(run.out.contains("Fitting model")) << bad.arguments.join(' ').toStdString();
@@ -133,7 +133,7 @@ TEST_F(FitCommand, ReportsThatCannotBeWrittenFailTheRun)
 {
     const QString out = dir + "/report";
     ASSERT_TRUE(QDir().mkpath(out + "/performance.html"));
-    const ToolRun report = mock({"fit", "--model", "M.s.2B", "--out", out});
+    const ToolRun report = onCounts({"fit", "--model", "M.s.2B", "--out", out});
     EXPECT_EQ(report.exitCode, 1);
     EXPECT_TRUE(report.err.contains("performance.html")) << report.err.toStdString();
     EXPECT_FALSE(report.out.contains("performance.html\" created")) << report.out.toStdString();
@@ -141,7 +141,7 @@ TEST_F(FitCommand, ReportsThatCannotBeWrittenFailTheRun)
 
     const QString unfitted = dir + "/unfitted";
     const ToolRun other =
-        mock({"fit", "--out", unfitted, "--model", "M.s.2B", "--report-model", "M.s.1A"});
+        onCounts({"fit", "--out", unfitted, "--model", "M.s.2B", "--report-model", "M.s.1A"});
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_TRUE(other.err.contains("Model \"M.s.1A\" was not estimated"))
         << other.err.toStdString();
@@ -155,7 +155,7 @@ TEST_F(FitCommand, AFailedRunLeavesTheOutputFolderAsItWas)
     const QString out = dir + "/kept";
     ASSERT_TRUE(QDir().mkpath(out + "/measures.csv"));
     writeFile(out + "/comparison.csv", "earlier study\n");
-    const ToolRun run = mock({"fit", "--model", "M.s.2B", "--out", out});
+    const ToolRun run = onCounts({"fit", "--model", "M.s.2B", "--out", out});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("is as it was")) << run.err.toStdString();
     EXPECT_EQ(fileContents(out + "/comparison.csv"), "earlier study\n");
@@ -168,9 +168,9 @@ TEST_F(FitCommand, AFailedRunLeavesTheOutputFolderAsItWas)
 TEST_F(FitCommand, NamedModelsReportModelAndPrecisions)
 {
     const QString out = dir + "/named";
-    const ToolRun run = mock({"fit", "--model", "M.s.2B", "--model=M.s.1A", "--optimizer", "2",
-                              "--out", out, "--report-model", "M.s.1A", "--precision-est=2",
-                              "--precision-err", "3", "--best-by", "aicc"});
+    const ToolRun run = onCounts({"fit", "--model", "M.s.2B", "--model=M.s.1A", "--optimizer", "2",
+                                  "--out", out, "--report-model", "M.s.1A", "--precision-est=2",
+                                  "--precision-err", "3", "--best-by", "aicc"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("(* lowest AICc)")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("Estimating 2 model(s) with Direction Set (Powell's)"))
@@ -192,7 +192,7 @@ TEST_F(FitCommand, NamedModelsReportModelAndPrecisions)
 TEST_F(FitCommand, ChatOfOneChangesNoOutputAndAboveOneInflatesAndAddsQaicc)
 {
     const auto fitInto = [this](const QString& out, const QStringList& extra) {
-        const ToolRun run = mock(QStringList{"fit", "--average", "--out", out} + extra);
+        const ToolRun run = onCounts(QStringList{"fit", "--average", "--out", out} + extra);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         return run;
     };
@@ -242,21 +242,21 @@ TEST_F(FitCommand, ChatOfOneChangesNoOutputAndAboveOneInflatesAndAddsQaicc)
     // The reports say so.
     EXPECT_TRUE(fileContents(inflated + "/survival.csv").contains("\nc-hat:,2,"));
     EXPECT_TRUE(QString::fromUtf8(fileContents(inflated + "/capture.html")).contains("c-hat: "));
-    EXPECT_EQ(mock({"fit", "--chat", "none"}).exitCode, 2);
-    EXPECT_EQ(mock({"fit", "--chat=-2"}).exitCode, 2);
+    EXPECT_EQ(onCounts({"fit", "--chat", "none"}).exitCode, 2);
+    EXPECT_EQ(onCounts({"fit", "--chat=-2"}).exitCode, 2);
 }
 
 TEST_F(FitCommand, NoFishOrNoReleasesAreNothingToFit)
 {
     writeFile(counts, "1 3 1\n0\n0\n0\n\n0\n0 0\n0 0\n");
-    const ToolRun fish = mock({"fit"});
+    const ToolRun fish = onCounts({"fit"});
     EXPECT_EQ(fish.exitCode, 1);
     EXPECT_TRUE(fish.err.contains("There is nothing to fit: no release has any fish."))
         << fish.err.toStdString();
 
     writeFile(counts, "0 3 1\n\n\n\n\n");
-    EXPECT_EQ(mock({"models"}).out, "No models: the data set has no releases.\n");
-    const ToolRun releases = mock({"fit"});
+    EXPECT_EQ(onCounts({"models"}).out, "No models: the data set has no releases.\n");
+    const ToolRun releases = onCounts({"fit"});
     EXPECT_EQ(releases.exitCode, 1);
     EXPECT_TRUE(releases.err.contains("None of the models are estimable."))
         << releases.err.toStdString();

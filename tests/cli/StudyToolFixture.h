@@ -97,18 +97,18 @@ inline const char* const kTwoReleases = "2 5 1\n0 1\n0 0\n1500 1500\n\n"
                                         "466\n762\n188\n84\n"
                                         "363\n277 \n122 \n297\n168 \n";
 
-// Runs the tool on those counts as a mock study, with a settings database of the case's own.
-class MockCountsFixture : public StudyToolFixture
+// Runs the tool on those counts as a counts-file study, with a settings database of the case's own.
+class CountsFileFixture : public StudyToolFixture
 {
 protected:
     void SetUp() override
     {
-        dir = TestEnvironment::freshDir("cli-mock");
+        dir = TestEnvironment::freshDir("cli-counts");
         counts = dir + "/counts.txt";
         writeFile(counts, kTwoReleases);
     }
 
-    ToolRun mock(const QStringList& arguments) const
+    ToolRun onCounts(const QStringList& arguments) const
     {
         return runTool(QStringList{"--db", dir + "/settings.db", "--counts", counts} + arguments);
     }

@@ -42,9 +42,8 @@ struct CountsStudy
     {
         const QString folder = TestEnvironment::freshDir(hint);
         sim::StudySimulator simulator(design);
-        QString error;
-        if (!simulator.run(folder, true, nullptr, &error))
-            return error;
+        if (const auto written = simulator.run(folder, true); !written)
+            return written.error().text();
         QFile file(QDir(folder).filePath(sim::StudySimulator::CountsFile));
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             return QStringLiteral("no counts file");

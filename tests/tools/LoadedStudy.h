@@ -45,9 +45,10 @@ public:
     QString load(const std::vector<std::function<void()>>& refreshSteps = {},
                  bool writeCounts = false)
     {
-        QString error;
-        if (!simulator.run(folder, writeCounts, &written, &error))
-            return error;
+        const lum::Expected<sim::StudySummary> simulated = simulator.run(folder, writeCounts);
+        if (!simulated)
+            return simulated.error().text();
+        written = *simulated;
         if (!rdb.open(folder + QStringLiteral("/study.db")))
             return QStringLiteral("cannot open the study database");
         auto settings = std::make_unique<MockSitesConfigSettings>(

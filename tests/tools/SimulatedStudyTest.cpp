@@ -147,10 +147,8 @@ TEST_F(SimulatedStudy, CountsFollowTheTrueParameters)
 TEST_F(SimulatedStudy, ASeedFixesEveryFile)
 {
     const QDir again(test::TestEnvironment::freshDir("sim-study-again"));
-    QString error;
-    ASSERT_TRUE(
-        sim::StudySimulator(study->simulator.design()).run(again.path(), true, nullptr, &error))
-        << error.toStdString();
+    const auto written = sim::StudySimulator(study->simulator.design()).run(again.path(), true);
+    ASSERT_TRUE(written) << written.error().text().toStdString();
     for (const char* name : {sim::StudySimulator::ConfigFile, sim::StudySimulator::ObservationsFile,
                              sim::StudySimulator::AgesFile, sim::StudySimulator::TruthFile,
                              sim::StudySimulator::CountsFile}) {

@@ -52,16 +52,15 @@ void NextDetectionCounts::addFish(int release, const Entry* entries, int count)
     }
 }
 
-bool NextDetectionCounts::write(QTextStream& out, const QVector<SimRelease>& releases,
-                                const PositionMap& positions, QString* error) const
+lum::Expected<void> NextDetectionCounts::write(QTextStream& out,
+                                               const QVector<SimRelease>& releases,
+                                               const PositionMap& positions) const
 {
     const int S = positions.siteCount();
     const int Y = positions.yearCount();
-    if (positions.sitePosition(m_sites - 1) != S - 1) {
-        if (error)
-            *error = "no fish reached the final site, so the counts would not match the export";
-        return false;
-    }
+    if (positions.sitePosition(m_sites - 1) != S - 1)
+        return lum::Error(lum::JobError::NoData, "no fish reached the final site, so the counts "
+                                                 "would not match the export");
     QStringList relSites, relYears, fish;
     for (int r = 0; r < m_releases; ++r) {
         relSites << QString::number(positions.sitePosition(releases.at(r).site));
@@ -92,7 +91,8 @@ bool NextDetectionCounts::write(QTextStream& out, const QVector<SimRelease>& rel
             }
         }
     }
-    return out.status() == QTextStream::Ok;
+    // A failed write is told by the caller, which knows the file.
+    return {};
 }
 
 } // namespace rivulet::sim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "tools/sim/SimRelease.h"
 
 #include <QString>
@@ -43,8 +44,8 @@ public:
     // Writes the counts file; fails (with the reason) when the final site of
     // the layout never appears in the data, as the program would then end
     // every history at another site.
-    bool write(QTextStream& out, const QVector<SimRelease>& releases, const PositionMap& positions,
-               QString* error) const;
+    lum::Expected<void> write(QTextStream& out, const QVector<SimRelease>& releases,
+                              const PositionMap& positions) const;
 
 private:
     // Site arguments are layout positions; the tables start at the first detection site.

@@ -65,24 +65,22 @@ QString ruleText(const SiteCode::Rule& rule)
 }
 } // namespace
 
-bool SitesConfigWriter::write(const QString& path, QString* error) const
+lum::Expected<void> SitesConfigWriter::write(const QString& path) const
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        if (error)
-            *error = "Unable to write \"" + path + "\": " + file.errorString();
-        return false;
-    }
+    const auto failed = [&] {
+        return lum::Error(lum::JobError::File,
+                          "Unable to write \"" + path + "\":", file.errorString(), path);
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return failed();
     QTextStream out(&file);
     write(out);
     out.flush();
     // The file's own buffer is written only here; its failure would be lost in the destructor.
-    if (out.status() != QTextStream::Ok || !file.flush()) {
-        if (error)
-            *error = "Unable to write \"" + path + "\": " + file.errorString();
-        return false;
-    }
-    return true;
+    if (out.status() != QTextStream::Ok || !file.flush())
+        return failed();
+    return {};
 }
 
 void SitesConfigWriter::write(QTextStream& out) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QString>
 
 class QTextStream;
@@ -17,7 +19,7 @@ public:
     explicit SitesConfigWriter(const RiverLayout& layout) : m_layout(layout) {}
 
     void write(QTextStream& out) const;
-    bool write(const QString& path, QString* error) const;
+    lum::Expected<void> write(const QString& path) const;
 
 private:
     void writeSite(QTextStream& out, const SimSite& site, const QString& comment) const;

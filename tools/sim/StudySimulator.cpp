@@ -110,47 +110,43 @@ QString StudySimulator::description() const
     return text;
 }
 
-bool StudySimulator::writeText(const QString& path, const QString& what, QString* error,
-                               const std::function<bool(QTextStream&, QString*)>& body) const
+lum::Expected<void>
+StudySimulator::writeText(const QString& path, const QString& what,
+                          const std::function<lum::Expected<void>(QTextStream&)>& body) const
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *error = "Unable to write the " + what + " \"" + path + "\": " + file.errorString();
-        return false;
-    }
+    const auto failed = [&] {
+        return lum::Error(lum::JobError::File,
+                          "Unable to write the " + what + " \"" + path + "\":", file.errorString(),
+                          path);
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return failed();
     QTextStream out(&file);
-    if (!body(out, error))
-        return false;
+    if (lum::Expected<void> written = body(out); !written)
+        return written;
     out.flush();
     // The file's own buffer is written only here; its failure would be lost in the destructor.
-    if (out.status() != QTextStream::Ok || !file.flush()) {
-        *error = "Unable to write the " + what + " \"" + path + "\": " + file.errorString();
-        return false;
-    }
-    return true;
+    if (out.status() != QTextStream::Ok || !file.flush())
+        return failed();
+    return {};
 }
 
-bool StudySimulator::run(const QString& directory, bool writeCounts, StudySummary* summary,
-                         QString* error)
+lum::Expected<StudySummary> StudySimulator::run(const QString& directory, bool writeCounts)
 {
-    QString ignored;
-    QString& message = error ? *error : ignored;
-    if (!QDir().mkpath(directory)) {
-        message = "Unable to create the folder \"" + directory + "\"";
-        return false;
-    }
+    if (!QDir().mkpath(directory))
+        return lum::Error(lum::JobError::File, "Unable to create the folder \"" + directory + "\"",
+                          QString(), directory);
     const QDir dir(directory);
     SitesConfigWriter config(m_layout);
-    if (!config.write(dir.filePath(ConfigFile), &message))
-        return false;
+    if (lum::Expected<void> written = config.write(dir.filePath(ConfigFile)); !written)
+        return written.error();
 
     BufferedFile observationFile(dir.filePath(ObservationsFile));
     BufferedFile ageFile(dir.filePath(AgesFile));
     for (BufferedFile* file : {&observationFile, &ageFile}) {
-        if (!file->open()) {
-            message = "Unable to write " + file->errorString();
-            return false;
-        }
+        if (!file->open())
+            return lum::Error(lum::JobError::File, "Unable to write " + file->errorString());
     }
     Random random(m_design.seed);
     ObservationWriter observations(observationFile);
@@ -186,10 +182,8 @@ bool StudySimulator::run(const QString& directory, bool writeCounts, StudySummar
         }
     }
     for (BufferedFile* file : {&observationFile, &ageFile}) {
-        if (!file->close()) {
-            message = "Unable to write " + file->errorString();
-            return false;
-        }
+        if (!file->close())
+            return lum::Error(lum::JobError::File, "Unable to write " + file->errorString());
     }
     result.rows = observations.rows();
     result.detectionRows = observations.detectionRows();
@@ -198,20 +192,21 @@ bool StudySimulator::run(const QString& directory, bool writeCounts, StudySummar
     result.years = positions.yearCount();
 
     const TruthWriter truth(m_layout, m_releases, m_truth, positions, m_design.firstYear);
-    if (!writeText(dir.filePath(TruthFile), "true values", &message,
-                   [&](QTextStream& out, QString*) {
-                       truth.write(out, description());
-                       return true;
-                   }))
-        return false;
-    if (writeCounts && !writeText(dir.filePath(CountsFile), "counts", &message,
-                                  [&](QTextStream& out, QString* why) {
-                                      return counts.write(out, m_releases, positions, why);
-                                  }))
-        return false;
-    if (summary)
-        *summary = result;
-    return true;
+    if (lum::Expected<void> written = writeText(dir.filePath(TruthFile), "true values",
+                                                [&](QTextStream& out) {
+                                                    truth.write(out, description());
+                                                    return lum::Expected<void>();
+                                                });
+        !written)
+        return written.error();
+    if (writeCounts) {
+        if (lum::Expected<void> written = writeText(
+                dir.filePath(CountsFile), "counts",
+                [&](QTextStream& out) { return counts.write(out, m_releases, positions); });
+            !written)
+            return written.error();
+    }
+    return result;
 }
 
 void StudySimulator::writeFish(Run& run, int r, quint32 serial, double survivalShift,

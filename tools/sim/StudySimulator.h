@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "tools/sim/FishPath.h"
 #include "tools/sim/NextDetectionCounts.h"
 #include "tools/sim/RiverLayout.h"
@@ -44,7 +45,9 @@ public:
     const TrueParameters& truth() const { return m_truth; }
     QString description() const;
 
-    bool run(const QString& directory, bool writeCounts, StudySummary* summary, QString* error);
+    // Writes the study's files into `directory` (made when missing): the sites configuration,
+    // the export, the ages, the true values and, with `writeCounts`, the counts file.
+    lum::Expected<StudySummary> run(const QString& directory, bool writeCounts);
 
 private:
     // The state of one run, shared by the steps that write a fish.
@@ -66,8 +69,9 @@ private:
     void writeUpstreamVisit(Run& run, qint64 releaseTime);
     void writeTrawlCatch(Run& run, const FishPath::Passage& removal);
     void writeAdultReturn(Run& run, const FishPath::Passage& lastPassage);
-    bool writeText(const QString& path, const QString& what, QString* error,
-                   const std::function<bool(QTextStream&, QString*)>& body) const;
+    lum::Expected<void>
+    writeText(const QString& path, const QString& what,
+              const std::function<lum::Expected<void>(QTextStream&)>& body) const;
 
     StudyDesign m_design;
     RiverLayout m_layout;

@@ -160,13 +160,14 @@ int main(int argc, char* argv[])
     QElapsedTimer timer;
     timer.start();
     rivulet::sim::StudySimulator simulator(*design);
-    rivulet::sim::StudySummary summary;
-    QString error;
     const QString folder = parser.positionalArguments().first();
-    if (!simulator.run(folder, parser.isSet(countsOption), &summary, &error)) {
-        err << "rivulet-sim: " << error << "\n";
+    const lum::Expected<rivulet::sim::StudySummary> written =
+        simulator.run(folder, parser.isSet(countsOption));
+    if (!written) {
+        err << "rivulet-sim: " << written.error().text() << "\n";
         return 1;
     }
+    const rivulet::sim::StudySummary& summary = *written;
     out << "Study written to " << folder << " (" << simulator.description() << ")\n"
         << "  releases: " << summary.releases << ", fish: " << summary.fish
         << ", never detected: " << summary.neverDetected << ", removed: " << summary.removed << "\n"

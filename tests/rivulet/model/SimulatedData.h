@@ -11,7 +11,7 @@
 
 namespace rivulet::test {
 
-// A data set of the mock mode: mock controllers and counts read from next-detections text.
+// A counts-file data set: its controllers and counts read from next-detections text.
 struct SimulatedData
 {
     CountsFileReleasesController releases;

@@ -76,15 +76,16 @@ TEST_F(StartupTest, FirstRunCreatesThePerUserDatabaseAndDeletingItResetsTheSetti
     EXPECT_EQ(settings.value(Key::PrevFile).toString(), "/studies");
 }
 
-TEST_F(StartupTest, MockSwitchIsExactAndHoldsForOneRun)
+TEST_F(StartupTest, CountsFileSwitchIsExactAndHoldsForOneRun)
 {
-    EXPECT_TRUE(AppStartup::hasMockSwitch({"rivulet", "-x", "-mock"}));
+    EXPECT_TRUE(AppStartup::hasCountsFileSwitch({"rivulet", "-x", "-mock"}));
+    EXPECT_TRUE(AppStartup::hasCountsFileSwitch({"rivulet", "--counts"}));
     for (const char* other : {"-Mock", "--mock", "-mock=1", "mock"})
-        EXPECT_FALSE(AppStartup::hasMockSwitch({"rivulet", other})) << other;
+        EXPECT_FALSE(AppStartup::hasCountsFileSwitch({"rivulet", other})) << other;
     ASSERT_TRUE(start({"rivulet", "-mock"}).ok());
-    EXPECT_TRUE(settings.value(Key::MockInput).toBool());
+    EXPECT_TRUE(settings.value(Key::CountsFileInput).toBool());
     ASSERT_TRUE(start({"rivulet"}).ok());
-    EXPECT_FALSE(settings.value(Key::MockInput).toBool());
+    EXPECT_FALSE(settings.value(Key::CountsFileInput).toBool());
 }
 
 TEST_F(StartupTest, NamedDatabaseIsMadeWithoutResettingTheUserButAnotherFileStopsTheStart)
@@ -124,7 +125,7 @@ TEST_F(StartupTest, UncreatablePerUserFolderIsReportedAndTheStartGoesOn)
     EXPECT_FALSE(result.databaseReady);
     // Without a database the settings start from their defaults, and the run is recorded.
     EXPECT_EQ(settings.value(Key::PrecisionEst).toInt(), 4);
-    EXPECT_TRUE(settings.value(Key::MockInput).toBool());
+    EXPECT_TRUE(settings.value(Key::CountsFileInput).toBool());
     EXPECT_FALSE(settings.value(Key::CleanExit).toBool());
 }
 

@@ -23,10 +23,8 @@ protected:
     void SetUp() override
     {
         folder = QDir(test::TestEnvironment::freshDir(QStringLiteral("session")));
-        QString error;
-        ASSERT_TRUE(
-            sim::StudySimulator(test::smallStudyDesign()).run(folder.path(), true, nullptr, &error))
-            << error.toStdString();
+        const auto written = sim::StudySimulator(test::smallStudyDesign()).run(folder.path(), true);
+        ASSERT_TRUE(written) << written.error().text().toStdString();
         ASSERT_TRUE(rdb.open(folder.filePath(QStringLiteral("study.db"))));
     }
 

@@ -48,9 +48,8 @@ protected:
     void SetUp() override
     {
         folder = TestEnvironment::freshDir(QStringLiteral("window"));
-        QString error;
-        sim::StudySimulator simulator(design());
-        ASSERT_TRUE(simulator.run(folder, true, nullptr, &error)) << error.toStdString();
+        const auto written = sim::StudySimulator(design()).run(folder, true);
+        ASSERT_TRUE(written) << written.error().text().toStdString();
         ASSERT_TRUE(rdb.open(file(sim::StudySimulator::ConfigFile) + QStringLiteral(".db")));
         auto& settings = RivuletSettings::instance();
         settings.setValue(RivuletSettings::UiExpertMode, true);
@@ -69,7 +68,7 @@ protected:
     void openWindow(bool mock, bool studyConfig = true)
     {
         window.reset();
-        RivuletSettings::instance().setValue(RivuletSettings::MockInput, mock);
+        RivuletSettings::instance().setValue(RivuletSettings::CountsFileInput, mock);
         window = std::make_unique<RivuletWindow>(
             nullptr, rdb, nullptr, QStringLiteral("Rivulet"), Qt::WindowFlags(),
             studyConfig ? file(sim::StudySimulator::ConfigFile) : QString());

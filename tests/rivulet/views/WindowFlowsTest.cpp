@@ -1,5 +1,6 @@
 // The application window from an empty study to compared models, their reports saved and
-// printed, the settings followed, and all data cleared; mock mode; failed and canceled loads.
+// printed, the settings followed, and all data cleared; counts-file studies; failed and canceled
+// loads.
 #include "WindowFixture.h"
 
 #include "lum/ui/NavPanelItem.h"
@@ -250,11 +251,11 @@ TEST_F(WindowFlows, FromAnEmptyStudyToSavedAndPrintedReportsAndBackToNoData)
     EXPECT_EQ(dockViewer->editor()->toPlainText(), QStringLiteral("No data loaded"));
 }
 
-TEST_F(WindowFlows, MockModeLoadsACountsFileFitsAndSavesItsNextDetections)
+TEST_F(WindowFlows, ACountsFileStudyLoadsFitsAndSavesItsNextDetections)
 {
     openWindow(true);
     EXPECT_EQ(window->navItem(nav::loadObservations), nullptr);
-    // Diagnostic tools come with mock mode even with the setting off.
+    // Diagnostic tools come with a counts-file study even with the setting off.
     ASSERT_NE(window->navItem(nav::saveNextDetections), nullptr);
 
     // A malformed file is refused with its position; the study keeps nothing of it.
@@ -346,9 +347,8 @@ TEST_F(WindowFlows, AFailedOrCanceledLoadLeavesTheStoredStudyAndSaysSo)
     sim::StudyDesign large = design();
     large.fishPerRelease = 100000;
     const QString largeFolder = folder + QStringLiteral("/large");
-    QString error;
-    ASSERT_TRUE(sim::StudySimulator(large).run(largeFolder, false, nullptr, &error))
-        << error.toStdString();
+    const auto written = sim::StudySimulator(large).run(largeFolder, false);
+    ASSERT_TRUE(written) << written.error().text().toStdString();
     prompts->files << largeFolder + QLatin1Char('/') + sim::StudySimulator::ObservationsFile;
     window->openEntry(nav::loadObservations);
     EXPECT_FALSE(enabled(nav::loadObservations));
