@@ -61,7 +61,6 @@ public:
     // All-users data folder (+ sub-folder) of the organisation; empty on
     // Windows when the system gives no all-users folder.
     static QString commonDataDir(const QString& subFolder);
-    QString lastError() const { return m_lastError; }
 
     // Writes pending changes of every store to permanent storage.
     void sync();
@@ -80,7 +79,6 @@ protected:
     void addStore(std::unique_ptr<LumSettingsProxy> store);
     LumSettingsProxy* currentStore() const { return m_stores.back().get(); }
     void setPreservedKeys(const QList<int>& keys) { m_preservedKeys = keys; }
-    void setLastError(const QString& text) { m_lastError = text; }
 
 private:
     QMap<int, QString> m_names;
@@ -88,7 +86,6 @@ private:
     QList<int> m_preservedKeys;
     QMap<int, LumSettingsProxy*> m_storeOfKey;
     std::vector<std::unique_ptr<LumSettingsProxy>> m_stores;
-    QString m_lastError;
 };
 
 } // namespace lum

@@ -31,8 +31,7 @@ CohortArray cohortsFromHistories(const std::vector<CaptureHistory>& histories)
     return counts;
 }
 
-std::optional<std::vector<CaptureHistory>> readHistories(const QString& text, int group,
-                                                         QString* error)
+lum::Expected<std::vector<CaptureHistory>> readHistories(const QString& text, int group)
 {
     // Comments are blanked but keep their line ends, so errors name the file's own lines.
     static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
@@ -59,13 +58,13 @@ std::optional<std::vector<CaptureHistory>> readHistories(const QString& text, in
             continue;
         bool ok = false;
         const qlonglong count = fields.value(group + 1).toLongLong(&ok);
-        if (!history.match(fields.front()).hasMatch() || !ok) {
-            if (error)
-                *error = QStringLiteral("line %1: expected a history of 0 and 1 and %2 count(s)")
-                             .arg(n + 1)
-                             .arg(group + 1);
-            return std::nullopt;
-        }
+        if (!history.match(fields.front()).hasMatch() || !ok)
+            return lum::Error(
+                lum::JobError::Input,
+                QStringLiteral("line %1: expected a history of 0 and 1 and %2 count(s)")
+                    .arg(n + 1)
+                    .arg(group + 1),
+                QString(), QStringLiteral("line %1").arg(n + 1));
         if (count != 0)
             histories.push_back(
                 CaptureHistory{fields.front(), count < 0 ? -count : count, count < 0});

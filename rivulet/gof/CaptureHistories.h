@@ -1,11 +1,11 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "rivulet/gof/CohortArray.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace rivulet::gof {
@@ -28,8 +28,7 @@ CohortArray cohortsFromHistories(const std::vector<CaptureHistory>& histories);
 // Reads a histories file: one history a line, then one count per group (a negative count for
 // animals removed at their last capture), optionally ending in ';'. Text between "/*" and "*/"
 // is a comment. Keeps the count of group `group` (0-based) and drops lines where it is 0.
-// Absent, with `error` set to the line number and reason, for a malformed line.
-std::optional<std::vector<CaptureHistory>> readHistories(const QString& text, int group,
-                                                         QString* error = nullptr);
+// An input error naming the line for a malformed line.
+lum::Expected<std::vector<CaptureHistory>> readHistories(const QString& text, int group);
 
 } // namespace rivulet::gof

@@ -133,9 +133,11 @@ StartupResult AppStartup::run(const StartupOptions& options)
         if (prepareOverride(options.databasePath, result).isEmpty())
             return result;
     } else {
-        result.databasePath = settings.dbPath(RivuletSettings::DbName);
-        if (result.databasePath.isEmpty())
-            result.error = settings.lastError();
+        const lum::Expected<QString> path = settings.studyDatabasePath();
+        if (path)
+            result.databasePath = *path;
+        else
+            result.error = path.error().text();
     }
     result.newDatabase = !QFileInfo::exists(result.databasePath);
 

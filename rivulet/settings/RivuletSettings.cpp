@@ -116,6 +116,10 @@ void RivuletSettings::setPreviousFolder(const QString& folder)
 {
     setValue(PrevFile, folder);
 }
+void RivuletSettings::setPreviousFolderOf(const QString& filePath)
+{
+    setDirectoryOf(PrevFile, filePath);
+}
 QString RivuletSettings::diagnosticsFolder() const
 {
     return value(DiagDir).toString();
@@ -174,23 +178,20 @@ void RivuletSettings::setSitesConfigUpdateDate(const QDate& day)
     setValue(SitesConfigUpdateDate, day.toString(Qt::ISODate));
 }
 
-QString RivuletSettings::dbPath(int key)
+lum::Expected<QString> RivuletSettings::studyDatabasePath()
 {
     const QString folder = userDataDir(QCoreApplication::applicationName());
-    if (!QDir().mkpath(folder)) {
-        setLastError(QStringLiteral("Unable to create db path."));
-        return {};
-    }
-    return folder + QDir::separator() + value(key).toString();
+    if (!QDir().mkpath(folder))
+        return lum::Error(lum::JobError::File, QStringLiteral("Unable to create db path."),
+                          QString(), folder);
+    return QString(folder + QDir::separator() + value(DbName).toString());
 }
 
 QString RivuletSettings::sitesConfigDir()
 {
     const QString folder = commonDataDir(QStringLiteral("Common"));
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        setLastError(QStringLiteral("Unable to create sites configuration path"));
+    if (folder.isEmpty() || !QDir().mkpath(folder))
         return {};
-    }
     return folder;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "lum/settings/LumSettings.h"
 
 #include <QByteArray>
@@ -95,6 +96,8 @@ public:
     // The folder of the last file the user chose or saved; empty before the first.
     QString previousFolder() const;
     void setPreviousFolder(const QString& folder);
+    // Makes the folder of `filePath` the previous folder.
+    void setPreviousFolderOf(const QString& filePath);
     // The folder of the last saved next-detections file.
     QString diagnosticsFolder() const;
     void setDiagnosticsFolder(const QString& folder);
@@ -115,12 +118,11 @@ public:
     QDate sitesConfigUpdateDate() const;
     void setSitesConfigUpdateDate(const QDate& day);
 
-    // Full path of the database file named by `key` in the per-user folder
-    // of the application, which is created if missing. Empty (and
-    // lastError() set) when the folder cannot be created.
-    QString dbPath(int key);
-    // The shared folder of the sites configuration file, created if
-    // missing. Empty (and lastError() set) when it cannot be created.
+    // The per-user study database (the file named by the db_name setting in the application's
+    // per-user data folder, which is created if missing).
+    lum::Expected<QString> studyDatabasePath();
+    // The shared folder of the sites configuration file, created if missing; empty when it
+    // cannot be created.
     QString sitesConfigDir();
 
     // Adds the database store (the connection and the model of its

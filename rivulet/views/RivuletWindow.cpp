@@ -315,7 +315,7 @@ void RivuletWindow::loadObservations()
     progressDialog()->setValue(0);
     progressDialog()->setLabelText(QStringLiteral("Loading observation data..."));
     showProgressDialog();
-    settings().setDirectoryOf(RivuletSettings::PrevFile, path);
+    settings().setPreviousFolderOf(path);
     study().setSitesConfigPath(m_sitesConfigPath);
     m_flowEnd = loadFlowEnd();
     m_session->startLoad(path, QStringLiteral("Choose a sites configuration file in Edit > "
@@ -925,7 +925,7 @@ void RivuletWindow::doActionSaveToCsv()
 
 void RivuletWindow::rememberReportFolder(const QString& filePath)
 {
-    settings().setDirectoryOf(RivuletSettings::PrevFile, filePath);
+    settings().setPreviousFolderOf(filePath);
 }
 
 void RivuletWindow::onHelpAbout()
@@ -970,7 +970,7 @@ void RivuletWindow::showManual()
     const QMap<QString, QString> places = {
         {QStringLiteral("STUDY"), QDir::toNativeSeparators(open)},
         {QStringLiteral("DEFAULT_STUDY"),
-         QDir::toNativeSeparators(settings().dbPath(RivuletSettings::DbName))},
+         QDir::toNativeSeparators(settings().studyDatabasePath().valueOr(QString()))},
         {QStringLiteral("SITES_FOLDER"), QDir::toNativeSeparators(settings().sitesConfigDir())},
         {QStringLiteral("SETTINGS"), QDir::toNativeSeparators(QSettings().fileName())}};
     if (!m_manual)

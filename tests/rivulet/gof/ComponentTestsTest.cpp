@@ -28,10 +28,9 @@ std::vector<CaptureHistory> dipperFemales()
     QFile file(test::TestEnvironment::sourceDir() +
                QStringLiteral("/tests/rivulet/gof/dipper.inp"));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    QString error;
-    const auto histories = readHistories(QString::fromUtf8(file.readAll()), 1, &error);
-    EXPECT_TRUE(histories) << error.toStdString();
-    return histories.value_or(std::vector<CaptureHistory>{});
+    const auto histories = readHistories(QString::fromUtf8(file.readAll()), 1);
+    EXPECT_TRUE(histories) << histories.error().text().toStdString();
+    return histories.valueOr(std::vector<CaptureHistory>{});
 }
 
 std::vector<const ComponentTable*> tablesOf(const ComponentSummary& summary, Component component)
@@ -151,10 +150,11 @@ TEST(CaptureHistories, RemovedAnimalsLeaveTheRowsAndBadLinesAreNamed)
     EXPECT_EQ(counts.released(3).neverSeenAgain, 1);
     EXPECT_EQ(counts.firstReleased(0).next[3], 1);
 
-    QString error;
-    EXPECT_FALSE(
-        readHistories(QStringLiteral("/* two\nlines */\n0101 1 0;\n01x1 1 0;\n"), 0, &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("line 4:"))) << error.toStdString();
+    const auto broken =
+        readHistories(QStringLiteral("/* two\nlines */\n0101 1 0;\n01x1 1 0;\n"), 0);
+    ASSERT_FALSE(broken);
+    EXPECT_TRUE(broken.error().message.startsWith(QStringLiteral("line 4:")))
+        << broken.error().message.toStdString();
     const auto removed = readHistories(QStringLiteral("0110 -2 5 ;\n1000 0 1\n"), 0);
     ASSERT_TRUE(removed && removed->size() == 1u);
     EXPECT_EQ(removed->front().count, 2);

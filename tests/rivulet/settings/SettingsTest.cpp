@@ -68,18 +68,19 @@ TEST_F(RivuletSettingsTest, DataFoldersAreMadeUnderLocalAppDataAndProgramData)
 {
     const QString local = TestEnvironment::freshDir("local");
     ScopedEnv env("LOCALAPPDATA", local.toLocal8Bit());
-    const QString path = settings.dbPath(Key::DbName);
-    EXPECT_EQ(path, local + "/Aldermoor Lab/Rivulet/Rivulet.db");
+    EXPECT_EQ(settings.studyDatabasePath().valueOr(QString()),
+              local + "/Aldermoor Lab/Rivulet/Rivulet.db");
     EXPECT_TRUE(QFileInfo(local + "/Aldermoor Lab/Rivulet").isDir());
     settings.setValue(Key::DbName, "Other.db");
-    EXPECT_EQ(settings.dbPath(Key::DbName), local + "/Aldermoor Lab/Rivulet/Other.db");
+    EXPECT_EQ(settings.studyDatabasePath().valueOr(QString()),
+              local + "/Aldermoor Lab/Rivulet/Other.db");
     const QString programData = TestEnvironment::freshDir("programdata");
     ScopedEnv common("ProgramData", programData.toLocal8Bit());
     EXPECT_EQ(settings.sitesConfigDir(), programData + "/Aldermoor Lab/Common");
     EXPECT_TRUE(QFileInfo(programData + "/Aldermoor Lab/Common").isDir());
 }
 
-TEST_F(RivuletSettingsTest, FolderFailuresAreEmptyWithAMessage)
+TEST_F(RivuletSettingsTest, FolderFailuresAreEmptyOrAnError)
 {
     const QString blocker = TestEnvironment::freshDir("blocked") + "/file";
     QFile file(blocker);
@@ -87,12 +88,12 @@ TEST_F(RivuletSettingsTest, FolderFailuresAreEmptyWithAMessage)
     file.close();
     {
         ScopedEnv env("LOCALAPPDATA", blocker.toLocal8Bit());
-        EXPECT_TRUE(settings.dbPath(Key::DbName).isEmpty());
-        EXPECT_EQ(settings.lastError(), "Unable to create db path.");
+        const lum::Expected<QString> path = settings.studyDatabasePath();
+        ASSERT_FALSE(path);
+        EXPECT_EQ(path.error().text(), "Unable to create db path.");
     }
     ScopedEnv env("ProgramData", blocker.toLocal8Bit());
     EXPECT_TRUE(settings.sitesConfigDir().isEmpty());
-    EXPECT_EQ(settings.lastError(), "Unable to create sites configuration path");
 }
 
 class RivuletSettingsDatabase : public RivuletSettingsTest
