@@ -125,6 +125,10 @@ RivuletWindow::RivuletWindow(QSplashScreen* splash, RivuletDb& rdb, QWidget* par
             *rdb.database(), [this](const QString& path) { return openStudyFile(path); });
         if (rdb.database()->isOpen())
             m_studyFileMenu->noteOpened(rdb.database()->path());
+        connect(m_studyFileMenu, &StudyFileMenu::studySaved, this, [this](const QString& path) {
+            out(QStringLiteral("Study saved as %1; the copy is the open study now.")
+                    .arg(QDir::toNativeSeparators(path)));
+        });
     }
     showStudyFile();
 

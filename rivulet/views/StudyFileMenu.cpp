@@ -148,8 +148,10 @@ void StudyFileMenu::saveStudyAs()
         m_prompts().tell(m_window, QMessageBox::Critical, studyMessageTitle, copied.error().text());
         return;
     }
-    if (m_open(path))
+    if (m_open(path)) {
         noteOpened(path);
+        emit studySaved(path);
+    }
 }
 
 void StudyFileMenu::openRecent(const QString& path)

@@ -49,6 +49,10 @@ public:
 
     QMenu* recentMenu() const { return m_recentMenu; }
 
+signals:
+    // "Save Study As" copied the study to `path`, which is now the open study.
+    void studySaved(const QString& path);
+
 private:
     void rebuildRecentMenu();
     void setRecent(const QStringList& paths);

@@ -63,6 +63,7 @@ TEST_F(StudyFiles, ASavedStudyOpensAgainWithItsFits)
     EXPECT_TRUE(enabled(nav::modelComparison));
     EXPECT_TRUE(enabled(nav::survivalReport));
     EXPECT_EQ(menu->recentStudies().mid(0, 2), (QStringList{copyFile, original}));
+    EXPECT_EQ(lines().filter(QStringLiteral("Study saved as ")).size(), 1);
 
     // A new study: empty, nothing fitted.
     const QString fresh = folder + QStringLiteral("/new.db");
