@@ -33,9 +33,9 @@ int runConfigurationEdit(CliContext& context, const QString& command,
     // lock and goes ahead only if nothing was committed meanwhile.
     const qint64 seen = db->dataVersion();
     lum::DbTransaction lock(*db);
-    if (lock.error() != 0) {
-        context.out().error(
-            QStringLiteral("%1: nothing was changed: %2").arg(command, db->lastError().text()));
+    if (!lock.begun()) {
+        context.out().error(QStringLiteral("%1: nothing was changed: %2")
+                                .arg(command, lock.begun().error().text()));
         return ExitFailure;
     }
     if (db->dataVersion() != seen) {
@@ -48,9 +48,9 @@ int runConfigurationEdit(CliContext& context, const QString& command,
     StudyConfiguration configuration(*study);
     if (!edit(configuration))
         return ExitFailure;
-    if (lock.commit() != 0) {
+    if (const lum::Expected<void> stored = lock.commit(); !stored) {
         context.out().error(QStringLiteral("%1: the change could not be stored: %2")
-                                .arg(command, db->lastError().text()));
+                                .arg(command, stored.error().text()));
         return ExitFailure;
     }
     // The detection sequences, counts and summary follow the new configuration.

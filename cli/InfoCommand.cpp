@@ -36,9 +36,10 @@ bool printTables(CliOutput& out, const lum::SqliteDb& db)
     out.status(QStringLiteral("Tables:"));
     for (const QString& table : db.tables(0)) {
         const lum::TableData count(db, "SELECT COUNT(*) FROM `" + table + "`");
-        if (count.errorCode() != 0 || count.numRows() != 1) {
+        const lum::Expected<void> counted = count.result();
+        if (!counted || count.numRows() != 1) {
             out.error(QStringLiteral("Unable to count the rows of table \"%1\": %2")
-                          .arg(table, count.lastError().text()));
+                          .arg(table, counted ? QString() : counted.error().text()));
             ok = false;
             continue;
         }

@@ -92,9 +92,9 @@ QSqlDatabase ConnectionRegistry::addConnection(Qt::HANDLE thread)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), entry.name);
     db.setDatabaseName(m_path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(SqliteDb::busyTimeoutMs));
-    if (!db.open()) {
-        entry.lastError = db.lastError();
-    } else {
+    // A connection that does not open keeps its error, for the first statement run on it to
+    // report.
+    if (db.open()) {
         // Every thread's connection, not only the first: the long queries run on the jobs'
         // threads. Their sorts and temporary indexes stay in memory instead of temporary
         // files, and the page cache may grow to 64 MiB (it takes only what a query reads).
@@ -122,21 +122,6 @@ int ConnectionRegistry::count() const
 {
     QMutexLocker lock(&m_mutex);
     return m_entries.size();
-}
-
-QSqlError ConnectionRegistry::lastError() const
-{
-    QMutexLocker lock(&m_mutex);
-    const auto it = m_entries.constFind(QThread::currentThreadId());
-    return it == m_entries.cend() ? QSqlError() : it->lastError;
-}
-
-void ConnectionRegistry::setLastError(const QSqlError& error)
-{
-    QMutexLocker lock(&m_mutex);
-    const auto it = m_entries.find(QThread::currentThreadId());
-    if (it != m_entries.end())
-        it->lastError = error;
 }
 
 void ConnectionRegistry::removeCurrentThread()

@@ -4,7 +4,6 @@
 #include <QMetaObject>
 #include <QMutex>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 
 #include <memory>
@@ -28,9 +27,6 @@ public:
     // The calling thread's connection, made and opened on first use.
     QSqlDatabase connection();
     int count() const;
-    // The calling thread's last error.
-    QSqlError lastError() const;
-    void setLastError(const QSqlError& error);
 
     void removeCurrentThread();
     void removeAll();
@@ -39,7 +35,6 @@ private:
     struct Entry
     {
         QString name;
-        QSqlError lastError;
         QMetaObject::Connection finished;
     };
 

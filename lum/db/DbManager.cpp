@@ -20,17 +20,14 @@ DbManager::~DbManager()
 
 namespace {
 
-Error notOpen()
+// `error` placed at `where` (the file, a table), for the caller to pass on.
+Error at(Error error, const QString& where)
 {
-    return Error(JobError::Database, QStringLiteral("The database is not open."));
+    error.where = where;
+    return error;
 }
 
 } // namespace
-
-Error DbManager::databaseError(const QString& where) const
-{
-    return Error(JobError::Database, lastError().text(), QString(), where);
-}
 
 Expected<void> DbManager::open(const QString& path)
 {
@@ -42,8 +39,8 @@ Expected<void> DbManager::open(const QString& path)
     for (const auto& entry : m_models)
         tableNames.append(entry.second->tableName());
     m_db->setOwner(applicationId(), schemaVersion(), tableNames);
-    if (m_db->open(path) != 0)
-        return databaseError(path);
+    if (Expected<void> opened = m_db->open(path); !opened)
+        return at(opened.error(), path);
     // A program that stamps its files makes every table with the file; a file that lost some
     // of them lost their rows, and empty tables made in their place would pass for a study
     // without data.
@@ -52,11 +49,11 @@ Expected<void> DbManager::open(const QString& path)
     for (const auto& entry : m_models)
         (m_db->tableExists(*entry.second) ? present : missing).append(entry.second->tableName());
     if (applicationId() != 0 && !present.isEmpty() && !missing.isEmpty()) {
-        m_db->refuse(QStringLiteral("The database \"%1\" is damaged: the tables %2 are "
-                                    "missing. Restore it from a copy, or load the study "
-                                    "into a new file.")
-                         .arg(path, missing.join(QStringLiteral(", "))));
-        return databaseError(path);
+        return at(m_db->refuse(QStringLiteral("The database \"%1\" is damaged: the tables %2 are "
+                                              "missing. Restore it from a copy, or load the study "
+                                              "into a new file.")
+                                   .arg(path, missing.join(QStringLiteral(", ")))),
+                  path);
     }
     // A table that cannot be made (a read-only file) is for the caller to find; the open
     // itself succeeded.
@@ -94,24 +91,20 @@ QSqlDatabase DbManager::connection() const
     return m_db ? m_db->db() : QSqlDatabase();
 }
 
-QSqlError DbManager::lastError() const
-{
-    return m_db ? m_db->lastError()
-                : QSqlError(QString(), QStringLiteral("The database is not open."),
-                            QSqlError::ConnectionError);
-}
-
 Expected<void> DbManager::resetTables(const QList<const DbModel*>& keep)
 {
     if (!m_db || !m_db->isOpen())
-        return notOpen();
+        return databaseNotOpen();
     for (const auto& entry : m_models) {
         DbModel& model = *entry.second;
         if (keep.contains(&model))
             continue;
-        if ((m_db->tableExists(model) && m_db->dropTable(model) != 0) ||
-            m_db->createTable(model) != 0)
-            return databaseError(model.tableName());
+        if (m_db->tableExists(model)) {
+            if (Expected<void> dropped = m_db->dropTable(model); !dropped)
+                return at(dropped.error(), model.tableName());
+        }
+        if (Expected<void> created = m_db->createTable(model); !created)
+            return at(created.error(), model.tableName());
         model.afterReset();
     }
     return {};
@@ -120,7 +113,7 @@ Expected<void> DbManager::resetTables(const QList<const DbModel*>& keep)
 Expected<void> DbManager::createTables()
 {
     if (!m_db || !m_db->isOpen())
-        return notOpen();
+        return databaseNotOpen();
     QList<const DbModel*> missing;
     for (const auto& entry : m_models)
         if (!m_db->tableExists(*entry.second))
@@ -130,18 +123,16 @@ Expected<void> DbManager::createTables()
     // One transaction, so that a failure part-way does not leave a table without its indexes
     // (a table that exists is never touched again).
     DbTransaction transaction(*m_db);
-    if (transaction.error() != 0)
-        return databaseError(QString());
+    if (!transaction.begun())
+        return transaction.begun();
     for (const DbModel* model : missing) {
-        if (m_db->createTable(*model) != 0)
-            return databaseError(model->tableName());
+        if (Expected<void> created = m_db->createTable(*model); !created)
+            return at(created.error(), model->tableName());
         for (const int column : model->indexColumns())
-            if (m_db->createIndex(*model, column) != 0)
-                return databaseError(model->tableName());
+            if (Expected<void> indexed = m_db->createIndex(*model, column); !indexed)
+                return at(indexed.error(), model->tableName());
     }
-    if (transaction.commit() != 0)
-        return databaseError(QString());
-    return {};
+    return transaction.commit();
 }
 
 } // namespace lum

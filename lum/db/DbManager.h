@@ -6,7 +6,6 @@
 
 #include <QList>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 
 #include <map>
@@ -49,7 +48,6 @@ public:
     SqliteDb* database() const { return m_db.get(); }
     // The calling thread's connection; invalid when the database is not open.
     QSqlDatabase connection() const;
-    QSqlError lastError() const;
 
     // Drops and recreates every table whose model is not in `keep`; the recreated tables are
     // empty and have no indexes. A database error (where: the table) on the first failure.
@@ -67,9 +65,6 @@ public:
     virtual Expected<void> createTables();
 
 private:
-    // The calling thread's last database error, as a value.
-    Error databaseError(const QString& where) const;
-
     std::map<int, std::unique_ptr<DbModel>> m_models;
     std::unique_ptr<SqliteDb> m_db;
 };

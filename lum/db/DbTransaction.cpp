@@ -16,41 +16,45 @@ const QString savepoint = QStringLiteral("lum_nested");
 DbTransaction::DbTransaction(SqliteDb& db) : m_db(db)
 {
     m_nested = m_db.inTransaction();
-    m_beginError =
+    m_begun =
         m_nested ? m_db.exec(QStringLiteral("SAVEPOINT ") + savepoint) : m_db.beginTransaction();
-    m_active = m_beginError == 0;
+    m_active = m_begun.ok();
 }
 
 DbTransaction::~DbTransaction()
 {
-    rollback();
+    // Nobody is left to tell of a failed rollback; SQLite ends the transaction with the
+    // connection anyway.
+    (void)rollback();
 }
 
-int DbTransaction::commit()
+Expected<void> DbTransaction::commit()
 {
-    if (!m_active)
-        return m_beginError != 0 ? m_beginError : int(QSqlError::TransactionError);
+    if (!m_active) {
+        if (!m_begun)
+            return m_begun;
+        return Error(JobError::Database, QStringLiteral("No transaction is active."));
+    }
     m_active = false;
     if (m_nested)
         return m_db.exec(QStringLiteral("RELEASE ") + savepoint);
-    const int error = m_db.commit();
-    if (error != 0)
-        m_db.rollback();
-    return error;
+    Expected<void> committed = m_db.commit();
+    // SQLite may have rolled back already; the commit's failure is the one to report.
+    if (!committed)
+        (void)m_db.rollback();
+    return committed;
 }
 
-int DbTransaction::rollback()
+Expected<void> DbTransaction::rollback()
 {
     if (!m_active)
-        return 0;
+        return {};
     m_active = false;
     if (m_nested) {
-        // Keeps the failure that led here as the last error, as rollback() does.
-        const QSqlError cause = m_db.lastError();
-        const int error = m_db.exec(QStringLiteral("ROLLBACK TO ") + savepoint);
-        m_db.exec(QStringLiteral("RELEASE ") + savepoint);
-        m_db.noteError(cause);
-        return error;
+        Expected<void> rolledBack = m_db.exec(QStringLiteral("ROLLBACK TO ") + savepoint);
+        // Released even after a failed rollback, so the savepoint does not outlive this object.
+        (void)m_db.exec(QStringLiteral("RELEASE ") + savepoint);
+        return rolledBack;
     }
     return m_db.rollback();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 namespace lum {
 
 class SqliteDb;
@@ -8,7 +10,7 @@ class SqliteDb;
 // early return or an exception cannot leave the write lock held:
 //
 //     DbTransaction transaction(*db);
-//     if (transaction.error() != 0) return transaction.error();
+//     if (!transaction.begun()) return transaction.begun().error();
 //     ... writes ...
 //     return transaction.commit();
 //
@@ -23,14 +25,14 @@ public:
     DbTransaction& operator=(const DbTransaction&) = delete;
 
     // The result of beginning the transaction.
-    int error() const { return m_beginError; }
+    const Expected<void>& begun() const { return m_begun; }
     bool isActive() const { return m_active; }
-    int commit();
-    int rollback();
+    Expected<void> commit();
+    Expected<void> rollback();
 
 private:
     SqliteDb& m_db;
-    int m_beginError = 0;
+    Expected<void> m_begun;
     bool m_active = false;
     bool m_nested = false;
 };

@@ -3,7 +3,6 @@
 #include "lum/db/SqliteDb.h"
 
 #include <QSqlDriver>
-#include <QSqlError>
 
 #include <sqlite3.h>
 
@@ -31,7 +30,7 @@ NativeStatement::~NativeStatement()
     sqlite3_finalize(m_statement);
 }
 
-int NativeStatement::prepare(const SqliteDb& db, const QString& sql)
+Expected<void> NativeStatement::prepare(const SqliteDb& db, const QString& sql)
 {
     sqlite3_finalize(m_statement);
     m_statement = nullptr;
@@ -40,7 +39,7 @@ int NativeStatement::prepare(const SqliteDb& db, const QString& sql)
     m_db = db.isOpen() ? handleOf(db.db()) : nullptr;
     if (m_db == nullptr) {
         m_error = QStringLiteral("The database is not open.");
-        return QSqlError::ConnectionError;
+        return Error(JobError::Database, m_error);
     }
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(m_db, text.constData(), text.size(), &m_statement, nullptr) !=
@@ -48,9 +47,9 @@ int NativeStatement::prepare(const SqliteDb& db, const QString& sql)
         noteFailure();
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
-        return QSqlError::StatementError;
+        return Error(JobError::Database, m_error);
     }
-    return QSqlError::NoError;
+    return {};
 }
 
 void NativeStatement::bindInt(int position, qint64 value)

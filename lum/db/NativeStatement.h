@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,7 +19,8 @@ class SqliteDb;
 // prepared it, and let it go before the database is closed.
 //
 //     NativeStatement insert;
-//     if (insert.prepare(*db, "insert into t (a, b) values (?, ?)") != 0) ... insert.errorText()
+//     if (auto prepared = insert.prepare(*db, "insert into t (a, b) values (?, ?)"); !prepared)
+//         return prepared.error();
 //     insert.bindText(1, bytes, size);
 //     insert.bindInt(2, 7);
 //     if (insert.step() != NativeStatement::Done) ...
@@ -38,9 +41,9 @@ public:
     NativeStatement(const NativeStatement&) = delete;
     NativeStatement& operator=(const NativeStatement&) = delete;
 
-    // 0, or the Qt SQL error type of the failure (1 when the database is not open or its driver
-    // is not SQLite's, 2 when the text does not compile).
-    int prepare(const SqliteDb& db, const QString& sql);
+    // Fails when the database is not open (or its driver is not SQLite's), or when the text does
+    // not compile (SQLite's words).
+    Expected<void> prepare(const SqliteDb& db, const QString& sql);
     bool isPrepared() const { return m_statement != nullptr; }
 
     // Positions count from 1 (the first `?`). Text is copied, so it need not outlive the call.
@@ -68,7 +71,7 @@ public:
     // The column's text as UTF-8; valid until the next step, next() or reset().
     const char* columnText(int column, int* size) const;
 
-    // SQLite's description of the last failure on this statement.
+    // SQLite's description of the last failure of a step or next() on this statement.
     QString errorText() const { return m_error; }
 
 private:

@@ -6,12 +6,6 @@ namespace lum {
 
 namespace {
 
-QSqlError noDatabaseError()
-{
-    return QSqlError(QString(), QStringLiteral("The database is not open."),
-                     QSqlError::ConnectionError);
-}
-
 // A null text would reach SQLite as NULL; text bound through this class is always a value.
 QString nonNull(const QString& text)
 {
@@ -39,97 +33,97 @@ SqlStatement::~SqlStatement()
 void SqlStatement::setDatabase(const SqliteDb& db)
 {
     m_query.finish();
-    m_hasConnection = db.isOpen();
-    if (m_hasConnection)
+    m_db = db.isOpen() ? &db : nullptr;
+    m_bindError.reset();
+    if (m_db)
         m_query = QSqlQuery(db.db());
-    m_error = QSqlError();
 }
 
-int SqlStatement::prepare(const QString& sql)
+Expected<void> SqlStatement::prepare(const QString& sql)
 {
-    if (!m_hasConnection)
-        return result(noDatabaseError());
-    return result(m_query.prepare(sql) ? QSqlError() : m_query.lastError());
+    m_bindError.reset();
+    if (!m_db)
+        return databaseNotOpen();
+    if (m_query.prepare(sql))
+        return {};
+    return failure(m_query.lastError());
 }
 
-int SqlStatement::bindInt(int position, int value)
+void SqlStatement::bindInt(int position, int value)
 {
-    return bindValue(position - 1, value);
+    bindValue(position - 1, value);
 }
 
-int SqlStatement::bindText(int position, const QString& text)
+void SqlStatement::bindText(int position, const QString& text)
 {
-    return bindValue(position - 1, nonNull(text));
+    bindValue(position - 1, nonNull(text));
 }
 
-int SqlStatement::bindText(int position, const std::string& text)
+void SqlStatement::bindText(int position, const std::string& text)
 {
-    return bindText(position, QString::fromStdString(text));
+    bindText(position, QString::fromStdString(text));
 }
 
-int SqlStatement::bindText(int position, const char* text)
+void SqlStatement::bindText(int position, const char* text)
 {
-    return bindText(position, QString::fromUtf8(text));
+    bindText(position, QString::fromUtf8(text));
 }
 
-int SqlStatement::bindValue(int index, const QVariant& value)
+void SqlStatement::bindValue(int index, const QVariant& value)
 {
-    if (!m_hasConnection)
-        return result(noDatabaseError());
-    if (index < 0)
-        return result(QSqlError(QString(), QStringLiteral("Bind position out of range."),
-                                QSqlError::StatementError));
-    m_query.bindValue(index, value);
-    return result(QSqlError());
+    if (m_bindError)
+        return;
+    if (!m_db)
+        m_bindError = databaseNotOpen();
+    else if (index < 0)
+        m_bindError = Error(JobError::Database, QStringLiteral("Bind position out of range."));
+    else
+        m_query.bindValue(index, value);
 }
 
-int SqlStatement::step()
+Expected<void> SqlStatement::step()
 {
-    if (!m_hasConnection)
-        return result(noDatabaseError());
+    if (m_bindError) {
+        Error error = std::move(*m_bindError);
+        m_bindError.reset();
+        return error;
+    }
+    if (!m_db)
+        return databaseNotOpen();
     if (!m_query.exec())
-        return result(m_query.lastError());
-    result(QSqlError());
-    return Done;
+        return failure(m_query.lastError());
+    return {};
 }
 
-int SqlStatement::finish()
+void SqlStatement::finish()
 {
-    if (!m_hasConnection)
-        return QSqlError::ConnectionError;
-    m_query.finish();
-    return QSqlError::NoError;
+    if (m_db)
+        m_query.finish();
 }
 
 bool SqlStatement::next()
 {
-    return m_hasConnection && m_query.next();
+    return m_db && m_query.next();
 }
 
 QVariant SqlStatement::value(int column) const
 {
-    return m_hasConnection ? m_query.value(column) : QVariant();
+    return m_db ? m_query.value(column) : QVariant();
 }
 
 int SqlStatement::lastInsertId() const
 {
-    return m_hasConnection ? m_query.lastInsertId().toInt() : 0;
+    return m_db ? m_query.lastInsertId().toInt() : 0;
 }
 
 int SqlStatement::numRowsAffected() const
 {
-    return m_hasConnection ? m_query.numRowsAffected() : 0;
+    return m_db ? m_query.numRowsAffected() : 0;
 }
 
-QSqlError SqlStatement::lastError() const
+Error SqlStatement::failure(const QSqlError& error) const
 {
-    return m_error;
-}
-
-int SqlStatement::result(const QSqlError& error)
-{
-    m_error = error;
-    return error.type();
+    return m_db->failure(error);
 }
 
 } // namespace lum

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
+#include <optional>
 #include <string>
 
 namespace lum {
@@ -17,16 +20,18 @@ class SqliteDb;
 //
 // Prepare once and run many times:
 //     SqlStatement insert(*db);
-//     db->prepareInsert(*model, insert);           // or insert.prepare("UPDATE ... ?")
+//     if (auto prepared = db->prepareInsert(*model, insert); !prepared) // or insert.prepare(...)
+//         return prepared.error();
 //     for (const Row& row : rows) {
 //         StatementBinder binder(insert);
 //         binder.bind(1, row.tag);
 //         binder.bind(2, row.siteId);
-//         if (insert.step() != SqlStatement::Done) ...
+//         if (auto stepped = insert.step(); !stepped)
+//             return stepped.error();
 //     }
 //
-// Every operation returns the error type of what it did (0 none); step() returns Done (101) on
-// success instead. Without an open database every operation fails with a connection error (1).
+// Every operation that can fail says why in its Expected, in the database's words as
+// SqliteDb::failure() puts them. Without an open database every operation fails.
 class SqlStatement
 {
 public:
@@ -43,30 +48,33 @@ public:
     // Binds the statement to the calling thread's connection of `db`; forgets any prepared text.
     void setDatabase(const SqliteDb& db);
 
-    int prepare(const QString& sql);
-    int bindInt(int position, int value);
-    int bindText(int position, const QString& text);
-    int bindText(int position, const std::string& text);
-    int bindText(int position, const char* text);
-    int bindValue(int index, const QVariant& value);
+    Expected<void> prepare(const QString& sql);
+    // A bind that cannot be made (no database, a position before the first) makes the next
+    // step() fail with the reason, so a run of binds needs no check of its own.
+    void bindInt(int position, int value);
+    void bindText(int position, const QString& text);
+    void bindText(int position, const std::string& text);
+    void bindText(int position, const char* text);
+    void bindValue(int index, const QVariant& value);
     // Runs the statement with its current bindings.
-    int step();
+    Expected<void> step();
     // Releases the result set; the prepared text stays and can run again.
-    int finish();
+    void finish();
 
     // For a statement that returns rows: moves to the next row (first call: the first row).
     bool next();
     QVariant value(int column) const;
     int lastInsertId() const;
     int numRowsAffected() const;
-    QSqlError lastError() const;
 
 private:
-    int result(const QSqlError& error);
+    Error failure(const QSqlError& error) const;
 
     QSqlQuery m_query;
-    bool m_hasConnection = false;
-    QSqlError m_error;
+    // The database the connection belongs to; null without an open one.
+    const SqliteDb* m_db = nullptr;
+    // The first failed bind since the last step.
+    std::optional<Error> m_bindError;
 };
 
 } // namespace lum

@@ -29,14 +29,9 @@ const QString driverName = QStringLiteral("QSQLITE");
 std::mutex openDatabasesMutex;
 std::vector<SqliteDb*> openDatabases;
 
-QSqlError connectionError(const QString& message)
+Error refusal(const QString& message)
 {
-    return QSqlError(QString(), message, QSqlError::ConnectionError);
-}
-
-QSqlError notOpenError()
-{
-    return connectionError(QStringLiteral("The database is not open."));
+    return Error(JobError::Database, message);
 }
 
 // Reads the calling thread's connection to find out whether the file really is a database;
@@ -45,7 +40,7 @@ QSqlError checkReadable(ConnectionRegistry& registry)
 {
     QSqlDatabase db = registry.connection();
     if (!db.isOpen())
-        return registry.lastError();
+        return db.lastError();
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
         return query.lastError();
@@ -102,6 +97,16 @@ QSqlError explained(const QSqlError& error, const QString& path)
 
 } // namespace
 
+Error sqlError(const QSqlError& error)
+{
+    return Error(JobError::Database, error.databaseText(), error.driverText());
+}
+
+Error databaseNotOpen()
+{
+    return Error(JobError::Database, QStringLiteral("The database is not open."));
+}
+
 SqliteDb::SqliteDb()
 {
     // Makes Qt's connection list exist before this object, so it is still there when a database
@@ -114,56 +119,48 @@ SqliteDb::~SqliteDb()
     close();
 }
 
-int SqliteDb::open(const QString& path)
+Expected<void> SqliteDb::open(const QString& path)
 {
     close();
-    m_openError = QSqlError();
     if (path.isEmpty())
-        return fail(QSqlError::ConnectionError, QStringLiteral("No database file name was given."));
+        return refusal(QStringLiteral("No database file name was given."));
     if (path == QLatin1String(":memory:"))
-        return fail(QSqlError::ConnectionError,
-                    QStringLiteral("An in-memory database cannot be shared between threads."));
+        return refusal(QStringLiteral("An in-memory database cannot be shared between threads."));
     if (!QSqlDatabase::isDriverAvailable(driverName))
-        return fail(QSqlError::ConnectionError,
-                    QStringLiteral("The SQLite database driver is not available."));
+        return refusal(QStringLiteral("The SQLite database driver is not available."));
 
     const QFileInfo info(path);
     if (info.exists()) {
         if (!looksLikeDatabase(path))
-            return fail(QSqlError::ConnectionError,
-                        QStringLiteral("The file \"%1\" is not a SQLite database.").arg(path));
+            return refusal(QStringLiteral("The file \"%1\" is not a SQLite database.").arg(path));
     } else if (!QDir().mkpath(info.absolutePath())) {
-        return fail(
-            QSqlError::ConnectionError,
+        return refusal(
             QStringLiteral("Unable to create the folder \"%1\" for the database file \"%2\".")
                 .arg(QDir::toNativeSeparators(info.absolutePath()), path));
     }
 
+    const QString unableToOpen =
+        QStringLiteral("Unable to open the database file \"%1\":").arg(path);
     auto registry = std::make_shared<ConnectionRegistry>(info.absoluteFilePath());
     const QSqlError error = explained(checkReadable(*registry), info.absoluteFilePath());
     if (error.isValid()) {
         registry->removeAll();
-        return fail(
-            QSqlError::ConnectionError,
-            QStringLiteral("Unable to open the database file \"%1\": %2").arg(path, error.text()));
+        return Error(JobError::Database, unableToOpen, error.text());
     }
     m_registry = std::move(registry);
     // Checked before the journal mode is switched: that too writes to the file.
     const QString problem = ownershipProblem(path);
     if (!problem.isEmpty()) {
         close();
-        return fail(QSqlError::ConnectionError, problem);
+        return refusal(problem);
     }
-    if (stampOwner() != 0) {
-        const QSqlError error = lastError();
+    if (const Expected<void> stamped = stampOwner(); !stamped) {
         close();
-        return fail(
-            QSqlError::ConnectionError,
-            QStringLiteral("Unable to open the database file \"%1\": %2").arg(path, error.text()));
+        return Error(JobError::Database, unableToOpen, stamped.error().text());
     }
     configureDatabase(*m_registry);
     makeDefault();
-    return 0;
+    return {};
 }
 
 void SqliteDb::setOwner(qint32 applicationId, int schemaVersion, const QStringList& tableNames)
@@ -189,7 +186,7 @@ QString SqliteDb::ownershipProblem(const QString& path) const
         QStringLiteral("The file \"%1\" was not made by this program (%2); it was left "
                        "unchanged. Name a new file, or one this program made, with --db.");
     if (applicationId == -1 || version == -1)
-        return refused.arg(path, lastError().text());
+        return refused.arg(path, failure(query.lastError()).text());
     if (applicationId == m_applicationId) {
         if (version > m_schemaVersion)
             return QStringLiteral("The database \"%1\" was made by a newer version of this "
@@ -214,16 +211,18 @@ QString SqliteDb::ownershipProblem(const QString& path) const
     return {};
 }
 
-int SqliteDb::stampOwner()
+Expected<void> SqliteDb::stampOwner()
 {
     if (m_applicationId == 0)
-        return 0;
+        return {};
     QSqlQuery query(db());
     if (query.exec(QStringLiteral("PRAGMA application_id")) && query.next() &&
         query.value(0).toLongLong() == m_applicationId)
-        return 0;
-    if (const int error = exec(QStringLiteral("PRAGMA application_id=%1").arg(m_applicationId)))
-        return error;
+        return {};
+    if (Expected<void> stamped =
+            exec(QStringLiteral("PRAGMA application_id=%1").arg(m_applicationId));
+        !stamped)
+        return stamped;
     return exec(QStringLiteral("PRAGMA user_version=%1").arg(m_schemaVersion));
 }
 
@@ -251,20 +250,19 @@ qint64 SqliteDb::dataVersion() const
     return query.value(0).toLongLong();
 }
 
-int SqliteDb::close()
+void SqliteDb::close()
 {
     dropDefault();
     if (m_registry) {
         m_registry->removeAll();
         m_registry.reset();
     }
-    return 0;
 }
 
-int SqliteDb::refuse(const QString& message)
+Error SqliteDb::refuse(const QString& message)
 {
     close();
-    return fail(QSqlError::ConnectionError, message);
+    return refusal(message);
 }
 
 bool SqliteDb::isOpen() const
@@ -282,58 +280,47 @@ QSqlDatabase SqliteDb::db() const
     return m_registry ? m_registry->connection() : QSqlDatabase();
 }
 
-QSqlError SqliteDb::lastError() const
-{
-    if (m_registry)
-        return m_registry->lastError();
-    return m_openError.isValid() ? m_openError : notOpenError();
-}
-
 int SqliteDb::connectionCount() const
 {
     return m_registry ? m_registry->count() : 0;
 }
 
-int SqliteDb::beginTransaction()
+Expected<void> SqliteDb::beginTransaction()
 {
     if (!isOpen())
-        return QSqlError::ConnectionError;
+        return databaseNotOpen();
     // IMMEDIATE takes the write lock now (waiting for another writer), instead of at the first
     // write, where a conflict could not be waited out.
     QSqlQuery query(db());
     if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return record(QSqlError());
-    const QSqlError error = query.lastError();
-    return record(QSqlError(error.driverText(), error.databaseText(), QSqlError::TransactionError,
-                            error.nativeErrorCode()));
+        return {};
+    return failure(query.lastError());
 }
 
-int SqliteDb::commit()
+Expected<void> SqliteDb::commit()
 {
     if (!isOpen())
-        return QSqlError::ConnectionError;
+        return databaseNotOpen();
     QSqlDatabase connection = db();
-    return record(connection.commit() ? QSqlError() : connection.lastError());
+    if (connection.commit())
+        return {};
+    return failure(connection.lastError());
 }
 
-int SqliteDb::rollback()
+Expected<void> SqliteDb::rollback()
 {
     if (!isOpen())
-        return QSqlError::ConnectionError;
-    const QSqlError cause = m_registry->lastError();
+        return databaseNotOpen();
     QSqlDatabase connection = db();
     if (connection.rollback())
-        return cause.isValid() ? 0 : record(QSqlError());
-    const QSqlError error = connection.lastError();
-    if (!cause.isValid())
-        record(error);
-    return error.type();
+        return {};
+    return failure(connection.lastError());
 }
 
-int SqliteDb::exec(const QString& sql, const QVariantList& values)
+Expected<void> SqliteDb::exec(const QString& sql, const QVariantList& values)
 {
     if (!isOpen())
-        return QSqlError::ConnectionError;
+        return databaseNotOpen();
     QSqlQuery query(db());
     bool ok = false;
     if (values.isEmpty()) {
@@ -343,7 +330,9 @@ int SqliteDb::exec(const QString& sql, const QVariantList& values)
             query.addBindValue(value);
         ok = query.exec();
     }
-    return record(ok ? QSqlError() : query.lastError());
+    if (ok)
+        return {};
+    return failure(query.lastError());
 }
 
 QStringList SqliteDb::tables(int kind) const
@@ -366,7 +355,7 @@ bool SqliteDb::tableExists(const DbModel& model) const
     return tables(0).contains(model.tableName());
 }
 
-int SqliteDb::createTable(const DbModel& model)
+Expected<void> SqliteDb::createTable(const DbModel& model)
 {
     QString sql = QStringLiteral("CREATE TABLE `") + model.tableName() + QStringLiteral("` (");
     const int count = model.columnNames().size();
@@ -379,7 +368,7 @@ int SqliteDb::createTable(const DbModel& model)
     return exec(sql);
 }
 
-int SqliteDb::createIndex(const DbModel& model, int column)
+Expected<void> SqliteDb::createIndex(const DbModel& model, int column)
 {
     const QString name = model.columnName(column);
     return exec(QStringLiteral("CREATE INDEX idx_") + model.tableName() + QLatin1Char('_') + name +
@@ -387,7 +376,7 @@ int SqliteDb::createIndex(const DbModel& model, int column)
                 QLatin1Char(')'));
 }
 
-int SqliteDb::dropTable(const DbModel& model)
+Expected<void> SqliteDb::dropTable(const DbModel& model)
 {
     return exec(QStringLiteral("DROP TABLE `") + model.tableName() + QLatin1Char('`'));
 }
@@ -397,29 +386,26 @@ void SqliteDb::runQuery(TableData& data, const QString& sql, const QVariantList&
     data.setQuery(*this, sql, values);
 }
 
-int SqliteDb::prepareInsert(const DbModel& model, SqlStatement& statement) const
+Expected<void> SqliteDb::prepareInsert(const DbModel& model, SqlStatement& statement) const
 {
     statement.setDatabase(*this);
     return statement.prepare(model.insertSql());
 }
 
-bool SqliteDb::findFirst(const DbModel& model, int column, const QVariant& value) const
+Expected<bool> SqliteDb::findFirst(const DbModel& model, int column, const QVariant& value) const
 {
     if (!isOpen())
-        return false;
+        return databaseNotOpen();
     QSqlQuery query(db());
     const bool ok = query.prepare(QStringLiteral("SELECT * FROM ") + model.tableName() +
                                   QStringLiteral(" WHERE ") + model.qualifiedColumnName(column) +
                                   QStringLiteral(" = ? LIMIT 1"));
     if (ok) {
         query.addBindValue(value);
-        if (query.exec()) {
-            record(QSqlError());
+        if (query.exec())
             return query.next();
-        }
     }
-    record(query.lastError());
-    return false;
+    return failure(query.lastError());
 }
 
 SqliteDb* SqliteDb::defaultDatabase()
@@ -442,23 +428,9 @@ bool SqliteDb::looksLikeDatabase(const QString& path)
     return file.read(header.size()) == header;
 }
 
-int SqliteDb::fail(QSqlError::ErrorType type, const QString& message)
+Error SqliteDb::failure(const QSqlError& error) const
 {
-    m_openError = QSqlError(QString(), message, type);
-    return type;
-}
-
-int SqliteDb::record(const QSqlError& error) const
-{
-    if (m_registry)
-        m_registry->setLastError(error.isValid() ? explained(error, m_registry->path()) : error);
-    return error.type();
-}
-
-void SqliteDb::noteError(const QSqlError& error) const
-{
-    if (error.isValid())
-        record(error);
+    return sqlError(m_registry ? explained(error, m_registry->path()) : error);
 }
 
 void SqliteDb::makeDefault()

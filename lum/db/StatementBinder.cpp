@@ -4,34 +4,34 @@
 
 namespace lum {
 
-int StatementBinder::bind(int position, const QString& value)
+void StatementBinder::bind(int position, const QString& value)
 {
-    return m_statement.bindText(position, value);
+    m_statement.bindText(position, value);
 }
 
-int StatementBinder::bind(int position, const std::string& value)
+void StatementBinder::bind(int position, const std::string& value)
 {
-    return m_statement.bindText(position, value);
+    m_statement.bindText(position, value);
 }
 
-int StatementBinder::bind(int position, const char* value)
+void StatementBinder::bind(int position, const char* value)
 {
-    return m_statement.bindText(position, value);
+    m_statement.bindText(position, value);
 }
 
-int StatementBinder::bind(int position, int value)
+void StatementBinder::bind(int position, int value)
 {
-    return m_statement.bindText(position, QString::number(value));
+    m_statement.bindText(position, QString::number(value));
 }
 
-int StatementBinder::bindAt(int index, const QString& value)
+void StatementBinder::bindAt(int index, const QString& value)
 {
-    return m_statement.bindValue(index, value.isNull() ? QStringLiteral("") : value);
+    m_statement.bindValue(index, value.isNull() ? QStringLiteral("") : value);
 }
 
-int StatementBinder::bindAt(int index, int value)
+void StatementBinder::bindAt(int index, int value)
 {
-    return m_statement.bindValue(index, QString::number(value));
+    m_statement.bindValue(index, QString::number(value));
 }
 
 } // namespace lum

@@ -13,23 +13,24 @@ class SqlStatement;
 // bind() positions count from 1 (the first `?`), bindAt() indexes from 0.
 //
 // Only the listed types bind: anything else (double, 64-bit integers, bool, byte arrays) is a
-// compile error rather than a silent conversion.
+// compile error rather than a silent conversion. A bind that fails makes the statement's next
+// step() fail with the reason.
 class StatementBinder
 {
 public:
     explicit StatementBinder(SqlStatement& statement) : m_statement(statement) {}
 
-    int bind(int position, const QString& value);
-    int bind(int position, const std::string& value);
-    int bind(int position, const char* value);
-    int bind(int position, int value);
+    void bind(int position, const QString& value);
+    void bind(int position, const std::string& value);
+    void bind(int position, const char* value);
+    void bind(int position, int value);
     template <typename T>
-    int bind(int position, T value) = delete;
+    void bind(int position, T value) = delete;
 
-    int bindAt(int index, const QString& value);
-    int bindAt(int index, int value);
+    void bindAt(int index, const QString& value);
+    void bindAt(int index, int value);
     template <typename T>
-    int bindAt(int index, T value) = delete;
+    void bindAt(int index, T value) = delete;
 
 private:
     SqlStatement& m_statement;

@@ -61,9 +61,11 @@ void TableData::run(const SqliteDb* db, const QString& sql, const QVariantList& 
     m_numColumns = record().count();
 }
 
-int TableData::errorCode() const
+Expected<void> TableData::result() const
 {
-    return lastError().type();
+    if (lastError().isValid())
+        return sqlError(lastError());
+    return {};
 }
 
 QVariant TableData::value(int row, int column) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QSqlQueryModel>
 #include <QString>
 #include <QVariant>
@@ -18,7 +20,7 @@ class SqliteDb;
 //     for (int r = 0; r < rows.numRows(); ++r)
 //         use(rows.intValue(r, 0), rows.stringValue(r, 1));
 //
-// A failed query leaves no rows; errorCode() and lastError() tell why. Getters outside the rows
+// A failed query leaves no rows; result() tells why. Getters outside the rows
 // or columns, or on a field that does not convert, give 0 or an empty text.
 class TableData : public QSqlQueryModel
 {
@@ -36,8 +38,8 @@ public:
 
     int numRows() const { return m_numRows; }
     int numColumns() const { return m_numColumns; }
-    // The error type of the last query (0 when it ran).
-    int errorCode() const;
+    // Whether the last query ran, or why not.
+    Expected<void> result() const;
 
     QVariant value(int row, int column) const;
     bool isNull(int row, int column) const;

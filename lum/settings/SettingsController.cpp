@@ -54,19 +54,20 @@ void SettingsController::setValue(const QString& name, const QVariant& value)
     DbTransaction transaction(*db);
     const QString deleteSql = model()->deleteSql(column(SettingModel::Key) + " = ? AND " +
                                                  column(SettingModel::Position) + " = ?");
-    if (db->exec(deleteSql, {key, m_arrayIndex}) != 0)
+    if (!db->exec(deleteSql, {key, m_arrayIndex}))
         return;
     SqlStatement insert(*db);
-    if (db->prepareInsert(*model(), insert) != 0)
+    if (!db->prepareInsert(*model(), insert))
         return;
     StatementBinder binder(insert);
     binder.bind(1, key);
     binder.bind(2, m_arrayIndex);
     binder.bind(3, storedText(value));
-    if (insert.step() != SqlStatement::Done)
+    if (!insert.step())
         return;
+    // Settings are written as QSettings writes them: a value that cannot be stored is lost.
     if (transaction.isActive())
-        transaction.commit();
+        (void)transaction.commit();
 }
 
 QVariant SettingsController::value(const QString& name, const QVariant& defaultValue) const
@@ -120,8 +121,8 @@ void SettingsController::remove(const QString& name)
     SqliteDb* db = database();
     if (!db || !model())
         return;
-    db->exec(model()->deleteSql(column(SettingModel::Key) + " LIKE ? ESCAPE '\\'"),
-             {likeLiteral(name)});
+    (void)db->exec(model()->deleteSql(column(SettingModel::Key) + " LIKE ? ESCAPE '\\'"),
+                   {likeLiteral(name)});
 }
 
 } // namespace lum

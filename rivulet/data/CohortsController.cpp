@@ -54,14 +54,14 @@ QList<int> CohortsController::activeFlags() const
     return m_activeFlags;
 }
 
-int CohortsController::cohortId(int cohortNumber)
+lum::Expected<int> CohortsController::cohortId(int cohortNumber)
 {
     ensureFresh();
     const int position = m_cohortNumbers.indexOf(cohortNumber);
     if (position != -1)
         return m_cohortIds.at(position);
     if (!db())
-        return -1;
+        return lum::databaseNotOpen();
     m_stale = true;
     return TableRows::insert(*db(), *model(), {cohortNumber, 0});
 }
@@ -75,11 +75,11 @@ int CohortsController::activeCohortId() const
 
 namespace {
 
-lum::Error notStored(const lum::SqliteDb* db)
+// The failure to store the active cohort, placed in its table.
+lum::Error notStored(lum::Error error)
 {
-    return lum::Error(lum::JobError::Database,
-                      db ? db->lastError().text() : QStringLiteral("The database is not open."),
-                      QString(), QStringLiteral("cohorts"));
+    error.where = QStringLiteral("cohorts");
+    return error;
 }
 
 } // namespace
@@ -87,38 +87,42 @@ lum::Error notStored(const lum::SqliteDb* db)
 lum::Expected<void> CohortsController::setActiveCohort(int cohortId)
 {
     if (!db())
-        return notStored(nullptr);
+        return notStored(lum::databaseNotOpen());
     m_stale = true;
     lum::DbTransaction transaction(*db());
-    if (transaction.error() != 0)
-        return notStored(db());
+    if (!transaction.begun())
+        return notStored(transaction.begun().error());
     const QString update = QStringLiteral("update ") + model()->tableName() +
                            QStringLiteral(" set ") +
                            model()->quotedColumnName(CohortDbModel::Active);
-    int error = db()->exec(update + QStringLiteral(" = 0"));
-    if (error == 0)
-        error =
+    lum::Expected<void> stored = db()->exec(update + QStringLiteral(" = 0"));
+    if (stored)
+        stored =
             db()->exec(update + QStringLiteral(" = 1 where ") +
                            model()->quotedColumnName(CohortDbModel::Id) + QStringLiteral(" = ?"),
                        {cohortId});
-    if (error != 0 || transaction.commit() != 0)
-        return notStored(db());
+    if (stored)
+        stored = transaction.commit();
+    if (!stored)
+        return notStored(stored.error());
     return {};
 }
 
 lum::Expected<void> CohortsController::clearActiveCohort()
 {
     if (!db())
-        return notStored(nullptr);
+        return notStored(lum::databaseNotOpen());
     m_stale = true;
     lum::DbTransaction transaction(*db());
-    if (transaction.error() != 0)
-        return notStored(db());
-    const int error =
+    if (!transaction.begun())
+        return notStored(transaction.begun().error());
+    lum::Expected<void> stored =
         db()->exec(QStringLiteral("update ") + model()->tableName() + QStringLiteral(" set ") +
                    model()->quotedColumnName(CohortDbModel::Active) + QStringLiteral(" = 0"));
-    if (error != 0 || transaction.commit() != 0)
-        return notStored(db());
+    if (stored)
+        stored = transaction.commit();
+    if (!stored)
+        return notStored(stored.error());
     return {};
 }
 

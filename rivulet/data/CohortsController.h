@@ -24,7 +24,7 @@ public:
 
     // The id of the cohort with that number, adding it (inactive) when it is new. -1 when the
     // write fails.
-    int cohortId(int cohortNumber);
+    lum::Expected<int> cohortId(int cohortNumber);
     // The id of the first active cohort in cohort order, or -1 when none is active.
     int activeCohortId() const;
     // Restricts the analysis to that cohort alone. A database error when the change was not

@@ -23,7 +23,7 @@ namespace {
 const QString storeTable = DerivedDataStore::tableName();
 
 // One row (id 1): the generation, and the fingerprint and payload of the last stored update.
-int createTable(lum::SqliteDb& db)
+lum::Expected<void> createTable(lum::SqliteDb& db)
 {
     return db.exec(QStringLiteral("create table if not exists ") + storeTable +
                    QStringLiteral(" (id integer primary key check (id = 1), generation integer "
@@ -102,19 +102,21 @@ bool DerivedDataStore::save(const QByteArray& fingerprint, const QByteArray& pay
     if (fingerprint.isEmpty() || db == nullptr || !db->isOpen())
         return false;
     lum::DbTransaction transaction(*db);
-    if (transaction.error() != 0 || fingerprintOf(*db) != fingerprint || createTable(*db) != 0)
+    if (!transaction.begun() || fingerprintOf(*db) != fingerprint || !createTable(*db))
         return false;
     // The generation stays: the fingerprint just checked includes it.
-    if (db->exec(QStringLiteral("insert into ") + storeTable +
-                     QStringLiteral(" (id, generation, fingerprint, payload) values (1, 0, ?, ?) "
-                                    "on conflict(id) do update set fingerprint = "
-                                    "excluded.fingerprint, payload = excluded.payload"),
-                 {fingerprint, payload}) != 0)
+    if (!db->exec(QStringLiteral("insert into ") + storeTable +
+                      QStringLiteral(" (id, generation, fingerprint, payload) values (1, 0, ?, ?) "
+                                     "on conflict(id) do update set fingerprint = "
+                                     "excluded.fingerprint, payload = excluded.payload"),
+                  {fingerprint, payload})
+             .ok())
         return false;
-    return transaction.commit() == 0;
+    return transaction.commit().ok();
 }
 
-int DerivedDataStore::watchEdits(lum::SqliteDb& db, const QStringList& watchedTables)
+lum::Expected<void> DerivedDataStore::watchEdits(lum::SqliteDb& db,
+                                                 const QStringList& watchedTables)
 {
     QStringList statements;
     for (const QString& table : watchedTables) {
@@ -125,8 +127,8 @@ int DerivedDataStore::watchEdits(lum::SqliteDb& db, const QStringList& watchedTa
                                  QStringLiteral("select 1 from sqlite_master where type = "
                                                 "'trigger' and name = ?"),
                                  {name});
-            if (found.errorCode() != 0)
-                return found.errorCode();
+            if (lum::Expected<void> read = found.result(); !read)
+                return read;
             if (found.numRows() > 0)
                 continue;
             // Only the first changed row of a statement does the work: a load that empties
@@ -142,38 +144,39 @@ int DerivedDataStore::watchEdits(lum::SqliteDb& db, const QStringList& watchedTa
         }
     }
     if (statements.isEmpty())
-        return 0;
+        return {};
     lum::DbTransaction transaction(db);
-    if (transaction.error() != 0)
-        return transaction.error();
-    if (const int error = createTable(db))
-        return error;
+    if (!transaction.begun())
+        return transaction.begun();
+    if (lum::Expected<void> created = createTable(db); !created)
+        return created;
     for (const QString& statement : statements) {
-        if (const int error = db.exec(statement))
-            return error;
+        if (lum::Expected<void> made = db.exec(statement); !made)
+            return made;
     }
     return transaction.commit();
 }
 
-int DerivedDataStore::unwatchEdits(lum::SqliteDb& db)
+lum::Expected<void> DerivedDataStore::unwatchEdits(lum::SqliteDb& db)
 {
     lum::TableData found(db, QStringLiteral("select name from sqlite_master where type = "
                                             "'trigger' and name like 'forget\\_derived\\_on\\_%' "
                                             "escape '\\'"));
-    if (found.errorCode() != 0)
-        return found.errorCode();
+    if (lum::Expected<void> read = found.result(); !read)
+        return read;
     for (int row = 0; row < found.numRows(); ++row) {
-        if (const int error =
-                db.exec(QStringLiteral("drop trigger if exists ") + found.stringValue(row, 0)))
-            return error;
+        if (lum::Expected<void> dropped =
+                db.exec(QStringLiteral("drop trigger if exists ") + found.stringValue(row, 0));
+            !dropped)
+            return dropped;
     }
-    return 0;
+    return {};
 }
 
-int DerivedDataStore::forget(lum::SqliteDb& db)
+lum::Expected<void> DerivedDataStore::forget(lum::SqliteDb& db)
 {
-    if (const int error = createTable(db))
-        return error;
+    if (lum::Expected<void> created = createTable(db); !created)
+        return created;
     return db.exec(QStringLiteral("insert into ") + storeTable +
                    QStringLiteral(" (id, generation) values (1, 1) on conflict(id) do update set "
                                   "generation = generation + 1, fingerprint = null, "

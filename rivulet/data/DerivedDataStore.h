@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -41,18 +43,18 @@ public:
     // derives the data again.
     bool save(const QByteArray& fingerprint, const QByteArray& payload) const;
 
-    // Forgets the stored payload and advances the generation; 0 or the database's error code.
-    // Called by every writer of histories inside its transaction.
-    static int forget(lum::SqliteDb& db);
+    // Forgets the stored payload and advances the generation. Called by every writer of
+    // histories inside its transaction.
+    static lum::Expected<void> forget(lum::SqliteDb& db);
     // Makes every change to stored detections or tags that keeps the tables' extent (a row
     // edited or deleted in place, by this program or any other) forget the stored payload, as
     // a writer does. Triggers in the file, so that they also see edits made with other tools;
-    // made once per file, nothing is written when they are there. 0 or the database's error code.
-    static int watchEdits(lum::SqliteDb& db, const QStringList& watchedTables);
+    // made once per file, nothing is written when they are there.
+    static lum::Expected<void> watchEdits(lum::SqliteDb& db, const QStringList& watchedTables);
     // Drops the watch, for a writer that replaces the tables whole and forgets by itself (in
     // the same transaction as the watchEdits() that ends its work): SQLite empties a table
     // with triggers row by row.
-    static int unwatchEdits(lum::SqliteDb& db);
+    static lum::Expected<void> unwatchEdits(lum::SqliteDb& db);
     // The table the store keeps its rows in.
     static QString tableName();
 

@@ -32,10 +32,10 @@ bool readPositions(const lum::SqliteDb& db, const lum::DbModel& model, int seque
                    int activeSequence, QHash<int, Position>& positions, QString& error)
 {
     lum::NativeStatement query;
-    if (query.prepare(db, QStringLiteral("select ") + model.quotedColumnName(0) +
-                              QStringLiteral(", ") + model.quotedColumnName(sequence) +
-                              QStringLiteral(", ") + model.quotedColumnName(activeSequence) +
-                              QStringLiteral(" from ") + model.tableName()) != 0) {
+    if (!query.prepare(db, QStringLiteral("select ") + model.quotedColumnName(0) +
+                               QStringLiteral(", ") + model.quotedColumnName(sequence) +
+                               QStringLiteral(", ") + model.quotedColumnName(activeSequence) +
+                               QStringLiteral(" from ") + model.tableName())) {
         error = query.errorText();
         return false;
     }
@@ -126,7 +126,7 @@ int DetectionHistoryReader::readDetections()
 
     const lum::DbModel& observations = *m_rdb.model(RivuletDb::Observations);
     lum::NativeStatement query;
-    if (query.prepare(
+    if (!query.prepare(
             db,
             QStringLiteral("select ") + observations.quotedColumnName(ObservationDbModel::TagId) +
                 QStringLiteral(", ") + observations.quotedColumnName(ObservationDbModel::SiteId) +
@@ -135,7 +135,7 @@ int DetectionHistoryReader::readDetections()
                 QStringLiteral(", ") +
                 observations.quotedColumnName(ObservationDbModel::Disposition) +
                 QStringLiteral(" from ") + observations.tableName() + QStringLiteral(" order by ") +
-                observations.quotedColumnName(ObservationDbModel::Id)) != 0) {
+                observations.quotedColumnName(ObservationDbModel::Id))) {
         m_lastError = query.errorText();
         return QSqlError::StatementError;
     }
@@ -209,7 +209,7 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
     }
     sql += QStringLiteral(" order by ") + tags.qualifiedColumnName(TagDbModel::Id);
     lum::NativeStatement query;
-    if (query.prepare(db, sql) != 0) {
+    if (!query.prepare(db, sql)) {
         m_lastError = query.errorText();
         return QSqlError::StatementError;
     }

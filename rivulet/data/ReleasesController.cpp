@@ -7,8 +7,6 @@
 #include "rivulet/data/TableRows.h"
 #include "rivulet/data/YearDbModel.h"
 
-#include <QSqlError>
-
 namespace rivulet {
 
 namespace {
@@ -90,10 +88,10 @@ int ReleasesController::releaseYearId(int releaseId) const
     return columnOf(releaseId, ReleaseDbModel::ReleaseYearId);
 }
 
-int ReleasesController::releaseId(int siteId, int yearId)
+lum::Expected<int> ReleasesController::releaseId(int siteId, int yearId)
 {
     if (!db())
-        return -1;
+        return lum::databaseNotOpen();
     const int id = TableRows::firstId(
         *db(),
         QStringLiteral("select ") + model()->quotedColumnName(ReleaseDbModel::Id) +
@@ -106,10 +104,10 @@ int ReleasesController::releaseId(int siteId, int yearId)
     return TableRows::insert(*db(), *model(), {siteId, yearId, -1, -1});
 }
 
-int ReleasesController::orderReleases()
+lum::Expected<void> ReleasesController::orderReleases()
 {
     if (!db())
-        return QSqlError::ConnectionError;
+        return lum::databaseNotOpen();
     const lum::DbModel* sites = m_rdb.model(RivuletDb::Sites);
     const lum::DbModel* years = m_rdb.model(RivuletDb::Years);
     const lum::TableData rows(
@@ -118,8 +116,8 @@ int ReleasesController::orderReleases()
                      sites->qualifiedColumnName(SiteDbModel::Sequence) + QStringLiteral(", ") +
                      years->qualifiedColumnName(YearDbModel::Sequence) + QStringLiteral(", ") +
                      model()->qualifiedColumnName(ReleaseDbModel::Id)));
-    if (rows.errorCode() != 0)
-        return rows.errorCode();
+    if (lum::Expected<void> read = rows.result(); !read)
+        return read;
     QList<int> order;
     for (int r = 0; r < rows.numRows(); ++r)
         order.append(rows.intValue(r, 0));
@@ -127,7 +125,7 @@ int ReleasesController::orderReleases()
         .setOrder(order);
 }
 
-int ReleasesController::setActiveReleases(const QList<int>& releaseIds)
+lum::Expected<void> ReleasesController::setActiveReleases(const QList<int>& releaseIds)
 {
     return SequenceWriter(db(), model(), ReleaseDbModel::Sequence, ReleaseDbModel::ActiveSequence)
         .setActive(m_allIds, releaseIds);

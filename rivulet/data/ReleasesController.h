@@ -36,14 +36,13 @@ public:
     QList<int> allIds() const { return m_allIds; }
     QStringList allLabels() const { return m_allLabels; }
 
-    // The id of the release of that site and year, adding it when it is new. -1 when the
-    // write fails.
-    int releaseId(int siteId, int yearId);
+    // The id of the release of that site and year, adding it when it is new.
+    lum::Expected<int> releaseId(int siteId, int yearId);
     // After a load: releases ordered by site, then year; all take part.
-    int orderReleases();
+    lum::Expected<void> orderReleases();
     // Each release of allIds() (as of the last refresh) gets its position in `releaseIds` as
     // active position, or -1 when it is not listed. One transaction.
-    int setActiveReleases(const QList<int>& releaseIds);
+    lum::Expected<void> setActiveReleases(const QList<int>& releaseIds);
 
 private:
     lum::SqliteDb* db() const { return m_rdb.database(); }

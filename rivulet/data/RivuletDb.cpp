@@ -65,11 +65,14 @@ lum::Expected<void> RivuletDb::watchEdits()
 {
     lum::SqliteDb* db = database();
     if (db == nullptr)
-        return lum::Error(lum::JobError::Database, QStringLiteral("The database is not open."));
-    if (DerivedDataStore::watchEdits(
-            *db, {model(Observations)->tableName(), model(Tags)->tableName()}) != 0)
-        return lum::Error(lum::JobError::Database, db->lastError().text(), QString(),
-                          DerivedDataStore::tableName());
+        return lum::databaseNotOpen();
+    lum::Expected<void> watched = DerivedDataStore::watchEdits(
+        *db, {model(Observations)->tableName(), model(Tags)->tableName()});
+    if (!watched) {
+        lum::Error error = watched.error();
+        error.where = DerivedDataStore::tableName();
+        return error;
+    }
     return {};
 }
 

@@ -6,32 +6,33 @@
 #include "lum/db/SqliteDb.h"
 #include "lum/db/StatementBinder.h"
 
-#include <QSqlError>
-
 namespace rivulet {
 
-int SequenceWriter::setOrder(const QList<int>& idsInOrder) const
+lum::Expected<void> SequenceWriter::setOrder(const QList<int>& idsInOrder) const
 {
     if (!m_db)
-        return QSqlError::ConnectionError;
+        return lum::databaseNotOpen();
     lum::SqlStatement update(*m_db);
-    int error =
+    lum::Expected<void> prepared =
         update.prepare(QStringLiteral("update ") + m_model->tableName() + QStringLiteral(" set ") +
                        m_model->quotedColumnName(m_sequenceColumn) + QStringLiteral(" = ?, ") +
                        m_model->quotedColumnName(m_activeColumn) + QStringLiteral(" = ? where ") +
                        m_model->quotedColumnName(0) + QStringLiteral(" = ?"));
-    for (int p = 0; error == 0 && p < idsInOrder.size(); ++p) {
+    if (!prepared)
+        return prepared;
+    for (int p = 0; p < idsInOrder.size(); ++p) {
         lum::StatementBinder binder(update);
         binder.bind(1, p);
         binder.bind(2, p);
         binder.bind(3, idsInOrder.at(p));
-        if (update.step() != lum::SqlStatement::Done)
-            error = update.lastError().type();
+        if (lum::Expected<void> stepped = update.step(); !stepped)
+            return stepped;
     }
-    return error;
+    return {};
 }
 
-int SequenceWriter::setActive(const QList<int>& allIds, const QList<int>& activeIds) const
+lum::Expected<void> SequenceWriter::setActive(const QList<int>& allIds,
+                                              const QList<int>& activeIds) const
 {
     QList<int> positions;
     positions.reserve(allIds.size());
@@ -40,24 +41,27 @@ int SequenceWriter::setActive(const QList<int>& allIds, const QList<int>& active
     return writeActive(allIds, positions);
 }
 
-int SequenceWriter::resetActive() const
+lum::Expected<void> SequenceWriter::resetActive() const
 {
     if (!m_db)
-        return QSqlError::ConnectionError;
+        return lum::databaseNotOpen();
     lum::DbTransaction transaction(*m_db);
-    if (transaction.error() != 0)
-        return transaction.error();
-    const int error =
+    if (!transaction.begun())
+        return transaction.begun();
+    lum::Expected<void> reset =
         m_db->exec(QStringLiteral("update ") + m_model->tableName() + QStringLiteral(" set ") +
                    m_model->quotedColumnName(m_activeColumn) + QStringLiteral(" = ") +
                    m_model->quotedColumnName(m_sequenceColumn));
-    return error != 0 ? error : transaction.commit();
+    if (!reset)
+        return reset;
+    return transaction.commit();
 }
 
-int SequenceWriter::removeAt(const QList<int>& activeIds, int position) const
+lum::Expected<void> SequenceWriter::removeAt(const QList<int>& activeIds, int position) const
 {
     if (position < 0 || position >= activeIds.size())
-        return QSqlError::StatementError;
+        return lum::Error(lum::JobError::Database,
+                          QStringLiteral("There is no active item at position %1.").arg(position));
     QList<int> ids;
     QList<int> positions;
     for (int q = position; q < activeIds.size(); ++q) {
@@ -67,29 +71,31 @@ int SequenceWriter::removeAt(const QList<int>& activeIds, int position) const
     return writeActive(ids, positions);
 }
 
-int SequenceWriter::writeActive(const QList<int>& ids, const QList<int>& positions) const
+lum::Expected<void> SequenceWriter::writeActive(const QList<int>& ids,
+                                                const QList<int>& positions) const
 {
     if (!m_db)
-        return QSqlError::ConnectionError;
+        return lum::databaseNotOpen();
     lum::DbTransaction transaction(*m_db);
-    if (transaction.error() != 0)
-        return transaction.error();
-    int error = 0;
+    if (!transaction.begun())
+        return transaction.begun();
     {
         lum::SqlStatement update(*m_db);
-        error = update.prepare(QStringLiteral("update ") + m_model->tableName() +
-                               QStringLiteral(" set ") + m_model->quotedColumnName(m_activeColumn) +
-                               QStringLiteral(" = ? where ") + m_model->quotedColumnName(0) +
-                               QStringLiteral(" = ?"));
-        for (int i = 0; error == 0 && i < ids.size(); ++i) {
+        lum::Expected<void> prepared = update.prepare(
+            QStringLiteral("update ") + m_model->tableName() + QStringLiteral(" set ") +
+            m_model->quotedColumnName(m_activeColumn) + QStringLiteral(" = ? where ") +
+            m_model->quotedColumnName(0) + QStringLiteral(" = ?"));
+        if (!prepared)
+            return prepared;
+        for (int i = 0; i < ids.size(); ++i) {
             lum::StatementBinder binder(update);
             binder.bind(1, positions.at(i));
             binder.bind(2, ids.at(i));
-            if (update.step() != lum::SqlStatement::Done)
-                error = update.lastError().type();
+            if (lum::Expected<void> stepped = update.step(); !stepped)
+                return stepped;
         }
     }
-    return error != 0 ? error : transaction.commit();
+    return transaction.commit();
 }
 
 } // namespace rivulet

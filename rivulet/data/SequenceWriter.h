@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QList>
 
 namespace lum {
@@ -22,19 +24,19 @@ public:
 
     // Position p of `idsInOrder` gets sequence p and active position p. Runs in the caller's
     // transaction (the loader's), so it opens none itself.
-    int setOrder(const QList<int>& idsInOrder) const;
+    lum::Expected<void> setOrder(const QList<int>& idsInOrder) const;
     // In one transaction: each row of `allIds` gets its position in `activeIds` as active
     // position, or -1 when absent.
-    int setActive(const QList<int>& allIds, const QList<int>& activeIds) const;
+    lum::Expected<void> setActive(const QList<int>& allIds, const QList<int>& activeIds) const;
     // In one transaction: every row active again, in `sequence` order.
-    int resetActive() const;
+    lum::Expected<void> resetActive() const;
     // In one transaction: takes the item at `position` of `activeIds` out (-1) and moves each
     // later item one position up. Items before it keep their positions.
-    int removeAt(const QList<int>& activeIds, int position) const;
+    lum::Expected<void> removeAt(const QList<int>& activeIds, int position) const;
 
 private:
     // Runs "update ... set active = ? where id = ?" for each pair.
-    int writeActive(const QList<int>& ids, const QList<int>& positions) const;
+    lum::Expected<void> writeActive(const QList<int>& ids, const QList<int>& positions) const;
 
     lum::SqliteDb* m_db = nullptr;         // not owned
     const lum::DbModel* m_model = nullptr; // not owned

@@ -8,8 +8,6 @@
 #include "rivulet/data/SiteDbModel.h"
 #include "rivulet/data/TableRows.h"
 
-#include <QSqlError>
-
 namespace rivulet {
 
 QString SitesController::column(int i) const
@@ -73,10 +71,11 @@ void SitesController::readAll()
         m_allIds.append(rows.intValue(r, 0));
 }
 
-int SitesController::siteId(const QString& code, const QString& shortName, const QString& longName)
+lum::Expected<int> SitesController::siteId(const QString& code, const QString& shortName,
+                                           const QString& longName)
 {
     if (!db())
-        return -1;
+        return lum::databaseNotOpen();
     const int id = TableRows::firstId(*db(),
                                       QStringLiteral("select ") + column(SiteDbModel::Id) +
                                           QStringLiteral(" from ") + model()->tableName() +
@@ -88,61 +87,66 @@ int SitesController::siteId(const QString& code, const QString& shortName, const
     return TableRows::insert(*db(), *model(), {shortName, longName, code, -1, -1});
 }
 
-int SitesController::orderSites()
+lum::Expected<void> SitesController::orderSites()
 {
     if (!db())
-        return QSqlError::ConnectionError;
+        return lum::databaseNotOpen();
     const lum::TableData rows(*db(), QStringLiteral("select ") + column(SiteDbModel::Code) +
                                          QStringLiteral(" from ") + model()->tableName());
-    if (rows.errorCode() != 0)
-        return rows.errorCode();
+    if (lum::Expected<void> read = rows.result(); !read)
+        return read;
     QStringList codes;
     for (int r = 0; r < rows.numRows(); ++r)
         codes.append(rows.stringValue(r, 0));
     const QStringList order = m_catalog.downstreamOrder(codes);
 
     lum::SqlStatement update(*db());
-    int error =
+    lum::Expected<void> prepared =
         update.prepare(QStringLiteral("update ") + model()->tableName() + QStringLiteral(" set ") +
                        column(SiteDbModel::Sequence) + QStringLiteral(" = ?, ") +
                        column(SiteDbModel::ActiveSequence) + QStringLiteral(" = ? where ") +
                        column(SiteDbModel::Code) + QStringLiteral(" = ?"));
-    for (int p = 0; error == 0 && p < order.size(); ++p) {
+    if (!prepared)
+        return prepared;
+    for (int p = 0; p < order.size(); ++p) {
         lum::StatementBinder binder(update);
         binder.bind(1, p);
         binder.bind(2, p);
         binder.bind(3, order.at(p));
-        if (update.step() != lum::SqlStatement::Done)
-            error = update.lastError().type();
+        if (lum::Expected<void> stepped = update.step(); !stepped)
+            return stepped;
     }
-    return error;
+    return {};
 }
 
-int SitesController::resetActive()
+lum::Expected<void> SitesController::resetActive()
 {
     return SequenceWriter(db(), model(), SiteDbModel::Sequence, SiteDbModel::ActiveSequence)
         .resetActive();
 }
 
-int SitesController::setLastSite(int position)
+lum::Expected<void> SitesController::setLastSite(int position)
 {
     if (!db())
-        return QSqlError::ConnectionError;
+        return lum::databaseNotOpen();
     const lum::TableData first(*db(),
                                QStringLiteral("select min(") + column(SiteDbModel::Sequence) +
                                    QStringLiteral(") from ") + model()->tableName() +
                                    QStringLiteral(" where ") + column(SiteDbModel::ActiveSequence) +
                                    QStringLiteral(" = ?"),
                                {position});
+    if (lum::Expected<void> read = first.result(); !read)
+        return read;
     if (first.numRows() == 0 || first.isNull(0, 0))
-        return first.errorCode() != 0 ? first.errorCode() : int(QSqlError::StatementError);
+        return lum::Error(lum::JobError::Database,
+                          QStringLiteral("There is no active site at position %1.").arg(position));
     return db()->exec(QStringLiteral("update ") + model()->tableName() + QStringLiteral(" set ") +
                           column(SiteDbModel::ActiveSequence) + QStringLiteral(" = ? where ") +
                           column(SiteDbModel::Sequence) + QStringLiteral(" >= ?"),
                       {position, first.intValue(0, 0)});
 }
 
-int SitesController::removeSite(int siteId)
+lum::Expected<void> SitesController::removeSite(int siteId)
 {
     return SequenceWriter(db(), model(), SiteDbModel::Sequence, SiteDbModel::ActiveSequence)
         .removeAt(m_ids, indexOf(siteId));

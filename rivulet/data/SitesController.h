@@ -39,20 +39,21 @@ public:
     QList<int> allIds() const { return m_allIds; }
 
     // The id of the site with this short name, adding the site (its names and its
-    // configuration identifier as `code`) when it is new. -1 when the write fails.
-    int siteId(const QString& code, const QString& shortName, const QString& longName);
+    // configuration identifier as `code`) when it is new.
+    lum::Expected<int> siteId(const QString& code, const QString& shortName,
+                              const QString& longName);
 
     // After a load: sequence and active position of every site from the catalog's down-river
     // order, so every site takes part.
-    int orderSites();
+    lum::Expected<void> orderSites();
     // Every site takes part again, in down-river order.
-    int resetActive();
+    lum::Expected<void> resetActive();
     // Makes the site at active `position` the last one: it and every site downstream of it
     // share that position.
-    int setLastSite(int position);
+    lum::Expected<void> setLastSite(int position);
     // Takes the site out of the analysis; later sites (of ids() as of the last refresh) move up
     // one position. One transaction.
-    int removeSite(int siteId);
+    lum::Expected<void> removeSite(int siteId);
 
 private:
     lum::SqliteDb* db() const { return m_rdb.database(); }

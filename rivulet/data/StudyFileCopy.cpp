@@ -33,10 +33,11 @@ lum::Expected<void> copyStudyFile(lum::SqliteDb& db, const QString& target)
         temporary = reserve.fileName();
     }
     QFile::remove(temporary);
-    if (db.exec(QStringLiteral("vacuum into ?"), {temporary}) != 0) {
+    if (lum::Expected<void> copied = db.exec(QStringLiteral("vacuum into ?"), {temporary});
+        !copied) {
         QFile::remove(temporary);
         return fail(QStringLiteral("Unable to copy the study to \"%1\": %2")
-                        .arg(target, db.lastError().text()),
+                        .arg(target, copied.error().text()),
                     lum::JobError::Database);
     }
     if (QFileInfo::exists(target) && !QFile::remove(target)) {

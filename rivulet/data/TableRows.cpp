@@ -13,21 +13,16 @@ int TableRows::firstId(const lum::SqliteDb& db, const QString& sql, const QVaria
     return rows.numRows() > 0 ? rows.intValue(0, 0) : -1;
 }
 
-int TableRows::insert(const lum::SqliteDb& db, const lum::DbModel& model,
-                      const QVariantList& values)
+lum::Expected<int> TableRows::insert(const lum::SqliteDb& db, const lum::DbModel& model,
+                                     const QVariantList& values)
 {
     lum::SqlStatement statement(db);
-    // The statement's failure becomes the database's last error, which the callers report.
-    if (statement.prepare(model.insertSql()) != 0) {
-        db.noteError(statement.lastError());
-        return -1;
-    }
+    if (lum::Expected<void> prepared = statement.prepare(model.insertSql()); !prepared)
+        return prepared.error();
     for (int i = 0; i < values.size(); ++i)
         statement.bindValue(i, values.at(i));
-    if (statement.step() != lum::SqlStatement::Done) {
-        db.noteError(statement.lastError());
-        return -1;
-    }
+    if (lum::Expected<void> stepped = statement.step(); !stepped)
+        return stepped.error();
     return statement.lastInsertId();
 }
 

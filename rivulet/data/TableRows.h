@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QString>
 #include <QVariantList>
 
@@ -16,10 +18,9 @@ class TableRows
 public:
     // The first column of the first row of `sql` as an id, or -1 when no row comes back.
     static int firstId(const lum::SqliteDb& db, const QString& sql, const QVariantList& values);
-    // Inserts `values` into the model's columns after the key and returns the new row's id, or
-    // -1 when the insert fails.
-    static int insert(const lum::SqliteDb& db, const lum::DbModel& model,
-                      const QVariantList& values);
+    // Inserts `values` into the model's columns after the key and returns the new row's id.
+    static lum::Expected<int> insert(const lum::SqliteDb& db, const lum::DbModel& model,
+                                     const QVariantList& values);
 };
 
 } // namespace rivulet

@@ -5,8 +5,6 @@
 #include "rivulet/data/TableRows.h"
 #include "rivulet/data/YearDbModel.h"
 
-#include <QSqlError>
-
 namespace rivulet {
 
 QString YearsController::column(int i) const
@@ -55,17 +53,20 @@ void YearsController::refresh()
     }
 }
 
-int YearsController::yearId(const QString& dateTime)
+lum::Expected<int> YearsController::yearId(const QString& dateTime)
 {
     bool ok = false;
     const int year = dateTime.section(QLatin1Char('-'), 0, 0).toInt(&ok);
-    return ok ? calendarYearId(year) : -1;
+    if (!ok)
+        return lum::Error(lum::JobError::Input,
+                          QStringLiteral("\"%1\" does not begin with a year.").arg(dateTime));
+    return calendarYearId(year);
 }
 
-int YearsController::calendarYearId(int year)
+lum::Expected<int> YearsController::calendarYearId(int year)
 {
     if (!db())
-        return -1;
+        return lum::databaseNotOpen();
     const int id = TableRows::firstId(*db(),
                                       QStringLiteral("select ") + column(YearDbModel::Id) +
                                           QStringLiteral(" from ") + model()->tableName() +
@@ -80,17 +81,17 @@ int YearsController::calendarYearId(int year)
     return TableRows::insert(*db(), *model(), {year, begin, end, -1, -1});
 }
 
-int YearsController::orderYears()
+lum::Expected<void> YearsController::orderYears()
 {
     if (!db())
-        return QSqlError::ConnectionError;
+        return lum::databaseNotOpen();
     const lum::TableData rows(*db(), QStringLiteral("select ") + column(YearDbModel::Id) +
                                          QStringLiteral(" from ") + model()->tableName() +
                                          QStringLiteral(" order by julianday(") +
                                          column(YearDbModel::BeginDate) + QStringLiteral("), ") +
                                          column(YearDbModel::Id));
-    if (rows.errorCode() != 0)
-        return rows.errorCode();
+    if (lum::Expected<void> read = rows.result(); !read)
+        return read;
     QList<int> order;
     for (int r = 0; r < rows.numRows(); ++r)
         order.append(rows.intValue(r, 0));
@@ -98,13 +99,13 @@ int YearsController::orderYears()
         .setOrder(order);
 }
 
-int YearsController::resetActive()
+lum::Expected<void> YearsController::resetActive()
 {
     return SequenceWriter(db(), model(), YearDbModel::Sequence, YearDbModel::ActiveSequence)
         .resetActive();
 }
 
-int YearsController::removeYear(int yearId)
+lum::Expected<void> YearsController::removeYear(int yearId)
 {
     return SequenceWriter(db(), model(), YearDbModel::Sequence, YearDbModel::ActiveSequence)
         .removeAt(m_ids, indexOf(yearId));

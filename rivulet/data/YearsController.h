@@ -41,19 +41,19 @@ public:
     QList<int> allYears() const { return m_allYears; }
 
     // The id of the calendar year of a "yyyy-MM-dd HH:mm:ss" text (the number before the first
-    // "-"), adding the year when it is new. -1 when the text holds no year or the write fails.
-    int yearId(const QString& dateTime);
+    // "-"), adding the year when it is new; an input error when the text holds no year.
+    lum::Expected<int> yearId(const QString& dateTime);
     // The same for a calendar year: a new year runs from 1 January 00:00:00 to 31 December
     // 23:59:59.
-    int calendarYearId(int year);
+    lum::Expected<int> calendarYearId(int year);
 
     // After a load: every year gets its chronological position as sequence and active position.
-    int orderYears();
+    lum::Expected<void> orderYears();
     // Every year takes part again, in chronological order.
-    int resetActive();
+    lum::Expected<void> resetActive();
     // Takes the year out of the analysis; later years (of ids() as of the last refresh) move up
     // one position. One transaction.
-    int removeYear(int yearId);
+    lum::Expected<void> removeYear(int yearId);
 
 private:
     lum::SqliteDb* db() const { return m_rdb.database(); }

@@ -72,23 +72,24 @@ bool AgeDataLoader::load()
     if (!db)
         return fail(QStringLiteral("The database is not open"), -1, lum::JobError::Database);
     // Everything of the file or nothing: leaving early rolls back.
+    const auto notStored = [this](const lum::Error& error, int lineNumber) {
+        return fail(QStringLiteral("Unable to store the age data: ") + error.text(), lineNumber,
+                    lum::JobError::Database);
+    };
     lum::DbTransaction transaction(*db);
-    if (transaction.error() != 0)
-        return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1,
-                    lum::JobError::Database);
+    if (!transaction.begun())
+        return notStored(transaction.begun().error(), -1);
     // The cohorts of the tags decide which histories a cohort's update reads.
-    if (DerivedDataStore::forget(*db) != 0)
-        return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1,
-                    lum::JobError::Database);
+    if (lum::Expected<void> forgotten = DerivedDataStore::forget(*db); !forgotten)
+        return notStored(forgotten.error(), -1);
     TagCohortTable tags(*m_rdb);
-    if (tags.prepare() != 0)
-        return fail(QStringLiteral("Unable to store the age data: ") + tags.lastError(), -1,
-                    lum::JobError::Database);
+    if (lum::Expected<void> prepared = tags.prepare(); !prepared)
+        return notStored(prepared.error(), -1);
     CohortsController cohorts(*m_rdb);
     // The database is back as it was before the error is reported.
     const auto abort = [&](const QString& message, int lineNumber,
                            lum::JobError code = lum::JobError::Input) {
-        transaction.rollback();
+        (void)transaction.rollback();
         return fail(message, lineNumber, code);
     };
 
@@ -100,7 +101,7 @@ bool AgeDataLoader::load()
         if (number % progressInterval == 0) {
             setStep(number);
             if (cancelRequested()) {
-                transaction.rollback();
+                (void)transaction.rollback();
                 status(QStringLiteral("Loading canceled; the database is unchanged"));
                 return true;
             }
@@ -120,10 +121,11 @@ bool AgeDataLoader::load()
             continue;
         }
         ++matched;
-        const int cohortId = cohorts.cohortId(line.cohort);
-        if (cohortId == -1 || tags.setCohort(line.tagCode, cohortId) != 0)
-            return abort(QStringLiteral("Unable to store the age data: ") +
-                             (cohortId == -1 ? db->lastError().text() : tags.lastError()),
+        const lum::Expected<int> cohortId = cohorts.cohortId(line.cohort);
+        lum::Expected<void> stored = cohortId ? tags.setCohort(line.tagCode, *cohortId)
+                                              : lum::Expected<void>(cohortId.error());
+        if (!stored)
+            return abort(QStringLiteral("Unable to store the age data: ") + stored.error().text(),
                          number, lum::JobError::Database);
     }
     // A file none of whose tags is stored belongs to another study (or the observations were
@@ -134,9 +136,8 @@ bool AgeDataLoader::load()
                          .arg(unknown)
                          .arg(quoted(m_fileName)),
                      -1);
-    if (transaction.commit() != 0)
-        return fail(QStringLiteral("Unable to store the age data: ") + db->lastError().text(), -1,
-                    lum::JobError::Database);
+    if (lum::Expected<void> committed = transaction.commit(); !committed)
+        return notStored(committed.error(), -1);
     m_loaded = true;
     setStep(reader.lineCount());
     const QString done =

@@ -84,8 +84,8 @@ lum::Expected<void> ObsDataLoader::store(DataFileReader& reader)
         return lum::Error(lum::JobError::Database, QStringLiteral("The database is not open"));
     // Leaving early rolls the transaction back: the previous study stays as it was.
     lum::DbTransaction transaction(*db);
-    if (transaction.error() != 0)
-        return storeError(db->lastError().text());
+    if (!transaction.begun())
+        return storeError(transaction.begun().error().text());
     ObsStudyWriter writer(*m_rdb, *m_releases, *m_sites, *m_years);
     if (lum::Expected<void> started = writer.start(); !started)
         return started;
@@ -116,8 +116,8 @@ lum::Expected<void> ObsDataLoader::store(DataFileReader& reader)
     setStep(m_summary.lines);
     if (lum::Expected<void> finished = writer.finish(); !finished)
         return finished;
-    if (transaction.commit() != 0)
-        return storeError(db->lastError().text());
+    if (lum::Expected<void> committed = transaction.commit(); !committed)
+        return storeError(committed.error().text());
     m_summary.tags = writer.tagCount();
     m_summary.detections = writer.detectionCount();
     m_summary.releases = writer.releaseCount();

@@ -45,8 +45,9 @@ ObsStudyWriter::~ObsStudyWriter()
     lum::SqliteDb* db = m_rdb.database();
     bool ok = false;
     const int cacheSize = m_previousCacheSize.toInt(&ok);
+    // Only a hint to SQLite: a connection that keeps the larger cache still works.
     if (db && ok)
-        db->exec(QStringLiteral("PRAGMA cache_size = ") + QString::number(cacheSize));
+        (void)db->exec(QStringLiteral("PRAGMA cache_size = ") + QString::number(cacheSize));
 }
 
 int ObsStudyWriter::fail(const QString& text)
@@ -83,14 +84,15 @@ int ObsStudyWriter::prepareStudy()
     // A load writes far more pages than SQLite's default cache holds; with a small cache the
     // pages of the detections are written out and read back again and again.
     m_previousCacheSize = lum::TableData(*db, QStringLiteral("PRAGMA cache_size")).value(0, 0);
-    db->exec(QStringLiteral("PRAGMA cache_size = -262144"));
+    (void)db->exec(QStringLiteral("PRAGMA cache_size = -262144"));
     if (const int error = clearStudy())
         return error;
     if (const int error = dropIndexes())
         return error;
-    if (m_batchInsert.prepare(*db,
-                              insertRowsSql(*m_rdb.model(RivuletDb::Observations), batchRows)) != 0)
-        return fail(m_batchInsert.errorText());
+    if (lum::Expected<void> prepared = m_batchInsert.prepare(
+            *db, insertRowsSql(*m_rdb.model(RivuletDb::Observations), batchRows));
+        !prepared)
+        return fail(prepared.error());
     return 0;
 }
 
@@ -99,12 +101,15 @@ int ObsStudyWriter::clearStudy()
     lum::SqliteDb* db = m_rdb.database();
     // Counts kept from the study being replaced must not outlive it. The edit watch is off
     // until finish(), so that the tables empty at once.
-    if (DerivedDataStore::forget(*db) != 0 || DerivedDataStore::unwatchEdits(*db) != 0)
-        return fail(db->lastError().text());
+    if (lum::Expected<void> forgotten = DerivedDataStore::forget(*db); !forgotten)
+        return fail(forgotten.error());
+    if (lum::Expected<void> unwatched = DerivedDataStore::unwatchEdits(*db); !unwatched)
+        return fail(unwatched.error());
     for (const int table : {RivuletDb::Observations, RivuletDb::Tags, RivuletDb::Releases,
                             RivuletDb::Years, RivuletDb::Sites, RivuletDb::Cohorts}) {
-        if (db->exec(m_rdb.model(table)->deleteSql(QString())) != 0)
-            return fail(db->lastError().text());
+        if (lum::Expected<void> emptied = db->exec(m_rdb.model(table)->deleteSql(QString()));
+            !emptied)
+            return fail(emptied.error());
     }
     return 0;
 }
@@ -126,13 +131,15 @@ int ObsStudyWriter::dropIndexes()
                                QStringLiteral("select name from sqlite_master where type = "
                                               "'index' and tbl_name = ? and sql is not null"),
                                {m_rdb.model(table)->tableName()});
-        if (indexes.errorCode() != 0)
-            return fail(db->lastError().text());
+        if (lum::Expected<void> read = indexes.result(); !read)
+            return fail(read.error());
         for (int row = 0; row < indexes.numRows(); ++row) {
             QString name = indexes.stringValue(row, 0);
             name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-            if (db->exec(QStringLiteral("DROP INDEX IF EXISTS \"") + name + QLatin1Char('"')) != 0)
-                return fail(db->lastError().text());
+            if (lum::Expected<void> dropped =
+                    db->exec(QStringLiteral("DROP INDEX IF EXISTS \"") + name + QLatin1Char('"'));
+                !dropped)
+                return fail(dropped.error());
         }
     }
     return 0;
@@ -144,8 +151,8 @@ int ObsStudyWriter::createIndexes()
     for (const int table : indexedTables) {
         const lum::DbModel* model = m_rdb.model(table);
         for (const int column : model->indexColumns()) {
-            if (db->createIndex(*model, column) != 0)
-                return fail(db->lastError().text());
+            if (lum::Expected<void> created = db->createIndex(*model, column); !created)
+                return fail(created.error());
         }
     }
     return 0;
@@ -156,12 +163,13 @@ int ObsStudyWriter::siteId(const SiteRecord& site)
     const auto found = m_siteIds.constFind(&site);
     if (found != m_siteIds.constEnd())
         return *found;
-    const int id = m_sites.siteId(site.name, site.shortName, site.longName);
-    if (id == -1)
-        fail(m_rdb.database()->lastError().text());
-    else
-        m_siteIds.insert(&site, id);
-    return id;
+    const lum::Expected<int> id = m_sites.siteId(site.name, site.shortName, site.longName);
+    if (!id) {
+        fail(id.error());
+        return -1;
+    }
+    m_siteIds.insert(&site, *id);
+    return *id;
 }
 
 int ObsStudyWriter::yearId(int calendarYear)
@@ -169,12 +177,13 @@ int ObsStudyWriter::yearId(int calendarYear)
     const auto found = m_yearIds.constFind(calendarYear);
     if (found != m_yearIds.constEnd())
         return *found;
-    const int id = m_years.calendarYearId(calendarYear);
-    if (id == -1)
-        fail(m_rdb.database()->lastError().text());
-    else
-        m_yearIds.insert(calendarYear, id);
-    return id;
+    const lum::Expected<int> id = m_years.calendarYearId(calendarYear);
+    if (!id) {
+        fail(id.error());
+        return -1;
+    }
+    m_yearIds.insert(calendarYear, *id);
+    return *id;
 }
 
 int ObsStudyWriter::releaseId(int siteId, int yearId)
@@ -183,12 +192,13 @@ int ObsStudyWriter::releaseId(int siteId, int yearId)
     const auto found = m_releaseIds.constFind(key);
     if (found != m_releaseIds.constEnd())
         return *found;
-    const int id = m_releases.releaseId(siteId, yearId);
-    if (id == -1)
-        fail(m_rdb.database()->lastError().text());
-    else
-        m_releaseIds.insert(key, id);
-    return id;
+    const lum::Expected<int> id = m_releases.releaseId(siteId, yearId);
+    if (!id) {
+        fail(id.error());
+        return -1;
+    }
+    m_releaseIds.insert(key, *id);
+    return *id;
 }
 
 std::string_view ObsStudyWriter::codeOf(std::size_t tag) const
@@ -318,8 +328,10 @@ int ObsStudyWriter::insertPending(lum::NativeStatement& insert, int count)
 int ObsStudyWriter::storeTags()
 {
     lum::NativeStatement insert;
-    if (insert.prepare(*m_rdb.database(), m_rdb.model(RivuletDb::Tags)->insertSql(0)) != 0)
-        return fail(insert.errorText());
+    if (lum::Expected<void> prepared =
+            insert.prepare(*m_rdb.database(), m_rdb.model(RivuletDb::Tags)->insertSql(0));
+        !prepared)
+        return fail(prepared.error());
     std::vector<std::size_t> order(m_tags.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
     // Byte order of UTF-8 is the order of SQLite's text key.
@@ -342,17 +354,23 @@ int ObsStudyWriter::storeStudy()
 {
     if (m_pendingCount > 0) {
         lum::NativeStatement insert;
-        if (insert.prepare(*m_rdb.database(), insertRowsSql(*m_rdb.model(RivuletDb::Observations),
-                                                            m_pendingCount)) != 0)
-            return fail(insert.errorText());
+        if (lum::Expected<void> prepared = insert.prepare(
+                *m_rdb.database(),
+                insertRowsSql(*m_rdb.model(RivuletDb::Observations), m_pendingCount));
+            !prepared)
+            return fail(prepared.error());
         if (const int error = insertPending(insert, m_pendingCount))
             return error;
     }
     if (const int error = storeTags())
         return error;
     // Release order follows the order of sites and years, so those come first.
-    if (m_sites.orderSites() != 0 || m_years.orderYears() != 0 || m_releases.orderReleases() != 0)
-        return fail(m_rdb.database()->lastError().text());
+    if (lum::Expected<void> ordered = m_sites.orderSites(); !ordered)
+        return fail(ordered.error());
+    if (lum::Expected<void> ordered = m_years.orderYears(); !ordered)
+        return fail(ordered.error());
+    if (lum::Expected<void> ordered = m_releases.orderReleases(); !ordered)
+        return fail(ordered.error());
     if (const int error = assignMigrationYears())
         return error;
     if (const int error = createIndexes())
@@ -373,12 +391,13 @@ int ObsStudyWriter::assignMigrationYears()
     const QString yearId = observations->quotedColumnName(ObservationDbModel::MigrationYearId);
     lum::SqlStatement update(*db);
     // Detections whose year was known when they were stored already have it.
-    if (update.prepare(QStringLiteral("update ") + observations->tableName() +
-                       QStringLiteral(" set ") + yearId + QStringLiteral(" = ? where ") + yearId +
-                       QStringLiteral(" = -1 and julianday(") + obsTime +
-                       QStringLiteral(") >= ? and julianday(") + obsTime +
-                       QStringLiteral(") <= ?")) != 0)
-        return fail(update.lastError().text());
+    if (lum::Expected<void> prepared = update.prepare(
+            QStringLiteral("update ") + observations->tableName() + QStringLiteral(" set ") +
+            yearId + QStringLiteral(" = ? where ") + yearId +
+            QStringLiteral(" = -1 and julianday(") + obsTime +
+            QStringLiteral(") >= ? and julianday(") + obsTime + QStringLiteral(") <= ?"));
+        !prepared)
+        return fail(prepared.error());
     YearsController years(m_rdb);
     years.refresh();
     const QList<int> ids = years.ids();
@@ -389,8 +408,8 @@ int ObsStudyWriter::assignMigrationYears()
         update.bindValue(0, ids.at(y));
         update.bindValue(1, begins.at(y));
         update.bindValue(2, ends.at(y));
-        if (update.step() != lum::SqlStatement::Done)
-            return fail(update.lastError().text());
+        if (lum::Expected<void> stepped = update.step(); !stepped)
+            return fail(stepped.error());
     }
     return 0;
 }

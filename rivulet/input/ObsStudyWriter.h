@@ -87,6 +87,7 @@ private:
     int storeTags();
     int assignMigrationYears();
     int fail(const QString& text);
+    int fail(const lum::Error& error) { return fail(error.text()); }
 
     // A tag waiting for finish(): its code and release time lie in m_tagText.
     struct PendingTag

@@ -15,18 +15,14 @@ class TagCohortTable
 public:
     explicit TagCohortTable(RivuletDb& rdb);
 
-    // 0 or the error of preparing the statements.
-    int prepare();
+    lum::Expected<void> prepare();
     bool exists(const QString& tagCode);
-    // 0 or the error.
-    int setCohort(const QString& tagCode, int cohortId);
-    QString lastError() const;
+    lum::Expected<void> setCohort(const QString& tagCode, int cohortId);
 
 private:
     RivuletDb& m_rdb;
     lum::SqlStatement m_exists;
     lum::SqlStatement m_setCohort;
-    QString m_lastError;
 };
 
 } // namespace rivulet

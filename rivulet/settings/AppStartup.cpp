@@ -81,16 +81,20 @@ bool AppStartup::openDatabase(RivuletDb& db, StartupResult& result)
         // The first reason (an uncreatable folder) explains the rest.
         if (result.error.isEmpty())
             result.error = QStringLiteral("Unable to open database \"%1\": %2")
-                               .arg(result.databasePath, opened.error().message);
+                               .arg(result.databasePath, opened.error().text());
         return false;
     }
     // Opening creates the missing tables; a file that is read-only or
-    // damaged can fail there while the open itself succeeded.
+    // damaged can fail there while the open itself succeeded. Trying once
+    // more gives the reason.
     for (const lum::DbModel* model : db.models()) {
         if (!db.database()->tableExists(*model)) {
+            const lum::Expected<void> created = db.createTables();
+            if (created && db.database()->tableExists(*model))
+                continue;
             result.error = QStringLiteral("Unable to create table \"%1\" in database \"%2\": %3")
                                .arg(model->tableName(), result.databasePath,
-                                    db.database()->lastError().text());
+                                    created ? QString() : created.error().text());
             return false;
         }
     }
@@ -111,7 +115,7 @@ StartupResult AppStartup::openStudy(RivuletDb& db, const QString& path)
             if (const lum::Expected<void> back = db.open(previous); !back)
                 result.error += QStringLiteral("; the study open before, \"%1\", could not be "
                                                "opened again either: %2")
-                                    .arg(previous, back.error().message);
+                                    .arg(previous, back.error().text());
         }
         return result;
     }

@@ -41,13 +41,15 @@ QString modelsTable()
     return RivuletDb::fittedModelsTable();
 }
 
-int createTables(lum::SqliteDb& db)
+lum::Expected<void> createTables(lum::SqliteDb& db)
 {
-    if (const int error = db.exec(QStringLiteral("create table if not exists ") + runTable() +
-                                  QStringLiteral(" (id integer primary key check (id = 1), "
-                                                 "fingerprint blob not null, chat real not null, "
-                                                 "format integer not null)")))
-        return error;
+    if (lum::Expected<void> created =
+            db.exec(QStringLiteral("create table if not exists ") + runTable() +
+                    QStringLiteral(" (id integer primary key check (id = 1), "
+                                   "fingerprint blob not null, chat real not null, "
+                                   "format integer not null)"));
+        !created)
+        return created;
     // A row per model of the run in recording order; a model that was not recorded has its
     // reason and no fit.
     return db.exec(QStringLiteral("create table if not exists ") + modelsTable() +
@@ -56,16 +58,16 @@ int createTables(lum::SqliteDb& db)
                                   "aic real, failure text, fit blob)"));
 }
 
-int deleteRows(lum::SqliteDb& db)
+lum::Expected<void> deleteRows(lum::SqliteDb& db)
 {
     const QStringList tables = db.tables();
     for (const QString& table : {runTable(), modelsTable()}) {
         if (!tables.contains(table))
             continue;
-        if (const int error = db.exec(QStringLiteral("delete from ") + table))
-            return error;
+        if (lum::Expected<void> deleted = db.exec(QStringLiteral("delete from ") + table); !deleted)
+            return deleted;
     }
-    return 0;
+    return {};
 }
 
 void writeSummary(QDataStream& out, const FitSummary& summary)
@@ -270,23 +272,27 @@ bool StoredFits::save(const QByteArray& fingerprint, const EstimationResults& re
     lum::SqliteDb* db = m_rdb.database();
     if (fingerprint.isEmpty() || db == nullptr || !db->isOpen())
         return false;
-    const auto refused = [db, error] {
+    const auto refused = [error](const lum::Expected<void>& stored) {
         if (error)
-            *error = db->lastError().text();
+            *error = stored.error().text();
         return false;
     };
     lum::DbTransaction transaction(*db);
-    if (transaction.error() != 0)
-        return refused();
+    if (!transaction.begun())
+        return refused(transaction.begun());
     // Inside the transaction: fits of data that changed meanwhile are not kept.
     if (DerivedDataStore(m_rdb).fingerprint() != fingerprint)
         return false;
-    if (createTables(*db) != 0 || deleteRows(*db) != 0)
-        return refused();
-    if (db->exec(QStringLiteral("insert into ") + runTable() +
-                     QStringLiteral(" (id, fingerprint, chat, format) values (1, ?, ?, ?)"),
-                 {fingerprint, results.varianceInflation(), fitFormat}) != 0)
-        return refused();
+    if (lum::Expected<void> created = createTables(*db); !created)
+        return refused(created);
+    if (lum::Expected<void> deleted = deleteRows(*db); !deleted)
+        return refused(deleted);
+    if (lum::Expected<void> stored =
+            db->exec(QStringLiteral("insert into ") + runTable() +
+                         QStringLiteral(" (id, fingerprint, chat, format) values (1, ?, ?, ?)"),
+                     {fingerprint, results.varianceInflation(), fitFormat});
+        !stored)
+        return refused(stored);
     const QString insert = QStringLiteral("insert into ") + modelsTable() +
                            QStringLiteral(" (position, capture_code, survival_code, "
                                           "log_likelihood, aic, failure, fit) values "
@@ -294,19 +300,23 @@ bool StoredFits::save(const QByteArray& fingerprint, const EstimationResults& re
     int position = 0;
     for (int i = 0; i < results.count(); ++i) {
         const EquatingScheme scheme = results.scheme(i);
-        if (db->exec(insert,
-                     {position++, scheme.captureCode, scheme.survivalCode, results.logLikelihood(i),
-                      results.aic(i), QVariant(QVariant::String), encodeFit(results, i)}) != 0)
-            return refused();
+        if (lum::Expected<void> stored =
+                db->exec(insert, {position++, scheme.captureCode, scheme.survivalCode,
+                                  results.logLikelihood(i), results.aic(i),
+                                  QVariant(QVariant::String), encodeFit(results, i)});
+            !stored)
+            return refused(stored);
     }
     for (const auto& [scheme, reason] : results.failures()) {
-        if (db->exec(insert, {position++, scheme.captureCode, scheme.survivalCode,
-                              QVariant(QVariant::Double), QVariant(QVariant::Double), reason,
-                              QVariant(QVariant::ByteArray)}) != 0)
-            return refused();
+        if (lum::Expected<void> stored =
+                db->exec(insert, {position++, scheme.captureCode, scheme.survivalCode,
+                                  QVariant(QVariant::Double), QVariant(QVariant::Double), reason,
+                                  QVariant(QVariant::ByteArray)});
+            !stored)
+            return refused(stored);
     }
-    if (transaction.commit() != 0)
-        return refused();
+    if (lum::Expected<void> committed = transaction.commit(); !committed)
+        return refused(committed);
     return true;
 }
 
@@ -382,7 +392,7 @@ bool StoredFits::forget() const
     lum::SqliteDb* db = m_rdb.database();
     if (db == nullptr || !db->isOpen())
         return false;
-    return deleteRows(*db) == 0;
+    return deleteRows(*db).ok();
 }
 
 } // namespace rivulet

@@ -115,10 +115,16 @@ lum::Expected<void> Study::clearAllData()
     if (db == nullptr || !db->isOpen())
         return lum::Error(lum::JobError::Database, QStringLiteral("The database is not open."));
     lum::DbTransaction transaction(*db);
+    lum::Expected<void> cleared = transaction.begun();
     // The table models stay registered: the controllers hold them for the whole run.
-    if (transaction.error() != 0 || !m_rdb.resetTables({}) || !m_rdb.createTables() ||
-        transaction.commit() != 0)
-        return lum::Error(lum::JobError::Database, db->lastError().text());
+    if (cleared)
+        cleared = m_rdb.resetTables({});
+    if (cleared)
+        cleared = m_rdb.createTables();
+    if (cleared)
+        cleared = transaction.commit();
+    if (!cleared)
+        return lum::Error(lum::JobError::Database, cleared.error().text());
     markDataLoaded();
     return {};
 }

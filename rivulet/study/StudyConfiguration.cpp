@@ -84,23 +84,23 @@ bool StudyConfiguration::canRemoveYear(int position) const
 
 bool StudyConfiguration::removeSite(int position)
 {
-    return canRemoveSite(position) && m_sites.removeSite(m_sites.ids().at(position)) == 0;
+    return canRemoveSite(position) && m_sites.removeSite(m_sites.ids().at(position)).ok();
 }
 
 bool StudyConfiguration::setLastSite(int position)
 {
-    return canMakeLastSite(position) && m_sites.setLastSite(position) == 0;
+    return canMakeLastSite(position) && m_sites.setLastSite(position).ok();
 }
 
 bool StudyConfiguration::removeYear(int position)
 {
-    return canRemoveYear(position) && m_years.removeYear(m_years.ids().at(position)) == 0;
+    return canRemoveYear(position) && m_years.removeYear(m_years.ids().at(position)).ok();
 }
 
 bool StudyConfiguration::reset()
 {
-    const bool sitesDone = m_sites.resetActive() == 0;
-    const bool yearsDone = m_years.resetActive() == 0;
+    const bool sitesDone = m_sites.resetActive().ok();
+    const bool yearsDone = m_years.resetActive().ok();
     return sitesDone && yearsDone;
 }
 
@@ -156,7 +156,7 @@ QList<int> StudyConfiguration::activeReleaseIds() const
 
 bool StudyConfiguration::setActiveReleases(const QList<int>& releaseIds)
 {
-    return m_releases.setActiveReleases(releaseIds) == 0;
+    return m_releases.setActiveReleases(releaseIds).ok();
 }
 
 bool StudyConfiguration::setReleaseActive(const QString& label, bool active)

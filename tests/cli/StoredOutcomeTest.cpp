@@ -124,8 +124,8 @@ TEST_F(StoredOutcome, AnEditWhileAnotherProcessWritesSaysSoAndChangesNothing)
     ASSERT_EQ(runTool(with({"load-observations", sample("observations.csv")})).exitCode, 0);
     ASSERT_EQ(runTool(with({"update"})).exitCode, 0);
     lum::SqliteDb other;
-    ASSERT_EQ(other.open(db), 0);
-    ASSERT_EQ(other.beginTransaction(), 0);
+    ASSERT_TRUE(other.open(db));
+    ASSERT_TRUE(other.beginTransaction());
     for (const QStringList& edit :
          {QStringList{"releases", "exclude", "ALDUPR 2008"}, QStringList{"cohort", "all"}}) {
         const ToolRun run = runTool(with(edit));
@@ -133,7 +133,7 @@ TEST_F(StoredOutcome, AnEditWhileAnotherProcessWritesSaysSoAndChangesNothing)
         EXPECT_TRUE(run.err.contains("Another process is writing")) << run.err.toStdString();
         EXPECT_FALSE(run.err.contains("No release")) << run.err.toStdString();
     }
-    ASSERT_EQ(other.rollback(), 0);
+    ASSERT_TRUE(other.rollback());
     EXPECT_TRUE(
         runTool(with({"releases"})).out.contains(QRegularExpression("ALDUPR 2008 +included")));
 }
@@ -145,10 +145,10 @@ TEST_F(StoredOutcome, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas)
     const QString foreign = dir + "/other.sqlite";
     {
         lum::SqliteDb file;
-        ASSERT_EQ(file.open(foreign), 0);
-        ASSERT_EQ(file.exec("PRAGMA journal_mode=DELETE"), 0);
-        ASSERT_EQ(file.exec("create table notes (id integer primary key, text)"), 0);
-        ASSERT_EQ(file.exec("insert into notes (text) values ('keep me')"), 0);
+        ASSERT_TRUE(file.open(foreign));
+        ASSERT_TRUE(file.exec("PRAGMA journal_mode=DELETE"));
+        ASSERT_TRUE(file.exec("create table notes (id integer primary key, text)"));
+        ASSERT_TRUE(file.exec("insert into notes (text) values ('keep me')"));
     }
     const QByteArray before = fileContents(foreign);
     const ToolRun info = runTool({"--db", foreign, "info"});
@@ -162,19 +162,18 @@ TEST_F(StoredOutcome, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas)
     ASSERT_EQ(runTool(with({"load-observations", sample("observations.csv")})).exitCode, 0);
     {
         lum::SqliteDb file;
-        ASSERT_EQ(file.open(db), 0);
-        ASSERT_EQ(file.exec("PRAGMA application_id=0"), 0);
+        ASSERT_TRUE(file.open(db));
+        ASSERT_TRUE(file.exec("PRAGMA application_id=0"));
     }
     EXPECT_EQ(runTool(with({"info"})).exitCode, 0);
 
     // Detections naming a site the file no longer holds were skipped without a word.
     {
         lum::SqliteDb file;
-        ASSERT_EQ(file.open(db), 0);
-        ASSERT_EQ(file.exec("delete from sites where id = (select site_id from observations "
-                            "where site_id in (select id from sites where active_sequence >= 0) "
-                            "limit 1)"),
-                  0);
+        ASSERT_TRUE(file.open(db));
+        ASSERT_TRUE(file.exec("delete from sites where id = (select site_id from observations "
+                              "where site_id in (select id from sites where active_sequence >= 0) "
+                              "limit 1)"));
     }
     const ToolRun dangling = runTool(with({"update"}));
     EXPECT_EQ(dangling.exitCode, cli::ExitFailure);
@@ -191,8 +190,8 @@ TEST_F(StoredOutcome, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas)
         ASSERT_EQ(runTool(with({"load-observations", sample("observations.csv")})).exitCode, 0);
         {
             lum::SqliteDb file;
-            ASSERT_EQ(file.open(db), 0);
-            ASSERT_EQ(file.exec(damage.first), 0);
+            ASSERT_TRUE(file.open(db));
+            ASSERT_TRUE(file.exec(damage.first));
         }
         const ToolRun skipped = runTool(with({"update"}));
         EXPECT_EQ(skipped.exitCode, cli::ExitFailure);
@@ -202,8 +201,8 @@ TEST_F(StoredOutcome, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas)
     // A study file that lost a table was given an empty one: "Releases: 0", exit 0.
     {
         lum::SqliteDb file;
-        ASSERT_EQ(file.open(db), 0);
-        ASSERT_EQ(file.exec("drop table releases"), 0);
+        ASSERT_TRUE(file.open(db));
+        ASSERT_TRUE(file.exec("drop table releases"));
     }
     const ToolRun damaged = runTool(with({"update"}));
     EXPECT_EQ(damaged.exitCode, cli::ExitFailure);

@@ -3,6 +3,7 @@
 #include "common/FileSizeLimit.h"
 #include "common/TestEnvironment.h"
 #include "lum/db/DbTransaction.h"
+#include "lum/db/NativeStatement.h"
 #include "lum/db/SqlStatement.h"
 #include "lum/db/SqliteDb.h"
 #include "lum/db/StatementBinder.h"
@@ -30,11 +31,12 @@ protected:
     {
         dir = TestEnvironment::freshDir("sqlite");
         path = dir + "/test.db";
-        ASSERT_EQ(db.open(path), 0) << db.lastError().text().toStdString();
-        ASSERT_EQ(db.createTable(items), 0);
+        const lum::Expected<void> opened = db.open(path);
+        ASSERT_TRUE(opened) << opened.error().text().toStdString();
+        ASSERT_TRUE(db.createTable(items));
     }
 
-    int insertItem(const QString& name, int qty)
+    lum::Expected<void> insertItem(const QString& name, int qty)
     {
         return lum::test::insertItem(db, items, name, qty);
     }
@@ -49,13 +51,16 @@ TEST_F(SqliteDbTest, openCreatesFileAndFolders)
 {
     SqliteDb other;
     const QString nested = dir + "/a/b/c/nested.db";
-    ASSERT_EQ(other.open(nested), 0);
+    ASSERT_TRUE(other.open(nested));
     EXPECT_TRUE(other.isOpen());
     EXPECT_TRUE(QFileInfo(nested).isFile());
     EXPECT_EQ(SqliteDb::defaultDatabase(), &other);
     other.close();
     EXPECT_EQ(SqliteDb::defaultDatabase(), &db);
-    EXPECT_EQ(other.exec("SELECT 1"), 1);
+    const lum::Expected<void> closed = other.exec("SELECT 1");
+    ASSERT_FALSE(closed);
+    EXPECT_EQ(closed.error().code, lum::JobError::Database);
+    EXPECT_EQ(closed.error().text(), "The database is not open.");
 }
 
 TEST_F(SqliteDbTest, refusesAFileThatIsNotADatabaseAndLeavesItAlone)
@@ -71,12 +76,12 @@ TEST_F(SqliteDbTest, refusesAFileThatIsNotADatabaseAndLeavesItAlone)
     for (const auto& [file, bytes] : {std::pair{textFile, content}, std::pair{fakeFile, fake}}) {
         SCOPED_TRACE(file.toStdString());
         SqliteDb other;
-        EXPECT_EQ(other.open(file), 1);
+        const lum::Expected<void> opened = other.open(file);
+        ASSERT_FALSE(opened);
         EXPECT_FALSE(other.isOpen());
-        EXPECT_TRUE(other.lastError().text().contains(file))
-            << other.lastError().text().toStdString();
+        EXPECT_TRUE(opened.error().text().contains(file)) << opened.error().text().toStdString();
         EXPECT_FALSE(QFileInfo::exists(file + "-wal"));
-        EXPECT_EQ(other.exec("CREATE TABLE t (x)"), 1);
+        EXPECT_FALSE(other.exec("CREATE TABLE t (x)"));
         EXPECT_EQ(lum::test::fileBytes(file), bytes);
         EXPECT_NE(SqliteDb::defaultDatabase(), &other);
     }
@@ -88,27 +93,28 @@ TEST_F(SqliteDbTest, refusesPathsThatCannotHoldADatabase)
     lum::test::writeFile(blocker, "x");
     const QString underFile = blocker + "/sub/Rivulet.db";
     SqliteDb other;
-    EXPECT_EQ(other.open(underFile), 1);
-    EXPECT_TRUE(other.lastError().text().contains(underFile));
+    const lum::Expected<void> opened = other.open(underFile);
+    ASSERT_FALSE(opened);
+    EXPECT_TRUE(opened.error().text().contains(underFile));
     EXPECT_EQ(lum::test::fileBytes(blocker), "x");
-    EXPECT_EQ(other.open(dir), 1); // a folder
+    EXPECT_FALSE(other.open(dir)); // a folder
     EXPECT_FALSE(other.isOpen());
 }
 
 TEST_F(SqliteDbTest, boundValuesKeepTheirTypesAndReadBackTyped)
 {
     SqlStatement insert(db);
-    ASSERT_EQ(db.prepareInsert(items, insert), 0);
+    ASSERT_TRUE(db.prepareInsert(items, insert));
     for (int i = 0; i < 3; ++i) { // one prepared text, many runs
         StatementBinder binder(insert);
         binder.bind(1, std::string("row") + char('0' + i));
         binder.bind(2, i - 1);
-        ASSERT_EQ(insert.step(), SqlStatement::Done);
+        ASSERT_TRUE(insert.step());
         EXPECT_EQ(insert.lastInsertId(), 1 + i);
     }
-    ASSERT_EQ(
-        db.exec("INSERT INTO items (name, qty) VALUES (?, ?)", {QString("2.5"), QString("42")}), 0);
-    ASSERT_EQ(db.exec("INSERT INTO items (name, qty) VALUES (?, ?)", {QVariant(), QVariant()}), 0);
+    ASSERT_TRUE(
+        db.exec("INSERT INTO items (name, qty) VALUES (?, ?)", {QString("2.5"), QString("42")}));
+    ASSERT_TRUE(db.exec("INSERT INTO items (name, qty) VALUES (?, ?)", {QVariant(), QVariant()}));
     TableData rows;
     db.runQuery(rows, "SELECT name, qty, typeof(qty) FROM items ORDER BY id");
     ASSERT_EQ(rows.numRows(), 5);
@@ -123,8 +129,8 @@ TEST_F(SqliteDbTest, valuesAreNeverReadAsSql)
 {
     const QStringList nasty = {"O'Brien", "name", "x' OR '1'='1", "a; DROP TABLE items; --"};
     for (const QString& value : nasty)
-        ASSERT_EQ(insertItem(value, 1), SqlStatement::Done) << value.toStdString();
-    ASSERT_EQ(db.exec("INSERT INTO items (name, qty) VALUES (?, ?)", {QString("it's"), 2}), 0);
+        ASSERT_TRUE(insertItem(value, 1)) << value.toStdString();
+    ASSERT_TRUE(db.exec("INSERT INTO items (name, qty) VALUES (?, ?)", {QString("it's"), 2}));
     EXPECT_EQ(lum::test::countRows(db, "items"), nasty.size() + 1);
     for (const QString& value : nasty) {
         const TableData rows(db, items.selectSql({}, "name = ?"), {value});
@@ -132,31 +138,63 @@ TEST_F(SqliteDbTest, valuesAreNeverReadAsSql)
         EXPECT_EQ(rows.stringValue(0, 1), value);
     }
     // Values that would match everything, or a column, if pasted into the text.
-    EXPECT_FALSE(db.findFirst(items, lum::test::ItemModel::Name, "' OR '1'='1"));
-    EXPECT_FALSE(db.findFirst(items, lum::test::ItemModel::Name, "qty"));
-    EXPECT_TRUE(db.findFirst(items, lum::test::ItemModel::Qty, 2));
-    EXPECT_EQ(db.exec(items.deleteSql("name = ?"), {QString("name")}), 0);
+    EXPECT_FALSE(db.findFirst(items, lum::test::ItemModel::Name, "' OR '1'='1").value());
+    EXPECT_FALSE(db.findFirst(items, lum::test::ItemModel::Name, "qty").value());
+    EXPECT_TRUE(db.findFirst(items, lum::test::ItemModel::Qty, 2).value());
+    EXPECT_TRUE(db.exec(items.deleteSql("name = ?"), {QString("name")}));
     EXPECT_EQ(lum::test::countRows(db, "items"), nasty.size());
+}
+
+// Every statement says why it failed in its own result, in the database's words.
+TEST_F(SqliteDbTest, aFailedStatementSaysWhyInItsResult)
+{
+    SqlStatement insert(db);
+    ASSERT_TRUE(db.prepareInsert(items, insert));
+    insert.bindValue(-1, 1);
+    const lum::Expected<void> misbound = insert.step();
+    ASSERT_FALSE(misbound);
+    EXPECT_EQ(misbound.error().text(), "Bind position out of range.");
+    StatementBinder binder(insert);
+    binder.bind(1, "bound");
+    binder.bind(2, 1);
+    EXPECT_TRUE(insert.step()) << "a failed bind is not carried into the next run";
+
+    const QString missing = "SELECT * FROM nowhere";
+    SqlStatement select(db);
+    const lum::Expected<void> prepared = select.prepare(missing);
+    lum::NativeStatement native;
+    const lum::Expected<void> nativePrepared = native.prepare(db, missing);
+    const TableData rows(db, missing);
+    for (const lum::Expected<void>& result : {prepared, nativePrepared, rows.result()}) {
+        ASSERT_FALSE(result);
+        EXPECT_EQ(result.error().code, lum::JobError::Database);
+        EXPECT_TRUE(result.error().text().startsWith("no such table: nowhere"))
+            << result.error().text().toStdString();
+    }
 }
 
 TEST_F(SqliteDbTest, transactions)
 {
-    ASSERT_EQ(db.beginTransaction(), 0);
-    EXPECT_EQ(db.beginTransaction(), 3); // no nesting
-    insertItem("kept", 1);
-    ASSERT_EQ(db.commit(), 0);
-    EXPECT_EQ(db.commit(), 3); // nothing to commit
+    ASSERT_TRUE(db.beginTransaction());
+    const lum::Expected<void> nested = db.beginTransaction();
+    ASSERT_FALSE(nested);
+    EXPECT_TRUE(nested.error().text().contains("within a transaction"))
+        << nested.error().text().toStdString();
+    ASSERT_TRUE(insertItem("kept", 1));
+    ASSERT_TRUE(db.commit());
+    EXPECT_FALSE(db.commit()); // nothing to commit
 
     {
         lum::DbTransaction transaction(db);
         ASSERT_TRUE(transaction.isActive());
-        insertItem("abandoned", 3);
+        ASSERT_TRUE(insertItem("abandoned", 3));
     } // rolled back when left uncommitted
     {
         lum::DbTransaction transaction(db);
-        insertItem("committed", 4);
-        EXPECT_EQ(transaction.commit(), 0);
+        ASSERT_TRUE(insertItem("committed", 4));
+        EXPECT_TRUE(transaction.commit());
         EXPECT_FALSE(transaction.isActive());
+        EXPECT_FALSE(transaction.commit()); // only once
     }
     const TableData rows(db, "SELECT group_concat(name) FROM (SELECT name FROM items ORDER BY id)");
     EXPECT_EQ(rows.stringValue(0, 0), "kept,committed");
@@ -165,16 +203,16 @@ TEST_F(SqliteDbTest, transactions)
 // On a full disk the load said "cannot rollback - no transaction is active".
 TEST_F(SqliteDbTest, aFailedCommitKeepsItsCauseThroughTheRollback)
 {
-    insertItem("before", 1);
+    ASSERT_TRUE(insertItem("before", 1));
     lum::DbTransaction transaction(db);
-    ASSERT_EQ(db.exec("INSERT INTO items (name, qty) VALUES (?, 2)", {QString(400000, 'x')}), 0);
-    int error = 0;
+    ASSERT_TRUE(db.exec("INSERT INTO items (name, qty) VALUES (?, 2)", {QString(400000, 'x')}));
+    lum::Expected<void> committed;
     {
         const rivulet::test::FileSizeLimit full(QFileInfo(path).size() + 8192);
-        error = transaction.commit();
+        committed = transaction.commit();
     }
-    EXPECT_NE(error, 0);
-    const QString cause = db.lastError().text();
+    ASSERT_FALSE(committed);
+    const QString cause = committed.error().text();
     EXPECT_FALSE(cause.contains("no transaction is active")) << cause.toStdString();
     EXPECT_TRUE(cause.contains("disk")) << cause.toStdString();
     const TableData rows(db, "SELECT name FROM items");
@@ -191,11 +229,13 @@ TEST_F(SqliteDbTest, aSecondWriterIsToldThatAnotherProcessIsWriting)
         ASSERT_TRUE(other.open());
         QSqlQuery lock(other);
         ASSERT_TRUE(lock.exec("BEGIN IMMEDIATE"));
-        EXPECT_EQ(db.beginTransaction(), 3);
-        EXPECT_TRUE(db.lastError().text().startsWith(
+        const lum::Expected<void> begun = db.beginTransaction();
+        ASSERT_FALSE(begun);
+        EXPECT_EQ(begun.error().code, lum::JobError::Database);
+        EXPECT_TRUE(begun.error().text().startsWith(
             "Another process is writing to the database \"" + QFileInfo(path).absoluteFilePath() +
             "\"; run the command again once it has finished"))
-            << db.lastError().text().toStdString();
+            << begun.error().text().toStdString();
         lock.exec("ROLLBACK");
         other.close();
     }
@@ -206,16 +246,15 @@ TEST_F(SqliteDbTest, aSecondWriterIsToldThatAnotherProcessIsWriting)
 // do. A page limit stands in for the full disk.
 TEST_F(SqliteDbTest, aFullDiskIsNamed)
 {
-    ASSERT_EQ(db.exec("create table notes (text)"), 0);
-    ASSERT_EQ(db.exec("PRAGMA max_page_count = " +
-                      QString::number(TableData(db, "PRAGMA page_count").value(0, 0).toInt())),
-              0);
-    int error = 0;
-    for (int i = 0; i < 1000 && error == 0; ++i)
-        error = db.exec("insert into notes values (?)", {QString(200, QLatin1Char('x'))});
-    EXPECT_NE(error, 0);
-    EXPECT_TRUE(db.lastError().text().contains("is full; free some space"))
-        << db.lastError().text().toStdString();
+    ASSERT_TRUE(db.exec("create table notes (text)"));
+    ASSERT_TRUE(db.exec("PRAGMA max_page_count = " +
+                        QString::number(TableData(db, "PRAGMA page_count").value(0, 0).toInt())));
+    lum::Expected<void> inserted;
+    for (int i = 0; i < 1000 && inserted; ++i)
+        inserted = db.exec("insert into notes values (?)", {QString(200, QLatin1Char('x'))});
+    ASSERT_FALSE(inserted);
+    EXPECT_TRUE(inserted.error().text().contains("is full; free some space"))
+        << inserted.error().text().toStdString();
 }
 
 // SQLite only says "unable to open database file" when the folder keeps it from making "-shm".
@@ -224,8 +263,8 @@ TEST(SqliteDbStatic, aReadOnlyFolderIsNamedWhenTheDatabaseCannotOpen)
     const QString dir = TestEnvironment::freshDir("sqlite-readonly");
     {
         SqliteDb db;
-        ASSERT_EQ(db.open(dir + "/study.db"), 0);
-        ASSERT_EQ(db.exec("CREATE TABLE t (a)"), 0);
+        ASSERT_TRUE(db.open(dir + "/study.db"));
+        ASSERT_TRUE(db.exec("CREATE TABLE t (a)"));
     }
     QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     QFile probe(dir + "/probe");
@@ -236,13 +275,13 @@ TEST(SqliteDbStatic, aReadOnlyFolderIsNamedWhenTheDatabaseCannotOpen)
         GTEST_SKIP() << "a privileged user writes into read-only folders";
     }
     SqliteDb db;
-    const int error = db.open(dir + "/study.db");
+    const lum::Expected<void> opened = db.open(dir + "/study.db");
     QFile::setPermissions(dir,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(error, 1);
-    EXPECT_TRUE(db.lastError().text().contains("\" is read-only, and the database needs to create "
+    ASSERT_FALSE(opened);
+    EXPECT_TRUE(opened.error().text().contains("\" is read-only, and the database needs to create "
                                                "its \"-shm\" and \"-wal\" files beside it"))
-        << db.lastError().text().toStdString();
+        << opened.error().text().toStdString();
 }
 
 TEST(SqliteDbStatic, looksLikeDatabaseNeverCreatesAFile)

@@ -65,11 +65,12 @@ inline QStringList indexNames(const SqliteDb& db)
     return names;
 }
 
-// Inserts a row of "items" through a prepared statement; returns the step's result.
-inline int insertItem(SqliteDb& db, const ItemModel& items, const QString& name, int qty)
+// Inserts a row of "items" through a prepared statement.
+inline Expected<void> insertItem(SqliteDb& db, const ItemModel& items, const QString& name, int qty)
 {
     SqlStatement insert(db);
-    db.prepareInsert(items, insert);
+    if (Expected<void> prepared = db.prepareInsert(items, insert); !prepared)
+        return prepared;
     StatementBinder binder(insert);
     binder.bind(1, name);
     binder.bind(2, qty);

@@ -38,7 +38,7 @@ protected:
         db = manager.database();
     }
 
-    int insertItem(const QString& name, int qty)
+    lum::Expected<void> insertItem(const QString& name, int qty)
     {
         return lum::test::insertItem(*db, manager.items(), name, qty);
     }
@@ -59,9 +59,9 @@ TEST_F(ThreadConnectionTest, workerTransactionsEndWholeAndFinishedThreadsLeaveNo
             [&] {
                 workerConnection = db->db().connectionName();
                 lum::DbTransaction transaction(*db);
-                ok += insertItem("run", run) == SqlStatement::Done;
+                ok += insertItem("run", run).ok();
                 if (run % 2 == 0) // the others roll back when left uncommitted
-                    transaction.commit();
+                    ok += transaction.commit().ok() ? 0 : 100;
             },
             "loader");
         EXPECT_EQ(db->connectionCount(), 1) << "after run " << run;
@@ -72,7 +72,7 @@ TEST_F(ThreadConnectionTest, workerTransactionsEndWholeAndFinishedThreadsLeaveNo
     EXPECT_EQ(QSqlDatabase::connectionNames().size(), before);
 
     // A thread Qt did not start cleans up when it exits.
-    std::thread plain([&] { ok += insertItem("plain", 0) == SqlStatement::Done; });
+    std::thread plain([&] { ok += insertItem("plain", 0).ok(); });
     plain.join();
     EXPECT_EQ(ok, 21);
     EXPECT_EQ(db->connectionCount(), 1);
@@ -84,24 +84,26 @@ TEST_F(ThreadConnectionTest, workerTransactionsEndWholeAndFinishedThreadsLeaveNo
 
 TEST_F(ThreadConnectionTest, secondWriterWaitsForTheFirst)
 {
-    ASSERT_EQ(db->beginTransaction(), 0);
-    ASSERT_EQ(insertItem("main", 1), SqlStatement::Done);
+    ASSERT_TRUE(db->beginTransaction());
+    ASSERT_TRUE(insertItem("main", 1));
     QSemaphore started;
-    int begin = -1;
-    int commit = -1;
+    lum::Expected<void> begin = lum::Error();
+    lum::Expected<void> inserted = lum::Error();
+    lum::Expected<void> commit = lum::Error();
     std::unique_ptr<QThread> worker(QThread::create([&] {
         started.release();
         begin = db->beginTransaction(); // blocks until the main thread commits
-        insertItem("worker", 2);
+        inserted = insertItem("worker", 2);
         commit = db->commit();
     }));
     worker->start();
     started.acquire();
     QThread::msleep(100);
-    ASSERT_EQ(db->commit(), 0);
+    ASSERT_TRUE(db->commit());
     worker->wait();
-    EXPECT_EQ(begin, 0);
-    EXPECT_EQ(commit, 0);
+    EXPECT_TRUE(begin);
+    EXPECT_TRUE(inserted);
+    EXPECT_TRUE(commit);
     EXPECT_EQ(lum::test::countRows(*db, "items"), 2);
 }
 

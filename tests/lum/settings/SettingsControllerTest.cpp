@@ -27,8 +27,8 @@ class SettingsControllerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(db.open(rivulet::test::TestEnvironment::freshDir("store") + "/s.db"), 0);
-        ASSERT_EQ(db.createTable(model), 0);
+        ASSERT_TRUE(db.open(rivulet::test::TestEnvironment::freshDir("store") + "/s.db"));
+        ASSERT_TRUE(db.createTable(model));
     }
 
     QList<Row> rows() const

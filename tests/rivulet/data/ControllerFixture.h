@@ -42,7 +42,7 @@ protected:
     int intAt(const QString& sql, const QVariantList& values = {}) const
     {
         const lum::TableData rows(db(), sql, values);
-        EXPECT_EQ(rows.errorCode(), 0) << sql.toStdString();
+        EXPECT_TRUE(rows.result()) << sql.toStdString();
         return rows.intValue(0, 0);
     }
 

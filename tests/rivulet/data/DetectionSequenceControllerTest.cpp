@@ -48,7 +48,7 @@ TEST_F(DetectionSequenceTest, DetectionsApartInTheTableMakeOneHistoryAndUnknownT
     for (const char* unknown : {"AB", "Z"}) {
         addDetection(unknown, 1, 0);
         EXPECT_NE(update(), 0) << unknown;
-        ASSERT_EQ(exec("delete from observations where tag_id = ?", {unknown}), 0);
+        ASSERT_TRUE(exec("delete from observations where tag_id = ?", {unknown}));
     }
 }
 
@@ -112,10 +112,9 @@ TEST_F(DetectionSequenceTest, EachReleaseHasItsOwnListsInTheControllersOrder)
     const int empty = addRelease(2, 0, 2);
     const int inactive = addRelease(0, 1, -1);
     // Swap the first two releases' positions: the lists follow the ids, not the positions.
-    ASSERT_EQ(exec("update releases set active_sequence = 1 - active_sequence where id in "
-                   "(?, ?)",
-                   {release, second}),
-              0);
+    ASSERT_TRUE(exec("update releases set active_sequence = 1 - active_sequence where id in "
+                     "(?, ?)",
+                     {release, second}));
     addFish("A", {"1/0"}, release);
     addFish("B", {"2/1/2"}, second);
     addFish("C", {}, release);
@@ -132,8 +131,8 @@ TEST_F(DetectionSequenceTest, EachReleaseHasItsOwnListsInTheControllersOrder)
 TEST_F(DetectionSequenceTest, AnActiveCohortKeepsOnlyItsOwnTags)
 {
     CohortsController cohorts(rdb);
-    const int first = cohorts.cohortId(2007);
-    const int second = cohorts.cohortId(2008);
+    const int first = cohorts.cohortId(2007).value();
+    const int second = cohorts.cohortId(2008).value();
     addFish("A", {"1/0"}, release, first);
     addFish("B", {"2/0"}, release, second);
     addFish("C", {}, release, -1);

@@ -31,14 +31,14 @@ protected:
         release = addRelease(0, 0, 0);
     }
 
-    int exec(const QString& sql, const QVariantList& values = {})
+    lum::Expected<void> exec(const QString& sql, const QVariantList& values = {})
     {
         return rdb.database()->exec(sql, values);
     }
 
     int addRow(const QString& sql, const QVariantList& values)
     {
-        EXPECT_EQ(exec(sql, values), 0) << sql.toStdString();
+        EXPECT_TRUE(exec(sql, values)) << sql.toStdString();
         return intAt("select last_insert_rowid()");
     }
 
@@ -65,16 +65,14 @@ protected:
 
     void setSiteActive(int site, int active)
     {
-        ASSERT_EQ(
-            exec("update sites set active_sequence = ? where id = ?", {active, siteIds.at(site)}),
-            0);
+        ASSERT_TRUE(
+            exec("update sites set active_sequence = ? where id = ?", {active, siteIds.at(site)}));
     }
 
     void setYearActive(int year, int active)
     {
-        ASSERT_EQ(
-            exec("update years set active_sequence = ? where id = ?", {active, yearIds.at(year)}),
-            0);
+        ASSERT_TRUE(
+            exec("update years set active_sequence = ? where id = ?", {active, yearIds.at(year)}));
     }
 
     int update()

@@ -15,11 +15,13 @@ namespace {
 
 using test::TestEnvironment;
 
-int insertTag(RivuletDb& rdb, const QString& code, int releaseId)
+lum::Expected<void> insertTag(RivuletDb& rdb, const QString& code, int releaseId)
 {
     lum::SqlStatement insert(*rdb.database());
     // The tag code is the key, so the insert lists every column.
-    insert.prepare(rdb.model(RivuletDb::Tags)->insertSql(0));
+    if (lum::Expected<void> prepared = insert.prepare(rdb.model(RivuletDb::Tags)->insertSql(0));
+        !prepared)
+        return prepared;
     lum::StatementBinder binder(insert);
     binder.bind(1, code);
     binder.bind(2, releaseId);
@@ -35,8 +37,9 @@ TEST(RivuletDb, AnEmptyFileBecomesAStudyThatReopensWithItsData)
     QFile(path).open(QIODevice::WriteOnly);
     {
         RivuletDb& rdb = RivuletDb::instance();
-        ASSERT_TRUE(rdb.open(path)) << rdb.lastError().text().toStdString();
-        ASSERT_EQ(insertTag(rdb, "3D9.1C2D6A1B7F", 1), lum::SqlStatement::Done);
+        const lum::Expected<void> opened = rdb.open(path);
+        ASSERT_TRUE(opened) << opened.error().text().toStdString();
+        ASSERT_TRUE(insertTag(rdb, "3D9.1C2D6A1B7F", 1));
         // The singleton stays open on purpose: the process must end cleanly with it open.
     }
     EXPECT_TRUE(RivuletDb::isValidDatabase(path));
@@ -52,8 +55,12 @@ TEST(RivuletDb, TagCodesAreExactTextBoundAsData)
     const QStringList codes = {"3D9.1C2D6A1B7F", "3d9.1c2d6a1b7f", "O'Neil's tag", "release_id",
                                "0012"};
     for (const QString& code : codes)
-        ASSERT_EQ(insertTag(rdb, code, 7), lum::SqlStatement::Done) << code.toStdString();
-    EXPECT_NE(insertTag(rdb, "3D9.1C2D6A1B7F", 8), lum::SqlStatement::Done); // duplicate key
+        ASSERT_TRUE(insertTag(rdb, code, 7)) << code.toStdString();
+    const lum::Expected<void> duplicate = insertTag(rdb, "3D9.1C2D6A1B7F", 8);
+    ASSERT_FALSE(duplicate);
+    EXPECT_EQ(duplicate.error().code, lum::JobError::Database);
+    EXPECT_TRUE(duplicate.error().text().contains("UNIQUE constraint failed"))
+        << duplicate.error().text().toStdString();
 
     const lum::TableData rows(*rdb.database(),
                               "SELECT id, typeof(id), release_id FROM tags ORDER BY rowid");

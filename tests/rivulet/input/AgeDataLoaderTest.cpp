@@ -23,10 +23,9 @@ protected:
         dir = test::TestEnvironment::freshDir("ageload");
         ASSERT_TRUE(rdb.open(dir + "/study.db"));
         for (const char* tag : {"T1", "T2", "T3", "t1"})
-            ASSERT_EQ(rdb.database()->exec("insert into tags values (?, 1, -1, "
-                                           "'2008-04-01 10:00:00')",
-                                           {QString(tag)}),
-                      0);
+            ASSERT_TRUE(rdb.database()->exec("insert into tags values (?, 1, -1, "
+                                             "'2008-04-01 10:00:00')",
+                                             {QString(tag)}));
     }
 
     QString write(const QByteArray& content)
@@ -153,9 +152,8 @@ TEST(AgeLine, NamesWhatIsWrongWithALine)
 // line 2", with no reason. The trigger stands in for the refusal.
 TEST_F(AgeDataLoaderTest, ARefusedCohortNamesTheDatabasesReason)
 {
-    ASSERT_EQ(rdb.database()->exec("CREATE TRIGGER refuse BEFORE INSERT ON cohorts "
-                                   "BEGIN SELECT RAISE(ABORT, 'no room for cohorts'); END"),
-              0);
+    ASSERT_TRUE(rdb.database()->exec("CREATE TRIGGER refuse BEFORE INSERT ON cohorts "
+                                     "BEGIN SELECT RAISE(ABORT, 'no room for cohorts'); END"));
     const QStringList events = load("# ages\nT1,2008\n");
     ASSERT_FALSE(events.isEmpty());
     EXPECT_TRUE(

@@ -124,7 +124,7 @@ protected:
     QStringList rows(const QString& sql) const
     {
         const lum::TableData data(*rdb.database(), sql);
-        EXPECT_EQ(data.errorCode(), 0) << sql.toStdString();
+        EXPECT_TRUE(data.result()) << sql.toStdString();
         QStringList out;
         for (int r = 0; r < data.numRows(); ++r) {
             QStringList values;

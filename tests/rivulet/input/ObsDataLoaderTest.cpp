@@ -119,8 +119,8 @@ TEST_F(ObsDataLoaderTest, EveryDetectionIsStoredInTheOrderOfTheFile)
 
 TEST_F(ObsDataLoaderTest, ALoadDropsTheIndexesAnOlderVersionKeptOnTheDetections)
 {
-    ASSERT_EQ(
-        rdb.database()->exec("create index idx_observations_site_id on observations (site_id)"), 0);
+    ASSERT_TRUE(
+        rdb.database()->exec("create index idx_observations_site_id on observations (site_id)"));
     const auto loader = load(twoTagExport());
     ASSERT_FALSE(loader->failed()) << loader->errors.join("; ").toStdString();
     EXPECT_EQ(rows("select count(*) from sqlite_master where type = 'index' and "
@@ -153,8 +153,8 @@ TEST_F(ObsDataLoaderTest, ASecondStudyReplacesTheFirstAndItsCohorts)
 {
     ASSERT_FALSE(load(twoTagExport())->failed());
     // Age data of the first study, with a cohort the analysis is restricted to.
-    rdb.database()->exec("insert into cohorts (cohort, active) values (2006, 1)");
-    rdb.database()->exec("update tags set cohort_id = 1");
+    ASSERT_TRUE(rdb.database()->exec("insert into cohorts (cohort, active) values (2006, 1)"));
+    ASSERT_TRUE(rdb.database()->exec("update tags set cohort_id = 1"));
 
     ASSERT_FALSE(
         load(exportRow("NEW1", "2010-04-01 10:00:00", "MIDR", "2010-05-01 10:00:00", "B2J", "x"),
@@ -181,7 +181,7 @@ protected:
                 exportRow("OLD2", "2007-04-01 10:00:00", "UPR"),
             "first.csv");
         ASSERT_FALSE(first->failed());
-        rdb.database()->exec("insert into cohorts (cohort, active) values (2005, 1)");
+        ASSERT_TRUE(rdb.database()->exec("insert into cohorts (cohort, active) values (2005, 1)"));
         before = studyDump();
     }
 

@@ -126,8 +126,8 @@ protected:
 
 TEST_F(RivuletSettingsDatabase, EveryDatabaseGetsVersionOneKeysAsOneRowEachAndRestoreEmptiesIt)
 {
-    db.database()->exec("INSERT INTO settings (key, position, value) VALUES (?, ?, ?)",
-                        {"db_version", 0, "5"});
+    ASSERT_TRUE(db.database()->exec("INSERT INTO settings (key, position, value) VALUES (?, ?, ?)",
+                                    {"db_version", 0, "5"}));
     addDatabase();
     EXPECT_EQ(settingsRows(), QStringList{"db_version|0|1"});
     EXPECT_DOUBLE_EQ(settings.value(Key::EstimationEndingCriterion).toDouble(), 0.0001);
@@ -144,8 +144,8 @@ TEST_F(RivuletSettingsDatabase, EveryDatabaseGetsVersionOneKeysAsOneRowEachAndRe
 // Rewriting an unchanged version made every command wait for another process's write lock.
 TEST_F(RivuletSettingsDatabase, CurrentVersionIsNotWrittenAgain)
 {
-    db.database()->exec("INSERT INTO settings (key, position, value) VALUES (?, ?, ?)",
-                        {"db_version", 0, "1"});
+    ASSERT_TRUE(db.database()->exec("INSERT INTO settings (key, position, value) VALUES (?, ?, ?)",
+                                    {"db_version", 0, "1"}));
     const auto changes = [this] {
         return lum::TableData(*db.database(), "SELECT total_changes()").intValue(0, 0);
     };

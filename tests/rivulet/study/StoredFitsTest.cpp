@@ -40,7 +40,7 @@ int storedRows(RivuletDb& rdb)
 {
     lum::TableData rows(*rdb.database(),
                         QStringLiteral("select count(*) from ") + RivuletDb::fittedModelsTable());
-    return rows.errorCode() == 0 ? rows.value(0, 0).toInt() : -1;
+    return rows.result() ? rows.value(0, 0).toInt() : -1;
 }
 
 void expectSameResults(const EstimationResults& read, const EstimationResults& fitted)
@@ -146,9 +146,9 @@ TEST(StoredFitsTest, AFileWithoutTheTablesReadsAsNotYetFitted)
     ASSERT_TRUE(run(*StudyActions(loaded.study, runner).fit(options)));
     {
         lum::SqliteDb other;
-        ASSERT_EQ(other.open(loaded.folder + QStringLiteral("/study.db")), 0);
-        ASSERT_EQ(other.exec(QStringLiteral("drop table ") + RivuletDb::fittedModelsTable()), 0);
-        ASSERT_EQ(other.exec(QStringLiteral("drop table ") + RivuletDb::fitRunTable()), 0);
+        ASSERT_TRUE(other.open(loaded.folder + QStringLiteral("/study.db")));
+        ASSERT_TRUE(other.exec(QStringLiteral("drop table ") + RivuletDb::fittedModelsTable()));
+        ASSERT_TRUE(other.exec(QStringLiteral("drop table ") + RivuletDb::fitRunTable()));
     }
     Study again(Study::Database, loaded.rdb);
     ASSERT_TRUE(update(again));
