@@ -58,9 +58,10 @@ void ObsDataLoader::run()
 
     SitesConfigLoader configLoader(*m_config, *m_settings, *this);
     configLoader.setRemedy(m_sitesConfigRemedy);
-    if (!configLoader.ensureLoaded(m_sitesConfigPath)) {
-        // The configuration step has reported why; its error fails the run.
+    if (const lum::Expected<void> configured = configLoader.ensureLoaded(m_sitesConfigPath);
+        !configured) {
         m_failed = true;
+        fail(configured.error());
         return;
     }
     DataFileReader reader(m_fileName);

@@ -9,25 +9,27 @@
 
 namespace rivulet {
 
-bool SitesConfigLoader::ensureLoaded(const QString& configuredPath)
+lum::Expected<void> SitesConfigLoader::ensureLoaded(const QString& configuredPath)
 {
     const QString defaultPath = m_settings.defaultSitesConfigPath();
     if (!isDefault(configuredPath, defaultPath)) {
         if (holds(configuredPath))
-            return true;
+            return {};
         // A file named on purpose that is not there is a mistake to report,
         // not a reason to quietly study another river.
         if (!QFileInfo::exists(configuredPath))
-            return fail(QStringLiteral("Unable to load configuration file \"") + configuredPath +
-                        QStringLiteral("\": no such file"));
+            return failure(lum::JobError::File,
+                           QStringLiteral("Unable to load configuration file \"") + configuredPath +
+                               QStringLiteral("\": no such file"));
         m_job.status(QStringLiteral("Loading alternate sites configuration file \"") +
                      configuredPath + QLatin1Char('"'));
         return load(configuredPath);
     }
     if (!defaultPath.isEmpty() && holds(defaultPath))
-        return true;
+        return {};
     if (defaultPath.isEmpty())
-        return fail(QStringLiteral("Unable to create sites configuration path"));
+        return failure(lum::JobError::File,
+                       QStringLiteral("Unable to create sites configuration path"));
     const QDate lastCheck = m_settings.lastUpdateCheck();
     if (lastCheck.isValid() && lastCheck >= m_today) {
         m_job.status(QStringLiteral("Loading sites configuration"));
@@ -35,8 +37,8 @@ bool SitesConfigLoader::ensureLoaded(const QString& configuredPath)
     }
     SitesConfigUpdate update(m_settings, m_job);
     update.setToday(m_today);
-    if (!update.run())
-        return false;
+    if (lum::Expected<void> updated = update.run(); !updated)
+        return updated;
     return load(defaultPath);
 }
 
@@ -55,35 +57,35 @@ bool SitesConfigLoader::isDefault(const QString& configuredPath, const QString& 
                                          QFileInfo(defaultPath).absoluteFilePath();
 }
 
-bool SitesConfigLoader::load(const QString& path)
+lum::Expected<void> SitesConfigLoader::load(const QString& path)
 {
     m_config.load(path);
     for (const QString& message : m_config.messages())
         m_job.warning(message);
     if (m_config.isLoaded())
-        return true;
+        return {};
     if (!m_config.errors().isEmpty())
-        return fail(QStringLiteral("Unusable sites configuration: ") +
-                    m_config.errors().join(QStringLiteral("; ")));
+        return failure(lum::JobError::Input, QStringLiteral("Unusable sites configuration: ") +
+                                                 m_config.errors().join(QStringLiteral("; ")));
     // Without detection sites every row of the data would fail on its release site; the
     // missing configuration is the cause to name.
-    return fail(QFileInfo::exists(path)
-                    ? QStringLiteral("No usable sites configuration: \"") + path +
-                          QStringLiteral("\" describes no detection sites.")
-                    : QStringLiteral("No usable sites configuration: the file \"") + path +
-                          QStringLiteral("\" does not exist."));
+    if (QFileInfo::exists(path))
+        return failure(lum::JobError::Input,
+                       QStringLiteral("No usable sites configuration: \"") + path +
+                           QStringLiteral("\" describes no detection sites."));
+    return failure(lum::JobError::File,
+                   QStringLiteral("No usable sites configuration: the file \"") + path +
+                       QStringLiteral("\" does not exist."));
 }
 
-bool SitesConfigLoader::fail(const QString& message)
+lum::Error SitesConfigLoader::failure(lum::JobError code, const QString& message) const
 {
     if (m_remedy.isEmpty())
-        m_job.setErrorMessage(message);
-    else
-        m_job.setErrorMessage(
-            message +
-            (message.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) +
-            m_remedy);
-    return false;
+        return lum::Error(code, message);
+    return lum::Error(code, message +
+                                (message.endsWith(QLatin1Char('.')) ? QStringLiteral(" ")
+                                                                    : QStringLiteral(". ")) +
+                                m_remedy);
 }
 
 } // namespace rivulet

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QDate>
 #include <QString>
 
@@ -17,7 +19,8 @@ class SitesConfigSettingsI;
 // the user picked (which must exist), otherwise the shared default file,
 // checked against the published version at most once a day. Choosing
 // another file later reads again, so a study follows a changed setting
-// without a restart. Reports go through the loading job.
+// without a restart. Progress and warnings go through the loading job; a
+// failure is returned, for the job to fail with.
 class SitesConfigLoader
 {
 public:
@@ -27,9 +30,8 @@ public:
     }
 
     // `configuredPath` is the file chosen in the settings (empty or the
-    // default path for the default file). False when the load must stop;
-    // the error has been reported through the job.
-    bool ensureLoaded(const QString& configuredPath);
+    // default path for the default file). An error when the load must stop.
+    lum::Expected<void> ensureLoaded(const QString& configuredPath);
 
     // For tests: the day the version check takes as today.
     void setToday(const QDate& today) { m_today = today; }
@@ -40,9 +42,10 @@ public:
 private:
     bool isDefault(const QString& configuredPath, const QString& defaultPath) const;
     bool holds(const QString& path) const;
-    // Reads the file; false (reported) when it gives no configuration to load with.
-    bool load(const QString& path);
-    bool fail(const QString& message);
+    // Reads the file; an error when it gives no configuration to load with.
+    lum::Expected<void> load(const QString& path);
+    // `message` with the remedy.
+    lum::Error failure(lum::JobError code, const QString& message) const;
 
     SitesConfig& m_config;
     SitesConfigSettingsI& m_settings;

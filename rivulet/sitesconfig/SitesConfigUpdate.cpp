@@ -29,6 +29,24 @@ std::optional<QDate> versionOf(const QString& path)
     return SitesConfig::readConfigDate(stream);
 }
 
+lum::Error cannotOpen(const QString& path)
+{
+    return lum::Error(lum::JobError::File, QStringLiteral("Unable to open file ") + path);
+}
+
+lum::Error invalidFormat(const QString& path)
+{
+    return lum::Error(lum::JobError::Input,
+                      QStringLiteral("Invalid format of configuration file ") + path);
+}
+
+lum::Error cannotRename(const char* which)
+{
+    return lum::Error(lum::JobError::File, QStringLiteral("Unable to rename ") +
+                                               QLatin1String(which) +
+                                               QStringLiteral(" config file"));
+}
+
 } // namespace
 
 QUrl SitesConfigUpdate::publishedUrl()
@@ -37,65 +55,73 @@ QUrl SitesConfigUpdate::publishedUrl()
     return QUrl(configured.isEmpty() ? QString::fromLatin1(makerUrl) : configured);
 }
 
-bool SitesConfigUpdate::run()
+lum::Expected<void> SitesConfigUpdate::run()
 {
     m_job.status(QStringLiteral("Checking the sites configuration version"));
     SitesConfigDownload download(m_url, m_timeoutMs);
     if (!download.fetch()) {
         m_job.status(
             QStringLiteral("Failed to connect to LUM website, using current configuration file."));
-        return true;
+        return {};
     }
     const QString localPath = m_settings.defaultSitesConfigPath();
     if (localPath.isEmpty())
-        return fail(QStringLiteral("Unable to create sites configuration path"));
+        return lum::Error(lum::JobError::File,
+                          QStringLiteral("Unable to create sites configuration path"));
     const QString downloadPath = localPath + QLatin1Char('.') + m_today.toString("yyyyMMdd");
     if (const lum::Expected<void> saved = lum::FileReplacer(downloadPath).replace(download.body());
         !saved)
-        return fail(QStringLiteral("Unable to create file ") + downloadPath + QStringLiteral(": ") +
-                    saved.error().reason);
+        return lum::Error(lum::JobError::File, QStringLiteral("Unable to create file ") +
+                                                   downloadPath + QStringLiteral(": ") +
+                                                   saved.error().reason);
     return compareAndReplace(localPath, downloadPath);
 }
 
-bool SitesConfigUpdate::compareAndReplace(const QString& localPath, const QString& downloadPath)
+lum::Expected<void> SitesConfigUpdate::compareAndReplace(const QString& localPath,
+                                                         const QString& downloadPath)
 {
     const std::optional<QDate> newDate = versionOf(downloadPath);
     if (!newDate)
-        return fail(QStringLiteral("Unable to open file ") + downloadPath);
+        return cannotOpen(downloadPath);
     // The first run on a machine has nothing to compare with.
     if (!QFile::exists(localPath))
         return install(localPath, downloadPath, *newDate);
     const std::optional<QDate> localDate = versionOf(localPath);
     if (!localDate)
-        return fail(QStringLiteral("Unable to open file ") + localPath);
+        return cannotOpen(localPath);
     if (!localDate->isValid())
-        return fail(QStringLiteral("Invalid format of configuration file ") + localPath);
+        return invalidFormat(localPath);
     if (!newDate->isValid())
-        return fail(QStringLiteral("Invalid format of configuration file ") + downloadPath);
+        return invalidFormat(downloadPath);
 
+    lum::Expected<void> replaced;
     if (*localDate < *newDate)
-        replace(localPath, downloadPath, *localDate, *newDate);
+        replaced = replace(localPath, downloadPath, *localDate, *newDate);
+    // A failed rename still counts as today's check: it would fail again until the folder is
+    // mended.
     cleanUp(*localDate);
     m_settings.setLastUpdateCheck(m_today);
-    return true;
+    return replaced;
 }
 
-bool SitesConfigUpdate::install(const QString& localPath, const QString& downloadPath,
-                                const QDate& newDate)
+lum::Expected<void> SitesConfigUpdate::install(const QString& localPath,
+                                               const QString& downloadPath, const QDate& newDate)
 {
     if (!newDate.isValid())
-        return fail(QStringLiteral("Invalid format of configuration file ") + downloadPath);
+        return invalidFormat(downloadPath);
     m_job.status(QStringLiteral("Installing configuration file version ") +
                  newDate.toString(versionFormat));
+    lum::Expected<void> installed;
     if (!QFile::rename(downloadPath, localPath))
-        m_job.setErrorMessage(QStringLiteral("Unable to rename new config file"));
+        installed = cannotRename("new");
     cleanUp(QDate());
     m_settings.setLastUpdateCheck(m_today);
-    return true;
+    return installed;
 }
 
-void SitesConfigUpdate::replace(const QString& localPath, const QString& downloadPath,
-                                const QDate& localDate, const QDate& newDate)
+lum::Expected<void> SitesConfigUpdate::replace(const QString& localPath,
+                                               const QString& downloadPath, const QDate& localDate,
+                                               const QDate& newDate)
 {
     m_job.status(QStringLiteral("Updating configuration file to version ") +
                  newDate.toString(versionFormat));
@@ -104,14 +130,18 @@ void SitesConfigUpdate::replace(const QString& localPath, const QString& downloa
     // the rename fail and keep the outdated file in place for good.
     if (QFile::exists(backup))
         QFile::remove(backup);
+    lum::Expected<void> replaced;
     if (!QFile::rename(localPath, backup))
-        m_job.setErrorMessage(QStringLiteral("Unable to rename outdated config file"));
+        replaced = cannotRename("outdated");
     if (!QFile::rename(downloadPath, localPath)) {
-        m_job.setErrorMessage(QStringLiteral("Unable to rename new config file"));
+        // The new file not taking its place is what the user needs to hear, even after a
+        // failed backup.
+        replaced = cannotRename("new");
         // Never leave the program without a local file.
         if (!QFile::exists(localPath))
             QFile::rename(backup, localPath);
     }
+    return replaced;
 }
 
 void SitesConfigUpdate::cleanUp(const QDate& localDate)
@@ -123,12 +153,6 @@ void SitesConfigUpdate::cleanUp(const QDate& localDate)
         if (entry != name && entry != backupName)
             dir.remove(entry);
     }
-}
-
-bool SitesConfigUpdate::fail(const QString& message)
-{
-    m_job.setErrorMessage(message);
-    return false;
 }
 
 QString SitesConfigUpdate::backupPath(const QString& localPath, const QDate& version)

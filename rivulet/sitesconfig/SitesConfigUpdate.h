@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "rivulet/sitesconfig/SitesConfigDownload.h"
 
 #include <QDate>
@@ -21,7 +22,8 @@ class SitesConfigSettingsI;
 // Older backups and unused downloads are removed.
 //
 // Only the file is brought up to date; reading it is the caller's job.
-// Reports go through the job that runs the check.
+// Progress goes through the job that runs the check; a failure is returned,
+// for that job to fail with.
 class SitesConfigUpdate
 {
 public:
@@ -40,18 +42,18 @@ public:
     void setTimeout(int ms) { m_timeoutMs = ms; }
     void setToday(const QDate& today) { m_today = today; }
 
-    // False when the observation load must not go on (its error has been
-    // reported). A failed connection is not an error: the local file stays
-    // and the next load tries again.
-    bool run();
+    // An error when the observation load must not go on. A failed
+    // connection is not an error: the local file stays and the next load
+    // tries again.
+    lum::Expected<void> run();
 
 private:
-    bool compareAndReplace(const QString& localPath, const QString& downloadPath);
-    bool install(const QString& localPath, const QString& downloadPath, const QDate& newDate);
-    void replace(const QString& localPath, const QString& downloadPath, const QDate& localDate,
-                 const QDate& newDate);
+    lum::Expected<void> compareAndReplace(const QString& localPath, const QString& downloadPath);
+    lum::Expected<void> install(const QString& localPath, const QString& downloadPath,
+                                const QDate& newDate);
+    lum::Expected<void> replace(const QString& localPath, const QString& downloadPath,
+                                const QDate& localDate, const QDate& newDate);
     void cleanUp(const QDate& localDate);
-    bool fail(const QString& message);
     static QString backupPath(const QString& localPath, const QDate& version);
 
     SitesConfigSettingsI& m_settings;

@@ -26,6 +26,12 @@ namespace {
 
 const QString checking = QStringLiteral("Checking the sites configuration version");
 
+// What a failed step gives its job to fail with; empty when it succeeded.
+QString failureOf(const lum::Expected<void>& result)
+{
+    return result ? QString() : result.error().text();
+}
+
 // A shared folder whose sites configuration is version 2012.3.4 with the site LOCAL, a local
 // server publishing the configuration, and the update and the loader on them.
 class SitesConfigUpdateTest : public ::testing::Test
@@ -130,7 +136,7 @@ TEST_F(SitesConfigUpdateTest, FirstRunInstallsTheDownloadOnAWorkerThread)
     QFile::remove(localPath());
     server.serve(configText("2013.5.6", "PUBLISHED"));
     bool ok = false;
-    std::unique_ptr<QThread> worker(QThread::create([&] { ok = update.run(); }));
+    std::unique_ptr<QThread> worker(QThread::create([&] { ok = update.run().ok(); }));
     QEventLoop loop;
     QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
     worker->start();
@@ -148,17 +154,18 @@ TEST_F(SitesConfigUpdateTest, FirstRunInstallsTheDownloadOnAWorkerThread)
 TEST_F(SitesConfigUpdateTest, AFileWithoutVersionStopsTheLoadAndChangesNothing)
 {
     server.serve("SITE: NOVERSION\n");
-    EXPECT_FALSE(loader.ensureLoaded(QString()));
-    EXPECT_EQ(job.errors,
-              QStringList({"Invalid format of configuration file " + localPath() + ".20130610"}));
+    const lum::Expected<void> loaded = loader.ensureLoaded(QString());
+    ASSERT_FALSE(loaded);
+    EXPECT_EQ(loaded.error().code, lum::JobError::Input);
+    EXPECT_EQ(loaded.error().text(),
+              "Invalid format of configuration file " + localPath() + ".20130610");
+    EXPECT_TRUE(job.errors.isEmpty()) << "the job that called it reports the failure";
     EXPECT_FALSE(config.isLoaded());
     EXPECT_EQ(readFile(localPath()), configText("2012.3.4", "LOCAL"));
 
     writeFile(localPath(), "SITE: NOVERSION\n");
     server.serve(configText("2013.5.6", "PUBLISHED"));
-    job.errors.clear();
-    EXPECT_FALSE(update.run());
-    EXPECT_EQ(job.errors, QStringList({"Invalid format of configuration file " + localPath()}));
+    EXPECT_EQ(failureOf(update.run()), "Invalid format of configuration file " + localPath());
     EXPECT_FALSE(settings.lastCheck.isValid());
     EXPECT_EQ(readFile(localPath()), "SITE: NOVERSION\n");
 
@@ -200,8 +207,10 @@ TEST_F(SitesConfigUpdateTest, CheckedTodayTheLoaderReadsTheDefaultWithoutNetwork
 TEST_F(SitesConfigUpdateTest, AnAlternateFileMustExistAndIsLoadedWithoutCheck)
 {
     const QString gone = settings.dir + "/gone.txt";
-    EXPECT_FALSE(loader.ensureLoaded(gone));
-    EXPECT_TRUE(job.errors.value(0).contains(gone)) << job.errors.join('\n').toStdString();
+    const lum::Expected<void> missing = loader.ensureLoaded(gone);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().code, lum::JobError::File);
+    EXPECT_TRUE(missing.error().text().contains(gone)) << missing.error().text().toStdString();
     EXPECT_FALSE(config.isLoaded());
 
     const QString alternate = TestEnvironment::freshDir("alternate") + "/mine.txt";
@@ -221,17 +230,16 @@ TEST_F(SitesConfigUpdateTest, WithoutAUsableFileTheLoaderStopsAndNamesTheCause)
     loader.setRemedy("Choose one.");
     QFile::remove(localPath());
     server.serve("<html>Not Found</html>", 404);
-    EXPECT_FALSE(loader.ensureLoaded(QString()));
-    EXPECT_EQ(job.errors, QStringList({"No usable sites configuration: the file \"" + localPath() +
-                                       "\" does not exist. Choose one."}));
+    EXPECT_EQ(failureOf(loader.ensureLoaded(QString())),
+              "No usable sites configuration: the file \"" + localPath() +
+                  "\" does not exist. Choose one.");
     EXPECT_FALSE(config.isLoaded());
 
     const QString empty = TestEnvironment::freshDir("no-sites") + "/none.txt";
     writeFile(empty, "configDate: 2001.1.1\n");
-    job.errors.clear();
-    EXPECT_FALSE(loader.ensureLoaded(empty));
-    EXPECT_EQ(job.errors, QStringList({"No usable sites configuration: \"" + empty +
-                                       "\" describes no detection sites. Choose one."}));
+    EXPECT_EQ(failureOf(loader.ensureLoaded(empty)),
+              "No usable sites configuration: \"" + empty +
+                  "\" describes no detection sites. Choose one.");
 }
 
 TEST_F(SitesConfigUpdateTest, TheDailyCheckOfTheLoaderInstallsANewerVersionBeforeLoading)
@@ -256,8 +264,8 @@ TEST_F(SitesConfigUpdateTest, TheLoaderWarnsOfFileProblemsAndNeedsTheSharedFolde
 
     settings.dir.clear();
     config.clear();
-    EXPECT_FALSE(loader.ensureLoaded(QString()));
-    EXPECT_EQ(job.errors, QStringList({"Unable to create sites configuration path"}));
+    EXPECT_EQ(failureOf(loader.ensureLoaded(QString())),
+              "Unable to create sites configuration path");
 }
 
 // The settings the program keeps them in: the file name and the day of the last check,
