@@ -22,7 +22,7 @@ Study* configurableStudy(CliContext& context, const QString& command)
 }
 
 int runConfigurationEdit(CliContext& context, const QString& command,
-                         const std::function<bool(StudyConfiguration&)>& edit)
+                         const std::function<lum::Expected<void>(StudyConfiguration&)>& edit)
 {
     Study* study = configurableStudy(context, command);
     if (!study)
@@ -46,8 +46,10 @@ int runConfigurationEdit(CliContext& context, const QString& command,
         return ExitFailure;
     }
     StudyConfiguration configuration(*study);
-    if (!edit(configuration))
+    if (const lum::Expected<void> edited = edit(configuration); !edited) {
+        context.out().error(QStringLiteral("%1: %2").arg(command, edited.error().text()));
         return ExitFailure;
+    }
     if (const lum::Expected<void> stored = lock.commit(); !stored) {
         context.out().error(QStringLiteral("%1: the change could not be stored: %2")
                                 .arg(command, stored.error().text()));

@@ -41,11 +41,8 @@ int ReleasesCommand::run(CliContext& context, const QStringList& arguments)
     // A label has a blank between site and year; accept it quoted or as two words.
     const QString label = arguments.mid(1).join(QLatin1Char(' '));
     return runConfigurationEdit(
-        context, QStringLiteral("releases"), [&context, &label, include](StudyConfiguration& c) {
-            const bool done = include ? c.includeRelease(label) : c.excludeRelease(label);
-            if (!done)
-                context.out().error(QStringLiteral("No release \"%1\"").arg(label));
-            return done;
+        context, QStringLiteral("releases"), [&label, include](StudyConfiguration& c) {
+            return include ? c.includeRelease(label) : c.excludeRelease(label);
         });
 }
 
@@ -76,13 +73,8 @@ int CohortCommand::run(CliContext& context, const QStringList& arguments)
     const int number = choice.toInt(&ok);
     if (!ok)
         return releasesUsage(context, QStringLiteral("cohort: \"%1\" is not a number").arg(choice));
-    return runConfigurationEdit(
-        context, QStringLiteral("cohort"), [&context, number](StudyConfiguration& c) {
-            const bool done = c.setCohort(number);
-            if (!done)
-                context.out().error(QStringLiteral("No cohort %1").arg(number));
-            return done;
-        });
+    return runConfigurationEdit(context, QStringLiteral("cohort"),
+                                [number](StudyConfiguration& c) { return c.setCohort(number); });
 }
 
 } // namespace rivulet::cli

@@ -38,6 +38,11 @@ int listSites(CliContext& context)
     return ExitSuccess;
 }
 
+lum::Error refusal(const QString& text)
+{
+    return lum::Error(lum::JobError::Input, text);
+}
+
 int sitesUsage(CliContext& context, const QString& text)
 {
     context.out().error(text);
@@ -64,25 +69,21 @@ int SitesCommand::run(CliContext& context, const QStringList& arguments)
     const QString code = arguments.at(1);
     const bool remove = action == QLatin1String("remove");
     return runConfigurationEdit(
-        context, QStringLiteral("sites"), [&context, &code, remove](StudyConfiguration& c) {
+        context, QStringLiteral("sites"),
+        [&code, remove](StudyConfiguration& c) -> lum::Expected<void> {
+            // Refusals name the site as the user typed it.
             const int position = c.sitePosition(code);
-            if (position < 0) {
-                context.out().error(QStringLiteral("No active site \"%1\"").arg(code));
-                return false;
-            }
-            if (c.isReleaseSite(position)) {
-                context.out().error(
+            if (position < 0)
+                return refusal(QStringLiteral("No active site \"%1\"").arg(code));
+            if (c.isReleaseSite(position))
+                return refusal(
                     QStringLiteral("%1 is a release site and cannot be changed").arg(code));
-                return false;
-            }
             if (remove)
                 return c.removeSite(position);
-            if (!c.canMakeLastSite(position)) {
-                context.out().error(
+            if (!c.canMakeLastSite(position))
+                return refusal(
                     QStringLiteral("%1 cannot be the last site: it is the first detection site")
                         .arg(code));
-                return false;
-            }
             return c.setLastSite(position);
         });
 }
@@ -109,17 +110,13 @@ int YearsCommand::run(CliContext& context, const QStringList& arguments)
         return sitesUsage(context, QStringLiteral("years takes no arguments or \"remove YEAR\""));
     const QString year = arguments.at(1);
     return runConfigurationEdit(
-        context, QStringLiteral("years"), [&context, &year](StudyConfiguration& c) {
+        context, QStringLiteral("years"), [&year](StudyConfiguration& c) -> lum::Expected<void> {
             const int position = c.yearPosition(year);
-            if (position < 0) {
-                context.out().error(QStringLiteral("No active year \"%1\"").arg(year));
-                return false;
-            }
-            if (!c.canRemoveYear(position)) {
-                context.out().error(
+            if (position < 0)
+                return refusal(QStringLiteral("No active year \"%1\"").arg(year));
+            if (!c.canRemoveYear(position))
+                return refusal(
                     QStringLiteral("%1 is a release year and cannot be removed").arg(year));
-                return false;
-            }
             return c.removeYear(position);
         });
 }

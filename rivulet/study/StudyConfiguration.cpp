@@ -82,26 +82,50 @@ bool StudyConfiguration::canRemoveYear(int position) const
     return position >= 0 && position < m_years.count() && !isReleaseYear(position);
 }
 
-bool StudyConfiguration::removeSite(int position)
+namespace {
+
+lum::Error refused(const QString& why)
 {
-    return canRemoveSite(position) && m_sites.removeSite(m_sites.ids().at(position)).ok();
+    return lum::Error(lum::JobError::Input, why);
 }
 
-bool StudyConfiguration::setLastSite(int position)
+} // namespace
+
+lum::Expected<void> StudyConfiguration::removeSite(int position)
 {
-    return canMakeLastSite(position) && m_sites.setLastSite(position).ok();
+    if (position < 0 || position >= m_sites.count())
+        return refused(QStringLiteral("No active site at position %1.").arg(position));
+    if (!canRemoveSite(position))
+        return refused(QStringLiteral("A release site cannot be removed."));
+    return m_sites.removeSite(m_sites.ids().at(position));
 }
 
-bool StudyConfiguration::removeYear(int position)
+lum::Expected<void> StudyConfiguration::setLastSite(int position)
 {
-    return canRemoveYear(position) && m_years.removeYear(m_years.ids().at(position)).ok();
+    if (position < 0 || position >= m_sites.count())
+        return refused(QStringLiteral("No active site at position %1.").arg(position));
+    if (!canMakeLastSite(position))
+        return refused(isReleaseSite(position)
+                           ? QStringLiteral("A release site cannot be the last site.")
+                           : QStringLiteral("The first detection site cannot be the last site."));
+    return m_sites.setLastSite(position);
 }
 
-bool StudyConfiguration::reset()
+lum::Expected<void> StudyConfiguration::removeYear(int position)
 {
-    const bool sitesDone = m_sites.resetActive().ok();
-    const bool yearsDone = m_years.resetActive().ok();
-    return sitesDone && yearsDone;
+    if (position < 0 || position >= m_years.count())
+        return refused(QStringLiteral("No active year at position %1.").arg(position));
+    if (!canRemoveYear(position))
+        return refused(QStringLiteral("A release year cannot be removed."));
+    return m_years.removeYear(m_years.ids().at(position));
+}
+
+lum::Expected<void> StudyConfiguration::reset()
+{
+    // The years are reset even when the sites could not be, as far as they can be.
+    const lum::Expected<void> sites = m_sites.resetActive();
+    const lum::Expected<void> years = m_years.resetActive();
+    return sites ? years : sites;
 }
 
 QList<StudyConfiguration::SiteState> StudyConfiguration::siteStates() const
@@ -154,12 +178,12 @@ QList<int> StudyConfiguration::activeReleaseIds() const
     return m_releases.ids();
 }
 
-bool StudyConfiguration::setActiveReleases(const QList<int>& releaseIds)
+lum::Expected<void> StudyConfiguration::setActiveReleases(const QList<int>& releaseIds)
 {
-    return m_releases.setActiveReleases(releaseIds).ok();
+    return m_releases.setActiveReleases(releaseIds);
 }
 
-bool StudyConfiguration::setReleaseActive(const QString& label, bool active)
+lum::Expected<void> StudyConfiguration::setReleaseActive(const QString& label, bool active)
 {
     const QList<ReleaseState> states = releaseStates();
     bool known = false;
@@ -171,7 +195,7 @@ bool StudyConfiguration::setReleaseActive(const QString& label, bool active)
             selection.append(state.id);
     }
     if (!known)
-        return false;
+        return refused(QStringLiteral("No release \"%1\"").arg(label));
     // The active ones keep their order; an included release takes its place by sequence.
     QList<int> ordered = m_releases.ids();
     ordered.erase(std::remove_if(ordered.begin(), ordered.end(),
@@ -189,12 +213,12 @@ bool StudyConfiguration::setReleaseActive(const QString& label, bool active)
     return setActiveReleases(ordered);
 }
 
-bool StudyConfiguration::includeRelease(const QString& label)
+lum::Expected<void> StudyConfiguration::includeRelease(const QString& label)
 {
     return setReleaseActive(label, true);
 }
 
-bool StudyConfiguration::excludeRelease(const QString& label)
+lum::Expected<void> StudyConfiguration::excludeRelease(const QString& label)
 {
     return setReleaseActive(label, false);
 }
@@ -211,16 +235,18 @@ int StudyConfiguration::activeCohortNumber() const
     return index < 0 ? 0 : cohorts.cohortNumbers().at(index);
 }
 
-bool StudyConfiguration::setCohort(int cohortNumber)
+lum::Expected<void> StudyConfiguration::setCohort(int cohortNumber)
 {
     CohortsController cohorts(m_rdb);
     const int index = cohorts.cohortNumbers().indexOf(cohortNumber);
-    return index >= 0 && cohorts.setActiveCohort(cohorts.cohortIds().at(index)).ok();
+    if (index < 0)
+        return refused(QStringLiteral("No cohort %1").arg(cohortNumber));
+    return cohorts.setActiveCohort(cohorts.cohortIds().at(index));
 }
 
-bool StudyConfiguration::clearCohort()
+lum::Expected<void> StudyConfiguration::clearCohort()
 {
-    return CohortsController(m_rdb).clearActiveCohort().ok();
+    return CohortsController(m_rdb).clearActiveCohort();
 }
 
 } // namespace rivulet

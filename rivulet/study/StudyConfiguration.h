@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -71,13 +73,13 @@ public:
     bool canMakeLastSite(int position) const;
     bool canRemoveYear(int position) const;
 
-    // Each returns false, changing nothing, for an edit the can-functions refuse or a failed
+    // Each changes nothing, and says why, for an edit the can-functions refuse or a failed
     // write.
-    bool removeSite(int position);
-    bool setLastSite(int position);
-    bool removeYear(int position);
+    lum::Expected<void> removeSite(int position);
+    lum::Expected<void> setLastSite(int position);
+    lum::Expected<void> removeYear(int position);
     // Every site and year takes part again, in down-river and chronological order.
-    bool reset();
+    lum::Expected<void> reset();
 
     // Every site in down-river order, with its state.
     QList<SiteState> siteStates() const;
@@ -89,23 +91,23 @@ public:
     QList<int> activeReleaseIds() const;
     // The ids of the releases that are to take part, in the order given: each gets its
     // position as active sequence, every other release -1.
-    bool setActiveReleases(const QList<int>& releaseIds);
+    lum::Expected<void> setActiveReleases(const QList<int>& releaseIds);
     // Includes or excludes the release with that label ("site year"), keeping the order of
-    // the others; the included release takes its place in `sequence` order. False for an
-    // unknown label.
-    bool includeRelease(const QString& label);
-    bool excludeRelease(const QString& label);
+    // the others; the included release takes its place in `sequence` order. An input error for
+    // an unknown label.
+    lum::Expected<void> includeRelease(const QString& label);
+    lum::Expected<void> excludeRelease(const QString& label);
 
     // Cohort numbers in ascending order and the one the analysis is restricted to (0: none).
     QList<int> cohortNumbers() const;
     int activeCohortNumber() const;
-    // Restricts the analysis to that cohort (false for an unknown number), or lifts the
-    // restriction.
-    bool setCohort(int cohortNumber);
-    bool clearCohort();
+    // Restricts the analysis to that cohort (an input error for an unknown number), or lifts
+    // the restriction.
+    lum::Expected<void> setCohort(int cohortNumber);
+    lum::Expected<void> clearCohort();
 
 private:
-    bool setReleaseActive(const QString& label, bool active);
+    lum::Expected<void> setReleaseActive(const QString& label, bool active);
 
     ReleasesController& m_releases;
     SitesController& m_sites;

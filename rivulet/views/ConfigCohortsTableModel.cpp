@@ -45,13 +45,14 @@ bool ConfigCohortsTableModel::hasChanges() const
     return m_selectedRow != m_savedRow;
 }
 
-void ConfigCohortsTableModel::apply()
+lum::Expected<void> ConfigCohortsTableModel::apply()
 {
-    m_savedRow = m_selectedRow;
-    if (m_selectedRow >= 0)
-        m_configuration.setCohort(m_cohortNumbers.at(m_selectedRow));
-    else
-        m_configuration.clearCohort();
+    lum::Expected<void> written = m_selectedRow >= 0
+                                      ? m_configuration.setCohort(m_cohortNumbers.at(m_selectedRow))
+                                      : m_configuration.clearCohort();
+    if (written)
+        m_savedRow = m_selectedRow;
+    return written;
 }
 
 } // namespace rivulet

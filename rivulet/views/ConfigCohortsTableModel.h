@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include "rivulet/views/CheckListTableModel.h"
 
 #include <QList>
@@ -25,7 +27,7 @@ public:
 
     void load();
     bool hasChanges() const;
-    void apply();
+    lum::Expected<void> apply();
 
     int selectedRow() const { return m_selectedRow; }
 

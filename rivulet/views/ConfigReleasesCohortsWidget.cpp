@@ -91,10 +91,17 @@ void ConfigReleasesCohortsWidget::onDataChanged()
 
 void ConfigReleasesCohortsWidget::onApply()
 {
-    m_releasesModel->apply();
-    m_cohortsModel->apply();
-    m_applyButton->setEnabled(false);
+    const lum::Expected<void> releases = m_releasesModel->apply();
+    const lum::Expected<void> cohorts = m_cohortsModel->apply();
+    // What was written takes part from now on; what was not stays to be applied again.
+    m_applyButton->setEnabled(m_releasesModel->hasChanges() || m_cohortsModel->hasChanges());
     emit dataChanged();
+    for (const lum::Expected<void>* written : {&releases, &cohorts}) {
+        if (!*written)
+            m_prompts.tell(
+                this, QMessageBox::Critical, windowTitle(),
+                QStringLiteral("The change could not be stored: %1").arg(written->error().text()));
+    }
 }
 
 void ConfigReleasesCohortsWidget::onDone()

@@ -52,12 +52,14 @@ bool ConfigReleasesTableModel::hasChanges() const
     return m_selection != m_savedSelection;
 }
 
-void ConfigReleasesTableModel::apply()
+lum::Expected<void> ConfigReleasesTableModel::apply()
 {
     if (!hasChanges())
-        return;
+        return {};
+    if (lum::Expected<void> written = m_configuration.setActiveReleases(m_selection); !written)
+        return written;
     m_savedSelection = m_selection;
-    m_configuration.setActiveReleases(m_selection);
+    return {};
 }
 
 } // namespace rivulet

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include "rivulet/views/CheckListTableModel.h"
 
 #include <QList>
@@ -27,7 +29,7 @@ public:
     void load();
     bool hasChanges() const;
     // Writes the checked releases, in list order, as the releases that take part.
-    void apply();
+    lum::Expected<void> apply();
 
     const QList<int>& selection() const { return m_selection; }
 

@@ -283,16 +283,21 @@ QStringList ConfigSitesYearsWidget::yearMenuEntries(const QString& yearName) con
 void ConfigSitesYearsWidget::chooseSiteEntry(const QString& siteName, int entry)
 {
     const int position = m_sites.shortNames().indexOf(siteName);
-    const bool changed =
-        entry == 0 ? m_configuration->removeSite(position) : m_configuration->setLastSite(position);
-    if (changed)
+    announce(entry == 0 ? m_configuration->removeSite(position)
+                        : m_configuration->setLastSite(position));
+}
+
+void ConfigSitesYearsWidget::announce(const lum::Expected<void>& edited)
+{
+    if (edited)
         emit dataChanged();
+    else
+        emit editFailed(edited.error().text());
 }
 
 void ConfigSitesYearsWidget::chooseYearEntry(const QString& yearName, int)
 {
-    if (m_configuration->removeYear(m_configuration->yearPosition(yearName)))
-        emit dataChanged();
+    announce(m_configuration->removeYear(m_configuration->yearPosition(yearName)));
 }
 
 void ConfigSitesYearsWidget::handleSiteContextMenuRequest(const QString& siteName, QPoint pos)
@@ -320,8 +325,11 @@ void ConfigSitesYearsWidget::handleYearContextMenuRequest(const QString& yearNam
 
 void ConfigSitesYearsWidget::onResetClicked()
 {
-    m_configuration->reset();
+    const lum::Expected<void> reset = m_configuration->reset();
+    // What could be reset is, and the study follows it either way.
     emit dataChanged();
+    if (!reset)
+        emit editFailed(reset.error().text());
 }
 
 void ConfigSitesYearsWidget::onShowRemovalsChanged()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lum/core/Expected.h"
 #include "rivulet/summary/SummaryTables.h"
 
 #include <QPoint>
@@ -114,6 +115,8 @@ public:
 
 signals:
     void dataChanged();
+    // A change could not be written; nothing changed. `text` says why.
+    void editFailed(const QString& text);
 
 public slots:
     void onShowRemovalsChanged();
@@ -125,6 +128,9 @@ protected:
     void diagramAdded(RivuletDiagram& diagram) override;
 
 private:
+    // Announces a written change, or why it was not written.
+    void announce(const lum::Expected<void>& edited);
+
     SitesController& m_sites;
     YearsController& m_years;
     std::unique_ptr<StudyConfiguration> m_configuration;

@@ -2,6 +2,7 @@
 
 #include "lum/ui/LumMainWindow.h"
 #include "lum/ui/TableCopy.h"
+#include "lum/ui/UserPrompts.h"
 #include "rivulet/settings/RivuletSettings.h"
 #include "rivulet/study/Study.h"
 #include "rivulet/views/ConfigReleasesCohortsWidget.h"
@@ -147,6 +148,13 @@ void ViewFactory::make(View view, const ModelEstimateItem* selected)
             QObject::connect(
                 editable, &ConfigSitesYearsWidget::dataChanged, &m_window,
                 [this] { m_host.configurationChanged(); }, Qt::QueuedConnection);
+            QObject::connect(
+                editable, &ConfigSitesYearsWidget::editFailed, &m_window,
+                [this, editable](const QString& text) {
+                    m_window.prompts().tell(
+                        editable, QMessageBox::Critical, editable->windowTitle(),
+                        QStringLiteral("The change could not be stored: %1").arg(text));
+                });
             widget = editable;
         }
         widget->rebuildTabs();

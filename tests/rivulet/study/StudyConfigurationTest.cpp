@@ -124,7 +124,9 @@ TEST_F(StudyConfigurationTest, RemovingASiteMovesItsFishToTheirNextDetectionOrTo
     // A release site is refused and changes nothing.
     const int releaseSite =
         study->sites.indexOf(study->releases.releaseSiteId(study->releases.ids().constLast()));
-    EXPECT_FALSE(configuration->removeSite(releaseSite));
+    const lum::Expected<void> refused = configuration->removeSite(releaseSite);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().text(), QStringLiteral("A release site cannot be removed."));
     ASSERT_TRUE(configuration->removeSite(x));
     ASSERT_TRUE(update());
 
