@@ -80,6 +80,12 @@ struct FitOptions
     // newOptimizer().
     std::unique_ptr<lum::OptimizerI> optimizerFor(std::size_t parameters,
                                                   double hessianGradients) const;
+    // The optimizer for the fits of a block's profile intervals: optimizerFor()'s, but Newton's
+    // method on every large block, as its fits share one Hessian (the fits of a profile start
+    // from the curvature the fit before left) where the block's own fit pays for one per
+    // iteration.
+    std::unique_ptr<lum::OptimizerI> profileOptimizerFor(std::size_t parameters,
+                                                         double hessianGradients) const;
     // Whether a block of that many free parameters is large enough for the sparse Hessian,
     // in the fit and in the covariance.
     bool isLargeBlock(std::size_t parameters) const;
