@@ -81,9 +81,9 @@ struct FitOptions
     std::unique_ptr<lum::OptimizerI> optimizerFor(std::size_t parameters,
                                                   double hessianGradients) const;
     // The optimizer for the fits of a block's profile intervals: optimizerFor()'s, but Newton's
-    // method on every large block, as its fits share one Hessian (the fits of a profile start
-    // from the curvature the fit before left) where the block's own fit pays for one per
-    // iteration.
+    // method on every large block. The fits of one side of a profile are nearby problems, and
+    // each of Newton's starts from the factored Hessian the one before left, a few steps from
+    // its optimum, where Fletch's method starts each afresh with hundreds of iterations.
     std::unique_ptr<lum::OptimizerI> profileOptimizerFor(std::size_t parameters,
                                                          double hessianGradients) const;
     // Whether a block of that many free parameters is large enough for the sparse Hessian,
