@@ -22,6 +22,15 @@ std::unique_ptr<lum::OptimizerI> FitOptions::optimizerFor(std::size_t parameters
     return chosen;
 }
 
+std::unique_ptr<lum::OptimizerI> FitOptions::profileOptimizerFor(std::size_t parameters,
+                                                                 double hessianGradients) const
+{
+    std::unique_ptr<lum::OptimizerI> chosen = optimizerFor(parameters, hessianGradients);
+    if (chosen && chosen->id() == 0 && isLargeBlock(parameters))
+        return lum::createOptimizer(QStringLiteral("newton"));
+    return chosen;
+}
+
 bool FitOptions::isLargeBlock(std::size_t parameters) const
 {
     return newtonFrom > 0 && gradient == Gradient::Exact &&

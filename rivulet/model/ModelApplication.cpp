@@ -8,12 +8,36 @@ namespace rivulet {
 void ModelApplication::apply(const ReleaseSummary& summary, const EquatingScheme& scheme,
                              ParameterStructure& structure)
 {
-    fixByData(summary, structure);
-    equateCapture(scheme.captureCode, structure);
-    equateSurvival(scheme.survivalCode, structure);
+    ParameterStructure::Changes changes(structure);
+    fixByData(summary, structure, changes);
+    equateCapture(scheme.captureCode, structure, changes);
+    equateSurvival(scheme.survivalCode, structure, changes);
+    changes.apply(structure);
 }
 
 void ModelApplication::fixByData(const ReleaseSummary& summary, ParameterStructure& structure)
+{
+    ParameterStructure::Changes changes(structure);
+    fixByData(summary, structure, changes);
+    changes.apply(structure);
+}
+
+void ModelApplication::equateCapture(int code, ParameterStructure& structure)
+{
+    ParameterStructure::Changes changes(structure);
+    equateCapture(code, structure, changes);
+    changes.apply(structure);
+}
+
+void ModelApplication::equateSurvival(int code, ParameterStructure& structure)
+{
+    ParameterStructure::Changes changes(structure);
+    equateSurvival(code, structure, changes);
+    changes.apply(structure);
+}
+
+void ModelApplication::fixByData(const ReleaseSummary& summary, const ParameterStructure& structure,
+                                 ParameterStructure::Changes& changes)
 {
     const int finalSite = structure.siteCount() - 1;
     for (int r = 0; r < structure.releaseCount(); ++r) {
@@ -21,15 +45,15 @@ void ModelApplication::fixByData(const ReleaseSummary& summary, ParameterStructu
             if (!t.fixedAtOne && !t.fixedAtZero) {
                 continue;
             }
-            const int index =
+            const int cell =
                 key.site == finalSite
-                    ? structure.lambdaIndex(r, key.upstreamYear, key.downstreamYear)
-                    : structure.phiIndex(r, key.site, key.upstreamYear, key.downstreamYear);
-            structure.fix(index, t.fixedAtOne ? 1.0 : 0.0);
+                    ? structure.lambdaCell(r, key.upstreamYear, key.downstreamYear)
+                    : structure.phiCell(r, key.site, key.upstreamYear, key.downstreamYear);
+            changes.fix(cell, t.fixedAtOne ? 1.0 : 0.0);
         }
         for (const auto& [key, c] : summary.captureCells(ReleasePos{r})) {
             if (c.fixedAtZero) {
-                structure.fix(structure.captureIndex(r, key.site, key.year), 0.0);
+                changes.fix(structure.captureCell(r, key.site, key.year), 0.0);
             }
         }
     }
@@ -49,7 +73,8 @@ bool ModelApplication::pairSelected(int code, const ParameterStructure& structur
     }
 }
 
-void ModelApplication::equateCapture(int code, ParameterStructure& structure)
+void ModelApplication::equateCapture(int code, const ParameterStructure& structure,
+                                     ParameterStructure::Changes& changes)
 {
     const int R = structure.releaseCount();
     const int S = structure.siteCount();
@@ -61,15 +86,16 @@ void ModelApplication::equateCapture(int code, ParameterStructure& structure)
             }
             for (int s = 0; s < S; ++s) {
                 for (int y = 0; y < Y; ++y) {
-                    structure.equate(structure.captureIndex(r1, s, y),
-                                     structure.captureIndex(r2, s, y));
+                    changes.equate(structure.captureCell(r1, s, y),
+                                   structure.captureCell(r2, s, y));
                 }
             }
         }
     }
 }
 
-void ModelApplication::equateSurvival(int code, ParameterStructure& structure)
+void ModelApplication::equateSurvival(int code, const ParameterStructure& structure,
+                                      ParameterStructure::Changes& changes)
 {
     const int R = structure.releaseCount();
     const int S = structure.siteCount();
@@ -82,15 +108,15 @@ void ModelApplication::equateSurvival(int code, ParameterStructure& structure)
             for (int s = 0; s < S; ++s) {
                 for (int y1 = 0; y1 < Y; ++y1) {
                     for (int y2 = y1; y2 < Y; ++y2) {
-                        structure.equate(structure.phiIndex(r1, s, y1, y2),
-                                         structure.phiIndex(r2, s, y1, y2));
+                        changes.equate(structure.phiCell(r1, s, y1, y2),
+                                       structure.phiCell(r2, s, y1, y2));
                     }
                 }
             }
             for (int y1 = 0; y1 < Y; ++y1) {
                 for (int y2 = y1; y2 < Y; ++y2) {
-                    structure.equate(structure.lambdaIndex(r1, y1, y2),
-                                     structure.lambdaIndex(r2, y1, y2));
+                    changes.equate(structure.lambdaCell(r1, y1, y2),
+                                   structure.lambdaCell(r2, y1, y2));
                 }
             }
         }

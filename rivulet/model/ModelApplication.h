@@ -1,10 +1,10 @@
 #pragma once
 
 #include "rivulet/model/EquatingScheme.h"
+#include "rivulet/model/ParameterStructure.h"
 
 namespace rivulet {
 
-class ParameterStructure;
 class ReleaseSummary;
 
 // Turns the full parameter structure into one model's structure: first the parameters that
@@ -19,6 +19,13 @@ public:
     static void fixByData(const ReleaseSummary& summary, ParameterStructure& structure);
     static void equateCapture(int code, ParameterStructure& structure);
     static void equateSurvival(int code, ParameterStructure& structure);
+    // The same steps as changes to `structure`, to be applied at once.
+    static void fixByData(const ReleaseSummary& summary, const ParameterStructure& structure,
+                          ParameterStructure::Changes& changes);
+    static void equateCapture(int code, const ParameterStructure& structure,
+                              ParameterStructure::Changes& changes);
+    static void equateSurvival(int code, const ParameterStructure& structure,
+                               ParameterStructure::Changes& changes);
 
     // Whether the equating code ties releases r1 and r2 together.
     static bool pairSelected(int code, const ParameterStructure& structure, int r1, int r2);

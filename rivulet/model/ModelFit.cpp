@@ -23,6 +23,7 @@
 #include <cstring>
 #include <exception>
 #include <numeric>
+#include <optional>
 
 namespace rivulet {
 
@@ -493,50 +494,68 @@ void fitWhole(RivuletLikelihood& likelihood, const lum::SoftmaxTransform& transf
     finish();
 }
 
-// The profile-likelihood intervals the options ask for into the summary: the blocks side by
-// side on the pool (their terms apart), the parameters of a block one after the other.
+// The profile-likelihood intervals the options ask for into the summary. The profiles are
+// independent fits, shared out one at a time between the pool's threads; the profiles of one
+// block evaluate the same releases, so each thread has a likelihood of its own: `likelihood`,
+// and those `another` makes (each a table of every release's arrivals, so only as many as
+// there are threads with work). An optimizer that cannot be copied serves one profile after
+// the other.
 void profileParameters(const std::vector<ParameterBlock>& blocks, lum::Func& likelihood,
+                       const std::function<std::unique_ptr<lum::Func>()>& another,
                        const lum::SoftmaxTransform& transform, const std::vector<double>& x,
                        const FitOptions& options, const std::atomic<bool>& cancel,
                        FitSummary& summary)
 {
     const bool all = options.profiles == FitOptions::Profiles::All;
-    std::vector<std::vector<int>> targets(blocks.size());
+    struct Target
+    {
+        std::size_t block = 0;
+        int parameter = 0;
+    };
+    std::vector<Target> targets;
     for (std::size_t b = 0; b < blocks.size(); ++b) {
         for (const int p : blocks[b].parameters) {
             const std::size_t i = static_cast<std::size_t>(p);
             if (all || (i < summary.estimates.size() &&
                         summary.estimates[i] != EstimateStatus::Estimated)) {
-                targets[b].push_back(p);
+                targets.push_back({b, p});
             }
         }
     }
-    std::vector<std::vector<ProfileInterval>> found(blocks.size());
-    const auto work = [&](std::size_t b) {
-        if (targets[b].empty() || cancel.load()) {
-            return;
-        }
-        const std::unique_ptr<lum::OptimizerI> own = options.optimizerFor(
-            blocks[b].parameters.size(), hessianGradients(likelihood, blocks[b]));
-        lum::OptimizerI& optimizer = own ? *own : *options.prototype;
-        ProfileLikelihood profile(likelihood, transform, optimizer, options.endingCriterion, cancel,
-                                  options.chat);
-        for (const int p : targets[b]) {
-            if (const std::optional<ProfileInterval> interval = profile.interval(blocks[b], x, p)) {
-                found[b].push_back(*interval);
-            }
+    if (targets.empty())
+        return;
+    std::vector<double> gradients(blocks.size(), 0.0);
+    for (const Target& target : targets)
+        gradients[target.block] = hessianGradients(likelihood, blocks[target.block]);
+    std::vector<std::optional<ProfileInterval>> found(targets.size());
+    std::atomic<std::size_t> next{0};
+    const auto lane = [&](lum::Func& func) {
+        for (std::size_t t = next++; t < targets.size() && !cancel.load(); t = next++) {
+            const ParameterBlock& block = blocks[targets[t].block];
+            const std::unique_ptr<lum::OptimizerI> own =
+                options.profileOptimizerFor(block.parameters.size(), gradients[targets[t].block]);
+            lum::OptimizerI& optimizer = own ? *own : *options.prototype;
+            ProfileLikelihood profile(func, transform, optimizer, options.endingCriterion, cancel,
+                                      options.chat);
+            found[t] = profile.interval(block, x, targets[t].parameter);
         }
     };
-    // An optimizer that cannot be copied serves one block at a time.
-    if (options.newOptimizer()) {
-        options.workerPool().parallelFor(blocks.size(), work);
+    const std::size_t lanes =
+        options.newOptimizer()
+            ? std::min<std::size_t>(options.workerPool().concurrency(), targets.size())
+            : 1;
+    if (lanes <= 1) {
+        lane(likelihood);
     } else {
-        for (std::size_t b = 0; b < blocks.size(); ++b) {
-            work(b);
-        }
+        std::vector<std::unique_ptr<lum::Func>> others(lanes - 1);
+        for (std::unique_ptr<lum::Func>& other : others)
+            other = another();
+        options.workerPool().parallelFor(
+            lanes, [&](std::size_t l) { lane(l == 0 ? likelihood : *others[l - 1]); });
     }
-    for (const std::vector<ProfileInterval>& block : found) {
-        summary.profiles.insert(summary.profiles.end(), block.begin(), block.end());
+    for (const std::optional<ProfileInterval>& interval : found) {
+        if (interval)
+            summary.profiles.push_back(*interval);
     }
     std::sort(summary.profiles.begin(), summary.profiles.end(),
               [](const ProfileInterval& a, const ProfileInterval& b) {
@@ -588,7 +607,14 @@ ModelFit fitModel(const FitProblem& problem, const FitOptions& options,
             result.summary.logLikelihood = 0.0;
             result.covariance.reset();
         } else if (options.profiles != FitOptions::Profiles::None) {
-            profileParameters(blocks, likelihood, transform, x, options, cancel, result.summary);
+            const auto another = [&]() -> std::unique_ptr<lum::Func> {
+                auto other = std::make_unique<RivuletLikelihood>(
+                    structure, problem.counts, problem.releases, problem.sites, problem.years);
+                other->setExactGradient(options.gradient == FitOptions::Gradient::Exact);
+                return other;
+            };
+            profileParameters(blocks, likelihood, another, transform, x, options, cancel,
+                              result.summary);
             if (cancel.load()) {
                 result.summary.ending = FitEnding::Canceled;
                 result.covariance.reset();

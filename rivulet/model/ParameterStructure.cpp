@@ -5,6 +5,7 @@
 #include "rivulet/data/YearsControllerI.h"
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace rivulet {
@@ -227,6 +228,81 @@ void ParameterStructure::equate(std::int32_t a, std::int32_t b)
         }
     }
     --m_numFree;
+}
+
+ParameterStructure::Changes::Changes(const ParameterStructure& structure)
+    : m_index(structure.m_index), m_parent(static_cast<std::size_t>(structure.m_numFree)),
+      m_isFixed(m_parent.size(), 0), m_value(m_parent.size(), 0.0)
+{
+    std::iota(m_parent.begin(), m_parent.end(), 0);
+}
+
+std::int32_t ParameterStructure::Changes::positionOf(int cell) const
+{
+    return cell < 0 ? NoParameter : m_index[static_cast<std::size_t>(cell)];
+}
+
+std::int32_t ParameterStructure::Changes::root(std::int32_t position)
+{
+    std::int32_t r = position;
+    while (m_parent[static_cast<std::size_t>(r)] != r)
+        r = m_parent[static_cast<std::size_t>(r)];
+    while (m_parent[static_cast<std::size_t>(position)] != r) {
+        const std::int32_t next = m_parent[static_cast<std::size_t>(position)];
+        m_parent[static_cast<std::size_t>(position)] = r;
+        position = next;
+    }
+    return r;
+}
+
+void ParameterStructure::Changes::fix(int cell, double value)
+{
+    const std::int32_t position = positionOf(cell);
+    if (position < 0)
+        return;
+    const auto r = static_cast<std::size_t>(root(position));
+    // A fixed parameter has no position left to fix again.
+    if (m_isFixed[r])
+        return;
+    m_isFixed[r] = 1;
+    m_value[r] = value;
+}
+
+void ParameterStructure::Changes::equate(int cellA, int cellB)
+{
+    const std::int32_t a = positionOf(cellA);
+    const std::int32_t b = positionOf(cellB);
+    if (a < 0 || b < 0)
+        return;
+    const std::int32_t ra = root(a);
+    const std::int32_t rb = root(b);
+    if (ra == rb || m_isFixed[static_cast<std::size_t>(ra)] ||
+        m_isFixed[static_cast<std::size_t>(rb)])
+        return;
+    // Positions keep their order through every renumbering, so the lower current position
+    // is the lower root.
+    m_parent[static_cast<std::size_t>(std::max(ra, rb))] = std::min(ra, rb);
+}
+
+void ParameterStructure::Changes::apply(ParameterStructure& structure)
+{
+    std::vector<std::int32_t> renumbered(m_parent.size(), Fixed);
+    std::int32_t count = 0;
+    for (std::size_t p = 0; p < m_parent.size(); ++p) {
+        if (m_parent[p] == static_cast<std::int32_t>(p) && !m_isFixed[p])
+            renumbered[p] = count++;
+    }
+    for (const ParameterEntry& entry : structure.m_entries) {
+        const auto cell = static_cast<std::size_t>(entry.cell);
+        const std::int32_t position = structure.m_index[cell];
+        if (position < 0)
+            continue;
+        const auto r = static_cast<std::size_t>(root(position));
+        if (m_isFixed[r])
+            structure.m_fixed[cell] = m_value[r];
+        structure.m_index[cell] = renumbered[r];
+    }
+    structure.m_numFree = count;
 }
 
 int ParameterStructure::residualizationSite() const

@@ -88,6 +88,34 @@ public:
     // positions close the gap. Nothing happens unless both are distinct positions in use.
     void equate(std::int32_t a, std::int32_t b);
 
+    // Many fixes and merges at once, named by cell. Each has the effect fix() or equate()
+    // would have on the cells' positions at that moment, but the positions are renumbered
+    // once, by apply(), instead of after every change: a model of a few hundred releases
+    // merges tens of thousands of parameters, and each renumbering passes over all of them.
+    class Changes
+    {
+    public:
+        // Changes to `structure` as it is now.
+        explicit Changes(const ParameterStructure& structure);
+        // Fixes the parameter of the cell, and all merged with it, to value.
+        void fix(int cell, double value);
+        // Merges the parameters of the two cells; nothing for a fixed or unused one.
+        void equate(int cellA, int cellB);
+        // Renumbers the structure the changes were made for, unchanged meanwhile.
+        void apply(ParameterStructure& structure);
+
+    private:
+        // The start position of the merged parameter's first member; a merged parameter
+        // keeps the lowest position of its members, as equate() does.
+        std::int32_t root(std::int32_t position);
+        std::int32_t positionOf(int cell) const;
+
+        const std::vector<std::int32_t>& m_index;
+        std::vector<std::int32_t> m_parent; // by start position
+        std::vector<char> m_isFixed;        // by root
+        std::vector<double> m_value;        // by root
+    };
+
     // The last site at which fish may still change year: the final site when any free lambda
     // spans two years, else the furthest site of a free year-changing phi, else 1.
     int residualizationSite() const;

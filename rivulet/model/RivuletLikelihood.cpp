@@ -58,9 +58,16 @@ RivuletLikelihood::RivuletLikelihood(const ParameterStructure& structure,
     const int S = m_siteCount;
     const int Y = m_yearCount;
     const int R = m_releaseCount;
-    const auto rows = static_cast<std::size_t>(R) * static_cast<std::size_t>(std::max(S - 1, 0)) *
-                      static_cast<std::size_t>(Y);
-    m_arrivals.assign(rows * static_cast<std::size_t>(S) * static_cast<std::size_t>(Y), -2.0);
+    // A release's arrivals start at its own site: the sites above it are never its fish's.
+    m_firstArrivalSite.assign(static_cast<std::size_t>(R), 0);
+    m_arrivalBase.assign(static_cast<std::size_t>(R) + 1, 0);
+    for (int r = 0; r < R; ++r) {
+        const int first = structure.isModelled(r) ? structure.relSite(r) : std::max(S - 1, 0);
+        m_firstArrivalSite[static_cast<std::size_t>(r)] = first;
+        m_arrivalBase[static_cast<std::size_t>(r) + 1] =
+            m_arrivalBase[static_cast<std::size_t>(r)] + rowOffset(std::max(S - 1, 0) - first, 0);
+    }
+    m_arrivals.assign(m_arrivalBase.back(), -2.0);
     m_neverSeen.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(S) *
                            static_cast<std::size_t>(Y),
                        0.0);
@@ -400,6 +407,10 @@ void RivuletLikelihood::cellProbabilities(const std::vector<double>& x,
 
 double RivuletLikelihood::arrival(int r, int a, int b, int c, int d) const
 {
+    if (r < 0 || r >= m_releaseCount || a < m_firstArrivalSite[static_cast<std::size_t>(r)] ||
+        a > m_siteCount - 2 || b < 0 || b >= m_yearCount || c < 0 || c >= m_siteCount || d < 0 ||
+        d >= m_yearCount)
+        return -2.0;
     return m_arrivals.at(arrivalOffset(r, a, b) + static_cast<std::size_t>(c * m_yearCount + d));
 }
 
@@ -432,11 +443,9 @@ void RivuletLikelihood::setExactGradient(bool exact)
 void RivuletLikelihood::allocateAdjoints()
 {
     if (m_exactGradient) {
-        m_arrivalAdjoints.assign(m_arrivals.size(), 0.0);
         m_neverSeenAdjoints.assign(m_neverSeen.size(), 0.0);
         m_parameterAdjoints.assign(m_parameters.size(), 0.0);
     } else {
-        std::vector<double>().swap(m_arrivalAdjoints);
         std::vector<double>().swap(m_neverSeenAdjoints);
         std::vector<double>().swap(m_parameterAdjoints);
     }
@@ -488,15 +497,21 @@ void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
     if (first == last || !std::isfinite(releaseLogLikelihood(r, x))) {
         return;
     }
-    // Only the rows the backward pass reads are cleared, and of each only the sites below the
-    // row's own: clearing the whole table of every release cost more than the recursions.
+    // The derivatives by the release's arrivals go into a table of one release, this thread's
+    // own: a gradient walks its releases one at a time, and a table of every release would
+    // double the likelihood's memory. Only the rows the backward pass reads are cleared, and
+    // of each only the sites below the row's own: clearing the whole table of every release
+    // cost more than the recursions.
+    static thread_local std::vector<double> arrivalScratch;
+    if (arrivalScratch.size() < rowOffset(m_siteCount - 1, 0))
+        arrivalScratch.resize(rowOffset(m_siteCount - 1, 0));
+    double* const arrivalAdjoints = arrivalScratch.data();
     const int S = m_siteCount;
     const int Y = m_yearCount;
     for (int a = m_structure.relSite(r); a <= S - 2; ++a) {
         for (int b = m_structure.relYear(r); b < Y; ++b) {
-            const std::size_t from = arrivalOffset(r, a, b) + static_cast<std::size_t>((a + 1) * Y);
-            std::fill_n(m_arrivalAdjoints.begin() + static_cast<std::ptrdiff_t>(from),
-                        static_cast<std::size_t>((S - 1 - a) * Y), 0.0);
+            const std::size_t from = rowOffset(a, b) + static_cast<std::size_t>((a + 1) * Y);
+            std::fill_n(arrivalAdjoints + from, static_cast<std::size_t>((S - 1 - a) * Y), 0.0);
         }
     }
     std::fill_n(m_neverSeenAdjoints.begin() + static_cast<std::ptrdiff_t>(neverSeenOffset(r, 0, 0)),
@@ -513,11 +528,11 @@ void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
         const std::size_t arrivalAt = arrivalOffset(r, cell.site(), cell.year());
         const std::size_t neverSeenAt = neverSeenOffset(r, cell.site(), cell.year());
         cell.addAdjoints(&m_arrivals[arrivalAt], m_neverSeen[neverSeenAt], m_parameters.data(),
-                         &m_arrivalAdjoints[arrivalAt], m_neverSeenAdjoints[neverSeenAt],
-                         m_parameterAdjoints.data());
+                         arrivalAdjoints + rowOffset(cell.site(), cell.year()),
+                         m_neverSeenAdjoints[neverSeenAt], m_parameterAdjoints.data());
     }
     neverSeenAdjoints(r);
-    arrivalAdjoints(r);
+    addArrivalAdjoints(r, arrivalAdjoints);
 
     // The function is minus the log-likelihood.
     const FreeCell* cell = m_freeCells.data() + m_firstFreeCell[static_cast<std::size_t>(r)];
@@ -574,25 +589,25 @@ void RivuletLikelihood::neverSeenFromAdjoint(int r, int a, int b)
 
 // fillArrivals() backwards: the release row first, then the rows further down the river, each
 // after every row that read it.
-void RivuletLikelihood::arrivalAdjoints(int r)
+void RivuletLikelihood::addArrivalAdjoints(int r, double* adjoints)
 {
     const int a0 = m_structure.relSite(r);
     const int b0 = m_structure.relYear(r);
-    arrivalRowAdjoint(r, a0, b0);
+    arrivalRowAdjoint(r, a0, b0, adjoints);
     for (int a = a0 + 1; a <= m_siteCount - 2; ++a) {
         for (int b = b0; b < m_yearCount; ++b) {
-            arrivalRowAdjoint(r, a, b);
+            arrivalRowAdjoint(r, a, b, adjoints);
         }
     }
 }
 
 // A(a, b, a+1, d) = φ(a+1, b, d); A(a, b, c, d) = Σ_{y=b..d} w(y) A(a+1, y, c, d) for c > a+1,
 // with w(y) = φ(a+1, b, y) (1 - p(a+1, y)); the final reach A(S-2, b, S-1, d) = λ(b, d).
-void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b)
+void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b, double* adjoints)
 {
     const int S = m_siteCount;
     const int Y = m_yearCount;
-    const double* rowAdjoint = &m_arrivalAdjoints[arrivalOffset(r, a, b)];
+    const double* rowAdjoint = adjoints + rowOffset(a, b);
     if (a == S - 2) {
         for (int d = b; d < Y; ++d) {
             lambdaAdjoint(r, b, d) += rowAdjoint[(S - 1) * Y + d];
@@ -608,7 +623,7 @@ void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b)
         const double passed = 1 - capture(r, next, y);
         const double weight = survival * passed;
         const double* below = &m_arrivals[arrivalOffset(r, next, y)];
-        double* belowAdjoint = &m_arrivalAdjoints[arrivalOffset(r, next, y)];
+        double* belowAdjoint = adjoints + rowOffset(next, y);
         double weightAdjoint = 0.0;
         for (int c = a + 2; c < S; ++c) {
             for (int d = y; d < Y; ++d) {

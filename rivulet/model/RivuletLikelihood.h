@@ -100,15 +100,23 @@ private:
     void addReleaseGradient(int r, const std::vector<double>& x, std::vector<double>& g);
     void neverSeenAdjoints(int r);
     void neverSeenFromAdjoint(int r, int a, int b);
-    void arrivalAdjoints(int r);
-    void arrivalRowAdjoint(int r, int a, int b);
+    // The backward pass of the arrivals of release r, whose derivatives by its arrivals are
+    // laid out as rowOffset() has them in `adjoints`.
+    void addArrivalAdjoints(int r, double* adjoints);
+    void arrivalRowAdjoint(int r, int a, int b, double* adjoints);
     void allocateAdjoints();
     static double finiteOrBad(double logLikelihood);
 
+    // Row (a, b) of one release's arrivals laid out [S-1][Y][S][Y].
+    std::size_t rowOffset(int a, int b) const
+    {
+        return static_cast<std::size_t>((a * m_yearCount + b) * m_siteCount * m_yearCount);
+    }
+    // Row (a, b) of release r, a at or below its site.
     std::size_t arrivalOffset(int r, int a, int b) const
     {
-        return static_cast<std::size_t>(((r * (m_siteCount - 1) + a) * m_yearCount + b) *
-                                        m_siteCount * m_yearCount);
+        return m_arrivalBase[static_cast<std::size_t>(r)] +
+               rowOffset(a - m_firstArrivalSite[static_cast<std::size_t>(r)], b);
     }
     std::size_t neverSeenOffset(int r, int a, int b) const
     {
@@ -129,10 +137,14 @@ private:
     std::vector<int> m_siteIds;
     std::vector<int> m_yearIds;
 
-    std::vector<double> m_arrivals;    // [R][S-1][Y][S][Y]
-    std::vector<double> m_neverSeen;   // [R][S][Y]
-    std::vector<double> m_parameters;  // current values by structure cell
-    std::vector<double> m_passWeights; // [R][Y] scratch of one arrival row
+    // [R][S-1][Y][S][Y] without the sites above each release's own: release r's rows start at
+    // m_arrivalBase[r] with site m_firstArrivalSite[r].
+    std::vector<double> m_arrivals;
+    std::vector<std::size_t> m_arrivalBase; // [R+1]
+    std::vector<int> m_firstArrivalSite;    // [R]
+    std::vector<double> m_neverSeen;        // [R][S][Y]
+    std::vector<double> m_parameters;       // current values by structure cell
+    std::vector<double> m_passWeights;      // [R][Y] scratch of one arrival row
     std::vector<LikelihoodCell> m_cells;
     std::vector<int> m_firstCell; // [R+1]: the cells of release r are first..next-1
     // The free parameters of each release: structure cell and free position. Fixed values are
@@ -154,9 +166,9 @@ private:
     std::vector<int> m_firstParameterCell;  // [R+1]
     bool m_exactGradient = true;
     lum::WorkerPool* m_halvesPool = nullptr;
-    // The derivatives of a release's log-likelihood by its tables and parameters, laid out as
-    // m_arrivals, m_neverSeen and m_parameters (each release its own part).
-    std::vector<double> m_arrivalAdjoints;
+    // The derivatives of a release's log-likelihood by its never-seen chances and parameters,
+    // laid out as m_neverSeen and m_parameters (each release its own part); those by its
+    // arrivals are a table of one release on each thread.
     std::vector<double> m_neverSeenAdjoints;
     std::vector<double> m_parameterAdjoints;
     std::vector<std::vector<int>> m_termsOfParameter;

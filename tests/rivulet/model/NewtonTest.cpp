@@ -10,6 +10,7 @@
 #include "lum/estimation/SoftmaxTransform.h"
 #include "lum/estimation/SparseHessian.h"
 #include "lum/estimation/TransformedFunc.h"
+#include "lum/thread/WorkerPool.h"
 #include "rivulet/model/ModelFit.h"
 #include "rivulet/model/ModelTransform.h"
 #include "rivulet/model/ParameterBlocks.h"
@@ -259,6 +260,38 @@ TEST(NewtonFit, ProfileIntervalsFromTheKeptHessianAreThoseOfFitsAfresh)
         EXPECT_NEAR(a->lower, b->lower, tolerance) << p;
         EXPECT_NEAR(a->upper, b->upper, tolerance) << p;
         EXPECT_LT(a->lower, a->upper) << p;
+    }
+}
+
+TEST(NewtonFit, ProfilesSharedOutBetweenThreadsAreThoseFoundOneAfterTheOther)
+{
+    // Two release sites in series, every release's parameters equated: one block.
+    const FittedStudy study(simulateCounts(truthOf(2, {0, 0, 1, 1}, {0, 1, 0, 1}), 800, 7u));
+    ParameterStructure structure(study.data.releases, study.data.sites, study.data.years);
+    study.catalogue.applyModel(1, 1, structure);
+    const FitProblem problem{structure, study.data.counts, study.data.releases, study.data.sites,
+                             study.data.years};
+    const std::atomic<bool> cancel{false};
+    const auto fitOn = [&](unsigned workers) {
+        lum::WorkerPool pool(workers);
+        FitOptions options;
+        options.pool = &pool;
+        options.profiles = FitOptions::Profiles::All;
+        return fitModel(problem, options, cancel);
+    };
+    const ModelFit alone = fitOn(0);
+    const ModelFit shared = fitOn(1);
+    ASSERT_EQ(alone.summary.ending, FitEnding::Converged);
+    ASSERT_EQ(shared.summary.ending, FitEnding::Converged);
+    ASSERT_GT(alone.summary.profiles.size(), 5u);
+    EXPECT_EQ(shared.estimates, alone.estimates);
+    ASSERT_EQ(shared.summary.profiles.size(), alone.summary.profiles.size());
+    for (std::size_t i = 0; i < alone.summary.profiles.size(); ++i) {
+        const ProfileInterval& a = alone.summary.profiles[i];
+        const ProfileInterval& b = shared.summary.profiles[i];
+        EXPECT_EQ(b.parameter, a.parameter) << i;
+        EXPECT_EQ(b.lower, a.lower) << a.parameter;
+        EXPECT_EQ(b.upper, a.upper) << a.parameter;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -156,6 +157,44 @@ TEST(ParameterStructure, EquatingCodesSelectPairsOfReleases)
         EXPECT_EQ(sharedWith(structure, 1, 3), code == 1 || code == 3) << "code " << code;
         EXPECT_EQ(sharedWith(structure, 0, 3), code == 1) << "code " << code;
         expectDenseNumbering(structure);
+    }
+}
+
+TEST(ParameterStructure, ChangesAtOnceNumberAsChangesOneByOne)
+{
+    // Random fixes and merges, interleaved, on releases of several sites and years: fixes of
+    // merged parameters, merges of fixed ones and cells outside the tables included.
+    const ParameterStructure base({0, 1, 0, 2, 1}, {0, 1, 1, 0, 2}, 5, 3);
+    std::mt19937 random(11);
+    for (int round = 0; round < 20; ++round) {
+        ParameterStructure oneByOne = base;
+        ParameterStructure atOnce = base;
+        ParameterStructure::Changes changes(atOnce);
+        std::uniform_int_distribution<int> anyCell(-1, base.cellCount() - 1);
+        std::uniform_int_distribution<std::size_t> entry(0, base.entries().size() - 1);
+        const auto cellOf = [&] {
+            return random() % 10 == 0 ? anyCell(random) : base.entries()[entry(random)].cell;
+        };
+        for (int step = 0; step < 60; ++step) {
+            const int a = cellOf();
+            const int b = cellOf();
+            if (random() % 4 == 0) {
+                const double value = (random() % 2) ? 1.0 : 0.0;
+                oneByOne.fix(oneByOne.indexOfCell(a), value);
+                changes.fix(a, value);
+            } else {
+                oneByOne.equate(oneByOne.indexOfCell(a), oneByOne.indexOfCell(b));
+                changes.equate(a, b);
+            }
+        }
+        changes.apply(atOnce);
+        ASSERT_EQ(atOnce.numFree(), oneByOne.numFree()) << "round " << round;
+        for (int cell = 0; cell < base.cellCount(); ++cell) {
+            ASSERT_EQ(atOnce.indexOfCell(cell), oneByOne.indexOfCell(cell)) << "cell " << cell;
+            ASSERT_EQ(atOnce.fixedValueOfCell(cell), oneByOne.fixedValueOfCell(cell))
+                << "cell " << cell;
+        }
+        expectDenseNumbering(atOnce);
     }
 }
 
