@@ -141,8 +141,8 @@ void BM_DetectionSequences(benchmark::State& state)
     study.years().refresh();
     rivulet::DetectionSequenceController& sequences = *study.sequences();
     for (auto _ : state) {
-        if (sequences.update() != 0)
-            state.SkipWithError(qPrintable(sequences.lastError()));
+        if (const lum::Expected<void> updated = sequences.update(); !updated)
+            state.SkipWithError(qPrintable(updated.error().text()));
     }
     state.counters["entries"] = sequences.entryCount();
 }

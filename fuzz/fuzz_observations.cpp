@@ -16,8 +16,8 @@ namespace {
 class ReleaseOrderCheck : public rivulet::ObsRecordSink
 {
 public:
-    TagResult addTag(std::string_view code, const rivulet::SiteRecord&, int,
-                     std::string_view releaseTime) override
+    lum::Expected<TagResult> addTag(std::string_view code, const rivulet::SiteRecord&, int,
+                                    std::string_view releaseTime) override
     {
         if (!m_codes.emplace(code).second)
             return TagDuplicate;
@@ -25,16 +25,14 @@ public:
         return TagStored;
     }
 
-    bool addDetection(std::string_view, const rivulet::SiteRecord&, int, std::string_view obsTime,
-                      int) override
+    lum::Expected<void> addDetection(std::string_view, const rivulet::SiteRecord&, int,
+                                     std::string_view obsTime, int) override
     {
         // The times are ISO text, which sorts as time does.
         if (obsTime < m_releaseTime)
             __builtin_trap();
-        return true;
+        return {};
     }
-
-    QString lastError() const override { return QString(); }
 
 private:
     std::set<std::string, std::less<>> m_codes;

@@ -67,11 +67,13 @@ bool DataUpdater::readAndDerive(QByteArray& fingerprint)
         setStep(done += 2);
     } else {
         bool read = true;
-        if (m_sequences != nullptr && m_sequences->update() != 0) {
-            const QString message = QStringLiteral("Unable to read the detection histories: ") +
-                                    m_sequences->lastError();
-            fail(lum::JobError::Database, message);
-            read = false;
+        if (m_sequences != nullptr) {
+            if (const lum::Expected<void> updated = m_sequences->update(); !updated) {
+                fail(lum::JobError::Database,
+                     QStringLiteral("Unable to read the detection histories: ") +
+                         updated.error().text());
+                read = false;
+            }
         }
         if (!stepDone())
             return false;

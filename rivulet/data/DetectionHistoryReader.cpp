@@ -12,7 +12,6 @@
 #include "rivulet/data/YearDbModel.h"
 
 #include <QHash>
-#include <QSqlError>
 
 #include <algorithm>
 #include <limits>
@@ -27,23 +26,33 @@ struct Position
     int active; // -1 when left out
 };
 
+lum::Error readError(const QString& text)
+{
+    return lum::Error(lum::JobError::Database, text);
+}
+
+lum::Error damage(const QString& what)
+{
+    return readError(QStringLiteral("The database is damaged: %1, which it does not hold. Restore "
+                                    "it from a copy, or load the study again.")
+                         .arg(what));
+}
+
 // Sequence and active sequence of every row of the sites or the years table, by id.
-bool readPositions(const lum::SqliteDb& db, const lum::DbModel& model, int sequence,
-                   int activeSequence, QHash<int, Position>& positions, QString& error)
+lum::Expected<void> readPositions(const lum::SqliteDb& db, const lum::DbModel& model, int sequence,
+                                  int activeSequence, QHash<int, Position>& positions)
 {
     lum::NativeStatement query;
     if (!query.prepare(db, QStringLiteral("select ") + model.quotedColumnName(0) +
                                QStringLiteral(", ") + model.quotedColumnName(sequence) +
                                QStringLiteral(", ") + model.quotedColumnName(activeSequence) +
-                               QStringLiteral(" from ") + model.tableName())) {
-        error = query.errorText();
-        return false;
-    }
+                               QStringLiteral(" from ") + model.tableName()))
+        return readError(query.errorText());
     while (query.next())
         positions.insert(query.columnInt(0), Position{query.columnInt(1), query.columnInt(2)});
     if (query.failed())
-        error = query.errorText();
-    return !query.failed();
+        return readError(query.errorText());
+    return {};
 }
 
 } // namespace
@@ -53,34 +62,36 @@ std::string_view DetectionHistoryReader::tagOf(const Run& run) const
     return std::string_view(m_tagText).substr(run.textOffset, run.textSize);
 }
 
-int DetectionHistoryReader::read(int cohortId, const Visit& visit)
+lum::Expected<void> DetectionHistoryReader::read(int cohortId, const Visit& visit)
 {
-    m_lastError.clear();
     m_tagText.clear();
     m_runs.clear();
     m_cells.clear();
     m_rows.clear();
     const lum::SqliteDb* db = m_rdb.database();
-    if (db == nullptr || !db->isOpen()) {
-        m_lastError = QStringLiteral("The database is not open.");
-        return QSqlError::ConnectionError;
-    }
-    if (const int error = readDetections())
-        return error;
+    if (db == nullptr || !db->isOpen())
+        return readError(QStringLiteral("The database is not open."));
+    if (lum::Expected<void> detections = readDetections(); !detections)
+        return detections;
     return visitTags(cohortId, visit);
 }
 
-bool DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf, QSet<int>& siteIds,
-                                       QSet<int>& yearIds)
+lum::Expected<void> DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf,
+                                                      QSet<int>& siteIds, QSet<int>& yearIds)
 {
     const lum::SqliteDb& db = *m_rdb.database();
     QHash<int, Position> sites;
     QHash<int, Position> years;
-    if (!readPositions(db, *m_rdb.model(RivuletDb::Sites), SiteDbModel::Sequence,
-                       SiteDbModel::ActiveSequence, sites, m_lastError) ||
-        !readPositions(db, *m_rdb.model(RivuletDb::Years), YearDbModel::Sequence,
-                       YearDbModel::ActiveSequence, years, m_lastError))
-        return false;
+    if (lum::Expected<void> read =
+            readPositions(db, *m_rdb.model(RivuletDb::Sites), SiteDbModel::Sequence,
+                          SiteDbModel::ActiveSequence, sites);
+        !read)
+        return read;
+    if (lum::Expected<void> read =
+            readPositions(db, *m_rdb.model(RivuletDb::Years), YearDbModel::Sequence,
+                          YearDbModel::ActiveSequence, years);
+        !read)
+        return read;
     for (auto site = sites.cbegin(); site != sites.cend(); ++site)
         siteIds.insert(site.key());
     for (auto year = years.cbegin(); year != years.cend(); ++year)
@@ -112,17 +123,17 @@ bool DetectionHistoryReader::readCells(QHash<qint64, int>& cellOf, QSet<int>& si
         cellOf.insert(c.key, static_cast<int>(m_cells.size()));
         m_cells.push_back(Cell{c.site.active, c.year.active, rank});
     }
-    return true;
+    return {};
 }
 
-int DetectionHistoryReader::readDetections()
+lum::Expected<void> DetectionHistoryReader::readDetections()
 {
     const lum::SqliteDb& db = *m_rdb.database();
     QHash<qint64, int> cellOf;
     QSet<int> siteIds;
     QSet<int> yearIds;
-    if (!readCells(cellOf, siteIds, yearIds))
-        return QSqlError::StatementError;
+    if (lum::Expected<void> cells = readCells(cellOf, siteIds, yearIds); !cells)
+        return cells;
 
     const lum::DbModel& observations = *m_rdb.model(RivuletDb::Observations);
     lum::NativeStatement query;
@@ -135,10 +146,8 @@ int DetectionHistoryReader::readDetections()
                 QStringLiteral(", ") +
                 observations.quotedColumnName(ObservationDbModel::Disposition) +
                 QStringLiteral(" from ") + observations.tableName() + QStringLiteral(" order by ") +
-                observations.quotedColumnName(ObservationDbModel::Id))) {
-        m_lastError = query.errorText();
-        return QSqlError::StatementError;
-    }
+                observations.quotedColumnName(ObservationDbModel::Id)))
+        return readError(query.errorText());
     // The cell last looked up: consecutive detections mostly share it.
     qint64 key = 0;
     int cell = -1;
@@ -157,22 +166,18 @@ int DetectionHistoryReader::readDetections()
             // second is damage, and skipping it would quietly lose the fish's detections.
             if (siteIds.contains(query.columnInt(1)) && yearIds.contains(query.columnInt(2)))
                 continue;
-            m_lastError = QStringLiteral("The database is damaged: a detection names site id %1 "
-                                         "and year id %2, which it does not hold. Restore it "
-                                         "from a copy, or load the study again.")
+            return damage(QStringLiteral("a detection names site id %1 and year id %2")
                               .arg(query.columnInt(1))
-                              .arg(query.columnInt(2));
-            return QSqlError::UnknownError;
+                              .arg(query.columnInt(2)));
         }
         int size = 0;
         const char* tag = query.columnText(0, &size);
         const std::string_view text(tag, static_cast<std::size_t>(size));
         if (m_runs.empty() || tagOf(m_runs.back()) != text) {
             if (m_tagText.size() + text.size() > std::numeric_limits<std::uint32_t>::max() ||
-                m_rows.size() >= std::numeric_limits<std::uint32_t>::max()) {
-                m_lastError = QStringLiteral("The detections do not fit in memory.");
-                return QSqlError::UnknownError;
-            }
+                m_rows.size() >= std::numeric_limits<std::uint32_t>::max())
+                return lum::Error(lum::JobError::Failed,
+                                  QStringLiteral("The detections do not fit in memory."));
             m_runs.push_back(Run{static_cast<std::uint32_t>(m_tagText.size()),
                                  static_cast<std::uint32_t>(text.size()),
                                  static_cast<std::uint32_t>(m_rows.size()), 0});
@@ -181,19 +186,17 @@ int DetectionHistoryReader::readDetections()
         m_rows.push_back(StoredRow{cell, query.columnInt(3)});
         ++m_runs.back().rowCount;
     }
-    if (query.failed()) {
-        m_lastError = query.errorText();
-        return QSqlError::StatementError;
-    }
+    if (query.failed())
+        return readError(query.errorText());
     // By tag code in the byte order of SQLite's text key, the runs of one tag in storage order.
     std::sort(m_runs.begin(), m_runs.end(), [this](const Run& a, const Run& b) {
         const int order = tagOf(a).compare(tagOf(b));
         return order != 0 ? order < 0 : a.firstRow < b.firstRow;
     });
-    return 0;
+    return {};
 }
 
-int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
+lum::Expected<void> DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
 {
     const lum::SqliteDb& db = *m_rdb.database();
     const lum::DbModel& tags = *m_rdb.model(RivuletDb::Tags);
@@ -209,25 +212,19 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
     }
     sql += QStringLiteral(" order by ") + tags.qualifiedColumnName(TagDbModel::Id);
     lum::NativeStatement query;
-    if (!query.prepare(db, sql)) {
-        m_lastError = query.errorText();
-        return QSqlError::StatementError;
-    }
+    if (!query.prepare(db, sql))
+        return readError(query.errorText());
     if (cohortId >= 0)
         query.bindInt(1, cohortId);
 
     // Rows naming a release or a tag the file no longer holds are damage: skipping them would
     // quietly lose fish from the analysis.
     QHash<int, Position> releaseIds;
-    if (!readPositions(db, *m_rdb.model(RivuletDb::Releases), ReleaseDbModel::Sequence,
-                       ReleaseDbModel::ActiveSequence, releaseIds, m_lastError))
-        return QSqlError::StatementError;
-    const auto damaged = [this](const QString& what) {
-        m_lastError = QStringLiteral("The database is damaged: %1, which it does not hold. Restore "
-                                     "it from a copy, or load the study again.")
-                          .arg(what);
-        return int(QSqlError::UnknownError);
-    };
+    if (lum::Expected<void> read =
+            readPositions(db, *m_rdb.model(RivuletDb::Releases), ReleaseDbModel::Sequence,
+                          ReleaseDbModel::ActiveSequence, releaseIds);
+        !read)
+        return read;
     const auto orphanBefore = [&](auto run, std::string_view tag) {
         // Every tag is visited when no cohort is chosen, so a detection passed over names none.
         return cohortId < 0 && run != m_runs.cend() && tagOf(*run) < tag;
@@ -241,13 +238,12 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
         const char* text = query.columnText(0, &size);
         const std::string_view tag(text, static_cast<std::size_t>(size));
         if (orphanBefore(run, tag))
-            return damaged(
-                QStringLiteral("a detection names tag \"%1\"")
-                    .arg(QString::fromUtf8(tagOf(*run).data(), int(tagOf(*run).size()))));
+            return damage(QStringLiteral("a detection names tag \"%1\"")
+                              .arg(QString::fromUtf8(tagOf(*run).data(), int(tagOf(*run).size()))));
         if (!releaseIds.contains(query.columnInt(1)))
-            return damaged(QStringLiteral("tag \"%1\" names release id %2")
-                               .arg(QString::fromUtf8(text, size))
-                               .arg(query.columnInt(1)));
+            return damage(QStringLiteral("tag \"%1\" names release id %2")
+                              .arg(QString::fromUtf8(text, size))
+                              .arg(query.columnInt(1)));
         while (run != m_runs.cend() && tagOf(*run) < tag)
             ++run;
         stored.clear();
@@ -266,14 +262,12 @@ int DetectionHistoryReader::visitTags(int cohortId, const Visit& visit)
         }
         visit(tag, query.columnInt(1), rows);
     }
-    if (query.failed()) {
-        m_lastError = query.errorText();
-        return QSqlError::StatementError;
-    }
+    if (query.failed())
+        return readError(query.errorText());
     if (cohortId < 0 && run != m_runs.cend())
-        return damaged(QStringLiteral("a detection names tag \"%1\"")
-                           .arg(QString::fromUtf8(tagOf(*run).data(), int(tagOf(*run).size()))));
-    return 0;
+        return damage(QStringLiteral("a detection names tag \"%1\"")
+                          .arg(QString::fromUtf8(tagOf(*run).data(), int(tagOf(*run).size()))));
+    return {};
 }
 
 } // namespace rivulet

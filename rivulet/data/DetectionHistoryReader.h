@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -41,10 +43,9 @@ public:
 
     explicit DetectionHistoryReader(RivuletDb& rdb) : m_rdb(rdb) {}
 
-    // With `cohortId` >= 0 only the tags of that cohort. 0, or the database error type of a
-    // failed read (lastError() says why).
-    int read(int cohortId, const Visit& visit);
-    QString lastError() const { return m_lastError; }
+    // With `cohortId` >= 0 only the tags of that cohort. A database error when the file cannot
+    // be read or holds rows that name what it does not hold.
+    lum::Expected<void> read(int cohortId, const Visit& visit);
 
 private:
     // A stretch of consecutive detections of one tag in storage order.
@@ -70,9 +71,10 @@ private:
     };
 
     // Cells of every active site and year, by (site id, year id).
-    bool readCells(QHash<qint64, int>& cellOf, QSet<int>& siteIds, QSet<int>& yearIds);
-    int readDetections();
-    int visitTags(int cohortId, const Visit& visit);
+    lum::Expected<void> readCells(QHash<qint64, int>& cellOf, QSet<int>& siteIds,
+                                  QSet<int>& yearIds);
+    lum::Expected<void> readDetections();
+    lum::Expected<void> visitTags(int cohortId, const Visit& visit);
     std::string_view tagOf(const Run& run) const;
 
     RivuletDb& m_rdb;
@@ -80,7 +82,6 @@ private:
     std::vector<Run> m_runs;
     std::vector<Cell> m_cells;
     std::vector<StoredRow> m_rows;
-    QString m_lastError;
 };
 
 } // namespace rivulet

@@ -27,29 +27,28 @@ DetectionSequenceController::DetectionSequenceController(const ReleasesControlle
 
 DetectionSequenceController::~DetectionSequenceController() = default;
 
-int DetectionSequenceController::update()
+lum::Expected<void> DetectionSequenceController::update()
 {
     const QList<int> ids = m_releases.ids();
     m_sequences.assign(static_cast<std::size_t>(ids.size()), DetectionSequence());
     m_positions.clear();
     for (int i = 0; i < ids.size(); ++i)
         m_positions.insert(ids.at(i), i);
-    m_lastError.clear();
     if (ids.isEmpty())
-        return 0;
+        return {};
 
     const int cohortId = CohortsController(m_rdb).activeCohortId();
-    const int error = readRows(cohortId);
-    if (error != 0)
+    lum::Expected<void> read = readRows(cohortId);
+    if (!read)
         m_sequences.assign(m_sequences.size(), DetectionSequence());
-    return error;
+    return read;
 }
 
-int DetectionSequenceController::readRows(int cohortId)
+lum::Expected<void> DetectionSequenceController::readRows(int cohortId)
 {
     DetectionSequenceWalker walker(m_sites.count() - 1);
     DetectionHistoryReader reader(m_rdb);
-    const int error = reader.read(
+    return reader.read(
         cohortId, [this, &walker](std::string_view code, int releaseId,
                                   const std::vector<DetectionHistoryReader::Row>& rows) {
             const int index = m_positions.value(releaseId, -1);
@@ -62,8 +61,6 @@ int DetectionSequenceController::readRows(int cohortId)
             for (const DetectionHistoryReader::Row& row : rows)
                 walker.addRow(tag, true, row.site, row.year, row.disposition, target);
         });
-    m_lastError = reader.lastError();
-    return error;
 }
 
 const DetectionSequence* DetectionSequenceController::sequenceOf(int releaseId) const

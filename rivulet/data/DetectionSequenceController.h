@@ -43,11 +43,9 @@ public:
     DetectionSequenceController(const DetectionSequenceController&) = delete;
     DetectionSequenceController& operator=(const DetectionSequenceController&) = delete;
 
-    // Recomputes the histories of every active release. Returns 0, or the database error type
-    // of a failed read (lastError() says why); after a failure every release has an empty
-    // history, so no reader sees a part of the data.
-    int update();
-    QString lastError() const { return m_lastError; }
+    // Recomputes the histories of every active release. After a failed read every release has
+    // an empty history, so no reader sees a part of the data.
+    lum::Expected<void> update();
 
     // An empty list for a release that was not active at the last update().
     QStringList tagIds(int releaseId) const override;
@@ -60,7 +58,7 @@ public:
 
 private:
     const DetectionSequence* sequenceOf(int releaseId) const;
-    int readRows(int cohortId);
+    lum::Expected<void> readRows(int cohortId);
 
     const ReleasesControllerI& m_releases;
     const SitesControllerI& m_sites;
@@ -68,7 +66,6 @@ private:
     // One sequence per active release, in the releases controller's order.
     std::vector<DetectionSequence> m_sequences;
     QHash<int, int> m_positions; // release id -> index in m_sequences
-    QString m_lastError;
 };
 
 } // namespace rivulet

@@ -257,16 +257,15 @@ ObsExportReader::RowResult ObsExportReader::startTag(const ObsRecord& record, in
                                .arg(lastYear),
                            line, record, ObsRecord::ReleaseTime);
     m_releaseDay = m_lookups->time.julianDay();
-    switch (sink.addTag(tag, *m_releaseSite, m_lookups->time.year(), releaseTime)) {
-    case ObsRecordSink::TagStored:
-        return RowDone;
-    case ObsRecordSink::TagDuplicate:
+    const lum::Expected<ObsRecordSink::TagResult> added =
+        sink.addTag(tag, *m_releaseSite, m_lookups->time.year(), releaseTime);
+    if (!added)
+        return fail(QStringLiteral("Unable to store the data (") + added.error().text() +
+                        QLatin1Char(')'),
+                    line, lum::JobError::Database);
+    if (*added == ObsRecordSink::TagDuplicate)
         return failOnField(QStringLiteral("Duplicate tag"), line, record, ObsRecord::TagCode);
-    case ObsRecordSink::TagFailed:
-        break;
-    }
-    return fail(QStringLiteral("Unable to store the data (") + sink.lastError() + QLatin1Char(')'),
-                line, lum::JobError::Database);
+    return RowDone;
 }
 
 ObsExportReader::RowResult ObsExportReader::readDetection(const ObsRecord& record, int line,
@@ -299,9 +298,11 @@ ObsExportReader::RowResult ObsExportReader::readDetection(const ObsRecord& recor
                                            m_lookups->time.julianDay());
     // A year of this load runs from 1 January 00:00:00 to 31 December 23:59:59, so the
     // detection's migration year is the year it names.
-    if (!sink.addDetection(viewOf(m_tagCode), *site, m_lookups->time.year(), obsTime,
-                           SitesConfig::dispositionOf(category)))
-        return fail(QStringLiteral("Unable to store the data (") + sink.lastError() +
+    if (const lum::Expected<void> added =
+            sink.addDetection(viewOf(m_tagCode), *site, m_lookups->time.year(), obsTime,
+                              SitesConfig::dispositionOf(category));
+        !added)
+        return fail(QStringLiteral("Unable to store the data (") + added.error().text() +
                         QLatin1Char(')'),
                     line, lum::JobError::Database);
     return RowDone;

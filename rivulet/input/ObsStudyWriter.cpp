@@ -248,34 +248,40 @@ bool ObsStudyWriter::addLastCode()
     }
 }
 
-ObsStudyWriter::TagResult ObsStudyWriter::addTag(std::string_view code,
-                                                 const SiteRecord& releaseSite, int releaseYear,
-                                                 std::string_view releaseTime)
+lum::Expected<ObsStudyWriter::TagResult> ObsStudyWriter::addTag(std::string_view code,
+                                                                const SiteRecord& releaseSite,
+                                                                int releaseYear,
+                                                                std::string_view releaseTime)
 {
     const int site = siteId(releaseSite);
     const int year = site == -1 ? -1 : yearId(releaseYear);
     const int release = year == -1 ? -1 : releaseId(site, year);
-    return release == -1 ? TagFailed : insertTag(code, release, releaseTime);
+    if (release == -1)
+        return lum::Error(lum::JobError::Database, m_lastError);
+    return insertTag(code, release, releaseTime);
 }
 
-bool ObsStudyWriter::addDetection(std::string_view tagCode, const SiteRecord& site, int year,
-                                  std::string_view obsTime, int disposition)
+lum::Expected<void> ObsStudyWriter::addDetection(std::string_view tagCode, const SiteRecord& site,
+                                                 int year, std::string_view obsTime,
+                                                 int disposition)
 {
     const int storedSite = siteId(site);
     const int storedYear = storedSite == -1 ? -1 : yearId(year);
-    return storedYear != -1 &&
-           insertDetection(tagCode, storedSite, storedYear, obsTime, disposition) == 0;
+    if (storedYear == -1 ||
+        insertDetection(tagCode, storedSite, storedYear, obsTime, disposition) != 0)
+        return lum::Error(lum::JobError::Database, m_lastError);
+    return {};
 }
 
-ObsStudyWriter::TagResult ObsStudyWriter::insertTag(std::string_view code, int releaseId,
-                                                    std::string_view releaseTime)
+lum::Expected<ObsStudyWriter::TagResult>
+ObsStudyWriter::insertTag(std::string_view code, int releaseId, std::string_view releaseTime)
 {
     constexpr std::size_t maxField = std::numeric_limits<std::uint16_t>::max();
     if (code.size() > maxField || releaseTime.size() > maxField ||
         m_tagText.size() + code.size() + releaseTime.size() >
             std::numeric_limits<std::uint32_t>::max()) {
         fail(QStringLiteral("The tags of the file do not fit in memory."));
-        return TagFailed;
+        return lum::Error(lum::JobError::Failed, m_lastError);
     }
     m_tags.push_back({static_cast<std::uint32_t>(m_tagText.size()),
                       static_cast<std::uint16_t>(code.size()),

@@ -48,13 +48,14 @@ public:
     int releaseId(int siteId, int yearId);
 
     // The sink of an export's reader: the ids of the site, year and release asked for as above.
-    TagResult addTag(std::string_view code, const SiteRecord& releaseSite, int releaseYear,
-                     std::string_view releaseTime) override;
-    bool addDetection(std::string_view tagCode, const SiteRecord& site, int year,
-                      std::string_view obsTime, int disposition) override;
+    lum::Expected<TagResult> addTag(std::string_view code, const SiteRecord& releaseSite,
+                                    int releaseYear, std::string_view releaseTime) override;
+    lum::Expected<void> addDetection(std::string_view tagCode, const SiteRecord& site, int year,
+                                     std::string_view obsTime, int disposition) override;
 
     // Adds the tag (texts in UTF-8); a code already added by this load is a duplicate.
-    TagResult insertTag(std::string_view code, int releaseId, std::string_view releaseTime);
+    lum::Expected<TagResult> insertTag(std::string_view code, int releaseId,
+                                       std::string_view releaseTime);
     // `migrationYearId` is the year the caller knows to bracket `obsTime`, or -1 to leave it
     // to finish(). 0 or the error (of this or of an earlier detection still waiting to be
     // stored with it).
@@ -72,7 +73,7 @@ public:
     int yearCount() const { return m_yearIds.size(); }
     int releaseCount() const { return m_releaseIds.size(); }
     // The database's description of the last failure.
-    QString lastError() const override { return m_lastError; }
+    QString lastError() const { return m_lastError; }
 
 private:
     int prepareStudy();

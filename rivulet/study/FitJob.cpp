@@ -54,9 +54,11 @@ void FitJob::run()
     m_study.results().setVarianceInflation(m_estimator->options().chat);
     m_estimator->run();
     // Kept with the study, so that opening it again shows these results without a fit.
-    QString error;
-    if (m_store && !m_study.storeResults(&error) && !error.isEmpty())
-        warning(QStringLiteral("The results could not be kept with the study: %1").arg(error));
+    if (m_store) {
+        if (const lum::Expected<bool> stored = m_study.storeResults(); !stored)
+            warning(QStringLiteral("The results could not be kept with the study: %1")
+                        .arg(stored.error().text()));
+    }
     m_study.markResultsChanged();
 }
 

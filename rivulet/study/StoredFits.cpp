@@ -266,17 +266,13 @@ QByteArray encodeFit(const EstimationResults& results, int i)
 
 } // namespace
 
-bool StoredFits::save(const QByteArray& fingerprint, const EstimationResults& results,
-                      QString* error) const
+lum::Expected<bool> StoredFits::save(const QByteArray& fingerprint,
+                                     const EstimationResults& results) const
 {
     lum::SqliteDb* db = m_rdb.database();
     if (fingerprint.isEmpty() || db == nullptr || !db->isOpen())
         return false;
-    const auto refused = [error](const lum::Expected<void>& stored) {
-        if (error)
-            *error = stored.error().text();
-        return false;
-    };
+    const auto refused = [](const lum::Expected<void>& stored) { return stored.error(); };
     lum::DbTransaction transaction(*db);
     if (!transaction.begun())
         return refused(transaction.begun());

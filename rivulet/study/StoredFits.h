@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lum/core/Expected.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -39,10 +41,9 @@ public:
     explicit StoredFits(RivuletDb& rdb) : m_rdb(rdb) {}
 
     // Replaces the stored fits by `results`, taken to be fitted on the data whose fingerprint
-    // is given. False, storing nothing, when the data have changed since, or with the reason in
-    // `error` when the file refused.
-    bool save(const QByteArray& fingerprint, const EstimationResults& results,
-              QString* error) const;
+    // is given. False, storing nothing, when the data have changed since (or no file is open);
+    // the database's error when the file refused them.
+    lum::Expected<bool> save(const QByteArray& fingerprint, const EstimationResults& results) const;
     // Replaces `results` by the fits stored under `fingerprint` (the structures made by
     // `catalogue`, which must be up to date with the data). Stale fits are forgotten and leave
     // `results` empty.

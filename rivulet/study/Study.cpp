@@ -198,11 +198,11 @@ void Study::markUpdated()
         emit resultsChanged();
 }
 
-bool Study::storeResults(QString* error)
+lum::Expected<bool> Study::storeResults()
 {
     if (!m_database || m_dataFingerprint.isEmpty())
-        return true;
-    return StoredFits(m_rdb).save(m_dataFingerprint, *m_results, error);
+        return false;
+    return StoredFits(m_rdb).save(m_dataFingerprint, *m_results);
 }
 
 void Study::markResultsChanged()

@@ -40,8 +40,8 @@ class YearsControllerI;
 // change it are built by StudyActions.
 //
 // The data come either from the database (the controllers read it) or from a next-detection
-// counts file (simulated data, "--counts"): then the controllers are the counts-file ones, there are
-// no histories, and readCountsFile fills them.
+// counts file (simulated data, "--counts"): then the controllers are the counts-file ones, there
+// are no histories, and readCountsFile fills them.
 //
 //     Study study(Study::Database, RivuletDb::instance());
 //     StudyActions actions(study, runner);
@@ -129,9 +129,9 @@ public:
 
     // Keeps the results in the database with the data they were fitted on (the data as of the
     // last update), for the next run on the file (StoredFits); nothing for a counts file. False
-    // when nothing was kept: the data have changed since, or the file refused them (the reason
-    // then in `error`).
-    bool storeResults(QString* error);
+    // when nothing was kept because the data have changed since; the database's error when
+    // the file refused them.
+    lum::Expected<bool> storeResults();
     // True when the last update read the results back from the database.
     bool resultsWereStored() const { return m_resultsRestored.load(); }
 

@@ -24,7 +24,7 @@ TEST_F(DetectionSequenceTest, EntriesGoByTagThenDownRiverThenByYear)
     addFish("B", {"3/1", "1/0"});
     addFish("A", {"2/1", "2/0", "3/1"}); // held over at the first dam: two years at one site
     addFish("3D9.'x\"", {"1/0"});        // tag codes are data: quotes pass through untouched
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(), (QStringList{"3D9.'x\" 1/0/1", "A 2/0/1", "A 2/1/1", "A 3/1/1", "B 1/0/1",
                                       "B 3/1/1"}));
 }
@@ -40,14 +40,14 @@ TEST_F(DetectionSequenceTest, DetectionsApartInTheTableMakeOneHistoryAndUnknownT
     addDetection("B", 1, 0);
     addDetection("A", 1, 0);
 
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(), (QStringList{"A 1/0/1", "A 3/0/1", "B 1/0/1", "B 2/0/1"}));
 
     // A load stores every tag it stores detections of: a detection of no tag, between two tags
     // or after the last, was lost from the file, and its fish must not be dropped in silence.
     for (const char* unknown : {"AB", "Z"}) {
         addDetection(unknown, 1, 0);
-        EXPECT_NE(update(), 0) << unknown;
+        EXPECT_FALSE(update()) << unknown;
         ASSERT_TRUE(exec("delete from observations where tag_id = ?", {unknown}));
     }
 }
@@ -57,14 +57,14 @@ TEST_F(DetectionSequenceTest, AHistoryEndsAtItsRemovalAndAtTheLastSiteEvenTheOnl
     addFish("A", {"1/0/2", "3/0"}); // taken out at the trap, caught again further down
     addFish("B", {"1/0", "2/0/2", "3/1"});
     addFish("C", {"4/1"}); // the final site ends every history
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(), (QStringList{"A 1/0/2", "B 1/0/1", "B 2/0/2", "C 4/1/2"}));
 
     // The second dam made the last site: the final site is merged into it and the first
     // detection there ends the history.
     setSiteActive(4, 3);
     addFish("D", {"3/0", "4/1"});
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(sites.count(), 4);
     EXPECT_EQ(history(), (QStringList{"A 1/0/2", "B 1/0/1", "B 2/0/2", "C 3/1/2", "D 3/0/2"}));
 
@@ -72,7 +72,7 @@ TEST_F(DetectionSequenceTest, AHistoryEndsAtItsRemovalAndAtTheLastSiteEvenTheOnl
     for (int site = 1; site < 5; ++site)
         setSiteActive(site, 0);
     addFish("E", {});
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     ASSERT_EQ(sites.count(), 1);
     EXPECT_EQ(history(), (QStringList{"A 0/0/2", "B 0/0/2", "C 0/1/2", "D 0/0/2", "E 0/0/2"}));
 }
@@ -83,7 +83,7 @@ TEST_F(DetectionSequenceTest, SitesAndYearsLeftOutAreInvisible)
     addFish("B", {"1/2"});
     addFish("C", {});
     addFish("D", {"2/0", "3/0"});
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(), (QStringList{"A 2/0/1", "B 1/2/1", "C 0/0/0", "D 2/0/1", "D 3/0/1"}));
 
     // Without the first dam and the last year; the sites below move up one position.
@@ -91,7 +91,7 @@ TEST_F(DetectionSequenceTest, SitesAndYearsLeftOutAreInvisible)
     setSiteActive(3, 2);
     setSiteActive(4, 3);
     setYearActive(2, -1);
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(), (QStringList{"A 0/0/0", "B 0/0/0", "C 0/0/0", "D 2/0/1"}));
 }
 
@@ -101,7 +101,7 @@ TEST_F(DetectionSequenceTest, DetectionsOfOnePassageMakeOneEntry)
     addFish("B", {"2/0", "2/0", "3/0"});
     addFish("C", {"1/0/2", "1/0"});
     addFish("D", {"1/0/0", "2/0/7"}); // a stored value other than a removal: the fish went on
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(),
               (QStringList{"A 1/0/2", "B 2/0/1", "B 3/0/1", "C 1/0/2", "D 1/0/1", "D 2/0/1"}));
 }
@@ -119,7 +119,7 @@ TEST_F(DetectionSequenceTest, EachReleaseHasItsOwnListsInTheControllersOrder)
     addFish("B", {"2/1/2"}, second);
     addFish("C", {}, release);
     addFish("D", {"1/1"}, inactive);
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(releases.ids(), (QList<int>{second, release, empty}));
     EXPECT_EQ(history(release), (QStringList{"A 1/0/1", "C 0/0/0"}));
     EXPECT_EQ(history(second), (QStringList{"B 2/1/2"}));
@@ -137,14 +137,14 @@ TEST_F(DetectionSequenceTest, AnActiveCohortKeepsOnlyItsOwnTags)
     addFish("B", {"2/0"}, release, second);
     addFish("C", {}, release, -1);
     addFish("D", {}, release, first);
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(), (QStringList{"A 1/0/1", "B 2/0/1", "C 0/0/0", "D 0/0/0"}));
 
     ASSERT_TRUE(cohorts.setActiveCohort(first));
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(), (QStringList{"A 1/0/1", "D 0/0/0"}));
     ASSERT_TRUE(cohorts.setActiveCohort(second));
-    ASSERT_EQ(update(), 0);
+    ASSERT_TRUE(update());
     EXPECT_EQ(history(), (QStringList{"B 2/0/1"}));
 }
 

@@ -75,7 +75,7 @@ protected:
             exec("update years set active_sequence = ? where id = ?", {active, yearIds.at(year)}));
     }
 
-    int update()
+    lum::Expected<void> update()
     {
         releases.refresh();
         sites.refresh();

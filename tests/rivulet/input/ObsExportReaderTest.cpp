@@ -15,8 +15,8 @@ namespace {
 class ListingSink : public ObsRecordSink
 {
 public:
-    TagResult addTag(std::string_view code, const SiteRecord& releaseSite, int releaseYear,
-                     std::string_view) override
+    lum::Expected<TagResult> addTag(std::string_view code, const SiteRecord& releaseSite,
+                                    int releaseYear, std::string_view) override
     {
         const QString tag = QString::fromUtf8(code.data(), int(code.size()));
         if (tags.contains(tag))
@@ -25,14 +25,12 @@ public:
         rows << QStringLiteral("%1 from %2 in %3").arg(tag, releaseSite.shortName).arg(releaseYear);
         return TagStored;
     }
-    bool addDetection(std::string_view, const SiteRecord& site, int year, std::string_view,
-                      int disposition) override
+    lum::Expected<void> addDetection(std::string_view, const SiteRecord& site, int year,
+                                     std::string_view, int disposition) override
     {
         rows << QStringLiteral("  at %1 in %2, %3").arg(site.shortName).arg(year).arg(disposition);
-        return true;
+        return {};
     }
-    QString lastError() const override { return QString(); }
-
     QStringList tags;
     QStringList rows;
 };
