@@ -12,8 +12,6 @@
 #include "rivulet/data/YearsController.h"
 #include "rivulet/sitesconfig/SitesConfigRecords.h"
 
-#include <QSqlError>
-
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -50,68 +48,67 @@ ObsStudyWriter::~ObsStudyWriter()
         (void)db->exec(QStringLiteral("PRAGMA cache_size = ") + QString::number(cacheSize));
 }
 
-int ObsStudyWriter::fail(const QString& text)
+lum::Error ObsStudyWriter::storeFailure(const QString& text)
 {
-    m_lastError = text;
-    return QSqlError::StatementError;
+    return lum::Error(lum::JobError::Database, text);
 }
 
-lum::Error ObsStudyWriter::storeError() const
+lum::Error ObsStudyWriter::storeError(const lum::Error& error)
 {
     return lum::Error(lum::JobError::Database,
-                      QStringLiteral("Unable to store the data: ") + m_lastError);
+                      QStringLiteral("Unable to store the data: ") + error.text());
 }
 
 lum::Expected<void> ObsStudyWriter::start()
 {
-    if (prepareStudy() != 0)
-        return storeError();
+    if (lum::Expected<void> prepared = prepareStudy(); !prepared)
+        return storeError(prepared.error());
     return {};
 }
 
 lum::Expected<void> ObsStudyWriter::finish()
 {
-    if (storeStudy() != 0)
-        return storeError();
+    if (lum::Expected<void> stored = storeStudy(); !stored)
+        return storeError(stored.error());
     return {};
 }
 
-int ObsStudyWriter::prepareStudy()
+lum::Expected<void> ObsStudyWriter::prepareStudy()
 {
     lum::SqliteDb* db = m_rdb.database();
     if (!db)
-        return fail(QStringLiteral("The database is not open."));
+        return storeFailure(QStringLiteral("The database is not open."));
     // A load writes far more pages than SQLite's default cache holds; with a small cache the
     // pages of the detections are written out and read back again and again.
     m_previousCacheSize = lum::TableData(*db, QStringLiteral("PRAGMA cache_size")).value(0, 0);
     (void)db->exec(QStringLiteral("PRAGMA cache_size = -262144"));
-    if (const int error = clearStudy())
-        return error;
-    if (const int error = dropIndexes())
-        return error;
+    if (lum::Expected<void> done = clearStudy(); !done)
+        return done;
+    if (lum::Expected<void> done = dropIndexes(); !done)
+        return done;
     if (lum::Expected<void> prepared = m_batchInsert.prepare(
             *db, insertRowsSql(*m_rdb.model(RivuletDb::Observations), batchRows));
         !prepared)
-        return fail(prepared.error());
-    return 0;
+        return prepared.error();
+    return {};
 }
 
-int ObsStudyWriter::clearStudy()
+lum::Expected<void> ObsStudyWriter::clearStudy()
 {
     lum::SqliteDb* db = m_rdb.database();
     // Counts kept from the study being replaced must not outlive it. The edit watch is off
     // until finish(), so that the tables empty at once.
     if (lum::Expected<void> forgotten = DerivedDataStore::forget(*db); !forgotten)
-        return fail(forgotten.error());
+        return forgotten.error();
     if (lum::Expected<void> unwatched = DerivedDataStore::unwatchEdits(*db); !unwatched)
-        return fail(unwatched.error());
+        return unwatched.error();
     for (const int table : {RivuletDb::Observations, RivuletDb::Tags, RivuletDb::Releases,
                             RivuletDb::Years, RivuletDb::Sites, RivuletDb::Cohorts}) {
         if (lum::Expected<void> emptied = db->exec(m_rdb.model(table)->deleteSql(QString()));
             !emptied)
-            return fail(emptied.error());
+            return emptied.error();
     }
-    return 0;
+    return {};
 }
 
 namespace {
@@ -121,7 +118,7 @@ constexpr int indexedTables[] = {RivuletDb::Observations, RivuletDb::Tags};
 
 } // namespace
 
-int ObsStudyWriter::dropIndexes()
+lum::Expected<void> ObsStudyWriter::dropIndexes()
 {
     lum::SqliteDb* db = m_rdb.database();
     for (const int table : indexedTables) {
@@ -132,71 +129,65 @@ int ObsStudyWriter::dropIndexes()
                                               "'index' and tbl_name = ? and sql is not null"),
                                {m_rdb.model(table)->tableName()});
         if (lum::Expected<void> read = indexes.result(); !read)
-            return fail(read.error());
+            return read.error();
         for (int row = 0; row < indexes.numRows(); ++row) {
             QString name = indexes.stringValue(row, 0);
             name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
             if (lum::Expected<void> dropped =
                     db->exec(QStringLiteral("DROP INDEX IF EXISTS \"") + name + QLatin1Char('"'));
                 !dropped)
-                return fail(dropped.error());
+                return dropped.error();
         }
     }
-    return 0;
+    return {};
 }
 
-int ObsStudyWriter::createIndexes()
+lum::Expected<void> ObsStudyWriter::createIndexes()
 {
     lum::SqliteDb* db = m_rdb.database();
     for (const int table : indexedTables) {
         const lum::DbModel* model = m_rdb.model(table);
         for (const int column : model->indexColumns()) {
             if (lum::Expected<void> created = db->createIndex(*model, column); !created)
-                return fail(created.error());
+                return created.error();
         }
     }
-    return 0;
+    return {};
 }
 
-int ObsStudyWriter::siteId(const SiteRecord& site)
+lum::Expected<int> ObsStudyWriter::siteId(const SiteRecord& site)
 {
     const auto found = m_siteIds.constFind(&site);
     if (found != m_siteIds.constEnd())
         return *found;
     const lum::Expected<int> id = m_sites.siteId(site.name, site.shortName, site.longName);
-    if (!id) {
-        fail(id.error());
-        return -1;
-    }
+    if (!id)
+        return id.error();
     m_siteIds.insert(&site, *id);
     return *id;
 }
 
-int ObsStudyWriter::yearId(int calendarYear)
+lum::Expected<int> ObsStudyWriter::yearId(int calendarYear)
 {
     const auto found = m_yearIds.constFind(calendarYear);
     if (found != m_yearIds.constEnd())
         return *found;
     const lum::Expected<int> id = m_years.calendarYearId(calendarYear);
-    if (!id) {
-        fail(id.error());
-        return -1;
-    }
+    if (!id)
+        return id.error();
     m_yearIds.insert(calendarYear, *id);
     return *id;
 }
 
-int ObsStudyWriter::releaseId(int siteId, int yearId)
+lum::Expected<int> ObsStudyWriter::releaseId(int siteId, int yearId)
 {
     const qint64 key = (qint64(siteId) << 32) | quint32(yearId);
     const auto found = m_releaseIds.constFind(key);
     if (found != m_releaseIds.constEnd())
         return *found;
     const lum::Expected<int> id = m_releases.releaseId(siteId, yearId);
-    if (!id) {
-        fail(id.error());
-        return -1;
-    }
+    if (!id)
+        return id.error();
     m_releaseIds.insert(key, *id);
     return *id;
 }
@@ -253,24 +244,29 @@ lum::Expected<ObsStudyWriter::TagResult> ObsStudyWriter::addTag(std::string_view
                                                                 int releaseYear,
                                                                 std::string_view releaseTime)
 {
-    const int site = siteId(releaseSite);
-    const int year = site == -1 ? -1 : yearId(releaseYear);
-    const int release = year == -1 ? -1 : releaseId(site, year);
-    if (release == -1)
-        return lum::Error(lum::JobError::Database, m_lastError);
-    return insertTag(code, release, releaseTime);
+    const lum::Expected<int> site = siteId(releaseSite);
+    if (!site)
+        return site.error();
+    const lum::Expected<int> year = yearId(releaseYear);
+    if (!year)
+        return year.error();
+    const lum::Expected<int> release = releaseId(*site, *year);
+    if (!release)
+        return release.error();
+    return insertTag(code, *release, releaseTime);
 }
 
 lum::Expected<void> ObsStudyWriter::addDetection(std::string_view tagCode, const SiteRecord& site,
                                                  int year, std::string_view obsTime,
                                                  int disposition)
 {
-    const int storedSite = siteId(site);
-    const int storedYear = storedSite == -1 ? -1 : yearId(year);
-    if (storedYear == -1 ||
-        insertDetection(tagCode, storedSite, storedYear, obsTime, disposition) != 0)
-        return lum::Error(lum::JobError::Database, m_lastError);
-    return {};
+    const lum::Expected<int> storedSite = siteId(site);
+    if (!storedSite)
+        return storedSite.error();
+    const lum::Expected<int> storedYear = yearId(year);
+    if (!storedYear)
+        return storedYear.error();
+    return insertDetection(tagCode, *storedSite, *storedYear, obsTime, disposition);
 }
 
 lum::Expected<ObsStudyWriter::TagResult>
@@ -280,8 +276,8 @@ ObsStudyWriter::insertTag(std::string_view code, int releaseId, std::string_view
     if (code.size() > maxField || releaseTime.size() > maxField ||
         m_tagText.size() + code.size() + releaseTime.size() >
             std::numeric_limits<std::uint32_t>::max()) {
-        fail(QStringLiteral("The tags of the file do not fit in memory."));
-        return lum::Error(lum::JobError::Failed, m_lastError);
+        return lum::Error(lum::JobError::Failed,
+                          QStringLiteral("The tags of the file do not fit in memory."));
     }
     m_tags.push_back({static_cast<std::uint32_t>(m_tagText.size()),
                       static_cast<std::uint16_t>(code.size()),
@@ -297,8 +293,9 @@ ObsStudyWriter::insertTag(std::string_view code, int releaseId, std::string_view
     return TagStored;
 }
 
-int ObsStudyWriter::insertDetection(std::string_view tagCode, int siteId, int migrationYearId,
-                                    std::string_view obsTime, int disposition)
+lum::Expected<void> ObsStudyWriter::insertDetection(std::string_view tagCode, int siteId,
+                                                    int migrationYearId, std::string_view obsTime,
+                                                    int disposition)
 {
     PendingDetection& pending = m_pending[m_pendingCount++];
     pending.tagCode.assign(tagCode);
@@ -309,10 +306,12 @@ int ObsStudyWriter::insertDetection(std::string_view tagCode, int siteId, int mi
     ++m_detectionCount;
     if (migrationYearId == -1)
         ++m_undatedCount;
-    return m_pendingCount == batchRows ? insertPending(m_batchInsert, batchRows) : 0;
+    if (m_pendingCount == batchRows)
+        return insertPending(m_batchInsert, batchRows);
+    return {};
 }
 
-int ObsStudyWriter::insertPending(lum::NativeStatement& insert, int count)
+lum::Expected<void> ObsStudyWriter::insertPending(lum::NativeStatement& insert, int count)
 {
     for (int row = 0; row < count; ++row) {
         const PendingDetection& pending = m_pending[row];
@@ -327,17 +326,17 @@ int ObsStudyWriter::insertPending(lum::NativeStatement& insert, int count)
     }
     m_pendingCount = 0;
     if (insert.step() != lum::NativeStatement::Done)
-        return fail(insert.errorText());
-    return 0;
+        return storeFailure(insert.errorText());
+    return {};
 }
 
-int ObsStudyWriter::storeTags()
+lum::Expected<void> ObsStudyWriter::storeTags()
 {
     lum::NativeStatement insert;
     if (lum::Expected<void> prepared =
             insert.prepare(*m_rdb.database(), m_rdb.model(RivuletDb::Tags)->insertSql(0));
         !prepared)
-        return fail(prepared.error());
+        return prepared.error();
     std::vector<std::size_t> order(m_tags.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
     // Byte order of UTF-8 is the order of SQLite's text key.
@@ -351,12 +350,12 @@ int ObsStudyWriter::storeTags()
         insert.bindInt(3, -1);
         insert.bindText(4, releaseTime.data(), static_cast<int>(releaseTime.size()));
         if (insert.step() != lum::NativeStatement::Done)
-            return fail(insert.errorText());
+            return storeFailure(insert.errorText());
     }
-    return 0;
+    return {};
 }
 
-int ObsStudyWriter::storeStudy()
+lum::Expected<void> ObsStudyWriter::storeStudy()
 {
     if (m_pendingCount > 0) {
         lum::NativeStatement insert;
@@ -364,33 +363,33 @@ int ObsStudyWriter::storeStudy()
                 *m_rdb.database(),
                 insertRowsSql(*m_rdb.model(RivuletDb::Observations), m_pendingCount));
             !prepared)
-            return fail(prepared.error());
-        if (const int error = insertPending(insert, m_pendingCount))
-            return error;
+            return prepared.error();
+        if (lum::Expected<void> done = insertPending(insert, m_pendingCount); !done)
+            return done;
     }
-    if (const int error = storeTags())
-        return error;
+    if (lum::Expected<void> done = storeTags(); !done)
+        return done;
     // Release order follows the order of sites and years, so those come first.
     if (lum::Expected<void> ordered = m_sites.orderSites(); !ordered)
-        return fail(ordered.error());
+        return ordered.error();
     if (lum::Expected<void> ordered = m_years.orderYears(); !ordered)
-        return fail(ordered.error());
+        return ordered.error();
     if (lum::Expected<void> ordered = m_releases.orderReleases(); !ordered)
-        return fail(ordered.error());
-    if (const int error = assignMigrationYears())
-        return error;
-    if (const int error = createIndexes())
-        return error;
+        return ordered.error();
+    if (lum::Expected<void> done = assignMigrationYears(); !done)
+        return done;
+    if (lum::Expected<void> done = createIndexes(); !done)
+        return done;
     if (const lum::Expected<void> watched = m_rdb.watchEdits(); !watched)
-        return fail(watched.error().text());
-    return 0;
+        return watched.error();
+    return {};
 }
 
-int ObsStudyWriter::assignMigrationYears()
+lum::Expected<void> ObsStudyWriter::assignMigrationYears()
 {
     // Each year is a pass over every detection: none when all have their year.
     if (m_undatedCount == 0)
-        return 0;
+        return {};
     lum::SqliteDb* db = m_rdb.database();
     const lum::DbModel* observations = m_rdb.model(RivuletDb::Observations);
     const QString obsTime = observations->quotedColumnName(ObservationDbModel::ObsTime);
@@ -403,7 +402,7 @@ int ObsStudyWriter::assignMigrationYears()
             QStringLiteral(" = -1 and julianday(") + obsTime +
             QStringLiteral(") >= ? and julianday(") + obsTime + QStringLiteral(") <= ?"));
         !prepared)
-        return fail(prepared.error());
+        return prepared.error();
     YearsController years(m_rdb);
     years.refresh();
     const QList<int> ids = years.ids();
@@ -415,9 +414,9 @@ int ObsStudyWriter::assignMigrationYears()
         update.bindValue(1, begins.at(y));
         update.bindValue(2, ends.at(y));
         if (lum::Expected<void> stepped = update.step(); !stepped)
-            return fail(stepped.error());
+            return stepped.error();
     }
-    return 0;
+    return {};
 }
 
 } // namespace rivulet

@@ -42,10 +42,10 @@ public:
     // Failures are database errors: "Unable to store the data: " and the database's reason.
     lum::Expected<void> start();
 
-    // -1 when the write fails.
-    int siteId(const SiteRecord& site);
-    int yearId(int calendarYear);
-    int releaseId(int siteId, int yearId);
+    // The database's error when the write fails.
+    lum::Expected<int> siteId(const SiteRecord& site);
+    lum::Expected<int> yearId(int calendarYear);
+    lum::Expected<int> releaseId(int siteId, int yearId);
 
     // The sink of an export's reader: the ids of the site, year and release asked for as above.
     lum::Expected<TagResult> addTag(std::string_view code, const SiteRecord& releaseSite,
@@ -57,10 +57,10 @@ public:
     lum::Expected<TagResult> insertTag(std::string_view code, int releaseId,
                                        std::string_view releaseTime);
     // `migrationYearId` is the year the caller knows to bracket `obsTime`, or -1 to leave it
-    // to finish(). 0 or the error (of this or of an earlier detection still waiting to be
-    // stored with it).
-    int insertDetection(std::string_view tagCode, int siteId, int migrationYearId,
-                        std::string_view obsTime, int disposition);
+    // to finish(). The error of this or of an earlier detection still waiting to be stored
+    // with it.
+    lum::Expected<void> insertDetection(std::string_view tagCode, int siteId, int migrationYearId,
+                                        std::string_view obsTime, int disposition);
 
     // Stores the tags, orders sites, years and releases, gives each detection still without
     // one its migration year (the year whose first and last instants bracket it; -1 when none
@@ -72,23 +72,21 @@ public:
     int siteCount() const { return m_siteIds.size(); }
     int yearCount() const { return m_yearIds.size(); }
     int releaseCount() const { return m_releaseIds.size(); }
-    // The database's description of the last failure.
-    QString lastError() const { return m_lastError; }
 
 private:
-    int prepareStudy();
-    int storeStudy();
-    // The last failure as start() and finish() return it.
-    lum::Error storeError() const;
-    int clearStudy();
+    lum::Expected<void> prepareStudy();
+    lum::Expected<void> storeStudy();
+    // A failure as start() and finish() return it.
+    static lum::Error storeError(const lum::Error& error);
+    // A failure of the database told in its own words.
+    static lum::Error storeFailure(const QString& text);
+    lum::Expected<void> clearStudy();
     // Indexes of the two big tables are dropped for the load and built again at its end:
     // building an index once is much cheaper than keeping it up to date row by row.
-    int dropIndexes();
-    int createIndexes();
-    int storeTags();
-    int assignMigrationYears();
-    int fail(const QString& text);
-    int fail(const lum::Error& error) { return fail(error.text()); }
+    lum::Expected<void> dropIndexes();
+    lum::Expected<void> createIndexes();
+    lum::Expected<void> storeTags();
+    lum::Expected<void> assignMigrationYears();
 
     // A tag waiting for finish(): its code and release time lie in m_tagText.
     struct PendingTag
@@ -119,8 +117,8 @@ private:
         int disposition = 0;
     };
     // Inserts the first `count` pending detections with `insert` (a statement of that many
-    // rows). 0 or the error.
-    int insertPending(lum::NativeStatement& insert, int count);
+    // rows).
+    lum::Expected<void> insertPending(lum::NativeStatement& insert, int count);
     lum::NativeStatement m_batchInsert;
     PendingDetection m_pending[batchRows];
     int m_pendingCount = 0;
@@ -136,7 +134,6 @@ private:
     int m_detectionCount = 0;
     int m_undatedCount = 0; // detections stored without their migration year
     QVariant m_previousCacheSize;
-    QString m_lastError;
 };
 
 } // namespace rivulet
