@@ -45,6 +45,53 @@ public:
     double scale = 0.0;        // the largest diagonal element of the Hessian
     double lambda = 0.0;       // the damping of the factor
     bool factored = false;
+    HessianSeed seed; // for the next run that finds no factor of its pattern
+
+    // The pattern of h, its diagonal's positions, and the factor's analysis of it.
+    void analyse(const SparseHessian::Matrix& h)
+    {
+        damped = h;
+        ldlt.analyzePattern(damped);
+        const int size = static_cast<int>(h.cols());
+        diagonal.resize(static_cast<std::size_t>(size));
+        for (int j = 0; j < size; ++j)
+            for (int p = h.outerIndexPtr()[j]; p < h.outerIndexPtr()[j + 1]; ++p)
+                if (h.innerIndexPtr()[p] == j)
+                    diagonal[static_cast<std::size_t>(j)] = p;
+    }
+
+    void rescale(const SparseHessian::Matrix& h)
+    {
+        scale = 0.0;
+        for (const int p : diagonal)
+            scale = std::max(scale, std::abs(h.valuePtr()[p]));
+    }
+
+    // Takes the seed's values on the pattern of h into the kept Hessian; false when there is
+    // no seed for h's parameters. The seed stays for the runs that follow one that ended
+    // before it factored anything (a run that starts at its minimum).
+    bool takeSeed(const SparseHessian::Matrix& h)
+    {
+        const HessianSeed& taken = seed;
+        if (!taken.matrix || taken.index.size() != static_cast<std::size_t>(h.cols()))
+            return false;
+        const SparseHessian::Matrix& from = *taken.matrix;
+        for (const int i : taken.index)
+            if (i < 0 || i >= from.cols())
+                return false;
+        hessian = h;
+        for (int j = 0; j < static_cast<int>(h.cols()); ++j) {
+            const int column = taken.index[static_cast<std::size_t>(j)];
+            for (int p = h.outerIndexPtr()[j]; p < h.outerIndexPtr()[j + 1]; ++p) {
+                const int row = taken.index[static_cast<std::size_t>(h.innerIndexPtr()[p])];
+                hessian.valuePtr()[p] = from.coeff(row, column);
+            }
+        }
+        analyse(hessian);
+        rescale(hessian);
+        lambda = 0.0;
+        return true;
+    }
 
     // Whether the kept Hessian has the pattern of `h`, the next run's.
     bool fits(const SparseHessian::Matrix& h) const
@@ -69,6 +116,20 @@ NewtonMinimizer::KeptCurvature NewtonMinimizer::newCurvature()
     return KeptCurvature(new Curvature);
 }
 
+void NewtonMinimizer::seed(Curvature& kept, const HessianSeed& seed)
+{
+    kept.seed = seed;
+}
+
+std::shared_ptr<const SparseHessian::Matrix> newtonHessian(Func& func, const std::vector<double>& x,
+                                                           const std::atomic<bool>& cancelled)
+{
+    SparseHessian hessian(func, static_cast<int>(x.size()));
+    if (!hessian.compute(x, HESSIAN_STEP, SparseHessian::Step::RelativeFromOne, cancelled))
+        return nullptr;
+    return std::make_shared<const SparseHessian::Matrix>(hessian.matrix());
+}
+
 NewtonMinimizer::NewtonMinimizer(Func& func, const std::atomic<bool>& cancelled, int maxIterations,
                                  double gradConv, Curvature* kept)
     : m_func(func), m_cancelled(cancelled), m_maxIterations(maxIterations), m_gradConv(gradConv),
@@ -90,12 +151,16 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
     Curvature& c = m_kept ? *m_kept : own;
     // Whether the steps are taken on a factor an earlier run left.
     bool borrowed = c.fits(hessian.matrix());
+    // A seed stands in for the run's first Hessian: it still has to be factored.
+    bool seeded = false;
     if (!borrowed) {
         c.factored = false;
         c.diagonal.clear();
+        seeded = m_kept && c.takeSeed(hessian.matrix());
     }
     // The Hessian of the factor: a run that keeps its curvature holds a copy, which outlives
     // the run; one that does not reads the assembled one, and the Hessian is not held twice.
+    borrowed = borrowed || seeded;
     const SparseHessian::Matrix* hp = borrowed ? &c.hessian : &hessian.matrix();
 
     std::vector<double> g;
@@ -104,7 +169,7 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
     double lambda = borrowed ? c.lambda : 0.0;
     // Whether the Hessian is from an earlier point, and whether H + λI is factored.
     bool stale = !borrowed;
-    bool factored = borrowed;
+    bool factored = borrowed && !seeded;
     int keptSteps = 0;
     m_func.gradient(x, g);
     for (int its = 0; its < m_maxIterations; ++its) {
@@ -136,18 +201,9 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
                 } else {
                     hp = &hessian.matrix();
                 }
-                if (c.diagonal.empty()) {
-                    c.damped = h;
-                    c.ldlt.analyzePattern(c.damped);
-                    c.diagonal.resize(n);
-                    for (int j = 0; j < size; ++j)
-                        for (int p = h.outerIndexPtr()[j]; p < h.outerIndexPtr()[j + 1]; ++p)
-                            if (h.innerIndexPtr()[p] == j)
-                                c.diagonal[static_cast<std::size_t>(j)] = p;
-                }
-                c.scale = 0.0;
-                for (const int p : c.diagonal)
-                    c.scale = std::max(c.scale, std::abs(h.valuePtr()[p]));
+                if (c.diagonal.empty())
+                    c.analyse(h);
+                c.rescale(h);
                 stale = false;
                 factored = false;
                 borrowed = false;

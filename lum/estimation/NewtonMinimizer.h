@@ -7,6 +7,7 @@
 namespace lum {
 
 class Func;
+struct HessianSeed;
 
 // Newton's method with Levenberg damping on the sparse Hessian of a function with a term
 // structure and an exact gradient (SparseHessian). Each iteration factors H + λI by a sparse
@@ -36,6 +37,8 @@ public:
     };
     using KeptCurvature = std::unique_ptr<Curvature, CurvatureDeleter>;
     static KeptCurvature newCurvature();
+    // The Hessian a run with `kept` starts from when `kept` holds no factor of its pattern.
+    static void seed(Curvature& kept, const HessianSeed& seed);
 
     // `kept` (borrowed, may be null) is read at the start of a run when its Hessian has the
     // pattern of this function's, and receives the run's last factored Hessian.

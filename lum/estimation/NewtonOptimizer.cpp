@@ -28,6 +28,12 @@ void NewtonOptimizer::setCarryCurvature(bool carry)
     m_kept = carry ? NewtonMinimizer::newCurvature() : nullptr;
 }
 
+void NewtonOptimizer::seedCurvature(const HessianSeed& seed)
+{
+    if (m_kept)
+        NewtonMinimizer::seed(*m_kept, seed);
+}
+
 std::unique_ptr<OptimizerI> NewtonOptimizer::clone() const
 {
     return createOptimizer(settingsString());

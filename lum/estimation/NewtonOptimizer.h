@@ -19,6 +19,7 @@ public:
     std::unique_ptr<OptimizerI> clone() const override;
     // Keeps the last factored Hessian for the next run.
     void setCarryCurvature(bool carry) override;
+    void seedCurvature(const HessianSeed& seed) override;
 
 private:
     // Positions of this optimizer's settings.

@@ -52,6 +52,8 @@ void OptimizerI::setSettingsString(const QString& text)
 
 void OptimizerI::setCarryCurvature(bool) {}
 
+void OptimizerI::seedCurvature(const HessianSeed&) {}
+
 std::unique_ptr<OptimizerI> OptimizerI::clone() const
 {
     return nullptr;

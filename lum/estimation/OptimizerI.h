@@ -10,6 +10,8 @@
 
 namespace lum {
 
+struct HessianSeed;
+
 class Func;
 
 // An unconstrained minimiser of a Func. Every optimizer has a name, an id and a few named
@@ -40,6 +42,9 @@ public:
     // where this optimizer keeps one (Newton's factored Hessian). The runs end at the same
     // minima either way. Every call forgets what was kept. Off by default.
     virtual void setCarryCurvature(bool carry);
+    // While curvature is carried: the Hessian the next run starts from when nothing was kept
+    // yet, in place of one of its own at its starting point (Newton's). Ignored by the others.
+    virtual void seedCurvature(const HessianSeed& seed);
     virtual QString name() const;
     virtual int id() const;
     virtual void resetToDefaults();

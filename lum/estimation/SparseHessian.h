@@ -3,6 +3,7 @@
 #include <Eigen/SparseCore>
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 namespace lum {
@@ -70,5 +71,19 @@ private:
     std::vector<double> m_up;
     std::vector<double> m_down;
 };
+
+// A Hessian computed for a larger problem, from which a nearby smaller one starts: the smaller
+// problem's parameter i is parameter index[i] of the matrix. A profile likelihood's fits, say,
+// start from the Hessian of the whole block at its maximum instead of differencing their own.
+struct HessianSeed
+{
+    std::shared_ptr<const SparseHessian::Matrix> matrix;
+    std::vector<int> index;
+};
+
+// The Hessian of func at x as Newton's method (NewtonMinimizer) takes it, for a seed of its runs
+// on nearby problems; null when cancelled.
+std::shared_ptr<const SparseHessian::Matrix> newtonHessian(Func& func, const std::vector<double>& x,
+                                                           const std::atomic<bool>& cancelled);
 
 } // namespace lum

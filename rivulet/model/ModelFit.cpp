@@ -8,6 +8,7 @@
 #include "lum/estimation/OptimizerI.h"
 #include "lum/estimation/ReducedCovariance.h"
 #include "lum/estimation/SoftmaxTransform.h"
+#include "lum/estimation/SparseHessian.h"
 #include "lum/estimation/TransformedFunc.h"
 #include "lum/thread/WorkerPool.h"
 #include "rivulet/data/YearsControllerI.h"
@@ -30,6 +31,8 @@ namespace rivulet {
 namespace {
 
 const char* const NOT_POSITIVE_DEFINITE = "Covariance matrix is not positive definite";
+// The id of Newton's method, the optimizer that starts from a given Hessian.
+constexpr int NewtonOptimizerId = 4;
 
 // A covariance matrix whose every linear combination has a positive variance (a Cholesky
 // factorisation exists). Without this, a derived quantity could get a negative variance and
@@ -527,6 +530,28 @@ void profileParameters(const std::vector<ParameterBlock>& blocks, lum::Func& lik
     std::vector<double> gradients(blocks.size(), 0.0);
     for (const Target& target : targets)
         gradients[target.block] = hessianGradients(likelihood, blocks[target.block]);
+    // A block profiled by Newton's method gets its Hessian at the estimates once, for every
+    // profile's first fits to start from: otherwise each side of each profile differences
+    // its own at nearly the same point.
+    std::vector<std::shared_ptr<const lum::HessianSeed>> hessians(blocks.size());
+    for (std::size_t b = 0; b < blocks.size() && !cancel.load(); ++b) {
+        if (gradients[b] <= 0.0)
+            continue;
+        const std::unique_ptr<lum::OptimizerI> own =
+            options.profileOptimizerFor(blocks[b].parameters.size(), gradients[b]);
+        if (!own || own->id() != NewtonOptimizerId)
+            continue;
+        std::vector<double> point = x;
+        lum::BlockFunc func(likelihood, point, blocks[b].parameters, blocks[b].terms);
+        const lum::SoftmaxTransform local = blockTransform(transform, blocks[b].parameters);
+        lum::TransformedFunc objective(func, local);
+        std::vector<double> values;
+        std::vector<double> z;
+        func.gather(point, values);
+        local.toCoordinates(values, z);
+        hessians[b] = std::make_shared<const lum::HessianSeed>(
+            lum::HessianSeed{lum::newtonHessian(objective, z, cancel), {}});
+    }
     std::vector<std::optional<ProfileInterval>> found(targets.size());
     std::atomic<std::size_t> next{0};
     const auto lane = [&](lum::Func& func) {
@@ -537,6 +562,7 @@ void profileParameters(const std::vector<ParameterBlock>& blocks, lum::Func& lik
             lum::OptimizerI& optimizer = own ? *own : *options.prototype;
             ProfileLikelihood profile(func, transform, optimizer, options.endingCriterion, cancel,
                                       options.chat);
+            profile.setBlockHessian(hessians[targets[t].block]);
             found[t] = profile.interval(block, x, targets[t].parameter);
         }
     };

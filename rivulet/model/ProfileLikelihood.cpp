@@ -4,6 +4,7 @@
 #include "lum/estimation/Estimator.h"
 #include "lum/estimation/OptimizerI.h"
 #include "lum/estimation/SoftmaxTransform.h"
+#include "lum/estimation/SparseHessian.h"
 #include "lum/estimation/TransformedFunc.h"
 #include "rivulet/model/ParameterBlocks.h"
 
@@ -48,6 +49,7 @@ struct ProfileLikelihood::Held
     double estimate = 0.0;
     double best = 0.0;
     std::vector<double> start;
+    lum::HessianSeed seed; // the block's Hessian without j, when known
 };
 
 ProfileLikelihood::ProfileLikelihood(lum::Func& likelihood, const lum::SoftmaxTransform& transform,
@@ -60,6 +62,11 @@ ProfileLikelihood::ProfileLikelihood(lum::Func& likelihood, const lum::SoftmaxTr
 }
 
 ProfileLikelihood::~ProfileLikelihood() = default;
+
+void ProfileLikelihood::setBlockHessian(std::shared_ptr<const lum::HessianSeed> hessian)
+{
+    m_blockHessian = std::move(hessian);
+}
 
 std::optional<double> ProfileLikelihood::heldValue(Held& held, double t)
 {
@@ -107,8 +114,10 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
     if ((direction > 0 && share >= 1.0 - AtBound) || (direction < 0 && share <= AtBound))
         return direction > 0 ? held.budget : 0.0;
     const std::vector<double> fitted = held.start;
-    // The other side's curvature is two limits away.
+    // The other side's curvature is two limits away; the estimates' lies between the two.
     m_optimizer.setCarryCurvature(true);
+    if (held.seed.matrix)
+        m_optimizer.seedCurvature(held.seed);
     // Every fit starts from the others' point at the inside end, the last point known to lie
     // within the interval: a fit that went astray beyond the limit must not lead the next.
     std::vector<double> insideStart = fitted;
@@ -180,11 +189,19 @@ std::optional<ProfileInterval> ProfileLikelihood::interval(const ParameterBlock&
 {
     Held held{
         block, {}, x, j, m_transform.budget(m_transform.groupOf(j)), x[static_cast<std::size_t>(j)],
-        0.0,   {}};
+        0.0,   {}, {}};
     std::copy_if(block.parameters.begin(), block.parameters.end(), std::back_inserter(held.others),
                  [j](int p) { return p != j; });
     for (const int p : held.others)
         held.start.push_back(x[static_cast<std::size_t>(p)]);
+    if (m_blockHessian && m_blockHessian->matrix &&
+        m_blockHessian->matrix->cols() == static_cast<int>(block.parameters.size())) {
+        held.seed.matrix = m_blockHessian->matrix;
+        for (std::size_t i = 0; i < block.parameters.size(); ++i) {
+            if (block.parameters[i] != j)
+                held.seed.index.push_back(static_cast<int>(i));
+        }
+    }
     if (held.budget <= 0.0)
         return ProfileInterval{j, 0.0, 0.0};
     {

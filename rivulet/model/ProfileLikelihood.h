@@ -10,6 +10,7 @@
 namespace lum {
 class Estimator;
 class Func;
+struct HessianSeed;
 class OptimizerI;
 class SoftmaxTransform;
 } // namespace lum
@@ -45,6 +46,14 @@ public:
                       const std::atomic<bool>& cancel, double chat = 1.0);
     ~ProfileLikelihood();
 
+    // The Hessian of the block's terms at the estimates, in the coordinates of the block's
+    // transform (blockTransform of its parameters), which the first fit of each side starts
+    // from instead of differencing its own: the profiled parameter's row and column aside, it
+    // is the Hessian of that fit's problem at the estimates, to the change of budget in the
+    // profiled parameter's group. The seed's matrix (its index unused); null (the default) to
+    // difference.
+    void setBlockHessian(std::shared_ptr<const lum::HessianSeed> hessian);
+
     // The interval of parameter j of `block` at the estimates x (the whole model's free
     // parameters); none when canceled or when a fit fails.
     std::optional<ProfileInterval> interval(const ParameterBlock& block,
@@ -65,6 +74,7 @@ private:
     std::unique_ptr<lum::Estimator> m_estimator;
     const std::atomic<bool>& m_cancel;
     double m_cutoff = ChiSquare95;
+    std::shared_ptr<const lum::HessianSeed> m_blockHessian;
 };
 
 } // namespace rivulet

@@ -4,6 +4,7 @@
 #include "lum/estimation/NRError.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
+#include "lum/estimation/SparseHessian.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,57 @@ TEST(NewtonOptimizer, CarriedCurvatureReachesTheMinimaOfFreshRuns)
     int iterations = 0;
     carrying->optimize(other, x, cancelled, iterations);
     EXPECT_LT(other(x), 1e-10);
+}
+
+// A run seeded with the Hessian of a larger problem, read on its own parameters, reaches the
+// minimum a fresh run reaches at fewer gradients; a seed from far away, or of the wrong size,
+// misleads no run.
+TEST(NewtonOptimizer, SeededCurvatureReachesTheMinimumOfAFreshRun)
+{
+    const std::atomic<bool> cancelled{false};
+    // Near the minimum, as a profile's fits start.
+    std::vector<double> start(21, 1.02);
+    start.back() = 0.99;
+    // The larger problem has one more valley; its shared parameter is its last.
+    std::vector<double> larger(start.begin(), start.end() - 1);
+    larger.push_back(1.02);
+    larger.push_back(start.back());
+    SharedValleys wider(21);
+    lum::HessianSeed near{lum::newtonHessian(wider, larger, cancelled), {}};
+    ASSERT_TRUE(near.matrix);
+    for (int i = 0; i < 20; ++i)
+        near.index.push_back(i);
+    near.index.push_back(21);
+    std::vector<double> far(larger.size(), 40.0);
+    const lum::HessianSeed away{lum::newtonHessian(wider, far, cancelled), near.index};
+    const lum::HessianSeed wrongSize{near.matrix, {0, 1, 21}};
+
+    // Without a seed, a run that carries its curvature differences its first Hessian.
+    SharedValleys plain(20);
+    std::vector<double> expected = start;
+    int iterations = 0;
+    const auto unseeded = lum::createOptimizer(QStringLiteral("newton"));
+    unseeded->setCarryCurvature(true);
+    unseeded->optimize(plain, expected, cancelled, iterations);
+    const lum::HessianSeed* const seeds[] = {&near, &away, &wrongSize};
+    for (const lum::HessianSeed* seed : seeds) {
+        const auto seeded = lum::createOptimizer(QStringLiteral("newton"));
+        seeded->setCarryCurvature(true);
+        seeded->seedCurvature(*seed);
+        SharedValleys valleys(20);
+        std::vector<double> x = start;
+        seeded->optimize(valleys, x, cancelled, iterations);
+        // A step on a kept factor that gains less than 1e-9 ends the run, as it ends the
+        // unseeded one: both lie within about 1e-5 of the minimum x = 1, s = ±1.
+        EXPECT_LT(valleys(x), 1e-8);
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            EXPECT_NEAR(std::abs(x[i]), 1.0, 2e-5) << i;
+            EXPECT_NEAR(std::abs(expected[i]), 1.0, 2e-5) << i;
+        }
+        if (seed == &near) {
+            EXPECT_LT(valleys.gradients, plain.gradients);
+        }
+    }
 }
 
 TEST(NewtonOptimizer, RefusesAFunctionWithoutAnExactGradient)
