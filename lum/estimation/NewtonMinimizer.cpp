@@ -125,7 +125,8 @@ std::shared_ptr<const SparseHessian::Matrix> newtonHessian(Func& func, const std
                                                            const std::atomic<bool>& cancelled)
 {
     SparseHessian hessian(func, static_cast<int>(x.size()));
-    if (!hessian.compute(x, HESSIAN_STEP, SparseHessian::Step::RelativeFromOne, cancelled))
+    if (!hessian.compute(x, HESSIAN_STEP, SparseHessian::Step::RelativeFromOne, cancelled,
+                         SparseHessian::Differences::Forward))
         return nullptr;
     return std::make_shared<const SparseHessian::Matrix>(hessian.matrix());
 }
@@ -193,7 +194,7 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             if (stale) {
                 const SparseHessian::Matrix& h = hessian.matrix();
                 if (!hessian.compute(x, HESSIAN_STEP, SparseHessian::Step::RelativeFromOne,
-                                     m_cancelled))
+                                     m_cancelled, SparseHessian::Differences::Forward))
                     return its + 1;
                 if (m_kept) {
                     c.hessian = hessian.matrix();

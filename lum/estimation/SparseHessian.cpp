@@ -32,6 +32,12 @@ SparseHessian::SparseHessian(Func& func, int size) : m_func(func), m_size(size)
             m_isShared[static_cast<std::size_t>(j)] = 1;
         }
     }
+    m_termStart.assign(termCount + 1, 0);
+    for (std::size_t t = 0; t < termCount; ++t) {
+        m_termStart[t + 1] = m_termStart[t] + parametersOfTerm[t].size();
+        m_termParameters.insert(m_termParameters.end(), parametersOfTerm[t].begin(),
+                                parametersOfTerm[t].end());
+    }
     for (std::size_t t = 0; t < termCount; ++t) {
         for (std::size_t c = 0; c < m_private[t].size(); ++c) {
             if (c == m_colourParameters.size()) {
@@ -93,17 +99,38 @@ int SparseHessian::position(int i, int j) const
     return static_cast<int>(at - m_matrix.innerIndexPtr());
 }
 
+void SparseHessian::computeTermGradients(const std::vector<double>& x)
+{
+    m_termGradients.resize(m_termParameters.size());
+    std::fill(m_up.begin(), m_up.end(), 0.0);
+    std::vector<int> one(1);
+    for (std::size_t t = 0; t + 1 < m_termStart.size(); ++t) {
+        one[0] = static_cast<int>(t);
+        m_func.addTermsGradient(x, one, m_up);
+        for (std::size_t k = m_termStart[t]; k < m_termStart[t + 1]; ++k) {
+            double& element = m_up[static_cast<std::size_t>(m_termParameters[k])];
+            m_termGradients[k] = element;
+            element = 0.0;
+        }
+    }
+}
+
 bool SparseHessian::compute(const std::vector<double>& x, double step, Step rule,
-                            const std::atomic<bool>& cancelled)
+                            const std::atomic<bool>& cancelled, Differences differences)
 {
     const auto n = static_cast<std::size_t>(m_size);
+    const bool forward = differences == Differences::Forward;
     m_point = x;
     m_up.resize(n);
     m_down.resize(n);
+    if (forward)
+        computeTermGradients(x);
     const int* outer = m_matrix.outerIndexPtr();
     const int* inner = m_matrix.innerIndexPtr();
     double* values = m_matrix.valuePtr();
     std::vector<double> h;
+    // What the difference of the gradients spans, in steps.
+    const double span = forward ? 1.0 : 2.0;
 
     // Differences the gradient of `terms` along every parameter of `moved` at once.
     const auto difference = [&](const std::vector<int>& moved, const std::vector<int>& terms) {
@@ -114,12 +141,21 @@ bool SparseHessian::compute(const std::vector<double>& x, double step, Step rule
             m_point[static_cast<std::size_t>(moved[k])] += h[k];
         std::fill(m_up.begin(), m_up.end(), 0.0);
         m_func.addTermsGradient(m_point, terms, m_up);
-        for (std::size_t k = 0; k < moved.size(); ++k) {
-            const auto j = static_cast<std::size_t>(moved[k]);
-            m_point[j] = x[j] - h[k];
-        }
         std::fill(m_down.begin(), m_down.end(), 0.0);
-        m_func.addTermsGradient(m_point, terms, m_down);
+        if (forward) {
+            // The terms' gradients at x, added up from those kept.
+            for (const int t : terms) {
+                const auto term = static_cast<std::size_t>(t);
+                for (std::size_t k = m_termStart[term]; k < m_termStart[term + 1]; ++k)
+                    m_down[static_cast<std::size_t>(m_termParameters[k])] += m_termGradients[k];
+            }
+        } else {
+            for (std::size_t k = 0; k < moved.size(); ++k) {
+                const auto j = static_cast<std::size_t>(moved[k]);
+                m_point[j] = x[j] - h[k];
+            }
+            m_func.addTermsGradient(m_point, terms, m_down);
+        }
         for (const int j : moved)
             m_point[static_cast<std::size_t>(j)] = x[static_cast<std::size_t>(j)];
     };
@@ -135,7 +171,7 @@ bool SparseHessian::compute(const std::vector<double>& x, double step, Step rule
             for (int p = outer[j]; p < outer[j + 1]; ++p) {
                 const auto i = static_cast<std::size_t>(inner[p]);
                 if (!m_isShared[i])
-                    values[p] = (m_up[i] - m_down[i]) / (2.0 * h[k]);
+                    values[p] = (m_up[i] - m_down[i]) / (span * h[k]);
             }
         }
     }
@@ -147,7 +183,7 @@ bool SparseHessian::compute(const std::vector<double>& x, double step, Step rule
         difference(single, m_func.termsOfParameter(j));
         for (int p = outer[j]; p < outer[j + 1]; ++p) {
             const auto i = static_cast<std::size_t>(inner[p]);
-            values[p] = (m_up[i] - m_down[i]) / (2.0 * h[0]);
+            values[p] = (m_up[i] - m_down[i]) / (span * h[0]);
         }
     }
 

@@ -39,20 +39,34 @@ public:
         RelativeFromOne, // h_j = step * max(|x_j|, 1): for unbounded coordinates near 0
     };
 
+    // How the gradients are differenced.
+    enum class Differences
+    {
+        // (g(x + h) - g(x - h)) / 2h: accurate to O(h²), for the covariance.
+        Central,
+        // (g(x + h) - g(x)) / h, each term's g(x) taken once for all columns: half the
+        // gradients, accurate to O(h), enough for the steps of an optimizer.
+        Forward,
+    };
+
     // `size` is the number of the function's parameters.
     SparseHessian(Func& func, int size);
 
     // Fills matrix() at x; false, with the matrix incomplete, once `cancelled` is true.
     bool compute(const std::vector<double>& x, double step, Step rule,
-                 const std::atomic<bool>& cancelled);
+                 const std::atomic<bool>& cancelled,
+                 Differences differences = Differences::Central);
 
     // Both triangles, every diagonal element present (0 for a parameter that enters no term).
     const Matrix& matrix() const { return m_matrix; }
-    // Gradient evaluations of the listed terms one compute() makes.
+    // Gradient evaluations of the listed terms one central compute() makes; a forward one makes
+    // half as many, and one of every term alone.
     int gradientsPerHessian() const;
 
 private:
     double stepOf(double xj, double step, Step rule) const;
+    // Every term's gradient at x, on its own parameters, into m_termGradients.
+    void computeTermGradients(const std::vector<double>& x);
     // The position of element (i, j) in the matrix's values; -1 when it is not stored.
     int position(int i, int j) const;
 
@@ -67,6 +81,11 @@ private:
     std::vector<std::vector<int>> m_colourParameters;
     std::vector<std::vector<int>> m_colourTerms;
     std::vector<int> m_termOfPrivate; // per parameter; -1 for shared or unused ones
+    // Every term's parameters, term t's from m_termStart[t], and their elements of the term's
+    // gradient at the point of a forward compute().
+    std::vector<std::size_t> m_termStart;
+    std::vector<int> m_termParameters;
+    std::vector<double> m_termGradients;
     std::vector<double> m_point;
     std::vector<double> m_up;
     std::vector<double> m_down;

@@ -26,7 +26,7 @@ std::unique_ptr<lum::OptimizerI> FitOptions::profileOptimizerFor(std::size_t par
                                                                  double hessianGradients) const
 {
     std::unique_ptr<lum::OptimizerI> chosen = optimizerFor(parameters, hessianGradients);
-    if (chosen && chosen->id() == 0 && isLargeBlock(parameters))
+    if (chosen && chosen->id() == 0 && newtonFrom > 0 && gradient == Gradient::Exact)
         return lum::createOptimizer(QStringLiteral("newton"));
     return chosen;
 }

@@ -81,9 +81,11 @@ struct FitOptions
     std::unique_ptr<lum::OptimizerI> optimizerFor(std::size_t parameters,
                                                   double hessianGradients) const;
     // The optimizer for the fits of a block's profile intervals: optimizerFor()'s, but Newton's
-    // method on every large block. The fits of one side of a profile are nearby problems, and
-    // each of Newton's starts from the factored Hessian the one before left, a few steps from
-    // its optimum, where Fletch's method starts each afresh with hundreds of iterations.
+    // method in place of the default one on blocks of every size while Newton's method is on
+    // (newtonFrom > 0, exact gradient). The fits of one side of a profile are nearby problems,
+    // and each of Newton's starts from the factored Hessian the one before left, a few steps
+    // from its optimum, where Fletch's method starts each afresh with tens to hundreds of
+    // iterations.
     std::unique_ptr<lum::OptimizerI> profileOptimizerFor(std::size_t parameters,
                                                          double hessianGradients) const;
     // Whether a block of that many free parameters is large enough for the sparse Hessian,

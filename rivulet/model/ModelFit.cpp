@@ -563,6 +563,12 @@ void profileParameters(const std::vector<ParameterBlock>& blocks, lum::Func& lik
             ProfileLikelihood profile(func, transform, optimizer, options.endingCriterion, cancel,
                                       options.chat);
             profile.setBlockHessian(hessians[targets[t].block]);
+            // Newton's method stands in for the model's optimizer; where it fails on a point,
+            // the model's own fits it.
+            const std::unique_ptr<lum::OptimizerI> fallback =
+                own && own->id() == NewtonOptimizerId ? options.newOptimizer() : nullptr;
+            if (fallback && fallback->id() != NewtonOptimizerId)
+                profile.setFallback(fallback.get());
             found[t] = profile.interval(block, x, targets[t].parameter);
         }
     };

@@ -25,13 +25,19 @@ struct ParameterBlock;
 // standard error, so it serves estimates at a bound (one-sided: [0, θ_U] at 0, [θ_L, 1] at 1)
 // and parameters the data inform only in combination with others (often reaching a bound).
 //
-// The limits are found on the logit scale of j's share of its group's budget: steps out from
-// the estimate (at most two logit units at a time) until the profile crosses the cut-off, then
-// regula falsi to a thousandth of a logit unit. Each step is a fit of j's block alone, started
-// from the others' point at the inside end, the last one known to lie within the interval;
-// the likelihood is borrowed and must only be used on the block's terms meanwhile. The fits of
-// one side are a sequence of nearby problems, so the optimizer carries its curvature from one
-// to the next (OptimizerI::setCarryCurvature): a Newton fit then starts with the last fit's
+// Each limit is found to a thousandth of a logit unit of j's share of its group's budget, by
+// Newton's method on the profile: the slope of ln L_p at a fitted point is the derivative of
+// the likelihood along j there (the others' own derivatives vanish at their optimum), so each
+// point costs a fit and a gradient. Out from the estimate, Newton's points go at most four
+// times as far as the last move (the first a fiftieth of the budget; from an estimate inside
+// its range, whose slope is nil, half a logit unit); once the profile has crossed the
+// cut-off, they stay within the bracket, and regula falsi takes over where they stop closing
+// in. Near a bound a profile is close to a straight line in j and Newton's method ends within
+// a few fits, where steps on the logit scale needed a dozen. Each point is a fit of j's block
+// alone, started from the others' point at the inside end, the last one known to lie within the
+// interval; the likelihood is borrowed and must only be used on the block's terms meanwhile. The
+// fits of one side are a sequence of nearby problems, so the optimizer carries its curvature from
+// one to the next (OptimizerI::setCarryCurvature): a Newton fit then starts with the last fit's
 // factored Hessian, whose first step from the inside point is the first-order prediction of
 // the new optimum, and computes a Hessian of its own only where that one misleads.
 class ProfileLikelihood
@@ -53,6 +59,10 @@ public:
     // profiled parameter's group. The seed's matrix (its index unused); null (the default) to
     // difference.
     void setBlockHessian(std::shared_ptr<const lum::HessianSeed> hessian);
+    // An optimizer (borrowed) that fits a point again, from the same start, where the first
+    // one fails, say Newton's method at its iteration limit on a point whose others run off to
+    // their bounds; null (the default) for none.
+    void setFallback(lum::OptimizerI* optimizer);
 
     // The interval of parameter j of `block` at the estimates x (the whole model's free
     // parameters); none when canceled or when a fit fails.
@@ -65,6 +75,9 @@ private:
     // The negative log-likelihood of the block's terms with j held at t and the others fitted,
     // from (and into) `others`.
     std::optional<double> heldValue(Held& held, double t);
+    // The derivative of that excess, 2 d(−ln L_p)/dt, at t with the others where the last fit
+    // left them (the envelope theorem: the others' own derivatives vanish at their optimum).
+    std::optional<double> heldSlope(Held& held, double t);
     // The limit on one side of the estimate: direction +1 (upper) or -1 (lower).
     std::optional<double> limit(Held& held, int direction);
 
@@ -72,6 +85,8 @@ private:
     const lum::SoftmaxTransform& m_transform;
     lum::OptimizerI& m_optimizer;
     std::unique_ptr<lum::Estimator> m_estimator;
+    double m_endingCriterion = 0.0;
+    std::unique_ptr<lum::Estimator> m_fallback;
     const std::atomic<bool>& m_cancel;
     double m_cutoff = ChiSquare95;
     std::shared_ptr<const lum::HessianSeed> m_blockHessian;

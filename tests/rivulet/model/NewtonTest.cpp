@@ -90,7 +90,7 @@ lum::DenseMatrix denseHessian(lum::Func& f, std::vector<double> z, double step)
 // of the element and the largest diagonal element; an element the sparse one leaves out must
 // be exactly 0 in the dense one (no term joins the two parameters).
 void expectSameHessian(const lum::SparseHessian::Matrix& sparse, const lum::DenseMatrix& dense,
-                       const std::string& where)
+                       const std::string& where, double tolerance = 1e-5)
 {
     ASSERT_EQ(sparse.rows(), dense.rows()) << where;
     const Eigen::MatrixXd full(sparse);
@@ -102,7 +102,7 @@ void expectSameHessian(const lum::SparseHessian::Matrix& sparse, const lum::Dens
         for (int j = 0; j < dense.columns(); ++j) {
             EXPECT_EQ(full(i, j), full(j, i)) << where;
             EXPECT_NEAR(full(i, j), dense(i, j),
-                        1e-5 * std::max(std::abs(dense(i, j)), 1e-3 * scale))
+                        tolerance * std::max(std::abs(dense(i, j)), 1e-3 * scale))
                 << where << ": " << i << ", " << j;
         }
     }
@@ -139,6 +139,11 @@ TEST(SparseHessian, EqualsDenseDifferencesOfTheExactGradient)
                       "in the coordinates");
     // Fewer gradients than the dense differences' two per parameter.
     EXPECT_LT(inCoordinates.gradientsPerHessian(), 2 * k);
+    // The optimizer's forward differences: the same matrix to the first order of the step.
+    lum::SparseHessian forward(transformed, k);
+    ASSERT_TRUE(forward.compute(z, 1e-5, lum::SparseHessian::Step::RelativeFromOne, cancelled,
+                                lum::SparseHessian::Differences::Forward));
+    expectSameHessian(forward.matrix(), denseHessian(transformed, z, 1e-5), "forward", 1e-3);
 
     // In the probabilities, with the covariance's relative steps, it is the covariance's
     // Hessian.
