@@ -61,7 +61,24 @@ bool CovarianceCalculator::computeInto(Func& func, const std::vector<double>& x,
         return false;
     if (hessianOut != nullptr)
         *hessianOut = hessian;
+    invertInto(hessian, covariance);
+    return true;
+}
 
+Expected<bool> CovarianceCalculator::computeFrom(const DenseMatrix& hessian,
+                                                 DenseMatrix& covariance)
+{
+    try {
+        invertInto(hessian, covariance);
+        return true;
+    } catch (const std::exception& e) {
+        return Error(JobError::Failed, QString::fromLatin1(e.what()));
+    }
+}
+
+void CovarianceCalculator::invertInto(const DenseMatrix& hessian, DenseMatrix& covariance)
+{
+    const int n = hessian.rows();
     if (!hessian.isFinite())
         throw NR3::NRError(SingularHessian);
     const NR3::SVD svd(hessian, NR3::SVD::Parts::ValuesOnly);
@@ -72,11 +89,10 @@ bool CovarianceCalculator::computeInto(Func& func, const std::vector<double>& x,
     if (!hasUsableVariances(inverse))
         throw NR3::NRError(SingularHessian);
     covariance = inverse;
-    return true;
 }
 
 bool CovarianceCalculator::computeSparse(Func& func, const std::vector<double>& x,
-                                         DenseMatrix& covariance)
+                                         DenseMatrix& covariance, DenseMatrix* hessianOut)
 {
     // The smallest pivot of the LDLT, against the largest, that counts as clearly positive:
     // well above where the dense SVD would call the Hessian rank deficient.
@@ -88,15 +104,25 @@ bool CovarianceCalculator::computeSparse(Func& func, const std::vector<double>& 
     if (!hessian.compute(x, m_step, SparseHessian::Step::Relative, m_cancelled) || m_cancelled)
         return false;
     const SparseHessian::Matrix& h = hessian.matrix();
+    // Where the factor does not settle it, the caller decides on this Hessian the dense way.
+    const auto undecided = [&] {
+        if (hessianOut != nullptr) {
+            hessianOut->resize(n, n);
+            for (int j = 0; j < n; ++j)
+                for (SparseHessian::Matrix::InnerIterator it(h, j); it; ++it)
+                    (*hessianOut)(static_cast<int>(it.row()), j) = it.value();
+        }
+        return false;
+    };
     for (int p = 0; p < h.nonZeros(); ++p)
         if (!std::isfinite(h.valuePtr()[p]))
-            return false;
+            return undecided();
     Eigen::SimplicialLDLT<SparseHessian::Matrix, Eigen::Lower, Eigen::AMDOrdering<int>> ldlt(h);
     if (ldlt.info() != Eigen::Success)
-        return false;
+        return undecided();
     const Eigen::VectorXd& d = ldlt.vectorD();
     if (!(d.minCoeff() > CLEARLY_POSITIVE * d.maxCoeff()))
-        return false;
+        return undecided();
     // Column by column, so that only the one dense matrix of the result is held.
     DenseMatrix result(n, n);
     Eigen::VectorXd unit = Eigen::VectorXd::Zero(n);

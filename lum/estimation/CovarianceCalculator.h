@@ -39,14 +39,23 @@ public:
     // a term structure and an exact gradient: the dense Hessian's SVD and LU cost n³, this
     // costs the factor's fill. Only for a clearly positive definite Hessian: false, with
     // `covariance` untouched, when the factor is not (or when cancelled), and compute() then
-    // decides as it always did.
-    bool computeSparse(Func& func, const std::vector<double>& x, DenseMatrix& covariance);
+    // decides as it always did. `hessianOut`, if given, receives the Hessian when the factor
+    // leaves the decision open (it stays empty when cancelled): computeFrom() decides on it as
+    // compute() would, without the n² evaluations of the function's differences.
+    bool computeSparse(Func& func, const std::vector<double>& x, DenseMatrix& covariance,
+                       DenseMatrix* hessianOut = nullptr);
+
+    // compute()'s decision and inverse on a Hessian computed elsewhere: the rank test, the LU
+    // inverse and the test of the variances. The errors are compute()'s.
+    Expected<bool> computeFrom(const DenseMatrix& hessian, DenseMatrix& covariance);
 
     double step() const { return m_step; }
 
 private:
     bool computeInto(Func& func, const std::vector<double>& x, DenseMatrix& covariance,
                      DenseMatrix* hessianOut);
+    // Throws NR3::NRError (SingularHessian) when the Hessian gives no covariance.
+    static void invertInto(const DenseMatrix& hessian, DenseMatrix& covariance);
 
     const std::atomic<bool>& m_cancelled;
     double m_step = 1e-5;

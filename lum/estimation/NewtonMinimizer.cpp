@@ -29,6 +29,8 @@ constexpr double KEPT_RATIO = 0.5;
 // Steps on a kept factor after which it is replaced by the Hessian at the point reached: a
 // Hessian of a large block costs hundreds of gradients.
 constexpr int KEPT_STEPS = 30;
+// A fresh factor whose step gained at least this share of what it promised takes one more step.
+constexpr double REUSE_RATIO = 0.5;
 // The damping that is given up on: the step is then below rounding everywhere.
 constexpr double HOPELESS = 1e20;
 
@@ -172,6 +174,8 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
     bool stale = !borrowed;
     bool factored = borrowed && !seeded;
     int keptSteps = 0;
+    // Whether the factor is this run's from the point before, for one more step.
+    bool reusing = false;
     m_func.gradient(x, g);
     for (int its = 0; its < m_maxIterations; ++its) {
         if (m_cancelled)
@@ -251,7 +255,8 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             const double value = m_func.countedValue(trial);
             if (!(value < f)) {
                 // A kept factor that misleads is replaced by the Hessian here.
-                if (borrowed) {
+                if (borrowed || reusing) {
+                    reusing = false;
                     stale = true;
                     continue;
                 }
@@ -265,6 +270,13 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             f = value;
             const double ratio = promised > 0.0 ? gained / promised : 0.0;
             const bool stalled = gained <= STALLED * std::max(std::abs(f), 1.0);
+            if (reusing) {
+                // Its gains, small or not, end nothing: the next step has a Hessian again.
+                reusing = false;
+                stale = true;
+                gained = std::numeric_limits<double>::infinity();
+                break;
+            }
             if (borrowed) {
                 // Where its model of the decrease does not hold, the kept factor's small gains
                 // do not end the run; after many steps it has converged too slowly to keep.
@@ -286,6 +298,11 @@ int NewtonMinimizer::minimize(std::vector<double>& x, double fx)
             if (m_kept && !stalled) {
                 borrowed = true;
                 keptSteps = 0;
+            } else if (!stalled && ratio > REUSE_RATIO) {
+                // Where the model held, its factor serves one more step from the point reached,
+                // for a gradient instead of a Hessian: two steps per Hessian, and the pair still
+                // converges faster than one Newton step.
+                reusing = true;
             } else {
                 stale = true;
             }

@@ -223,9 +223,9 @@ void reduceCovariance(lum::Func& func, const std::vector<double>& x,
 }
 
 // The covariance of func at x into fit.covariance, and its status. A cancellation leaves it
-// NotComputed. `sparse`: a large block, whose Hessian is first tried sparse (the same
-// differences, without the dense SVD and inverse); one that is not clearly positive definite
-// goes the dense way.
+// NotComputed. `sparse`: a large block, whose Hessian is assembled sparsely from the exact
+// gradient; one that is not clearly positive definite is decided the dense way (the SVD's rank
+// test and the LU inverse) on that same Hessian.
 void computeCovariance(lum::Func& func, const std::vector<double>& x,
                        const lum::SoftmaxTransform& transform, const std::atomic<bool>& cancel,
                        PieceFit& fit, bool sparse)
@@ -240,7 +240,8 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
     }
     try {
         lum::CovarianceCalculator calculator(cancel, ModelFit::HessianStep);
-        if (sparse && calculator.computeSparse(func, x, fit.covariance)) {
+        lum::DenseMatrix hessian;
+        if (sparse && calculator.computeSparse(func, x, fit.covariance, &hessian)) {
             for (const int i : lum::ReducedCovariance::atBound(x, transform)) {
                 fit.estimates[static_cast<std::size_t>(i)] = EstimateStatus::AtBound;
                 --fit.informed;
@@ -252,7 +253,11 @@ void computeCovariance(lum::Func& func, const std::vector<double>& x,
             status.status = CovarianceStatus::NotComputed;
             return;
         }
-        const lum::Expected<bool> computed = calculator.compute(func, x, fit.covariance);
+        // The sparse Hessian is the dense differences' to 1e-5, for the gradients of the
+        // parameters' terms instead of n² evaluations of the likelihood.
+        const lum::Expected<bool> computed = hessian.rows() == static_cast<int>(x.size())
+                                                 ? calculator.computeFrom(hessian, fit.covariance)
+                                                 : calculator.compute(func, x, fit.covariance);
         if (!computed) {
             const QString& message = computed.error().message;
             status.status = message == QLatin1String(lum::CovarianceCalculator::SingularHessian)
