@@ -28,6 +28,10 @@ TEST(Covariance, OfAQuadraticIsTheInverseOfItsMatrix)
     ASSERT_TRUE(computed);
     EXPECT_TRUE(*computed);
     EXPECT_LT(maxDifference(hessian, func->a()), 1e-4);
+    // The decision on a Hessian given is the same.
+    DenseMatrix fromHessian;
+    ASSERT_TRUE(calculator.computeFrom(hessian, fromHessian).valueOr(false));
+    EXPECT_EQ(fromHessian, covariance);
     EXPECT_LT(maxDifference(product(func->a(), covariance), DenseMatrix::identity(5)), 1e-4);
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 5; ++j)

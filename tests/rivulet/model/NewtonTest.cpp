@@ -223,6 +223,18 @@ TEST(NewtonFit, ReachesTheQuasiNewtonMaximumOnOneLargeBlock)
         for (int j = 0; j < dense.columns(); ++j)
             EXPECT_NEAR(sparse(i, j), dense(i, j), 1e-6 * std::sqrt(dense(i, i) * dense(j, j)))
                 << i << ", " << j;
+
+    // A parameter at exactly 0 gets no step, so the factor leaves the decision to the dense
+    // way, which on that same Hessian finds what the dense differences would: no covariance.
+    std::vector<double> atZero = newton.estimates;
+    atZero[0] = 0.0;
+    lum::DenseMatrix hessian;
+    EXPECT_FALSE(calculator.computeSparse(likelihood, atZero, sparse, &hessian));
+    ASSERT_EQ(hessian.rows(), dense.rows());
+    const lum::Expected<bool> decided = calculator.computeFrom(hessian, sparse);
+    ASSERT_FALSE(decided);
+    EXPECT_EQ(decided.error().message,
+              QString::fromLatin1(lum::CovarianceCalculator::SingularHessian));
 }
 
 // Newton's method that starts every fit afresh, whatever its user asks.
