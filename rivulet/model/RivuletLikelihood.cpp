@@ -65,7 +65,8 @@ RivuletLikelihood::RivuletLikelihood(const ParameterStructure& structure,
         const int first = structure.isModelled(r) ? structure.relSite(r) : std::max(S - 1, 0);
         m_firstArrivalSite[static_cast<std::size_t>(r)] = first;
         m_arrivalBase[static_cast<std::size_t>(r) + 1] =
-            m_arrivalBase[static_cast<std::size_t>(r)] + rowOffset(std::max(S - 1, 0) - first, 0);
+            m_arrivalBase[static_cast<std::size_t>(r)] + rowOffset(std::max(S - 1, 0), 0) -
+            rowOffset(first, 0);
     }
     m_arrivals.assign(m_arrivalBase.back(), 0.0);
     m_neverSeen.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(S) *
@@ -340,7 +341,7 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
     if (a == S - 2) {
         const double* const lambdas = lambdaRow(r, b);
         for (int d = b; d < Y; ++d) {
-            row[(S - 1) * Y + d] = lambdas[d];
+            row[d] = lambdas[d];
         }
         return;
     }
@@ -348,7 +349,7 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
     const double* const survival = phiRow(r, next, b);
     const double* const captures = captureRow(r, next);
     for (int d = b; d < Y; ++d) {
-        row[next * Y + d] = survival[d];
+        row[d] = survival[d];
     }
     // Surviving to the next site in year y and passing it undetected.
     double* const weights =
@@ -358,19 +359,20 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
         weights[y] = survival[y] * (1 - captures[y]);
         finite = finite && std::isfinite(weights[y]);
     }
-    // A(a, b, c, d) = Σ_{y=b..d} w(y) A(a+1, y, c, d) for c > a+1.
-    const std::size_t yearStride = static_cast<std::size_t>(S * Y);
-    const double* const below = &m_arrivals[arrivalOffset(r, next, 0)];
+    // A(a, b, c, d) = Σ_{y=b..d} w(y) A(a+1, y, c, d) for c > a+1: entry (c, d) of this row
+    // is entry i - Y of the rows of site a+1, whose rows are yearStride apart.
+    const std::size_t yearStride = static_cast<std::size_t>((S - 2 - a) * Y);
+    const double* const below = &m_arrivals[arrivalOffset(r, next, 0)] - Y;
     if (!finite) {
         // 0 times a weight that is not finite is not 0: only the terms each year reaches.
         for (int c = a + 2; c < S; ++c) {
             for (int d = b; d < Y; ++d) {
+                const std::size_t at = static_cast<std::size_t>((c - a - 1) * Y + d);
                 double sum = 0.0;
                 for (int y = b; y <= d; ++y) {
-                    sum += weights[y] * below[static_cast<std::size_t>(y) * yearStride +
-                                              static_cast<std::size_t>(c * Y + d)];
+                    sum += weights[y] * below[static_cast<std::size_t>(y) * yearStride + at];
                 }
-                row[c * Y + d] = sum;
+                row[at] = sum;
             }
         }
         return;
@@ -380,8 +382,8 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
     // a year y > d reads an entry of A(a+1, y) that no arrival reaches, which holds 0, and adds
     // nothing: the sums are those of the years y <= d alone, term for term.
     // Eight sums kept in registers at a time (an array of them was kept in memory).
-    const std::size_t spanEnd = yearStride;
-    std::size_t i = static_cast<std::size_t>((a + 2) * Y + b);
+    const std::size_t spanEnd = static_cast<std::size_t>((S - 1 - a) * Y);
+    std::size_t i = static_cast<std::size_t>(Y + b);
     for (; i + 8 <= spanEnd; i += 8) {
         double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0, s4 = 0.0, s5 = 0.0, s6 = 0.0, s7 = 0.0;
         const double* from = below + i + static_cast<std::size_t>(b) * yearStride;
@@ -479,7 +481,10 @@ double RivuletLikelihood::arrival(int r, int a, int b, int c, int d) const
         a > m_siteCount - 2 || b < 0 || b >= m_yearCount || c < 0 || c >= m_siteCount || d < 0 ||
         d >= m_yearCount)
         return -2.0;
-    return m_arrivals.at(arrivalOffset(r, a, b) + static_cast<std::size_t>(c * m_yearCount + d));
+    if (c <= a)
+        return 0.0;
+    return m_arrivals.at(arrivalOffset(r, a, b) +
+                         static_cast<std::size_t>((c - a - 1) * m_yearCount + d));
 }
 
 double RivuletLikelihood::neverSeenAgain(int r, int a, int b) const
@@ -552,9 +557,8 @@ void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
     }
     // The derivatives by the release's arrivals go into a table of one release, this thread's
     // own: a gradient walks its releases one at a time, and a table of every release would
-    // double the likelihood's memory. Only the rows the backward pass reads are cleared, and
-    // of each only the sites below the row's own: clearing the whole table of every release
-    // cost more than the recursions.
+    // double the likelihood's memory. Only the rows the backward pass reads are cleared:
+    // clearing the whole table of every release cost more than the recursions.
     static thread_local std::vector<double> arrivalScratch;
     if (arrivalScratch.size() < rowOffset(m_siteCount - 1, 0))
         arrivalScratch.resize(rowOffset(m_siteCount - 1, 0));
@@ -563,8 +567,8 @@ void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
     const int Y = m_yearCount;
     for (int a = m_structure.relSite(r); a <= S - 2; ++a) {
         for (int b = m_structure.relYear(r); b < Y; ++b) {
-            const std::size_t from = rowOffset(a, b) + static_cast<std::size_t>((a + 1) * Y);
-            std::fill_n(arrivalAdjoints + from, static_cast<std::size_t>((S - 1 - a) * Y), 0.0);
+            std::fill_n(arrivalAdjoints + rowOffset(a, b),
+                        static_cast<std::size_t>((S - 1 - a) * Y), 0.0);
         }
     }
     std::fill_n(m_neverSeenAdjoints.begin() + static_cast<std::ptrdiff_t>(neverSeenOffset(r, 0, 0)),
@@ -669,7 +673,7 @@ void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b, double* adjoints)
     if (a == S - 2) {
         double* const lambdaAdjoints = lambdaAdjointRow(r, b);
         for (int d = b; d < Y; ++d) {
-            lambdaAdjoints[d] += rowAdjoint[(S - 1) * Y + d];
+            lambdaAdjoints[d] += rowAdjoint[d];
         }
         return;
     }
@@ -679,20 +683,22 @@ void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b, double* adjoints)
     double* const survivalAdjoints = phiAdjointRow(r, next, b);
     double* const captureAdjoints = captureAdjointRow(r, next);
     for (int d = b; d < Y; ++d) {
-        survivalAdjoints[d] += rowAdjoint[next * Y + d];
+        survivalAdjoints[d] += rowAdjoint[d];
     }
     for (int y = b; y < Y; ++y) {
         const double survival = survivals[y];
         const double passed = 1 - captures[y];
         const double weight = survival * passed;
-        const double* below = &m_arrivals[arrivalOffset(r, next, y)];
-        double* belowAdjoint = adjoints + rowOffset(next, y);
+        // Entry (c, d) of this row is entry i - Y of the row (a+1, y).
+        const double* const below = &m_arrivals[arrivalOffset(r, next, y)] - Y;
+        double* const belowAdjoint = adjoints + rowOffset(next, y) - Y;
         double weightAdjoint = 0.0;
         for (int c = a + 2; c < S; ++c) {
+            const int site = (c - a - 1) * Y;
             for (int d = y; d < Y; ++d) {
-                const double adjoint = rowAdjoint[c * Y + d];
-                weightAdjoint += adjoint * below[c * Y + d];
-                belowAdjoint[c * Y + d] += weight * adjoint;
+                const double adjoint = rowAdjoint[site + d];
+                weightAdjoint += adjoint * below[site + d];
+                belowAdjoint[site + d] += weight * adjoint;
             }
         }
         survivalAdjoints[y] += weightAdjoint * passed;
