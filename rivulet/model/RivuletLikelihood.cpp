@@ -72,8 +72,8 @@ RivuletLikelihood::RivuletLikelihood(const ParameterStructure& structure,
     m_neverSeen.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(S) *
                            static_cast<std::size_t>(Y),
                        0.0);
-    m_passWeights.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(Y), 0.0);
     m_parameters.assign(static_cast<std::size_t>(structure.cellCount()), 0.0);
+    m_passWeights.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(Y), 0.0);
     buildCells(counts);
     buildParameterLists();
     allocateAdjoints();
@@ -359,8 +359,9 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
         weights[y] = survival[y] * (1 - captures[y]);
         finite = finite && std::isfinite(weights[y]);
     }
-    // A(a, b, c, d) = Σ_{y=b..d} w(y) A(a+1, y, c, d) for c > a+1: entry (c, d) of this row
-    // is entry i - Y of the rows of site a+1, whose rows are yearStride apart.
+    // A(a, b, c, d) = Σ_{y=b..d} w(y) A(a+1, y, c, d) for c > a+1. Entry (c, d) sits at
+    // (c - a - 1) Y + d in this row, and Y places earlier in the rows of site a+1, which are
+    // yearStride apart.
     const std::size_t yearStride = static_cast<std::size_t>((S - 2 - a) * Y);
     const double* const below = &m_arrivals[arrivalOffset(r, next, 0)] - Y;
     if (!finite) {
@@ -378,10 +379,10 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
         return;
     }
     // Summed over every year y >= b for each entry of the row's span (sites a+2.., from year b
-    // on), contiguous here and in every row below, in blocks the compiler vectorizes. A term of
-    // a year y > d reads an entry of A(a+1, y) that no arrival reaches, which holds 0, and adds
-    // nothing: the sums are those of the years y <= d alone, term for term.
-    // Eight sums kept in registers at a time (an array of them was kept in memory).
+    // on), contiguous here and in every row below, eight sums at a time in registers, which
+    // the compiler vectorizes (an array of sums was kept in memory). A term of a year y > d
+    // reads an entry of A(a+1, y) that no arrival reaches, which holds 0, and adds nothing:
+    // the sums are those of the years y <= d alone, term for term.
     const std::size_t spanEnd = static_cast<std::size_t>((S - 1 - a) * Y);
     std::size_t i = static_cast<std::size_t>(Y + b);
     for (; i + 8 <= spanEnd; i += 8) {
@@ -689,7 +690,7 @@ void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b, double* adjoints)
         const double survival = survivals[y];
         const double passed = 1 - captures[y];
         const double weight = survival * passed;
-        // Entry (c, d) of this row is entry i - Y of the row (a+1, y).
+        // Entry (c, d) of this row sits Y places earlier in the row (a+1, y).
         const double* const below = &m_arrivals[arrivalOffset(r, next, y)] - Y;
         double* const belowAdjoint = adjoints + rowOffset(next, y) - Y;
         double weightAdjoint = 0.0;
