@@ -27,7 +27,7 @@ LikelihoodCell::LikelihoodCell(const ParameterStructure& structure, int release,
             m_fishCount += n;
             if (n > 0) {
                 Term term;
-                term.arrival = s * m_yearCount + y;
+                term.arrival = (s - m_site - 1) * m_yearCount + y;
                 term.captureCell = s == finalSite ? -1 : structure.captureOffset(release, s, y);
                 term.count = static_cast<double>(n);
                 term.logGammaCount = NR3::gammln(term.count + 1.0);
@@ -64,7 +64,7 @@ void LikelihoodCell::probabilities(const double* arrivals, const double* paramet
     for (int s = m_site + 1; s <= finalSite; ++s) {
         for (int y = m_year; y < m_yearCount; ++y) {
             const int at = s * m_yearCount + y;
-            double probability = arrivals[at];
+            double probability = arrivals[(s - m_site - 1) * m_yearCount + y];
             if (s != finalSite && parameters) {
                 // The capture cell of every (s, y), detected or not.
                 probability *= parameters[m_captureOffsets[static_cast<std::size_t>(at)]];

@@ -35,12 +35,13 @@ public:
     std::int64_t fishCount() const { return m_fishCount; }
 
     // The cell's multinomial log-probability. arrivals points at the arrival probabilities of
-    // this cell's (a, b) laid out [site c][year d]; neverSeenAgain is χ of (a, b); parameters
-    // holds the current parameter values addressed by the structure's cells.
+    // this cell's (a, b) at the sites below a, laid out [site c - a - 1][year d]; neverSeenAgain
+    // is χ of (a, b); parameters holds the current parameter values addressed by the
+    // structure's cells.
     double logLikelihood(const double* arrivals, double neverSeenAgain,
                          const double* parameters) const;
     // The chances of the cell's outcomes from the same inputs: into next, laid out [site c]
-    // [year d] as arrivals (0 where no detection can follow), the chance that a fish of the
+    // [year d] over all sites (0 where no detection can follow), the chance that a fish of the
     // group is next detected at (c, d); the chance it is never detected again is
     // neverSeenAgain itself.
     void probabilities(const double* arrivals, const double* parameters,

@@ -65,9 +65,10 @@ RivuletLikelihood::RivuletLikelihood(const ParameterStructure& structure,
         const int first = structure.isModelled(r) ? structure.relSite(r) : std::max(S - 1, 0);
         m_firstArrivalSite[static_cast<std::size_t>(r)] = first;
         m_arrivalBase[static_cast<std::size_t>(r) + 1] =
-            m_arrivalBase[static_cast<std::size_t>(r)] + rowOffset(std::max(S - 1, 0) - first, 0);
+            m_arrivalBase[static_cast<std::size_t>(r)] + rowOffset(std::max(S - 1, 0), 0) -
+            rowOffset(first, 0);
     }
-    m_arrivals.assign(m_arrivalBase.back(), -2.0);
+    m_arrivals.assign(m_arrivalBase.back(), 0.0);
     m_neverSeen.assign(static_cast<std::size_t>(R) * static_cast<std::size_t>(S) *
                            static_cast<std::size_t>(Y),
                        0.0);
@@ -289,19 +290,34 @@ bool RivuletLikelihood::resolveParameters(int r, const std::vector<double>& x)
     return changed;
 }
 
-double RivuletLikelihood::phi(int r, int s, int y1, int y2) const
+inline const double* RivuletLikelihood::phiRow(int r, int s, int y1) const
 {
-    return m_parameters[static_cast<std::size_t>(m_structure.phiOffset(r, s, y1, y2))];
+    return m_parameters.data() + m_structure.phiOffset(r, s, y1, 0);
 }
 
-double RivuletLikelihood::lambda(int r, int y1, int y2) const
+inline const double* RivuletLikelihood::lambdaRow(int r, int y1) const
 {
-    return m_parameters[static_cast<std::size_t>(m_structure.lambdaOffset(r, y1, y2))];
+    return m_parameters.data() + m_structure.lambdaOffset(r, y1, 0);
 }
 
-double RivuletLikelihood::capture(int r, int s, int y) const
+inline const double* RivuletLikelihood::captureRow(int r, int s) const
 {
-    return m_parameters[static_cast<std::size_t>(m_structure.captureOffset(r, s, y))];
+    return m_parameters.data() + m_structure.captureOffset(r, s, 0);
+}
+
+inline double* RivuletLikelihood::phiAdjointRow(int r, int s, int y1)
+{
+    return m_parameterAdjoints.data() + m_structure.phiOffset(r, s, y1, 0);
+}
+
+inline double* RivuletLikelihood::lambdaAdjointRow(int r, int y1)
+{
+    return m_parameterAdjoints.data() + m_structure.lambdaOffset(r, y1, 0);
+}
+
+inline double* RivuletLikelihood::captureAdjointRow(int r, int s)
+{
+    return m_parameterAdjoints.data() + m_structure.captureOffset(r, s, 0);
 }
 
 void RivuletLikelihood::fillArrivals(int r)
@@ -321,42 +337,96 @@ void RivuletLikelihood::fillArrivalRow(int r, int a, int b)
 {
     const int S = m_siteCount;
     const int Y = m_yearCount;
-    double* row = &m_arrivals[arrivalOffset(r, a, b)];
+    double* const row = &m_arrivals[arrivalOffset(r, a, b)];
     if (a == S - 2) {
+        const double* const lambdas = lambdaRow(r, b);
         for (int d = b; d < Y; ++d) {
-            row[(S - 1) * Y + d] = lambda(r, b, d);
+            row[d] = lambdas[d];
         }
         return;
     }
     const int next = a + 1;
+    const double* const survival = phiRow(r, next, b);
+    const double* const captures = captureRow(r, next);
     for (int d = b; d < Y; ++d) {
-        row[next * Y + d] = phi(r, next, b, d);
+        row[d] = survival[d];
     }
     // Surviving to the next site in year y and passing it undetected.
-    double* passWeights = &m_passWeights[static_cast<std::size_t>(r) * static_cast<std::size_t>(Y)];
+    double* const weights =
+        &m_passWeights[static_cast<std::size_t>(r) * static_cast<std::size_t>(Y)];
+    bool finite = true;
     for (int y = b; y < Y; ++y) {
-        passWeights[y] = phi(r, next, b, y) * (1 - capture(r, next, y));
+        weights[y] = survival[y] * (1 - captures[y]);
+        finite = finite && std::isfinite(weights[y]);
     }
-    const double* below = &m_arrivals[arrivalOffset(r, next, 0)];
-    const int yearStride = S * Y;
-    for (int c = a + 2; c < S; ++c) {
-        for (int d = b; d < Y; ++d) {
-            double sum = 0.0;
-            for (int y = b; y <= d; ++y) {
-                sum += passWeights[y] * below[y * yearStride + c * Y + d];
+    // A(a, b, c, d) = Σ_{y=b..d} w(y) A(a+1, y, c, d) for c > a+1. Entry (c, d) sits at
+    // (c - a - 1) Y + d in this row, and Y places earlier in the rows of site a+1, which are
+    // yearStride apart.
+    const std::size_t yearStride = static_cast<std::size_t>((S - 2 - a) * Y);
+    const double* const below = &m_arrivals[arrivalOffset(r, next, 0)] - Y;
+    if (!finite) {
+        // 0 times a weight that is not finite is not 0: only the terms each year reaches.
+        for (int c = a + 2; c < S; ++c) {
+            for (int d = b; d < Y; ++d) {
+                const std::size_t at = static_cast<std::size_t>((c - a - 1) * Y + d);
+                double sum = 0.0;
+                for (int y = b; y <= d; ++y) {
+                    sum += weights[y] * below[static_cast<std::size_t>(y) * yearStride + at];
+                }
+                row[at] = sum;
             }
-            row[c * Y + d] = sum;
         }
+        return;
+    }
+    // Summed over every year y >= b for each entry of the row's span (sites a+2.., from year b
+    // on), contiguous here and in every row below, eight sums at a time in registers, which
+    // the compiler vectorizes (an array of sums was kept in memory). A term of a year y > d
+    // reads an entry of A(a+1, y) that no arrival reaches, which holds 0, and adds nothing:
+    // the sums are those of the years y <= d alone, term for term.
+    const std::size_t spanEnd = static_cast<std::size_t>((S - 1 - a) * Y);
+    std::size_t i = static_cast<std::size_t>(Y + b);
+    for (; i + 8 <= spanEnd; i += 8) {
+        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0, s4 = 0.0, s5 = 0.0, s6 = 0.0, s7 = 0.0;
+        const double* from = below + i + static_cast<std::size_t>(b) * yearStride;
+        for (int y = b; y < Y; ++y, from += yearStride) {
+            const double weight = weights[y];
+            s0 += weight * from[0];
+            s1 += weight * from[1];
+            s2 += weight * from[2];
+            s3 += weight * from[3];
+            s4 += weight * from[4];
+            s5 += weight * from[5];
+            s6 += weight * from[6];
+            s7 += weight * from[7];
+        }
+        double* const to = row + i;
+        to[0] = s0;
+        to[1] = s1;
+        to[2] = s2;
+        to[3] = s3;
+        to[4] = s4;
+        to[5] = s5;
+        to[6] = s6;
+        to[7] = s7;
+    }
+    for (; i < spanEnd; ++i) {
+        double sum = 0.0;
+        for (int y = b; y < Y; ++y) {
+            sum += weights[y] * below[static_cast<std::size_t>(y) * yearStride + i];
+        }
+        row[i] = sum;
     }
 }
 
 double RivuletLikelihood::neverSeenFrom(int r, int a, int b) const
 {
     const int next = a + 1;
+    const double* const survival = phiRow(r, next, b);
+    const double* const captures = captureRow(r, next);
+    const double* const below = &m_neverSeen[neverSeenOffset(r, next, 0)];
     double sum = 0.0;
     for (int d = b; d < m_yearCount; ++d) {
-        sum += phi(r, next, b, d) *
-               (1 - (1 - capture(r, next, d)) * m_neverSeen[neverSeenOffset(r, next, d)]);
+        sum += survival[d] * (1 - (1 - captures[d]) * below[d]);
     }
     return 1 - sum;
 }
@@ -369,9 +439,10 @@ void RivuletLikelihood::fillNeverSeen(int r)
     const int b0 = m_structure.relYear(r);
     const int lastYear = a0 < S - 2 ? Y - 1 : b0;
     for (int b = b0; b <= lastYear; ++b) {
+        const double* const lambdas = lambdaRow(r, b);
         double sum = 0.0;
         for (int d = b; d < Y; ++d) {
-            sum += lambda(r, b, d);
+            sum += lambdas[d];
         }
         m_neverSeen[neverSeenOffset(r, S - 2, b)] = 1 - sum;
     }
@@ -411,27 +482,15 @@ double RivuletLikelihood::arrival(int r, int a, int b, int c, int d) const
         a > m_siteCount - 2 || b < 0 || b >= m_yearCount || c < 0 || c >= m_siteCount || d < 0 ||
         d >= m_yearCount)
         return -2.0;
-    return m_arrivals.at(arrivalOffset(r, a, b) + static_cast<std::size_t>(c * m_yearCount + d));
+    if (c <= a)
+        return 0.0;
+    return m_arrivals.at(arrivalOffset(r, a, b) +
+                         static_cast<std::size_t>((c - a - 1) * m_yearCount + d));
 }
 
 double RivuletLikelihood::neverSeenAgain(int r, int a, int b) const
 {
     return m_neverSeen.at(neverSeenOffset(r, a, b));
-}
-
-inline double& RivuletLikelihood::phiAdjoint(int r, int s, int y1, int y2)
-{
-    return m_parameterAdjoints[static_cast<std::size_t>(m_structure.phiOffset(r, s, y1, y2))];
-}
-
-inline double& RivuletLikelihood::lambdaAdjoint(int r, int y1, int y2)
-{
-    return m_parameterAdjoints[static_cast<std::size_t>(m_structure.lambdaOffset(r, y1, y2))];
-}
-
-inline double& RivuletLikelihood::captureAdjoint(int r, int s, int y)
-{
-    return m_parameterAdjoints[static_cast<std::size_t>(m_structure.captureOffset(r, s, y))];
 }
 
 void RivuletLikelihood::setExactGradient(bool exact)
@@ -499,9 +558,8 @@ void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
     }
     // The derivatives by the release's arrivals go into a table of one release, this thread's
     // own: a gradient walks its releases one at a time, and a table of every release would
-    // double the likelihood's memory. Only the rows the backward pass reads are cleared, and
-    // of each only the sites below the row's own: clearing the whole table of every release
-    // cost more than the recursions.
+    // double the likelihood's memory. Only the rows the backward pass reads are cleared:
+    // clearing the whole table of every release cost more than the recursions.
     static thread_local std::vector<double> arrivalScratch;
     if (arrivalScratch.size() < rowOffset(m_siteCount - 1, 0))
         arrivalScratch.resize(rowOffset(m_siteCount - 1, 0));
@@ -510,8 +568,8 @@ void RivuletLikelihood::addReleaseGradient(int r, const std::vector<double>& x,
     const int Y = m_yearCount;
     for (int a = m_structure.relSite(r); a <= S - 2; ++a) {
         for (int b = m_structure.relYear(r); b < Y; ++b) {
-            const std::size_t from = rowOffset(a, b) + static_cast<std::size_t>((a + 1) * Y);
-            std::fill_n(arrivalAdjoints + from, static_cast<std::size_t>((S - 1 - a) * Y), 0.0);
+            std::fill_n(arrivalAdjoints + rowOffset(a, b),
+                        static_cast<std::size_t>((S - 1 - a) * Y), 0.0);
         }
     }
     std::fill_n(m_neverSeenAdjoints.begin() + static_cast<std::ptrdiff_t>(neverSeenOffset(r, 0, 0)),
@@ -562,8 +620,9 @@ void RivuletLikelihood::neverSeenAdjoints(int r)
     const int lastYear = a0 < S - 2 ? Y - 1 : b0;
     for (int b = b0; b <= lastYear; ++b) {
         const double adjoint = m_neverSeenAdjoints[neverSeenOffset(r, S - 2, b)];
+        double* const lambdaAdjoints = lambdaAdjointRow(r, b);
         for (int d = b; d < Y; ++d) {
-            lambdaAdjoint(r, b, d) -= adjoint;
+            lambdaAdjoints[d] -= adjoint;
         }
     }
 }
@@ -578,11 +637,15 @@ void RivuletLikelihood::neverSeenFromAdjoint(int r, int a, int b)
     const int next = a + 1;
     const double* below = &m_neverSeen[neverSeenOffset(r, next, 0)];
     double* belowAdjoint = &m_neverSeenAdjoints[neverSeenOffset(r, next, 0)];
+    const double* const survivals = phiRow(r, next, b);
+    const double* const captures = captureRow(r, next);
+    double* const survivalAdjoints = phiAdjointRow(r, next, b);
+    double* const captureAdjoints = captureAdjointRow(r, next);
     for (int d = b; d < m_yearCount; ++d) {
-        const double survival = phi(r, next, b, d);
-        const double passed = 1 - capture(r, next, d);
-        phiAdjoint(r, next, b, d) -= adjoint * (1 - passed * below[d]);
-        captureAdjoint(r, next, d) -= adjoint * survival * below[d];
+        const double survival = survivals[d];
+        const double passed = 1 - captures[d];
+        survivalAdjoints[d] -= adjoint * (1 - passed * below[d]);
+        captureAdjoints[d] -= adjoint * survival * below[d];
         belowAdjoint[d] += adjoint * survival * passed;
     }
 }
@@ -609,31 +672,38 @@ void RivuletLikelihood::arrivalRowAdjoint(int r, int a, int b, double* adjoints)
     const int Y = m_yearCount;
     const double* rowAdjoint = adjoints + rowOffset(a, b);
     if (a == S - 2) {
+        double* const lambdaAdjoints = lambdaAdjointRow(r, b);
         for (int d = b; d < Y; ++d) {
-            lambdaAdjoint(r, b, d) += rowAdjoint[(S - 1) * Y + d];
+            lambdaAdjoints[d] += rowAdjoint[d];
         }
         return;
     }
     const int next = a + 1;
+    const double* const survivals = phiRow(r, next, b);
+    const double* const captures = captureRow(r, next);
+    double* const survivalAdjoints = phiAdjointRow(r, next, b);
+    double* const captureAdjoints = captureAdjointRow(r, next);
     for (int d = b; d < Y; ++d) {
-        phiAdjoint(r, next, b, d) += rowAdjoint[next * Y + d];
+        survivalAdjoints[d] += rowAdjoint[d];
     }
     for (int y = b; y < Y; ++y) {
-        const double survival = phi(r, next, b, y);
-        const double passed = 1 - capture(r, next, y);
+        const double survival = survivals[y];
+        const double passed = 1 - captures[y];
         const double weight = survival * passed;
-        const double* below = &m_arrivals[arrivalOffset(r, next, y)];
-        double* belowAdjoint = adjoints + rowOffset(next, y);
+        // Entry (c, d) of this row sits Y places earlier in the row (a+1, y).
+        const double* const below = &m_arrivals[arrivalOffset(r, next, y)] - Y;
+        double* const belowAdjoint = adjoints + rowOffset(next, y) - Y;
         double weightAdjoint = 0.0;
         for (int c = a + 2; c < S; ++c) {
+            const int site = (c - a - 1) * Y;
             for (int d = y; d < Y; ++d) {
-                const double adjoint = rowAdjoint[c * Y + d];
-                weightAdjoint += adjoint * below[c * Y + d];
-                belowAdjoint[c * Y + d] += weight * adjoint;
+                const double adjoint = rowAdjoint[site + d];
+                weightAdjoint += adjoint * below[site + d];
+                belowAdjoint[site + d] += weight * adjoint;
             }
         }
-        phiAdjoint(r, next, b, y) += weightAdjoint * passed;
-        captureAdjoint(r, next, y) -= weightAdjoint * survival;
+        survivalAdjoints[y] += weightAdjoint * passed;
+        captureAdjoints[y] -= weightAdjoint * survival;
     }
 }
 

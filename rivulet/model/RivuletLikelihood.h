@@ -75,7 +75,7 @@ public:
                            std::vector<double>& neverSeen);
     // The tables of the last evaluation, for inspection: A[r][a][b][c][d] (arrival at site c
     // in year d of a fish at site a in year b, undetected in between) and χ[r][a][b] (never
-    // detected again). Cells no computation fills read -2 and 0.
+    // detected again). Cells no computation fills read 0; indices outside the tables read -2.
     double arrival(int r, int a, int b, int c, int d) const;
     double neverSeenAgain(int r, int a, int b) const;
 
@@ -107,27 +107,34 @@ private:
     void allocateAdjoints();
     static double finiteOrBad(double logLikelihood);
 
-    // Row (a, b) of one release's arrivals laid out [S-1][Y][S][Y].
+    // Row (a, b) of one release's arrivals: the sites below a, laid out [c - a - 1][d]. The
+    // rows follow one another site by site, year by year; a site's rows are one site shorter
+    // than those of the site above it.
     std::size_t rowOffset(int a, int b) const
     {
-        return static_cast<std::size_t>((a * m_yearCount + b) * m_siteCount * m_yearCount);
+        const long long S = m_siteCount;
+        const long long Y = m_yearCount;
+        const long long sitesOfRowsAbove = a * (S - 1) - static_cast<long long>(a) * (a - 1) / 2;
+        return static_cast<std::size_t>((sitesOfRowsAbove * Y + b * (S - 1 - a)) * Y);
     }
     // Row (a, b) of release r, a at or below its site.
     std::size_t arrivalOffset(int r, int a, int b) const
     {
-        return m_arrivalBase[static_cast<std::size_t>(r)] +
-               rowOffset(a - m_firstArrivalSite[static_cast<std::size_t>(r)], b);
+        return m_arrivalBase[static_cast<std::size_t>(r)] + rowOffset(a, b) -
+               rowOffset(m_firstArrivalSite[static_cast<std::size_t>(r)], 0);
     }
     std::size_t neverSeenOffset(int r, int a, int b) const
     {
         return static_cast<std::size_t>((r * m_siteCount + a) * m_yearCount + b);
     }
-    double phi(int r, int s, int y1, int y2) const;
-    double lambda(int r, int y1, int y2) const;
-    double capture(int r, int s, int y) const;
-    double& phiAdjoint(int r, int s, int y1, int y2);
-    double& lambdaAdjoint(int r, int y1, int y2);
-    double& captureAdjoint(int r, int s, int y);
+    // The parameters, and their derivatives, as rows indexed by their last year: φ(r, s, y1, ·),
+    // λ(r, y1, ·) and p(r, s, ·). One lookup serves a whole loop of the recursions.
+    const double* phiRow(int r, int s, int y1) const;
+    const double* lambdaRow(int r, int y1) const;
+    const double* captureRow(int r, int s) const;
+    double* phiAdjointRow(int r, int s, int y1);
+    double* lambdaAdjointRow(int r, int y1);
+    double* captureAdjointRow(int r, int s);
 
     const ParameterStructure& m_structure;
     int m_releaseCount = 0;
@@ -137,8 +144,10 @@ private:
     std::vector<int> m_siteIds;
     std::vector<int> m_yearIds;
 
-    // [R][S-1][Y][S][Y] without the sites above each release's own: release r's rows start at
-    // m_arrivalBase[r] with site m_firstArrivalSite[r].
+    // The rows of every release, laid out as rowOffset() has them, without the sites above each
+    // release's own: release r's rows start at m_arrivalBase[r] with site
+    // m_firstArrivalSite[r]. Entries that no arrival reaches (years before the row's) stay 0,
+    // so that a row can sum whole contiguous spans of the rows below it.
     std::vector<double> m_arrivals;
     std::vector<std::size_t> m_arrivalBase; // [R+1]
     std::vector<int> m_firstArrivalSite;    // [R]

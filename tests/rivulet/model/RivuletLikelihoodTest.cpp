@@ -232,6 +232,24 @@ TEST(RivuletLikelihood, BadPointsGiveTheLargestDouble)
     EXPECT_LT(f({0.8, 0.7, 0.6}), kLargest);
 }
 
+TEST(RivuletLikelihood, ArrivalsOfAYearDoNotReadTheWeightsOfLaterYears)
+{
+    // A row sums its years over whole spans, reading 0 where a later year cannot reach; an
+    // infinite weight of year 1 must still leave the arrivals of year 0 as they were.
+    Fit fit(rivulet::test::randomCounts(4, 2, {0}, {0}, 7));
+    RivuletLikelihood& f = fit.make();
+    std::vector<double> x = uniformVector(fit.structure.numFree(), kLow, kHigh, 11);
+    f(x);
+    const double before[] = {f.arrival(0, 0, 0, 2, 0), f.arrival(0, 0, 0, 3, 0)};
+    const int held = fit.structure.phiIndex(0, 1, 0, 1); // the pass of site 1 into year 1
+    ASSERT_GE(held, 0);
+    x[static_cast<std::size_t>(held)] = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(f(x), kLargest);
+    EXPECT_EQ(f.arrival(0, 0, 0, 2, 0), before[0]);
+    EXPECT_EQ(f.arrival(0, 0, 0, 3, 0), before[1]);
+    EXPECT_FALSE(std::isfinite(f.arrival(0, 0, 0, 3, 1)));
+}
+
 TEST(RivuletLikelihood, TermsOfParameterListExactlyTheReleasesItChanges)
 {
     // No empty cells, so that every parameter a release has shows in its term.
