@@ -2,6 +2,8 @@
 // form.
 #include "rivulet/model/ProfileLikelihood.h"
 #include "lum/estimation/Func.h"
+#include "lum/estimation/NRError.h"
+#include "lum/estimation/NewtonOptimizer.h"
 #include "lum/estimation/OptimizerFactory.h"
 #include "lum/estimation/OptimizerI.h"
 #include "lum/estimation/SoftmaxTransform.h"
@@ -59,6 +61,36 @@ TEST(ProfileLikelihood, AnEstimateAtOneGetsTheOneSidedLimitWhereLnLDropsBy1_92)
     EXPECT_GT(second->upper, 0.3);
     EXPECT_NEAR(binomial(second->lower, 6, 20) - binomial(0.3, 6, 20),
                 ProfileLikelihood::ChiSquare95 / 2, 1e-3);
+}
+
+// Newton's method that gives up on every point, as it may where the others run off to their
+// bounds.
+class GivesUp : public lum::NewtonOptimizer
+{
+public:
+    void optimize(lum::Func&, std::vector<double>&, const std::atomic<bool>&, int&) override
+    {
+        throw NR3::NRError("too many iterations in Newton", NR3::NRError::IterationLimit);
+    }
+};
+
+TEST(ProfileLikelihood, APointTheOptimizerFailsOnIsFittedByTheFallback)
+{
+    Detections func;
+    const lum::SoftmaxTransform transform(2, {{{0}, 1.0}, {{1}, 1.0}});
+    GivesUp failing;
+    const std::unique_ptr<lum::OptimizerI> fletch = lum::createOptimizer(QStringLiteral("0"));
+    const std::atomic<bool> cancel{false};
+    const ParameterBlock block{{0, 1}, {0}};
+    const std::vector<double> estimates{1.0, 0.3};
+
+    ProfileLikelihood alone(func, transform, failing, 1e-8, cancel);
+    EXPECT_FALSE(alone.interval(block, estimates, 0));
+    ProfileLikelihood rescued(func, transform, failing, 1e-8, cancel);
+    rescued.setFallback(fletch.get());
+    const std::optional<ProfileInterval> limits = rescued.interval(block, estimates, 0);
+    ASSERT_TRUE(limits);
+    EXPECT_NEAR(limits->lower, std::exp(-ProfileLikelihood::ChiSquare95 / 20.0), 1e-3);
 }
 
 // With c-hat = 2.5 the cut-off is 3.84 · 2.5: the one-sided limit moves to exp(−3.84·2.5/20).
