@@ -22,6 +22,8 @@ public:
     // The optimizer is borrowed and must outlive the estimator.
     Estimator(OptimizerI& optimizer, double endingCriterion, QObject* parent = nullptr);
 
+    const OptimizerI& optimizer() const { return m_optimizer; }
+
     // Minimises func from x (replaced by the result); at least two optimizer runs. Returns early,
     // with x as the last run left it, once `cancelled` is true. Exceptions of the optimizer
     // (NR3::NRError) pass through.

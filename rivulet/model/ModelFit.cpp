@@ -118,6 +118,24 @@ bool runEstimator(lum::Estimator& estimator, lum::Func& objective, std::vector<d
     return ok;
 }
 
+// Whether every coordinate beyond `far` is held there by the data: the exact gradient says
+// that moving it back towards the middle raises the objective. Such a coordinate is at its
+// bound, not stuck there, and a restart from pulled-back coordinates would only walk back out.
+// The gradient is exact however flat the transform: its sign is the slope's in the probability.
+// False without an exact gradient, and where any such coordinate's slope is nil or points in.
+bool settledOutward(lum::Func& objective, const std::vector<double>& z, double far)
+{
+    if (!objective.hasExactGradient())
+        return false;
+    std::vector<double> g;
+    objective.gradient(z, g);
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        if (std::abs(z[i]) > far && !(std::copysign(1.0, z[i]) * g[i] < 0.0))
+            return false;
+    }
+    return true;
+}
+
 // A coordinate far out is a probability next to its bound, where the transform is so flat
 // that no optimizer feels a slope: a parameter an early step pushed there stays there even
 // when the optimum has moved inside. So the fit is repeated from a point where such
@@ -125,7 +143,11 @@ bool runEstimator(lum::Estimator& estimator, lum::Func& objective, std::vector<d
 // parameter whose estimate truly is at the bound goes back out, and the fit stands.
 // "Far" begins at 8 (a probability within 3e-4 of its bound): there the slope in the
 // coordinate is the slope in the probability shrunk by that distance, small enough for the
-// stopping tests of an exact gradient to take a stuck parameter for a settled one.
+// stopping tests of an exact gradient to take a stuck parameter for a settled one. Its sign
+// still tells the two apart, so after Newton's method, which ends only where its gradient test
+// passes or a step on a fresh Hessian gains nothing, the restart (a whole second fit) is not
+// made where every far coordinate is held out by the data (settledOutward). The other
+// optimizers can end short of the maximum, and their restart also carries the fit on.
 // False, with the ending in `fit`, when a restart failed or was canceled.
 bool settleFar(lum::Estimator& estimator, lum::Func& objective, std::vector<double>& z,
                const std::atomic<bool>& cancel, PieceFit& fit)
@@ -142,7 +164,8 @@ bool settleFar(lum::Estimator& estimator, lum::Func& objective, std::vector<doub
                 pulled = true;
             }
         }
-        if (!pulled) {
+        if (!pulled || (estimator.optimizer().id() == NewtonOptimizerId &&
+                        settledOutward(objective, z, FAR_OUT))) {
             break;
         }
         const double before = objective.countedValue(z);
