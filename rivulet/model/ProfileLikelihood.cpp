@@ -173,15 +173,15 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
     m_optimizer.setCarryCurvature(true);
     if (held.seed.matrix)
         m_optimizer.seedCurvature(held.seed);
-    // A point of the profile: u on the logit scale of j's share, the excess of
-    // 2 (ln L̂ − ln L_p) over the cut-off, and the excess's slope by j's value (none when the
+    // A point of the profile: u on the logit scale of j's share, j's value t there, the
+    // excess of 2 (ln L̂ − ln L_p) over the cut-off, and the excess's slope by t (none when the
     // point's fit gave no usable slope).
     struct Point
     {
         double u = 0.0;
+        double t = 0.0;
         double excess = 0.0;
         std::optional<double> slope;
-        double value(double of) const { return of * logistic(u); }
     };
     const auto toLogit = [budget](double t) {
         return std::clamp(logit(t / budget), -FarLogit, FarLogit);
@@ -195,7 +195,7 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
         const std::optional<double> value = heldValue(held, t);
         if (!value)
             return std::nullopt;
-        return Point{u, 2.0 * (*value - held.best) - m_cutoff, heldSlope(held, t)};
+        return Point{u, t, 2.0 * (*value - held.best) - m_cutoff, heldSlope(held, t)};
     };
     // Newton's point on j's own scale, where a profile near a bound is close to a straight line
     // (on the logit scale it is an exponential there, and Newton's steps overshoot by orders of
@@ -203,7 +203,7 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
     const auto newton = [&](const Point& p) -> std::optional<double> {
         if (!p.slope || !(*p.slope * direction > 0.0))
             return std::nullopt;
-        const double t = p.value(budget) - p.excess / *p.slope;
+        const double t = p.t - p.excess / *p.slope;
         if (!std::isfinite(t))
             return std::nullopt;
         return t;
@@ -214,7 +214,8 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
     // bound, and predicts the crossing; inside its range the slope is nil, and the first step
     // a plain one.
     const bool fromBound = direction > 0 ? share <= AtBound : share >= 1.0 - AtBound;
-    Point inside{std::clamp(logit(share), -FarLogit, FarLogit), -m_cutoff,
+    const double startU = std::clamp(logit(share), -FarLogit, FarLogit);
+    Point inside{startU, budget * logistic(startU), -m_cutoff,
                  fromBound ? heldSlope(held, held.estimate) : std::nullopt};
     held.start = fitted;
     std::optional<Point> outside;
@@ -231,10 +232,10 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
         if (outside) {
             // Within the bracket Newton's point while its moves shrink fast, else regula falsi
             // on j's own scale.
-            const double low = inside.value(budget);
-            const double high = outside->value(budget);
-            const bool within = t && beyond(*t, low) && beyond(high, *t) &&
-                                std::abs(*t - last.value(budget)) <= 0.5 * lastMove;
+            const double low = inside.t;
+            const double high = outside->t;
+            const bool within =
+                t && beyond(*t, low) && beyond(high, *t) && std::abs(*t - last.t) <= 0.5 * lastMove;
             double next = 0.0;
             if (within) {
                 next = *t;
@@ -256,7 +257,7 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
             // the interval starts far from its optimum and costs several of the fits near it
             // (a Newton fit recomputes its Hessian there). The first move is a fiftieth of the
             // budget at most, each next at most four times the last.
-            const double from = inside.value(budget);
+            const double from = inside.t;
             const double reach = evaluations == 0 ? 0.02 * budget : 4.0 * lastMove;
             u = toLogit(
                 std::clamp(*t, std::max(from - reach, 0.0), std::min(from + reach, budget)));
@@ -267,7 +268,7 @@ std::optional<double> ProfileLikelihood::limit(Held& held, int direction)
         const std::optional<Point> p = evaluate(u);
         if (!p)
             return std::nullopt;
-        lastMove = std::abs(p->value(budget) - last.value(budget));
+        lastMove = std::abs(p->t - last.t);
         last = *p;
         if (p->excess > 0.0) {
             outside = p;
